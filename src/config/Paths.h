@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+// Where the program keeps its files. The data folder is the program folder + "AppData/" when that folder
+// exists or the program folder is writable (portable use); otherwise the user's application data
+// location. "--data-dir DIR" overrides both. All paths are absolute; folder paths end with '/'.
+
+// Folder of the running program file, with a trailing '/'.
+QString ProgramFolder();
+// Sets the data folder for this run (the "--data-dir" option); call before InitDataPaths.
+void SetDataFolderOverride(const QString& folder);
+// Sets the program folder (tests; a real run takes the folder of the program file).
+void SetProgramFolderForTesting(const QString& folder);
+// Forgets every computed path, so that the next Init computes them anew (tests).
+void ResetDataPaths();
+
+// Computes DataFolder and StandardListPath when they are still empty.
+void InitDataPaths();
+// Computes SettingsFilePath when it is still empty.
+void InitSettingsFilePath();
+
+QString DataFolder();
+QString StandardListPath();
+QString SettingsFilePath();
+// Computed afresh at each use: DataFolder + "History.tdh".
+QString HistoryListPath();
+// Program folder + "default.ini", used by dialogs whose settings path names no existing file.
+QString FallbackIniPath();
+
+// True when the folder part of path exists or could be created (one level).
+bool EnsureFolderOf(const QString& path);

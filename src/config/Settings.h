@@ -1,0 +1,21 @@
+#pragma once
+
+#include "model/IoResult.h"
+
+#include <QString>
+
+// Value routines of the settings file. Each one is a complete round trip: EnsureIniFile on the path, open,
+// read or write one value, close (a write replaces the file atomically).
+
+QString ReadIniString(const QString& file, const QString& section, const QString& key,
+                      const QString& defaultValue);
+// Numeric boolean form: an integer (decimal, or hex after "0x"), non-zero meaning true; else the default.
+bool ReadIniBool(const QString& file, const QString& section, const QString& key, bool defaultValue);
+// Word boolean form: every text other than exactly "False" is true.
+bool ReadIniWordBool(const QString& file, const QString& section, const QString& key, bool defaultValue);
+// Deletes the key, then writes it: the key ends up last in its section.
+IoResult WriteIniString(const QString& file, const QString& section, const QString& key, const QString& value);
+// Writes in place.
+IoResult WriteIniInteger(const QString& file, const QString& section, const QString& key, qint64 value);
+// Writes "1" or "0" in place.
+IoResult WriteIniBool(const QString& file, const QString& section, const QString& key, bool value);

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "model/IoResult.h"
+#include "model/ToDoList.h"
+
+#include <QList>
+#include <QString>
+
+// The binary list file: all integers 32-bit signed little-endian, texts as length + raw bytes.
+// Full file (standard ".tdo", external ".tdx"): ItemCount, item records, LastOwnerIndex, owner names,
+// LastProjectIndex, project names. History file (".tdh"): ItemCount and item records only.
+// Item record: FlagLength (1), Checked byte, Action, LastColumnIndex, column values.
+//
+// Every save writes a temporary file beside the target and replaces the target only when all was written.
+// Every load reads into a fresh list and hands it over only when the whole file was read; on failure the
+// caller's list is untouched and the error names the file and the byte offset.
+
+// Creates a missing folder (one level) and a missing empty file.
+IoResult EnsureIniFile(const QString& path);
+
+// Empty fileName means StandardListPath(). With selectedRows, only those rows are written.
+IoResult SaveListFile(const ToDoList& list, const QString& fileName, const QList<int>* selectedRows = nullptr);
+// Replaces the rows; appends the file's names that the lists do not hold yet. A missing file gives an
+// empty list and success.
+IoResult LoadListFile(ToDoList& list, const QString& fileName);
+
+// History routines; an empty historyPath means HistoryListPath().
+IoResult AppendSelectedToHistory(const ToDoList& list, const QList<int>& selectedRows,
+                                 const QString& historyPath = QString());
+IoResult SaveHistoryFile(const ToDoList& list, const QString& historyPath = QString());
+// A missing history file is created empty.
+IoResult LoadHistoryFile(ToDoList& list, const QString& historyPath = QString());
+
+// In-memory forms, shared by the file routines, the command line and the benchmarks.
+QByteArray SerializeList(const ToDoList& list, bool withNames, const QList<int>* selectedRows = nullptr);
+// Parses a whole file image into out (which is replaced); fileName only names the file in errors.
+IoResult ParseList(QByteArrayView bytes, bool withNames, ToDoList& out, const QString& fileName);

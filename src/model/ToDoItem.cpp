@@ -1,0 +1,194 @@
+#include "model/ToDoItem.h"
+
+#include "platform/CodePage.h"
+#include "platform/Regional.h"
+
+#include <QtEndian>
+
+#include <cstring>
+#include <limits>
+
+namespace
+{
+constexpr qint32 kUnreadable = std::numeric_limits<qint32>::min();
+
+qint32 readInt(const char* p)
+{
+    return qFromLittleEndian<qint32>(p);
+}
+
+void appendInt(QByteArray& out, qint32 v)
+{
+    char buf[4];
+    qToLittleEndian<qint32>(v, buf);
+    out.append(buf, 4);
+}
+
+void appendText(QByteArray& out, QByteArrayView text)
+{
+    appendInt(out, static_cast<qint32>(text.size()));
+    out.append(text.data(), text.size());
+}
+} // namespace
+
+ToDoItem::ToDoItem()
+{
+    appendText(m_record, {});
+    appendInt(m_record, -1);
+}
+
+ToDoItem ToDoItem::make(QByteArrayView action, bool checked)
+{
+    ToDoItem item;
+    item.m_record.clear();
+    item.m_record.reserve(4 + action.size() + 4 + 4 * ColumnCount);
+    appendText(item.m_record, action);
+    appendInt(item.m_record, ColumnCount - 1);
+    for (int i = 0; i < ColumnCount; ++i)
+        appendInt(item.m_record, 0);
+    item.m_checked = checked;
+    return item;
+}
+
+ToDoItem ToDoItem::fromRecord(QByteArray record, bool checked)
+{
+    ToDoItem item;
+    item.m_record = std::move(record);
+    item.m_checked = checked;
+    return item;
+}
+
+qsizetype ToDoItem::recordLength(const char* data, qsizetype available)
+{
+    // Action text field, LastColumnIndex, then LastColumnIndex + 1 text fields. Every length is checked
+    // against the bytes that remain, so a damaged file cannot make us read past its end.
+    qsizetype pos = 0;
+    auto text = [&]() -> bool {
+        if (available - pos < 4)
+            return false;
+        const qint32 len = readInt(data + pos);
+        pos += 4;
+        if (len < 0 || len > available - pos)
+            return false;
+        pos += len;
+        return true;
+    };
+    if (!text() || available - pos < 4)
+        return -1;
+    const qint32 last = readInt(data + pos);
+    pos += 4;
+    // Each value takes at least its 4-byte length, which bounds a hostile count by the bytes left.
+    if (last < -1 || qint64(last) + 1 > (available - pos) / 4)
+        return -1;
+    for (qint32 i = 0; i <= last; ++i) {
+        if (!text())
+            return -1;
+    }
+    return pos;
+}
+
+QByteArrayView ToDoItem::action() const
+{
+    return QByteArrayView(m_record.constData() + 4, readInt(m_record.constData()));
+}
+
+int ToDoItem::valueCount() const
+{
+    return readInt(m_record.constData() + 4 + readInt(m_record.constData())) + 1;
+}
+
+qsizetype ToDoItem::fieldOffset(int k) const
+{
+    const char* d = m_record.constData();
+    qsizetype pos = 4 + readInt(d) + 4;
+    for (int i = 0; i < k; ++i)
+        pos += 4 + readInt(d + pos);
+    return pos;
+}
+
+QByteArrayView ToDoItem::value(int k) const
+{
+    if (k < 0 || k >= valueCount())
+        return {};
+    const qsizetype pos = fieldOffset(k);
+    return QByteArrayView(m_record.constData() + pos + 4, readInt(m_record.constData() + pos));
+}
+
+void ToDoItem::replaceField(qsizetype offset, QByteArrayView text)
+{
+    const qint32 oldLen = readInt(m_record.constData() + offset);
+    QByteArray field;
+    field.reserve(4 + text.size());
+    appendText(field, text);
+    m_record.replace(offset, 4 + oldLen, field);
+    invalidate();
+}
+
+void ToDoItem::setAction(QByteArrayView text)
+{
+    replaceField(0, text);
+}
+
+void ToDoItem::ensureValueCount(int count)
+{
+    const int have = valueCount();
+    if (have >= count)
+        return;
+    for (int i = have; i < count; ++i)
+        appendInt(m_record, 0);
+    qToLittleEndian<qint32>(count - 1, m_record.data() + 4 + readInt(m_record.constData()));
+    invalidate();
+}
+
+void ToDoItem::setValue(int k, QByteArrayView text)
+{
+    if (k < 0)
+        return;
+    ensureValueCount(k + 1);
+    replaceField(fieldOffset(k), text);
+}
+
+void ToDoItem::appendValue(QByteArrayView text)
+{
+    const int k = valueCount();
+    ensureValueCount(k + 1);
+    replaceField(fieldOffset(k), text);
+}
+
+QString ToDoItem::actionText() const
+{
+    return CodePage::decode(action());
+}
+
+QString ToDoItem::valueText(int k) const
+{
+    return CodePage::decode(value(k));
+}
+
+void ToDoItem::refreshCache() const
+{
+    const quint32 gen = Regional::generation();
+    if (m_cacheGeneration == gen)
+        return;
+    const auto target = Regional::textToDate(value(Target));
+    m_targetDay = target ? static_cast<qint32>(target->toJulianDay()) : kUnreadable;
+    const auto alarm = Regional::textToTime(value(AlarmTime));
+    m_alarmSeconds = alarm ? alarm->msecsSinceStartOfDay() / 1000 : kUnreadable;
+    m_cacheGeneration = gen;
+}
+
+std::optional<QDate> ToDoItem::targetDate() const
+{
+    refreshCache();
+    if (m_targetDay == kUnreadable)
+        return std::nullopt;
+    return QDate::fromJulianDay(m_targetDay);
+}
+
+std::optional<QTime> ToDoItem::alarmTime() const
+{
+    refreshCache();
+    if (m_alarmSeconds == kUnreadable)
+        return std::nullopt;
+    return QTime::fromMSecsSinceStartOfDay(m_alarmSeconds * 1000);
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The 8-bit code page in which list files, CSV and HTML files hold their texts. Texts stay as bytes in
+// the model; they are decoded only for display and encoded when the user types them.
+class CodePage
+{
+public:
+    enum class Kind { Windows1252, Utf8 };
+
+    struct Encoded
+    {
+        QByteArray bytes;
+        QString unmappable; // the distinct characters the code page cannot hold, in order of appearance
+        bool ok() const { return unmappable.isEmpty(); }
+    };
+
+    static Kind current();
+    static void setCurrent(Kind kind);
+    // Accepts the names of the settings key "General"/"CodePage"; false (and no change) for an unknown one.
+    static bool setCurrentByName(const QString& name);
+    static QString currentName();
+    static QString defaultName() { return QStringLiteral("windows-1252"); }
+
+    static QString decode(QByteArrayView bytes);
+    static Encoded encode(QStringView text);
+    // Encodes text that is known to fit (digits, dates); characters that do not fit become '?'.
+    static QByteArray encodeLossy(QStringView text);
+    // The user-facing message for an Encoded that failed.
+    static QString unmappableMessage(const QString& unmappable);
+};

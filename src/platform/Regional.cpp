@@ -1,0 +1,381 @@
+#include "platform/Regional.h"
+
+#include "platform/Clock.h"
+
+#include <QRegularExpression>
+
+namespace
+{
+struct State
+{
+    QLocale locale = QLocale::c();
+    QString dateFormat = QStringLiteral("yyyy-MM-dd");
+    QString timeFormat = QStringLiteral("HH:mm:ss");
+    Regional::DateOrder order = Regional::DateOrder::YearMonthDay;
+    quint32 generation = 1;
+    bool initialised = false;
+};
+
+State& state()
+{
+    static State s;
+    return s;
+}
+
+void ensureInitialised()
+{
+    if (!state().initialised)
+        Regional::useSystemLocale();
+}
+
+Regional::DateOrder orderOf(const QString& format)
+{
+    const qsizetype d = format.indexOf(QLatin1Char('d'));
+    const qsizetype m = format.indexOf(QLatin1Char('M'));
+    const qsizetype y = format.indexOf(QLatin1Char('y'));
+    if (y >= 0 && (d < 0 || y < d) && (m < 0 || y < m))
+        return Regional::DateOrder::YearMonthDay;
+    if (m >= 0 && d >= 0 && m < d)
+        return Regional::DateOrder::MonthDayYear;
+    return Regional::DateOrder::DayMonthYear;
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// Reads up to maxCount unsigned numbers separated by single non-digit, non-blank characters (blanks around
+// separators are allowed). Stops at the first blank run not followed by a separator; returns the position
+// after the last number read, or -1 when the text does not start with a number.
+qsizetype readNumbers(QByteArrayView t, qsizetype pos, int maxCount, int* values, int* digits, int& count)
+{
+    count = 0;
+    qsizetype end = -1;
+    while (count < maxCount) {
+        if (pos >= t.size() || !isDigit(t[pos]))
+            break;
+        int v = 0, nd = 0;
+        while (pos < t.size() && isDigit(t[pos])) {
+            if (nd < 9)
+                v = v * 10 + (t[pos] - '0');
+            ++nd;
+            ++pos;
+        }
+        values[count] = v;
+        digits[count] = nd;
+        ++count;
+        end = pos;
+        // One separator (with blanks around it) before the next number.
+        qsizetype p = pos;
+        while (p < t.size() && isBlank(t[p]))
+            ++p;
+        if (p < t.size() && !isDigit(t[p]) && !isBlank(t[p])) {
+            ++p;
+            while (p < t.size() && isBlank(t[p]))
+                ++p;
+        } else if (p == pos) {
+            break;
+        }
+        pos = p;
+    }
+    return end;
+}
+
+// A trailing separator (as in "6.12.2026.") and blanks may follow a date.
+bool onlyTrailingSeparator(QByteArrayView t, qsizetype pos)
+{
+    while (pos < t.size() && isBlank(t[pos]))
+        ++pos;
+    if (pos < t.size() && (t[pos] == '.' || t[pos] == '/' || t[pos] == '-'))
+        ++pos;
+    while (pos < t.size() && isBlank(t[pos]))
+        ++pos;
+    return pos == t.size();
+}
+
+std::optional<QDate> dateFromNumbers(const int* v, const int* nd, int count)
+{
+    int day = 0, month = 0, year = 0, yearDigits = 4;
+    const auto order = Regional::dateOrder();
+    if (count == 3) {
+        switch (order) {
+        case Regional::DateOrder::DayMonthYear:
+            day = v[0], month = v[1], year = v[2], yearDigits = nd[2];
+            break;
+        case Regional::DateOrder::MonthDayYear:
+            month = v[0], day = v[1], year = v[2], yearDigits = nd[2];
+            break;
+        case Regional::DateOrder::YearMonthDay:
+            year = v[0], yearDigits = nd[0], month = v[1], day = v[2];
+            break;
+        }
+    } else if (count == 2) {
+        // Day and month alone stand for the current year.
+        if (order == Regional::DateOrder::MonthDayYear || order == Regional::DateOrder::YearMonthDay)
+            month = v[0], day = v[1];
+        else
+            day = v[0], month = v[1];
+        year = Clock::today().year();
+    } else {
+        return std::nullopt;
+    }
+    if (yearDigits > 4)
+        return std::nullopt;
+    if (yearDigits <= 2)
+        year = Regional::expandTwoDigitYear(year);
+    if (year < 1 || !QDate::isValid(year, month, day))
+        return std::nullopt;
+    return QDate(year, month, day);
+}
+
+// Reads a time at pos: h[:m[:s]] with an optional AM/PM marker; returns the position after it.
+qsizetype readTime(QByteArrayView t, qsizetype pos, QTime& out)
+{
+    int v[3] = {0, 0, 0}, nd[3];
+    int count = 0;
+    const qsizetype end = readNumbers(t, pos, 3, v, nd, count);
+    if (end < 0)
+        return -1;
+    qsizetype p = end;
+    while (p < t.size() && isBlank(t[p]))
+        ++p;
+    int hour = v[0];
+    const QByteArrayView rest = t.sliced(p);
+    auto marker = [&](const char* a, const char* b) {
+        return rest.startsWith(QByteArrayView(a)) || rest.startsWith(QByteArrayView(b));
+    };
+    bool pm = false, am = false;
+    if (marker("PM", "pm") || marker("Pm", "pM"))
+        pm = true;
+    else if (marker("AM", "am") || marker("Am", "aM"))
+        am = true;
+    if (am || pm) {
+        if (hour < 1 || hour > 12)
+            return -1;
+        hour = (hour % 12) + (pm ? 12 : 0);
+        p += 2;
+    } else {
+        p = end;
+    }
+    if (hour > 23 || v[1] > 59 || v[2] > 59)
+        return -1;
+    out = QTime(hour, v[1], v[2]);
+    return p;
+}
+
+QByteArray latin1Of(QStringView text)
+{
+    QByteArray out;
+    out.reserve(text.size());
+    for (QChar c : text)
+        out.append(c.unicode() < 0x80 ? static_cast<char>(c.unicode()) : '\x7f');
+    return out;
+}
+
+QByteArrayView trimmed(QByteArrayView t)
+{
+    qsizetype b = 0, e = t.size();
+    while (b < e && (isBlank(t[b]) || t[b] == '\r' || t[b] == '\n'))
+        ++b;
+    while (e > b && (isBlank(t[e - 1]) || t[e - 1] == '\r' || t[e - 1] == '\n'))
+        --e;
+    return t.sliced(b, e - b);
+}
+} // namespace
+
+void Regional::useSystemLocale()
+{
+    useLocale(QLocale::system());
+}
+
+void Regional::useLocale(const QLocale& locale)
+{
+    State& s = state();
+    s.locale = locale;
+    s.initialised = true;
+    if (locale.language() == QLocale::C) {
+        setFormats(QStringLiteral("yyyy-MM-dd"), QStringLiteral("HH:mm:ss"));
+        return;
+    }
+    setFormats(widenDateFormat(locale.dateFormat(QLocale::ShortFormat)),
+               stripTimeZone(locale.timeFormat(QLocale::LongFormat)));
+}
+
+void Regional::setFormats(const QString& shortDate, const QString& longTime)
+{
+    State& s = state();
+    s.initialised = true;
+    s.dateFormat = shortDate;
+    s.timeFormat = longTime;
+    s.order = orderOf(shortDate);
+    ++s.generation;
+}
+
+QString Regional::shortDateFormat()
+{
+    ensureInitialised();
+    return state().dateFormat;
+}
+
+QString Regional::longTimeFormat()
+{
+    ensureInitialised();
+    return state().timeFormat;
+}
+
+Regional::DateOrder Regional::dateOrder()
+{
+    ensureInitialised();
+    return state().order;
+}
+
+QLocale Regional::locale()
+{
+    ensureInitialised();
+    return state().locale;
+}
+
+quint32 Regional::generation()
+{
+    ensureInitialised();
+    return state().generation;
+}
+
+QStringList Regional::shortDayNames()
+{
+    const QLocale l = locale();
+    QStringList names;
+    for (int d = 1; d <= 7; ++d)
+        names << l.dayName(d, QLocale::ShortFormat);
+    return names;
+}
+
+QString Regional::dateToText(const QDate& date)
+{
+    return locale().toString(date, shortDateFormat());
+}
+
+QString Regional::timeToText(const QTime& time)
+{
+    return locale().toString(time, longTimeFormat());
+}
+
+QString Regional::dateTimeToText(const QDateTime& dateTime)
+{
+    QString text = dateToText(dateTime.date());
+    if (dateTime.time() != QTime(0, 0))
+        text += QLatin1Char(' ') + timeToText(dateTime.time());
+    return text;
+}
+
+std::optional<QDate> Regional::textToDate(QByteArrayView text)
+{
+    ensureInitialised();
+    const QByteArrayView t = trimmed(text);
+    int v[3], nd[3], count = 0;
+    const qsizetype end = readNumbers(t, 0, 3, v, nd, count);
+    if (end < 0 || !onlyTrailingSeparator(t, end))
+        return std::nullopt;
+    return dateFromNumbers(v, nd, count);
+}
+
+std::optional<QDate> Regional::textToDate(QStringView text)
+{
+    return textToDate(QByteArrayView(latin1Of(text)));
+}
+
+std::optional<QTime> Regional::textToTime(QByteArrayView text)
+{
+    const QByteArrayView t = trimmed(text);
+    QTime time;
+    const qsizetype end = readTime(t, 0, time);
+    if (end < 0 || trimmed(t.sliced(end)).size() != 0)
+        return std::nullopt;
+    return time;
+}
+
+std::optional<QTime> Regional::textToTime(QStringView text)
+{
+    // Locale AM/PM markers other than the English ones are mapped before the byte-level reader runs.
+    QString s = text.toString();
+    const QLocale l = locale();
+    if (!l.amText().isEmpty() && l.amText() != QLatin1String("AM"))
+        s.replace(l.amText(), QLatin1String("AM"), Qt::CaseInsensitive);
+    if (!l.pmText().isEmpty() && l.pmText() != QLatin1String("PM"))
+        s.replace(l.pmText(), QLatin1String("PM"), Qt::CaseInsensitive);
+    return textToTime(QByteArrayView(latin1Of(s)));
+}
+
+std::optional<QDateTime> Regional::textToDateTime(QByteArrayView text)
+{
+    ensureInitialised();
+    const QByteArrayView t = trimmed(text);
+    if (t.isEmpty())
+        return std::nullopt;
+    // A date of two or three numbers, then optionally a time after blanks.
+    int v[3], nd[3], count = 0;
+    const qsizetype end = readNumbers(t, 0, 3, v, nd, count);
+    if (end < 0)
+        return std::nullopt;
+    if (onlyTrailingSeparator(t, end)) {
+        if (auto d = dateFromNumbers(v, nd, count))
+            return QDateTime(*d, QTime(0, 0));
+    }
+    qsizetype p = end;
+    if (p < t.size() && t[p] == '.')
+        ++p;
+    if (p < t.size() && isBlank(t[p])) {
+        while (p < t.size() && isBlank(t[p]))
+            ++p;
+        QTime time;
+        const qsizetype tend = readTime(t, p, time);
+        if (tend >= 0 && trimmed(t.sliced(tend)).isEmpty()) {
+            if (auto d = dateFromNumbers(v, nd, count))
+                return QDateTime(*d, time);
+        }
+    }
+    if (auto time = textToTime(t))
+        return QDateTime(QDate(1899, 12, 30), *time);
+    return std::nullopt;
+}
+
+QString Regional::widenDateFormat(const QString& format)
+{
+    static const QRegularExpression twoDigitYear(QStringLiteral("(?<!y)yy(?!y)"));
+    QString f = format;
+    f.replace(twoDigitYear, QStringLiteral("yyyy"));
+    return f;
+}
+
+QString Regional::stripTimeZone(const QString& format)
+{
+    // Qt writes the zone as one to four 't'; quoted literal text is left alone.
+    QString out;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format[i];
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        if (!quoted && c == QLatin1Char('t'))
+            continue;
+        out += c;
+    }
+    return out.simplified();
+}
+
+int Regional::expandTwoDigitYear(int yy)
+{
+    const int thisYear = Clock::today().year();
+    int year = thisYear - thisYear % 100 + yy;
+    if (year > thisYear + 50)
+        year -= 100;
+    else if (year <= thisYear - 50)
+        year += 100;
+    return year;
+}

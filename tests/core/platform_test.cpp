@@ -1,0 +1,110 @@
+#include "platform/Clock.h"
+#include "platform/CodePage.h"
+#include "platform/Regional.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+class PlatformTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { Clock::setNow(QDateTime(QDate(2026, 12, 6), QTime(12, 0))); }
+    void TearDown() override
+    {
+        Clock::reset();
+        CodePage::setCurrent(CodePage::Kind::Windows1252);
+    }
+};
+} // namespace
+
+TEST_F(PlatformTest, Windows1252RoundTripsEveryByte)
+{
+    CodePage::setCurrent(CodePage::Kind::Windows1252);
+    QByteArray all;
+    for (int b = 1; b < 256; ++b)
+        all.append(static_cast<char>(b));
+    const QString text = CodePage::decode(all);
+    EXPECT_EQ(text[0x80 - 1], QChar(0x20AC)); // euro sign
+    EXPECT_EQ(text[0x9F - 1], QChar(0x0178));
+    EXPECT_EQ(text[0xE9 - 1], QChar(0x00E9));
+    const auto back = CodePage::encode(text);
+    ASSERT_TRUE(back.ok());
+    EXPECT_EQ(back.bytes, all);
+}
+
+TEST_F(PlatformTest, UnmappableCharactersAreReportedNotDamaged)
+{
+    CodePage::setCurrent(CodePage::Kind::Windows1252);
+    const auto r = CodePage::encode(u"caf\u00e9 \u20ac \u4e2d\u6587 \u4e2d \U0001F600");
+    EXPECT_FALSE(r.ok());
+    EXPECT_TRUE(r.bytes.isEmpty());
+    EXPECT_EQ(r.unmappable, QString::fromUtf16(u"\u4e2d\u6587\U0001F600"));
+    const QString msg = CodePage::unmappableMessage(r.unmappable);
+    EXPECT_TRUE(msg.contains(QStringLiteral("U+4E2D"))) << msg.toStdString();
+    EXPECT_TRUE(msg.contains(QStringLiteral("U+1F600"))) << msg.toStdString();
+
+    ASSERT_TRUE(CodePage::setCurrentByName(QStringLiteral("UTF-8")));
+    const auto u = CodePage::encode(u"\u4e2d\U0001F600");
+    ASSERT_TRUE(u.ok());
+    EXPECT_EQ(CodePage::decode(u.bytes), QString::fromUtf16(u"\u4e2d\U0001F600"));
+    EXPECT_FALSE(CodePage::setCurrentByName(QStringLiteral("koi8-r")));
+    EXPECT_EQ(CodePage::current(), CodePage::Kind::Utf8);
+}
+
+TEST_F(PlatformTest, RealLocaleFormatsAreWidenedAndStripped)
+{
+    Regional::useLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_FALSE(Regional::shortDateFormat().contains(QLatin1String("yy")) &&
+                 !Regional::shortDateFormat().contains(QLatin1String("yyyy")));
+    EXPECT_FALSE(Regional::longTimeFormat().contains(QLatin1Char('t')));
+    EXPECT_EQ(Regional::dateOrder(), Regional::DateOrder::MonthDayYear);
+    const QDate d(2026, 3, 4);
+    EXPECT_EQ(Regional::textToDate(Regional::dateToText(d)), d);
+    const QTime t(14, 5, 9);
+    EXPECT_EQ(Regional::textToTime(Regional::timeToText(t)), t);
+
+    Regional::useLocale(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(Regional::shortDateFormat(), QStringLiteral("dd.MM.yyyy"));
+    EXPECT_EQ(Regional::dateToText(d), QStringLiteral("04.03.2026"));
+    EXPECT_EQ(Regional::textToTime(Regional::timeToText(t)), t);
+
+    Regional::useLocale(QLocale::c());
+    EXPECT_EQ(Regional::shortDateFormat(), QStringLiteral("yyyy-MM-dd"));
+    EXPECT_EQ(Regional::longTimeFormat(), QStringLiteral("HH:mm:ss"));
+    EXPECT_EQ(Regional::textToDate(QStringView(u"2026-03-04")), d);
+}
+
+TEST_F(PlatformTest, LenientDateReading)
+{
+    Regional::setFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm:ss"));
+    EXPECT_EQ(Regional::textToDate(QByteArrayView("6.12.2026")), QDate(2026, 12, 6));
+    EXPECT_EQ(Regional::textToDate(QByteArrayView("6/12/2026")), QDate(2026, 12, 6));
+    EXPECT_EQ(Regional::textToDate(QByteArrayView(" 06-12-26 ")), QDate(2026, 12, 6));
+    EXPECT_EQ(Regional::textToDate(QByteArrayView("6.12.")), QDate(2026, 12, 6));
+    EXPECT_EQ(Regional::textToDate(QByteArrayView("1.1.80")), QDate(1980, 1, 1));
+    EXPECT_EQ(Regional::textToDate(QByteArrayView("1.1.76")), QDate(2076, 1, 1));
+    EXPECT_EQ(Regional::textToDate(QByteArrayView("1.1.77")), QDate(1977, 1, 1));
+    EXPECT_FALSE(Regional::textToDate(QByteArrayView("")));
+    EXPECT_FALSE(Regional::textToDate(QByteArrayView("31.2.2026")));
+    EXPECT_FALSE(Regional::textToDate(QByteArrayView("6.12.2026x")));
+    EXPECT_FALSE(Regional::textToDate(QByteArrayView("tomorrow")));
+    EXPECT_FALSE(Regional::textToDate(QByteArrayView("2026")));
+
+    Regional::setFormats(QStringLiteral("M/d/yyyy"), QStringLiteral("h:mm:ss AP"));
+    EXPECT_EQ(Regional::textToDate(QByteArrayView("12/6/2026")), QDate(2026, 12, 6));
+    EXPECT_EQ(Regional::textToDateTime(QByteArrayView("12/6/2026 2:30:00 PM")),
+              QDateTime(QDate(2026, 12, 6), QTime(14, 30)));
+}
+
+TEST_F(PlatformTest, TimeReading)
+{
+    EXPECT_EQ(Regional::textToTime(QByteArrayView("14:30:00")), QTime(14, 30));
+    EXPECT_EQ(Regional::textToTime(QByteArrayView("14:30")), QTime(14, 30));
+    EXPECT_EQ(Regional::textToTime(QByteArrayView("12:00:01 AM")), QTime(0, 0, 1));
+    EXPECT_EQ(Regional::textToTime(QByteArrayView("12:00:01 pm")), QTime(12, 0, 1));
+    EXPECT_FALSE(Regional::textToTime(QByteArrayView("24:00:00")));
+    EXPECT_FALSE(Regional::textToTime(QByteArrayView("00:75:00")));
+    EXPECT_FALSE(Regional::textToTime(QByteArrayView("13:00 PM")));
+    EXPECT_FALSE(Regional::textToTime(QByteArrayView("noon")));
+}
