@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QTextStream;
+
+// What the program was asked to do on its command line.
+struct CommandLineOptions
+{
+    enum class Mode { Gui, Help, Version, Print, ExportCsv, ExportHtml, ImportCsv, Error };
+
+    Mode mode = Mode::Gui;
+    QString dataDir;  // --data-dir DIR; empty for the default data folder
+    QString listFile; // the optional list file; empty for the standard list
+    QString exchangeFile; // OUT of --export-csv / --export-html, IN of --import-csv
+    QString error;        // for Mode::Error: what is wrong with the arguments
+};
+
+class CommandLine
+{
+public:
+    // args as QCoreApplication::arguments() gives them (program name first).
+    static CommandLineOptions parse(const QStringList& args);
+    // Runs every mode but Gui without a window and returns the exit status. Sets up the data paths
+    // (honouring --data-dir) and the code page and regional layers first.
+    static int run(const CommandLineOptions& options, QTextStream& out, QTextStream& err);
+    static QString helpText();
+};
