@@ -20,6 +20,7 @@ void InitDataPaths();
 // Computes SettingsFilePath when it is still empty.
 void InitSettingsFilePath();
 
+// The getters compute their path on first use when the Init routines have not run yet.
 QString DataFolder();
 QString StandardListPath();
 QString SettingsFilePath();

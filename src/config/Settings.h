@@ -19,3 +19,10 @@ IoResult WriteIniString(const QString& file, const QString& section, const QStri
 IoResult WriteIniInteger(const QString& file, const QString& section, const QString& key, qint64 value);
 // Writes "1" or "0" in place.
 IoResult WriteIniBool(const QString& file, const QString& section, const QString& key, bool value);
+
+// Reads "General"/"CodePage" (default "windows-1252") and makes it the code page for list texts. An
+// unknown name keeps the default and gives a message for the caller to show; otherwise empty. Reads
+// without creating anything, so commands that only read leave the data folder alone.
+QString ApplyCodePageSetting(const QString& file);
+// "Date"/"DateFormat" with the caller's default (LoadDateFormat and the item editor differ in it).
+QString ReadDateFormat(const QString& file, const QString& defaultValue);

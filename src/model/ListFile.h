@@ -11,6 +11,10 @@
 // LastProjectIndex, project names. History file (".tdh"): ItemCount and item records only.
 // Item record: FlagLength (1), Checked byte, Action, LastColumnIndex, column values.
 //
+// Reading is strict where a damaged file could be mistaken for a good one: FlagLength must be 1, every
+// count and length must fit in the bytes that remain, and nothing may follow the end of the list. A
+// Checked byte other than 0 counts as completed (and is written back as 1). An empty file is an empty list.
+//
 // Every save writes a temporary file beside the target and replaces the target only when all was written.
 // Every load reads into a fresh list and hands it over only when the whole file was read; on failure the
 // caller's list is untouched and the error names the file and the byte offset.
@@ -30,6 +34,10 @@ IoResult AppendSelectedToHistory(const ToDoList& list, const QList<int>& selecte
 IoResult SaveHistoryFile(const ToDoList& list, const QString& historyPath = QString());
 // A missing history file is created empty.
 IoResult LoadHistoryFile(ToDoList& list, const QString& historyPath = QString());
+
+// Reads a list file without creating anything, into out (replaced); a missing file is an error. For
+// commands that only read (the command line's --print).
+IoResult ReadListFile(const QString& path, bool withNames, ToDoList& out);
 
 // In-memory forms, shared by the file routines, the command line and the benchmarks.
 QByteArray SerializeList(const ToDoList& list, bool withNames, const QList<int>* selectedRows = nullptr);

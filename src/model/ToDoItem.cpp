@@ -1,5 +1,7 @@
 #include "model/ToDoItem.h"
 
+#include "model/RecordField.h"
+
 #include "platform/CodePage.h"
 #include "platform/Regional.h"
 
@@ -8,27 +10,13 @@
 #include <cstring>
 #include <limits>
 
-namespace
-{
+namespace {
+using RecordField::appendInt;
+using RecordField::appendText;
+using RecordField::readInt;
+
 constexpr qint32 kUnreadable = std::numeric_limits<qint32>::min();
 
-qint32 readInt(const char* p)
-{
-    return qFromLittleEndian<qint32>(p);
-}
-
-void appendInt(QByteArray& out, qint32 v)
-{
-    char buf[4];
-    qToLittleEndian<qint32>(v, buf);
-    out.append(buf, 4);
-}
-
-void appendText(QByteArray& out, QByteArrayView text)
-{
-    appendInt(out, static_cast<qint32>(text.size()));
-    out.append(text.data(), text.size());
-}
 } // namespace
 
 ToDoItem::ToDoItem()
@@ -52,10 +40,8 @@ ToDoItem ToDoItem::make(QByteArrayView action, bool checked)
 
 ToDoItem ToDoItem::fromRecord(QByteArray record, bool checked)
 {
-    ToDoItem item;
-    item.m_record = std::move(record);
-    item.m_checked = checked;
-    return item;
+    // Not through the default constructor: its empty record would be one more allocation per loaded row.
+    return ToDoItem(std::move(record), checked);
 }
 
 qsizetype ToDoItem::recordLength(const char* data, qsizetype available)

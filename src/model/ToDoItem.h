@@ -5,6 +5,7 @@
 #include <QString>
 #include <QTime>
 
+#include <limits>
 #include <optional>
 
 // One row of the to-do list: the Action (row caption), the completed flag and the column values
@@ -56,6 +57,18 @@ public:
     bool targetIsEmpty() const { return value(Target).isEmpty(); }
     // The Alarm Time as a time of day; nullopt when empty or unreadable.
     std::optional<QTime> alarmTime() const;
+    // Target day and Alarm Time together, as seconds since the start of Julian day 0; nullopt when either
+    // is empty or unreadable. The alarm scan reads the regional generation once and passes it for every
+    // row, so an unchanged row costs a comparison.
+    std::optional<qint64> alarmMoment(quint32 regionalGeneration) const
+    {
+        if (m_cacheGeneration != regionalGeneration)
+            refreshCache();
+        constexpr qint32 unreadable = std::numeric_limits<qint32>::min();
+        if (m_targetDay == unreadable || m_alarmSeconds == unreadable)
+            return std::nullopt;
+        return qint64(m_targetDay) * 86400 + m_alarmSeconds;
+    }
 
     // The record bytes as the list file stores them after the Checked byte.
     const QByteArray& record() const { return m_record; }
@@ -66,6 +79,8 @@ public:
     }
 
 private:
+    ToDoItem(QByteArray record, bool checked) : m_record(std::move(record)), m_checked(checked) {}
+
     // Byte offset of the text field (its length prefix) of value k, or of the end for k == valueCount().
     qsizetype fieldOffset(int k) const;
     void replaceField(qsizetype offset, QByteArrayView text);

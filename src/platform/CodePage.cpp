@@ -64,6 +64,11 @@ QString CodePage::decode(QByteArrayView bytes)
 {
     if (g_kind == Kind::Utf8)
         return QString::fromUtf8(bytes);
+    return decodeWindows1252(bytes);
+}
+
+QString CodePage::decodeWindows1252(QByteArrayView bytes)
+{
     QString out(bytes.size(), Qt::Uninitialized);
     QChar* d = out.data();
     for (qsizetype i = 0; i < bytes.size(); ++i) {

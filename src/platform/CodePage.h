@@ -25,6 +25,8 @@ public:
     static QString defaultName() { return QStringLiteral("windows-1252"); }
 
     static QString decode(QByteArrayView bytes);
+    // Windows-1252 whatever the current code page is (settings files written by older tools).
+    static QString decodeWindows1252(QByteArrayView bytes);
     static Encoded encode(QStringView text);
     // Encodes text that is known to fit (digits, dates); characters that do not fit become '?'.
     static QByteArray encodeLossy(QStringView text);

@@ -1,0 +1,127 @@
+#include "config/Paths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+struct PathState
+{
+    QString programFolderForTesting;
+    QString dataFolderOverride;
+    QString dataFolder;
+    QString standardListPath;
+    QString settingsFilePath;
+};
+
+PathState& paths()
+{
+    static PathState s;
+    return s;
+}
+
+QString withSlash(const QString& folder)
+{
+    QString f = QDir::cleanPath(QDir(folder).absolutePath());
+    if (!f.endsWith(QLatin1Char('/')))
+        f += QLatin1Char('/');
+    return f;
+}
+
+QString computeDataFolder()
+{
+    const PathState& s = paths();
+    if (!s.dataFolderOverride.isEmpty())
+        return s.dataFolderOverride;
+    const QString program = ProgramFolder();
+    const QString portable = program + QStringLiteral("AppData/");
+    // Portable use: beside the program when it already keeps its data there or could do so. An installed
+    // program cannot write beside itself and keeps its data in the user's data location instead.
+    if (QFileInfo(portable).isDir() || QFileInfo(program).isWritable())
+        return portable;
+    return withSlash(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+}
+} // namespace
+
+QString ProgramFolder()
+{
+    const PathState& s = paths();
+    if (!s.programFolderForTesting.isEmpty())
+        return s.programFolderForTesting;
+    if (QCoreApplication::instance())
+        return withSlash(QCoreApplication::applicationDirPath());
+    // Before the application object exists, ask the kernel where the program file is.
+    return withSlash(QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath()).path());
+}
+
+void SetDataFolderOverride(const QString& folder)
+{
+    paths().dataFolderOverride = folder.isEmpty() ? QString() : withSlash(folder);
+}
+
+void SetProgramFolderForTesting(const QString& folder)
+{
+    paths().programFolderForTesting = folder.isEmpty() ? QString() : withSlash(folder);
+}
+
+void ResetDataPaths()
+{
+    PathState& s = paths();
+    s.dataFolder.clear();
+    s.standardListPath.clear();
+    s.settingsFilePath.clear();
+}
+
+void InitDataPaths()
+{
+    PathState& s = paths();
+    if (s.dataFolder.isEmpty())
+        s.dataFolder = computeDataFolder();
+    if (s.standardListPath.isEmpty())
+        s.standardListPath = s.dataFolder + QStringLiteral("ToDoX.tdo");
+}
+
+void InitSettingsFilePath()
+{
+    PathState& s = paths();
+    if (s.settingsFilePath.isEmpty())
+        s.settingsFilePath = DataFolder() + QStringLiteral("Quillmar.ini");
+}
+
+QString DataFolder()
+{
+    InitDataPaths();
+    return paths().dataFolder;
+}
+
+QString StandardListPath()
+{
+    InitDataPaths();
+    return paths().standardListPath;
+}
+
+QString SettingsFilePath()
+{
+    InitSettingsFilePath();
+    return paths().settingsFilePath;
+}
+
+QString HistoryListPath()
+{
+    return DataFolder() + QStringLiteral("History.tdh");
+}
+
+QString FallbackIniPath()
+{
+    return ProgramFolder() + QStringLiteral("default.ini");
+}
+
+bool EnsureFolderOf(const QString& path)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (QFileInfo(folder).isDir())
+        return true;
+    // One level only: a missing parent means the path is wrong, not that a tree should be made.
+    return QDir().mkdir(folder);
+}

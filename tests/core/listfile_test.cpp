@@ -1,0 +1,300 @@
+#include "config/Paths.h"
+#include "model/ListFile.h"
+
+#include "TestUtil.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using testutil::le32;
+using testutil::readAll;
+using testutil::textField;
+using testutil::writeAll;
+
+namespace {
+class ListFileTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        ResetDataPaths();
+        SetDataFolderOverride(m_dir.path());
+        InitDataPaths();
+    }
+    void TearDown() override
+    {
+        SetDataFolderOverride({});
+        ResetDataPaths();
+    }
+
+    QString path(const char* name) const { return m_dir.filePath(QLatin1String(name)); }
+
+    // A full list with two rows (one completed, one short) and names.
+    static ToDoList sampleList()
+    {
+        ToDoList list;
+        ToDoItem first = ToDoItem::make("Call \x80 Bob\r\nabout it", true);
+        first.setValue(ToDoItem::Priority, "2");
+        first.setValue(ToDoItem::Target, "06.12.2026");
+        list.items.push_back(first);
+        ToDoItem bare;
+        bare.setAction("bare");
+        list.items.push_back(bare);
+        list.OwnerNames = {"Ann", "Bob"};
+        list.ProjectNames = {"Home"};
+        return list;
+    }
+
+    static QByteArray emptyRecord(const QByteArray& action, bool checked = false)
+    {
+        QByteArray r = le32(1) + QByteArray(1, checked ? '\1' : '\0') + textField(action) + le32(7);
+        for (int i = 0; i < 8; ++i)
+            r += le32(0);
+        return r;
+    }
+
+    QTemporaryDir m_dir;
+};
+} // namespace
+
+TEST_F(ListFileTest, EmptyListIsTwelveBytes)
+{
+    ASSERT_TRUE(SaveListFile(ToDoList(), path("e.tdx")).ok);
+    EXPECT_EQ(readAll(path("e.tdx")), le32(0) + le32(-1) + le32(-1));
+}
+
+TEST_F(ListFileTest, OneItemListIsFiftyEightBytes)
+{
+    ToDoList list;
+    list.items.push_back(ToDoItem::make("a"));
+    ASSERT_TRUE(SaveListFile(list, path("one.tdx")).ok);
+    const QByteArray bytes = readAll(path("one.tdx"));
+    EXPECT_EQ(bytes.size(), 58);
+    EXPECT_EQ(bytes, le32(1) + emptyRecord("a") + le32(-1) + le32(-1));
+}
+
+TEST_F(ListFileTest, RoundTripKeepsEveryByte)
+{
+    const ToDoList list = sampleList();
+    ASSERT_TRUE(SaveListFile(list, {}).ok);
+    const QByteArray saved = readAll(StandardListPath());
+
+    ToDoList loaded;
+    ASSERT_TRUE(LoadListFile(loaded, {}).ok);
+    ASSERT_EQ(loaded.size(), 2);
+    EXPECT_TRUE(loaded.items[0] == list.items[0]);
+    EXPECT_EQ(loaded.items[0].value(ToDoItem::Target), "06.12.2026");
+    EXPECT_EQ(loaded.items[1].valueCount(), 0);
+    EXPECT_EQ(loaded.OwnerNames, list.OwnerNames);
+    EXPECT_EQ(SerializeList(loaded, true), saved);
+}
+
+TEST_F(ListFileTest, RowsWithoutOrWithFewValuesReadBack)
+{
+    const QByteArray file = le32(2) //
+                            + le32(1) + QByteArray(1, '\0') + textField("none") +
+                            le32(-1) // LastColumnIndex -1
+                            + le32(1) + QByteArray(1, '\1') + textField("three") + le32(2) // three values
+                            + textField("1") + textField("") + textField("01.01.2020")     //
+                            + le32(-1) + le32(-1);
+    ASSERT_TRUE(writeAll(path("short.tdx"), file));
+    ToDoList list;
+    ASSERT_TRUE(LoadListFile(list, path("short.tdx")).ok);
+    ASSERT_EQ(list.size(), 2);
+    EXPECT_EQ(list.items[0].valueCount(), 0);
+    EXPECT_EQ(list.items[1].valueCount(), 3);
+    EXPECT_EQ(list.items[1].value(ToDoItem::Target), "01.01.2020");
+    EXPECT_TRUE(list.items[1].value(ToDoItem::Owner).isEmpty());
+    EXPECT_EQ(SerializeList(list, true), file);
+}
+
+TEST_F(ListFileTest, SelectedRowsAreWrittenInListOrderWithAllNames)
+{
+    ToDoList list = sampleList();
+    list.items.push_back(ToDoItem::make("third"));
+    const QList<int> selected = {2, 0, 7, -1};
+    ToDoList back;
+    ASSERT_TRUE(ParseList(SerializeList(list, true, &selected), true, back, "x").ok);
+    ASSERT_EQ(back.size(), 2);
+    EXPECT_EQ(back.items[0].action(), list.items[0].action());
+    EXPECT_EQ(back.items[1].action(), "third");
+    EXPECT_EQ(back.ProjectNames, list.ProjectNames);
+}
+
+TEST_F(ListFileTest, LoadingAppendsOnlyNewNames)
+{
+    ASSERT_TRUE(SaveListFile(sampleList(), path("n.tdx")).ok);
+    ToDoList list;
+    list.OwnerNames = {"Bob", "Zed"};
+    ASSERT_TRUE(LoadListFile(list, path("n.tdx")).ok);
+    ASSERT_TRUE(LoadListFile(list, path("n.tdx")).ok);
+    EXPECT_EQ(list.OwnerNames, (QByteArrayList{"Bob", "Zed", "Ann"}));
+    EXPECT_EQ(list.ProjectNames, QByteArrayList{"Home"});
+    EXPECT_EQ(list.size(), 2);
+}
+
+TEST_F(ListFileTest, MissingFilesGiveEmptyListsAndOnlyHistoryIsCreated)
+{
+    ToDoList list = sampleList();
+    ASSERT_TRUE(LoadListFile(list, path("missing.tdx")).ok);
+    EXPECT_TRUE(list.isEmpty());
+    EXPECT_EQ(list.OwnerNames.size(), 2); // names stay
+    EXPECT_FALSE(QFile::exists(path("missing.tdx")));
+
+    list = sampleList();
+    ASSERT_TRUE(LoadHistoryFile(list).ok);
+    EXPECT_TRUE(list.isEmpty());
+    EXPECT_TRUE(QFile::exists(HistoryListPath()));
+    EXPECT_EQ(QFileInfo(HistoryListPath()).size(), 0);
+}
+
+TEST_F(ListFileTest, HistoryAppendCountsAndKeepsOldRecords)
+{
+    ToDoList three;
+    for (const char* a : {"h1", "h2", "h3"})
+        three.items.push_back(ToDoItem::make(a));
+    ASSERT_TRUE(SaveHistoryFile(three).ok);
+    const QByteArray before = readAll(HistoryListPath());
+
+    ToDoList shown;
+    for (const char* a : {"x", "y", "z"})
+        shown.items.push_back(ToDoItem::make(a, true));
+    ASSERT_TRUE(AppendSelectedToHistory(shown, {2, 0}).ok);
+
+    const QByteArray after = readAll(HistoryListPath());
+    EXPECT_EQ(after.left(4), le32(5));
+    EXPECT_EQ(after.mid(4, before.size() - 4), before.mid(4));
+    EXPECT_EQ(after.mid(before.size()), emptyRecord("x", true) + emptyRecord("z", true));
+
+    ToDoList history;
+    ASSERT_TRUE(LoadHistoryFile(history).ok);
+    ASSERT_EQ(history.size(), 5);
+    EXPECT_EQ(history.items[4].action(), "z");
+}
+
+TEST_F(ListFileTest, HistoryAppendToMissingOrEmptyFile)
+{
+    ToDoList shown;
+    shown.items.push_back(ToDoItem::make("a"));
+    ASSERT_TRUE(AppendSelectedToHistory(shown, {0}).ok);
+    EXPECT_EQ(readAll(HistoryListPath()), le32(1) + emptyRecord("a"));
+
+    ASSERT_TRUE(writeAll(HistoryListPath(), {}));
+    ASSERT_TRUE(AppendSelectedToHistory(shown, {0}).ok);
+    EXPECT_EQ(readAll(HistoryListPath()), le32(1) + emptyRecord("a"));
+}
+
+TEST_F(ListFileTest, ShortOrDamagedHistoryIsLeftAsItWas)
+{
+    ToDoList shown;
+    shown.items.push_back(ToDoItem::make("a"));
+    for (const QByteArray& bad : {QByteArray("\1"), QByteArray("\1\0\0", 3), le32(2) + emptyRecord("only")}) {
+        ASSERT_TRUE(writeAll(HistoryListPath(), bad));
+        const IoResult r = AppendSelectedToHistory(shown, {0});
+        EXPECT_FALSE(r.ok);
+        EXPECT_TRUE(r.error.contains(QLatin1String("History.tdh: damaged at byte"))) << r.error.toStdString();
+        EXPECT_EQ(readAll(HistoryListPath()), bad);
+    }
+}
+
+TEST_F(ListFileTest, TruncatedFileFailsAtEveryOffsetAndKeepsTheList)
+{
+    const QByteArray full = SerializeList(sampleList(), true);
+    const QByteArray history = SerializeList(sampleList(), false);
+    for (qsizetype n = 1; n < full.size(); ++n) {
+        ASSERT_TRUE(writeAll(path("t.tdx"), full.left(n)));
+        ToDoList list = sampleList();
+        const IoResult r = LoadListFile(list, path("t.tdx"));
+        ASSERT_FALSE(r.ok) << "cut at " << n;
+        EXPECT_TRUE(r.error.contains(QLatin1String("t.tdx: damaged at byte "))) << r.error.toStdString();
+        EXPECT_EQ(SerializeList(list, true), full) << "cut at " << n;
+    }
+    for (qsizetype n = 1; n < history.size(); ++n) {
+        ASSERT_TRUE(writeAll(HistoryListPath(), history.left(n)));
+        ToDoList list = sampleList();
+        ASSERT_FALSE(LoadHistoryFile(list).ok) << "cut at " << n;
+        EXPECT_EQ(list.size(), 2);
+    }
+    // An empty file holds an empty list (a history file is created that way).
+    ASSERT_TRUE(writeAll(path("t.tdx"), {}));
+    ToDoList list = sampleList();
+    EXPECT_TRUE(LoadListFile(list, path("t.tdx")).ok);
+    EXPECT_TRUE(list.isEmpty());
+}
+
+TEST_F(ListFileTest, HostileCountsAndFlagsAreRefusedWithTheirOffset)
+{
+    struct Case
+    {
+        QByteArray bytes;
+        const char* message; // where the load stopped and why
+    };
+    const QByteArray rec = emptyRecord("a");
+    const QByteArray head = le32(1) + le32(1) + QByteArray(1, '\0');
+    const Case cases[] = {
+        {le32(-5) + le32(-1) + le32(-1), "byte 0: the item count -5 is more"},
+        {le32(0x7fffffff) + le32(-1) + le32(-1), "byte 0: the item count 2147483647 is more"},
+        {le32(1) + le32(2) + rec.mid(4) + le32(-1) + le32(-1),
+         "byte 4: item 1 has the flag length 2 instead of 1"},
+        {head + le32(0x7ffffff0) + "a" + le32(-1) + le32(-1),
+         "byte 9: the action of item 1 is 2147483632 bytes"},
+        {head + le32(-2) + le32(-1), "byte 9: the action of item 1 has the negative length -2"},
+        {head + textField("a") + le32(0x40000000), "byte 14: the last column index of item 1 is 1073741824"},
+        {head + textField("a") + le32(-2), "byte 14: the last column index of item 1 is -2"},
+        {head + textField("a") + le32(1) + textField("x") + le32(9),
+         "byte 23: column value 2 of item 1 is 9"},
+        {le32(0) + le32(0x7fffffff) + le32(-1), "byte 4: the last owner index is 2147483647"},
+        {le32(0) + le32(-1) + le32(0) + le32(-9), "byte 12: project name 1 has the negative length -9"},
+        {le32(0) + le32(-1) + le32(-1) + "junk", "byte 12: 4 bytes of unknown data follow"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(writeAll(path("h.tdx"), c.bytes));
+        ToDoList list = sampleList();
+        const IoResult r = LoadListFile(list, path("h.tdx"));
+        ASSERT_FALSE(r.ok);
+        EXPECT_TRUE(r.error.contains(QLatin1String("h.tdx: damaged at ") + QLatin1String(c.message)))
+            << r.error.toStdString();
+        EXPECT_EQ(list.size(), 2);
+    }
+}
+
+TEST_F(ListFileTest, CheckedByteOtherThanOneCountsAsCompletedAndIsWrittenAsOne)
+{
+    QByteArray rec = emptyRecord("a");
+    rec[4] = '\x07';
+    ToDoList list;
+    ASSERT_TRUE(ParseList(le32(1) + rec + le32(-1) + le32(-1), true, list, "x").ok);
+    ASSERT_EQ(list.size(), 1);
+    EXPECT_TRUE(list.items[0].checked());
+    EXPECT_EQ(SerializeList(list, true).at(8), '\1');
+}
+
+TEST_F(ListFileTest, FailedSaveKeepsTheOldFile)
+{
+    ASSERT_TRUE(SaveListFile(sampleList(), path("keep.tdx")).ok);
+    const QByteArray before = readAll(path("keep.tdx"));
+    // A folder in the way of the temporary file's rename: the save must fail and report it.
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("blocked.tdx")));
+    const IoResult r = SaveListFile(ToDoList(), path("blocked.tdx"));
+    EXPECT_FALSE(r.ok);
+    EXPECT_TRUE(r.error.contains(QLatin1String("blocked.tdx")));
+    EXPECT_EQ(readAll(path("keep.tdx")), before);
+
+    const IoResult deep = SaveListFile(ToDoList(), m_dir.filePath(QStringLiteral("a/b/c.tdx")));
+    EXPECT_FALSE(deep.ok);
+    EXPECT_TRUE(deep.error.startsWith(QLatin1String("Could not create "))) << deep.error.toStdString();
+}
+
+TEST_F(ListFileTest, EnsureIniFileMakesOneFolderLevelAndAnEmptyFile)
+{
+    const QString one = m_dir.filePath(QStringLiteral("sub/x.ini"));
+    ASSERT_TRUE(EnsureIniFile(one).ok);
+    EXPECT_TRUE(QFileInfo(one).isFile());
+    const IoResult two = EnsureIniFile(m_dir.filePath(QStringLiteral("p/q/x.ini")));
+    EXPECT_FALSE(two.ok);
+    EXPECT_EQ(two.error, QStringLiteral("Could not create ") + m_dir.filePath(QStringLiteral("p/q")));
+}
