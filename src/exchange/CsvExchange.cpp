@@ -1,0 +1,207 @@
+#include "exchange/CsvExchange.h"
+
+#include "exchange/CSVRecordReader.h"
+#include "exchange/CSVconvert.h"
+#include "platform/CodePage.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QtEndian>
+
+#include <cstring>
+
+namespace {
+QString shownName(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// Offset of the first byte that does not belong to well-formed UTF-8, or -1.
+qsizetype firstInvalidUtf8(QByteArrayView text)
+{
+    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const unsigned char c = s[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int more = 0;
+        unsigned min = 0;
+        unsigned cp = 0;
+        if (c >= 0xC2 && c <= 0xDF) {
+            more = 1, min = 0x80, cp = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            more = 2, min = 0x800, cp = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            more = 3, min = 0x10000, cp = c & 0x07;
+        } else {
+            return i;
+        }
+        if (i + more >= n)
+            return i;
+        for (int k = 1; k <= more; ++k) {
+            if ((s[i + k] & 0xC0) != 0x80)
+                return i;
+            cp = (cp << 6) | (s[i + k] & 0x3F);
+        }
+        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return i;
+        i += more + 1;
+    }
+    return -1;
+}
+
+// 1-based line of offset, counting line ends as the reader does.
+qsizetype lineOf(QByteArrayView text, qsizetype offset)
+{
+    qsizetype line = 1;
+    for (qsizetype i = 0; i < offset; ++i) {
+        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n')))
+            ++line;
+    }
+    return line;
+}
+} // namespace
+
+namespace {
+// Hands the CSV text of rows to put in consecutive pieces of about a megabyte, so that a large export
+// needs no buffer of its own size. False when put failed.
+template <typename Put> bool writeRows(const std::vector<ToDoItem>& rows, Put put)
+{
+    QByteArray buffer(qsizetype(1) << 20, Qt::Uninitialized);
+    char* end = buffer.data();
+    for (const ToDoItem& row : rows) {
+        const qsizetype need = row.record().size() + (row.valueCount() + 1) * kMaxFieldExtra + 2;
+        if (end - buffer.constData() + need > buffer.size()) {
+            if (!put(QByteArrayView(buffer.constData(), end - buffer.constData())))
+                return false;
+            if (need > buffer.size())
+                buffer.resize(need);
+            end = buffer.data();
+        }
+        // The record as the list file lays it out: Action, LastColumnIndex, then the column values,
+        // each text after its 32-bit length.
+        const char* p = row.record().constData();
+        const auto text = [&p] {
+            const qint32 len = qFromLittleEndian<qint32>(p);
+            const QByteArrayView t(p + 4, len);
+            p += 4 + len;
+            return t;
+        };
+        end = WriteCSVField(end, text());
+        const qint32 count = qFromLittleEndian<qint32>(p) + 1;
+        p += 4;
+        for (qint32 k = 0; k < count; ++k)
+            end = WriteCSVField(end, text());
+        *end++ = '\r';
+        *end++ = '\n';
+    }
+    return put(QByteArrayView(buffer.constData(), end - buffer.constData()));
+}
+} // namespace
+
+QByteArray RowsToCSV(const std::vector<ToDoItem>& rows)
+{
+    QByteArray out;
+    writeRows(rows, [&out](QByteArrayView piece) {
+        out.append(piece);
+        return true;
+    });
+    return out;
+}
+
+IoResult WriteCSVFile(const QString& path, const std::vector<ToDoItem>& rows)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return IoResult::failure(
+            QStringLiteral("Cannot create file %1: %2").arg(shownName(path), file.errorString()));
+    const bool written = writeRows(rows, [&file](QByteArrayView piece) {
+        return file.write(piece.data(), piece.size()) == piece.size();
+    });
+    if (!written || !file.commit()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return IoResult::failure(QStringLiteral("Cannot write file %1: %2").arg(shownName(path), reason));
+    }
+    return IoResult::success();
+}
+
+ToDoItem RowFromCSVFields(const std::vector<QByteArrayView>& fields)
+{
+    const auto field = [&](size_t k) { return k < fields.size() ? fields[k] : QByteArrayView(); };
+    qsizetype size = 4 + 4 + 4 * ToDoItem::ColumnCount;
+    for (size_t k = 0; k <= ToDoItem::ColumnCount; ++k)
+        size += field(k).size();
+    // The record layout of the list file: Action, LastColumnIndex, the column values; one block per row.
+    QByteArray record(size, Qt::Uninitialized);
+    char* d = record.data();
+    const auto put = [&d](QByteArrayView text) {
+        qToLittleEndian<qint32>(static_cast<qint32>(text.size()), d);
+        if (!text.isEmpty())
+            std::memcpy(d + 4, text.data(), text.size());
+        d += 4 + text.size();
+    };
+    put(field(0));
+    qToLittleEndian<qint32>(ToDoItem::ColumnCount - 1, d);
+    d += 4;
+    for (size_t k = 1; k <= ToDoItem::ColumnCount; ++k)
+        put(field(k));
+    return ToDoItem::fromRecord(std::move(record), false);
+}
+
+IoResult CSVToRows(QByteArrayView text, std::vector<ToDoItem>& rows, const QString& fileName)
+{
+    if (CodePage::current() == CodePage::Kind::Utf8) {
+        if (text.startsWith("\xEF\xBB\xBF"))
+            text = text.sliced(3);
+        const qsizetype bad = firstInvalidUtf8(text);
+        if (bad >= 0) {
+            return IoResult::failure(
+                QStringLiteral("The file %1 is not UTF-8 text (line %2), but the program's code page is "
+                               "UTF-8. Convert the file to UTF-8, or choose the code page it was written in.")
+                    .arg(shownName(fileName))
+                    .arg(lineOf(text, bad)));
+        }
+    }
+    std::vector<ToDoItem> out;
+    out.reserve(text.size() / 64 + 1);
+    std::vector<QByteArrayView> fields;
+    fields.reserve(16);
+    CSVRecordReader reader(text);
+    while (reader.next(fields))
+        out.push_back(RowFromCSVFields(fields));
+    rows = std::move(out);
+    return IoResult::success();
+}
+
+IoResult ReadCSVFile(const QString& path, std::vector<ToDoItem>& rows)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return IoResult::failure(
+            QStringLiteral("Cannot open file %1: %2").arg(shownName(path), file.errorString()));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return IoResult::failure(
+            QStringLiteral("Cannot read file %1: %2").arg(shownName(path), file.errorString()));
+    return CSVToRows(bytes, rows, path);
+}
+
+IoResult ImportCSVFile(const QString& path, ToDoList& list, int* added)
+{
+    std::vector<ToDoItem> rows;
+    const IoResult result = ReadCSVFile(path, rows);
+    if (!result)
+        return result;
+    if (added)
+        *added = static_cast<int>(rows.size());
+    list.items.reserve(list.items.size() + rows.size());
+    for (ToDoItem& row : rows)
+        list.items.push_back(std::move(row));
+    return IoResult::success();
+}

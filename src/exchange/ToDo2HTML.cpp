@@ -1,0 +1,371 @@
+#include "exchange/ToDo2HTML.h"
+
+#include "config/Colors.h"
+#include "config/IniFile.h"
+#include "platform/Clock.h"
+#include "platform/CodePage.h"
+
+#include <QDir>
+#include <QSaveFile>
+
+#include <cstring>
+
+namespace {
+struct GroupInfo
+{
+    const char* section;
+    const char* defaultColor; // given when the section has no "Color" key
+};
+
+// "BackGround Color" and the settings dialog's "Background Color" are one section: names match in any case.
+constexpr GroupInfo kGroups[TToDo2HTML::GroupCount] = {
+    {"Header", "00008B"},
+    {"Footer", "00008B"},
+    {"Table Header", "00008B"},
+    {"Table", "00008B"},
+    {"BackGround Color", "FFFACD"},
+    {"Open Item Color", "006400"},
+    {"Pending Item Color", "FF0000"},
+    {"Completed Item Color", "0000CD"},
+    {"Overdue Item Color", "696969"},
+    // The list draws today's rows in red unless the user chose otherwise.
+    {"Today Item Color", "FF0000"},
+};
+
+std::optional<int> toInteger(const QString& text)
+{
+    bool ok = false;
+    const int v = text.toInt(&ok, 10);
+    return ok ? std::optional<int>(v) : std::nullopt;
+}
+
+// Writes text with & < > and " as character references at out, which has room for six bytes per byte
+// of text; nothing else changes, line breaks included. Returns the end of what was written.
+char* writeEscaped(char* out, QByteArrayView text)
+{
+    const auto entity = [&out](const char* e, size_t n) {
+        std::memcpy(out, e, n);
+        out += n;
+    };
+    for (const char c : text) {
+        switch (c) {
+        case '&':
+            entity("&amp;", 5);
+            break;
+        case '<':
+            entity("&lt;", 4);
+            break;
+        case '>':
+            entity("&gt;", 4);
+            break;
+        case '"':
+            entity("&quot;", 6);
+            break;
+        default:
+            *out++ = c;
+        }
+    }
+    return out;
+}
+
+void appendEscaped(QByteArray& out, QByteArrayView text)
+{
+    const qsizetype size = out.size();
+    out.resize(size + 6 * text.size());
+    out.truncate(writeEscaped(out.data() + size, text) - out.constData());
+}
+
+// A text of the program (settings, captions) in the code page, escaped; characters the code page cannot
+// hold become numeric character references.
+QByteArray htmlText(QStringView text)
+{
+    QByteArray out;
+    qsizetype from = 0; // start of the run of characters that the code page holds
+    for (qsizetype i = 0; i < text.size();) {
+        const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        const qsizetype len = pair ? 2 : 1;
+        if (!CodePage::encode(text.mid(i, len)).ok()) {
+            appendEscaped(out, CodePage::encode(text.mid(from, i - from)).bytes);
+            const char32_t cp = pair ? QChar::surrogateToUcs4(text[i], text[i + 1]) : text[i].unicode();
+            out += "&#" + QByteArray::number(quint32(cp)) + ';';
+            from = i + len;
+        }
+        i += len;
+    }
+    appendEscaped(out, CodePage::encode(text.mid(from)).bytes);
+    return out;
+}
+
+// Collects the page in pieces of about a megabyte and hands each to the file and, when asked for, to the
+// whole page; a large list then needs no buffer of the page's size.
+struct PageWriter
+{
+    static constexpr qsizetype kPiece = qsizetype(1) << 20;
+
+    QSaveFile* file = nullptr;
+    QByteArray* page = nullptr;
+    QByteArray buffer = QByteArray(kPiece, Qt::Uninitialized);
+    char* end = buffer.data();
+    bool ok = true;
+
+    void room(qsizetype n)
+    {
+        if (end - buffer.constData() + n <= buffer.size())
+            return;
+        flush();
+        if (n > buffer.size()) {
+            buffer.resize(n);
+            end = buffer.data();
+        }
+    }
+    void put(QByteArrayView text)
+    {
+        room(text.size());
+        if (!text.isEmpty())
+            std::memcpy(end, text.data(), text.size());
+        end += text.size();
+    }
+    void line(QByteArrayView text)
+    {
+        put(text);
+        put("\r\n");
+    }
+    void putEscaped(QByteArrayView text)
+    {
+        room(text.size() * 6);
+        end = writeEscaped(end, text);
+    }
+    void flush()
+    {
+        const QByteArrayView piece(buffer.constData(), end - buffer.constData());
+        if (file && ok)
+            ok = file->write(piece.data(), piece.size()) == piece.size();
+        if (page)
+            page->append(piece);
+        end = buffer.data();
+    }
+};
+
+} // namespace
+
+TToDo2HTML::TToDo2HTML(const QString& settingsFile)
+{
+    // One snapshot of the file for all groups; a missing file gives the defaults and is not created.
+    IoResult loaded;
+    const IniFile ini = IniFile::load(settingsFile, &loaded);
+    if (!loaded)
+        m_error = loaded.error;
+    for (int k = 0; k < GroupCount; ++k)
+        readGroup(ini, k);
+}
+
+void TToDo2HTML::fail(const QString& section, const QString& key, const QString& value, const char* what)
+{
+    if (!m_error.isEmpty())
+        return;
+    m_error =
+        QStringLiteral("The settings section \"%1\" holds an unreadable \"%2\": '%3' is not a valid %4.")
+            .arg(section, key, value, QLatin1String(what));
+}
+
+void TToDo2HTML::readGroup(const IniFile& ini, int k)
+{
+    Group& g = Groups[k];
+    g.Section = QLatin1String(kGroups[k].section);
+
+    // Only a missing key gives the default colour; a stored value must be a colour.
+    const std::optional<QString> color = ini.value(g.Section, QStringLiteral("Color"));
+    if (!color) {
+        g.Color = QLatin1String(kGroups[k].defaultColor);
+    } else if (const auto value = TextToColor(*color)) {
+        g.Color = ColorToHTML(*value);
+    } else {
+        fail(g.Section, QStringLiteral("Color"), *color, "colour name or integer value");
+    }
+    // Of rows due today only the colour is used.
+    if (k == TodayItem)
+        return;
+
+    g.Text = ini.value(g.Section, QStringLiteral("Text"), QString());
+    g.TextSize = ini.value(g.Section, QStringLiteral("TextSize"), QStringLiteral("0"));
+    // Only the headings and the two table groups put their size on the page.
+    if (k <= Table && !toInteger(g.TextSize))
+        fail(g.Section, QStringLiteral("TextSize"), g.TextSize, "integer value");
+
+    const QString position = ini.value(g.Section, QStringLiteral("Position"), QStringLiteral("0"));
+    const auto align = toInteger(position);
+    if (!align)
+        fail(g.Section, QStringLiteral("Position"), position, "integer value");
+    else if (*align == 0)
+        g.Align = QStringLiteral("left");
+    else if (*align == 1)
+        g.Align = QStringLiteral("center");
+    else if (*align == 2)
+        g.Align = QStringLiteral("right");
+}
+
+QString TToDo2HTML::ColorToHTML(quint32 color)
+{
+    return QStringLiteral("%1%2%3")
+        .arg(color & 0xFF, 2, 16, QLatin1Char('0'))
+        .arg((color >> 8) & 0xFF, 2, 16, QLatin1Char('0'))
+        .arg((color >> 16) & 0xFF, 2, 16, QLatin1Char('0'))
+        .toUpper();
+}
+
+void TToDo2HTML::SelectGroup(int k)
+{
+    const Group& g = Groups[k];
+    const bool positive = toInteger(g.TextSize).value_or(0) >= 0;
+    SizeAttr = " SIZE=\"" + QByteArray(positive ? "+" : "") + htmlText(g.TextSize) + "\" ";
+    ColorAttr = " COLOR=\"" + htmlText(g.Color) + "\" ";
+    TextPart = ' ' + htmlText(g.Text) + ' ';
+    AlignAttr = " ALIGN=\"" + htmlText(g.Align) + "\" ";
+}
+
+int TToDo2HTML::groupOf(ItemStatus status)
+{
+    switch (status) {
+    case ItemStatus::Pending:
+        return PendingItem;
+    case ItemStatus::Overdue:
+        return OverdueItem;
+    case ItemStatus::Open:
+        return OpenItem;
+    case ItemStatus::Completed:
+        return CompletedItem;
+    case ItemStatus::Today:
+        return TodayItem;
+    }
+    return OpenItem;
+}
+
+const char* TToDo2HTML::statusLabel(ItemStatus status)
+{
+    switch (status) {
+    case ItemStatus::Pending:
+        return "[ pending ]";
+    case ItemStatus::Overdue:
+        return "[ Overdue ]";
+    case ItemStatus::Open:
+        return "[open task]";
+    case ItemStatus::Completed:
+        return "[completed]";
+    case ItemStatus::Today:
+        return "[ today ]";
+    }
+    return "";
+}
+
+QByteArray TToDo2HTML::StatusText(const ToDoItem& row) const
+{
+    return statusLabel(ItemStatusOf(row));
+}
+
+QByteArray TToDo2HTML::StatusColor(const ToDoItem& row) const
+{
+    return htmlText(Groups[groupOf(ItemStatusOf(row))].Color);
+}
+
+QStringList TToDo2HTML::DefaultColumnCaptions()
+{
+    return {QStringLiteral("Actions"),      QStringLiteral("Priority"),   QStringLiteral("Date In"),
+            QStringLiteral("Target"),       QStringLiteral("Remarks"),    QStringLiteral("Owner"),
+            QStringLiteral("Project Name"), QStringLiteral("Alarm Time"), QStringLiteral("File Location")};
+}
+
+QByteArray TToDo2HTML::CharsetName()
+{
+    return CodePage::current() == CodePage::Kind::Utf8 ? QByteArrayLiteral("utf-8")
+                                                       : QByteArrayLiteral("windows-1252");
+}
+
+IoResult TToDo2HTML::WriteHTML(const std::vector<ToDoItem>& rows, const QStringList& captions,
+                               const QString& fileName, QByteArray* pageOut)
+{
+    if (!m_error.isEmpty())
+        return IoResult::failure(m_error);
+
+    const QString shown = QDir::toNativeSeparators(fileName);
+    QSaveFile file(fileName);
+    PageWriter w;
+    if (!fileName.isEmpty()) {
+        if (!file.open(QIODevice::WriteOnly))
+            return IoResult::failure(
+                QStringLiteral("Cannot create file %1: %2").arg(shown, file.errorString()));
+        w.file = &file;
+    }
+    QByteArray page;
+    if (pageOut)
+        w.page = &page;
+
+    // The declared charset lets a browser show every text of the code page as it is meant.
+    w.line("<html><head><meta charset=\"" + CharsetName() + "\"><title>" + htmlText(Title) +
+           "</title></head>");
+    w.line("<body>");
+    w.line("<body BGCOLOR=\"" + htmlText(Groups[BackGround].Color) + "\">");
+    SelectGroup(Header);
+    w.line("<H2 " + AlignAttr + ">");
+    w.line("<FONT " + SizeAttr + ColorAttr + ">" + TextPart + "</FONT></H2>");
+    w.line("<P><P><P>");
+    w.line("<table border=1 width=100%>");
+    w.line("<tr>");
+    SelectGroup(TableHeader);
+    const QByteArray headCell = "<td><h3><CENTER><FONT " + SizeAttr + ColorAttr + ">";
+    w.line(headCell + "Status</td><P>");
+    for (const QString& caption : captions)
+        w.line(headCell + htmlText(caption) + "</td><P>");
+
+    SelectGroup(Table);
+    // The opening of a cell depends only on the row's status: built once per status.
+    QByteArray cellStart[5];
+    for (int s = 0; s < 5; ++s)
+        cellStart[s] = "<td><FONT COLOR=" + htmlText(Groups[groupOf(ItemStatus(s))].Color) + SizeAttr + ">";
+    const QDate today = Clock::today();
+    for (const ToDoItem& row : rows) {
+        const ItemStatus status = ItemStatusOf(row, today);
+        const QByteArray& cell = cellStart[static_cast<int>(status)];
+        w.line("<tr>");
+        w.put(cell);
+        w.put("<CENTER>");
+        w.put(statusLabel(status));
+        w.line("</td>");
+        w.put(cell);
+        w.putEscaped(row.action());
+        w.line("</td>");
+        const int count = row.valueCount();
+        for (int k = 0; k < count; ++k) {
+            w.put(cell);
+            w.put(k == ToDoItem::Remarks ? QByteArrayView("<LEFT>") : QByteArrayView("<CENTER>"));
+            const QByteArrayView value = row.value(k);
+            if (value.isEmpty())
+                w.put("  -  ");
+            else
+                w.putEscaped(value);
+            w.line("</td>");
+        }
+        w.line("</tr>");
+    }
+    w.line("</table>");
+    w.line("<P><P><P>");
+    SelectGroup(Footer);
+    w.line("<H2 " + AlignAttr + ">");
+    w.line("<FONT " + SizeAttr + ColorAttr + ">" + TextPart + "</FONT></H2>");
+    w.line("<HR>");
+    w.line("ToDo List generated with Quillmar at ");
+    w.line(QByteArray::number(today.day()).rightJustified(2, '0') + '.' +
+           QByteArray::number(today.month()).rightJustified(2, '0') + '.' +
+           QByteArray::number(today.year()).rightJustified(4, '0'));
+    w.line("<P><P><P>");
+    w.line("</body></html>");
+    w.flush();
+
+    if (w.file && (!w.ok || !file.commit())) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return IoResult::failure(QStringLiteral("Cannot write file %1: %2").arg(shown, reason));
+    }
+    if (pageOut)
+        *pageOut = std::move(page);
+    return IoResult::success();
+}

@@ -1,0 +1,180 @@
+#include "config/Paths.h"
+#include "exchange/ExchangeCommands.h"
+#include "model/ListFile.h"
+#include "platform/Clock.h"
+#include "platform/CodePage.h"
+#include "platform/InstanceLock.h"
+#include "platform/Regional.h"
+
+#include "TestUtil.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <gtest/gtest.h>
+
+using testutil::readAll;
+using testutil::writeAll;
+
+namespace {
+class ExchangeCliTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        CodePage::setCurrent(CodePage::Kind::Windows1252);
+        Regional::setFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm:ss"));
+        ResetDataPaths();
+        SetDataFolderOverride(m_dir.filePath(QStringLiteral("data")));
+        QDir().mkpath(m_dir.filePath(QStringLiteral("data")));
+        InitDataPaths();
+        InitSettingsFilePath();
+    }
+    void TearDown() override { ResetDataPaths(); }
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+    static ToDoList sample()
+    {
+        ToDoList list;
+        ToDoItem a = ToDoItem::make("Call, then \"write\"", true);
+        a.setValue(ToDoItem::Priority, "1");
+        a.setValue(ToDoItem::Remarks, "two\r\nlines");
+        list.items.push_back(a);
+        list.items.push_back(ToDoItem::make("Plain"));
+        list.OwnerNames << "Bob";
+        return list;
+    }
+
+    int run(int (*command)(const QString&, const QString&, QTextStream&), const QString& file,
+            const QString& list = QString())
+    {
+        m_err.clear();
+        QTextStream err(&m_err);
+        const int status = command(file, list, err);
+        err.flush();
+        return status;
+    }
+
+    QTemporaryDir m_dir;
+    QString m_err;
+};
+
+QString quillmarBin()
+{
+    const QString bin = qEnvironmentVariable("QUILLMAR_BIN");
+    return QFileInfo(bin).isExecutable() ? bin : QString();
+}
+} // namespace
+
+TEST_F(ExchangeCliTest, ExportsTheStandardOrANamedList)
+{
+    // The standard list that was never saved exports as empty.
+    ASSERT_EQ(run(ExportCsvCommand, path("empty.csv")), 0) << m_err.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(path("empty.csv")) && readAll(path("empty.csv")).isEmpty());
+
+    ASSERT_TRUE(SaveListFile(sample(), StandardListPath()).ok);
+    ASSERT_EQ(run(ExportCsvCommand, path("std.csv")), 0) << m_err.toStdString();
+    EXPECT_EQ(readAll(path("std.csv")),
+              QByteArray("\"Call, then \"write\"\",1,,,\"two\r\nlines\",,,,,\r\nPlain,,,,,,,,,\r\n"));
+
+    ASSERT_TRUE(SaveHistoryFile(sample(), path("old.tdh")).ok);
+    ASSERT_EQ(run(ExportHtmlCommand, path("old.html"), path("old.tdh")), 0) << m_err.toStdString();
+    const QByteArray page = readAll(path("old.html"));
+    EXPECT_TRUE(page.contains("[completed]</td>\r\n"));
+    EXPECT_TRUE(page.contains(">Call, then &quot;write&quot;</td>"));
+    EXPECT_TRUE(page.endsWith("</body></html>\r\n"));
+}
+
+TEST_F(ExchangeCliTest, FailuresReportAndChangeNothing)
+{
+    EXPECT_EQ(run(ExportCsvCommand, path("x.csv"), path("missing.tdx")), 1);
+    EXPECT_TRUE(m_err.contains(QLatin1String("missing.tdx"))) << m_err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(path("x.csv")));
+
+    ASSERT_TRUE(writeAll(path("broken.tdo"), "\x05\x00\x00\x00garbage"));
+    EXPECT_EQ(run(ExportHtmlCommand, path("x.html"), path("broken.tdo")), 1);
+    EXPECT_FALSE(m_err.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(path("x.html")));
+
+    ASSERT_TRUE(writeAll(SettingsFilePath(), "[Header]\nTextSize=huge\n"));
+    EXPECT_EQ(run(ExportHtmlCommand, path("x.html")), 1);
+    EXPECT_TRUE(m_err.contains(QLatin1String("Header")) && m_err.contains(QLatin1String("huge")));
+    EXPECT_FALSE(QFileInfo::exists(path("x.html")));
+
+    EXPECT_EQ(run(ImportCsvCommand, path("absent.csv")), 1);
+    EXPECT_TRUE(m_err.contains(QLatin1String("absent.csv")));
+    EXPECT_FALSE(QFileInfo::exists(StandardListPath()));
+
+    // A window holds the data folder: the import is refused before anything is read or written.
+    ASSERT_TRUE(writeAll(path("in.csv"), "row,\r\n"));
+    InstanceLock window(DataFolder());
+    ASSERT_TRUE(window.tryLock());
+    EXPECT_EQ(run(ImportCsvCommand, path("in.csv")), 1);
+    EXPECT_TRUE(m_err.contains(QLatin1String("window"))) << m_err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(StandardListPath()));
+    window.unlock();
+    EXPECT_EQ(run(ImportCsvCommand, path("in.csv")), 0) << m_err.toStdString();
+}
+
+TEST_F(ExchangeCliTest, ImportAppendsAndSavesInTheListsFormat)
+{
+    ASSERT_TRUE(writeAll(path("in.csv"), "First,2,,,\"a\r\nb\",\r\n\r\nSecond,\r\n"));
+    ASSERT_TRUE(SaveListFile(sample(), path("ext.tdx")).ok);
+    ASSERT_EQ(run(ImportCsvCommand, path("in.csv"), path("ext.tdx")), 0) << m_err.toStdString();
+    ASSERT_EQ(run(ImportCsvCommand, path("in.csv"), path("ext.tdx")), 0) << m_err.toStdString();
+    ToDoList list;
+    ASSERT_TRUE(ReadListFile(path("ext.tdx"), true, list).ok);
+    ASSERT_EQ(list.size(), 6);
+    EXPECT_EQ(list.OwnerNames, QByteArrayList{"Bob"});
+    EXPECT_EQ(list.items[2].action(), QByteArrayView("First"));
+    EXPECT_EQ(list.items[2].value(ToDoItem::Remarks), QByteArrayView("a\r\nb"));
+    EXPECT_EQ(list.items[5].action(), QByteArrayView("Second"));
+
+    // A history list stays a history list; the standard list is made when it does not exist yet.
+    ASSERT_TRUE(SaveHistoryFile(ToDoList(), path("h.tdh")).ok);
+    ASSERT_EQ(run(ImportCsvCommand, path("in.csv"), path("h.tdh")), 0) << m_err.toStdString();
+    ASSERT_TRUE(ReadListFile(path("h.tdh"), false, list).ok);
+    EXPECT_EQ(list.size(), 2);
+    ASSERT_EQ(run(ImportCsvCommand, path("in.csv")), 0) << m_err.toStdString();
+    ASSERT_TRUE(ReadListFile(StandardListPath(), true, list).ok);
+    EXPECT_EQ(list.size(), 2);
+}
+
+TEST_F(ExchangeCliTest, CommandLineRunsTheSameCommandsAndRespectsTheWindowsLock)
+{
+    const QString bin = quillmarBin();
+    if (bin.isEmpty())
+        GTEST_SKIP() << "QUILLMAR_BIN is not set";
+    const QString data = path(QStringLiteral("data"));
+    auto quillmar = [&](const QStringList& args, QString* err = nullptr) {
+        QProcess p;
+        p.start(bin, QStringList{QStringLiteral("--data-dir"), data} + args);
+        p.waitForFinished(60000);
+        if (err)
+            *err = QString::fromUtf8(p.readAllStandardError());
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    };
+
+    ASSERT_TRUE(writeAll(path("in.csv"), "One,1,\r\nTwo,\"x,y\",\r\n"));
+    QString err;
+    ASSERT_EQ(quillmar({QStringLiteral("--import-csv"), path("in.csv")}, &err), 0) << err.toStdString();
+    ASSERT_EQ(quillmar({QStringLiteral("--export-csv"), path("out.csv")}, &err), 0) << err.toStdString();
+    EXPECT_EQ(readAll(path("out.csv")), QByteArray("One,1,,,,,,,,\r\nTwo,\"x,y\",,,,,,,,\r\n"));
+    ASSERT_EQ(quillmar({QStringLiteral("--export-html"), path("out.html")}, &err), 0) << err.toStdString();
+    EXPECT_TRUE(readAll(path("out.html")).contains(">Two</td>"));
+
+    // While a window holds the data folder, an import is refused and the list stays as it was.
+    const QByteArray before = readAll(StandardListPath());
+    InstanceLock window(data);
+    ASSERT_TRUE(window.tryLock());
+    EXPECT_EQ(quillmar({QStringLiteral("--import-csv"), path("in.csv")}, &err), 1);
+    EXPECT_TRUE(err.contains(QLatin1String("window"))) << err.toStdString();
+    EXPECT_EQ(readAll(StandardListPath()), before);
+    // Exports only read and still work.
+    EXPECT_EQ(quillmar({QStringLiteral("--export-csv"), path("again.csv")}), 0);
+}
