@@ -1,0 +1,94 @@
+// Start-up to the shown window with a 10,000-item standard list, next to a bare Qt window started the same
+// way (a new process on the offscreen platform that quits once its window is shown) in the same run.
+// Target: within 1.5x of the floor.
+#include "model/ListFile.h"
+#include "platform/Regional.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace
+{
+constexpr int kItems = 10000;
+constexpr int kRuns = 7;
+
+int bareWindow(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QMainWindow window;
+    window.resize(757, 390);
+    window.show();
+    QTimer::singleShot(0, &app, [] { QCoreApplication::exit(0); });
+    return app.exec();
+}
+
+double bestRun(const QString& program, const QStringList& args)
+{
+    double best = 1e9;
+    for (int i = 0; i < kRuns; ++i) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("QUILLMAR_QUIT_WHEN_SHOWN"), QStringLiteral("1"));
+        p.setProcessEnvironment(env);
+        QElapsedTimer t;
+        t.start();
+        p.start(program, args);
+        if (!p.waitForFinished(60000) || p.exitCode() != 0) {
+            std::fprintf(stderr, "%s did not end cleanly: %s\n", qPrintable(program), p.readAllStandardError().constData());
+            return -1;
+        }
+        best = std::min(best, t.nsecsElapsed() / 1e9);
+    }
+    return best;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc > 1 && std::strcmp(argv[1], "--bare-window") == 0)
+        return bareWindow(argc, argv);
+
+    QCoreApplication app(argc, argv);
+    Regional::setFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm:ss"));
+    QString quillmar = qEnvironmentVariable("QUILLMAR_BIN");
+    if (quillmar.isEmpty())
+        quillmar = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../quillmar"));
+
+    QTemporaryDir dir;
+    const QString data = dir.path() + QStringLiteral("/data/");
+    QDir().mkpath(data);
+    ToDoList list;
+    for (int i = 0; i < kItems; ++i) {
+        ToDoItem it = ToDoItem::make(QByteArray("Prepare item number ") + QByteArray::number(i), i % 4 == 0);
+        it.setValue(ToDoItem::Priority, QByteArray::number(i % 10));
+        it.setValue(ToDoItem::DateIn, "01.03.2024");
+        it.setValue(ToDoItem::Target, Regional::dateToText(QDate(2024, 1, 1).addDays(i % 400)).toUtf8());
+        it.setValue(ToDoItem::Remarks, "Some remarks that make the row a realistic length");
+        it.setValue(ToDoItem::Owner, "Anna");
+        it.setValue(ToDoItem::ProjectName, "Household");
+        list.items.push_back(std::move(it));
+    }
+    if (!SaveListFile(list, data + QStringLiteral("ToDoX.tdo")).ok) {
+        std::fprintf(stderr, "could not write the list\n");
+        return 1;
+    }
+
+    const double floor = bestRun(QCoreApplication::applicationFilePath(), {QStringLiteral("--bare-window")});
+    const double start = bestRun(quillmar, {QStringLiteral("--data-dir"), data});
+    if (floor <= 0 || start <= 0)
+        return 1;
+    std::printf("floor  bare Qt window, shown and quit: %.1f ms\n", floor * 1e3);
+    std::printf("quillmar with %d items, shown and quit: %.1f ms  ratio %.2fx (target within 1.5x)\n", kItems,
+                start * 1e3, start / floor);
+    return 0;
+}

@@ -1,0 +1,444 @@
+// The list view: display settings, colours, clicks, sorting, the status bar counts, the check-box tool
+// buttons, opening an item's document, the tool bar picture and the calendar page's marks.
+#include "app/TQuillmar.h"
+
+#include "app/GridDelegate.h"
+#include "config/Colors.h"
+#include "config/IniFile.h"
+#include "config/Paths.h"
+#include "config/Settings.h"
+#include "dialogs/FileDialog.h"
+#include "dialogs/MessageBox.h"
+#include "model/ListFile.h"
+#include "platform/CodePage.h"
+#include "platform/Regional.h"
+
+#include <QAction>
+#include <QCalendarWidget>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QStyle>
+#include <QImageReader>
+#include <QItemSelection>
+#include <QLabel>
+#include <QMenu>
+#include <QTabWidget>
+#include <QTextCharFormat>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeView>
+#include <QUrl>
+
+#include <map>
+
+namespace
+{
+// A settings value that must be a colour or a whole number and is not.
+struct BadSetting
+{
+};
+
+quint32 readColor(const IniFile& ini, const QString& section, const QString& defaultValue)
+{
+    const std::optional<quint32> c = TextToColor(ini.value(section, QStringLiteral("Color"), defaultValue));
+    if (!c)
+        throw BadSetting{};
+    return *c;
+}
+
+int readInteger(const IniFile& ini, const QString& section, const QString& key, const QString& defaultValue)
+{
+    bool ok = false;
+    const int v = ini.value(section, key, defaultValue).trimmed().toInt(&ok);
+    if (!ok)
+        throw BadSetting{};
+    return v;
+}
+} // namespace
+
+void TQuillmar::connectListView()
+{
+    connect(lstToDo, &QTreeView::clicked, this, [this] { lstToDoClick(); });
+    connect(lstToDo, &QTreeView::doubleClicked, this, [this] {
+        if (actEdit->isVisible() && actEdit->isEnabled())
+            actEdit->trigger();
+    });
+    connect(lstToDo, &QTreeView::customContextMenuRequested, this, [this](const QPoint& pos) {
+        actOpenUpdate();
+        PopupMenu1->popup(lstToDo->viewport()->mapToGlobal(pos));
+    });
+    connect(lstToDo->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        lstToDoSelectItem();
+        actOpenUpdate();
+    });
+    connect(lstToDo->header(), &QHeaderView::sectionClicked, this, [this](int column) { lstToDoColumnClick(column); });
+    connect(lstToDo->header(), &QHeaderView::sectionResized, this, [this](int column, int, int size) {
+        // The designed minimum widths of "Actions" and "Priority" hold while the user drags; stored widths
+        // (0 hides a column) are applied as they are.
+        if (m_loadingColumnWidths || size == 0)
+            return;
+        const int minimum = column == 0 ? 100 : (column == 1 ? 10 : 0);
+        if (size < minimum)
+            QTimer::singleShot(0, this, [this, column, minimum] { lstToDo->header()->resizeSection(column, minimum); });
+    });
+
+    // Any change of the rows: the counts, and the calendar marks when that page is looked at.
+    auto changed = [this] {
+        UpdateStatusBar();
+        m_calendarDirty = true;
+        if (PageControl1->currentIndex() == 1)
+            QTimer::singleShot(0, this, [this] { refreshCalendar(); });
+    };
+    connect(m_model, &QAbstractItemModel::modelReset, this, changed);
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, [this, changed] {
+        ListSaved = false;
+        changed();
+    });
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, [this, changed] {
+        // lstToDoDeletion
+        ListSaved = false;
+        changed();
+    });
+    connect(m_model, &QAbstractItemModel::dataChanged, this, [this, changed] {
+        changed();
+        actOpenUpdate();
+    });
+    connect(m_model, &ToDoListModel::checkToggled, this, [this] { ListSaved = false; });
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this](int page) {
+        if (page != 1)
+            return;
+        ensureCalendarPage();
+        if (m_calendarDirty)
+            refreshCalendar();
+    });
+}
+
+void TQuillmar::applyCalendarColors()
+{
+    if (!CalendarView)
+        return;
+    if (m_calendarBackground.isValid()) {
+        QPalette c = CalendarView->palette();
+        c.setColor(QPalette::Base, m_calendarBackground);
+        CalendarView->setPalette(c);
+    }
+    QPalette m = CalendarMemo->palette();
+    if (m_calendarMemoBackground.isValid())
+        m.setColor(QPalette::Base, m_calendarMemoBackground);
+    if (m_calendarMemoText.isValid())
+        m.setColor(QPalette::Text, m_calendarMemoText);
+    CalendarMemo->setPalette(m);
+    QFont memoFont = CalendarMemo->font();
+    memoFont.setFamily(ItemFontName);
+    CalendarMemo->setFont(memoFont);
+}
+
+QList<int> TQuillmar::selectedRows() const
+{
+    QList<int> rows;
+    const QItemSelection selection = lstToDo->selectionModel()->selection();
+    for (const QItemSelectionRange& range : selection) {
+        for (int r = range.top(); r <= range.bottom(); ++r)
+            rows.append(r);
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+void TQuillmar::selectRows(const QList<int>& rows)
+{
+    QList<int> sorted = rows;
+    std::sort(sorted.begin(), sorted.end());
+    QItemSelection selection;
+    const int lastColumn = ToDoListModel::ColumnCount - 1;
+    // One range per run of neighbouring rows, so selecting thousands stays quick.
+    for (qsizetype i = 0; i < sorted.size();) {
+        qsizetype j = i;
+        while (j + 1 < sorted.size() && sorted[j + 1] <= sorted[j] + 1)
+            ++j;
+        selection.select(m_model->index(sorted[i], 0), m_model->index(sorted[j], lastColumn));
+        i = j + 1;
+    }
+    lstToDo->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+}
+
+void TQuillmar::LoadMainSettings()
+{
+    const QString file = SettingsFilePath();
+    // One read for all values instead of one per value: nothing writes the file in between.
+    EnsureIniFile(file);
+    const IniFile ini = IniFile::load(file);
+    try {
+        OpenColor = readColor(ini, QStringLiteral("Open Item Color"), QStringLiteral("clPurple"));
+        PendingColor = readColor(ini, QStringLiteral("Pending Item Color"), QStringLiteral("clblue"));
+        CompletedColor = readColor(ini, QStringLiteral("Completed Item Color"), QStringLiteral("clgray"));
+        OverdueColor = readColor(ini, QStringLiteral("Overdue Item Color"), QStringLiteral("clred"));
+        TodayColor = readColor(ini, QStringLiteral("Today Item Color"), QStringLiteral("clred"));
+        m_model->setStatusColors({ToDoListModel::toQColor(PendingColor), ToDoListModel::toQColor(OverdueColor),
+                                  ToDoListModel::toQColor(OpenColor), ToDoListModel::toQColor(CompletedColor),
+                                  ToDoListModel::toQColor(TodayColor)});
+
+        ListColor = LightenColor(readColor(ini, QStringLiteral("Background Color"), QStringLiteral("clwhite")), 200);
+        {
+            QPalette p = lstToDo->palette();
+            p.setColor(QPalette::Base, ToDoListModel::toQColor(ListColor));
+            p.setColor(QPalette::AlternateBase, ToDoListModel::toQColor(ListColor));
+            lstToDo->setPalette(p);
+            m_calendarBackground = ToDoListModel::toQColor(ListColor);
+        }
+
+        const quint32 titleBar = readColor(ini, QStringLiteral("TitleBar Color"), QStringLiteral("clnavy"));
+        const QColor memoColor = ToDoListModel::toQColor(LightenColor(titleBar, 200));
+        m_calendarMemoBackground = memoColor;
+        for (QTextEdit* memo : {ActionMemo, RemarksMemo}) {
+            QPalette p = memo->palette();
+            p.setColor(QPalette::Base, memoColor);
+            memo->setPalette(p);
+        }
+        {
+            QPalette p = ToolbarCaption->palette();
+            p.setColor(QPalette::Window, ToDoListModel::toQColor(titleBar));
+            ToolbarCaption->setPalette(p);
+        }
+
+        const QColor titleFont =
+            ToDoListModel::toQColor(readColor(ini, QStringLiteral("TitleFont Color"), QStringLiteral("clwhite")));
+        {
+            QPalette p = ToolbarCaption->palette();
+            p.setColor(QPalette::WindowText, titleFont);
+            ToolbarCaption->setPalette(p);
+            m_calendarMemoText = titleFont;
+            // Styles ignore a tool bar label's palette; a style sheet is honoured everywhere.
+            ToolbarCaption->setStyleSheet(
+                QStringLiteral("QLabel { background-color: %1; color: %2; padding: 3px 12px; border-radius: 3px; }")
+                    .arg(ToDoListModel::toQColor(titleBar).name(), titleFont.name()));
+        }
+
+        // Only the exact text "False" turns the grid off.
+        const bool grid = ini.value(QStringLiteral("ToDo Grid"), QStringLiteral("ShowGrid"), QStringLiteral("True")) !=
+                          QLatin1String("False");
+        if (auto* delegate = qobject_cast<GridDelegate*>(lstToDo->itemDelegate()))
+            delegate->setShowGrid(grid);
+        lstToDo->viewport()->update();
+
+        const int listFontSize = readInteger(ini, QStringLiteral("Table"), QStringLiteral("TextSize"),
+                                             QStringLiteral("0")) + 9;
+        AlarmLeadTime = ini.value(QStringLiteral("Alarm"), QStringLiteral("PreAlarm Time"), QStringLiteral("0"));
+        ItemFontSize = readInteger(ini, QStringLiteral("Font"), QStringLiteral("Size"), QStringLiteral("11"));
+        SoundFile = ini.value(QStringLiteral("Alarm"), QStringLiteral("Sound File"), QString());
+        ItemFontName = ini.value(QStringLiteral("Font"), QStringLiteral("Name"), QStringLiteral("Tahoma"));
+
+        const QString bitmap = ini.value(QStringLiteral("Bitmap"), QStringLiteral("Name"), QString());
+        if (!bitmap.isEmpty() && QFileInfo::exists(bitmap))
+            applyToolbarPicture(bitmap, false);
+
+        QFont listFont = lstToDo->font();
+        if (listFontSize > 0)
+            listFont.setPointSize(listFontSize);
+        listFont.setFamily(ItemFontName);
+        lstToDo->setFont(listFont);
+        QFont pageFont = PageControl1->tabBar()->font();
+        pageFont.setFamily(ItemFontName);
+        PageControl1->tabBar()->setFont(pageFont);
+        applyCalendarColors();
+
+        QFont itemFont(ItemFontName);
+        if (ItemFontSize > 0)
+            itemFont.setPointSize(ItemFontSize);
+        m_model->setItemFont(itemFont);
+        fitDesignedWidths(itemFont);
+    } catch (const BadSetting&) {
+        MessageBox::information(this, QStringLiteral("couldnt load colors"));
+    }
+}
+
+void TQuillmar::fitDesignedWidths(const QFont& itemFont)
+{
+    // Dates and times written in the user's formats must not be cut off in their designed columns.
+    const QFontMetrics metrics(itemFont);
+    const int margin = 3 * lstToDo->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, lstToDo) + 10;
+    const int dateWidth = metrics.horizontalAdvance(Regional::dateToText(QDate(2028, 12, 28))) + margin;
+    const int timeWidth = metrics.horizontalAdvance(Regional::timeToText(QTime(23, 58, 58))) + margin;
+    for (int column : {2, 3, 7}) {
+        const int wanted = std::max(kDesignedColumnWidths[static_cast<size_t>(column)], column == 7 ? timeWidth : dateWidth);
+        const int old = m_designedWidths[static_cast<size_t>(column)];
+        m_designedWidths[static_cast<size_t>(column)] = wanted;
+        if (lstToDo->columnWidth(column) == old)
+            lstToDo->header()->resizeSection(column, wanted);
+    }
+}
+
+void TQuillmar::applyToolbarPicture(const QString& path, bool reportErrors)
+{
+    QImageReader reader(path);
+    const QImage image = reader.read();
+    if (image.isNull()) {
+        if (reportErrors)
+            MessageBox::information(this, QStringLiteral("Cannot open file %1: %2").arg(path, reader.errorString()));
+        return;
+    }
+    QPalette p = ToolBar1->palette();
+    p.setBrush(QPalette::Window, QBrush(QPixmap::fromImage(image)));
+    p.setBrush(QPalette::Button, QBrush(QPixmap::fromImage(image)));
+    ToolBar1->setPalette(p);
+    ToolBar1->setAutoFillBackground(true);
+}
+
+void TQuillmar::ToolbarImage1Click()
+{
+    const QString path = FileDialog::getOpenFileName(this, QStringLiteral("Toolbar Image"), QString(),
+                                                     QStringLiteral("Bitmaps (*.bmp);;All pictures (*.bmp *.png *.jpg *.jpeg)"));
+    if (path.isEmpty())
+        return;
+    applyToolbarPicture(path, true);
+    const IoResult r = WriteIniString(SettingsFilePath(), QStringLiteral("Bitmap"), QStringLiteral("Name"), path);
+    if (!r)
+        MessageBox::information(this, r.error);
+}
+
+void TQuillmar::UpdateStatusBar()
+{
+    const int rows = m_model->size();
+    if (rows == 0)
+        return;
+    const int completed = m_model->checkedCount();
+    StatusPanels[1]->setText(QStringLiteral("Items pending: %1, completed : %2").arg(rows - completed).arg(completed));
+}
+
+void TQuillmar::lstToDoClick()
+{
+    const QList<int> rows = selectedRows();
+    if (rows.isEmpty())
+        return;
+    const ToDoItem& item = m_model->item(rows.first());
+    ActionMemo->setPlainText(item.actionText());
+    RemarksMemo->setPlainText(item.valueText(ToDoItem::Remarks));
+    lstToDo->viewport()->update();
+    ListSaved = false;
+}
+
+void TQuillmar::lstToDoSelectItem()
+{
+    const QList<int> rows = selectedRows();
+    if (rows.isEmpty())
+        return;
+    const ToDoItem& item = m_model->item(rows.first());
+    QString action = item.actionText();
+    // The memos follow the keyboard too, not only the mouse.
+    ActionMemo->setPlainText(action);
+    RemarksMemo->setPlainText(item.valueText(ToDoItem::Remarks));
+    action.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    action.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    setToolTip(action);
+    setStatusHint(action);
+}
+
+void TQuillmar::lstToDoColumnClick(int column)
+{
+    if (column < 0 || column >= ToDoListModel::ColumnCount)
+        return;
+    m_sortKind = ItemSorter::kindForColumn(column, m_sortKind);
+    const bool descending = m_sortDescending[static_cast<size_t>(column)];
+    const std::vector<int> order =
+        ItemSorter::sortOrder(m_model->list().items, column, m_sortKind, descending, SortChecked);
+    m_model->reorder(order);
+    m_sortDescending[static_cast<size_t>(column)] = !descending;
+
+    // Show which way the column went: text A to Z and dates earliest first are "ascending", numbers go
+    // largest first on the first click.
+    const bool upward = (m_sortKind == SortKind::Number) ? descending : !descending;
+    lstToDo->header()->setSortIndicatorShown(true);
+    lstToDo->header()->setSortIndicator(column, upward ? Qt::AscendingOrder : Qt::DescendingOrder);
+    const QList<int> rows = selectedRows();
+    if (!rows.isEmpty())
+        lstToDo->scrollTo(m_model->index(rows.first(), 0));
+}
+
+void TQuillmar::BtnCheckSelectedClick()
+{
+    QList<int> rows;
+    const auto& items = m_model->list().items;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (items[i].checked())
+            rows.append(static_cast<int>(i));
+    }
+    selectRows(rows);
+}
+
+void TQuillmar::BtnUncheckSelectedClick()
+{
+    const QList<int> rows = selectedRows();
+    if (rows.isEmpty())
+        return;
+    m_model->invertChecked(rows);
+    ListSaved = false;
+}
+
+void TQuillmar::actSortCheckedExecute()
+{
+    SortChecked = !SortChecked;
+    actSortChecked->setChecked(SortChecked);
+}
+
+void TQuillmar::actOpenUpdate()
+{
+    const QList<int> rows = selectedRows();
+    bool enabled = false;
+    if (rows.size() == 1) {
+        const QString path = m_model->item(rows.first()).valueText(ToDoItem::FileLocation);
+        enabled = !path.isEmpty() && QFileInfo(path).isFile();
+    }
+    actOpen->setEnabled(enabled);
+}
+
+void TQuillmar::actOpenExecute()
+{
+    const QList<int> rows = selectedRows();
+    if (rows.isEmpty())
+        return;
+    const QString path = m_model->item(rows.first()).valueText(ToDoItem::FileLocation);
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        return;
+    // The desktop's own association opens it; no shell ever sees the path.
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void TQuillmar::refreshCalendar()
+{
+    if (!CalendarView)
+        return;
+    m_calendarDirty = false;
+    // Mark every day that is some open item's target in its status colour, bold.
+    std::map<QDate, std::pair<int, ItemStatus>> marks;
+    const QDate shown(CalendarView->yearShown(), CalendarView->monthShown(), 1);
+    const QDate from = shown.addDays(-7);
+    const QDate to = shown.addMonths(1).addDays(14);
+    QStringList dayItems;
+    const QDate chosen = CalendarView->selectedDate();
+    for (const ToDoItem& item : m_model->list().items) {
+        const std::optional<QDate> target = item.targetDate();
+        if (!target)
+            continue;
+        if (*target == chosen)
+            dayItems << (item.checked() ? QStringLiteral("[done] ") : QStringLiteral("- ")) + item.actionText();
+        if (*target < from || *target > to || item.checked())
+            continue;
+        auto& mark = marks[*target];
+        ++mark.first;
+        mark.second = ItemStatusOf(item);
+    }
+    CalendarView->setDateTextFormat(QDate(), QTextCharFormat());
+    for (const auto& [date, mark] : marks) {
+        QTextCharFormat f;
+        f.setFontWeight(QFont::Bold);
+        f.setForeground(m_model->statusColor(mark.second));
+        f.setToolTip(QStringLiteral("%1 item(s) due").arg(mark.first));
+        CalendarView->setDateTextFormat(date, f);
+    }
+    CalendarMemo->setPlainText(Regional::dateToText(chosen) + QStringLiteral("\n\n")
+                               + (dayItems.isEmpty() ? QStringLiteral("No items due.") : dayItems.join(QLatin1Char('\n'))));
+}

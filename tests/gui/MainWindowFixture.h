@@ -1,0 +1,101 @@
+#pragma once
+
+#include "config/Paths.h"
+#include "dialogs/FileDialog.h"
+#include "dialogs/MessageBox.h"
+#include "model/ListFile.h"
+#include "model/ToDoList.h"
+#include "platform/Clock.h"
+#include "platform/Regional.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// Each test gets its own data folder, fixed date formats and a fixed clock, and dialogs that never block.
+namespace fixture
+{
+inline void setUpOnce()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    Regional::setFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm:ss"));
+    Clock::setNow(QDateTime(QDate(2024, 3, 15), QTime(10, 0)));
+}
+
+struct TempData
+{
+    QTemporaryDir dir;
+    QString folder;
+
+    explicit TempData(const QString& sub = QStringLiteral("data"))
+    {
+        folder = dir.path() + QLatin1Char('/') + sub + QLatin1Char('/');
+        ResetDataPaths();
+        SetDataFolderOverride(folder);
+        InitDataPaths();
+        InitSettingsFilePath();
+        MessageBox::setTestMode(true);
+        MessageBox::clearShown();
+        FileDialog::setTestMode(true);
+    }
+    ~TempData()
+    {
+        MessageBox::setTestMode(false);
+        FileDialog::setTestMode(false);
+        ResetDataPaths();
+        SetDataFolderOverride(QString());
+    }
+    QString path(const QString& name) const { return folder + name; }
+    void writeIni(const QByteArray& text) const
+    {
+        QDir().mkpath(folder);
+        QFile f(SettingsFilePath());
+        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        f.write(text);
+    }
+};
+
+inline ToDoItem item(const QByteArray& action, bool checked = false, const QByteArray& target = {},
+                     const QByteArray& priority = {})
+{
+    ToDoItem it = ToDoItem::make(action, checked);
+    it.setValue(ToDoItem::Priority, priority);
+    it.setValue(ToDoItem::Target, target);
+    return it;
+}
+
+inline ToDoList list(std::initializer_list<QByteArray> actions)
+{
+    ToDoList l;
+    for (const QByteArray& a : actions)
+        l.items.push_back(item(a));
+    return l;
+}
+
+inline QByteArrayList actions(const ToDoList& l)
+{
+    QByteArrayList out;
+    for (const ToDoItem& it : l.items)
+        out << it.action().toByteArray();
+    return out;
+}
+
+inline ToDoList load(const QString& path, bool history = false)
+{
+    ToDoList l;
+    if (history)
+        LoadHistoryFile(l, path);
+    else
+        LoadListFile(l, path);
+    return l;
+}
+
+inline QByteArray bytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+} // namespace fixture
