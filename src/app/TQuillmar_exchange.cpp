@@ -1,0 +1,92 @@
+// The Im-Export commands: CSV export and import, and the HTML page of the list.
+#include "app/TQuillmar.h"
+
+#include "config/Paths.h"
+#include "dialogs/FileDialog.h"
+#include "dialogs/MessageBox.h"
+#include "exchange/CsvExchange.h"
+#include "exchange/ToDo2HTML.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QUrl>
+
+namespace {
+const QString kCsvFilter = QStringLiteral("CSV Files (*.CSV *.csv)");
+const QString kCsvSuffix = QStringLiteral("CSV");
+const QString kHtmlFilter = QStringLiteral("HTML File (*.HTML *.html)");
+const QString kHtmlSuffix = QStringLiteral("html");
+} // namespace
+
+void TQuillmar::setupExchangeCommands()
+{
+    connect(ExporttoCSV1, &QAction::triggered, this, &TQuillmar::ExporttoCSV1Click);
+    connect(ImportfromCSV1, &QAction::triggered, this, &TQuillmar::ImportfromCSV1Click);
+    connect(actMakeHTML, &QAction::triggered, this, &TQuillmar::actMakeHTMLExecute);
+}
+
+void TQuillmar::ExporttoCSV1Click()
+{
+    // No title, no start folder and no question before replacing a file, as the export always had.
+    const QString path =
+        FileDialog::getSaveFileName(this, QString(), QString(), kCsvFilter, kCsvSuffix, false);
+    if (path.isEmpty())
+        return;
+    const IoResult r = WriteCSVFile(path, model()->list().items);
+    if (!r)
+        MessageBox::information(this, r.error);
+}
+
+void TQuillmar::ImportfromCSV1Click()
+{
+    const QString path = FileDialog::getOpenFileName(this, QString(), QString(), kCsvFilter, kCsvSuffix);
+    if (path.isEmpty())
+        return;
+    // The whole file is read and checked first: it adds all its rows or none.
+    std::vector<ToDoItem> rows;
+    const IoResult r = ReadCSVFile(path, rows);
+    if (!r) {
+        MessageBox::information(this, r.error);
+        return;
+    }
+    if (rows.empty())
+        return;
+    model()->appendItems(std::move(rows));
+    ListSaved = false;
+    UpdateStatusBar();
+}
+
+void TQuillmar::actMakeHTMLExecute()
+{
+    // The shared save dialog starts in the folder of the standard list from now on.
+    SaveDialogFolder = QFileInfo(StandardListPath()).absolutePath();
+    const QString path =
+        FileDialog::getSaveFileName(this, QString(), SaveDialogFolder, kHtmlFilter, kHtmlSuffix, true);
+    if (path.isEmpty())
+        return;
+    // The settings are read afresh for every page.
+    TToDo2HTML html(settingsPath());
+    QStringList captions;
+    for (int c = 0; c < ToDoListModel::ColumnCount; ++c)
+        captions << model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+    const IoResult r = html.WriteHTML(model()->list(), captions, path);
+    if (!r) {
+        MessageBox::information(this, r.error);
+        return;
+    }
+    ShowHTMLFile(path);
+}
+
+void TQuillmar::ShowHTMLFile(const QString& fileName)
+{
+    if (!QFileInfo::exists(fileName)) {
+        MessageBox::ok(this, QStringLiteral("I didn't find the ") + fileName + QStringLiteral(" file"));
+        return;
+    }
+    // The desktop's association opens it; no shell ever sees the name.
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(fileName)))
+        MessageBox::information(this, QStringLiteral("No program could be started to show %1.")
+                                          .arg(QDir::toNativeSeparators(fileName)));
+}
