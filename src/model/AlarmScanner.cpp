@@ -1,0 +1,79 @@
+#include "model/AlarmScanner.h"
+
+#include "platform/Regional.h"
+
+#include <QHash>
+
+namespace {
+constexpr qint64 kMsecsPerDay = 86400 * 1000;
+
+quint64 rungKey(qint64 dueMsecs, QByteArrayView action)
+{
+    return static_cast<quint64>(qHash(action, static_cast<size_t>(dueMsecs))) ^
+           static_cast<quint64>(dueMsecs);
+}
+} // namespace
+
+qint64 AlarmScanner::leadFromText(const QString& text)
+{
+    bool ok = false;
+    const qint64 minutes = text.trimmed().toLongLong(&ok);
+    // A negative lead would ring after the Alarm Time; more than a year of lead is a typing slip.
+    if (!ok || minutes < 0 || minutes > 366 * 24 * 60)
+        return 0;
+    return minutes;
+}
+
+qint64 AlarmScanner::wallMsecs(const QDateTime& t)
+{
+    return t.date().toJulianDay() * kMsecsPerDay + t.time().msecsSinceStartOfDay();
+}
+
+void AlarmScanner::start(const QDateTime& now)
+{
+    m_last = wallMsecs(now);
+}
+
+QList<AlarmScanner::Alarm> AlarmScanner::tick(const ToDoList& list, const QDateTime& now)
+{
+    const qint64 nowMsecs = wallMsecs(now);
+    if (m_last < 0)
+        m_last = nowMsecs - 1000;
+    const qint64 from = m_last;
+    m_last = nowMsecs;
+    QList<Alarm> due;
+    // The clock went back (set by hand, or daylight saving ended): nothing lies in between.
+    if (nowMsecs <= from)
+        return due;
+
+    // Shift the window by the lead instead of every row: an alarm rings on the first tick at or after
+    // its Alarm Time minus the lead.
+    const qint64 lead = m_leadMinutes * 60 * 1000;
+    const qint64 lo = from + lead;
+    const qint64 hi = nowMsecs + lead;
+    const quint32 generation = Regional::generation();
+    const int count = list.size();
+    for (int row = 0; row < count; ++row) {
+        const ToDoItem& item = list.items[static_cast<size_t>(row)];
+        if (item.checked())
+            continue;
+        // An empty or unreadable Target or Alarm Time reads as none; a row with at most one column
+        // value has neither.
+        const auto moment = item.alarmMoment(generation);
+        if (!moment)
+            continue;
+        const qint64 at = *moment * 1000;
+        if (at <= lo || at > hi)
+            continue;
+        const qint64 dueMsecs = at - lead;
+        if (!m_rung.insert(rungKey(dueMsecs, item.action())).second)
+            continue;
+        Alarm alarm;
+        alarm.row = row;
+        alarm.action = item.action().toByteArray();
+        alarm.due = QDateTime(QDate::fromJulianDay(dueMsecs / kMsecsPerDay),
+                              QTime::fromMSecsSinceStartOfDay(static_cast<int>(dueMsecs % kMsecsPerDay)));
+        due.append(alarm);
+    }
+    return due;
+}

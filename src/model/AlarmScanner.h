@@ -1,0 +1,54 @@
+#pragma once
+
+#include "model/ToDoList.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include <unordered_set>
+
+// Finds the alarms that fell due since the previous timer tick.
+//
+// An alarm is due at its Target day at its Alarm Time, minus the lead time. A tick rings every alarm whose
+// due moment lies after the previous tick and not after now, so a late tick (busy machine, suspend) still
+// rings what it passed over, and two ticks within one second ring nothing twice. Each alarm rings at most
+// once per run, also when the clock is set back.
+//
+// Moments are compared as local wall-clock time (days since the Julian epoch and milliseconds of the day),
+// the way the user reads the Alarm Time; a tick reads only the item's cached Target and Alarm Time.
+class AlarmScanner
+{
+public:
+    struct Alarm
+    {
+        int row = -1;
+        QByteArray action;
+        QDateTime due; // the moment it rang for: Target day, Alarm Time, minus the lead
+    };
+
+    // The lead time in whole minutes from the settings text ("PreAlarm Time"); blanks are allowed, any
+    // other text means no lead.
+    static qint64 leadFromText(const QString& text);
+
+    void setLeadMinutes(qint64 minutes) { m_leadMinutes = minutes; }
+    qint64 leadMinutes() const { return m_leadMinutes; }
+
+    // The previous tick; alarms due up to this moment are not rung. Called when the timer starts.
+    void start(const QDateTime& now);
+    bool isStarted() const { return m_last >= 0; }
+
+    // The alarms due in (previous tick, now], in list order; now becomes the previous tick. Completed
+    // rows, rows without Target or Alarm Time and rows whose Target or Alarm Time cannot be read are
+    // skipped one by one. A first tick without start() looks back one second.
+    QList<Alarm> tick(const ToDoList& list, const QDateTime& now);
+
+private:
+    static qint64 wallMsecs(const QDateTime& t);
+
+    qint64 m_leadMinutes = 0;
+    qint64 m_last = -1; // wall-clock milliseconds of the previous tick
+    // Alarms that have rung this run, by due moment and action text, so none rings twice.
+    std::unordered_set<quint64> m_rung;
+};

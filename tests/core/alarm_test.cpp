@@ -1,0 +1,153 @@
+#include "model/AlarmScanner.h"
+#include "platform/Clock.h"
+#include "platform/Regional.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+const QDate kDay(2026, 3, 14);
+
+QDateTime at(const QString& hms, int msecs = 0, QDate day = kDay)
+{
+    return QDateTime(day, QTime::fromString(hms, QStringLiteral("HH:mm:ss")).addMSecs(msecs));
+}
+
+ToDoItem alarmItem(const char* action, const QByteArray& target, const QByteArray& time, bool done = false)
+{
+    ToDoItem item = ToDoItem::make(action, done);
+    item.setValue(ToDoItem::Target, target);
+    item.setValue(ToDoItem::AlarmTime, time);
+    return item;
+}
+
+QStringList actions(const QList<AlarmScanner::Alarm>& alarms)
+{
+    QStringList out;
+    for (const auto& a : alarms)
+        out << QString::fromLatin1(a.action);
+    return out;
+}
+
+class AlarmScan : public ::testing::Test
+{
+protected:
+    void SetUp() override { Regional::setFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm:ss")); }
+    void TearDown() override { Clock::reset(); }
+
+    // Ticks once a second (at the given milliseconds into each second) from..to, collecting what rang.
+    QStringList run(const QString& from, const QString& to, int msecs = 300)
+    {
+        QStringList rang;
+        for (QDateTime t = at(from, msecs); t <= at(to, msecs); t = t.addSecs(1)) {
+            Clock::setNow(t);
+            rang << actions(scanner.tick(list, Clock::now()));
+        }
+        return rang;
+    }
+
+    ToDoList list;
+    AlarmScanner scanner;
+};
+} // namespace
+
+TEST_F(AlarmScan, RingsOnceOnTimeAndNotBefore)
+{
+    list.items.push_back(alarmItem("tea", "14.03.2026", "14:30:00"));
+    scanner.start(at("14:29:00"));
+    EXPECT_TRUE(run("14:29:01", "14:29:59").isEmpty());
+    Clock::setNow(at("14:30:00", 40));
+    const auto alarms = scanner.tick(list, Clock::now());
+    ASSERT_EQ(alarms.size(), 1);
+    EXPECT_EQ(alarms[0].row, 0);
+    EXPECT_EQ(alarms[0].due, at("14:30:00"));
+    EXPECT_TRUE(run("14:30:01", "14:32:00").isEmpty());
+}
+
+TEST_F(AlarmScan, LeadTimeRingsEarlierAndMayExceedAnHour)
+{
+    list.items.push_back(alarmItem("ten", "14.03.2026", "14:30:00"));
+    list.items.push_back(alarmItem("ninety", "14.03.2026", "15:50:00"));
+    scanner.setLeadMinutes(10);
+    scanner.start(at("14:00:00"));
+    EXPECT_EQ(run("14:00:01", "14:25:00"), QStringList{"ten"});
+
+    AlarmScanner longLead;
+    longLead.setLeadMinutes(90);
+    longLead.start(at("14:00:00"));
+    Clock::setNow(at("14:20:00"));
+    EXPECT_EQ(actions(longLead.tick(list, Clock::now())), QStringList{"ninety"});
+    EXPECT_EQ(AlarmScanner::leadFromText(QStringLiteral(" 90 ")), 90);
+    EXPECT_EQ(AlarmScanner::leadFromText(QStringLiteral("x")), 0);
+    EXPECT_EQ(AlarmScanner::leadFromText(QStringLiteral("-5")), 0);
+}
+
+TEST_F(AlarmScan, LateTickAndSuspendStillRingOnce)
+{
+    list.items.push_back(alarmItem("a", "14.03.2026", "14:30:00"));
+    list.items.push_back(alarmItem("b", "14.03.2026", "16:00:00"));
+    list.items.push_back(alarmItem("tomorrow", "15.03.2026", "09:00:00"));
+    scanner.start(at("14:29:59", 500));
+    // The machine was busy: the next tick comes three seconds late.
+    EXPECT_EQ(actions(scanner.tick(list, at("14:30:02", 500))), QStringList{"a"});
+    // Suspended until the next morning: what fell due in the gap rings on waking, once.
+    EXPECT_EQ(actions(scanner.tick(list, at("10:00:00", 0, kDay.addDays(1)))),
+              (QStringList{"b", "tomorrow"}));
+    EXPECT_TRUE(scanner.tick(list, at("10:00:01", 0, kDay.addDays(1))).isEmpty());
+}
+
+TEST_F(AlarmScan, TwoTicksInOneSecondAndClockSetBackRingOnce)
+{
+    list.items.push_back(alarmItem("a", "14.03.2026", "14:30:00"));
+    scanner.start(at("14:29:59", 900));
+    EXPECT_EQ(scanner.tick(list, at("14:30:00", 100)).size(), 1);
+    EXPECT_TRUE(scanner.tick(list, at("14:30:00", 800)).isEmpty());
+    // The user sets the clock back a minute: the alarm has rung in this run and stays quiet.
+    scanner.tick(list, at("14:29:30"));
+    EXPECT_TRUE(run("14:29:31", "14:30:30").isEmpty());
+}
+
+TEST_F(AlarmScan, SimultaneousAlarmsAllAnnounced)
+{
+    list.items.push_back(alarmItem("first", "14.03.2026", "14:30:00"));
+    list.items.push_back(alarmItem("second", "14.03.2026", "14:30:00"));
+    scanner.start(at("14:29:59"));
+    EXPECT_EQ(actions(scanner.tick(list, at("14:30:00", 200))), (QStringList{"first", "second"}));
+}
+
+TEST_F(AlarmScan, SkipsRowsThatCannotRingOneByOne)
+{
+    list.items.push_back(alarmItem("done", "14.03.2026", "14:30:00", true));
+    list.items.push_back(alarmItem("no target", "", "14:30:00"));
+    list.items.push_back(alarmItem("other day", "15.03.2026", "14:30:00"));
+    list.items.push_back(alarmItem("unreadable", "next week", "14:30:00"));
+    list.items.push_back(alarmItem("bad time", "14.03.2026", "half past two"));
+    list.items.push_back(alarmItem("no time", "14.03.2026", ""));
+    ToDoItem shortRow;
+    shortRow.setAction("one value");
+    shortRow.appendValue("1");
+    list.items.push_back(shortRow);
+    // Rows after an unreadable one are still examined.
+    list.items.push_back(alarmItem("after them", "14.03.2026", "14:30:00"));
+    scanner.start(at("14:29:59"));
+    EXPECT_EQ(actions(scanner.tick(list, at("14:30:00", 1))), QStringList{"after them"});
+}
+
+// The regional layer reads 12-hour texts, so an Alarm Time such as "2:30:00 PM" (written while the
+// system used a 12-hour format, or imported) rings at 14:30 instead of never.
+TEST_F(AlarmScan, TwelveHourTextRingsAtItsTime)
+{
+    list.items.push_back(alarmItem("pm", "14.03.2026", "2:30:00 PM"));
+    list.items.push_back(alarmItem("am", "14.03.2026", "2:30:00 AM"));
+    scanner.start(at("02:00:00"));
+    EXPECT_EQ(actions(scanner.tick(list, at("03:00:00"))), QStringList{"am"});
+    EXPECT_EQ(actions(scanner.tick(list, at("14:30:00"))), QStringList{"pm"});
+}
+
+TEST_F(AlarmScan, EditedAlarmRingsAgainAtItsNewTime)
+{
+    list.items.push_back(alarmItem("a", "14.03.2026", "14:30:00"));
+    scanner.start(at("14:29:59"));
+    EXPECT_EQ(scanner.tick(list, at("14:30:00")).size(), 1);
+    list.items[0].setValue(ToDoItem::AlarmTime, "14:31:00");
+    EXPECT_EQ(run("14:30:01", "14:31:30"), QStringList{"a"});
+}
