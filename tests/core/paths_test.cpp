@@ -77,6 +77,13 @@ TEST_F(PathsTest, ProgramFolderThatCannotBeWrittenFallsBack)
     EXPECT_EQ(DataFolder(), userDataFolder());
 }
 
+TEST_F(PathsTest, InstalledProgramKeepsItsDataInTheUserDataLocation)
+{
+    // Root can write to /usr/bin, but an installed program must not scatter data beside itself.
+    SetProgramFolderForTesting(QStringLiteral("/usr/bin"));
+    EXPECT_EQ(DataFolder(), userDataFolder());
+}
+
 TEST_F(PathsTest, DataDirOptionOverridesBothAndPathsAreComputedOnce)
 {
     SetDataFolderOverride(m_dir.filePath(QStringLiteral("mine")));
