@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QByteArrayList>
+#include <QByteArray>
 #include <QByteArrayView>
 
-#include <array>
+#include <bit>
 #include <vector>
 
 // Reads the records of a whole CSV text, one line at a time. Lines end at CR LF, a lone LF or a lone CR;
@@ -25,34 +25,52 @@ public:
     qsizetype lineNumber() const { return m_recordLine; }
 
 private:
-    // The next line as [start, end) of m_text; false at the end of the text.
-    bool nextLine(qsizetype& start, qsizetype& end);
-    // First position in [from, limit) whose bit is set in the given mask, or -1.
-    struct BlockMasks
+    // The text is read once, as a stream of the bytes that matter to the format (comma, quote, CR, LF,
+    // NUL) in order; everything between them is copied or skipped without being looked at.
+    quint64 specialBits(qsizetype base) const;
+    // Position of the next byte of the stream not yet consumed; m_size when there is none.
+    qsizetype peek()
     {
-        qsizetype block = -1;
-        quint64 commas = 0;
-        quint64 quotes = 0;
-        quint64 breaks = 0; // CR or LF
-    };
-    // Where the commas, quotes and line breaks of one 64-byte block of the text are: bit i for byte
-    // 64 * block + i.
-    const BlockMasks& masks(qsizetype block);
-    void loadMasks(BlockMasks& m, qsizetype block);
-    template <quint64 BlockMasks::*Mask> qsizetype find(qsizetype from, qsizetype limit);
-    // First position at or after from where separator lies wholly before limit, or -1.
-    qsizetype findSeparator(qsizetype from, qsizetype limit, QByteArrayView separator);
-    // Reads a line that holds no quote.
-    void readPlainLine(qsizetype start, qsizetype lineEnd, std::vector<QByteArrayView>& fields);
-    // The field that starts at body goes on over the next lines; appends it and moves p and lineEnd to
-    // the line that closes it. False (and nothing consumed) when no later line closes it.
-    bool continueField(QByteArrayView body, QByteArrayView separator, std::vector<QByteArrayView>& fields,
-                       qsizetype& p, qsizetype& lineEnd);
+        while (m_bits == 0) {
+            if (m_blockBase + 64 >= m_size)
+                return m_size;
+            m_blockBase += 64;
+            m_bits = specialBits(m_blockBase);
+        }
+        return m_blockBase + std::countr_zero(m_bits);
+    }
+    // Consumes the byte peek() has just returned.
+    void pop() { m_bits &= m_bits - 1; }
+    // Restarts the stream at pos.
+    void seek(qsizetype pos);
+    bool endsLine(qsizetype s) const
+    {
+        return s >= m_size || m_data[s] == '\r' || m_data[s] == '\n' || m_data[s] == '\0';
+    }
+    // Consumes the line end at e (the position peek() returned); m_pos moves to the next line, or m_end
+    // to e when e ends the text.
+    void endLine(qsizetype e);
+    // Reads the fields of the record that starts at p through the end of its (last) line.
+    void readRecord(qsizetype p, std::vector<QByteArrayView>& fields);
+    // The field that starts at body (quote form given by doubled) found no closing separator before its
+    // line end e: when a later line closes it, appends the joined field, sets p behind the separator and
+    // returns true; otherwise consumes nothing.
+    bool continueField(qsizetype body, qsizetype e, bool doubled, std::vector<QByteArrayView>& fields,
+                       qsizetype& p);
 
-    QByteArrayView m_text;
+    const char* m_data = nullptr;
+    qsizetype m_size = 0;
+    // End of the text: m_size, or the first NUL once the stream has met it.
+    qsizetype m_end = 0;
     qsizetype m_pos = 0;
     qsizetype m_line = 0;
     qsizetype m_recordLine = 0;
-    QByteArrayList m_joined;
-    std::array<BlockMasks, 8> m_blocks;
+    qsizetype m_blockBase = 0;
+    quint64 m_bits = 0;
+    // Fields joined over several lines; the buffers are kept and reused from record to record.
+    std::vector<QByteArray> m_joined;
+    size_t m_joinedUsed = 0;
+    // For each quoted form: a position from which the text holds no closing separator of that form, so
+    // a file full of unclosed quotes is not searched to its end again for every one of them.
+    qsizetype m_noSeparatorFrom[2] = {-1, -1};
 };
