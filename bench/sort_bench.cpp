@@ -1,6 +1,7 @@
 // Sorting 100,000 rows by "Target", timed next to std::sort of 100,000 ready doubles in the same run.
 // Target: within 5x of the floor. Two measurements: the sort order alone (ItemSorter, window-free), and a
 // whole header click in the window (sort, reorder the model, keep the selection, update the view).
+#include "BenchUtil.h"
 #include "app/TQuillmar.h"
 #include "config/Paths.h"
 #include "dialogs/MessageBox.h"
@@ -12,29 +13,23 @@
 #include <QTemporaryDir>
 #include <QTreeView>
 
-#include <benchmark/benchmark.h>
-
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
 #include <random>
 
 namespace
 {
+using namespace benchutil;
 constexpr int kRows = 100000;
 
 std::vector<ToDoItem> makeRows()
 {
     std::mt19937 rng(7);
     std::uniform_int_distribution<int> day(0, 3650);
-    std::vector<ToDoItem> rows;
-    rows.reserve(kRows);
+    std::vector<ToDoItem> rows = makeList(kRows).items;
     for (int i = 0; i < kRows; ++i) {
-        ToDoItem it = ToDoItem::make(QByteArray("Item ") + QByteArray::number(i));
-        if (i % 10 != 0)
-            it.setValue(ToDoItem::Target, Regional::dateToText(QDate(2020, 1, 1).addDays(day(rng))).toUtf8());
+        ToDoItem& it = rows[i];
+        it.setValue(ToDoItem::Target, i % 10 == 0 ? QByteArray()
+                                                  : Regional::dateToText(QDate(2020, 1, 1).addDays(day(rng))).toUtf8());
         (void)it.targetDate(); // the list keeps its rows' Targets parsed
-        rows.push_back(std::move(it));
     }
     return rows;
 }
@@ -47,18 +42,6 @@ std::vector<double> makeDoubles()
     for (double& x : v)
         x = d(rng);
     return v;
-}
-
-template <typename F>
-double bestSeconds(F&& f, int runs = 7)
-{
-    double best = 1e9;
-    for (int i = 0; i < runs; ++i) {
-        const auto t0 = std::chrono::steady_clock::now();
-        f();
-        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
-    }
-    return best;
 }
 
 void BM_StdSortDoubles(benchmark::State& state)
@@ -91,13 +74,17 @@ int main(int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks();
 
     const std::vector<double> doubles = makeDoubles();
-    const double floor = bestSeconds([&] {
-        std::vector<double> v = doubles;
-        std::sort(v.begin(), v.end());
-        benchmark::DoNotOptimize(v.data());
-    });
+    constexpr int kRuns = 7;
+    const double floor = bestSeconds(
+        [&] {
+            std::vector<double> v = doubles;
+            std::sort(v.begin(), v.end());
+            benchmark::DoNotOptimize(v.data());
+        },
+        kRuns);
     const std::vector<ToDoItem> rows = makeRows();
-    const double order = bestSeconds([&] { benchmark::DoNotOptimize(ItemSorter::sortOrder(rows, 3, SortKind::Date, false)); });
+    const double order = bestSeconds(
+        [&] { benchmark::DoNotOptimize(ItemSorter::sortOrder(rows, 3, SortKind::Date, false)); }, kRuns);
 
     // The whole header click in a shown window holding the rows, a few of them selected.
     QTemporaryDir dir;
@@ -110,10 +97,12 @@ int main(int argc, char** argv)
     window.show();
     QCoreApplication::processEvents();
     window.selectRows({5, 500, 50000});
-    const double click = bestSeconds([&] {
-        window.lstToDoColumnClick(3);
-        QCoreApplication::processEvents();
-    });
+    const double click = bestSeconds(
+        [&] {
+            window.lstToDoColumnClick(3);
+            QCoreApplication::processEvents();
+        },
+        kRuns);
 
     std::printf("\nfloor  std::sort of %d doubles: %.2f ms\n", kRows, floor * 1e3);
     std::printf("sort order by Target:            %.2f ms  ratio %.2fx (target within 5x)\n", order * 1e3, order / floor);

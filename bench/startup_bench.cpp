@@ -1,6 +1,7 @@
 // Start-up to the shown window with a 10,000-item standard list, next to a bare Qt window started the same
 // way (a new process on the offscreen platform that quits once its window is shown) in the same run.
 // Target: within 1.5x of the floor.
+#include "BenchUtil.h"
 #include "model/ListFile.h"
 #include "platform/Regional.h"
 
@@ -64,18 +65,7 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     const QString data = dir.path() + QStringLiteral("/data/");
     QDir().mkpath(data);
-    ToDoList list;
-    for (int i = 0; i < kItems; ++i) {
-        ToDoItem it = ToDoItem::make(QByteArray("Prepare item number ") + QByteArray::number(i), i % 4 == 0);
-        it.setValue(ToDoItem::Priority, QByteArray::number(i % 10));
-        it.setValue(ToDoItem::DateIn, "01.03.2024");
-        it.setValue(ToDoItem::Target, Regional::dateToText(QDate(2024, 1, 1).addDays(i % 400)).toUtf8());
-        it.setValue(ToDoItem::Remarks, "Some remarks that make the row a realistic length");
-        it.setValue(ToDoItem::Owner, "Anna");
-        it.setValue(ToDoItem::ProjectName, "Household");
-        list.items.push_back(std::move(it));
-    }
-    if (!SaveListFile(list, data + QStringLiteral("ToDoX.tdo")).ok) {
+    if (!SaveListFile(benchutil::makeList(kItems), data + QStringLiteral("ToDoX.tdo")).ok) {
         std::fprintf(stderr, "could not write the list\n");
         return 1;
     }

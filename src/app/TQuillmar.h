@@ -30,14 +30,15 @@ class QToolBar;
 class QTreeView;
 class SoundPlayer;
 
+// The designed column widths; "File Location" fills what is left.
+inline constexpr std::array<int, 9> kDesignedColumnWidths = {200, 20, 80, 80, 280, 60, 60, 80, 100};
+
 // The main window: the to-do list with its memos, the calendar page, the menus and tool bar, the tray
 // icon, and the three lists (standard, history, external) it switches between.
 //
 // The item commands, the alarms and the CSV/HTML commands live in their own source files
 // (TQuillmar_items.cpp, TQuillmar_alarms.cpp, TQuillmar_exchange.cpp); each wires itself up in its
 // setup hook at the end of construction.
-// The designed column widths; "File Location" fills what is left.
-inline constexpr std::array<int, 9> kDesignedColumnWidths = {200, 20, 80, 80, 280, 60, 60, 80, 100};
 
 class TQuillmar : public QMainWindow
 {
@@ -169,7 +170,6 @@ public:
     // Rebuilds the calendar page's marks from the list.
     void refreshCalendar();
     SortKind sortKind() const { return m_sortKind; }
-    bool sortDescending(int column) const { return m_sortDescending[static_cast<size_t>(column)]; }
     bool SortChecked = false;
 
     // ---- Lists ----
@@ -183,8 +183,7 @@ public:
     IoResult SaveExternalList();
     void SaveExternalListAs();
     void NewEmptyList();
-    QString commandLineFile() const { return m_commandLineFile; }
-    // The caption for the shown list.
+    // The caption of the standard list.
     static QString standardCaption();
     // The window's size before any stored layout applies.
     static QSize designedSize();
@@ -215,15 +214,7 @@ public:
     QString AlarmCaption;
     // The player the alarms sound through (tests put a recording one in).
     void setSoundPlayer(std::shared_ptr<SoundPlayer> player);
-    SoundPlayer* soundPlayer() const { return m_soundPlayer.get(); }
     AlarmScanner& alarmScanner() { return m_alarmScanner; }
-
-private:
-    void showAlarmBox(const QString& text);
-    AlarmScanner m_alarmScanner;
-    std::shared_ptr<SoundPlayer> m_soundPlayer;
-
-public:
 
     // ---- CSV and HTML (TQuillmar_exchange.cpp) ----
     void setupExchangeCommands();
@@ -255,7 +246,6 @@ private:
     QColor m_calendarBackground;
     QColor m_calendarMemoBackground;
     QColor m_calendarMemoText;
-    void applyListPalette();
     void setStatusHint(const QString& text);
     void applyToolbarPicture(const QString& path, bool reportErrors);
     ToDoList emptyListWithNames() const;
@@ -282,4 +272,8 @@ private:
     bool m_shownOnce = false;
     void applySplitterSizes();
     std::array<int, ToDoListModel::ColumnCount> m_designedWidths{};
+
+    void showAlarmBox(const QString& text);
+    AlarmScanner m_alarmScanner;
+    std::shared_ptr<SoundPlayer> m_soundPlayer;
 };

@@ -7,7 +7,6 @@
 #include "config/Settings.h"
 #include "model/ListFile.h"
 
-#include <QFile>
 #include <QHeaderView>
 #include <QSplitter>
 #include <QTextEdit>
@@ -93,13 +92,11 @@ void TQuillmar::SaveWindowLayout()
     // ordinary exit a synced file replacement.
     if (!EnsureIniFile(file))
         return;
-    QFile current(file);
-    const QByteArray before = current.open(QIODevice::ReadOnly) ? current.readAll() : QByteArray();
-    current.close();
     IoResult loaded;
     IniFile ini = IniFile::load(file, &loaded);
     if (!loaded)
         return;
+    const QString before = ini.toText();
     auto writeLast = [&ini](const QString& key, const QString& value) {
         ini.removeKey(kBounds, key);
         ini.setValue(kBounds, key, value);
@@ -116,7 +113,7 @@ void TQuillmar::SaveWindowLayout()
             ini.setValue(kColumns, QStringLiteral("Column%1").arg(i),
                          QString::number(std::max(0, lstToDo->columnWidth(i))));
     }
-    if (ini.toText().toUtf8() != before)
+    if (ini.toText() != before)
         ini.save(file);
 }
 

@@ -194,31 +194,3 @@ void IniFile::removeKey(const QString& section, const QString& key)
     for (qsizetype line = keyLine(header, key); line >= 0; line = keyLine(header, key))
         m_lines.removeAt(line);
 }
-
-QStringList IniFile::sections() const
-{
-    QStringList names;
-    for (const QString& line : m_lines) {
-        if (const auto name = headerName(line)) {
-            const bool seen = std::any_of(names.cbegin(), names.cend(),
-                                          [&](const QString& n) { return sameName(n, *name); });
-            if (!seen)
-                names << *name;
-        }
-    }
-    return names;
-}
-
-QStringList IniFile::keys(const QString& section) const
-{
-    QStringList names;
-    const qsizetype header = sectionLine(section);
-    if (header < 0)
-        return names;
-    const qsizetype end = sectionEnd(header);
-    for (qsizetype i = header + 1; i < end; ++i) {
-        if (const auto name = keyName(m_lines[i]))
-            names << *name;
-    }
-    return names;
-}

@@ -31,13 +31,8 @@ public:
     // Line breaks inside the value become blanks: they would start new lines in the file.
     void setValue(const QString& section, const QString& key, const QString& value);
     void removeKey(const QString& section, const QString& key);
-    QStringList sections() const;
-    QStringList keys(const QString& section) const;
 
-    const QStringList& lines() const { return m_lines; }
-    bool usesCrLf() const { return m_crlf; }
-
-    // The same text in memory, for language files and tests.
+    // The file text that load() reads and save() writes.
     static IniFile fromText(const QString& text);
     QString toText() const;
 

@@ -135,11 +135,6 @@ bool MessageBox::unattended()
     return g_unattended;
 }
 
-bool MessageBox::testMode()
-{
-    return g_testMode;
-}
-
 QString MessageBox::lastText()
 {
     return g_shown.isEmpty() ? QString() : g_shown.last().text;

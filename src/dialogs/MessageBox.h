@@ -39,7 +39,6 @@ public:
     // take their default button.
     static void setUnattended(bool on);
     static bool unattended();
-    static bool testMode();
     static QString lastText();
     static QStringList shownTexts();
     static QList<Shown> shown();

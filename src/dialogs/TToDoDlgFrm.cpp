@@ -281,7 +281,6 @@ void TToDoDlgFrm::setGroupCaption(int index, const QString& caption)
     if (index == 5) {
         labels[0]->setText(words.value(0));
         labels[1]->setText(words.value(1));
-        labels[2]->setText(QString());
         auto* grid = static_cast<QGridLayout*>(GroupBox6->layout());
         grid->removeWidget(labels[2]);
         grid->addWidget(labels[2], 1, 2, Qt::AlignRight | Qt::AlignVCenter);

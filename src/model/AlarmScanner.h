@@ -33,11 +33,9 @@ public:
     static qint64 leadFromText(const QString& text);
 
     void setLeadMinutes(qint64 minutes) { m_leadMinutes = minutes; }
-    qint64 leadMinutes() const { return m_leadMinutes; }
 
     // The previous tick; alarms due up to this moment are not rung. Called when the timer starts.
     void start(const QDateTime& now);
-    bool isStarted() const { return m_last >= 0; }
 
     // The alarms due in (previous tick, now], in list order; now becomes the previous tick. Completed
     // rows, rows without Target or Alarm Time and rows whose Target or Alarm Time cannot be read are

@@ -19,8 +19,3 @@ void Clock::reset()
 {
     g_fixed = QDateTime();
 }
-
-bool Clock::isFixed()
-{
-    return g_fixed.isValid();
-}

@@ -13,5 +13,4 @@ public:
     // Fixes the clock at the given local time until reset() (tests only).
     static void setNow(const QDateTime& fixed);
     static void reset();
-    static bool isFixed();
 };

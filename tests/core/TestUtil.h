@@ -1,8 +1,15 @@
 #pragma once
 
+#include "config/Paths.h"
+
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
 
 // Small helpers shared by the window-free tests.
 namespace testutil
@@ -30,5 +37,56 @@ inline QByteArray le32(qint32 v)
 inline QByteArray textField(const QByteArray& text)
 {
     return le32(static_cast<qint32>(text.size())) + text;
+}
+
+// A temporary folder that is the data folder while this object lives.
+struct TempDataFolder
+{
+    QTemporaryDir dir;
+
+    explicit TempDataFolder(const QString& sub = QString())
+    {
+        const QString folder = sub.isEmpty() ? dir.path() : dir.filePath(sub);
+        QDir().mkpath(folder);
+        ResetDataPaths();
+        SetDataFolderOverride(folder);
+        InitDataPaths();
+        InitSettingsFilePath();
+    }
+    ~TempDataFolder()
+    {
+        SetDataFolderOverride({});
+        ResetDataPaths();
+    }
+};
+
+// The quillmar program the tests run ($QUILLMAR_BIN), or empty when there is none.
+inline QString quillmarBin()
+{
+    const QString bin = qEnvironmentVariable("QUILLMAR_BIN");
+    return QFileInfo(bin).isExecutable() ? bin : QString();
+}
+
+struct Outcome
+{
+    int status = -1; // -1 when the program did not end normally
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs the program to its end, in a UTF-8 locale and without a display.
+inline Outcome runQuillmar(const QStringList& args)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    p.setProcessEnvironment(env);
+    p.start(quillmarBin(), args);
+    if (!p.waitForFinished(60000))
+        p.kill();
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            p.readAllStandardError()};
 }
 } // namespace testutil

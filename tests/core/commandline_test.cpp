@@ -4,30 +4,21 @@
 #include "TestUtil.h"
 
 #include <QDir>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 using testutil::le32;
+using testutil::Outcome;
 using testutil::writeAll;
 
 namespace {
-struct Outcome
-{
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
 class CommandLineTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        m_bin = qEnvironmentVariable("QUILLMAR_BIN");
-        if (m_bin.isEmpty())
+        if (testutil::quillmarBin().isEmpty())
             GTEST_SKIP() << "QUILLMAR_BIN is not set";
         ASSERT_TRUE(m_dir.isValid());
         m_data = m_dir.filePath(QStringLiteral("data"));
@@ -38,21 +29,11 @@ protected:
     {
         if (withDataDir)
             args = QStringList{QStringLiteral("--data-dir"), m_data} + args;
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-        env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        p.setProcessEnvironment(env);
-        p.start(m_bin, args);
-        EXPECT_TRUE(p.waitForFinished(30000));
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-                p.readAllStandardError()};
+        return testutil::runQuillmar(args);
     }
 
     QString data(const char* name) const { return m_data + QLatin1Char('/') + QLatin1String(name); }
 
-    QString m_bin;
     QTemporaryDir m_dir;
     QString m_data;
 };

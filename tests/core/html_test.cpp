@@ -118,16 +118,16 @@ TEST_F(HtmlTest, EachStatusHasItsLabelAndColour)
                             "</tr>\r\n";
     // The first item row follows the last header cell; the header row's <tr> is never closed.
     EXPECT_TRUE(out.contains("File Location</td><P>\r\n" + open)) << out.constData();
-    EXPECT_TRUE(out.contains("<td><FONT COLOR=020000 SIZE=\"+1\" ><CENTER>[ pending ]</td>\r\n"
-                             "<td><FONT COLOR=020000 SIZE=\"+1\" >later</td>"));
-    EXPECT_TRUE(out.contains("<td><FONT COLOR=030000 SIZE=\"+1\" ><CENTER>[completed]</td>\r\n"
-                             "<td><FONT COLOR=030000 SIZE=\"+1\" >done</td>"));
-    EXPECT_TRUE(out.contains("<td><FONT COLOR=040000 SIZE=\"+1\" ><CENTER>[ Overdue ]</td>\r\n"
-                             "<td><FONT COLOR=040000 SIZE=\"+1\" >late</td>"));
-    EXPECT_TRUE(out.contains("<td><FONT COLOR=050000 SIZE=\"+1\" ><CENTER>[ today ]</td>\r\n"
-                             "<td><FONT COLOR=050000 SIZE=\"+1\" >now</td>"));
-    EXPECT_TRUE(out.contains("<td><FONT COLOR=020000 SIZE=\"+1\" ><CENTER>[ pending ]</td>\r\n"
-                             "<td><FONT COLOR=020000 SIZE=\"+1\" >junk</td>"));
+    const char* rows[][3] = {{"020000", "[ pending ]", "later"},
+                             {"030000", "[completed]", "done"},
+                             {"040000", "[ Overdue ]", "late"},
+                             {"050000", "[ today ]", "now"},
+                             {"020000", "[ pending ]", "junk"}};
+    for (const auto& [colour, label, action] : rows) {
+        const QByteArray cell = QByteArray("<td><FONT COLOR=") + colour + " SIZE=\"+1\" >";
+        EXPECT_TRUE(out.contains(cell + "<CENTER>" + label + "</td>\r\n" + cell + action + "</td>"))
+            << action;
+    }
     EXPECT_EQ(out.count("<tr>"), 7);
     EXPECT_EQ(out.count("</tr>"), 6);
 
@@ -157,12 +157,12 @@ TEST_F(HtmlTest, SizesAlignmentsAndColoursFollowTheSettings)
     EXPECT_EQ(html.ColorAttr, QByteArray(" COLOR=\"0000FF\" "));
     EXPECT_EQ(html.AlignAttr, QByteArray(" ALIGN=\"right\" "));
     // Groups without a "Color" key take the default table, the others what is stored.
-    EXPECT_EQ(html.Groups[TToDo2HTML::BackGround].Color, QStringLiteral("FFFFFF"));
-    EXPECT_EQ(html.Groups[TToDo2HTML::Table].Color, QStringLiteral("00008B"));
-    EXPECT_EQ(html.Groups[TToDo2HTML::OpenItem].Color, QStringLiteral("006400"));
-    EXPECT_EQ(html.Groups[TToDo2HTML::PendingItem].Color, QStringLiteral("FF0000"));
-    EXPECT_EQ(html.Groups[TToDo2HTML::CompletedItem].Color, QStringLiteral("0000CD"));
-    EXPECT_EQ(html.Groups[TToDo2HTML::OverdueItem].Color, QStringLiteral("696969"));
+    const std::pair<int, const char*> colours[] = {
+        {TToDo2HTML::BackGround, "FFFFFF"},    {TToDo2HTML::Table, "00008B"},
+        {TToDo2HTML::OpenItem, "006400"},      {TToDo2HTML::PendingItem, "FF0000"},
+        {TToDo2HTML::CompletedItem, "0000CD"}, {TToDo2HTML::OverdueItem, "696969"}};
+    for (const auto& [group, colour] : colours)
+        EXPECT_EQ(html.Groups[group].Color, QLatin1String(colour)) << group;
 
     EXPECT_EQ(TToDo2HTML::ColorToHTML(0x00123456), QStringLiteral("563412"));
     EXPECT_EQ(TToDo2HTML::ColorToHTML(0x80000005), QStringLiteral("050000"));

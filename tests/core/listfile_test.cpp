@@ -18,19 +18,6 @@ namespace {
 class ListFileTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_dir.isValid());
-        ResetDataPaths();
-        SetDataFolderOverride(m_dir.path());
-        InitDataPaths();
-    }
-    void TearDown() override
-    {
-        SetDataFolderOverride({});
-        ResetDataPaths();
-    }
-
     QString path(const char* name) const { return m_dir.filePath(QLatin1String(name)); }
 
     // A full list with two rows (one completed, one short) and names.
@@ -57,7 +44,8 @@ protected:
         return r;
     }
 
-    QTemporaryDir m_dir;
+    testutil::TempDataFolder m_data;
+    QTemporaryDir& m_dir = m_data.dir;
 };
 } // namespace
 

@@ -33,21 +33,6 @@ protected:
 };
 } // namespace
 
-TEST_F(ModelTest, RecordLayoutMatchesTheListFile)
-{
-    const ToDoItem item = ToDoItem::make("a");
-    QByteArray expected = textField("a") + le32(7);
-    for (int i = 0; i < 8; ++i)
-        expected += le32(0);
-    EXPECT_EQ(item.record(), expected);
-    EXPECT_EQ(item.valueCount(), 8);
-
-    const ToDoItem bare;
-    EXPECT_EQ(bare.record(), textField("") + le32(-1));
-    EXPECT_EQ(bare.valueCount(), 0);
-    EXPECT_TRUE(bare.value(ToDoItem::Target).isEmpty());
-}
-
 TEST_F(ModelTest, SettersKeepOtherFieldsAndGrowShortRows)
 {
     ToDoItem item;

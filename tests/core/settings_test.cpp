@@ -144,24 +144,21 @@ TEST_F(SettingsTest, CodePageAndDateFormatSettings)
 TEST(ColorTest, NamesAndNumbers)
 {
     EXPECT_EQ(ColorNames().size(), 41);
-    EXPECT_EQ(TextToColor("clRED"), 0x000000FFu);
-    EXPECT_EQ(TextToColor("255"), 0x000000FFu);
-    EXPECT_EQ(TextToColor("$00FF0000"), 0x00FF0000u);
-    EXPECT_EQ(TextToColor("000000"), 0u);
-    EXPECT_EQ(TextToColor("clinfobk"), 0x80000018u);
-    EXPECT_EQ(TextToColor("-1"), 0xFFFFFFFFu);
-    EXPECT_FALSE(TextToColor("FF0000"));
-    EXPECT_FALSE(TextToColor("$"));
-    EXPECT_FALSE(TextToColor("$-1"));
-    EXPECT_FALSE(TextToColor("$1FFFFFFFF"));
-    EXPECT_FALSE(TextToColor("clReddish"));
-    EXPECT_FALSE(TextToColor(""));
+    const std::pair<const char*, quint32> read[] = {{"clRED", 0xFF},           {"255", 0xFF},
+                                                    {"$00FF0000", 0x00FF0000}, {"000000", 0},
+                                                    {"clinfobk", 0x80000018},  {"-1", 0xFFFFFFFF}};
+    for (const auto& [text, colour] : read)
+        EXPECT_EQ(TextToColor(text), colour) << text;
+    for (const char* text : {"FF0000", "$", "$-1", "$1FFFFFFFF", "clReddish", ""})
+        EXPECT_FALSE(TextToColor(text)) << text;
 
-    EXPECT_EQ(ColorToText(0x00000080), "clMaroon");
-    EXPECT_EQ(ColorToText(0x80000005), "clWindow");
-    EXPECT_EQ(ColorToText(0x80000000), "clScrollBar");
-    EXPECT_EQ(ColorToText(0x00123456), "$00123456");
-    EXPECT_EQ(ColorToText(0x8000ABCD), "$8000ABCD");
+    const std::pair<quint32, const char*> written[] = {{0x00000080, "clMaroon"},
+                                                       {0x80000005, "clWindow"},
+                                                       {0x80000000, "clScrollBar"},
+                                                       {0x00123456, "$00123456"},
+                                                       {0x8000ABCD, "$8000ABCD"}};
+    for (const auto& [colour, text] : written)
+        EXPECT_EQ(ColorToText(colour), text);
     for (const QString& name : ColorNames())
         EXPECT_EQ(ColorToText(*TextToColor(name.toUpper())), name);
 }

@@ -4,8 +4,7 @@
 
 #include <gtest/gtest.h>
 
-namespace
-{
+namespace {
 ToDoItem row(const QByteArray& action, const QByteArray& priority = {}, const QByteArray& target = {},
              bool checked = false)
 {
@@ -32,17 +31,18 @@ protected:
 
 TEST_F(SortTest, WholeNumbersParseLikeTheDecimalParser)
 {
-    EXPECT_EQ(ItemSorter::parseWholeNumber("  42").value, 42);
-    EXPECT_TRUE(ItemSorter::parseWholeNumber("  42").ok);
-    EXPECT_TRUE(ItemSorter::parseWholeNumber("-7").ok);
-    EXPECT_EQ(ItemSorter::parseWholeNumber("$1F").value, 31);
-    EXPECT_EQ(ItemSorter::parseWholeNumber("0x10").value, 16);
-    // Not numbers: they count as the digits read before the bad character.
-    EXPECT_FALSE(ItemSorter::parseWholeNumber("12ab").ok);
-    EXPECT_EQ(ItemSorter::parseWholeNumber("12ab").value, 12);
-    EXPECT_FALSE(ItemSorter::parseWholeNumber("").ok);
-    EXPECT_EQ(ItemSorter::parseWholeNumber("").value, 0);
-    EXPECT_FALSE(ItemSorter::parseWholeNumber("3 ").ok);
+    // Not numbers (ok false) count as the digits read before the bad character.
+    const struct
+    {
+        const char* text;
+        bool ok;
+        qint64 value;
+    } cases[] = {{"  42", true, 42},  {"-7", true, -7}, {"$1F", true, 31}, {"0x10", true, 16},
+                 {"12ab", false, 12}, {"", false, 0},   {"3 ", false, 3}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(ItemSorter::parseWholeNumber(c.text).ok, c.ok) << c.text;
+        EXPECT_EQ(ItemSorter::parseWholeNumber(c.text).value, c.value) << c.text;
+    }
     EXPECT_FALSE(ItemSorter::parseWholeNumber("99999999999").ok);
 }
 
@@ -66,12 +66,13 @@ TEST_F(SortTest, CompareItemsFollowsEachKind)
 
 TEST_F(SortTest, KindsByColumn)
 {
-    EXPECT_EQ(ItemSorter::kindForColumn(0, SortKind::Date), SortKind::Text);
-    EXPECT_EQ(ItemSorter::kindForColumn(1, SortKind::Text), SortKind::Number);
-    EXPECT_EQ(ItemSorter::kindForColumn(3, SortKind::Text), SortKind::Date);
-    EXPECT_EQ(ItemSorter::kindForColumn(6, SortKind::Date), SortKind::Text);
-    EXPECT_EQ(ItemSorter::kindForColumn(7, SortKind::Date), SortKind::Date);
-    EXPECT_EQ(ItemSorter::kindForColumn(8, SortKind::Number), SortKind::Number);
+    // "Alarm Time" (7) and "File Location" (8) carry the kind of the previous sort.
+    const std::tuple<int, SortKind, SortKind> cases[] = {
+        {0, SortKind::Date, SortKind::Text}, {1, SortKind::Text, SortKind::Number},
+        {3, SortKind::Text, SortKind::Date}, {6, SortKind::Date, SortKind::Text},
+        {7, SortKind::Date, SortKind::Date}, {8, SortKind::Number, SortKind::Number}};
+    for (const auto& [column, previous, kind] : cases)
+        EXPECT_EQ(ItemSorter::kindForColumn(column, previous), kind) << column;
 }
 
 TEST_F(SortTest, OrdersAgreeWithThePairRule)
@@ -108,7 +109,8 @@ TEST_F(SortTest, EqualKeysKeepTheirOrder)
 
 TEST_F(SortTest, CompletedLastInBothDirections)
 {
-    std::vector<ToDoItem> items = {row("a", "1", {}, true), row("b", "2"), row("c", "3", {}, true), row("d", "4")};
+    std::vector<ToDoItem> items = {row("a", "1", {}, true), row("b", "2"), row("c", "3", {}, true),
+                                   row("d", "4")};
     EXPECT_EQ(actionsInOrder(items, ItemSorter::sortOrder(items, 1, SortKind::Number, false, true)),
               (QByteArrayList{"d", "b", "c", "a"}));
     EXPECT_EQ(actionsInOrder(items, ItemSorter::sortOrder(items, 1, SortKind::Number, true, true)),

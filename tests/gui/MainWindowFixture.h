@@ -6,6 +6,7 @@
 #include "model/ListFile.h"
 #include "model/ToDoList.h"
 #include "platform/Clock.h"
+#include "platform/CodePage.h"
 #include "platform/Regional.h"
 
 #include <QDir>
@@ -18,11 +19,25 @@
 // Each test gets its own data folder, fixed date formats and a fixed clock, and dialogs that never block.
 namespace fixture
 {
-inline void setUpOnce()
+inline void setUpOnce(const QDateTime& now = QDateTime(QDate(2024, 3, 15), QTime(10, 0)))
 {
     QStandardPaths::setTestModeEnabled(true);
     Regional::setFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm:ss"));
-    Clock::setNow(QDateTime(QDate(2024, 3, 15), QTime(10, 0)));
+    CodePage::setCurrent(CodePage::Kind::Windows1252);
+    Clock::setNow(now);
+}
+
+inline void quietDialogs(bool on)
+{
+    MessageBox::setTestMode(on);
+    MessageBox::clearShown();
+    FileDialog::setTestMode(on);
+}
+
+inline bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
 struct TempData
@@ -37,14 +52,11 @@ struct TempData
         SetDataFolderOverride(folder);
         InitDataPaths();
         InitSettingsFilePath();
-        MessageBox::setTestMode(true);
-        MessageBox::clearShown();
-        FileDialog::setTestMode(true);
+        quietDialogs(true);
     }
     ~TempData()
     {
-        MessageBox::setTestMode(false);
-        FileDialog::setTestMode(false);
+        quietDialogs(false);
         ResetDataPaths();
         SetDataFolderOverride(QString());
     }
@@ -52,9 +64,7 @@ struct TempData
     void writeIni(const QByteArray& text) const
     {
         QDir().mkpath(folder);
-        QFile f(SettingsFilePath());
-        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        f.write(text);
+        writeFile(SettingsFilePath(), text);
     }
 };
 

@@ -1,9 +1,6 @@
+#include "MainWindowFixture.h"
+
 #include "app/TQuillmar.h"
-#include "config/Paths.h"
-#include "dialogs/FileDialog.h"
-#include "dialogs/MessageBox.h"
-#include "platform/Clock.h"
-#include "platform/Regional.h"
 #include "platform/desktop/QtSoundPlayer.h"
 #include "platform/desktop/RecordingSoundPlayer.h"
 
@@ -12,7 +9,6 @@
 #include <QAudioDevice>
 #include <QMediaDevices>
 #include <QMessageBox>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -45,7 +41,7 @@ class AlarmsGuiTest : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<fixture::TempData> data;
     std::unique_ptr<TQuillmar> w;
     std::shared_ptr<RecordingSoundPlayer> sound;
 
@@ -58,14 +54,8 @@ private:
 private Q_SLOTS:
     void init()
     {
-        Regional::setFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm:ss"));
-        Clock::setNow(QDateTime(kDay, QTime(14, 0)));
-        MessageBox::setTestMode(true);
-        FileDialog::setTestMode(true);
-        dir = std::make_unique<QTemporaryDir>();
-        ResetDataPaths();
-        SetProgramFolderForTesting(dir->path() + QLatin1Char('/'));
-        SetDataFolderOverride(dir->filePath(QStringLiteral("AppData")) + QLatin1Char('/'));
+        fixture::setUpOnce(QDateTime(kDay, QTime(14, 0)));
+        data = std::make_unique<fixture::TempData>();
         w = std::make_unique<TQuillmar>();
         // The real timer must not tick on its own clock in these tests.
         w->Timer1->stop();
@@ -83,7 +73,7 @@ private Q_SLOTS:
         w.reset();
         for (QMessageBox* box : alarmBoxes())
             delete box;
-        dir.reset();
+        data.reset();
         Clock::reset();
     }
 
@@ -114,11 +104,8 @@ private Q_SLOTS:
 
     void leadTimeAndSoundFile()
     {
-        const QString wav = dir->filePath(QStringLiteral("ring.wav"));
-        QFile f(wav);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("RIFF");
-        f.close();
+        const QString wav = data->dir.filePath(QStringLiteral("ring.wav"));
+        QVERIFY(fixture::writeFile(wav, "RIFF"));
         w->SoundFile = wav;
         w->AlarmLeadTime = QStringLiteral("75");
         w->alarmScanner().start(QDateTime(kDay, QTime(13, 44, 59)));
@@ -128,7 +115,7 @@ private Q_SLOTS:
         QVERIFY(alarmBoxes().first()->text().endsWith(QStringLiteral("Later")));
 
         // A missing sound file falls back to the built-in sound.
-        w->SoundFile = dir->filePath(QStringLiteral("gone.wav"));
+        w->SoundFile = data->dir.filePath(QStringLiteral("gone.wav"));
         w->AlarmLeadTime = QStringLiteral("0");
         tickAt(QTime(14, 30, 5));
         QCOMPARE(sound->played.last(), SoundPlayer::builtInAlarm());

@@ -1,9 +1,6 @@
-#include "dialogs/FileDialog.h"
-#include "dialogs/MessageBox.h"
+#include "MainWindowFixture.h"
+
 #include "dialogs/TToDoDlgFrm.h"
-#include "platform/Clock.h"
-#include "platform/CodePage.h"
-#include "platform/Regional.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -39,12 +36,8 @@ private:
 private Q_SLOTS:
     void init()
     {
-        Regional::setFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm:ss"));
-        CodePage::setCurrent(CodePage::Kind::Windows1252);
-        Clock::setNow(QDateTime(QDate(2026, 3, 14), QTime(9, 15, 0)));
-        MessageBox::setTestMode(true);
-        MessageBox::clearShown();
-        FileDialog::setTestMode(true);
+        fixture::setUpOnce(QDateTime(QDate(2026, 3, 14), QTime(9, 15, 0)));
+        fixture::quietDialogs(true);
         owners = {"Anna", "Bob"};
         projects = {"House"};
     }
@@ -212,9 +205,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString existing = dir.filePath(QStringLiteral("doc.txt"));
-        QFile f(existing);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.close();
+        QVERIFY(fixture::writeFile(existing, {}));
         const QString missing = QStringLiteral("/media/unplugged/plan.odt");
         auto fill = [&](TToDoDlgFrm& d) {
             d.A_Action = QStringLiteral("a");

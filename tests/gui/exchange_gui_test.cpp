@@ -141,12 +141,6 @@ private Q_SLOTS:
     }
 
 private:
-    static bool writeFile(const QString& path, const QByteArray& bytes)
-    {
-        QFile f(path);
-        return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-    }
-
     UrlCatcher m_catcher;
 };
 

@@ -1,19 +1,13 @@
+#include "MainWindowFixture.h"
+
 #include "app/TQuillmar.h"
-#include "config/Paths.h"
-#include "dialogs/FileDialog.h"
-#include "dialogs/MessageBox.h"
 #include "dialogs/TToDoDlgFrm.h"
-#include "model/ListFile.h"
-#include "platform/Clock.h"
-#include "platform/CodePage.h"
-#include "platform/Regional.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QPlainTextEdit>
-#include <QTemporaryDir>
 #include <QTextEdit>
 #include <QTreeView>
 #include <QtTest>
@@ -49,7 +43,7 @@ class ItemsTest : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<fixture::TempData> data;
     std::unique_ptr<TQuillmar> w;
 
     void setRows(std::vector<ToDoItem> items)
@@ -68,16 +62,8 @@ private:
 private Q_SLOTS:
     void init()
     {
-        Regional::setFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm:ss"));
-        CodePage::setCurrent(CodePage::Kind::Windows1252);
-        Clock::setNow(QDateTime(QDate(2026, 3, 14), QTime(9, 15, 0)));
-        MessageBox::setTestMode(true);
-        MessageBox::clearShown();
-        FileDialog::setTestMode(true);
-        dir = std::make_unique<QTemporaryDir>();
-        ResetDataPaths();
-        SetProgramFolderForTesting(dir->path() + QLatin1Char('/'));
-        SetDataFolderOverride(dir->filePath(QStringLiteral("AppData")) + QLatin1Char('/'));
+        fixture::setUpOnce(QDateTime(QDate(2026, 3, 14), QTime(9, 15, 0)));
+        data = std::make_unique<fixture::TempData>();
         w = std::make_unique<TQuillmar>();
         QCOMPARE(w->ListMode, TQuillmar::TListMode::Standard);
     }
@@ -85,7 +71,7 @@ private Q_SLOTS:
     void cleanup()
     {
         w.reset();
-        dir.reset();
+        data.reset();
     }
 
     void addWithBeginDate()

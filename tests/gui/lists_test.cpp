@@ -117,7 +117,7 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(StandardListPath()));
     }
 
-    void saveExternalDoesNothingWhenSaved()
+    void savesThatDoNothing()
     {
         TempData data;
         TQuillmar w;
@@ -126,12 +126,7 @@ private Q_SLOTS:
         QVERIFY(w.SaveExternalList().ok);
         QVERIFY(MessageBox::shownTexts().isEmpty());
         QCOMPARE(FileDialog::requestCount(), dialogs);
-    }
 
-    void saveHistoryOutsideHistory()
-    {
-        TempData data;
-        TQuillmar w;
         w.Savelistas1->trigger();
         QCOMPARE(MessageBox::lastText(), QStringLiteral("This is not the history file!"));
         QVERIFY(!QFile::exists(HistoryListPath()));
@@ -166,14 +161,8 @@ private Q_SLOTS:
         QDir().mkpath(data.folder);
         QVERIFY(SaveListFile(list({"mine"}), QString()).ok);
         const QString damaged = data.dir.path() + QStringLiteral("/damaged.tdx");
-        QFile f(damaged);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("\x09\x00\x00\x00", 4);
-        f.close();
-        QFile h(HistoryListPath());
-        QVERIFY(h.open(QIODevice::WriteOnly));
-        h.write("\x01\x00\x00\x00\x01\x00\x00\x00", 8);
-        h.close();
+        QVERIFY(writeFile(damaged, QByteArray("\x09\x00\x00\x00", 4)));
+        QVERIFY(writeFile(HistoryListPath(), QByteArray("\x01\x00\x00\x00\x01\x00\x00\x00", 8)));
 
         TQuillmar w;
         FileDialog::setNextFileName(damaged);
