@@ -509,7 +509,11 @@ void TQuillmar::adoptInstanceLock(std::unique_ptr<InstanceLock> lock)
 
 void TQuillmar::ExitMenuClick()
 {
-    SaveCurrentList();
+    if (!SaveCurrentList()
+        && MessageBox::question(this, QStringLiteral("The list could not be saved.\r\nExit anyway and lose "
+                                                     "its changes?"))
+               != MessageBox::Yes)
+        return;
     QCoreApplication::processEvents();
     m_exiting = true;
     if (TrayIcon)

@@ -69,10 +69,14 @@ bool TQuillmar::SaveCurrentList()
     case TListMode::NoList:
         return true;
     }
-    if (!result)
+    // A list that could not be written stays marked unsaved: the next save tries again, and a switch to
+    // another list is refused rather than dropping the changes.
+    if (!result) {
         MessageBox::information(this, withDetail(QStringLiteral("Failure while saving todo file"), result.error));
+        return false;
+    }
     ListSaved = true;
-    return result.ok;
+    return true;
 }
 
 bool TQuillmar::loadListInPlace(const QString& fileName, QString* error)
@@ -89,7 +93,8 @@ bool TQuillmar::loadListInPlace(const QString& fileName, QString* error)
 
 void TQuillmar::OpenStandardList()
 {
-    SaveCurrentList();
+    if (!SaveCurrentList())
+        return;
     const QString problems = QStringLiteral("Problems reading the file!");
     const QString p = m_commandLineFile;
     const bool external = !p.isEmpty() && hasSuffix(p, "tdx");
@@ -130,7 +135,8 @@ void TQuillmar::OpenStandardList()
 
 void TQuillmar::LoadHistoryList()
 {
-    SaveCurrentList();
+    if (!SaveCurrentList())
+        return;
     ToDoList fresh = emptyListWithNames();
     const IoResult r = LoadHistoryFile(fresh);
     if (!r) {
@@ -155,7 +161,8 @@ IoResult TQuillmar::SaveHistoryList()
 
 void TQuillmar::OpenExternalList()
 {
-    SaveCurrentList();
+    if (!SaveCurrentList())
+        return;
     const QString path = FileDialog::getOpenFileName(this, QStringLiteral("Open external ToDo list"), DataFolder(),
                                                      kOpenFilter, kListSuffix);
     if (path.isEmpty())
@@ -216,7 +223,8 @@ void TQuillmar::NewEmptyList()
                                                   "ToDo list will be saved. Do you want to proceed? "))
         != MessageBox::Yes)
         return;
-    SaveCurrentList();
+    if (!SaveCurrentList())
+        return;
     ExternalFileName.clear();
     setWindowTitle(QStringLiteral("Quillmar : New empty ToDo file!"));
     ListMode = TListMode::External;

@@ -245,8 +245,9 @@ TEST_F(CsvTest, FileReaderAndLineReaderAgreeOnEveryLine)
         const auto got = records(padding + ",\r\n" + line);
         const QByteArrayList expected = lineFields(line);
         ASSERT_EQ(got.size(), expected.isEmpty() ? 1 : 2) << line.constData();
-        if (!expected.isEmpty())
+        if (!expected.isEmpty()) {
             EXPECT_EQ(got[1], expected) << line.constData();
+        }
     }
 }
 

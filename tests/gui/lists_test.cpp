@@ -194,7 +194,13 @@ private Q_SLOTS:
         MessageBox::setNextAnswer(MessageBox::Yes);
         QVERIFY(!w.SaveCurrentList());
         QVERIFY(MessageBox::lastText().startsWith(QStringLiteral("Failure while saving todo file")));
-        QVERIFY(w.ListSaved);
+        // The changes are kept: still unsaved, and a switch to another list is refused.
+        QVERIFY(!w.ListSaved);
+        MessageBox::setNextAnswer(MessageBox::Yes);
+        w.LoadHistoryList();
+        QCOMPARE(w.ListMode, Mode::External);
+        QCOMPARE(w.model()->rowCount(), 1);
+        QVERIFY(!QFile::exists(HistoryListPath()));
 
         FileDialog::setNextFileName(unreachable);
         w.SaveExternalListAs();
