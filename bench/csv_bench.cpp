@@ -2,34 +2,16 @@
 //   export floor: write the same bytes to the file the same way (a save file, committed);
 //   import floor: read the same bytes and find every line end with memchr, building no rows.
 // Target: both within 3x their floors.
+#include "BenchUtil.h"
 #include "exchange/CsvExchange.h"
 
 #include <QFile>
-#include <QSaveFile>
-#include <QTemporaryDir>
 
-#include <benchmark/benchmark.h>
-
-#include <chrono>
-#include <cstdio>
 #include <cstring>
-#include <map>
-#include <string>
 
 namespace {
-using Clock = std::chrono::steady_clock;
-
-std::map<std::string, double>& ratios()
-{
-    static std::map<std::string, double> r;
-    return r;
-}
-
-QTemporaryDir& workDir()
-{
-    static QTemporaryDir dir;
-    return dir;
-}
+using namespace benchutil;
+using Clock = SteadyClock;
 
 // Rows with all three field forms and some texts of two lines, as a spreadsheet user would have them.
 std::vector<ToDoItem> makeRows(int count)
@@ -57,14 +39,6 @@ std::vector<ToDoItem> makeRows(int count)
     return rows;
 }
 
-void writeSaveFile(const QString& path, const QByteArray& bytes)
-{
-    QSaveFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write(bytes);
-    f.commit();
-}
-
 qint64 readAndFindLineEnds(const QString& path)
 {
     QFile f(path);
@@ -83,18 +57,6 @@ qint64 readAndFindLineEnds(const QString& path)
     return lines;
 }
 
-double seconds(Clock::time_point a, Clock::time_point b)
-{
-    return std::chrono::duration<double>(b - a).count();
-}
-
-void report(benchmark::State& state, const std::string& name, double op, double floor)
-{
-    state.counters["floor_ms"] = 1000 * floor / state.iterations();
-    state.counters["x_floor"] = op / floor;
-    ratios()[name] = op / floor;
-}
-
 void BM_CsvExport(benchmark::State& state)
 {
     const int count = static_cast<int>(state.range(0));
@@ -106,7 +68,7 @@ void BM_CsvExport(benchmark::State& state)
     for (auto _ : state) {
         // Floor and operation alternate, so both see the same cache state.
         const auto t0 = Clock::now();
-        writeSaveFile(floorTarget, bytes);
+        commitBytes(floorTarget, bytes);
         const auto t1 = Clock::now();
         const IoResult r = WriteCSVFile(target, rows);
         const auto t2 = Clock::now();
@@ -117,7 +79,7 @@ void BM_CsvExport(benchmark::State& state)
         state.SetIterationTime(seconds(t1, t2));
     }
     state.counters["file_MB"] = bytes.size() / 1e6;
-    report(state, "export " + std::to_string(count) + " rows (target < 3x floor)", op, floor);
+    reportRatio(state, "export " + std::to_string(count) + " rows (target < 3x floor)", op, floor);
 }
 
 void BM_CsvImport(benchmark::State& state)
@@ -140,7 +102,7 @@ void BM_CsvImport(benchmark::State& state)
         op += seconds(t1, t2);
         state.SetIterationTime(seconds(t1, t2));
     }
-    report(state, "import " + std::to_string(count) + " rows (target < 3x floor)", op, floor);
+    reportRatio(state, "import " + std::to_string(count) + " rows (target < 3x floor)", op, floor);
 }
 } // namespace
 
@@ -149,13 +111,5 @@ BENCHMARK(BM_CsvImport)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisec
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::printf("\nRatios against the floors measured in this run:\n");
-    for (const auto& [name, ratio] : ratios())
-        std::printf("  %-48s %5.2fx\n", name.c_str(), ratio);
-    return 0;
+    return runAndPrintRatios(argc, argv);
 }
