@@ -1,5 +1,6 @@
 // Runs the quillmar program ($QUILLMAR_BIN) on list files written here and checks what it prints.
 #include "model/ListFile.h"
+#include "platform/InstanceLock.h"
 
 #include "TestUtil.h"
 
@@ -10,6 +11,7 @@
 
 using testutil::le32;
 using testutil::Outcome;
+using testutil::readAll;
 using testutil::writeAll;
 
 namespace {
@@ -138,4 +140,27 @@ TEST_F(CommandLineTest, HelpVersionAndUsageErrors)
     EXPECT_EQ(r.status, 2);
     r = quillmar({QStringLiteral("--data-dir")}, false);
     EXPECT_EQ(r.status, 2);
+}
+
+TEST_F(CommandLineTest, ExchangeCommandsHonourTheWindowsLock)
+{
+    // The commands themselves are tested directly; here only what the program adds: the lock.
+    ASSERT_TRUE(writeAll(m_dir.filePath(QStringLiteral("in.csv")), "One,\r\n"));
+    const QStringList import{QStringLiteral("--import-csv"), m_dir.filePath(QStringLiteral("in.csv"))};
+    Outcome r = quillmar(import);
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QByteArray before = readAll(data("ToDoX.tdo"));
+    EXPECT_TRUE(before.contains("One"));
+
+    // While a window holds the data folder, an import is refused and the list stays as it was.
+    InstanceLock window(m_data);
+    ASSERT_TRUE(window.tryLock());
+    r = quillmar(import);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("window")) << r.err.toStdString();
+    EXPECT_EQ(readAll(data("ToDoX.tdo")), before);
+    // Exports only read and still work.
+    const QString out = m_dir.filePath(QStringLiteral("out.csv"));
+    EXPECT_EQ(quillmar({QStringLiteral("--export-csv"), out}).status, 0);
+    EXPECT_EQ(readAll(out), QByteArray("One,,,,,,,,,\r\n"));
 }

@@ -96,25 +96,15 @@ TEST_F(CsvTest, ReadsFieldsByTheirFirstTwoBytes)
 
 TEST_F(CsvTest, SingleLineTextsComeBackAsTheFormsAllow)
 {
-    const QByteArrayList unchanged{"\"start", "end\"",   "in\"side", "\"\"",  "\"",
-                                   "a,b",     "a,\"b\"", "a\",b\"c", ",lead", "trail,",
-                                   ",",       "",        " spaced ", "1",     "\xE4\xF6\xFC \x80"};
-    for (const QByteArray& text : unchanged) {
-        if (text.startsWith('"') && text.contains(',')) // exercised separately below
-            continue;
-        if (text.contains("\","))
-            continue;
-        const auto back = roundTrip({row(text, {text, "", text})});
-        ASSERT_EQ(back.size(), 1u) << text.constData();
-        EXPECT_EQ(back[0].action(), text) << text.constData();
-        EXPECT_EQ(back[0].value(0), text) << text.constData();
-        EXPECT_EQ(back[0].value(1), QByteArrayView()) << text.constData();
-        EXPECT_EQ(back[0].value(2), text) << text.constData();
-    }
+    // Plain texts of every form are covered by the random round trip below; bytes above ASCII are not.
+    const QByteArray latin = "\xE4\xF6\xFC \x80";
+    auto back = roundTrip({row(latin, {latin, "", latin})});
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_EQ(back[0], row(latin, {latin, "", latin}));
 
     // A comma text beginning with a quote reads as a double-quoted field that never closes: it is cut
     // before the next quote and the rest of its line is lost.
-    auto back = roundTrip({row("\"q\" said, no", {"1", "2"})});
+    back = roundTrip({row("\"q\" said, no", {"1", "2"})});
     ASSERT_EQ(back.size(), 1u);
     EXPECT_EQ(back[0].action(), QByteArrayView("q"));
     EXPECT_EQ(back[0].value(0), QByteArrayView());

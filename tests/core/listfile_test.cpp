@@ -36,6 +36,14 @@ protected:
         return list;
     }
 
+    static ToDoList listOf(std::initializer_list<const char*> actions, bool checked = false)
+    {
+        ToDoList list;
+        for (const char* a : actions)
+            list.items.push_back(ToDoItem::make(a, checked));
+        return list;
+    }
+
     static QByteArray emptyRecord(const QByteArray& action, bool checked = false)
     {
         QByteArray r = le32(1) + QByteArray(1, checked ? '\1' : '\0') + textField(action) + le32(7);
@@ -49,20 +57,12 @@ protected:
 };
 } // namespace
 
-TEST_F(ListFileTest, EmptyListIsTwelveBytes)
+TEST_F(ListFileTest, EmptyAndOneItemListsHaveTheirExactBytes)
 {
     ASSERT_TRUE(SaveListFile(ToDoList(), path("e.tdx")).ok);
     EXPECT_EQ(readAll(path("e.tdx")), le32(0) + le32(-1) + le32(-1));
-}
-
-TEST_F(ListFileTest, OneItemListIsFiftyEightBytes)
-{
-    ToDoList list;
-    list.items.push_back(ToDoItem::make("a"));
-    ASSERT_TRUE(SaveListFile(list, path("one.tdx")).ok);
-    const QByteArray bytes = readAll(path("one.tdx"));
-    EXPECT_EQ(bytes.size(), 58);
-    EXPECT_EQ(bytes, le32(1) + emptyRecord("a") + le32(-1) + le32(-1));
+    ASSERT_TRUE(SaveListFile(listOf({"a"}), path("one.tdx")).ok);
+    EXPECT_EQ(readAll(path("one.tdx")), le32(1) + emptyRecord("a") + le32(-1) + le32(-1));
 }
 
 TEST_F(ListFileTest, RoundTripKeepsEveryByte)
@@ -142,16 +142,9 @@ TEST_F(ListFileTest, MissingFilesGiveEmptyListsAndOnlyHistoryIsCreated)
 
 TEST_F(ListFileTest, HistoryAppendCountsAndKeepsOldRecords)
 {
-    ToDoList three;
-    for (const char* a : {"h1", "h2", "h3"})
-        three.items.push_back(ToDoItem::make(a));
-    ASSERT_TRUE(SaveHistoryFile(three).ok);
+    ASSERT_TRUE(SaveHistoryFile(listOf({"h1", "h2", "h3"})).ok);
     const QByteArray before = readAll(HistoryListPath());
-
-    ToDoList shown;
-    for (const char* a : {"x", "y", "z"})
-        shown.items.push_back(ToDoItem::make(a, true));
-    ASSERT_TRUE(AppendSelectedToHistory(shown, {2, 0}).ok);
+    ASSERT_TRUE(AppendSelectedToHistory(listOf({"x", "y", "z"}, true), {2, 0}).ok);
 
     const QByteArray after = readAll(HistoryListPath());
     EXPECT_EQ(after.left(4), le32(5));
@@ -166,8 +159,7 @@ TEST_F(ListFileTest, HistoryAppendCountsAndKeepsOldRecords)
 
 TEST_F(ListFileTest, HistoryAppendToMissingOrEmptyFile)
 {
-    ToDoList shown;
-    shown.items.push_back(ToDoItem::make("a"));
+    const ToDoList shown = listOf({"a"});
     ASSERT_TRUE(AppendSelectedToHistory(shown, {0}).ok);
     EXPECT_EQ(readAll(HistoryListPath()), le32(1) + emptyRecord("a"));
 
@@ -178,8 +170,7 @@ TEST_F(ListFileTest, HistoryAppendToMissingOrEmptyFile)
 
 TEST_F(ListFileTest, ShortOrDamagedHistoryIsLeftAsItWas)
 {
-    ToDoList shown;
-    shown.items.push_back(ToDoItem::make("a"));
+    const ToDoList shown = listOf({"a"});
     for (const QByteArray& bad : {QByteArray("\1"), QByteArray("\1\0\0", 3), le32(2) + emptyRecord("only")}) {
         ASSERT_TRUE(writeAll(HistoryListPath(), bad));
         const IoResult r = AppendSelectedToHistory(shown, {0});

@@ -9,6 +9,8 @@
 #include "platform/CodePage.h"
 #include "platform/Regional.h"
 
+#include "../core/TestUtil.h"
+
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
@@ -34,11 +36,8 @@ inline void quietDialogs(bool on)
     FileDialog::setTestMode(on);
 }
 
-inline bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
+inline constexpr auto* writeFile = &testutil::writeAll;
+inline constexpr auto* bytes = &testutil::readAll;
 
 struct TempData
 {
@@ -101,11 +100,5 @@ inline ToDoList load(const QString& path, bool history = false)
     else
         LoadListFile(l, path);
     return l;
-}
-
-inline QByteArray bytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 } // namespace fixture

