@@ -8,6 +8,7 @@
 #include "platform/CodePage.h"
 #include "platform/Regional.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
 
@@ -51,6 +52,20 @@ QString escaped(const QString& text)
     return out;
 }
 
+// The bytes of a name that the locale cannot decode: printable ASCII as it is, every other byte as \xNN.
+QString shownBytes(const QByteArray& raw)
+{
+    QString shown;
+    for (const char c : raw) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x20 && b < 0x7F && b != '\\')
+            shown += QLatin1Char(c);
+        else
+            shown += QStringLiteral("\\x%1").arg(b, 2, 16, QLatin1Char('0'));
+    }
+    return shown;
+}
+
 int printList(const CommandLineOptions& options, QTextStream& out, QTextStream& err)
 {
     const QString path =
@@ -60,7 +75,7 @@ int printList(const CommandLineOptions& options, QTextStream& out, QTextStream& 
     // The standard list that was never saved is an empty list; a named file must exist.
     if (!options.listFile.isEmpty() || QFileInfo::exists(path)) {
         if (IoResult r = ReadListFile(path, !history, list); !r) {
-            err << r.error << '\n';
+            err << "quillmar: " << r.error << '\n';
             return 1;
         }
     }
@@ -81,6 +96,20 @@ int printList(const CommandLineOptions& options, QTextStream& out, QTextStream& 
     return 0;
 }
 } // namespace
+
+QStringList CommandLine::decodeArguments(int argc, char* argv[], QString* unrepresentable)
+{
+    QStringList args;
+    for (int i = 0; i < argc; ++i) {
+        const QByteArray raw(argv[i]);
+        const QString arg = QFile::decodeName(raw);
+        // A name that does not come back to its own bytes would open, or create, some other file.
+        if (unrepresentable && unrepresentable->isEmpty() && QFile::encodeName(arg) != raw)
+            *unrepresentable = shownBytes(raw);
+        args << arg;
+    }
+    return args;
+}
 
 CommandLineOptions CommandLine::parse(const QStringList& args)
 {
@@ -196,7 +225,7 @@ int CommandLine::run(const CommandLineOptions& options, QTextStream& out, QTextS
     case Mode::ExportHtml:
         return ExportHtmlCommand(options.exchangeFile, options.listFile, err);
     case Mode::ImportCsv:
-        return ImportCsvCommand(options.exchangeFile, options.listFile, err);
+        return ImportCsvCommand(options.exchangeFile, options.listFile, out, err);
     default:
         return 1;
     }
@@ -219,9 +248,9 @@ QString CommandLine::helpText()
         "                                item, status, 1 or 0 (completed), action, column values\n"
         "                              then one line \"owner\" or \"project\" per name. Inside texts,\n"
         "                              \\\\, \\t, \\r and \\n stand for backslash, tab, CR and LF.\n"
-        "  --export-csv OUT [LISTFILE]  write the list to the CSV file OUT\n"
-        "  --export-html OUT [LISTFILE] write the list to the HTML page OUT\n"
-        "  --import-csv IN [LISTFILE]  add the items of the CSV file IN to the list\n"
+        "  --export-csv OUT [LISTFILE]  write the list to the CSV file OUT (\"-\": standard output)\n"
+        "  --export-html OUT [LISTFILE] write the list to the HTML page OUT (\"-\": standard output)\n"
+        "  --import-csv IN [LISTFILE]  add the items of the CSV file IN to the list and say how many\n"
         "  --help                      show this text\n"
         "  --version                   show the version\n"
         "\n"

@@ -20,7 +20,11 @@ struct CommandLineOptions
 class CommandLine
 {
 public:
-    // args as QCoreApplication::arguments() gives them (program name first).
+    // The program's arguments as the system gives them, file names decoded as QFile::decodeName does.
+    // The first argument that would not encode back to its own bytes is shown in unrepresentable (its
+    // bytes, the undecodable ones as \xNN); such a name cannot be used.
+    static QStringList decodeArguments(int argc, char* argv[], QString* unrepresentable);
+    // args as decodeArguments gives them (program name first).
     static CommandLineOptions parse(const QStringList& args);
     // Runs every mode but Gui without a window and returns the exit status. Sets up the data paths
     // (honouring --data-dir) and the code page and regional layers first.

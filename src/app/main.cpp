@@ -20,14 +20,6 @@
 
 namespace
 {
-QStringList rawArguments(int argc, char* argv[])
-{
-    QStringList args;
-    for (int i = 0; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
-    return args;
-}
-
 int runWithoutWindow(const CommandLineOptions& options, int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
@@ -58,6 +50,27 @@ int runWindow(const CommandLineOptions& options, int argc, char* argv[])
     // Closing the window only puts it aside; the program ends through Exit.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // Ending without Exit (kill, Ctrl+C, logout) is handled from the first moment on, also while a message
+    // box of the start-up is open: what the window holds is saved without asking, and no box waits.
+    TQuillmar* window = nullptr;
+    bool ended = false;
+    auto endNow = [&window, &ended] {
+        if (ended)
+            return;
+        ended = true;
+        MessageBox::setUnattended(true);
+        if (window)
+            window->endSession();
+        QCoreApplication::exit(0);
+    };
+    SignalWatcher watcher;
+    QObject::connect(&watcher, &SignalWatcher::terminationRequested, &app, endNow);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [&window](QSessionManager&) {
+        // The session asks before it ends: save now; the end itself follows as a signal or an exit.
+        if (window)
+            window->endSession(false);
+    });
+
     if (!options.dataDir.isEmpty())
         SetDataFolderOverride(options.dataDir);
     InitDataPaths();
@@ -74,8 +87,9 @@ int runWindow(const CommandLineOptions& options, int argc, char* argv[])
     auto lock = std::make_unique<InstanceLock>(DataFolder());
     bool locked = lock->tryLock();
     // The other window may still be starting up; give it a moment to answer.
-    for (int attempt = 0; !locked && attempt < 10; ++attempt) {
+    for (int attempt = 0; !locked && attempt < 10 && !ended; ++attempt) {
         QThread::msleep(200);
+        QCoreApplication::processEvents();
         if (instance.sendToRunning(listFile, 500))
             return 0;
         locked = lock->tryLock();
@@ -88,39 +102,44 @@ int runWindow(const CommandLineOptions& options, int argc, char* argv[])
                 .arg(QDir::toNativeSeparators(DataFolder()),
                      pid > 0 ? QStringLiteral(" (process %1)").arg(pid) : QString());
         QTextStream(stderr) << "quillmar: " << message << '\n';
-        if (hasScreenForDialogs())
+        if (hasScreenForDialogs() && !ended)
             MessageBox::information(nullptr, message);
         return 1;
     }
     instance.listen();
 
-    TQuillmar window(listFile);
-    window.adoptInstanceLock(std::move(lock));
-    QObject::connect(&instance, &SingleInstance::activationRequested, &window,
-                     [&window](const QString& file) { window.activateFromOtherInstance(file); });
-
-    // Ending without Exit (kill, Ctrl+C, logout) saves exactly what Exit saves.
-    SignalWatcher watcher;
-    QObject::connect(&watcher, &SignalWatcher::terminationRequested, &window, [&window] {
-        window.saveEverything();
-        window.ExitMenuClick();
-    });
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window, [&window](QSessionManager&) {
-        window.saveEverything();
-        QTimer::singleShot(0, &window, [&window] { window.ExitMenuClick(); });
-    });
-
-    window.show();
+    TQuillmar mainWindow;
+    window = &mainWindow;
+    mainWindow.adoptInstanceLock(std::move(lock));
+    QObject::connect(&instance, &SingleInstance::activationRequested, &mainWindow,
+                     [&mainWindow](const QString& file) { mainWindow.handOver(file); });
+    if (!ended)
+        mainWindow.show();
+    if (!ended)
+        mainWindow.startUp(listFile);
+    if (ended)
+        return 0;
     // Start-up measurements: end as soon as the window is on screen.
     if (qEnvironmentVariableIsSet("QUILLMAR_QUIT_WHEN_SHOWN"))
         QTimer::singleShot(0, &app, [] { QCoreApplication::exit(0); });
-    return app.exec();
+    const int status = app.exec();
+    window = nullptr;
+    return status;
 }
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    const CommandLineOptions options = CommandLine::parse(rawArguments(argc, argv));
+    QString unrepresentable;
+    const QStringList args = CommandLine::decodeArguments(argc, argv, &unrepresentable);
+    if (!unrepresentable.isEmpty()) {
+        std::fprintf(stderr,
+                     "quillmar: the argument \"%s\" cannot be represented in the character encoding of this "
+                     "locale, so no file of that name can be used; nothing was done.\n",
+                     unrepresentable.toUtf8().constData());
+        return 1;
+    }
+    const CommandLineOptions options = CommandLine::parse(args);
     if (options.mode != CommandLineOptions::Mode::Gui)
         return runWithoutWindow(options, argc, argv);
 

@@ -1,9 +1,9 @@
 #include "config/IniFile.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/CodePage.h"
+#include "platform/FileSystem.h"
 
-#include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace {
@@ -82,27 +82,26 @@ IniFile IniFile::load(const QString& path, IoResult* result)
 {
     if (result)
         *result = IoResult::success();
-    QFile file(path);
-    if (!file.exists())
-        return {};
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (result)
-            *result =
-                IoResult::failure(QStringLiteral("Cannot open file %1: %2").arg(path, file.errorString()));
+    QByteArray bytes;
+    if (IoResult r = ReadRegularFile(path, FileLimit::Settings, bytes); !r) {
+        // A missing file simply holds no values.
+        if (result && r.kind != IoError::NotFound)
+            *result = r;
         return {};
     }
-    return fromText(decodeFileText(file.readAll()));
+    return fromText(decodeFileText(bytes));
 }
 
 IoResult IniFile::save(const QString& path) const
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return IoResult::failure(QStringLiteral("Cannot create file %1: %2").arg(path, file.errorString()));
     const QByteArray bytes = toText().toUtf8();
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        return IoResult::failure(QStringLiteral("Cannot write file %1: %2").arg(path, file.errorString()));
-    return IoResult::success();
+    if (bytes.size() > FileLimit::Settings)
+        return IoResult::failure(
+            QStringLiteral("Cannot write file %1: the settings would be larger than the %2 MiB the program reads")
+                .arg(ShownPath(path))
+                .arg(FileLimit::Settings >> 20),
+            IoError::TooLarge);
+    return AtomicFile::save(path, bytes);
 }
 
 qsizetype IniFile::sectionLine(const QString& section) const

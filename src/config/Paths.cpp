@@ -127,12 +127,3 @@ QString FallbackIniPath()
 {
     return ProgramFolder() + QStringLiteral("default.ini");
 }
-
-bool EnsureFolderOf(const QString& path)
-{
-    const QString folder = QFileInfo(path).absolutePath();
-    if (QFileInfo(folder).isDir())
-        return true;
-    // One level only: a missing parent means the path is wrong, not that a tree should be made.
-    return QDir().mkdir(folder);
-}

@@ -29,5 +29,3 @@ QString HistoryListPath();
 // Program folder + "default.ini", used by dialogs whose settings path names no existing file.
 QString FallbackIniPath();
 
-// True when the folder part of path exists or could be created (one level).
-bool EnsureFolderOf(const QString& path);

@@ -1,7 +1,7 @@
 #include "config/Settings.h"
 
 #include "config/IniFile.h"
-#include "model/ListFile.h"
+#include "platform/FileSystem.h"
 #include "platform/CodePage.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/IoResult.h"
+#include "platform/IoResult.h"
 
 #include <QString>
 

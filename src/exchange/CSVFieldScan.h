@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 
 #include <algorithm>
@@ -17,13 +18,13 @@ struct Field
     // Bytes of rest up to and including the closing comma; rest.size() when not closed.
     qsizetype consumed = 0;
     bool closed = false;
-    // rest without its opening quotes: what a field that goes on over the next lines starts with.
-    QByteArrayView body;
 };
 
 // Separators are short and start with a byte that is rare in texts: memchr for it, then compare.
 inline qsizetype find(QByteArrayView hay, QByteArrayView needle)
 {
+    if (hay.size() < needle.size())
+        return -1;
     const char* begin = hay.data();
     const char* p = begin;
     const char* last = begin + hay.size() - needle.size(); // the last place the needle can start
@@ -39,23 +40,114 @@ inline qsizetype find(QByteArrayView hay, QByteArrayView needle)
     return -1;
 }
 
+// The closing separator of the field that starts at rest[0].
+inline QByteArrayView separatorOf(QByteArrayView rest)
+{
+    if (rest.isEmpty() || rest[0] != '"')
+        return kPlain;
+    return rest.size() > 1 && rest[1] == '"' ? kDoubleQuoted : kQuoted;
+}
+
 // rest starts at the field's first byte; separator is its form's closing separator. An unclosed field
 // runs to the end of rest, cut before the first byte of the separator.
 inline Field scanField(QByteArrayView rest, QByteArrayView separator)
 {
     const qsizetype open = std::min(separator.size() - 1, rest.size());
+    const QByteArrayView body = rest.sliced(open);
     Field f;
-    f.body = rest.sliced(open);
-    const qsizetype k = find(f.body, separator);
+    const qsizetype k = find(body, separator);
     if (k >= 0) {
-        f.text = f.body.first(k);
+        f.text = body.first(k);
         f.consumed = open + k + separator.size();
         f.closed = true;
         return f;
     }
-    const qsizetype cut = find(f.body, separator.first(1));
-    f.text = cut >= 0 ? f.body.first(cut) : f.body;
+    const qsizetype cut = find(body, separator.first(1));
+    f.text = cut >= 0 ? body.first(cut) : body;
     f.consumed = rest.size();
     return f;
+}
+
+// The escaped form carries texts that the three plain forms cannot: \" opens it, the text follows with
+// backslash, CR, LF, NUL, comma and quote written as \\ \r \n \0 \c \q, and a quote closes it before the
+// comma. Its bytes hold no comma, quote or line break of their own, so a line stays one record and its
+// fields stay in their columns for any reader of the three forms. Those forms never start a field with
+// \" (a plain field holds no quote), nor does a spreadsheet (it quotes every field that holds a quote).
+inline constexpr char kEscapeOpen[] = "\\\"";
+
+// Index in rest of the quote that closes a well-formed escaped field starting at rest[0], or -1 when rest
+// does not start one: then the field is read in the three forms like any other.
+inline qsizetype escapedClose(QByteArrayView rest)
+{
+    if (rest.size() < 3 || rest[0] != '\\' || rest[1] != '"')
+        return -1;
+    for (qsizetype i = 2; i < rest.size(); ++i) {
+        switch (rest[i]) {
+        case '"':
+            return i + 1 == rest.size() || rest[i + 1] == ',' ? i : -1;
+        case '\\':
+            if (++i == rest.size() || !std::strchr("\\rn0cq", rest[i]) || rest[i] == '\0')
+                return -1;
+            break;
+        case ',':
+        case '\r':
+        case '\n':
+        case '\0':
+            return -1;
+        default:
+            break;
+        }
+    }
+    return -1;
+}
+
+// Appends the text of a body checked by escapedClose (the bytes between \" and the closing quote).
+inline void unescape(QByteArrayView body, QByteArray& out)
+{
+    for (qsizetype i = 0; i < body.size(); ++i) {
+        char c = body[i];
+        if (c == '\\') {
+            switch (body[++i]) {
+            case 'r':
+                c = '\r';
+                break;
+            case 'n':
+                c = '\n';
+                break;
+            case '0':
+                c = '\0';
+                break;
+            case 'c':
+                c = ',';
+                break;
+            case 'q':
+                c = '"';
+                break;
+            default:
+                c = '\\';
+                break;
+            }
+        }
+        out.append(c);
+    }
+}
+
+// Reads the fields of one line (no line break inside) in order: emit(text, escaped) gets the text of a
+// field in one of the three forms, or the body of an escaped field that the caller unescapes. The scan runs
+// to the end of the line; a line ending in a comma has no empty field after it.
+template <typename Emit> void scanLine(QByteArrayView line, Emit&& emit)
+{
+    qsizetype p = 0;
+    while (p < line.size()) {
+        const QByteArrayView rest = line.sliced(p);
+        if (const qsizetype close = escapedClose(rest); close >= 0) {
+            emit(rest.sliced(2, close - 2), true);
+            p += close + 2;
+            continue;
+        }
+        const Field f = scanField(rest, separatorOf(rest));
+        emit(f.text, false);
+        p += f.consumed;
+    }
 }
 } // namespace csvscan

@@ -3,16 +3,12 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
-#include <bit>
 #include <vector>
 
-// Reads the records of a whole CSV text, one line at a time. Lines end at CR LF, a lone LF or a lone CR;
-// a line break at the very end starts no further line, and a NUL ends the text. Empty lines yield no
-// field and are skipped.
-//
-// A quoted or double-quoted field whose closing separator is not on its line goes on over the following
-// lines, joined with CR LF, up to the first closing separator; the record then continues on that line.
-// When the text ends first, the field is cut as on a single line and the next line is a record again.
+// Reads the records of a whole CSV text, one line at a time: every line is one record, and a record never
+// reaches into the next line. Lines end at CR LF, a lone LF or a lone CR; a line break at the very end
+// starts no further line, and a NUL ends the text. Empty lines yield no field and are skipped. Texts of
+// several lines come as escaped fields (CSVconvert.h), which hold no line break of their own.
 class CSVRecordReader
 {
 public:
@@ -21,56 +17,15 @@ public:
     // Fills fields with the next record; false at the end of the text. The views stay valid until the
     // next call or until the reader or its text goes away.
     bool next(std::vector<QByteArrayView>& fields);
-    // 1-based number of the line on which the record last read begins.
+    // 1-based number of the line on which the record last read stands.
     qsizetype lineNumber() const { return m_recordLine; }
 
 private:
-    // The text is read once, as a stream of the bytes that matter to the format (comma, quote, CR, LF,
-    // NUL) in order; everything between them is copied or skipped without being looked at.
-    quint64 specialBits(qsizetype base) const;
-    // Position of the next byte of the stream not yet consumed; m_size when there is none.
-    qsizetype peek()
-    {
-        while (m_bits == 0) {
-            if (m_blockBase + 64 >= m_size)
-                return m_size;
-            m_blockBase += 64;
-            m_bits = specialBits(m_blockBase);
-        }
-        return m_blockBase + std::countr_zero(m_bits);
-    }
-    // Consumes the byte peek() has just returned.
-    void pop() { m_bits &= m_bits - 1; }
-    // Restarts the stream at pos.
-    void seek(qsizetype pos);
-    bool endsLine(qsizetype s) const
-    {
-        return s >= m_size || m_data[s] == '\r' || m_data[s] == '\n' || m_data[s] == '\0';
-    }
-    // Consumes the line end at e (the position peek() returned); m_pos moves to the next line, or m_end
-    // to e when e ends the text.
-    void endLine(qsizetype e);
-    // Reads the fields of the record that starts at p through the end of its (last) line.
-    void readRecord(qsizetype p, std::vector<QByteArrayView>& fields);
-    // The field that starts at body (quote form given by doubled) found no closing separator before its
-    // line end e: when a later line closes it, appends the joined field, sets p behind the separator and
-    // returns true; otherwise consumes nothing.
-    bool continueField(qsizetype body, qsizetype e, bool doubled, std::vector<QByteArrayView>& fields,
-                       qsizetype& p);
-
-    const char* m_data = nullptr;
-    qsizetype m_size = 0;
-    // End of the text: m_size, or the first NUL once the stream has met it.
-    qsizetype m_end = 0;
+    QByteArrayView m_text;
     qsizetype m_pos = 0;
     qsizetype m_line = 0;
     qsizetype m_recordLine = 0;
-    qsizetype m_blockBase = 0;
-    quint64 m_bits = 0;
-    // Fields joined over several lines; the buffers are kept and reused from record to record.
-    std::vector<QByteArray> m_joined;
-    size_t m_joinedUsed = 0;
-    // For each quoted form: a position from which the text holds no closing separator of that form, so
-    // a file full of unclosed quotes is not searched to its end again for every one of them.
-    qsizetype m_noSeparatorFrom[2] = {-1, -1};
+    // Texts of escaped fields; the buffers are kept and reused from record to record.
+    std::vector<QByteArray> m_decoded;
+    size_t m_decodedUsed = 0;
 };

@@ -6,23 +6,73 @@
 
 namespace {
 constexpr char kQuote = '"';
+
+enum class Form { Plain, Quoted, DoubleQuoted, Escaped };
+
+Form formOf(QByteArrayView text)
+{
+    bool comma = false;
+    bool quote = false;
+    for (const char c : text) {
+        if (c == '\r' || c == '\n' || c == '\0')
+            return Form::Escaped;
+        comma = comma || c == ',';
+        quote = quote || c == kQuote;
+    }
+    if (comma) {
+        // "text", reads back only when the reader does not take it for ""text"", and when no quote of the
+        // text ends it early.
+        if (text.startsWith(kQuote) || text.contains(QByteArrayView("\",")))
+            return Form::Escaped;
+        return Form::Quoted;
+    }
+    return quote ? Form::DoubleQuoted : Form::Plain;
+}
+
+char* writeEscaped(char* out, QByteArrayView text)
+{
+    *out++ = '\\';
+    *out++ = kQuote;
+    for (const char c : text) {
+        const char* escape = nullptr;
+        switch (c) {
+        case '\\':
+            escape = "\\\\";
+            break;
+        case '\r':
+            escape = "\\r";
+            break;
+        case '\n':
+            escape = "\\n";
+            break;
+        case '\0':
+            escape = "\\0";
+            break;
+        case ',':
+            escape = "\\c";
+            break;
+        case kQuote:
+            escape = "\\q";
+            break;
+        default:
+            *out++ = c;
+            continue;
+        }
+        *out++ = escape[0];
+        *out++ = escape[1];
+    }
+    *out++ = kQuote;
+    *out++ = ',';
+    return out;
+}
 } // namespace
 
 char* WriteCSVField(char* out, QByteArrayView text)
 {
-    // A line break is treated like a comma, so a text of several lines stays one field that a reader can
-    // follow across lines; single-line texts keep their usual form.
-    bool quoted = false;
-    bool doubleQuoted = false;
-    for (const char c : text) {
-        if (c == ',' || c == '\r' || c == '\n') {
-            quoted = true;
-            break;
-        }
-        if (c == kQuote)
-            doubleQuoted = true;
-    }
-    const qsizetype quotes = quoted ? 1 : doubleQuoted ? 2 : 0;
+    const Form form = formOf(text);
+    if (form == Form::Escaped)
+        return writeEscaped(out, text);
+    const qsizetype quotes = form == Form::Quoted ? 1 : form == Form::DoubleQuoted ? 2 : 0;
     for (qsizetype i = 0; i < quotes; ++i)
         *out++ = kQuote;
     if (!text.isEmpty())
@@ -37,7 +87,7 @@ char* WriteCSVField(char* out, QByteArrayView text)
 void AppendCSVField(QByteArray& line, QByteArrayView text)
 {
     const qsizetype size = line.size();
-    line.resize(size + text.size() + kMaxFieldExtra);
+    line.resize(size + CSVFieldRoom(text.size()));
     char* end = WriteCSVField(line.data() + size, text);
     line.truncate(end - line.constData());
 }
@@ -46,7 +96,7 @@ QByteArray FieldsToCSVLine(const QByteArrayList& fields)
 {
     qsizetype size = 0;
     for (const QByteArray& f : fields)
-        size += f.size() + kMaxFieldExtra;
+        size += CSVFieldRoom(f.size());
     QByteArray line(size, Qt::Uninitialized);
     char* end = line.data();
     for (const QByteArray& f : fields)
@@ -57,9 +107,7 @@ QByteArray FieldsToCSVLine(const QByteArrayList& fields)
 
 QByteArrayView CSVSeparatorAt(QByteArrayView line, qsizetype p)
 {
-    if (line[p] != kQuote)
-        return csvscan::kPlain;
-    return p + 1 < line.size() && line[p + 1] == kQuote ? csvscan::kDoubleQuoted : csvscan::kQuoted;
+    return csvscan::separatorOf(line.sliced(p));
 }
 
 qsizetype ReadCSVField(QByteArrayView rest, QByteArrayView separator, qsizetype position,
@@ -73,11 +121,14 @@ qsizetype ReadCSVField(QByteArrayView rest, QByteArrayView separator, qsizetype 
 void CSVLineToFields(QByteArrayView line, QByteArrayList& fields)
 {
     fields.clear();
-    const qsizetype length = line.size();
-    qsizetype p = 1;
-    while (p <= length) {
-        const QByteArrayView rest = line.sliced(p - 1);
-        p = ReadCSVField(rest, CSVSeparatorAt(line, p - 1), p, length, fields);
-        ++p;
-    }
+    csvscan::scanLine(line, [&fields](QByteArrayView text, bool escaped) {
+        if (!escaped) {
+            fields.append(text.toByteArray());
+            return;
+        }
+        QByteArray decoded;
+        decoded.reserve(text.size());
+        csvscan::unescape(text, decoded);
+        fields.append(decoded);
+    });
 }

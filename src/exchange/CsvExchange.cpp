@@ -2,11 +2,11 @@
 
 #include "exchange/CSVRecordReader.h"
 #include "exchange/CSVconvert.h"
+#include "platform/AtomicFile.h"
 #include "platform/CodePage.h"
+#include "platform/FileSystem.h"
 
 #include <QDir>
-#include <QFile>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <algorithm>
@@ -82,7 +82,7 @@ template <typename Put> bool writeRows(const std::vector<ToDoItem>& rows, Put pu
     QByteArray buffer(qsizetype(1) << 20, Qt::Uninitialized);
     char* end = buffer.data();
     for (const ToDoItem& row : rows) {
-        const qsizetype need = row.record().size() + (row.valueCount() + 1) * kMaxFieldExtra + 2;
+        const qsizetype need = CSVFieldRoom(row.record().size()) + (row.valueCount() + 1) * CSVFieldRoom(0) + 2;
         if (end - buffer.constData() + need > buffer.size()) {
             if (!put(QByteArrayView(buffer.constData(), end - buffer.constData())))
                 return false;
@@ -123,19 +123,24 @@ QByteArray RowsToCSV(const std::vector<ToDoItem>& rows)
 
 IoResult WriteCSVFile(const QString& path, const std::vector<ToDoItem>& rows)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return IoResult::failure(
-            QStringLiteral("Cannot create file %1: %2").arg(shownName(path), file.errorString()));
-    const bool written = writeRows(rows, [&file](QByteArrayView piece) {
-        return file.write(piece.data(), piece.size()) == piece.size();
+    AtomicFile file(path);
+    if (IoResult r = file.open(); !r)
+        return r;
+    qint64 total = 0;
+    const bool fits = writeRows(rows, [&file, &total](QByteArrayView piece) {
+        total += piece.size();
+        return total <= FileLimit::Csv && file.write(piece);
     });
-    if (!written || !file.commit()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return IoResult::failure(QStringLiteral("Cannot write file %1: %2").arg(shownName(path), reason));
+    if (total > FileLimit::Csv) {
+        file.cancel();
+        return IoResult::failure(QStringLiteral("Cannot write file %1: the CSV text would be larger than the %2 MiB "
+                                                "an import reads; nothing was written")
+                                     .arg(ShownPath(path))
+                                     .arg(FileLimit::Csv >> 20),
+                                 IoError::TooLarge);
     }
-    return IoResult::success();
+    Q_UNUSED(fits); // a failed write is reported by commit()
+    return file.commit();
 }
 
 ToDoItem RowFromCSVFields(const std::vector<QByteArrayView>& fields)
@@ -173,7 +178,8 @@ IoResult CSVToRows(QByteArrayView text, std::vector<ToDoItem>& rows, const QStri
                 QStringLiteral("The file %1 is not UTF-8 text (line %2), but the program's code page is "
                                "UTF-8. Convert the file to UTF-8, or choose the code page it was written in.")
                     .arg(shownName(fileName))
-                    .arg(lineOf(text, bad)));
+                    .arg(lineOf(text, bad)),
+                IoError::BadData);
         }
     }
     std::vector<ToDoItem> out;
@@ -189,14 +195,16 @@ IoResult CSVToRows(QByteArrayView text, std::vector<ToDoItem>& rows, const QStri
 
 IoResult ReadCSVFile(const QString& path, std::vector<ToDoItem>& rows)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return IoResult::failure(
-            QStringLiteral("Cannot open file %1: %2").arg(shownName(path), file.errorString()));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return IoResult::failure(
-            QStringLiteral("Cannot read file %1: %2").arg(shownName(path), file.errorString()));
+    QByteArray bytes;
+    if (IoResult r = ReadRegularFile(path, FileLimit::Csv, bytes); !r)
+        return r;
+    // A NUL would end the text early and drop the rest without a word; such a file is no CSV text.
+    if (const qsizetype nul = bytes.indexOf('\0'); nul >= 0)
+        return IoResult::failure(QStringLiteral("The file %1 holds a NUL byte (line %2): it is not a text file, and "
+                                                "nothing was imported")
+                                     .arg(shownName(path))
+                                     .arg(lineOf(bytes, nul)),
+                                 IoError::BadData);
     return CSVToRows(bytes, rows, path);
 }
 
@@ -212,4 +220,13 @@ IoResult ImportCSVFile(const QString& path, ToDoList& list, int* added)
     for (ToDoItem& row : rows)
         list.items.push_back(std::move(row));
     return IoResult::success();
+}
+
+QString ImportSummary(const QString& path, int added)
+{
+    if (added == 0)
+        return QStringLiteral("Imported no items from %1: the file holds no records").arg(shownName(path));
+    return QStringLiteral("Imported %1 %2 from %3")
+        .arg(added)
+        .arg(added == 1 ? QStringLiteral("item") : QStringLiteral("items"), shownName(path));
 }

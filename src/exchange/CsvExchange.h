@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/IoResult.h"
+#include "platform/IoResult.h"
 #include "model/ToDoItem.h"
 #include "model/ToDoList.h"
 
@@ -24,7 +24,11 @@ ToDoItem RowFromCSVFields(const std::vector<QByteArrayView>& fields);
 // The rows of a whole CSV text. Checks the text against the code page first (with UTF-8, the text must be
 // valid UTF-8; a leading byte-order mark is dropped); fileName only names the file in errors.
 IoResult CSVToRows(QByteArrayView text, std::vector<ToDoItem>& rows, const QString& fileName = QString());
-// Reads and checks the whole file; rows is filled only on success.
+// Reads and checks the whole file; rows is filled only on success. A file that is not a regular file, is
+// larger than FileLimit::Csv or holds a NUL byte is refused.
 IoResult ReadCSVFile(const QString& path, std::vector<ToDoItem>& rows);
 // Appends the rows of the file to list, all of them or (on any error) none. added: the number of rows.
 IoResult ImportCSVFile(const QString& path, ToDoList& list, int* added = nullptr);
+// What an import of added rows from path did, for the user: "Imported 3 items from FILE", or that the file
+// held none.
+QString ImportSummary(const QString& path, int added);

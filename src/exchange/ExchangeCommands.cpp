@@ -4,11 +4,15 @@
 #include "exchange/CsvExchange.h"
 #include "exchange/ToDo2HTML.h"
 #include "model/ListFile.h"
+#include "platform/AtomicFile.h"
+#include "platform/FileSystem.h"
 #include "platform/InstanceLock.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
+#include <QThread>
 
 namespace {
 QString listPathOf(const QString& listFile)
@@ -21,14 +25,20 @@ bool isHistoryFile(const QString& path)
     return path.endsWith(QLatin1String(".tdh"), Qt::CaseInsensitive);
 }
 
+bool isStandardOutput(const QString& outFile)
+{
+    return outFile == QLatin1String("-");
+}
+
 // Loads the list without creating anything. A missing standard list is an empty list; a list the user
 // named must exist unless mayBeMissing.
 IoResult loadList(const QString& path, bool named, bool mayBeMissing, ToDoList& list)
 {
-    if (!QFileInfo::exists(path)) {
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink()) {
         if (named && !mayBeMissing)
-            return IoResult::failure(QStringLiteral("Cannot open file %1: there is no such file")
-                                         .arg(QDir::toNativeSeparators(path)));
+            return IoResult::failure(
+                QStringLiteral("Cannot open file %1: there is no such file").arg(ShownPath(path)),
+                IoError::NotFound);
         return IoResult::success();
     }
     return ReadListFile(path, !isHistoryFile(path), list);
@@ -47,8 +57,10 @@ int ExportCsvCommand(const QString& outFile, const QString& listFile, QTextStrea
     ToDoList list;
     if (const IoResult r = loadList(listPathOf(listFile), !listFile.isEmpty(), false, list); !r)
         return report(err, r.error);
-    if (const IoResult r = WriteCSVFile(outFile, list.items); !r)
-        return report(err, r.error);
+    const IoResult written =
+        isStandardOutput(outFile) ? WriteStandardOutput(RowsToCSV(list.items)) : WriteCSVFile(outFile, list.items);
+    if (!written)
+        return report(err, written.error);
     return 0;
 }
 
@@ -58,37 +70,58 @@ int ExportHtmlCommand(const QString& outFile, const QString& listFile, QTextStre
     if (const IoResult r = loadList(listPathOf(listFile), !listFile.isEmpty(), false, list); !r)
         return report(err, r.error);
     TToDo2HTML html(SettingsFilePath());
+    if (isStandardOutput(outFile)) {
+        QByteArray page;
+        if (const IoResult r = html.WriteHTML(list, TToDo2HTML::DefaultColumnCaptions(), QString(), &page); !r)
+            return report(err, r.error);
+        if (const IoResult r = WriteStandardOutput(page); !r)
+            return report(err, r.error);
+        return 0;
+    }
     if (const IoResult r = html.WriteHTML(list, TToDo2HTML::DefaultColumnCaptions(), outFile); !r)
         return report(err, r.error);
     return 0;
 }
 
-int ImportCsvCommand(const QString& inFile, const QString& listFile, QTextStream& err)
+int ImportCsvCommand(const QString& inFile, const QString& listFile, QTextStream& out, QTextStream& err)
 {
     const QString folder = DataFolder();
-    if (!QDir().mkpath(folder))
-        return report(err, QStringLiteral("Could not create %1").arg(QDir::toNativeSeparators(folder)));
-    InstanceLock lock(folder);
-    if (!lock.tryLock()) {
-        const qint64 pid = InstanceLock::holderPid(folder);
-        if (pid == 0)
-            return report(err, QStringLiteral("Cannot take the lock %1 of the lists; nothing was imported.")
-                                   .arg(QDir::toNativeSeparators(InstanceLock::lockFilePath(folder))));
-        return report(err,
-                      QStringLiteral("The lists of %1 are in use by a running Quillmar window (process %2). "
-                                     "Close it and try again; nothing was imported.")
-                          .arg(QDir::toNativeSeparators(folder))
-                          .arg(pid));
+    if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder)) {
+        // mkpath does not say why; the last level tells.
+        const IoResult r = EnsureFolderOf(QDir(folder).filePath(QStringLiteral("x")));
+        return report(err, QStringLiteral("Cannot create the data folder %1%2; nothing was imported.")
+                               .arg(ShownPath(folder), r ? QString() : QStringLiteral(": ") + r.reason));
+    }
+    InstanceLock lock(folder, InstanceLock::Role::CommandLine);
+    // Another command-line run ends soon: wait for it. A window holds the folder until it is closed.
+    const QDeadlineTimer deadline(kImportLockWaitMs);
+    while (!lock.tryLock()) {
+        const IoResult& r = lock.error();
+        if (r.kind != IoError::Busy)
+            return report(err, r.error + QStringLiteral("; nothing was imported."));
+        const InstanceLock::Holder h = InstanceLock::holder(folder);
+        const bool window = h.roleKnown && h.role == InstanceLock::Role::Window;
+        if (window || deadline.hasExpired()) {
+            const QString advice =
+                window ? QStringLiteral("Close it and try again") : QStringLiteral("Try again when it has finished");
+            return report(err, r.error + QStringLiteral("; nothing was imported. ") + advice + QLatin1Char('.'));
+        }
+        QThread::msleep(50);
     }
     const QString path = listPathOf(listFile);
     ToDoList list;
     if (const IoResult r = loadList(path, !listFile.isEmpty(), true, list); !r)
-        return report(err, r.error);
+        return report(err, r.error + QStringLiteral("; nothing was imported."));
     // All rows or none: the whole CSV file is read and checked before the first row is appended.
-    if (const IoResult r = ImportCSVFile(inFile, list); !r)
+    int added = 0;
+    if (const IoResult r = ImportCSVFile(inFile, list, &added); !r)
         return report(err, r.error);
-    const IoResult saved = isHistoryFile(path) ? SaveHistoryFile(list, path) : SaveListFile(list, path);
-    if (!saved)
-        return report(err, saved.error);
+    if (added > 0) {
+        const IoResult saved = isHistoryFile(path) ? SaveHistoryFile(list, path) : SaveListFile(list, path);
+        if (!saved)
+            return report(err, saved.error + QStringLiteral("; nothing was imported."));
+    }
+    out << ImportSummary(inFile, added) << '\n';
+    out.flush();
     return 0;
 }

@@ -3,10 +3,10 @@
 #include "config/Colors.h"
 #include "config/IniFile.h"
 #include "platform/Clock.h"
+#include "platform/AtomicFile.h"
 #include "platform/CodePage.h"
 
 #include <QDir>
-#include <QSaveFile>
 
 #include <cstring>
 
@@ -102,7 +102,7 @@ struct PageWriter
 {
     static constexpr qsizetype kPiece = qsizetype(1) << 20;
 
-    QSaveFile* file = nullptr;
+    AtomicFile* file = nullptr;
     QByteArray* page = nullptr;
     QByteArray buffer = QByteArray(kPiece, Qt::Uninitialized);
     char* end = buffer.data();
@@ -139,7 +139,7 @@ struct PageWriter
     {
         const QByteArrayView piece(buffer.constData(), end - buffer.constData());
         if (file && ok)
-            ok = file->write(piece.data(), piece.size()) == piece.size();
+            ok = file->write(piece);
         if (page)
             page->append(piece);
         end = buffer.data();
@@ -286,13 +286,11 @@ IoResult TToDo2HTML::WriteHTML(const std::vector<ToDoItem>& rows, const QStringL
     if (!m_error.isEmpty())
         return IoResult::failure(m_error);
 
-    const QString shown = QDir::toNativeSeparators(fileName);
-    QSaveFile file(fileName);
+    AtomicFile file(fileName);
     PageWriter w;
     if (!fileName.isEmpty()) {
-        if (!file.open(QIODevice::WriteOnly))
-            return IoResult::failure(
-                QStringLiteral("Cannot create file %1: %2").arg(shown, file.errorString()));
+        if (IoResult r = file.open(); !r)
+            return r;
         w.file = &file;
     }
     QByteArray page;
@@ -360,10 +358,9 @@ IoResult TToDo2HTML::WriteHTML(const std::vector<ToDoItem>& rows, const QStringL
     w.line("</body></html>");
     w.flush();
 
-    if (w.file && (!w.ok || !file.commit())) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return IoResult::failure(QStringLiteral("Cannot write file %1: %2").arg(shown, reason));
+    if (w.file) {
+        if (IoResult r = file.commit(); !r)
+            return r;
     }
     if (pageOut)
         *pageOut = std::move(page);

@@ -1,12 +1,13 @@
 #include "model/ListFile.h"
 
-#include "config/Paths.h"
+#include "platform/AtomicFile.h"
+#include "platform/FileSystem.h"
+
 #include "model/RecordField.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <limits>
@@ -190,7 +191,8 @@ IoResult walkList(QByteArrayView bytes, bool withNames, ToDoList* out, const QSt
         return IoResult::failure(QStringLiteral("%1: damaged at byte %2: %3")
                                      .arg(QDir::toNativeSeparators(fileName))
                                      .arg(r.errorAt())
-                                     .arg(r.error()));
+                                     .arg(r.error()),
+                                 IoError::BadData);
     };
     qint32 count = 0;
     if (!r.readInt(count, {"the item count"}))
@@ -274,71 +276,24 @@ void appendNames(QByteArray& out, const QByteArrayList& names)
 
 IoResult readWholeFile(const QString& path, QByteArray& bytes)
 {
-    const QFileInfo info(path);
-    if (info.isDir())
-        return IoResult::failure(
-            QStringLiteral("Cannot open file %1: it is a folder").arg(QDir::toNativeSeparators(path)));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return IoResult::failure(QStringLiteral("Cannot open file %1: %2")
-                                     .arg(QDir::toNativeSeparators(path), file.errorString()));
-    bytes = file.readAll();
-    if (file.error() != QFile::NoError)
-        return IoResult::failure(QStringLiteral("Cannot read file %1: %2")
-                                     .arg(QDir::toNativeSeparators(path), file.errorString()));
-    return IoResult::success();
+    return ReadRegularFile(path, FileLimit::List, bytes);
 }
 
-// Writes beside the target and replaces it only when everything was written and synced.
+// Writes beside the target and replaces it only when everything was written and synced. A list that its
+// own reader would refuse is not written at all.
 IoResult writeAtomically(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return IoResult::failure(QStringLiteral("Cannot create file %1: %2")
-                                     .arg(QDir::toNativeSeparators(path), file.errorString()));
-    if (file.write(bytes) != bytes.size()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        return IoResult::failure(
-            QStringLiteral("Cannot write file %1: %2").arg(QDir::toNativeSeparators(path), why));
-    }
-    if (!file.commit())
-        return IoResult::failure(QStringLiteral("Cannot write file %1: %2")
-                                     .arg(QDir::toNativeSeparators(path), file.errorString()));
-    return IoResult::success();
+    if (bytes.size() > FileLimit::List)
+        return IoResult::failure(QStringLiteral("Cannot write file %1: the list would take %2 MiB, more than the "
+                                                "%3 MiB a list file may hold")
+                                     .arg(ShownPath(path))
+                                     .arg(bytes.size() >> 20)
+                                     .arg(FileLimit::List >> 20),
+                                 IoError::TooLarge);
+    return AtomicFile::save(path, bytes);
 }
 
-// The folder half of EnsureIniFile: one missing level is created.
-IoResult ensureFolder(const QString& path)
-{
-    const QString folder = QFileInfo(path).absolutePath();
-    if (QFileInfo(folder).isDir() || QDir().mkdir(folder))
-        return IoResult::success();
-    return IoResult::failure(QStringLiteral("Could not create ") + QDir::toNativeSeparators(folder));
-}
-
-QString listPath(const QString& fileName)
-{
-    return fileName.isEmpty() ? StandardListPath() : fileName;
-}
-
-QString historyPath(const QString& fileName)
-{
-    return fileName.isEmpty() ? HistoryListPath() : fileName;
-}
 } // namespace
-
-IoResult EnsureIniFile(const QString& path)
-{
-    if (IoResult r = ensureFolder(path); !r)
-        return r;
-    if (QFileInfo::exists(path))
-        return IoResult::success();
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        return IoResult::failure(QStringLiteral("Could not create ") + QDir::toNativeSeparators(path));
-    return IoResult::success();
-}
 
 QByteArray SerializeList(const ToDoList& list, bool withNames, const QList<int>* selectedRows)
 {
@@ -368,11 +323,10 @@ IoResult ParseList(QByteArrayView bytes, bool withNames, ToDoList& out, const QS
     return r;
 }
 
-IoResult SaveListFile(const ToDoList& list, const QString& fileName, const QList<int>* selectedRows)
+IoResult SaveListFile(const ToDoList& list, const QString& path, const QList<int>* selectedRows)
 {
-    const QString path = listPath(fileName);
     // Only the folder is made beforehand: an empty placeholder file would be left behind by a failed save.
-    if (IoResult r = ensureFolder(path); !r)
+    if (IoResult r = EnsureFolderOf(path); !r)
         return r;
     return writeAtomically(path, SerializeList(list, true, selectedRows));
 }
@@ -381,16 +335,16 @@ IoResult ReadListFile(const QString& path, bool withNames, ToDoList& out)
 {
     if (!QFileInfo::exists(path))
         return IoResult::failure(QStringLiteral("Cannot open file %1: the file does not exist")
-                                     .arg(QDir::toNativeSeparators(path)));
+                                     .arg(QDir::toNativeSeparators(path)),
+                                 IoError::NotFound);
     QByteArray bytes;
     if (IoResult r = readWholeFile(path, bytes); !r)
         return r;
     return ParseList(bytes, withNames, out, path);
 }
 
-IoResult LoadListFile(ToDoList& list, const QString& fileName)
+IoResult LoadListFile(ToDoList& list, const QString& path)
 {
-    const QString path = listPath(fileName);
     if (!QFileInfo::exists(path)) {
         // A list that was never saved: empty, and the names stay as they are.
         list.items.clear();
@@ -407,9 +361,8 @@ IoResult LoadListFile(ToDoList& list, const QString& fileName)
 }
 
 IoResult AppendSelectedToHistory(const ToDoList& list, const QList<int>& selectedRows,
-                                 const QString& historyFile)
+                                 const QString& path)
 {
-    const QString path = historyPath(historyFile);
     if (IoResult r = EnsureIniFile(path); !r)
         return r;
     QByteArray old;
@@ -437,17 +390,15 @@ IoResult AppendSelectedToHistory(const ToDoList& list, const QList<int>& selecte
     return writeAtomically(path, bytes);
 }
 
-IoResult SaveHistoryFile(const ToDoList& list, const QString& historyFile)
+IoResult SaveHistoryFile(const ToDoList& list, const QString& path)
 {
-    const QString path = historyPath(historyFile);
-    if (IoResult r = ensureFolder(path); !r)
+    if (IoResult r = EnsureFolderOf(path); !r)
         return r;
     return writeAtomically(path, SerializeList(list, false));
 }
 
-IoResult LoadHistoryFile(ToDoList& list, const QString& historyFile)
+IoResult LoadHistoryFile(ToDoList& list, const QString& path)
 {
-    const QString path = historyPath(historyFile);
     // A missing history file is created empty.
     if (IoResult r = EnsureIniFile(path); !r)
         return r;

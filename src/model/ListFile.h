@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/IoResult.h"
+#include "platform/IoResult.h"
 #include "model/ToDoList.h"
 
 #include <QList>
@@ -19,21 +19,17 @@
 // Every load reads into a fresh list and hands it over only when the whole file was read; on failure the
 // caller's list is untouched and the error names the file and the byte offset.
 
-// Creates a missing folder (one level) and a missing empty file.
-IoResult EnsureIniFile(const QString& path);
-
-// Empty fileName means StandardListPath(). With selectedRows, only those rows are written.
-IoResult SaveListFile(const ToDoList& list, const QString& fileName, const QList<int>* selectedRows = nullptr);
+// With selectedRows, only those rows are written.
+IoResult SaveListFile(const ToDoList& list, const QString& path, const QList<int>* selectedRows = nullptr);
 // Replaces the rows; appends the file's names that the lists do not hold yet. A missing file gives an
 // empty list and success.
-IoResult LoadListFile(ToDoList& list, const QString& fileName);
+IoResult LoadListFile(ToDoList& list, const QString& path);
 
-// History routines; an empty historyPath means HistoryListPath().
-IoResult AppendSelectedToHistory(const ToDoList& list, const QList<int>& selectedRows,
-                                 const QString& historyPath = QString());
-IoResult SaveHistoryFile(const ToDoList& list, const QString& historyPath = QString());
+// History routines (items only).
+IoResult AppendSelectedToHistory(const ToDoList& list, const QList<int>& selectedRows, const QString& historyPath);
+IoResult SaveHistoryFile(const ToDoList& list, const QString& historyPath);
 // A missing history file is created empty.
-IoResult LoadHistoryFile(ToDoList& list, const QString& historyPath = QString());
+IoResult LoadHistoryFile(ToDoList& list, const QString& historyPath);
 
 // Reads a list file without creating anything, into out (replaced); a missing file is an error. For
 // commands that only read (the command line's --print).

@@ -1,36 +1,126 @@
 #include "platform/InstanceLock.h"
 
-#include <QDir>
+#include "platform/FileSystem.h"
 
-InstanceLock::InstanceLock(const QString& dataFolder)
-    : m_lock(std::make_unique<QLockFile>(lockFilePath(dataFolder)))
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QThread>
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+const char* roleName(InstanceLock::Role role)
 {
-    // Never stale by age: a window may run for weeks. A dead holder is still detected by its process id.
-    m_lock->setStaleLockTime(0);
+    return role == InstanceLock::Role::Window ? "window" : "command-line";
 }
 
-InstanceLock::~InstanceLock() = default;
-
-bool InstanceLock::tryLock()
+bool sameFile(int fd, const QByteArray& path)
 {
-    if (m_lock->isLocked())
+    struct stat open {};
+    struct stat named {};
+    return ::fstat(fd, &open) == 0 && ::stat(path.constData(), &named) == 0 && open.st_dev == named.st_dev &&
+           open.st_ino == named.st_ino;
+}
+} // namespace
+
+InstanceLock::InstanceLock(const QString& dataFolder, Role role)
+    : m_folder(dataFolder), m_path(lockFilePath(dataFolder)), m_role(role)
+{
+}
+
+InstanceLock::~InstanceLock()
+{
+    unlock();
+}
+
+int InstanceLock::attempt()
+{
+    const QByteArray name = QFile::encodeName(m_path);
+    const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0) {
+        const int error = errno;
+        m_error = IoResult::failure(QStringLiteral("Cannot take the lock %1 of the lists: %2")
+                                        .arg(ShownPath(m_path), SystemReason(error)),
+                                    IoErrorOf(error), SystemReason(error));
+        return -1;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        ::close(fd);
+        if (error == EWOULDBLOCK || error == EINTR)
+            return 0;
+        m_error = IoResult::failure(QStringLiteral("Cannot take the lock %1 of the lists: %2")
+                                        .arg(ShownPath(m_path), SystemReason(error)),
+                                    IoErrorOf(error), SystemReason(error));
+        return -1;
+    }
+    // The holder before us may have removed the file between our open and our flock: then we hold a lock
+    // on a file nobody else will see, and must start again on the one that is there now.
+    if (!sameFile(fd, name)) {
+        ::close(fd);
+        return 0;
+    }
+    const QByteArray info = QByteArray::number(QCoreApplication::applicationPid()) + '\n' + roleName(m_role) + '\n';
+    // The holder's name is only for messages: a full disk does not stop the lock from working.
+    if (::ftruncate(fd, 0) == 0)
+        (void)!::pwrite(fd, info.constData(), size_t(info.size()), 0);
+    m_fd = fd;
+    m_error = IoResult::success();
+    return 1;
+}
+
+bool InstanceLock::tryLock(int waitMs)
+{
+    if (m_fd >= 0)
         return true;
-    if (m_lock->tryLock(0))
-        return true;
-    if (m_lock->error() == QLockFile::LockFailedError && m_lock->removeStaleLockFile())
-        return m_lock->tryLock(0);
+    const QDeadlineTimer deadline(waitMs);
+    for (;;) {
+        const int r = attempt();
+        if (r > 0)
+            return true;
+        if (r < 0)
+            return false;
+        if (deadline.hasExpired())
+            break;
+        QThread::msleep(50);
+    }
+    const Holder h = holder(m_folder);
+    QString who;
+    if (h.roleKnown && h.role == Role::CommandLine)
+        who = QStringLiteral("another Quillmar command-line run");
+    else if (h.roleKnown)
+        who = QStringLiteral("a running Quillmar window");
+    else
+        who = QStringLiteral("another running Quillmar");
+    if (h.pid > 0)
+        who += QStringLiteral(" (process %1)").arg(h.pid);
+    m_error = IoResult::failure(
+        QStringLiteral("The lists of %1 are in use by %2").arg(ShownPath(m_folder), who), IoError::Busy);
     return false;
 }
 
 void InstanceLock::unlock()
 {
-    if (m_lock->isLocked())
-        m_lock->unlock();
+    if (m_fd < 0)
+        return;
+    // Removed while still held, so nobody takes over a file that is about to go; a waiting process that
+    // opened it already sees that it is gone and opens the new one.
+    ::unlink(QFile::encodeName(m_path).constData());
+    ::close(m_fd);
+    m_fd = -1;
 }
 
 bool InstanceLock::isLocked() const
 {
-    return m_lock->isLocked();
+    return m_fd >= 0;
 }
 
 QString InstanceLock::lockFilePath(const QString& dataFolder)
@@ -38,12 +128,38 @@ QString InstanceLock::lockFilePath(const QString& dataFolder)
     return QDir(dataFolder).filePath(QStringLiteral("quillmar.lock"));
 }
 
+InstanceLock::Holder InstanceLock::holder(const QString& dataFolder)
+{
+    Holder h;
+    const QByteArray name = QFile::encodeName(lockFilePath(dataFolder));
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return h;
+    // A lock nobody holds any more is free, whatever its file says.
+    if (::flock(fd, LOCK_SH | LOCK_NB) == 0) {
+        ::flock(fd, LOCK_UN);
+        ::close(fd);
+        return h;
+    }
+    h.held = true;
+    char buffer[64] = {};
+    const ssize_t n = ::pread(fd, buffer, sizeof buffer - 1, 0);
+    ::close(fd);
+    if (n <= 0)
+        return h;
+    const QList<QByteArray> lines = QByteArray(buffer, int(n)).split('\n');
+    bool ok = false;
+    const qint64 pid = lines.value(0).toLongLong(&ok);
+    if (ok && pid > 0)
+        h.pid = pid;
+    if (lines.value(1) == "window" || lines.value(1) == "command-line") {
+        h.roleKnown = true;
+        h.role = lines.value(1) == "window" ? Role::Window : Role::CommandLine;
+    }
+    return h;
+}
+
 qint64 InstanceLock::holderPid(const QString& dataFolder)
 {
-    QLockFile probe(lockFilePath(dataFolder));
-    qint64 pid = 0;
-    QString host, app;
-    if (probe.getLockInfo(&pid, &host, &app))
-        return pid;
-    return 0;
+    return holder(dataFolder).pid;
 }

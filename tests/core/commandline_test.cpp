@@ -5,9 +5,14 @@
 #include "TestUtil.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <memory>
+
+#include <sys/stat.h>
 
 using testutil::le32;
 using testutil::Outcome;
@@ -20,8 +25,9 @@ class CommandLineTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        if (testutil::quillmarBin().isEmpty())
-            GTEST_SKIP() << "QUILLMAR_BIN is not set";
+        // These tests are about the program itself: without it they fail rather than pass unseen.
+        ASSERT_FALSE(testutil::quillmarBin().isEmpty())
+            << "QUILLMAR_BIN does not name the built quillmar program: " << qgetenv("QUILLMAR_BIN").constData();
         ASSERT_TRUE(m_dir.isValid());
         m_data = m_dir.filePath(QStringLiteral("data"));
         ASSERT_TRUE(QDir().mkdir(m_data));
@@ -106,7 +112,101 @@ TEST_F(CommandLineTest, UnreadableFilesFailWithNothingOnStandardOutput)
     r = quillmar({QStringLiteral("--print"), data("missing.tdx")});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.out.isEmpty());
-    EXPECT_TRUE(r.err.contains("missing.tdx")) << r.err.toStdString();
+    EXPECT_TRUE(r.err.startsWith("quillmar: ") && r.err.contains("missing.tdx")) << r.err.toStdString();
+
+    // Devices and pipes are refused at once instead of being read without end or waited on.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(data("pipe.tdo")).constData(), 0600), 0);
+    for (const QString& file : {QStringLiteral("/dev/zero"), data("pipe.tdo")}) {
+        r = quillmar({QStringLiteral("--print"), file});
+        EXPECT_EQ(r.status, 1) << file.toStdString();
+        EXPECT_TRUE(r.err.contains("not a regular file")) << r.err.toStdString();
+        r = quillmar({QStringLiteral("--import-csv"), file});
+        EXPECT_EQ(r.status, 1) << file.toStdString();
+        EXPECT_TRUE(r.err.contains("not a regular file")) << r.err.toStdString();
+    }
+}
+
+TEST_F(CommandLineTest, FileNamesAreTakenAsTheSystemGivesThem)
+{
+    ToDoList list;
+    list.items.push_back(ToDoItem::make("One"));
+    ASSERT_TRUE(SaveListFile(list, data("ToDoX.tdo")).ok);
+    const QString out = m_dir.filePath(QStringLiteral("\u00e4 \u2603.csv"));
+    Outcome r = quillmar({QStringLiteral("--export-csv"), out});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(readAll(out), QByteArray("One,,,,,,,,,\r\n"));
+
+    // "-" is standard output.
+    r = quillmar({QStringLiteral("--export-csv"), QStringLiteral("-")});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QByteArray("One,,,,,,,,,\r\n"));
+    r = quillmar({QStringLiteral("--export-html"), QStringLiteral("-")});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith("<html>") && r.out.contains("One")) << r.out.toStdString();
+
+    // A name that is not valid in the locale's encoding names no file the program could use: refused,
+    // and nothing is written under another name.
+    const QStringList shell{QStringLiteral("-c"),
+                            QStringLiteral("exec \"$0\" --data-dir \"$1\" --export-csv \"$2$(printf '\\377').csv\""),
+                            testutil::quillmarBin(), m_data, m_dir.filePath(QStringLiteral("bad"))};
+    QProcess p;
+    p.start(QStringLiteral("/bin/sh"), shell);
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 1);
+    const QByteArray err = p.readAllStandardError();
+    EXPECT_TRUE(err.contains("bad\\xff.csv") && err.contains("cannot be represented")) << err.toStdString();
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QStringList{QStringLiteral("bad*")}), QStringList());
+}
+
+TEST_F(CommandLineTest, ImportsSayWhatTheyDidOrWhyNot)
+{
+    ASSERT_TRUE(writeAll(m_dir.filePath(QStringLiteral("in.csv")), "One,\r\nTwo,\r\n"));
+    Outcome r = quillmar({QStringLiteral("--import-csv"), m_dir.filePath(QStringLiteral("in.csv"))});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "Imported 2 items from " + QFile::encodeName(m_dir.filePath(QStringLiteral("in.csv"))) + "\n");
+
+    // A data folder that cannot be made, below a file.
+    ASSERT_TRUE(writeAll(m_dir.filePath(QStringLiteral("plain")), "x"));
+    r = quillmar({QStringLiteral("--data-dir"), m_dir.filePath(QStringLiteral("plain/data")), QStringLiteral("--import-csv"),
+                  m_dir.filePath(QStringLiteral("in.csv"))},
+                 false);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("Cannot create the data folder") && r.err.contains("Not a directory"))
+        << r.err.toStdString();
+}
+
+TEST_F(CommandLineTest, ConcurrentImportsLoseNoRows)
+{
+    // Pairs of imports started together: each either adds all its rows or is refused, never both succeed
+    // with the rows of one lost.
+    constexpr int kPairs = 30;
+    constexpr int kRows = 40;
+    int succeeded = 0;
+    for (int pair = 0; pair < kPairs; ++pair) {
+        std::vector<std::unique_ptr<QProcess>> runs;
+        for (int k = 0; k < 2; ++k) {
+            const QString csv = m_dir.filePath(QStringLiteral("in%1-%2.csv").arg(pair).arg(k));
+            QByteArray text;
+            for (int i = 0; i < kRows; ++i)
+                text += "Row " + QByteArray::number(pair) + '-' + QByteArray::number(k) + '-' + QByteArray::number(i) + ",\r\n";
+            ASSERT_TRUE(writeAll(csv, text));
+            auto p = std::make_unique<QProcess>();
+            p->start(testutil::quillmarBin(), {QStringLiteral("--data-dir"), m_data, QStringLiteral("--import-csv"), csv});
+            runs.push_back(std::move(p));
+        }
+        for (auto& p : runs) {
+            ASSERT_TRUE(p->waitForFinished(60000));
+            if (p->exitCode() == 0)
+                ++succeeded;
+            else
+                EXPECT_TRUE(p->readAllStandardError().contains("command-line run"));
+        }
+    }
+    ToDoList list;
+    ASSERT_TRUE(ReadListFile(data("ToDoX.tdo"), true, list).ok);
+    EXPECT_EQ(list.size(), succeeded * kRows);
+    // Waiting for the other run is enough here: none had to be refused.
+    EXPECT_EQ(succeeded, 2 * kPairs);
 }
 
 TEST_F(CommandLineTest, MissingStandardListPrintsNothingAndCreatesNothing)

@@ -6,11 +6,14 @@
 
 #include "TestUtil.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using testutil::readAll;
 using testutil::writeAll;
@@ -49,8 +52,21 @@ protected:
         return status;
     }
 
+    int import(const QString& file, const QString& list = QString())
+    {
+        m_out.clear();
+        m_err.clear();
+        QTextStream out(&m_out);
+        QTextStream err(&m_err);
+        const int status = ImportCsvCommand(file, list, out, err);
+        out.flush();
+        err.flush();
+        return status;
+    }
+
     testutil::TempDataFolder m_data{QStringLiteral("data")};
     QTemporaryDir& m_dir = m_data.dir;
+    QString m_out;
     QString m_err;
 };
 } // namespace
@@ -86,17 +102,52 @@ TEST_F(ExchangeCliTest, FailuresReportAndChangeNothing)
     EXPECT_TRUE(m_err.contains(QLatin1String("Header")) && m_err.contains(QLatin1String("huge")));
     EXPECT_FALSE(QFileInfo::exists(path("x.html")));
 
-    EXPECT_EQ(run(ImportCsvCommand, path("absent.csv")), 1);
+    EXPECT_EQ(import(path("absent.csv")), 1);
     EXPECT_TRUE(m_err.contains(QLatin1String("absent.csv")));
     EXPECT_FALSE(QFileInfo::exists(StandardListPath()));
+
+    // Writers leave folders and pipes as they are; an import that reads nothing writes nothing.
+    ASSERT_TRUE(SaveListFile(sample(), StandardListPath()).ok);
+    const QByteArray list = readAll(StandardListPath());
+    ASSERT_TRUE(QDir().mkdir(path("folder")));
+    ASSERT_EQ(::mkfifo(path("fifo").toLocal8Bit().constData(), 0600), 0);
+    for (const char* target : {"folder", "fifo"}) {
+        EXPECT_EQ(run(ExportCsvCommand, path(target)), 1) << target;
+        EXPECT_TRUE(m_err.contains(path(target))) << m_err.toStdString();
+        EXPECT_EQ(run(ExportHtmlCommand, path(target)), 1) << target;
+        EXPECT_EQ(import(path(target)), 1) << target;
+        EXPECT_TRUE(m_err.contains(QLatin1String("nothing was imported")) || m_err.contains(path(target)));
+    }
+    EXPECT_TRUE(QFileInfo(path("folder")).isDir());
+    EXPECT_FALSE(QFileInfo(path("fifo")).isFile());
+    ASSERT_TRUE(writeAll(path("nul.csv"), QByteArray("a,\0,\r\n", 6)));
+    EXPECT_EQ(import(path("nul.csv")), 1);
+    EXPECT_TRUE(m_err.contains(QLatin1String("NUL")));
+    EXPECT_EQ(readAll(StandardListPath()), list);
+}
+
+TEST_F(ExchangeCliTest, ImportSaysWhatItDid)
+{
+    ASSERT_TRUE(writeAll(path("two.csv"), "A,\r\nB,\r\n"));
+    ASSERT_EQ(import(path("two.csv")), 0) << m_err.toStdString();
+    EXPECT_EQ(m_out, QStringLiteral("Imported 2 items from %1\n").arg(path("two.csv")));
+    const QByteArray list = readAll(StandardListPath());
+
+    // An empty file, or one of empty lines, imports nothing, says so and leaves the list file alone.
+    for (const QByteArray& empty : {QByteArray(), QByteArray("\r\n\r\n")}) {
+        ASSERT_TRUE(writeAll(path("empty.csv"), empty));
+        ASSERT_EQ(import(path("empty.csv")), 0) << m_err.toStdString();
+        EXPECT_TRUE(m_out.contains(QLatin1String("no records"))) << m_out.toStdString();
+        EXPECT_EQ(readAll(StandardListPath()), list);
+    }
 }
 
 TEST_F(ExchangeCliTest, ImportAppendsAndSavesInTheListsFormat)
 {
-    ASSERT_TRUE(writeAll(path("in.csv"), "First,2,,,\"a\r\nb\",\r\n\r\nSecond,\r\n"));
+    ASSERT_TRUE(writeAll(path("in.csv"), "First,2,,,\\\"a\\r\\nb\",\r\n\r\nSecond,\r\n"));
     ASSERT_TRUE(SaveListFile(sample(), path("ext.tdx")).ok);
-    ASSERT_EQ(run(ImportCsvCommand, path("in.csv"), path("ext.tdx")), 0) << m_err.toStdString();
-    ASSERT_EQ(run(ImportCsvCommand, path("in.csv"), path("ext.tdx")), 0) << m_err.toStdString();
+    ASSERT_EQ(import(path("in.csv"), path("ext.tdx")), 0) << m_err.toStdString();
+    ASSERT_EQ(import(path("in.csv"), path("ext.tdx")), 0) << m_err.toStdString();
     ToDoList list;
     ASSERT_TRUE(ReadListFile(path("ext.tdx"), true, list).ok);
     ASSERT_EQ(list.size(), 6);
@@ -107,10 +158,10 @@ TEST_F(ExchangeCliTest, ImportAppendsAndSavesInTheListsFormat)
 
     // A history list stays a history list; the standard list is made when it does not exist yet.
     ASSERT_TRUE(SaveHistoryFile(ToDoList(), path("h.tdh")).ok);
-    ASSERT_EQ(run(ImportCsvCommand, path("in.csv"), path("h.tdh")), 0) << m_err.toStdString();
+    ASSERT_EQ(import(path("in.csv"), path("h.tdh")), 0) << m_err.toStdString();
     ASSERT_TRUE(ReadListFile(path("h.tdh"), false, list).ok);
     EXPECT_EQ(list.size(), 2);
-    ASSERT_EQ(run(ImportCsvCommand, path("in.csv")), 0) << m_err.toStdString();
+    ASSERT_EQ(import(path("in.csv")), 0) << m_err.toStdString();
     ASSERT_TRUE(ReadListFile(StandardListPath(), true, list).ok);
     EXPECT_EQ(list.size(), 2);
 }

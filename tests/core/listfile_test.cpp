@@ -1,5 +1,6 @@
 #include "config/Paths.h"
 #include "model/ListFile.h"
+#include "platform/FileSystem.h"
 
 #include "TestUtil.h"
 
@@ -68,11 +69,11 @@ TEST_F(ListFileTest, EmptyAndOneItemListsHaveTheirExactBytes)
 TEST_F(ListFileTest, RoundTripKeepsEveryByte)
 {
     const ToDoList list = sampleList();
-    ASSERT_TRUE(SaveListFile(list, {}).ok);
+    ASSERT_TRUE(SaveListFile(list, StandardListPath()).ok);
     const QByteArray saved = readAll(StandardListPath());
 
     ToDoList loaded;
-    ASSERT_TRUE(LoadListFile(loaded, {}).ok);
+    ASSERT_TRUE(LoadListFile(loaded, StandardListPath()).ok);
     ASSERT_EQ(loaded.size(), 2);
     EXPECT_TRUE(loaded.items[0] == list.items[0]);
     EXPECT_EQ(loaded.items[0].value(ToDoItem::Target), "06.12.2026");
@@ -134,7 +135,7 @@ TEST_F(ListFileTest, MissingFilesGiveEmptyListsAndOnlyHistoryIsCreated)
     EXPECT_FALSE(QFile::exists(path("missing.tdx")));
 
     list = sampleList();
-    ASSERT_TRUE(LoadHistoryFile(list).ok);
+    ASSERT_TRUE(LoadHistoryFile(list, HistoryListPath()).ok);
     EXPECT_TRUE(list.isEmpty());
     EXPECT_TRUE(QFile::exists(HistoryListPath()));
     EXPECT_EQ(QFileInfo(HistoryListPath()).size(), 0);
@@ -142,9 +143,9 @@ TEST_F(ListFileTest, MissingFilesGiveEmptyListsAndOnlyHistoryIsCreated)
 
 TEST_F(ListFileTest, HistoryAppendCountsAndKeepsOldRecords)
 {
-    ASSERT_TRUE(SaveHistoryFile(listOf({"h1", "h2", "h3"})).ok);
+    ASSERT_TRUE(SaveHistoryFile(listOf({"h1", "h2", "h3"}), HistoryListPath()).ok);
     const QByteArray before = readAll(HistoryListPath());
-    ASSERT_TRUE(AppendSelectedToHistory(listOf({"x", "y", "z"}, true), {2, 0}).ok);
+    ASSERT_TRUE(AppendSelectedToHistory(listOf({"x", "y", "z"}, true), {2, 0}, HistoryListPath()).ok);
 
     const QByteArray after = readAll(HistoryListPath());
     EXPECT_EQ(after.left(4), le32(5));
@@ -152,7 +153,7 @@ TEST_F(ListFileTest, HistoryAppendCountsAndKeepsOldRecords)
     EXPECT_EQ(after.mid(before.size()), emptyRecord("x", true) + emptyRecord("z", true));
 
     ToDoList history;
-    ASSERT_TRUE(LoadHistoryFile(history).ok);
+    ASSERT_TRUE(LoadHistoryFile(history, HistoryListPath()).ok);
     ASSERT_EQ(history.size(), 5);
     EXPECT_EQ(history.items[4].action(), "z");
 }
@@ -160,11 +161,11 @@ TEST_F(ListFileTest, HistoryAppendCountsAndKeepsOldRecords)
 TEST_F(ListFileTest, HistoryAppendToMissingOrEmptyFile)
 {
     const ToDoList shown = listOf({"a"});
-    ASSERT_TRUE(AppendSelectedToHistory(shown, {0}).ok);
+    ASSERT_TRUE(AppendSelectedToHistory(shown, {0}, HistoryListPath()).ok);
     EXPECT_EQ(readAll(HistoryListPath()), le32(1) + emptyRecord("a"));
 
     ASSERT_TRUE(writeAll(HistoryListPath(), {}));
-    ASSERT_TRUE(AppendSelectedToHistory(shown, {0}).ok);
+    ASSERT_TRUE(AppendSelectedToHistory(shown, {0}, HistoryListPath()).ok);
     EXPECT_EQ(readAll(HistoryListPath()), le32(1) + emptyRecord("a"));
 }
 
@@ -173,7 +174,7 @@ TEST_F(ListFileTest, ShortOrDamagedHistoryIsLeftAsItWas)
     const ToDoList shown = listOf({"a"});
     for (const QByteArray& bad : {QByteArray("\1"), QByteArray("\1\0\0", 3), le32(2) + emptyRecord("only")}) {
         ASSERT_TRUE(writeAll(HistoryListPath(), bad));
-        const IoResult r = AppendSelectedToHistory(shown, {0});
+        const IoResult r = AppendSelectedToHistory(shown, {0}, HistoryListPath());
         EXPECT_FALSE(r.ok);
         EXPECT_TRUE(r.error.contains(QLatin1String("History.tdh: damaged at byte"))) << r.error.toStdString();
         EXPECT_EQ(readAll(HistoryListPath()), bad);
@@ -195,7 +196,7 @@ TEST_F(ListFileTest, TruncatedFileFailsAtEveryOffsetAndKeepsTheList)
     for (qsizetype n = 1; n < history.size(); ++n) {
         ASSERT_TRUE(writeAll(HistoryListPath(), history.left(n)));
         ToDoList list = sampleList();
-        ASSERT_FALSE(LoadHistoryFile(list).ok) << "cut at " << n;
+        ASSERT_FALSE(LoadHistoryFile(list, HistoryListPath()).ok) << "cut at " << n;
         EXPECT_EQ(list.size(), 2);
     }
     // An empty file holds an empty list (a history file is created that way).
@@ -275,5 +276,7 @@ TEST_F(ListFileTest, EnsureIniFileMakesOneFolderLevelAndAnEmptyFile)
     EXPECT_TRUE(QFileInfo(one).isFile());
     const IoResult two = EnsureIniFile(m_dir.filePath(QStringLiteral("p/q/x.ini")));
     EXPECT_FALSE(two.ok);
-    EXPECT_EQ(two.error, QStringLiteral("Could not create ") + m_dir.filePath(QStringLiteral("p/q")));
+    EXPECT_EQ(two.error, QStringLiteral("Could not create the folder ") + m_dir.filePath(QStringLiteral("p/q")) +
+                             QStringLiteral(": No such file or directory"));
+    EXPECT_EQ(two.kind, IoError::NotFound);
 }

@@ -1,4 +1,5 @@
 #include "config/Paths.h"
+#include "platform/FileSystem.h"
 
 #include <QDir>
 #include <QFile>

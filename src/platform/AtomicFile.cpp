@@ -1,0 +1,165 @@
+#include "platform/AtomicFile.h"
+
+#include "platform/FileSystem.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+bool writeAll(int fd, QByteArrayView bytes, int& error)
+{
+    const char* p = bytes.data();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, size_t(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            error = errno;
+            return false;
+        }
+        p += n;
+        left -= n;
+    }
+    return true;
+}
+
+mode_t currentUmask()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+} // namespace
+
+AtomicFile::AtomicFile(const QString& path) : m_path(path), m_target(path) {}
+
+AtomicFile::~AtomicFile()
+{
+    cancel();
+}
+
+IoResult AtomicFile::fail(const char* what, int error)
+{
+    cancel();
+    return IoResult::failure(
+        QStringLiteral("%1 %2: %3").arg(QLatin1String(what), ShownPath(m_path), SystemReason(error)),
+        IoErrorOf(error), SystemReason(error));
+}
+
+IoResult AtomicFile::open()
+{
+    cancel();
+    m_writeError = 0;
+    if (m_path.isEmpty())
+        return IoResult::failure(QStringLiteral("Cannot create a file without a name"), IoError::NotFound);
+    // A link is followed: the file it names is replaced and the link stays a link.
+    const QFileInfo info(m_path);
+    if (info.isSymLink() && !info.canonicalFilePath().isEmpty())
+        m_target = info.canonicalFilePath();
+    else
+        m_target = info.absoluteFilePath();
+
+    mode_t mode = 0666 & ~currentUmask();
+    struct stat st {};
+    if (::stat(QFile::encodeName(m_target).constData(), &st) == 0) {
+        if (!S_ISREG(st.st_mode)) {
+            const QString what = S_ISDIR(st.st_mode) ? QStringLiteral("it is a folder")
+                                                     : QStringLiteral("it is a device, pipe or socket, not a file");
+            return IoResult::failure(
+                QStringLiteral("Cannot write %1: %2; it was left as it is").arg(ShownPath(m_path), what),
+                IoError::NotRegular);
+        }
+        mode = st.st_mode & 07777;
+    } else if (errno != ENOENT) {
+        return fail("Cannot create file", errno);
+    }
+
+    const QFileInfo target(m_target);
+    QByteArray temp = QFile::encodeName(target.absolutePath() + QLatin1Char('/') + QLatin1Char('.') +
+                                        target.fileName() + QLatin1String(".XXXXXX"));
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
+        return fail("Cannot create file", errno);
+    m_fd = fd;
+    m_temp = temp;
+    if (::fchmod(fd, mode) != 0)
+        return fail("Cannot create file", errno);
+    return IoResult::success();
+}
+
+bool AtomicFile::write(QByteArrayView bytes)
+{
+    if (m_fd < 0 || m_writeError != 0)
+        return false;
+    return writeAll(m_fd, bytes, m_writeError);
+}
+
+IoResult AtomicFile::commit()
+{
+    if (m_fd < 0)
+        return IoResult::failure(QStringLiteral("Cannot write file %1: it was not opened").arg(ShownPath(m_path)));
+    if (m_writeError != 0)
+        return fail("Cannot write file", m_writeError);
+    if (::fsync(m_fd) != 0)
+        return fail("Cannot write file", errno);
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(m_temp.constData());
+        m_temp.clear();
+        return fail("Cannot write file", error);
+    }
+    if (::rename(m_temp.constData(), QFile::encodeName(m_target).constData()) != 0) {
+        const int error = errno;
+        ::unlink(m_temp.constData());
+        m_temp.clear();
+        return fail("Cannot replace file", error);
+    }
+    m_temp.clear();
+    // The rename itself reaches the disk only with its folder.
+    const QByteArray folder = QFile::encodeName(QFileInfo(m_target).absolutePath());
+    if (const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return IoResult::success();
+}
+
+void AtomicFile::cancel()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_temp.isEmpty()) {
+        ::unlink(m_temp.constData());
+        m_temp.clear();
+    }
+}
+
+IoResult AtomicFile::save(const QString& path, QByteArrayView bytes)
+{
+    AtomicFile file(path);
+    if (IoResult r = file.open(); !r)
+        return r;
+    file.write(bytes);
+    return file.commit();
+}
+
+IoResult WriteStandardOutput(QByteArrayView bytes)
+{
+    int error = 0;
+    if (!writeAll(STDOUT_FILENO, bytes, error))
+        return IoResult::failure(QStringLiteral("Cannot write to standard output: %1").arg(SystemReason(error)),
+                                 IoErrorOf(error), SystemReason(error));
+    return IoResult::success();
+}

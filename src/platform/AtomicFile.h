@@ -1,0 +1,45 @@
+#pragma once
+
+#include "platform/IoResult.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+// Writes a file so that it is either replaced whole or left as it was: the bytes go to a new file beside
+// it, which is synced and then renamed over it. Every writer of the program's files saves through this.
+//
+// Only a regular file (or a name that does not exist yet) is written; a folder, device, pipe or socket is
+// refused and left alone. A symbolic link is followed, so the file it points to is replaced and the link
+// stays. A replaced file keeps its permissions; a new one gets the usual ones (0666 less the umask).
+// Errors name the file and the system's reason.
+class AtomicFile
+{
+public:
+    explicit AtomicFile(const QString& path);
+    ~AtomicFile(); // drops what was written unless commit() succeeded
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    IoResult open();
+    // False once anything failed; commit() then reports it.
+    bool write(QByteArrayView bytes);
+    IoResult commit();
+    // Drops the new file; the old one stays as it was.
+    void cancel();
+
+    // open, write, commit in one.
+    static IoResult save(const QString& path, QByteArrayView bytes);
+
+private:
+    IoResult fail(const char* what, int error);
+
+    QString m_path;   // as the caller named it, for messages
+    QString m_target; // the file that is replaced (a link's target)
+    QByteArray m_temp;
+    int m_fd = -1;
+    int m_writeError = 0;
+};
+
+// Writes bytes to the program's standard output (for "-" as an output file name).
+IoResult WriteStandardOutput(QByteArrayView bytes);

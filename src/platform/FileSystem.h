@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/IoResult.h"
+
+#include <QByteArray>
+#include <QString>
+
+// Small file-system steps shared by the list files, the settings file and the exchange files.
+
+// The largest files the readers take. They are checked before anything is read, so a device, a damaged
+// size or a huge file cannot exhaust memory. Writers refuse to write more than their reader takes back.
+namespace FileLimit {
+inline constexpr qint64 List = qint64(256) << 20;     // list and history files
+inline constexpr qint64 Csv = qint64(256) << 20;      // CSV files to import
+inline constexpr qint64 Settings = qint64(16) << 20;  // settings and language files
+} // namespace FileLimit
+
+// The kind of an errno value, and the system's words for it.
+IoError IoErrorOf(int error);
+QString SystemReason(int error);
+// A path as messages show it.
+QString ShownPath(const QString& path);
+
+// Reads a whole regular file of at most limit bytes into out, in bounded steps. A folder, device, pipe or
+// socket is refused without blocking and without being read, so is a file larger than limit. A missing
+// file is an error of kind NotFound.
+IoResult ReadRegularFile(const QString& path, qint64 limit, QByteArray& out);
+
+// Creates the folder part of path when it is missing (one level only: a missing parent means the path is
+// wrong, not that a tree should be made).
+IoResult EnsureFolderOf(const QString& path);
+// Creates a missing folder (one level) and a missing empty file.
+IoResult EnsureIniFile(const QString& path);

@@ -1,0 +1,219 @@
+// The file layer under every reader and writer: atomic saves, refused targets, bounded reads, the lock.
+#include "config/IniFile.h"
+#include "exchange/CsvExchange.h"
+#include "exchange/ToDo2HTML.h"
+#include "model/ListFile.h"
+#include "platform/AtomicFile.h"
+#include "platform/FileSystem.h"
+#include "platform/InstanceLock.h"
+
+#include "TestUtil.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using testutil::readAll;
+using testutil::writeAll;
+
+namespace {
+ToDoList sample()
+{
+    ToDoList list;
+    list.items.push_back(ToDoItem::make("One"));
+    list.OwnerNames << "Ann";
+    return list;
+}
+
+// Every writer of the program, writing to path.
+const std::vector<std::pair<const char*, std::function<IoResult(const QString&)>>>& writers()
+{
+    static const std::vector<std::pair<const char*, std::function<IoResult(const QString&)>>> all{
+        {"list", [](const QString& p) { return SaveListFile(sample(), p); }},
+        {"history", [](const QString& p) { return SaveHistoryFile(sample(), p); }},
+        {"settings",
+         [](const QString& p) {
+             IniFile ini;
+             ini.setValue(QStringLiteral("Font"), QStringLiteral("Name"), QStringLiteral("Tahoma"));
+             return ini.save(p);
+         }},
+        {"csv", [](const QString& p) { return WriteCSVFile(p, sample().items); }},
+        {"html",
+         [](const QString& p) {
+             TToDo2HTML html{QString()};
+             return html.WriteHTML(sample(), TToDo2HTML::DefaultColumnCaptions(), p);
+         }},
+    };
+    return all;
+}
+
+// Every reader of the program, reading path.
+const std::vector<std::pair<const char*, std::function<IoResult(const QString&)>>>& readers()
+{
+    static const std::vector<std::pair<const char*, std::function<IoResult(const QString&)>>> all{
+        {"list", [](const QString& p) {
+             ToDoList l;
+             return ReadListFile(p, true, l);
+         }},
+        {"settings", [](const QString& p) {
+             IoResult r;
+             IniFile::load(p, &r);
+             return r;
+         }},
+        {"csv", [](const QString& p) {
+             std::vector<ToDoItem> rows;
+             return ReadCSVFile(p, rows);
+         }},
+    };
+    return all;
+}
+
+class FileIoTest : public ::testing::Test
+{
+protected:
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+    QStringList entries() const { return QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot); }
+    QTemporaryDir m_dir;
+};
+} // namespace
+
+TEST_F(FileIoTest, WritersReplaceRegularFilesAndLeaveEverythingElse)
+{
+    ASSERT_TRUE(QDir().mkdir(path(QStringLiteral("folder"))));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path(QStringLiteral("fifo"))).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(path(QStringLiteral("fifo")), path(QStringLiteral("to-fifo"))));
+    for (const auto& [name, write] : writers()) {
+        for (const char* target : {"folder", "fifo", "to-fifo"}) {
+            const IoResult r = write(path(QLatin1String(target)));
+            EXPECT_FALSE(r.ok) << name << " " << target;
+            EXPECT_EQ(r.kind, IoError::NotRegular) << name << " " << target;
+            EXPECT_TRUE(r.error.contains(path(QLatin1String(target)))) << r.error.toStdString();
+        }
+        // A new file, a replaced file with its permissions, and a link that stays a link.
+        const QString file = path(QLatin1String(name));
+        ASSERT_TRUE(write(file).ok) << name;
+        ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), 0640), 0);
+        ASSERT_TRUE(writeAll(file, "old"));
+        const QString link = file + QLatin1String(".link");
+        ASSERT_TRUE(QFile::link(file, link));
+        ASSERT_TRUE(write(link).ok) << name;
+        EXPECT_TRUE(QFileInfo(link).isSymLink()) << name;
+        EXPECT_NE(readAll(file), QByteArray("old")) << name;
+        EXPECT_EQ(QFileInfo(file).permissions() & 0x7777, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                              QFileDevice::ReadUser | QFileDevice::WriteUser |
+                                                              QFileDevice::ReadGroup)
+            << name;
+    }
+    EXPECT_TRUE(QFileInfo(path(QStringLiteral("folder"))).isDir());
+    EXPECT_FALSE(QFileInfo(path(QStringLiteral("fifo"))).isFile());
+    EXPECT_TRUE(QFileInfo(path(QStringLiteral("to-fifo"))).isSymLink());
+    // Nothing is left behind beside the files.
+    for (const QString& e : entries())
+        EXPECT_FALSE(e.startsWith(QLatin1Char('.'))) << e.toStdString();
+}
+
+TEST_F(FileIoTest, AFailedWriteKeepsTheOldFileAndSaysWhy)
+{
+    const QString file = path(QStringLiteral("kept"));
+    ASSERT_TRUE(writeAll(file, "old"));
+    // A file size limit makes the write fail the way a full disk does, also for root.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit small = old;
+    small.rlim_cur = 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const IoResult r = AtomicFile::save(file, QByteArray(4096, 'x'));
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.kind, IoError::NoSpace);
+    EXPECT_EQ(r.reason, SystemReason(EFBIG));
+    EXPECT_TRUE(r.error.contains(file) && r.error.contains(r.reason)) << r.error.toStdString();
+    EXPECT_EQ(readAll(file), QByteArray("old"));
+    EXPECT_EQ(entries(), QStringList{QStringLiteral("kept")});
+
+    const IoResult missing = AtomicFile::save(path(QStringLiteral("no/such/folder/x")), "x");
+    EXPECT_EQ(missing.kind, IoError::NotFound);
+    EXPECT_TRUE(missing.error.contains(QLatin1String("No such file or directory"))) << missing.error.toStdString();
+}
+
+TEST_F(FileIoTest, ReadersRefuseWhatIsNoFileOrTooLargeBeforeReading)
+{
+    ASSERT_TRUE(QDir().mkdir(path(QStringLiteral("folder"))));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path(QStringLiteral("fifo"))).constData(), 0600), 0);
+    // Sparse: larger than every limit, but reading it would take seconds and gigabytes.
+    const QString huge = path(QStringLiteral("huge"));
+    ASSERT_TRUE(writeAll(huge, QByteArray()));
+    ASSERT_EQ(::truncate(QFile::encodeName(huge).constData(), qint64(2) << 30), 0);
+    const struct
+    {
+        QString file;
+        IoError kind;
+    } cases[] = {
+        {path(QStringLiteral("folder")), IoError::NotRegular},
+        {path(QStringLiteral("fifo")), IoError::NotRegular}, // must not block waiting for a writer
+        {QStringLiteral("/dev/zero"), IoError::NotRegular},
+        {huge, IoError::TooLarge},
+    };
+    for (const auto& [name, read] : readers()) {
+        for (const auto& c : cases) {
+            const IoResult r = read(c.file);
+            EXPECT_EQ(r.kind, c.kind) << name << " " << c.file.toStdString() << " " << r.error.toStdString();
+            EXPECT_TRUE(r.error.contains(c.file)) << r.error.toStdString();
+        }
+    }
+
+    // The limit itself is a size the reader takes, one byte more is not.
+    const QString edge = path(QStringLiteral("edge"));
+    QByteArray bytes;
+    ASSERT_TRUE(writeAll(edge, QByteArray(1000, 'a')));
+    EXPECT_TRUE(ReadRegularFile(edge, 1000, bytes).ok);
+    EXPECT_EQ(bytes.size(), 1000);
+    EXPECT_EQ(ReadRegularFile(edge, 999, bytes).kind, IoError::TooLarge);
+}
+
+TEST_F(FileIoTest, ALiveLockIsNeverTakenAStaleOneIs)
+{
+    const QString folder = m_dir.path();
+    const QString lockFile = InstanceLock::lockFilePath(folder);
+
+    // Left by a process that died: the file is there, nobody holds it.
+    ASSERT_TRUE(writeAll(lockFile, "999999\nwindow\n"));
+    EXPECT_FALSE(InstanceLock::holder(folder).held);
+    auto first = std::make_unique<InstanceLock>(folder, InstanceLock::Role::CommandLine);
+    ASSERT_TRUE(first->tryLock());
+
+    const InstanceLock::Holder h = InstanceLock::holder(folder);
+    EXPECT_TRUE(h.held && h.roleKnown);
+    EXPECT_EQ(h.role, InstanceLock::Role::CommandLine);
+    EXPECT_EQ(h.pid, qint64(::getpid()));
+
+    // Held by a live owner: refused, also after waiting, and the owner keeps it.
+    InstanceLock second(folder);
+    for (int wait : {0, 200}) {
+        EXPECT_FALSE(second.tryLock(wait));
+        EXPECT_EQ(second.error().kind, IoError::Busy);
+        EXPECT_TRUE(second.error().error.contains(QLatin1String("command-line run"))) << second.error().error.toStdString();
+        EXPECT_TRUE(QFileInfo::exists(lockFile));
+        EXPECT_TRUE(first->isLocked());
+    }
+    first.reset();
+    EXPECT_FALSE(QFileInfo::exists(lockFile));
+    ASSERT_TRUE(second.tryLock());
+    EXPECT_EQ(InstanceLock::holder(folder).role, InstanceLock::Role::Window);
+
+    // A folder where no lock can be made says why.
+    InstanceLock nowhere(path(QStringLiteral("missing")));
+    EXPECT_FALSE(nowhere.tryLock());
+    EXPECT_EQ(nowhere.error().kind, IoError::NotFound);
+    EXPECT_TRUE(nowhere.error().error.contains(QLatin1String("No such file or directory")));
+}
