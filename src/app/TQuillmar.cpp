@@ -1,11 +1,14 @@
 #include "app/TQuillmar.h"
 
 #include "app/GridDelegate.h"
+#include "app/ItemStyleModel.h"
+#include "app/WindowPrompter.h"
 #include "app/ToolIcons.h"
 #include "config/Paths.h"
 #include "config/Settings.h"
 #include "dialogs/MessageBox.h"
 #include "platform/Clock.h"
+#include "platform/FileSystem.h"
 #include "platform/InstanceLock.h"
 #include "platform/Regional.h"
 
@@ -57,14 +60,20 @@ void applyHint(QObject* target, const QString& hint)
 }
 } // namespace
 
-TQuillmar::TQuillmar(const QString& commandLineFile, QWidget* parent)
+TQuillmar::TQuillmar(QWidget* parent)
     : QMainWindow(parent)
-    , m_commandLineFile(commandLineFile)
 {
     initQuillmarResources();
     setObjectName(QStringLiteral("Quillmar"));
     m_designedWidths = kDesignedColumnWidths;
-    m_model = new ToDoListModel(this);
+    InitDataPaths();
+    InitSettingsFilePath();
+    m_document = new ListDocument({StandardListPath(), HistoryListPath(), DataFolder()}, this);
+    m_prompter = std::make_unique<WindowPrompter>(this);
+    m_styleModel = new ItemStyleModel(m_document->model(), this);
+    m_handOverTimer = new QTimer(this);
+    m_handOverTimer->setInterval(200);
+    connect(m_handOverTimer, &QTimer::timeout, this, &TQuillmar::processHandOvers);
 
     createActions();
     createControls();
@@ -74,6 +83,12 @@ TQuillmar::TQuillmar(const QString& commandLineFile, QWidget* parent)
     setupItemCommands();
     setupAlarms();
     setupExchangeCommands();
+    connect(m_document, &ListDocument::listSwitched, this, &TQuillmar::documentSwitched);
+    connect(m_document, &ListDocument::modifiedChanged, this, [this](bool modified) { setWindowModified(modified); });
+    connect(m_document, &ListDocument::autosaveFailed, this, [this](const QString& error) {
+        setStatusHint(QStringLiteral("The list could not be saved: ") + error);
+    });
+    documentSwitched();
 }
 
 TQuillmar::~TQuillmar()
@@ -81,21 +96,11 @@ TQuillmar::~TQuillmar()
     FormDestroy();
 }
 
-QString TQuillmar::settingsPath() const
-{
-    return SettingsFilePath();
-}
-
 QSize TQuillmar::designedSize()
 {
     // Roomier than the classic 757 x 390, which leaves a nine-column list three rows high on a modern
     // screen; a stored normal-state size replaces it from the second start on.
     return QSize(960, 600);
-}
-
-QString TQuillmar::standardCaption()
-{
-    return QStringLiteral("Quillmar from https://quillmar.example.org");
 }
 
 void TQuillmar::createActions()
@@ -107,18 +112,18 @@ void TQuillmar::createActions()
     };
 
     OpenStandardToDo = make("OpenStandardToDo", QStringLiteral("Open standard ToDo  "));
-    Openlistfromfile1 = make("Openlistfromfile1", QStringLiteral("Load history Todo list"));
-    applyHint(Openlistfromfile1, QStringLiteral("Load history ToDo list"));
-    Savelistas1 = make("Savelistas1", QStringLiteral("Save history Todo"));
-    applyHint(Savelistas1, QStringLiteral("Saves history file"));
-    New1 = make("New1", QStringLiteral("New external ToDo list"));
-    Open1 = make("Open1", QStringLiteral("Open external ToDo list"));
-    Save1 = make("Save1", QStringLiteral("Save external ToDo list"));
-    ExporttoCSV1 = make("ExporttoCSV1", QStringLiteral("Export to CSV"));
-    ImportfromCSV1 = make("ImportfromCSV1", QStringLiteral("Import from CSV"));
+    actLoadHistory = make("actLoadHistory", QStringLiteral("Load history Todo list"));
+    applyHint(actLoadHistory, QStringLiteral("Load history ToDo list"));
+    actSaveHistory = make("actSaveHistory", QStringLiteral("Save history Todo"));
+    applyHint(actSaveHistory, QStringLiteral("Saves history file"));
+    actNewExternal = make("actNewExternal", QStringLiteral("New external ToDo list"));
+    actOpenExternal = make("actOpenExternal", QStringLiteral("Open external ToDo list"));
+    actSaveExternal = make("actSaveExternal", QStringLiteral("Save external ToDo list"));
+    actExportCsv = make("actExportCsv", QStringLiteral("Export to CSV"));
+    actImportCsv = make("actImportCsv", QStringLiteral("Import from CSV"));
     actMakeHTML = make("actMakeHTML", QStringLiteral("Export to HTML"));
     applyHint(actMakeHTML, QStringLiteral("Create HTML file"));
-    ExitMenu = make("ExitMenu", QStringLiteral("Exit"));
+    actExit = make("actExit", QStringLiteral("Exit"));
 
     actInsAction = make("actInsAction", QStringLiteral("Add Action"));
     actInsAction->setIcon(ToolIcons::icon(ToolIcons::Add));
@@ -132,8 +137,8 @@ void TQuillmar::createActions()
     actDeleteToHistory = make("actDeleteToHistory", QStringLiteral("Move selected to history"));
     actDeleteToHistory->setIcon(ToolIcons::icon(ToolIcons::ToHistory));
     applyHint(actDeleteToHistory, QStringLiteral("Delete all selected items."));
-    Settings1 = make("Settings1", QStringLiteral("Settings"));
-    ToolbarImage1 = make("ToolbarImage1", QStringLiteral("Toolbar Image"));
+    actSettings = make("actSettings", QStringLiteral("Settings"));
+    actToolbarImage = make("actToolbarImage", QStringLiteral("Toolbar Image"));
     actSortChecked = make("actSortChecked", QStringLiteral("Sort checked"));
     actSortChecked->setCheckable(true);
     actSortChecked->setIcon(ToolIcons::icon(ToolIcons::SortChecked));
@@ -149,87 +154,83 @@ void TQuillmar::createActions()
     applyHint(BtnUncheckSelected, QStringLiteral("Uncheck all selected items\r\ne.g. used for history file, "
                                                  "where\r\nusually all items are checked!"));
 
-    Help1 = make("Help1", QStringLiteral("Help"));
-    Help1->setShortcut(QKeySequence::HelpContents);
-    About1 = make("About1", QStringLiteral("About"));
+    actHelp = make("actHelp", QStringLiteral("Help"));
+    actHelp->setShortcut(QKeySequence::HelpContents);
+    actAbout = make("actAbout", QStringLiteral("About"));
     actOpen = make("actOpen", QStringLiteral("Open Document"));
-    RestoreQuillmar1 = make("RestoreQuillmar1", QStringLiteral("Restore Quillmar"));
-    Exit1 = make("Exit1", QStringLiteral("Exit"));
+    actRestore = make("actRestore", QStringLiteral("Restore Quillmar"));
+    actTrayExit = make("actTrayExit", QStringLiteral("Exit"));
 
     // Their commands come with the settings dialog and the about box; until then they stay out of sight.
-    Settings1->setVisible(false);
-    About1->setVisible(false);
+    actSettings->setVisible(false);
+    actAbout->setVisible(false);
 
-    connect(OpenStandardToDo, &QAction::triggered, this, [this] { OpenStandardList(); });
-    connect(Openlistfromfile1, &QAction::triggered, this, [this] { LoadHistoryList(); });
-    connect(Savelistas1, &QAction::triggered, this, [this] {
-        const IoResult r = SaveHistoryList();
-        if (!r)
-            MessageBox::information(this, r.error);
-    });
-    connect(New1, &QAction::triggered, this, [this] { NewEmptyList(); });
-    connect(Open1, &QAction::triggered, this, [this] { OpenExternalList(); });
-    connect(Save1, &QAction::triggered, this, [this] {
-        const IoResult r = SaveExternalList();
-        if (!r)
-            MessageBox::information(this, r.error);
-    });
-    connect(ExitMenu, &QAction::triggered, this, [this] { ExitMenuClick(); });
-    connect(Exit1, &QAction::triggered, this, [this] { ExitMenuClick(); });
-    connect(RestoreQuillmar1, &QAction::triggered, this, [this] { RestoreQuillmar1Click(); });
-    connect(Help1, &QAction::triggered, this, [this] { Help1Click(); });
-    connect(ToolbarImage1, &QAction::triggered, this, [this] { ToolbarImage1Click(); });
-    connect(actSortChecked, &QAction::triggered, this, [this] { actSortCheckedExecute(); });
-    connect(BtnCheckSelected, &QAction::triggered, this, [this] { BtnCheckSelectedClick(); });
-    connect(BtnUncheckSelected, &QAction::triggered, this, [this] { BtnUncheckSelectedClick(); });
-    connect(actOpen, &QAction::triggered, this, [this] { actOpenExecute(); });
+    // The list commands are the document's operations; the window only asks its questions.
+    auto listCommand = [this](QAction* action, bool (ListDocument::*operation)(ListPrompter&)) {
+        connect(action, &QAction::triggered, this, [this, operation] { (m_document->*operation)(*m_prompter); });
+    };
+    listCommand(OpenStandardToDo, &ListDocument::OpenStandardList);
+    listCommand(actLoadHistory, &ListDocument::LoadHistoryList);
+    listCommand(actSaveHistory, &ListDocument::SaveHistoryList);
+    listCommand(actNewExternal, &ListDocument::NewEmptyList);
+    listCommand(actOpenExternal, &ListDocument::OpenExternalList);
+    listCommand(actSaveExternal, &ListDocument::SaveExternalList);
+    connect(actExit, &QAction::triggered, this, &TQuillmar::exitProgram);
+    connect(actTrayExit, &QAction::triggered, this, &TQuillmar::exitProgram);
+    connect(actRestore, &QAction::triggered, this, &TQuillmar::restoreFromTray);
+    connect(actHelp, &QAction::triggered, this, &TQuillmar::showHelp);
+    connect(actToolbarImage, &QAction::triggered, this, &TQuillmar::chooseToolbarImage);
+    connect(actSortChecked, &QAction::triggered, this, &TQuillmar::actSortCheckedExecute);
+    connect(BtnCheckSelected, &QAction::triggered, this, &TQuillmar::BtnCheckSelectedClick);
+    connect(BtnUncheckSelected, &QAction::triggered, this, &TQuillmar::BtnUncheckSelectedClick);
+    connect(actOpen, &QAction::triggered, this, &TQuillmar::actOpenExecute);
 }
 
 void TQuillmar::createMenus()
 {
-    FileMenu = menuBar()->addMenu(QStringLiteral("&File"));
-    FileMenu->addAction(OpenStandardToDo);
-    FileMenu->addAction(Openlistfromfile1);
-    FileMenu->addAction(Savelistas1);
-    FileMenu->addSeparator();
-    ImExportMenu = FileMenu->addMenu(QStringLiteral("Im-Export"));
-    ImExportMenu->addAction(New1);
-    ImExportMenu->addAction(Open1);
-    ImExportMenu->addAction(Save1);
-    ImExportMenu->addSeparator();
-    ImExportMenu->addAction(ExporttoCSV1);
-    ImExportMenu->addAction(ImportfromCSV1);
-    ImExportMenu->addAction(actMakeHTML);
-    FileMenu->addSeparator();
-    FileMenu->addAction(ExitMenu);
+    m_fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
+    m_fileMenu->addAction(OpenStandardToDo);
+    m_fileMenu->addAction(actLoadHistory);
+    m_fileMenu->addAction(actSaveHistory);
+    m_fileMenu->addSeparator();
+    m_imExportMenu = m_fileMenu->addMenu(QStringLiteral("Im-Export"));
+    m_imExportMenu->addAction(actNewExternal);
+    m_imExportMenu->addAction(actOpenExternal);
+    m_imExportMenu->addAction(actSaveExternal);
+    m_imExportMenu->addSeparator();
+    m_imExportMenu->addAction(actExportCsv);
+    m_imExportMenu->addAction(actImportCsv);
+    m_imExportMenu->addAction(actMakeHTML);
+    m_fileMenu->addSeparator();
+    m_fileMenu->addAction(actExit);
 
-    ToolsMenu = menuBar()->addMenu(QStringLiteral("&Tools"));
-    ToolsMenu->addAction(actInsAction);
-    ToolsMenu->addAction(actEdit);
-    ToolsMenu->addAction(ActDeleteItem);
-    ToolsMenu->addAction(actDeleteToHistory);
-    ToolsMenu->addSeparator();
-    ToolsMenu->addAction(Settings1);
-    ToolsMenu->addAction(ToolbarImage1);
-    ToolsMenu->addAction(actSortChecked);
+    m_toolsMenu = menuBar()->addMenu(QStringLiteral("&Tools"));
+    m_toolsMenu->addAction(actInsAction);
+    m_toolsMenu->addAction(actEdit);
+    m_toolsMenu->addAction(ActDeleteItem);
+    m_toolsMenu->addAction(actDeleteToHistory);
+    m_toolsMenu->addSeparator();
+    m_toolsMenu->addAction(actSettings);
+    m_toolsMenu->addAction(actToolbarImage);
+    m_toolsMenu->addAction(actSortChecked);
 
-    HelpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
-    HelpMenu->addAction(Help1);
-    HelpMenu->addAction(About1);
+    m_helpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
+    m_helpMenu->addAction(actHelp);
+    m_helpMenu->addAction(actAbout);
 
-    PopupMenu1 = new QMenu(this);
-    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    PopupMenu1->addAction(actInsAction);
-    PopupMenu1->addAction(actEdit);
-    PopupMenu1->addAction(ActDeleteItem);
-    PopupMenu1->addSeparator();
-    PopupMenu1->addAction(actOpen);
+    m_listPopup = new QMenu(this);
+    m_listPopup->setObjectName(QStringLiteral("ListPopup"));
+    m_listPopup->addAction(actInsAction);
+    m_listPopup->addAction(actEdit);
+    m_listPopup->addAction(ActDeleteItem);
+    m_listPopup->addSeparator();
+    m_listPopup->addAction(actOpen);
 
-    PopupMenu2 = new QMenu(this);
-    PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
-    PopupMenu2->addAction(RestoreQuillmar1);
-    PopupMenu2->addSeparator();
-    PopupMenu2->addAction(Exit1);
+    m_trayPopup = new QMenu(this);
+    m_trayPopup->setObjectName(QStringLiteral("TrayPopup"));
+    m_trayPopup->addAction(actRestore);
+    m_trayPopup->addSeparator();
+    m_trayPopup->addAction(actTrayExit);
 }
 
 void TQuillmar::createControls()
@@ -239,44 +240,44 @@ void TQuillmar::createControls()
     resize(designedSize());
     move(237, 150);
 
-    ToolBar1 = new QToolBar(QStringLiteral("Tool bar"), this);
-    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
-    ToolBar1->setMovable(false);
-    ToolBar1->setFloatable(false);
-    ToolBar1->setIconSize(QSize(22, 22));
-    ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
-    applyHint(ToolBar1, QStringLiteral("Choose your action"));
-    ToolbarCaption = new QLabel(QStringLiteral("   Quillmar ?"), ToolBar1);
-    ToolbarCaption->setObjectName(QStringLiteral("ToolbarCaption"));
+    m_toolBar = new QToolBar(QStringLiteral("Tool bar"), this);
+    m_toolBar->setObjectName(QStringLiteral("ToolBar"));
+    m_toolBar->setMovable(false);
+    m_toolBar->setFloatable(false);
+    m_toolBar->setIconSize(QSize(22, 22));
+    m_toolBar->setContextMenuPolicy(Qt::PreventContextMenu);
+    applyHint(m_toolBar, QStringLiteral("Choose your action"));
+    m_toolbarCaption = new QLabel(QStringLiteral("   Quillmar ?"), m_toolBar);
+    m_toolbarCaption->setObjectName(QStringLiteral("ToolbarCaption"));
     {
-        QFont f = ToolbarCaption->font();
+        QFont f = m_toolbarCaption->font();
         f.setBold(true);
         f.setPointSizeF(f.pointSizeF() * 1.15);
-        ToolbarCaption->setFont(f);
+        m_toolbarCaption->setFont(f);
     }
-    ToolbarCaption->setContentsMargins(4, 2, 14, 2);
-    ToolbarCaption->setAutoFillBackground(true);
-    ToolbarCaption->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
-    ToolBar1->addWidget(ToolbarCaption);
-    ToolBar1->addAction(actInsAction);
-    ToolBar1->addAction(actEdit);
-    ToolBar1->addAction(ActDeleteItem);
-    ToolBar1->addAction(actDeleteToHistory);
-    ToolBar1->addSeparator();
-    ToolBar1->addAction(BtnCheckSelected);
-    ToolBar1->addAction(BtnUncheckSelected);
-    ToolBar1->addSeparator();
-    ToolBar1->addAction(actSortChecked);
-    addToolBar(Qt::TopToolBarArea, ToolBar1);
+    m_toolbarCaption->setContentsMargins(4, 2, 14, 2);
+    m_toolbarCaption->setAutoFillBackground(true);
+    m_toolbarCaption->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
+    m_toolBar->addWidget(m_toolbarCaption);
+    m_toolBar->addAction(actInsAction);
+    m_toolBar->addAction(actEdit);
+    m_toolBar->addAction(ActDeleteItem);
+    m_toolBar->addAction(actDeleteToHistory);
+    m_toolBar->addSeparator();
+    m_toolBar->addAction(BtnCheckSelected);
+    m_toolBar->addAction(BtnUncheckSelected);
+    m_toolBar->addSeparator();
+    m_toolBar->addAction(actSortChecked);
+    addToolBar(Qt::TopToolBarArea, m_toolBar);
 
-    PageControl1 = new QTabWidget(this);
-    PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    PageControl1->setDocumentMode(true);
+    m_pages = new QTabWidget(this);
+    m_pages->setObjectName(QStringLiteral("Pages"));
+    m_pages->setDocumentMode(true);
 
     // Page "ToDo List": the list above, the two memos below.
     lstToDo = new QTreeView;
     lstToDo->setObjectName(QStringLiteral("lstToDo"));
-    lstToDo->setModel(m_model);
+    lstToDo->setModel(m_styleModel);
     lstToDo->setRootIsDecorated(false);
     lstToDo->setItemsExpandable(false);
     lstToDo->setUniformRowHeights(true);
@@ -337,33 +338,33 @@ void TQuillmar::createControls()
     auto* listLayout = new QVBoxLayout(listPage);
     listLayout->setContentsMargins(0, 0, 0, 0);
     listLayout->addWidget(ListSplitter);
-    PageControl1->addTab(listPage, QStringLiteral("ToDo List"));
+    m_pages->addTab(listPage, QStringLiteral("ToDo List"));
 
     // Page "Calendar": built when first looked at, which keeps start-up quick.
     m_calendarPage = new QWidget;
     m_calendarPage->setObjectName(QStringLiteral("CalendarPage"));
     auto* calendarPage = m_calendarPage;
-    PageControl1->addTab(calendarPage, QStringLiteral("Calendar"));
-    setCentralWidget(PageControl1);
+    m_pages->addTab(calendarPage, QStringLiteral("Calendar"));
+    setCentralWidget(m_pages);
 
     // Status bar: date of the start, item counts, the current hint.
-    for (size_t i = 0; i < StatusPanels.size(); ++i) {
-        StatusPanels[i] = new QLabel;
-        StatusPanels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        StatusPanels[i]->setContentsMargins(4, 0, 4, 0);
+    for (size_t i = 0; i < m_statusPanels.size(); ++i) {
+        m_statusPanels[i] = new QLabel;
+        m_statusPanels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        m_statusPanels[i]->setContentsMargins(4, 0, 4, 0);
     }
-    StatusPanels[0]->setMinimumWidth(100);
-    StatusPanels[1]->setMinimumWidth(180);
-    StatusPanels[2]->setMinimumWidth(50);
+    m_statusPanels[0]->setMinimumWidth(100);
+    m_statusPanels[1]->setMinimumWidth(180);
+    m_statusPanels[2]->setMinimumWidth(50);
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
-    statusBar()->addWidget(StatusPanels[0]);
-    statusBar()->addWidget(StatusPanels[1]);
-    statusBar()->addWidget(StatusPanels[2], 1);
+    statusBar()->addWidget(m_statusPanels[0]);
+    statusBar()->addWidget(m_statusPanels[1]);
+    statusBar()->addWidget(m_statusPanels[2], 1);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(1000);
-    Timer1->start();
+    m_alarmTimer = new QTimer(this);
+    m_alarmTimer->setObjectName(QStringLiteral("AlarmTimer"));
+    m_alarmTimer->setInterval(1000);
+    m_alarmTimer->start();
 
     connectListView();
 }
@@ -390,54 +391,46 @@ void TQuillmar::ensureCalendarPage()
 
 void TQuillmar::createTray()
 {
-    TrayIcon = new QSystemTrayIcon(windowIcon(), this);
-    TrayIcon->setToolTip(QStringLiteral("Quillmar").left(63));
-    TrayIcon->setContextMenu(PopupMenu2);
-    connect(TrayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+    m_trayIcon = new QSystemTrayIcon(windowIcon(), this);
+    m_trayIcon->setToolTip(QStringLiteral("Quillmar").left(63));
+    m_trayIcon->setContextMenu(m_trayPopup);
+    connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::DoubleClick || reason == QSystemTrayIcon::Trigger)
-            RestoreQuillmar1Click();
+            restoreFromTray();
     });
 }
 
 bool TQuillmar::trayAvailable() const
 {
-    return TrayIcon && QSystemTrayIcon::isSystemTrayAvailable();
+    return m_trayIcon && QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 void TQuillmar::FormCreate()
 {
-    ListMode = TListMode::NoList;
-    ExternalFileName.clear();
-    ListSaved = true;
-
-    InitDataPaths();
-    InitSettingsFilePath();
     if (const QString warning = ApplyCodePageSetting(SettingsFilePath()); !warning.isEmpty())
         MessageBox::information(this, warning);
 
     LoadWindowLayout();
     LoadMainSettings();
     LoadDateFormat();
-    StatusPanels[0]->setText(Regional::dateToText(Clock::today()));
+    m_statusPanels[0]->setText(Regional::dateToText(Clock::today()));
 
-    // The name lists start empty with the model. On the very first start there is no list yet: make its
-    // folder, and leave the texts in English (language files belong to later starts).
+    // On the very first start there is no list yet: make its folder, and leave the texts in English
+    // (language files belong to later starts).
     if (!QFileInfo::exists(StandardListPath()))
         EnsureFolderOf(StandardListPath());
-
-    OpenStandardList();
-    LoadColumnWidths();
     createTray();
+}
+
+void TQuillmar::startUp(const QString& commandLineFile)
+{
+    m_document->startUp(commandLineFile, *m_prompter);
+    LoadColumnWidths();
 }
 
 void TQuillmar::LoadDateFormat()
 {
     DateFormatText = ReadDateFormat(SettingsFilePath(), QStringLiteral("m.d.yyyy"));
-}
-
-void TQuillmar::FormActivate()
-{
-    ListSaved = false;
 }
 
 bool TQuillmar::event(QEvent* event)
@@ -447,9 +440,6 @@ bool TQuillmar::event(QEvent* event)
         // The long part of every hint goes to the last status panel.
         setStatusHint(static_cast<QStatusTipEvent*>(event)->tip());
         return true;
-    case QEvent::WindowActivate:
-        FormActivate();
-        break;
     default:
         break;
     }
@@ -458,7 +448,7 @@ bool TQuillmar::event(QEvent* event)
 
 void TQuillmar::setStatusHint(const QString& text)
 {
-    StatusPanels[2]->setText(text);
+    m_statusPanels[2]->setText(text);
 }
 
 void TQuillmar::closeEvent(QCloseEvent* event)
@@ -467,19 +457,20 @@ void TQuillmar::closeEvent(QCloseEvent* event)
         event->accept();
         return;
     }
-    // FormCloseQuery, then FormClose: the window only goes out of sight, the program keeps running.
-    SaveCurrentList();
+    // The window only goes out of sight, the program keeps running: the list is saved first, and a list
+    // that could not be saved stays in memory, marked modified.
+    m_document->SaveCurrentList(*m_prompter);
     event->ignore();
     if (trayAvailable()) {
         hide();
-        TrayIcon->show();
+        m_trayIcon->show();
     } else {
         // Without a tray a hidden window could never be brought back.
         showMinimized();
     }
 }
 
-void TQuillmar::RestoreQuillmar1Click()
+void TQuillmar::restoreFromTray()
 {
     if (isMinimized())
         showNormal();
@@ -487,19 +478,51 @@ void TQuillmar::RestoreQuillmar1Click()
         show();
     raise();
     activateWindow();
-    if (TrayIcon)
-        TrayIcon->hide();
+    if (m_trayIcon)
+        m_trayIcon->hide();
 }
 
-void TQuillmar::activateFromOtherInstance(const QString& listFile)
+void TQuillmar::documentSwitched()
 {
-    RestoreQuillmar1Click();
+    setWindowTitle(m_document->caption() + QStringLiteral("[*]"));
+    setWindowModified(m_document->isModified());
+    ActionMemo->clear();
+    RemarksMemo->clear();
+    if (m_document->mode() == ListMode::NoList)
+        m_statusPanels[1]->setText(QStringLiteral("No list is shown"));
+    UpdateStatusBar();
+    updateListCommands();
+}
+
+void TQuillmar::updateListCommands()
+{
+    // Rows can only go into a list that has a place to be saved.
+    const bool rowsAllowed = m_document->canChangeRows();
+    actInsAction->setEnabled(rowsAllowed);
+    actImportCsv->setEnabled(rowsAllowed);
+    updateItemCommands();
+}
+
+void TQuillmar::handOver(const QString& listFile)
+{
+    restoreFromTray();
     if (listFile.isEmpty())
         return;
-    m_commandLineFile = listFile;
-    m_commandLineHandedOver = true;
-    OpenStandardList();
-    m_commandLineHandedOver = false;
+    m_pendingHandOvers.append(listFile);
+    processHandOvers();
+}
+
+void TQuillmar::processHandOvers()
+{
+    // While a dialog of this window is open, the file waits: an edit in progress must land in the list it
+    // was started on.
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
+        m_handOverTimer->start();
+        return;
+    }
+    m_handOverTimer->stop();
+    while (!m_pendingHandOvers.isEmpty())
+        m_document->openListFile(m_pendingHandOvers.takeFirst(), *m_prompter);
 }
 
 void TQuillmar::adoptInstanceLock(std::unique_ptr<InstanceLock> lock)
@@ -507,30 +530,30 @@ void TQuillmar::adoptInstanceLock(std::unique_ptr<InstanceLock> lock)
     m_instanceLock = std::move(lock);
 }
 
-void TQuillmar::ExitMenuClick()
+void TQuillmar::exitProgram()
 {
-    if (!SaveCurrentList()
-        && MessageBox::question(this, QStringLiteral("The list could not be saved.\r\nExit anyway and lose "
-                                                     "its changes?"))
-               != MessageBox::Yes)
+    if (m_exiting || !m_document->prepareToLeave(*m_prompter))
         return;
-    QCoreApplication::processEvents();
     m_exiting = true;
-    if (TrayIcon)
-        TrayIcon->hide();
+    if (m_trayIcon)
+        m_trayIcon->hide();
     QCoreApplication::quit();
 }
 
-void TQuillmar::saveEverything()
+void TQuillmar::endSession(bool final)
 {
-    // Nobody may be there to answer: a changed external list is written back to its own file without
-    // asking, and messages go to standard error.
-    const bool wasUnattended = MessageBox::unattended();
-    MessageBox::setUnattended(true);
-    SaveCurrentList();
+    UnattendedPrompter nobody;
+    if (final) {
+        // Nobody may be there to answer: no box may wait for a click from now on.
+        m_prompter->setUnattended(true);
+        MessageBox::setUnattended(true);
+        m_exiting = true;
+        if (m_trayIcon)
+            m_trayIcon->hide();
+    }
+    m_document->endSession(nobody);
     SaveWindowLayout();
-    m_layoutSaved = true;
-    MessageBox::setUnattended(wasUnattended);
+    m_layoutSaved = final;
 }
 
 void TQuillmar::FormDestroy()
@@ -540,11 +563,11 @@ void TQuillmar::FormDestroy()
     m_layoutSaved = true;
     if (m_helpWindow)
         m_helpWindow->close();
-    if (TrayIcon)
-        TrayIcon->hide();
+    if (m_trayIcon)
+        m_trayIcon->hide();
 }
 
-void TQuillmar::Help1Click()
+void TQuillmar::showHelp()
 {
     if (!m_helpWindow) {
         m_helpWindow = new QTextBrowser;

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "app/ToDoListModel.h"
 #include "model/AlarmScanner.h"
-#include "model/IoResult.h"
 #include "model/ItemSorter.h"
+#include "model/ListDocument.h"
 #include "model/ToDoItem.h"
 
 #include <QList>
@@ -11,11 +10,13 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <memory>
 
 class InstanceLock;
+class ItemStyleModel;
 class QAction;
 class QCalendarWidget;
 class QLabel;
@@ -29,37 +30,134 @@ class QTimer;
 class QToolBar;
 class QTreeView;
 class SoundPlayer;
+class WindowPrompter;
 
 // The designed column widths; "File Location" fills what is left.
 inline constexpr std::array<int, 9> kDesignedColumnWidths = {200, 20, 80, 80, 280, 60, 60, 80, 100};
 
-// The main window: the to-do list with its memos, the calendar page, the menus and tool bar, the tray
-// icon, and the three lists (standard, history, external) it switches between.
+// The main window: the to-do list with its memos, the calendar page, the menus and tool bar and the tray
+// icon. Which list is shown and every rule about saving it belong to the list document; the window holds
+// widgets, turns commands into document operations and asks the document's questions.
 //
 // The item commands, the alarms and the CSV/HTML commands live in their own source files
 // (TQuillmar_items.cpp, TQuillmar_alarms.cpp, TQuillmar_exchange.cpp); each wires itself up in its
 // setup hook at the end of construction.
-
 class TQuillmar : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    enum class TListMode { Standard, History, External, NoList };
-
-    // commandLineFile: the list file named on the command line, or empty for the standard list.
-    explicit TQuillmar(const QString& commandLineFile = QString(), QWidget* parent = nullptr);
+    explicit TQuillmar(QWidget* parent = nullptr);
     ~TQuillmar() override;
 
-    // ---- State shared by all parts of the window ----
-    TListMode ListMode = TListMode::NoList;
-    // True when the shown list needs no saving.
-    bool ListSaved = true;
-    QString ExternalFileName;
-    // The item being edited (Action, eight column values, checked flag).
-    ToDoItem EditBuffer;
+    // Shows the list named on the command line (or the standard list) and offers what the last run could
+    // not save. Separate from construction so that a signal during its messages finds the window.
+    void startUp(const QString& commandLineFile = QString());
 
-    // Settings values, as LoadMainSettings and LoadWindowLayout read them. Colours are 0x00BBGGRR values.
+    ListDocument& document() const { return *m_document; }
+
+    // A second start handed over its command line: the window comes up and opens the file it names, once
+    // no dialog of this window is open any more.
+    void handOver(const QString& listFile);
+    // Exit: save the shown list (or lose its changes on the user's word) and end the program.
+    void exitProgram();
+    // SIGTERM, SIGINT and the end of the desktop session: nobody answers; saves what can be saved,
+    // copies the rest to the recovery file, and keeps the layout. Final: the program ends next (no box is
+    // shown from now on); otherwise only the saving (a session that asks before it ends).
+    void endSession(bool final = true);
+    // The window owns the data folder's lock for its lifetime.
+    void adoptInstanceLock(std::unique_ptr<InstanceLock> lock);
+    // The player the alarms sound through (tests put a recording one in).
+    void setSoundPlayer(std::shared_ptr<SoundPlayer> player);
+    AlarmScanner& alarmScanner() { return m_alarmScanner; }
+    // The window's size before any stored layout applies.
+    static QSize designedSize();
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // ---- Start-up, shutdown and layout ----
+    void FormCreate();
+    void FormDestroy();
+    void createActions();
+    void createMenus();
+    void createControls();
+    void createTray();
+    void LoadWindowLayout();
+    void SaveWindowLayout();
+    void LoadColumnWidths();
+    void LoadMainSettings();
+    void LoadDateFormat();
+    void restoreFromTray();
+    void showHelp();
+    bool trayAvailable() const;
+    void applySplitterSizes();
+    void fitDesignedWidths(const QFont& itemFont);
+    void setStatusHint(const QString& text);
+    // The caption and the enabled commands follow the document.
+    void documentSwitched();
+    void updateListCommands();
+    void processHandOvers();
+
+    // ---- List view ----
+    void connectListView();
+    void UpdateStatusBar();
+    void lstToDoClick();
+    void lstToDoSelectItem();
+    void lstToDoColumnClick(int column);
+    void BtnCheckSelectedClick();
+    void BtnUncheckSelectedClick();
+    void actSortCheckedExecute();
+    void actOpenExecute();
+    void actOpenUpdate();
+    void chooseToolbarImage();
+    void applyToolbarPicture(const QString& path, bool reportErrors);
+    // Selected rows of the list, ascending.
+    QList<int> selectedRows() const;
+    void selectRows(const QList<int>& rows);
+    ToDoListModel* listModel() const { return m_document->model(); }
+
+    // ---- Calendar page ----
+    void ensureCalendarPage();
+    void applyCalendarColors();
+    void refreshCalendar();
+
+    // ---- Item commands (TQuillmar_items.cpp) ----
+    void setupItemCommands();
+    void actInsActionExecute();
+    void actEditExecute();
+    void ActDeleteItemExecute();
+    void actDeleteToHistoryExecute();
+    void updateItemCommands();
+    // Opens the editor for a new item; a valid date starts it with that Date In and the next day as Target.
+    void AddItem(const QDateTime& date);
+    // Edits the row at index, or the selected row for -1.
+    void EditItem(int index);
+    bool DeleteSelectedItems(bool withHistory);
+
+    // ---- Alarms (TQuillmar_alarms.cpp) ----
+    void setupAlarms();
+    void onAlarmTimer();
+    void showAlarmBox(const QString& text);
+
+    // ---- CSV and HTML (TQuillmar_exchange.cpp) ----
+    void setupExchangeCommands();
+    void exportCsv();
+    void importCsv();
+    void actMakeHTMLExecute();
+    void ShowHTMLFile(const QString& fileName);
+
+    // ---- The list and how it is shown ----
+    ListDocument* m_document = nullptr;
+    std::unique_ptr<WindowPrompter> m_prompter;
+    ItemStyleModel* m_styleModel = nullptr;
+    QStringList m_pendingHandOvers;
+    QTimer* m_handOverTimer = nullptr;
+
+    // ---- Settings values, as LoadMainSettings and LoadWindowLayout read them (0x00BBGGRR colours) ----
     quint32 CompletedColor = 0x808080;
     quint32 PendingColor = 0xFF0000;
     quint32 OpenColor = 0x800080;
@@ -72,208 +170,76 @@ public:
     QString ItemFontName = QStringLiteral("Tahoma");
     int ItemFontSize = 11;
     bool UseBeginDate = true;
-    QString settingsPath() const;
+    bool SortChecked = false;
     // "Date"/"DateFormat" as LoadDateFormat read it.
     QString DateFormatText;
-    // Start folder of the save dialog once it has been used successfully (empty before).
-    QString SaveDialogFolder;
 
     // ---- Controls ----
-    QToolBar* ToolBar1 = nullptr;
-    QLabel* ToolbarCaption = nullptr;
-    QTabWidget* PageControl1 = nullptr;
+    QToolBar* m_toolBar = nullptr;
+    QLabel* m_toolbarCaption = nullptr;
+    QTabWidget* m_pages = nullptr;
     QTreeView* lstToDo = nullptr;
     QSplitter* ListSplitter = nullptr;
     QSplitter* MemoSplitter = nullptr;
     QTextEdit* ActionMemo = nullptr;
     QTextEdit* RemarksMemo = nullptr;
+    QWidget* m_calendarPage = nullptr;
     QCalendarWidget* CalendarView = nullptr;
     QTextEdit* CalendarMemo = nullptr;
-    std::array<QLabel*, 3> StatusPanels{};
-    QTimer* Timer1 = nullptr;
-    QSystemTrayIcon* TrayIcon = nullptr;
+    std::array<QLabel*, 3> m_statusPanels{};
+    QTimer* m_alarmTimer = nullptr;
+    QSystemTrayIcon* m_trayIcon = nullptr;
 
-    ToDoListModel* model() const { return m_model; }
-    // Selected rows of the list, ascending.
-    QList<int> selectedRows() const;
-    // Selects exactly the given rows.
-    void selectRows(const QList<int>& rows);
-
-    // ---- Commands (menus, tool bar, pop-up menus) ----
-    // File menu
+    // ---- Commands ----
     QAction* OpenStandardToDo = nullptr;
-    QAction* Openlistfromfile1 = nullptr;
-    QAction* Savelistas1 = nullptr;
-    QAction* New1 = nullptr;
-    QAction* Open1 = nullptr;
-    QAction* Save1 = nullptr;
-    QAction* ExporttoCSV1 = nullptr;
-    QAction* ImportfromCSV1 = nullptr;
+    QAction* actLoadHistory = nullptr;
+    QAction* actSaveHistory = nullptr;
+    QAction* actNewExternal = nullptr;
+    QAction* actOpenExternal = nullptr;
+    QAction* actSaveExternal = nullptr;
+    QAction* actExportCsv = nullptr;
+    QAction* actImportCsv = nullptr;
     QAction* actMakeHTML = nullptr;
-    QAction* ExitMenu = nullptr;
-    // Tools menu and tool bar
+    QAction* actExit = nullptr;
     QAction* actInsAction = nullptr;
     QAction* actEdit = nullptr;
     QAction* ActDeleteItem = nullptr;
     QAction* actDeleteToHistory = nullptr;
-    QAction* Settings1 = nullptr;
-    QAction* ToolbarImage1 = nullptr;
+    QAction* actSettings = nullptr;
+    QAction* actToolbarImage = nullptr;
     QAction* actSortChecked = nullptr;
     QAction* BtnCheckSelected = nullptr;
     QAction* BtnUncheckSelected = nullptr;
-    // Help menu
-    QAction* Help1 = nullptr;
-    QAction* About1 = nullptr;
-    // List pop-up menu
+    QAction* actHelp = nullptr;
+    QAction* actAbout = nullptr;
     QAction* actOpen = nullptr;
-    // Tray pop-up menu
-    QAction* RestoreQuillmar1 = nullptr;
-    QAction* Exit1 = nullptr;
+    QAction* actRestore = nullptr;
+    QAction* actTrayExit = nullptr;
+    QMenu* m_fileMenu = nullptr;
+    QMenu* m_imExportMenu = nullptr;
+    QMenu* m_toolsMenu = nullptr;
+    QMenu* m_helpMenu = nullptr;
+    QMenu* m_listPopup = nullptr;
+    QMenu* m_trayPopup = nullptr;
 
-    QMenu* FileMenu = nullptr;
-    QMenu* ImExportMenu = nullptr;
-    QMenu* ToolsMenu = nullptr;
-    QMenu* HelpMenu = nullptr;
-    QMenu* PopupMenu1 = nullptr;
-    QMenu* PopupMenu2 = nullptr;
-
-    // ---- Start-up, shutdown and layout ----
-    void FormActivate();
-    void LoadWindowLayout();
-    void SaveWindowLayout();
-    void LoadColumnWidths();
-    void LoadMainSettings();
-    void LoadDateFormat();
-    // Exit: save the shown list and end the program.
-    void ExitMenuClick();
-    // SIGTERM, SIGINT and the end of the desktop session: save as Exit does, layout included.
-    void saveEverything();
-    void RestoreQuillmar1Click();
-    void Help1Click();
-    // A second start handed over its command line: show the window and open the file it names.
-    void activateFromOtherInstance(const QString& listFile);
-    // The window owns the data folder's lock for its lifetime.
-    void adoptInstanceLock(std::unique_ptr<InstanceLock> lock);
-    bool trayAvailable() const;
-
-    // ---- List view ----
-    void UpdateStatusBar();
-    void lstToDoClick();
-    void lstToDoSelectItem();
-    void lstToDoColumnClick(int column);
-    void BtnCheckSelectedClick();
-    void BtnUncheckSelectedClick();
-    void actSortCheckedExecute();
-    void actOpenExecute();
-    void actOpenUpdate();
-    void ToolbarImage1Click();
-    // Rebuilds the calendar page's marks from the list.
-    void refreshCalendar();
-    SortKind sortKind() const { return m_sortKind; }
-    bool SortChecked = false;
-
-    // ---- Lists ----
-    // Saves the shown list by its mode unless it is saved; false when saving failed.
-    bool SaveCurrentList();
-    void OpenStandardList();
-    void LoadHistoryList();
-    // The two save routines return what a failed write says; the callers decide how to report it.
-    IoResult SaveHistoryList();
-    void OpenExternalList();
-    IoResult SaveExternalList();
-    void SaveExternalListAs();
-    void NewEmptyList();
-    // The caption of the standard list.
-    static QString standardCaption();
-    // The window's size before any stored layout applies.
-    static QSize designedSize();
-
-    // ---- Item commands (TQuillmar_items.cpp) ----
-    void setupItemCommands();
-    void actInsActionExecute();
-    void actEditExecute();
-    void ActDeleteItemExecute();
-    void actDeleteToHistoryExecute();
-    void ActDeleteItemUpdate();
-    void actEditUpdate();
-    void actDeleteToHistoryUpdate();
-    // Opens the editor for a new item; a valid date starts it with that Date In and the next day as Target.
-    void AddItem(const QDateTime& date);
-    // Edits the row at index, or the selected row for -1.
-    void EditItem(int index);
-    // Removes the selected rows, first appending them to the history file when withHistory; false when
-    // refused or the history file could not be written (the rows then stay).
-    bool DeleteSelectedItems(bool withHistory);
-
-    // ---- Alarms (TQuillmar_alarms.cpp) ----
-    void setupAlarms();
-    void Timer1Timer();
-    // True when alarms fell due since the previous tick; their actions are then in AlarmCaption.
-    bool AlarmDue();
-    // The actions being announced, one a line; empty when no alarm is being announced.
-    QString AlarmCaption;
-    // The player the alarms sound through (tests put a recording one in).
-    void setSoundPlayer(std::shared_ptr<SoundPlayer> player);
-    AlarmScanner& alarmScanner() { return m_alarmScanner; }
-
-    // ---- CSV and HTML (TQuillmar_exchange.cpp) ----
-    void setupExchangeCommands();
-    // Im-Export menu: write the rows to a CSV file, append the records of one, write them as a web page.
-    void ExporttoCSV1Click();
-    void ImportfromCSV1Click();
-    void actMakeHTMLExecute();
-    // Opens the page with the desktop's program for it, or says that it is missing.
-    void ShowHTMLFile(const QString& fileName);
-
-protected:
-    bool event(QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-
-private:
-    void FormCreate();
-    void FormDestroy();
-    void createActions();
-    void createMenus();
-    void createControls();
-    void createTray();
-    void connectListView();
-    void ensureCalendarPage();
-    void fitDesignedWidths(const QFont& itemFont);
-    void applyCalendarColors();
-    QWidget* m_calendarPage = nullptr;
+    // ---- State of the window itself ----
     // What LoadMainSettings gave the calendar page, kept until the page exists.
     QColor m_calendarBackground;
     QColor m_calendarMemoBackground;
     QColor m_calendarMemoText;
-    void setStatusHint(const QString& text);
-    void applyToolbarPicture(const QString& path, bool reportErrors);
-    ToDoList emptyListWithNames() const;
-    void showLoadedList(ToDoList list);
-    void setExternalCaption(const QString& path);
-    // Loads the standard list, or fileName in its place; false (and nothing changed) on failure.
-    bool loadListInPlace(const QString& fileName, QString* error);
-
-    ToDoListModel* m_model = nullptr;
-    QString m_commandLineFile;
     SortKind m_sortKind = SortKind::Text;
     std::array<bool, ToDoListModel::ColumnCount> m_sortDescending{};
     std::unique_ptr<InstanceLock> m_instanceLock;
     QPointer<QTextBrowser> m_helpWindow;
     bool m_layoutSaved = false;
     bool m_exiting = false;
-    // A list file handed over by a second start: a failed load keeps the shown list.
-    bool m_commandLineHandedOver = false;
     bool m_calendarDirty = true;
     bool m_loadingColumnWidths = false;
     // Splitter sizes from the settings, applied once the window has its size.
     int m_listHeight = -1;
     int m_actionWidth = -1;
     bool m_shownOnce = false;
-    void applySplitterSizes();
     std::array<int, ToDoListModel::ColumnCount> m_designedWidths{};
-
-    void showAlarmBox(const QString& text);
     AlarmScanner m_alarmScanner;
     std::shared_ptr<SoundPlayer> m_soundPlayer;
 };

@@ -22,24 +22,24 @@ const QString kHtmlSuffix = QStringLiteral("html");
 
 void TQuillmar::setupExchangeCommands()
 {
-    connect(ExporttoCSV1, &QAction::triggered, this, &TQuillmar::ExporttoCSV1Click);
-    connect(ImportfromCSV1, &QAction::triggered, this, &TQuillmar::ImportfromCSV1Click);
+    connect(actExportCsv, &QAction::triggered, this, &TQuillmar::exportCsv);
+    connect(actImportCsv, &QAction::triggered, this, &TQuillmar::importCsv);
     connect(actMakeHTML, &QAction::triggered, this, &TQuillmar::actMakeHTMLExecute);
 }
 
-void TQuillmar::ExporttoCSV1Click()
+void TQuillmar::exportCsv()
 {
     // No title, no start folder and no question before replacing a file, as the export always had.
     const QString path =
         FileDialog::getSaveFileName(this, QString(), QString(), kCsvFilter, kCsvSuffix, false);
     if (path.isEmpty())
         return;
-    const IoResult r = WriteCSVFile(path, model()->list().items);
+    const IoResult r = WriteCSVFile(path, listModel()->list().items);
     if (!r)
         MessageBox::information(this, r.error);
 }
 
-void TQuillmar::ImportfromCSV1Click()
+void TQuillmar::importCsv()
 {
     const QString path = FileDialog::getOpenFileName(this, QString(), QString(), kCsvFilter, kCsvSuffix);
     if (path.isEmpty())
@@ -51,27 +51,31 @@ void TQuillmar::ImportfromCSV1Click()
         MessageBox::information(this, r.error);
         return;
     }
-    if (rows.empty())
+    // A short import is never silent: the count goes to the status bar, an empty file gets a message.
+    const QString name = QDir::toNativeSeparators(path);
+    if (rows.empty()) {
+        MessageBox::information(this, QStringLiteral("%1 holds no items: nothing was imported.").arg(name));
         return;
-    model()->appendItems(std::move(rows));
-    ListSaved = false;
-    UpdateStatusBar();
+    }
+    const qsizetype count = qsizetype(rows.size());
+    listModel()->appendItems(std::move(rows));
+    setStatusHint(QStringLiteral("Imported %1 items from %2").arg(count).arg(name));
 }
 
 void TQuillmar::actMakeHTMLExecute()
 {
     // The shared save dialog starts in the folder of the standard list from now on.
-    SaveDialogFolder = QFileInfo(StandardListPath()).absolutePath();
-    const QString path =
-        FileDialog::getSaveFileName(this, QString(), SaveDialogFolder, kHtmlFilter, kHtmlSuffix, true);
+    m_document->setSaveDialogFolder(QFileInfo(StandardListPath()).absolutePath());
+    const QString path = FileDialog::getSaveFileName(this, QString(), m_document->saveDialogFolder(), kHtmlFilter,
+                                                     kHtmlSuffix, true);
     if (path.isEmpty())
         return;
     // The settings are read afresh for every page.
-    TToDo2HTML html(settingsPath());
+    TToDo2HTML html(SettingsFilePath());
     QStringList captions;
     for (int c = 0; c < ToDoListModel::ColumnCount; ++c)
-        captions << model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
-    const IoResult r = html.WriteHTML(model()->list(), captions, path);
+        captions << listModel()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+    const IoResult r = html.WriteHTML(listModel()->list(), captions, path);
     if (!r) {
         MessageBox::information(this, r.error);
         return;

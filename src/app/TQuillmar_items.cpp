@@ -1,6 +1,9 @@
 // The commands that change rows: add, edit, delete, move to history, and the Delete key.
 #include "app/TQuillmar.h"
 
+#include "app/WindowPrompter.h"
+#include "config/Paths.h"
+
 #include "config/Settings.h"
 #include "dialogs/MessageBox.h"
 #include "dialogs/TToDoDlgFrm.h"
@@ -24,12 +27,6 @@ QColor colorOf(quint32 bgr)
     return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
                   static_cast<int>((bgr >> 16) & 0xFF));
 }
-
-// The editor has checked every text against the code page before it closed with OK.
-QByteArray encoded(const QString& text)
-{
-    return CodePage::encodeLossy(text);
-}
 } // namespace
 
 void TQuillmar::setupItemCommands()
@@ -46,31 +43,21 @@ void TQuillmar::setupItemCommands()
     connect(deleteKey, &QShortcut::activated, this, &TQuillmar::ActDeleteItemExecute);
 
     // The enabled states follow the selection, which is what the idle updates looked at.
-    auto update = [this] {
-        ActDeleteItemUpdate();
-        actEditUpdate();
-        actDeleteToHistoryUpdate();
-    };
-    connect(lstToDo->selectionModel(), &QItemSelectionModel::selectionChanged, this, update);
-    connect(model(), &QAbstractItemModel::modelReset, this, update);
-    connect(model(), &QAbstractItemModel::rowsRemoved, this, update);
-    connect(model(), &QAbstractItemModel::layoutChanged, this, update);
-    update();
+    connect(lstToDo->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TQuillmar::updateItemCommands);
+    connect(listModel(), &QAbstractItemModel::modelReset, this, &TQuillmar::updateItemCommands);
+    connect(listModel(), &QAbstractItemModel::rowsRemoved, this, &TQuillmar::updateItemCommands);
+    connect(listModel(), &QAbstractItemModel::layoutChanged, this, &TQuillmar::updateItemCommands);
+    updateItemCommands();
 }
 
-void TQuillmar::ActDeleteItemUpdate()
+void TQuillmar::updateItemCommands()
 {
-    ActDeleteItem->setEnabled(!selectedRows().isEmpty());
-}
-
-void TQuillmar::actEditUpdate()
-{
-    actEdit->setEnabled(selectedRows().size() == 1);
-}
-
-void TQuillmar::actDeleteToHistoryUpdate()
-{
-    actDeleteToHistory->setEnabled(!selectedRows().isEmpty());
+    // ActDeleteItemUpdate, actEditUpdate, actDeleteToHistoryUpdate
+    const qsizetype selected = selectedRows().size();
+    const bool rowsAllowed = m_document->canChangeRows();
+    ActDeleteItem->setEnabled(rowsAllowed && selected > 0);
+    actEdit->setEnabled(rowsAllowed && selected == 1);
+    actDeleteToHistory->setEnabled(rowsAllowed && selected > 0);
 }
 
 void TQuillmar::actInsActionExecute()
@@ -85,33 +72,28 @@ void TQuillmar::actEditExecute()
 
 void TQuillmar::AddItem(const QDateTime& date)
 {
-    TToDoDlgFrm dlg(&model()->ownerNames(), &model()->projectNames(), this);
-    dlg.setIniFileName(settingsPath());
+    if (!m_document->canChangeRows())
+        return;
+    ToDoItem fresh = ToDoItem::make({});
+    if (date.isValid()) {
+        fresh.setValue(ToDoItem::DateIn, CodePage::encodeLossy(Regional::dateToText(date.date())));
+        fresh.setValue(ToDoItem::Target, CodePage::encodeLossy(Regional::dateToText(date.date().addDays(1))));
+    }
+    if (ItemFontName.isEmpty())
+        ItemFontName = ReadIniString(SettingsFilePath(), QStringLiteral("Font"), QStringLiteral("Name"),
+                                     QStringLiteral("Tahoma"));
+    TToDoDlgFrm dlg(this);
+    dlg.setIniFileName(SettingsFilePath());
     dlg.setFormCaption(kAddCaption);
     dlg.setMemocolor(colorOf(ListColor));
-    if (ItemFontName.isEmpty())
-        ItemFontName = ReadIniString(settingsPath(), QStringLiteral("Font"), QStringLiteral("Name"),
-                                     QStringLiteral("Tahoma"));
     dlg.setMemoFontnAME(ItemFontName);
-    dlg.clearValues();
-    if (date.isValid()) {
-        dlg.A_Date = Regional::dateToText(date.date());
-        dlg.A_TDate = Regional::dateToText(date.date().addDays(1));
-    }
-    if (dlg.exec() == QDialog::Accepted) {
-        ToDoItem item = ToDoItem::make(encoded(dlg.A_Action), dlg.A_Status);
-        const QString values[ToDoItem::ColumnCount] = {dlg.A_Priority, dlg.A_Date,    dlg.A_TDate,
-                                                       dlg.A_Remarks,  dlg.A_Owner,   dlg.A_Project,
-                                                       dlg.A_Time,     dlg.A_Location};
-        for (int k = 0; k < ToDoItem::ColumnCount; ++k)
-            item.setValue(k, encoded(values[k]));
-        model()->appendItem(std::move(item));
-        ListSaved = false;
-        UpdateStatusBar();
-    } else {
-        dlg.clearValues();
-    }
-    EditBuffer = ToDoItem();
+    dlg.setItem(fresh);
+    dlg.setNames(listModel()->ownerNames(), listModel()->projectNames());
+    const bool accepted = dlg.exec() == QDialog::Accepted;
+    // The name lists count whether the item was added or not.
+    listModel()->setNames(dlg.ownerNames(), dlg.projectNames());
+    if (accepted)
+        listModel()->appendItem(dlg.item());
 }
 
 void TQuillmar::EditItem(int index)
@@ -121,61 +103,29 @@ void TQuillmar::EditItem(int index)
         const QList<int> rows = selectedRows();
         row = rows.isEmpty() ? -1 : rows.constFirst();
     }
-    if (row < 0 || row >= model()->size()) {
-        EditBuffer = ToDoItem();
+    if (row < 0 || row >= listModel()->size())
         return;
-    }
-    EditBuffer = model()->item(row);
+    // EditBuffer: the row as it was when the editor opened.
+    const ToDoItem before = listModel()->item(row);
 
-    TToDoDlgFrm dlg(&model()->ownerNames(), &model()->projectNames(), this);
+    TToDoDlgFrm dlg(this);
     dlg.setMemocolor(colorOf(ListColor));
     dlg.setMemoFontnAME(ItemFontName);
-    dlg.A_Action = EditBuffer.actionText();
-    dlg.A_Priority = EditBuffer.valueText(ToDoItem::Priority);
-    dlg.A_Date = EditBuffer.valueText(ToDoItem::DateIn);
-    dlg.A_TDate = EditBuffer.valueText(ToDoItem::Target);
-    dlg.A_Remarks = EditBuffer.valueText(ToDoItem::Remarks);
-    dlg.A_Owner = EditBuffer.valueText(ToDoItem::Owner);
-    dlg.A_Project = EditBuffer.valueText(ToDoItem::ProjectName);
-    dlg.A_Time = EditBuffer.valueText(ToDoItem::AlarmTime);
-    dlg.A_Location = EditBuffer.valueText(ToDoItem::FileLocation);
-    dlg.A_Status = EditBuffer.checked();
-    dlg.setIniFileName(settingsPath());
+    dlg.setItem(before);
+    dlg.setNames(listModel()->ownerNames(), listModel()->projectNames());
+    dlg.setIniFileName(SettingsFilePath());
     dlg.setFormCaption(kEditCaption);
-
-    // The row may have gone while the editor was open (another start handed over a list file).
-    if (dlg.exec() != QDialog::Rejected && row < model()->size() &&
-        model()->item(row).record() == EditBuffer.record()) {
-        ToDoItem item = EditBuffer;
-        // A row read with fewer values gains the missing ones as empty values.
-        item.ensureValueCount(ToDoItem::ColumnCount);
-        // A text the user did not change keeps its bytes as the file holds them.
-        auto put = [&item](int k, const QString& text) {
-            if (text != item.valueText(k))
-                item.setValue(k, encoded(text));
-        };
-        if (dlg.A_Action != item.actionText())
-            item.setAction(encoded(dlg.A_Action));
-        put(ToDoItem::Priority, dlg.A_Priority);
-        put(ToDoItem::DateIn, dlg.A_Date);
-        put(ToDoItem::Target, dlg.A_UseTDate ? dlg.A_TDate : QString());
-        put(ToDoItem::Remarks, dlg.A_Remarks);
-        put(ToDoItem::Owner, dlg.A_Owner);
-        put(ToDoItem::ProjectName, dlg.A_Project);
-        put(ToDoItem::AlarmTime, dlg.A_UseTime ? dlg.A_Time : QString());
-        // The editor gives back the stored location unless the user picked another or emptied the field.
-        put(ToDoItem::FileLocation, dlg.A_Location);
-        item.setChecked(dlg.A_Status);
-        model()->replaceItem(row, std::move(item));
-        ListSaved = false;
-        UpdateStatusBar();
-    }
-    EditBuffer = ToDoItem();
+    const bool accepted = dlg.exec() == QDialog::Accepted;
+    listModel()->setNames(dlg.ownerNames(), dlg.projectNames());
+    // The row is written back only where it still is: nothing else changes rows while the editor is open,
+    // and this check keeps it so.
+    if (accepted && row < listModel()->size() && listModel()->item(row) == before)
+        listModel()->replaceItem(row, dlg.item());
 }
 
 void TQuillmar::ActDeleteItemExecute()
 {
-    if (selectedRows().isEmpty())
+    if (selectedRows().isEmpty() || !ActDeleteItem->isEnabled())
         return;
     if (MessageBox::question(this, QStringLiteral("Do you really want to delete this ToTo item?")) ==
         MessageBox::Yes)
@@ -189,26 +139,8 @@ void TQuillmar::actDeleteToHistoryExecute()
 
 bool TQuillmar::DeleteSelectedItems(bool withHistory)
 {
-    // External lists are the user's own lists: only the history list itself (or no list) refuses.
-    if (ListMode == TListMode::History || ListMode == TListMode::NoList) {
-        MessageBox::information(this, QStringLiteral("This is the history file!"));
-        return false;
-    }
     const QList<int> rows = selectedRows();
     if (rows.isEmpty())
         return false;
-    if (withHistory) {
-        const IoResult saved = AppendSelectedToHistory(model()->list(), rows);
-        if (!saved.ok) {
-            MessageBox::information(this, QStringLiteral("Failure saving the file") + QStringLiteral("\n\n") +
-                                              saved.error);
-            return false;
-        }
-    }
-    ActionMemo->clear();
-    RemarksMemo->clear();
-    model()->removeRows(rows);
-    ListSaved = false;
-    UpdateStatusBar();
-    return true;
+    return m_document->DeleteSelectedItems(rows, withHistory, *m_prompter);
 }

@@ -6,6 +6,7 @@
 #include "config/Paths.h"
 #include "config/Settings.h"
 #include "model/ListFile.h"
+#include "platform/FileSystem.h"
 
 #include <QHeaderView>
 #include <QSplitter>

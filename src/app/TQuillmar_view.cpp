@@ -3,6 +3,7 @@
 #include "app/TQuillmar.h"
 
 #include "app/GridDelegate.h"
+#include "app/ItemStyleModel.h"
 #include "config/Colors.h"
 #include "config/IniFile.h"
 #include "config/Paths.h"
@@ -10,6 +11,7 @@
 #include "dialogs/FileDialog.h"
 #include "dialogs/MessageBox.h"
 #include "model/ListFile.h"
+#include "platform/FileSystem.h"
 #include "platform/CodePage.h"
 #include "platform/Regional.h"
 
@@ -68,7 +70,7 @@ void TQuillmar::connectListView()
     });
     connect(lstToDo, &QTreeView::customContextMenuRequested, this, [this](const QPoint& pos) {
         actOpenUpdate();
-        PopupMenu1->popup(lstToDo->viewport()->mapToGlobal(pos));
+        m_listPopup->popup(lstToDo->viewport()->mapToGlobal(pos));
     });
     connect(lstToDo->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         lstToDoSelectItem();
@@ -89,25 +91,19 @@ void TQuillmar::connectListView()
     auto changed = [this] {
         UpdateStatusBar();
         m_calendarDirty = true;
-        if (PageControl1->currentIndex() == 1)
+        if (m_pages->currentIndex() == 1)
             QTimer::singleShot(0, this, [this] { refreshCalendar(); });
     };
-    connect(m_model, &QAbstractItemModel::modelReset, this, changed);
-    connect(m_model, &QAbstractItemModel::rowsInserted, this, [this, changed] {
-        ListSaved = false;
-        changed();
-    });
-    connect(m_model, &QAbstractItemModel::rowsRemoved, this, [this, changed] {
-        // lstToDoDeletion
-        ListSaved = false;
-        changed();
-    });
-    connect(m_model, &QAbstractItemModel::dataChanged, this, [this, changed] {
+    ToDoListModel* model = listModel();
+    connect(model, &QAbstractItemModel::modelReset, this, changed);
+    connect(model, &QAbstractItemModel::rowsInserted, this, changed);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, changed);
+    connect(model, &QAbstractItemModel::layoutChanged, this, changed);
+    connect(model, &QAbstractItemModel::dataChanged, this, [this, changed] {
         changed();
         actOpenUpdate();
     });
-    connect(m_model, &ToDoListModel::checkToggled, this, [this] { ListSaved = false; });
-    connect(PageControl1, &QTabWidget::currentChanged, this, [this](int page) {
+    connect(m_pages, &QTabWidget::currentChanged, this, [this](int page) {
         if (page != 1)
             return;
         ensureCalendarPage();
@@ -160,7 +156,7 @@ void TQuillmar::selectRows(const QList<int>& rows)
         qsizetype j = i;
         while (j + 1 < sorted.size() && sorted[j + 1] <= sorted[j] + 1)
             ++j;
-        selection.select(m_model->index(sorted[i], 0), m_model->index(sorted[j], lastColumn));
+        selection.select(m_styleModel->index(sorted[i], 0), m_styleModel->index(sorted[j], lastColumn));
         i = j + 1;
     }
     lstToDo->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
@@ -178,21 +174,21 @@ void TQuillmar::LoadMainSettings()
         CompletedColor = readColor(ini, QStringLiteral("Completed Item Color"), QStringLiteral("clgray"));
         OverdueColor = readColor(ini, QStringLiteral("Overdue Item Color"), QStringLiteral("clred"));
         TodayColor = readColor(ini, QStringLiteral("Today Item Color"), QStringLiteral("clred"));
-        m_model->setStatusColors({ToDoListModel::toQColor(PendingColor), ToDoListModel::toQColor(OverdueColor),
-                                  ToDoListModel::toQColor(OpenColor), ToDoListModel::toQColor(CompletedColor),
-                                  ToDoListModel::toQColor(TodayColor)});
+        m_styleModel->setStatusColors({ItemStyleModel::toQColor(PendingColor), ItemStyleModel::toQColor(OverdueColor),
+                                  ItemStyleModel::toQColor(OpenColor), ItemStyleModel::toQColor(CompletedColor),
+                                  ItemStyleModel::toQColor(TodayColor)});
 
         ListColor = LightenColor(readColor(ini, QStringLiteral("Background Color"), QStringLiteral("clwhite")), 200);
         {
             QPalette p = lstToDo->palette();
-            p.setColor(QPalette::Base, ToDoListModel::toQColor(ListColor));
-            p.setColor(QPalette::AlternateBase, ToDoListModel::toQColor(ListColor));
+            p.setColor(QPalette::Base, ItemStyleModel::toQColor(ListColor));
+            p.setColor(QPalette::AlternateBase, ItemStyleModel::toQColor(ListColor));
             lstToDo->setPalette(p);
-            m_calendarBackground = ToDoListModel::toQColor(ListColor);
+            m_calendarBackground = ItemStyleModel::toQColor(ListColor);
         }
 
         const quint32 titleBar = readColor(ini, QStringLiteral("TitleBar Color"), QStringLiteral("clnavy"));
-        const QColor memoColor = ToDoListModel::toQColor(LightenColor(titleBar, 200));
+        const QColor memoColor = ItemStyleModel::toQColor(LightenColor(titleBar, 200));
         m_calendarMemoBackground = memoColor;
         for (QTextEdit* memo : {ActionMemo, RemarksMemo}) {
             QPalette p = memo->palette();
@@ -200,22 +196,22 @@ void TQuillmar::LoadMainSettings()
             memo->setPalette(p);
         }
         {
-            QPalette p = ToolbarCaption->palette();
-            p.setColor(QPalette::Window, ToDoListModel::toQColor(titleBar));
-            ToolbarCaption->setPalette(p);
+            QPalette p = m_toolbarCaption->palette();
+            p.setColor(QPalette::Window, ItemStyleModel::toQColor(titleBar));
+            m_toolbarCaption->setPalette(p);
         }
 
         const QColor titleFont =
-            ToDoListModel::toQColor(readColor(ini, QStringLiteral("TitleFont Color"), QStringLiteral("clwhite")));
+            ItemStyleModel::toQColor(readColor(ini, QStringLiteral("TitleFont Color"), QStringLiteral("clwhite")));
         {
-            QPalette p = ToolbarCaption->palette();
+            QPalette p = m_toolbarCaption->palette();
             p.setColor(QPalette::WindowText, titleFont);
-            ToolbarCaption->setPalette(p);
+            m_toolbarCaption->setPalette(p);
             m_calendarMemoText = titleFont;
             // Styles ignore a tool bar label's palette; a style sheet is honoured everywhere.
-            ToolbarCaption->setStyleSheet(
+            m_toolbarCaption->setStyleSheet(
                 QStringLiteral("QLabel { background-color: %1; color: %2; padding: 3px 12px; border-radius: 3px; }")
-                    .arg(ToDoListModel::toQColor(titleBar).name(), titleFont.name()));
+                    .arg(ItemStyleModel::toQColor(titleBar).name(), titleFont.name()));
         }
 
         // Only the exact text "False" turns the grid off.
@@ -241,15 +237,15 @@ void TQuillmar::LoadMainSettings()
             listFont.setPointSize(listFontSize);
         listFont.setFamily(ItemFontName);
         lstToDo->setFont(listFont);
-        QFont pageFont = PageControl1->tabBar()->font();
+        QFont pageFont = m_pages->tabBar()->font();
         pageFont.setFamily(ItemFontName);
-        PageControl1->tabBar()->setFont(pageFont);
+        m_pages->tabBar()->setFont(pageFont);
         applyCalendarColors();
 
         QFont itemFont(ItemFontName);
         if (ItemFontSize > 0)
             itemFont.setPointSize(ItemFontSize);
-        m_model->setItemFont(itemFont);
+        m_styleModel->setItemFont(itemFont);
         fitDesignedWidths(itemFont);
     } catch (const BadSetting&) {
         MessageBox::information(this, QStringLiteral("couldnt load colors"));
@@ -281,14 +277,14 @@ void TQuillmar::applyToolbarPicture(const QString& path, bool reportErrors)
             MessageBox::information(this, QStringLiteral("Cannot open file %1: %2").arg(path, reader.errorString()));
         return;
     }
-    QPalette p = ToolBar1->palette();
+    QPalette p = m_toolBar->palette();
     p.setBrush(QPalette::Window, QBrush(QPixmap::fromImage(image)));
     p.setBrush(QPalette::Button, QBrush(QPixmap::fromImage(image)));
-    ToolBar1->setPalette(p);
-    ToolBar1->setAutoFillBackground(true);
+    m_toolBar->setPalette(p);
+    m_toolBar->setAutoFillBackground(true);
 }
 
-void TQuillmar::ToolbarImage1Click()
+void TQuillmar::chooseToolbarImage()
 {
     const QString path = FileDialog::getOpenFileName(this, QStringLiteral("Toolbar Image"), QString(),
                                                      QStringLiteral("Bitmaps (*.bmp);;All pictures (*.bmp *.png *.jpg *.jpeg)"));
@@ -302,11 +298,11 @@ void TQuillmar::ToolbarImage1Click()
 
 void TQuillmar::UpdateStatusBar()
 {
-    const int rows = m_model->size();
+    const int rows = listModel()->size();
     if (rows == 0)
         return;
-    const int completed = m_model->checkedCount();
-    StatusPanels[1]->setText(QStringLiteral("Items pending: %1, completed : %2").arg(rows - completed).arg(completed));
+    const int completed = listModel()->checkedCount();
+    m_statusPanels[1]->setText(QStringLiteral("Items pending: %1, completed : %2").arg(rows - completed).arg(completed));
 }
 
 void TQuillmar::lstToDoClick()
@@ -314,11 +310,10 @@ void TQuillmar::lstToDoClick()
     const QList<int> rows = selectedRows();
     if (rows.isEmpty())
         return;
-    const ToDoItem& item = m_model->item(rows.first());
+    const ToDoItem& item = listModel()->item(rows.first());
     ActionMemo->setPlainText(item.actionText());
     RemarksMemo->setPlainText(item.valueText(ToDoItem::Remarks));
     lstToDo->viewport()->update();
-    ListSaved = false;
 }
 
 void TQuillmar::lstToDoSelectItem()
@@ -326,7 +321,7 @@ void TQuillmar::lstToDoSelectItem()
     const QList<int> rows = selectedRows();
     if (rows.isEmpty())
         return;
-    const ToDoItem& item = m_model->item(rows.first());
+    const ToDoItem& item = listModel()->item(rows.first());
     QString action = item.actionText();
     // The memos follow the keyboard too, not only the mouse.
     ActionMemo->setPlainText(action);
@@ -344,8 +339,8 @@ void TQuillmar::lstToDoColumnClick(int column)
     m_sortKind = ItemSorter::kindForColumn(column, m_sortKind);
     const bool descending = m_sortDescending[static_cast<size_t>(column)];
     const std::vector<int> order =
-        ItemSorter::sortOrder(m_model->list().items, column, m_sortKind, descending, SortChecked);
-    m_model->reorder(order);
+        ItemSorter::sortOrder(listModel()->list().items, column, m_sortKind, descending, SortChecked);
+    listModel()->reorder(order);
     m_sortDescending[static_cast<size_t>(column)] = !descending;
 
     // Show which way the column went: text A to Z and dates earliest first are "ascending", numbers go
@@ -355,13 +350,13 @@ void TQuillmar::lstToDoColumnClick(int column)
     lstToDo->header()->setSortIndicator(column, upward ? Qt::AscendingOrder : Qt::DescendingOrder);
     const QList<int> rows = selectedRows();
     if (!rows.isEmpty())
-        lstToDo->scrollTo(m_model->index(rows.first(), 0));
+        lstToDo->scrollTo(m_styleModel->index(rows.first(), 0));
 }
 
 void TQuillmar::BtnCheckSelectedClick()
 {
     QList<int> rows;
-    const auto& items = m_model->list().items;
+    const auto& items = listModel()->list().items;
     for (size_t i = 0; i < items.size(); ++i) {
         if (items[i].checked())
             rows.append(static_cast<int>(i));
@@ -374,8 +369,7 @@ void TQuillmar::BtnUncheckSelectedClick()
     const QList<int> rows = selectedRows();
     if (rows.isEmpty())
         return;
-    m_model->invertChecked(rows);
-    ListSaved = false;
+    listModel()->invertChecked(rows);
 }
 
 void TQuillmar::actSortCheckedExecute()
@@ -389,7 +383,7 @@ void TQuillmar::actOpenUpdate()
     const QList<int> rows = selectedRows();
     bool enabled = false;
     if (rows.size() == 1) {
-        const QString path = m_model->item(rows.first()).valueText(ToDoItem::FileLocation);
+        const QString path = listModel()->item(rows.first()).valueText(ToDoItem::FileLocation);
         enabled = !path.isEmpty() && QFileInfo(path).isFile();
     }
     actOpen->setEnabled(enabled);
@@ -400,7 +394,7 @@ void TQuillmar::actOpenExecute()
     const QList<int> rows = selectedRows();
     if (rows.isEmpty())
         return;
-    const QString path = m_model->item(rows.first()).valueText(ToDoItem::FileLocation);
+    const QString path = listModel()->item(rows.first()).valueText(ToDoItem::FileLocation);
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return;
     // The desktop's own association opens it; no shell ever sees the path.
@@ -419,7 +413,7 @@ void TQuillmar::refreshCalendar()
     const QDate to = shown.addMonths(1).addDays(14);
     QStringList dayItems;
     const QDate chosen = CalendarView->selectedDate();
-    for (const ToDoItem& item : m_model->list().items) {
+    for (const ToDoItem& item : listModel()->list().items) {
         const std::optional<QDate> target = item.targetDate();
         if (!target)
             continue;
@@ -435,7 +429,7 @@ void TQuillmar::refreshCalendar()
     for (const auto& [date, mark] : marks) {
         QTextCharFormat f;
         f.setFontWeight(QFont::Bold);
-        f.setForeground(m_model->statusColor(mark.second));
+        f.setForeground(m_styleModel->statusColor(mark.second));
         f.setToolTip(QStringLiteral("%1 item(s) due").arg(mark.first));
         CalendarView->setDateTextFormat(date, f);
     }

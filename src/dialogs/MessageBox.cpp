@@ -91,8 +91,10 @@ MessageBox::Button MessageBox::message(QWidget* parent, const QString& title, co
         return g_answers.takeFirst();
     if (g_unattended) {
         fprintf(stderr, "quillmar: %s\n", qPrintable(QString(text).replace(QLatin1String("\r\n"), QLatin1String(" "))));
-        if (defaultButton != NoButton)
-            return defaultButton;
+        // Nobody agreed to anything: a question is answered with its most cautious button.
+        for (Button cautious : {Cancel, No, Ok})
+            if (buttons.contains(cautious))
+                return cautious;
         return buttons.isEmpty() ? NoButton : buttons.first();
     }
     if (g_testMode) {
@@ -108,8 +110,9 @@ MessageBox::Button MessageBox::message(QWidget* parent, const QString& title, co
         box.setDefaultButton(toStandard(defaultButton));
     const int result = box.exec();
     const Button pressed = fromStandard(result);
+    // Escape or the close button: Cancel where there is one, else No.
     if (pressed == NoButton)
-        return buttons.contains(No) ? No : (buttons.contains(Cancel) ? Cancel : Ok);
+        return buttons.contains(Cancel) ? Cancel : (buttons.contains(No) ? No : Ok);
     return pressed;
 }
 

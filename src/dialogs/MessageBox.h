@@ -36,7 +36,7 @@ public:
     static void setNextAnswer(Button answer);
     static void setTestMode(bool on);
     // While nobody can answer (the session is ending): boxes are written to standard error instead and
-    // take their default button.
+    // take their most cautious button (Cancel, No, OK).
     static void setUnattended(bool on);
     static bool unattended();
     static QString lastText();

@@ -3,12 +3,12 @@
 #include "config/Paths.h"
 #include "dialogs/FileDialog.h"
 #include "dialogs/MessageBox.h"
+#include "dialogs/NameComboBox.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/Regional.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDateEdit>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -79,8 +79,9 @@ bool fileExists(const QString& path)
 }
 } // namespace
 
-TToDoDlgFrm::TToDoDlgFrm(QByteArrayList* ownerNames, QByteArrayList* projectNames, QWidget* parent)
-    : QDialog(parent), m_ownerNames(ownerNames), m_projectNames(projectNames)
+TToDoDlgFrm::TToDoDlgFrm(QWidget* parent)
+    : QDialog(parent)
+    , m_item(ToDoItem::make({}))
 {
     setObjectName(QStringLiteral("ToDoDlgFrm"));
     createControls();
@@ -88,15 +89,7 @@ TToDoDlgFrm::TToDoDlgFrm(QByteArrayList* ownerNames, QByteArrayList* projectName
         setGroupCaption(i, QString::fromLatin1(kDesignCaptions[static_cast<size_t>(i)]));
 }
 
-TToDoDlgFrm::~TToDoDlgFrm()
-{
-    // The combo boxes hold the names only once the dialog has been filled; a dialog that was never shown
-    // must not empty the lists.
-    if (!m_activated)
-        return;
-    writeBackNames(OwnerCombo, m_ownerNames);
-    writeBackNames(ProjectCombo, m_projectNames);
-}
+TToDoDlgFrm::~TToDoDlgFrm() = default;
 
 void TToDoDlgFrm::createControls()
 {
@@ -112,49 +105,49 @@ void TToDoDlgFrm::createControls()
         return w;
     };
 
-    GroupBox1 = named(new QGroupBox(this), "GroupBox1");
-    Memo1 = named(new QPlainTextEdit(GroupBox1), "Memo1");
-    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo1->setTabChangesFocus(true);
-    Memo1->setFixedHeight(70);
-    setHint(Memo1, QStringLiteral("Write the proposed action in this field|Write the proposed action in this "
+    m_groupBoxes[0] = named(new QGroupBox(this), "GroupBox1");
+    m_actionEdit = named(new QPlainTextEdit(m_groupBoxes[0]), "ActionEdit");
+    m_actionEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_actionEdit->setTabChangesFocus(true);
+    m_actionEdit->setFixedHeight(70);
+    setHint(m_actionEdit, QStringLiteral("Write the proposed action in this field|Write the proposed action in this "
                                   "field. \"Return\" Key allowed."));
-    (new QVBoxLayout(GroupBox1))->addWidget(Memo1);
+    (new QVBoxLayout(m_groupBoxes[0]))->addWidget(m_actionEdit);
 
-    GroupBox2 = named(new QGroupBox(this), "GroupBox2");
-    Memo2 = named(new QPlainTextEdit(GroupBox2), "Memo2");
-    Memo2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo2->setTabChangesFocus(true);
-    Memo2->setFixedHeight(56);
-    setHint(Memo2, QStringLiteral("Write the proposed action remaks in this field|Write the proposed action "
+    m_groupBoxes[1] = named(new QGroupBox(this), "GroupBox2");
+    m_remarksEdit = named(new QPlainTextEdit(m_groupBoxes[1]), "RemarksEdit");
+    m_remarksEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_remarksEdit->setTabChangesFocus(true);
+    m_remarksEdit->setFixedHeight(56);
+    setHint(m_remarksEdit, QStringLiteral("Write the proposed action remaks in this field|Write the proposed action "
                                   "remarks in this field. \"Return\" Key allowed."));
-    (new QVBoxLayout(GroupBox2))->addWidget(Memo2);
+    (new QVBoxLayout(m_groupBoxes[1]))->addWidget(m_remarksEdit);
 
     const QString pickerHint =
         QStringLiteral("Click to change destination date|Click to change destination date.");
-    GroupBox3 = named(new QGroupBox(this), "GroupBox3");
-    QGridLayout* g3 = createLabelRow(GroupBox3, 2);
-    Edit2 = named(new QLineEdit(QStringLiteral("0"), GroupBox3), "Edit2");
-    Edit2->setFixedWidth(40);
-    Edit2->installEventFilter(this);
-    setHint(Edit2,
+    m_groupBoxes[2] = named(new QGroupBox(this), "GroupBox3");
+    QGridLayout* g3 = createLabelRow(m_groupBoxes[2], 2);
+    m_priorityEdit = named(new QLineEdit(QStringLiteral("0"), m_groupBoxes[2]), "PriorityEdit");
+    m_priorityEdit->setFixedWidth(40);
+    m_priorityEdit->installEventFilter(this);
+    setHint(m_priorityEdit,
             QStringLiteral("Enter the priority ot the desired task|Enter the priority ot the desired task"));
-    UpDown1 = named(new QSpinBox(GroupBox3), "UpDown1");
-    UpDown1->setRange(0, 10);
-    // Only the arrows show: the number is typed into Edit2, where it is not limited to the arrows' range.
-    UpDown1->setFixedWidth(20);
-    UpDown1->setFocusPolicy(Qt::NoFocus);
-    auto* priorityBox = new QWidget(GroupBox3);
+    m_prioritySpin = named(new QSpinBox(m_groupBoxes[2]), "PrioritySpin");
+    m_prioritySpin->setRange(0, 10);
+    // Only the arrows show: the number is typed into m_priorityEdit, where it is not limited to the arrows' range.
+    m_prioritySpin->setFixedWidth(20);
+    m_prioritySpin->setFocusPolicy(Qt::NoFocus);
+    auto* priorityBox = new QWidget(m_groupBoxes[2]);
     auto* priority = new QHBoxLayout(priorityBox);
     priority->setContentsMargins(0, 0, 0, 0);
     priority->setSpacing(0);
-    priority->addWidget(Edit2);
-    priority->addWidget(UpDown1);
-    CbxStatus = named(new QCheckBox(GroupBox3), "CbxStatus");
+    priority->addWidget(m_priorityEdit);
+    priority->addWidget(m_prioritySpin);
+    CbxStatus = named(new QCheckBox(m_groupBoxes[2]), "CbxStatus");
     setHint(CbxStatus, QStringLiteral("Check to mark action as \"done\"|Check to mark action as \"done\""));
-    CbxUseDate = named(new QCheckBox(GroupBox3), "CbxUseDate");
+    CbxUseDate = named(new QCheckBox(m_groupBoxes[2]), "CbxUseDate");
     CbxUseDate->setChecked(true);
-    PickDateIn = named(new QDateEdit(GroupBox3), "PickDateIn");
+    PickDateIn = named(new QDateEdit(m_groupBoxes[2]), "PickDateIn");
     g3->addWidget(priorityBox, 1, 0, Qt::AlignHCenter);
     for (int c = 0; c < 3; ++c)
         g3->setColumnStretch(c, 1);
@@ -163,14 +156,14 @@ void TToDoDlgFrm::createControls()
     g3->addWidget(CbxUseDate, 1, 2, Qt::AlignHCenter);
     g3->addWidget(PickDateIn, 1, 3);
 
-    GroupBox4 = named(new QGroupBox(this), "GroupBox4");
-    QGridLayout* g4 = createLabelRow(GroupBox4, 3);
-    CbxAlarm = named(new QCheckBox(GroupBox4), "CbxAlarm");
-    TimePick = named(new QTimeEdit(GroupBox4), "TimePick");
+    m_groupBoxes[3] = named(new QGroupBox(this), "GroupBox4");
+    QGridLayout* g4 = createLabelRow(m_groupBoxes[3], 3);
+    CbxAlarm = named(new QCheckBox(m_groupBoxes[3]), "CbxAlarm");
+    TimePick = named(new QTimeEdit(m_groupBoxes[3]), "TimePick");
     TimePick->setEnabled(false);
-    CbxEndDate = named(new QCheckBox(GroupBox4), "CbxEndDate");
+    CbxEndDate = named(new QCheckBox(m_groupBoxes[3]), "CbxEndDate");
     CbxEndDate->setChecked(true);
-    DatePick = named(new QDateEdit(GroupBox4), "DatePick");
+    DatePick = named(new QDateEdit(m_groupBoxes[3]), "DatePick");
     auto* alarmPair = new QHBoxLayout;
     alarmPair->addWidget(CbxAlarm);
     alarmPair->addWidget(TimePick, 1);
@@ -188,22 +181,22 @@ void TToDoDlgFrm::createControls()
     TimePick->setDisplayFormat(Regional::longTimeFormat());
     setHint(TimePick, pickerHint);
 
-    GroupBox5 = named(new QGroupBox(this), "GroupBox5");
-    EdtLocation = named(new QLineEdit(GroupBox5), "EdtLocation");
-    SpeedButton1 = named(new QToolButton(GroupBox5), "SpeedButton1");
-    SpeedButton1->setText(QStringLiteral("..."));
-    SpeedButton1->setToolTip(tr("Choose the document that belongs to this item"));
-    auto* g5 = new QHBoxLayout(GroupBox5);
+    m_groupBoxes[4] = named(new QGroupBox(this), "GroupBox5");
+    EdtLocation = named(new QLineEdit(m_groupBoxes[4]), "EdtLocation");
+    m_browseButton = named(new QToolButton(m_groupBoxes[4]), "BrowseButton");
+    m_browseButton->setText(QStringLiteral("..."));
+    m_browseButton->setToolTip(tr("Choose the document that belongs to this item"));
+    auto* g5 = new QHBoxLayout(m_groupBoxes[4]);
     g5->addWidget(EdtLocation, 1);
-    g5->addWidget(SpeedButton1);
+    g5->addWidget(m_browseButton);
 
-    GroupBox6 = named(new QGroupBox(this), "GroupBox6");
-    QGridLayout* g6 = createLabelRow(GroupBox6, 5);
-    OwnerCombo = named(new QComboBox(GroupBox6), "OwnerCombo");
-    ProjectCombo = named(new QComboBox(GroupBox6), "ProjectCombo");
-    ClearAllBut = named(new QPushButton(GroupBox6), "ClearAllBut");
-    CancelBut = named(new QPushButton(GroupBox6), "CancelBut");
-    OKButt = named(new QPushButton(GroupBox6), "OKButt");
+    m_groupBoxes[5] = named(new QGroupBox(this), "GroupBox6");
+    QGridLayout* g6 = createLabelRow(m_groupBoxes[5], 5);
+    OwnerCombo = named(new NameComboBox(m_groupBoxes[5]), "OwnerCombo");
+    ProjectCombo = named(new NameComboBox(m_groupBoxes[5]), "ProjectCombo");
+    ClearAllBut = named(new QPushButton(m_groupBoxes[5]), "ClearAllBut");
+    CancelBut = named(new QPushButton(m_groupBoxes[5]), "CancelBut");
+    OKButt = named(new QPushButton(m_groupBoxes[5]), "OKButt");
     OKButt->setDefault(true);
     setHint(ClearAllBut, QStringLiteral("Clear all|Clear all fields"));
     setHint(CancelBut, QStringLiteral("Cancel action|Cancel action"));
@@ -216,37 +209,51 @@ void TToDoDlgFrm::createControls()
     g6->setColumnStretch(0, 3);
     g6->setColumnStretch(1, 3);
 
-    ComboPop = named(new QMenu(this), "ComboPop");
-    ProjectPop = named(new QMenu(this), "ProjectPop");
-    setupNameBox(OwnerCombo, ComboPop);
-    setupNameBox(ProjectCombo, ProjectPop);
-    // Items of ComboPop: AddText1, DeleteItem, ClearAllMenu; of ProjectPop: MenuItem1 to MenuItem3.
+    // Items of the owner pop-up: AddText1, DeleteItem, ClearAllMenu; of the project pop-up: MenuItem1 to
+    // MenuItem3.
+    OwnerCombo->menu()->setObjectName(QStringLiteral("ComboPop"));
+    ProjectCombo->menu()->setObjectName(QStringLiteral("ProjectPop"));
     const std::array<const char*, 3> ownerItems = {"AddText1", "DeleteItem", "ClearAllMenu"};
     const std::array<const char*, 3> projectItems = {"MenuItem1", "MenuItem2", "MenuItem3"};
     for (size_t i = 0; i < 3; ++i) {
-        ComboPop->actions().at(static_cast<int>(i))->setObjectName(QString::fromLatin1(ownerItems[i]));
-        ProjectPop->actions().at(static_cast<int>(i))->setObjectName(QString::fromLatin1(projectItems[i]));
+        OwnerCombo->menu()->actions().at(static_cast<int>(i))->setObjectName(QString::fromLatin1(ownerItems[i]));
+        ProjectCombo->menu()->actions().at(static_cast<int>(i))->setObjectName(QString::fromLatin1(projectItems[i]));
+    }
+    for (NameComboBox* box : {OwnerCombo, ProjectCombo}) {
+        setHint(box, QStringLiteral("Owner list|Enter action owner by click with RM or Enter Key."));
+        box->setNameCheck([this](const QString& name) { return checkEncodable({name}); });
     }
 
-    for (QGroupBox* box : {GroupBox1, GroupBox2, GroupBox3, GroupBox4, GroupBox5, GroupBox6}) {
+    for (QGroupBox* box : m_groupBoxes) {
         box->setMinimumWidth(361);
         top->addWidget(box);
     }
 
     connect(OKButt, &QPushButton::clicked, this, &TToDoDlgFrm::OKButtClick);
-    connect(CancelBut, &QPushButton::clicked, this, &TToDoDlgFrm::CancelButClick);
+    connect(CancelBut, &QPushButton::clicked, this, &QDialog::reject);
     connect(ClearAllBut, &QPushButton::clicked, this, &TToDoDlgFrm::ClearAllButClick);
     connect(CbxUseDate, &QCheckBox::clicked, this, &TToDoDlgFrm::CbxUseDateClick);
     connect(CbxEndDate, &QCheckBox::clicked, this, &TToDoDlgFrm::CbxUseDateClick);
     connect(CbxAlarm, &QCheckBox::clicked, this, &TToDoDlgFrm::CbxAlarmClick);
     connect(DatePick, &QDateEdit::dateChanged, this, &TToDoDlgFrm::DatePickClick);
-    connect(TimePick, &QTimeEdit::timeChanged, this, &TToDoDlgFrm::TimePickChange);
+    connect(TimePick, &QTimeEdit::timeChanged, this, [this] { m_timeTouched = true; });
     connect(PickDateIn, &QDateEdit::dateChanged, this, [this] { m_dateInTouched = true; });
-    connect(SpeedButton1, &QToolButton::clicked, this, &TToDoDlgFrm::SpeedButton1Click);
-    connect(UpDown1, &QSpinBox::valueChanged, this, [this](int v) { Edit2->setText(QString::number(v)); });
-    connect(Edit2, &QLineEdit::textEdited, this, [this](const QString& text) {
-        const QSignalBlocker block(UpDown1);
-        UpDown1->setValue(qBound(0, text.toInt(), 10));
+    connect(m_browseButton, &QToolButton::clicked, this, &TToDoDlgFrm::browseForDocument);
+    connect(m_prioritySpin, &QSpinBox::valueChanged, this, [this](int v) { m_priorityEdit->setText(QString::number(v)); });
+    connect(m_priorityEdit, &QLineEdit::textEdited, this, [this](const QString& text) {
+        // Pasted text is filtered like typed text: only its digits stay.
+        QString digits;
+        for (const QChar c : text) {
+            if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+                digits += c;
+        }
+        if (digits != text) {
+            const int cursor = m_priorityEdit->cursorPosition() - int(text.size() - digits.size());
+            m_priorityEdit->setText(digits);
+            m_priorityEdit->setCursorPosition(qMax(0, cursor));
+        }
+        const QSignalBlocker block(m_prioritySpin);
+        m_prioritySpin->setValue(qBound(0, digits.toInt(), 10));
     });
 }
 
@@ -269,9 +276,8 @@ void TToDoDlgFrm::setGroupCaption(int index, const QString& caption)
     if (index < 0 || index > 5)
         return;
     m_groupCaptions[static_cast<size_t>(index)] = caption;
-    QGroupBox* boxes[] = {GroupBox1, GroupBox2, GroupBox3, GroupBox4, GroupBox5, GroupBox6};
     if (!isLabelRow(index)) {
-        boxes[index]->setTitle(caption);
+        m_groupBoxes[static_cast<size_t>(index)]->setTitle(caption);
         return;
     }
     // The caption's words stand above the controls; in the last box the words after "Action:" name the
@@ -281,7 +287,7 @@ void TToDoDlgFrm::setGroupCaption(int index, const QString& caption)
     if (index == 5) {
         labels[0]->setText(words.value(0));
         labels[1]->setText(words.value(1));
-        auto* grid = static_cast<QGridLayout*>(GroupBox6->layout());
+        auto* grid = static_cast<QGridLayout*>(m_groupBoxes[5]->layout());
         grid->removeWidget(labels[2]);
         grid->addWidget(labels[2], 1, 2, Qt::AlignRight | Qt::AlignVCenter);
         labels[2]->setText(words.value(2));
@@ -295,27 +301,6 @@ void TToDoDlgFrm::setGroupCaption(int index, const QString& caption)
     }
     for (int i = 0; i < labels.size(); ++i)
         labels[i]->setText(words.value(i));
-}
-
-void TToDoDlgFrm::setupNameBox(QComboBox* box, QMenu* menu)
-{
-    box->setEditable(true);
-    // Entries are added by the pop-up menu and the Enter key only, never by the combo box itself.
-    box->setInsertPolicy(QComboBox::NoInsert);
-    box->setMinimumContentsLength(6);
-    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    setHint(box, QStringLiteral("Owner list|Enter action owner by click with RM or Enter Key."));
-    box->lineEdit()->installEventFilter(this);
-    QAction* add = menu->addAction(tr("Add Text"), this, [this, box] { addNameText(box); });
-    add->setStatusTip(tr("Add Text from Edit Box"));
-    menu->addAction(tr("Delete Item"), this, [this, box] { deleteNameItem(box); })
-        ->setStatusTip(tr("Delete Item"));
-    menu->addAction(tr("Clear All"), this, [this, box] { clearNameItems(box); });
-    for (QWidget* w : {static_cast<QWidget*>(box), static_cast<QWidget*>(box->lineEdit())}) {
-        w->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(w, &QWidget::customContextMenuRequested, this,
-                [w, menu](const QPoint& pos) { menu->popup(w->mapToGlobal(pos)); });
-    }
 }
 
 void TToDoDlgFrm::setIniFileName(const QString& path)
@@ -344,18 +329,29 @@ void TToDoDlgFrm::setMemoFontnAME(const QString& name)
         applyMemoLook();
 }
 
-void TToDoDlgFrm::clearValues()
+void TToDoDlgFrm::setItem(const ToDoItem& item)
 {
-    A_Action.clear();
-    A_Priority.clear();
-    A_TDate.clear();
-    A_Date.clear();
-    A_Remarks.clear();
-    A_Owner.clear();
-    A_Project.clear();
-    A_Time.clear();
-    A_Location.clear();
-    A_Status = false;
+    m_item = item;
+    // A row read with fewer values gains the missing ones as empty values.
+    m_item.ensureValueCount(ToDoItem::ColumnCount);
+    m_result = m_item;
+}
+
+void TToDoDlgFrm::setNames(const QByteArrayList& owners, const QByteArrayList& projects)
+{
+    m_ownerNames = owners;
+    m_projectNames = projects;
+}
+
+QByteArrayList TToDoDlgFrm::ownerNames() const
+{
+    // The boxes hold the names only once the dialog has been filled.
+    return m_activated ? OwnerCombo->names() : m_ownerNames;
+}
+
+QByteArrayList TToDoDlgFrm::projectNames() const
+{
+    return m_activated ? ProjectCombo->names() : m_projectNames;
 }
 
 void TToDoDlgFrm::showEvent(QShowEvent* event)
@@ -371,18 +367,21 @@ void TToDoDlgFrm::FormActivate()
     if (m_activated)
         return;
     const QDateTime now = Clock::now();
+    const QString dateIn = m_item.valueText(ToDoItem::DateIn);
+    const QString target = m_item.valueText(ToDoItem::Target);
+    const QString alarmText = m_item.valueText(ToDoItem::AlarmTime);
     {
         // Filling is not the user changing the pickers.
         const QSignalBlocker b1(PickDateIn), b2(DatePick), b3(TimePick);
 
-        CbxUseDate->setChecked(!A_Date.isEmpty());
-        PickDateIn->setDate(Regional::textToDate(QStringView(A_Date)).value_or(now.date()));
+        CbxUseDate->setChecked(!dateIn.isEmpty());
+        PickDateIn->setDate(Regional::textToDate(QStringView(dateIn)).value_or(now.date()));
 
-        if (A_TDate.isEmpty()) {
+        if (target.isEmpty()) {
             CbxEndDate->setChecked(false);
             DatePick->setDate(now.date().addDays(1));
-        } else if (const auto target = Regional::textToDate(QStringView(A_TDate))) {
-            DatePick->setDate(*target);
+        } else if (const auto day = Regional::textToDate(QStringView(target))) {
+            DatePick->setDate(*day);
             CbxEndDate->setChecked(true);
         } else {
             DatePick->setDate(QDate(1999, 9, 9));
@@ -390,65 +389,39 @@ void TToDoDlgFrm::FormActivate()
         }
 
         // The alarm box shows the item's alarm, so that OK keeps it.
-        const auto alarm = A_Time.isEmpty() ? std::nullopt : Regional::textToTime(QStringView(A_Time));
+        const auto alarm = alarmText.isEmpty() ? std::nullopt : Regional::textToTime(QStringView(alarmText));
         TimePick->setTime(alarm.value_or(now.time()));
         CbxAlarm->setChecked(alarm.has_value());
     }
-    Action2Execute();
-    Action1Execute();
+    updateDateInControl();
+    updateTargetControls();
     m_dateInTouched = m_targetTouched = m_timeTouched = false;
 
-    Memo1->setPlainText(A_Action);
-    Edit2->setText(A_Priority);
+    m_actionEdit->setPlainText(m_item.actionText());
+    const QString priority = m_item.valueText(ToDoItem::Priority);
+    m_priorityEdit->setText(priority);
     {
-        const QSignalBlocker block(UpDown1);
-        UpDown1->setValue(qBound(0, A_Priority.toInt(), 10));
+        const QSignalBlocker block(m_prioritySpin);
+        m_prioritySpin->setValue(qBound(0, priority.toInt(), 10));
     }
-    Memo2->setPlainText(A_Remarks);
+    m_remarksEdit->setPlainText(m_item.valueText(ToDoItem::Remarks));
     // A location naming a missing file (an unplugged drive) is shown as it is.
-    EdtLocation->setText(A_Location);
-    CbxStatus->setChecked(A_Status);
+    EdtLocation->setText(m_item.valueText(ToDoItem::FileLocation));
+    CbxStatus->setChecked(m_item.checked());
 
-    A_UseTDate = CbxEndDate->isChecked();
-    A_UseTime = CbxEndDate->isChecked() && CbxAlarm->isChecked();
-
-    fillNames(OwnerCombo, m_ownerNames, A_Owner);
-    fillNames(ProjectCombo, m_projectNames, A_Project);
+    OwnerCombo->setNames(m_ownerNames, m_item.valueText(ToDoItem::Owner));
+    ProjectCombo->setNames(m_projectNames, m_item.valueText(ToDoItem::ProjectName));
 
     setIniFileName(m_iniFileName);
     setWindowTitle(m_formCaption);
     m_activated = true;
     applyMemoLook();
-    Memo1->setFocus();
-}
-
-void TToDoDlgFrm::fillNames(QComboBox* box, const QByteArrayList* names, const QString& current)
-{
-    box->clear();
-    if (names) {
-        for (const QByteArray& name : *names)
-            box->addItem(CodePage::decode(name));
-    }
-    // An owner or project that is not in the list is still the item's: show it as the box's text.
-    const int found = current.isEmpty() ? -1 : box->findText(current, Qt::MatchFixedString);
-    box->setCurrentIndex(found);
-    if (found < 0)
-        box->setEditText(current);
-}
-
-void TToDoDlgFrm::writeBackNames(QComboBox* box, QByteArrayList* names) const
-{
-    if (!names)
-        return;
-    names->clear();
-    // Entries were checked against the code page when they were added.
-    for (int i = 0; i < box->count(); ++i)
-        names->append(CodePage::encodeLossy(box->itemText(i)));
+    m_actionEdit->setFocus();
 }
 
 void TToDoDlgFrm::applyMemoLook()
 {
-    const QList<QWidget*> fields = {Memo1,        Memo2,      Edit2,    EdtLocation, OwnerCombo,
+    const QList<QWidget*> fields = {m_actionEdit,        m_remarksEdit,      m_priorityEdit,    EdtLocation, OwnerCombo,
                                     ProjectCombo, PickDateIn, DatePick, TimePick};
     for (QWidget* w : fields) {
         QPalette pal = w->palette();
@@ -456,7 +429,7 @@ void TToDoDlgFrm::applyMemoLook()
             pal.setColor(QPalette::Base, m_memoColor);
         w->setPalette(pal);
     }
-    for (QPlainTextEdit* memo : {Memo1, Memo2}) {
+    for (QPlainTextEdit* memo : {m_actionEdit, m_remarksEdit}) {
         QFont f = font();
         if (!m_memoFontName.isEmpty())
             f.setFamily(m_memoFontName);
@@ -481,121 +454,86 @@ bool TToDoDlgFrm::checkEncodable(const QStringList& texts)
 
 void TToDoDlgFrm::OKButtClick()
 {
-    if (Memo1->toPlainText().isEmpty()) {
+    // An empty Action adds or changes nothing.
+    if (m_actionEdit->toPlainText().isEmpty()) {
         reject();
         return;
     }
-    const QString action = memoText(Memo1, A_Action);
-    const QString remarks = memoText(Memo2, A_Remarks);
+    auto original = [this](int k) { return m_item.valueText(k); };
+    const QString action = memoText(m_actionEdit, m_item.actionText());
+    const QString remarks = memoText(m_remarksEdit, original(ToDoItem::Remarks));
+    const QString storedLocation = original(ToDoItem::FileLocation);
     QString location = EdtLocation->text();
     // Browse picks only existing files; a typed path naming no file leaves the stored one as it was.
-    if (!location.isEmpty() && location != A_Location && !fileExists(location))
-        location = A_Location;
+    if (!location.isEmpty() && location != storedLocation && !fileExists(location))
+        location = storedLocation;
     // A text the list file cannot hold would be damaged on saving: say so and let the user change it.
-    if (!checkEncodable({action, Edit2->text(), remarks, OwnerCombo->currentText(),
+    if (!checkEncodable({action, m_priorityEdit->text(), remarks, OwnerCombo->currentText(),
                          ProjectCombo->currentText(), location}))
         return;
 
     // An untouched picker gives back the text it was filled from, even one it could not read.
-    auto pickedDate = [](const QDateEdit* picker, bool touched, const QString& original) {
-        return !touched && !original.isEmpty() ? original : Regional::dateToText(picker->date());
+    auto pickedDate = [](const QDateEdit* picker, bool touched, const QString& text) {
+        return !touched && !text.isEmpty() ? text : Regional::dateToText(picker->date());
     };
-    A_Action = action;
-    A_Priority = Edit2->text();
-    A_Date = CbxUseDate->isChecked() ? pickedDate(PickDateIn, m_dateInTouched, A_Date) : QString();
-    A_TDate = CbxEndDate->isChecked() ? pickedDate(DatePick, m_targetTouched, A_TDate) : QString();
+    const QString time = original(ToDoItem::AlarmTime);
     // An alarm needs a target date.
     const bool alarm = CbxEndDate->isChecked() && CbxAlarm->isChecked();
-    const bool timeKept = !m_timeTouched && Regional::textToTime(QStringView(A_Time)).has_value();
-    A_Time = !alarm ? QString() : timeKept ? A_Time : Regional::timeToText(TimePick->time());
-    A_Remarks = remarks;
-    A_Status = CbxStatus->isChecked();
-    A_Owner = OwnerCombo->currentText();
-    A_Project = ProjectCombo->currentText();
-    A_Location = location;
-    A_UseTDate = CbxEndDate->isChecked();
-    A_UseTime = alarm;
-    accept();
-}
+    const bool timeKept = !m_timeTouched && Regional::textToTime(QStringView(time)).has_value();
 
-void TToDoDlgFrm::CancelButClick()
-{
-    reject();
+    ToDoItem result = m_item;
+    // A text the user did not change keeps its bytes as the file holds them.
+    auto put = [&result](int k, const QString& text) {
+        if (text != result.valueText(k))
+            result.setValue(k, CodePage::encodeLossy(text));
+    };
+    if (action != result.actionText())
+        result.setAction(CodePage::encodeLossy(action));
+    put(ToDoItem::Priority, m_priorityEdit->text());
+    put(ToDoItem::DateIn,
+        CbxUseDate->isChecked() ? pickedDate(PickDateIn, m_dateInTouched, original(ToDoItem::DateIn)) : QString());
+    put(ToDoItem::Target,
+        CbxEndDate->isChecked() ? pickedDate(DatePick, m_targetTouched, original(ToDoItem::Target)) : QString());
+    put(ToDoItem::Remarks, remarks);
+    put(ToDoItem::Owner, OwnerCombo->currentText());
+    put(ToDoItem::ProjectName, ProjectCombo->currentText());
+    put(ToDoItem::AlarmTime, !alarm ? QString() : timeKept ? time : Regional::timeToText(TimePick->time()));
+    put(ToDoItem::FileLocation, location);
+    result.setChecked(CbxStatus->isChecked());
+    m_result = std::move(result);
+    accept();
 }
 
 void TToDoDlgFrm::ClearAllButClick()
 {
-    Memo1->clear();
-    Memo2->clear();
-    Edit2->clear();
+    m_actionEdit->clear();
+    m_remarksEdit->clear();
+    m_priorityEdit->clear();
     CbxStatus->setChecked(false);
 }
 
-bool TToDoDlgFrm::Edit2KeyPress(QKeyEvent* event)
+bool TToDoDlgFrm::priorityKeyPress(QKeyEvent* event)
 {
     const QString text = event->text();
     if (text.isEmpty() || (event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier)))
         return false;
+    // Enter, Escape, Tab and Backspace do what they do everywhere in the dialog.
     const QChar c = text.at(0);
-    if (c == QLatin1Char('\t'))
+    if (!c.isPrint())
         return false;
-    return !((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('\b'));
-}
-
-bool TToDoDlgFrm::OwnerComboKeyDown(QComboBox* box, QKeyEvent* event)
-{
-    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
-        return false;
-    addNameText(box);
-    return true;
+    return !(c >= QLatin1Char('0') && c <= QLatin1Char('9'));
 }
 
 bool TToDoDlgFrm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (watched == Edit2)
-            return Edit2KeyPress(key);
-        for (QComboBox* box : {OwnerCombo, ProjectCombo}) {
-            if (watched == box->lineEdit())
-                return OwnerComboKeyDown(box, key);
-        }
-    }
+    if (watched == m_priorityEdit && event->type() == QEvent::KeyPress)
+        return priorityKeyPress(static_cast<QKeyEvent*>(event));
     return QDialog::eventFilter(watched, event);
-}
-
-void TToDoDlgFrm::addNameText(QComboBox* box)
-{
-    const QString text = box->currentText();
-    if (box->findText(text, Qt::MatchFixedString) >= 0)
-        return;
-    if (!checkEncodable({text}))
-        return;
-    const QSignalBlocker block(box);
-    box->addItem(text);
-    box->setEditText(text);
-}
-
-void TToDoDlgFrm::deleteNameItem(QComboBox* box)
-{
-    const int current = box->currentIndex();
-    if (current < 0)
-        return;
-    box->removeItem(current);
-    if (box->count() == 0)
-        box->setEditText(QString());
-}
-
-void TToDoDlgFrm::clearNameItems(QComboBox* box)
-{
-    const QString typed = box->currentText();
-    box->clear();
-    box->setEditText(typed);
 }
 
 void TToDoDlgFrm::CbxUseDateClick()
 {
-    Action2Execute();
+    updateDateInControl();
     DatePick->setEnabled(CbxEndDate->isChecked());
 }
 
@@ -612,16 +550,10 @@ void TToDoDlgFrm::CbxAlarmClick()
 void TToDoDlgFrm::DatePickClick()
 {
     m_targetTouched = true;
-    Action1Execute();
+    updateTargetControls();
 }
 
-void TToDoDlgFrm::TimePickChange()
-{
-    m_timeTouched = true;
-    A_UseTime = CbxAlarm->isChecked();
-}
-
-void TToDoDlgFrm::SpeedButton1Click()
+void TToDoDlgFrm::browseForDocument()
 {
     const QString current = EdtLocation->text();
     const QString folder = fileExists(current) ? QFileInfo(current).absolutePath() : QString();
@@ -630,14 +562,13 @@ void TToDoDlgFrm::SpeedButton1Click()
         EdtLocation->setText(QFileInfo(picked).absoluteFilePath());
 }
 
-void TToDoDlgFrm::Action1Execute()
+void TToDoDlgFrm::updateTargetControls()
 {
     TimePick->setEnabled(CbxAlarm->isChecked());
     DatePick->setEnabled(CbxEndDate->isChecked());
-    A_UseTDate = CbxEndDate->isChecked();
 }
 
-void TToDoDlgFrm::Action2Execute()
+void TToDoDlgFrm::updateDateInControl()
 {
     PickDateIn->setEnabled(CbxUseDate->isChecked());
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/ToDoItem.h"
+
 #include <QByteArrayList>
 #include <QColor>
 #include <QDialog>
@@ -7,35 +9,33 @@
 
 #include <array>
 
+class NameComboBox;
 class QCheckBox;
-class QComboBox;
 class QDateEdit;
 class QGridLayout;
 class QGroupBox;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
-class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
 class QTimeEdit;
 class QToolButton;
 
-// The item editor: one to-do item is entered or changed here. The caller fills the properties, runs the
-// dialog modally and, on OK, copies the properties back. The dialog never touches the list itself; it
-// only edits the owner and project name lists it is given, and writes them back when it is destroyed
-// (so additions and deletions there count even when the dialog is cancelled).
+// The item editor: one to-do item is entered or changed here. The caller hands it the item and the owner
+// and project names, runs it modally and, on OK, takes the item back; the names come back after OK and
+// Cancel alike (additions and deletions there count even when the item is not changed). The dialog never
+// touches the list itself.
 //
-// Texts cross the dialog as QString; dates in the regional short date format, the alarm time in the long
-// time format. A text the user did not change comes back exactly as it went in.
+// A text the user did not change comes back exactly as it went in (the same bytes); dates go in and out in
+// the regional short date format, the alarm time in the long time format.
 class TToDoDlgFrm : public QDialog
 {
     Q_OBJECT
 
 public:
-    // The name lists may be null (no lists to offer or keep).
-    explicit TToDoDlgFrm(QByteArrayList* ownerNames, QByteArrayList* projectNames, QWidget* parent = nullptr);
+    explicit TToDoDlgFrm(QWidget* parent = nullptr);
     ~TToDoDlgFrm() override;
 
     // ---- Properties ----
@@ -49,39 +49,51 @@ public:
     QString MemoFontnAME() const { return m_memoFontName; }
     void setMemoFontnAME(const QString& name);
 
-    QString A_Action;
-    QString A_Priority;
-    QString A_TDate;
-    QString A_Date;
-    QString A_Remarks;
-    QString A_Owner;
-    QString A_Project;
-    QString A_Time;
-    QString A_Location;
-    bool A_Status = false;
-    // Read after OK: the item has a Target date; the item has an alarm.
-    bool A_UseTDate = false;
-    bool A_UseTime = false;
-
-    // Empties every value property (texts and the completed flag).
-    void clearValues();
+    // The item to edit; a new item is one with an empty Action, optionally with its Date In and Target.
+    void setItem(const ToDoItem& item);
+    // After OK: the item as the user left it. The Target is empty when the item has no target date, the
+    // Alarm Time empty when it has no alarm; a File Location that names no file keeps the stored one.
+    ToDoItem item() const { return m_result; }
+    void setNames(const QByteArrayList& owners, const QByteArrayList& projects);
+    QByteArrayList ownerNames() const;
+    QByteArrayList projectNames() const;
 
     // Replaces the caption of group box index (0 to 5), as a language file does. The boxes whose caption
     // is a row of labels above their controls take it apart at runs of blanks.
     void setGroupCaption(int index, const QString& caption);
     QString groupCaption(int index) const { return m_groupCaptions[static_cast<size_t>(index)]; }
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // ---- Handlers ----
+    // Fills the controls from the item; runs once, when the dialog is first shown.
+    void FormActivate();
+    void OKButtClick();
+    void ClearAllButClick();
+    // True when the key is swallowed: printable characters other than digits never reach the priority.
+    bool priorityKeyPress(QKeyEvent* event);
+    void CbxUseDateClick();
+    void CbxAlarmClick();
+    void DatePickClick();
+    void browseForDocument();
+    void updateTargetControls();
+    void updateDateInControl();
+
+    void createControls();
+    QGridLayout* createLabelRow(QGroupBox* box, int index);
+    void applyMemoLook();
+    // Shows the message for texts the list file's code page cannot hold; true when all fit.
+    bool checkEncodable(const QStringList& texts);
+
     // ---- Controls ----
-    QGroupBox* GroupBox1 = nullptr;
-    QGroupBox* GroupBox2 = nullptr;
-    QGroupBox* GroupBox3 = nullptr;
-    QGroupBox* GroupBox4 = nullptr;
-    QGroupBox* GroupBox5 = nullptr;
-    QGroupBox* GroupBox6 = nullptr;
-    QPlainTextEdit* Memo1 = nullptr;
-    QPlainTextEdit* Memo2 = nullptr;
-    QLineEdit* Edit2 = nullptr;
-    QSpinBox* UpDown1 = nullptr;
+    std::array<QGroupBox*, 6> m_groupBoxes{};
+    QPlainTextEdit* m_actionEdit = nullptr;
+    QPlainTextEdit* m_remarksEdit = nullptr;
+    QLineEdit* m_priorityEdit = nullptr;
+    QSpinBox* m_prioritySpin = nullptr;
     QCheckBox* CbxStatus = nullptr;
     QCheckBox* CbxUseDate = nullptr;
     QDateEdit* PickDateIn = nullptr;
@@ -90,53 +102,18 @@ public:
     QCheckBox* CbxEndDate = nullptr;
     QDateEdit* DatePick = nullptr;
     QLineEdit* EdtLocation = nullptr;
-    QToolButton* SpeedButton1 = nullptr;
-    QComboBox* OwnerCombo = nullptr;
-    QComboBox* ProjectCombo = nullptr;
+    QToolButton* m_browseButton = nullptr;
+    NameComboBox* OwnerCombo = nullptr;
+    NameComboBox* ProjectCombo = nullptr;
     QPushButton* ClearAllBut = nullptr;
     QPushButton* CancelBut = nullptr;
     QPushButton* OKButt = nullptr;
-    QMenu* ComboPop = nullptr;
-    QMenu* ProjectPop = nullptr;
 
-    // ---- Handlers ----
-    // Fills the controls from the properties; runs once, when the dialog is first shown.
-    void FormActivate();
-    void OKButtClick();
-    void CancelButClick();
-    void ClearAllButClick();
-    // True when the key is swallowed: only digits and backspace reach the priority field.
-    bool Edit2KeyPress(QKeyEvent* event);
-    // Enter in a name box adds its text to the box's entries; true when the key was taken.
-    bool OwnerComboKeyDown(QComboBox* box, QKeyEvent* event);
-    void CbxUseDateClick();
-    void CbxAlarmClick();
-    void DatePickClick();
-    void TimePickChange();
-    void SpeedButton1Click();
-    void Action1Execute();
-    void Action2Execute();
-    // Name list commands of both pop-up menus.
-    void addNameText(QComboBox* box);
-    void deleteNameItem(QComboBox* box);
-    void clearNameItems(QComboBox* box);
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    void createControls();
-    QGridLayout* createLabelRow(QGroupBox* box, int index);
-    void setupNameBox(QComboBox* box, QMenu* menu);
-    void fillNames(QComboBox* box, const QByteArrayList* names, const QString& current);
-    void writeBackNames(QComboBox* box, QByteArrayList* names) const;
-    void applyMemoLook();
-    // Shows the message for texts the list file's code page cannot hold; true when all fit.
-    bool checkEncodable(const QStringList& texts);
-
-    QByteArrayList* m_ownerNames;
-    QByteArrayList* m_projectNames;
+    // ---- State ----
+    ToDoItem m_item;
+    ToDoItem m_result;
+    QByteArrayList m_ownerNames;
+    QByteArrayList m_projectNames;
     QString m_iniFileName;
     QString m_formCaption;
     QColor m_memoColor;

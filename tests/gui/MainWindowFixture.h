@@ -11,11 +11,17 @@
 
 #include "../core/TestUtil.h"
 
+#include <QAbstractItemView>
+#include <QAction>
+#include <QItemSelectionModel>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QTimer>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 
 // Each test gets its own data folder, fixed date formats and a fixed clock, and dialogs that never block.
@@ -90,6 +96,42 @@ inline QByteArrayList actions(const ToDoList& l)
     for (const ToDoItem& it : l.items)
         out << it.action().toByteArray();
     return out;
+}
+
+// A widget or command of a window, found as a user finds it: by what it is, not by a field.
+template <typename T>
+T* child(const QObject* window, const char* name)
+{
+    T* found = window->findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no %s named %s", T::staticMetaObject.className(), name);
+    return found;
+}
+
+inline QAction* action(const QObject* window, const char* name)
+{
+    return child<QAction>(window, name);
+}
+
+// Runs step on the modal dialog of type T once its loop is running.
+template <typename T>
+void whenModal(std::function<void(T&)> step)
+{
+    QTimer::singleShot(0, [step] {
+        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget()))
+            step(*dialog);
+        else
+            whenModal<T>(step);
+    });
+}
+
+// Selects exactly the given rows of a view, as clicks with Ctrl held would.
+inline void selectRows(QAbstractItemView* view, std::initializer_list<int> rows)
+{
+    view->selectionModel()->clearSelection();
+    for (int r : rows)
+        view->selectionModel()->select(view->model()->index(r, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
 inline ToDoList load(const QString& path, bool history = false)

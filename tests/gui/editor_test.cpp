@@ -1,285 +1,289 @@
+// The item editor: what goes in comes back unless the user changed it; keys reach the widget that has
+// the focus, as they do for a user.
 #include "MainWindowFixture.h"
 
+#include "dialogs/NameComboBox.h"
 #include "dialogs/TToDoDlgFrm.h"
 
 #include <QCheckBox>
-#include <QComboBox>
+#include <QClipboard>
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimeEdit>
+#include <QToolButton>
 #include <QtTest>
 
 #include <memory>
+
+using namespace fixture;
+
+namespace {
+using Values = std::initializer_list<std::pair<int, const char*>>;
+
+ToDoItem itemWith(const char* action, Values values = {}, bool checked = false)
+{
+    ToDoItem it = ToDoItem::make(action, checked);
+    for (const auto& [k, v] : values)
+        it.setValue(k, v);
+    return it;
+}
+
+// One open editor, its controls found by name as the user sees them.
+struct Editor
+{
+    std::unique_ptr<TToDoDlgFrm> dlg = std::make_unique<TToDoDlgFrm>();
+
+    template <typename T>
+    T* c(const char* name) const
+    {
+        return child<T>(dlg.get(), name);
+    }
+    QString value(int k) const { return dlg->item().valueText(k); }
+    void ok() const { c<QPushButton>("OKButt")->click(); }
+    // Gives the window the focus and puts it on the named control; keys then go where the focus is.
+    void focus(const char* name) const
+    {
+        QApplication::setActiveWindow(dlg.get());
+        QVERIFY(QTest::qWaitForWindowActive(dlg.get()));
+        c<QWidget>(name)->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), c<QWidget>(name));
+    }
+};
+} // namespace
 
 class EditorTest : public QObject
 {
     Q_OBJECT
 
 private:
-    QByteArrayList owners;
-    QByteArrayList projects;
-
-    std::unique_ptr<TToDoDlgFrm> open(const std::function<void(TToDoDlgFrm&)>& fill = {})
+    Editor open(const ToDoItem& item = ToDoItem::make({}))
     {
-        auto dlg = std::make_unique<TToDoDlgFrm>(&owners, &projects);
-        dlg->clearValues();
-        if (fill)
-            fill(*dlg);
-        dlg->show();
-        return dlg;
+        Editor e;
+        e.dlg->setItem(item);
+        e.dlg->setNames({"Anna", "Bob"}, {"House"});
+        e.dlg->show();
+        return e;
     }
 
 private Q_SLOTS:
     void init()
     {
-        fixture::setUpOnce(QDateTime(QDate(2026, 3, 14), QTime(9, 15, 0)));
-        fixture::quietDialogs(true);
-        owners = {"Anna", "Bob"};
-        projects = {"House"};
+        setUpOnce(QDateTime(QDate(2026, 3, 14), QTime(9, 15, 0)));
+        quietDialogs(true);
     }
 
-    // Dates given to a new item check their boxes; without them the target picker offers tomorrow.
+    // Dates given to a new item check their boxes; without them the target picker offers tomorrow. An
+    // empty Action cancels.
     void newItemDates()
     {
-        auto dlg = open([](TToDoDlgFrm& d) {
-            d.A_Date = QStringLiteral("14.03.2026");
-            d.A_TDate = QStringLiteral("15.03.2026");
-        });
-        QVERIFY(dlg->CbxUseDate->isChecked() && dlg->PickDateIn->isEnabled());
-        QVERIFY(dlg->CbxEndDate->isChecked());
-        QVERIFY(!dlg->CbxAlarm->isChecked() && !dlg->TimePick->isEnabled());
-        dlg->Memo1->setPlainText(QStringLiteral("Buy milk"));
-        dlg->OKButtClick();
-        QCOMPARE(dlg->result(), int(QDialog::Accepted));
-        QCOMPARE(dlg->A_Action, QStringLiteral("Buy milk"));
-        QCOMPARE(dlg->A_Date, QStringLiteral("14.03.2026"));
-        QCOMPARE(dlg->A_TDate, QStringLiteral("15.03.2026"));
-        QVERIFY(dlg->A_Time.isEmpty());
+        Editor e = open(itemWith("", {{ToDoItem::DateIn, "14.03.2026"}, {ToDoItem::Target, "15.03.2026"}}));
+        QVERIFY(e.c<QCheckBox>("CbxUseDate")->isChecked() && e.c<QDateEdit>("PickDateIn")->isEnabled());
+        QVERIFY(e.c<QCheckBox>("CbxEndDate")->isChecked());
+        QVERIFY(!e.c<QCheckBox>("CbxAlarm")->isChecked() && !e.c<QTimeEdit>("TimePick")->isEnabled());
+        e.c<QPlainTextEdit>("ActionEdit")->setPlainText(QStringLiteral("Buy milk"));
+        e.ok();
+        QCOMPARE(e.dlg->result(), int(QDialog::Accepted));
+        QCOMPARE(e.dlg->item().actionText(), QStringLiteral("Buy milk"));
+        QCOMPARE(e.value(ToDoItem::DateIn), QStringLiteral("14.03.2026"));
+        QCOMPARE(e.value(ToDoItem::Target), QStringLiteral("15.03.2026"));
+        QVERIFY(e.value(ToDoItem::AlarmTime).isEmpty());
 
-        dlg = open();
-        QVERIFY(!dlg->CbxUseDate->isChecked() && !dlg->PickDateIn->isEnabled());
-        QVERIFY(!dlg->CbxEndDate->isChecked());
-        QCOMPARE(dlg->DatePick->date(), QDate(2026, 3, 15));
-        dlg->Memo1->setPlainText(QStringLiteral("x"));
-        dlg->OKButtClick();
-        QVERIFY(dlg->A_Date.isEmpty() && dlg->A_TDate.isEmpty());
-    }
-
-    void emptyActionCancels()
-    {
-        auto dlg = open([](TToDoDlgFrm& d) { d.A_Action = QStringLiteral("old"); });
-        dlg->Memo1->clear();
-        dlg->OKButtClick();
-        QCOMPARE(dlg->result(), int(QDialog::Rejected));
-        QCOMPARE(dlg->A_Action, QStringLiteral("old"));
+        e = open();
+        QVERIFY(!e.c<QCheckBox>("CbxUseDate")->isChecked() && !e.c<QDateEdit>("PickDateIn")->isEnabled());
+        QCOMPARE(e.c<QDateEdit>("DatePick")->date(), QDate(2026, 3, 15));
+        e.ok();
+        QCOMPARE(e.dlg->result(), int(QDialog::Rejected));
         QVERIFY(MessageBox::shownTexts().isEmpty());
     }
 
-    // The item's alarm shows in the alarm box and survives OK; an alarm needs a target date.
-    void alarmIsKeptAndNeedsTarget()
+    // What comes back after OK, for what the user did: the Part's write-back rules, one row each.
+    void okGivesBackTheEditedItem_data()
     {
-        auto fill = [](TToDoDlgFrm& d) {
-            d.A_Action = QStringLiteral("call");
-            d.A_TDate = QStringLiteral("20.03.2026");
-            d.A_Time = QStringLiteral("14:30:00");
-        };
-        auto dlg = open(fill);
-        QVERIFY(dlg->CbxAlarm->isChecked() && dlg->TimePick->isEnabled());
-        QCOMPARE(dlg->TimePick->time(), QTime(14, 30));
-        dlg->OKButtClick();
-        QCOMPARE(dlg->A_Time, QStringLiteral("14:30:00"));
-        QVERIFY(dlg->A_UseTime);
-
-        dlg = open(fill);
-        dlg->TimePick->setTime(QTime(16, 0));
-        dlg->OKButtClick();
-        QCOMPARE(dlg->A_Time, QStringLiteral("16:00:00"));
-
-        dlg = open(fill);
-        dlg->CbxEndDate->click();
-        QVERIFY(!dlg->DatePick->isEnabled());
-        QVERIFY(dlg->CbxAlarm->isChecked());
-        dlg->OKButtClick();
-        QVERIFY(dlg->A_Time.isEmpty() && dlg->A_TDate.isEmpty());
-        QVERIFY(!dlg->A_UseTime && !dlg->A_UseTDate);
-
-        // Checking the alarm checks the target date too.
-        dlg = open([](TToDoDlgFrm& d) { d.A_Action = QStringLiteral("new alarm"); });
-        dlg->CbxAlarm->click();
-        QVERIFY(dlg->CbxEndDate->isChecked() && dlg->DatePick->isEnabled() && dlg->TimePick->isEnabled());
-        dlg->OKButtClick();
-        QCOMPARE(dlg->A_TDate, QStringLiteral("15.03.2026"));
-        QCOMPARE(dlg->A_Time, QStringLiteral("09:15:00"));
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<std::function<void(const Editor&)>>("edit");
+        const auto nothing = [](const Editor&) {};
+        QTest::newRow("alarm kept") << int(ToDoItem::AlarmTime) << "14:30:00" << std::function(nothing);
+        QTest::newRow("alarm changed") << int(ToDoItem::AlarmTime) << "16:00:00"
+                                       << std::function([](const Editor& e) {
+                                              e.c<QTimeEdit>("TimePick")->setTime(QTime(16, 0));
+                                          });
+        QTest::newRow("no target, no alarm") << int(ToDoItem::AlarmTime) << ""
+                                             << std::function([](const Editor& e) {
+                                                    e.c<QCheckBox>("CbxEndDate")->click();
+                                                });
+        QTest::newRow("no target") << int(ToDoItem::Target) << ""
+                                   << std::function([](const Editor& e) { e.c<QCheckBox>("CbxEndDate")->click(); });
+        QTest::newRow("unreadable date kept") << int(ToDoItem::DateIn) << "sometime" << std::function(nothing);
+        QTest::newRow("target picked") << int(ToDoItem::Target) << "01.04.2026"
+                                       << std::function([](const Editor& e) {
+                                              e.c<QDateEdit>("DatePick")->setDate(QDate(2026, 4, 1));
+                                          });
+        QTest::newRow("missing document kept") << int(ToDoItem::FileLocation) << "/media/unplugged/plan.odt"
+                                               << std::function(nothing);
+        QTest::newRow("typed path to nothing") << int(ToDoItem::FileLocation) << "/media/unplugged/plan.odt"
+                                               << std::function([](const Editor& e) {
+                                                      e.c<QLineEdit>("EdtLocation")->setText("/no/such/file");
+                                                  });
+        QTest::newRow("location emptied") << int(ToDoItem::FileLocation) << ""
+                                          << std::function([](const Editor& e) { e.c<QLineEdit>("EdtLocation")->clear(); });
+        QTest::newRow("owner found ignoring case") << int(ToDoItem::Owner) << "Anna" << std::function(nothing);
+        QTest::newRow("project not in the list") << int(ToDoItem::ProjectName) << "Garden" << std::function(nothing);
+        QTest::newRow("line breaks of unchanged text") << int(ToDoItem::Remarks) << "x\r\ny" << std::function(nothing);
+        QTest::newRow("edited text takes CR LF") << int(ToDoItem::Remarks) << "x\r\ny\r\nz"
+                                                 << std::function([](const Editor& e) {
+                                                        e.c<QPlainTextEdit>("RemarksEdit")->setPlainText("x\ny\nz");
+                                                    });
+    }
+    void okGivesBackTheEditedItem()
+    {
+        QFETCH(int, column);
+        QFETCH(QString, expected);
+        QFETCH(std::function<void(const Editor&)>, edit);
+        const ToDoItem before = itemWith("call", {{ToDoItem::DateIn, "sometime"},
+                                                  {ToDoItem::Target, "20.03.2026"},
+                                                  {ToDoItem::Remarks, "x\r\ny"},
+                                                  {ToDoItem::Owner, "anna"},
+                                                  {ToDoItem::ProjectName, "Garden"},
+                                                  {ToDoItem::AlarmTime, "14:30:00"},
+                                                  {ToDoItem::FileLocation, "/media/unplugged/plan.odt"}},
+                                         true);
+        Editor e = open(before);
+        QCOMPARE(e.c<QTimeEdit>("TimePick")->time(), QTime(14, 30));
+        edit(e);
+        e.ok();
+        QCOMPARE(e.dlg->result(), int(QDialog::Accepted));
+        QCOMPARE(e.value(column), expected);
+        // A completed item stays completed; what was not touched keeps its bytes.
+        QVERIFY(e.dlg->item().checked());
+        QCOMPARE(e.dlg->item().action(), before.action());
     }
 
-    // Texts the pickers cannot read come back as they were unless the user changes the picker.
-    void unreadableDatesAreKeptUntilChanged()
+    // Checking the alarm checks the target date too.
+    void alarmNeedsATarget()
     {
-        auto fill = [](TToDoDlgFrm& d) {
-            d.A_Action = QStringLiteral("a");
-            d.A_Date = QStringLiteral("sometime");
-            d.A_TDate = QStringLiteral("next week");
-        };
-        auto dlg = open(fill);
-        QCOMPARE(dlg->DatePick->date(), QDate(1999, 9, 9));
-        QCOMPARE(dlg->PickDateIn->date(), QDate(2026, 3, 14));
-        dlg->OKButtClick();
-        QCOMPARE(dlg->A_Date, QStringLiteral("sometime"));
-        QCOMPARE(dlg->A_TDate, QStringLiteral("next week"));
-
-        dlg = open(fill);
-        dlg->DatePick->setDate(QDate(2026, 4, 1));
-        dlg->OKButtClick();
-        QCOMPARE(dlg->A_TDate, QStringLiteral("01.04.2026"));
+        Editor e = open(itemWith("new alarm"));
+        e.c<QCheckBox>("CbxAlarm")->click();
+        QVERIFY(e.c<QCheckBox>("CbxEndDate")->isChecked() && e.c<QDateEdit>("DatePick")->isEnabled());
+        e.ok();
+        QCOMPARE(e.value(ToDoItem::Target), QStringLiteral("15.03.2026"));
+        QCOMPARE(e.value(ToDoItem::AlarmTime), QStringLiteral("09:15:00"));
     }
 
-    void ownerNotInListIsKept()
+    // Enter in a name box keeps the typed name and leaves the dialog open; "Delete Item" removes the entry
+    // but not the item's name; the lists come back after Cancel too.
+    void nameBoxesKeepTheirNames()
     {
-        auto dlg = open([](TToDoDlgFrm& d) {
-            d.A_Action = QStringLiteral("a");
-            d.A_Owner = QStringLiteral("anna");
-            d.A_Project = QStringLiteral("Garden");
-        });
-        QCOMPARE(dlg->OwnerCombo->currentIndex(), 0);
-        QCOMPARE(dlg->ProjectCombo->currentIndex(), -1);
-        QCOMPARE(dlg->ProjectCombo->currentText(), QStringLiteral("Garden"));
-        dlg->OKButtClick();
-        QCOMPARE(dlg->A_Owner, QStringLiteral("Anna"));
-        QCOMPARE(dlg->A_Project, QStringLiteral("Garden"));
-        dlg.reset();
-        // Typed but not added: not in the list afterwards.
-        QCOMPARE(projects, QByteArrayList{"House"});
+        Editor e = open(itemWith("a", {{ToDoItem::Owner, "Bob"}}));
+        e.focus("OwnerCombo");
+        auto* owner = e.c<NameComboBox>("OwnerCombo");
+        owner->lineEdit()->selectAll();
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Carl"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QVERIFY(e.dlg->isVisible());
+        QCOMPARE(owner->count(), 3);
+        owner->setEditText(QStringLiteral("bob"));
+        owner->addTypedName(); // differs only in case: nothing added
+        QCOMPARE(owner->count(), 3);
+
+        owner->setCurrentIndex(1); // Bob
+        e.c<QMenu>("ComboPop")->actions().at(1)->trigger(); // "Delete Item"
+        QCOMPARE(owner->currentText(), QStringLiteral("Bob"));
+        auto* project = e.c<NameComboBox>("ProjectCombo");
+        project->setEditText(QStringLiteral("kept text"));
+        e.c<QMenu>("ProjectPop")->actions().at(2)->trigger(); // "Clear All"
+        QCOMPARE(project->currentText(), QStringLiteral("kept text"));
+
+        e.c<QPushButton>("CancelBut")->click();
+        QCOMPARE(e.dlg->result(), int(QDialog::Rejected));
+        QCOMPARE(e.dlg->ownerNames(), (QByteArrayList{"Anna", "Carl"}));
+        QVERIFY(e.dlg->projectNames().isEmpty());
+
+        // A dialog that was never shown gives back the lists it was given.
+        TToDoDlgFrm unused;
+        unused.setNames({"A"}, {"P"});
+        QCOMPARE(unused.projectNames(), QByteArrayList{"P"});
     }
 
-    void nameListsAreWrittenBackEvenOnCancel()
+    // The priority takes digits, typed or pasted; Escape and Enter there cancel and accept as elsewhere.
+    void priorityKeys()
     {
-        auto dlg = open();
-        dlg->OwnerCombo->setEditText(QStringLiteral("bob"));
-        dlg->addNameText(dlg->OwnerCombo); // differs only in case: nothing added
-        QCOMPARE(dlg->OwnerCombo->count(), 2);
-        dlg->OwnerCombo->setEditText(QStringLiteral("Carl"));
-        QTest::keyClick(dlg->OwnerCombo->lineEdit(), Qt::Key_Return);
-        QCOMPARE(dlg->OwnerCombo->count(), 3);
-        QVERIFY(dlg->isVisible()); // Enter is taken by the name box, not the OK button
-        dlg->OwnerCombo->setCurrentIndex(0);
-        dlg->ComboPop->actions().at(1)->trigger(); // "Delete Item"
-        dlg->ProjectCombo->setEditText(QStringLiteral("kept text"));
-        dlg->ProjectPop->actions().at(2)->trigger(); // "Clear All"
-        QCOMPARE(dlg->ProjectCombo->currentText(), QStringLiteral("kept text"));
-        dlg->CancelButClick();
-        QCOMPARE(dlg->result(), int(QDialog::Rejected));
-        dlg.reset();
-        QCOMPARE(owners, (QByteArrayList{"Bob", "Carl"}));
-        QVERIFY(projects.isEmpty());
+        Editor e = open(itemWith("a", {{ToDoItem::Priority, "3"}}));
+        auto* priority = e.c<QLineEdit>("PriorityEdit");
+        QCOMPARE(e.c<QSpinBox>("PrioritySpin")->value(), 3);
+        e.focus("PriorityEdit");
+        priority->clear();
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("1a-2 "));
+        QCOMPARE(priority->text(), QStringLiteral("12"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+        QCOMPARE(priority->text(), QStringLiteral("1"));
+        QGuiApplication::clipboard()->setText(QStringLiteral("4 x2"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(priority->text(), QStringLiteral("142"));
+        e.c<QSpinBox>("PrioritySpin")->setValue(5);
+        QCOMPARE(priority->text(), QStringLiteral("5"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(e.dlg->result(), int(QDialog::Accepted));
+        QCOMPARE(e.value(ToDoItem::Priority), QStringLiteral("5"));
 
-        // A dialog that was never shown leaves the lists alone.
-        projects = {"House"};
-        {
-            TToDoDlgFrm unused(&owners, &projects);
-        }
-        QCOMPARE(projects, QByteArrayList{"House"});
-    }
-
-    void locationRules()
-    {
-        QTemporaryDir dir;
-        const QString existing = dir.filePath(QStringLiteral("doc.txt"));
-        QVERIFY(fixture::writeFile(existing, {}));
-        const QString missing = QStringLiteral("/media/unplugged/plan.odt");
-        auto fill = [&](TToDoDlgFrm& d) {
-            d.A_Action = QStringLiteral("a");
-            d.A_Location = missing;
-        };
-
-        auto dlg = open(fill);
-        QCOMPARE(dlg->EdtLocation->text(), missing);
-        dlg->OKButtClick();
-        QCOMPARE(dlg->A_Location, missing);
-
-        dlg = open(fill);
-        dlg->EdtLocation->clear();
-        dlg->OKButtClick();
-        QVERIFY(dlg->A_Location.isEmpty());
-
-        dlg = open(fill);
-        dlg->EdtLocation->setText(QStringLiteral("/no/such/typed/file"));
-        dlg->OKButtClick();
-        QCOMPARE(dlg->A_Location, missing);
-
-        dlg = open(fill);
-        FileDialog::setNextFileName(QStringLiteral("/no/such/picked/file"));
-        dlg->SpeedButton1Click();
-        QCOMPARE(dlg->EdtLocation->text(), missing);
-        FileDialog::setNextFileName(existing);
-        dlg->SpeedButton1Click();
-        dlg->OKButtClick();
-        QCOMPARE(dlg->A_Location, existing);
-    }
-
-    void priorityTakesDigitsOnly()
-    {
-        auto dlg = open([](TToDoDlgFrm& d) { d.A_Priority = QStringLiteral("3"); });
-        QCOMPARE(dlg->UpDown1->value(), 3);
-        dlg->Edit2->clear();
-        QTest::keyClicks(dlg->Edit2, QStringLiteral("1a-2 "));
-        QCOMPARE(dlg->Edit2->text(), QStringLiteral("12"));
-        QTest::keyClick(dlg->Edit2, Qt::Key_Backspace);
-        QCOMPARE(dlg->Edit2->text(), QStringLiteral("1"));
-        dlg->UpDown1->setValue(10);
-        QCOMPARE(dlg->Edit2->text(), QStringLiteral("10"));
+        e = open(itemWith("b"));
+        e.focus("PriorityEdit");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(!e.dlg->isVisible());
+        QCOMPARE(e.dlg->result(), int(QDialog::Rejected));
     }
 
     void clearAllKeepsDatesAndNames()
     {
-        auto dlg = open([](TToDoDlgFrm& d) {
-            d.A_Action = QStringLiteral("a");
-            d.A_Remarks = QStringLiteral("r");
-            d.A_Priority = QStringLiteral("5");
-            d.A_Status = true;
-            d.A_TDate = QStringLiteral("20.03.2026");
-            d.A_Owner = QStringLiteral("Bob");
-        });
-        dlg->ClearAllButClick();
-        QVERIFY(dlg->Memo1->toPlainText().isEmpty() && dlg->Memo2->toPlainText().isEmpty());
-        QVERIFY(dlg->Edit2->text().isEmpty() && !dlg->CbxStatus->isChecked());
-        QVERIFY(dlg->CbxEndDate->isChecked());
-        QCOMPARE(dlg->OwnerCombo->currentText(), QStringLiteral("Bob"));
+        Editor e = open(itemWith("a", {{ToDoItem::Remarks, "r"}, {ToDoItem::Priority, "5"},
+                                        {ToDoItem::Target, "20.03.2026"}, {ToDoItem::Owner, "Bob"}},
+                                  true));
+        e.c<QPushButton>("ClearAllBut")->click();
+        QVERIFY(e.c<QPlainTextEdit>("ActionEdit")->toPlainText().isEmpty());
+        QVERIFY(e.c<QPlainTextEdit>("RemarksEdit")->toPlainText().isEmpty());
+        QVERIFY(e.c<QLineEdit>("PriorityEdit")->text().isEmpty() && !e.c<QCheckBox>("CbxStatus")->isChecked());
+        QVERIFY(e.c<QCheckBox>("CbxEndDate")->isChecked());
+        QCOMPARE(e.c<NameComboBox>("OwnerCombo")->currentText(), QStringLiteral("Bob"));
+    }
+
+    // Browse takes existing files only.
+    void browsePicksExistingFiles()
+    {
+        QTemporaryDir dir;
+        const QString existing = dir.filePath(QStringLiteral("doc.txt"));
+        QVERIFY(writeFile(existing, {}));
+        Editor e = open(itemWith("a", {{ToDoItem::FileLocation, "/media/unplugged/plan.odt"}}));
+        FileDialog::setNextFileName(QStringLiteral("/no/such/picked/file"));
+        e.c<QToolButton>("BrowseButton")->click();
+        QCOMPARE(e.c<QLineEdit>("EdtLocation")->text(), QStringLiteral("/media/unplugged/plan.odt"));
+        FileDialog::setNextFileName(existing);
+        e.c<QToolButton>("BrowseButton")->click();
+        e.ok();
+        QCOMPARE(e.value(ToDoItem::FileLocation), existing);
     }
 
     // A text the list file's code page cannot hold is refused with a message naming it; nothing is lost.
     void unmappableTextKeepsTheDialogOpen()
     {
-        auto dlg = open([](TToDoDlgFrm& d) { d.A_Action = QStringLiteral("old"); });
-        dlg->Memo1->setPlainText(QStringLiteral("Call \u65E5\u672C office"));
-        dlg->OKButtClick();
-        QVERIFY(dlg->isVisible());
-        QCOMPARE(dlg->A_Action, QStringLiteral("old"));
+        Editor e = open(itemWith("old"));
+        e.c<QPlainTextEdit>("ActionEdit")->setPlainText(QStringLiteral("Call \u65E5\u672C office"));
+        e.ok();
+        QVERIFY(e.dlg->isVisible());
         QVERIFY(MessageBox::lastText().contains(QStringLiteral("U+65E5")));
-        dlg->Memo1->setPlainText(QStringLiteral("Caf\u00E9"));
-        dlg->OKButtClick();
-        QCOMPARE(dlg->result(), int(QDialog::Accepted));
-        QCOMPARE(dlg->A_Action, QStringLiteral("Caf\u00E9"));
-    }
-
-    void unchangedMultiLineTextKeepsItsLineBreaks()
-    {
-        auto dlg = open([](TToDoDlgFrm& d) {
-            d.A_Action = QStringLiteral("one\r\ntwo");
-            d.A_Remarks = QStringLiteral("x\r\ny");
-        });
-        dlg->Memo2->setPlainText(QStringLiteral("x\ny\nz"));
-        dlg->OKButtClick();
-        QCOMPARE(dlg->A_Action, QStringLiteral("one\r\ntwo"));
-        QCOMPARE(dlg->A_Remarks, QStringLiteral("x\r\ny\r\nz"));
+        e.c<QPlainTextEdit>("ActionEdit")->setPlainText(QStringLiteral("Caf\u00E9"));
+        e.ok();
+        QCOMPARE(e.dlg->result(), int(QDialog::Accepted));
+        QCOMPARE(e.dlg->item().actionText(), QStringLiteral("Caf\u00E9"));
     }
 
     void missingSettingsFileFallsBack()
     {
-        TToDoDlgFrm dlg(nullptr, nullptr);
+        TToDoDlgFrm dlg;
         dlg.setIniFileName(QStringLiteral("/no/such/Quillmar.ini"));
         QVERIFY(dlg.IniFileName().endsWith(QStringLiteral("default.ini")));
     }

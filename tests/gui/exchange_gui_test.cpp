@@ -43,12 +43,13 @@ private Q_SLOTS:
     {
         TempData data;
         TQuillmar w;
-        w.model()->appendItems({item("First", true), item("Plain")});
+        w.startUp();
+        w.document().model()->appendItems({item("First", true), item("Plain")});
         const QString out = data.dir.filePath(QStringLiteral("out.csv"));
         QVERIFY(writeFile(out, "old"));
 
         FileDialog::setNextFileName(out);
-        w.ExporttoCSV1->trigger();
+        action(&w, "actExportCsv")->trigger();
         QCOMPARE(bytes(out), QByteArray("First,,,,,,,,,\r\nPlain,,,,,,,,,\r\n"));
         const FileDialog::Request req = FileDialog::lastRequest();
         QVERIFY(req.save && !req.confirmOverwrite);
@@ -58,7 +59,7 @@ private Q_SLOTS:
         // A cancelled dialog writes nothing.
         const int asked = FileDialog::requestCount();
         QFile::remove(out);
-        w.ExporttoCSV1Click();
+        action(&w, "actExportCsv")->trigger();
         QCOMPARE(FileDialog::requestCount(), asked + 1);
         QVERIFY(!QFile::exists(out));
     }
@@ -67,23 +68,23 @@ private Q_SLOTS:
     {
         TempData data;
         TQuillmar w;
-        w.model()->appendItem(item("existing"));
-        w.ListSaved = true;
+        w.startUp();
+        w.document().model()->appendItem(item("existing"));
+        w.document().autosave();
         const QString in = data.dir.filePath(QStringLiteral("in.csv"));
         QVERIFY(writeFile(in, "First,1,\r\nSecond,\r\n"));
 
         FileDialog::setNextFileName(in);
-        w.ImportfromCSV1->trigger();
-        QCOMPARE(actions(w.model()->list()), (QByteArrayList{"existing", "First", "Second"}));
-        QVERIFY(!w.ListSaved);
-        QVERIFY2(w.StatusPanels[0]->text().contains(QLatin1String("3")),
-                 qPrintable(w.StatusPanels[0]->text()));
+        action(&w, "actImportCsv")->trigger();
+        QCOMPARE(actions(w.document().model()->list()), (QByteArrayList{"existing", "First", "Second"}));
+        QVERIFY(w.document().isModified());
+        QCOMPARE(child<QLabel>(&w, "StatusPanel2")->text(), QStringLiteral("Imported 2 items from ") + in);
         QVERIFY(!FileDialog::lastRequest().save);
 
         FileDialog::setNextFileName(data.dir.filePath(QStringLiteral("missing.csv")));
-        w.ImportfromCSV1Click();
+        action(&w, "actImportCsv")->trigger();
         QVERIFY(MessageBox::lastText().contains(QLatin1String("missing.csv")));
-        QCOMPARE(w.model()->size(), 3);
+        QCOMPARE(w.document().model()->size(), 3);
     }
 
     void htmlPageIsWrittenAndOpened()
@@ -91,11 +92,12 @@ private Q_SLOTS:
         TempData data;
         data.writeIni("[Header]\nText=My list\n");
         TQuillmar w;
-        w.model()->appendItem(item("Shown", false, "15.03.2024"));
+        w.startUp();
+        w.document().model()->appendItem(item("Shown", false, "15.03.2024"));
         const QString page = data.dir.filePath(QStringLiteral("list.html"));
 
         FileDialog::setNextFileName(page);
-        w.actMakeHTML->trigger();
+        action(&w, "actMakeHTML")->trigger();
         const FileDialog::Request req = FileDialog::lastRequest();
         QCOMPARE(req.filter, QStringLiteral("HTML File (*.HTML *.html)"));
         QVERIFY(req.confirmOverwrite);
@@ -109,21 +111,10 @@ private Q_SLOTS:
         data.writeIni("[Footer]\nPosition=middle\n");
         const QString other = data.dir.filePath(QStringLiteral("other.html"));
         FileDialog::setNextFileName(other);
-        w.actMakeHTMLExecute();
+        action(&w, "actMakeHTML")->trigger();
         QVERIFY(MessageBox::lastText().contains(QLatin1String("Footer")));
         QVERIFY(!QFile::exists(other));
         QCOMPARE(m_catcher.opened.size(), 1);
-    }
-
-    void aMissingPageIsReported()
-    {
-        TempData data;
-        TQuillmar w;
-        const QString gone = data.dir.filePath(QStringLiteral("gone.html"));
-        w.ShowHTMLFile(gone);
-        QCOMPARE(MessageBox::lastText(),
-                 QStringLiteral("I didn't find the ") + gone + QStringLiteral(" file"));
-        QVERIFY(m_catcher.opened.isEmpty());
     }
 
 private:

@@ -1,5 +1,5 @@
-// Switching between the standard, history and external lists: each one is saved by its own mode, every
-// failure has its message, and a failed load changes nothing.
+// The File and Im-Export menus as the user works them: each switch saves the shown list by its own mode,
+// asks its questions in the window's boxes and dialogs, and the caption follows.
 #include "MainWindowFixture.h"
 
 #include "app/TQuillmar.h"
@@ -7,11 +7,14 @@
 #include <QTest>
 
 using namespace fixture;
-using Mode = TQuillmar::TListMode;
 
 class ListsTest : public QObject
 {
     Q_OBJECT
+
+private:
+    static void run(TQuillmar& w, const char* command) { action(&w, command)->trigger(); }
+    static ToDoListModel& rows(TQuillmar& w) { return *w.document().model(); }
 
 private Q_SLOTS:
     void initTestCase() { setUpOnce(); }
@@ -23,183 +26,135 @@ private Q_SLOTS:
         QDir().mkpath(data.folder);
         QVERIFY(SaveListFile(list({"ext"}), external).ok);
         TQuillmar w;
+        w.startUp();
 
         // Standard -> history: the standard list is written to its file.
-        w.model()->appendItem(item("std item"));
-        QVERIFY(!w.ListSaved);
-        w.LoadHistoryList();
+        rows(w).appendItem(item("std item"));
+        QCOMPARE(w.windowTitle(), ListDocument::standardCaption() + QStringLiteral("[*]"));
+        QVERIFY(w.isWindowModified());
+        run(w, "actLoadHistory");
         QCOMPARE(actions(load(StandardListPath())), QByteArrayList{"std item"});
-        QCOMPARE(w.ListMode, Mode::History);
-        QCOMPARE(w.windowTitle(), QStringLiteral("Quillmar: History file"));
-        QCOMPARE(w.model()->size(), 0);
+        QCOMPARE(w.document().mode(), ListMode::History);
+        QCOMPARE(w.windowTitle(), QStringLiteral("Quillmar: History file[*]"));
+        QVERIFY(!w.isWindowModified());
 
         // History -> external: the history file gets the items, without names.
-        w.model()->appendItem(item("hist item", true));
+        rows(w).appendItem(item("hist item", true));
         FileDialog::setNextFileName(external);
-        w.OpenExternalList();
+        run(w, "actOpenExternal");
         QCOMPARE(actions(load(HistoryListPath(), true)), QByteArrayList{"hist item"});
         QCOMPARE(FileDialog::lastRequest().folder, DataFolder());
-        QCOMPARE(w.ListMode, Mode::External);
-        QCOMPARE(w.ExternalFileName, external);
-        QCOMPARE(w.windowTitle(), QStringLiteral("Quillmar, ext: work.tdx"));
+        QCOMPARE(FileDialog::lastRequest().filter, QStringLiteral("Ext. Todo files (*.tdx)"));
+        QCOMPARE(w.document().externalFileName(), external);
+        QCOMPARE(w.windowTitle(), QStringLiteral("Quillmar, ext: work.tdx[*]"));
 
-        // External -> standard: asked first, then written back to the external file.
-        w.model()->appendItem(item("ext item"));
+        // External -> standard: asked first (Yes, No or Cancel), then written back to the external file.
+        rows(w).appendItem(item("ext item"));
+        MessageBox::setNextAnswer(MessageBox::Cancel);
+        run(w, "OpenStandardToDo");
+        QCOMPARE(w.document().mode(), ListMode::External);
         MessageBox::setNextAnswer(MessageBox::Yes);
-        w.OpenStandardList();
+        run(w, "OpenStandardToDo");
         QCOMPARE(MessageBox::lastText(), QStringLiteral("The file has changed. \r\nSave it as: \r\n") + external);
         QCOMPARE(actions(load(external)), (QByteArrayList{"ext", "ext item"}));
-        QCOMPARE(w.ListMode, Mode::Standard);
-        QCOMPARE(actions(w.model()->list()), QByteArrayList{"std item"});
-        QCOMPARE(w.windowTitle(), TQuillmar::standardCaption());
+        QCOMPARE(w.document().mode(), ListMode::Standard);
+        QCOMPARE(actions(w.document().list()), QByteArrayList{"std item"});
+
+        // "Save history Todo" outside the history list only says so.
+        run(w, "actSaveHistory");
+        QCOMPARE(MessageBox::lastText(), QStringLiteral("This is not the history file!"));
     }
 
-    void answeringNoKeepsTheExternalFile()
-    {
-        TempData data;
-        const QString external = data.dir.path() + QStringLiteral("/keep.tdx");
-        QVERIFY(SaveListFile(list({"as it was"}), external).ok);
-        TQuillmar w(external);
-        QCOMPARE(w.ListMode, Mode::External);
-        w.model()->appendItem(item("not wanted"));
-        MessageBox::setNextAnswer(MessageBox::No);
-        w.OpenStandardList(); // the command line still names the external file
-        QCOMPARE(actions(load(external)), QByteArrayList{"as it was"});
-        QVERIFY(!QFile::exists(StandardListPath()));
-    }
-
-    void commandLineListFiles()
-    {
-        TempData data;
-        QDir().mkpath(data.folder);
-        QVERIFY(SaveListFile(list({"standard"}), QString()).ok);
-        const QString tdo = data.dir.path() + QStringLiteral("/Other.TDO");
-        QVERIFY(SaveListFile(list({"other"}), tdo).ok);
-        // A ".tdo" is shown in place of the standard list and saved as the standard list.
-        TQuillmar w(tdo);
-        QCOMPARE(w.ListMode, Mode::Standard);
-        w.model()->appendItem(item("added"));
-        w.SaveCurrentList();
-        QCOMPARE(actions(load(StandardListPath())), (QByteArrayList{"other", "added"}));
-        QCOMPARE(actions(load(tdo)), QByteArrayList{"other"});
-    }
-
-    void saveExternalFromStandardThenCancel()
+    // "Save external ToDo list" on the standard list: Yes, then a cancelled dialog, changes nothing; a
+    // name makes it an external list, and the standard file is no longer written.
+    void saveExternalFromStandard()
     {
         TempData data;
         TQuillmar w;
-        w.model()->appendItem(item("one"));
+        w.startUp();
+        rows(w).appendItem(item("one"));
         MessageBox::setNextAnswer(MessageBox::Yes);
-        FileDialog::setNextFileName(QString()); // cancelled
-        QVERIFY(w.SaveExternalList().ok);
+        FileDialog::setNextFileName(QString());
+        run(w, "actSaveExternal");
         QCOMPARE(MessageBox::lastText(),
                  QStringLiteral("This is the standard ToDo file. \r\nDo you want to save it as external file?"));
         QVERIFY(FileDialog::lastRequest().save && FileDialog::lastRequest().confirmOverwrite);
-        QCOMPARE(w.ListMode, Mode::External);
-        QVERIFY(w.ExternalFileName.isEmpty());
+        QCOMPARE(w.document().mode(), ListMode::Standard);
+        QVERIFY(w.isWindowModified());
 
-        // The next save asks for a name again; the standard file is no longer written.
-        const int dialogs = FileDialog::requestCount();
         const QString target = data.dir.path() + QStringLiteral("/named.tdx");
+        MessageBox::setNextAnswer(MessageBox::Yes);
         FileDialog::setNextFileName(target);
-        w.ListSaved = false;
-        w.SaveCurrentList();
-        QCOMPARE(FileDialog::requestCount(), dialogs + 1);
+        run(w, "actSaveExternal");
         QCOMPARE(actions(load(target)), QByteArrayList{"one"});
-        QCOMPARE(w.ExternalFileName, target);
-        QCOMPARE(w.windowTitle(), QStringLiteral("Quillmar, ext: named.tdx"));
+        QCOMPARE(w.document().mode(), ListMode::External);
+        QCOMPARE(w.windowTitle(), QStringLiteral("Quillmar, ext: named.tdx[*]"));
+        QVERIFY(!w.isWindowModified());
         QVERIFY(!QFile::exists(StandardListPath()));
-    }
-
-    void savesThatDoNothing()
-    {
-        TempData data;
-        TQuillmar w;
-        QVERIFY(w.ListSaved);
-        const int dialogs = FileDialog::requestCount();
-        QVERIFY(w.SaveExternalList().ok);
-        QVERIFY(MessageBox::shownTexts().isEmpty());
-        QCOMPARE(FileDialog::requestCount(), dialogs);
-
-        w.Savelistas1->trigger();
-        QCOMPARE(MessageBox::lastText(), QStringLiteral("This is not the history file!"));
-        QVERIFY(!QFile::exists(HistoryListPath()));
     }
 
     void newEmptyListKeepsNames()
     {
         TempData data;
         TQuillmar w;
-        w.model()->ownerNames() << "Ann";
-        w.model()->appendItem(item("saved first"));
+        w.startUp();
+        rows(w).setNames({"Ann"}, {});
+        rows(w).appendItem(item("saved first"));
         MessageBox::setNextAnswer(MessageBox::No);
-        w.NewEmptyList();
-        QCOMPARE(w.ListMode, Mode::Standard);
-        QCOMPARE(w.model()->size(), 1);
+        run(w, "actNewExternal");
+        QCOMPARE(w.document().mode(), ListMode::Standard);
+        QCOMPARE(rows(w).size(), 1);
 
         MessageBox::setNextAnswer(MessageBox::Yes);
-        w.NewEmptyList();
+        run(w, "actNewExternal");
         QCOMPARE(MessageBox::lastText(), QStringLiteral("You are about to create an empty todo list.  \r\nThe "
                                                         "standard ToDo list will be saved. Do you want to proceed? "));
         QCOMPARE(actions(load(StandardListPath())), QByteArrayList{"saved first"});
-        QCOMPARE(w.ListMode, Mode::External);
-        QCOMPARE(w.model()->size(), 0);
-        QVERIFY(w.ListSaved);
-        QCOMPARE(w.model()->list().OwnerNames, QByteArrayList{"Ann"});
-        QCOMPARE(w.windowTitle(), QStringLiteral("Quillmar : New empty ToDo file!"));
+        QCOMPARE(w.document().mode(), ListMode::External);
+        QCOMPARE(rows(w).size(), 0);
+        QCOMPARE(rows(w).ownerNames(), QByteArrayList{"Ann"});
+        QCOMPARE(w.windowTitle(), QStringLiteral("Quillmar : New empty ToDo file![*]"));
     }
 
     void failedLoadsChangeNothing()
     {
         TempData data;
         QDir().mkpath(data.folder);
-        QVERIFY(SaveListFile(list({"mine"}), QString()).ok);
+        QVERIFY(SaveListFile(list({"mine"}), StandardListPath()).ok);
         const QString damaged = data.dir.path() + QStringLiteral("/damaged.tdx");
         QVERIFY(writeFile(damaged, QByteArray("\x09\x00\x00\x00", 4)));
         QVERIFY(writeFile(HistoryListPath(), QByteArray("\x01\x00\x00\x00\x01\x00\x00\x00", 8)));
 
         TQuillmar w;
+        w.startUp();
         FileDialog::setNextFileName(damaged);
-        w.OpenExternalList();
+        run(w, "actOpenExternal");
         QVERIFY(MessageBox::lastText().startsWith(QStringLiteral("Failure while opening the file")));
-        QCOMPARE(w.ListMode, Mode::Standard);
-        QVERIFY(w.ExternalFileName.isEmpty());
-        QCOMPARE(actions(w.model()->list()), QByteArrayList{"mine"});
+        QCOMPARE(w.document().mode(), ListMode::Standard);
+        QCOMPARE(actions(w.document().list()), QByteArrayList{"mine"});
 
-        w.LoadHistoryList();
+        run(w, "actLoadHistory");
         QVERIFY(MessageBox::lastText().startsWith(QStringLiteral("Failure while loading History file")));
-        QCOMPARE(w.ListMode, Mode::Standard);
-        QCOMPARE(w.windowTitle(), TQuillmar::standardCaption());
-
-        // What is shown is still the standard list, and is saved there.
-        w.model()->appendItem(item("more"));
-        w.SaveCurrentList();
-        QCOMPARE(actions(load(StandardListPath())), (QByteArrayList{"mine", "more"}));
+        QCOMPARE(w.document().mode(), ListMode::Standard);
+        QCOMPARE(w.windowTitle(), ListDocument::standardCaption() + QStringLiteral("[*]"));
     }
 
-    void failedSaveIsReported()
+    // A list that cannot be saved stays modified; Exit goes only on the user's word.
+    void failedSaveKeepsTheListUntilTheUserLetsItGo()
     {
         TempData data;
-        const QString unreachable = data.dir.path() + QStringLiteral("/no/such/folder/x.tdx");
+        QDir().mkpath(data.folder);
         TQuillmar w;
-        w.ListMode = Mode::External;
-        w.ExternalFileName = unreachable;
-        w.model()->appendItem(item("x"));
-        MessageBox::setNextAnswer(MessageBox::Yes);
-        QVERIFY(!w.SaveCurrentList());
-        QVERIFY(MessageBox::lastText().startsWith(QStringLiteral("Failure while saving todo file")));
-        // The changes are kept: still unsaved, and a switch to another list is refused.
-        QVERIFY(!w.ListSaved);
-        MessageBox::setNextAnswer(MessageBox::Yes);
-        w.LoadHistoryList();
-        QCOMPARE(w.ListMode, Mode::External);
-        QCOMPARE(w.model()->rowCount(), 1);
-        QVERIFY(!QFile::exists(HistoryListPath()));
-
-        FileDialog::setNextFileName(unreachable);
-        w.SaveExternalListAs();
-        QVERIFY(MessageBox::lastText().startsWith(QStringLiteral("Failure saving the file")));
-        QCOMPARE(w.ExternalFileName, unreachable);
+        w.startUp();
+        rows(w).appendItem(item("x"));
+        QDir().mkpath(StandardListPath()); // a folder where the file should be
+        MessageBox::setNextAnswer(MessageBox::No);
+        run(w, "actExit");
+        QVERIFY(MessageBox::shownTexts().contains(MessageBox::lastText()));
+        QVERIFY(MessageBox::lastText().endsWith(QStringLiteral("Go on and lose its changes?")));
+        QVERIFY(w.isWindowModified());
+        QVERIFY(MessageBox::shownTexts().filter(QStringLiteral("Failure while saving todo file")).size() == 1);
+        QCOMPARE(rows(w).size(), 1);
     }
 };
 

@@ -8,6 +8,9 @@
 #include "platform/desktop/SingleInstance.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QHeaderView>
 #include <QLabel>
 #include <QProcess>
@@ -35,13 +38,14 @@ private Q_SLOTS:
         QVERIFY(!QDir(data.folder).exists());
         {
             TQuillmar w;
+            w.startUp();
             QVERIFY(QDir(data.folder).exists());
             QVERIFY(QFile::exists(SettingsFilePath()));
-            QCOMPARE(w.ListMode, TQuillmar::TListMode::Standard);
-            QCOMPARE(w.windowTitle(), TQuillmar::standardCaption());
-            QCOMPARE(w.StatusPanels[0]->text(), QStringLiteral("15.03.2024"));
-            QVERIFY(w.ListSaved);
-            QVERIFY(w.Timer1->isActive());
+            QCOMPARE(w.document().mode(), ListMode::Standard);
+            QCOMPARE(w.windowTitle(), ListDocument::standardCaption() + QStringLiteral("[*]"));
+            QCOMPARE(child<QLabel>(&w, "StatusPanel0")->text(), QStringLiteral("15.03.2024"));
+            QVERIFY(!w.document().isModified());
+            QVERIFY(child<QTimer>(&w, "AlarmTimer")->isActive());
             // An empty settings file is no error.
             QVERIFY(MessageBox::shownTexts().isEmpty());
         }
@@ -58,16 +62,18 @@ private Q_SLOTS:
         {
             TQuillmar w;
             w.show();
+            w.startUp();
             QVERIFY(QTest::qWaitForWindowExposed(&w));
+            auto* list = child<QTreeView>(&w, "lstToDo");
             QCOMPARE(w.size(), QSize(820, 520));
             QCOMPARE(w.pos(), QPoint(40, 50));
-            QCOMPARE(w.lstToDo->columnWidth(0), 150);
-            QCOMPARE(w.lstToDo->columnWidth(1), 20); // 99: as designed
-            QCOMPARE(w.lstToDo->columnWidth(2), 0);  // 0 hides the column
-            QCOMPARE(w.lstToDo->columnWidth(5), 60); // negative: as designed
-            QCOMPARE(w.lstToDo->height(), 230);
-            QCOMPARE(w.ActionMemo->width(), 260);
-            w.lstToDo->header()->resizeSection(4, 123);
+            QCOMPARE(list->columnWidth(0), 150);
+            QCOMPARE(list->columnWidth(1), 20); // 99: as designed
+            QCOMPARE(list->columnWidth(2), 0);  // 0 hides the column
+            QCOMPARE(list->columnWidth(5), 60); // negative: as designed
+            QCOMPARE(list->height(), 230);
+            QCOMPARE(child<QTextEdit>(&w, "ActionMemo")->width(), 260);
+            list->header()->resizeSection(4, 123);
         }
         const IniFile ini = IniFile::load(SettingsFilePath());
         QCOMPARE(ini.value("Bounds", "Width", ""), QStringLiteral("820"));
@@ -99,10 +105,9 @@ private Q_SLOTS:
     void badLayoutNumbersKeepTheDesign()
     {
         TempData data;
-        data.writeIni("[Bounds]\nWidth=wide\nHeight=600\n[ToDo Grid]\nUseBeginDate=0\n");
+        data.writeIni("[Bounds]\nWidth=wide\nHeight=600\n");
         TQuillmar w;
         QCOMPARE(w.size(), QSize(TQuillmar::designedSize().width(), 600));
-        QVERIFY(!w.UseBeginDate);
         QVERIFY(MessageBox::shownTexts().isEmpty());
     }
 
@@ -111,19 +116,16 @@ private Q_SLOTS:
         TempData data;
         TQuillmar w;
         w.show();
+        w.startUp();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        w.model()->appendItem(item("written on close"));
-        w.ListSaved = false;
+        w.document().model()->appendItem(item("written on close"));
+        QVERIFY(w.isWindowModified());
         QVERIFY(!w.close()); // refused: the program keeps running
         QCOMPARE(actions(load(StandardListPath())), QByteArrayList{"written on close"});
-        if (w.trayAvailable()) {
-            QVERIFY(!w.isVisible());
-            QVERIFY(w.TrayIcon->isVisible());
-        } else {
-            // Without a tray the window must stay reachable.
-            QTRY_VERIFY(w.isMinimized());
-        }
-        w.RestoreQuillmar1Click();
+        QVERIFY(!w.isWindowModified());
+        // Without a tray the window must stay reachable: it is minimised instead of hidden.
+        QTRY_VERIFY(!w.isVisible() || w.isMinimized());
+        action(&w, "actRestore")->trigger();
         QTRY_VERIFY(w.isVisible() && !w.isMinimized());
     }
 
@@ -133,63 +135,61 @@ private Q_SLOTS:
         {
             TQuillmar w;
             w.show();
+            w.startUp();
             QVERIFY(QTest::qWaitForWindowExposed(&w));
             w.resize(700, 450);
-            w.model()->appendItem(item("saved by exit"));
-            w.FormActivate();
-            w.ExitMenuClick();
+            w.document().model()->appendItem(item("saved by exit"));
+            action(&w, "actExit")->trigger();
             QCOMPARE(actions(load(StandardListPath())), QByteArrayList{"saved by exit"});
         }
         QCOMPARE(ReadIniString(SettingsFilePath(), "Bounds", "Width", ""), QStringLiteral("700"));
     }
 
-    void activationMakesTheListSaveable()
+    // A signal saves what the window holds, also while a message box of the start-up waits for a click;
+    // a ".tdo" from the command line is saved back to its own file, never over the standard list.
+    void signalsSaveWithoutWaitingForAnyBox()
     {
-        TempData data;
-        TQuillmar w;
-        QVERIFY(w.ListSaved);
-        w.show();
-        w.activateWindow();
-        QTRY_VERIFY(!w.ListSaved);
+        const QString bin = testutil::quillmarBin();
+        QVERIFY2(!bin.isEmpty(), "QUILLMAR_BIN must name the built program");
+        for (const bool boxOpen : {false, true}) {
+            QTemporaryDir dir;
+            const QString folder = dir.path() + QStringLiteral("/data");
+            QDir().mkpath(folder);
+            const QString named = dir.path() + QStringLiteral("/given.tdo");
+            QVERIFY(SaveListFile(list({"first", "second"}), named).ok);
+            // A damaged standard list makes the start-up show "Problems reading the file!" and wait.
+            if (boxOpen)
+                QVERIFY(writeFile(folder + "/ToDoX.tdo", QByteArray("\x02\x00\x00\x00\x01", 5)));
+            const QByteArray standardBefore = bytes(folder + "/ToDoX.tdo");
+
+            QProcess p;
+            p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            p.start(bin, boxOpen ? QStringList{QStringLiteral("--data-dir"), folder}
+                                 : QStringList{QStringLiteral("--data-dir"), folder, named});
+            QVERIFY(p.waitForStarted());
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(InstanceLock::lockFilePath(folder)), 10000);
+            QTest::qWait(1500);
+            ::kill(static_cast<pid_t>(p.processId()), SIGTERM);
+            QVERIFY(p.waitForFinished(10000));
+            QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(p.exitCode(), 0);
+
+            QCOMPARE(ReadIniString(folder + "/Quillmar.ini", "Bounds", "WindowState", ""), QStringLiteral("wsnormal"));
+            QCOMPARE(actions(load(named)), (QByteArrayList{"first", "second"}));
+            QCOMPARE(bytes(folder + "/ToDoX.tdo"), standardBefore);
+            QVERIFY(!QFile::exists(InstanceLock::lockFilePath(folder)));
+        }
     }
 
-    void sigtermSavesLikeExit()
-    {
-        const QString bin = qEnvironmentVariable("QUILLMAR_BIN");
-        if (bin.isEmpty())
-            QSKIP("QUILLMAR_BIN is not set");
-        QTemporaryDir dir;
-        const QString folder = dir.path() + QStringLiteral("/data");
-        // A ".tdo" on the command line is shown in place of the standard list and saved as it.
-        const QString named = dir.path() + QStringLiteral("/given.tdo");
-        QVERIFY(SaveListFile(list({"first", "second"}), named).ok);
-
-        QProcess p;
-        p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        p.start(bin, QStringList{QStringLiteral("--data-dir"), folder, named});
-        QVERIFY(p.waitForStarted());
-        // Wait until it listens for other starts: the window is up by then.
-        SingleInstance probe(folder);
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(InstanceLock::lockFilePath(folder)), 10000);
-        QTest::qWait(1500);
-        ::kill(static_cast<pid_t>(p.processId()), SIGTERM);
-        QVERIFY(p.waitForFinished(10000));
-        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(p.exitCode(), 0);
-
-        QCOMPARE(ReadIniString(folder + "/Quillmar.ini", "Bounds", "WindowState", ""), QStringLiteral("wsnormal"));
-        QCOMPARE(actions(load(folder + "/ToDoX.tdo")), (QByteArrayList{"first", "second"}));
-        QVERIFY(!QFile::exists(InstanceLock::lockFilePath(folder)));
-    }
-
+    // A second start hands over its file: opened as a list of its own once no dialog is open any more,
+    // and "Open standard ToDo" still opens the standard list.
     void secondStartHandsOverItsFile()
     {
-        const QString bin = qEnvironmentVariable("QUILLMAR_BIN");
-        if (bin.isEmpty())
-            QSKIP("QUILLMAR_BIN is not set");
+        const QString bin = testutil::quillmarBin();
+        QVERIFY2(!bin.isEmpty(), "QUILLMAR_BIN must name the built program");
         TempData data;
         QDir().mkpath(data.folder);
-        QVERIFY(SaveListFile(list({"standard"}), QString()).ok);
+        QVERIFY(SaveListFile(list({"standard"}), StandardListPath()).ok);
         const QString external = data.dir.path() + QStringLiteral("/Other.TDX");
         QVERIFY(SaveListFile(list({"external one", "external two"}), external).ok);
 
@@ -199,26 +199,37 @@ private Q_SLOTS:
         SingleInstance instance(data.folder);
         QVERIFY(instance.listen());
         TQuillmar w;
-        connect(&instance, &SingleInstance::activationRequested, &w,
-                [&w](const QString& file) { w.activateFromOtherInstance(file); });
-        QCOMPARE(w.ListMode, TQuillmar::TListMode::Standard);
+        w.startUp();
+        connect(&instance, &SingleInstance::activationRequested, &w, [&w](const QString& file) { w.handOver(file); });
+        QCOMPARE(w.document().mode(), ListMode::Standard);
 
+        // The user is typing a new item when the other start arrives: the item lands in the standard list.
         QProcess second;
-        second.start(bin, QStringList{QStringLiteral("--data-dir"), data.folder, external});
-        QVERIFY(second.waitForStarted());
-        QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 10000);
+        whenModal<QDialog>([&](QDialog& editor) {
+            second.start(bin, QStringList{QStringLiteral("--data-dir"), data.folder, external});
+            QVERIFY(second.waitForStarted());
+            QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 10000);
+            QTest::qWait(300);
+            QCOMPARE(w.document().mode(), ListMode::Standard);
+            child<QPlainTextEdit>(&editor, "ActionEdit")->setPlainText(QStringLiteral("typed meanwhile"));
+            child<QPushButton>(&editor, "OKButt")->click();
+        });
+        action(&w, "actInsAction")->trigger();
         QCOMPARE(second.exitCode(), 0);
-        QTRY_COMPARE(w.ListMode, TQuillmar::TListMode::External);
-        QCOMPARE(w.ExternalFileName, external);
-        QCOMPARE(actions(w.model()->list()), (QByteArrayList{"external one", "external two"}));
+        QTRY_COMPARE(w.document().mode(), ListMode::External);
+        QCOMPARE(w.document().externalFileName(), external);
+        QCOMPARE(actions(w.document().list()), (QByteArrayList{"external one", "external two"}));
+        QCOMPARE(actions(load(StandardListPath())), (QByteArrayList{"standard", "typed meanwhile"}));
         QVERIFY(w.isVisible());
+
+        action(&w, "OpenStandardToDo")->trigger();
+        QCOMPARE(w.document().mode(), ListMode::Standard);
     }
 
     void lockedFolderWithoutAnswerRefusesToStart()
     {
-        const QString bin = qEnvironmentVariable("QUILLMAR_BIN");
-        if (bin.isEmpty())
-            QSKIP("QUILLMAR_BIN is not set");
+        const QString bin = testutil::quillmarBin();
+        QVERIFY2(!bin.isEmpty(), "QUILLMAR_BIN must name the built program");
         TempData data;
         QDir().mkpath(data.folder);
         InstanceLock lock(data.folder);
@@ -231,54 +242,53 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(StandardListPath()));
     }
 
-    void damagedCommandLineFileLeavesStandardListAlone()
-    {
-        TempData data;
-        QDir().mkpath(data.folder);
-        QVERIFY(SaveListFile(list({"keep me"}), QString()).ok);
-        const QByteArray before = bytes(StandardListPath());
-
-        const QString damaged = data.dir.path() + QStringLiteral("/damaged.tdo");
-        QVERIFY(writeFile(damaged, QByteArray("\x05\x00\x00\x00garbage", 11)));
-        const QString wrongKind = data.dir.path() + QStringLiteral("/notes.txt");
-        QVERIFY(SaveListFile(list({"not a list"}), wrongKind).ok);
-
-        for (const QString& named : {damaged, wrongKind}) {
-            MessageBox::clearShown();
-            TQuillmar w(named);
-            QVERIFY(MessageBox::lastText().startsWith(QStringLiteral("Problems reading the file!")));
-            QVERIFY(MessageBox::lastText().contains(QFileInfo(named).fileName()));
-            QCOMPARE(w.ListMode, TQuillmar::TListMode::Standard);
-            QCOMPARE(actions(w.model()->list()), QByteArrayList{"keep me"});
-            // "Open standard ToDo" now means the standard list, not the broken file again.
-            w.ListSaved = false;
-            w.OpenStandardList();
-            QCOMPARE(actions(w.model()->list()), QByteArrayList{"keep me"});
-            w.ListSaved = false;
-            w.ExitMenuClick();
-            QCOMPARE(bytes(StandardListPath()), before);
-        }
-    }
-
-    void damagedStandardListIsNeverOverwritten()
+    // The standard list cannot be read: the user is told, nothing can be added, and the file stays.
+    void damagedStandardListTakesNoRows()
     {
         TempData data;
         QDir().mkpath(data.folder);
         QVERIFY(writeFile(StandardListPath(), QByteArray("\x02\x00\x00\x00\x01", 5)));
         const QByteArray before = bytes(StandardListPath());
         TQuillmar w;
+        w.startUp();
         QVERIFY(MessageBox::lastText().startsWith(QStringLiteral("Problems reading the file!")));
-        QCOMPARE(w.ListMode, TQuillmar::TListMode::NoList);
-        w.ListSaved = false;
-        w.ExitMenuClick();
+        QCOMPARE(w.document().mode(), ListMode::NoList);
+        QVERIFY(!action(&w, "actInsAction")->isEnabled());
+        QVERIFY(!action(&w, "actImportCsv")->isEnabled());
+        action(&w, "actExit")->trigger();
         QCOMPARE(bytes(StandardListPath()), before);
+        // Another list can still be started, and takes rows again.
+        MessageBox::setNextAnswer(MessageBox::Yes);
+        action(&w, "actNewExternal")->trigger();
+        QVERIFY(action(&w, "actInsAction")->isEnabled());
+    }
+
+    // What a session end could not save is offered at the next start.
+    void unsavedNewListIsOfferedAtTheNextStart()
+    {
+        TempData data;
+        {
+            TQuillmar w;
+            w.startUp();
+            MessageBox::setNextAnswer(MessageBox::Yes);
+            action(&w, "actNewExternal")->trigger();
+            w.document().model()->appendItem(item("not saved anywhere yet"));
+            w.endSession();
+            MessageBox::setUnattended(false);
+        }
+        TQuillmar next;
+        MessageBox::setNextAnswer(MessageBox::Yes);
+        next.startUp();
+        QVERIFY(MessageBox::lastText().contains(QStringLiteral("Restore them?")));
+        QCOMPARE(actions(next.document().list()), QByteArrayList{"not saved anywhere yet"});
+        QVERIFY(next.isWindowModified());
     }
 
     void helpOpensTheManual()
     {
         TempData data;
         TQuillmar w;
-        w.Help1Click();
+        action(&w, "actHelp")->trigger();
         bool found = false;
         for (QWidget* top : QApplication::topLevelWidgets()) {
             if (auto* b = qobject_cast<QTextBrowser*>(top)) {

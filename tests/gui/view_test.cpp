@@ -6,6 +6,7 @@
 #include "app/TQuillmar.h"
 
 #include <QAbstractItemModelTester>
+#include <QHeaderView>
 #include <QAction>
 #include <QLabel>
 #include <QTest>
@@ -19,9 +20,41 @@ namespace
 QByteArrayList column(const TQuillmar& w, int k)
 {
     QByteArrayList out;
-    for (const ToDoItem& it : w.model()->list().items)
+    for (const ToDoItem& it : w.document().list().items)
         out << (k < 0 ? it.action() : it.value(k)).toByteArray();
     return out;
+}
+
+QTreeView* view(const TQuillmar& w)
+{
+    return child<QTreeView>(&w, "lstToDo");
+}
+
+QString panel(const TQuillmar& w, const char* name)
+{
+    return child<QLabel>(&w, name)->text();
+}
+
+QList<int> selected(const TQuillmar& w)
+{
+    QList<int> rows;
+    for (const QModelIndex& index : view(w)->selectionModel()->selectedRows())
+        rows << index.row();
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+// A click on a column's header, where the user clicks.
+void clickHeader(TQuillmar& w, int column)
+{
+    QHeaderView* header = view(w)->header();
+    if (!w.isVisible()) {
+        w.resize(1600, 600);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+    }
+    const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
 }
 } // namespace
 
@@ -58,12 +91,13 @@ private Q_SLOTS:
         TempData data;
         data.writeIni("[Completed Item Color]\nColor=clGreen\n[Today Item Color]\nColor=$00FF00FF\n");
         TQuillmar w;
-        w.model()->appendItem(item("done today", true, "15.03.2024"));
-        w.model()->appendItem(item("due today", false, "15.03.2024"));
-        w.model()->appendItem(item("overdue", false, "14.03.2024"));
-        w.model()->appendItem(item("open"));
-        auto fg = [&w](int row) { return w.model()->index(row, 3).data(Qt::ForegroundRole).value<QColor>(); };
-        auto font = [&w](int row) { return w.model()->index(row, 0).data(Qt::FontRole).value<QFont>(); };
+        w.startUp();
+        w.document().model()->appendItem(item("done today", true, "15.03.2024"));
+        w.document().model()->appendItem(item("due today", false, "15.03.2024"));
+        w.document().model()->appendItem(item("overdue", false, "14.03.2024"));
+        w.document().model()->appendItem(item("open"));
+        auto fg = [&w](int row) { return view(w)->model()->index(row, 3).data(Qt::ForegroundRole).value<QColor>(); };
+        auto font = [&w](int row) { return view(w)->model()->index(row, 0).data(Qt::FontRole).value<QFont>(); };
         QCOMPARE(fg(0), QColor(0, 128, 0));
         QVERIFY(font(0).strikeOut() && !font(0).bold());
         QCOMPARE(fg(1), QColor(255, 0, 255));
@@ -81,17 +115,20 @@ private Q_SLOTS:
             "[Background Color]\nColor=clBlue\n[ToDo Grid]\nShowGrid=False\n[Font]\nSize=13\nName=Serif\n"
             "[Alarm]\nPreAlarm Time=5\n");
         TQuillmar w;
+        w.startUp();
         QVERIFY(MessageBox::shownTexts().isEmpty());
-        QCOMPARE(w.ListColor, 0xFFC8C8u); // red 200, green 200, blue 255
-        QCOMPARE(w.lstToDo->palette().color(QPalette::Base), QColor(200, 200, 255));
-        QVERIFY(!qobject_cast<GridDelegate*>(w.lstToDo->itemDelegate())->showGrid());
-        QCOMPARE(w.ItemFontSize, 13);
-        QCOMPARE(w.ItemFontName, QStringLiteral("Serif"));
-        QCOMPARE(w.AlarmLeadTime, QStringLiteral("5"));
+        // The list colour is lightened: red 200, green 200, blue 255.
+        QCOMPARE(view(w)->palette().color(QPalette::Base), QColor(200, 200, 255));
+        QVERIFY(!qobject_cast<GridDelegate*>(view(w)->itemDelegate())->showGrid());
+        w.document().model()->appendItem(item("a"));
+        const QFont font = view(w)->model()->index(0, 0).data(Qt::FontRole).value<QFont>();
+        QCOMPARE(font.pointSize(), 13);
+        QCOMPARE(font.family(), QStringLiteral("Serif"));
         // The caption label: "TitleBar Color" unlightened behind "TitleFont Color".
-        QCOMPARE(w.ToolbarCaption->palette().color(QPalette::Window), QColor(0, 0, 128));
-        QCOMPARE(w.ToolbarCaption->palette().color(QPalette::WindowText), QColor(255, 255, 255));
-        QCOMPARE(w.ActionMemo->palette().color(QPalette::Base), QColor(200, 200, 202));
+        auto* caption = child<QLabel>(&w, "ToolbarCaption");
+        QCOMPARE(caption->palette().color(QPalette::Window), QColor(0, 0, 128));
+        QCOMPARE(caption->palette().color(QPalette::WindowText), QColor(255, 255, 255));
+        QCOMPARE(child<QTextEdit>(&w, "ActionMemo")->palette().color(QPalette::Base), QColor(200, 200, 202));
     }
 
     void badColourStopsTheSettings()
@@ -99,90 +136,94 @@ private Q_SLOTS:
         TempData data;
         data.writeIni("[Open Item Color]\nColor=clRED\n[Overdue Item Color]\nColor=FF0000\n[Font]\nSize=20\n");
         TQuillmar w;
+        w.startUp();
         QCOMPARE(MessageBox::shownTexts(), QStringList{QStringLiteral("couldnt load colors")});
-        QCOMPARE(w.OpenColor, 0x0000FFu); // read before the bad one
-        QCOMPARE(w.ItemFontSize, 11);     // never reached
+        w.document().model()->appendItem(item("open"));
+        // The settings are read up to the bad one and not beyond: the font size is never reached.
+        QVERIFY(view(w)->model()->index(0, 0).data(Qt::FontRole).value<QFont>().pointSize() != 20);
     }
 
     void statusBarCounts()
     {
         TempData data;
         TQuillmar w;
-        const QString before = w.StatusPanels[1]->text();
+        w.startUp();
+        const QString before = panel(w, "StatusPanel1");
         QVERIFY(!before.contains(QLatin1String("Items")));
-        w.model()->appendItems({item("a"), item("b", true), item("c")});
-        QCOMPARE(w.StatusPanels[1]->text(), QStringLiteral("Items pending: 2, completed : 1"));
-        w.model()->setData(w.model()->index(0, 0), Qt::Checked, Qt::CheckStateRole);
-        QCOMPARE(w.StatusPanels[1]->text(), QStringLiteral("Items pending: 1, completed : 2"));
-        QVERIFY(!w.ListSaved);
+        w.document().model()->appendItems({item("a"), item("b", true), item("c")});
+        QCOMPARE(panel(w, "StatusPanel1"), QStringLiteral("Items pending: 2, completed : 1"));
+        w.document().model()->setData(view(w)->model()->index(0, 0), Qt::Checked, Qt::CheckStateRole);
+        QCOMPARE(panel(w, "StatusPanel1"), QStringLiteral("Items pending: 1, completed : 2"));
+        QVERIFY(w.document().isModified());
         // An emptied list keeps the last counts.
-        w.model()->removeRows(QList<int>{0, 1, 2});
-        QCOMPARE(w.StatusPanels[1]->text(), QStringLiteral("Items pending: 1, completed : 2"));
+        w.document().model()->removeRows(QList<int>{0, 1, 2});
+        QCOMPARE(panel(w, "StatusPanel1"), QStringLiteral("Items pending: 1, completed : 2"));
     }
 
     void checkAndUncheckButtons()
     {
         TempData data;
         TQuillmar w;
-        w.model()->appendItems({item("a", true), item("b"), item("c", true), item("d")});
-        w.selectRows({1, 3});
-        w.BtnCheckSelectedClick();
-        QCOMPARE(w.selectedRows(), (QList<int>{0, 2}));
+        w.startUp();
+        w.document().model()->appendItems({item("a", true), item("b"), item("c", true), item("d")});
+        selectRows(view(w), {1, 3});
+        action(&w, "BtnCheckSelected")->trigger();
+        QCOMPARE(selected(w), (QList<int>{0, 2}));
 
-        w.selectRows({0, 2, 3});
-        w.ListSaved = true;
-        w.BtnUncheckSelectedClick();
-        QCOMPARE(w.model()->checkedCount(), 1);
-        QVERIFY(w.model()->item(3).checked());
-        QVERIFY(!w.ListSaved);
+        selectRows(view(w), {0, 2, 3});
+        w.document().autosave();
+        action(&w, "BtnUncheckSelected")->trigger();
+        QCOMPARE(w.document().model()->checkedCount(), 1);
+        QVERIFY(w.document().model()->item(3).checked());
+        QVERIFY(w.document().isModified());
     }
 
     void clickShowsTheMemos()
     {
         TempData data;
         TQuillmar w;
+        w.startUp();
         ToDoItem it = item("line one\r\nline two");
         it.setValue(ToDoItem::Remarks, "remark");
-        w.model()->appendItem(it);
-        w.ListSaved = true;
-        w.lstToDoClick(); // nothing selected: nothing happens
-        QVERIFY(w.ListSaved);
-        w.selectRows({0});
-        w.lstToDoClick();
-        QCOMPARE(w.ActionMemo->toPlainText(), QStringLiteral("line one\nline two"));
-        QCOMPARE(w.RemarksMemo->toPlainText(), QStringLiteral("remark"));
-        QVERIFY(!w.ListSaved);
-        QCOMPARE(w.model()->index(0, 0).data().toString(), QStringLiteral("line one  line two"));
+        w.document().model()->appendItem(it);
+        w.document().autosave();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTest::mouseClick(view(w)->viewport(), Qt::LeftButton, {},
+                          view(w)->visualRect(view(w)->model()->index(0, 1)).center());
+        QCOMPARE(child<QTextEdit>(&w, "ActionMemo")->toPlainText(), QStringLiteral("line one\nline two"));
+        QCOMPARE(child<QTextEdit>(&w, "RemarksMemo")->toPlainText(), QStringLiteral("remark"));
+        // Looking at a row changes nothing.
+        QVERIFY(!w.document().isModified());
+        QCOMPARE(view(w)->model()->index(0, 0).data().toString(), QStringLiteral("line one  line two"));
     }
 
     void headerSortRules()
     {
         TempData data;
         TQuillmar w;
+        w.startUp();
         ToDoItem a = item("b", false, "01.05.2024", "1");
         ToDoItem b = item("a", false, "", "9");
         ToDoItem c = item("c", false, "01.01.2024", "x");
         for (ToDoItem* it : {&a, &b, &c})
             it->setValue(ToDoItem::FileLocation, "/tmp/" + it->action().toByteArray());
-        w.model()->appendItems({a, b, c});
+        w.document().model()->appendItems({a, b, c});
 
-        w.lstToDoColumnClick(1); // Priority: the largest first, "x" counts as 0
+        clickHeader(w, 1); // Priority: the largest first, "x" counts as 0
         QCOMPARE(column(w, -1), (QByteArrayList{"a", "b", "c"}));
-        QCOMPARE(w.sortKind(), SortKind::Number);
-        w.lstToDoColumnClick(1); // the same column again: reversed
+        clickHeader(w, 1); // the same column again: reversed
         QCOMPARE(column(w, -1), (QByteArrayList{"c", "b", "a"}));
 
-        w.lstToDoColumnClick(3); // Target: the earliest first, no Target before every date
+        clickHeader(w, 3); // Target: the earliest first, no Target before every date
         QCOMPARE(column(w, ToDoItem::Target), (QByteArrayList{"", "01.01.2024", "01.05.2024"}));
         // File Location after Target: compared as dates, none parses, nothing moves.
-        w.lstToDoColumnClick(8);
-        QCOMPARE(w.sortKind(), SortKind::Date);
+        clickHeader(w, 8);
         QCOMPARE(column(w, ToDoItem::Target), (QByteArrayList{"", "01.01.2024", "01.05.2024"}));
 
-        w.lstToDoColumnClick(0); // Actions: A to Z
+        clickHeader(w, 0); // Actions: A to Z
         QCOMPARE(column(w, -1), (QByteArrayList{"a", "b", "c"}));
-        w.lstToDoColumnClick(8); // now as text, and this column's second click: Z to A
-        QCOMPARE(w.sortKind(), SortKind::Text);
+        clickHeader(w, 8); // now as text, and this column's second click: Z to A
         QCOMPARE(column(w, -1), (QByteArrayList{"c", "b", "a"}));
     }
 
@@ -190,39 +231,41 @@ private Q_SLOTS:
     {
         TempData data;
         TQuillmar w;
-        w.model()->appendItems({item("a", true), item("c"), item("b"), item("d", true)});
-        QVERIFY(!w.SortChecked);
-        w.actSortChecked->trigger();
-        QVERIFY(w.SortChecked && w.actSortChecked->isChecked());
-        w.lstToDoColumnClick(0);
+        w.startUp();
+        w.document().model()->appendItems({item("a", true), item("c"), item("b"), item("d", true)});
+        QVERIFY(!action(&w, "actSortChecked")->isChecked());
+        action(&w, "actSortChecked")->trigger();
+        QVERIFY(action(&w, "actSortChecked")->isChecked());
+        clickHeader(w, 0);
         QCOMPARE(column(w, -1), (QByteArrayList{"b", "c", "a", "d"}));
-        w.actSortChecked->trigger();
-        w.lstToDoColumnClick(0); // this column's second click: Z to A, completed rows mixed in again
+        action(&w, "actSortChecked")->trigger();
+        clickHeader(w, 0); // this column's second click: Z to A, completed rows mixed in again
         QCOMPARE(column(w, -1), (QByteArrayList{"d", "c", "b", "a"}));
 
         // The selection follows its rows.
-        w.selectRows({3});
-        w.lstToDoColumnClick(0);
-        QCOMPARE(w.selectedRows(), QList<int>{0});
+        selectRows(view(w), {3});
+        clickHeader(w, 0);
+        QCOMPARE(selected(w), QList<int>{0});
     }
 
     void openDocumentNeedsAnExistingFile()
     {
         TempData data;
         TQuillmar w;
+        w.startUp();
         const QString existing = data.dir.path() + QStringLiteral("/doc.txt");
         QVERIFY(writeFile(existing, {}));
         ToDoItem withFile = item("with file");
         withFile.setValue(ToDoItem::FileLocation, existing.toUtf8());
         ToDoItem missing = item("missing");
         missing.setValue(ToDoItem::FileLocation, "/no/such/file.txt");
-        w.model()->appendItems({withFile, missing});
-        w.selectRows({0});
-        QVERIFY(w.actOpen->isEnabled());
-        w.selectRows({1});
-        QVERIFY(!w.actOpen->isEnabled());
-        w.selectRows({0, 1});
-        QVERIFY(!w.actOpen->isEnabled());
+        w.document().model()->appendItems({withFile, missing});
+        selectRows(view(w), {0});
+        QVERIFY(action(&w, "actOpen")->isEnabled());
+        selectRows(view(w), {1});
+        QVERIFY(!action(&w, "actOpen")->isEnabled());
+        selectRows(view(w), {0, 1});
+        QVERIFY(!action(&w, "actOpen")->isEnabled());
     }
 };
 

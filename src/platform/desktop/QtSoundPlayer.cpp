@@ -20,6 +20,13 @@ bool QtSoundPlayer::play(const QUrl& source)
     QSoundEffect*& effect = m_effects[source.toString()];
     if (!effect) {
         effect = new QSoundEffect(this);
+        // A file that turns out not to be a playable sound once it has loaded rings the chime instead.
+        if (source != builtInAlarm()) {
+            connect(effect, &QSoundEffect::statusChanged, this, [this, effect] {
+                if (effect->status() == QSoundEffect::Error)
+                    play(builtInAlarm());
+            });
+        }
         effect->setSource(source);
     }
     if (effect->status() == QSoundEffect::Error)

@@ -3,5 +3,5 @@
 bool RecordingSoundPlayer::play(const QUrl& source)
 {
     played.append(source);
-    return audible;
+    return audible && !unplayable.contains(source);
 }

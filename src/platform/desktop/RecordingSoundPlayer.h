@@ -11,6 +11,8 @@ public:
     bool play(const QUrl& source) override;
 
     QList<QUrl> played;
-    // What play() answers, so tests can stand for a machine without audio output.
+    // What play() answers, so tests can stand for a machine without audio output, or for a sound file
+    // that cannot be played.
     bool audible = true;
+    QList<QUrl> unplayable;
 };

@@ -28,3 +28,11 @@ QUrl SoundPlayer::alarmSource(const QString& soundFile)
     }
     return builtInAlarm();
 }
+
+bool SoundPlayer::playAlarm(const QString& soundFile)
+{
+    const QUrl source = alarmSource(soundFile);
+    if (play(source))
+        return true;
+    return source != builtInAlarm() && play(builtInAlarm());
+}

@@ -14,6 +14,9 @@ public:
     // that cannot be loaded. Never shows a message.
     virtual bool play(const QUrl& source) = 0;
 
+    // The user's sound file, or the built-in chime when there is none or it cannot be played.
+    bool playAlarm(const QString& soundFile);
+
     // The chime carried in the program's resources ("ALARM").
     static QUrl builtInAlarm();
     // The user's sound file when it names an existing file, otherwise the built-in chime.

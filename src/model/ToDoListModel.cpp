@@ -1,15 +1,10 @@
-#include "app/ToDoListModel.h"
-
-#include <QGuiApplication>
-#include <QPalette>
+#include "model/ToDoListModel.h"
 
 #include <algorithm>
 
 ToDoListModel::ToDoListModel(QObject* parent)
     : QAbstractTableModel(parent)
 {
-    m_colors = {QColor(Qt::blue), QColor(Qt::red), QColor(128, 0, 128), QColor(Qt::gray), QColor(Qt::red)};
-    setItemFont(QFont());
 }
 
 int ToDoListModel::rowCount(const QModelIndex& parent) const
@@ -58,10 +53,6 @@ QVariant ToDoListModel::data(const QModelIndex& index, int role) const
         if (column == 0)
             return it.checked() ? Qt::Checked : Qt::Unchecked;
         return {};
-    case Qt::ForegroundRole:
-        return m_colors[static_cast<size_t>(ItemStatusOf(it))];
-    case Qt::FontRole:
-        return m_statusFonts[static_cast<size_t>(ItemStatusOf(it))];
     default:
         return {};
     }
@@ -75,7 +66,6 @@ bool ToDoListModel::setData(const QModelIndex& index, const QVariant& value, int
     if (item(index.row()).checked() == checked)
         return true;
     setChecked(index.row(), checked);
-    Q_EMIT checkToggled(index.row());
     return true;
 }
 
@@ -177,22 +167,34 @@ void ToDoListModel::removeRows(QList<int> rows)
 {
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    // From the last row to the first, one contiguous run at a time, so indexes stay valid.
-    int i = static_cast<int>(rows.size()) - 1;
-    while (i >= 0) {
-        const int last = rows[i];
-        int first = last;
-        while (i > 0 && rows[i - 1] == first - 1)
-            first = rows[--i];
-        --i;
-        if (first < 0 || last >= m_list.size())
-            continue;
-        beginRemoveRows(QModelIndex(), first, last);
-        for (int r = first; r <= last; ++r)
+    rows.erase(std::remove_if(rows.begin(), rows.end(), [this](int r) { return r < 0 || r >= m_list.size(); }),
+               rows.end());
+    if (rows.isEmpty())
+        return;
+    // One run of neighbouring rows is an ordinary removal; a scattered selection is removed in one pass
+    // over the rows and announced as a reset, instead of shifting the tail of the list once per run.
+    if (rows.constLast() - rows.constFirst() + 1 == rows.size()) {
+        beginRemoveRows(QModelIndex(), rows.constFirst(), rows.constLast());
+        for (int r : rows)
             m_checkedCount -= item(r).checked() ? 1 : 0;
-        m_list.items.erase(m_list.items.begin() + first, m_list.items.begin() + last + 1);
+        m_list.items.erase(m_list.items.begin() + rows.constFirst(), m_list.items.begin() + rows.constLast() + 1);
         endRemoveRows();
+        return;
     }
+    beginResetModel();
+    auto& items = m_list.items;
+    size_t kept = static_cast<size_t>(rows.constFirst());
+    qsizetype next = 0;
+    for (size_t r = kept; r < items.size(); ++r) {
+        if (next < rows.size() && rows[next] == static_cast<int>(r)) {
+            ++next;
+            m_checkedCount -= items[r].checked() ? 1 : 0;
+            continue;
+        }
+        items[kept++] = std::move(items[r]);
+    }
+    items.erase(items.begin() + static_cast<std::ptrdiff_t>(kept), items.end());
+    endResetModel();
 }
 
 void ToDoListModel::reorder(const std::vector<int>& order)
@@ -218,50 +220,12 @@ void ToDoListModel::reorder(const std::vector<int>& order)
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-void ToDoListModel::setStatusColors(const std::array<QColor, 5>& colors)
-{
-    m_colors = colors;
-    refreshStatus();
-}
 
-void ToDoListModel::setItemFont(const QFont& font)
+void ToDoListModel::setNames(const QByteArrayList& owners, const QByteArrayList& projects)
 {
-    m_font = font;
-    for (size_t i = 0; i < m_statusFonts.size(); ++i) {
-        QFont f = font;
-        const auto status = static_cast<ItemStatus>(i);
-        f.setStrikeOut(status == ItemStatus::Completed);
-        f.setBold(status == ItemStatus::Today);
-        m_statusFonts[i] = f;
-    }
-    refreshStatus();
-}
-
-QColor ToDoListModel::toQColor(quint32 color)
-{
-    if ((color & 0xFF000000u) == 0x80000000u) {
-        // The system colours of the settings file, in their index order, mapped onto the palette.
-        static const QPalette::ColorRole roles[] = {
-            QPalette::Mid,         QPalette::Window,     QPalette::Highlight,       QPalette::Mid,
-            QPalette::Window,      QPalette::Base,       QPalette::Shadow,          QPalette::WindowText,
-            QPalette::Text,        QPalette::HighlightedText, QPalette::Mid,        QPalette::Midlight,
-            QPalette::Dark,        QPalette::Highlight,  QPalette::HighlightedText, QPalette::Button,
-            QPalette::Dark,        QPalette::PlaceholderText, QPalette::ButtonText, QPalette::WindowText,
-            QPalette::Light,       QPalette::Shadow,     QPalette::Midlight,        QPalette::ToolTipText,
-            QPalette::ToolTipBase};
-        const quint32 index = color & 0xFFu;
-        const QPalette palette = QGuiApplication::palette();
-        if (index < sizeof(roles) / sizeof(roles[0]))
-            return palette.color(roles[index]);
-        return palette.color(QPalette::WindowText);
-    }
-    return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
-}
-
-void ToDoListModel::refreshStatus()
-{
-    if (m_list.isEmpty())
+    if (owners == m_list.OwnerNames && projects == m_list.ProjectNames)
         return;
-    Q_EMIT dataChanged(index(0, 0), index(m_list.size() - 1, ColumnCount - 1),
-                       {Qt::ForegroundRole, Qt::FontRole});
+    m_list.OwnerNames = owners;
+    m_list.ProjectNames = projects;
+    Q_EMIT namesChanged();
 }

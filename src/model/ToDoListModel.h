@@ -4,16 +4,14 @@
 #include "model/ToDoList.h"
 
 #include <QAbstractTableModel>
-#include <QColor>
-#include <QFont>
 #include <QList>
 
-#include <array>
 #include <vector>
 
-// The rows of the list view: the window's ToDoList shown as nine columns, "Actions" first with the check
-// box, then the eight column values. Rows are drawn in the colour of their status; completed rows are
-// struck out and rows due today bold.
+// The rows of the shown list as a table model: the ToDoList as nine columns, "Actions" first with the
+// check box, then the eight column values. Every change of the rows goes through here and is announced
+// by the model's own signals, which is how the list document knows that the list needs saving. How rows
+// look (status colours, fonts) is the window's business.
 class ToDoListModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -34,7 +32,7 @@ public:
     static QString columnCaption(int column);
 
     const ToDoList& list() const { return m_list; }
-    // Replaces everything (rows and names), as after loading a file.
+    // Replaces everything (rows and names), as after loading a file; a reset.
     void setList(ToDoList list);
     // Removes the rows only; the name lists stay.
     void clearItems();
@@ -48,32 +46,23 @@ public:
     // Inverts the checked flag of each given row.
     void invertChecked(const QList<int>& rows);
     int checkedCount() const { return m_checkedCount; }
-    // Removes the given rows (any order, duplicates ignored).
+    // Removes the given rows (any order, duplicates and rows out of range ignored) in one pass over the
+    // list, however scattered they are.
     void removeRows(QList<int> rows);
     // Puts the rows in the given order: order[i] is the old row that becomes row i.
     void reorder(const std::vector<int>& order);
 
-    QByteArrayList& ownerNames() { return m_list.OwnerNames; }
-    QByteArrayList& projectNames() { return m_list.ProjectNames; }
-
-    // Display settings: colours by ItemStatus number, the item font.
-    void setStatusColors(const std::array<QColor, 5>& colors);
-    QColor statusColor(ItemStatus status) const { return m_colors[static_cast<size_t>(status)]; }
-    void setItemFont(const QFont& font);
-    QFont itemFont() const { return m_font; }
-    // A colour value 0x00BBGGRR, or a system colour 0x80000000 + index resolved through the palette.
-    static QColor toQColor(quint32 color);
-    // Status colours depend on the date: refresh them when the day changes.
-    void refreshStatus();
+    const QByteArrayList& ownerNames() const { return m_list.OwnerNames; }
+    const QByteArrayList& projectNames() const { return m_list.ProjectNames; }
+    // Replaces the owner and project names (the item editor's lists); namesChanged when they differ.
+    void setNames(const QByteArrayList& owners, const QByteArrayList& projects);
 
 Q_SIGNALS:
-    // A row's check box changed through the view.
-    void checkToggled(int row);
+    // The name lists changed; they are saved with the list, like the rows.
+    void namesChanged();
+
 
 private:
     ToDoList m_list;
-    std::array<QColor, 5> m_colors;
-    QFont m_font;
-    std::array<QFont, 5> m_statusFonts;
     int m_checkedCount = 0;
 };

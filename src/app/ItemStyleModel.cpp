@@ -1,0 +1,74 @@
+#include "app/ItemStyleModel.h"
+
+#include "model/ToDoListModel.h"
+
+#include <QGuiApplication>
+#include <QPalette>
+
+ItemStyleModel::ItemStyleModel(ToDoListModel* rows, QObject* parent)
+    : QIdentityProxyModel(parent)
+    , m_rows(rows)
+{
+    m_colors = {QColor(Qt::blue), QColor(Qt::red), QColor(128, 0, 128), QColor(Qt::gray), QColor(Qt::red)};
+    setSourceModel(rows);
+    setItemFont(QFont());
+}
+
+QVariant ItemStyleModel::data(const QModelIndex& index, int role) const
+{
+    if ((role == Qt::ForegroundRole || role == Qt::FontRole) && index.isValid() && index.row() < m_rows->size()) {
+        const auto status = static_cast<size_t>(ItemStatusOf(m_rows->item(index.row())));
+        if (role == Qt::ForegroundRole)
+            return m_colors[status];
+        return m_statusFonts[status];
+    }
+    return QIdentityProxyModel::data(index, role);
+}
+
+void ItemStyleModel::setStatusColors(const std::array<QColor, 5>& colors)
+{
+    m_colors = colors;
+    refreshStatus();
+}
+
+void ItemStyleModel::setItemFont(const QFont& font)
+{
+    m_font = font;
+    for (size_t i = 0; i < m_statusFonts.size(); ++i) {
+        QFont f = font;
+        const auto status = static_cast<ItemStatus>(i);
+        f.setStrikeOut(status == ItemStatus::Completed);
+        f.setBold(status == ItemStatus::Today);
+        m_statusFonts[i] = f;
+    }
+    refreshStatus();
+}
+
+QColor ItemStyleModel::toQColor(quint32 color)
+{
+    if ((color & 0xFF000000u) == 0x80000000u) {
+        // The system colours of the settings file, in their index order, mapped onto the palette.
+        static const QPalette::ColorRole roles[] = {
+            QPalette::Mid,         QPalette::Window,     QPalette::Highlight,       QPalette::Mid,
+            QPalette::Window,      QPalette::Base,       QPalette::Shadow,          QPalette::WindowText,
+            QPalette::Text,        QPalette::HighlightedText, QPalette::Mid,        QPalette::Midlight,
+            QPalette::Dark,        QPalette::Highlight,  QPalette::HighlightedText, QPalette::Button,
+            QPalette::Dark,        QPalette::PlaceholderText, QPalette::ButtonText, QPalette::WindowText,
+            QPalette::Light,       QPalette::Shadow,     QPalette::Midlight,        QPalette::ToolTipText,
+            QPalette::ToolTipBase};
+        const quint32 index = color & 0xFFu;
+        const QPalette palette = QGuiApplication::palette();
+        if (index < sizeof(roles) / sizeof(roles[0]))
+            return palette.color(roles[index]);
+        return palette.color(QPalette::WindowText);
+    }
+    return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
+}
+
+void ItemStyleModel::refreshStatus()
+{
+    const int rows = rowCount();
+    if (rows == 0)
+        return;
+    Q_EMIT dataChanged(index(0, 0), index(rows - 1, columnCount() - 1), {Qt::ForegroundRole, Qt::FontRole});
+}

@@ -1,0 +1,55 @@
+#include "app/WindowPrompter.h"
+
+#include "dialogs/FileDialog.h"
+#include "dialogs/MessageBox.h"
+
+namespace
+{
+// Both dialogs add ".tdx" to a name typed without one, so that a saved list shows in the open dialog.
+const QString kListSuffix = QStringLiteral("tdx");
+} // namespace
+
+WindowPrompter::WindowPrompter(QWidget* parent)
+    : m_parent(parent)
+{
+}
+
+ListPrompter::Answer WindowPrompter::ask(Question question, const QString& text, bool withCancel)
+{
+    if (m_unattended)
+        return m_nobody.ask(question, text, withCancel);
+    QList<MessageBox::Button> buttons = {MessageBox::Yes, MessageBox::No};
+    if (withCancel)
+        buttons << MessageBox::Cancel;
+    const MessageBox::Button pressed = MessageBox::message(m_parent, QStringLiteral("Quillmar"), text, MessageBox::Icon::Warning,
+                                                           buttons, withCancel ? MessageBox::Cancel : MessageBox::No);
+    if (pressed == MessageBox::Yes)
+        return Answer::Yes;
+    if (pressed == MessageBox::No || !withCancel)
+        return Answer::No;
+    return Answer::Cancel;
+}
+
+QString WindowPrompter::chooseListToOpen(const QString& folder)
+{
+    if (m_unattended)
+        return {};
+    return FileDialog::getOpenFileName(m_parent, QStringLiteral("Open external ToDo list"), folder,
+                                       QStringLiteral("Ext. Todo files (*.tdx)"), kListSuffix);
+}
+
+QString WindowPrompter::chooseListToSave(const QString& folder)
+{
+    if (m_unattended)
+        return {};
+    return FileDialog::getSaveFileName(m_parent, QStringLiteral("Save external ToDo list"), folder,
+                                       QStringLiteral("Ext Todo Files (*.tdx)"), kListSuffix, true);
+}
+
+void WindowPrompter::inform(const QString& text)
+{
+    if (m_unattended)
+        m_nobody.inform(text);
+    else
+        MessageBox::information(m_parent, text);
+}

@@ -1,0 +1,450 @@
+#include "model/ListDocument.h"
+
+#include "model/ListFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace
+{
+const QString kProblemsReading = QStringLiteral("Problems reading the file!");
+const QString kFailureSavingTodo = QStringLiteral("Failure while saving todo file");
+const QString kFailureSaving = QStringLiteral("Failure saving the file");
+
+// The fixed message, and below it what went wrong, so the user knows which file and why.
+QString withDetail(const QString& message, const QString& detail)
+{
+    return detail.isEmpty() ? message : message + QStringLiteral("\n\n") + detail;
+}
+
+QString native(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// The names a file brings are added to those the editor already offers.
+void keepKnownNames(ToDoList& fresh, const ToDoList& shown)
+{
+    QByteArrayList owners = shown.OwnerNames;
+    QByteArrayList projects = shown.ProjectNames;
+    ToDoList::appendNewNames(owners, fresh.OwnerNames);
+    ToDoList::appendNewNames(projects, fresh.ProjectNames);
+    fresh.OwnerNames = std::move(owners);
+    fresh.ProjectNames = std::move(projects);
+}
+} // namespace
+
+ListDocument::ListDocument(const Paths& paths, QObject* parent)
+    : QObject(parent)
+    , m_paths(paths)
+    , m_model(new ToDoListModel(this))
+    , m_recovery(paths.dataFolder)
+{
+    m_autosaveTimer.setSingleShot(true);
+    m_autosaveTimer.setInterval(3000);
+    connect(&m_autosaveTimer, &QTimer::timeout, this, &ListDocument::autosave);
+
+    // Whatever changes the rows or the names makes the list modified.
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &ListDocument::onModelChanged);
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, &ListDocument::onModelChanged);
+    connect(m_model, &QAbstractItemModel::dataChanged, this, &ListDocument::onModelChanged);
+    connect(m_model, &QAbstractItemModel::layoutChanged, this, &ListDocument::onModelChanged);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &ListDocument::onModelChanged);
+    connect(m_model, &ToDoListModel::namesChanged, this, &ListDocument::onModelChanged);
+}
+
+QString ListDocument::standardCaption()
+{
+    return QStringLiteral("Quillmar from https://quillmar.example.org");
+}
+
+QString ListDocument::caption() const
+{
+    switch (m_mode) {
+    case ListMode::Standard:
+        return standardCaption();
+    case ListMode::History:
+        return QStringLiteral("Quillmar: History file");
+    case ListMode::External:
+        return m_externalFileName.isEmpty()
+                   ? QStringLiteral("Quillmar : New empty ToDo file!")
+                   : QStringLiteral("Quillmar, ext: ") + QFileInfo(m_externalFileName).fileName();
+    case ListMode::NoList:
+        break;
+    }
+    return QStringLiteral("Quillmar");
+}
+
+void ListDocument::onModelChanged()
+{
+    if (m_replacing)
+        return;
+    setModified(true);
+    if (m_autosaveTimer.interval() > 0 && m_mode != ListMode::NoList)
+        m_autosaveTimer.start();
+}
+
+void ListDocument::setModified(bool modified)
+{
+    if (m_modified == modified)
+        return;
+    m_modified = modified;
+    Q_EMIT modifiedChanged(modified);
+}
+
+void ListDocument::setAutosaveDelay(int milliseconds)
+{
+    m_autosaveTimer.stop();
+    m_autosaveTimer.setInterval(qMax(0, milliseconds));
+    if (milliseconds > 0 && m_modified)
+        m_autosaveTimer.start();
+}
+
+void ListDocument::showList(ToDoList list, ListMode mode, const QString& externalFile, bool modified)
+{
+    keepKnownNames(list, m_model->list());
+    m_replacing = true;
+    m_model->setList(std::move(list));
+    m_replacing = false;
+    m_mode = mode;
+    m_externalFileName = mode == ListMode::External ? externalFile : QString();
+    m_autosaveTimer.stop();
+    setModified(modified);
+    if (modified && m_autosaveTimer.interval() > 0)
+        m_autosaveTimer.start();
+    Q_EMIT listSwitched();
+}
+
+bool ListDocument::isStandardListFile(const QString& path) const
+{
+    const QFileInfo a(path);
+    const QFileInfo b(m_paths.standardList);
+    if (a.exists() && b.exists())
+        return a.canonicalFilePath() == b.canonicalFilePath();
+    return QDir::cleanPath(a.absoluteFilePath()) == QDir::cleanPath(b.absoluteFilePath());
+}
+
+IoResult ListDocument::saveByMode()
+{
+    switch (m_mode) {
+    case ListMode::Standard:
+        return SaveListFile(list(), m_paths.standardList);
+    case ListMode::History:
+        return SaveHistoryFile(list(), m_paths.historyList);
+    case ListMode::External:
+        if (!m_externalFileName.isEmpty())
+            return SaveListFile(list(), m_externalFileName);
+        return IoResult::failure(QStringLiteral("The new list has no file name yet."));
+    case ListMode::NoList:
+        break;
+    }
+    return IoResult::success();
+}
+
+IoResult ListDocument::writeRecovery()
+{
+    return m_recovery.write(list(), {m_mode, m_externalFileName, QDateTime::currentDateTime()});
+}
+
+void ListDocument::leftSaved()
+{
+    m_autosaveTimer.stop();
+    setModified(false);
+    m_recovery.remove();
+}
+
+bool ListDocument::askToDiscard(ListPrompter& prompter, const QString& why)
+{
+    const QString text = why + QStringLiteral("\r\nGo on and lose its changes?");
+    if (prompter.ask(ListPrompter::Question::DiscardChanges, text, false) != ListPrompter::Answer::Yes)
+        return false;
+    m_recovery.remove();
+    return true;
+}
+
+bool ListDocument::saveExternalUnderItsName(ListPrompter& prompter, bool leaving)
+{
+    const QString text = QStringLiteral("The file has changed. \r\nSave it as: \r\n") + native(m_externalFileName);
+    switch (prompter.ask(ListPrompter::Question::SaveChangedExternal, text, leaving)) {
+    case ListPrompter::Answer::Cancel:
+        return false;
+    case ListPrompter::Answer::No:
+        // Leaving without saving is the user's explicit choice; otherwise the list simply stays modified.
+        if (leaving)
+            m_recovery.remove();
+        return leaving;
+    case ListPrompter::Answer::Yes:
+        break;
+    }
+    if (const IoResult r = SaveListFile(list(), m_externalFileName); !r) {
+        prompter.inform(withDetail(kFailureSavingTodo, r.error));
+        return leaving && askToDiscard(prompter, QStringLiteral("The list has not been saved."));
+    }
+    leftSaved();
+    return true;
+}
+
+bool ListDocument::SaveCurrentList(ListPrompter& prompter)
+{
+    if (!m_modified || m_mode == ListMode::NoList)
+        return true;
+    if (m_mode == ListMode::External)
+        return m_externalFileName.isEmpty() ? SaveExternalListAs(prompter) : saveExternalUnderItsName(prompter, false);
+    if (const IoResult r = saveByMode(); !r) {
+        prompter.inform(withDetail(kFailureSavingTodo, r.error));
+        return false;
+    }
+    leftSaved();
+    return true;
+}
+
+bool ListDocument::prepareToLeave(ListPrompter& prompter)
+{
+    if (!m_modified || m_mode == ListMode::NoList)
+        return true;
+    if (m_mode == ListMode::External) {
+        if (!m_externalFileName.isEmpty())
+            return saveExternalUnderItsName(prompter, true);
+        return SaveExternalListAs(prompter)
+               || askToDiscard(prompter, QStringLiteral("The new list has not been saved."));
+    }
+    return SaveCurrentList(prompter) || askToDiscard(prompter, QStringLiteral("The list has not been saved."));
+}
+
+bool ListDocument::OpenStandardList(ListPrompter& prompter)
+{
+    if (!prepareToLeave(prompter))
+        return false;
+    ToDoList fresh;
+    // A standard list that does not exist yet is an empty one (the first start).
+    if (const IoResult r = LoadListFile(fresh, m_paths.standardList); !r) {
+        prompter.inform(withDetail(kProblemsReading, r.error));
+        return false;
+    }
+    showList(std::move(fresh), ListMode::Standard, QString());
+    return true;
+}
+
+bool ListDocument::LoadHistoryList(ListPrompter& prompter)
+{
+    if (!prepareToLeave(prompter))
+        return false;
+    ToDoList fresh;
+    if (const IoResult r = LoadHistoryFile(fresh, m_paths.historyList); !r) {
+        prompter.inform(withDetail(QStringLiteral("Failure while loading History file"), r.error));
+        return false;
+    }
+    showList(std::move(fresh), ListMode::History, QString());
+    return true;
+}
+
+bool ListDocument::SaveHistoryList(ListPrompter& prompter)
+{
+    if (m_mode != ListMode::History) {
+        prompter.inform(QStringLiteral("This is not the history file!"));
+        return false;
+    }
+    if (const IoResult r = SaveHistoryFile(list(), m_paths.historyList); !r) {
+        prompter.inform(withDetail(kFailureSaving, r.error));
+        return false;
+    }
+    leftSaved();
+    return true;
+}
+
+bool ListDocument::OpenExternalList(ListPrompter& prompter)
+{
+    if (!prepareToLeave(prompter))
+        return false;
+    const QString path = prompter.chooseListToOpen(m_paths.dataFolder);
+    if (path.isEmpty())
+        return false;
+    ToDoList fresh;
+    if (const IoResult r = ReadListFile(path, true, fresh); !r) {
+        prompter.inform(withDetail(QStringLiteral("Failure while opening the file"), r.error));
+        return false;
+    }
+    const bool standard = isStandardListFile(path);
+    showList(std::move(fresh), standard ? ListMode::Standard : ListMode::External, path);
+    return true;
+}
+
+bool ListDocument::SaveExternalList(ListPrompter& prompter)
+{
+    if (!m_modified)
+        return true;
+    if (m_mode != ListMode::External) {
+        const QString text =
+            QStringLiteral("This is the standard ToDo file. \r\nDo you want to save it as external file?");
+        if (prompter.ask(ListPrompter::Question::SaveAsExternal, text, false) != ListPrompter::Answer::Yes)
+            return false;
+        return SaveExternalListAs(prompter);
+    }
+    if (!m_externalFileName.isEmpty())
+        return saveExternalUnderItsName(prompter, false);
+    return SaveExternalListAs(prompter);
+}
+
+bool ListDocument::SaveExternalListAs(ListPrompter& prompter)
+{
+    const QString folder = m_saveDialogFolder.isEmpty() ? m_paths.dataFolder : m_saveDialogFolder;
+    const QString path = prompter.chooseListToSave(folder);
+    if (path.isEmpty())
+        return false;
+    if (const IoResult r = SaveListFile(list(), path); !r) {
+        prompter.inform(withDetail(kFailureSaving, r.error));
+        return false;
+    }
+    const bool standard = isStandardListFile(path);
+    m_mode = standard ? ListMode::Standard : ListMode::External;
+    m_externalFileName = standard ? QString() : path;
+    m_saveDialogFolder = m_paths.dataFolder;
+    leftSaved();
+    Q_EMIT listSwitched();
+    return true;
+}
+
+bool ListDocument::NewEmptyList(ListPrompter& prompter)
+{
+    const QString text = QStringLiteral("You are about to create an empty todo list.  \r\nThe standard ToDo list "
+                                        "will be saved. Do you want to proceed? ");
+    if (prompter.ask(ListPrompter::Question::CreateEmptyList, text, false) != ListPrompter::Answer::Yes)
+        return false;
+    if (!prepareToLeave(prompter))
+        return false;
+    // The owner and project names stay.
+    showList(ToDoList(), ListMode::External, QString());
+    return true;
+}
+
+bool ListDocument::openListFile(const QString& path, ListPrompter& prompter)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix != QLatin1String("tdo") && suffix != QLatin1String("tdx")) {
+        prompter.inform(withDetail(kProblemsReading,
+                                   QStringLiteral("%1 is not a Quillmar list: only \".tdo\" and \".tdx\" files "
+                                                  "can be opened.")
+                                       .arg(native(path))));
+        return false;
+    }
+    if (isStandardListFile(path))
+        return OpenStandardList(prompter);
+    // A file that is not there changes nothing: not even the question whether to save the shown list.
+    if (!QFileInfo(path).isFile()) {
+        prompter.inform(withDetail(kProblemsReading,
+                                   QStringLiteral("Cannot open file %1: the file does not exist").arg(native(path))));
+        return false;
+    }
+    if (!prepareToLeave(prompter))
+        return false;
+    ToDoList fresh;
+    if (const IoResult r = ReadListFile(path, true, fresh); !r) {
+        prompter.inform(withDetail(kProblemsReading, r.error));
+        return false;
+    }
+    showList(std::move(fresh), ListMode::External, QFileInfo(path).absoluteFilePath());
+    return true;
+}
+
+void ListDocument::startUp(const QString& commandLineFile, ListPrompter& prompter)
+{
+    if (commandLineFile.isEmpty() || !openListFile(commandLineFile, prompter))
+        OpenStandardList(prompter);
+    offerRecovery(prompter);
+}
+
+void ListDocument::offerRecovery(ListPrompter& prompter)
+{
+    if (!m_recovery.exists())
+        return;
+    ToDoList copy;
+    RecoveryFile::Origin origin;
+    if (const IoResult r = m_recovery.read(copy, origin); !r) {
+        prompter.inform(withDetail(QStringLiteral("The copy of unsaved changes that the last run kept cannot be "
+                                                  "read. It stays as %1.")
+                                       .arg(native(m_recovery.listPath())),
+                                   r.error));
+        return;
+    }
+    QString which;
+    if (origin.mode == ListMode::Standard)
+        which = QStringLiteral("the standard ToDo list");
+    else if (origin.mode == ListMode::History)
+        which = QStringLiteral("the history list");
+    else if (origin.fileName.isEmpty())
+        which = QStringLiteral("a new ToDo list");
+    else
+        which = native(origin.fileName);
+    const QString when = origin.written.isValid() ? origin.written.toString(QStringLiteral("yyyy-MM-dd HH:mm"))
+                                                  : QStringLiteral("an unknown time");
+    const QString text = QStringLiteral("Changes to %1 (%2 items, kept at %3) were not saved when Quillmar "
+                                        "last ended.\r\nRestore them?")
+                             .arg(which)
+                             .arg(copy.size())
+                             .arg(when);
+    if (prompter.ask(ListPrompter::Question::RestoreRecovery, text, false) != ListPrompter::Answer::Yes) {
+        m_recovery.remove();
+        return;
+    }
+    if (!prepareToLeave(prompter))
+        return;
+    // Restored, the list is modified until it reaches its own file; the copy stays until then.
+    showList(std::move(copy), origin.mode, origin.fileName, true);
+}
+
+void ListDocument::endSession(ListPrompter& unattended)
+{
+    if (!m_modified || m_mode == ListMode::NoList)
+        return;
+    if (SaveCurrentList(unattended))
+        return;
+    if (const IoResult r = writeRecovery(); !r)
+        unattended.inform(withDetail(QStringLiteral("The list could not be saved, nor copied."), r.error));
+    else
+        unattended.inform(QStringLiteral("The unsaved list was copied to %1; the next start offers to restore it.")
+                              .arg(native(m_recovery.listPath())));
+}
+
+void ListDocument::autosave()
+{
+    m_autosaveTimer.stop();
+    if (!m_modified)
+        return;
+    switch (m_mode) {
+    case ListMode::Standard:
+    case ListMode::History:
+        if (const IoResult r = saveByMode(); !r) {
+            writeRecovery();
+            Q_EMIT autosaveFailed(r.error);
+        } else {
+            leftSaved();
+        }
+        break;
+    case ListMode::External:
+        // An external list is saved when the user says so; until then a copy keeps the changes.
+        if (const IoResult r = writeRecovery(); !r)
+            Q_EMIT autosaveFailed(r.error);
+        break;
+    case ListMode::NoList:
+        break;
+    }
+}
+
+bool ListDocument::DeleteSelectedItems(const QList<int>& rows, bool withHistory, ListPrompter& prompter)
+{
+    // External lists are the user's own lists: only the history list itself (or no list) refuses.
+    if (m_mode == ListMode::History || m_mode == ListMode::NoList) {
+        prompter.inform(QStringLiteral("This is the history file!"));
+        return false;
+    }
+    if (rows.isEmpty())
+        return false;
+    if (withHistory) {
+        if (const IoResult r = AppendSelectedToHistory(list(), rows, m_paths.historyList); !r) {
+            prompter.inform(withDetail(kFailureSaving, r.error));
+            return false;
+        }
+    }
+    m_model->removeRows(rows);
+    return true;
+}

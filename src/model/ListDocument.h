@@ -1,0 +1,124 @@
+#pragma once
+
+#include "model/ListMode.h"
+#include "model/ListPrompter.h"
+#include "model/RecoveryFile.h"
+#include "model/ToDoListModel.h"
+#include "platform/IoResult.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+// The shown list and every rule about where it is kept. It owns the rows (the model), which list they
+// are (ListMode), the file they belong to, and whether they need saving. "Modified" is driven by the
+// model's own change signals, so no command can forget it; it is cleared only when the rows were read
+// from or written to the list's own file.
+//
+// Every change reaches a file or leaves the list visibly modified with the user told:
+// - a switch to another list (and Exit) first saves the shown list by its mode, and goes on without
+//   saving only on an explicit answer to lose the changes;
+// - a failed or cancelled save leaves the list modified, its mode and file unchanged;
+// - a few seconds after the last change the standard and history lists are saved (they are always saved
+//   without asking), and any other list is copied to the recovery file, which the next start offers;
+// - at the end of a session nobody answers: what can be saved is saved, the rest goes to the recovery file.
+//
+// Questions go through a ListPrompter that each operation is given.
+class ListDocument : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Paths
+    {
+        QString standardList;
+        QString historyList;
+        // Where the recovery file lives, and where the list dialogs start.
+        QString dataFolder;
+    };
+
+    explicit ListDocument(const Paths& paths, QObject* parent = nullptr);
+
+    ToDoListModel* model() const { return m_model; }
+    const ToDoList& list() const { return m_model->list(); }
+    ListMode mode() const { return m_mode; }
+    // The file of the shown external list; empty for a new list and in the other modes (ExternalFileName).
+    QString externalFileName() const { return m_externalFileName; }
+    bool isModified() const { return m_modified; }
+    // Rows can be added only to a list that has a place to be saved.
+    bool canChangeRows() const { return m_mode != ListMode::NoList; }
+    // The window caption of the shown list.
+    QString caption() const;
+    static QString standardCaption();
+    const Paths& paths() const { return m_paths; }
+
+    // Start folder of the save dialog: the data folder once a save through it succeeded, empty before.
+    QString saveDialogFolder() const { return m_saveDialogFolder; }
+    void setSaveDialogFolder(const QString& folder) { m_saveDialogFolder = folder; }
+
+    // ---- Switching and saving lists; each returns true when it did what was asked ----
+    // Saves the shown list by its mode unless it needs no saving; true when nothing is left unsaved.
+    bool SaveCurrentList(ListPrompter& prompter);
+    bool OpenStandardList(ListPrompter& prompter);
+    bool LoadHistoryList(ListPrompter& prompter);
+    // "Save history Todo": only while the history list is shown.
+    bool SaveHistoryList(ListPrompter& prompter);
+    bool OpenExternalList(ListPrompter& prompter);
+    bool SaveExternalList(ListPrompter& prompter);
+    bool SaveExternalListAs(ListPrompter& prompter);
+    bool NewEmptyList(ListPrompter& prompter);
+    // A list file named on the command line or handed over by a second start: the standard list file
+    // itself opens as the standard list, any other ".tdo" or ".tdx" file as a list of its own, saved back
+    // to its own file. A file that is missing, unreadable or of another kind is reported and changes nothing.
+    bool openListFile(const QString& path, ListPrompter& prompter);
+    // Start: the command-line file (or the standard list when there is none, or when it cannot be read),
+    // then the offer to restore what the last run could not save.
+    void startUp(const QString& commandLineFile, ListPrompter& prompter);
+    // Before the program ends (Exit): true when the list is saved or the user chose to lose its changes.
+    bool prepareToLeave(ListPrompter& prompter);
+    // The session ends and nobody answers: saves what can be saved, copies the rest to the recovery file.
+    void endSession(ListPrompter& unattended);
+
+    // ---- Row commands that the mode decides on ----
+    // Removes the rows; withHistory first appends them to the history file (nothing is removed when that
+    // fails). Refused with "This is the history file!" on the history list and when no list is shown.
+    bool DeleteSelectedItems(const QList<int>& rows, bool withHistory, ListPrompter& prompter);
+
+    // ---- Saving in the background ----
+    // How long after the last change the list is saved (or copied to the recovery file); 0 switches it off.
+    void setAutosaveDelay(int milliseconds);
+    // What the timer does; also called by tests.
+    void autosave();
+    RecoveryFile& recovery() { return m_recovery; }
+
+Q_SIGNALS:
+    void modifiedChanged(bool modified);
+    // Another list is shown, or the shown one got another mode or file: the caption may change.
+    void listSwitched();
+    // A save in the background failed; the list stays modified.
+    void autosaveFailed(const QString& error);
+
+private:
+    void onModelChanged();
+    void setModified(bool modified);
+    // Shows a list read from a file: replaces rows and names (the names read are added to the known ones).
+    void showList(ToDoList list, ListMode mode, const QString& externalFile, bool modified = false);
+    IoResult saveByMode();
+    IoResult writeRecovery();
+    void leftSaved();
+    bool saveExternalUnderItsName(ListPrompter& prompter, bool leaving);
+    bool askToDiscard(ListPrompter& prompter, const QString& why);
+    void offerRecovery(ListPrompter& prompter);
+    bool isStandardListFile(const QString& path) const;
+
+    Paths m_paths;
+    ToDoListModel* m_model;
+    ListMode m_mode = ListMode::NoList;
+    QString m_externalFileName;
+    bool m_modified = false;
+    // Set while the document itself replaces the rows: that is loading, not changing.
+    bool m_replacing = false;
+    QString m_saveDialogFolder;
+    RecoveryFile m_recovery;
+    QTimer m_autosaveTimer;
+};

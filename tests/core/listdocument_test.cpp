@@ -1,0 +1,506 @@
+// The list document against what a user can do: random sequences of edits, switches, saves that fail,
+// answers and session ends, checked after every step against what each file may hold.
+#include "model/ListDocument.h"
+#include "model/ListFile.h"
+
+#include "TestUtil.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <numeric>
+#include <memory>
+#include <random>
+#include <set>
+
+namespace
+{
+using Answer = ListPrompter::Answer;
+using Question = ListPrompter::Question;
+
+// The rows as they would be written (items only): what two lists must agree on.
+QByteArray rowsOf(const ToDoList& list)
+{
+    return SerializeList(list, false);
+}
+
+QByteArray rowsOnDisk(const QString& path, bool history = false)
+{
+    if (!QFileInfo(path).isFile())
+        return QByteArray("<none>");
+    ToDoList list;
+    if (!ReadListFile(path, !history, list))
+        return QByteArray("<unreadable>");
+    return rowsOf(list);
+}
+
+// Answers and file names from a script (tests of single paths) or at random (the property test).
+class ScriptedPrompter : public ListPrompter
+{
+public:
+    explicit ScriptedPrompter(std::mt19937* random = nullptr) : m_random(random) {}
+
+    QList<Answer> answers;
+    QStringList openNames;
+    QStringList saveNames;
+    QStringList openPool;
+    QStringList savePool;
+    QStringList informed;
+    QList<Question> asked;
+    // Set when the user agreed to lose changes during the current step.
+    bool discarded = false;
+
+    Answer ask(Question question, const QString&, bool withCancel) override
+    {
+        asked << question;
+        Answer a = Answer::No;
+        if (!answers.isEmpty())
+            a = answers.takeFirst();
+        else if (m_random)
+            a = static_cast<Answer>(pick(withCancel ? 3 : 2));
+        if (!withCancel && a == Answer::Cancel)
+            a = Answer::No;
+        if ((question == Question::DiscardChanges && a == Answer::Yes)
+            || (question == Question::SaveChangedExternal && withCancel && a == Answer::No))
+            discarded = true;
+        return a;
+    }
+    QString chooseListToOpen(const QString&) override { return next(openNames, openPool); }
+    QString chooseListToSave(const QString&) override
+    {
+        chosenForSaving = next(saveNames, savePool);
+        return chosenForSaving;
+    }
+    // The file the user picked in a save dialog during the current step (the dialog asks before
+    // replacing a file: whatever goes there, the user chose).
+    QString chosenForSaving;
+    void inform(const QString& text) override { informed << text; }
+
+private:
+    int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(*m_random); }
+    QString next(QStringList& scripted, const QStringList& pool)
+    {
+        if (!scripted.isEmpty())
+            return scripted.takeFirst();
+        if (!m_random || pool.isEmpty() || pick(4) == 0)
+            return {};
+        return pool[pick(static_cast<int>(pool.size()))];
+    }
+    std::mt19937* m_random;
+};
+
+ToDoItem item(const QByteArray& action, bool checked = false)
+{
+    ToDoItem it = ToDoItem::make(action, checked);
+    it.setValue(ToDoItem::Remarks, "r:" + action);
+    return it;
+}
+
+ToDoList listOf(std::initializer_list<const char*> actions)
+{
+    ToDoList l;
+    for (const char* a : actions)
+        l.items.push_back(item(a));
+    return l;
+}
+
+class ListDocumentTest : public ::testing::Test
+{
+protected:
+    QTemporaryDir m_dir;
+    ListDocument::Paths m_paths;
+    std::unique_ptr<ListDocument> m_doc;
+
+    void SetUp() override
+    {
+        m_paths = {path("ToDoX.tdo"), path("History.tdh"), m_dir.path()};
+        restart();
+    }
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+    void restart()
+    {
+        m_doc = std::make_unique<ListDocument>(m_paths);
+        m_doc->setAutosaveDelay(0);
+    }
+    ToDoListModel& rows() { return *m_doc->model(); }
+    // The standard list file can no longer be written (nor read): a folder stands in its place.
+    void breakStandardList(bool broken)
+    {
+        if (broken) {
+            QFile::rename(m_paths.standardList, path("standard.bak"));
+            QDir().mkpath(m_paths.standardList);
+        } else {
+            QDir(m_paths.standardList).removeRecursively();
+            QFile::rename(path("standard.bak"), m_paths.standardList);
+        }
+    }
+};
+} // namespace
+
+// ---- The paths that lost items, one by one ----
+
+TEST_F(ListDocumentTest, CommandLineFilesNeverReplaceTheStandardList)
+{
+    ASSERT_TRUE(SaveListFile(listOf({"mine"}), m_paths.standardList));
+    ASSERT_TRUE(SaveListFile(listOf({"colleague"}), path("other.tdo")));
+    ScriptedPrompter user;
+    m_doc->startUp(path("other.tdo"), user);
+    EXPECT_EQ(m_doc->mode(), ListMode::External);
+    EXPECT_EQ(m_doc->externalFileName(), path("other.tdo"));
+    rows().appendItem(item("added"));
+    user.answers = {Answer::Yes};
+    ASSERT_TRUE(m_doc->prepareToLeave(user));
+    EXPECT_EQ(rowsOnDisk(path("other.tdo")), rowsOf(listOf({"colleague", "added"})));
+    EXPECT_EQ(rowsOnDisk(m_paths.standardList), rowsOf(listOf({"mine"})));
+
+    // Missing, unreadable or foreign files are reported and change nothing; the standard list is shown.
+    for (const QString& bad : {path("missing.tdx"), path("notes.txt"), path("damaged.tdx")}) {
+        testutil::writeAll(path("notes.txt"), "hello");
+        testutil::writeAll(path("damaged.tdx"), "\x05\x00\x00\x00garbage");
+        restart();
+        ScriptedPrompter quiet;
+        m_doc->startUp(bad, quiet);
+        EXPECT_EQ(m_doc->mode(), ListMode::Standard) << bad.toStdString();
+        EXPECT_EQ(rowsOf(m_doc->list()), rowsOf(listOf({"mine"})));
+        ASSERT_FALSE(quiet.informed.isEmpty());
+        EXPECT_TRUE(quiet.informed.first().startsWith(QLatin1String("Problems reading the file!")));
+        // A hand-over of the same file later changes nothing either.
+        EXPECT_FALSE(m_doc->openListFile(bad, quiet));
+        EXPECT_EQ(m_doc->mode(), ListMode::Standard);
+    }
+    // The standard list file itself, named on the command line, is the standard list.
+    restart();
+    ScriptedPrompter again;
+    m_doc->startUp(m_paths.standardList, again);
+    EXPECT_EQ(m_doc->mode(), ListMode::Standard);
+}
+
+TEST_F(ListDocumentTest, FailedOrCancelledSavesKeepTheListModifiedAndTheSwitchWaitsForDiscard)
+{
+    ScriptedPrompter user;
+    m_doc->startUp({}, user);
+    rows().appendItem(item("precious"));
+    breakStandardList(true);
+
+    // A switch whose save fails asks; No keeps everything as it was.
+    user.answers = {Answer::No};
+    EXPECT_FALSE(m_doc->LoadHistoryList(user));
+    EXPECT_EQ(m_doc->mode(), ListMode::Standard);
+    EXPECT_TRUE(m_doc->isModified());
+    EXPECT_EQ(user.asked.last(), Question::DiscardChanges);
+    EXPECT_TRUE(user.informed.last().startsWith(QLatin1String("Failure while saving todo file")));
+
+    // Saving the standard list as an external one, with the file dialog cancelled, changes nothing.
+    user.answers = {Answer::Yes};
+    EXPECT_FALSE(m_doc->SaveExternalList(user));
+    EXPECT_EQ(m_doc->mode(), ListMode::Standard);
+    EXPECT_EQ(m_doc->caption(), ListDocument::standardCaption());
+    EXPECT_TRUE(m_doc->isModified());
+
+    // The autosave cannot reach the file either: the copy in the recovery file holds the rows.
+    m_doc->autosave();
+    EXPECT_TRUE(m_doc->isModified());
+    EXPECT_EQ(rowsOnDisk(m_doc->recovery().listPath()), rowsOf(listOf({"precious"})));
+
+    breakStandardList(false);
+    m_doc->autosave();
+    EXPECT_FALSE(m_doc->isModified());
+    EXPECT_EQ(rowsOnDisk(m_paths.standardList), rowsOf(listOf({"precious"})));
+    EXPECT_FALSE(m_doc->recovery().exists());
+
+    // An unnamed list whose "Save as" is cancelled: Exit asks, and only Yes lets it go.
+    user.answers = {Answer::Yes};
+    ASSERT_TRUE(m_doc->NewEmptyList(user));
+    rows().appendItem(item("new"));
+    user.saveNames = {QString()};
+    user.answers = {Answer::No};
+    EXPECT_FALSE(m_doc->prepareToLeave(user));
+    EXPECT_TRUE(m_doc->isModified());
+    testutil::writeAll(path("plainfile"), "not a folder");
+    user.saveNames = {path("plainfile/x.tdx")};
+    user.answers = {Answer::No};
+    EXPECT_FALSE(m_doc->prepareToLeave(user));
+    EXPECT_TRUE(user.informed.last().startsWith(QLatin1String("Failure saving the file")));
+    user.saveNames = {QString()};
+    user.answers = {Answer::Yes};
+    EXPECT_TRUE(m_doc->prepareToLeave(user));
+}
+
+TEST_F(ListDocumentTest, AnUnreadableStandardListTakesNoRowsAndIsNeverWritten)
+{
+    testutil::writeAll(m_paths.standardList, "\x02\x00\x00\x00 damaged");
+    const QByteArray damaged = testutil::readAll(m_paths.standardList);
+    ScriptedPrompter user;
+    m_doc->startUp({}, user);
+    EXPECT_EQ(m_doc->mode(), ListMode::NoList);
+    EXPECT_FALSE(m_doc->canChangeRows());
+    ASSERT_EQ(user.informed.size(), 1);
+    UnattendedPrompter nobody;
+    m_doc->endSession(nobody);
+    EXPECT_TRUE(m_doc->prepareToLeave(user));
+    EXPECT_EQ(testutil::readAll(m_paths.standardList), damaged);
+}
+
+TEST_F(ListDocumentTest, SessionEndSavesOrKeepsACopyThatTheNextStartOffers)
+{
+    ASSERT_TRUE(SaveListFile(listOf({"ext"}), path("ext.tdx")));
+    struct Case
+    {
+        const char* name;
+        bool named;
+        Answer restore;
+    };
+    for (const Case& c : {Case{"named list", true, Answer::Yes}, Case{"new list", false, Answer::Yes},
+                          Case{"new list, declined", false, Answer::No}}) {
+        SCOPED_TRACE(c.name);
+        restart();
+        ScriptedPrompter user;
+        m_doc->startUp(c.named ? path("ext.tdx") : QString(), user);
+        if (!c.named) {
+            user.answers = {Answer::Yes};
+            ASSERT_TRUE(m_doc->NewEmptyList(user));
+        }
+        rows().appendItem(item("typed before logout"));
+        const QByteArray shown = rowsOf(m_doc->list());
+        UnattendedPrompter nobody;
+        m_doc->endSession(nobody);
+        if (c.named) {
+            // Written back to its own file, nothing left over.
+            EXPECT_EQ(rowsOnDisk(path("ext.tdx")), shown);
+            EXPECT_FALSE(m_doc->recovery().exists());
+            continue;
+        }
+        ASSERT_TRUE(m_doc->recovery().exists());
+        restart();
+        ScriptedPrompter next;
+        next.answers = {c.restore};
+        m_doc->startUp({}, next);
+        ASSERT_TRUE(next.asked.contains(Question::RestoreRecovery));
+        if (c.restore == Answer::Yes) {
+            EXPECT_EQ(rowsOf(m_doc->list()), shown);
+            EXPECT_EQ(m_doc->mode(), ListMode::External);
+            EXPECT_TRUE(m_doc->isModified());
+        } else {
+            EXPECT_EQ(m_doc->mode(), ListMode::Standard);
+            EXPECT_FALSE(m_doc->recovery().exists());
+        }
+    }
+}
+
+TEST_F(ListDocumentTest, DeletingAndMovingToHistoryFollowTheListsRules)
+{
+    ASSERT_TRUE(SaveListFile(listOf({"a", "b", "c", "d", "e"}), m_paths.standardList));
+    ScriptedPrompter user;
+    m_doc->startUp({}, user);
+    ASSERT_TRUE(m_doc->DeleteSelectedItems({4, 0, 2}, true, user));
+    EXPECT_EQ(rowsOf(m_doc->list()), rowsOf(listOf({"b", "d"})));
+    EXPECT_EQ(rowsOnDisk(m_paths.historyList, true), rowsOf(listOf({"a", "c", "e"})));
+    EXPECT_TRUE(m_doc->isModified());
+
+    // A history file that cannot be written keeps every row where it was.
+    QFile::remove(m_paths.historyList);
+    QDir().mkpath(m_paths.historyList);
+    EXPECT_FALSE(m_doc->DeleteSelectedItems({0}, true, user));
+    EXPECT_EQ(m_doc->list().size(), 2);
+    QDir(m_paths.historyList).removeRecursively();
+
+    ASSERT_TRUE(m_doc->LoadHistoryList(user));
+    EXPECT_EQ(rowsOnDisk(m_paths.standardList), rowsOf(listOf({"b", "d"})));
+    EXPECT_FALSE(m_doc->DeleteSelectedItems({0}, false, user));
+    EXPECT_EQ(user.informed.last(), QStringLiteral("This is the history file!"));
+}
+
+// ---- Random sequences ----
+
+TEST_F(ListDocumentTest, RandomSequencesNeverLoseRowsNorWriteRowsWhereTheyDoNotBelong)
+{
+    for (unsigned seed = 1; seed <= 60; ++seed) {
+        SCOPED_TRACE(testing::Message() << "seed " << seed);
+        QTemporaryDir dir;
+        m_paths = {dir.filePath("ToDoX.tdo"), dir.filePath("History.tdh"), dir.path()};
+        std::mt19937 random(seed);
+        auto pick = [&random](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
+        const QStringList externals = {dir.filePath("a.tdx"), dir.filePath("b.tdx"), dir.filePath("c.tdo")};
+        for (const QString& e : externals)
+            ASSERT_TRUE(SaveListFile(listOf({qPrintable(QFileInfo(e).baseName())}), e));
+        ASSERT_TRUE(SaveListFile(listOf({"s1", "s2"}), m_paths.standardList));
+
+        // Every content each file was ever entitled to: what it held, and every list shown for it.
+        std::map<QString, std::set<QByteArray>> entitled;
+        for (const QString& f : externals + QStringList{m_paths.standardList})
+            entitled[f].insert(rowsOnDisk(f));
+        const QString recovery = QDir(dir.path()).filePath(QStringLiteral("Recovery.tdx"));
+        auto target = [&](const ListDocument& d) -> QString {
+            switch (d.mode()) {
+            case ListMode::Standard:
+                return m_paths.standardList;
+            case ListMode::History:
+                return m_paths.historyList;
+            case ListMode::External:
+                return d.externalFileName();
+            default:
+                return {};
+            }
+        };
+        auto onDisk = [&](const QString& file) { return rowsOnDisk(file, file == m_paths.historyList); };
+
+        ScriptedPrompter user(&random);
+        user.openPool = externals;
+        user.savePool = externals + QStringList{dir.filePath("new.tdx"), dir.filePath("no/such/x.tdx")};
+        m_doc = std::make_unique<ListDocument>(m_paths);
+        m_doc->setAutosaveDelay(0);
+        m_doc->startUp({}, user);
+        int counter = 0;
+        bool broken = false;
+
+        for (int step = 0; step < 120; ++step) {
+            const QByteArray before = rowsOf(m_doc->list());
+            const QString beforeTarget = target(*m_doc);
+            const bool beforeModified = m_doc->isModified();
+            if (!beforeTarget.isEmpty() && beforeTarget != m_paths.historyList)
+                entitled[beforeTarget].insert(before);
+            user.discarded = false;
+            user.chosenForSaving.clear();
+            const int op = pick(19);
+            SCOPED_TRACE(testing::Message() << "step " << step << " op " << op << " mode " << int(m_doc->mode())
+                                            << " file " << qPrintable(beforeTarget) << " modified " << beforeModified);
+            switch (op) {
+            case 0:
+            case 1:
+                if (m_doc->canChangeRows())
+                    rows().appendItem(item("item " + QByteArray::number(++counter), pick(2)));
+                break;
+            case 2:
+                if (rows().size() > 0)
+                    rows().replaceItem(pick(rows().size()), item("edited " + QByteArray::number(++counter)));
+                break;
+            case 3:
+                if (rows().size() > 0)
+                    rows().setChecked(pick(rows().size()), pick(2));
+                break;
+            case 4:
+                if (rows().size() > 1) {
+                    std::vector<int> order(static_cast<size_t>(rows().size()));
+                    std::iota(order.begin(), order.end(), 0);
+                    std::shuffle(order.begin(), order.end(), random);
+                    rows().reorder(order);
+                }
+                break;
+            case 5:
+                if (rows().size() > 0)
+                    m_doc->DeleteSelectedItems({pick(rows().size()), pick(rows().size())}, pick(2), user);
+                break;
+            case 6:
+                m_doc->OpenStandardList(user);
+                break;
+            case 7:
+                m_doc->LoadHistoryList(user);
+                break;
+            case 8:
+                m_doc->OpenExternalList(user);
+                break;
+            case 9:
+                m_doc->NewEmptyList(user);
+                break;
+            case 10:
+                m_doc->SaveExternalList(user);
+                break;
+            case 11:
+                m_doc->SaveCurrentList(user);
+                break;
+            case 12:
+                m_doc->openListFile(pick(2) ? externals[pick(3)] : dir.filePath("gone.tdx"), user);
+                break;
+            case 13:
+                m_doc->autosave();
+                break;
+            case 14:
+                broken = !broken;
+                if (broken) {
+                    QFile::rename(m_paths.standardList, dir.filePath("standard.bak"));
+                    QDir().mkpath(m_paths.standardList);
+                } else {
+                    QDir(m_paths.standardList).removeRecursively();
+                    QFile::rename(dir.filePath("standard.bak"), m_paths.standardList);
+                }
+                break;
+            case 15:
+                m_doc->SaveHistoryList(user);
+                break;
+            case 16:
+            case 17: {
+                // The session ends (unattended), or the program is killed right after a background save;
+                // then the next start.
+                if (op == 16) {
+                    UnattendedPrompter nobody;
+                    m_doc->endSession(nobody);
+                } else {
+                    m_doc->autosave();
+                }
+                const bool recoverable = QFileInfo::exists(recovery);
+                const QByteArray kept = recoverable ? rowsOnDisk(recovery) : QByteArray();
+                if (beforeModified && !beforeTarget.isEmpty() && !recoverable) {
+                    EXPECT_EQ(onDisk(beforeTarget), before) << "lost at the end of the session";
+                }
+                if (m_doc->mode() == ListMode::External && m_doc->externalFileName().isEmpty()
+                    && m_doc->isModified()) {
+                    EXPECT_EQ(kept, before) << "a new list left no copy";
+                }
+                m_doc = std::make_unique<ListDocument>(m_paths);
+                m_doc->setAutosaveDelay(0);
+                user.answers = {Answer::Yes};
+                m_doc->startUp({}, user);
+                user.answers.clear();
+                if (recoverable) {
+                    EXPECT_EQ(rowsOf(m_doc->list()), kept) << "the copy was not restored";
+                }
+                break;
+            }
+            case 18:
+                m_doc->prepareToLeave(user);
+                break;
+            }
+
+            if (!user.chosenForSaving.isEmpty())
+                entitled[user.chosenForSaving].insert(before);
+            // Nothing lives only in memory unless the document says it is modified.
+            const QString now = target(*m_doc);
+            const bool unreachable = broken && now == m_paths.standardList;
+            if (!m_doc->isModified() && !now.isEmpty() && !unreachable) {
+                EXPECT_EQ(onDisk(now), rowsOf(m_doc->list())) << "unmodified, but not on disk";
+            }
+            if (!m_doc->isModified() && m_doc->mode() == ListMode::External && now.isEmpty()) {
+                EXPECT_EQ(m_doc->list().size(), 0);
+            }
+            if (m_doc->mode() == ListMode::NoList) {
+                EXPECT_EQ(m_doc->list().size(), 0);
+            }
+            if (!now.isEmpty() && now != m_paths.historyList)
+                entitled[now].insert(rowsOf(m_doc->list()));
+            // Rows a switch left behind are in their file, in the copy, or the user agreed to lose them.
+            if (op != 16 && op != 17 && beforeModified && (now != beforeTarget || !m_doc->isModified())
+                && rowsOf(m_doc->list()) != before && !user.discarded) {
+                bool kept = QFileInfo::exists(recovery) && rowsOnDisk(recovery) == before;
+                for (const auto& entry : entitled)
+                    kept = kept || rowsOnDisk(entry.first) == before;
+                kept = kept || onDisk(m_paths.historyList) == before;
+                EXPECT_TRUE(kept) << "rows were dropped without the user's word";
+            }
+            // No file holds rows it was never given.
+            for (const auto& [file, allowed] : entitled) {
+                const QByteArray onDisk = rowsOnDisk(file);
+                if (onDisk != "<none>" && onDisk != "<unreadable>") {
+                    EXPECT_TRUE(allowed.count(onDisk)) << qPrintable(file) << " holds rows it was never given";
+                }
+            }
+            if (HasFailure())
+                return;
+        }
+    }
+}
