@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Quillmar needs to build, test and run; only what is missing.
+# Installs the Debian packages Quillmar needs to build, test and run, and the clang tools of the checks
+# (formatting, sanitizers, fuzzers); only what is missing.
 set -euo pipefail
 
 PACKAGES=(
@@ -7,6 +8,7 @@ PACKAGES=(
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins libgl1-mesa-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth
+    clang clang-format libclang-rt-14-dev
 )
 
 missing=()

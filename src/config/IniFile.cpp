@@ -62,8 +62,9 @@ IniFile IniFile::fromText(const QString& text)
     ini.m_lines = text.split(QLatin1Char('\n'));
     if (!ini.m_lines.isEmpty() && ini.m_lines.last().isEmpty())
         ini.m_lines.removeLast();
+    // Every CR before the line end goes: one kept would come back as part of a CR LF line end next time.
     for (QString& line : ini.m_lines) {
-        if (line.endsWith(QLatin1Char('\r')))
+        while (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
     }
     return ini;

@@ -4,9 +4,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <cerrno>
-#include <cstdlib>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -31,11 +31,17 @@ bool writeAll(int fd, QByteArrayView bytes, int& error)
     return true;
 }
 
-mode_t currentUmask()
+// Creates a new file beside target with a name of its own; the system applies the umask to mode 0666, as
+// for any new file. Sets temp to its name.
+int createTemp(const QFileInfo& target, QByteArray& temp)
 {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
+    for (int attempt = 0;; ++attempt) {
+        temp = QFile::encodeName(target.absolutePath() + QLatin1String("/.") + target.fileName() +
+                                 QLatin1Char('.') + QString::number(QRandomGenerator::global()->generate(), 36));
+        const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        if (fd >= 0 || errno != EEXIST || attempt == 100)
+            return fd;
+    }
 }
 } // namespace
 
@@ -67,7 +73,8 @@ IoResult AtomicFile::open()
     else
         m_target = info.absoluteFilePath();
 
-    mode_t mode = 0666 & ~currentUmask();
+    bool replacing = false;
+    mode_t mode = 0;
     struct stat st {};
     if (::stat(QFile::encodeName(m_target).constData(), &st) == 0) {
         if (!S_ISREG(st.st_mode)) {
@@ -78,20 +85,23 @@ IoResult AtomicFile::open()
                 IoError::NotRegular);
         }
         mode = st.st_mode & 07777;
+        replacing = true;
     } else if (errno != ENOENT) {
         return fail("Cannot create file", errno);
     }
 
-    const QFileInfo target(m_target);
-    QByteArray temp = QFile::encodeName(target.absolutePath() + QLatin1Char('/') + QLatin1Char('.') +
-                                        target.fileName() + QLatin1String(".XXXXXX"));
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    QByteArray temp;
+    const int fd = createTemp(QFileInfo(m_target), temp);
     if (fd < 0)
         return fail("Cannot create file", errno);
     m_fd = fd;
     m_temp = temp;
-    if (::fchmod(fd, mode) != 0)
-        return fail("Cannot create file", errno);
+    // A replaced file keeps its owner where the system allows it, and its permissions.
+    if (replacing) {
+        (void)!::fchown(fd, st.st_uid, st.st_gid);
+        if (::fchmod(fd, mode) != 0)
+            return fail("Cannot create file", errno);
+    }
     return IoResult::success();
 }
 

@@ -11,7 +11,8 @@
 //
 // Only a regular file (or a name that does not exist yet) is written; a folder, device, pipe or socket is
 // refused and left alone. A symbolic link is followed, so the file it points to is replaced and the link
-// stays. A replaced file keeps its permissions; a new one gets the usual ones (0666 less the umask).
+// stays. A replaced file keeps its permissions (and its owner, where allowed); a new one gets the usual
+// ones (0666 less the umask).
 // Errors name the file and the system's reason.
 class AtomicFile
 {

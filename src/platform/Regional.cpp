@@ -1,6 +1,7 @@
 #include "platform/Regional.h"
 
 #include "platform/Clock.h"
+#include "platform/CodePage.h"
 
 #include <QRegularExpression>
 
@@ -274,9 +275,20 @@ QString Regional::dateTimeToText(const QDateTime& dateTime)
     return text;
 }
 
-std::optional<QDate> Regional::textToDate(QByteArrayView text)
+namespace {
+// A format with month names writes dates that the number reader cannot take back; those are read as the
+// format says.
+std::optional<QDate> namedMonthDate(const QString& text)
 {
-    ensureInitialised();
+    const QString format = Regional::shortDateFormat();
+    if (!format.contains(QLatin1String("MMM")))
+        return std::nullopt;
+    const QDate date = Regional::locale().toDate(text.trimmed(), format);
+    return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
+}
+
+std::optional<QDate> numericDate(QByteArrayView text)
+{
     const QByteArrayView t = trimmed(text);
     int v[3], nd[3], count = 0;
     const qsizetype end = readNumbers(t, 0, 3, v, nd, count);
@@ -284,10 +296,22 @@ std::optional<QDate> Regional::textToDate(QByteArrayView text)
         return std::nullopt;
     return dateFromNumbers(v, nd, count);
 }
+} // namespace
+
+std::optional<QDate> Regional::textToDate(QByteArrayView text)
+{
+    ensureInitialised();
+    if (auto date = numericDate(text))
+        return date;
+    return namedMonthDate(CodePage::decode(text));
+}
 
 std::optional<QDate> Regional::textToDate(QStringView text)
 {
-    return textToDate(QByteArrayView(latin1Of(text)));
+    ensureInitialised();
+    if (auto date = numericDate(QByteArrayView(latin1Of(text))))
+        return date;
+    return namedMonthDate(text.toString());
 }
 
 std::optional<QTime> Regional::textToTime(QByteArrayView text)

@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
+
 using testutil::le32;
 using testutil::readAll;
 using testutil::textField;
@@ -239,6 +242,32 @@ TEST_F(ListFileTest, HostileCountsAndFlagsAreRefusedWithTheirOffset)
         EXPECT_TRUE(r.error.contains(QLatin1String("h.tdx: damaged at ") + QLatin1String(c.message)))
             << r.error.toStdString();
         EXPECT_EQ(list.size(), 2);
+    }
+}
+
+TEST_F(ListFileTest, ALastFieldClaimingMoreBytesThanFollowIsRefusedWithinTheBuffer)
+{
+    // The file image sits in a buffer of exactly its size, so that a read one byte past the end is a fault
+    // the sanitizer build reports, not a harmless look at spare capacity.
+    const QByteArray rec = le32(1) + QByteArray(1, '\0') + textField("a") + le32(0);
+    const struct
+    {
+        QByteArray bytes;
+        bool withNames;
+        const char* message;
+    } cases[] = {
+        {le32(0) + le32(-1) + le32(0) + le32(2) + "p", true, "project name 1 is 2 bytes long, but only 1 bytes follow"},
+        {le32(0) + le32(-1) + le32(0) + le32(0x01000001) + "p", true, "project name 1 is 16777217 bytes long"},
+        {le32(1) + rec + le32(3) + "xy", false, "column value 1 of item 1 is 3 bytes long, but only 2 bytes follow"},
+    };
+    for (const auto& c : cases) {
+        const std::unique_ptr<char[]> exact(new char[size_t(c.bytes.size())]);
+        std::memcpy(exact.get(), c.bytes.constData(), size_t(c.bytes.size()));
+        ToDoList list;
+        const IoResult r = ParseList(QByteArrayView(exact.get(), c.bytes.size()), c.withNames, list, QStringLiteral("x"));
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.kind, IoError::BadData);
+        EXPECT_TRUE(r.error.contains(QLatin1String(c.message))) << r.error.toStdString();
     }
 }
 

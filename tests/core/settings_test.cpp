@@ -108,6 +108,16 @@ TEST_F(SettingsTest, Windows1252FilesAreReadAndRewrittenAsUtf8)
     EXPECT_EQ(read(f, "Name"), QStringLiteral("M\u00FCller \u20AC"));
 }
 
+TEST_F(SettingsTest, TextReadAndWrittenAgainStaysTheSame)
+{
+    // Stray CRs before a line end once came back as part of a CR LF line end on the next read.
+    for (const QString& text : {QStringLiteral("[A]\r\r\nk=v\r\n"), QStringLiteral("; c\r\r\r\n[B]\nx=\r\n"),
+                                QStringLiteral("a\rb=c\n")}) {
+        const QString once = IniFile::fromText(text).toText();
+        EXPECT_EQ(IniFile::fromText(once).toText(), once) << text.toStdString();
+    }
+}
+
 TEST_F(SettingsTest, BooleanForms)
 {
     const QString f = ini("[Sec]\nW1=false\nW2=False\nW3=\nN1=True\nN2=0\nN3=0x10\nN4=-1\nN5=\n");
