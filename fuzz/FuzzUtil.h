@@ -7,12 +7,12 @@
 #include <cstdlib>
 
 // A property of a reader that the fuzzer found broken: print what and stop, so libFuzzer keeps the input.
-#define FUZZ_CHECK(condition)                                                                                  \
-    do {                                                                                                       \
-        if (!(condition)) {                                                                                    \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition);                 \
-            std::abort();                                                                                      \
-        }                                                                                                      \
+#define FUZZ_CHECK(condition)                                                                                \
+    do {                                                                                                     \
+        if (!(condition)) {                                                                                  \
+            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition);               \
+            std::abort();                                                                                    \
+        }                                                                                                    \
     } while (false)
 
 inline QByteArrayView fuzzInput(const uint8_t* data, size_t size)

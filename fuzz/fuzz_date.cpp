@@ -8,8 +8,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size == 0)
         return 0;
-    static const char* const dateFormats[] = {"dd.MM.yyyy", "M/d/yyyy", "yyyy-MM-dd", "d.M.yy", "dd/MM/yyyy",
-                                              "MMM d, yyyy", "yyyy/M/d", "d MMMM yyyy"};
+    static const char* const dateFormats[] = {"dd.MM.yyyy", "M/d/yyyy",    "yyyy-MM-dd", "d.M.yy",
+                                              "dd/MM/yyyy", "MMM d, yyyy", "yyyy/M/d",   "d MMMM yyyy"};
     static const char* const timeFormats[] = {"HH:mm:ss", "h:mm:ss AP", "H.mm", "hh:mm:ss ap"};
     const uint8_t pick = data[0];
     // As the program sets them: two-digit years widened, so that every written date names its year.

@@ -8,11 +8,21 @@ class QTextStream;
 // What the program was asked to do on its command line.
 struct CommandLineOptions
 {
-    enum class Mode { Gui, Help, Version, Print, ExportCsv, ExportHtml, ImportCsv, Error };
+    enum class Mode
+    {
+        Gui,
+        Help,
+        Version,
+        Print,
+        ExportCsv,
+        ExportHtml,
+        ImportCsv,
+        Error
+    };
 
     Mode mode = Mode::Gui;
-    QString dataDir;  // --data-dir DIR; empty for the default data folder
-    QString listFile; // the optional list file; empty for the standard list
+    QString dataDir;      // --data-dir DIR; empty for the default data folder
+    QString listFile;     // the optional list file; empty for the standard list
     QString exchangeFile; // OUT of --export-csv / --export-html, IN of --import-csv
     QString error;        // for Mode::Error: what is wrong with the arguments
 };

@@ -98,7 +98,8 @@ IoResult IniFile::save(const QString& path) const
     const QByteArray bytes = toText().toUtf8();
     if (bytes.size() > FileLimit::Settings)
         return IoResult::failure(
-            QStringLiteral("Cannot write file %1: the settings would be larger than the %2 MiB the program reads")
+            QStringLiteral(
+                "Cannot write file %1: the settings would be larger than the %2 MiB the program reads")
                 .arg(ShownPath(path))
                 .arg(FileLimit::Settings >> 20),
             IoError::TooLarge);

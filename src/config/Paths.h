@@ -28,4 +28,3 @@ QString SettingsFilePath();
 QString HistoryListPath();
 // Program folder + "default.ini", used by dialogs whose settings path names no existing file.
 QString FallbackIniPath();
-

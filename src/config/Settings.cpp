@@ -1,8 +1,8 @@
 #include "config/Settings.h"
 
 #include "config/IniFile.h"
-#include "platform/FileSystem.h"
 #include "platform/CodePage.h"
+#include "platform/FileSystem.h"
 
 namespace {
 // A read goes on after a failed EnsureIniFile: a missing file simply gives the default.

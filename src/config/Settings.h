@@ -14,7 +14,8 @@ bool ReadIniBool(const QString& file, const QString& section, const QString& key
 // Word boolean form: every text other than exactly "False" is true.
 bool ReadIniWordBool(const QString& file, const QString& section, const QString& key, bool defaultValue);
 // Deletes the key, then writes it: the key ends up last in its section.
-IoResult WriteIniString(const QString& file, const QString& section, const QString& key, const QString& value);
+IoResult WriteIniString(const QString& file, const QString& section, const QString& key,
+                        const QString& value);
 // Writes in place.
 IoResult WriteIniInteger(const QString& file, const QString& section, const QString& key, qint64 value);
 // Writes "1" or "0" in place.

@@ -36,19 +36,19 @@ bool CSVRecordReader::next(std::vector<QByteArrayView>& fields)
         if (end == start)
             continue;
         m_recordLine = m_line;
-        csvscan::scanLine(QByteArrayView(data + start, end - start), [this, &fields](QByteArrayView text,
-                                                                                      bool escaped) {
-            if (!escaped) {
-                fields.push_back(text);
-                return;
-            }
-            if (m_decodedUsed == m_decoded.size())
-                m_decoded.emplace_back();
-            QByteArray& decoded = m_decoded[m_decodedUsed++];
-            decoded.resize(0);
-            csvscan::unescape(text, decoded);
-            fields.emplace_back(decoded.constData(), decoded.size());
-        });
+        csvscan::scanLine(QByteArrayView(data + start, end - start),
+                          [this, &fields](QByteArrayView text, bool escaped) {
+                              if (!escaped) {
+                                  fields.push_back(text);
+                                  return;
+                              }
+                              if (m_decodedUsed == m_decoded.size())
+                                  m_decoded.emplace_back();
+                              QByteArray& decoded = m_decoded[m_decodedUsed++];
+                              decoded.resize(0);
+                              csvscan::unescape(text, decoded);
+                              fields.emplace_back(decoded.constData(), decoded.size());
+                          });
         return true;
     }
     return false;

@@ -7,7 +7,13 @@
 namespace {
 constexpr char kQuote = '"';
 
-enum class Form { Plain, Quoted, DoubleQuoted, Escaped };
+enum class Form
+{
+    Plain,
+    Quoted,
+    DoubleQuoted,
+    Escaped
+};
 
 Form formOf(QByteArrayView text)
 {

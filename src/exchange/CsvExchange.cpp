@@ -82,7 +82,8 @@ template <typename Put> bool writeRows(const std::vector<ToDoItem>& rows, Put pu
     QByteArray buffer(qsizetype(1) << 20, Qt::Uninitialized);
     char* end = buffer.data();
     for (const ToDoItem& row : rows) {
-        const qsizetype need = CSVFieldRoom(row.record().size()) + (row.valueCount() + 1) * CSVFieldRoom(0) + 2;
+        const qsizetype need =
+            CSVFieldRoom(row.record().size()) + (row.valueCount() + 1) * CSVFieldRoom(0) + 2;
         if (end - buffer.constData() + need > buffer.size()) {
             if (!put(QByteArrayView(buffer.constData(), end - buffer.constData())))
                 return false;
@@ -133,11 +134,12 @@ IoResult WriteCSVFile(const QString& path, const std::vector<ToDoItem>& rows)
     });
     if (total > FileLimit::Csv) {
         file.cancel();
-        return IoResult::failure(QStringLiteral("Cannot write file %1: the CSV text would be larger than the %2 MiB "
-                                                "an import reads; nothing was written")
-                                     .arg(ShownPath(path))
-                                     .arg(FileLimit::Csv >> 20),
-                                 IoError::TooLarge);
+        return IoResult::failure(
+            QStringLiteral("Cannot write file %1: the CSV text would be larger than the %2 MiB "
+                           "an import reads; nothing was written")
+                .arg(ShownPath(path))
+                .arg(FileLimit::Csv >> 20),
+            IoError::TooLarge);
     }
     Q_UNUSED(fits); // a failed write is reported by commit()
     return file.commit();
@@ -200,11 +202,12 @@ IoResult ReadCSVFile(const QString& path, std::vector<ToDoItem>& rows)
         return r;
     // A NUL would end the text early and drop the rest without a word; such a file is no CSV text.
     if (const qsizetype nul = bytes.indexOf('\0'); nul >= 0)
-        return IoResult::failure(QStringLiteral("The file %1 holds a NUL byte (line %2): it is not a text file, and "
-                                                "nothing was imported")
-                                     .arg(shownName(path))
-                                     .arg(lineOf(bytes, nul)),
-                                 IoError::BadData);
+        return IoResult::failure(
+            QStringLiteral("The file %1 holds a NUL byte (line %2): it is not a text file, and "
+                           "nothing was imported")
+                .arg(shownName(path))
+                .arg(lineOf(bytes, nul)),
+            IoError::BadData);
     return CSVToRows(bytes, rows, path);
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/IoResult.h"
 #include "model/ToDoItem.h"
 #include "model/ToDoList.h"
+#include "platform/IoResult.h"
 
 #include <QByteArray>
 #include <QString>

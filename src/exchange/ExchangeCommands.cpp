@@ -57,8 +57,8 @@ int ExportCsvCommand(const QString& outFile, const QString& listFile, QTextStrea
     ToDoList list;
     if (const IoResult r = loadList(listPathOf(listFile), !listFile.isEmpty(), false, list); !r)
         return report(err, r.error);
-    const IoResult written =
-        isStandardOutput(outFile) ? WriteStandardOutput(RowsToCSV(list.items)) : WriteCSVFile(outFile, list.items);
+    const IoResult written = isStandardOutput(outFile) ? WriteStandardOutput(RowsToCSV(list.items))
+                                                       : WriteCSVFile(outFile, list.items);
     if (!written)
         return report(err, written.error);
     return 0;
@@ -72,7 +72,8 @@ int ExportHtmlCommand(const QString& outFile, const QString& listFile, QTextStre
     TToDo2HTML html(SettingsFilePath());
     if (isStandardOutput(outFile)) {
         QByteArray page;
-        if (const IoResult r = html.WriteHTML(list, TToDo2HTML::DefaultColumnCaptions(), QString(), &page); !r)
+        if (const IoResult r = html.WriteHTML(list, TToDo2HTML::DefaultColumnCaptions(), QString(), &page);
+            !r)
             return report(err, r.error);
         if (const IoResult r = WriteStandardOutput(page); !r)
             return report(err, r.error);
@@ -102,9 +103,10 @@ int ImportCsvCommand(const QString& inFile, const QString& listFile, QTextStream
         const InstanceLock::Holder h = InstanceLock::holder(folder);
         const bool window = h.roleKnown && h.role == InstanceLock::Role::Window;
         if (window || deadline.hasExpired()) {
-            const QString advice =
-                window ? QStringLiteral("Close it and try again") : QStringLiteral("Try again when it has finished");
-            return report(err, r.error + QStringLiteral("; nothing was imported. ") + advice + QLatin1Char('.'));
+            const QString advice = window ? QStringLiteral("Close it and try again")
+                                          : QStringLiteral("Try again when it has finished");
+            return report(err,
+                          r.error + QStringLiteral("; nothing was imported. ") + advice + QLatin1Char('.'));
         }
         QThread::msleep(50);
     }

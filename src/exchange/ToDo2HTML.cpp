@@ -2,8 +2,8 @@
 
 #include "config/Colors.h"
 #include "config/IniFile.h"
-#include "platform/Clock.h"
 #include "platform/AtomicFile.h"
+#include "platform/Clock.h"
 #include "platform/CodePage.h"
 
 #include <QDir>

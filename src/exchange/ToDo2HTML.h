@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/IoResult.h"
 #include "model/ItemStatus.h"
 #include "model/ToDoItem.h"
 #include "model/ToDoList.h"
+#include "platform/IoResult.h"
 
 #include <QByteArray>
 #include <QDate>

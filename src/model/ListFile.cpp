@@ -284,12 +284,13 @@ IoResult readWholeFile(const QString& path, QByteArray& bytes)
 IoResult writeAtomically(const QString& path, const QByteArray& bytes)
 {
     if (bytes.size() > FileLimit::List)
-        return IoResult::failure(QStringLiteral("Cannot write file %1: the list would take %2 MiB, more than the "
-                                                "%3 MiB a list file may hold")
-                                     .arg(ShownPath(path))
-                                     .arg(bytes.size() >> 20)
-                                     .arg(FileLimit::List >> 20),
-                                 IoError::TooLarge);
+        return IoResult::failure(
+            QStringLiteral("Cannot write file %1: the list would take %2 MiB, more than the "
+                           "%3 MiB a list file may hold")
+                .arg(ShownPath(path))
+                .arg(bytes.size() >> 20)
+                .arg(FileLimit::List >> 20),
+            IoError::TooLarge);
     return AtomicFile::save(path, bytes);
 }
 
@@ -360,8 +361,7 @@ IoResult LoadListFile(ToDoList& list, const QString& path)
     return IoResult::success();
 }
 
-IoResult AppendSelectedToHistory(const ToDoList& list, const QList<int>& selectedRows,
-                                 const QString& path)
+IoResult AppendSelectedToHistory(const ToDoList& list, const QList<int>& selectedRows, const QString& path)
 {
     if (IoResult r = EnsureIniFile(path); !r)
         return r;

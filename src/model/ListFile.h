@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/IoResult.h"
 #include "model/ToDoList.h"
+#include "platform/IoResult.h"
 
 #include <QList>
 #include <QString>
@@ -26,7 +26,8 @@ IoResult SaveListFile(const ToDoList& list, const QString& path, const QList<int
 IoResult LoadListFile(ToDoList& list, const QString& path);
 
 // History routines (items only).
-IoResult AppendSelectedToHistory(const ToDoList& list, const QList<int>& selectedRows, const QString& historyPath);
+IoResult AppendSelectedToHistory(const ToDoList& list, const QList<int>& selectedRows,
+                                 const QString& historyPath);
 IoResult SaveHistoryFile(const ToDoList& list, const QString& historyPath);
 // A missing history file is created empty.
 IoResult LoadHistoryFile(ToDoList& list, const QString& historyPath);

@@ -36,8 +36,9 @@ bool writeAll(int fd, QByteArrayView bytes, int& error)
 int createTemp(const QFileInfo& target, QByteArray& temp)
 {
     for (int attempt = 0;; ++attempt) {
-        temp = QFile::encodeName(target.absolutePath() + QLatin1String("/.") + target.fileName() +
-                                 QLatin1Char('.') + QString::number(QRandomGenerator::global()->generate(), 36));
+        temp =
+            QFile::encodeName(target.absolutePath() + QLatin1String("/.") + target.fileName() +
+                              QLatin1Char('.') + QString::number(QRandomGenerator::global()->generate(), 36));
         const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
         if (fd >= 0 || errno != EEXIST || attempt == 100)
             return fd;
@@ -75,11 +76,14 @@ IoResult AtomicFile::open()
 
     bool replacing = false;
     mode_t mode = 0;
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::stat(QFile::encodeName(m_target).constData(), &st) == 0) {
         if (!S_ISREG(st.st_mode)) {
-            const QString what = S_ISDIR(st.st_mode) ? QStringLiteral("it is a folder")
-                                                     : QStringLiteral("it is a device, pipe or socket, not a file");
+            const QString what = S_ISDIR(st.st_mode)
+                                     ? QStringLiteral("it is a folder")
+                                     : QStringLiteral("it is a device, pipe or socket, not a file");
             return IoResult::failure(
                 QStringLiteral("Cannot write %1: %2; it was left as it is").arg(ShownPath(m_path), what),
                 IoError::NotRegular);
@@ -115,7 +119,8 @@ bool AtomicFile::write(QByteArrayView bytes)
 IoResult AtomicFile::commit()
 {
     if (m_fd < 0)
-        return IoResult::failure(QStringLiteral("Cannot write file %1: it was not opened").arg(ShownPath(m_path)));
+        return IoResult::failure(
+            QStringLiteral("Cannot write file %1: it was not opened").arg(ShownPath(m_path)));
     if (m_writeError != 0)
         return fail("Cannot write file", m_writeError);
     if (::fsync(m_fd) != 0)
@@ -169,7 +174,8 @@ IoResult WriteStandardOutput(QByteArrayView bytes)
 {
     int error = 0;
     if (!writeAll(STDOUT_FILENO, bytes, error))
-        return IoResult::failure(QStringLiteral("Cannot write to standard output: %1").arg(SystemReason(error)),
-                                 IoErrorOf(error), SystemReason(error));
+        return IoResult::failure(
+            QStringLiteral("Cannot write to standard output: %1").arg(SystemReason(error)), IoErrorOf(error),
+            SystemReason(error));
     return IoResult::success();
 }

@@ -1,7 +1,6 @@
 #include "platform/Clock.h"
 
-namespace
-{
+namespace {
 QDateTime g_fixed;
 }
 

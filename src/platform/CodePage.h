@@ -8,7 +8,11 @@
 class CodePage
 {
 public:
-    enum class Kind { Windows1252, Utf8 };
+    enum class Kind
+    {
+        Windows1252,
+        Utf8
+    };
 
     struct Encoded
     {

@@ -64,31 +64,36 @@ IoResult ReadRegularFile(const QString& path, qint64 limit, QByteArray& out)
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
         const int error = errno;
-        return IoResult::failure(QStringLiteral("Cannot open file %1: %2").arg(ShownPath(path), SystemReason(error)),
-                                 IoErrorOf(error), SystemReason(error));
+        return IoResult::failure(
+            QStringLiteral("Cannot open file %1: %2").arg(ShownPath(path), SystemReason(error)),
+            IoErrorOf(error), SystemReason(error));
     }
     const auto done = [fd](IoResult r) {
         ::close(fd);
         return r;
     };
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::fstat(fd, &st) != 0) {
         const int error = errno;
         return done(IoResult::failure(
-            QStringLiteral("Cannot read file %1: %2").arg(ShownPath(path), SystemReason(error)), IoErrorOf(error),
-            SystemReason(error)));
+            QStringLiteral("Cannot read file %1: %2").arg(ShownPath(path), SystemReason(error)),
+            IoErrorOf(error), SystemReason(error)));
     }
     if (!S_ISREG(st.st_mode)) {
-        const QString what = S_ISDIR(st.st_mode) ? QStringLiteral("it is a folder")
-                                                 : QStringLiteral("it is not a regular file but a device, pipe or socket");
+        const QString what = S_ISDIR(st.st_mode)
+                                 ? QStringLiteral("it is a folder")
+                                 : QStringLiteral("it is not a regular file but a device, pipe or socket");
         return done(IoResult::failure(QStringLiteral("Cannot read %1: %2").arg(ShownPath(path), what),
                                       IoError::NotRegular));
     }
     const auto tooLarge = [&](qint64 size) {
-        return done(IoResult::failure(QStringLiteral("Cannot read file %1: it is %2 long, more than the %3 the program "
-                                                     "reads")
-                                          .arg(ShownPath(path), sizeText(size), sizeText(limit)),
-                                      IoError::TooLarge));
+        return done(IoResult::failure(
+            QStringLiteral("Cannot read file %1: it is %2 long, more than the %3 the program "
+                           "reads")
+                .arg(ShownPath(path), sizeText(size), sizeText(limit)),
+            IoError::TooLarge));
     };
     if (st.st_size > limit)
         return tooLarge(st.st_size);
@@ -146,8 +151,9 @@ IoResult EnsureIniFile(const QString& path)
         const int error = errno;
         if (error == EEXIST)
             return IoResult::success();
-        return IoResult::failure(QStringLiteral("Could not create %1: %2").arg(ShownPath(path), SystemReason(error)),
-                                 IoErrorOf(error), SystemReason(error));
+        return IoResult::failure(
+            QStringLiteral("Could not create %1: %2").arg(ShownPath(path), SystemReason(error)),
+            IoErrorOf(error), SystemReason(error));
     }
     ::close(fd);
     return IoResult::success();

@@ -24,8 +24,12 @@ const char* roleName(InstanceLock::Role role)
 
 bool sameFile(int fd, const QByteArray& path)
 {
-    struct stat open {};
-    struct stat named {};
+    struct stat open
+    {
+    };
+    struct stat named
+    {
+    };
     return ::fstat(fd, &open) == 0 && ::stat(path.constData(), &named) == 0 && open.st_dev == named.st_dev &&
            open.st_ino == named.st_ino;
 }
@@ -68,7 +72,8 @@ int InstanceLock::attempt()
         ::close(fd);
         return 0;
     }
-    const QByteArray info = QByteArray::number(QCoreApplication::applicationPid()) + '\n' + roleName(m_role) + '\n';
+    const QByteArray info =
+        QByteArray::number(QCoreApplication::applicationPid()) + '\n' + roleName(m_role) + '\n';
     // The holder's name is only for messages: a full disk does not stop the lock from working.
     if (::ftruncate(fd, 0) == 0)
         (void)!::pwrite(fd, info.constData(), size_t(info.size()), 0);

@@ -15,7 +15,11 @@
 class InstanceLock
 {
 public:
-    enum class Role { Window, CommandLine };
+    enum class Role
+    {
+        Window,
+        CommandLine
+    };
 
     // Who holds the lock of a folder, as far as its file tells.
     struct Holder

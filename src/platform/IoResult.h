@@ -3,17 +3,18 @@
 #include <QString>
 
 // What kind of failure a file operation met, for callers that react to some of them.
-enum class IoError {
+enum class IoError
+{
     None,
-    NotFound,      // the file or its folder does not exist
-    NotRegular,    // a folder, device, pipe or socket where a file was expected
-    TooLarge,      // larger than the reader accepts
-    Permission,    // permission denied
-    NoSpace,       // no space left on the device, or over the quota
-    ReadOnly,      // read-only file system
-    Busy,          // held by another run of the program
-    BadData,       // the bytes are not what the format allows
-    BadName,       // a file name that cannot be represented
+    NotFound,   // the file or its folder does not exist
+    NotRegular, // a folder, device, pipe or socket where a file was expected
+    TooLarge,   // larger than the reader accepts
+    Permission, // permission denied
+    NoSpace,    // no space left on the device, or over the quota
+    ReadOnly,   // read-only file system
+    Busy,       // held by another run of the program
+    BadData,    // the bytes are not what the format allows
+    BadName,    // a file name that cannot be represented
     Other,
 };
 

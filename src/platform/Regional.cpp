@@ -5,8 +5,7 @@
 
 #include <QRegularExpression>
 
-namespace
-{
+namespace {
 struct State
 {
     QLocale locale = QLocale::c();

@@ -16,7 +16,12 @@
 class Regional
 {
 public:
-    enum class DateOrder { DayMonthYear, MonthDayYear, YearMonthDay };
+    enum class DateOrder
+    {
+        DayMonthYear,
+        MonthDayYear,
+        YearMonthDay
+    };
 
     // Takes the formats from the system locale (done once at start-up).
     static void useSystemLocale();

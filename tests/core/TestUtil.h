@@ -12,8 +12,7 @@
 #include <QTemporaryDir>
 
 // Small helpers shared by the window-free tests.
-namespace testutil
-{
+namespace testutil {
 inline QByteArray readAll(const QString& path)
 {
     QFile f(path);

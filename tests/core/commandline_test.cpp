@@ -27,7 +27,8 @@ protected:
     {
         // These tests are about the program itself: without it they fail rather than pass unseen.
         ASSERT_FALSE(testutil::quillmarBin().isEmpty())
-            << "QUILLMAR_BIN does not name the built quillmar program: " << qgetenv("QUILLMAR_BIN").constData();
+            << "QUILLMAR_BIN does not name the built quillmar program: "
+            << qgetenv("QUILLMAR_BIN").constData();
         ASSERT_TRUE(m_dir.isValid());
         m_data = m_dir.filePath(QStringLiteral("data"));
         ASSERT_TRUE(QDir().mkdir(m_data));
@@ -146,9 +147,10 @@ TEST_F(CommandLineTest, FileNamesAreTakenAsTheSystemGivesThem)
 
     // A name that is not valid in the locale's encoding names no file the program could use: refused,
     // and nothing is written under another name.
-    const QStringList shell{QStringLiteral("-c"),
-                            QStringLiteral("exec \"$0\" --data-dir \"$1\" --export-csv \"$2$(printf '\\377').csv\""),
-                            testutil::quillmarBin(), m_data, m_dir.filePath(QStringLiteral("bad"))};
+    const QStringList shell{
+        QStringLiteral("-c"),
+        QStringLiteral("exec \"$0\" --data-dir \"$1\" --export-csv \"$2$(printf '\\377').csv\""),
+        testutil::quillmarBin(), m_data, m_dir.filePath(QStringLiteral("bad"))};
     QProcess p;
     p.start(QStringLiteral("/bin/sh"), shell);
     ASSERT_TRUE(p.waitForFinished(60000));
@@ -163,12 +165,13 @@ TEST_F(CommandLineTest, ImportsSayWhatTheyDidOrWhyNot)
     ASSERT_TRUE(writeAll(m_dir.filePath(QStringLiteral("in.csv")), "One,\r\nTwo,\r\n"));
     Outcome r = quillmar({QStringLiteral("--import-csv"), m_dir.filePath(QStringLiteral("in.csv"))});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_EQ(r.out, "Imported 2 items from " + QFile::encodeName(m_dir.filePath(QStringLiteral("in.csv"))) + "\n");
+    EXPECT_EQ(r.out,
+              "Imported 2 items from " + QFile::encodeName(m_dir.filePath(QStringLiteral("in.csv"))) + "\n");
 
     // A data folder that cannot be made, below a file.
     ASSERT_TRUE(writeAll(m_dir.filePath(QStringLiteral("plain")), "x"));
-    r = quillmar({QStringLiteral("--data-dir"), m_dir.filePath(QStringLiteral("plain/data")), QStringLiteral("--import-csv"),
-                  m_dir.filePath(QStringLiteral("in.csv"))},
+    r = quillmar({QStringLiteral("--data-dir"), m_dir.filePath(QStringLiteral("plain/data")),
+                  QStringLiteral("--import-csv"), m_dir.filePath(QStringLiteral("in.csv"))},
                  false);
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains("Cannot create the data folder") && r.err.contains("Not a directory"))
@@ -188,10 +191,12 @@ TEST_F(CommandLineTest, ConcurrentImportsLoseNoRows)
             const QString csv = m_dir.filePath(QStringLiteral("in%1-%2.csv").arg(pair).arg(k));
             QByteArray text;
             for (int i = 0; i < kRows; ++i)
-                text += "Row " + QByteArray::number(pair) + '-' + QByteArray::number(k) + '-' + QByteArray::number(i) + ",\r\n";
+                text += "Row " + QByteArray::number(pair) + '-' + QByteArray::number(k) + '-' +
+                        QByteArray::number(i) + ",\r\n";
             ASSERT_TRUE(writeAll(csv, text));
             auto p = std::make_unique<QProcess>();
-            p->start(testutil::quillmarBin(), {QStringLiteral("--data-dir"), m_data, QStringLiteral("--import-csv"), csv});
+            p->start(testutil::quillmarBin(),
+                     {QStringLiteral("--data-dir"), m_data, QStringLiteral("--import-csv"), csv});
             runs.push_back(std::move(p));
         }
         for (auto& p : runs) {

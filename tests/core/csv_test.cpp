@@ -253,7 +253,8 @@ TEST_F(CsvTest, LinesNeverMerge)
 
 TEST_F(CsvTest, EveryExportedTextRoundTripsAndSingleLineTextsKeepTheirForm)
 {
-    const std::vector<QByteArray> alphabet{"\"", ",", "\r", "\n", "\r\n", "a", "\\", " ", QByteArray(1, '\0')};
+    const std::vector<QByteArray> alphabet{
+        "\"", ",", "\r", "\n", "\r\n", "a", "\\", " ", QByteArray(1, '\0')};
     Random random{777};
     for (int round = 0; round < 500; ++round) {
         std::vector<ToDoItem> rows;
@@ -370,7 +371,8 @@ TEST_F(CsvTest, ImportAddsAllOrNothing)
         const IoResult r = ImportCSVFile(file, list);
         EXPECT_FALSE(r.ok) << c.file;
         EXPECT_EQ(r.kind, c.kind) << c.file;
-        EXPECT_TRUE(r.error.contains(file) && r.error.contains(QLatin1String(c.says))) << r.error.toStdString();
+        EXPECT_TRUE(r.error.contains(file) && r.error.contains(QLatin1String(c.says)))
+            << r.error.toStdString();
         EXPECT_EQ(list.items, before.items);
     }
 

@@ -60,16 +60,19 @@ const std::vector<std::pair<const char*, std::function<IoResult(const QString&)>
 const std::vector<std::pair<const char*, std::function<IoResult(const QString&)>>>& readers()
 {
     static const std::vector<std::pair<const char*, std::function<IoResult(const QString&)>>> all{
-        {"list", [](const QString& p) {
+        {"list",
+         [](const QString& p) {
              ToDoList l;
              return ReadListFile(p, true, l);
          }},
-        {"settings", [](const QString& p) {
+        {"settings",
+         [](const QString& p) {
              IoResult r;
              IniFile::load(p, &r);
              return r;
          }},
-        {"csv", [](const QString& p) {
+        {"csv",
+         [](const QString& p) {
              std::vector<ToDoItem> rows;
              return ReadCSVFile(p, rows);
          }},
@@ -81,7 +84,11 @@ class FileIoTest : public ::testing::Test
 {
 protected:
     QString path(const QString& name) const { return m_dir.filePath(name); }
-    QStringList entries() const { return QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot); }
+    QStringList entries() const
+    {
+        return QDir(m_dir.path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    }
     QTemporaryDir m_dir;
 };
 } // namespace
@@ -143,7 +150,8 @@ TEST_F(FileIoTest, AFailedWriteKeepsTheOldFileAndSaysWhy)
 
     const IoResult missing = AtomicFile::save(path(QStringLiteral("no/such/folder/x")), "x");
     EXPECT_EQ(missing.kind, IoError::NotFound);
-    EXPECT_TRUE(missing.error.contains(QLatin1String("No such file or directory"))) << missing.error.toStdString();
+    EXPECT_TRUE(missing.error.contains(QLatin1String("No such file or directory")))
+        << missing.error.toStdString();
 }
 
 TEST_F(FileIoTest, ReadersRefuseWhatIsNoFileOrTooLargeBeforeReading)
@@ -202,7 +210,8 @@ TEST_F(FileIoTest, ALiveLockIsNeverTakenAStaleOneIs)
     for (int wait : {0, 200}) {
         EXPECT_FALSE(second.tryLock(wait));
         EXPECT_EQ(second.error().kind, IoError::Busy);
-        EXPECT_TRUE(second.error().error.contains(QLatin1String("command-line run"))) << second.error().error.toStdString();
+        EXPECT_TRUE(second.error().error.contains(QLatin1String("command-line run")))
+            << second.error().error.toStdString();
         EXPECT_TRUE(QFileInfo::exists(lockFile));
         EXPECT_TRUE(first->isLocked());
     }

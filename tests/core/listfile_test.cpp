@@ -256,15 +256,19 @@ TEST_F(ListFileTest, ALastFieldClaimingMoreBytesThanFollowIsRefusedWithinTheBuff
         bool withNames;
         const char* message;
     } cases[] = {
-        {le32(0) + le32(-1) + le32(0) + le32(2) + "p", true, "project name 1 is 2 bytes long, but only 1 bytes follow"},
-        {le32(0) + le32(-1) + le32(0) + le32(0x01000001) + "p", true, "project name 1 is 16777217 bytes long"},
-        {le32(1) + rec + le32(3) + "xy", false, "column value 1 of item 1 is 3 bytes long, but only 2 bytes follow"},
+        {le32(0) + le32(-1) + le32(0) + le32(2) + "p", true,
+         "project name 1 is 2 bytes long, but only 1 bytes follow"},
+        {le32(0) + le32(-1) + le32(0) + le32(0x01000001) + "p", true,
+         "project name 1 is 16777217 bytes long"},
+        {le32(1) + rec + le32(3) + "xy", false,
+         "column value 1 of item 1 is 3 bytes long, but only 2 bytes follow"},
     };
     for (const auto& c : cases) {
         const std::unique_ptr<char[]> exact(new char[size_t(c.bytes.size())]);
         std::memcpy(exact.get(), c.bytes.constData(), size_t(c.bytes.size()));
         ToDoList list;
-        const IoResult r = ParseList(QByteArrayView(exact.get(), c.bytes.size()), c.withNames, list, QStringLiteral("x"));
+        const IoResult r =
+            ParseList(QByteArrayView(exact.get(), c.bytes.size()), c.withNames, list, QStringLiteral("x"));
         EXPECT_FALSE(r.ok);
         EXPECT_EQ(r.kind, IoError::BadData);
         EXPECT_TRUE(r.error.contains(QLatin1String(c.message))) << r.error.toStdString();
@@ -305,7 +309,8 @@ TEST_F(ListFileTest, EnsureIniFileMakesOneFolderLevelAndAnEmptyFile)
     EXPECT_TRUE(QFileInfo(one).isFile());
     const IoResult two = EnsureIniFile(m_dir.filePath(QStringLiteral("p/q/x.ini")));
     EXPECT_FALSE(two.ok);
-    EXPECT_EQ(two.error, QStringLiteral("Could not create the folder ") + m_dir.filePath(QStringLiteral("p/q")) +
+    EXPECT_EQ(two.error, QStringLiteral("Could not create the folder ") +
+                             m_dir.filePath(QStringLiteral("p/q")) +
                              QStringLiteral(": No such file or directory"));
     EXPECT_EQ(two.kind, IoError::NotFound);
 }

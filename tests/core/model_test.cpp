@@ -12,8 +12,7 @@
 using testutil::le32;
 using testutil::textField;
 
-namespace
-{
+namespace {
 class ModelTest : public ::testing::Test
 {
 protected:

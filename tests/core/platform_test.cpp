@@ -96,13 +96,14 @@ TEST_F(PlatformTest, LenientDateReading)
 TEST_F(PlatformTest, EveryWrittenDateReadsBackUnderEveryFormat)
 {
     // Month names included: a date the program writes must be a date it can read again.
-    for (const char* format : {"dd.MM.yyyy", "M/d/yyyy", "yyyy-MM-dd", "d.M.yy", "d MMMM yyyy", "MMM d, yyyy",
-                               "dd-MMM-yy"}) {
+    for (const char* format :
+         {"dd.MM.yyyy", "M/d/yyyy", "yyyy-MM-dd", "d.M.yy", "d MMMM yyyy", "MMM d, yyyy", "dd-MMM-yy"}) {
         Regional::setFormats(Regional::widenDateFormat(QLatin1String(format)), QStringLiteral("HH:mm:ss"));
         for (QDate d(1901, 1, 1); d.year() < 2100; d = d.addDays(97)) {
             const QString text = Regional::dateToText(d);
             EXPECT_EQ(Regional::textToDate(QStringView(text)), d) << format << " " << text.toStdString();
-            EXPECT_EQ(Regional::textToDate(QByteArrayView(text.toLatin1())), d) << format << " " << text.toStdString();
+            EXPECT_EQ(Regional::textToDate(QByteArrayView(text.toLatin1())), d)
+                << format << " " << text.toStdString();
         }
     }
 }
