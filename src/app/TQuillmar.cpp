@@ -488,8 +488,7 @@ void TQuillmar::documentSwitched()
     setWindowModified(m_document->isModified());
     ActionMemo->clear();
     RemarksMemo->clear();
-    if (m_document->mode() == ListMode::NoList)
-        m_statusPanels[1]->setText(QStringLiteral("No list is shown"));
+    m_statusPanels[1]->setText(m_document->mode() == ListMode::NoList ? QStringLiteral("No list is shown") : QString());
     UpdateStatusBar();
     updateListCommands();
 }

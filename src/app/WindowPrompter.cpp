@@ -21,8 +21,10 @@ ListPrompter::Answer WindowPrompter::ask(Question question, const QString& text,
     QList<MessageBox::Button> buttons = {MessageBox::Yes, MessageBox::No};
     if (withCancel)
         buttons << MessageBox::Cancel;
-    const MessageBox::Button pressed = MessageBox::message(m_parent, QStringLiteral("Quillmar"), text, MessageBox::Icon::Warning,
-                                                           buttons, withCancel ? MessageBox::Cancel : MessageBox::No);
+    // Enter confirms, as it always did, except where the answer would lose changes.
+    const MessageBox::Button defaultButton = question == Question::DiscardChanges ? MessageBox::No : MessageBox::Yes;
+    const MessageBox::Button pressed = MessageBox::message(m_parent, QStringLiteral("Quillmar"), text,
+                                                           MessageBox::Icon::Warning, buttons, defaultButton);
     if (pressed == MessageBox::Yes)
         return Answer::Yes;
     if (pressed == MessageBox::No || !withCancel)

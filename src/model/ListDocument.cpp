@@ -377,11 +377,10 @@ void ListDocument::offerRecovery(ListPrompter& prompter)
         which = native(origin.fileName);
     const QString when = origin.written.isValid() ? origin.written.toString(QStringLiteral("yyyy-MM-dd HH:mm"))
                                                   : QStringLiteral("an unknown time");
-    const QString text = QStringLiteral("Changes to %1 (%2 items, kept at %3) were not saved when Quillmar "
-                                        "last ended.\r\nRestore them?")
-                             .arg(which)
-                             .arg(copy.size())
-                             .arg(when);
+    const QString items = copy.size() == 1 ? QStringLiteral("1 item") : QStringLiteral("%1 items").arg(copy.size());
+    const QString text = QStringLiteral("Changes to %1 (%2, kept at %3) were not saved when Quillmar last "
+                                        "ended.\r\nRestore them?")
+                             .arg(which, items, when);
     if (prompter.ask(ListPrompter::Question::RestoreRecovery, text, false) != ListPrompter::Answer::Yes) {
         m_recovery.remove();
         return;
