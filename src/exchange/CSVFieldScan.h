@@ -76,7 +76,8 @@ inline Field scanField(QByteArrayView rest, QByteArrayView separator)
 inline constexpr char kEscapeOpen[] = "\\\"";
 
 // Index in rest of the quote that closes a well-formed escaped field starting at rest[0], or -1 when rest
-// does not start one: then the field is read in the three forms like any other.
+// does not start one: then the field is read in the three forms like any other. rest may run on past the
+// end of the field's line (a CR, LF or NUL ends the line).
 inline qsizetype escapedClose(QByteArrayView rest)
 {
     if (rest.size() < 3 || rest[0] != '\\' || rest[1] != '"')
@@ -84,7 +85,10 @@ inline qsizetype escapedClose(QByteArrayView rest)
     for (qsizetype i = 2; i < rest.size(); ++i) {
         switch (rest[i]) {
         case '"':
-            return i + 1 == rest.size() || rest[i + 1] == ',' ? i : -1;
+            // Closed before a comma, or at the end of its line.
+            if (i + 1 == rest.size() || std::strchr(",\r\n", rest[i + 1]))
+                return i;
+            return -1;
         case '\\':
             if (++i == rest.size() || !std::strchr("\\rn0cq", rest[i]) || rest[i] == '\0')
                 return -1;
@@ -104,49 +108,59 @@ inline qsizetype escapedClose(QByteArrayView rest)
 // Appends the text of a body checked by escapedClose (the bytes between \" and the closing quote).
 inline void unescape(QByteArrayView body, QByteArray& out)
 {
-    for (qsizetype i = 0; i < body.size(); ++i) {
-        char c = body[i];
-        if (c == '\\') {
-            switch (body[++i]) {
-            case 'r':
-                c = '\r';
-                break;
-            case 'n':
-                c = '\n';
-                break;
-            case '0':
-                c = '\0';
-                break;
-            case 'c':
-                c = ',';
-                break;
-            case 'q':
-                c = '"';
-                break;
-            default:
-                c = '\\';
-                break;
-            }
+    const qsizetype start = out.size();
+    out.resize(start + body.size());
+    char* d = out.data() + start;
+    const char* p = body.data();
+    const char* const end = p + body.size();
+    while (p < end) {
+        // Runs without escapes are copied whole.
+        const char* slash = static_cast<const char*>(std::memchr(p, '\\', size_t(end - p)));
+        const char* runEnd = slash ? slash : end;
+        std::memcpy(d, p, size_t(runEnd - p));
+        d += runEnd - p;
+        if (!slash)
+            break;
+        switch (slash[1]) {
+        case 'r':
+            *d++ = '\r';
+            break;
+        case 'n':
+            *d++ = '\n';
+            break;
+        case '0':
+            *d++ = '\0';
+            break;
+        case 'c':
+            *d++ = ',';
+            break;
+        case 'q':
+            *d++ = '"';
+            break;
+        default:
+            *d++ = '\\';
+            break;
         }
-        out.append(c);
+        p = slash + 2;
     }
+    out.truncate(d - out.constData());
 }
 
-// Reads the fields of one line (no line break inside) in order: emit(text, escaped) gets the text of a
+// Reads the fields of one line (no line break inside) in order: onField(text, escaped) gets the text of a
 // field in one of the three forms, or the body of an escaped field that the caller unescapes. The scan runs
 // to the end of the line; a line ending in a comma has no empty field after it.
-template <typename Emit> void scanLine(QByteArrayView line, Emit&& emit)
+template <typename OnField> void scanLine(QByteArrayView line, OnField&& onField)
 {
     qsizetype p = 0;
     while (p < line.size()) {
         const QByteArrayView rest = line.sliced(p);
         if (const qsizetype close = escapedClose(rest); close >= 0) {
-            emit(rest.sliced(2, close - 2), true);
+            onField(rest.sliced(2, close - 2), true);
             p += close + 2;
             continue;
         }
         const Field f = scanField(rest, separatorOf(rest));
-        emit(f.text, false);
+        onField(f.text, false);
         p += f.consumed;
     }
 }

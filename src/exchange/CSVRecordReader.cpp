@@ -4,52 +4,184 @@
 
 #include <cstring>
 
-namespace {
-// Position of the first CR or LF at or after from, or end.
-qsizetype lineEnd(const char* data, qsizetype from, qsizetype end)
-{
-    for (qsizetype i = from; i < end; ++i) {
-        if (data[i] == '\n' || data[i] == '\r')
-            return i;
-    }
-    return end;
-}
-} // namespace
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
-CSVRecordReader::CSVRecordReader(QByteArrayView text) : m_text(text)
+CSVRecordReader::CSVRecordReader(QByteArrayView text)
+    : m_data(text.data()), m_size(text.size()), m_end(text.size())
 {
-    if (const void* nul = text.isEmpty() ? nullptr : std::memchr(text.data(), '\0', text.size()))
-        m_text = text.first(static_cast<const char*>(nul) - text.data());
+    // The NUL that ends the text is found by the stream as it gets there, not by a pass of its own.
+    seek(0);
+}
+
+quint64 CSVRecordReader::specialBits(qsizetype base) const
+{
+    // Bit i stands for byte base + i. A record has a comma or quote every few bytes, so one 64-byte
+    // block of bits serves several fields and costs a few instructions per field.
+    const char* p = m_data + base;
+    char tail[64];
+    if (m_size - base < 64) {
+        // Pad with a byte of no meaning: the stream then simply runs out at m_size.
+        std::memset(tail, 'x', sizeof tail);
+        std::memcpy(tail, p, m_size - base);
+        p = tail;
+    }
+    quint64 bits = 0;
+#if defined(__SSE2__)
+    const __m128i comma = _mm_set1_epi8(',');
+    const __m128i quote = _mm_set1_epi8('"');
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i nul = _mm_setzero_si128();
+    for (int i = 0; i < 4; ++i) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+        const __m128i hit = _mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(v, comma), _mm_cmpeq_epi8(v, quote)),
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)), _mm_cmpeq_epi8(v, nul)));
+        bits |= quint64(unsigned(_mm_movemask_epi8(hit))) << (16 * i);
+    }
+#else
+    for (int i = 0; i < 64; ++i) {
+        const char c = p[i];
+        bits |= quint64(c == ',' || c == '"' || c == '\r' || c == '\n' || c == '\0') << i;
+    }
+#endif
+    return bits;
+}
+
+void CSVRecordReader::seek(qsizetype pos)
+{
+    m_blockBase = pos & ~qsizetype(63);
+    m_bits = m_blockBase < m_size ? specialBits(m_blockBase) & (~quint64(0) << (pos & 63)) : 0;
+}
+
+void CSVRecordReader::endLine(qsizetype e)
+{
+    if (e >= m_size || m_data[e] == '\0') {
+        m_end = e;
+        m_pos = e;
+        return;
+    }
+    pop();
+    m_pos = e + 1;
+    if (m_data[e] == '\r' && e + 1 < m_size && m_data[e + 1] == '\n') {
+        peek();
+        pop();
+        m_pos = e + 2;
+    }
+}
+
+void CSVRecordReader::readRecord(qsizetype p, std::vector<QByteArrayView>& fields)
+{
+    const char* text = m_data;
+    for (;;) {
+        qsizetype s = peek();
+        if (s == p && endsLine(s)) {
+            endLine(s);
+            return;
+        }
+        // An escaped field is told by its first two bytes and taken only when it is complete.
+        if (text[p] == '\\' && p + 1 < m_end && text[p + 1] == '"') {
+            const qsizetype close = csvscan::escapedClose(QByteArrayView(text + p, m_end - p));
+            if (close >= 0) {
+                appendDecoded(QByteArrayView(text + p + 2, close - 2), fields);
+                const qsizetype after = p + close + 1;
+                seek(after);
+                if (after < m_end && text[after] == ',') {
+                    peek();
+                    pop();
+                    p = after + 1;
+                    continue;
+                }
+                endLine(peek());
+                return;
+            }
+        }
+        // The form of a field is told by its first two bytes.
+        if (text[p] != '"') {
+            // Plain: up to the next comma; quotes inside are text.
+            while (s < m_size && text[s] == '"') {
+                pop();
+                s = peek();
+            }
+            fields.emplace_back(text + p, s - p);
+            if (s < m_size && text[s] == ',') {
+                pop();
+                p = s + 1;
+                continue;
+            }
+            endLine(s);
+            return;
+        }
+        pop();
+        const bool doubled = p + 1 < m_size && text[p + 1] == '"';
+        if (doubled) {
+            peek();
+            pop();
+        }
+        const qsizetype body = p + (doubled ? 2 : 1);
+        qsizetype firstQuote = -1;
+        bool closed = false;
+        for (s = peek(); !endsLine(s); s = peek()) {
+            pop();
+            if (text[s] != '"')
+                continue;
+            if (firstQuote < 0)
+                firstQuote = s;
+            // The closing separator: ", or "", right here.
+            const qsizetype comma = s + (doubled ? 2 : 1);
+            if (comma < m_size && text[comma] == ',' && (!doubled || text[s + 1] == '"')) {
+                for (qsizetype k = s + 1; k <= comma; ++k) {
+                    peek();
+                    pop();
+                }
+                fields.emplace_back(text + body, s - body);
+                p = comma + 1;
+                closed = true;
+                break;
+            }
+        }
+        if (closed)
+            continue;
+        // Unclosed: the rest of the line, cut before its first quote.
+        fields.emplace_back(text + body, (firstQuote >= 0 ? firstQuote : s) - body);
+        endLine(s);
+        return;
+    }
+}
+
+void CSVRecordReader::appendDecoded(QByteArrayView body, std::vector<QByteArrayView>& fields)
+{
+    if (m_decodedUsed == m_decoded.size())
+        m_decoded.emplace_back();
+    QByteArray& decoded = m_decoded[m_decodedUsed++];
+    decoded.resize(0);
+    csvscan::unescape(body, decoded);
+    fields.emplace_back(decoded.constData(), decoded.size());
 }
 
 bool CSVRecordReader::next(std::vector<QByteArrayView>& fields)
 {
     fields.clear();
     m_decodedUsed = 0;
-    const char* data = m_text.data();
-    const qsizetype size = m_text.size();
-    while (m_pos < size) {
+    for (;;) {
+        if (m_pos >= m_end)
+            return false;
         const qsizetype start = m_pos;
-        const qsizetype end = lineEnd(data, start, size);
-        m_pos = end + (end + 1 < size && data[end] == '\r' && data[end + 1] == '\n' ? 2 : 1);
-        ++m_line;
-        if (end == start)
+        const qsizetype s = peek();
+        if (s == start && endsLine(s)) {
+            if (s >= m_size || m_data[s] == '\0') {
+                m_end = s;
+                return false;
+            }
+            ++m_line;
+            endLine(s);
             continue;
+        }
+        ++m_line;
         m_recordLine = m_line;
-        csvscan::scanLine(QByteArrayView(data + start, end - start),
-                          [this, &fields](QByteArrayView text, bool escaped) {
-                              if (!escaped) {
-                                  fields.push_back(text);
-                                  return;
-                              }
-                              if (m_decodedUsed == m_decoded.size())
-                                  m_decoded.emplace_back();
-                              QByteArray& decoded = m_decoded[m_decodedUsed++];
-                              decoded.resize(0);
-                              csvscan::unescape(text, decoded);
-                              fields.emplace_back(decoded.constData(), decoded.size());
-                          });
+        readRecord(start, fields);
         return true;
     }
-    return false;
 }

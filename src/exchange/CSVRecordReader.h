@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
+#include <bit>
 #include <vector>
 
 // Reads the records of a whole CSV text, one line at a time: every line is one record, and a record never
@@ -17,14 +18,49 @@ public:
     // Fills fields with the next record; false at the end of the text. The views stay valid until the
     // next call or until the reader or its text goes away.
     bool next(std::vector<QByteArrayView>& fields);
-    // 1-based number of the line on which the record last read stands.
+    // 1-based number of the line on which the record last read begins.
     qsizetype lineNumber() const { return m_recordLine; }
 
 private:
-    QByteArrayView m_text;
+    // The text is read once, as a stream of the bytes that matter to the format (comma, quote, CR, LF,
+    // NUL) in order; everything between them is copied or skipped without being looked at.
+    quint64 specialBits(qsizetype base) const;
+    // Position of the next byte of the stream not yet consumed; m_size when there is none.
+    qsizetype peek()
+    {
+        while (m_bits == 0) {
+            if (m_blockBase + 64 >= m_size)
+                return m_size;
+            m_blockBase += 64;
+            m_bits = specialBits(m_blockBase);
+        }
+        return m_blockBase + std::countr_zero(m_bits);
+    }
+    // Consumes the byte peek() has just returned.
+    void pop() { m_bits &= m_bits - 1; }
+    // Restarts the stream at pos.
+    void seek(qsizetype pos);
+    bool endsLine(qsizetype s) const
+    {
+        return s >= m_size || m_data[s] == '\r' || m_data[s] == '\n' || m_data[s] == '\0';
+    }
+    // Consumes the line end at e (the position peek() returned); m_pos moves to the next line, or m_end
+    // to e when e ends the text.
+    void endLine(qsizetype e);
+    // Reads the fields of the record that starts at p through the end of its line.
+    void readRecord(qsizetype p, std::vector<QByteArrayView>& fields);
+    // Appends the text of an escaped field's body, decoded into a buffer of the reader.
+    void appendDecoded(QByteArrayView body, std::vector<QByteArrayView>& fields);
+
+    const char* m_data = nullptr;
+    qsizetype m_size = 0;
+    // End of the text: m_size, or the first NUL once the stream has met it.
+    qsizetype m_end = 0;
     qsizetype m_pos = 0;
     qsizetype m_line = 0;
     qsizetype m_recordLine = 0;
+    qsizetype m_blockBase = 0;
+    quint64 m_bits = 0;
     // Texts of escaped fields; the buffers are kept and reused from record to record.
     std::vector<QByteArray> m_decoded;
     size_t m_decodedUsed = 0;

@@ -90,37 +90,37 @@ IoResult ReadRegularFile(const QString& path, qint64 limit, QByteArray& out)
     }
     const auto tooLarge = [&](qint64 size) {
         return done(IoResult::failure(
-            QStringLiteral("Cannot read file %1: it is %2 long, more than the %3 the program "
-                           "reads")
+            QStringLiteral("Cannot read file %1: it is %2 long, more than the %3 the program reads")
                 .arg(ShownPath(path), sizeText(size), sizeText(limit)),
             IoError::TooLarge));
     };
     if (st.st_size > limit)
         return tooLarge(st.st_size);
 
-    QByteArray bytes;
-    bytes.reserve(qsizetype(st.st_size));
+    // One byte more than the size tells a file that grew while being read.
+    QByteArray bytes(qsizetype(st.st_size) + 1, Qt::Uninitialized);
+    qsizetype have = 0;
     for (;;) {
-        // One byte more than the limit allows tells a file that grew past it while being read.
-        const qint64 want = std::min(kReadStep, limit + 1 - bytes.size());
-        const qsizetype old = bytes.size();
-        bytes.resize(old + want);
-        const ssize_t got = ::read(fd, bytes.data() + old, size_t(want));
+        if (have == bytes.size()) {
+            if (have > limit)
+                return tooLarge(have);
+            bytes.resize(qsizetype(std::min<qint64>(have + kReadStep, limit + 1)));
+        }
+        const qint64 want = std::min<qint64>(kReadStep, bytes.size() - have);
+        const ssize_t got = ::read(fd, bytes.data() + have, size_t(want));
         if (got < 0) {
             const int error = errno;
-            bytes.resize(old);
             if (error == EINTR)
                 continue;
             return done(IoResult::failure(
                 QStringLiteral("Cannot read file %1: %2").arg(ShownPath(path), SystemReason(error)),
                 IoErrorOf(error), SystemReason(error)));
         }
-        bytes.resize(old + got);
         if (got == 0)
             break;
-        if (bytes.size() > limit)
-            return tooLarge(bytes.size());
+        have += got;
     }
+    bytes.truncate(have);
     out = std::move(bytes);
     return done(IoResult::success());
 }
