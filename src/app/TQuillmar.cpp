@@ -69,6 +69,7 @@ TQuillmar::TQuillmar(QWidget* parent)
     InitDataPaths();
     InitSettingsFilePath();
     m_document = new ListDocument({StandardListPath(), HistoryListPath(), DataFolder()}, this);
+    m_reminders.setSettingsPath(SettingsFilePath());
     m_prompter = std::make_unique<WindowPrompter>(this);
     m_styleModel = new ItemStyleModel(m_document->model(), this);
     m_handOverTimer = new QTimer(this);
@@ -426,6 +427,7 @@ void TQuillmar::startUp(const QString& commandLineFile)
 {
     m_document->startUp(commandLineFile, *m_prompter);
     LoadColumnWidths();
+    showMissedAlarms();
 }
 
 void TQuillmar::LoadDateFormat()
@@ -557,6 +559,7 @@ void TQuillmar::endSession(bool final)
 
 void TQuillmar::FormDestroy()
 {
+    m_reminders.saveLastScan(Clock::now());
     if (!m_layoutSaved)
         SaveWindowLayout();
     m_layoutSaved = true;

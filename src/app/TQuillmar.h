@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/AlarmScanner.h"
+#include "model/Reminders.h"
 #include "model/ItemSorter.h"
 #include "model/ListDocument.h"
 #include "model/ToDoItem.h"
@@ -29,6 +30,7 @@ class QTextEdit;
 class QTimer;
 class QToolBar;
 class QTreeView;
+class DesktopNotifier;
 class SoundPlayer;
 class WindowPrompter;
 
@@ -67,9 +69,10 @@ public:
     void endSession(bool final = true);
     // The window owns the data folder's lock for its lifetime.
     void adoptInstanceLock(std::unique_ptr<InstanceLock> lock);
-    // The player the alarms sound through (tests put a recording one in).
+    // The player the alarms sound through and the desktop notifications (tests put recording ones in).
     void setSoundPlayer(std::shared_ptr<SoundPlayer> player);
-    AlarmScanner& alarmScanner() { return m_alarmScanner; }
+    void setNotifier(std::shared_ptr<DesktopNotifier> notifier);
+    AlarmScanner& alarmScanner() { return m_reminders.scanner(); }
     // The window's size before any stored layout applies.
     static QSize designedSize();
 
@@ -141,7 +144,12 @@ private:
     // ---- Alarms (TQuillmar_alarms.cpp) ----
     void setupAlarms();
     void onAlarmTimer();
-    void showAlarmBox(const QString& text);
+    // The alarms, the box lists them; its snooze buttons ring them again later.
+    void showAlarmBox(const QString& title, const QString& text, const QList<AlarmScanner::Alarm>& alarms);
+    void showMissedAlarms();
+    // Statuses, counts and the date of the status bar for a new day.
+    void refreshDay(const QDate& today);
+    std::array<const ToDoList*, 2> alarmLists() const;
 
     // ---- CSV and HTML (TQuillmar_exchange.cpp) ----
     void setupExchangeCommands();
@@ -240,6 +248,8 @@ private:
     int m_actionWidth = -1;
     bool m_shownOnce = false;
     std::array<int, ToDoListModel::ColumnCount> m_designedWidths{};
-    AlarmScanner m_alarmScanner;
+    Reminders m_reminders;
+    QDate m_shownDay;
     std::shared_ptr<SoundPlayer> m_soundPlayer;
+    std::shared_ptr<DesktopNotifier> m_notifier;
 };

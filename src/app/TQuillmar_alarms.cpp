@@ -1,23 +1,31 @@
-// Alarms: on each tick of the alarm timer, every alarm that fell due since the previous tick rings with a
-// sound and a box, also while the window is hidden in the tray.
+// Alarms: on each tick of the alarm timer, every alarm of the standard list and of the shown list that fell
+// due since the previous tick rings with a sound and a box, also while the window is hidden in the tray;
+// snoozed alarms ring again; at start the alarms missed while Quillmar was not running are listed; and at
+// the change of day the statuses and the date are brought up to date.
 #include "app/TQuillmar.h"
 
+#include "app/ItemStyleModel.h"
+#include "dialogs/AlarmBox.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
+#include "platform/Regional.h"
+#include "platform/desktop/DesktopNotifier.h"
 #include "platform/desktop/QtSoundPlayer.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
-#include <QMessageBox>
+#include <QLabel>
 #include <QTimer>
 
 void TQuillmar::setupAlarms()
 {
     if (!m_soundPlayer)
         m_soundPlayer = std::make_shared<QtSoundPlayer>();
-    // Alarms due before the program started are not rung.
-    m_alarmScanner.start(Clock::now());
+    if (!m_notifier)
+        m_notifier = std::make_shared<SystemNotifier>(m_trayIcon);
+    // Alarms due before the program started are not rung by the timer; the start lists them as missed.
+    m_reminders.scanner().start(Clock::now());
+    m_shownDay = Clock::today();
     connect(m_alarmTimer, &QTimer::timeout, this, &TQuillmar::onAlarmTimer);
 }
 
@@ -26,11 +34,28 @@ void TQuillmar::setSoundPlayer(std::shared_ptr<SoundPlayer> player)
     m_soundPlayer = std::move(player);
 }
 
+void TQuillmar::setNotifier(std::shared_ptr<DesktopNotifier> notifier)
+{
+    m_notifier = std::move(notifier);
+}
+
+std::array<const ToDoList*, 2> TQuillmar::alarmLists() const
+{
+    // The standard list rings whatever list is shown; the shown one too (once, when it is the standard).
+    const ToDoList* shown = &listModel()->list();
+    const ToDoList* standard = m_document->standardRows();
+    return {shown, standard == shown ? nullptr : standard};
+}
+
 void TQuillmar::onAlarmTimer()
 {
+    const QDateTime now = Clock::now();
+    // The day changed (midnight, or a wake-up from suspend): statuses, counts and the date follow.
+    if (now.date() != m_shownDay)
+        refreshDay(now.date());
     // The lead time is read at every tick, so a change in the settings counts at once.
-    m_alarmScanner.setLeadMinutes(AlarmScanner::leadFromText(AlarmLeadTime));
-    const QList<AlarmScanner::Alarm> due = m_alarmScanner.tick(listModel()->list(), Clock::now());
+    m_reminders.scanner().setLeadMinutes(AlarmScanner::leadFromText(AlarmLeadTime));
+    const QList<AlarmScanner::Alarm> due = m_reminders.tick(alarmLists(), now);
     if (due.isEmpty())
         return;
     QStringList actions;
@@ -39,36 +64,54 @@ void TQuillmar::onAlarmTimer()
     // Without an audio output the alarm is silent; the box still shows.
     if (m_soundPlayer)
         m_soundPlayer->playAlarm(SoundFile);
-    showAlarmBox(QStringLiteral("You have set an alarm: \n\r") + actions.join(QLatin1Char('\n')));
+    // Out of sight, the desktop says it as well.
+    if (m_notifier && (!isVisible() || isMinimized()))
+        m_notifier->notify(QStringLiteral("Your Alarm"), actions.join(QLatin1Char('\n')));
+    showAlarmBox(QStringLiteral("Your Alarm"), QStringLiteral("You have set an alarm: \n\r") + actions.join(QLatin1Char('\n')),
+                 due);
 }
 
-void TQuillmar::showAlarmBox(const QString& text)
+void TQuillmar::showMissedAlarms()
 {
-    // Not modal: the timer keeps ticking while it is open, and it shows also while the window is hidden in
-    // the tray. Each alarm rings once, so a second box only ever names new alarms. While a modal dialog is
-    // open, the box belongs to that dialog, or the dialog would block it; when the dialog closes, the box
-    // stays on its own.
+    m_reminders.scanner().setLeadMinutes(AlarmScanner::leadFromText(AlarmLeadTime));
+    const QList<AlarmScanner::Alarm> missed = m_reminders.missed(alarmLists(), Clock::now());
+    if (missed.isEmpty())
+        return;
+    QStringList lines;
+    for (const AlarmScanner::Alarm& alarm : missed)
+        lines << QStringLiteral("%1 %2   %3")
+                     .arg(Regional::dateToText(alarm.due.date()), Regional::timeToText(alarm.due.time()),
+                          CodePage::decode(alarm.action));
+    const QString text = QStringLiteral("These alarms fell due while Quillmar was not running:\n\n") + lines.join(QLatin1Char('\n'));
+    if (m_notifier && (!isVisible() || isMinimized()))
+        m_notifier->notify(QStringLiteral("Missed alarms"), lines.join(QLatin1Char('\n')));
+    showAlarmBox(QStringLiteral("Missed alarms"), text, missed);
+}
+
+void TQuillmar::refreshDay(const QDate& today)
+{
+    m_shownDay = today;
+    m_statusPanels[0]->setText(Regional::dateToText(today));
+    m_styleModel->refreshStatus();
+    UpdateStatusBar();
+}
+
+void TQuillmar::showAlarmBox(const QString& title, const QString& text, const QList<AlarmScanner::Alarm>& alarms)
+{
+    // While a modal dialog is open, the box belongs to that dialog, or the dialog would block it; when the
+    // dialog closes, the box stays on its own.
     QWidget* modal = QApplication::activeModalWidget();
-    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Your Alarm"), text,
-                                QMessageBox::Ok | QMessageBox::Help, modal);
-    box->setObjectName(QStringLiteral("AlarmBox"));
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowModality(Qt::NonModal);
-    box->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    auto* box = new AlarmBox(title, text, modal);
     box->setWindowIcon(windowIcon());
     if (auto* dialog = qobject_cast<QDialog*>(modal)) {
-        // The box must not go down with the dialog: it waits for the user's OK.
         connect(dialog, &QDialog::finished, box, [box] {
             box->setParent(nullptr, box->windowFlags());
-            box->show();
+            box->present();
         });
     }
-    // The Help button opens the manual and leaves the box open, as the help button of a message box does.
-    QAbstractButton* help = box->button(QMessageBox::Help);
-    QObject::disconnect(help, &QAbstractButton::clicked, nullptr, nullptr);
-    connect(help, &QAbstractButton::clicked, this, &TQuillmar::showHelp);
+    connect(box, &AlarmBox::helpRequested, this, &TQuillmar::showHelp);
+    connect(box, &AlarmBox::snoozeRequested, this,
+            [this, alarms](int minutes) { m_reminders.snooze(alarms, minutes, Clock::now()); });
     connect(this, &QObject::destroyed, box, &QObject::deleteLater);
-    box->show();
-    box->raise();
-    box->activateWindow();
+    box->present();
 }

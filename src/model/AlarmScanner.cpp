@@ -34,7 +34,7 @@ void AlarmScanner::start(const QDateTime& now)
     m_last = wallMsecs(now);
 }
 
-QList<AlarmScanner::Alarm> AlarmScanner::tick(const ToDoList& list, const QDateTime& now)
+QList<AlarmScanner::Alarm> AlarmScanner::tick(std::span<const ToDoList* const> lists, const QDateTime& now)
 {
     const qint64 nowMsecs = wallMsecs(now);
     if (m_last < 0)
@@ -52,28 +52,32 @@ QList<AlarmScanner::Alarm> AlarmScanner::tick(const ToDoList& list, const QDateT
     const qint64 lo = from + lead;
     const qint64 hi = nowMsecs + lead;
     const quint32 generation = Regional::generation();
-    const int count = list.size();
-    for (int row = 0; row < count; ++row) {
-        const ToDoItem& item = list.items[static_cast<size_t>(row)];
-        if (item.checked())
+    for (const ToDoList* list : lists) {
+        if (!list)
             continue;
-        // An empty or unreadable Target or Alarm Time reads as none; a row with at most one column
-        // value has neither.
-        const auto moment = item.alarmMoment(generation);
-        if (!moment)
-            continue;
-        const qint64 at = *moment * 1000;
-        if (at <= lo || at > hi)
-            continue;
-        const qint64 dueMsecs = at - lead;
-        if (!m_rung.insert(rungKey(dueMsecs, item.action())).second)
-            continue;
-        Alarm alarm;
-        alarm.row = row;
-        alarm.action = item.action().toByteArray();
-        alarm.due = QDateTime(QDate::fromJulianDay(dueMsecs / kMsecsPerDay),
-                              QTime::fromMSecsSinceStartOfDay(static_cast<int>(dueMsecs % kMsecsPerDay)));
-        due.append(alarm);
+        const int count = list->size();
+        for (int row = 0; row < count; ++row) {
+            const ToDoItem& item = list->items[static_cast<size_t>(row)];
+            if (item.checked())
+                continue;
+            // An empty or unreadable Target or Alarm Time reads as none; a row with at most one column
+            // value has neither.
+            const auto moment = item.alarmMoment(generation);
+            if (!moment)
+                continue;
+            const qint64 at = *moment * 1000;
+            if (at <= lo || at > hi)
+                continue;
+            const qint64 dueMsecs = at - lead;
+            if (!m_rung.insert(rungKey(dueMsecs, item.action())).second)
+                continue;
+            Alarm alarm;
+            alarm.row = row;
+            alarm.action = item.action().toByteArray();
+            alarm.due = QDateTime(QDate::fromJulianDay(dueMsecs / kMsecsPerDay),
+                                  QTime::fromMSecsSinceStartOfDay(static_cast<int>(dueMsecs % kMsecsPerDay)));
+            due.append(alarm);
+        }
     }
     return due;
 }

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 
+#include <span>
 #include <unordered_set>
 
 // Finds the alarms that fell due since the previous timer tick.
@@ -33,6 +34,7 @@ public:
     static qint64 leadFromText(const QString& text);
 
     void setLeadMinutes(qint64 minutes) { m_leadMinutes = minutes; }
+    qint64 leadMinutes() const { return m_leadMinutes; }
 
     // The previous tick; alarms due up to this moment are not rung. Called when the timer starts.
     void start(const QDateTime& now);
@@ -40,7 +42,14 @@ public:
     // The alarms due in (previous tick, now], in list order; now becomes the previous tick. Completed
     // rows, rows without Target or Alarm Time and rows whose Target or Alarm Time cannot be read are
     // skipped one by one. A first tick without start() looks back one second.
-    QList<Alarm> tick(const ToDoList& list, const QDateTime& now);
+    QList<Alarm> tick(const ToDoList& list, const QDateTime& now)
+    {
+        const ToDoList* const one[] = {&list};
+        return tick(one, now);
+    }
+    // The same over several lists at once (the standard list and the one shown); null lists are
+    // skipped. An alarm that stands in two of them (a copy of a row) rings once.
+    QList<Alarm> tick(std::span<const ToDoList* const> lists, const QDateTime& now);
 
 private:
     static qint64 wallMsecs(const QDateTime& t);

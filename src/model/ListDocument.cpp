@@ -100,12 +100,29 @@ void ListDocument::setAutosaveDelay(int milliseconds)
         m_autosaveTimer.start();
 }
 
+void ListDocument::keepStandardRows(std::optional<ToDoList> rows)
+{
+    if (!rows) {
+        // Changes the user let go of are not the standard list's: read what its file holds.
+        ToDoList fromFile;
+        if (LoadListFile(fromFile, m_paths.standardList))
+            rows = std::move(fromFile);
+    }
+    m_standardRows = std::move(rows);
+}
+
 void ListDocument::showList(ToDoList list, ListMode mode, const QString& externalFile, bool modified)
 {
     keepKnownNames(list, m_model->list());
+    const bool leavingStandard = m_mode == ListMode::Standard && mode != ListMode::Standard;
+    const bool unsaved = m_modified;
     m_replacing = true;
-    m_model->setList(std::move(list));
+    ToDoList previous = m_model->replaceList(std::move(list));
     m_replacing = false;
+    if (mode == ListMode::Standard)
+        m_standardRows.reset();
+    else if (leavingStandard)
+        keepStandardRows(unsaved ? std::nullopt : std::optional<ToDoList>(std::move(previous)));
     m_mode = mode;
     m_externalFileName = mode == ListMode::External ? externalFile : QString();
     m_autosaveTimer.stop();
@@ -296,6 +313,8 @@ bool ListDocument::SaveExternalListAs(ListPrompter& prompter)
         return false;
     }
     const bool standard = isStandardListFile(path);
+    if (m_mode == ListMode::Standard && !standard)
+        keepStandardRows(std::nullopt);
     m_mode = standard ? ListMode::Standard : ListMode::External;
     m_externalFileName = standard ? QString() : path;
     m_saveDialogFolder = m_paths.dataFolder;
@@ -350,6 +369,8 @@ void ListDocument::startUp(const QString& commandLineFile, ListPrompter& prompte
 {
     if (commandLineFile.isEmpty() || !openListFile(commandLineFile, prompter))
         OpenStandardList(prompter);
+    else if (m_mode != ListMode::Standard)
+        keepStandardRows(std::nullopt);
     offerRecovery(prompter);
 }
 

@@ -10,6 +10,8 @@
 #include <QString>
 #include <QTimer>
 
+#include <optional>
+
 // The shown list and every rule about where it is kept. It owns the rows (the model), which list they
 // are (ListMode), the file they belong to, and whether they need saving. "Modified" is driven by the
 // model's own change signals, so no command can forget it; it is cleared only when the rows were read
@@ -45,6 +47,13 @@ public:
     // The file of the shown external list; empty for a new list and in the other modes (ExternalFileName).
     QString externalFileName() const { return m_externalFileName; }
     bool isModified() const { return m_modified; }
+    // The standard list's rows whatever list is shown, for the alarms: the shown rows while it is shown,
+    // otherwise the rows it had when another list was shown (or as its file holds them). Null when the
+    // standard list could not be read.
+    const ToDoList* standardRows() const
+    {
+        return m_mode == ListMode::Standard ? &list() : (m_standardRows ? &*m_standardRows : nullptr);
+    }
     // Rows can be added only to a list that has a place to be saved.
     bool canChangeRows() const { return m_mode != ListMode::NoList; }
     // The window caption of the shown list.
@@ -110,6 +119,8 @@ private:
     bool askToDiscard(ListPrompter& prompter, const QString& why);
     void offerRecovery(ListPrompter& prompter);
     bool isStandardListFile(const QString& path) const;
+    // The standard list is no longer shown: keep its rows as its file holds them.
+    void keepStandardRows(std::optional<ToDoList> rows);
 
     Paths m_paths;
     ToDoListModel* m_model;
@@ -119,6 +130,7 @@ private:
     // Set while the document itself replaces the rows: that is loading, not changing.
     bool m_replacing = false;
     QString m_saveDialogFolder;
+    std::optional<ToDoList> m_standardRows;
     RecoveryFile m_recovery;
     QTimer m_autosaveTimer;
 };

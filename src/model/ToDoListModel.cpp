@@ -86,12 +86,13 @@ Qt::ItemFlags ToDoListModel::flags(const QModelIndex& index) const
     return f;
 }
 
-void ToDoListModel::setList(ToDoList list)
+ToDoList ToDoListModel::replaceList(ToDoList list)
 {
     beginResetModel();
-    m_list = std::move(list);
+    std::swap(m_list, list);
     m_checkedCount = m_list.checkedCount();
     endResetModel();
+    return list;
 }
 
 void ToDoListModel::clearItems()

@@ -32,8 +32,10 @@ public:
     static QString columnCaption(int column);
 
     const ToDoList& list() const { return m_list; }
-    // Replaces everything (rows and names), as after loading a file; a reset.
-    void setList(ToDoList list);
+    // Replaces everything (rows and names), as after loading a file; a reset. replaceList gives back
+    // what was there.
+    void setList(ToDoList list) { replaceList(std::move(list)); }
+    ToDoList replaceList(ToDoList list);
     // Removes the rows only; the name lists stay.
     void clearItems();
 

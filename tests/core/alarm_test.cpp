@@ -1,6 +1,9 @@
 #include "model/AlarmScanner.h"
+#include "model/Reminders.h"
 #include "platform/Clock.h"
 #include "platform/Regional.h"
+
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -150,4 +153,56 @@ TEST_F(AlarmScan, EditedAlarmRingsAgainAtItsNewTime)
     EXPECT_EQ(scanner.tick(list, at("14:30:00")).size(), 1);
     list.items[0].setValue(ToDoItem::AlarmTime, "14:31:00");
     EXPECT_EQ(run("14:30:01", "14:31:30"), QStringList{"a"});
+}
+
+// Beyond one scan: two lists at once, snoozes, and the alarms missed while the program was not running.
+TEST_F(AlarmScan, RemindersCoverTwoListsSnoozesAndMissedAlarms)
+{
+    QTemporaryDir dir;
+    const QString settings = dir.filePath(QStringLiteral("Quillmar.ini"));
+    ToDoList standard;
+    standard.items = {alarmItem("standard", "14.03.2026", "14:30:00"), alarmItem("both", "14.03.2026", "14:31:00")};
+    ToDoList shown;
+    shown.items = {alarmItem("shown", "14.03.2026", "14:30:30"), alarmItem("both", "14.03.2026", "14:31:00")};
+    const ToDoList* const lists[] = {&shown, &standard};
+
+    Reminders reminders(settings);
+    reminders.scanner().start(at("14:00:00"));
+    QStringList rang;
+    auto tickAt = [&](const QString& hms) { rang << actions(reminders.tick(lists, at(hms))); };
+    tickAt("14:30:00");
+    tickAt("14:30:30");
+    EXPECT_EQ(rang, (QStringList{"standard", "shown"}));
+    rang.clear();
+    tickAt("14:31:00"); // one row in both lists rings once
+    EXPECT_EQ(rang, QStringList{"both"});
+
+    // Snoozed for 5 minutes: once again at 14:36, not before, not after.
+    reminders.snooze({AlarmScanner::Alarm{1, "both", at("14:31:00")}}, 5, at("14:31:00"));
+    rang.clear();
+    for (const char* hms : {"14:35:59", "14:36:00", "14:36:01", "14:50:00"})
+        tickAt(QString::fromLatin1(hms));
+    EXPECT_EQ(rang, QStringList{"both"});
+
+    // Quillmar ends at 14:50 and starts again at 16:00: what fell due in between shows once, with its time.
+    reminders.saveLastScan(at("14:50:00"));
+    ToDoList later;
+    later.items = {alarmItem("at 15", "14.03.2026", "15:00:00"), alarmItem("at 17", "14.03.2026", "17:00:00"),
+                   alarmItem("at 14:40", "14.03.2026", "14:40:00"), alarmItem("done", "14.03.2026", "15:10:00", true)};
+    const ToDoList* const laterLists[] = {&later};
+    Reminders next(settings);
+    const auto missed = next.missed(laterLists, at("16:00:00"));
+    EXPECT_EQ(actions(missed), QStringList{"at 15"});
+    ASSERT_EQ(missed.size(), 1);
+    EXPECT_EQ(missed.first().due, at("15:00:00"));
+    EXPECT_TRUE(next.tick(laterLists, at("16:00:01")).isEmpty()); // not rung again by the timer
+    EXPECT_TRUE(Reminders(settings).missed(laterLists, at("16:00:02")).isEmpty());
+
+    // Never known to have run: today from midnight on, and at most a week back.
+    QTemporaryDir fresh;
+    ToDoList old;
+    old.items = {alarmItem("yesterday", "13.03.2026", "15:00:00"), alarmItem("this morning", "14.03.2026", "08:00:00")};
+    const ToDoList* const oldLists[] = {&old};
+    EXPECT_EQ(actions(Reminders(fresh.filePath(QStringLiteral("q.ini"))).missed(oldLists, at("09:00:00"))),
+              QStringList{"this morning"});
 }

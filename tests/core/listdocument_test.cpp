@@ -478,6 +478,10 @@ TEST_F(ListDocumentTest, RandomSequencesNeverLoseRowsNorWriteRowsWhereTheyDoNotB
             if (!m_doc->isModified() && m_doc->mode() == ListMode::External && now.isEmpty()) {
                 EXPECT_EQ(m_doc->list().size(), 0);
             }
+            // The alarms see the standard list as its file holds it whatever list is shown.
+            if (m_doc->mode() != ListMode::Standard && m_doc->standardRows() && !broken) {
+                EXPECT_EQ(rowsOf(*m_doc->standardRows()), onDisk(m_paths.standardList)) << "alarms see other rows";
+            }
             if (m_doc->mode() == ListMode::NoList) {
                 EXPECT_EQ(m_doc->list().size(), 0);
             }

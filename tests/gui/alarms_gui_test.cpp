@@ -1,14 +1,19 @@
 #include "MainWindowFixture.h"
 
 #include "app/TQuillmar.h"
+#include "config/Settings.h"
 #include "platform/desktop/QtSoundPlayer.h"
+#include "platform/desktop/RecordingNotifier.h"
 #include "platform/desktop/RecordingSoundPlayer.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QAudioDevice>
 #include <QMediaDevices>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QTreeView>
 #include <QTimer>
 #include <QtTest>
 
@@ -45,6 +50,7 @@ private:
     std::unique_ptr<fixture::TempData> data;
     std::unique_ptr<TQuillmar> w;
     std::shared_ptr<RecordingSoundPlayer> sound;
+    std::shared_ptr<RecordingNotifier> notes;
 
     // A window with the settings given, its alarm timer ticking quickly on the test clock.
     void start(const QByteArray& ini = {}, const QTime& since = QTime(14, 0))
@@ -52,15 +58,21 @@ private:
         w.reset();
         if (!ini.isEmpty())
             data->writeIni(ini);
+        Clock::setNow(QDateTime(kDay, since));
+        // Quillmar last looked just now: nothing counts as missed.
+        WriteIniString(SettingsFilePath(), "Alarm", "Last Scan", Clock::now().toString(Qt::ISODate));
         w = std::make_unique<TQuillmar>();
         w->startUp();
         sound = std::make_shared<RecordingSoundPlayer>();
         w->setSoundPlayer(sound);
+        notes = std::make_shared<RecordingNotifier>();
+        w->setNotifier(notes);
         w->alarmScanner().start(QDateTime(kDay, since));
         ToDoList list;
         list.items = {alarmRow("Call the plumber", "14:30:00"), alarmRow("Feed the cat", "14:30:00"),
                       alarmRow("Later", "15:00:00")};
         w->document().model()->setList(std::move(list));
+        w->document().autosave();
         fixture::child<QTimer>(w.get(), "AlarmTimer")->setInterval(5);
     }
     void tickAt(const QTime& time)
@@ -127,13 +139,91 @@ private Q_SLOTS:
         QCOMPARE(sound->played, QList<QUrl>{SoundPlayer::builtInAlarm()});
     }
 
+    // Hidden: the box still shows, and the desktop is told; without audio the box shows all the same.
     void ringsWhileHiddenAndWithoutAudio()
     {
+        w->show();
+        tickAt(QTime(14, 30, 0));
+        QVERIFY(notes->shown.isEmpty());
         w->hide();
         sound->audible = false;
-        tickAt(QTime(14, 31, 0));
+        tickAt(QTime(15, 0, 0));
         QVERIFY(!sound->played.isEmpty());
+        QCOMPARE(alarmBoxes().size(), 2);
+        QCOMPARE(notes->shown, QStringList{QStringLiteral("Your Alarm|Later")});
+    }
+
+    // The standard list's alarms ring while the history list is shown, and not again after coming back.
+    void standardListRingsWhateverListIsShown()
+    {
+        fixture::action(w.get(), "actLoadHistory")->trigger();
+        QCOMPARE(w->document().mode(), ListMode::History);
+        tickAt(QTime(14, 30, 0));
         QCOMPARE(alarmBoxes().size(), 1);
+        QVERIFY(alarmBoxes().first()->text().endsWith(QStringLiteral("Call the plumber\nFeed the cat")));
+        fixture::action(w.get(), "OpenStandardToDo")->trigger();
+        tickAt(QTime(14, 30, 1));
+        QCOMPARE(alarmBoxes().size(), 1);
+        QCOMPARE(sound->played.size(), 1);
+    }
+
+    // Snooze, clicked where the user clicks, rings the same alarms again once after its time; Enter in
+    // the box answers OK.
+    void snoozeAndEnter()
+    {
+        w->show();
+        tickAt(QTime(14, 30, 0));
+        QMessageBox* box = alarmBoxes().first();
+        auto* snooze = fixture::child<QPushButton>(box, "Snooze5");
+        QCOMPARE(snooze->text(), QStringLiteral("Snooze 5 minutes"));
+        QTest::mouseClick(snooze, Qt::LeftButton);
+        QTRY_VERIFY(alarmBoxes().isEmpty());
+        tickAt(QTime(14, 34, 59));
+        QVERIFY(alarmBoxes().isEmpty());
+        tickAt(QTime(14, 35, 0));
+        QCOMPARE(alarmBoxes().size(), 1);
+        QVERIFY(alarmBoxes().first()->text().endsWith(QStringLiteral("Call the plumber\nFeed the cat")));
+        box = alarmBoxes().first();
+        QTRY_VERIFY(box->isActiveWindow());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTRY_VERIFY(alarmBoxes().isEmpty());
+        tickAt(QTime(14, 45, 0));
+        QVERIFY(alarmBoxes().isEmpty());
+    }
+
+    // Alarms that fell due while Quillmar was not running are listed once at the next start.
+    void missedAlarmsAreListedOnce()
+    {
+        w.reset();
+        data->writeIni("[Alarm]\nLast Scan=2026-03-14T13:00:00\n");
+        ToDoList list;
+        list.items = {alarmRow("While away", "13:30:00"), alarmRow("Still to come", "15:00:00")};
+        QVERIFY(SaveListFile(list, StandardListPath()));
+        for (int start = 0; start < 2; ++start) {
+            TQuillmar again;
+            again.setNotifier(notes);
+            again.startUp();
+            QCOMPARE(alarmBoxes().size(), start == 0 ? 1 : 0);
+            if (start == 0) {
+                QVERIFY(alarmBoxes().first()->text().endsWith(QStringLiteral("14.03.2026 13:30:00   While away")));
+                alarmBoxes().first()->close();
+            }
+        }
+    }
+
+    // At midnight the date of the status bar and the colours of the rows follow the new day.
+    void newDayRefreshesStatuses()
+    {
+        auto* view = fixture::child<QTreeView>(w.get(), "lstToDo");
+        auto bold = [view] { return view->model()->index(0, 0).data(Qt::FontRole).value<QFont>().bold(); };
+        QVERIFY(bold()); // due today
+        tickAt(QTime(23, 59, 59));
+        Clock::setNow(QDateTime(kDay.addDays(1), QTime(0, 0, 1)));
+        QTest::qWait(40);
+        QCOMPARE(fixture::child<QLabel>(w.get(), "StatusPanel0")->text(), QStringLiteral("15.03.2026"));
+        QVERIFY(!bold()); // overdue now
+        for (QMessageBox* box : alarmBoxes())
+            box->close();
     }
 
     void builtInSoundIsCarried()
