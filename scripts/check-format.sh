@@ -7,7 +7,8 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 
 CHECKED=(src/config src/exchange src/platform/*.h src/platform/*.cpp src/model/ListFile.h src/model/ListFile.cpp
-         src/app/CommandLine.h src/app/CommandLine.cpp tests/core fuzz)
+         src/app/CommandLine.h src/app/CommandLine.cpp tests/core fuzz src/calendar
+         tests/gui/calendar_page_test.cpp bench/calendar_bench.cpp)
 NOT_YET=(tests/core/listdocument_test.cpp)
 
 fix=0

@@ -4,6 +4,7 @@
 #include "app/ItemStyleModel.h"
 #include "app/WindowPrompter.h"
 #include "app/ToolIcons.h"
+#include "calendar/CalendarPage.h"
 #include "config/Paths.h"
 #include "config/Settings.h"
 #include "dialogs/MessageBox.h"
@@ -14,7 +15,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCalendarWidget>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -342,10 +342,9 @@ void TQuillmar::createControls()
     m_pages->addTab(listPage, QStringLiteral("ToDo List"));
 
     // Page "Calendar": built when first looked at, which keeps start-up quick.
-    m_calendarPage = new QWidget;
-    m_calendarPage->setObjectName(QStringLiteral("CalendarPage"));
-    auto* calendarPage = m_calendarPage;
-    m_pages->addTab(calendarPage, QStringLiteral("Calendar"));
+    m_calendarTab = new QWidget;
+    m_calendarTab->setObjectName(QStringLiteral("CalendarTab"));
+    m_pages->addTab(m_calendarTab, QStringLiteral("Calendar"));
     setCentralWidget(m_pages);
 
     // Status bar: date of the start, item counts, the current hint.
@@ -372,22 +371,18 @@ void TQuillmar::createControls()
 
 void TQuillmar::ensureCalendarPage()
 {
-    if (CalendarView)
+    if (m_calendarPage)
         return;
-    auto* calendarLayout = new QHBoxLayout(m_calendarPage);
-    calendarLayout->setContentsMargins(6, 6, 6, 6);
-    CalendarView = new QCalendarWidget;
-    CalendarView->setObjectName(QStringLiteral("CalendarView"));
-    CalendarView->setGridVisible(true);
-    CalendarView->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
-    CalendarMemo = new QTextEdit;
-    CalendarMemo->setObjectName(QStringLiteral("CalendarMemo"));
-    CalendarMemo->setReadOnly(true);
-    calendarLayout->addWidget(CalendarView, 3);
-    calendarLayout->addWidget(CalendarMemo, 2);
+    auto* calendarLayout = new QVBoxLayout(m_calendarTab);
+    calendarLayout->setContentsMargins(0, 0, 0, 0);
+    m_calendarPage = new CalendarPage(listModel());
+    m_calendarPage->setObjectName(QStringLiteral("CalendarPage"));
     applyCalendarColors();
-    connect(CalendarView, &QCalendarWidget::selectionChanged, this, [this] { refreshCalendar(); });
-    connect(CalendarView, &QCalendarWidget::currentPageChanged, this, [this] { refreshCalendar(); });
+    connect(m_calendarPage, &CalendarPage::addItemRequested, this, &TQuillmar::AddItem);
+    connect(m_calendarPage, &CalendarPage::editItemRequested, this, &TQuillmar::EditItem);
+    // Added last: the page fills itself as it is shown.
+    calendarLayout->addWidget(m_calendarPage);
+    m_calendarPage->show();
 }
 
 void TQuillmar::createTray()

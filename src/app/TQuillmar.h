@@ -19,7 +19,7 @@
 class InstanceLock;
 class ItemStyleModel;
 class QAction;
-class QCalendarWidget;
+class CalendarPage;
 class QLabel;
 class QMenu;
 class QSplitter;
@@ -126,7 +126,6 @@ private:
     // ---- Calendar page ----
     void ensureCalendarPage();
     void applyCalendarColors();
-    void refreshCalendar();
 
     // ---- Item commands (TQuillmar_items.cpp) ----
     void setupItemCommands();
@@ -191,9 +190,9 @@ private:
     QSplitter* MemoSplitter = nullptr;
     QTextEdit* ActionMemo = nullptr;
     QTextEdit* RemarksMemo = nullptr;
-    QWidget* m_calendarPage = nullptr;
-    QCalendarWidget* CalendarView = nullptr;
-    QTextEdit* CalendarMemo = nullptr;
+    // The "Calendar" tab; the page inside is made when the tab is first looked at.
+    QWidget* m_calendarTab = nullptr;
+    CalendarPage* m_calendarPage = nullptr;
     std::array<QLabel*, 3> m_statusPanels{};
     QTimer* m_alarmTimer = nullptr;
     QSystemTrayIcon* m_trayIcon = nullptr;
@@ -241,7 +240,6 @@ private:
     QPointer<QTextBrowser> m_helpWindow;
     bool m_layoutSaved = false;
     bool m_exiting = false;
-    bool m_calendarDirty = true;
     bool m_loadingColumnWidths = false;
     // Splitter sizes from the settings, applied once the window has its size.
     int m_listHeight = -1;

@@ -1,9 +1,10 @@
 // The list view: display settings, colours, clicks, sorting, the status bar counts, the check-box tool
-// buttons, opening an item's document, the tool bar picture and the calendar page's marks.
+// buttons, opening an item's document, the tool bar picture and the calendar page's colours.
 #include "app/TQuillmar.h"
 
 #include "app/GridDelegate.h"
 #include "app/ItemStyleModel.h"
+#include "calendar/CalendarPage.h"
 #include "config/Colors.h"
 #include "config/IniFile.h"
 #include "config/Paths.h"
@@ -16,7 +17,6 @@
 #include "platform/Regional.h"
 
 #include <QAction>
-#include <QCalendarWidget>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -27,14 +27,12 @@
 #include <QLabel>
 #include <QMenu>
 #include <QTabWidget>
-#include <QTextCharFormat>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
 #include <QUrl>
 
-#include <map>
 
 namespace
 {
@@ -87,13 +85,8 @@ void TQuillmar::connectListView()
             QTimer::singleShot(0, this, [this, column, minimum] { lstToDo->header()->resizeSection(column, minimum); });
     });
 
-    // Any change of the rows: the counts, and the calendar marks when that page is looked at.
-    auto changed = [this] {
-        UpdateStatusBar();
-        m_calendarDirty = true;
-        if (m_pages->currentIndex() == 1)
-            QTimer::singleShot(0, this, [this] { refreshCalendar(); });
-    };
+    // Any change of the rows: the counts. The calendar page follows the rows itself.
+    auto changed = [this] { UpdateStatusBar(); };
     ToDoListModel* model = listModel();
     connect(model, &QAbstractItemModel::modelReset, this, changed);
     connect(model, &QAbstractItemModel::rowsInserted, this, changed);
@@ -107,29 +100,17 @@ void TQuillmar::connectListView()
         if (page != 1)
             return;
         ensureCalendarPage();
-        if (m_calendarDirty)
-            refreshCalendar();
     });
 }
 
 void TQuillmar::applyCalendarColors()
 {
-    if (!CalendarView)
+    if (!m_calendarPage)
         return;
-    if (m_calendarBackground.isValid()) {
-        QPalette c = CalendarView->palette();
-        c.setColor(QPalette::Base, m_calendarBackground);
-        CalendarView->setPalette(c);
-    }
-    QPalette m = CalendarMemo->palette();
-    if (m_calendarMemoBackground.isValid())
-        m.setColor(QPalette::Base, m_calendarMemoBackground);
-    if (m_calendarMemoText.isValid())
-        m.setColor(QPalette::Text, m_calendarMemoText);
-    CalendarMemo->setPalette(m);
-    QFont memoFont = CalendarMemo->font();
-    memoFont.setFamily(ItemFontName);
-    CalendarMemo->setFont(memoFont);
+    m_calendarPage->setCalendarColor(m_calendarBackground);
+    m_calendarPage->setMemoColors(m_calendarMemoBackground, m_calendarMemoText);
+    m_calendarPage->setItemFontName(ItemFontName);
+    m_calendarPage->setListFont(lstToDo->font());
 }
 
 QList<int> TQuillmar::selectedRows() const
@@ -399,40 +380,4 @@ void TQuillmar::actOpenExecute()
         return;
     // The desktop's own association opens it; no shell ever sees the path.
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-}
-
-void TQuillmar::refreshCalendar()
-{
-    if (!CalendarView)
-        return;
-    m_calendarDirty = false;
-    // Mark every day that is some open item's target in its status colour, bold.
-    std::map<QDate, std::pair<int, ItemStatus>> marks;
-    const QDate shown(CalendarView->yearShown(), CalendarView->monthShown(), 1);
-    const QDate from = shown.addDays(-7);
-    const QDate to = shown.addMonths(1).addDays(14);
-    QStringList dayItems;
-    const QDate chosen = CalendarView->selectedDate();
-    for (const ToDoItem& item : listModel()->list().items) {
-        const std::optional<QDate> target = item.targetDate();
-        if (!target)
-            continue;
-        if (*target == chosen)
-            dayItems << (item.checked() ? QStringLiteral("[done] ") : QStringLiteral("- ")) + item.actionText();
-        if (*target < from || *target > to || item.checked())
-            continue;
-        auto& mark = marks[*target];
-        ++mark.first;
-        mark.second = ItemStatusOf(item);
-    }
-    CalendarView->setDateTextFormat(QDate(), QTextCharFormat());
-    for (const auto& [date, mark] : marks) {
-        QTextCharFormat f;
-        f.setFontWeight(QFont::Bold);
-        f.setForeground(m_styleModel->statusColor(mark.second));
-        f.setToolTip(QStringLiteral("%1 item(s) due").arg(mark.first));
-        CalendarView->setDateTextFormat(date, f);
-    }
-    CalendarMemo->setPlainText(Regional::dateToText(chosen) + QStringLiteral("\n\n")
-                               + (dayItems.isEmpty() ? QStringLiteral("No items due.") : dayItems.join(QLatin1Char('\n'))));
 }

@@ -171,6 +171,19 @@ std::optional<QDate> ToDoItem::targetDate() const
     return QDate::fromJulianDay(m_targetDay);
 }
 
+std::optional<QDate> ToDoItem::dateInDate() const
+{
+    const quint32 gen = Regional::generation();
+    if (m_dateInGeneration != gen) {
+        const auto dateIn = Regional::textToDate(value(DateIn));
+        m_dateInDay = dateIn ? static_cast<qint32>(dateIn->toJulianDay()) : kUnreadable;
+        m_dateInGeneration = gen;
+    }
+    if (m_dateInDay == kUnreadable)
+        return std::nullopt;
+    return QDate::fromJulianDay(m_dateInDay);
+}
+
 std::optional<QTime> ToDoItem::alarmTime() const
 {
     refreshCache();

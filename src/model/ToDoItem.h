@@ -55,6 +55,8 @@ public:
     // The Target as a date in the short date format; nullopt when empty or unreadable.
     std::optional<QDate> targetDate() const;
     bool targetIsEmpty() const { return value(Target).isEmpty(); }
+    // The Date In as a date, cached like the Target; nullopt when empty or unreadable.
+    std::optional<QDate> dateInDate() const;
     // The Alarm Time as a time of day; nullopt when empty or unreadable.
     std::optional<QTime> alarmTime() const;
     // Target day and Alarm Time together, as seconds since the start of Julian day 0; nullopt when either
@@ -84,7 +86,11 @@ private:
     // Byte offset of the text field (its length prefix) of value k, or of the end for k == valueCount().
     qsizetype fieldOffset(int k) const;
     void replaceField(qsizetype offset, QByteArrayView text);
-    void invalidate() { m_cacheGeneration = 0; }
+    void invalidate()
+    {
+        m_cacheGeneration = 0;
+        m_dateInGeneration = 0;
+    }
     void refreshCache() const;
 
     QByteArray m_record;
@@ -93,4 +99,7 @@ private:
     mutable qint32 m_targetDay = 0;
     mutable qint32 m_alarmSeconds = 0;
     mutable quint32 m_cacheGeneration = 0;
+    // The Date In (Julian day) has a cache of its own: the alarm scan never needs it.
+    mutable qint32 m_dateInDay = 0;
+    mutable quint32 m_dateInGeneration = 0;
 };

@@ -1,0 +1,313 @@
+// The calendar page driven as the user drives it: the tab, clicks and double clicks on day cells, keys,
+// the day's menu and the editor it opens.
+#include "MainWindowFixture.h"
+
+#include "app/TQuillmar.h"
+#include "calendar/TRngSelCalendar.h"
+#include "dialogs/TToDoDlgFrm.h"
+
+#include <QDateEdit>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace fixture;
+
+namespace {
+ToDoItem row(const char* action, const char* dateIn, const char* target, bool checked = false)
+{
+    ToDoItem it = ToDoItem::make(action, checked);
+    it.setValue(ToDoItem::DateIn, dateIn);
+    it.setValue(ToDoItem::Target, target);
+    return it;
+}
+
+// The cell a day of the shown month sits in, as the user sees it.
+QPoint dayPoint(const TBaseCalendar* cal, int day)
+{
+    const int n = day - cal->MonthOffset();
+    return cal->cellRect(n % 7, n / 7 + 1).center();
+}
+} // namespace
+
+class CalendarPageTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TempData> data;
+    std::unique_ptr<TQuillmar> w;
+
+    ToDoListModel& rows() { return *w->document().model(); }
+    TRngSelCalendar* cal() { return child<TRngSelCalendar>(w.get(), "RSCal"); }
+    QStringList memoLines()
+    {
+        const QString text = child<QPlainTextEdit>(w.get(), "CalMemo")->toPlainText();
+        return text.isEmpty() ? QStringList() : text.split(QLatin1Char('\n'));
+    }
+    QStringList indexLines()
+    {
+        QStringList out;
+        const QStringList lines = memoLines();
+        for (qsizetype i = 0; i < lines.size(); i += 3)
+            out << lines[i];
+        return out;
+    }
+    QString monthCaption() { return child<QLabel>(w.get(), "DatePanel")->text(); }
+    void clickDay(int day, Qt::KeyboardModifiers modifiers = {})
+    {
+        QTest::mouseClick(cal(), Qt::LeftButton, modifiers, dayPoint(cal(), day));
+    }
+    void doubleClickDay(int day) { QTest::mouseDClick(cal(), Qt::LeftButton, {}, dayPoint(cal(), day)); }
+    void openCalendar()
+    {
+        QTabBar* tabs = child<QTabWidget>(w.get(), "Pages")->tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+        QTRY_VERIFY(cal()->isVisible());
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        setUpOnce(QDateTime(QDate(2026, 3, 14), QTime(9, 15, 0)));
+        data = std::make_unique<TempData>();
+        data->writeIni("[Background Color]\nColor=clBlue\n");
+        w = std::make_unique<TQuillmar>();
+        w->startUp();
+        ToDoList list;
+        list.items = {row("span", "03.03.2026", "10.03.2026"), row("done", "05.03.2026", "05.03.2026", true),
+                      row("same day", "12.03.2026", "12.03.2026"), row("bad", "31.02.2026", "20.03.2026"),
+                      row("other month", "12.03.2026", "02.04.2026")};
+        rows().setList(std::move(list));
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        openCalendar();
+    }
+
+    void cleanup()
+    {
+        w.reset();
+        data.reset();
+    }
+
+    // Open items on their Date In and Target days, Target first; completed items nowhere; an unreadable
+    // date hides neither its item's other date nor the items after it. A click shows the day's lines.
+    void entriesOnTheirDays()
+    {
+        QCOMPARE(monthCaption(), QStringLiteral("03.2026"));
+        QCOMPARE(cal()->Color(), QColor(200, 200, 255));
+        const std::pair<int, QStringList> days[] = {
+            {3, {QStringLiteral("<0>Date In")}},
+            {10, {QStringLiteral("<0>Target")}},
+            {5, {}},
+            {12, {QStringLiteral("<2>Target"), QStringLiteral("<2>Date In"), QStringLiteral("<4>Date In")}},
+            {20, {QStringLiteral("<3>Target")}},
+            {21, {}},
+        };
+        for (const auto& [day, expected] : days) {
+            clickDay(day);
+            QCOMPARE(cal()->Day(), day);
+            QCOMPARE(indexLines(), expected);
+        }
+        clickDay(10);
+        QCOMPARE(memoLines(), (QStringList{QStringLiteral("<0>Target"), QStringLiteral("<Alarm Time>"),
+                                           QStringLiteral("span")}));
+    }
+
+    // One entry edits its item, several offer a menu of them, an empty day adds an item for that date.
+    void doubleClickEditsOffersOrAdds()
+    {
+        QString opened;
+        auto capture = [&opened](TToDoDlgFrm& dlg) {
+            opened = dlg.windowTitle() + QLatin1Char('|') +
+                     child<QPlainTextEdit>(&dlg, "ActionEdit")->toPlainText() + QLatin1Char('|') +
+                     child<QDateEdit>(&dlg, "PickDateIn")->date().toString(Qt::ISODate);
+            child<QPushButton>(&dlg, "CancelBut")->click();
+        };
+        whenModal<TToDoDlgFrm>(capture);
+        doubleClickDay(3);
+        QCOMPARE(opened, QStringLiteral("Quillmar: Edit ToDo item|span|2026-03-03"));
+
+        whenModal<TToDoDlgFrm>(capture);
+        doubleClickDay(25);
+        QCOMPARE(opened, QStringLiteral("Quillmar: Add new ToDo item||2026-03-25"));
+        QCOMPARE(rows().size(), 5);
+
+        doubleClickDay(12);
+        auto* menu = child<QMenu>(w.get(), "CalPop");
+        QTRY_VERIFY(menu->isVisible());
+        QStringList captions;
+        for (QAction* a : menu->actions())
+            captions << a->text();
+        QCOMPARE(captions, (QStringList{QStringLiteral("<2>Target \"same day\""),
+                                        QStringLiteral("<2>Date In \"same day\""),
+                                        QStringLiteral("<4>Date In \"other month\"")}));
+        whenModal<TToDoDlgFrm>(capture);
+        menu->actions().at(2)->trigger();
+        QCOMPARE(opened, QStringLiteral("Quillmar: Edit ToDo item|other month|2026-03-12"));
+    }
+
+    // The cells follow the rows at once: after a row is removed a double click edits the item the day
+    // shows, not the one that moved into its old row number.
+    void cellsFollowTheRows()
+    {
+        rows().removeRows(QList<int>{0});
+        QString opened;
+        whenModal<TToDoDlgFrm>([&opened](TToDoDlgFrm& dlg) {
+            opened = child<QPlainTextEdit>(&dlg, "ActionEdit")->toPlainText();
+            child<QPushButton>(&dlg, "CancelBut")->click();
+        });
+        doubleClickDay(20);
+        QCOMPARE(opened, QStringLiteral("bad"));
+        clickDay(10);
+        QCOMPARE(indexLines(), QStringList());
+
+        // A menu of rows that changed while it was open is gone.
+        doubleClickDay(12);
+        auto* menu = child<QMenu>(w.get(), "CalPop");
+        QTRY_VERIFY(menu->isVisible());
+        rows().removeRows(QList<int>{0});
+        QVERIFY(!menu->isVisible());
+        QVERIFY(menu->actions().isEmpty());
+    }
+
+    // Keys go to the calendar once it has the focus: arrows move the day (and the month at its ends),
+    // Page Up and Page Down the month; the buttons do the same and bring back today.
+    void keysAndButtonsMoveDaysAndMonths()
+    {
+        clickDay(11);
+        QWidget* focus = QApplication::focusWidget();
+        QCOMPARE(focus, static_cast<QWidget*>(cal()));
+        QTest::keyClick(focus, Qt::Key_Left);
+        QCOMPARE(cal()->Day(), 10);
+        QCOMPARE(indexLines(), QStringList{QStringLiteral("<0>Target")});
+        QTest::keyClick(focus, Qt::Key_Down);
+        QTest::keyClick(focus, Qt::Key_Down);
+        QTest::keyClick(focus, Qt::Key_Down);
+        QCOMPARE(cal()->CalendarDate().date(), QDate(2026, 3, 31));
+        QTest::keyClick(focus, Qt::Key_Right);
+        QCOMPARE(cal()->CalendarDate().date(), QDate(2026, 4, 1));
+        QCOMPARE(monthCaption(), QStringLiteral("04.2026"));
+        clickDay(2);
+        QCOMPARE(indexLines(), QStringList{QStringLiteral("<4>Target")});
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp);
+        QCOMPARE(monthCaption(), QStringLiteral("03.2026"));
+        clickDay(12);
+        QCOMPARE(indexLines().size(), 3);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
+        QCOMPARE(monthCaption(), QStringLiteral("05.2026"));
+
+        QTest::mouseClick(child<QToolButton>(w.get(), "PrevMonthButton"), Qt::LeftButton);
+        QCOMPARE(monthCaption(), QStringLiteral("04.2026"));
+        QTest::mouseClick(child<QToolButton>(w.get(), "TodayButton"), Qt::LeftButton);
+        QCOMPARE(cal()->CalendarDate(), Clock::now());
+        clickDay(12);
+        QCOMPARE(indexLines().size(), 3);
+        QTest::mouseClick(child<QToolButton>(w.get(), "NextMonthButton"), Qt::LeftButton);
+        QCOMPARE(cal()->CalendarDate().date(), QDate(2026, 4, 12));
+    }
+
+    // A click sets a one-day range; Shift+click on the Target day of the item that begins the day's list
+    // shows its span from Date In to Target.
+    void shiftClickShowsTheSpan()
+    {
+        clickDay(3);
+        QCOMPARE(cal()->RangeStart(), cal()->RangeEnd());
+        clickDay(10, Qt::ShiftModifier);
+        QCOMPARE(cal()->RangeStart(), QDate(2026, 3, 3));
+        QCOMPARE(cal()->RangeEnd(), QDate(2026, 3, 10));
+        clickDay(21);
+        QCOMPARE(cal()->RangeStart(), QDate(2026, 3, 21));
+        QCOMPARE(cal()->RangeEnd(), QDate(2026, 3, 21));
+    }
+
+    // Today has a frame of its own, also when another day is the current one.
+    void todayIsMarked()
+    {
+        clickDay(20);
+        const QImage shot = cal()->grab().toImage();
+        const int n = 14 - cal()->MonthOffset();
+        const QRect today = cal()->cellRect(n % 7, n / 7 + 1);
+        const QColor mark = shot.pixelColor(today.left() + 1, today.center().y());
+        QCOMPARE(mark, QColor(230, 120, 20));
+        const int m = 13 - cal()->MonthOffset();
+        QVERIFY(shot.pixelColor(cal()->cellRect(m % 7, m / 7 + 1).left() + 1, today.center().y()) != mark);
+    }
+
+    // The control alone: month events, ignored date parts, blocked columns.
+    void controlEventsAndBlockedColumns()
+    {
+        TRngSelCalendar c;
+        c.resize(490, 340);
+        c.setCalendarDate(QDateTime(QDate(2026, 1, 31), QTime(0, 0)));
+        QSignalSpy months(&c, &TBaseCalendar::monthChanged);
+        QSignalSpy dates(&c, &TBaseCalendar::dateChanged);
+        c.PrevMonth();
+        QCOMPARE(months.takeFirst().at(0).toInt(), 12);
+        QCOMPARE(c.CalendarDate().date(), QDate(2025, 12, 31));
+        c.NextMonth();
+        c.NextMonth();
+        QCOMPARE(months.takeLast().at(0).toInt(), 2);
+        QCOMPARE(c.CalendarDate().date(), QDate(2026, 2, 28));
+        dates.clear();
+        c.setDay(30);
+        c.setMonth(13);
+        QCOMPARE(dates.count(), 0);
+
+        c.setBlockWeekends(true);
+        c.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&c));
+        QTest::mouseClick(&c, Qt::LeftButton, {}, dayPoint(&c, 10));
+        QCOMPARE(c.Day(), 10);
+        const QPoint before = c.currentCell();
+        // 1 February 2026 is a Sunday: column 0 with a Sunday week.
+        QTest::mouseClick(&c, Qt::LeftButton, {}, dayPoint(&c, 1));
+        QCOMPARE(c.currentCell(), before);
+        QCOMPARE(c.Day(), 10);
+    }
+
+    // Text dropped on a day becomes a line of that day; blank cells and a read-only calendar take nothing.
+    void droppedTextBecomesALine()
+    {
+        TStringsCalendar c;
+        c.resize(490, 340);
+        c.setCalendarDate(QDateTime(QDate(2026, 3, 14), QTime(0, 0)));
+        c.setDroppedCell([](int, int, const QMimeData* data) { return data->text().toUpper(); });
+        c.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&c));
+        QMimeData text;
+        text.setText(QStringLiteral("call back"));
+        // The events a drag from another window brings: enter, move, then drop or leave.
+        auto drop = [&](const QPoint& at) {
+            QDragEnterEvent enter(at, Qt::CopyAction, &text, Qt::LeftButton, {});
+            QApplication::sendEvent(&c, &enter);
+            QDragMoveEvent move(at, Qt::CopyAction, &text, Qt::LeftButton, {});
+            QApplication::sendEvent(&c, &move);
+            if (!move.isAccepted()) {
+                QDragLeaveEvent leave;
+                QApplication::sendEvent(&c, &leave);
+                return false;
+            }
+            QDropEvent dropped(at, Qt::CopyAction, &text, Qt::LeftButton, {});
+            QApplication::sendEvent(&c, &dropped);
+            return dropped.isAccepted();
+        };
+        QVERIFY(drop(dayPoint(&c, 9)));
+        const int n = 9 - c.MonthOffset();
+        QCOMPARE(*c.CellStrings(n % 7, n / 7 + 1), QStringList{QStringLiteral("CALL BACK")});
+        QVERIFY(!drop(c.cellRect(6, 6).center())); // after the 31st
+        c.setReadOnly(true);
+        QVERIFY(!drop(dayPoint(&c, 10)));
+    }
+};
+
+QTEST_MAIN(CalendarPageTest)
+#include "calendar_page_test.moc"
