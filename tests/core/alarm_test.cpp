@@ -161,7 +161,8 @@ TEST_F(AlarmScan, RemindersCoverTwoListsSnoozesAndMissedAlarms)
     QTemporaryDir dir;
     const QString settings = dir.filePath(QStringLiteral("Quillmar.ini"));
     ToDoList standard;
-    standard.items = {alarmItem("standard", "14.03.2026", "14:30:00"), alarmItem("both", "14.03.2026", "14:31:00")};
+    standard.items = {alarmItem("standard", "14.03.2026", "14:30:00"),
+                      alarmItem("both", "14.03.2026", "14:31:00")};
     ToDoList shown;
     shown.items = {alarmItem("shown", "14.03.2026", "14:30:30"), alarmItem("both", "14.03.2026", "14:31:00")};
     const ToDoList* const lists[] = {&shown, &standard};
@@ -188,7 +189,8 @@ TEST_F(AlarmScan, RemindersCoverTwoListsSnoozesAndMissedAlarms)
     reminders.saveLastScan(at("14:50:00"));
     ToDoList later;
     later.items = {alarmItem("at 15", "14.03.2026", "15:00:00"), alarmItem("at 17", "14.03.2026", "17:00:00"),
-                   alarmItem("at 14:40", "14.03.2026", "14:40:00"), alarmItem("done", "14.03.2026", "15:10:00", true)};
+                   alarmItem("at 14:40", "14.03.2026", "14:40:00"),
+                   alarmItem("done", "14.03.2026", "15:10:00", true)};
     const ToDoList* const laterLists[] = {&later};
     Reminders next(settings);
     const auto missed = next.missed(laterLists, at("16:00:00"));
@@ -201,7 +203,8 @@ TEST_F(AlarmScan, RemindersCoverTwoListsSnoozesAndMissedAlarms)
     // Never known to have run: today from midnight on, and at most a week back.
     QTemporaryDir fresh;
     ToDoList old;
-    old.items = {alarmItem("yesterday", "13.03.2026", "15:00:00"), alarmItem("this morning", "14.03.2026", "08:00:00")};
+    old.items = {alarmItem("yesterday", "13.03.2026", "15:00:00"),
+                 alarmItem("this morning", "14.03.2026", "08:00:00")};
     const ToDoList* const oldLists[] = {&old};
     EXPECT_EQ(actions(Reminders(fresh.filePath(QStringLiteral("q.ini"))).missed(oldLists, at("09:00:00"))),
               QStringList{"this morning"});
