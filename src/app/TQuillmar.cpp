@@ -7,6 +7,7 @@
 #include "calendar/CalendarPage.h"
 #include "config/Paths.h"
 #include "config/Settings.h"
+#include "dialogs/HelpWindow.h"
 #include "dialogs/MessageBox.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
@@ -101,7 +102,7 @@ QSize TQuillmar::designedSize()
 {
     // Roomier than the classic 757 x 390, which leaves a nine-column list three rows high on a modern
     // screen; a stored normal-state size replaces it from the second start on.
-    return QSize(960, 600);
+    return QSize(1120, 640);
 }
 
 void TQuillmar::createActions()
@@ -112,35 +113,35 @@ void TQuillmar::createActions()
         return action;
     };
 
-    OpenStandardToDo = make("OpenStandardToDo", QStringLiteral("Open standard ToDo  "));
-    actLoadHistory = make("actLoadHistory", QStringLiteral("Load history Todo list"));
+    OpenStandardToDo = make("OpenStandardToDo", QStringLiteral("&Open standard ToDo  "));
+    actLoadHistory = make("actLoadHistory", QStringLiteral("Load &history Todo list"));
     applyHint(actLoadHistory, QStringLiteral("Load history ToDo list"));
-    actSaveHistory = make("actSaveHistory", QStringLiteral("Save history Todo"));
+    actSaveHistory = make("actSaveHistory", QStringLiteral("&Save history Todo"));
     applyHint(actSaveHistory, QStringLiteral("Saves history file"));
-    actNewExternal = make("actNewExternal", QStringLiteral("New external ToDo list"));
-    actOpenExternal = make("actOpenExternal", QStringLiteral("Open external ToDo list"));
-    actSaveExternal = make("actSaveExternal", QStringLiteral("Save external ToDo list"));
-    actExportCsv = make("actExportCsv", QStringLiteral("Export to CSV"));
-    actImportCsv = make("actImportCsv", QStringLiteral("Import from CSV"));
-    actMakeHTML = make("actMakeHTML", QStringLiteral("Export to HTML"));
+    actNewExternal = make("actNewExternal", QStringLiteral("&New external ToDo list"));
+    actOpenExternal = make("actOpenExternal", QStringLiteral("&Open external ToDo list"));
+    actSaveExternal = make("actSaveExternal", QStringLiteral("&Save external ToDo list"));
+    actExportCsv = make("actExportCsv", QStringLiteral("Export to &CSV"));
+    actImportCsv = make("actImportCsv", QStringLiteral("&Import from CSV"));
+    actMakeHTML = make("actMakeHTML", QStringLiteral("Export to &HTML"));
     applyHint(actMakeHTML, QStringLiteral("Create HTML file"));
-    actExit = make("actExit", QStringLiteral("Exit"));
+    actExit = make("actExit", QStringLiteral("E&xit"));
 
-    actInsAction = make("actInsAction", QStringLiteral("Add Action"));
+    actInsAction = make("actInsAction", QStringLiteral("&Add Action"));
     actInsAction->setIcon(ToolIcons::icon(ToolIcons::Add));
     applyHint(actInsAction, QStringLiteral("Add new todo item"));
-    actEdit = make("actEdit", QStringLiteral("Edit Action"));
+    actEdit = make("actEdit", QStringLiteral("&Edit Action"));
     actEdit->setIcon(ToolIcons::icon(ToolIcons::Edit));
     applyHint(actEdit, QStringLiteral("Edit todo item"));
-    ActDeleteItem = make("ActDeleteItem", QStringLiteral("Delete Item"));
+    ActDeleteItem = make("ActDeleteItem", QStringLiteral("&Delete Item"));
     ActDeleteItem->setIcon(ToolIcons::icon(ToolIcons::Delete));
     applyHint(ActDeleteItem, QStringLiteral("Delete todo item"));
-    actDeleteToHistory = make("actDeleteToHistory", QStringLiteral("Move selected to history"));
+    actDeleteToHistory = make("actDeleteToHistory", QStringLiteral("&Move selected to history"));
     actDeleteToHistory->setIcon(ToolIcons::icon(ToolIcons::ToHistory));
     applyHint(actDeleteToHistory, QStringLiteral("Delete all selected items."));
-    actSettings = make("actSettings", QStringLiteral("Settings"));
-    actToolbarImage = make("actToolbarImage", QStringLiteral("Toolbar Image"));
-    actSortChecked = make("actSortChecked", QStringLiteral("Sort checked"));
+    actSettings = make("actSettings", QStringLiteral("&Settings"));
+    actToolbarImage = make("actToolbarImage", QStringLiteral("Toolbar &Image"));
+    actSortChecked = make("actSortChecked", QStringLiteral("Sort &checked"));
     actSortChecked->setCheckable(true);
     actSortChecked->setIcon(ToolIcons::icon(ToolIcons::SortChecked));
     applyHint(actSortChecked,
@@ -155,12 +156,18 @@ void TQuillmar::createActions()
     applyHint(BtnUncheckSelected, QStringLiteral("Uncheck all selected items\r\ne.g. used for history file, "
                                                  "where\r\nusually all items are checked!"));
 
-    actHelp = make("actHelp", QStringLiteral("Help"));
+    actHelp = make("actHelp", QStringLiteral("&Help"));
     actHelp->setShortcut(QKeySequence::HelpContents);
-    actAbout = make("actAbout", QStringLiteral("About"));
-    actOpen = make("actOpen", QStringLiteral("Open Document"));
-    actRestore = make("actRestore", QStringLiteral("Restore Quillmar"));
-    actTrayExit = make("actTrayExit", QStringLiteral("Exit"));
+    // Keys for what is done most: add (Ctrl+N, Insert), edit (F2; Enter on a row), open an external list,
+    // leave.
+    actInsAction->setShortcuts({QKeySequence::New, QKeySequence(Qt::Key_Insert)});
+    actEdit->setShortcut(QKeySequence(Qt::Key_F2));
+    actOpenExternal->setShortcut(QKeySequence::Open);
+    actExit->setShortcut(QKeySequence::Quit);
+    actAbout = make("actAbout", QStringLiteral("&About"));
+    actOpen = make("actOpen", QStringLiteral("&Open Document"));
+    actRestore = make("actRestore", QStringLiteral("&Restore Quillmar"));
+    actTrayExit = make("actTrayExit", QStringLiteral("E&xit"));
 
     // Their commands come with the settings dialog and the about box; until then they stay out of sight.
     actSettings->setVisible(false);
@@ -194,7 +201,7 @@ void TQuillmar::createMenus()
     m_fileMenu->addAction(actLoadHistory);
     m_fileMenu->addAction(actSaveHistory);
     m_fileMenu->addSeparator();
-    m_imExportMenu = m_fileMenu->addMenu(QStringLiteral("Im-Export"));
+    m_imExportMenu = m_fileMenu->addMenu(QStringLiteral("&Im-Export"));
     m_imExportMenu->addAction(actNewExternal);
     m_imExportMenu->addAction(actOpenExternal);
     m_imExportMenu->addAction(actSaveExternal);
@@ -293,12 +300,19 @@ void TQuillmar::createControls()
     QHeaderView* header = lstToDo->header();
     header->setSectionsMovable(false);
     header->setSectionsClickable(true);
-    header->setStretchLastSection(true);
+    // "Actions" takes what width is left (fillActionsColumn), not "File Location".
+    header->setStretchLastSection(false);
     header->setMinimumSectionSize(0);
     header->setSortIndicatorShown(false);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     for (int i = 0; i < ToDoListModel::ColumnCount; ++i)
         header->resizeSection(i, m_designedWidths[static_cast<size_t>(i)]);
+    fitColumnsToHeaders();
+    lstToDo->viewport()->installEventFilter(this);
+    connect(header, &QHeaderView::sectionResized, this, [this](int column) {
+        if (column > 0)
+            fillActionsColumn();
+    });
 
     ActionMemo = new QTextEdit;
     ActionMemo->setObjectName(QStringLiteral("ActionMemo"));
@@ -308,6 +322,8 @@ void TQuillmar::createControls()
         memo->setReadOnly(true);
         memo->setAcceptRichText(false);
         memo->setMinimumHeight(10);
+        // Narrow windows keep both memos readable rather than one of them a sliver.
+        memo->setMinimumWidth(120);
         memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     }
     applyHint(ActionMemo, QStringLiteral("Shows content of the action|Shows the total content of the action. The "
@@ -496,6 +512,7 @@ void TQuillmar::updateListCommands()
     const bool rowsAllowed = m_document->canChangeRows();
     actInsAction->setEnabled(rowsAllowed);
     actImportCsv->setEnabled(rowsAllowed);
+    actSaveHistory->setEnabled(m_document->mode() == ListMode::History);
     updateItemCommands();
 }
 
@@ -567,18 +584,12 @@ void TQuillmar::FormDestroy()
 void TQuillmar::showHelp()
 {
     if (!m_helpWindow) {
-        m_helpWindow = new QTextBrowser;
-        m_helpWindow->setAttribute(Qt::WA_DeleteOnClose);
-        m_helpWindow->setWindowTitle(QStringLiteral("Quillmar Help"));
-        m_helpWindow->setWindowIcon(ToolIcons::icon(ToolIcons::Help));
-        m_helpWindow->setOpenExternalLinks(true);
-        m_helpWindow->resize(640, 600);
         // A manual installed beside the program wins over the one built in.
         const QString installed = ProgramFolder() + QStringLiteral("manual.html");
-        m_helpWindow->setSource(QFileInfo::exists(installed) ? QUrl::fromLocalFile(installed)
-                                                             : QUrl(QStringLiteral("qrc:/docs/manual.html")));
+        m_helpWindow = new HelpWindow(QFileInfo::exists(installed) ? QUrl::fromLocalFile(installed)
+                                                                   : QUrl(QStringLiteral("qrc:/docs/manual.html")),
+                                      this);
+        m_helpWindow->setWindowIcon(ToolIcons::icon(ToolIcons::Help));
     }
-    m_helpWindow->show();
-    m_helpWindow->raise();
-    m_helpWindow->activateWindow();
+    m_helpWindow->present();
 }

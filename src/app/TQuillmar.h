@@ -16,6 +16,7 @@
 #include <array>
 #include <memory>
 
+class HelpWindow;
 class InstanceLock;
 class ItemStyleModel;
 class QAction;
@@ -34,8 +35,9 @@ class DesktopNotifier;
 class SoundPlayer;
 class WindowPrompter;
 
-// The designed column widths; "File Location" fills what is left.
-inline constexpr std::array<int, 9> kDesignedColumnWidths = {200, 20, 80, 80, 280, 60, 60, 80, 100};
+// The column widths of a first start: the classic ones, but "Remarks" narrower so that "Actions", which
+// takes what is left, has room in a window of the first-start size; captions widen their columns.
+inline constexpr std::array<int, 9> kDesignedColumnWidths = {200, 20, 80, 80, 200, 60, 60, 80, 100};
 
 // The main window: the to-do list with its memos, the calendar page, the menus and tool bar and the tray
 // icon. Which list is shown and every rule about saving it belong to the list document; the window holds
@@ -78,6 +80,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
@@ -98,6 +101,8 @@ private:
     void showHelp();
     bool trayAvailable() const;
     void applySplitterSizes();
+    void fitColumnsToHeaders();
+    void fillActionsColumn();
     void fitDesignedWidths(const QFont& itemFont);
     void setStatusHint(const QString& text);
     // The caption and the enabled commands follow the document.
@@ -237,7 +242,7 @@ private:
     SortKind m_sortKind = SortKind::Text;
     std::array<bool, ToDoListModel::ColumnCount> m_sortDescending{};
     std::unique_ptr<InstanceLock> m_instanceLock;
-    QPointer<QTextBrowser> m_helpWindow;
+    QPointer<HelpWindow> m_helpWindow;
     bool m_layoutSaved = false;
     bool m_exiting = false;
     bool m_loadingColumnWidths = false;

@@ -15,7 +15,7 @@
 
 namespace {
 const QString kCsvFilter = QStringLiteral("CSV Files (*.CSV *.csv)");
-const QString kCsvSuffix = QStringLiteral("CSV");
+const QString kCsvSuffix = QStringLiteral("csv");
 const QString kHtmlFilter = QStringLiteral("HTML File (*.HTML *.html)");
 const QString kHtmlSuffix = QStringLiteral("html");
 } // namespace
@@ -29,9 +29,9 @@ void TQuillmar::setupExchangeCommands()
 
 void TQuillmar::exportCsv()
 {
-    // No title, no start folder and no question before replacing a file, as the export always had.
+    // The dialog asks before it replaces a file.
     const QString path =
-        FileDialog::getSaveFileName(this, QString(), QString(), kCsvFilter, kCsvSuffix, false);
+        FileDialog::getSaveFileName(this, QStringLiteral("Export to CSV"), QString(), kCsvFilter, kCsvSuffix, true);
     if (path.isEmpty())
         return;
     const IoResult r = WriteCSVFile(path, listModel()->list().items);
@@ -41,7 +41,8 @@ void TQuillmar::exportCsv()
 
 void TQuillmar::importCsv()
 {
-    const QString path = FileDialog::getOpenFileName(this, QString(), QString(), kCsvFilter, kCsvSuffix);
+    const QString path =
+        FileDialog::getOpenFileName(this, QStringLiteral("Import from CSV"), QString(), kCsvFilter, kCsvSuffix);
     if (path.isEmpty())
         return;
     // The whole file is read and checked first: it adds all its rows or none.
@@ -66,8 +67,8 @@ void TQuillmar::actMakeHTMLExecute()
 {
     // The shared save dialog starts in the folder of the standard list from now on.
     m_document->setSaveDialogFolder(QFileInfo(StandardListPath()).absolutePath());
-    const QString path = FileDialog::getSaveFileName(this, QString(), m_document->saveDialogFolder(), kHtmlFilter,
-                                                     kHtmlSuffix, true);
+    const QString path = FileDialog::getSaveFileName(this, QStringLiteral("Export to HTML"),
+                                                     m_document->saveDialogFolder(), kHtmlFilter, kHtmlSuffix, true);
     if (path.isEmpty())
         return;
     // The settings are read afresh for every page.

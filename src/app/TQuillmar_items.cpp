@@ -41,6 +41,21 @@ void TQuillmar::setupItemCommands()
     auto* deleteKey = new QShortcut(QKeySequence::Delete, lstToDo, nullptr, nullptr, Qt::WidgetShortcut);
     deleteKey->setObjectName(QStringLiteral("DeleteKey"));
     connect(deleteKey, &QShortcut::activated, this, &TQuillmar::ActDeleteItemExecute);
+    // Enter on a row edits it, as a double click does.
+    for (const QKeySequence& key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
+        auto* enter = new QShortcut(key, lstToDo, nullptr, nullptr, Qt::WidgetShortcut);
+        connect(enter, &QShortcut::activated, this, [this] {
+            if (actEdit->isEnabled())
+                actEdit->trigger();
+        });
+    }
+    // The memos show a row; when rows go, so does what they showed (the selection fills them again).
+    auto clearMemos = [this] {
+        ActionMemo->clear();
+        RemarksMemo->clear();
+    };
+    connect(listModel(), &QAbstractItemModel::rowsRemoved, this, clearMemos);
+    connect(listModel(), &QAbstractItemModel::modelReset, this, clearMemos);
 
     // The enabled states follow the selection, which is what the idle updates looked at.
     connect(lstToDo->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TQuillmar::updateItemCommands);
@@ -53,11 +68,14 @@ void TQuillmar::setupItemCommands()
 void TQuillmar::updateItemCommands()
 {
     // ActDeleteItemUpdate, actEditUpdate, actDeleteToHistoryUpdate
+    // Commands that cannot act are disabled rather than answering with a message: nothing is deleted from
+    // or moved out of the history list.
     const qsizetype selected = selectedRows().size();
     const bool rowsAllowed = m_document->canChangeRows();
-    ActDeleteItem->setEnabled(rowsAllowed && selected > 0);
+    const bool removable = rowsAllowed && m_document->mode() != ListMode::History && selected > 0;
+    ActDeleteItem->setEnabled(removable);
     actEdit->setEnabled(rowsAllowed && selected == 1);
-    actDeleteToHistory->setEnabled(rowsAllowed && selected > 0);
+    actDeleteToHistory->setEnabled(removable);
 }
 
 void TQuillmar::actInsActionExecute()

@@ -8,7 +8,10 @@
 #include "model/ListFile.h"
 #include "platform/FileSystem.h"
 
+#include <QEvent>
+#include <QFontMetrics>
 #include <QHeaderView>
+#include <QStyle>
 #include <QSplitter>
 #include <QTextEdit>
 #include <QTreeView>
@@ -131,4 +134,40 @@ void TQuillmar::LoadColumnWidths()
         lstToDo->header()->resizeSection(i, width);
     }
     m_loadingColumnWidths = false;
+}
+
+void TQuillmar::fitColumnsToHeaders()
+{
+    // Every caption readable with room for the sort arrow ("Pri" and "Project Na" are no captions).
+    QHeaderView* header = lstToDo->header();
+    const QFontMetrics metrics(header->font());
+    const int room = 3 * header->style()->pixelMetric(QStyle::PM_HeaderMargin) + 16;
+    for (int i = 1; i < ToDoListModel::ColumnCount; ++i) {
+        const int wanted = metrics.horizontalAdvance(ToDoListModel::columnCaption(i)) + room;
+        int& designed = m_designedWidths[static_cast<size_t>(i)];
+        if (designed < wanted) {
+            designed = wanted;
+            header->resizeSection(i, wanted);
+        }
+    }
+}
+
+void TQuillmar::fillActionsColumn()
+{
+    // "Actions" takes the width the other columns leave, never less than its minimum: no horizontal scroll
+    // bar while everything fits, and no empty band right of the last column.
+    QHeaderView* header = lstToDo->header();
+    int others = 0;
+    for (int i = 1; i < ToDoListModel::ColumnCount; ++i)
+        others += header->isSectionHidden(i) ? 0 : header->sectionSize(i);
+    const int width = std::max(100, lstToDo->viewport()->width() - others);
+    if (header->sectionSize(0) != width)
+        header->resizeSection(0, width);
+}
+
+bool TQuillmar::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == lstToDo->viewport() && event->type() == QEvent::Resize)
+        fillActionsColumn();
+    return QMainWindow::eventFilter(watched, event);
 }

@@ -18,6 +18,7 @@
 
 #include <QAction>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QHeaderView>
@@ -379,5 +380,7 @@ void TQuillmar::actOpenExecute()
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return;
     // The desktop's own association opens it; no shell ever sees the path.
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        MessageBox::information(this, QStringLiteral("No program could be started to open %1.")
+                                          .arg(QDir::toNativeSeparators(path)));
 }

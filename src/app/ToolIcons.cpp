@@ -104,9 +104,14 @@ QPixmap draw(ToolIcons::Kind kind, int size)
         p.setPen(QPen(kInk, 1.2));
         p.setBrush(kPaper);
         p.drawRoundedRect(QRectF(2.5, 2.5, 19, 19), 2, 2);
-        p.setPen(QPen(kRed, 2, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(QPointF(7, 7), QPointF(17, 17));
-        p.drawLine(QPointF(17, 7), QPointF(7, 17));
+        // The check being taken back: faint, with a turning-back arrow; not a red cross, which reads as
+        // "delete".
+        drawCheck(p, QPointF(6, 6.5), 12, QColor(190, 190, 190));
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(QColor(30, 100, 200), 1.8, Qt::SolidLine, Qt::RoundCap));
+        p.drawArc(QRectF(10, 10, 10, 10), 90 * 16, 250 * 16);
+        p.drawLine(QPointF(15, 10), QPointF(18, 8));
+        p.drawLine(QPointF(15, 10), QPointF(17.5, 12.5));
         break;
     case ToolIcons::SortChecked:
         p.setPen(QPen(kInk, 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));

@@ -45,7 +45,6 @@ int runWindow(const CommandLineOptions& options, int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillmar"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Quillmar"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLMAR_VERSION));
     // Closing the window only puts it aside; the program ends through Exit.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -29,16 +29,6 @@ QString withSlash(const QString& folder)
     return f;
 }
 
-// Folders of an installed program. Root can write there, but data beside /usr/bin would be a mess.
-bool isSystemFolder(const QString& folder)
-{
-    static const char* const prefixes[] = {"/usr/", "/bin/", "/sbin/", "/opt/", "/snap/"};
-    for (const char* prefix : prefixes) {
-        if (folder.startsWith(QLatin1String(prefix)))
-            return true;
-    }
-    return false;
-}
 
 QString computeDataFolder()
 {
@@ -47,9 +37,9 @@ QString computeDataFolder()
         return s.dataFolderOverride;
     const QString program = ProgramFolder();
     const QString portable = program + QStringLiteral("AppData/");
-    // Portable use: beside the program when it already keeps its data there or could do so. An installed
-    // program cannot write beside itself and keeps its data in the user's data location instead.
-    if (QFileInfo(portable).isDir() || (QFileInfo(program).isWritable() && !isSystemFolder(program)))
+    // Portable use, made on purpose: beside the program only when that folder exists. Otherwise the
+    // user's data location, so that deleting a build folder or a program never takes the lists along.
+    if (QFileInfo(portable).isDir())
         return portable;
     return withSlash(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
 }

@@ -454,9 +454,10 @@ bool TToDoDlgFrm::checkEncodable(const QStringList& texts)
 
 void TToDoDlgFrm::OKButtClick()
 {
-    // An empty Action adds or changes nothing.
-    if (m_actionEdit->toPlainText().isEmpty()) {
-        reject();
+    // An item needs an Action: say so and keep what was typed, rather than dropping it all.
+    if (m_actionEdit->toPlainText().trimmed().isEmpty()) {
+        MessageBox::information(this, QStringLiteral("Please write the action: an item needs one."));
+        m_actionEdit->setFocus();
         return;
     }
     auto original = [this](int k) { return m_item.valueText(k); };

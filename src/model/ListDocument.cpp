@@ -55,7 +55,9 @@ ListDocument::ListDocument(const Paths& paths, QObject* parent)
 
 QString ListDocument::standardCaption()
 {
-    return QStringLiteral("Quillmar from https://quillmar.example.org");
+    // The maker's address is set when the program is built; without one the caption is the name alone.
+    const QString address = QStringLiteral(QUILLMAR_WEB_ADDRESS);
+    return address.isEmpty() ? QStringLiteral("Quillmar") : QStringLiteral("Quillmar from ") + address;
 }
 
 QString ListDocument::caption() const
@@ -288,8 +290,13 @@ bool ListDocument::OpenExternalList(ListPrompter& prompter)
 
 bool ListDocument::SaveExternalList(ListPrompter& prompter)
 {
-    if (!m_modified)
+    // An unchanged external list is already in its file: say so instead of doing nothing. Any other
+    // list can always be saved as an external one.
+    if (!m_modified && m_mode == ListMode::External && !m_externalFileName.isEmpty()) {
+        prompter.inform(QStringLiteral("Nothing to save: %1 holds the list as it is shown.")
+                            .arg(native(m_externalFileName)));
         return true;
+    }
     if (m_mode != ListMode::External) {
         const QString text =
             QStringLiteral("This is the standard ToDo file. \r\nDo you want to save it as external file?");

@@ -286,9 +286,38 @@ std::optional<QDate> namedMonthDate(const QString& text)
     return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
 }
 
+// "yyyy-MM-dd" (what the C locale and scripts write) reads the same in every locale.
+std::optional<QDate> isoDate(QByteArrayView t)
+{
+    if (t.size() < 8 || t.size() > 10 || t[4] != '-')
+        return std::nullopt;
+    int parts[3] = {0, 0, 0};
+    int part = 0;
+    int digits = 0;
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        const char c = t[i];
+        if (c == '-') {
+            if (digits == 0 || ++part > 2)
+                return std::nullopt;
+            digits = 0;
+        } else if (c >= '0' && c <= '9' && digits < (part == 0 ? 4 : 2)) {
+            parts[part] = parts[part] * 10 + (c - '0');
+            ++digits;
+        } else {
+            return std::nullopt;
+        }
+    }
+    const QDate d(parts[0], parts[1], parts[2]);
+    if (part != 2 || digits == 0 || !d.isValid())
+        return std::nullopt;
+    return d;
+}
+
 std::optional<QDate> numericDate(QByteArrayView text)
 {
     const QByteArrayView t = trimmed(text);
+    if (auto iso = isoDate(t))
+        return iso;
     int v[3], nd[3], count = 0;
     const qsizetype end = readNumbers(t, 0, 3, v, nd, count);
     if (end < 0 || !onlyTrailingSeparator(t, end))

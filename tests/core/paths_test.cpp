@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 
 namespace {
 class PathsTest : public ::testing::Test
@@ -42,47 +41,32 @@ protected:
 };
 } // namespace
 
-TEST_F(PathsTest, WritableProgramFolderKeepsItsDataBesideItself)
+// The data folder is beside the program only where a portable "AppData" folder was made on purpose;
+// a writable, missing or installed program folder without one uses the user's data location.
+TEST_F(PathsTest, AppDataBesideTheProgramOnlyWhenItExists)
 {
     InitDataPaths();
     InitSettingsFilePath();
-    EXPECT_EQ(DataFolder(), m_program + "AppData/");
-    EXPECT_EQ(StandardListPath(), m_program + "AppData/ToDoX.tdo");
-    EXPECT_EQ(SettingsFilePath(), m_program + "AppData/Quillmar.ini");
-    EXPECT_EQ(HistoryListPath(), m_program + "AppData/History.tdh");
+    EXPECT_EQ(DataFolder(), userDataFolder()) << "a writable program folder alone";
+    EXPECT_EQ(StandardListPath(), userDataFolder() + "ToDoX.tdo");
+    EXPECT_EQ(HistoryListPath(), userDataFolder() + "History.tdh");
     EXPECT_EQ(FallbackIniPath(), m_program + "default.ini");
     // Working out the paths creates nothing.
     EXPECT_FALSE(QFile::exists(m_program + "AppData"));
-}
 
-TEST_F(PathsTest, ReadOnlyProgramFolderUsesTheUserDataLocationUnlessAppDataExists)
-{
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root can write to every folder";
-    ASSERT_TRUE(QFile::setPermissions(m_program, QFile::ReadOwner | QFile::ExeOwner));
-    InitDataPaths();
-    EXPECT_EQ(DataFolder(), userDataFolder());
-    EXPECT_EQ(StandardListPath(), userDataFolder() + "ToDoX.tdo");
+    for (const QString& elsewhere : {m_dir.filePath(QStringLiteral("gone")), QStringLiteral("/usr/bin")}) {
+        ResetDataPaths();
+        SetProgramFolderForTesting(elsewhere);
+        EXPECT_EQ(DataFolder(), userDataFolder()) << elsewhere.toStdString();
+    }
 
     ResetDataPaths();
-    QFile::setPermissions(m_program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    SetProgramFolderForTesting(m_program);
     ASSERT_TRUE(QDir().mkdir(m_program + "AppData"));
-    QFile::setPermissions(m_program, QFile::ReadOwner | QFile::ExeOwner);
+    InitDataPaths();
+    InitSettingsFilePath();
     EXPECT_EQ(DataFolder(), m_program + "AppData/");
-}
-
-TEST_F(PathsTest, ProgramFolderThatCannotBeWrittenFallsBack)
-{
-    // Works for root too: a folder that does not exist cannot be written.
-    SetProgramFolderForTesting(m_dir.filePath(QStringLiteral("gone")));
-    EXPECT_EQ(DataFolder(), userDataFolder());
-}
-
-TEST_F(PathsTest, InstalledProgramKeepsItsDataInTheUserDataLocation)
-{
-    // Root can write to /usr/bin, but an installed program must not scatter data beside itself.
-    SetProgramFolderForTesting(QStringLiteral("/usr/bin"));
-    EXPECT_EQ(DataFolder(), userDataFolder());
+    EXPECT_EQ(SettingsFilePath(), m_program + "AppData/Quillmar.ini");
 }
 
 TEST_F(PathsTest, DataDirOptionOverridesBothAndPathsAreComputedOnce)

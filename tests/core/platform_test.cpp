@@ -95,7 +95,8 @@ TEST_F(PlatformTest, LenientDateReading)
 
 TEST_F(PlatformTest, EveryWrittenDateReadsBackUnderEveryFormat)
 {
-    // Month names included: a date the program writes must be a date it can read again.
+    // Month names included: a date the program writes must be a date it can read again, and an ISO date
+    // is one under every format.
     for (const char* format :
          {"dd.MM.yyyy", "M/d/yyyy", "yyyy-MM-dd", "d.M.yy", "d MMMM yyyy", "MMM d, yyyy", "dd-MMM-yy"}) {
         Regional::setFormats(Regional::widenDateFormat(QLatin1String(format)), QStringLiteral("HH:mm:ss"));
@@ -104,6 +105,8 @@ TEST_F(PlatformTest, EveryWrittenDateReadsBackUnderEveryFormat)
             EXPECT_EQ(Regional::textToDate(QStringView(text)), d) << format << " " << text.toStdString();
             EXPECT_EQ(Regional::textToDate(QByteArrayView(text.toLatin1())), d)
                 << format << " " << text.toStdString();
+            // ISO dates (the C locale's, and scripts') read the same whatever the format.
+            EXPECT_EQ(Regional::textToDate(QByteArrayView(d.toString(Qt::ISODate).toLatin1())), d) << format;
         }
     }
 }

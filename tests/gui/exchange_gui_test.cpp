@@ -39,7 +39,7 @@ private Q_SLOTS:
 
     // The field forms themselves belong to the CSV and HTML writers; here: the dialogs, the whole list, and
     // what the window does with the result.
-    void exportWritesEveryRowWithoutAsking()
+    void exportWritesEveryRow()
     {
         TempData data;
         TQuillmar w;
@@ -52,9 +52,10 @@ private Q_SLOTS:
         action(&w, "actExportCsv")->trigger();
         QCOMPARE(bytes(out), QByteArray("First,,,,,,,,,\r\nPlain,,,,,,,,,\r\n"));
         const FileDialog::Request req = FileDialog::lastRequest();
-        QVERIFY(req.save && !req.confirmOverwrite);
+        QVERIFY(req.save && req.confirmOverwrite); // the dialog asks before it replaces a file
         QCOMPARE(req.filter, QStringLiteral("CSV Files (*.CSV *.csv)"));
-        QCOMPARE(req.defaultSuffix, QStringLiteral("CSV"));
+        QCOMPARE(req.defaultSuffix, QStringLiteral("csv"));
+        QCOMPARE(req.title, QStringLiteral("Export to CSV"));
 
         // A cancelled dialog writes nothing.
         const int asked = FileDialog::requestCount();

@@ -60,9 +60,18 @@ private Q_SLOTS:
         QCOMPARE(w.document().mode(), ListMode::Standard);
         QCOMPARE(actions(w.document().list()), QByteArrayList{"std item"});
 
-        // "Save history Todo" outside the history list only says so.
-        run(w, "actSaveHistory");
-        QCOMPARE(MessageBox::lastText(), QStringLiteral("This is not the history file!"));
+        // Outside the history list "Save history Todo" cannot act, so it is off.
+        QVERIFY(!action(&w, "actSaveHistory")->isEnabled());
+
+        // An unchanged list asks nothing when another is shown, and "Save external" says it is saved.
+        FileDialog::setNextFileName(external);
+        run(w, "actOpenExternal");
+        MessageBox::clearShown();
+        run(w, "actSaveExternal");
+        QCOMPARE(MessageBox::shownTexts(),
+                 QStringList{QStringLiteral("Nothing to save: ") + external + QStringLiteral(" holds the list as it is shown.")});
+        run(w, "OpenStandardToDo");
+        QCOMPARE(MessageBox::shownTexts().size(), 1);
     }
 
     // "Save external ToDo list" on the standard list: Yes, then a cancelled dialog, changes nothing; a
