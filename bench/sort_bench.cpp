@@ -11,17 +11,16 @@
 #include "platform/Regional.h"
 
 #include <QApplication>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTreeView>
 
 #include <random>
 
-namespace
-{
+namespace {
 using namespace benchutil;
 constexpr int kRows = 100000;
 
@@ -32,8 +31,9 @@ std::vector<ToDoItem> makeRows()
     std::vector<ToDoItem> rows = makeList(kRows).items;
     for (int i = 0; i < kRows; ++i) {
         ToDoItem& it = rows[i];
-        it.setValue(ToDoItem::Target, i % 10 == 0 ? QByteArray()
-                                                  : Regional::dateToText(QDate(2020, 1, 1).addDays(day(rng))).toUtf8());
+        it.setValue(ToDoItem::Target,
+                    i % 10 == 0 ? QByteArray()
+                                : Regional::dateToText(QDate(2020, 1, 1).addDays(day(rng))).toUtf8());
         (void)it.targetDate(); // the list keeps its rows' Targets parsed
     }
     return rows;
@@ -120,8 +120,8 @@ int main(int argc, char** argv)
     auto timeRemoval = [&](bool withHistory) {
         double best = 1e300;
         for (int run = 0; run < kRuns; ++run) {
-            ListDocument document({dir.filePath(QStringLiteral("b.tdo")), dir.filePath(QStringLiteral("b.tdh")),
-                                   dir.path()});
+            ListDocument document(
+                {dir.filePath(QStringLiteral("b.tdo")), dir.filePath(QStringLiteral("b.tdh")), dir.path()});
             document.setAutosaveDelay(0);
             UnattendedPrompter nobody;
             document.OpenStandardList(nobody);
@@ -131,7 +131,8 @@ int main(int argc, char** argv)
             QFile::remove(dir.filePath(QStringLiteral("b.tdh")));
             if (document.list().size() != kRows)
                 std::abort();
-            best = std::min(best, bestSeconds([&] { document.DeleteSelectedItems(every7th, withHistory, nobody); }, 1));
+            best = std::min(
+                best, bestSeconds([&] { document.DeleteSelectedItems(every7th, withHistory, nobody); }, 1));
             if (document.list().size() != kRows - every7th.size())
                 std::abort();
         }
@@ -141,11 +142,15 @@ int main(int argc, char** argv)
     const double toHistory = timeRemoval(true);
 
     std::printf("\nfloor  std::sort of %d doubles: %.2f ms\n", kRows, floor * 1e3);
-    std::printf("sort order by Target:            %.2f ms  ratio %.2fx (target within 5x)\n", order * 1e3, order / floor);
-    std::printf("header click by Target (window): %.2f ms  ratio %.2fx (target within 5x)\n", click * 1e3, click / floor);
-    std::printf("delete every 7th row:            %.2f ms  ratio %.2fx of the sort order (target within 3x)\n",
-                removal * 1e3, removal / order);
-    std::printf("move every 7th row to history:   %.2f ms  ratio %.2fx of the sort order (target within 3x)\n",
-                toHistory * 1e3, toHistory / order);
+    std::printf("sort order by Target:            %.2f ms  ratio %.2fx (target within 5x)\n", order * 1e3,
+                order / floor);
+    std::printf("header click by Target (window): %.2f ms  ratio %.2fx (target within 5x)\n", click * 1e3,
+                click / floor);
+    std::printf(
+        "delete every 7th row:            %.2f ms  ratio %.2fx of the sort order (target within 3x)\n",
+        removal * 1e3, removal / order);
+    std::printf(
+        "move every 7th row to history:   %.2f ms  ratio %.2fx of the sort order (target within 3x)\n",
+        toHistory * 1e3, toHistory / order);
     return 0;
 }

@@ -17,8 +17,7 @@
 #include <cstdio>
 #include <cstring>
 
-namespace
-{
+namespace {
 constexpr int kItems = 10000;
 constexpr int kRuns = 11;
 
@@ -44,7 +43,8 @@ double timedRun(const QString& program, const QStringList& args)
     t.start();
     p.start(program, args);
     if (!p.waitForFinished(60000) || p.exitCode() != 0) {
-        std::fprintf(stderr, "%s did not end cleanly: %s\n", qPrintable(program), p.readAllStandardError().constData());
+        std::fprintf(stderr, "%s did not end cleanly: %s\n", qPrintable(program),
+                     p.readAllStandardError().constData());
         return -1;
     }
     return t.nsecsElapsed() / 1e9;

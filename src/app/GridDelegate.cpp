@@ -2,12 +2,10 @@
 
 #include <QPainter>
 
-GridDelegate::GridDelegate(QObject* parent)
-    : QStyledItemDelegate(parent)
-{
-}
+GridDelegate::GridDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
 
-void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+void GridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                         const QModelIndex& index) const
 {
     QStyledItemDelegate::paint(painter, option, index);
     if (!m_showGrid)

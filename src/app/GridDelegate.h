@@ -13,7 +13,8 @@ public:
     void setShowGrid(bool show) { m_showGrid = show; }
     bool showGrid() const { return m_showGrid; }
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
 
 private:
     bool m_showGrid = true;

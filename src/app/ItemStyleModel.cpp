@@ -6,8 +6,7 @@
 #include <QPalette>
 
 ItemStyleModel::ItemStyleModel(ToDoListModel* rows, QObject* parent)
-    : QIdentityProxyModel(parent)
-    , m_rows(rows)
+    : QIdentityProxyModel(parent), m_rows(rows)
 {
     m_colors = {QColor(Qt::blue), QColor(Qt::red), QColor(128, 0, 128), QColor(Qt::gray), QColor(Qt::red)};
     setSourceModel(rows);
@@ -16,7 +15,8 @@ ItemStyleModel::ItemStyleModel(ToDoListModel* rows, QObject* parent)
 
 QVariant ItemStyleModel::data(const QModelIndex& index, int role) const
 {
-    if ((role == Qt::ForegroundRole || role == Qt::FontRole) && index.isValid() && index.row() < m_rows->size()) {
+    if ((role == Qt::ForegroundRole || role == Qt::FontRole) && index.isValid() &&
+        index.row() < m_rows->size()) {
         const auto status = static_cast<size_t>(ItemStatusOf(m_rows->item(index.row())));
         if (role == Qt::ForegroundRole)
             return m_colors[status];
@@ -48,14 +48,31 @@ QColor ItemStyleModel::toQColor(quint32 color)
 {
     if ((color & 0xFF000000u) == 0x80000000u) {
         // The system colours of the settings file, in their index order, mapped onto the palette.
-        static const QPalette::ColorRole roles[] = {
-            QPalette::Mid,         QPalette::Window,     QPalette::Highlight,       QPalette::Mid,
-            QPalette::Window,      QPalette::Base,       QPalette::Shadow,          QPalette::WindowText,
-            QPalette::Text,        QPalette::HighlightedText, QPalette::Mid,        QPalette::Midlight,
-            QPalette::Dark,        QPalette::Highlight,  QPalette::HighlightedText, QPalette::Button,
-            QPalette::Dark,        QPalette::PlaceholderText, QPalette::ButtonText, QPalette::WindowText,
-            QPalette::Light,       QPalette::Shadow,     QPalette::Midlight,        QPalette::ToolTipText,
-            QPalette::ToolTipBase};
+        static const QPalette::ColorRole roles[] = {QPalette::Mid,
+                                                    QPalette::Window,
+                                                    QPalette::Highlight,
+                                                    QPalette::Mid,
+                                                    QPalette::Window,
+                                                    QPalette::Base,
+                                                    QPalette::Shadow,
+                                                    QPalette::WindowText,
+                                                    QPalette::Text,
+                                                    QPalette::HighlightedText,
+                                                    QPalette::Mid,
+                                                    QPalette::Midlight,
+                                                    QPalette::Dark,
+                                                    QPalette::Highlight,
+                                                    QPalette::HighlightedText,
+                                                    QPalette::Button,
+                                                    QPalette::Dark,
+                                                    QPalette::PlaceholderText,
+                                                    QPalette::ButtonText,
+                                                    QPalette::WindowText,
+                                                    QPalette::Light,
+                                                    QPalette::Shadow,
+                                                    QPalette::Midlight,
+                                                    QPalette::ToolTipText,
+                                                    QPalette::ToolTipBase};
         const quint32 index = color & 0xFFu;
         const QPalette palette = QGuiApplication::palette();
         if (index < sizeof(roles) / sizeof(roles[0]))

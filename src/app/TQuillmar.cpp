@@ -2,8 +2,8 @@
 
 #include "app/GridDelegate.h"
 #include "app/ItemStyleModel.h"
-#include "app/WindowPrompter.h"
 #include "app/ToolIcons.h"
+#include "app/WindowPrompter.h"
 #include "calendar/CalendarPage.h"
 #include "config/Paths.h"
 #include "config/Settings.h"
@@ -39,8 +39,7 @@ static void initQuillmarResources()
     Q_INIT_RESOURCE(app);
 }
 
-namespace
-{
+namespace {
 
 // A hint is "short|long": the short part shows at the control, the long one in the status bar.
 void applyHint(QObject* target, const QString& hint)
@@ -61,8 +60,7 @@ void applyHint(QObject* target, const QString& hint)
 }
 } // namespace
 
-TQuillmar::TQuillmar(QWidget* parent)
-    : QMainWindow(parent)
+TQuillmar::TQuillmar(QWidget* parent) : QMainWindow(parent)
 {
     initQuillmarResources();
     setObjectName(QStringLiteral("Quillmar"));
@@ -86,7 +84,8 @@ TQuillmar::TQuillmar(QWidget* parent)
     setupAlarms();
     setupExchangeCommands();
     connect(m_document, &ListDocument::listSwitched, this, &TQuillmar::documentSwitched);
-    connect(m_document, &ListDocument::modifiedChanged, this, [this](bool modified) { setWindowModified(modified); });
+    connect(m_document, &ListDocument::modifiedChanged, this,
+            [this](bool modified) { setWindowModified(modified); });
     connect(m_document, &ListDocument::autosaveFailed, this, [this](const QString& error) {
         setStatusHint(QStringLiteral("The list could not be saved: ") + error);
     });
@@ -144,10 +143,11 @@ void TQuillmar::createActions()
     actSortChecked = make("actSortChecked", QStringLiteral("Sort &checked"));
     actSortChecked->setCheckable(true);
     actSortChecked->setIcon(ToolIcons::icon(ToolIcons::SortChecked));
-    applyHint(actSortChecked,
-              QStringLiteral("Toggle \"Sort checked items\" on off.\r\n\r\nUse: If \"Sort checked items\" is on "
-                             "then,\r\nsorting the listview by clicking on the column\r\nheader will consider the "
-                             "status of the todo item."));
+    applyHint(
+        actSortChecked,
+        QStringLiteral("Toggle \"Sort checked items\" on off.\r\n\r\nUse: If \"Sort checked items\" is on "
+                       "then,\r\nsorting the listview by clicking on the column\r\nheader will consider the "
+                       "status of the todo item."));
     BtnCheckSelected = make("BtnCheckSelected", QStringLiteral("Select completed items"));
     BtnCheckSelected->setIcon(ToolIcons::icon(ToolIcons::CheckSelected));
     applyHint(BtnCheckSelected, QStringLiteral("Select completed items,\r\ni.o. to delete later on"));
@@ -175,7 +175,8 @@ void TQuillmar::createActions()
 
     // The list commands are the document's operations; the window only asks its questions.
     auto listCommand = [this](QAction* action, bool (ListDocument::*operation)(ListPrompter&)) {
-        connect(action, &QAction::triggered, this, [this, operation] { (m_document->*operation)(*m_prompter); });
+        connect(action, &QAction::triggered, this,
+                [this, operation] { (m_document->*operation)(*m_prompter); });
     };
     listCommand(OpenStandardToDo, &ListDocument::OpenStandardList);
     listCommand(actLoadHistory, &ListDocument::LoadHistoryList);
@@ -326,10 +327,12 @@ void TQuillmar::createControls()
         memo->setMinimumWidth(120);
         memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     }
-    applyHint(ActionMemo, QStringLiteral("Shows content of the action|Shows the total content of the action. The "
-                                         "memo field is resizable."));
-    applyHint(RemarksMemo, QStringLiteral("Shows content of the remarcs|Shows the total content of the remarks. "
-                                          "The memo field is resizable."));
+    applyHint(ActionMemo,
+              QStringLiteral("Shows content of the action|Shows the total content of the action. The "
+                             "memo field is resizable."));
+    applyHint(RemarksMemo,
+              QStringLiteral("Shows content of the remarcs|Shows the total content of the remarks. "
+                             "The memo field is resizable."));
 
     MemoSplitter = new QSplitter(Qt::Horizontal);
     MemoSplitter->setObjectName(QStringLiteral("MemoSplitter"));
@@ -501,7 +504,8 @@ void TQuillmar::documentSwitched()
     setWindowModified(m_document->isModified());
     ActionMemo->clear();
     RemarksMemo->clear();
-    m_statusPanels[1]->setText(m_document->mode() == ListMode::NoList ? QStringLiteral("No list is shown") : QString());
+    m_statusPanels[1]->setText(m_document->mode() == ListMode::NoList ? QStringLiteral("No list is shown")
+                                                                      : QString());
     UpdateStatusBar();
     updateListCommands();
 }
@@ -586,9 +590,10 @@ void TQuillmar::showHelp()
     if (!m_helpWindow) {
         // A manual installed beside the program wins over the one built in.
         const QString installed = ProgramFolder() + QStringLiteral("manual.html");
-        m_helpWindow = new HelpWindow(QFileInfo::exists(installed) ? QUrl::fromLocalFile(installed)
-                                                                   : QUrl(QStringLiteral("qrc:/docs/manual.html")),
-                                      this);
+        m_helpWindow =
+            new HelpWindow(QFileInfo::exists(installed) ? QUrl::fromLocalFile(installed)
+                                                        : QUrl(QStringLiteral("qrc:/docs/manual.html")),
+                           this);
         m_helpWindow->setWindowIcon(ToolIcons::icon(ToolIcons::Help));
     }
     m_helpWindow->present();

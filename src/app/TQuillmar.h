@@ -1,13 +1,13 @@
 #pragma once
 
 #include "model/AlarmScanner.h"
-#include "model/Reminders.h"
 #include "model/ItemSorter.h"
 #include "model/ListDocument.h"
+#include "model/Reminders.h"
 #include "model/ToDoItem.h"
 
-#include <QList>
 #include <QColor>
+#include <QList>
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>

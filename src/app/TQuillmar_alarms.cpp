@@ -67,8 +67,8 @@ void TQuillmar::onAlarmTimer()
     // Out of sight, the desktop says it as well.
     if (m_notifier && (!isVisible() || isMinimized()))
         m_notifier->notify(QStringLiteral("Your Alarm"), actions.join(QLatin1Char('\n')));
-    showAlarmBox(QStringLiteral("Your Alarm"), QStringLiteral("You have set an alarm: \n\r") + actions.join(QLatin1Char('\n')),
-                 due);
+    showAlarmBox(QStringLiteral("Your Alarm"),
+                 QStringLiteral("You have set an alarm: \n\r") + actions.join(QLatin1Char('\n')), due);
 }
 
 void TQuillmar::showMissedAlarms()
@@ -82,7 +82,8 @@ void TQuillmar::showMissedAlarms()
         lines << QStringLiteral("%1 %2   %3")
                      .arg(Regional::dateToText(alarm.due.date()), Regional::timeToText(alarm.due.time()),
                           CodePage::decode(alarm.action));
-    const QString text = QStringLiteral("These alarms fell due while Quillmar was not running:\n\n") + lines.join(QLatin1Char('\n'));
+    const QString text = QStringLiteral("These alarms fell due while Quillmar was not running:\n\n") +
+                         lines.join(QLatin1Char('\n'));
     if (m_notifier && (!isVisible() || isMinimized()))
         m_notifier->notify(QStringLiteral("Missed alarms"), lines.join(QLatin1Char('\n')));
     showAlarmBox(QStringLiteral("Missed alarms"), text, missed);
@@ -96,7 +97,8 @@ void TQuillmar::refreshDay(const QDate& today)
     UpdateStatusBar();
 }
 
-void TQuillmar::showAlarmBox(const QString& title, const QString& text, const QList<AlarmScanner::Alarm>& alarms)
+void TQuillmar::showAlarmBox(const QString& title, const QString& text,
+                             const QList<AlarmScanner::Alarm>& alarms)
 {
     // While a modal dialog is open, the box belongs to that dialog, or the dialog would block it; when the
     // dialog closes, the box stays on its own.

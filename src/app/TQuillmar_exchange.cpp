@@ -30,8 +30,8 @@ void TQuillmar::setupExchangeCommands()
 void TQuillmar::exportCsv()
 {
     // The dialog asks before it replaces a file.
-    const QString path =
-        FileDialog::getSaveFileName(this, QStringLiteral("Export to CSV"), QString(), kCsvFilter, kCsvSuffix, true);
+    const QString path = FileDialog::getSaveFileName(this, QStringLiteral("Export to CSV"), QString(),
+                                                     kCsvFilter, kCsvSuffix, true);
     if (path.isEmpty())
         return;
     const IoResult r = WriteCSVFile(path, listModel()->list().items);
@@ -41,8 +41,8 @@ void TQuillmar::exportCsv()
 
 void TQuillmar::importCsv()
 {
-    const QString path =
-        FileDialog::getOpenFileName(this, QStringLiteral("Import from CSV"), QString(), kCsvFilter, kCsvSuffix);
+    const QString path = FileDialog::getOpenFileName(this, QStringLiteral("Import from CSV"), QString(),
+                                                     kCsvFilter, kCsvSuffix);
     if (path.isEmpty())
         return;
     // The whole file is read and checked first: it adds all its rows or none.
@@ -67,8 +67,9 @@ void TQuillmar::actMakeHTMLExecute()
 {
     // The shared save dialog starts in the folder of the standard list from now on.
     m_document->setSaveDialogFolder(QFileInfo(StandardListPath()).absolutePath());
-    const QString path = FileDialog::getSaveFileName(this, QStringLiteral("Export to HTML"),
-                                                     m_document->saveDialogFolder(), kHtmlFilter, kHtmlSuffix, true);
+    const QString path =
+        FileDialog::getSaveFileName(this, QStringLiteral("Export to HTML"), m_document->saveDialogFolder(),
+                                    kHtmlFilter, kHtmlSuffix, true);
     if (path.isEmpty())
         return;
     // The settings are read afresh for every page.

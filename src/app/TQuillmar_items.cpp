@@ -58,7 +58,8 @@ void TQuillmar::setupItemCommands()
     connect(listModel(), &QAbstractItemModel::modelReset, this, clearMemos);
 
     // The enabled states follow the selection, which is what the idle updates looked at.
-    connect(lstToDo->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TQuillmar::updateItemCommands);
+    connect(lstToDo->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TQuillmar::updateItemCommands);
     connect(listModel(), &QAbstractItemModel::modelReset, this, &TQuillmar::updateItemCommands);
     connect(listModel(), &QAbstractItemModel::rowsRemoved, this, &TQuillmar::updateItemCommands);
     connect(listModel(), &QAbstractItemModel::layoutChanged, this, &TQuillmar::updateItemCommands);

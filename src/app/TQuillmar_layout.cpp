@@ -11,13 +11,12 @@
 #include <QEvent>
 #include <QFontMetrics>
 #include <QHeaderView>
-#include <QStyle>
 #include <QSplitter>
+#include <QStyle>
 #include <QTextEdit>
 #include <QTreeView>
 
-namespace
-{
+namespace {
 const QString kBounds = QStringLiteral("Bounds");
 const QString kColumns = QStringLiteral("Columnwidth");
 
@@ -64,11 +63,13 @@ void TQuillmar::applySplitterSizes()
 {
     if (m_listHeight >= 0) {
         const int total = std::max(ListSplitter->height(), m_listHeight + 60);
-        ListSplitter->setSizes({m_listHeight, std::max(10, total - m_listHeight - ListSplitter->handleWidth())});
+        ListSplitter->setSizes(
+            {m_listHeight, std::max(10, total - m_listHeight - ListSplitter->handleWidth())});
     }
     if (m_actionWidth >= 0) {
         const int total = std::max(MemoSplitter->width(), m_actionWidth + 60);
-        MemoSplitter->setSizes({m_actionWidth, std::max(10, total - m_actionWidth - MemoSplitter->handleWidth())});
+        MemoSplitter->setSizes(
+            {m_actionWidth, std::max(10, total - m_actionWidth - MemoSplitter->handleWidth())});
     }
 }
 
@@ -127,7 +128,8 @@ void TQuillmar::LoadColumnWidths()
     m_loadingColumnWidths = true;
     for (int i = 0; i < ToDoListModel::ColumnCount; ++i) {
         bool ok = false;
-        const int width = ini.value(kColumns, QStringLiteral("Column%1").arg(i), QStringLiteral("99")).trimmed().toInt(&ok);
+        const int width =
+            ini.value(kColumns, QStringLiteral("Column%1").arg(i), QStringLiteral("99")).trimmed().toInt(&ok);
         // 99 means "as designed"; 0 hides the column.
         if (!ok || width == 99 || width < 0)
             continue;

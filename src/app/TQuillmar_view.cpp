@@ -12,8 +12,8 @@
 #include "dialogs/FileDialog.h"
 #include "dialogs/MessageBox.h"
 #include "model/ListFile.h"
-#include "platform/FileSystem.h"
 #include "platform/CodePage.h"
+#include "platform/FileSystem.h"
 #include "platform/Regional.h"
 
 #include <QAction>
@@ -22,11 +22,11 @@
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QHeaderView>
-#include <QStyle>
 #include <QImageReader>
 #include <QItemSelection>
 #include <QLabel>
 #include <QMenu>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QTimer>
@@ -34,9 +34,7 @@
 #include <QTreeView>
 #include <QUrl>
 
-
-namespace
-{
+namespace {
 // A settings value that must be a colour or a whole number and is not.
 struct BadSetting
 {
@@ -75,7 +73,8 @@ void TQuillmar::connectListView()
         lstToDoSelectItem();
         actOpenUpdate();
     });
-    connect(lstToDo->header(), &QHeaderView::sectionClicked, this, [this](int column) { lstToDoColumnClick(column); });
+    connect(lstToDo->header(), &QHeaderView::sectionClicked, this,
+            [this](int column) { lstToDoColumnClick(column); });
     connect(lstToDo->header(), &QHeaderView::sectionResized, this, [this](int column, int, int size) {
         // The designed minimum widths of "Actions" and "Priority" hold while the user drags; stored widths
         // (0 hides a column) are applied as they are.
@@ -83,7 +82,8 @@ void TQuillmar::connectListView()
             return;
         const int minimum = column == 0 ? 100 : (column == 1 ? 10 : 0);
         if (size < minimum)
-            QTimer::singleShot(0, this, [this, column, minimum] { lstToDo->header()->resizeSection(column, minimum); });
+            QTimer::singleShot(
+                0, this, [this, column, minimum] { lstToDo->header()->resizeSection(column, minimum); });
     });
 
     // Any change of the rows: the counts. The calendar page follows the rows itself.
@@ -156,11 +156,13 @@ void TQuillmar::LoadMainSettings()
         CompletedColor = readColor(ini, QStringLiteral("Completed Item Color"), QStringLiteral("clgray"));
         OverdueColor = readColor(ini, QStringLiteral("Overdue Item Color"), QStringLiteral("clred"));
         TodayColor = readColor(ini, QStringLiteral("Today Item Color"), QStringLiteral("clred"));
-        m_styleModel->setStatusColors({ItemStyleModel::toQColor(PendingColor), ItemStyleModel::toQColor(OverdueColor),
-                                  ItemStyleModel::toQColor(OpenColor), ItemStyleModel::toQColor(CompletedColor),
-                                  ItemStyleModel::toQColor(TodayColor)});
+        m_styleModel->setStatusColors(
+            {ItemStyleModel::toQColor(PendingColor), ItemStyleModel::toQColor(OverdueColor),
+             ItemStyleModel::toQColor(OpenColor), ItemStyleModel::toQColor(CompletedColor),
+             ItemStyleModel::toQColor(TodayColor)});
 
-        ListColor = LightenColor(readColor(ini, QStringLiteral("Background Color"), QStringLiteral("clwhite")), 200);
+        ListColor =
+            LightenColor(readColor(ini, QStringLiteral("Background Color"), QStringLiteral("clwhite")), 200);
         {
             QPalette p = lstToDo->palette();
             p.setColor(QPalette::Base, ItemStyleModel::toQColor(ListColor));
@@ -183,8 +185,8 @@ void TQuillmar::LoadMainSettings()
             m_toolbarCaption->setPalette(p);
         }
 
-        const QColor titleFont =
-            ItemStyleModel::toQColor(readColor(ini, QStringLiteral("TitleFont Color"), QStringLiteral("clwhite")));
+        const QColor titleFont = ItemStyleModel::toQColor(
+            readColor(ini, QStringLiteral("TitleFont Color"), QStringLiteral("clwhite")));
         {
             QPalette p = m_toolbarCaption->palette();
             p.setColor(QPalette::WindowText, titleFont);
@@ -192,20 +194,22 @@ void TQuillmar::LoadMainSettings()
             m_calendarMemoText = titleFont;
             // Styles ignore a tool bar label's palette; a style sheet is honoured everywhere.
             m_toolbarCaption->setStyleSheet(
-                QStringLiteral("QLabel { background-color: %1; color: %2; padding: 3px 12px; border-radius: 3px; }")
+                QStringLiteral(
+                    "QLabel { background-color: %1; color: %2; padding: 3px 12px; border-radius: 3px; }")
                     .arg(ItemStyleModel::toQColor(titleBar).name(), titleFont.name()));
         }
 
         // Only the exact text "False" turns the grid off.
-        const bool grid = ini.value(QStringLiteral("ToDo Grid"), QStringLiteral("ShowGrid"), QStringLiteral("True")) !=
-                          QLatin1String("False");
+        const bool grid = ini.value(QStringLiteral("ToDo Grid"), QStringLiteral("ShowGrid"),
+                                    QStringLiteral("True")) != QLatin1String("False");
         if (auto* delegate = qobject_cast<GridDelegate*>(lstToDo->itemDelegate()))
             delegate->setShowGrid(grid);
         lstToDo->viewport()->update();
 
-        const int listFontSize = readInteger(ini, QStringLiteral("Table"), QStringLiteral("TextSize"),
-                                             QStringLiteral("0")) + 9;
-        AlarmLeadTime = ini.value(QStringLiteral("Alarm"), QStringLiteral("PreAlarm Time"), QStringLiteral("0"));
+        const int listFontSize =
+            readInteger(ini, QStringLiteral("Table"), QStringLiteral("TextSize"), QStringLiteral("0")) + 9;
+        AlarmLeadTime =
+            ini.value(QStringLiteral("Alarm"), QStringLiteral("PreAlarm Time"), QStringLiteral("0"));
         ItemFontSize = readInteger(ini, QStringLiteral("Font"), QStringLiteral("Size"), QStringLiteral("11"));
         SoundFile = ini.value(QStringLiteral("Alarm"), QStringLiteral("Sound File"), QString());
         ItemFontName = ini.value(QStringLiteral("Font"), QStringLiteral("Name"), QStringLiteral("Tahoma"));
@@ -242,7 +246,8 @@ void TQuillmar::fitDesignedWidths(const QFont& itemFont)
     const int dateWidth = metrics.horizontalAdvance(Regional::dateToText(QDate(2028, 12, 28))) + margin;
     const int timeWidth = metrics.horizontalAdvance(Regional::timeToText(QTime(23, 58, 58))) + margin;
     for (int column : {2, 3, 7}) {
-        const int wanted = std::max(kDesignedColumnWidths[static_cast<size_t>(column)], column == 7 ? timeWidth : dateWidth);
+        const int wanted =
+            std::max(kDesignedColumnWidths[static_cast<size_t>(column)], column == 7 ? timeWidth : dateWidth);
         const int old = m_designedWidths[static_cast<size_t>(column)];
         m_designedWidths[static_cast<size_t>(column)] = wanted;
         if (lstToDo->columnWidth(column) == old)
@@ -256,7 +261,8 @@ void TQuillmar::applyToolbarPicture(const QString& path, bool reportErrors)
     const QImage image = reader.read();
     if (image.isNull()) {
         if (reportErrors)
-            MessageBox::information(this, QStringLiteral("Cannot open file %1: %2").arg(path, reader.errorString()));
+            MessageBox::information(
+                this, QStringLiteral("Cannot open file %1: %2").arg(path, reader.errorString()));
         return;
     }
     QPalette p = m_toolBar->palette();
@@ -268,12 +274,14 @@ void TQuillmar::applyToolbarPicture(const QString& path, bool reportErrors)
 
 void TQuillmar::chooseToolbarImage()
 {
-    const QString path = FileDialog::getOpenFileName(this, QStringLiteral("Toolbar Image"), QString(),
-                                                     QStringLiteral("Bitmaps (*.bmp);;All pictures (*.bmp *.png *.jpg *.jpeg)"));
+    const QString path = FileDialog::getOpenFileName(
+        this, QStringLiteral("Toolbar Image"), QString(),
+        QStringLiteral("Bitmaps (*.bmp);;All pictures (*.bmp *.png *.jpg *.jpeg)"));
     if (path.isEmpty())
         return;
     applyToolbarPicture(path, true);
-    const IoResult r = WriteIniString(SettingsFilePath(), QStringLiteral("Bitmap"), QStringLiteral("Name"), path);
+    const IoResult r =
+        WriteIniString(SettingsFilePath(), QStringLiteral("Bitmap"), QStringLiteral("Name"), path);
     if (!r)
         MessageBox::information(this, r.error);
 }
@@ -284,7 +292,8 @@ void TQuillmar::UpdateStatusBar()
     if (rows == 0)
         return;
     const int completed = listModel()->checkedCount();
-    m_statusPanels[1]->setText(QStringLiteral("Items pending: %1, completed : %2").arg(rows - completed).arg(completed));
+    m_statusPanels[1]->setText(
+        QStringLiteral("Items pending: %1, completed : %2").arg(rows - completed).arg(completed));
 }
 
 void TQuillmar::lstToDoClick()
@@ -381,6 +390,7 @@ void TQuillmar::actOpenExecute()
         return;
     // The desktop's own association opens it; no shell ever sees the path.
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        MessageBox::information(this, QStringLiteral("No program could be started to open %1.")
-                                          .arg(QDir::toNativeSeparators(path)));
+        MessageBox::information(
+            this,
+            QStringLiteral("No program could be started to open %1.").arg(QDir::toNativeSeparators(path)));
 }

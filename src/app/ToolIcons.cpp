@@ -4,8 +4,7 @@
 #include <QPainterPath>
 #include <QPixmap>
 
-namespace
-{
+namespace {
 const QColor kInk(52, 73, 94);
 const QColor kGreen(39, 150, 90);
 const QColor kRed(200, 60, 50);

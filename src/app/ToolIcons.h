@@ -7,6 +7,18 @@
 class ToolIcons
 {
 public:
-    enum Kind { App, Add, Edit, Delete, ToHistory, CheckSelected, UncheckSelected, SortChecked, Open, Help };
+    enum Kind
+    {
+        App,
+        Add,
+        Edit,
+        Delete,
+        ToHistory,
+        CheckSelected,
+        UncheckSelected,
+        SortChecked,
+        Open,
+        Help
+    };
     static QIcon icon(Kind kind);
 };

@@ -3,16 +3,12 @@
 #include "dialogs/FileDialog.h"
 #include "dialogs/MessageBox.h"
 
-namespace
-{
+namespace {
 // Both dialogs add ".tdx" to a name typed without one, so that a saved list shows in the open dialog.
 const QString kListSuffix = QStringLiteral("tdx");
 } // namespace
 
-WindowPrompter::WindowPrompter(QWidget* parent)
-    : m_parent(parent)
-{
-}
+WindowPrompter::WindowPrompter(QWidget* parent) : m_parent(parent) {}
 
 ListPrompter::Answer WindowPrompter::ask(Question question, const QString& text, bool withCancel)
 {
@@ -22,7 +18,8 @@ ListPrompter::Answer WindowPrompter::ask(Question question, const QString& text,
     if (withCancel)
         buttons << MessageBox::Cancel;
     // Enter confirms, as it always did, except where the answer would lose changes.
-    const MessageBox::Button defaultButton = question == Question::DiscardChanges ? MessageBox::No : MessageBox::Yes;
+    const MessageBox::Button defaultButton =
+        question == Question::DiscardChanges ? MessageBox::No : MessageBox::Yes;
     const MessageBox::Button pressed = MessageBox::message(m_parent, QStringLiteral("Quillmar"), text,
                                                            MessageBox::Icon::Warning, buttons, defaultButton);
     if (pressed == MessageBox::Yes)

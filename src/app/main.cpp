@@ -18,8 +18,7 @@
 
 #include <cstdio>
 
-namespace
-{
+namespace {
 int runWithoutWindow(const CommandLineOptions& options, int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
@@ -77,7 +76,8 @@ int runWindow(const CommandLineOptions& options, int argc, char* argv[])
     Regional::useSystemLocale();
     QDir().mkpath(DataFolder());
 
-    const QString listFile = options.listFile.isEmpty() ? QString() : QFileInfo(options.listFile).absoluteFilePath();
+    const QString listFile =
+        options.listFile.isEmpty() ? QString() : QFileInfo(options.listFile).absoluteFilePath();
 
     // A window already owns this data folder: hand it our list file and leave.
     SingleInstance instance(DataFolder());
@@ -96,8 +96,9 @@ int runWindow(const CommandLineOptions& options, int argc, char* argv[])
     if (!locked) {
         const qint64 pid = InstanceLock::holderPid(DataFolder());
         const QString message =
-            QStringLiteral("Quillmar is already running for the data folder %1%2, but does not answer. Close it "
-                           "first; its lists are not changed by this start.")
+            QStringLiteral(
+                "Quillmar is already running for the data folder %1%2, but does not answer. Close it "
+                "first; its lists are not changed by this start.")
                 .arg(QDir::toNativeSeparators(DataFolder()),
                      pid > 0 ? QStringLiteral(" (process %1)").arg(pid) : QString());
         QTextStream(stderr) << "quillmar: " << message << '\n';

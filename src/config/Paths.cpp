@@ -29,7 +29,6 @@ QString withSlash(const QString& folder)
     return f;
 }
 
-
 QString computeDataFolder()
 {
     const PathState& s = paths();

@@ -3,7 +3,8 @@
 #include <QString>
 
 // Where the program keeps its files. The data folder is the program folder + "AppData/" when that folder
-// exists (portable use, made on purpose); otherwise the user's application data location. "--data-dir DIR" overrides both. All paths are absolute; folder paths end with '/'.
+// exists (portable use, made on purpose); otherwise the user's application data location. "--data-dir DIR"
+// overrides both. All paths are absolute; folder paths end with '/'.
 
 // Folder of the running program file, with a trailing '/'.
 QString ProgramFolder();

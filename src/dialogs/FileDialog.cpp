@@ -5,8 +5,7 @@
 #include <QFileDialog>
 #include <QList>
 
-namespace
-{
+namespace {
 QStringList g_names;
 bool g_testMode = false;
 FileDialog::Request g_last;
@@ -20,7 +19,8 @@ QString FileDialog::getOpenFileName(QWidget* parent, const QString& title, const
 }
 
 QString FileDialog::getSaveFileName(QWidget* parent, const QString& title, const QString& folder,
-                                    const QString& filter, const QString& defaultSuffix, bool confirmOverwrite)
+                                    const QString& filter, const QString& defaultSuffix,
+                                    bool confirmOverwrite)
 {
     return run(parent, {title, folder, filter, defaultSuffix, true, confirmOverwrite});
 }

@@ -8,9 +8,7 @@
 #include <QVBoxLayout>
 
 HelpWindow::HelpWindow(const QUrl& manual, QWidget* owner)
-    : QWidget(nullptr, Qt::Window)
-    , m_owner(owner)
-    , m_browser(new QTextBrowser(this))
+    : QWidget(nullptr, Qt::Window), m_owner(owner), m_browser(new QTextBrowser(this))
 {
     setObjectName(QStringLiteral("HelpWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -26,8 +24,8 @@ HelpWindow::HelpWindow(const QUrl& manual, QWidget* owner)
                                    &QTextBrowser::backward);
     back->setShortcut(QKeySequence::Back);
     back->setEnabled(false);
-    QAction* forward = bar->addAction(style()->standardIcon(QStyle::SP_ArrowForward), tr("Forward"), m_browser,
-                                      &QTextBrowser::forward);
+    QAction* forward = bar->addAction(style()->standardIcon(QStyle::SP_ArrowForward), tr("Forward"),
+                                      m_browser, &QTextBrowser::forward);
     forward->setShortcut(QKeySequence::Forward);
     forward->setEnabled(false);
     connect(m_browser, &QTextBrowser::backwardAvailable, back, &QAction::setEnabled);

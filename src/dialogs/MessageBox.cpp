@@ -5,8 +5,7 @@
 
 #include <cstdio>
 
-namespace
-{
+namespace {
 QList<MessageBox::Button> g_answers;
 QList<MessageBox::Shown> g_shown;
 bool g_testMode = false;
@@ -90,7 +89,8 @@ MessageBox::Button MessageBox::message(QWidget* parent, const QString& title, co
     if (!g_answers.isEmpty())
         return g_answers.takeFirst();
     if (g_unattended) {
-        fprintf(stderr, "quillmar: %s\n", qPrintable(QString(text).replace(QLatin1String("\r\n"), QLatin1String(" "))));
+        fprintf(stderr, "quillmar: %s\n",
+                qPrintable(QString(text).replace(QLatin1String("\r\n"), QLatin1String(" "))));
         // Nobody agreed to anything: a question is answered with its most cautious button.
         for (Button cautious : {Cancel, No, Ok})
             if (buttons.contains(cautious))

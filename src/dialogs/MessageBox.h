@@ -11,8 +11,23 @@ class QWidget;
 class MessageBox
 {
 public:
-    enum Button { NoButton = 0, Ok = 1, Yes = 2, No = 3, Cancel = 4, Help = 5 };
-    enum class Icon { None, Information, Warning, Critical, Question };
+    enum Button
+    {
+        NoButton = 0,
+        Ok = 1,
+        Yes = 2,
+        No = 3,
+        Cancel = 4,
+        Help = 5
+    };
+    enum class Icon
+    {
+        None,
+        Information,
+        Warning,
+        Critical,
+        Question
+    };
 
     struct Shown
     {

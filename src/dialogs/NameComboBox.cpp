@@ -7,9 +7,7 @@
 #include <QLineEdit>
 #include <QMenu>
 
-NameComboBox::NameComboBox(QWidget* parent)
-    : QComboBox(parent)
-    , m_menu(new QMenu(this))
+NameComboBox::NameComboBox(QWidget* parent) : QComboBox(parent), m_menu(new QMenu(this))
 {
     setEditable(true);
     // Entries are added by the pop-up menu and the Enter key only, never by the combo box itself.
@@ -18,7 +16,8 @@ NameComboBox::NameComboBox(QWidget* parent)
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     QAction* add = m_menu->addAction(tr("Add Text"), this, &NameComboBox::addTypedName);
     add->setStatusTip(tr("Add Text from Edit Box"));
-    m_menu->addAction(tr("Delete Item"), this, &NameComboBox::deleteSelectedName)->setStatusTip(tr("Delete Item"));
+    m_menu->addAction(tr("Delete Item"), this, &NameComboBox::deleteSelectedName)
+        ->setStatusTip(tr("Delete Item"));
     m_menu->addAction(tr("Clear All"), this, &NameComboBox::clearNames);
     for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(lineEdit())}) {
         w->setContextMenuPolicy(Qt::CustomContextMenu);

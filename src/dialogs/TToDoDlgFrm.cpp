@@ -79,9 +79,7 @@ bool fileExists(const QString& path)
 }
 } // namespace
 
-TToDoDlgFrm::TToDoDlgFrm(QWidget* parent)
-    : QDialog(parent)
-    , m_item(ToDoItem::make({}))
+TToDoDlgFrm::TToDoDlgFrm(QWidget* parent) : QDialog(parent), m_item(ToDoItem::make({}))
 {
     setObjectName(QStringLiteral("ToDoDlgFrm"));
     createControls();
@@ -110,8 +108,9 @@ void TToDoDlgFrm::createControls()
     m_actionEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_actionEdit->setTabChangesFocus(true);
     m_actionEdit->setFixedHeight(70);
-    setHint(m_actionEdit, QStringLiteral("Write the proposed action in this field|Write the proposed action in this "
-                                  "field. \"Return\" Key allowed."));
+    setHint(m_actionEdit,
+            QStringLiteral("Write the proposed action in this field|Write the proposed action in this "
+                           "field. \"Return\" Key allowed."));
     (new QVBoxLayout(m_groupBoxes[0]))->addWidget(m_actionEdit);
 
     m_groupBoxes[1] = named(new QGroupBox(this), "GroupBox2");
@@ -119,8 +118,9 @@ void TToDoDlgFrm::createControls()
     m_remarksEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_remarksEdit->setTabChangesFocus(true);
     m_remarksEdit->setFixedHeight(56);
-    setHint(m_remarksEdit, QStringLiteral("Write the proposed action remaks in this field|Write the proposed action "
-                                  "remarks in this field. \"Return\" Key allowed."));
+    setHint(m_remarksEdit,
+            QStringLiteral("Write the proposed action remaks in this field|Write the proposed action "
+                           "remarks in this field. \"Return\" Key allowed."));
     (new QVBoxLayout(m_groupBoxes[1]))->addWidget(m_remarksEdit);
 
     const QString pickerHint =
@@ -134,7 +134,8 @@ void TToDoDlgFrm::createControls()
             QStringLiteral("Enter the priority ot the desired task|Enter the priority ot the desired task"));
     m_prioritySpin = named(new QSpinBox(m_groupBoxes[2]), "PrioritySpin");
     m_prioritySpin->setRange(0, 10);
-    // Only the arrows show: the number is typed into m_priorityEdit, where it is not limited to the arrows' range.
+    // Only the arrows show: the number is typed into m_priorityEdit, where it is not limited to the arrows'
+    // range.
     m_prioritySpin->setFixedWidth(20);
     m_prioritySpin->setFocusPolicy(Qt::NoFocus);
     auto* priorityBox = new QWidget(m_groupBoxes[2]);
@@ -216,8 +217,14 @@ void TToDoDlgFrm::createControls()
     const std::array<const char*, 3> ownerItems = {"AddText1", "DeleteItem", "ClearAllMenu"};
     const std::array<const char*, 3> projectItems = {"MenuItem1", "MenuItem2", "MenuItem3"};
     for (size_t i = 0; i < 3; ++i) {
-        OwnerCombo->menu()->actions().at(static_cast<int>(i))->setObjectName(QString::fromLatin1(ownerItems[i]));
-        ProjectCombo->menu()->actions().at(static_cast<int>(i))->setObjectName(QString::fromLatin1(projectItems[i]));
+        OwnerCombo->menu()
+            ->actions()
+            .at(static_cast<int>(i))
+            ->setObjectName(QString::fromLatin1(ownerItems[i]));
+        ProjectCombo->menu()
+            ->actions()
+            .at(static_cast<int>(i))
+            ->setObjectName(QString::fromLatin1(projectItems[i]));
     }
     for (NameComboBox* box : {OwnerCombo, ProjectCombo}) {
         setHint(box, QStringLiteral("Owner list|Enter action owner by click with RM or Enter Key."));
@@ -239,7 +246,8 @@ void TToDoDlgFrm::createControls()
     connect(TimePick, &QTimeEdit::timeChanged, this, [this] { m_timeTouched = true; });
     connect(PickDateIn, &QDateEdit::dateChanged, this, [this] { m_dateInTouched = true; });
     connect(m_browseButton, &QToolButton::clicked, this, &TToDoDlgFrm::browseForDocument);
-    connect(m_prioritySpin, &QSpinBox::valueChanged, this, [this](int v) { m_priorityEdit->setText(QString::number(v)); });
+    connect(m_prioritySpin, &QSpinBox::valueChanged, this,
+            [this](int v) { m_priorityEdit->setText(QString::number(v)); });
     connect(m_priorityEdit, &QLineEdit::textEdited, this, [this](const QString& text) {
         // Pasted text is filtered like typed text: only its digits stay.
         QString digits;
@@ -421,8 +429,8 @@ void TToDoDlgFrm::FormActivate()
 
 void TToDoDlgFrm::applyMemoLook()
 {
-    const QList<QWidget*> fields = {m_actionEdit,        m_remarksEdit,      m_priorityEdit,    EdtLocation, OwnerCombo,
-                                    ProjectCombo, PickDateIn, DatePick, TimePick};
+    const QList<QWidget*> fields = {m_actionEdit, m_remarksEdit, m_priorityEdit, EdtLocation, OwnerCombo,
+                                    ProjectCombo, PickDateIn,    DatePick,       TimePick};
     for (QWidget* w : fields) {
         QPalette pal = w->palette();
         if (m_memoColor.isValid())
@@ -491,10 +499,12 @@ void TToDoDlgFrm::OKButtClick()
     if (action != result.actionText())
         result.setAction(CodePage::encodeLossy(action));
     put(ToDoItem::Priority, m_priorityEdit->text());
-    put(ToDoItem::DateIn,
-        CbxUseDate->isChecked() ? pickedDate(PickDateIn, m_dateInTouched, original(ToDoItem::DateIn)) : QString());
-    put(ToDoItem::Target,
-        CbxEndDate->isChecked() ? pickedDate(DatePick, m_targetTouched, original(ToDoItem::Target)) : QString());
+    put(ToDoItem::DateIn, CbxUseDate->isChecked()
+                              ? pickedDate(PickDateIn, m_dateInTouched, original(ToDoItem::DateIn))
+                              : QString());
+    put(ToDoItem::Target, CbxEndDate->isChecked()
+                              ? pickedDate(DatePick, m_targetTouched, original(ToDoItem::Target))
+                              : QString());
     put(ToDoItem::Remarks, remarks);
     put(ToDoItem::Owner, OwnerCombo->currentText());
     put(ToDoItem::ProjectName, ProjectCombo->currentText());

@@ -9,8 +9,7 @@
 #include <algorithm>
 #include <limits>
 
-namespace
-{
+namespace {
 const QDate kDayZero(1899, 12, 30);
 
 QByteArrayView columnValue(const ToDoItem& item, int valueIndex)
@@ -208,7 +207,8 @@ std::vector<int> ItemSorter::sortOrder(const std::vector<ToDoItem>& items, int c
     bool anyParsed = false;
     for (int i = 0; i < count; ++i) {
         const ToDoItem& item = items[static_cast<size_t>(i)];
-        const Key k = kind == SortKind::Number ? numberKey(columnValue(item, valueIndex)) : dateKey(item, valueIndex);
+        const Key k =
+            kind == SortKind::Number ? numberKey(columnValue(item, valueIndex)) : dateKey(item, valueIndex);
         anyParsed = anyParsed || k.ok;
         // Numbers go largest first and dates earliest first on the first click: fold that into the sign.
         double key = kind == SortKind::Number ? -k.value : k.value;

@@ -8,7 +8,12 @@
 #include <vector>
 
 // How a header click compares rows: as text, as whole numbers or as dates.
-enum class SortKind { Text, Number, Date };
+enum class SortKind
+{
+    Text,
+    Number,
+    Date
+};
 
 // Sorting the list by a column, with the list's comparison rules:
 // - text: locale-aware and case-sensitive, A to Z;

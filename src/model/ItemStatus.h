@@ -6,7 +6,14 @@
 class ToDoItem;
 
 // Display status of a row; the numbers are the order of the values and are not stored anywhere.
-enum class ItemStatus { Pending = 0, Overdue = 1, Open = 2, Completed = 3, Today = 4 };
+enum class ItemStatus
+{
+    Pending = 0,
+    Overdue = 1,
+    Open = 2,
+    Completed = 3,
+    Today = 4
+};
 
 // Completed when checked; Open without Target; Pending when the Target is unreadable or later than
 // today; Today on the Target day; Overdue after it. Never fails.

@@ -5,8 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace
-{
+namespace {
 const QString kProblemsReading = QStringLiteral("Problems reading the file!");
 const QString kFailureSavingTodo = QStringLiteral("Failure while saving todo file");
 const QString kFailureSaving = QStringLiteral("Failure saving the file");
@@ -35,10 +34,7 @@ void keepKnownNames(ToDoList& fresh, const ToDoList& shown)
 } // namespace
 
 ListDocument::ListDocument(const Paths& paths, QObject* parent)
-    : QObject(parent)
-    , m_paths(paths)
-    , m_model(new ToDoListModel(this))
-    , m_recovery(paths.dataFolder)
+    : QObject(parent), m_paths(paths), m_model(new ToDoListModel(this)), m_recovery(paths.dataFolder)
 {
     m_autosaveTimer.setSingleShot(true);
     m_autosaveTimer.setInterval(3000);
@@ -183,7 +179,8 @@ bool ListDocument::askToDiscard(ListPrompter& prompter, const QString& why)
 
 bool ListDocument::saveExternalUnderItsName(ListPrompter& prompter, bool leaving)
 {
-    const QString text = QStringLiteral("The file has changed. \r\nSave it as: \r\n") + native(m_externalFileName);
+    const QString text =
+        QStringLiteral("The file has changed. \r\nSave it as: \r\n") + native(m_externalFileName);
     switch (prompter.ask(ListPrompter::Question::SaveChangedExternal, text, leaving)) {
     case ListPrompter::Answer::Cancel:
         return false;
@@ -208,7 +205,8 @@ bool ListDocument::SaveCurrentList(ListPrompter& prompter)
     if (!m_modified || m_mode == ListMode::NoList)
         return true;
     if (m_mode == ListMode::External)
-        return m_externalFileName.isEmpty() ? SaveExternalListAs(prompter) : saveExternalUnderItsName(prompter, false);
+        return m_externalFileName.isEmpty() ? SaveExternalListAs(prompter)
+                                            : saveExternalUnderItsName(prompter, false);
     if (const IoResult r = saveByMode(); !r) {
         prompter.inform(withDetail(kFailureSavingTodo, r.error));
         return false;
@@ -224,10 +222,11 @@ bool ListDocument::prepareToLeave(ListPrompter& prompter)
     if (m_mode == ListMode::External) {
         if (!m_externalFileName.isEmpty())
             return saveExternalUnderItsName(prompter, true);
-        return SaveExternalListAs(prompter)
-               || askToDiscard(prompter, QStringLiteral("The new list has not been saved."));
+        return SaveExternalListAs(prompter) ||
+               askToDiscard(prompter, QStringLiteral("The new list has not been saved."));
     }
-    return SaveCurrentList(prompter) || askToDiscard(prompter, QStringLiteral("The list has not been saved."));
+    return SaveCurrentList(prompter) ||
+           askToDiscard(prompter, QStringLiteral("The list has not been saved."));
 }
 
 bool ListDocument::OpenStandardList(ListPrompter& prompter)
@@ -332,8 +331,9 @@ bool ListDocument::SaveExternalListAs(ListPrompter& prompter)
 
 bool ListDocument::NewEmptyList(ListPrompter& prompter)
 {
-    const QString text = QStringLiteral("You are about to create an empty todo list.  \r\nThe standard ToDo list "
-                                        "will be saved. Do you want to proceed? ");
+    const QString text =
+        QStringLiteral("You are about to create an empty todo list.  \r\nThe standard ToDo list "
+                       "will be saved. Do you want to proceed? ");
     if (prompter.ask(ListPrompter::Question::CreateEmptyList, text, false) != ListPrompter::Answer::Yes)
         return false;
     if (!prepareToLeave(prompter))
@@ -347,18 +347,19 @@ bool ListDocument::openListFile(const QString& path, ListPrompter& prompter)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix != QLatin1String("tdo") && suffix != QLatin1String("tdx")) {
-        prompter.inform(withDetail(kProblemsReading,
-                                   QStringLiteral("%1 is not a Quillmar list: only \".tdo\" and \".tdx\" files "
-                                                  "can be opened.")
-                                       .arg(native(path))));
+        prompter.inform(withDetail(
+            kProblemsReading, QStringLiteral("%1 is not a Quillmar list: only \".tdo\" and \".tdx\" files "
+                                             "can be opened.")
+                                  .arg(native(path))));
         return false;
     }
     if (isStandardListFile(path))
         return OpenStandardList(prompter);
     // A file that is not there changes nothing: not even the question whether to save the shown list.
     if (!QFileInfo(path).isFile()) {
-        prompter.inform(withDetail(kProblemsReading,
-                                   QStringLiteral("Cannot open file %1: the file does not exist").arg(native(path))));
+        prompter.inform(
+            withDetail(kProblemsReading,
+                       QStringLiteral("Cannot open file %1: the file does not exist").arg(native(path))));
         return false;
     }
     if (!prepareToLeave(prompter))
@@ -388,10 +389,11 @@ void ListDocument::offerRecovery(ListPrompter& prompter)
     ToDoList copy;
     RecoveryFile::Origin origin;
     if (const IoResult r = m_recovery.read(copy, origin); !r) {
-        prompter.inform(withDetail(QStringLiteral("The copy of unsaved changes that the last run kept cannot be "
-                                                  "read. It stays as %1.")
-                                       .arg(native(m_recovery.listPath())),
-                                   r.error));
+        prompter.inform(
+            withDetail(QStringLiteral("The copy of unsaved changes that the last run kept cannot be "
+                                      "read. It stays as %1.")
+                           .arg(native(m_recovery.listPath())),
+                       r.error));
         return;
     }
     QString which;
@@ -403,9 +405,11 @@ void ListDocument::offerRecovery(ListPrompter& prompter)
         which = QStringLiteral("a new ToDo list");
     else
         which = native(origin.fileName);
-    const QString when = origin.written.isValid() ? origin.written.toString(QStringLiteral("yyyy-MM-dd HH:mm"))
-                                                  : QStringLiteral("an unknown time");
-    const QString items = copy.size() == 1 ? QStringLiteral("1 item") : QStringLiteral("%1 items").arg(copy.size());
+    const QString when = origin.written.isValid()
+                             ? origin.written.toString(QStringLiteral("yyyy-MM-dd HH:mm"))
+                             : QStringLiteral("an unknown time");
+    const QString items =
+        copy.size() == 1 ? QStringLiteral("1 item") : QStringLiteral("%1 items").arg(copy.size());
     const QString text = QStringLiteral("Changes to %1 (%2, kept at %3) were not saved when Quillmar last "
                                         "ended.\r\nRestore them?")
                              .arg(which, items, when);
@@ -428,8 +432,9 @@ void ListDocument::endSession(ListPrompter& unattended)
     if (const IoResult r = writeRecovery(); !r)
         unattended.inform(withDetail(QStringLiteral("The list could not be saved, nor copied."), r.error));
     else
-        unattended.inform(QStringLiteral("The unsaved list was copied to %1; the next start offers to restore it.")
-                              .arg(native(m_recovery.listPath())));
+        unattended.inform(
+            QStringLiteral("The unsaved list was copied to %1; the next start offers to restore it.")
+                .arg(native(m_recovery.listPath())));
 }
 
 void ListDocument::autosave()

@@ -8,7 +8,8 @@
 class ListPrompter
 {
 public:
-    enum class Question {
+    enum class Question
+    {
         // "The file has changed. Save it as: …" for a named external list.
         SaveChangedExternal,
         // "This is the standard ToDo file. Do you want to save it as external file?"
@@ -20,7 +21,12 @@ public:
         // Unsaved changes of the last run were kept: restore them?
         RestoreRecovery,
     };
-    enum class Answer { Yes, No, Cancel };
+    enum class Answer
+    {
+        Yes,
+        No,
+        Cancel
+    };
 
     virtual ~ListPrompter() = default;
 

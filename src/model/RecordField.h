@@ -6,8 +6,7 @@
 
 // The two building blocks of the list file: 32-bit signed little-endian integers, and text fields
 // (a length, then the raw bytes). Shared by the row buffer and the file routines so both agree exactly.
-namespace RecordField
-{
+namespace RecordField {
 inline qint32 readInt(const char* p)
 {
     return qFromLittleEndian<qint32>(p);

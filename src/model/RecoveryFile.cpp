@@ -7,8 +7,7 @@
 #include <QFileInfo>
 #include <QSettings>
 
-namespace
-{
+namespace {
 const char* modeName(ListMode mode)
 {
     switch (mode) {
@@ -32,8 +31,8 @@ ListMode modeFromName(const QString& name)
 } // namespace
 
 RecoveryFile::RecoveryFile(const QString& dataFolder)
-    : m_listPath(QDir(dataFolder).filePath(QStringLiteral("Recovery.tdx")))
-    , m_infoPath(QDir(dataFolder).filePath(QStringLiteral("Recovery.ini")))
+    : m_listPath(QDir(dataFolder).filePath(QStringLiteral("Recovery.tdx"))),
+      m_infoPath(QDir(dataFolder).filePath(QStringLiteral("Recovery.ini")))
 {
 }
 
@@ -52,7 +51,8 @@ IoResult RecoveryFile::write(const ToDoList& list, const Origin& origin)
         info.setValue(QStringLiteral("Recovery/Written"), origin.written.toString(Qt::ISODate));
         info.sync();
         if (info.status() != QSettings::NoError)
-            return IoResult::failure(QStringLiteral("Cannot write file %1").arg(QDir::toNativeSeparators(m_infoPath)));
+            return IoResult::failure(
+                QStringLiteral("Cannot write file %1").arg(QDir::toNativeSeparators(m_infoPath)));
     }
     return SaveListFile(list, m_listPath);
 }
@@ -64,7 +64,8 @@ IoResult RecoveryFile::read(ToDoList& list, Origin& origin) const
     const QSettings info(m_infoPath, QSettings::IniFormat);
     origin.mode = modeFromName(info.value(QStringLiteral("Recovery/Mode")).toString());
     origin.fileName = info.value(QStringLiteral("Recovery/File")).toString();
-    origin.written = QDateTime::fromString(info.value(QStringLiteral("Recovery/Written")).toString(), Qt::ISODate);
+    origin.written =
+        QDateTime::fromString(info.value(QStringLiteral("Recovery/Written")).toString(), Qt::ISODate);
     return IoResult::success();
 }
 

@@ -2,8 +2,7 @@
 
 #include "config/Settings.h"
 
-namespace
-{
+namespace {
 const QString kSection = QStringLiteral("Alarm");
 const QString kLastScan = QStringLiteral("Last Scan");
 } // namespace
@@ -34,7 +33,8 @@ QList<AlarmScanner::Alarm> Reminders::missed(std::span<const ToDoList* const> li
 {
     QDateTime since;
     if (!m_settingsPath.isEmpty())
-        since = QDateTime::fromString(ReadIniString(m_settingsPath, kSection, kLastScan, QString()), Qt::ISODate);
+        since =
+            QDateTime::fromString(ReadIniString(m_settingsPath, kSection, kLastScan, QString()), Qt::ISODate);
     if (!since.isValid())
         since = QDateTime(now.date(), QTime(0, 0));
     since = std::max(since, now.addDays(-kMissedDays));

@@ -20,7 +20,17 @@
 class ToDoItem
 {
 public:
-    enum Column { Priority = 0, DateIn, Target, Remarks, Owner, ProjectName, AlarmTime, FileLocation };
+    enum Column
+    {
+        Priority = 0,
+        DateIn,
+        Target,
+        Remarks,
+        Owner,
+        ProjectName,
+        AlarmTime,
+        FileLocation
+    };
     static constexpr int ColumnCount = 8;
 
     // An item with an empty Action and no column values.

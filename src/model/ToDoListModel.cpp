@@ -2,10 +2,7 @@
 
 #include <algorithm>
 
-ToDoListModel::ToDoListModel(QObject* parent)
-    : QAbstractTableModel(parent)
-{
-}
+ToDoListModel::ToDoListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 int ToDoListModel::rowCount(const QModelIndex& parent) const
 {
@@ -19,14 +16,13 @@ int ToDoListModel::columnCount(const QModelIndex& parent) const
 
 QString ToDoListModel::columnCaption(int column)
 {
-    static const char* const captions[ColumnCount] = {"Actions", "Priority",     "Date In",
-                                                      "Target",  "Remarks",      "Owner",
+    static const char* const captions[ColumnCount] = {"Actions",      "Priority",   "Date In",
+                                                      "Target",       "Remarks",    "Owner",
                                                       "Project Name", "Alarm Time", "File Location"};
     return column >= 0 && column < ColumnCount ? QString::fromLatin1(captions[column]) : QString();
 }
 
-namespace
-{
+namespace {
 // A list row has one line: several-line texts show their line breaks as blanks.
 QString oneLine(QString text)
 {
@@ -168,8 +164,9 @@ void ToDoListModel::removeRows(QList<int> rows)
 {
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    rows.erase(std::remove_if(rows.begin(), rows.end(), [this](int r) { return r < 0 || r >= m_list.size(); }),
-               rows.end());
+    rows.erase(
+        std::remove_if(rows.begin(), rows.end(), [this](int r) { return r < 0 || r >= m_list.size(); }),
+        rows.end());
     if (rows.isEmpty())
         return;
     // One run of neighbouring rows is an ordinary removal; a scattered selection is removed in one pass
@@ -178,7 +175,8 @@ void ToDoListModel::removeRows(QList<int> rows)
         beginRemoveRows(QModelIndex(), rows.constFirst(), rows.constLast());
         for (int r : rows)
             m_checkedCount -= item(r).checked() ? 1 : 0;
-        m_list.items.erase(m_list.items.begin() + rows.constFirst(), m_list.items.begin() + rows.constLast() + 1);
+        m_list.items.erase(m_list.items.begin() + rows.constFirst(),
+                           m_list.items.begin() + rows.constLast() + 1);
         endRemoveRows();
         return;
     }
@@ -220,7 +218,6 @@ void ToDoListModel::reorder(const std::vector<int>& order)
     changePersistentIndexList(from, to);
     Q_EMIT layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
-
 
 void ToDoListModel::setNames(const QByteArrayList& owners, const QByteArrayList& projects)
 {

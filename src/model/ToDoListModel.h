@@ -63,7 +63,6 @@ Q_SIGNALS:
     // The name lists changed; they are saved with the list, like the rows.
     void namesChanged();
 
-
 private:
     ToDoList m_list;
     int m_checkedCount = 0;

@@ -14,13 +14,12 @@
 
 #include <algorithm>
 #include <map>
-#include <numeric>
 #include <memory>
+#include <numeric>
 #include <random>
 #include <set>
 
-namespace
-{
+namespace {
 using Answer = ListPrompter::Answer;
 using Question = ListPrompter::Question;
 
@@ -66,8 +65,8 @@ public:
             a = static_cast<Answer>(pick(withCancel ? 3 : 2));
         if (!withCancel && a == Answer::Cancel)
             a = Answer::No;
-        if ((question == Question::DiscardChanges && a == Answer::Yes)
-            || (question == Question::SaveChangedExternal && withCancel && a == Answer::No))
+        if ((question == Question::DiscardChanges && a == Answer::Yes) ||
+            (question == Question::SaveChangedExternal && withCancel && a == Answer::No))
             discarded = true;
         return a;
     }
@@ -368,8 +367,9 @@ TEST_F(ListDocumentTest, RandomSequencesNeverLoseRowsNorWriteRowsWhereTheyDoNotB
             user.discarded = false;
             user.chosenForSaving.clear();
             const int op = pick(19);
-            SCOPED_TRACE(testing::Message() << "step " << step << " op " << op << " mode " << int(m_doc->mode())
-                                            << " file " << qPrintable(beforeTarget) << " modified " << beforeModified);
+            SCOPED_TRACE(testing::Message()
+                         << "step " << step << " op " << op << " mode " << int(m_doc->mode()) << " file "
+                         << qPrintable(beforeTarget) << " modified " << beforeModified);
             switch (op) {
             case 0:
             case 1:
@@ -448,8 +448,8 @@ TEST_F(ListDocumentTest, RandomSequencesNeverLoseRowsNorWriteRowsWhereTheyDoNotB
                 if (beforeModified && !beforeTarget.isEmpty() && !recoverable) {
                     EXPECT_EQ(onDisk(beforeTarget), before) << "lost at the end of the session";
                 }
-                if (m_doc->mode() == ListMode::External && m_doc->externalFileName().isEmpty()
-                    && m_doc->isModified()) {
+                if (m_doc->mode() == ListMode::External && m_doc->externalFileName().isEmpty() &&
+                    m_doc->isModified()) {
                     EXPECT_EQ(kept, before) << "a new list left no copy";
                 }
                 m_doc = std::make_unique<ListDocument>(m_paths);
@@ -480,7 +480,8 @@ TEST_F(ListDocumentTest, RandomSequencesNeverLoseRowsNorWriteRowsWhereTheyDoNotB
             }
             // The alarms see the standard list as its file holds it whatever list is shown.
             if (m_doc->mode() != ListMode::Standard && m_doc->standardRows() && !broken) {
-                EXPECT_EQ(rowsOf(*m_doc->standardRows()), onDisk(m_paths.standardList)) << "alarms see other rows";
+                EXPECT_EQ(rowsOf(*m_doc->standardRows()), onDisk(m_paths.standardList))
+                    << "alarms see other rows";
             }
             if (m_doc->mode() == ListMode::NoList) {
                 EXPECT_EQ(m_doc->list().size(), 0);
@@ -488,8 +489,8 @@ TEST_F(ListDocumentTest, RandomSequencesNeverLoseRowsNorWriteRowsWhereTheyDoNotB
             if (!now.isEmpty() && now != m_paths.historyList)
                 entitled[now].insert(rowsOf(m_doc->list()));
             // Rows a switch left behind are in their file, in the copy, or the user agreed to lose them.
-            if (op != 16 && op != 17 && beforeModified && (now != beforeTarget || !m_doc->isModified())
-                && rowsOf(m_doc->list()) != before && !user.discarded) {
+            if (op != 16 && op != 17 && beforeModified && (now != beforeTarget || !m_doc->isModified()) &&
+                rowsOf(m_doc->list()) != before && !user.discarded) {
                 bool kept = QFileInfo::exists(recovery) && rowsOnDisk(recovery) == before;
                 for (const auto& entry : entitled)
                     kept = kept || rowsOnDisk(entry.first) == before;
@@ -500,7 +501,8 @@ TEST_F(ListDocumentTest, RandomSequencesNeverLoseRowsNorWriteRowsWhereTheyDoNotB
             for (const auto& [file, allowed] : entitled) {
                 const QByteArray onDisk = rowsOnDisk(file);
                 if (onDisk != "<none>" && onDisk != "<unreadable>") {
-                    EXPECT_TRUE(allowed.count(onDisk)) << qPrintable(file) << " holds rows it was never given";
+                    EXPECT_TRUE(allowed.count(onDisk))
+                        << qPrintable(file) << " holds rows it was never given";
                 }
             }
             if (HasFailure())

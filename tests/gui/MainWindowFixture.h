@@ -13,20 +13,19 @@
 
 #include <QAbstractItemView>
 #include <QAction>
-#include <QItemSelectionModel>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QTimer>
+#include <QItemSelectionModel>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
 
 // Each test gets its own data folder, fixed date formats and a fixed clock, and dialogs that never block.
-namespace fixture
-{
+namespace fixture {
 inline void setUpOnce(const QDateTime& now = QDateTime(QDate(2024, 3, 15), QTime(10, 0)))
 {
     QStandardPaths::setTestModeEnabled(true);
@@ -99,8 +98,7 @@ inline QByteArrayList actions(const ToDoList& l)
 }
 
 // A widget or command of a window, found as a user finds it: by what it is, not by a field.
-template <typename T>
-T* child(const QObject* window, const char* name)
+template <typename T> T* child(const QObject* window, const char* name)
 {
     T* found = window->findChild<T*>(QString::fromLatin1(name));
     if (!found)
@@ -114,8 +112,7 @@ inline QAction* action(const QObject* window, const char* name)
 }
 
 // Runs step on the modal dialog of type T once its loop is running.
-template <typename T>
-void whenModal(std::function<void(T&)> step)
+template <typename T> void whenModal(std::function<void(T&)> step)
 {
     QTimer::singleShot(0, [step] {
         if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget()))

@@ -9,12 +9,12 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QAudioDevice>
-#include <QMediaDevices>
 #include <QLabel>
+#include <QMediaDevices>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTreeView>
 #include <QTimer>
+#include <QTreeView>
 #include <QtTest>
 
 #include <memory>
@@ -205,7 +205,8 @@ private Q_SLOTS:
             again.startUp();
             QCOMPARE(alarmBoxes().size(), start == 0 ? 1 : 0);
             if (start == 0) {
-                QVERIFY(alarmBoxes().first()->text().endsWith(QStringLiteral("14.03.2026 13:30:00   While away")));
+                QVERIFY(alarmBoxes().first()->text().endsWith(
+                    QStringLiteral("14.03.2026 13:30:00   While away")));
                 alarmBoxes().first()->close();
             }
         }

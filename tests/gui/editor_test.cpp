@@ -38,11 +38,7 @@ struct Editor
 {
     std::unique_ptr<TToDoDlgFrm> dlg = std::make_unique<TToDoDlgFrm>();
 
-    template <typename T>
-    T* c(const char* name) const
-    {
-        return child<T>(dlg.get(), name);
-    }
+    template <typename T> T* c(const char* name) const { return child<T>(dlg.get(), name); }
     QString value(int k) const { return dlg->item().valueText(k); }
     void ok() const { c<QPushButton>("OKButt")->click(); }
     // Gives the window the focus and puts it on the named control; keys then go where the focus is.
@@ -112,49 +108,53 @@ private Q_SLOTS:
         QTest::addColumn<std::function<void(const Editor&)>>("edit");
         const auto nothing = [](const Editor&) {};
         QTest::newRow("alarm kept") << int(ToDoItem::AlarmTime) << "14:30:00" << std::function(nothing);
-        QTest::newRow("alarm changed") << int(ToDoItem::AlarmTime) << "16:00:00"
-                                       << std::function([](const Editor& e) {
-                                              e.c<QTimeEdit>("TimePick")->setTime(QTime(16, 0));
-                                          });
-        QTest::newRow("no target, no alarm") << int(ToDoItem::AlarmTime) << ""
-                                             << std::function([](const Editor& e) {
-                                                    e.c<QCheckBox>("CbxEndDate")->click();
-                                                });
-        QTest::newRow("no target") << int(ToDoItem::Target) << ""
-                                   << std::function([](const Editor& e) { e.c<QCheckBox>("CbxEndDate")->click(); });
-        QTest::newRow("unreadable date kept") << int(ToDoItem::DateIn) << "sometime" << std::function(nothing);
-        QTest::newRow("target picked") << int(ToDoItem::Target) << "01.04.2026"
-                                       << std::function([](const Editor& e) {
-                                              e.c<QDateEdit>("DatePick")->setDate(QDate(2026, 4, 1));
-                                          });
-        QTest::newRow("missing document kept") << int(ToDoItem::FileLocation) << "/media/unplugged/plan.odt"
-                                               << std::function(nothing);
+        QTest::newRow("alarm changed")
+            << int(ToDoItem::AlarmTime) << "16:00:00"
+            << std::function([](const Editor& e) { e.c<QTimeEdit>("TimePick")->setTime(QTime(16, 0)); });
+        QTest::newRow("no target, no alarm")
+            << int(ToDoItem::AlarmTime) << ""
+            << std::function([](const Editor& e) { e.c<QCheckBox>("CbxEndDate")->click(); });
+        QTest::newRow("no target") << int(ToDoItem::Target) << "" << std::function([](const Editor& e) {
+            e.c<QCheckBox>("CbxEndDate")->click();
+        });
+        QTest::newRow("unreadable date kept")
+            << int(ToDoItem::DateIn) << "sometime" << std::function(nothing);
+        QTest::newRow("target picked")
+            << int(ToDoItem::Target) << "01.04.2026"
+            << std::function([](const Editor& e) { e.c<QDateEdit>("DatePick")->setDate(QDate(2026, 4, 1)); });
+        QTest::newRow("missing document kept")
+            << int(ToDoItem::FileLocation) << "/media/unplugged/plan.odt" << std::function(nothing);
         QTest::newRow("typed path to nothing") << int(ToDoItem::FileLocation) << "/media/unplugged/plan.odt"
                                                << std::function([](const Editor& e) {
                                                       e.c<QLineEdit>("EdtLocation")->setText("/no/such/file");
                                                   });
-        QTest::newRow("location emptied") << int(ToDoItem::FileLocation) << ""
-                                          << std::function([](const Editor& e) { e.c<QLineEdit>("EdtLocation")->clear(); });
-        QTest::newRow("owner found ignoring case") << int(ToDoItem::Owner) << "Anna" << std::function(nothing);
-        QTest::newRow("project not in the list") << int(ToDoItem::ProjectName) << "Garden" << std::function(nothing);
-        QTest::newRow("line breaks of unchanged text") << int(ToDoItem::Remarks) << "x\r\ny" << std::function(nothing);
-        QTest::newRow("edited text takes CR LF") << int(ToDoItem::Remarks) << "x\r\ny\r\nz"
-                                                 << std::function([](const Editor& e) {
-                                                        e.c<QPlainTextEdit>("RemarksEdit")->setPlainText("x\ny\nz");
-                                                    });
+        QTest::newRow("location emptied")
+            << int(ToDoItem::FileLocation) << ""
+            << std::function([](const Editor& e) { e.c<QLineEdit>("EdtLocation")->clear(); });
+        QTest::newRow("owner found ignoring case")
+            << int(ToDoItem::Owner) << "Anna" << std::function(nothing);
+        QTest::newRow("project not in the list")
+            << int(ToDoItem::ProjectName) << "Garden" << std::function(nothing);
+        QTest::newRow("line breaks of unchanged text")
+            << int(ToDoItem::Remarks) << "x\r\ny" << std::function(nothing);
+        QTest::newRow("edited text takes CR LF")
+            << int(ToDoItem::Remarks) << "x\r\ny\r\nz" << std::function([](const Editor& e) {
+                   e.c<QPlainTextEdit>("RemarksEdit")->setPlainText("x\ny\nz");
+               });
     }
     void okGivesBackTheEditedItem()
     {
         QFETCH(int, column);
         QFETCH(QString, expected);
         QFETCH(std::function<void(const Editor&)>, edit);
-        const ToDoItem before = itemWith("call", {{ToDoItem::DateIn, "sometime"},
-                                                  {ToDoItem::Target, "20.03.2026"},
-                                                  {ToDoItem::Remarks, "x\r\ny"},
-                                                  {ToDoItem::Owner, "anna"},
-                                                  {ToDoItem::ProjectName, "Garden"},
-                                                  {ToDoItem::AlarmTime, "14:30:00"},
-                                                  {ToDoItem::FileLocation, "/media/unplugged/plan.odt"}},
+        const ToDoItem before = itemWith("call",
+                                         {{ToDoItem::DateIn, "sometime"},
+                                          {ToDoItem::Target, "20.03.2026"},
+                                          {ToDoItem::Remarks, "x\r\ny"},
+                                          {ToDoItem::Owner, "anna"},
+                                          {ToDoItem::ProjectName, "Garden"},
+                                          {ToDoItem::AlarmTime, "14:30:00"},
+                                          {ToDoItem::FileLocation, "/media/unplugged/plan.odt"}},
                                          true);
         Editor e = open(before);
         QCOMPARE(e.c<QTimeEdit>("TimePick")->time(), QTime(14, 30));
@@ -194,7 +194,7 @@ private Q_SLOTS:
         owner->addTypedName(); // differs only in case: nothing added
         QCOMPARE(owner->count(), 3);
 
-        owner->setCurrentIndex(1); // Bob
+        owner->setCurrentIndex(1);                          // Bob
         e.c<QMenu>("ComboPop")->actions().at(1)->trigger(); // "Delete Item"
         QCOMPARE(owner->currentText(), QStringLiteral("Bob"));
         auto* project = e.c<NameComboBox>("ProjectCombo");
@@ -243,13 +243,17 @@ private Q_SLOTS:
 
     void clearAllKeepsDatesAndNames()
     {
-        Editor e = open(itemWith("a", {{ToDoItem::Remarks, "r"}, {ToDoItem::Priority, "5"},
-                                        {ToDoItem::Target, "20.03.2026"}, {ToDoItem::Owner, "Bob"}},
-                                  true));
+        Editor e = open(itemWith("a",
+                                 {{ToDoItem::Remarks, "r"},
+                                  {ToDoItem::Priority, "5"},
+                                  {ToDoItem::Target, "20.03.2026"},
+                                  {ToDoItem::Owner, "Bob"}},
+                                 true));
         e.c<QPushButton>("ClearAllBut")->click();
         QVERIFY(e.c<QPlainTextEdit>("ActionEdit")->toPlainText().isEmpty());
         QVERIFY(e.c<QPlainTextEdit>("RemarksEdit")->toPlainText().isEmpty());
-        QVERIFY(e.c<QLineEdit>("PriorityEdit")->text().isEmpty() && !e.c<QCheckBox>("CbxStatus")->isChecked());
+        QVERIFY(e.c<QLineEdit>("PriorityEdit")->text().isEmpty() &&
+                !e.c<QCheckBox>("CbxStatus")->isChecked());
         QVERIFY(e.c<QCheckBox>("CbxEndDate")->isChecked());
         QCOMPARE(e.c<NameComboBox>("OwnerCombo")->currentText(), QStringLiteral("Bob"));
     }

@@ -7,8 +7,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
-#include <QPointer>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QTreeView>
@@ -109,8 +109,9 @@ private Q_SLOTS:
     // a double click edits too.
     void editWritesBack()
     {
-        setRows({row("alarm row", {"2", "01.03.2026", "20.03.2026", "", "", "", "14:30:00", "/media/gone/plan.odt"},
-                     true)});
+        setRows(
+            {row("alarm row",
+                 {"2", "01.03.2026", "20.03.2026", "", "", "", "14:30:00", "/media/gone/plan.odt"}, true)});
         selectRows(view(), {0});
         whenModal<TToDoDlgFrm>([](TToDoDlgFrm& dlg) {
             QCOMPARE(dlg.windowTitle(), QStringLiteral("Quillmar: Edit ToDo item"));
@@ -172,7 +173,9 @@ private Q_SLOTS:
         action(w.get(), "ActDeleteItem")->trigger();
         QCOMPARE(rows().size(), 1);
         QCOMPARE(rows().item(0).action(), QByteArrayView("c"));
-        QCOMPARE(MessageBox::shownTexts().count(QStringLiteral("Do you really want to delete this ToTo item?")), 2);
+        QCOMPARE(
+            MessageBox::shownTexts().count(QStringLiteral("Do you really want to delete this ToTo item?")),
+            2);
         QVERIFY(!action(w.get(), "ActDeleteItem")->isEnabled());
     }
 
@@ -235,7 +238,8 @@ private Q_SLOTS:
                 QTRY_VERIFY(box->isVisible() && box->windowHandle());
                 if (now == QTime(9, 15, 31)) {
                     QAbstractButton* ok = box->button(QMessageBox::Ok);
-                    QTest::mouseClick(box->windowHandle(), Qt::LeftButton, {}, ok->mapTo(box, ok->rect().center()));
+                    QTest::mouseClick(box->windowHandle(), Qt::LeftButton, {},
+                                      ok->mapTo(box, ok->rect().center()));
                     QTRY_VERIFY(!box || !box->isVisible());
                 }
                 child<QPushButton>(&dlg, "CancelBut")->click();

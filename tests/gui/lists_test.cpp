@@ -55,7 +55,8 @@ private Q_SLOTS:
         QCOMPARE(w.document().mode(), ListMode::External);
         MessageBox::setNextAnswer(MessageBox::Yes);
         run(w, "OpenStandardToDo");
-        QCOMPARE(MessageBox::lastText(), QStringLiteral("The file has changed. \r\nSave it as: \r\n") + external);
+        QCOMPARE(MessageBox::lastText(),
+                 QStringLiteral("The file has changed. \r\nSave it as: \r\n") + external);
         QCOMPARE(actions(load(external)), (QByteArrayList{"ext", "ext item"}));
         QCOMPARE(w.document().mode(), ListMode::Standard);
         QCOMPARE(actions(w.document().list()), QByteArrayList{"std item"});
@@ -68,8 +69,8 @@ private Q_SLOTS:
         run(w, "actOpenExternal");
         MessageBox::clearShown();
         run(w, "actSaveExternal");
-        QCOMPARE(MessageBox::shownTexts(),
-                 QStringList{QStringLiteral("Nothing to save: ") + external + QStringLiteral(" holds the list as it is shown.")});
+        QCOMPARE(MessageBox::shownTexts(), QStringList{QStringLiteral("Nothing to save: ") + external +
+                                                       QStringLiteral(" holds the list as it is shown.")});
         run(w, "OpenStandardToDo");
         QCOMPARE(MessageBox::shownTexts().size(), 1);
     }
@@ -85,8 +86,9 @@ private Q_SLOTS:
         MessageBox::setNextAnswer(MessageBox::Yes);
         FileDialog::setNextFileName(QString());
         run(w, "actSaveExternal");
-        QCOMPARE(MessageBox::lastText(),
-                 QStringLiteral("This is the standard ToDo file. \r\nDo you want to save it as external file?"));
+        QCOMPARE(
+            MessageBox::lastText(),
+            QStringLiteral("This is the standard ToDo file. \r\nDo you want to save it as external file?"));
         QVERIFY(FileDialog::lastRequest().save && FileDialog::lastRequest().confirmOverwrite);
         QCOMPARE(w.document().mode(), ListMode::Standard);
         QVERIFY(w.isWindowModified());
@@ -116,8 +118,9 @@ private Q_SLOTS:
 
         MessageBox::setNextAnswer(MessageBox::Yes);
         run(w, "actNewExternal");
-        QCOMPARE(MessageBox::lastText(), QStringLiteral("You are about to create an empty todo list.  \r\nThe "
-                                                        "standard ToDo list will be saved. Do you want to proceed? "));
+        QCOMPARE(MessageBox::lastText(),
+                 QStringLiteral("You are about to create an empty todo list.  \r\nThe "
+                                "standard ToDo list will be saved. Do you want to proceed? "));
         QCOMPARE(actions(load(StandardListPath())), QByteArrayList{"saved first"});
         QCOMPARE(w.document().mode(), ListMode::External);
         QCOMPARE(rows(w).size(), 0);
@@ -162,7 +165,8 @@ private Q_SLOTS:
         QVERIFY(MessageBox::shownTexts().contains(MessageBox::lastText()));
         QVERIFY(MessageBox::lastText().endsWith(QStringLiteral("Go on and lose its changes?")));
         QVERIFY(w.isWindowModified());
-        QVERIFY(MessageBox::shownTexts().filter(QStringLiteral("Failure while saving todo file")).size() == 1);
+        QVERIFY(MessageBox::shownTexts().filter(QStringLiteral("Failure while saving todo file")).size() ==
+                1);
         QCOMPARE(rows(w).size(), 1);
     }
 };

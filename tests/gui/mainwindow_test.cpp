@@ -11,11 +11,10 @@
 #include <QDialog>
 #include <QFontMetrics>
 #include <QHeaderView>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QHeaderView>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QTextBrowser>
@@ -63,8 +62,9 @@ private Q_SLOTS:
     void layoutIsRestoredAndSaved()
     {
         TempData data;
-        data.writeIni("[Bounds]\nWindowState=wsnormal\nLeft=40\nTop=50\nWidth=820\nHeight=520\nListHeight=230\n"
-                      "ActionWidth=260\n[Columnwidth]\nColumn0=150\nColumn1=99\nColumn2=0\nColumn5=-5\n");
+        data.writeIni(
+            "[Bounds]\nWindowState=wsnormal\nLeft=40\nTop=50\nWidth=820\nHeight=520\nListHeight=230\n"
+            "ActionWidth=260\n[Columnwidth]\nColumn0=150\nColumn1=99\nColumn2=0\nColumn5=-5\n");
         {
             TQuillmar w;
             w.show();
@@ -77,7 +77,9 @@ private Q_SLOTS:
             // 99 and negative widths: as designed, which is wide enough for the caption.
             const QFontMetrics metrics(list->header()->font());
             for (int column : {1, 5})
-                QVERIFY(list->columnWidth(column) > metrics.horizontalAdvance(list->model()->headerData(column, Qt::Horizontal).toString()));
+                QVERIFY(
+                    list->columnWidth(column) >
+                    metrics.horizontalAdvance(list->model()->headerData(column, Qt::Horizontal).toString()));
             // "Actions" takes what the others leave.
             int others = 0;
             for (int column = 1; column < 9; ++column)
@@ -186,7 +188,8 @@ private Q_SLOTS:
             QCOMPARE(p.exitStatus(), QProcess::NormalExit);
             QCOMPARE(p.exitCode(), 0);
 
-            QCOMPARE(ReadIniString(folder + "/Quillmar.ini", "Bounds", "WindowState", ""), QStringLiteral("wsnormal"));
+            QCOMPARE(ReadIniString(folder + "/Quillmar.ini", "Bounds", "WindowState", ""),
+                     QStringLiteral("wsnormal"));
             QCOMPARE(actions(load(named)), (QByteArrayList{"first", "second"}));
             QCOMPARE(bytes(folder + "/ToDoX.tdo"), standardBefore);
             QVERIFY(!QFile::exists(InstanceLock::lockFilePath(folder)));
@@ -212,7 +215,8 @@ private Q_SLOTS:
         QVERIFY(instance.listen());
         TQuillmar w;
         w.startUp();
-        connect(&instance, &SingleInstance::activationRequested, &w, [&w](const QString& file) { w.handOver(file); });
+        connect(&instance, &SingleInstance::activationRequested, &w,
+                [&w](const QString& file) { w.handOver(file); });
         QCOMPARE(w.document().mode(), ListMode::Standard);
 
         // The user is typing a new item when the other start arrives: the item lands in the standard list.
@@ -304,8 +308,11 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &w, Qt::Key_F1);
         QWidget* help = nullptr;
-        QTRY_VERIFY((help = QApplication::activeWindow()) && help->objectName() == QLatin1String("HelpWindow"));
-        QVERIFY(child<QTextBrowser>(help, "HelpBrowser")->toPlainText().contains(QStringLiteral("Standard, history and external lists")));
+        QTRY_VERIFY((help = QApplication::activeWindow()) &&
+                    help->objectName() == QLatin1String("HelpWindow"));
+        QVERIFY(child<QTextBrowser>(help, "HelpBrowser")
+                    ->toPlainText()
+                    .contains(QStringLiteral("Standard, history and external lists")));
         // Centred on the main window; Escape closes it.
         QVERIFY((help->frameGeometry().center() - w.frameGeometry().center()).manhattanLength() < 40);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);

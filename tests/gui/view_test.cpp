@@ -6,8 +6,8 @@
 #include "app/TQuillmar.h"
 
 #include <QAbstractItemModelTester>
-#include <QHeaderView>
 #include <QAction>
+#include <QHeaderView>
 #include <QLabel>
 #include <QTest>
 #include <QTextEdit>
@@ -15,8 +15,7 @@
 
 using namespace fixture;
 
-namespace
-{
+namespace {
 QByteArrayList column(const TQuillmar& w, int k)
 {
     QByteArrayList out;
@@ -96,8 +95,12 @@ private Q_SLOTS:
         w.document().model()->appendItem(item("due today", false, "15.03.2024"));
         w.document().model()->appendItem(item("overdue", false, "14.03.2024"));
         w.document().model()->appendItem(item("open"));
-        auto fg = [&w](int row) { return view(w)->model()->index(row, 3).data(Qt::ForegroundRole).value<QColor>(); };
-        auto font = [&w](int row) { return view(w)->model()->index(row, 0).data(Qt::FontRole).value<QFont>(); };
+        auto fg = [&w](int row) {
+            return view(w)->model()->index(row, 3).data(Qt::ForegroundRole).value<QColor>();
+        };
+        auto font = [&w](int row) {
+            return view(w)->model()->index(row, 0).data(Qt::FontRole).value<QFont>();
+        };
         QCOMPARE(fg(0), QColor(0, 128, 0));
         QVERIFY(font(0).strikeOut() && !font(0).bold());
         QCOMPARE(fg(1), QColor(255, 0, 255));
@@ -134,7 +137,8 @@ private Q_SLOTS:
     void badColourStopsTheSettings()
     {
         TempData data;
-        data.writeIni("[Open Item Color]\nColor=clRED\n[Overdue Item Color]\nColor=FF0000\n[Font]\nSize=20\n");
+        data.writeIni(
+            "[Open Item Color]\nColor=clRED\n[Overdue Item Color]\nColor=FF0000\n[Font]\nSize=20\n");
         TQuillmar w;
         w.startUp();
         QCOMPARE(MessageBox::shownTexts(), QStringList{QStringLiteral("couldnt load colors")});

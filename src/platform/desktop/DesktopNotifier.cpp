@@ -19,7 +19,8 @@ bool SystemNotifier::notify(const QString& title, const QString& text)
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
     // app name, replaces id, icon, summary, body, actions, hints, timeout (0: until the user closes it)
     call << QStringLiteral("Quillmar") << quint32(0) << QStringLiteral("appointment-soon") << title << text
-         << QStringList() << QVariantMap{{QStringLiteral("urgency"), QVariant::fromValue(uchar(2))}} << qint32(0);
+         << QStringList() << QVariantMap{{QStringLiteral("urgency"), QVariant::fromValue(uchar(2))}}
+         << qint32(0);
     // Not waited for: a missing service must not hold up the alarm box.
     return bus.send(call);
 }

@@ -6,14 +6,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace
-{
+namespace {
 // The handler may only write to a descriptor; the event loop reads the other end.
 int g_fds[2] = {-1, -1};
 } // namespace
 
-SignalWatcher::SignalWatcher(QObject* parent)
-    : QObject(parent)
+SignalWatcher::SignalWatcher(QObject* parent) : QObject(parent)
 {
     if (g_fds[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM, 0, g_fds) != 0)
         return;

@@ -6,15 +6,13 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 
-namespace
-{
+namespace {
 // Tells our own messages apart from anything else that might connect.
 constexpr quint32 kMagic = 0x51554C4D; // "QULM"
 } // namespace
 
 SingleInstance::SingleInstance(const QString& dataFolder, QObject* parent)
-    : QObject(parent)
-    , m_name(serverName(dataFolder))
+    : QObject(parent), m_name(serverName(dataFolder))
 {
 }
 
@@ -25,9 +23,10 @@ QString SingleInstance::serverName(const QString& dataFolder)
     QString canonical = QDir(dataFolder).canonicalPath();
     if (canonical.isEmpty())
         canonical = QDir(dataFolder).absolutePath();
-    const QByteArray hash = QCryptographicHash::hash(canonical.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
-    return QStringLiteral("quillmar-%1-%2").arg(qEnvironmentVariable("USER", QStringLiteral("user")),
-                                                QString::fromLatin1(hash));
+    const QByteArray hash =
+        QCryptographicHash::hash(canonical.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
+    return QStringLiteral("quillmar-%1-%2")
+        .arg(qEnvironmentVariable("USER", QStringLiteral("user")), QString::fromLatin1(hash));
 }
 
 bool SingleInstance::sendToRunning(const QString& listFile, int timeoutMs) const
