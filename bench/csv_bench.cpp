@@ -3,7 +3,7 @@
 //   import floor: read the same bytes and find every line end with memchr, building no rows.
 // Target: both within 3x their floors.
 #include "BenchUtil.h"
-#include "exchange/CsvExchange.h"
+#include "exchange/CSVExchange.h"
 
 #include <QFile>
 
@@ -57,7 +57,7 @@ qint64 readAndFindLineEnds(const QString& path)
     return lines;
 }
 
-void BM_CsvExport(benchmark::State& state)
+void BM_CSVExport(benchmark::State& state)
 {
     const int count = static_cast<int>(state.range(0));
     const std::vector<ToDoItem> rows = makeRows(count);
@@ -82,7 +82,7 @@ void BM_CsvExport(benchmark::State& state)
     reportRatio(state, "export " + std::to_string(count) + " rows (target < 3x floor)", op, floor);
 }
 
-void BM_CsvImport(benchmark::State& state)
+void BM_CSVImport(benchmark::State& state)
 {
     const int count = static_cast<int>(state.range(0));
     const QString path = workDir().filePath(QStringLiteral("import.csv"));
@@ -106,8 +106,8 @@ void BM_CsvImport(benchmark::State& state)
 }
 } // namespace
 
-BENCHMARK(BM_CsvExport)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_CsvImport)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CSVExport)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CSVImport)->Arg(100000)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {

@@ -1,8 +1,8 @@
 // CSV texts: any bytes read without a crash; a record never takes more than one line; and whatever was
 // read exports and imports again to the same rows.
+#include "exchange/CSVConvert.h"
+#include "exchange/CSVExchange.h"
 #include "exchange/CSVRecordReader.h"
-#include "exchange/CSVconvert.h"
-#include "exchange/CsvExchange.h"
 #include "platform/CodePage.h"
 
 #include "FuzzUtil.h"

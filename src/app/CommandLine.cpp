@@ -165,9 +165,9 @@ CommandLineOptions CommandLine::parse(const QStringList& args)
             if (!takeValue(o.exchangeFile))
                 return usageError(QStringLiteral("The option %1 needs a file name.").arg(arg));
             modes << arg;
-            o.mode = arg == QLatin1String("--export-csv")    ? Mode::ExportCsv
+            o.mode = arg == QLatin1String("--export-csv")    ? Mode::ExportCSV
                      : arg == QLatin1String("--export-html") ? Mode::ExportHtml
-                                                             : Mode::ImportCsv;
+                                                             : Mode::ImportCSV;
         } else {
             return usageError(QStringLiteral("Unknown option: %1").arg(args[i]));
         }
@@ -220,12 +220,12 @@ int CommandLine::run(const CommandLineOptions& options, QTextStream& out, QTextS
     switch (options.mode) {
     case Mode::Print:
         return printList(options, out, err);
-    case Mode::ExportCsv:
-        return ExportCsvCommand(options.exchangeFile, options.listFile, err);
+    case Mode::ExportCSV:
+        return ExportCSVCommand(options.exchangeFile, options.listFile, err);
     case Mode::ExportHtml:
         return ExportHtmlCommand(options.exchangeFile, options.listFile, err);
-    case Mode::ImportCsv:
-        return ImportCsvCommand(options.exchangeFile, options.listFile, out, err);
+    case Mode::ImportCSV:
+        return ImportCSVCommand(options.exchangeFile, options.listFile, out, err);
     default:
         return 1;
     }

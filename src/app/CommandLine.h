@@ -14,9 +14,9 @@ struct CommandLineOptions
         Help,
         Version,
         Print,
-        ExportCsv,
+        ExportCSV,
         ExportHtml,
-        ImportCsv,
+        ImportCSV,
         Error
     };
 

@@ -120,8 +120,8 @@ void TQuillmar::createActions()
     actNewExternal = make("actNewExternal", QStringLiteral("&New external ToDo list"));
     actOpenExternal = make("actOpenExternal", QStringLiteral("&Open external ToDo list"));
     actSaveExternal = make("actSaveExternal", QStringLiteral("&Save external ToDo list"));
-    actExportCsv = make("actExportCsv", QStringLiteral("Export to &CSV"));
-    actImportCsv = make("actImportCsv", QStringLiteral("&Import from CSV"));
+    actExportCSV = make("actExportCSV", QStringLiteral("Export to &CSV"));
+    actImportCSV = make("actImportCSV", QStringLiteral("&Import from CSV"));
     actMakeHTML = make("actMakeHTML", QStringLiteral("Export to &HTML"));
     applyHint(actMakeHTML, QStringLiteral("Create HTML file"));
     actExit = make("actExit", QStringLiteral("E&xit"));
@@ -207,8 +207,8 @@ void TQuillmar::createMenus()
     m_imExportMenu->addAction(actOpenExternal);
     m_imExportMenu->addAction(actSaveExternal);
     m_imExportMenu->addSeparator();
-    m_imExportMenu->addAction(actExportCsv);
-    m_imExportMenu->addAction(actImportCsv);
+    m_imExportMenu->addAction(actExportCSV);
+    m_imExportMenu->addAction(actImportCSV);
     m_imExportMenu->addAction(actMakeHTML);
     m_fileMenu->addSeparator();
     m_fileMenu->addAction(actExit);
@@ -515,7 +515,7 @@ void TQuillmar::updateListCommands()
     // Rows can only go into a list that has a place to be saved.
     const bool rowsAllowed = m_document->canChangeRows();
     actInsAction->setEnabled(rowsAllowed);
-    actImportCsv->setEnabled(rowsAllowed);
+    actImportCSV->setEnabled(rowsAllowed);
     actSaveHistory->setEnabled(m_document->mode() == ListMode::History);
     updateItemCommands();
 }

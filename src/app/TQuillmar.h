@@ -157,8 +157,8 @@ private:
 
     // ---- CSV and HTML (TQuillmar_exchange.cpp) ----
     void setupExchangeCommands();
-    void exportCsv();
-    void importCsv();
+    void exportCSV();
+    void importCSV();
     void actMakeHTMLExecute();
     void ShowHTMLFile(const QString& fileName);
 
@@ -209,8 +209,8 @@ private:
     QAction* actNewExternal = nullptr;
     QAction* actOpenExternal = nullptr;
     QAction* actSaveExternal = nullptr;
-    QAction* actExportCsv = nullptr;
-    QAction* actImportCsv = nullptr;
+    QAction* actExportCSV = nullptr;
+    QAction* actImportCSV = nullptr;
     QAction* actMakeHTML = nullptr;
     QAction* actExit = nullptr;
     QAction* actInsAction = nullptr;

@@ -4,7 +4,7 @@
 #include "config/Paths.h"
 #include "dialogs/FileDialog.h"
 #include "dialogs/MessageBox.h"
-#include "exchange/CsvExchange.h"
+#include "exchange/CSVExchange.h"
 #include "exchange/ToDo2HTML.h"
 
 #include <QAction>
@@ -14,24 +14,24 @@
 #include <QUrl>
 
 namespace {
-const QString kCsvFilter = QStringLiteral("CSV Files (*.CSV *.csv)");
-const QString kCsvSuffix = QStringLiteral("csv");
+const QString kCSVFilter = QStringLiteral("CSV Files (*.CSV *.csv)");
+const QString kCSVSuffix = QStringLiteral("csv");
 const QString kHtmlFilter = QStringLiteral("HTML File (*.HTML *.html)");
 const QString kHtmlSuffix = QStringLiteral("html");
 } // namespace
 
 void TQuillmar::setupExchangeCommands()
 {
-    connect(actExportCsv, &QAction::triggered, this, &TQuillmar::exportCsv);
-    connect(actImportCsv, &QAction::triggered, this, &TQuillmar::importCsv);
+    connect(actExportCSV, &QAction::triggered, this, &TQuillmar::exportCSV);
+    connect(actImportCSV, &QAction::triggered, this, &TQuillmar::importCSV);
     connect(actMakeHTML, &QAction::triggered, this, &TQuillmar::actMakeHTMLExecute);
 }
 
-void TQuillmar::exportCsv()
+void TQuillmar::exportCSV()
 {
     // The dialog asks before it replaces a file.
     const QString path = FileDialog::getSaveFileName(this, QStringLiteral("Export to CSV"), QString(),
-                                                     kCsvFilter, kCsvSuffix, true);
+                                                     kCSVFilter, kCSVSuffix, true);
     if (path.isEmpty())
         return;
     const IoResult r = WriteCSVFile(path, listModel()->list().items);
@@ -39,10 +39,10 @@ void TQuillmar::exportCsv()
         MessageBox::information(this, r.error);
 }
 
-void TQuillmar::importCsv()
+void TQuillmar::importCSV()
 {
     const QString path = FileDialog::getOpenFileName(this, QStringLiteral("Import from CSV"), QString(),
-                                                     kCsvFilter, kCsvSuffix);
+                                                     kCSVFilter, kCSVSuffix);
     if (path.isEmpty())
         return;
     // The whole file is read and checked first: it adds all its rows or none.

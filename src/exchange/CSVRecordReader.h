@@ -9,7 +9,7 @@
 // Reads the records of a whole CSV text, one line at a time: every line is one record, and a record never
 // reaches into the next line. Lines end at CR LF, a lone LF or a lone CR; a line break at the very end
 // starts no further line, and a NUL ends the text. Empty lines yield no field and are skipped. Texts of
-// several lines come as escaped fields (CSVconvert.h), which hold no line break of their own.
+// several lines come as escaped fields (CSVConvert.h), which hold no line break of their own.
 class CSVRecordReader
 {
 public:

@@ -1,7 +1,7 @@
 #include "exchange/ExchangeCommands.h"
 
 #include "config/Paths.h"
-#include "exchange/CsvExchange.h"
+#include "exchange/CSVExchange.h"
 #include "exchange/ToDo2HTML.h"
 #include "model/ListFile.h"
 #include "platform/AtomicFile.h"
@@ -52,7 +52,7 @@ int report(QTextStream& err, const QString& message)
 }
 } // namespace
 
-int ExportCsvCommand(const QString& outFile, const QString& listFile, QTextStream& err)
+int ExportCSVCommand(const QString& outFile, const QString& listFile, QTextStream& err)
 {
     ToDoList list;
     if (const IoResult r = loadList(listPathOf(listFile), !listFile.isEmpty(), false, list); !r)
@@ -84,7 +84,7 @@ int ExportHtmlCommand(const QString& outFile, const QString& listFile, QTextStre
     return 0;
 }
 
-int ImportCsvCommand(const QString& inFile, const QString& listFile, QTextStream& out, QTextStream& err)
+int ImportCSVCommand(const QString& inFile, const QString& listFile, QTextStream& out, QTextStream& err)
 {
     const QString folder = DataFolder();
     if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder)) {

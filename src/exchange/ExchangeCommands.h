@@ -8,11 +8,11 @@ class QTextStream;
 // are set up by the caller. listFile empty means the standard list. What was done goes to out, errors go to
 // err; the result is the exit status (0 or 1), and on failure no file has been changed. An output file
 // named "-" is standard output.
-int ExportCsvCommand(const QString& outFile, const QString& listFile, QTextStream& err);
+int ExportCSVCommand(const QString& outFile, const QString& listFile, QTextStream& err);
 int ExportHtmlCommand(const QString& outFile, const QString& listFile, QTextStream& err);
 // Takes the data folder's lock for its run, waiting up to kImportLockWaitMs for another command-line run to
 // finish; refuses at once when a window holds it. Says on out how many items it imported.
-int ImportCsvCommand(const QString& inFile, const QString& listFile, QTextStream& out, QTextStream& err);
+int ImportCSVCommand(const QString& inFile, const QString& listFile, QTextStream& out, QTextStream& err);
 
 // How long an import waits for the lock of the data folder.
 inline constexpr int kImportLockWaitMs = 10000;

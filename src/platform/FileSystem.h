@@ -11,7 +11,7 @@
 // size or a huge file cannot exhaust memory. Writers refuse to write more than their reader takes back.
 namespace FileLimit {
 inline constexpr qint64 List = qint64(256) << 20;    // list and history files
-inline constexpr qint64 Csv = qint64(256) << 20;     // CSV files to import
+inline constexpr qint64 CSV = qint64(256) << 20;     // CSV files to import
 inline constexpr qint64 Settings = qint64(16) << 20; // settings and language files
 } // namespace FileLimit
 

@@ -1,6 +1,6 @@
+#include "exchange/CSVConvert.h"
+#include "exchange/CSVExchange.h"
 #include "exchange/CSVRecordReader.h"
-#include "exchange/CSVconvert.h"
-#include "exchange/CsvExchange.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 
@@ -103,7 +103,7 @@ struct Random
     }
 };
 
-class CsvTest : public ::testing::Test
+class CSVTest : public ::testing::Test
 {
 protected:
     void SetUp() override { CodePage::setCurrent(CodePage::Kind::Windows1252); }
@@ -113,7 +113,7 @@ protected:
 };
 } // namespace
 
-TEST_F(CsvTest, WritesEachTextInTheFirstFormThatCarriesIt)
+TEST_F(CSVTest, WritesEachTextInTheFirstFormThatCarriesIt)
 {
     const struct
     {
@@ -142,7 +142,7 @@ TEST_F(CsvTest, WritesEachTextInTheFirstFormThatCarriesIt)
     EXPECT_EQ(RowsToCSV(rows), QByteArray("Call Bob,1,06.12.2026,,\"Ask, then \"wait\"\",,,,,\r\n,\r\n"));
 }
 
-TEST_F(CsvTest, ReadsFieldsByTheirFirstBytes)
+TEST_F(CSVTest, ReadsFieldsByTheirFirstBytes)
 {
     const struct
     {
@@ -186,7 +186,7 @@ TEST_F(CsvTest, ReadsFieldsByTheirFirstBytes)
     EXPECT_EQ(f, (QByteArrayList{"a,b", "a\"b", "x", "open"}));
 }
 
-TEST_F(CsvTest, ReportedImportsKeepEveryRow)
+TEST_F(CSVTest, ReportedImportsKeepEveryRow)
 {
     // A quoted last field without a trailing comma once swallowed every following line.
     QByteArray text = "Buy milk,1,\"Shop A, Shop B\"\r\n";
@@ -207,7 +207,7 @@ TEST_F(CsvTest, ReportedImportsKeepEveryRow)
         EXPECT_EQ(back[i], tricky[i]) << i;
 }
 
-TEST_F(CsvTest, LinesNeverMerge)
+TEST_F(CSVTest, LinesNeverMerge)
 {
     // Random files of single-line records over the bytes that matter to the forms, with every kind of line
     // end: each non-empty line is one record, read exactly as the format's line scan reads it.
@@ -251,7 +251,7 @@ TEST_F(CsvTest, LinesNeverMerge)
     }
 }
 
-TEST_F(CsvTest, EveryExportedTextRoundTripsAndSingleLineTextsKeepTheirForm)
+TEST_F(CSVTest, EveryExportedTextRoundTripsAndSingleLineTextsKeepTheirForm)
 {
     const std::vector<QByteArray> alphabet{
         "\"", ",", "\r", "\n", "\r\n", "a", "\\", " ", QByteArray(1, '\0')};
@@ -288,7 +288,7 @@ TEST_F(CsvTest, EveryExportedTextRoundTripsAndSingleLineTextsKeepTheirForm)
     }
 }
 
-TEST_F(CsvTest, LinesEndAtCrLfLfOrCrAndEmptyLinesAreSkipped)
+TEST_F(CSVTest, LinesEndAtCrLfLfOrCrAndEmptyLinesAreSkipped)
 {
     EXPECT_EQ(records("a,\r\nb,\nc,\rd,"), (QList<QByteArrayList>{{"a"}, {"b"}, {"c"}, {"d"}}));
     EXPECT_EQ(records("\r\n\r\na,\r\n\n\r\rb,\r\n"), (QList<QByteArrayList>{{"a"}, {"b"}}));
@@ -304,7 +304,7 @@ TEST_F(CsvTest, LinesEndAtCrLfLfOrCrAndEmptyLinesAreSkipped)
     EXPECT_FALSE(reader.next(f));
 }
 
-TEST_F(CsvTest, RecordsFillAllEightColumnsAndDropExtraFields)
+TEST_F(CSVTest, RecordsFillAllEightColumnsAndDropExtraFields)
 {
     std::vector<ToDoItem> rows;
     ASSERT_TRUE(CSVToRows("only,\r\nA,1,2,3,4,5,6,7,8,9,10,\r\n", rows).ok);
@@ -315,7 +315,7 @@ TEST_F(CsvTest, RecordsFillAllEightColumnsAndDropExtraFields)
     EXPECT_FALSE(rows[1].checked());
 }
 
-TEST_F(CsvTest, FilesLoseTheCompletedFlagAndImportAppendsEveryTime)
+TEST_F(CSVTest, FilesLoseTheCompletedFlagAndImportAppendsEveryTime)
 {
     const std::vector<ToDoItem> rows{row("done", {"1"}, true), row("open", {"2"})};
     ASSERT_TRUE(WriteCSVFile(path("l.csv"), rows).ok);
@@ -340,7 +340,7 @@ TEST_F(CsvTest, FilesLoseTheCompletedFlagAndImportAppendsEveryTime)
     EXPECT_TRUE(ImportSummary(path("empty.csv"), 0).contains(QLatin1String("no records")));
 }
 
-TEST_F(CsvTest, ImportAddsAllOrNothing)
+TEST_F(CSVTest, ImportAddsAllOrNothing)
 {
     ToDoList list;
     list.items.push_back(row("keep"));
@@ -350,7 +350,7 @@ TEST_F(CsvTest, ImportAddsAllOrNothing)
     ASSERT_TRUE(testutil::writeAll(path("nul.csv"), QByteArray("a,\r\nb\0c,\r\n", 10)));
     ASSERT_TRUE(testutil::writeAll(path("zeros.csv"), QByteArray(4096, '\0')));
     ASSERT_TRUE(testutil::writeAll(path("huge.csv"), "a,\r\n"));
-    ASSERT_EQ(::truncate(path("huge.csv").toLocal8Bit().constData(), FileLimit::Csv + 1), 0);
+    ASSERT_EQ(::truncate(path("huge.csv").toLocal8Bit().constData(), FileLimit::CSV + 1), 0);
 
     const struct
     {

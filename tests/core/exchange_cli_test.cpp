@@ -58,7 +58,7 @@ protected:
         m_err.clear();
         QTextStream out(&m_out);
         QTextStream err(&m_err);
-        const int status = ImportCsvCommand(file, list, out, err);
+        const int status = ImportCSVCommand(file, list, out, err);
         out.flush();
         err.flush();
         return status;
@@ -74,11 +74,11 @@ protected:
 TEST_F(ExchangeCliTest, ExportsTheStandardOrANamedList)
 {
     // The standard list that was never saved exports as empty.
-    ASSERT_EQ(run(ExportCsvCommand, path("empty.csv")), 0) << m_err.toStdString();
+    ASSERT_EQ(run(ExportCSVCommand, path("empty.csv")), 0) << m_err.toStdString();
     EXPECT_TRUE(QFileInfo::exists(path("empty.csv")) && readAll(path("empty.csv")).isEmpty());
 
     ASSERT_TRUE(SaveListFile(sample(), StandardListPath()).ok);
-    ASSERT_EQ(run(ExportCsvCommand, path("std.csv")), 0) << m_err.toStdString();
+    ASSERT_EQ(run(ExportCSVCommand, path("std.csv")), 0) << m_err.toStdString();
     EXPECT_TRUE(readAll(path("std.csv")).endsWith("\r\nPlain,,,,,,,,,\r\n"));
 
     ASSERT_TRUE(SaveHistoryFile(sample(), path("old.tdh")).ok);
@@ -88,7 +88,7 @@ TEST_F(ExchangeCliTest, ExportsTheStandardOrANamedList)
 
 TEST_F(ExchangeCliTest, FailuresReportAndChangeNothing)
 {
-    EXPECT_EQ(run(ExportCsvCommand, path("x.csv"), path("missing.tdx")), 1);
+    EXPECT_EQ(run(ExportCSVCommand, path("x.csv"), path("missing.tdx")), 1);
     EXPECT_TRUE(m_err.contains(QLatin1String("missing.tdx"))) << m_err.toStdString();
     EXPECT_FALSE(QFileInfo::exists(path("x.csv")));
 
@@ -112,7 +112,7 @@ TEST_F(ExchangeCliTest, FailuresReportAndChangeNothing)
     ASSERT_TRUE(QDir().mkdir(path("folder")));
     ASSERT_EQ(::mkfifo(path("fifo").toLocal8Bit().constData(), 0600), 0);
     for (const char* target : {"folder", "fifo"}) {
-        EXPECT_EQ(run(ExportCsvCommand, path(target)), 1) << target;
+        EXPECT_EQ(run(ExportCSVCommand, path(target)), 1) << target;
         EXPECT_TRUE(m_err.contains(path(target))) << m_err.toStdString();
         EXPECT_EQ(run(ExportHtmlCommand, path(target)), 1) << target;
         EXPECT_EQ(import(path(target)), 1) << target;

@@ -1,6 +1,6 @@
 // The file layer under every reader and writer: atomic saves, refused targets, bounded reads, the lock.
 #include "config/IniFile.h"
-#include "exchange/CsvExchange.h"
+#include "exchange/CSVExchange.h"
 #include "exchange/ToDo2HTML.h"
 #include "model/ListFile.h"
 #include "platform/AtomicFile.h"

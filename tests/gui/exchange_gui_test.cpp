@@ -49,7 +49,7 @@ private Q_SLOTS:
         QVERIFY(writeFile(out, "old"));
 
         FileDialog::setNextFileName(out);
-        action(&w, "actExportCsv")->trigger();
+        action(&w, "actExportCSV")->trigger();
         QCOMPARE(bytes(out), QByteArray("First,,,,,,,,,\r\nPlain,,,,,,,,,\r\n"));
         const FileDialog::Request req = FileDialog::lastRequest();
         QVERIFY(req.save && req.confirmOverwrite); // the dialog asks before it replaces a file
@@ -60,7 +60,7 @@ private Q_SLOTS:
         // A cancelled dialog writes nothing.
         const int asked = FileDialog::requestCount();
         QFile::remove(out);
-        action(&w, "actExportCsv")->trigger();
+        action(&w, "actExportCSV")->trigger();
         QCOMPARE(FileDialog::requestCount(), asked + 1);
         QVERIFY(!QFile::exists(out));
     }
@@ -76,14 +76,14 @@ private Q_SLOTS:
         QVERIFY(writeFile(in, "First,1,\r\nSecond,\r\n"));
 
         FileDialog::setNextFileName(in);
-        action(&w, "actImportCsv")->trigger();
+        action(&w, "actImportCSV")->trigger();
         QCOMPARE(actions(w.document().model()->list()), (QByteArrayList{"existing", "First", "Second"}));
         QVERIFY(w.document().isModified());
         QCOMPARE(child<QLabel>(&w, "StatusPanel2")->text(), QStringLiteral("Imported 2 items from ") + in);
         QVERIFY(!FileDialog::lastRequest().save);
 
         FileDialog::setNextFileName(data.dir.filePath(QStringLiteral("missing.csv")));
-        action(&w, "actImportCsv")->trigger();
+        action(&w, "actImportCSV")->trigger();
         QVERIFY(MessageBox::lastText().contains(QLatin1String("missing.csv")));
         QCOMPARE(w.document().model()->size(), 3);
     }

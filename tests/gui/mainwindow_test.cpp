@@ -270,7 +270,7 @@ private Q_SLOTS:
         QVERIFY(MessageBox::lastText().startsWith(QStringLiteral("Problems reading the file!")));
         QCOMPARE(w.document().mode(), ListMode::NoList);
         QVERIFY(!action(&w, "actInsAction")->isEnabled());
-        QVERIFY(!action(&w, "actImportCsv")->isEnabled());
+        QVERIFY(!action(&w, "actImportCSV")->isEnabled());
         action(&w, "actExit")->trigger();
         QCOMPARE(bytes(StandardListPath()), before);
         // Another list can still be started, and takes rows again.

@@ -1,7 +1,7 @@
-#include "exchange/CsvExchange.h"
+#include "exchange/CSVExchange.h"
 
+#include "exchange/CSVConvert.h"
 #include "exchange/CSVRecordReader.h"
-#include "exchange/CSVconvert.h"
 #include "platform/AtomicFile.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
@@ -130,15 +130,15 @@ IoResult WriteCSVFile(const QString& path, const std::vector<ToDoItem>& rows)
     qint64 total = 0;
     const bool fits = writeRows(rows, [&file, &total](QByteArrayView piece) {
         total += piece.size();
-        return total <= FileLimit::Csv && file.write(piece);
+        return total <= FileLimit::CSV && file.write(piece);
     });
-    if (total > FileLimit::Csv) {
+    if (total > FileLimit::CSV) {
         file.cancel();
         return IoResult::failure(
             QStringLiteral("Cannot write file %1: the CSV text would be larger than the %2 MiB "
                            "an import reads; nothing was written")
                 .arg(ShownPath(path))
-                .arg(FileLimit::Csv >> 20),
+                .arg(FileLimit::CSV >> 20),
             IoError::TooLarge);
     }
     Q_UNUSED(fits); // a failed write is reported by commit()
@@ -198,7 +198,7 @@ IoResult CSVToRows(QByteArrayView text, std::vector<ToDoItem>& rows, const QStri
 IoResult ReadCSVFile(const QString& path, std::vector<ToDoItem>& rows)
 {
     QByteArray bytes;
-    if (IoResult r = ReadRegularFile(path, FileLimit::Csv, bytes); !r)
+    if (IoResult r = ReadRegularFile(path, FileLimit::CSV, bytes); !r)
         return r;
     // A NUL would end the text early and drop the rest without a word; such a file is no CSV text.
     if (const qsizetype nul = bytes.indexOf('\0'); nul >= 0)

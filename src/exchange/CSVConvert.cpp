@@ -1,4 +1,4 @@
-#include "exchange/CSVconvert.h"
+#include "exchange/CSVConvert.h"
 
 #include "exchange/CSVFieldScan.h"
 

@@ -25,7 +25,7 @@ ToDoItem RowFromCSVFields(const std::vector<QByteArrayView>& fields);
 // valid UTF-8; a leading byte-order mark is dropped); fileName only names the file in errors.
 IoResult CSVToRows(QByteArrayView text, std::vector<ToDoItem>& rows, const QString& fileName = QString());
 // Reads and checks the whole file; rows is filled only on success. A file that is not a regular file, is
-// larger than FileLimit::Csv or holds a NUL byte is refused.
+// larger than FileLimit::CSV or holds a NUL byte is refused.
 IoResult ReadCSVFile(const QString& path, std::vector<ToDoItem>& rows);
 // Appends the rows of the file to list, all of them or (on any error) none. added: the number of rows.
 IoResult ImportCSVFile(const QString& path, ToDoList& list, int* added = nullptr);
