@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
@@ -246,8 +247,15 @@ void TQuillmar::createControls()
 {
     setWindowTitle(QStringLiteral("Quillmar?"));
     setWindowIcon(ToolIcons::icon(ToolIcons::App));
-    resize(designedSize());
-    move(237, 150);
+    // Until a layout is stored: the designed size, within the screen, centred on it.
+    QRect bounds(QPoint(237, 150), designedSize());
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect available = screen->availableGeometry();
+        bounds.setSize(bounds.size().boundedTo(available.size() * 0.95));
+        bounds.moveCenter(available.center());
+    }
+    resize(bounds.size());
+    move(bounds.topLeft());
 
     m_toolBar = new QToolBar(QStringLiteral("Tool bar"), this);
     m_toolBar->setObjectName(QStringLiteral("ToolBar"));
