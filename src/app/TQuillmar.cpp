@@ -101,8 +101,12 @@ TQuillmar::~TQuillmar()
 QSize TQuillmar::designedSize()
 {
     // Roomier than the classic 757 x 390, which leaves a nine-column list three rows high on a modern
-    // screen; a stored normal-state size replaces it from the second start on.
-    return QSize(1120, 640);
+    // screen, but never larger than the screen; a stored normal-state size replaces it from the second
+    // start on.
+    QSize size(1120, 640);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size() * 0.95);
+    return size;
 }
 
 void TQuillmar::createActions()
@@ -249,11 +253,8 @@ void TQuillmar::createControls()
     setWindowIcon(ToolIcons::icon(ToolIcons::App));
     // Until a layout is stored: the designed size, within the screen, centred on it.
     QRect bounds(QPoint(237, 150), designedSize());
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect available = screen->availableGeometry();
-        bounds.setSize(bounds.size().boundedTo(available.size() * 0.95));
-        bounds.moveCenter(available.center());
-    }
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        bounds.moveCenter(screen->availableGeometry().center());
     resize(bounds.size());
     move(bounds.topLeft());
 

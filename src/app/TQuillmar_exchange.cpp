@@ -53,14 +53,13 @@ void TQuillmar::importCSV()
         return;
     }
     // A short import is never silent: the count goes to the status bar, an empty file gets a message.
-    const QString name = QDir::toNativeSeparators(path);
+    const QString summary = ImportSummary(path, int(rows.size()));
     if (rows.empty()) {
-        MessageBox::information(this, QStringLiteral("%1 holds no items: nothing was imported.").arg(name));
+        MessageBox::information(this, summary);
         return;
     }
-    const qsizetype count = qsizetype(rows.size());
     listModel()->appendItems(std::move(rows));
-    setStatusHint(QStringLiteral("Imported %1 items from %2").arg(count).arg(name));
+    setStatusHint(summary);
 }
 
 void TQuillmar::actMakeHTMLExecute()

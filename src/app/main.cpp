@@ -74,7 +74,17 @@ int runWindow(const CommandLineOptions& options, int argc, char* argv[])
     InitDataPaths();
     InitSettingsFilePath();
     Regional::useSystemLocale();
-    QDir().mkpath(DataFolder());
+    // Said once, here and in a box: every message below would otherwise blame a running window.
+    auto refuse = [&ended](const QString& message) {
+        QTextStream(stderr) << "quillmar: " << message << '\n';
+        if (hasScreenForDialogs() && !ended)
+            MessageBox::information(nullptr, message);
+        return 1;
+    };
+    if (!QDir().mkpath(DataFolder()))
+        return refuse(QStringLiteral("The data folder %1 cannot be created, so Quillmar has no place for its "
+                                     "lists. Start it with --data-dir FOLDER to use another one.")
+                          .arg(QDir::toNativeSeparators(DataFolder())));
 
     const QString listFile =
         options.listFile.isEmpty() ? QString() : QFileInfo(options.listFile).absoluteFilePath();
@@ -94,17 +104,21 @@ int runWindow(const CommandLineOptions& options, int argc, char* argv[])
         locked = lock->tryLock();
     }
     if (!locked) {
-        const qint64 pid = InstanceLock::holderPid(DataFolder());
-        const QString message =
-            QStringLiteral(
-                "Quillmar is already running for the data folder %1%2, but does not answer. Close it "
-                "first; its lists are not changed by this start.")
-                .arg(QDir::toNativeSeparators(DataFolder()),
-                     pid > 0 ? QStringLiteral(" (process %1)").arg(pid) : QString());
-        QTextStream(stderr) << "quillmar: " << message << '\n';
-        if (hasScreenForDialogs() && !ended)
-            MessageBox::information(nullptr, message);
-        return 1;
+        // Not held by anyone: the lock itself failed (a full disk, a read-only folder), and says why.
+        if (lock->error().kind != IoError::Busy)
+            return refuse(lock->error().error);
+        const InstanceLock::Holder holder = InstanceLock::holder(DataFolder());
+        const QString folder = QDir::toNativeSeparators(DataFolder());
+        const QString process = holder.pid > 0 ? QStringLiteral(" (process %1)").arg(holder.pid) : QString();
+        if (holder.roleKnown && holder.role == InstanceLock::Role::CommandLine)
+            return refuse(
+                QStringLiteral("A Quillmar command-line run%1 is working on the lists of %2. Start the "
+                               "window again when it has finished.")
+                    .arg(process, folder));
+        return refuse(
+            QStringLiteral("Quillmar is already running for the data folder %1%2, but does not answer. "
+                           "Close it first; its lists are not changed by this start.")
+                .arg(folder, process));
     }
     instance.listen();
 

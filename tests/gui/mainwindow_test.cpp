@@ -242,20 +242,35 @@ private Q_SLOTS:
         QCOMPARE(w.document().mode(), ListMode::Standard);
     }
 
-    void lockedFolderWithoutAnswerRefusesToStart()
+    // A folder held by a window that does not answer, or by a command-line run, refuses the start and
+    // says which; a data folder that cannot be made says that.
+    void startsThatCannotHaveTheFolderSayWhy()
     {
         const QString bin = testutil::quillmarBin();
         QVERIFY2(!bin.isEmpty(), "QUILLMAR_BIN must name the built program");
-        TempData data;
-        QDir().mkpath(data.folder);
-        InstanceLock lock(data.folder);
-        QVERIFY(lock.tryLock());
-        QProcess second;
-        second.start(bin, QStringList{QStringLiteral("--data-dir"), data.folder});
-        QVERIFY(second.waitForFinished(20000));
-        QCOMPARE(second.exitCode(), 1);
-        QVERIFY(second.readAllStandardError().contains("already running"));
-        QVERIFY(!QFile::exists(StandardListPath()));
+        const std::pair<InstanceLock::Role, QByteArray> holders[] = {
+            {InstanceLock::Role::Window, "already running"},
+            {InstanceLock::Role::CommandLine, "command-line run"}};
+        for (const auto& [role, said] : holders) {
+            TempData data;
+            QDir().mkpath(data.folder);
+            InstanceLock lock(data.folder, role);
+            QVERIFY(lock.tryLock());
+            QProcess second;
+            second.start(bin, QStringList{QStringLiteral("--data-dir"), data.folder});
+            QVERIFY(second.waitForFinished(20000));
+            QCOMPARE(second.exitCode(), 1);
+            QVERIFY(second.readAllStandardError().contains(said));
+            QVERIFY(!QFile::exists(StandardListPath()));
+        }
+        QTemporaryDir dir;
+        QVERIFY(writeFile(dir.filePath(QStringLiteral("file")), "not a folder"));
+        QProcess start;
+        start.start(bin,
+                    QStringList{QStringLiteral("--data-dir"), dir.filePath(QStringLiteral("file/data"))});
+        QVERIFY(start.waitForFinished(20000));
+        QCOMPARE(start.exitCode(), 1);
+        QVERIFY(start.readAllStandardError().contains("cannot be created"));
     }
 
     // The standard list cannot be read: the user is told, nothing can be added, and the file stays.
