@@ -225,6 +225,9 @@ void CalendarPage::reload()
     }
     RSCal->ClearStrings();
     RefreshCalendar();
+    // The memo shows the day it showed, as the rows are now.
+    if (m_memoCell.x() >= 0)
+        showCellLines(m_memoCell.x(), m_memoCell.y());
 }
 
 void CalendarPage::RefreshCalendar()
@@ -266,6 +269,7 @@ void CalendarPage::AddItemToCalendar(int row, CalendarEntries::Kind kind, int da
 
 bool CalendarPage::showCellLines(int col, int row)
 {
+    m_memoCell = QPoint(col, row);
     CalMemo->clear();
     const QStringList* lines = RSCal->CellStrings(col, row);
     if (!lines)

@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QFont>
+#include <QPoint>
 #include <QWidget>
 
 class QAction;
@@ -80,4 +81,6 @@ private:
     // The rows changed since the cells were filled.
     bool m_stale = true;
     bool m_reloadQueued = false;
+    // The cell whose lines the memo shows; (-1, -1) for none.
+    QPoint m_memoCell{-1, -1};
 };

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QPushButton>
+#include <QStyle>
 
 AlarmBox::AlarmBox(const QString& title, const QString& text, QWidget* parent)
     : QMessageBox(QMessageBox::Information, title, text, QMessageBox::Ok | QMessageBox::Help, parent)
@@ -29,6 +30,7 @@ AlarmBox::AlarmBox(const QString& title, const QString& text, QWidget* parent)
     setEscapeButton(QMessageBox::Ok);
     // The Help button opens the manual and leaves the box open.
     QAbstractButton* help = button(QMessageBox::Help);
+    help->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
     disconnect(help, &QAbstractButton::clicked, nullptr, nullptr);
     connect(help, &QAbstractButton::clicked, this, &AlarmBox::helpRequested);
 }

@@ -3,6 +3,7 @@
 #include "platform/CodePage.h"
 
 #include <QAbstractItemView>
+#include <QCompleter>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -12,6 +13,9 @@ NameComboBox::NameComboBox(QWidget* parent) : QComboBox(parent), m_menu(new QMen
     setEditable(true);
     // Entries are added by the pop-up menu and the Enter key only, never by the combo box itself.
     setInsertPolicy(QComboBox::NoInsert);
+    // Completion offers names in a list below the box; it never fills in the rest of a name as the user
+    // types, so Enter keeps exactly what was typed.
+    completer()->setCompletionMode(QCompleter::PopupCompletion);
     setMinimumContentsLength(6);
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     QAction* add = m_menu->addAction(tr("Add Text"), this, &NameComboBox::addTypedName);

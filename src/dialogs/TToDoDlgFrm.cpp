@@ -544,8 +544,12 @@ bool TToDoDlgFrm::eventFilter(QObject* watched, QEvent* event)
 
 void TToDoDlgFrm::CbxUseDateClick()
 {
+    // An alarm needs a target date: without one the alarm box shows unticked, not ticked and ignored.
+    if (!CbxEndDate->isChecked())
+        CbxAlarm->setChecked(false);
     updateDateInControl();
     DatePick->setEnabled(CbxEndDate->isChecked());
+    TimePick->setEnabled(CbxAlarm->isChecked());
 }
 
 void TToDoDlgFrm::CbxAlarmClick()

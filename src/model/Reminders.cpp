@@ -18,7 +18,9 @@ QList<AlarmScanner::Alarm> Reminders::tick(std::span<const ToDoList* const> list
             ++i;
         }
     }
-    if (!m_lastSaved.isValid() || m_lastSaved.secsTo(now) >= kSaveEverySecs || now < m_lastSaved)
+    // Written at once when something rang, so that a crash right after it does not list it as missed.
+    if (!due.isEmpty() || !m_lastSaved.isValid() || m_lastSaved.secsTo(now) >= kSaveEverySecs ||
+        now < m_lastSaved)
         saveLastScan(now);
     return due;
 }

@@ -174,6 +174,8 @@ TEST_F(AlarmScan, RemindersCoverTwoListsSnoozesAndMissedAlarms)
     tickAt("14:30:00");
     tickAt("14:30:30");
     EXPECT_EQ(rang, (QStringList{"standard", "shown"}));
+    // Killed seconds after they rang: the next start does not list them as missed.
+    EXPECT_TRUE(Reminders(settings).missed(lists, at("14:30:40")).isEmpty());
     rang.clear();
     tickAt("14:31:00"); // one row in both lists rings once
     EXPECT_EQ(rang, QStringList{"both"});

@@ -176,6 +176,12 @@ private Q_SLOTS:
         rows().removeRows(QList<int>{0});
         QVERIFY(!menu->isVisible());
         QVERIFY(menu->actions().isEmpty());
+
+        // The memo follows the rows of the day it shows, without another click.
+        clickDay(12);
+        const QStringList before = memoLines();
+        rows().removeRows(QList<int>{0});
+        QTRY_VERIFY(memoLines() != before);
     }
 
     // Keys go to the calendar once it has the focus: arrows move the day (and the month at its ends),

@@ -173,6 +173,10 @@ private Q_SLOTS:
         Editor e = open(itemWith("new alarm"));
         e.c<QCheckBox>("CbxAlarm")->click();
         QVERIFY(e.c<QCheckBox>("CbxEndDate")->isChecked() && e.c<QDateEdit>("DatePick")->isEnabled());
+        // Taking the target away takes the alarm with it, visibly.
+        e.c<QCheckBox>("CbxEndDate")->click();
+        QVERIFY(!e.c<QCheckBox>("CbxAlarm")->isChecked() && !e.c<QTimeEdit>("TimePick")->isEnabled());
+        e.c<QCheckBox>("CbxAlarm")->click();
         e.ok();
         QCOMPARE(e.value(ToDoItem::Target), QStringLiteral("15.03.2026"));
         QCOMPARE(e.value(ToDoItem::AlarmTime), QStringLiteral("09:15:00"));
@@ -190,9 +194,14 @@ private Q_SLOTS:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QVERIFY(e.dlg->isVisible());
         QCOMPARE(owner->count(), 3);
+        owner->lineEdit()->selectAll();
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Ann"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(owner->currentText(), QStringLiteral("Ann")); // not completed to "Anna"
+        QCOMPARE(owner->count(), 4);
         owner->setEditText(QStringLiteral("bob"));
         owner->addTypedName(); // differs only in case: nothing added
-        QCOMPARE(owner->count(), 3);
+        QCOMPARE(owner->count(), 4);
 
         owner->setCurrentIndex(1);                          // Bob
         e.c<QMenu>("ComboPop")->actions().at(1)->trigger(); // "Delete Item"
@@ -204,7 +213,7 @@ private Q_SLOTS:
 
         e.c<QPushButton>("CancelBut")->click();
         QCOMPARE(e.dlg->result(), int(QDialog::Rejected));
-        QCOMPARE(e.dlg->ownerNames(), (QByteArrayList{"Anna", "Carl"}));
+        QCOMPARE(e.dlg->ownerNames(), (QByteArrayList{"Anna", "Carl", "Ann"}));
         QVERIFY(e.dlg->projectNames().isEmpty());
 
         // A dialog that was never shown gives back the lists it was given.
