@@ -22,6 +22,9 @@ ListPrompter::Answer WindowPrompter::ask(Question question, const QString& text,
         question == Question::DiscardChanges ? MessageBox::No : MessageBox::Yes;
     const MessageBox::Button pressed = MessageBox::message(m_parent, QStringLiteral("Quillmar"), text,
                                                            MessageBox::Icon::Warning, buttons, defaultButton);
+    // The session ended while the box was open: the box was closed by that, not answered.
+    if (m_unattended)
+        return m_nobody.ask(question, text, withCancel);
     if (pressed == MessageBox::Yes)
         return Answer::Yes;
     if (pressed == MessageBox::No || !withCancel)
@@ -33,16 +36,20 @@ QString WindowPrompter::chooseListToOpen(const QString& folder)
 {
     if (m_unattended)
         return {};
-    return FileDialog::getOpenFileName(m_parent, QStringLiteral("Open external ToDo list"), folder,
-                                       QStringLiteral("Ext. Todo files (*.tdx)"), kListSuffix);
+    const QString path =
+        FileDialog::getOpenFileName(m_parent, QStringLiteral("Open external ToDo list"), folder,
+                                    QStringLiteral("Ext. Todo files (*.tdx)"), kListSuffix);
+    return m_unattended ? QString() : path;
 }
 
 QString WindowPrompter::chooseListToSave(const QString& folder)
 {
     if (m_unattended)
         return {};
-    return FileDialog::getSaveFileName(m_parent, QStringLiteral("Save external ToDo list"), folder,
-                                       QStringLiteral("Ext Todo Files (*.tdx)"), kListSuffix, true);
+    const QString path =
+        FileDialog::getSaveFileName(m_parent, QStringLiteral("Save external ToDo list"), folder,
+                                    QStringLiteral("Ext Todo Files (*.tdx)"), kListSuffix, true);
+    return m_unattended ? QString() : path;
 }
 
 void WindowPrompter::inform(const QString& text)

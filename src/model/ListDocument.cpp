@@ -413,10 +413,12 @@ void ListDocument::offerRecovery(ListPrompter& prompter)
     const QString text = QStringLiteral("Changes to %1 (%2, kept at %3) were not saved when Quillmar last "
                                         "ended.\r\nRestore them?")
                              .arg(which, items, when);
-    if (prompter.ask(ListPrompter::Question::RestoreRecovery, text, false) != ListPrompter::Answer::Yes) {
+    const ListPrompter::Answer answer = prompter.ask(ListPrompter::Question::RestoreRecovery, text, false);
+    // Only the user's No throws the copy away; no answer keeps it for the next start.
+    if (answer == ListPrompter::Answer::No)
         m_recovery.remove();
+    if (answer != ListPrompter::Answer::Yes)
         return;
-    }
     if (!prepareToLeave(prompter))
         return;
     // Restored, the list is modified until it reaches its own file; the copy stays until then.

@@ -2,11 +2,11 @@
 
 #include <cstdio>
 
-ListPrompter::Answer UnattendedPrompter::ask(Question question, const QString&, bool withCancel)
+ListPrompter::Answer UnattendedPrompter::ask(Question question, const QString&, bool)
 {
-    if (question == Question::SaveChangedExternal)
-        return Answer::Yes;
-    return withCancel ? Answer::Cancel : Answer::No;
+    // Saving loses nothing; everything else is left unanswered, which is never taken as "go ahead and
+    // lose it" nor as "throw the copy away".
+    return question == Question::SaveChangedExternal ? Answer::Yes : Answer::Cancel;
 }
 
 QString UnattendedPrompter::chooseListToOpen(const QString&)

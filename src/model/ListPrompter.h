@@ -30,7 +30,8 @@ public:
 
     virtual ~ListPrompter() = default;
 
-    // A warning box with Yes and No, and Cancel when withCancel.
+    // A warning box with Yes and No, and Cancel when withCancel. Cancel also stands for no answer at all
+    // (nobody there), even where the box has no Cancel button.
     virtual Answer ask(Question question, const QString& text, bool withCancel) = 0;
     // The list file to open or to save under; empty when the user cancelled.
     virtual QString chooseListToOpen(const QString& folder) = 0;

@@ -276,6 +276,11 @@ TEST_F(ListDocumentTest, SessionEndSavesOrKeepsACopyThatTheNextStartOffers)
             continue;
         }
         ASSERT_TRUE(m_doc->recovery().exists());
+        // A start that nobody answers (the session ends during it) keeps the copy.
+        restart();
+        UnattendedPrompter nobodyAtStart;
+        m_doc->startUp({}, nobodyAtStart);
+        ASSERT_TRUE(m_doc->recovery().exists());
         restart();
         ScriptedPrompter next;
         next.answers = {c.restore};
