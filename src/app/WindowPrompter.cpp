@@ -18,8 +18,11 @@ ListPrompter::Answer WindowPrompter::ask(Question question, const QString& text,
     if (withCancel)
         buttons << MessageBox::Cancel;
     // Enter confirms, as it always did, except where the answer would lose changes.
-    const MessageBox::Button defaultButton =
-        question == Question::DiscardChanges ? MessageBox::No : MessageBox::Yes;
+    MessageBox::Button defaultButton = MessageBox::Yes;
+    if (question == Question::DiscardChanges)
+        defaultButton = MessageBox::No;
+    else if (question == Question::ReplaceChangedFile)
+        defaultButton = MessageBox::Cancel;
     const MessageBox::Button pressed = MessageBox::message(m_parent, QStringLiteral("Quillmar"), text,
                                                            MessageBox::Icon::Warning, buttons, defaultButton);
     // The session ended while the box was open: the box was closed by that, not answered.

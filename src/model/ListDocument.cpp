@@ -123,6 +123,7 @@ void ListDocument::showList(ToDoList list, ListMode mode, const QString& externa
         keepStandardRows(unsaved ? std::nullopt : std::optional<ToDoList>(std::move(previous)));
     m_mode = mode;
     m_externalFileName = mode == ListMode::External ? externalFile : QString();
+    stampFile();
     m_autosaveTimer.stop();
     setModified(modified);
     if (modified && m_autosaveTimer.interval() > 0)
@@ -192,12 +193,44 @@ bool ListDocument::saveExternalUnderItsName(ListPrompter& prompter, bool leaving
     case ListPrompter::Answer::Yes:
         break;
     }
+    // Someone else wrote the file since this list read it: replacing it would lose their rows unasked.
+    if (changedOnDisk()) {
+        const QString question =
+            QStringLiteral("%1 was changed by another program after Quillmar read it.\r\n"
+                           "Replace it with the list shown here? (No saves the list under "
+                           "another name.)")
+                .arg(native(m_externalFileName));
+        switch (prompter.ask(ListPrompter::Question::ReplaceChangedFile, question, true)) {
+        case ListPrompter::Answer::Yes:
+            break;
+        case ListPrompter::Answer::No:
+            return SaveExternalListAs(prompter);
+        case ListPrompter::Answer::Cancel:
+            return false;
+        }
+    }
     if (const IoResult r = SaveListFile(list(), m_externalFileName); !r) {
         prompter.inform(withDetail(kFailureSavingTodo, r.error));
         return leaving && askToDiscard(prompter, QStringLiteral("The list has not been saved."));
     }
+    stampFile();
     leftSaved();
     return true;
+}
+
+void ListDocument::stampFile()
+{
+    const QFileInfo file(m_externalFileName);
+    m_stampSize = !m_externalFileName.isEmpty() && file.exists() ? file.size() : -1;
+    m_stampTime = m_stampSize >= 0 ? file.lastModified() : QDateTime();
+}
+
+bool ListDocument::changedOnDisk() const
+{
+    if (m_mode != ListMode::External || m_externalFileName.isEmpty() || m_stampSize < 0)
+        return false;
+    const QFileInfo file(m_externalFileName);
+    return !file.exists() || file.size() != m_stampSize || file.lastModified() != m_stampTime;
 }
 
 bool ListDocument::SaveCurrentList(ListPrompter& prompter)
@@ -323,6 +356,7 @@ bool ListDocument::SaveExternalListAs(ListPrompter& prompter)
         keepStandardRows(std::nullopt);
     m_mode = standard ? ListMode::Standard : ListMode::External;
     m_externalFileName = standard ? QString() : path;
+    stampFile();
     m_saveDialogFolder = m_paths.dataFolder;
     leftSaved();
     Q_EMIT listSwitched();

@@ -6,6 +6,7 @@
 #include "model/ToDoListModel.h"
 #include "platform/IoResult.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -118,6 +119,9 @@ private:
     bool saveExternalUnderItsName(ListPrompter& prompter, bool leaving);
     bool askToDiscard(ListPrompter& prompter, const QString& why);
     void offerRecovery(ListPrompter& prompter);
+    // The external list's file as it was when this list last read or wrote it, to notice another writer.
+    void stampFile();
+    bool changedOnDisk() const;
     bool isStandardListFile(const QString& path) const;
     // The standard list is no longer shown: keep its rows as its file holds them.
     void keepStandardRows(std::optional<ToDoList> rows);
@@ -131,6 +135,8 @@ private:
     bool m_replacing = false;
     QString m_saveDialogFolder;
     std::optional<ToDoList> m_standardRows;
+    qint64 m_stampSize = -1;
+    QDateTime m_stampTime;
     RecoveryFile m_recovery;
     QTimer m_autosaveTimer;
 };

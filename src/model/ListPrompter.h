@@ -20,6 +20,8 @@ public:
         DiscardChanges,
         // Unsaved changes of the last run were kept: restore them?
         RestoreRecovery,
+        // The list's file was changed by someone else since it was read: replace it? (No: save elsewhere.)
+        ReplaceChangedFile,
     };
     enum class Answer
     {

@@ -320,6 +320,36 @@ TEST_F(ListDocumentTest, DeletingAndMovingToHistoryFollowTheListsRules)
     EXPECT_EQ(user.informed.last(), QStringLiteral("This is the history file!"));
 }
 
+// Another program wrote the shown external list's file: saving asks before replacing it, and nobody
+// answering (a session end) keeps the list in the recovery copy instead.
+TEST_F(ListDocumentTest, AFileChangedByAnotherWriterIsNotReplacedUnasked)
+{
+    const QString file = path("shared.tdx");
+    ASSERT_TRUE(SaveListFile(listOf({"ours"}), file));
+    ScriptedPrompter user;
+    m_doc->startUp(file, user);
+    rows().appendItem(item("added here"));
+    ASSERT_TRUE(SaveListFile(listOf({"ours", "added elsewhere", "and more"}), file));
+    const QByteArray theirs = rowsOnDisk(file);
+
+    user.answers = {Answer::Yes, Answer::Cancel};
+    EXPECT_FALSE(m_doc->SaveExternalList(user));
+    EXPECT_EQ(user.asked.last(), Question::ReplaceChangedFile);
+    EXPECT_EQ(rowsOnDisk(file), theirs);
+    EXPECT_TRUE(m_doc->isModified());
+
+    UnattendedPrompter nobody;
+    m_doc->endSession(nobody);
+    EXPECT_EQ(rowsOnDisk(file), theirs);
+    EXPECT_EQ(rowsOnDisk(m_doc->recovery().listPath()), rowsOf(listOf({"ours", "added here"})));
+
+    user.answers = {Answer::Yes, Answer::No};
+    user.saveNames = {path("mine.tdx")};
+    EXPECT_TRUE(m_doc->SaveExternalList(user));
+    EXPECT_EQ(rowsOnDisk(path("mine.tdx")), rowsOf(listOf({"ours", "added here"})));
+    EXPECT_EQ(rowsOnDisk(file), theirs);
+}
+
 // ---- Random sequences ----
 
 TEST_F(ListDocumentTest, RandomSequencesNeverLoseRowsNorWriteRowsWhereTheyDoNotBelong)
