@@ -511,8 +511,6 @@ void TQuillmar::documentSwitched()
 {
     setWindowTitle(m_document->caption() + QStringLiteral("[*]"));
     setWindowModified(m_document->isModified());
-    ActionMemo->clear();
-    RemarksMemo->clear();
     m_statusPanels[1]->setText(m_document->mode() == ListMode::NoList ? QStringLiteral("No list is shown")
                                                                       : QString());
     UpdateStatusBar();

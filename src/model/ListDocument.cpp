@@ -142,18 +142,12 @@ bool ListDocument::isStandardListFile(const QString& path) const
 
 IoResult ListDocument::saveByMode()
 {
-    switch (m_mode) {
-    case ListMode::Standard:
+    // The standard and history lists are saved without asking; an external list goes through its own
+    // questions (saveExternalUnderItsName, SaveExternalListAs).
+    if (m_mode == ListMode::Standard)
         return SaveListFile(list(), m_paths.standardList);
-    case ListMode::History:
+    if (m_mode == ListMode::History)
         return SaveHistoryFile(list(), m_paths.historyList);
-    case ListMode::External:
-        if (!m_externalFileName.isEmpty())
-            return SaveListFile(list(), m_externalFileName);
-        return IoResult::failure(QStringLiteral("The new list has no file name yet."));
-    case ListMode::NoList:
-        break;
-    }
     return IoResult::success();
 }
 

@@ -113,6 +113,7 @@ private:
     void setModified(bool modified);
     // Shows a list read from a file: replaces rows and names (the names read are added to the known ones).
     void showList(ToDoList list, ListMode mode, const QString& externalFile, bool modified = false);
+    // Saves the standard or history list to its file; nothing for the other modes.
     IoResult saveByMode();
     IoResult writeRecovery();
     void leftSaved();
