@@ -1,0 +1,591 @@
+#include "dialogs/TColorForm.h"
+
+#include "config/LanguageTexts.h"
+#include "config/Paths.h"
+#include "dialogs/FileDialog.h"
+#include "dialogs/FontNameComboBox.h"
+#include "dialogs/MessageBox.h"
+#include "dialogs/TColorGrid.h"
+#include "platform/DesktopIntegration.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStatusTipEvent>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <optional>
+
+namespace {
+const char* const kSettings = "Settings";
+const char* const kHints = "Hints_Settings";
+// The entry name of the start at login, as the program has always called it.
+const QString kAutoStartName = QStringLiteral("Quillmar.exe");
+
+// Hints are "short|long"; the short part is the tool tip, the long one goes to the hint window. Built-in
+// line breaks are LF CR.
+void setHint(QWidget* w, QString hint)
+{
+    hint.replace(QLatin1String("\n\r"), QLatin1String("\n"));
+    hint.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    hint.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    const qsizetype bar = hint.indexOf(QLatin1Char('|'));
+    w->setToolTip(bar < 0 ? hint : hint.left(bar));
+    w->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
+}
+
+QString builtInText(const char* section, const char* key)
+{
+    for (const LanguageTexts::Entry& e : LanguageTexts::table()) {
+        if (e.window == LanguageTexts::Window::Settings && qstrcmp(e.section, section) == 0 &&
+            qstrcmp(e.key, key) == 0)
+            return QString::fromUtf8(e.builtIn);
+    }
+    return {};
+}
+
+std::optional<int> parseSize(const QString& text)
+{
+    bool ok = false;
+    const int v = text.trimmed().toInt(&ok);
+    return ok ? std::optional<int>(v) : std::nullopt;
+}
+
+// Keeps a stored value that lies outside the arrows' designed range instead of cutting it off.
+void setWidened(QSpinBox* box, int low, int high, int value)
+{
+    box->setRange(std::min(low, value), std::max(high, value));
+    box->setValue(value);
+}
+
+QString failureText(const QString& what, const IoResult& r)
+{
+    QString text = what + QStringLiteral("\n\n") + r.error;
+    if (!r.reason.isEmpty() && !r.error.contains(r.reason))
+        text += QStringLiteral(" (") + r.reason + QLatin1Char(')');
+    return text;
+}
+} // namespace
+
+TColorForm::TColorForm(std::shared_ptr<DesktopIntegration> integration, QWidget* parent)
+    : QDialog(parent), m_integration(std::move(integration))
+{
+    setObjectName(QStringLiteral("ColorForm"));
+    createControls();
+    applyDesignTexts();
+    for (const QString& section : StyleItem::sections())
+        StyleList->addItem(section);
+    // The box starts as the association is; that agreement is why setting it registers nothing.
+    if (m_integration)
+        m_registered = m_integration->IsExtensionRegistered();
+    CbxRegisterExtension->setChecked(m_registered);
+    CbxRegisterExtension->setEnabled(m_integration != nullptr);
+    CbxAutoStart->setEnabled(m_integration != nullptr);
+}
+
+TColorForm::~TColorForm() = default;
+
+void TColorForm::createControls()
+{
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    auto named = [](auto* w, const char* name) {
+        w->setObjectName(QString::fromLatin1(name));
+        return w;
+    };
+
+    // Colour settings: the style items and the grid.
+    m_colorBox = named(new QGroupBox(this), "ColorSettingsBox");
+    StyleList = named(new QListWidget(m_colorBox), "StyleList");
+    StyleList->setMinimumWidth(150);
+    ColGrid = named(new TColorGrid(m_colorBox), "ColGrid");
+    ColGrid->setGridOrdering(TColorGrid::Ordering::go8x2);
+    ColGrid->setBackgroundEnabled(false);
+    auto* colorLayout = new QVBoxLayout(m_colorBox);
+    colorLayout->addWidget(StyleList, 1);
+    colorLayout->addWidget(ColGrid, 0, Qt::AlignHCenter);
+
+    // HTML file settings: header or footer text, text size, position.
+    m_htmlBox = named(new QGroupBox(this), "HtmlSettingsBox");
+    m_textBox = named(new QGroupBox(m_htmlBox), "HtmlTextBox");
+    EdtText = named(new QLineEdit(m_textBox), "EdtText");
+    (new QVBoxLayout(m_textBox))->addWidget(EdtText);
+    m_sizeBox = named(new QGroupBox(m_htmlBox), "TextSizeBox");
+    EdtSze = named(new QLineEdit(QStringLiteral("0"), m_sizeBox), "EdtSze");
+    EdtSze->setMaximumWidth(60);
+    EdtSze->installEventFilter(this);
+    // Only the arrows show; they set sizes from -4 to 4, negative ones included, into EdtSze.
+    m_sizeArrows = named(new QSpinBox(m_sizeBox), "SzeUpDown");
+    m_sizeArrows->setRange(-4, 4);
+    m_sizeArrows->setFixedWidth(20);
+    m_sizeArrows->setFocusPolicy(Qt::NoFocus);
+    auto* sizeLayout = new QHBoxLayout(m_sizeBox);
+    sizeLayout->setSpacing(0);
+    sizeLayout->addWidget(EdtSze);
+    sizeLayout->addWidget(m_sizeArrows);
+    sizeLayout->addStretch(1);
+    PosRGroup = named(new QGroupBox(m_htmlBox), "PosRGroup");
+    m_positions = new QButtonGroup(this);
+    auto* posLayout = new QHBoxLayout(PosRGroup);
+    const std::array<const char*, 3> positionNames = {"PosLeft", "PosCenter", "PosRight"};
+    for (int i = 0; i < 3; ++i) {
+        auto* b = named(new QRadioButton(PosRGroup), positionNames[static_cast<size_t>(i)]);
+        m_positions->addButton(b, i);
+        posLayout->addWidget(b);
+    }
+    auto* htmlLayout = new QGridLayout(m_htmlBox);
+    htmlLayout->addWidget(m_textBox, 0, 0, 1, 2);
+    htmlLayout->addWidget(m_sizeBox, 1, 0);
+    htmlLayout->addWidget(PosRGroup, 1, 1);
+    htmlLayout->setColumnStretch(1, 1);
+
+    // General settings.
+    m_generalBox = named(new QGroupBox(this), "GeneralBox");
+    CbxAutoStart = named(new QCheckBox(m_generalBox), "CbxAutoStart");
+    CbxRegisterExtension = named(new QCheckBox(m_generalBox), "CbxRegisterExtension");
+    CbxGridLines = named(new QCheckBox(m_generalBox), "CbxGridLines");
+    cbxUseBeginDate = named(new QCheckBox(m_generalBox), "cbxUseBeginDate");
+    m_preAlarmLabel = named(new QLabel(m_generalBox), "LblPreAlarm");
+    EdtPreAlarm = named(new QSpinBox(m_generalBox), "EdtPreAlarm");
+    EdtPreAlarm->setRange(0, 60);
+    m_fontSizeLabel = named(new QLabel(m_generalBox), "LblFontSize");
+    EdtFontSize = named(new QSpinBox(m_generalBox), "EdtFontSize");
+    EdtFontSize->setRange(6, 14);
+    EdtFontSize->setValue(11);
+    m_fontLabel = named(new QLabel(m_generalBox), "LblFont");
+    FontCombo = named(new FontNameComboBox(m_generalBox), "FontCombo");
+    m_languageLabel = named(new QLabel(m_generalBox), "LblLanguage");
+    cboLanguage = named(new QComboBox(m_generalBox), "cboLanguage");
+    m_preAlarmLabel->setBuddy(EdtPreAlarm);
+    m_fontSizeLabel->setBuddy(EdtFontSize);
+    m_fontLabel->setBuddy(FontCombo);
+    m_languageLabel->setBuddy(cboLanguage);
+    auto* general = new QGridLayout(m_generalBox);
+    general->addWidget(CbxAutoStart, 0, 0);
+    general->addWidget(EdtPreAlarm, 0, 1);
+    general->addWidget(m_preAlarmLabel, 0, 2);
+    general->addWidget(CbxRegisterExtension, 1, 0);
+    general->addWidget(EdtFontSize, 1, 1);
+    general->addWidget(m_fontSizeLabel, 1, 2);
+    general->addWidget(CbxGridLines, 2, 0);
+    general->addWidget(cbxUseBeginDate, 2, 1, 1, 2);
+    general->addWidget(m_fontLabel, 3, 0);
+    general->addWidget(FontCombo, 3, 1, 1, 2);
+    general->addWidget(m_languageLabel, 4, 0);
+    general->addWidget(cboLanguage, 4, 1, 1, 2);
+    general->setColumnStretch(2, 1);
+
+    // Alarm sound.
+    m_alarmBox = named(new QGroupBox(this), "AlarmBox");
+    m_soundLabel = named(new QLabel(m_alarmBox), "LblSound");
+    BtnSoundFile = named(new QToolButton(m_alarmBox), "BtnSoundFile");
+    BtnSoundFile->setText(QStringLiteral("..."));
+    LblSoundLocation = named(new QLabel(m_alarmBox), "LblSoundLocation");
+    LblSoundLocation->setWordWrap(true);
+    LblSoundLocation->setMinimumHeight(2 * fontMetrics().height());
+    LblSoundLocation->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* alarm = new QGridLayout(m_alarmBox);
+    alarm->addWidget(m_soundLabel, 0, 0);
+    alarm->addWidget(BtnSoundFile, 0, 1, Qt::AlignRight);
+    alarm->addWidget(LblSoundLocation, 1, 0, 1, 2);
+
+    HintWindow = named(new QPlainTextEdit(this), "HintWindow");
+    HintWindow->setReadOnly(true);
+    HintWindow->setFocusPolicy(Qt::NoFocus);
+    HintWindow->setMinimumHeight(4 * fontMetrics().height());
+
+    BtnSaveClose = named(new QPushButton(this), "BtnSaveClose");
+    BtnCancel = named(new QPushButton(this), "BtnCancel");
+    // Enter in a field must not close the dialog: the buttons act on a click or Space only.
+    for (QPushButton* b : {BtnSaveClose, BtnCancel})
+        b->setAutoDefault(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(BtnSaveClose);
+    buttons->addWidget(BtnCancel);
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(m_colorBox, 1);
+    left->addWidget(m_htmlBox);
+    auto* right = new QVBoxLayout;
+    right->addWidget(m_generalBox);
+    right->addWidget(m_alarmBox);
+    right->addWidget(HintWindow, 1);
+    right->addLayout(buttons);
+    auto* top = new QHBoxLayout(this);
+    top->addLayout(left, 1);
+    top->addLayout(right, 1);
+
+    connect(StyleList, &QListWidget::currentRowChanged, this, &TColorForm::listClick);
+    connect(ColGrid, &TColorGrid::OnChange, this, [this] { m_colorPicked = true; });
+    connect(m_sizeArrows, &QSpinBox::valueChanged, this,
+            [this](int v) { EdtSze->setText(QString::number(v)); });
+    connect(EdtSze, &QLineEdit::textEdited, this, [this](const QString& text) {
+        const QSignalBlocker block(m_sizeArrows);
+        m_sizeArrows->setValue(parseSize(text).value_or(0));
+    });
+    connect(BtnSaveClose, &QPushButton::clicked, this, &TColorForm::BtnSaveCloseClick);
+    connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(BtnSoundFile, &QToolButton::clicked, this, &TColorForm::BtnSoundFileClick);
+    connect(CbxRegisterExtension, &QCheckBox::clicked, this, &TColorForm::CbxRegisterExtensionClick);
+}
+
+void TColorForm::applyDesignTexts()
+{
+    m_colorBox->setTitle(QStringLiteral("Color settings for table and HTML converter"));
+    m_htmlBox->setTitle(QStringLiteral("HTML file settings"));
+    m_textBox->setTitle(QStringLiteral("HTML File header or footer"));
+    m_sizeBox->setTitle(QStringLiteral("Text Size"));
+    PosRGroup->setTitle(QStringLiteral("HTML Text Position"));
+    const std::array<const char*, 3> positions = {"Left", "Center", "Right"};
+    for (int i = 0; i < 3; ++i)
+        m_positions->button(i)->setText(QLatin1String(positions[static_cast<size_t>(i)]));
+    m_generalBox->setTitle(QStringLiteral("General Settings"));
+    CbxAutoStart->setText(QStringLiteral("Auto Start"));
+    CbxRegisterExtension->setText(QStringLiteral("Register extension"));
+    m_preAlarmLabel->setText(QStringLiteral("\"Alarm pre time\""));
+    CbxGridLines->setText(QStringLiteral("Show Gridlines"));
+    m_fontSizeLabel->setText(QStringLiteral("Font size"));
+    cbxUseBeginDate->setText(QStringLiteral("Use begin date for new tasks"));
+    m_fontLabel->setText(QStringLiteral("Memo and listview font"));
+    m_languageLabel->setText(QStringLiteral("Language"));
+    m_alarmBox->setTitle(QStringLiteral("Alarm"));
+    m_soundLabel->setText(QStringLiteral("Alternative alarm sound"));
+    BtnSoundFile->setToolTip(QStringLiteral("Choose a wave file"));
+    BtnSaveClose->setText(QStringLiteral("Save and Close"));
+    BtnCancel->setText(QStringLiteral("Cancel"));
+    HintWindow->setPlainText(QStringLiteral("Hints:"));
+
+    // The controls' own hints are the built-in texts; the two buttons have hints of their own.
+    const auto builtIn = [](const char* key) { return builtInText(kHints, key); };
+    setHint(StyleList, builtIn("Hint1"));
+    setHint(ColGrid, builtIn("Hint2"));
+    for (QWidget* w : std::initializer_list<QWidget*>{m_htmlBox, m_textBox, m_sizeBox, EdtText, EdtSze})
+        setHint(w, builtIn("Hint3"));
+    setHint(CbxAutoStart, builtIn("Hint4"));
+    setHint(CbxRegisterExtension, builtIn("Hint5"));
+    setHint(CbxGridLines, builtIn("Hint6"));
+    for (QWidget* w : std::initializer_list<QWidget*>{m_preAlarmLabel, EdtPreAlarm})
+        setHint(w, builtIn("Hint7"));
+    for (QWidget* w : std::initializer_list<QWidget*>{EdtFontSize, FontCombo, m_fontSizeLabel, m_generalBox})
+        setHint(w, builtIn("Hint8"));
+    setHint(BtnSaveClose, QStringLiteral("Close and apply settings"));
+    setHint(BtnCancel, QStringLiteral("Close, dont apply settings"));
+    setHint(cboLanguage, builtIn("Hint11"));
+}
+
+void TColorForm::applyLanguageTexts()
+{
+    const LanguageTexts& texts = LanguageTexts::shared();
+    const auto caption = [&texts](const char* key) { return texts.text(kSettings, key); };
+    m_colorBox->setTitle(caption("Frame0"));
+    m_htmlBox->setTitle(caption("Frame1"));
+    m_textBox->setTitle(caption("Frame2"));
+    m_sizeBox->setTitle(caption("Frame3"));
+    PosRGroup->setTitle(caption("Frame4"));
+    m_generalBox->setTitle(caption("Frame5"));
+    const std::array<const char*, 3> radios = {"Radio0", "Radio1", "Radio2"};
+    for (int i = 0; i < 3; ++i)
+        m_positions->button(i)->setText(caption(radios[static_cast<size_t>(i)]));
+    CbxAutoStart->setText(caption("General0"));
+    CbxRegisterExtension->setText(caption("General1"));
+    CbxGridLines->setText(caption("General2"));
+    m_preAlarmLabel->setText(caption("General3"));
+    m_fontSizeLabel->setText(caption("General4"));
+    cbxUseBeginDate->setText(caption("General5"));
+    // Replaced by the stored sound path when the settings are read.
+    LblSoundLocation->setText(caption("General6"));
+    BtnSaveClose->setText(caption("Button0"));
+    BtnCancel->setText(caption("Button1"));
+
+    const auto hint = [&texts](const char* key) { return texts.text(kHints, key); };
+    setHint(StyleList, hint("Hint1"));
+    setHint(ColGrid, hint("Hint2"));
+    for (QWidget* w : std::initializer_list<QWidget*>{m_htmlBox, m_textBox, m_sizeBox, EdtText, EdtSze})
+        setHint(w, hint("Hint3"));
+    setHint(CbxAutoStart, hint("Hint4"));
+    setHint(CbxRegisterExtension, hint("Hint5"));
+    setHint(CbxGridLines, hint("Hint6"));
+    for (QWidget* w : std::initializer_list<QWidget*>{m_preAlarmLabel, EdtPreAlarm})
+        setHint(w, hint("Hint7"));
+    for (QWidget* w : std::initializer_list<QWidget*>{EdtFontSize, FontCombo, m_fontSizeLabel, m_generalBox})
+        setHint(w, hint("Hint8"));
+    setHint(BtnSaveClose, hint("Hint9"));
+    setHint(BtnCancel, hint("Hint10"));
+    setHint(cboLanguage, hint("Hint11"));
+}
+
+void TColorForm::setIniFileName(const QString& path)
+{
+    m_iniFileName = !path.isEmpty() && QFileInfo(path).isFile() ? path : FallbackIniPath();
+}
+
+void TColorForm::setFormCaption(const QString& caption)
+{
+    m_formCaption = caption;
+    if (m_activated)
+        setWindowTitle(caption);
+}
+
+bool TColorForm::UseInputDate() const
+{
+    return cbxUseBeginDate->isChecked();
+}
+
+void TColorForm::showEvent(QShowEvent* event)
+{
+    // Filled once: showing the dialog again must not undo the user's changes.
+    if (!m_activated)
+        FormActivate();
+    QDialog::showEvent(event);
+}
+
+bool TColorForm::event(QEvent* event)
+{
+    // The long part of the hint under the pointer goes to the hint window; leaving a control (an empty
+    // hint) keeps the last one readable.
+    if (event->type() == QEvent::StatusTip) {
+        const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+        if (!tip.isEmpty())
+            setHintText(tip);
+        return true;
+    }
+    return QDialog::event(event);
+}
+
+void TColorForm::setHintText(const QString& longHint)
+{
+    if (HintWindow->isVisible() && HintWindow->toPlainText() != longHint)
+        HintWindow->setPlainText(longHint);
+}
+
+bool TColorForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == EdtSze && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (EdtSzeKeyPress(key->text()))
+            return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool TColorForm::EdtSzeKeyPress(const QString& text)
+{
+    // Printable characters other than digits are swallowed, the minus sign too (the arrows set negative
+    // sizes); editing keys such as Backspace pass.
+    if (text.isEmpty() || !text.front().isPrint())
+        return false;
+    return !(text.front() >= QLatin1Char('0') && text.front() <= QLatin1Char('9'));
+}
+
+void TColorForm::FormActivate()
+{
+    setIniFileName(m_iniFileName);
+    cboLanguage->clear();
+    cboLanguage->addItems(LanguageFileListing());
+    if (LanguageTexts::shared().load(m_iniFileName, LanguageTexts::Window::Settings))
+        applyLanguageTexts();
+    setWindowTitle(m_formCaption);
+    readSettings();
+    m_activated = true;
+    m_shown = -1;
+    {
+        const QSignalBlocker block(StyleList);
+        StyleList->setCurrentRow(0);
+    }
+    showStyleItem(0);
+    StyleList->setFocus();
+}
+
+void TColorForm::readSettings()
+{
+    QStringList problems;
+    IoResult loaded;
+    m_values = SettingsValues::read(m_iniFileName, &problems, &loaded);
+    const SettingsValues& v = m_values;
+    CbxGridLines->setChecked(v.ShowGrid);
+    CbxAutoStart->setChecked(v.AutoStart);
+    cbxUseBeginDate->setChecked(v.UseBeginDate);
+    // A stored name the folder no longer holds stays as it is until the user picks another.
+    if (cboLanguage->findText(v.Language, Qt::MatchFixedString | Qt::MatchCaseSensitive) < 0)
+        cboLanguage->addItem(v.Language);
+    cboLanguage->setCurrentText(v.Language);
+    setWidened(EdtPreAlarm, 0, 60, v.PreAlarmTime);
+    m_soundFile = v.SoundFile;
+    LblSoundLocation->setText(m_soundFile);
+    FontCombo->setFontName(v.FontName);
+    setWidened(EdtFontSize, 6, 14, v.FontSize);
+
+    QString message;
+    if (!loaded)
+        message =
+            failureText(QStringLiteral("The settings could not be read; the dialog shows the defaults and "
+                                       "cannot save over the file."),
+                        loaded);
+    else if (!problems.isEmpty())
+        message = QStringLiteral("Some settings in %1 could not be read:\n\n%2\n\nSave and Close stores what "
+                                 "the dialog shows.")
+                      .arg(QDir::toNativeSeparators(m_iniFileName), problems.join(QLatin1Char('\n')));
+    if (!message.isEmpty())
+        QTimer::singleShot(0, this, [this, message] { MessageBox::information(this, message); });
+}
+
+void TColorForm::listClick(int row)
+{
+    if (row < 0 || row >= StyleItem::Count)
+        return;
+    if (!m_activated || row == m_shown)
+        return;
+    if (m_shown >= 0 && !storeShownItem()) {
+        // The shown item stays until its size is a number.
+        const QSignalBlocker block(StyleList);
+        StyleList->setCurrentRow(m_shown);
+        return;
+    }
+    showStyleItem(row);
+}
+
+void TColorForm::showStyleItem(int position)
+{
+    const StyleItem::Controls enabled = StyleItem::controlsAt(position);
+    for (QWidget* w : std::initializer_list<QWidget*>{m_textBox, EdtText})
+        w->setEnabled(enabled.text);
+    for (QWidget* w : std::initializer_list<QWidget*>{m_sizeBox, EdtSze, m_sizeArrows})
+        w->setEnabled(enabled.size);
+    PosRGroup->setEnabled(enabled.position);
+    ColGrid->setEnabled(enabled.color);
+
+    const StyleItem& item = m_values.StyleItems[static_cast<size_t>(position)];
+    EdtText->setText(item.Text);
+    EdtSze->setText(QString::number(item.TextSize));
+    {
+        const QSignalBlocker block(m_sizeArrows);
+        m_sizeArrows->setValue(item.TextSize);
+    }
+    if (QAbstractButton* b = m_positions->button(std::clamp(item.Position, 0, 2)))
+        b->setChecked(true);
+    ColGrid->setForegroundIndex(TColorGrid::ColorToIndex(item.Color));
+    m_colorPicked = false;
+    m_shown = position;
+}
+
+bool TColorForm::storeShownItem()
+{
+    if (m_shown < 0)
+        return true;
+    StyleItem& item = m_values.StyleItems[static_cast<size_t>(m_shown)];
+    const std::optional<int> size = parseSize(EdtSze->text());
+    if (!size) {
+        MessageBox::information(this,
+                                QStringLiteral("The text size of \"%1\" must be a whole number, such as 0, 2 "
+                                               "or -1; \"%2\" is not.")
+                                    .arg(item.section, EdtSze->text()));
+        EdtSze->setFocus();
+        EdtSze->selectAll();
+        return false;
+    }
+    item.Text = EdtText->text();
+    item.TextSize = *size;
+    if (m_positions->checkedId() >= 0)
+        item.Position = m_positions->checkedId();
+    // A colour no cell shows (a system colour, say) is kept unless the user picked a cell.
+    if (m_colorPicked) {
+        if (const auto color = ColGrid->ForegroundColor())
+            item.Color = *color;
+    }
+    m_colorPicked = false;
+    return true;
+}
+
+void TColorForm::BtnSaveCloseClick()
+{
+    if (!storeShownItem())
+        return;
+    SettingsValues values = m_values;
+    values.ShowGrid = CbxGridLines->isChecked();
+    values.AutoStart = CbxAutoStart->isChecked();
+    values.UseBeginDate = cbxUseBeginDate->isChecked();
+    values.Language = cboLanguage->currentText();
+    values.PreAlarmTime = EdtPreAlarm->value();
+    values.SoundFile = m_soundFile;
+    values.FontName = FontCombo->fontName();
+    values.FontSize = EdtFontSize->value();
+    if (IoResult r = values.write(m_iniFileName); !r) {
+        MessageBox::information(this, failureText(QStringLiteral("The settings were not saved."), r));
+        return;
+    }
+    m_values = values;
+    if (m_integration) {
+        const IoResult r = m_integration->SetAutoStart(QCoreApplication::applicationFilePath(),
+                                                       kAutoStartName, values.AutoStart);
+        if (!r)
+            MessageBox::information(
+                this,
+                failureText(values.AutoStart
+                                ? QStringLiteral("The settings were saved, but Quillmar could not be set "
+                                                 "to start at login.")
+                                : QStringLiteral("The settings were saved, but Quillmar could not be "
+                                                 "removed from the programs started at login."),
+                            r));
+    }
+    accept();
+}
+
+void TColorForm::BtnSoundFileClick()
+{
+    const QString folder = m_soundFile.isEmpty() ? QString() : QFileInfo(m_soundFile).absolutePath();
+    const QString path =
+        FileDialog::getOpenFileName(this, QStringLiteral("Alternative alarm sound"), folder,
+                                    QStringLiteral("Sound File (*.wav)"), QStringLiteral("wav"));
+    if (path.isEmpty())
+        return;
+    m_soundFile = QFileInfo(path).absoluteFilePath();
+    LblSoundLocation->setText(m_soundFile);
+}
+
+void TColorForm::CbxRegisterExtensionClick(bool checked)
+{
+    if (!m_integration || checked == m_registered)
+        return;
+    const QStringList extensions = {QStringLiteral("tdo"), QStringLiteral("tdx")};
+    IoResult r;
+    QStringList done;
+    for (const QString& ext : extensions) {
+        r = checked ? m_integration->RegisterExtension(ext) : m_integration->UnregisterExtension(ext);
+        if (!r)
+            break;
+        done << ext;
+    }
+    if (r) {
+        m_registered = checked;
+        return;
+    }
+    // Half a registration helps nobody: what was registered goes again. Then the box shows what is.
+    if (checked) {
+        for (const QString& ext : done)
+            m_integration->UnregisterExtension(ext);
+    }
+    m_registered = m_integration->IsExtensionRegistered();
+    CbxRegisterExtension->setChecked(m_registered);
+    MessageBox::information(
+        this,
+        failureText(checked ? QStringLiteral("Quillmar could not make itself the program for list files.")
+                            : QStringLiteral("Quillmar could not remove itself as the program for list "
+                                             "files."),
+                    r));
+}

@@ -1,0 +1,124 @@
+#pragma once
+
+#include "config/SettingsValues.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <memory>
+
+class DesktopIntegration;
+class FontNameComboBox;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class QToolButton;
+class TColorGrid;
+
+// The settings dialog: colours and texts of the twelve style items (for the list and the HTML export),
+// start at login, the file association, grid lines, pre-alarm minutes, font, begin date for new items,
+// language and alarm sound. It reads every value when it is first shown and writes them all, in one
+// replacement of the settings file, only on "Save and Close"; Cancel writes nothing. Start at login is set
+// on "Save and Close"; the file association changes at once when its box is clicked, and a failure is
+// shown and the box turned back.
+class TColorForm : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // integration may be null: the start-at-login and association boxes are then disabled.
+    explicit TColorForm(std::shared_ptr<DesktopIntegration> integration, QWidget* parent = nullptr);
+    ~TColorForm() override;
+
+    // ---- Properties ----
+    // A path naming no existing file stores the fallback "default.ini" instead.
+    QString IniFileName() const { return m_iniFileName; }
+    void setIniFileName(const QString& path);
+    QString FormCaption() const { return m_formCaption; }
+    void setFormCaption(const QString& caption);
+    // The begin-date box as the user left it; the main window takes it after Cancel as well.
+    bool UseInputDate() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // ---- Handlers ----
+    // Fills the dialog; runs once, when it is first shown.
+    void FormActivate();
+    void listClick(int row);
+    void BtnSaveCloseClick();
+    void BtnSoundFileClick();
+    void CbxRegisterExtensionClick(bool checked);
+    // True when the key is swallowed: only digits reach the text size.
+    bool EdtSzeKeyPress(const QString& text);
+
+    void createControls();
+    void applyDesignTexts();
+    // The language routine: when a language file applies, every "Settings" and "Hints_Settings" text
+    // goes onto its control.
+    void applyLanguageTexts();
+    void readSettings();
+    void showStyleItem(int position);
+    // Stores the controls into the shown style item; false (after telling the user) for a text size that
+    // is no whole number.
+    bool storeShownItem();
+    void setHintText(const QString& longHint);
+
+    // ---- Controls ----
+    QGroupBox* m_colorBox = nullptr;
+    QListWidget* StyleList = nullptr;
+    TColorGrid* ColGrid = nullptr;
+    QGroupBox* m_htmlBox = nullptr;
+    QGroupBox* m_textBox = nullptr;
+    QLineEdit* EdtText = nullptr;
+    QGroupBox* m_sizeBox = nullptr;
+    QLineEdit* EdtSze = nullptr;
+    QSpinBox* m_sizeArrows = nullptr;
+    QGroupBox* PosRGroup = nullptr;
+    QButtonGroup* m_positions = nullptr;
+    QGroupBox* m_generalBox = nullptr;
+    QCheckBox* CbxAutoStart = nullptr;
+    QCheckBox* CbxRegisterExtension = nullptr;
+    QCheckBox* CbxGridLines = nullptr;
+    QLabel* m_preAlarmLabel = nullptr;
+    QSpinBox* EdtPreAlarm = nullptr;
+    QLabel* m_fontSizeLabel = nullptr;
+    QSpinBox* EdtFontSize = nullptr;
+    QCheckBox* cbxUseBeginDate = nullptr;
+    QLabel* m_fontLabel = nullptr;
+    FontNameComboBox* FontCombo = nullptr;
+    QLabel* m_languageLabel = nullptr;
+    QComboBox* cboLanguage = nullptr;
+    QGroupBox* m_alarmBox = nullptr;
+    QLabel* m_soundLabel = nullptr;
+    QToolButton* BtnSoundFile = nullptr;
+    QLabel* LblSoundLocation = nullptr;
+    QPushButton* BtnSaveClose = nullptr;
+    QPushButton* BtnCancel = nullptr;
+    QPlainTextEdit* HintWindow = nullptr;
+
+    // ---- State ----
+    std::shared_ptr<DesktopIntegration> m_integration;
+    SettingsValues m_values;
+    QString m_iniFileName;
+    QString m_formCaption;
+    QString m_soundFile;
+    // The style item shown in the controls, -1 for none.
+    int m_shown = -1;
+    // Whether the user picked a cell for the shown item: only then does its stored colour change.
+    bool m_colorPicked = false;
+    // Whether the list file extensions are registered to this program, as far as this dialog knows.
+    bool m_registered = false;
+    bool m_activated = false;
+};

@@ -1,0 +1,462 @@
+// The settings dialog as a user meets it: it shows what the file holds, writes everything on Save and
+// Close and nothing on Cancel, and acts on the desktop through the integration (a recording fake here).
+#include "MainWindowFixture.h"
+
+#include "config/IniFile.h"
+#include "config/LanguageTexts.h"
+#include "dialogs/FontNameComboBox.h"
+#include "dialogs/TColorForm.h"
+#include "dialogs/TColorGrid.h"
+#include "platform/DesktopIntegration.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QToolButton>
+#include <QtTest>
+
+#include <memory>
+
+using namespace fixture;
+
+namespace {
+// Records every call; an operation named in failing fails with a reason.
+class FakeIntegration : public DesktopIntegration
+{
+public:
+    QStringList calls;
+    QStringList failing;
+    bool registered = false;
+
+    IoResult SetAutoStart(const QString& programPath, const QString& name, bool enable) override
+    {
+        return record(QStringLiteral("SetAutoStart %1 %2 %3").arg(programPath, name).arg(enable));
+    }
+    IoResult RegisterExtension(const QString& extension) override
+    {
+        const IoResult r = record(QStringLiteral("Register ") + extension);
+        if (r && extension == QLatin1String("tdo"))
+            registered = true;
+        return r;
+    }
+    IoResult UnregisterExtension(const QString& extension) override
+    {
+        const IoResult r = record(QStringLiteral("Unregister ") + extension);
+        if (r && extension == QLatin1String("tdo"))
+            registered = false;
+        return r;
+    }
+    bool IsExtensionRegistered() override { return registered; }
+
+private:
+    IoResult record(const QString& call)
+    {
+        calls << call;
+        if (failing.contains(call))
+            return IoResult::failure(QStringLiteral("Cannot write file /x/mimeapps.list"), IoError::ReadOnly,
+                                     QStringLiteral("Read-only file system"));
+        return IoResult::success();
+    }
+};
+
+// One open dialog on the settings file of a temporary data folder, its controls found by name.
+struct Dialog
+{
+    std::shared_ptr<FakeIntegration> fake = std::make_shared<FakeIntegration>();
+    std::unique_ptr<TColorForm> dlg;
+
+    explicit Dialog(bool registered = false)
+    {
+        fake->registered = registered;
+        dlg = std::make_unique<TColorForm>(fake);
+        dlg->setIniFileName(SettingsFilePath());
+        dlg->setFormCaption(
+            QStringLiteral("Quillmar: Select Settings and Colors for ToDo List and HTML File"));
+        dlg->show();
+        QApplication::setActiveWindow(dlg.get());
+    }
+    template <typename T> T* c(const char* name) const { return child<T>(dlg.get(), name); }
+    QListWidget* list() const { return c<QListWidget>("StyleList"); }
+    TColorGrid* grid() const { return c<TColorGrid>("ColGrid"); }
+    void select(int row) const
+    {
+        QListWidget* l = list();
+        QTest::mouseClick(l->viewport(), Qt::LeftButton, {}, l->visualItemRect(l->item(row)).center());
+    }
+    void clickCell(int cell, Qt::MouseButton button = Qt::LeftButton) const
+    {
+        TColorGrid* g = grid();
+        const QRect r = ColorGridCells::cellRect(cell, g->size(), g->GridOrdering());
+        QTest::mouseClick(g, button, {}, r.center());
+    }
+    void save() const { c<QPushButton>("BtnSaveClose")->click(); }
+    void focus(const char* name) const
+    {
+        QVERIFY(QTest::qWaitForWindowActive(dlg.get()));
+        c<QWidget>(name)->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), c<QWidget>(name));
+    }
+};
+
+QString value(const char* section, const char* key)
+{
+    return IniFile::load(SettingsFilePath()).value(QLatin1String(section), QLatin1String(key), "<none>");
+}
+} // namespace
+
+class SettingsDialogTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        setUpOnce();
+        LanguageTexts::shared().reset();
+    }
+
+    // An empty file: every item black, size 0, left; the boxes checked; "None" as language (the built-in
+    // "German.lng" would switch a user who merely saves to the shipped German texts). Save at once writes
+    // these values, and sets start at login for this program.
+    void emptyFileShownAndSavedAtOnce()
+    {
+        TempData data;
+        data.writeIni("");
+        Dialog d;
+        QCOMPARE(d.dlg->windowTitle(),
+                 QStringLiteral("Quillmar: Select Settings and Colors for ToDo List and "
+                                "HTML File"));
+        QCOMPARE(d.list()->count(), 12);
+        QCOMPARE(d.list()->currentRow(), 0);
+        QCOMPARE(d.c<QLineEdit>("EdtSze")->text(), QStringLiteral("0"));
+        QVERIFY(d.c<QRadioButton>("PosLeft")->isChecked());
+        QCOMPARE(d.grid()->ForegroundIndex(), 0);
+        QCOMPARE(d.c<QComboBox>("cboLanguage")->currentText(), QStringLiteral("None"));
+        QCOMPARE(d.c<QComboBox>("cboLanguage")->itemText(0), QStringLiteral("None"));
+        QCOMPARE(d.c<QSpinBox>("EdtFontSize")->value(), 11);
+        QCOMPARE(d.c<QSpinBox>("EdtPreAlarm")->value(), 0);
+        QCOMPARE(d.c<FontNameComboBox>("FontCombo")->currentText(), QStringLiteral("Tahoma"));
+        for (const char* box : {"CbxAutoStart", "CbxGridLines", "cbxUseBeginDate"})
+            QVERIFY2(d.c<QCheckBox>(box)->isChecked(), box);
+        QVERIFY(!d.c<QCheckBox>("CbxRegisterExtension")->isChecked());
+        QVERIFY(d.fake->calls.isEmpty());
+
+        d.save();
+        QCOMPARE(d.dlg->result(), int(QDialog::Accepted));
+        const QByteArray text = bytes(SettingsFilePath());
+        QVERIFY(text.startsWith("[Header]\nText=\nTextSize=0\nColor=clBlack\nPosition=0\n\n[Footer]\n"));
+        QVERIFY(text.endsWith("[Date]\nDateFormat=dd.mm.yyyy\n\n"
+                              "[ToDo Grid]\nShowGrid=True\nAutoStart=True\nUseBeginDate=1\n\n"
+                              "[Language File]\nSelected=None\n\n"
+                              "[Alarm]\nPreAlarm Time=0\nSound File=\n\n"
+                              "[Font]\nName=Tahoma\nSize=11\n"));
+        QCOMPARE(d.fake->calls, QStringList{QStringLiteral("SetAutoStart %1 Quillmar.exe 1")
+                                                .arg(QCoreApplication::applicationFilePath())});
+        QVERIFY(MessageBox::shownTexts().isEmpty());
+    }
+
+    // Which controls each item enables, chosen with the mouse in the list.
+    void enablingPerStyleItem_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<bool>("text");
+        QTest::addColumn<bool>("size");
+        QTest::addColumn<bool>("color");
+        QTest::addColumn<bool>("position");
+        QTest::newRow("Footer") << 1 << true << true << true << true;
+        QTest::newRow("Table Header") << 2 << false << true << true << false;
+        QTest::newRow("Table") << 3 << false << true << false << false;
+        QTest::newRow("Open Item Color") << 5 << false << false << true << false;
+        QTest::newRow("TitleFont Color") << 11 << false << false << true << false;
+    }
+    void enablingPerStyleItem()
+    {
+        QFETCH(int, row);
+        TempData data;
+        data.writeIni("[Table]\nTextSize=3\n");
+        Dialog d;
+        d.select(row);
+        QCOMPARE(d.list()->currentRow(), row);
+        QTEST(d.c<QLineEdit>("EdtText")->isEnabled(), "text");
+        QTEST(d.c<QLineEdit>("EdtSze")->isEnabled(), "size");
+        QTEST(d.grid()->isEnabled(), "color");
+        QTEST(d.c<QGroupBox>("PosRGroup")->isEnabled(), "position");
+        QCOMPARE(d.c<QLineEdit>("EdtSze")->text(), QLatin1String(row == 3 ? "3" : "0"));
+    }
+
+    // Cancel after changing everything: the file keeps its bytes and start at login is not touched; the
+    // begin-date box is still there for the main window to take.
+    void cancelWritesNothing()
+    {
+        TempData data;
+        const QByteArray before = "[Header]\nText=Mine\nColor=clRed\n[ToDo Grid]\nUseBeginDate=1\n";
+        data.writeIni(before);
+        Dialog d;
+        QCOMPARE(d.c<QLineEdit>("EdtText")->text(), QStringLiteral("Mine"));
+        QCOMPARE(d.grid()->ForegroundIndex(), 9);
+        d.focus("EdtText");
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral(" changed"));
+        d.clickCell(12);
+        d.c<QCheckBox>("CbxGridLines")->click();
+        d.c<QCheckBox>("cbxUseBeginDate")->click();
+        d.c<QPushButton>("BtnCancel")->click();
+        QCOMPARE(d.dlg->result(), int(QDialog::Rejected));
+        QCOMPARE(bytes(SettingsFilePath()), before);
+        QVERIFY(d.fake->calls.isEmpty());
+        QVERIFY(!d.dlg->UseInputDate());
+    }
+
+    // The grid on its own: the left button sets the foreground, another the background; a drag follows the
+    // pointer and stays inside; a disabled colour changes silently unless a click may enable it.
+    void colorGridMouseRules()
+    {
+        TColorGrid g;
+        g.setGridOrdering(TColorGrid::Ordering::go8x2);
+        g.resize(g.sizeHint());
+        g.show();
+        QSignalSpy changes(&g, &TColorGrid::OnChange);
+        auto centre = [&g](int cell) {
+            return ColorGridCells::cellRect(cell, g.size(), g.GridOrdering()).center();
+        };
+
+        QTest::mouseClick(&g, Qt::LeftButton, {}, centre(10));
+        QCOMPARE(g.ForegroundIndex(), 10);
+        QCOMPARE(g.Selection(), 10);
+        QCOMPARE(g.ForegroundColor(), std::optional<quint32>(0x00FF00));
+        QTest::mouseClick(&g, Qt::RightButton, {}, centre(3));
+        QCOMPARE(g.BackgroundIndex(), 3);
+        QCOMPARE(g.ForegroundIndex(), 10);
+        QCOMPARE(g.Selection(), 3);
+        QCOMPARE(changes.count(), 2);
+        QTest::mouseClick(&g, Qt::LeftButton, {}, centre(10));
+        QCOMPARE(changes.count(), 2); // the same cell is no change
+
+        // Dragging with the left button beyond the right edge of the top row ends on its last cell.
+        QTest::mousePress(&g, Qt::LeftButton, {}, centre(0));
+        QMouseEvent move(QEvent::MouseMove, QPointF(centre(4)), g.mapToGlobal(QPointF(centre(4))),
+                         Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(&g, &move);
+        QCOMPARE(g.ForegroundIndex(), 4);
+        const QPoint outside(g.width() + 40, -10);
+        QMouseEvent away(QEvent::MouseMove, QPointF(outside), g.mapToGlobal(QPointF(outside)), Qt::NoButton,
+                         Qt::LeftButton, {});
+        QApplication::sendEvent(&g, &away);
+        QCOMPARE(g.ForegroundIndex(), 7);
+        QTest::mouseRelease(&g, Qt::LeftButton, {}, outside);
+        QCOMPARE(g.BackgroundIndex(), 3);
+
+        changes.clear();
+        g.setBackgroundEnabled(false);
+        QTest::mouseClick(&g, Qt::RightButton, {}, centre(15));
+        QCOMPARE(g.BackgroundIndex(), 15);
+        QVERIFY(!g.BackgroundEnabled());
+        QCOMPARE(changes.count(), 0);
+        g.setClickEnablesColor(true);
+        QTest::mouseClick(&g, Qt::RightButton, {}, centre(14));
+        QVERIFY(g.BackgroundEnabled());
+        QCOMPARE(g.BackgroundIndex(), 14);
+        QCOMPARE(changes.count(), 1);
+
+        // Keys: arrows move the focus cell, Space picks it.
+        g.setSelection(2);
+        QTest::keyClick(&g, Qt::Key_Down);
+        QTest::keyClick(&g, Qt::Key_Right);
+        QTest::keyClick(&g, Qt::Key_Down); // no row below: stays
+        QCOMPARE(g.Selection(), 11);
+        QTest::keyClick(&g, Qt::Key_Space);
+        QCOMPARE(g.ForegroundIndex(), 11);
+    }
+
+    // A picked cell becomes the item's colour; a colour no cell shows, and a system colour, stay as stored
+    // unless the user picks a cell; the reverse lookup resolves system colours.
+    void colourKeptUnlessPicked()
+    {
+        TempData data;
+        data.writeIni(
+            "[Header]\nColor=$00123456\n[Footer]\nColor=clWindow\n[Open Item Color]\nColor=clRed\n");
+        Dialog d;
+        QCOMPARE(d.grid()->ForegroundIndex(), -1);
+        d.select(1);
+        const QColor base = QGuiApplication::palette().color(QPalette::Base);
+        QCOMPARE(d.grid()->ForegroundIndex(),
+                 ColorGridCells::indexOf(quint32(base.red() | base.green() << 8 | base.blue() << 16)));
+        d.select(5);
+        d.clickCell(12);
+        d.select(0);
+        d.save();
+        QCOMPARE(value("Header", "Color"), QStringLiteral("$00123456"));
+        QCOMPARE(value("Footer", "Color"), QStringLiteral("clWindow"));
+        QCOMPARE(value("Open Item Color", "Color"), QStringLiteral("clBlue"));
+    }
+
+    // Only digits reach the text size; an empty size is named when another item is chosen and on Save,
+    // and the dialog stays open with nothing written. The arrows set negative sizes.
+    void textSizeMustBeANumber()
+    {
+        TempData data;
+        data.writeIni("[Header]\nTextSize=2\n");
+        const QByteArray before = bytes(SettingsFilePath());
+        Dialog d;
+        d.focus("EdtSze");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("-a1"));
+        QCOMPARE(d.c<QLineEdit>("EdtSze")->text(), QStringLiteral("21"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+        QCOMPARE(d.c<QLineEdit>("EdtSze")->text(), QString());
+
+        d.select(1);
+        QCOMPARE(d.list()->currentRow(), 0);
+        QVERIFY(MessageBox::lastText().contains(QLatin1String("\"Header\" must be a whole number")));
+        MessageBox::clearShown();
+        d.save();
+        QVERIFY(MessageBox::lastText().contains(QLatin1String("whole number")));
+        QVERIFY(d.dlg->isVisible());
+        QCOMPARE(bytes(SettingsFilePath()), before);
+        QVERIFY(d.fake->calls.isEmpty());
+
+        auto* arrows = d.c<QSpinBox>("SzeUpDown");
+        arrows->setValue(-3);
+        QCOMPARE(d.c<QLineEdit>("EdtSze")->text(), QStringLiteral("-3"));
+        d.save();
+        QCOMPARE(value("Header", "TextSize"), QStringLiteral("-3"));
+    }
+
+    // The association changes at the click, both extensions at once; clearing the box removes it again
+    // (the flag follows what was done); a failure is shown with its reason and the box turns back.
+    void associationAtTheClick()
+    {
+        TempData data;
+        data.writeIni("");
+        {
+            Dialog d;
+            auto* box = d.c<QCheckBox>("CbxRegisterExtension");
+            box->click();
+            QCOMPARE(d.fake->calls, (QStringList{"Register tdo", "Register tdx"}));
+            box->click();
+            QCOMPARE(d.fake->calls,
+                     (QStringList{"Register tdo", "Register tdx", "Unregister tdo", "Unregister tdx"}));
+            d.c<QPushButton>("BtnCancel")->click();
+            QCOMPARE(d.fake->calls.size(), 4);
+        }
+        {
+            Dialog d(true);
+            auto* box = d.c<QCheckBox>("CbxRegisterExtension");
+            QVERIFY(box->isChecked());
+            d.fake->failing << QStringLiteral("Unregister tdo");
+            box->click();
+            QVERIFY(box->isChecked());
+            QVERIFY(MessageBox::lastText().contains(QLatin1String("mimeapps.list")));
+            QVERIFY(MessageBox::lastText().contains(QLatin1String("Read-only file system")));
+        }
+        {
+            Dialog d;
+            auto* box = d.c<QCheckBox>("CbxRegisterExtension");
+            d.fake->failing << QStringLiteral("Register tdx");
+            box->click();
+            QVERIFY(!box->isChecked());
+            QCOMPARE(d.fake->calls, (QStringList{"Register tdo", "Register tdx", "Unregister tdo"}));
+            QVERIFY(!d.fake->registered);
+        }
+    }
+
+    // Start at login follows the box on Save; a failure is reported, the settings are still saved.
+    void autoStartOnSave()
+    {
+        TempData data;
+        data.writeIni("[ToDo Grid]\nAutoStart=False\n");
+        Dialog d;
+        QVERIFY(!d.c<QCheckBox>("CbxAutoStart")->isChecked());
+        d.fake->failing
+            << QStringLiteral("SetAutoStart %1 Quillmar.exe 0").arg(QCoreApplication::applicationFilePath());
+        d.save();
+        QCOMPARE(d.fake->calls.size(), 1);
+        QVERIFY(MessageBox::lastText().contains(QLatin1String("Read-only file system")));
+        QCOMPARE(d.dlg->result(), int(QDialog::Accepted));
+        QCOMPARE(value("ToDo Grid", "AutoStart"), QStringLiteral("False"));
+    }
+
+    // The stored font shows before the list is filled; filling it (every opening) lists each font once,
+    // the stored one included, each in its own face.
+    void fontListOpenedTwice()
+    {
+        TempData data;
+        data.writeIni("[Font]\nName=No Such Font Here\n");
+        Dialog d;
+        auto* combo = d.c<FontNameComboBox>("FontCombo");
+        QCOMPARE(combo->count(), 1);
+        QCOMPARE(combo->currentText(), QStringLiteral("No Such Font Here"));
+        combo->fillFonts();
+        combo->showPopup();
+        combo->hidePopup();
+        QStringList names;
+        for (int i = 0; i < combo->count(); ++i) {
+            names << combo->itemText(i);
+            QCOMPARE(combo->itemData(i, Qt::FontRole).value<QFont>().family(), combo->itemText(i));
+        }
+        QStringList unique = names;
+        unique.removeDuplicates();
+        QCOMPARE(names, unique);
+        QVERIFY(names.size() > 1);
+        QCOMPARE(combo->currentText(), QStringLiteral("No Such Font Here"));
+        d.save();
+        QCOMPARE(value("Font", "Name"), QStringLiteral("No Such Font Here"));
+    }
+
+    // A language file with nothing but "Tab2": every mapped control receives its (built-in) variable, so
+    // "Save and Close" becomes "OK". With "None" the design texts stay.
+    void languageRoutine()
+    {
+        TempData data;
+        data.writeIni("[Language File]\nSelected=None\n");
+        QVERIFY(writeFile(data.path(QStringLiteral("Tab2.lng")), "[Tab]\nTab2=Kalender\n"));
+        {
+            Dialog d;
+            QCOMPARE(d.c<QPushButton>("BtnSaveClose")->text(), QStringLiteral("Save and Close"));
+            QVERIFY(d.c<QComboBox>("cboLanguage")->findText(QStringLiteral("Tab2.lng")) > 0);
+        }
+        data.writeIni("[Language File]\nSelected=Tab2.lng\n");
+        Dialog d;
+        QCOMPARE(d.c<QPushButton>("BtnSaveClose")->text(), QStringLiteral("OK"));
+        QCOMPARE(d.c<QPushButton>("BtnCancel")->text(), QStringLiteral("Cancel"));
+        QCOMPARE(d.c<QCheckBox>("CbxAutoStart")->text(),
+                 LanguageTexts::shared().text("Settings", "General0"));
+        QCOMPARE(d.c<QComboBox>("cboLanguage")->currentText(), QStringLiteral("Tab2.lng"));
+        QCOMPARE(d.c<QPushButton>("BtnSaveClose")->toolTip(),
+                 LanguageTexts::shared().text("Hints_Settings", "Hint9").section(QLatin1Char('|'), 0, 0));
+    }
+
+    // The long part of a hint shows in the hint window when the pointer comes to its control; the sound
+    // file picker puts the chosen path under its button and Save stores it.
+    void hintWindowAndSoundFile()
+    {
+        TempData data;
+        data.writeIni("");
+        const QString sound = data.path(QStringLiteral("bell.wav"));
+        QVERIFY(writeFile(sound, "RIFF"));
+        Dialog d;
+        QVERIFY(QTest::qWaitForWindowExposed(d.dlg.get()));
+        auto* grid = d.c<QCheckBox>("CbxGridLines");
+        QEvent enter(QEvent::Enter);
+        QApplication::sendEvent(grid, &enter);
+        QCOMPARE(d.c<QPlainTextEdit>("HintWindow")->toPlainText(), grid->statusTip());
+        QVERIFY(!grid->statusTip().isEmpty());
+
+        FileDialog::setNextFileName(sound);
+        d.c<QToolButton>("BtnSoundFile")->click();
+        QCOMPARE(d.c<QLabel>("LblSoundLocation")->text(), sound);
+        d.save();
+        QCOMPARE(value("Alarm", "Sound File"), sound);
+    }
+};
+
+QTEST_MAIN(SettingsDialogTest)
+#include "settings_dialog_test.moc"
