@@ -1,15 +1,23 @@
 #include "dialogs/FontNameComboBox.h"
 
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QSignalBlocker>
 
 namespace {
 constexpr int kSampleSize = 11;
 
-QFont sampleFont(const QString& family)
+// The name drawn in its own face; a symbol font that has no letters for its own name is drawn in the
+// list's face instead, so that it can still be read.
+QVariant sampleFont(const QString& family)
 {
     QFont f(family, kSampleSize);
     f.setStyleStrategy(QFont::NoFontMerging);
+    const QFontMetrics metrics(f);
+    for (const QChar c : family) {
+        if (!c.isSpace() && !metrics.inFont(c))
+            return {};
+    }
     return f;
 }
 } // namespace

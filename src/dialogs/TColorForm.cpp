@@ -370,8 +370,9 @@ bool TColorForm::event(QEvent* event)
 
 void TColorForm::setHintText(const QString& longHint)
 {
-    if (HintWindow->isVisible() && HintWindow->toPlainText() != longHint)
-        HintWindow->setPlainText(longHint);
+    const QString text = longHint.trimmed();
+    if (HintWindow->isVisible() && HintWindow->toPlainText() != text)
+        HintWindow->setPlainText(text);
 }
 
 bool TColorForm::eventFilter(QObject* watched, QEvent* event)

@@ -398,14 +398,20 @@ private Q_SLOTS:
         combo->showPopup();
         combo->hidePopup();
         QStringList names;
+        int faces = 0;
         for (int i = 0; i < combo->count(); ++i) {
             names << combo->itemText(i);
-            QCOMPARE(combo->itemData(i, Qt::FontRole).value<QFont>().family(), combo->itemText(i));
+            const QVariant face = combo->itemData(i, Qt::FontRole);
+            if (face.isValid()) {
+                QCOMPARE(face.value<QFont>().family(), combo->itemText(i));
+                ++faces;
+            }
         }
         QStringList unique = names;
         unique.removeDuplicates();
         QCOMPARE(names, unique);
         QVERIFY(names.size() > 1);
+        QVERIFY(faces > names.size() / 2);
         QCOMPARE(combo->currentText(), QStringLiteral("No Such Font Here"));
         d.save();
         QCOMPARE(value("Font", "Name"), QStringLiteral("No Such Font Here"));
@@ -447,7 +453,7 @@ private Q_SLOTS:
         auto* grid = d.c<QCheckBox>("CbxGridLines");
         QEvent enter(QEvent::Enter);
         QApplication::sendEvent(grid, &enter);
-        QCOMPARE(d.c<QPlainTextEdit>("HintWindow")->toPlainText(), grid->statusTip());
+        QCOMPARE(d.c<QPlainTextEdit>("HintWindow")->toPlainText(), grid->statusTip().trimmed());
         QVERIFY(!grid->statusTip().isEmpty());
 
         FileDialog::setNextFileName(sound);
