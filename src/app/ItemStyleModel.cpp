@@ -25,6 +25,22 @@ QVariant ItemStyleModel::data(const QModelIndex& index, int role) const
     return QIdentityProxyModel::data(index, role);
 }
 
+QVariant ItemStyleModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+        section < static_cast<int>(m_captions.size()) && !m_captions[static_cast<size_t>(section)].isEmpty())
+        return m_captions[static_cast<size_t>(section)];
+    return QIdentityProxyModel::headerData(section, orientation, role);
+}
+
+void ItemStyleModel::setColumnCaption(int column, const QString& caption)
+{
+    if (column < 0 || column >= static_cast<int>(m_captions.size()))
+        return;
+    m_captions[static_cast<size_t>(column)] = caption;
+    Q_EMIT headerDataChanged(Qt::Horizontal, column, column);
+}
+
 void ItemStyleModel::setStatusColors(const std::array<QColor, 5>& colors)
 {
     m_colors = colors;

@@ -6,6 +6,8 @@
 #include <QFont>
 #include <QIdentityProxyModel>
 
+#include <QString>
+
 #include <array>
 
 class ToDoListModel;
@@ -20,6 +22,10 @@ public:
     explicit ItemStyleModel(ToDoListModel* rows, QObject* parent = nullptr);
 
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    // A column caption of the window's own (a language file's); an empty one shows the list's caption.
+    void setColumnCaption(int column, const QString& caption);
 
     // Colours by ItemStatus number, the item font.
     void setStatusColors(const std::array<QColor, 5>& colors);
@@ -36,4 +42,5 @@ private:
     std::array<QColor, 5> m_colors;
     QFont m_font;
     std::array<QFont, 5> m_statusFonts;
+    std::array<QString, 9> m_captions;
 };

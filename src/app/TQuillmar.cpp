@@ -14,6 +14,7 @@
 #include "platform/InstanceLock.h"
 #include "platform/Regional.h"
 
+#include "app/PictureToolBar.h"
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -30,7 +31,6 @@
 #include <QTextBrowser>
 #include <QTextEdit>
 #include <QTimer>
-#include <QToolBar>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -145,6 +145,8 @@ void TQuillmar::createActions()
     applyHint(actDeleteToHistory, QStringLiteral("Delete all selected items."));
     actSettings = make("actSettings", QStringLiteral("&Settings"));
     actToolbarImage = make("actToolbarImage", QStringLiteral("Toolbar &Image"));
+    actRemoveToolbarImage = make("actRemoveToolbarImage", QStringLiteral("&No toolbar image"));
+    actRemoveToolbarImage->setEnabled(false);
     actSortChecked = make("actSortChecked", QStringLiteral("Sort &checked"));
     actSortChecked->setCheckable(true);
     actSortChecked->setIcon(ToolIcons::icon(ToolIcons::SortChecked));
@@ -194,6 +196,7 @@ void TQuillmar::createActions()
     connect(actRestore, &QAction::triggered, this, &TQuillmar::restoreFromTray);
     connect(actHelp, &QAction::triggered, this, &TQuillmar::showHelp);
     connect(actToolbarImage, &QAction::triggered, this, &TQuillmar::chooseToolbarImage);
+    connect(actRemoveToolbarImage, &QAction::triggered, this, &TQuillmar::removeToolbarImage);
     connect(actSortChecked, &QAction::triggered, this, &TQuillmar::actSortCheckedExecute);
     connect(BtnCheckSelected, &QAction::triggered, this, &TQuillmar::BtnCheckSelectedClick);
     connect(BtnUncheckSelected, &QAction::triggered, this, &TQuillmar::BtnUncheckSelectedClick);
@@ -226,6 +229,7 @@ void TQuillmar::createMenus()
     m_toolsMenu->addSeparator();
     m_toolsMenu->addAction(actSettings);
     m_toolsMenu->addAction(actToolbarImage);
+    m_toolsMenu->addAction(actRemoveToolbarImage);
     m_toolsMenu->addAction(actSortChecked);
 
     m_helpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
@@ -258,7 +262,7 @@ void TQuillmar::createControls()
     resize(bounds.size());
     move(bounds.topLeft());
 
-    m_toolBar = new QToolBar(QStringLiteral("Tool bar"), this);
+    m_toolBar = new PictureToolBar(QStringLiteral("Tool bar"), this);
     m_toolBar->setObjectName(QStringLiteral("ToolBar"));
     m_toolBar->setMovable(false);
     m_toolBar->setFloatable(false);
@@ -443,6 +447,8 @@ void TQuillmar::FormCreate()
     // (language files belong to later starts).
     if (!QFileInfo::exists(StandardListPath()))
         EnsureFolderOf(StandardListPath());
+    else
+        ApplyLanguageTexts();
     createTray();
 }
 

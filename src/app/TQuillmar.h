@@ -29,7 +29,7 @@ class QTabWidget;
 class QTextBrowser;
 class QTextEdit;
 class QTimer;
-class QToolBar;
+class PictureToolBar;
 class QTreeView;
 class DesktopNotifier;
 class SoundPlayer;
@@ -121,8 +121,6 @@ private:
     void actSortCheckedExecute();
     void actOpenExecute();
     void actOpenUpdate();
-    void chooseToolbarImage();
-    void applyToolbarPicture(const QString& path, bool reportErrors);
     // Selected rows of the list, ascending.
     QList<int> selectedRows() const;
     void selectRows(const QList<int>& rows);
@@ -154,6 +152,14 @@ private:
     // Statuses, counts and the date of the status bar for a new day.
     void refreshDay(const QDate& today);
     std::array<const ToDoList*, 2> alarmLists() const;
+
+    // ---- Settings, language and tool bar picture (TQuillmar_settings.cpp) ----
+    // The window's language routine: the texts of the selected language file onto menus, columns, pages.
+    void ApplyLanguageTexts();
+    void chooseToolbarImage();
+    void removeToolbarImage();
+    // Shows the picture behind the tool bar; false when it is no readable picture (reported if asked).
+    bool applyToolbarPicture(const QString& path, bool reportErrors);
 
     // ---- CSV and HTML (TQuillmar_exchange.cpp) ----
     void setupExchangeCommands();
@@ -187,7 +193,7 @@ private:
     QString DateFormatText;
 
     // ---- Controls ----
-    QToolBar* m_toolBar = nullptr;
+    PictureToolBar* m_toolBar = nullptr;
     QLabel* m_toolbarCaption = nullptr;
     QTabWidget* m_pages = nullptr;
     QTreeView* lstToDo = nullptr;
@@ -219,6 +225,7 @@ private:
     QAction* actDeleteToHistory = nullptr;
     QAction* actSettings = nullptr;
     QAction* actToolbarImage = nullptr;
+    QAction* actRemoveToolbarImage = nullptr;
     QAction* actSortChecked = nullptr;
     QAction* BtnCheckSelected = nullptr;
     QAction* BtnUncheckSelected = nullptr;

@@ -11,6 +11,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QTreeView>
 #include <QUrl>
 
 namespace {
@@ -74,8 +75,9 @@ void TQuillmar::actMakeHTMLExecute()
     // The settings are read afresh for every page.
     TToDo2HTML html(SettingsFilePath());
     QStringList captions;
+    // The captions the list shows, a language file's included.
     for (int c = 0; c < ToDoListModel::ColumnCount; ++c)
-        captions << listModel()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        captions << lstToDo->model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
     const IoResult r = html.WriteHTML(listModel()->list(), captions, path);
     if (!r) {
         MessageBox::information(this, r.error);

@@ -2,6 +2,7 @@
 #include "app/TQuillmar.h"
 
 #include "app/WindowPrompter.h"
+#include "config/LanguageTexts.h"
 #include "config/Paths.h"
 
 #include "config/Settings.h"
@@ -19,8 +20,6 @@
 #include <QTreeView>
 
 namespace {
-const QString kAddCaption = QStringLiteral("Quillmar: Add new ToDo item");
-const QString kEditCaption = QStringLiteral("Quillmar: Edit ToDo item");
 
 QColor colorOf(quint32 bgr)
 {
@@ -103,7 +102,7 @@ void TQuillmar::AddItem(const QDateTime& date)
                                      QStringLiteral("Tahoma"));
     TToDoDlgFrm dlg(this);
     dlg.setIniFileName(SettingsFilePath());
-    dlg.setFormCaption(kAddCaption);
+    dlg.setFormCaption(LanguageTexts::shared().text("Add_Edit", "Caption"));
     dlg.setMemocolor(colorOf(ListColor));
     dlg.setMemoFontnAME(ItemFontName);
     dlg.setItem(fresh);
@@ -133,7 +132,7 @@ void TQuillmar::EditItem(int index)
     dlg.setItem(before);
     dlg.setNames(listModel()->ownerNames(), listModel()->projectNames());
     dlg.setIniFileName(SettingsFilePath());
-    dlg.setFormCaption(kEditCaption);
+    dlg.setFormCaption(LanguageTexts::shared().text("Add_Edit", "Caption_Edit"));
     const bool accepted = dlg.exec() == QDialog::Accepted;
     listModel()->setNames(dlg.ownerNames(), dlg.projectNames());
     // The row is written back only where it still is: nothing else changes rows while the editor is open,

@@ -16,6 +16,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Regional.h"
 
+#include "app/PictureToolBar.h"
 #include <QAction>
 #include <QDesktopServices>
 #include <QDir>
@@ -30,7 +31,6 @@
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QTimer>
-#include <QToolBar>
 #include <QTreeView>
 #include <QUrl>
 
@@ -215,7 +215,10 @@ void TQuillmar::LoadMainSettings()
         ItemFontName = ini.value(QStringLiteral("Font"), QStringLiteral("Name"), QStringLiteral("Tahoma"));
 
         const QString bitmap = ini.value(QStringLiteral("Bitmap"), QStringLiteral("Name"), QString());
-        if (!bitmap.isEmpty() && QFileInfo::exists(bitmap))
+        if (bitmap.isEmpty()) {
+            m_toolBar->clearPicture();
+            actRemoveToolbarImage->setEnabled(false);
+        } else
             applyToolbarPicture(bitmap, false);
 
         QFont listFont = lstToDo->font();
@@ -253,37 +256,6 @@ void TQuillmar::fitDesignedWidths(const QFont& itemFont)
         if (lstToDo->columnWidth(column) == old)
             lstToDo->header()->resizeSection(column, wanted);
     }
-}
-
-void TQuillmar::applyToolbarPicture(const QString& path, bool reportErrors)
-{
-    QImageReader reader(path);
-    const QImage image = reader.read();
-    if (image.isNull()) {
-        if (reportErrors)
-            MessageBox::information(
-                this, QStringLiteral("Cannot open file %1: %2").arg(path, reader.errorString()));
-        return;
-    }
-    QPalette p = m_toolBar->palette();
-    p.setBrush(QPalette::Window, QBrush(QPixmap::fromImage(image)));
-    p.setBrush(QPalette::Button, QBrush(QPixmap::fromImage(image)));
-    m_toolBar->setPalette(p);
-    m_toolBar->setAutoFillBackground(true);
-}
-
-void TQuillmar::chooseToolbarImage()
-{
-    const QString path = FileDialog::getOpenFileName(
-        this, QStringLiteral("Toolbar Image"), QString(),
-        QStringLiteral("Bitmaps (*.bmp);;All pictures (*.bmp *.png *.jpg *.jpeg)"));
-    if (path.isEmpty())
-        return;
-    applyToolbarPicture(path, true);
-    const IoResult r =
-        WriteIniString(SettingsFilePath(), QStringLiteral("Bitmap"), QStringLiteral("Name"), path);
-    if (!r)
-        MessageBox::information(this, r.error);
 }
 
 void TQuillmar::UpdateStatusBar()

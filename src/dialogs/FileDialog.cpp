@@ -3,13 +3,44 @@
 #include "dialogs/MessageBox.h"
 
 #include <QFileDialog>
+#include <QGridLayout>
+#include <QImageReader>
+#include <QLabel>
 #include <QList>
+#include <QPixmap>
 
 namespace {
 QStringList g_names;
 bool g_testMode = false;
 FileDialog::Request g_last;
 int g_count = 0;
+
+// A picture preview beside the file list of Qt's own dialog (a native one has no room for it).
+void addPicturePreview(QFileDialog& dialog)
+{
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
+    if (!grid)
+        return;
+    auto* preview = new QLabel(&dialog);
+    preview->setObjectName(QStringLiteral("PicturePreview"));
+    preview->setAlignment(Qt::AlignCenter);
+    preview->setFixedSize(180, 180);
+    preview->setFrameShape(QFrame::StyledPanel);
+    grid->addWidget(preview, 0, grid->columnCount(), grid->rowCount(), 1);
+    QObject::connect(&dialog, &QFileDialog::currentChanged, preview, [preview](const QString& path) {
+        QImageReader reader(path);
+        reader.setAutoTransform(true);
+        const QSize size = reader.size();
+        if (size.isValid() && (size.width() > preview->width() || size.height() > preview->height()))
+            reader.setScaledSize(size.scaled(preview->size(), Qt::KeepAspectRatio));
+        const QImage image = reader.read();
+        if (image.isNull())
+            preview->setText(QStringLiteral("No picture"));
+        else
+            preview->setPixmap(QPixmap::fromImage(image));
+    });
+}
 } // namespace
 
 QString FileDialog::getOpenFileName(QWidget* parent, const QString& title, const QString& folder,
@@ -23,6 +54,14 @@ QString FileDialog::getSaveFileName(QWidget* parent, const QString& title, const
                                     bool confirmOverwrite)
 {
     return run(parent, {title, folder, filter, defaultSuffix, true, confirmOverwrite});
+}
+
+QString FileDialog::getPictureFileName(QWidget* parent, const QString& title, const QString& folder,
+                                       const QString& filter)
+{
+    Request request{title, folder, filter, QString(), false, false};
+    request.picturePreview = true;
+    return run(parent, request);
 }
 
 QString FileDialog::run(QWidget* parent, const Request& request)
@@ -42,6 +81,8 @@ QString FileDialog::run(QWidget* parent, const Request& request)
         dialog.setDefaultSuffix(request.defaultSuffix);
     if (request.save && !request.confirmOverwrite)
         dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    if (request.picturePreview)
+        addPicturePreview(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().constFirst();

@@ -19,6 +19,7 @@ public:
         QString defaultSuffix;
         bool save = false;
         bool confirmOverwrite = true;
+        bool picturePreview = false; // shows the picture under the cursor beside the file list
     };
 
     // Both return the chosen path, or an empty text when the user cancelled.
@@ -27,6 +28,9 @@ public:
     static QString getSaveFileName(QWidget* parent, const QString& title, const QString& folder,
                                    const QString& filter, const QString& defaultSuffix = QString(),
                                    bool confirmOverwrite = true);
+    // An open dialog for a picture, with a preview of the file under the cursor.
+    static QString getPictureFileName(QWidget* parent, const QString& title, const QString& folder,
+                                      const QString& filter);
 
     // Test hooks. With test mode on, a dialog without a queued name counts as cancelled.
     static void setNextFileName(const QString& path);

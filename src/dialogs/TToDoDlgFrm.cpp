@@ -1,5 +1,6 @@
 #include "dialogs/TToDoDlgFrm.h"
 
+#include "config/LanguageTexts.h"
 #include "config/Paths.h"
 #include "dialogs/FileDialog.h"
 #include "dialogs/MessageBox.h"
@@ -289,8 +290,13 @@ void TToDoDlgFrm::setGroupCaption(int index, const QString& caption)
         return;
     }
     // The caption's words stand above the controls; in the last box the words after "Action:" name the
-    // three buttons.
-    const QStringList words = captionWords(caption);
+    // three buttons. A language file names only two of them ("Owner Project Cancel OK"): the label
+    // "Action:" and the Clear button then keep their texts.
+    QStringList words = captionWords(caption);
+    if (index == 5 && words.size() == 4) {
+        const QStringList design = captionWords(QString::fromLatin1(kDesignCaptions[5]));
+        words = QStringList{words[0], words[1], design.value(2), design.value(3), words[2], words[3]};
+    }
     const QList<QLabel*>& labels = m_captionLabels[static_cast<size_t>(index)];
     if (index == 5) {
         labels[0]->setText(words.value(0));
@@ -421,6 +427,13 @@ void TToDoDlgFrm::FormActivate()
     ProjectCombo->setNames(m_projectNames, m_item.valueText(ToDoItem::ProjectName));
 
     setIniFileName(m_iniFileName);
+    // The language routine: every box caption gets its text, replaced by the file or not.
+    LanguageTexts& texts = LanguageTexts::shared();
+    if (texts.load(m_iniFileName, LanguageTexts::Window::Editor)) {
+        static const char* const keys[] = {"Frame0", "Frame1", "Frame2", "Frame3", "Frame4", "Frame5"};
+        for (int i = 0; i < 6; ++i)
+            setGroupCaption(i, texts.text("Add_Edit", keys[i]));
+    }
     setWindowTitle(m_formCaption);
     m_activated = true;
     applyMemoLook();

@@ -1,0 +1,100 @@
+// The main window's settings side: its language routine and the tool bar picture.
+#include "app/TQuillmar.h"
+
+#include "app/ItemStyleModel.h"
+#include "app/PictureToolBar.h"
+#include "config/LanguageTexts.h"
+#include "config/Paths.h"
+#include "config/Settings.h"
+#include "dialogs/FileDialog.h"
+#include "dialogs/MessageBox.h"
+
+#include <QAction>
+#include <QImageReader>
+#include <QMenu>
+#include <QTabWidget>
+
+void TQuillmar::ApplyLanguageTexts()
+{
+    LanguageTexts& texts = LanguageTexts::shared();
+    if (!texts.load(SettingsFilePath(), LanguageTexts::Window::Main))
+        return;
+    // Every text goes onto its place, replaced or not: a file with a single key still puts the built-in
+    // texts on the others.
+    auto t = [&texts](const char* section, const char* key) { return texts.text(section, key); };
+    m_fileMenu->setTitle(t("MainMenu", "Item0"));
+    m_toolsMenu->setTitle(t("MainMenu", "Item1"));
+    m_helpMenu->setTitle(t("MainMenu", "Item2"));
+    actInsAction->setText(t("Item1", "Item0"));
+    actEdit->setText(t("Item1", "Item1"));
+    ActDeleteItem->setText(t("Item1", "Item2"));
+    actDeleteToHistory->setText(t("Item1", "Item3"));
+    actSettings->setText(t("Item1", "Item4"));
+    actOpen->setText(t("Item1", "Item5"));
+    actToolbarImage->setText(t("Item1", "Item6"));
+    actSortChecked->setText(t("Item1", "Item7"));
+    actHelp->setText(t("Item2", "Item0"));
+    actAbout->setText(t("Item2", "Item1"));
+    static const char* const headerKeys[] = {"Item0", nullptr, "Item2", "Item3", "Item4",
+                                             "Item5", "Item6", "Item7", "Item8"};
+    for (int column = 0; column < ToDoListModel::ColumnCount; ++column) {
+        if (const char* key = headerKeys[column])
+            m_styleModel->setColumnCaption(column, t("Header", key));
+    }
+    m_pages->setTabText(0, t("Tab", "Tab1"));
+    m_pages->setTabText(1, t("Tab", "Tab2"));
+
+    OpenStandardToDo->setText(t("FileMenu", "Item0"));
+    actLoadHistory->setText(t("FileMenu", "Item1"));
+    actSaveHistory->setText(t("FileMenu", "Item2"));
+    m_imExportMenu->setTitle(t("FileMenu", "Item3"));
+    actExit->setText(t("FileMenu", "Item4"));
+    actNewExternal->setText(t("ImExport", "Item0"));
+    actOpenExternal->setText(t("ImExport", "Item1"));
+    actSaveExternal->setText(t("ImExport", "Item2"));
+    actExportCSV->setText(t("ImExport", "Item3"));
+    actImportCSV->setText(t("ImExport", "Item4"));
+    actMakeHTML->setText(t("ImExport", "Item5"));
+    actRestore->setText(t("TrayMenu", "Item0"));
+    actTrayExit->setText(t("TrayMenu", "Item1"));
+}
+
+bool TQuillmar::applyToolbarPicture(const QString& path, bool reportErrors)
+{
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    const QImage image = reader.read();
+    if (image.isNull()) {
+        if (reportErrors)
+            MessageBox::information(
+                this, QStringLiteral("Cannot open file %1: %2").arg(path, reader.errorString()));
+        return false;
+    }
+    m_toolBar->setPicture(QPixmap::fromImage(image));
+    actRemoveToolbarImage->setEnabled(true);
+    return true;
+}
+
+void TQuillmar::chooseToolbarImage()
+{
+    const QString path = FileDialog::getPictureFileName(
+        this, QStringLiteral("Toolbar Image"), QString(),
+        QStringLiteral("Bitmaps (*.bmp);;All pictures (*.bmp *.png *.jpg *.jpeg *.gif *.svg)"));
+    // A file that is no picture is refused and not remembered.
+    if (path.isEmpty() || !applyToolbarPicture(path, true))
+        return;
+    const IoResult r =
+        WriteIniString(SettingsFilePath(), QStringLiteral("Bitmap"), QStringLiteral("Name"), path);
+    if (!r)
+        MessageBox::information(this, r.error);
+}
+
+void TQuillmar::removeToolbarImage()
+{
+    m_toolBar->clearPicture();
+    actRemoveToolbarImage->setEnabled(false);
+    const IoResult r =
+        WriteIniString(SettingsFilePath(), QStringLiteral("Bitmap"), QStringLiteral("Name"), QString());
+    if (!r)
+        MessageBox::information(this, r.error);
+}

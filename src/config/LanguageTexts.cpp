@@ -1,0 +1,252 @@
+#include "config/LanguageTexts.h"
+
+#include "config/IniFile.h"
+#include "config/Paths.h"
+#include "config/Settings.h"
+#include "platform/CodePage.h"
+#include "platform/FileSystem.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+#include <QStandardPaths>
+
+#include <cstring>
+
+namespace {
+using W = LanguageTexts::Window;
+
+// Hint texts hold a short part, "|", and a long part; line breaks are LF CR as older files have them.
+#define BR "\n\r"
+
+const std::vector<LanguageTexts::Entry> kTable = {
+    // Main window: menu titles, the Tools and list pop-up entries, Help, column captions, pages.
+    {W::Main, "MainMenu", "Item0", "File"},
+    {W::Main, "MainMenu", "Item1", "Tools"},
+    {W::Main, "MainMenu", "Item2", "Help"},
+    {W::Main, "Item1", "Item0", "Add ToDo Item"},
+    {W::Main, "Item1", "Item1", "Edit ToDo Item"},
+    {W::Main, "Item1", "Item2", "Delete ToDo Item"},
+    {W::Main, "Item1", "Item3", "Move selected to history"},
+    {W::Main, "Item1", "Item4", "Settings"},
+    {W::Main, "Item1", "Item5", "Open Document"},
+    {W::Main, "Item1", "Item6", "Toolbar Image"},
+    {W::Main, "Item1", "Item7", "Sort checked items"},
+    {W::Main, "Item2", "Item0", "Help Me"},
+    {W::Main, "Item2", "Item1", "About Quillmar"},
+    {W::Main, "Header", "Item0", "Task Name"},
+    {W::Main, "Header", "Item2", "Date"},
+    {W::Main, "Header", "Item3", "Target Date"},
+    {W::Main, "Header", "Item4", "Remarks"},
+    {W::Main, "Header", "Item5", "Owner"},
+    {W::Main, "Header", "Item6", "Project"},
+    {W::Main, "Header", "Item7", "Alarm"},
+    {W::Main, "Header", "Item8", "Related Document"},
+    {W::Main, "Tab", "Tab1", "ToDo List"},
+    {W::Main, "Tab", "Tab2", "Calendar"},
+    // Titles of the dialogs, read where they are opened.
+    {W::Main, "Settings", "Caption", "Quillmar: Select Settings and Colors for ToDo List and HTML File"},
+    {W::Main, "Add_Edit", "Caption", "Quillmar: Add new ToDo item"},
+    {W::Main, "Add_Edit", "Caption_Edit", "Quillmar: Edit ToDo item"},
+    // The File menu, its Im-Export menu and the tray menu: texts of our own beyond the classic keys, with
+    // the captions the window has without a language file.
+    {W::Main, "FileMenu", "Item0", "&Open standard ToDo"},
+    {W::Main, "FileMenu", "Item1", "Load &history Todo list"},
+    {W::Main, "FileMenu", "Item2", "&Save history Todo"},
+    {W::Main, "FileMenu", "Item3", "&Im-Export"},
+    {W::Main, "FileMenu", "Item4", "E&xit"},
+    {W::Main, "ImExport", "Item0", "&New external ToDo list"},
+    {W::Main, "ImExport", "Item1", "&Open external ToDo list"},
+    {W::Main, "ImExport", "Item2", "&Save external ToDo list"},
+    {W::Main, "ImExport", "Item3", "Export to &CSV"},
+    {W::Main, "ImExport", "Item4", "&Import from CSV"},
+    {W::Main, "ImExport", "Item5", "Export to &HTML"},
+    {W::Main, "TrayMenu", "Item0", "&Restore Quillmar"},
+    {W::Main, "TrayMenu", "Item1", "E&xit"},
+
+    // Settings dialog.
+    {W::Settings, "Settings", "Frame0", "ColorSettings"},
+    {W::Settings, "Settings", "Frame1", "HTML file settings"},
+    {W::Settings, "Settings", "Frame2", "HTML header + footer"},
+    {W::Settings, "Settings", "Frame3", "Text size"},
+    {W::Settings, "Settings", "Frame4", "Text postition"},
+    {W::Settings, "Settings", "Frame5", "General settings"},
+    {W::Settings, "Settings", "Radio0", "Left"},
+    {W::Settings, "Settings", "Radio1", "Middle"},
+    {W::Settings, "Settings", "Radio2", "Right"},
+    {W::Settings, "Settings", "General0", "Start UP"},
+    {W::Settings, "Settings", "General1", "Reg. extension"},
+    {W::Settings, "Settings", "General2", "Show grid"},
+    {W::Settings, "Settings", "General3", "Pre-alarm"},
+    {W::Settings, "Settings", "General4", "Font"},
+    {W::Settings, "Settings", "General5", "Use begin date for new tasks"},
+    {W::Settings, "Settings", "General6", "Sound file location"},
+    {W::Settings, "Settings", "Button0", "OK"},
+    {W::Settings, "Settings", "Button1", "Cancel"},
+    {W::Settings, "Hints_Settings", "Hint1",
+     "Select List Item and choose the appropriate properties for the HTML file and the ToDo list."
+     "|Select List Item and choose" BR "the appropriate properties" BR "for the HTML file and the" BR
+     "ToDo list." BR "Some Items like \"Background\"" BR "only have a property for colors," BR
+     "others like:\"Text\" do have all" BR "properties."},
+    {W::Settings, "Hints_Settings", "Hint2",
+     "Choose colors for todo list|Here you can choose the colors." BR "applicable for all List Items."},
+    {W::Settings, "Hints_Settings", "Hint3",
+     "Cho0se Font Settings for HTML file| Choose Font -name, -size and -position for HTML file"},
+    {W::Settings, "Hints_Settings", "Hint4",
+     "Check if Quillmar shall start when Windows starts| Check if you want to create an autostart entry in "
+     "the registry, to enable that Quillmar starts automatically with windows"},
+    {W::Settings, "Hints_Settings", "Hint5",
+     "Check for File association with .tdo| Register extension .tdo in Registry. This enables Explorer to "
+     "start Quillmar when clicking on a file with tdo extension"},
+    {W::Settings, "Hints_Settings", "Hint6", "Show grid in todo list| Show grid in todo list"},
+    {W::Settings, "Hints_Settings", "Hint7",
+     "Adjust alarm pre time| Adjust the time Quillmar shall give an alarm before the current alarm time"},
+    {W::Settings, "Hints_Settings", "Hint8", "Adjust Font settingsf| Adjust font settings for the todo list"},
+    {W::Settings, "Hints_Settings", "Hint9", "Close, apply changes|Close, apply changes"},
+    {W::Settings, "Hints_Settings", "Hint10", "Close, don't apply changes|Close, don't apply changes"},
+    {W::Settings, "Hints_Settings", "Hint11", "Chose language file|Chose language file"},
+
+    // Item editor: the captions of its six boxes, label rows padded so each word stands over its control.
+    {W::Editor, "Add_Edit", "Frame0", "Add Action"},
+    {W::Editor, "Add_Edit", "Frame1", "Add Remarks"},
+    {W::Editor, "Add_Edit", "Frame2", "  Priority  Status   Use Date in                Date in      "},
+    {W::Editor, "Add_Edit", "Frame3", "    Alarm                                      Targe Date    "},
+    {W::Editor, "Add_Edit", "Frame4", "Enter or browse for file location"},
+    {W::Editor, "Add_Edit", "Frame5",
+     "    Owner           Project                        Cancel           OK"},
+};
+#undef BR
+
+// Position of section/key in the table, or -1. Names match without regard to case, as in the files.
+int indexOf(const char* section, const char* key)
+{
+    for (size_t i = 0; i < kTable.size(); ++i) {
+        if (qstricmp(kTable[i].section, section) == 0 && qstricmp(kTable[i].key, key) == 0)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+QString withSlash(QString folder)
+{
+    folder = QDir::cleanPath(folder);
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder;
+}
+} // namespace
+
+const std::vector<LanguageTexts::Entry>& LanguageTexts::table()
+{
+    return kTable;
+}
+
+LanguageTexts& LanguageTexts::shared()
+{
+    static LanguageTexts texts;
+    return texts;
+}
+
+LanguageTexts::LanguageTexts()
+{
+    reset();
+}
+
+void LanguageTexts::reset()
+{
+    m_values.clear();
+    m_values.reserve(kTable.size());
+    for (const Entry& e : kTable)
+        m_values.push_back(QString::fromUtf8(e.builtIn));
+}
+
+QString LanguageTexts::text(const char* section, const char* key) const
+{
+    const int i = indexOf(section, key);
+    return i < 0 ? QString() : m_values[static_cast<size_t>(i)];
+}
+
+bool LanguageTexts::load(const QString& settingsPath, Window window)
+{
+    const QString selected =
+        ReadIniString(settingsPath, QStringLiteral("Language File"), QStringLiteral("Selected"), QString());
+    const QString path = LanguageFilePath(selected);
+    if (path.isEmpty())
+        return false;
+    loadFile(path, window);
+    return true;
+}
+
+void LanguageTexts::loadFile(const QString& path, Window window)
+{
+    QByteArray bytes;
+    if (!ReadRegularFile(path, FileLimit::Settings, bytes))
+        return; // an unreadable file changes no text, like a missing one
+    // Texts come in the code page the settings choose; a file that says it is UTF-8 (byte order mark)
+    // is read as UTF-8 whatever that is.
+    static const QByteArray utf8Bom("\xEF\xBB\xBF");
+    const QString text =
+        bytes.startsWith(utf8Bom) ? QString::fromUtf8(bytes.mid(utf8Bom.size())) : CodePage::decode(bytes);
+    const IniFile file = IniFile::fromText(text);
+    for (size_t i = 0; i < kTable.size(); ++i) {
+        const Entry& e = kTable[i];
+        if (e.window != window)
+            continue;
+        const QString value =
+            file.value(QString::fromLatin1(e.section), QString::fromLatin1(e.key), QString());
+        if (!value.isEmpty())
+            m_values[i] = value;
+    }
+}
+
+QStringList InstalledLanguageFolders()
+{
+    QStringList folders;
+    auto add = [&folders](const QString& folder) {
+        const QString f = withSlash(folder);
+        if (QFileInfo(f).isDir() && !folders.contains(f))
+            folders << f;
+    };
+    const QString program = ProgramFolder();
+    add(program + QStringLiteral("languages"));                   // a build tree
+    add(program + QStringLiteral("../share/quillmar/languages")); // an installation under a prefix
+    for (const QString& data : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+        add(data + QStringLiteral("/quillmar/languages"));
+    return folders;
+}
+
+QString LanguageFilePath(const QString& name)
+{
+    // "None" means no file; an empty name would name the folder itself; a name with a folder part is
+    // not one of ours.
+    if (name.isEmpty() || name == QLatin1String("None") || name.contains(QLatin1Char('/')) ||
+        name == QLatin1String(".") || name == QLatin1String(".."))
+        return {};
+    QStringList folders{DataFolder()};
+    folders += InstalledLanguageFolders();
+    for (const QString& folder : folders) {
+        const QFileInfo info(folder + name);
+        if (info.isFile())
+            return info.filePath();
+    }
+    return {};
+}
+
+QStringList LanguageFileListing()
+{
+    QStringList names{QStringLiteral("None")};
+    QSet<QString> seen;
+    QStringList folders{DataFolder()};
+    folders += InstalledLanguageFolders();
+    for (const QString& folder : folders) {
+        const QStringList found =
+            QDir(folder).entryList({QStringLiteral("*.lng")}, QDir::Files | QDir::Hidden | QDir::System);
+        for (const QString& name : found) {
+            if (!seen.contains(name)) {
+                seen.insert(name);
+                names << name;
+            }
+        }
+    }
+    return names;
+}

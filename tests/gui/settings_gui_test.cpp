@@ -1,0 +1,181 @@
+// The main window's settings side: language files on the window and the item editor, and the tool bar
+// picture.
+#include "MainWindowFixture.h"
+
+#include "app/PictureToolBar.h"
+#include "app/TQuillmar.h"
+#include "config/IniFile.h"
+#include "config/LanguageTexts.h"
+#include "dialogs/TToDoDlgFrm.h"
+
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QImage>
+#include <QMenuBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTreeView>
+
+using namespace fixture;
+
+namespace {
+QStringList menuTitles(const TQuillmar& w)
+{
+    QStringList titles;
+    for (const QAction* a : w.menuBar()->actions())
+        titles << a->text();
+    return titles;
+}
+
+QString header(const TQuillmar& w, int column)
+{
+    return child<QTreeView>(&w, "lstToDo")->model()->headerData(column, Qt::Horizontal).toString();
+}
+
+QString tab(const TQuillmar& w, int index)
+{
+    return w.findChild<QTabWidget*>()->tabText(index);
+}
+
+QString iniValue(const char* section, const char* key)
+{
+    return IniFile::load(SettingsFilePath())
+        .value(QLatin1String(section), QLatin1String(key), QStringLiteral("<none>"));
+}
+
+// A data folder with a standard list (so that this is not the first start) and the shipped German file.
+void withGerman(const TempData& data, const QByteArray& selected = "German.lng")
+{
+    QDir().mkpath(data.folder);
+    QVERIFY(SaveListFile(list({"eins"}), StandardListPath()).ok);
+    QVERIFY(QFile::copy(QStringLiteral(QUILLMAR_LANGUAGE_DIR "German.lng"), data.path("German.lng")));
+    data.writeIni("[Language File]\nSelected=" + selected + "\n");
+}
+} // namespace
+
+class SettingsGuiTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { setUpOnce(); }
+    void init() { LanguageTexts::shared().reset(); }
+
+    void germanTurnsTheWindowAndTheEditorGerman()
+    {
+        TempData data;
+        withGerman(data);
+        TQuillmar w;
+        w.startUp();
+        QCOMPARE(menuTitles(w), (QStringList{"&Datei", "E&xtras", "&Hilfe"}));
+        QCOMPARE(action(&w, "actInsAction")->text(), QString::fromUtf8("Aufgabe &hinzufügen"));
+        QCOMPARE(action(&w, "actExportCSV")->text(), QStringLiteral("Als &CSV exportieren"));
+        QCOMPARE(header(w, 0), QStringLiteral("Aufgabe"));
+        QCOMPARE(header(w, 1), QStringLiteral("Priority")); // the priority column has no text of its own
+        QCOMPARE(header(w, 8), QString::fromUtf8("Zugehöriges Dokument"));
+        QCOMPARE(tab(w, 1), QStringLiteral("Kalender"));
+
+        QString title, actionBox, cancel;
+        whenModal<TToDoDlgFrm>([&](TToDoDlgFrm& dlg) {
+            title = dlg.windowTitle();
+            actionBox = child<QGroupBox>(&dlg, "GroupBox1")->title();
+            cancel = child<QAbstractButton>(&dlg, "CancelBut")->text();
+            dlg.reject();
+        });
+        action(&w, "actInsAction")->trigger();
+        QCOMPARE(title, QStringLiteral("Quillmar: Neue Aufgabe"));
+        QCOMPARE(actionBox, QStringLiteral("Aufgabe"));
+        QCOMPARE(cancel, QStringLiteral("Abbrechen"));
+        QCOMPARE(w.document().list().size(), 1);
+    }
+
+    void theFirstStartAndNoneKeepTheDesignedTexts()
+    {
+        {
+            // No standard list yet: the first start shows the built-in texts whatever is selected.
+            TempData data;
+            QDir().mkpath(data.folder);
+            QVERIFY(QFile::copy(QStringLiteral(QUILLMAR_LANGUAGE_DIR "German.lng"), data.path("German.lng")));
+            data.writeIni("[Language File]\nSelected=German.lng\n");
+            TQuillmar w;
+            w.startUp();
+            QCOMPARE(menuTitles(w), (QStringList{"&File", "&Tools", "&Help"}));
+            QCOMPARE(header(w, 0), QStringLiteral("Actions"));
+        }
+        for (const QByteArray& selected : {QByteArray("None"), QByteArray("Missing.lng")}) {
+            TempData data;
+            withGerman(data, selected);
+            TQuillmar w;
+            w.startUp();
+            QCOMPARE(menuTitles(w), (QStringList{"&File", "&Tools", "&Help"}));
+            QCOMPARE(tab(w, 1), QStringLiteral("Calendar"));
+        }
+    }
+
+    void aFileWithOneKeyPutsEveryTextOnItsPlace()
+    {
+        TempData data;
+        QDir().mkpath(data.folder);
+        QVERIFY(SaveListFile(list({"one"}), StandardListPath()).ok);
+        writeFile(data.path("Tab2.lng"), "[Tab]\nTab2=Kalender\n");
+        data.writeIni("[Language File]\nSelected=Tab2.lng\n");
+        TQuillmar w;
+        w.startUp();
+        QCOMPARE(tab(w, 1), QStringLiteral("Kalender"));
+        // The others get their built-in texts, which differ from the designed captions.
+        QCOMPARE(menuTitles(w), (QStringList{"File", "Tools", "Help"}));
+        QCOMPARE(header(w, 0), QStringLiteral("Task Name"));
+    }
+
+    void toolbarPictureIsCheckedShownAndRemovable()
+    {
+        TempData data;
+        QDir().mkpath(data.folder);
+        const QString bad = data.path("not-a-picture.bmp");
+        writeFile(bad, "this is text");
+        QImage white(40, 40, QImage::Format_RGB32);
+        white.fill(Qt::white);
+        const QString good = data.path("white.png");
+        QVERIFY(white.save(good));
+
+        TQuillmar w;
+        w.startUp();
+        w.resize(900, 500);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto* bar = w.findChild<PictureToolBar*>();
+        QVERIFY(bar);
+        QAction* remove = action(&w, "actRemoveToolbarImage");
+
+        // Not a picture: refused, told, and not remembered.
+        FileDialog::setNextFileName(bad);
+        action(&w, "actToolbarImage")->trigger();
+        QVERIFY(MessageBox::lastText().contains(QStringLiteral("not-a-picture.bmp")));
+        QVERIFY(!bar->hasPicture() && !remove->isEnabled());
+        QCOMPARE(iniValue("Bitmap", "Name"), QStringLiteral("<none>"));
+
+        FileDialog::setNextFileName(good);
+        action(&w, "actToolbarImage")->trigger();
+        QVERIFY(FileDialog::lastRequest().picturePreview);
+        QVERIFY(bar->hasPicture() && remove->isEnabled());
+        QCOMPARE(iniValue("Bitmap", "Name"), good);
+        // The buttons stay visible on a white picture: the add button is not a white patch.
+        QWidget* addButton = bar->widgetForAction(action(&w, "actInsAction"));
+        const QImage shot = bar->grab(addButton->geometry()).toImage();
+        int dark = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                dark += qGray(shot.pixel(x, y)) < 160;
+        QVERIFY2(dark > 10, "the button's icon shows on the picture");
+
+        remove->trigger();
+        QVERIFY(!bar->hasPicture() && !remove->isEnabled());
+        QCOMPARE(iniValue("Bitmap", "Name"), QString());
+        TQuillmar again;
+        again.startUp();
+        QVERIFY(!again.findChild<PictureToolBar*>()->hasPicture());
+    }
+};
+
+QTEST_MAIN(SettingsGuiTest)
+#include "settings_gui_test.moc"
