@@ -35,12 +35,8 @@ void TQuillmar::ApplyLanguageTexts()
     actSortChecked->setText(t("Item1", "Item7"));
     actHelp->setText(t("Item2", "Item0"));
     actAbout->setText(t("Item2", "Item1"));
-    static const char* const headerKeys[] = {"Item0", nullptr, "Item2", "Item3", "Item4",
-                                             "Item5", "Item6", "Item7", "Item8"};
-    for (int column = 0; column < ToDoListModel::ColumnCount; ++column) {
-        if (const char* key = headerKeys[column])
-            m_styleModel->setColumnCaption(column, t("Header", key));
-    }
+    for (int column = 0; column < ToDoListModel::ColumnCount; ++column)
+        m_styleModel->setColumnCaption(column, t("Header", qPrintable(QStringLiteral("Item%1").arg(column))));
     m_pages->setTabText(0, t("Tab", "Tab1"));
     m_pages->setTabText(1, t("Tab", "Tab2"));
 

@@ -63,6 +63,7 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Main, "ImExport", "Item5", "Export to &HTML"},
     {W::Main, "TrayMenu", "Item0", "&Restore Quillmar"},
     {W::Main, "TrayMenu", "Item1", "E&xit"},
+    {W::Main, "Header", "Item1", "Priority"},
 
     // Settings dialog.
     {W::Settings, "Settings", "Frame0", "ColorSettings"},

@@ -71,7 +71,7 @@ private Q_SLOTS:
         QCOMPARE(action(&w, "actInsAction")->text(), QString::fromUtf8("Aufgabe &hinzufügen"));
         QCOMPARE(action(&w, "actExportCSV")->text(), QStringLiteral("Als &CSV exportieren"));
         QCOMPARE(header(w, 0), QStringLiteral("Aufgabe"));
-        QCOMPARE(header(w, 1), QStringLiteral("Priority")); // the priority column has no text of its own
+        QCOMPARE(header(w, 1), QString::fromUtf8("Priorität"));
         QCOMPARE(header(w, 8), QString::fromUtf8("Zugehöriges Dokument"));
         QCOMPARE(tab(w, 1), QStringLiteral("Kalender"));
 
