@@ -176,8 +176,7 @@ void TQuillmar::createActions()
     actRestore = make("actRestore", QStringLiteral("&Restore Quillmar"));
     actTrayExit = make("actTrayExit", QStringLiteral("E&xit"));
 
-    // Their commands come with the settings dialog and the about box; until then they stay out of sight.
-    actSettings->setVisible(false);
+    // Its command comes with the about box; until then it stays out of sight.
     actAbout->setVisible(false);
 
     // The list commands are the document's operations; the window only asks its questions.
@@ -197,6 +196,7 @@ void TQuillmar::createActions()
     connect(actHelp, &QAction::triggered, this, &TQuillmar::showHelp);
     connect(actToolbarImage, &QAction::triggered, this, &TQuillmar::chooseToolbarImage);
     connect(actRemoveToolbarImage, &QAction::triggered, this, &TQuillmar::removeToolbarImage);
+    connect(actSettings, &QAction::triggered, this, &TQuillmar::SettingsMnuClick);
     connect(actSortChecked, &QAction::triggered, this, &TQuillmar::actSortCheckedExecute);
     connect(BtnCheckSelected, &QAction::triggered, this, &TQuillmar::BtnCheckSelectedClick);
     connect(BtnUncheckSelected, &QAction::triggered, this, &TQuillmar::BtnUncheckSelectedClick);

@@ -31,6 +31,7 @@ class QTextEdit;
 class QTimer;
 class PictureToolBar;
 class QTreeView;
+class DesktopIntegration;
 class DesktopNotifier;
 class SoundPlayer;
 class WindowPrompter;
@@ -74,6 +75,9 @@ public:
     // The player the alarms sound through and the desktop notifications (tests put recording ones in).
     void setSoundPlayer(std::shared_ptr<SoundPlayer> player);
     void setNotifier(std::shared_ptr<DesktopNotifier> notifier);
+    // How the settings dialog makes the program start at login and open list files (tests put a
+    // recording one in); by default the one of this system for the running program file.
+    void setDesktopIntegration(std::shared_ptr<DesktopIntegration> integration);
     AlarmScanner& alarmScanner() { return m_reminders.scanner(); }
     // The window's size before any stored layout applies.
     static QSize designedSize();
@@ -154,6 +158,7 @@ private:
     std::array<const ToDoList*, 2> alarmLists() const;
 
     // ---- Settings, language and tool bar picture (TQuillmar_settings.cpp) ----
+    void SettingsMnuClick();
     // The window's language routine: the texts of the selected language file onto menus, columns, pages.
     void ApplyLanguageTexts();
     void chooseToolbarImage();
@@ -262,4 +267,5 @@ private:
     QDate m_shownDay;
     std::shared_ptr<SoundPlayer> m_soundPlayer;
     std::shared_ptr<DesktopNotifier> m_notifier;
+    std::shared_ptr<DesktopIntegration> m_desktopIntegration;
 };

@@ -1,4 +1,4 @@
-// The main window's settings side: its language routine and the tool bar picture.
+// The main window's settings side: the settings dialog, the language routine and the tool bar picture.
 #include "app/TQuillmar.h"
 
 #include "app/ItemStyleModel.h"
@@ -8,11 +8,39 @@
 #include "config/Settings.h"
 #include "dialogs/FileDialog.h"
 #include "dialogs/MessageBox.h"
+#include "dialogs/TColorForm.h"
+#include "platform/DesktopIntegration.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QImageReader>
 #include <QMenu>
 #include <QTabWidget>
+#include <QTreeView>
+
+void TQuillmar::setDesktopIntegration(std::shared_ptr<DesktopIntegration> integration)
+{
+    m_desktopIntegration = std::move(integration);
+}
+
+void TQuillmar::SettingsMnuClick()
+{
+    if (!m_desktopIntegration)
+        m_desktopIntegration = DesktopIntegration::forProgram(QCoreApplication::applicationFilePath());
+    {
+        TColorForm dlg(m_desktopIntegration, this);
+        dlg.setIniFileName(SettingsFilePath());
+        dlg.setFormCaption(LanguageTexts::shared().text("Settings", "Caption"));
+        dlg.exec();
+        // The begin-date box counts for this run even when the dialog was cancelled; everything else
+        // comes from the file.
+        UseBeginDate = dlg.UseInputDate();
+    }
+    LoadMainSettings();
+    ApplyLanguageTexts();
+    lstToDo->viewport()->update();
+    LoadDateFormat();
+}
 
 void TQuillmar::ApplyLanguageTexts()
 {

@@ -114,6 +114,7 @@ SettingsValues SettingsValues::fromIni(const IniFile& ini, QStringList* problems
     for (StyleItem& item : v.StyleItems) {
         item.Text = r.text(item.section, "Text", QString());
         item.TextSize = r.integer(item.section, "TextSize", 0);
+        item.ColorSet = ini.value(item.section, QStringLiteral("Color")).has_value();
         item.Color = r.color(item.section, "Color");
         item.Position = r.integer(item.section, "Position", 0);
     }
@@ -139,7 +140,8 @@ void SettingsValues::writeTo(IniFile& ini) const
     for (const StyleItem& item : StyleItems) {
         writeString(ini, item.section, "Text", item.Text);
         writeString(ini, item.section, "TextSize", QString::number(item.TextSize));
-        writeString(ini, item.section, "Color", ColorToText(item.Color));
+        if (item.ColorSet)
+            writeString(ini, item.section, "Color", ColorToText(item.Color));
         writeString(ini, item.section, "Position", QString::number(item.Position));
     }
     const QString grid = QStringLiteral("ToDo Grid");

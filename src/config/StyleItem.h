@@ -25,6 +25,9 @@ struct StyleItem
     QString Text;
     int TextSize = 0;
     quint32 Color = 0;
+    // Whether the item has a colour of its own: one stored in the file, or one the user picked. Without
+    // it no colour is written, so the list and the HTML page keep their own defaults.
+    bool ColorSet = false;
     // 0 left, 1 centre, 2 right.
     int Position = 0;
 

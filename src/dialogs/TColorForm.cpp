@@ -480,7 +480,8 @@ void TColorForm::showStyleItem(int position)
     }
     if (QAbstractButton* b = m_positions->button(std::clamp(item.Position, 0, 2)))
         b->setChecked(true);
-    ColGrid->setForegroundIndex(TColorGrid::ColorToIndex(item.Color));
+    // An item without a colour of its own shows no cell: black would be a choice the user never made.
+    ColGrid->setForegroundIndex(item.ColorSet ? TColorGrid::ColorToIndex(item.Color) : -1);
     m_colorPicked = false;
     m_shown = position;
 }
@@ -506,8 +507,10 @@ bool TColorForm::storeShownItem()
         item.Position = m_positions->checkedId();
     // A colour no cell shows (a system colour, say) is kept unless the user picked a cell.
     if (m_colorPicked) {
-        if (const auto color = ColGrid->ForegroundColor())
+        if (const auto color = ColGrid->ForegroundColor()) {
             item.Color = *color;
+            item.ColorSet = true;
+        }
     }
     m_colorPicked = false;
     return true;

@@ -17,12 +17,13 @@ using testutil::readAll;
 using testutil::writeAll;
 
 namespace {
-// What saving the dialog at once writes into an empty settings file.
+// What saving the dialog at once writes into an empty settings file: no colours, so that the list and the
+// HTML page keep their own defaults instead of turning black.
 QByteArray defaultsText()
 {
     QByteArray text;
     for (const QString& section : StyleItem::sections())
-        text += "[" + section.toUtf8() + "]\nText=\nTextSize=0\nColor=clBlack\nPosition=0\n\n";
+        text += "[" + section.toUtf8() + "]\nText=\nTextSize=0\nPosition=0\n\n";
     text += "[Date]\nDateFormat=dd.mm.yyyy\n\n"
             "[ToDo Grid]\nShowGrid=True\nAutoStart=True\nUseBeginDate=1\n\n"
             "[Language File]\nSelected=None\n\n"
@@ -117,6 +118,7 @@ TEST_F(SettingsValuesTest, RewritingKeepsTheFileLayoutOfOneWritePerValue)
         << qPrintable(text);
 
     v.StyleItems[5].Color = 0x00123456;
+    v.StyleItems[5].ColorSet = true; // as when the user picks a cell
     v.StyleItems[0].Text = QStringLiteral("My list");
     v.StyleItems[0].TextSize = -2;
     v.StyleItems[0].Position = 2;

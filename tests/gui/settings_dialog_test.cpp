@@ -123,9 +123,9 @@ private Q_SLOTS:
         LanguageTexts::shared().reset();
     }
 
-    // An empty file: every item black, size 0, left; the boxes checked; "None" as language (the built-in
-    // "German.lng" would switch a user who merely saves to the shipped German texts). Save at once writes
-    // these values, and sets start at login for this program.
+    // An empty file: no colour cell (none is stored), size 0, left; the boxes checked; "None" as language
+    // (the built-in "German.lng" would switch a user who merely saves to the shipped German texts). Save at
+    // once writes these values, and sets start at login for this program.
     void emptyFileShownAndSavedAtOnce()
     {
         TempData data;
@@ -138,7 +138,7 @@ private Q_SLOTS:
         QCOMPARE(d.list()->currentRow(), 0);
         QCOMPARE(d.c<QLineEdit>("EdtSze")->text(), QStringLiteral("0"));
         QVERIFY(d.c<QRadioButton>("PosLeft")->isChecked());
-        QCOMPARE(d.grid()->ForegroundIndex(), 0);
+        QCOMPARE(d.grid()->ForegroundIndex(), -1);
         QCOMPARE(d.c<QComboBox>("cboLanguage")->currentText(), QStringLiteral("None"));
         QCOMPARE(d.c<QComboBox>("cboLanguage")->itemText(0), QStringLiteral("None"));
         QCOMPARE(d.c<QSpinBox>("EdtFontSize")->value(), 11);
@@ -152,7 +152,7 @@ private Q_SLOTS:
         d.save();
         QCOMPARE(d.dlg->result(), int(QDialog::Accepted));
         const QByteArray text = bytes(SettingsFilePath());
-        QVERIFY(text.startsWith("[Header]\nText=\nTextSize=0\nColor=clBlack\nPosition=0\n\n[Footer]\n"));
+        QVERIFY(text.startsWith("[Header]\nText=\nTextSize=0\nPosition=0\n\n[Footer]\n"));
         QVERIFY(text.endsWith("[Date]\nDateFormat=dd.mm.yyyy\n\n"
                               "[ToDo Grid]\nShowGrid=True\nAutoStart=True\nUseBeginDate=1\n\n"
                               "[Language File]\nSelected=None\n\n"

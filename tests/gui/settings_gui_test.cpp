@@ -6,7 +6,13 @@
 #include "app/TQuillmar.h"
 #include "config/IniFile.h"
 #include "config/LanguageTexts.h"
+#include "dialogs/TColorForm.h"
 #include "dialogs/TToDoDlgFrm.h"
+#include "platform/DesktopIntegration.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
 
 #include <QAbstractButton>
 #include <QGroupBox>
@@ -41,6 +47,32 @@ QString iniValue(const char* section, const char* key)
 {
     return IniFile::load(SettingsFilePath())
         .value(QLatin1String(section), QLatin1String(key), QStringLiteral("<none>"));
+}
+
+// Start at login and the association, as the settings dialog asks for them; nothing reaches the desktop.
+struct NoDesktop : DesktopIntegration
+{
+    int autoStartCalls = 0;
+    IoResult SetAutoStart(const QString&, const QString&, bool) override
+    {
+        ++autoStartCalls;
+        return IoResult::success();
+    }
+    IoResult RegisterExtension(const QString&) override { return IoResult::success(); }
+    IoResult UnregisterExtension(const QString&) override { return IoResult::success(); }
+    bool IsExtensionRegistered() override { return false; }
+};
+
+// Whether a new item starts with a begin date: what the editor shows when Add is used.
+bool newItemHasBeginDate(TQuillmar& w)
+{
+    bool checked = false;
+    whenModal<TToDoDlgFrm>([&](TToDoDlgFrm& dlg) {
+        checked = child<QCheckBox>(&dlg, "CbxUseDate")->isChecked();
+        dlg.reject();
+    });
+    action(&w, "actInsAction")->trigger();
+    return checked;
 }
 
 // A data folder with a standard list (so that this is not the first start) and the shipped German file.
@@ -125,6 +157,52 @@ private Q_SLOTS:
         // The others get their built-in texts, which differ from the designed captions.
         QCOMPARE(menuTitles(w), (QStringList{"File", "Tools", "Help"}));
         QCOMPARE(header(w, 0), QStringLiteral("Task Name"));
+    }
+
+    // Tools > Settings as the user goes through it: a language picked and saved turns the window at once;
+    // the begin-date box counts for this run even when the dialog is cancelled, the file keeps its value.
+    void settingsDialogAppliesWhatItSaves()
+    {
+        TempData data;
+        withGerman(data, "None");
+        TQuillmar w;
+        auto desktop = std::make_shared<NoDesktop>();
+        w.setDesktopIntegration(desktop);
+        w.startUp();
+        QVERIFY(action(&w, "actSettings")->isVisible());
+        const QColor openColour =
+            child<QTreeView>(&w, "lstToDo")->model()->index(0, 0).data(Qt::ForegroundRole).value<QColor>();
+
+        QString caption;
+        whenModal<TColorForm>([&](TColorForm& dlg) {
+            caption = dlg.windowTitle();
+            auto* language = child<QComboBox>(&dlg, "cboLanguage");
+            language->setCurrentIndex(language->findText(QStringLiteral("German.lng")));
+            QTest::mouseClick(child<QPushButton>(&dlg, "BtnSaveClose"), Qt::LeftButton);
+        });
+        action(&w, "actSettings")->trigger();
+        QCOMPARE(caption, QStringLiteral("Quillmar: Select Settings and Colors for ToDo List and HTML File"));
+        QCOMPARE(menuTitles(w), (QStringList{"&Datei", "E&xtras", "&Hilfe"}));
+        QCOMPARE(iniValue("Language File", "Selected"), QStringLiteral("German.lng"));
+        QCOMPARE(desktop->autoStartCalls, 1);
+        // Saving without picking colours leaves the list in its colours.
+        QCOMPARE(
+            child<QTreeView>(&w, "lstToDo")->model()->index(0, 0).data(Qt::ForegroundRole).value<QColor>(),
+            openColour);
+
+        QVERIFY(newItemHasBeginDate(w));
+        whenModal<TColorForm>([&](TColorForm& dlg) {
+            caption = dlg.windowTitle();
+            QTest::mouseClick(child<QCheckBox>(&dlg, "cbxUseBeginDate"), Qt::LeftButton);
+            QTest::mouseClick(child<QPushButton>(&dlg, "BtnCancel"), Qt::LeftButton);
+        });
+        action(&w, "actSettings")->trigger();
+        QCOMPARE(caption,
+                 QString::fromUtf8("Quillmar: Einstellungen und Farben für Aufgabenliste und HTML-Datei"));
+        QVERIFY(!newItemHasBeginDate(w));
+        QCOMPARE(iniValue("ToDo Grid", "UseBeginDate"), QStringLiteral("1"));
+        QCOMPARE(desktop->autoStartCalls, 1);
+        QCOMPARE(w.document().list().size(), 1);
     }
 
     void toolbarPictureIsCheckedShownAndRemovable()
