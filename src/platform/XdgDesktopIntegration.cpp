@@ -164,6 +164,12 @@ const char* const kListMagic = R"(    <magic priority="20">
       </match>
     </magic>
 )";
+const char* const kHistoryType = R"(  <mime-type type="application/x-quillmar-tdh">
+    <comment>Quillmar history list</comment>
+    <generic-icon name="x-office-document"/>
+    <glob pattern="*.tdh"/>
+  </mime-type>
+)";
 } // namespace
 
 XdgDesktopIntegration::Folders XdgDesktopIntegration::Folders::fromEnvironment()
@@ -203,7 +209,11 @@ QByteArray XdgDesktopIntegration::mimePackage(const QString& extension)
             .arg(mimeTypeOf(e), mimeComment(e), DesktopId, e);
     if (e == QLatin1String("tdx"))
         xml += QLatin1String(kListMagic);
-    xml += QLatin1String("  </mime-type>\n</mime-info>\n");
+    xml += QLatin1String("  </mime-type>\n");
+    // A history file starts like a list: its own name keeps it from being taken for one by that magic.
+    if (e == QLatin1String("tdx"))
+        xml += QLatin1String(kHistoryType);
+    xml += QLatin1String("</mime-info>\n");
     return xml.toUtf8();
 }
 
