@@ -8,6 +8,7 @@ PACKAGES=(
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins libgl1-mesa-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth
+    desktop-file-utils appstream shared-mime-info
     clang clang-format libclang-rt-14-dev
 )
 

@@ -601,12 +601,15 @@ void TQuillmar::FormDestroy()
 void TQuillmar::showHelp()
 {
     if (!m_helpWindow) {
-        // A manual installed beside the program wins over the one built in.
-        const QString installed = ProgramFolder() + QStringLiteral("manual.html");
-        m_helpWindow =
-            new HelpWindow(QFileInfo::exists(installed) ? QUrl::fromLocalFile(installed)
-                                                        : QUrl(QStringLiteral("qrc:/docs/manual.html")),
-                           this);
+        // A manual beside the program, or in the installation's shared data, wins over the one built in.
+        QUrl manual(QStringLiteral("qrc:/docs/manual.html"));
+        for (const QString& folder : {ProgramFolder(), SharedDataFolder()}) {
+            if (QFileInfo::exists(folder + QStringLiteral("manual.html"))) {
+                manual = QUrl::fromLocalFile(folder + QStringLiteral("manual.html"));
+                break;
+            }
+        }
+        m_helpWindow = new HelpWindow(manual, this);
         m_helpWindow->setWindowIcon(ToolIcons::icon(ToolIcons::Help));
     }
     m_helpWindow->present();

@@ -45,6 +45,8 @@ int runWindow(const CommandLineOptions& options, int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillmar"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLMAR_VERSION));
+    // The desktop entry of the installation, by which the desktop shows the window with its icon and name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quillmar.Quillmar"));
     // Closing the window only puts it aside; the program ends through Exit.
     QApplication::setQuitOnLastWindowClosed(false);
 

@@ -210,7 +210,7 @@ QStringList InstalledLanguageFolders()
     };
     const QString program = ProgramFolder();
     add(program + QStringLiteral("languages"));                   // a build tree
-    add(program + QStringLiteral("../share/quillmar/languages")); // an installation under a prefix
+    add(SharedDataFolder() + QStringLiteral("languages")); // an installation under a prefix
     for (const QString& data : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
         add(data + QStringLiteral("/quillmar/languages"));
     return folders;

@@ -116,3 +116,12 @@ QString FallbackIniPath()
 {
     return ProgramFolder() + QStringLiteral("default.ini");
 }
+
+QString SharedDataFolder()
+{
+#ifdef QUILLMAR_SHARED_DATA_RELATIVE
+    return withSlash(ProgramFolder() + QStringLiteral(QUILLMAR_SHARED_DATA_RELATIVE));
+#else
+    return withSlash(ProgramFolder() + QStringLiteral("../share/quillmar"));
+#endif
+}

@@ -26,5 +26,9 @@ QString StandardListPath();
 QString SettingsFilePath();
 // Computed afresh at each use: DataFolder + "History.tdh".
 QString HistoryListPath();
+// Where an installation keeps the data it shares among its users (the manual, the language files):
+// "../share/quillmar/" from the program folder as installed. Nothing is there when the program runs from
+// its build folder.
+QString SharedDataFolder();
 // Program folder + "default.ini", used by dialogs whose settings path names no existing file.
 QString FallbackIniPath();

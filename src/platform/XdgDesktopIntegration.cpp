@@ -164,6 +164,12 @@ const char* const kListMagic = R"(    <magic priority="20">
       </match>
     </magic>
 )";
+const char* const kHistoryType = R"(  <mime-type type="application/x-quillmar-tdh">
+    <comment>Quillmar history list</comment>
+    <generic-icon name="x-office-document"/>
+    <glob pattern="*.tdh"/>
+  </mime-type>
+)";
 } // namespace
 
 XdgDesktopIntegration::Folders XdgDesktopIntegration::Folders::fromEnvironment()
@@ -203,7 +209,11 @@ QByteArray XdgDesktopIntegration::mimePackage(const QString& extension)
             .arg(mimeTypeOf(e), mimeComment(e), DesktopId, e);
     if (e == QLatin1String("tdx"))
         xml += QLatin1String(kListMagic);
-    xml += QLatin1String("  </mime-type>\n</mime-info>\n");
+    xml += QLatin1String("  </mime-type>\n");
+    // A history file starts like a list: its own name keeps it from being taken for one by that magic.
+    if (e == QLatin1String("tdx"))
+        xml += QLatin1String(kHistoryType);
+    xml += QLatin1String("</mime-info>\n");
     return xml.toUtf8();
 }
 
@@ -259,14 +269,28 @@ IoResult XdgDesktopIntegration::SetAutoStart(const QString& programPath, const Q
     return removeFile(path);
 }
 
-QString XdgDesktopIntegration::associationEntry() const
+QString XdgDesktopIntegration::associationEntry(const QString& type, bool& write) const
 {
     const QString own = DesktopId + QStringLiteral(".desktop");
     const QString path = applicationPath(own);
+    write = true;
     if (!QFileInfo::exists(path))
         return own;
     QByteArray bytes;
-    return readIfPresent(path, bytes) && isOurEntry(bytes) ? own : kSecondId + QStringLiteral(".desktop");
+    if (!readIfPresent(path, bytes))
+        return kSecondId + QStringLiteral(".desktop");
+    if (isOurEntry(bytes))
+        return own;
+    // This program installed for this user: its entry serves as it is.
+    const auto keys = DesktopEntry::readGroup(bytes, kEntryGroup);
+    const QStringList args = DesktopEntry::splitExec(keys.value(QStringLiteral("Exec")));
+    if (!args.isEmpty() && isRunningProgram(args.first()) &&
+        DesktopEntry::splitList(keys.value(QStringLiteral("MimeType"))).contains(type) &&
+        keys.value(QStringLiteral("Hidden")) != QLatin1String("true")) {
+        write = false;
+        return own;
+    }
+    return kSecondId + QStringLiteral(".desktop");
 }
 
 QByteArray XdgDesktopIntegration::associationEntryText(const QString& desktopFile,
@@ -306,7 +330,8 @@ IoResult XdgDesktopIntegration::RegisterExtension(const QString& extension)
         return r;
 
     // The entry lists every type this program registered, so one entry serves both extensions.
-    const QString desktopFile = associationEntry();
+    bool write = true;
+    const QString desktopFile = associationEntry(type, write);
     const QString entryPath = applicationPath(desktopFile);
     QByteArray old;
     if (IoResult r = readIfPresent(entryPath, old); !r)
@@ -317,8 +342,9 @@ IoResult XdgDesktopIntegration::RegisterExtension(const QString& extension)
             DesktopEntry::readGroup(old, kEntryGroup).value(QStringLiteral("MimeType")));
     if (!types.contains(type))
         types += type;
-    if (IoResult r = writeFile(entryPath, associationEntryText(desktopFile, types)); !r)
-        return r;
+    if (write)
+        if (IoResult r = writeFile(entryPath, associationEntryText(desktopFile, types)); !r)
+            return r;
 
     QByteArray bytes;
     if (IoResult r = readIfPresent(mimeAppsPath(), bytes); !r)

@@ -53,9 +53,10 @@ public:
     QString applicationPath(const QString& desktopFile) const;
 
 private:
-    // The desktop file name for the association: the program's own id, or a second one when the user's
-    // folder already holds an entry of that name that this program did not write (an installed copy).
-    QString associationEntry() const;
+    // The desktop file name for the association of type: the program's own id, or a second one when the
+    // user's folder holds an entry of that name that this program did not write (an installed copy). write
+    // is false when that entry is this program's, installed for the user: it serves as it is.
+    QString associationEntry(const QString& type, bool& write) const;
     QByteArray associationEntryText(const QString& desktopFile, const QStringList& types) const;
     // The desktop entry a desktop id names: the user's, else the first of the system folders.
     QString findApplication(const QString& desktopFile) const;

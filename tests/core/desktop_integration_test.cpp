@@ -239,6 +239,22 @@ TEST_F(XdgDesktopTest, RemovalLeavesAnotherProgramsEntriesAndChoicesAlone)
     EXPECT_FALSE(QFileInfo::exists(desktop.mimePackagePath(QStringLiteral("tdx"))));
 }
 
+TEST_F(XdgDesktopTest, TheEntryOfThisProgramInstalledForTheUserServesAsItIs)
+{
+    const QByteArray installed = "[Desktop Entry]\nType=Application\nName=Quillmar\nExec=" +
+                                 DesktopEntry::execValue(program, QStringLiteral("%f")).toUtf8() +
+                                 "\nMimeType=application/x-quillmar-tdo;application/x-quillmar-tdx;\n";
+    QDir().mkpath(path("data/applications"));
+    ASSERT_TRUE(writeAll(entry("org.quillmar.Quillmar.desktop"), installed));
+    XdgDesktopIntegration desktop(program);
+    ASSERT_TRUE(desktop.RegisterExtension(QStringLiteral("tdo")));
+    EXPECT_TRUE(desktop.IsExtensionRegistered());
+    EXPECT_FALSE(QFileInfo::exists(entry("org.quillmar.Quillmar.Lists.desktop")));
+    ASSERT_TRUE(desktop.UnregisterExtension(QStringLiteral("tdo")));
+    EXPECT_FALSE(desktop.IsExtensionRegistered());
+    EXPECT_EQ(readAll(entry("org.quillmar.Quillmar.desktop")), installed);
+}
+
 TEST_F(XdgDesktopTest, FailuresNameTheFileAndTheReason)
 {
     // A folder the user may not write. root may write anywhere, so there the operation runs as nobody.
@@ -300,4 +316,24 @@ TEST_F(XdgDesktopTest, FailuresNameTheFileAndTheReason)
     const QString undecodable = QFile::decodeName("/tmp/\xff/quillmar");
     EXPECT_EQ(XdgDesktopIntegration(undecodable).RegisterExtension(QStringLiteral("tdo")).kind,
               IoError::BadName);
+}
+
+TEST(XdgMimePackageTest, TheWrittenTypesAreTheInstalledOnes)
+{
+    const QByteArray installed =
+        readAll(QFileInfo(QStringLiteral(__FILE__)).absolutePath() +
+                QStringLiteral("/../../resources/desktop/org.quillmar.Quillmar.xml"));
+    ASSERT_FALSE(installed.isEmpty());
+    for (const char* extension : {"tdo", "tdx"}) {
+        const QByteArray written = XdgDesktopIntegration::mimePackage(QLatin1String(extension));
+        int types = 0;
+        for (qsizetype from = 0; (from = written.indexOf("  <mime-type ", from)) >= 0; ++types) {
+            const qsizetype to =
+                written.indexOf("</mime-type>\n", from) + qsizetype(sizeof "</mime-type>\n") - 1;
+            EXPECT_TRUE(installed.contains(written.mid(from, to - from)))
+                << written.mid(from, to - from).toStdString();
+            from = to;
+        }
+        EXPECT_GE(types, 1);
+    }
 }
