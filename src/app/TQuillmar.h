@@ -33,6 +33,8 @@ class QToolBar;
 class QTreeView;
 class DesktopNotifier;
 class SoundPlayer;
+class TAboutBoxDlg;
+class TFlatMenuPainter;
 class WindowPrompter;
 
 // The column widths of a first start: the classic ones, but "Remarks" narrower so that "Actions", which
@@ -154,6 +156,12 @@ private:
     // Statuses, counts and the date of the status bar for a new day.
     void refreshDay(const QDate& today);
     std::array<const ToDoList*, 2> alarmLists() const;
+
+    // ---- Flat menus and the about box (TQuillmar_menus.cpp) ----
+    void setupMenusAndAbout();
+    void About1Click();
+    TFlatMenuPainter* MenuPainter1 = nullptr;
+    TAboutBoxDlg* About = nullptr;
 
     // ---- CSV and HTML (TQuillmar_exchange.cpp) ----
     void setupExchangeCommands();
