@@ -24,8 +24,10 @@ QPixmap AboutPictures::topPicture(const QSize& size, qreal devicePixelRatio)
     glow.setColorAt(1.0, QColor(255, 255, 255, 0));
     p.fillRect(r, glow);
 
-    // A sheet of to-do lines with their check boxes, tilted.
+    // A sheet of to-do lines with their check boxes, tilted, and a quill: faint, for the box's labels stand
+    // over them.
     p.save();
+    p.setOpacity(0.28);
     p.translate(r.width() * 0.42, r.height() * 0.30);
     p.rotate(-8);
     const QRectF sheet(0, 0, r.width() * 0.34, r.height() * 0.62);
@@ -54,6 +56,7 @@ QPixmap AboutPictures::topPicture(const QSize& size, qreal devicePixelRatio)
 
     // The quill: a curved feather with its shaft, and the nib resting on the sheet.
     p.save();
+    p.setOpacity(0.35);
     QPainterPath feather;
     const QPointF nib(r.width() * 0.50, r.height() * 0.88);
     const QPointF tip(r.width() * 0.93, r.height() * 0.06);

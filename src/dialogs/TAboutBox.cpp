@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QFrame>
 #include <QIcon>
 #include <QLabel>
@@ -121,7 +122,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
 
     Lblexplaindrag = label(QStringLiteral("Left mouse click on text to drag window!"), QRect(6, 292, 282, 16),
                            "Lblexplaindrag");
-    LblTextURL = label(QStringLiteral("Send suggestions and error reports by mail,\nand visit the web site:"),
+    LblTextURL = label(QStringLiteral("Ideas and error reports: mail us!\nNews and help on the web site:"),
                        QRect(6, 308, 282, 32), "LblTextURL");
     LblHomepage = label(QString(), QRect(6, 342, 200, 16), "LblHomepage");
     LblMail = label(QStringLiteral("Mail me!"), QRect(6, 358, 120, 16), "LblMail");
@@ -241,6 +242,10 @@ void TAboutBox::setFormLook(const QFont& font, const QColor& fontColor, const QC
     clockFont.setPixelSize(9);
     for (QLabel* l : Panel3->findChildren<QLabel*>())
         l->setFont(clockFont);
+    // The hint is one line of the box's width.
+    QFont hintFont = font;
+    hintFont.setPixelSize(std::min(QFontInfo(font).pixelSize(), 11));
+    Lblexplaindrag->setFont(hintFont);
 }
 
 void TAboutBox::setProductName(const QString& name)

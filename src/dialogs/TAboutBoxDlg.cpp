@@ -77,8 +77,10 @@ bool TAboutBoxDlg::Execute(QWidget* parent)
     box->setProductName(m_productName);
     box->setCopyright(m_copyright);
     box->setComments(m_aboutText);
-    box->setWindowIcon(QApplication::windowIcon());
-    box->setProgramIcon(QApplication::windowIcon());
+    const QIcon icon =
+        parent && !parent->windowIcon().isNull() ? parent->windowIcon() : QApplication::windowIcon();
+    box->setWindowIcon(icon);
+    box->setProgramIcon(icon);
     box->setWindowTitle(QStringLiteral("About ") + TAboutBox::programFileName());
 
     const int result = box->exec();

@@ -122,6 +122,9 @@ QSize FlatMenuDrawing::measureMenuBarItem(const QStyleOptionMenuItem& option, QS
     item.onMenuBar = true;
     if (!option.icon.isNull())
         item.image = QSize(smallIconSize(), smallIconSize());
+    // Qt proposes the bare title's size; the platform's proposal had room for the title drawn 7 pixels in
+    // after a blank, the same margin after it, and the shadow of an open title.
+    proposed.rwidth() += 7 + fm.horizontalAdvance(QLatin1Char(' ')) + 7 + 7;
     return item.measure(
         m_painter.iconWidth(),
         [&fm](const QString& s) { return QSize(fm.horizontalAdvance(s), fm.height()); }, proposed);

@@ -309,8 +309,7 @@ QSize FlatMenuStyle::sizeFromContents(ContentsType type, const QStyleOption* opt
             if (type == CT_MenuItem && qobject_cast<const QMenu*>(widget))
                 return FlatMenuDrawing(*m_painter, *this).measureMenuItem(*item, size);
             if (type == CT_MenuBarItem && qobject_cast<const QMenuBar*>(widget))
-                return FlatMenuDrawing(*m_painter, *this)
-                    .measureMenuBarItem(*item, QProxyStyle::sizeFromContents(type, option, size, widget));
+                return FlatMenuDrawing(*m_painter, *this).measureMenuBarItem(*item, size);
         }
     }
     return QProxyStyle::sizeFromContents(type, option, size, widget);
