@@ -137,6 +137,14 @@ void TFlatMenuManager::treatQueue()
 
 bool TFlatMenuManager::eventFilter(QObject* watched, QEvent* event)
 {
+    // A widget made after its window was taken over is polished before it first shows: painters that
+    // detect new parts take it over then.
+    if (event->type() == QEvent::Polish && watched->isWidgetType()) {
+        for (TFlatMenuPainter* p : std::as_const(m_painters)) {
+            if (p->active() && p->autoDetect())
+                p->detected(static_cast<QWidget*>(watched));
+        }
+    }
     // A window coming up for the first time is taken over before it is first painted.
     if (event->type() == QEvent::Show && m_active && watched->isWidgetType()) {
         auto* w = static_cast<QWidget*>(watched);

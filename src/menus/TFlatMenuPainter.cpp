@@ -441,6 +441,17 @@ void TFlatMenuPainter::takeOver(QWidget* root)
     applyTo(root);
 }
 
+void TFlatMenuPainter::detected(QWidget* widget)
+{
+    if (!m_active || !widget)
+        return;
+    bool ours = belongsTo(widget, m_owner);
+    for (const QPointer<QWidget>& w : std::as_const(m_windows))
+        ours = ours || belongsTo(widget, w);
+    if (ours)
+        take(widget);
+}
+
 void TFlatMenuPainter::applyToWindow(QWidget* window)
 {
     if (!m_windows.contains(window))

@@ -84,6 +84,8 @@ public:
 
     bool active() const { return m_active; }
     void setActive(bool active);
+    // Whether menus, tool bar buttons and controls added to the window later are taken over as they appear
+    // (items added to a menu already taken over are always drawn flat).
     bool autoDetect() const { return m_autoDetect; }
     void setAutoDetect(bool on) { m_autoDetect = on; }
     QFont font() const { return m_font; }
@@ -147,6 +149,8 @@ public:
     // Takes over the widgets of a part built after the window (a page made when first shown). Does
     // nothing while inactive.
     void takeOver(QWidget* root);
+    // A widget that appeared in the owner or in a window the manager gave this painter (AutoDetect).
+    void detected(QWidget* widget);
     // The windows the manager gave this painter (besides its own).
     void applyToWindow(QWidget* window);
     void takeBackWindow(QWidget* window);
