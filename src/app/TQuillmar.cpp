@@ -9,6 +9,7 @@
 #include "config/Settings.h"
 #include "dialogs/HelpWindow.h"
 #include "dialogs/MessageBox.h"
+#include "menus/TFlatMenuPainter.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/InstanceLock.h"
@@ -79,6 +80,7 @@ TQuillmar::TQuillmar(QWidget* parent) : QMainWindow(parent)
     createActions();
     createControls();
     createMenus();
+    setupMenusAndAbout();
     FormCreate();
 
     setupItemCommands();
@@ -176,8 +178,6 @@ void TQuillmar::createActions()
     actRestore = make("actRestore", QStringLiteral("&Restore Quillmar"));
     actTrayExit = make("actTrayExit", QStringLiteral("E&xit"));
 
-    // Its command comes with the about box; until then it stays out of sight.
-    actAbout->setVisible(false);
 
     // The list commands are the document's operations; the window only asks its questions.
     auto listCommand = [this](QAction* action, bool (ListDocument::*operation)(ListPrompter&)) {
@@ -412,6 +412,7 @@ void TQuillmar::ensureCalendarPage()
     applyCalendarColors();
     connect(m_calendarPage, &CalendarPage::addItemRequested, this, &TQuillmar::AddItem);
     connect(m_calendarPage, &CalendarPage::editItemRequested, this, &TQuillmar::EditItem);
+    MenuPainter1->takeOver(m_calendarPage);
     // Added last: the page fills itself as it is shown.
     calendarLayout->addWidget(m_calendarPage);
     m_calendarPage->show();

@@ -34,6 +34,8 @@ class QTreeView;
 class DesktopIntegration;
 class DesktopNotifier;
 class SoundPlayer;
+class TAboutBoxDlg;
+class TFlatMenuPainter;
 class WindowPrompter;
 
 // The column widths of a first start: the classic ones, but "Remarks" narrower so that "Actions", which
@@ -165,6 +167,12 @@ private:
     void removeToolbarImage();
     // Shows the picture behind the tool bar; false when it is no readable picture (reported if asked).
     bool applyToolbarPicture(const QString& path, bool reportErrors);
+
+    // ---- Flat menus and the about box (TQuillmar_menus.cpp) ----
+    void setupMenusAndAbout();
+    void About1Click();
+    TFlatMenuPainter* MenuPainter1 = nullptr;
+    TAboutBoxDlg* About = nullptr;
 
     // ---- CSV and HTML (TQuillmar_exchange.cpp) ----
     void setupExchangeCommands();

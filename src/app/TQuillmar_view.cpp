@@ -11,6 +11,7 @@
 #include "config/Settings.h"
 #include "dialogs/FileDialog.h"
 #include "dialogs/MessageBox.h"
+#include "menus/TFlatMenuPainter.h"
 #include "model/ListFile.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
@@ -174,6 +175,7 @@ void TQuillmar::LoadMainSettings()
         const quint32 titleBar = readColor(ini, QStringLiteral("TitleBar Color"), QStringLiteral("clnavy"));
         const QColor memoColor = ItemStyleModel::toQColor(LightenColor(titleBar, 200));
         m_calendarMemoBackground = memoColor;
+        MenuPainter1->setIconBackColor(memoColor);
         for (QTextEdit* memo : {ActionMemo, RemarksMemo}) {
             QPalette p = memo->palette();
             p.setColor(QPalette::Base, memoColor);

@@ -1,0 +1,164 @@
+// The about box: MovieSpeed's bounds, the caption and the binary clock every second, the system report,
+// the links, dragging the credits, and the scrolling credits' loop and end.
+#include "MainWindowFixture.h"
+
+#include "dialogs/TAboutBox.h"
+#include "dialogs/TAboutBoxDlg.h"
+#include "dialogs/TMovieScroll.h"
+
+#include <QLabel>
+#include <QSysInfo>
+#include <QTest>
+#include <QToolButton>
+#include <QUrl>
+
+using namespace fixture;
+
+namespace {
+QString clockPattern(const TAboutBox& box)
+{
+    QString s;
+    for (const QLabel* l : box.clockLabels())
+        s += l->palette().color(QPalette::Window) == TAboutBox::litColor()     ? QLatin1Char('1')
+             : l->palette().color(QPalette::Window) == TAboutBox::unlitColor() ? QLatin1Char('0')
+                                                                               : QLatin1Char('?');
+    return s;
+}
+} // namespace
+
+class AboutBoxTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { setUpOnce(); }
+    void init() { quietDialogs(true); }
+    void cleanup()
+    {
+        quietDialogs(false);
+        TAboutBox::setUrlOpener({});
+        Clock::reset();
+    }
+
+    void movieSpeedBounds()
+    {
+        TAboutBoxDlg about;
+        QCOMPARE(about.movieSpeed(), 40);
+        for (auto [given, stored] : {std::pair{0, 50}, {100, 50}, {-3, 50}, {1, 1}, {99, 99}, {40, 40}}) {
+            about.setMovieSpeed(given);
+            QCOMPARE(about.movieSpeed(), stored);
+        }
+    }
+
+    void captionAndClockFollowTheTimeEachSecond()
+    {
+        Clock::setNow(QDateTime(QDate(2024, 3, 15), QTime(13, 5, 59)));
+        TAboutBoxDlg about;
+        about.applyMainWindowDesign();
+        const QString name = TAboutBox::programFileName();
+        QStringList seen;
+        bool done = false;
+        whenModal<TAboutBox>([&](TAboutBox& box) {
+            seen << box.windowTitle();
+            QCOMPARE(child<QLabel>(&box, "ProductName")->text(), QStringLiteral("Quillmar"));
+            QCOMPARE(child<QLabel>(&box, "VersNo")->text(), QStringLiteral("1.0"));
+            QCOMPARE(child<QLabel>(&box, "Label15")->text(), QStringLiteral(" 1 "));
+            QVERIFY(box.findChild<TMovieScroll*>());
+            // Hours 8, 4, 1; minutes 4, 1; seconds 32, 16, 8, 2, 1.
+            QTRY_COMPARE_WITH_TIMEOUT(box.windowTitle(),
+                                      QStringLiteral("About box for: %1! Time: 13:05:59").arg(name), 2500);
+            QCOMPARE(clockPattern(box), QStringLiteral("01101000101111011"));
+            Clock::setNow(QDateTime(QDate(2024, 3, 16), QTime(0, 0, 0)));
+            QTRY_COMPARE_WITH_TIMEOUT(box.windowTitle(),
+                                      QStringLiteral("About box for: %1! Time: 00:00:00").arg(name), 2500);
+            QCOMPARE(clockPattern(box), QStringLiteral("00000000000000000"));
+
+            // The system report tells this machine's name.
+            QTest::mouseClick(child<QToolButton>(&box, "SpeedButton2"), Qt::LeftButton);
+            QVERIFY(MessageBox::lastText().startsWith(QStringLiteral("You are probably Running ") +
+                                                      QSysInfo::prettyProductName() + QLatin1Char('\n')));
+            QVERIFY(MessageBox::lastText().contains(QStringLiteral("\nFree Memory: Tot: ")));
+            QTest::mouseClick(child<QToolButton>(&box, "SpeedButton1"), Qt::LeftButton);
+            done = true;
+        });
+        QCOMPARE(about.Execute(), false);
+        QVERIFY(done);
+        QCOMPARE(seen.value(0), QStringLiteral("About ") + name);
+        QVERIFY(!about.box());
+    }
+
+    void linksAndDraggingTheStaticText()
+    {
+        QList<QUrl> opened;
+        bool mailWorks = false;
+        TAboutBox::setUrlOpener([&](const QUrl& url) {
+            opened << url;
+            return url.scheme() != QLatin1String("mailto") || mailWorks;
+        });
+        TAboutBoxDlg about;
+        about.setAboutText({QStringLiteral("line")});
+        whenModal<TAboutBox>([&](TAboutBox& box) {
+            QTest::mouseClick(child<QLabel>(&box, "LblHomepage"), Qt::LeftButton);
+            QTest::mouseClick(child<QLabel>(&box, "LblMail"), Qt::LeftButton);
+            QCOMPARE(MessageBox::lastText(), QStringLiteral("An Error occurred with Mail!"));
+            MessageBox::clearShown();
+            mailWorks = true;
+            QTest::mouseClick(child<QLabel>(&box, "LblMail"), Qt::LeftButton);
+            QVERIFY(MessageBox::shownTexts().isEmpty());
+
+            // Up by 30 pixels; never down past the top of its frame.
+            QLabel* text = child<QLabel>(&box, "Comments");
+            QTest::mousePress(text, Qt::LeftButton, {}, QPoint(20, 100));
+            QTest::mouseMove(text, QPoint(20, 70));
+            QTest::mouseRelease(text, Qt::LeftButton, {}, QPoint(20, 70));
+            QCOMPARE(text->y(), -30);
+            QTest::mousePress(text, Qt::LeftButton, {}, QPoint(20, 10));
+            QTest::mouseMove(text, QPoint(20, 60));
+            QTest::mouseRelease(text, Qt::LeftButton, {}, QPoint(20, 60));
+            QCOMPARE(text->y(), -30);
+            box.reject();
+        });
+        about.Execute();
+        QCOMPARE(opened.size(), 3);
+        QCOMPARE(opened.at(0), QUrl(TAboutBox::homePageAddress()));
+        QCOMPARE(opened.at(1).toString(), QStringLiteral("mailto:") + TAboutBox::mailAddress() +
+                                              QStringLiteral("?subject=") + TAboutBox::programFileName());
+    }
+
+    void creditsLoopOrEnd()
+    {
+        for (bool loop : {true, false}) {
+            TMovieScroll movie;
+            movie.setScrollText(
+                {QStringLiteral("[center][size=14]Title"), QString(), QStringLiteral("credits")});
+            movie.setLoop(loop);
+            movie.setTimerInterval(100000);
+            movie.resize(120, 60);
+            movie.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&movie));
+            QCOMPARE(movie.scrollPos(), 61);
+            int lowest = movie.scrollPos();
+            for (int i = 0; i < 400 && movie.isRunning() && movie.scrollPos() <= lowest; ++i) {
+                lowest = movie.scrollPos();
+                movie.step();
+            }
+            if (loop) {
+                // The text came in again from below once it had left the top.
+                QVERIFY(lowest < -40);
+                QCOMPARE(movie.scrollPos(), 61);
+                QVERIFY(movie.isRunning());
+            } else {
+                QVERIFY(!movie.isRunning());
+                // "The End" in the middle, in the default colour, on the black background.
+                const QImage frame = movie.grab().toImage();
+                bool white = false;
+                for (int x = 0; x < frame.width() && !white; ++x)
+                    white = frame.pixelColor(x, frame.height() / 2) == QColor(Qt::white);
+                QVERIFY(white);
+            }
+        }
+    }
+};
+
+QTEST_MAIN(AboutBoxTest)
+#include "aboutbox_test.moc"

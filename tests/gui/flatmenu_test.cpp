@@ -1,0 +1,250 @@
+// The flat menu painter: items measured and drawn with the icon strip and the selection colours, "Tag"
+// 999 items and widgets left to the platform, Active off giving everything back, and the main window
+// drawn flat with the settings' icon strip colour.
+#include "MainWindowFixture.h"
+
+#include "app/TQuillmar.h"
+#include "menus/FlatMenuStyle.h"
+#include "menus/MenuColors.h"
+#include "menus/TFlatMenuPainter.h"
+
+#include <QDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+#include <QTextEdit>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+
+using namespace fixture;
+
+namespace {
+const QColor kStrip(0, 200, 0);
+const QColor kBackground(250, 250, 250);
+const QColor kSelect(10, 36, 106);
+const QColor kBorder(200, 0, 0);
+const QColor kSeparator(0, 0, 220);
+const QColor kCheckFrame(120, 0, 120);
+
+void paint(TFlatMenuPainter& painter)
+{
+    painter.setUseSystemColors(false);
+    painter.setUseDimColor(true);
+    painter.setIconBackColor(kStrip);
+    painter.setColor(kBackground);
+    painter.setSelectColor(kSelect);
+    painter.setSelectBorderColor(kBorder);
+    painter.setSeparatorColor(kSeparator);
+    painter.setCheckedColor(kCheckFrame);
+}
+
+QColor lightened(const QColor& c, int percent)
+{
+    return FlatMenuStyle::toColor(MenuColors::lighten(FlatMenuStyle::toRgb(c), percent));
+}
+
+// The menu as it shows with the given item selected.
+QImage render(QMenu* menu, QAction* selected = nullptr)
+{
+    menu->adjustSize();
+    menu->setActiveAction(selected);
+    return menu->grab().toImage();
+}
+
+QColor at(const QImage& image, QPoint p)
+{
+    const qreal dpr = image.devicePixelRatio();
+    return image.pixelColor(int(p.x() * dpr), int(p.y() * dpr));
+}
+} // namespace
+
+class FlatMenuTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { setUpOnce(); }
+
+    void menuShowsStripSelectionSeparatorAndCheckBox()
+    {
+        QWidget window;
+        auto* menu = new QMenu(&window);
+        QAction* first = menu->addAction(QStringLiteral("First"));
+        QAction* separator = menu->addSeparator();
+        QAction* second = menu->addAction(QStringLiteral("&Second"));
+        QAction* disabled = menu->addAction(QStringLiteral("Disabled"));
+        disabled->setEnabled(false);
+        QAction* checked = menu->addAction(QStringLiteral("Checked"));
+        checked->setCheckable(true);
+        checked->setChecked(true);
+
+        TFlatMenuPainter painter(&window);
+        paint(painter);
+        painter.setActive(true);
+        QCOMPARE(menu->style(), painter.style());
+
+        const QImage image = render(menu, second);
+        const int fw = menu->style()->pixelMetric(QStyle::PM_MenuPanelWidth, nullptr, menu);
+        const QRect firstRow = menu->actionGeometry(first);
+        const QRect secondRow = menu->actionGeometry(second);
+        QCOMPARE(firstRow.left(), fw);
+        // The icon strip along the left, the background beside it.
+        QCOMPARE(at(image, {fw + 2, firstRow.center().y()}), kStrip);
+        QCOMPARE(at(image, {firstRow.right() - 2, firstRow.center().y()}), kBackground);
+        // The selected item: the selection colour lightened 68 % in a frame of the border colour.
+        QCOMPARE(at(image, {secondRow.right() - 4, secondRow.center().y()}), lightened(kSelect, 68));
+        QCOMPARE(at(image, {secondRow.center().x(), secondRow.top() + 1}), kBorder);
+        // A separator is 4 pixels high and only a line in the separator colour.
+        const QRect separatorRow = menu->actionGeometry(separator);
+        QCOMPARE(separatorRow.height(), 4);
+        QCOMPARE(at(image, {separatorRow.left() + painter.iconWidth() + 12, separatorRow.top() + 2}),
+                 kSeparator);
+        QCOMPARE(at(image, {separatorRow.left() + painter.iconWidth() + 3, separatorRow.top() + 2}),
+                 kBackground);
+        // A checked item without image: the 10 x 10 box centred in the strip.
+        const QRect checkedRow = menu->actionGeometry(checked);
+        const QPoint box(checkedRow.left() + (painter.iconWidth() - 10) / 2,
+                         checkedRow.top() + (checkedRow.height() - 10) / 2);
+        QCOMPARE(at(image, box + QPoint(0, 5)), kCheckFrame);
+        QCOMPARE(at(image, box + QPoint(8, 1)), lightened(kSelect, 80));
+
+        // A disabled item gets no selection bar when the mouse passes over it.
+        const QImage overDisabled = render(menu, disabled);
+        const QRect disabledRow = menu->actionGeometry(disabled);
+        QCOMPARE(at(overDisabled, {disabledRow.right() - 4, disabledRow.center().y()}), kBackground);
+
+        // Heights follow the painter's font: 1.75 times its height.
+        const int textHeight = QFontMetrics(painter.font()).height();
+        QCOMPARE(firstRow.height(), std::max(textHeight + (textHeight * 3 + 2) / 4, 6));
+    }
+
+    void tag999ItemsAndWidgetsKeepThePlatformLook()
+    {
+        QWidget window;
+        auto* menu = new QMenu(&window);
+        menu->addAction(QStringLiteral("Flat"));
+        QAction* platformItem = menu->addAction(QStringLiteral("Platform"));
+        platformItem->setProperty("Tag", 999);
+        auto* keptMenu = new QMenu(&window);
+        keptMenu->setProperty("Tag", QStringLiteral("999"));
+        auto* notATag = new QMenu(&window);
+        notATag->setProperty("Tag", QStringLiteral("999x"));
+        auto* holder = new QWidget(&window);
+        holder->setProperty("Tag", 999);
+        auto* keptEdit = new QLineEdit(holder);
+        auto* edit = new QLineEdit(&window);
+
+        // The platform's drawing of the same item, for comparison.
+        QWidget plainWindow;
+        auto* reference = new QMenu(&plainWindow);
+        QAction* referenceItem = reference->addAction(QStringLiteral("Platform"));
+        const QImage platform = render(reference);
+        const QRect referenceRow = reference->actionGeometry(referenceItem);
+
+        TFlatMenuPainter painter(&window);
+        paint(painter);
+        painter.setActive(true);
+        QVERIFY(painter.isTakenOver(menu));
+        QVERIFY(!painter.isTakenOver(keptMenu));
+        QVERIFY(painter.isTakenOver(notATag));
+        QVERIFY(!painter.isTakenOver(keptEdit));
+        QVERIFY(painter.isTakenOver(edit));
+        QCOMPARE(keptEdit->style(), QApplication::style());
+
+        const QImage image = render(menu);
+        const QRect row = menu->actionGeometry(platformItem);
+        QCOMPARE(row.height(), referenceRow.height());
+        QCOMPARE(at(image, {row.left() + 2, row.center().y()}),
+                 at(platform, {referenceRow.left() + 2, referenceRow.center().y()}));
+        QVERIFY(at(image, {row.left() + 2, row.center().y()}) != kStrip);
+
+        // A tool bar button added later is taken over only while the painter detects new parts.
+        auto* bar = new QToolBar(&window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        painter.takeOver(bar);
+        QVERIFY(painter.isTakenOver(bar));
+        auto* late = new QToolButton(bar);
+        late->show();
+        QCOMPARE(late->style(), QApplication::style());
+        painter.setAutoDetect(true);
+        auto* detected = new QToolButton(bar);
+        detected->show();
+        QCOMPARE(detected->style(), painter.style());
+
+        // Active off: every widget has its own look back.
+        painter.setActive(false);
+        QCOMPARE(menu->style(), QApplication::style());
+        QCOMPARE(edit->style(), QApplication::style());
+        QVERIFY(!painter.isTakenOver(menu));
+        const QImage back = render(menu);
+        QCOMPARE(at(back, {row.left() + 2, menu->actionGeometry(menu->actions().first()).center().y()}),
+                 at(platform, {referenceRow.left() + 2, referenceRow.center().y()}));
+    }
+
+    void mainWindowIsDrawnFlat()
+    {
+        TempData data;
+        data.writeIni("[TitleBar Color]\nColor=clMaroon\n");
+        TQuillmar w;
+        auto* painter = w.findChild<TFlatMenuPainter*>(QStringLiteral("MenuPainter1"));
+        QVERIFY(painter);
+        QVERIFY(painter->active());
+        // The title-bar colour lightened, as the memos show it.
+        const QColor memo = child<QTextEdit>(&w, "ActionMemo")->palette().color(QPalette::Base);
+        QCOMPARE(painter->iconBackColor(), memo);
+        QVERIFY(memo != QColor(128, 0, 0));
+        for (QWidget* flat : std::initializer_list<QWidget*>{
+                 w.menuBar(), child<QToolBar>(&w, "ToolBar"), child<QTreeView>(&w, "lstToDo"),
+                 child<QTextEdit>(&w, "ActionMemo"), child<QMenu>(&w, "ListPopup")})
+            QVERIFY2(flat->style() == painter->style(), qPrintable(flat->objectName()));
+        for (QToolButton* button : child<QToolBar>(&w, "ToolBar")->findChildren<QToolButton*>())
+            QCOMPARE(button->style(), painter->style());
+        QVERIFY(action(&w, "actAbout")->isVisible());
+
+        // The menu bar's titles are measured by the painter: 1.75 times the font's height.
+        const int textHeight = QFontMetrics(painter->font()).height();
+        QVERIFY(w.menuBar()->actionGeometry(w.menuBar()->actions().first()).height() >=
+                textHeight + (textHeight * 3 + 2) / 4);
+
+        // The calendar page, built when first shown, is drawn flat too.
+        w.resize(900, 600);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        child<QTabWidget>(&w, "Pages")->setCurrentIndex(1);
+        QTRY_VERIFY(w.findChild<QMenu*>(QStringLiteral("CalPop")));
+        QCOMPARE(child<QMenu>(&w, "CalPop")->style(), painter->style());
+
+        painter->setActive(false);
+        QCOMPARE(w.menuBar()->style(), QApplication::style());
+        QCOMPARE(child<QMenu>(&w, "CalPop")->style(), QApplication::style());
+    }
+
+    void otherWindowsFollowTheActivePainter()
+    {
+        QWidget owner;
+        TFlatMenuPainter painter(&owner);
+        painter.setActive(true);
+        QDialog dialog;
+        auto* edit = new QLineEdit(&dialog);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QCOMPARE(edit->style(), painter.style());
+        painter.setDisableSubclassing(true);
+        QCOMPARE(edit->style(), QApplication::style());
+        // Its own window stays flat.
+        QDialog kept;
+        kept.setProperty("Tag", 999);
+        auto* keptEdit = new QLineEdit(&kept);
+        painter.setDisableSubclassing(false);
+        kept.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&kept));
+        QTRY_COMPARE(edit->style(), painter.style());
+        QCOMPARE(keptEdit->style(), QApplication::style());
+    }
+};
+
+QTEST_MAIN(FlatMenuTest)
+#include "flatmenu_test.moc"
