@@ -178,7 +178,6 @@ void TQuillmar::createActions()
     actRestore = make("actRestore", QStringLiteral("&Restore Quillmar"));
     actTrayExit = make("actTrayExit", QStringLiteral("E&xit"));
 
-
     // The list commands are the document's operations; the window only asks its questions.
     auto listCommand = [this](QAction* action, bool (ListDocument::*operation)(ListPrompter&)) {
         connect(action, &QAction::triggered, this,

@@ -209,7 +209,7 @@ QStringList InstalledLanguageFolders()
             folders << f;
     };
     const QString program = ProgramFolder();
-    add(program + QStringLiteral("languages"));                   // a build tree
+    add(program + QStringLiteral("languages"));            // a build tree
     add(SharedDataFolder() + QStringLiteral("languages")); // an installation under a prefix
     for (const QString& data : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
         add(data + QStringLiteral("/quillmar/languages"));

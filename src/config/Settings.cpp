@@ -12,19 +12,6 @@ IniFile openForRead(const QString& file)
     return IniFile::load(file);
 }
 
-// Loads, changes and saves the file in one round trip; a file that cannot be read is not written over.
-template <typename Change> IoResult changeFile(const QString& file, Change change)
-{
-    if (IoResult r = EnsureIniFile(file); !r)
-        return r;
-    IoResult loaded;
-    IniFile ini = IniFile::load(file, &loaded);
-    if (!loaded)
-        return loaded;
-    change(ini);
-    return ini.save(file);
-}
-
 std::optional<qint64> parseInteger(const QString& text)
 {
     const QString t = text.trimmed();
@@ -63,7 +50,7 @@ bool ReadIniWordBool(const QString& file, const QString& section, const QString&
 
 IoResult WriteIniString(const QString& file, const QString& section, const QString& key, const QString& value)
 {
-    return changeFile(file, [&](IniFile& ini) {
+    return ChangeIniFile(file, [&](IniFile& ini) {
         ini.removeKey(section, key);
         ini.setValue(section, key, value);
     });
@@ -71,12 +58,12 @@ IoResult WriteIniString(const QString& file, const QString& section, const QStri
 
 IoResult WriteIniInteger(const QString& file, const QString& section, const QString& key, qint64 value)
 {
-    return changeFile(file, [&](IniFile& ini) { ini.setValue(section, key, QString::number(value)); });
+    return ChangeIniFile(file, [&](IniFile& ini) { ini.setValue(section, key, QString::number(value)); });
 }
 
 IoResult WriteIniBool(const QString& file, const QString& section, const QString& key, bool value)
 {
-    return changeFile(file, [&](IniFile& ini) {
+    return ChangeIniFile(file, [&](IniFile& ini) {
         ini.setValue(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
     });
 }
@@ -96,4 +83,16 @@ QString ApplyCodePageSetting(const QString& file)
 QString ReadDateFormat(const QString& file, const QString& defaultValue)
 {
     return ReadIniString(file, QStringLiteral("Date"), QStringLiteral("DateFormat"), defaultValue);
+}
+
+IoResult ChangeIniFile(const QString& file, const std::function<void(IniFile&)>& change)
+{
+    if (IoResult r = EnsureIniFile(file); !r)
+        return r;
+    IoResult loaded;
+    IniFile ini = IniFile::load(file, &loaded);
+    if (!loaded)
+        return loaded;
+    change(ini);
+    return ini.save(file);
 }

@@ -4,6 +4,10 @@
 
 #include <QString>
 
+#include <functional>
+
+class IniFile;
+
 // Value routines of the settings file. Each one is a complete round trip: EnsureIniFile on the path, open,
 // read or write one value, close (a write replaces the file atomically).
 
@@ -27,3 +31,5 @@ IoResult WriteIniBool(const QString& file, const QString& section, const QString
 QString ApplyCodePageSetting(const QString& file);
 // "Date"/"DateFormat" with the caller's default (LoadDateFormat and the item editor differ in it).
 QString ReadDateFormat(const QString& file, const QString& defaultValue);
+// Loads, changes and saves the file in one round trip; a file that cannot be read is not written over.
+IoResult ChangeIniFile(const QString& file, const std::function<void(IniFile&)>& change);

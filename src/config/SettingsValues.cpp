@@ -2,6 +2,7 @@
 
 #include "config/Colors.h"
 #include "config/IniFile.h"
+#include "config/Settings.h"
 #include "platform/FileSystem.h"
 
 #include <QFileInfo>
@@ -161,12 +162,5 @@ void SettingsValues::writeTo(IniFile& ini) const
 
 IoResult SettingsValues::write(const QString& file) const
 {
-    if (IoResult r = EnsureIniFile(file); !r)
-        return r;
-    IoResult loaded;
-    IniFile ini = IniFile::load(file, &loaded);
-    if (!loaded)
-        return loaded;
-    writeTo(ini);
-    return ini.save(file);
+    return ChangeIniFile(file, [this](IniFile& ini) { writeTo(ini); });
 }
