@@ -251,6 +251,24 @@ int ItemFilterModel::columnCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : sourceModel()->columnCount();
 }
 
+bool ItemFilterModel::hasChildren(const QModelIndex& parent) const
+{
+    return !parent.isValid() && shownCount() > 0;
+}
+
+Qt::ItemFlags ItemFilterModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid() || index.row() >= shownCount())
+        return Qt::NoItemFlags;
+    // The coloured rows add no flags of their own.
+    return m_rows->flags(m_rows->index(sourceRow(index.row()), index.column()));
+}
+
+QModelIndex ItemFilterModel::sibling(int row, int column, const QModelIndex& idx) const
+{
+    return idx.isValid() ? index(row, column) : QModelIndex();
+}
+
 bool ItemFilterModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
     if (!index.isValid() || index.row() >= shownCount())

@@ -174,6 +174,8 @@ private:
     void applyFilter(const QString& text, unsigned statuses);
     void updateUndoCommands();
     void updateShownCount();
+    // A message in the status bar that stays for a few seconds.
+    void showNotice(const QString& text);
 
     // ---- The list and how it is shown ----
     ListDocument* m_document = nullptr;
@@ -218,6 +220,8 @@ private:
     FilterBar* m_filterBar = nullptr;
     // "N of M shown" while the find bar leaves rows out.
     QLabel* m_shownCount = nullptr;
+    QLabel* m_notice = nullptr;
+    QTimer* m_noticeTimer = nullptr;
     QTimer* m_alarmTimer = nullptr;
     QSystemTrayIcon* m_trayIcon = nullptr;
 

@@ -52,7 +52,7 @@ void TQuillmar::setupEditCommands()
             lstToDo->scrollTo(m_filterModel->index(shown, 0));
     });
     connect(m_undoStack, &ListUndoStack::cleared, this, [this] {
-        setStatusHint(QStringLiteral("Another list is shown: what was done before can no longer be undone."));
+        showNotice(QStringLiteral("Another list is shown: what was done before can no longer be undone."));
     });
     updateUndoCommands();
 
@@ -73,7 +73,24 @@ void TQuillmar::setupEditCommands()
     m_shownCount->setContentsMargins(4, 0, 4, 0);
     m_shownCount->hide();
     statusBar()->addPermanentWidget(m_shownCount);
+    // Notices stay a while: the hint panel changes with every move of the mouse.
+    m_notice = new QLabel;
+    m_notice->setObjectName(QStringLiteral("EditNotice"));
+    m_notice->setContentsMargins(4, 0, 4, 0);
+    m_notice->hide();
+    statusBar()->insertPermanentWidget(0, m_notice);
+    m_noticeTimer = new QTimer(this);
+    m_noticeTimer->setSingleShot(true);
+    m_noticeTimer->setInterval(10000);
+    connect(m_noticeTimer, &QTimer::timeout, m_notice, &QLabel::hide);
     connect(m_filterModel, &ItemFilterModel::countsChanged, this, &TQuillmar::updateShownCount);
+}
+
+void TQuillmar::showNotice(const QString& text)
+{
+    m_notice->setText(text);
+    m_notice->show();
+    m_noticeTimer->start();
 }
 
 void TQuillmar::actUndoExecute()

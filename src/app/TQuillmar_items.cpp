@@ -118,7 +118,7 @@ void TQuillmar::AddItem(const QDateTime& date)
     m_document->addItem(dlg.item(), dlg.ownerNames(), dlg.projectNames());
     const int added = listModel()->size() - 1;
     if (m_filterModel->proxyRow(added) < 0)
-        setStatusHint(QStringLiteral("The new item is not shown: the find bar leaves it out."));
+        showNotice(QStringLiteral("The new item is not shown: the find bar leaves it out."));
 }
 
 void TQuillmar::EditItem(int index)

@@ -205,6 +205,16 @@ private Q_SLOTS:
         QCOMPARE(actions(rows().list()), QByteArrayList({"beta 1", "beta 2"}));
         QCOMPARE(actions(load(HistoryListPath(), true)), QByteArrayList{"alpha 1"});
         QCOMPARE(shownCount()->text(), QStringLiteral("0 of 2 shown"));
+
+        // A new item that the bar leaves out is added all the same, and the user is told.
+        whenModal<TToDoDlgFrm>([](TToDoDlgFrm& dlg) {
+            child<QPlainTextEdit>(&dlg, "ActionEdit")->setPlainText(QStringLiteral("gamma"));
+            child<QPushButton>(&dlg, "OKButt")->click();
+        });
+        action(w.get(), "actInsAction")->trigger();
+        QCOMPARE(rows().size(), 3);
+        QCOMPARE(child<QLabel>(w.get(), "EditNotice")->text(),
+                 QStringLiteral("The new item is not shown: the find bar leaves it out."));
     }
 
     // Random sequences of the commands, with undo and redo from the Edit menu and Ctrl+Z / Ctrl+Shift+Z
@@ -386,7 +396,8 @@ private Q_SLOTS:
         action(w.get(), "actLoadHistory")->trigger();
         QCOMPARE(w->document().mode(), ListMode::History);
         QVERIFY(!action(w.get(), "actUndo")->isEnabled());
-        QCOMPARE(child<QLabel>(w.get(), "StatusPanel2")->text(),
+        QVERIFY(child<QLabel>(w.get(), "EditNotice")->isVisible());
+        QCOMPARE(child<QLabel>(w.get(), "EditNotice")->text(),
                  QStringLiteral("Another list is shown: what was done before can no longer be undone."));
     }
 
