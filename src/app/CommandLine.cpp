@@ -161,12 +161,13 @@ CommandLineOptions CommandLine::parse(const QStringList& args)
             modes << arg;
             o.mode = Mode::Print;
         } else if (arg == QLatin1String("--export-csv") || arg == QLatin1String("--export-html") ||
-                   arg == QLatin1String("--import-csv")) {
+                   arg == QLatin1String("--export-ics") || arg == QLatin1String("--import-csv")) {
             if (!takeValue(o.exchangeFile))
                 return usageError(QStringLiteral("The option %1 needs a file name.").arg(arg));
             modes << arg;
             o.mode = arg == QLatin1String("--export-csv")    ? Mode::ExportCSV
                      : arg == QLatin1String("--export-html") ? Mode::ExportHtml
+                     : arg == QLatin1String("--export-ics")  ? Mode::ExportICalendar
                                                              : Mode::ImportCSV;
         } else {
             return usageError(QStringLiteral("Unknown option: %1").arg(args[i]));
@@ -224,6 +225,8 @@ int CommandLine::run(const CommandLineOptions& options, QTextStream& out, QTextS
         return ExportCSVCommand(options.exchangeFile, options.listFile, err);
     case Mode::ExportHtml:
         return ExportHtmlCommand(options.exchangeFile, options.listFile, err);
+    case Mode::ExportICalendar:
+        return ExportICalendarCommand(options.exchangeFile, options.listFile, err);
     case Mode::ImportCSV:
         return ImportCSVCommand(options.exchangeFile, options.listFile, out, err);
     default:
@@ -250,6 +253,8 @@ QString CommandLine::helpText()
         "                              \\\\, \\t, \\r and \\n stand for backslash, tab, CR and LF.\n"
         "  --export-csv OUT [LISTFILE]  write the list to the CSV file OUT (\"-\": standard output)\n"
         "  --export-html OUT [LISTFILE] write the list to the HTML page OUT (\"-\": standard output)\n"
+        "  --export-ics OUT [LISTFILE]  write the list as to-dos to the iCalendar file OUT (\"-\":\n"
+        "                              standard output)\n"
         "  --import-csv IN [LISTFILE]  add the items of the CSV file IN to the list and say how many\n"
         "  --help                      show this text\n"
         "  --version                   show the version\n"

@@ -16,6 +16,7 @@ struct CommandLineOptions
         Print,
         ExportCSV,
         ExportHtml,
+        ExportICalendar,
         ImportCSV,
         Error
     };
@@ -23,7 +24,7 @@ struct CommandLineOptions
     Mode mode = Mode::Gui;
     QString dataDir;      // --data-dir DIR; empty for the default data folder
     QString listFile;     // the optional list file; empty for the standard list
-    QString exchangeFile; // OUT of --export-csv / --export-html, IN of --import-csv
+    QString exchangeFile; // OUT of --export-csv / --export-html / --export-ics, IN of --import-csv
     QString error;        // for Mode::Error: what is wrong with the arguments
 };
 

@@ -1,7 +1,9 @@
 #include "app/TQuillmar.h"
 
 #include "app/GridDelegate.h"
+#include "app/ItemFilterModel.h"
 #include "app/ItemStyleModel.h"
+#include "app/ListUndoStack.h"
 #include "app/ToolIcons.h"
 #include "app/WindowPrompter.h"
 #include "calendar/CalendarPage.h"
@@ -73,6 +75,8 @@ TQuillmar::TQuillmar(QWidget* parent) : QMainWindow(parent)
     m_reminders.setSettingsPath(SettingsFilePath());
     m_prompter = std::make_unique<WindowPrompter>(this);
     m_styleModel = new ItemStyleModel(m_document->model(), this);
+    m_filterModel = new ItemFilterModel(m_document->model(), m_styleModel, this);
+    m_undoStack = new ListUndoStack(m_document, this);
     m_handOverTimer = new QTimer(this);
     m_handOverTimer->setInterval(200);
     connect(m_handOverTimer, &QTimer::timeout, this, &TQuillmar::processHandOvers);
@@ -86,6 +90,7 @@ TQuillmar::TQuillmar(QWidget* parent) : QMainWindow(parent)
     setupItemCommands();
     setupAlarms();
     setupExchangeCommands();
+    setupEditCommands();
     connect(m_document, &ListDocument::listSwitched, this, &TQuillmar::documentSwitched);
     connect(m_document, &ListDocument::modifiedChanged, this,
             [this](bool modified) { setWindowModified(modified); });
@@ -298,7 +303,7 @@ void TQuillmar::createControls()
     // Page "ToDo List": the list above, the two memos below.
     lstToDo = new QTreeView;
     lstToDo->setObjectName(QStringLiteral("lstToDo"));
-    lstToDo->setModel(m_styleModel);
+    lstToDo->setModel(m_filterModel);
     lstToDo->setRootIsDecorated(false);
     lstToDo->setItemsExpandable(false);
     lstToDo->setUniformRowHeights(true);

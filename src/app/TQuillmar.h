@@ -16,9 +16,12 @@
 #include <array>
 #include <memory>
 
+class FilterBar;
 class HelpWindow;
 class InstanceLock;
+class ItemFilterModel;
 class ItemStyleModel;
+class ListUndoStack;
 class QAction;
 class CalendarPage;
 class QLabel;
@@ -46,9 +49,9 @@ inline constexpr std::array<int, 9> kDesignedColumnWidths = {200, 20, 80, 80, 20
 // icon. Which list is shown and every rule about saving it belong to the list document; the window holds
 // widgets, turns commands into document operations and asks the document's questions.
 //
-// The item commands, the alarms and the CSV/HTML commands live in their own source files
-// (TQuillmar_items.cpp, TQuillmar_alarms.cpp, TQuillmar_exchange.cpp); each wires itself up in its
-// setup hook at the end of construction.
+// The item commands, the alarms, the CSV/HTML/iCalendar commands and find, undo and redo live in their
+// own source files (TQuillmar_items.cpp, TQuillmar_alarms.cpp, TQuillmar_exchange.cpp, TQuillmar_edit.cpp);
+// each wires itself up in its setup hook at the end of construction.
 class TQuillmar : public QMainWindow
 {
     Q_OBJECT
@@ -180,11 +183,26 @@ private:
     void importCSV();
     void actMakeHTMLExecute();
     void ShowHTMLFile(const QString& fileName);
+    void exportICalendar();
+
+    // ---- Find, undo and redo (TQuillmar_edit.cpp) ----
+    void setupEditCommands();
+    void actUndoExecute();
+    void actRedoExecute();
+    void actFindExecute();
+    void applyFilter(const QString& text, unsigned statuses);
+    void updateUndoCommands();
+    void updateShownCount();
+    // A message in the status bar that stays for a few seconds.
+    void showNotice(const QString& text);
 
     // ---- The list and how it is shown ----
     ListDocument* m_document = nullptr;
     std::unique_ptr<WindowPrompter> m_prompter;
     ItemStyleModel* m_styleModel = nullptr;
+    // The rows the find bar lets through; the view shows these.
+    ItemFilterModel* m_filterModel = nullptr;
+    ListUndoStack* m_undoStack = nullptr;
     QStringList m_pendingHandOvers;
     QTimer* m_handOverTimer = nullptr;
 
@@ -218,6 +236,11 @@ private:
     QWidget* m_calendarTab = nullptr;
     CalendarPage* m_calendarPage = nullptr;
     std::array<QLabel*, 3> m_statusPanels{};
+    FilterBar* m_filterBar = nullptr;
+    // "N of M shown" while the find bar leaves rows out.
+    QLabel* m_shownCount = nullptr;
+    QLabel* m_notice = nullptr;
+    QTimer* m_noticeTimer = nullptr;
     QTimer* m_alarmTimer = nullptr;
     QSystemTrayIcon* m_trayIcon = nullptr;
 
@@ -247,7 +270,12 @@ private:
     QAction* actOpen = nullptr;
     QAction* actRestore = nullptr;
     QAction* actTrayExit = nullptr;
+    QAction* actUndo = nullptr;
+    QAction* actRedo = nullptr;
+    QAction* actFind = nullptr;
+    QAction* actExportICalendar = nullptr;
     QMenu* m_fileMenu = nullptr;
+    QMenu* m_editMenu = nullptr;
     QMenu* m_imExportMenu = nullptr;
     QMenu* m_toolsMenu = nullptr;
     QMenu* m_helpMenu = nullptr;

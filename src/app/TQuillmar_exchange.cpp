@@ -1,16 +1,19 @@
-// The Im-Export commands: CSV export and import, and the HTML page of the list.
+// The Im-Export commands: CSV export and import, the HTML page and the iCalendar file of the list.
 #include "app/TQuillmar.h"
 
 #include "config/Paths.h"
 #include "dialogs/FileDialog.h"
 #include "dialogs/MessageBox.h"
 #include "exchange/CSVExchange.h"
+#include "exchange/ICalendarExport.h"
 #include "exchange/ToDo2HTML.h"
+#include "platform/Clock.h"
 
 #include <QAction>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QMenu>
 #include <QTreeView>
 #include <QUrl>
 
@@ -19,6 +22,8 @@ const QString kCSVFilter = QStringLiteral("CSV Files (*.CSV *.csv)");
 const QString kCSVSuffix = QStringLiteral("csv");
 const QString kHtmlFilter = QStringLiteral("HTML File (*.HTML *.html)");
 const QString kHtmlSuffix = QStringLiteral("html");
+const QString kICalendarFilter = QStringLiteral("iCalendar files (*.ics)");
+const QString kICalendarSuffix = QStringLiteral("ics");
 } // namespace
 
 void TQuillmar::setupExchangeCommands()
@@ -26,6 +31,13 @@ void TQuillmar::setupExchangeCommands()
     connect(actExportCSV, &QAction::triggered, this, &TQuillmar::exportCSV);
     connect(actImportCSV, &QAction::triggered, this, &TQuillmar::importCSV);
     connect(actMakeHTML, &QAction::triggered, this, &TQuillmar::actMakeHTMLExecute);
+
+    // iCalendar export: the list's to-dos for calendar programs.
+    actExportICalendar = new QAction(QStringLiteral("Export to iCa&lendar"), this);
+    actExportICalendar->setObjectName(QStringLiteral("actExportICalendar"));
+    actExportICalendar->setStatusTip(QStringLiteral("Write the list as to-dos for calendar programs"));
+    m_imExportMenu->addAction(actExportICalendar);
+    connect(actExportICalendar, &QAction::triggered, this, &TQuillmar::exportICalendar);
 }
 
 void TQuillmar::exportCSV()
@@ -59,7 +71,7 @@ void TQuillmar::importCSV()
         MessageBox::information(this, summary);
         return;
     }
-    listModel()->appendItems(std::move(rows));
+    m_document->importItems(std::move(rows));
     setStatusHint(summary);
 }
 
@@ -84,6 +96,17 @@ void TQuillmar::actMakeHTMLExecute()
         return;
     }
     ShowHTMLFile(path);
+}
+
+void TQuillmar::exportICalendar()
+{
+    const QString path = FileDialog::getSaveFileName(this, QStringLiteral("Export to iCalendar"), QString(),
+                                                     kICalendarFilter, kICalendarSuffix, true);
+    if (path.isEmpty())
+        return;
+    // The whole list, also the rows the find bar leaves out.
+    if (const IoResult r = WriteICalendarFile(path, listModel()->list(), Clock::now()); !r)
+        MessageBox::information(this, r.error);
 }
 
 void TQuillmar::ShowHTMLFile(const QString& fileName)

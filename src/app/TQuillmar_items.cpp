@@ -1,6 +1,7 @@
 // The commands that change rows: add, edit, delete, move to history, and the Delete key.
 #include "app/TQuillmar.h"
 
+#include "app/ItemFilterModel.h"
 #include "app/WindowPrompter.h"
 #include "config/LanguageTexts.h"
 #include "config/Paths.h"
@@ -108,10 +109,15 @@ void TQuillmar::AddItem(const QDateTime& date)
     dlg.setItem(fresh);
     dlg.setNames(listModel()->ownerNames(), listModel()->projectNames());
     const bool accepted = dlg.exec() == QDialog::Accepted;
-    // The name lists count whether the item was added or not.
-    listModel()->setNames(dlg.ownerNames(), dlg.projectNames());
-    if (accepted)
-        listModel()->appendItem(dlg.item());
+    // The name lists count whether the item was added or not; with the item, undo takes them back too.
+    if (!accepted) {
+        listModel()->setNames(dlg.ownerNames(), dlg.projectNames());
+        return;
+    }
+    m_document->addItem(dlg.item(), dlg.ownerNames(), dlg.projectNames());
+    const int added = listModel()->size() - 1;
+    if (m_filterModel->proxyRow(added) < 0)
+        showNotice(QStringLiteral("The new item is not shown: the find bar leaves it out."));
 }
 
 void TQuillmar::EditItem(int index)
@@ -134,11 +140,10 @@ void TQuillmar::EditItem(int index)
     dlg.setIniFileName(SettingsFilePath());
     dlg.setFormCaption(LanguageTexts::shared().text("Add_Edit", "Caption_Edit"));
     const bool accepted = dlg.exec() == QDialog::Accepted;
-    listModel()->setNames(dlg.ownerNames(), dlg.projectNames());
     // The row is written back only where it still is: nothing else changes rows while the editor is open,
-    // and this check keeps it so.
-    if (accepted && row < listModel()->size() && listModel()->item(row) == before)
-        listModel()->replaceItem(row, dlg.item());
+    // and the document checks it so.
+    if (!accepted || !m_document->editItem(row, before, dlg.item(), dlg.ownerNames(), dlg.projectNames()))
+        listModel()->setNames(dlg.ownerNames(), dlg.projectNames());
 }
 
 void TQuillmar::ActDeleteItemExecute()

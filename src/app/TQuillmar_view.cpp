@@ -3,6 +3,7 @@
 #include "app/TQuillmar.h"
 
 #include "app/GridDelegate.h"
+#include "app/ItemFilterModel.h"
 #include "app/ItemStyleModel.h"
 #include "calendar/CalendarPage.h"
 #include "config/Colors.h"
@@ -117,11 +118,12 @@ void TQuillmar::applyCalendarColors()
 
 QList<int> TQuillmar::selectedRows() const
 {
+    // The view shows the rows the find bar lets through: commands act on the list rows behind them.
     QList<int> rows;
     const QItemSelection selection = lstToDo->selectionModel()->selection();
     for (const QItemSelectionRange& range : selection) {
         for (int r = range.top(); r <= range.bottom(); ++r)
-            rows.append(r);
+            rows.append(m_filterModel->sourceRow(r));
     }
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
@@ -130,7 +132,13 @@ QList<int> TQuillmar::selectedRows() const
 
 void TQuillmar::selectRows(const QList<int>& rows)
 {
-    QList<int> sorted = rows;
+    // Rows the find bar leaves out cannot be selected.
+    QList<int> sorted;
+    sorted.reserve(rows.size());
+    for (int r : rows) {
+        if (const int shown = m_filterModel->proxyRow(r); shown >= 0)
+            sorted.append(shown);
+    }
     std::sort(sorted.begin(), sorted.end());
     QItemSelection selection;
     const int lastColumn = ToDoListModel::ColumnCount - 1;
@@ -139,7 +147,7 @@ void TQuillmar::selectRows(const QList<int>& rows)
         qsizetype j = i;
         while (j + 1 < sorted.size() && sorted[j + 1] <= sorted[j] + 1)
             ++j;
-        selection.select(m_styleModel->index(sorted[i], 0), m_styleModel->index(sorted[j], lastColumn));
+        selection.select(m_filterModel->index(sorted[i], 0), m_filterModel->index(sorted[j], lastColumn));
         i = j + 1;
     }
     lstToDo->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
@@ -305,7 +313,7 @@ void TQuillmar::lstToDoColumnClick(int column)
     const bool descending = m_sortDescending[static_cast<size_t>(column)];
     const std::vector<int> order =
         ItemSorter::sortOrder(listModel()->list().items, column, m_sortKind, descending, SortChecked);
-    listModel()->reorder(order);
+    m_document->sortRows(order);
     m_sortDescending[static_cast<size_t>(column)] = !descending;
 
     // Show which way the column went: text A to Z and dates earliest first are "ascending", numbers go
@@ -313,9 +321,8 @@ void TQuillmar::lstToDoColumnClick(int column)
     const bool upward = (m_sortKind == SortKind::Number) ? descending : !descending;
     lstToDo->header()->setSortIndicatorShown(true);
     lstToDo->header()->setSortIndicator(column, upward ? Qt::AscendingOrder : Qt::DescendingOrder);
-    const QList<int> rows = selectedRows();
-    if (!rows.isEmpty())
-        lstToDo->scrollTo(m_styleModel->index(rows.first(), 0));
+    if (const QModelIndexList shown = lstToDo->selectionModel()->selectedRows(); !shown.isEmpty())
+        lstToDo->scrollTo(*std::min_element(shown.begin(), shown.end()));
 }
 
 void TQuillmar::BtnCheckSelectedClick()
@@ -334,7 +341,7 @@ void TQuillmar::BtnUncheckSelectedClick()
     const QList<int> rows = selectedRows();
     if (rows.isEmpty())
         return;
-    listModel()->invertChecked(rows);
+    m_document->invertChecked(rows);
 }
 
 void TQuillmar::actSortCheckedExecute()

@@ -2,9 +2,11 @@
 
 #include "config/Paths.h"
 #include "exchange/CSVExchange.h"
+#include "exchange/ICalendarExport.h"
 #include "exchange/ToDo2HTML.h"
 #include "model/ListFile.h"
 #include "platform/AtomicFile.h"
+#include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/InstanceLock.h"
 
@@ -81,6 +83,19 @@ int ExportHtmlCommand(const QString& outFile, const QString& listFile, QTextStre
     }
     if (const IoResult r = html.WriteHTML(list, TToDo2HTML::DefaultColumnCaptions(), outFile); !r)
         return report(err, r.error);
+    return 0;
+}
+
+int ExportICalendarCommand(const QString& outFile, const QString& listFile, QTextStream& err)
+{
+    ToDoList list;
+    if (const IoResult r = loadList(listPathOf(listFile), !listFile.isEmpty(), false, list); !r)
+        return report(err, r.error);
+    const IoResult written = isStandardOutput(outFile)
+                                 ? WriteStandardOutput(ListToICalendar(list, Clock::now()))
+                                 : WriteICalendarFile(outFile, list, Clock::now());
+    if (!written)
+        return report(err, written.error);
     return 0;
 }
 

@@ -10,6 +10,8 @@ class QTextStream;
 // named "-" is standard output.
 int ExportCSVCommand(const QString& outFile, const QString& listFile, QTextStream& err);
 int ExportHtmlCommand(const QString& outFile, const QString& listFile, QTextStream& err);
+// The list as an iCalendar file of to-dos (--export-ics).
+int ExportICalendarCommand(const QString& outFile, const QString& listFile, QTextStream& err);
 // Takes the data folder's lock for its run, waiting up to kImportLockWaitMs for another command-line run to
 // finish; refuses at once when a window holds it. Says on out how many items it imported.
 int ImportCSVCommand(const QString& inFile, const QString& listFile, QTextStream& out, QTextStream& err);

@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 const QString kProblemsReading = QStringLiteral("Problems reading the file!");
 const QString kFailureSavingTodo = QStringLiteral("Failure while saving todo file");
@@ -19,6 +21,15 @@ QString withDetail(const QString& message, const QString& detail)
 QString native(const QString& path)
 {
     return QDir::toNativeSeparators(path);
+}
+
+// Rows of a list of size rows, ascending, each once.
+QList<int> validRows(QList<int> rows, int size)
+{
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    rows.removeIf([size](int r) { return r < 0 || r >= size; });
+    return rows;
 }
 
 // The names a file brings are added to those the editor already offers.
@@ -128,6 +139,7 @@ void ListDocument::showList(ToDoList list, ListMode mode, const QString& externa
     setModified(modified);
     if (modified && m_autosaveTimer.interval() > 0)
         m_autosaveTimer.start();
+    Q_EMIT rowsReplaced();
     Q_EMIT listSwitched();
 }
 
@@ -499,14 +511,123 @@ bool ListDocument::DeleteSelectedItems(const QList<int>& rows, bool withHistory,
         prompter.inform(QStringLiteral("This is the history file!"));
         return false;
     }
-    if (rows.isEmpty())
+    QList<int> valid = validRows(rows, m_model->size());
+    if (valid.isEmpty())
         return false;
-    if (withHistory) {
-        if (const IoResult r = AppendSelectedToHistory(list(), rows, m_paths.historyList); !r) {
-            prompter.inform(withDetail(kFailureSaving, r.error));
-            return false;
-        }
+    std::vector<ToDoItem> items;
+    items.reserve(static_cast<size_t>(valid.size()));
+    for (int r : std::as_const(valid))
+        items.push_back(m_model->item(r));
+    RowChange change =
+        RowChange::removed(withHistory ? RowChange::Kind::MoveToHistory : RowChange::Kind::Delete,
+                           std::move(valid), std::move(items));
+    if (const IoResult r = change.redoFiles(*m_model, m_paths.historyList); !r) {
+        prompter.inform(withDetail(kFailureSaving, r.error));
+        return false;
     }
-    m_model->removeRows(rows);
+    change.redoRows(*m_model);
+    Q_EMIT changeMade(change);
     return true;
+}
+
+bool ListDocument::record(RowChange change)
+{
+    // Only the row part: these changes have no file part.
+    change.redoRows(*m_model);
+    Q_EMIT changeMade(change);
+    return true;
+}
+
+bool ListDocument::addItem(ToDoItem item, const QByteArrayList& owners, const QByteArrayList& projects)
+{
+    if (!canChangeRows())
+        return false;
+    std::vector<ToDoItem> items;
+    items.push_back(std::move(item));
+    RowChange change = RowChange::inserted(RowChange::Kind::Add, {m_model->size()}, std::move(items));
+    change.setNames(m_model->ownerNames(), m_model->projectNames(), owners, projects);
+    return record(std::move(change));
+}
+
+bool ListDocument::editItem(int row, const ToDoItem& expected, ToDoItem item, const QByteArrayList& owners,
+                            const QByteArrayList& projects)
+{
+    if (!canChangeRows() || row < 0 || row >= m_model->size() || !(m_model->item(row) == expected))
+        return false;
+    // OK without a change changes nothing, and leaves nothing to take back.
+    if (item == expected && owners == m_model->ownerNames() && projects == m_model->projectNames())
+        return true;
+    RowChange change = RowChange::replaced(row, expected, std::move(item));
+    change.setNames(m_model->ownerNames(), m_model->projectNames(), owners, projects);
+    return record(std::move(change));
+}
+
+bool ListDocument::invertChecked(const QList<int>& rows)
+{
+    QList<int> valid = validRows(rows, m_model->size());
+    if (valid.isEmpty())
+        return false;
+    std::vector<bool> before;
+    std::vector<bool> after;
+    for (int r : std::as_const(valid)) {
+        before.push_back(m_model->item(r).checked());
+        after.push_back(!before.back());
+    }
+    return record(RowChange::checked(std::move(valid), std::move(before), std::move(after)));
+}
+
+bool ListDocument::setChecked(int row, bool checked)
+{
+    if (row < 0 || row >= m_model->size() || m_model->item(row).checked() == checked)
+        return false;
+    return record(RowChange::checked({row}, {!checked}, {checked}));
+}
+
+bool ListDocument::importItems(std::vector<ToDoItem> items)
+{
+    if (!canChangeRows() || items.empty())
+        return false;
+    QList<int> rows;
+    rows.reserve(static_cast<qsizetype>(items.size()));
+    for (size_t i = 0; i < items.size(); ++i)
+        rows.append(m_model->size() + static_cast<int>(i));
+    return record(RowChange::inserted(RowChange::Kind::Import, std::move(rows), std::move(items)));
+}
+
+bool ListDocument::sortRows(std::vector<int> order)
+{
+    if (static_cast<int>(order.size()) != m_model->size())
+        return false;
+    // Rows already in that order (or only alike rows changing places): nothing to do, nor to take back.
+    const auto& items = m_model->list().items;
+    bool moves = false;
+    for (size_t i = 0; i < order.size() && !moves; ++i)
+        moves = order[i] != static_cast<int>(i) && !(items[static_cast<size_t>(order[i])] == items[i]);
+    if (!moves)
+        return false;
+    return record(RowChange::sorted(std::move(order)));
+}
+
+namespace {
+IoResult listChangedSince()
+{
+    return IoResult::failure(
+        QStringLiteral("The list is no longer as this change left it, so it cannot be taken back or done "
+                       "again. Nothing was changed."),
+        IoError::BadData);
+}
+} // namespace
+
+IoResult ListDocument::prepareUndo(const RowChange& change)
+{
+    if (!change.canUndoRows(*m_model))
+        return listChangedSince();
+    return change.undoFiles(m_paths.historyList);
+}
+
+IoResult ListDocument::prepareRedo(RowChange& change)
+{
+    if (!change.canRedoRows(*m_model))
+        return listChangedSince();
+    return change.redoFiles(*m_model, m_paths.historyList);
 }

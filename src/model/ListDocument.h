@@ -3,6 +3,7 @@
 #include "model/ListMode.h"
 #include "model/ListPrompter.h"
 #include "model/RecoveryFile.h"
+#include "model/RowChange.h"
 #include "model/ToDoListModel.h"
 #include "platform/IoResult.h"
 
@@ -94,6 +95,28 @@ public:
     // fails). Refused with "This is the history file!" on the history list and when no list is shown.
     bool DeleteSelectedItems(const QList<int>& rows, bool withHistory, ListPrompter& prompter);
 
+    // ---- Changes of the rows that can be taken back ----
+    // Each one that changed something is announced by changeMade, once done. Rows are rows of the model.
+    // An item from the editor, appended, with the editor's name lists.
+    bool addItem(ToDoItem item, const QByteArrayList& owners, const QByteArrayList& projects);
+    // The row must still hold expected (what the editor was given).
+    bool editItem(int row, const ToDoItem& expected, ToDoItem item, const QByteArrayList& owners,
+                  const QByteArrayList& projects);
+    // Inverts the checked flag of each row; setChecked sets one row's.
+    bool invertChecked(const QList<int>& rows);
+    bool setChecked(int row, bool checked);
+    bool importItems(std::vector<ToDoItem> items);
+    // order[i] is the row that becomes row i.
+    bool sortRows(std::vector<int> order);
+
+    // Taking a change back and doing it again. prepare… checks that the rows are as the change needs them
+    // and does its file part (the history file of a move to history); …Rows then changes the rows and
+    // cannot fail. On failure nothing has changed; IoError::BadData says that it never can be done.
+    IoResult prepareUndo(const RowChange& change);
+    void undoRows(const RowChange& change) { change.undoRows(*m_model); }
+    IoResult prepareRedo(RowChange& change);
+    void redoRows(const RowChange& change) { change.redoRows(*m_model); }
+
     // ---- Saving in the background ----
     // How long after the last change the list is saved (or copied to the recovery file); 0 switches it off.
     void setAutosaveDelay(int milliseconds);
@@ -107,6 +130,10 @@ Q_SIGNALS:
     void listSwitched();
     // A save in the background failed; the list stays modified.
     void autosaveFailed(const QString& error);
+    // A change of the rows was made through the document (not when taken back or done again).
+    void changeMade(const RowChange& change);
+    // Another list's rows are shown: changes made before can no longer be taken back.
+    void rowsReplaced();
 
 private:
     void onModelChanged();
@@ -119,6 +146,7 @@ private:
     void leftSaved();
     bool saveExternalUnderItsName(ListPrompter& prompter, bool leaving);
     bool askToDiscard(ListPrompter& prompter, const QString& why);
+    bool record(RowChange change);
     void offerRecovery(ListPrompter& prompter);
     // The external list's file as it was when this list last read or wrote it, to notice another writer.
     void stampFile();

@@ -361,7 +361,8 @@ IoResult LoadListFile(ToDoList& list, const QString& path)
     return IoResult::success();
 }
 
-IoResult AppendSelectedToHistory(const ToDoList& list, const QList<int>& selectedRows, const QString& path)
+IoResult AppendSelectedToHistory(const ToDoList& list, const QList<int>& selectedRows, const QString& path,
+                                 int* countBefore)
 {
     if (IoResult r = EnsureIniFile(path); !r)
         return r;
@@ -387,7 +388,11 @@ IoResult AppendSelectedToHistory(const ToDoList& list, const QList<int>& selecte
     if (!old.isEmpty())
         bytes.append(old.constData() + 4, old.size() - 4);
     appendRecords(bytes, list, mask);
-    return writeAtomically(path, bytes);
+    if (IoResult r = writeAtomically(path, bytes); !r)
+        return r;
+    if (countBefore)
+        *countBefore = oldCount;
+    return IoResult::success();
 }
 
 IoResult SaveHistoryFile(const ToDoList& list, const QString& path)

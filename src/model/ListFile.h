@@ -25,9 +25,10 @@ IoResult SaveListFile(const ToDoList& list, const QString& path, const QList<int
 // empty list and success.
 IoResult LoadListFile(ToDoList& list, const QString& path);
 
-// History routines (items only).
+// History routines (items only). countBefore, when given, gets the number of items the history file held
+// before the rows were appended.
 IoResult AppendSelectedToHistory(const ToDoList& list, const QList<int>& selectedRows,
-                                 const QString& historyPath);
+                                 const QString& historyPath, int* countBefore = nullptr);
 IoResult SaveHistoryFile(const ToDoList& list, const QString& historyPath);
 // A missing history file is created empty.
 IoResult LoadHistoryFile(ToDoList& list, const QString& historyPath);

@@ -87,6 +87,7 @@ ToDoList ToDoListModel::replaceList(ToDoList list)
     beginResetModel();
     std::swap(m_list, list);
     m_checkedCount = m_list.checkedCount();
+    forgetSearchKeys();
     endResetModel();
     return list;
 }
@@ -97,6 +98,7 @@ void ToDoListModel::clearItems()
     beginResetModel();
     m_list.items.clear();
     m_checkedCount = 0;
+    forgetSearchKeys();
     endResetModel();
 }
 
@@ -106,6 +108,8 @@ void ToDoListModel::appendItem(ToDoItem item)
     beginInsertRows(QModelIndex(), row, row);
     m_checkedCount += item.checked() ? 1 : 0;
     m_list.items.push_back(std::move(item));
+    if (!m_searchKeys.empty())
+        m_searchKeys.resize(m_list.items.size());
     endInsertRows();
 }
 
@@ -120,7 +124,46 @@ void ToDoListModel::appendItems(std::vector<ToDoItem> items)
         m_checkedCount += it.checked() ? 1 : 0;
         m_list.items.push_back(std::move(it));
     }
+    if (!m_searchKeys.empty())
+        m_searchKeys.resize(m_list.items.size());
     endInsertRows();
+}
+
+void ToDoListModel::insertItems(const QList<int>& rows, std::vector<ToDoItem> items)
+{
+    if (rows.isEmpty() || static_cast<size_t>(rows.size()) != items.size())
+        return;
+    // One run of neighbouring rows is an ordinary insertion; scattered rows are put in one pass and
+    // announced as a reset, like a scattered removal.
+    const int first = rows.constFirst();
+    const int count = static_cast<int>(rows.size());
+    const bool run = rows.constLast() - first + 1 == count && first <= m_list.size();
+    if (run)
+        beginInsertRows(QModelIndex(), first, first + count - 1);
+    else
+        beginResetModel();
+    std::vector<ToDoItem> merged;
+    merged.reserve(m_list.items.size() + items.size());
+    auto old = m_list.items.begin();
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        while (static_cast<int>(merged.size()) < rows[i] && old != m_list.items.end())
+            merged.push_back(std::move(*old++));
+        m_checkedCount += items[static_cast<size_t>(i)].checked() ? 1 : 0;
+        merged.push_back(std::move(items[static_cast<size_t>(i)]));
+    }
+    while (old != m_list.items.end())
+        merged.push_back(std::move(*old++));
+    m_list.items = std::move(merged);
+    if (!m_searchKeys.empty()) {
+        if (run)
+            m_searchKeys.insert(m_searchKeys.begin() + first, static_cast<size_t>(count), QByteArray());
+        else
+            forgetSearchKeys();
+    }
+    if (run)
+        endInsertRows();
+    else
+        endResetModel();
 }
 
 void ToDoListModel::replaceItem(int row, ToDoItem item)
@@ -130,6 +173,8 @@ void ToDoListModel::replaceItem(int row, ToDoItem item)
     ToDoItem& target = m_list.items[static_cast<size_t>(row)];
     m_checkedCount += int(item.checked()) - int(target.checked());
     target = std::move(item);
+    if (!m_searchKeys.empty())
+        m_searchKeys[static_cast<size_t>(row)].clear();
     Q_EMIT dataChanged(index(row, 0), index(row, ColumnCount - 1));
 }
 
@@ -160,6 +205,24 @@ void ToDoListModel::invertChecked(const QList<int>& rows)
         Q_EMIT dataChanged(index(first, 0), index(last, ColumnCount - 1));
 }
 
+void ToDoListModel::setCheckedRows(const QList<int>& rows, const std::vector<bool>& checked)
+{
+    int first = m_list.size();
+    int last = -1;
+    for (qsizetype i = 0; i < rows.size() && static_cast<size_t>(i) < checked.size(); ++i) {
+        const int row = rows[i];
+        if (row < 0 || row >= m_list.size())
+            continue;
+        ToDoItem& target = m_list.items[static_cast<size_t>(row)];
+        m_checkedCount += int(checked[static_cast<size_t>(i)]) - int(target.checked());
+        target.setChecked(checked[static_cast<size_t>(i)]);
+        first = std::min(first, row);
+        last = std::max(last, row);
+    }
+    if (last >= first)
+        Q_EMIT dataChanged(index(first, 0), index(last, ColumnCount - 1));
+}
+
 void ToDoListModel::removeRows(QList<int> rows)
 {
     std::sort(rows.begin(), rows.end());
@@ -177,11 +240,15 @@ void ToDoListModel::removeRows(QList<int> rows)
             m_checkedCount -= item(r).checked() ? 1 : 0;
         m_list.items.erase(m_list.items.begin() + rows.constFirst(),
                            m_list.items.begin() + rows.constLast() + 1);
+        if (!m_searchKeys.empty())
+            m_searchKeys.erase(m_searchKeys.begin() + rows.constFirst(),
+                               m_searchKeys.begin() + rows.constLast() + 1);
         endRemoveRows();
         return;
     }
     beginResetModel();
     auto& items = m_list.items;
+    const bool keys = !m_searchKeys.empty();
     size_t kept = static_cast<size_t>(rows.constFirst());
     qsizetype next = 0;
     for (size_t r = kept; r < items.size(); ++r) {
@@ -190,9 +257,13 @@ void ToDoListModel::removeRows(QList<int> rows)
             m_checkedCount -= items[r].checked() ? 1 : 0;
             continue;
         }
+        if (keys)
+            m_searchKeys[kept] = std::move(m_searchKeys[r]);
         items[kept++] = std::move(items[r]);
     }
     items.erase(items.begin() + static_cast<std::ptrdiff_t>(kept), items.end());
+    if (keys)
+        m_searchKeys.resize(kept);
     endResetModel();
 }
 
@@ -209,6 +280,13 @@ void ToDoListModel::reorder(const std::vector<int>& order)
     for (int old : order)
         sorted.push_back(std::move(m_list.items[static_cast<size_t>(old)]));
     m_list.items = std::move(sorted);
+    if (!m_searchKeys.empty()) {
+        std::vector<QByteArray> keys;
+        keys.reserve(order.size());
+        for (int old : order)
+            keys.push_back(std::move(m_searchKeys[static_cast<size_t>(old)]));
+        m_searchKeys = std::move(keys);
+    }
 
     const QModelIndexList from = persistentIndexList();
     QModelIndexList to;
@@ -226,4 +304,24 @@ void ToDoListModel::setNames(const QByteArrayList& owners, const QByteArrayList&
     m_list.OwnerNames = owners;
     m_list.ProjectNames = projects;
     Q_EMIT namesChanged();
+}
+
+const QByteArray& ToDoListModel::searchKey(int row, const ItemFilter::Folding& folding) const
+{
+    if (!(folding == m_searchFolding)) {
+        forgetSearchKeys();
+        m_searchFolding = folding;
+    }
+    if (m_searchKeys.empty())
+        m_searchKeys.resize(m_list.items.size());
+    QByteArray& key = m_searchKeys[static_cast<size_t>(row)];
+    if (key.isEmpty())
+        key = ItemFilter::searchKey(item(row), folding);
+    return key;
+}
+
+void ToDoListModel::forgetSearchKeys() const
+{
+    m_searchKeys.clear();
+    m_searchKeys.shrink_to_fit();
 }

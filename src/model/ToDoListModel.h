@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/ItemFilter.h"
 #include "model/ItemStatus.h"
 #include "model/ToDoList.h"
 
@@ -43,10 +44,15 @@ public:
     const ToDoItem& item(int row) const { return m_list.items[static_cast<size_t>(row)]; }
     void appendItem(ToDoItem item);
     void appendItems(std::vector<ToDoItem> items);
+    // Puts items[i] at row rows[i]; rows ascending, each the row the item has once all are in (so an
+    // insert takes back a removal of the same rows).
+    void insertItems(const QList<int>& rows, std::vector<ToDoItem> items);
     void replaceItem(int row, ToDoItem item);
     void setChecked(int row, bool checked);
     // Inverts the checked flag of each given row.
     void invertChecked(const QList<int>& rows);
+    // Sets the checked flag of rows[i] to checked[i].
+    void setCheckedRows(const QList<int>& rows, const std::vector<bool>& checked);
     int checkedCount() const { return m_checkedCount; }
     // Removes the given rows (any order, duplicates and rows out of range ignored) in one pass over the
     // list, however scattered they are.
@@ -59,11 +65,21 @@ public:
     // Replaces the owner and project names (the item editor's lists); namesChanged when they differ.
     void setNames(const QByteArrayList& owners, const QByteArrayList& projects);
 
+    // The row's texts folded for finding (ItemFilter::searchKey), made when first asked for and kept until
+    // the row changes or another folding is asked for.
+    const QByteArray& searchKey(int row, const ItemFilter::Folding& folding) const;
+
 Q_SIGNALS:
     // The name lists changed; they are saved with the list, like the rows.
     void namesChanged();
 
 private:
+    void forgetSearchKeys() const;
+
     ToDoList m_list;
     int m_checkedCount = 0;
+    // Parallel to the rows once anything was looked for; an empty entry is made when asked for. Kept in
+    // step by every change above before it is announced, so that a filter on the signals finds them right.
+    mutable std::vector<QByteArray> m_searchKeys;
+    mutable ItemFilter::Folding m_searchFolding;
 };

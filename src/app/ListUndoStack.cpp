@@ -1,0 +1,122 @@
+#include "app/ListUndoStack.h"
+
+#include "model/ListDocument.h"
+#include "model/ListPrompter.h"
+
+#include <QUndoStack>
+
+// A change on the stack. It was already done when it is pushed, so the push's redo does nothing; later
+// redos and undos change only the rows, after ListUndoStack did the file part.
+class ListUndoStack::Command : public QUndoCommand
+{
+public:
+    Command(ListDocument* document, const RowChange& change)
+        : QUndoCommand(change.text()), m_document(document), m_change(change)
+    {
+    }
+
+    void redo() override
+    {
+        if (m_pushed)
+            m_document->redoRows(m_change);
+        m_pushed = true;
+    }
+    void undo() override { m_document->undoRows(m_change); }
+    RowChange& change() { return m_change; }
+
+private:
+    ListDocument* m_document;
+    RowChange m_change;
+    bool m_pushed = false;
+};
+
+ListUndoStack::ListUndoStack(ListDocument* document, QObject* parent)
+    : QObject(parent), m_document(document), m_stack(new QUndoStack(this))
+{
+    connect(document, &ListDocument::changeMade, this,
+            [this](const RowChange& change) { m_stack->push(new Command(m_document, change)); });
+    connect(document, &ListDocument::rowsReplaced, this, [this] {
+        if (m_stack->count() == 0)
+            return;
+        m_stack->clear();
+        Q_EMIT cleared();
+    });
+    connect(m_stack, &QUndoStack::indexChanged, this, &ListUndoStack::changed);
+    connect(m_stack, &QUndoStack::cleanChanged, this, &ListUndoStack::changed);
+}
+
+ListUndoStack::~ListUndoStack() = default;
+
+ListUndoStack::Command* ListUndoStack::commandAt(int index) const
+{
+    // Only this class pushes, and only Commands.
+    return static_cast<Command*>(const_cast<QUndoCommand*>(m_stack->command(index)));
+}
+
+bool ListUndoStack::canUndo() const
+{
+    return m_stack->canUndo();
+}
+
+bool ListUndoStack::canRedo() const
+{
+    return m_stack->canRedo();
+}
+
+QString ListUndoStack::undoText() const
+{
+    return m_stack->undoText();
+}
+
+QString ListUndoStack::redoText() const
+{
+    return m_stack->redoText();
+}
+
+int ListUndoStack::count() const
+{
+    return m_stack->count();
+}
+
+void ListUndoStack::fail(const IoResult& result, ListPrompter& prompter)
+{
+    if (result.kind == IoError::BadData) {
+        m_stack->clear();
+        prompter.inform(
+            result.error +
+            QStringLiteral("\n\nWhat was done before it cannot be undone either: the undo history "
+                           "has been cleared."));
+        return;
+    }
+    prompter.inform(QStringLiteral("Failure saving the file\n\n") + result.error);
+}
+
+bool ListUndoStack::undo(ListPrompter& prompter)
+{
+    if (!m_stack->canUndo())
+        return false;
+    const RowChange& change = commandAt(m_stack->index() - 1)->change();
+    if (const IoResult r = m_document->prepareUndo(change); !r) {
+        fail(r, prompter);
+        return false;
+    }
+    const QList<int> rows = change.rowsAfter(true);
+    m_stack->undo();
+    Q_EMIT done(rows);
+    return true;
+}
+
+bool ListUndoStack::redo(ListPrompter& prompter)
+{
+    if (!m_stack->canRedo())
+        return false;
+    RowChange& change = commandAt(m_stack->index())->change();
+    if (const IoResult r = m_document->prepareRedo(change); !r) {
+        fail(r, prompter);
+        return false;
+    }
+    const QList<int> rows = change.rowsAfter(false);
+    m_stack->redo();
+    Q_EMIT done(rows);
+    return true;
+}

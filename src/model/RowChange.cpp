@@ -1,0 +1,296 @@
+#include "model/RowChange.h"
+
+#include "model/ListFile.h"
+#include "model/ToDoListModel.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+
+RowChange RowChange::inserted(Kind kind, QList<int> rows, std::vector<ToDoItem> items)
+{
+    RowChange c;
+    c.m_kind = kind;
+    c.m_rows = std::move(rows);
+    c.m_items = std::move(items);
+    return c;
+}
+
+RowChange RowChange::removed(Kind kind, QList<int> rows, std::vector<ToDoItem> items)
+{
+    return inserted(kind, std::move(rows), std::move(items));
+}
+
+RowChange RowChange::replaced(int row, ToDoItem before, ToDoItem after)
+{
+    RowChange c;
+    c.m_kind = Kind::Edit;
+    c.m_rows = {row};
+    c.m_items.push_back(std::move(before));
+    c.m_after.push_back(std::move(after));
+    return c;
+}
+
+RowChange RowChange::checked(QList<int> rows, std::vector<bool> before, std::vector<bool> after)
+{
+    RowChange c;
+    c.m_kind = Kind::Check;
+    c.m_rows = std::move(rows);
+    c.m_flagsBefore = std::move(before);
+    c.m_flagsAfter = std::move(after);
+    return c;
+}
+
+RowChange RowChange::sorted(std::vector<int> order)
+{
+    RowChange c;
+    c.m_kind = Kind::Sort;
+    c.m_order = std::move(order);
+    return c;
+}
+
+void RowChange::setNames(const QByteArrayList& ownersBefore, const QByteArrayList& projectsBefore,
+                         const QByteArrayList& ownersAfter, const QByteArrayList& projectsAfter)
+{
+    if (ownersBefore == ownersAfter && projectsBefore == projectsAfter)
+        m_names.reset();
+    else
+        m_names = std::array<QByteArrayList, 4>{ownersBefore, projectsBefore, ownersAfter, projectsAfter};
+}
+
+QString RowChange::text() const
+{
+    switch (m_kind) {
+    case Kind::Add:
+        return QStringLiteral("add item");
+    case Kind::Edit:
+        return QStringLiteral("edit item");
+    case Kind::Delete:
+        return QStringLiteral("delete");
+    case Kind::MoveToHistory:
+        return QStringLiteral("move to history");
+    case Kind::Check:
+        return QStringLiteral("check or uncheck");
+    case Kind::Import:
+        return QStringLiteral("import");
+    case Kind::Sort:
+        return QStringLiteral("sort");
+    }
+    return {};
+}
+
+QList<int> RowChange::rowsAfter(bool undone) const
+{
+    switch (m_kind) {
+    case Kind::Add:
+    case Kind::Import:
+        return undone ? QList<int>() : m_rows;
+    case Kind::Delete:
+    case Kind::MoveToHistory:
+        return undone ? m_rows : QList<int>();
+    case Kind::Edit:
+    case Kind::Check:
+        return m_rows;
+    case Kind::Sort:
+        break;
+    }
+    return {};
+}
+
+// ---- Checks ----
+
+bool RowChange::rowsHold(const ToDoListModel& model, const std::vector<ToDoItem>& items) const
+{
+    if (static_cast<size_t>(m_rows.size()) != items.size())
+        return false;
+    for (qsizetype i = 0; i < m_rows.size(); ++i) {
+        const int row = m_rows[i];
+        if (row < 0 || row >= model.size() || !(model.item(row) == items[static_cast<size_t>(i)]))
+            return false;
+    }
+    return true;
+}
+
+bool RowChange::rowsCanTake(const ToDoListModel& model) const
+{
+    // Ascending, and each row no further than the rows before it and the list can reach.
+    for (qsizetype i = 0; i < m_rows.size(); ++i) {
+        if (m_rows[i] < 0 || m_rows[i] > model.size() + i || (i > 0 && m_rows[i] <= m_rows[i - 1]))
+            return false;
+    }
+    return true;
+}
+
+bool RowChange::flagsAre(const ToDoListModel& model, const std::vector<bool>& flags) const
+{
+    if (static_cast<size_t>(m_rows.size()) != flags.size())
+        return false;
+    for (qsizetype i = 0; i < m_rows.size(); ++i) {
+        const int row = m_rows[i];
+        if (row < 0 || row >= model.size() || model.item(row).checked() != flags[static_cast<size_t>(i)])
+            return false;
+    }
+    return true;
+}
+
+bool RowChange::canRedoRows(const ToDoListModel& model) const
+{
+    switch (m_kind) {
+    case Kind::Add:
+    case Kind::Import:
+        return rowsCanTake(model);
+    case Kind::Delete:
+    case Kind::MoveToHistory:
+        return rowsHold(model, m_items);
+    case Kind::Edit:
+        return rowsHold(model, m_items);
+    case Kind::Check:
+        return flagsAre(model, m_flagsBefore);
+    case Kind::Sort:
+        return static_cast<int>(m_order.size()) == model.size();
+    }
+    return false;
+}
+
+bool RowChange::canUndoRows(const ToDoListModel& model) const
+{
+    switch (m_kind) {
+    case Kind::Add:
+    case Kind::Import:
+        return rowsHold(model, m_items);
+    case Kind::Delete:
+    case Kind::MoveToHistory:
+        return rowsCanTake(model);
+    case Kind::Edit:
+        return rowsHold(model, m_after);
+    case Kind::Check:
+        return flagsAre(model, m_flagsAfter);
+    case Kind::Sort:
+        return static_cast<int>(m_order.size()) == model.size();
+    }
+    return false;
+}
+
+// ---- Rows ----
+
+void RowChange::insertRows(ToDoListModel& model) const
+{
+    model.insertItems(m_rows, m_items);
+}
+
+void RowChange::setNames(ToDoListModel& model, bool after) const
+{
+    if (!m_names)
+        return;
+    const auto& n = *m_names;
+    // Names someone changed since are theirs: only the names this change left are put back.
+    const int from = after ? 0 : 2;
+    const int to = after ? 2 : 0;
+    if (model.ownerNames() == n[from] && model.projectNames() == n[from + 1])
+        model.setNames(n[to], n[to + 1]);
+}
+
+void RowChange::redoRows(ToDoListModel& model) const
+{
+    switch (m_kind) {
+    case Kind::Add:
+    case Kind::Import:
+        insertRows(model);
+        break;
+    case Kind::Delete:
+    case Kind::MoveToHistory:
+        model.removeRows(m_rows);
+        break;
+    case Kind::Edit:
+        model.replaceItem(m_rows.constFirst(), m_after.front());
+        break;
+    case Kind::Check:
+        model.setCheckedRows(m_rows, m_flagsAfter);
+        break;
+    case Kind::Sort:
+        model.reorder(m_order);
+        break;
+    }
+    setNames(model, true);
+}
+
+void RowChange::undoRows(ToDoListModel& model) const
+{
+    switch (m_kind) {
+    case Kind::Add:
+    case Kind::Import:
+        model.removeRows(m_rows);
+        break;
+    case Kind::Delete:
+    case Kind::MoveToHistory:
+        insertRows(model);
+        break;
+    case Kind::Edit:
+        model.replaceItem(m_rows.constFirst(), m_items.front());
+        break;
+    case Kind::Check:
+        model.setCheckedRows(m_rows, m_flagsBefore);
+        break;
+    case Kind::Sort: {
+        std::vector<int> back(m_order.size());
+        for (size_t i = 0; i < m_order.size(); ++i)
+            back[static_cast<size_t>(m_order[i])] = static_cast<int>(i);
+        model.reorder(back);
+        break;
+    }
+    }
+    setNames(model, false);
+}
+
+// ---- Files ----
+
+IoResult RowChange::redoFiles(const ToDoListModel& model, const QString& historyPath)
+{
+    if (m_kind != Kind::MoveToHistory)
+        return IoResult::success();
+    const bool existed = QFileInfo::exists(historyPath);
+    if (IoResult r = AppendSelectedToHistory(model.list(), m_rows, historyPath, &m_historyCountBefore); !r)
+        return r;
+    m_historyCreated = !existed;
+    return IoResult::success();
+}
+
+IoResult RowChange::undoFiles(const QString& historyPath) const
+{
+    if (m_kind != Kind::MoveToHistory)
+        return IoResult::success();
+    const QString shown = QDir::toNativeSeparators(historyPath);
+    auto gone = [&shown] {
+        return IoResult::failure(
+            QStringLiteral("The moved items are no longer in the history file %1, so they cannot be taken "
+                           "back out of it. Nothing was changed.")
+                .arg(shown),
+            IoError::BadData);
+    };
+    if (!QFileInfo::exists(historyPath))
+        return gone();
+    ToDoList history;
+    if (IoResult r = ReadListFile(historyPath, false, history); !r)
+        return r;
+    auto& items = history.items;
+    const auto count = static_cast<std::ptrdiff_t>(m_items.size());
+    auto runAt = [&](std::ptrdiff_t start) {
+        return start >= 0 && start + count <= static_cast<std::ptrdiff_t>(items.size()) &&
+               std::equal(m_items.begin(), m_items.end(), items.begin() + start);
+    };
+    std::ptrdiff_t start = m_historyCountBefore;
+    if (!runAt(start)) {
+        start = static_cast<std::ptrdiff_t>(items.size()) - count;
+        while (start >= 0 && !runAt(start))
+            --start;
+        if (start < 0)
+            return gone();
+    }
+    items.erase(items.begin() + start, items.begin() + start + count);
+    // A history file that this change made goes again with its rows.
+    if (m_historyCreated && items.empty() && QFile::remove(historyPath))
+        return IoResult::success();
+    return SaveHistoryFile(history, historyPath);
+}

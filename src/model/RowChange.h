@@ -1,0 +1,93 @@
+#pragma once
+
+#include "model/ToDoItem.h"
+#include "platform/IoResult.h"
+
+#include <QByteArrayList>
+#include <QList>
+#include <QString>
+
+#include <array>
+#include <optional>
+#include <vector>
+
+class ToDoListModel;
+
+// One change of the shown rows, kept so that it can be taken back and done again: an item added, edited,
+// deleted or moved to history, rows checked or unchecked, a CSV import, a sort. Rows are named by their
+// positions, which hold because every change of the rows is recorded in order.
+//
+// A change has a file part and a row part. Only a move to history has a file part (its rows go into the
+// history file, and come out of it again when it is taken back); it runs first and may fail, and then
+// nothing has changed. The row part cannot fail; it checks first that the rows are as the change expects
+// them and refuses otherwise, so that a change is never applied to rows it did not make.
+class RowChange
+{
+public:
+    enum class Kind
+    {
+        Add,
+        Edit,
+        Delete,
+        MoveToHistory,
+        Check,
+        Import,
+        Sort
+    };
+
+    // rows ascending: where the items are once inserted.
+    static RowChange inserted(Kind kind, QList<int> rows, std::vector<ToDoItem> items);
+    // rows ascending, items as they are in those rows.
+    static RowChange removed(Kind kind, QList<int> rows, std::vector<ToDoItem> items);
+    static RowChange replaced(int row, ToDoItem before, ToDoItem after);
+    static RowChange checked(QList<int> rows, std::vector<bool> before, std::vector<bool> after);
+    // order[i] is the row that becomes row i.
+    static RowChange sorted(std::vector<int> order);
+
+    // The item editor's name lists before and after an added or edited item.
+    void setNames(const QByteArrayList& ownersBefore, const QByteArrayList& projectsBefore,
+                  const QByteArrayList& ownersAfter, const QByteArrayList& projectsAfter);
+
+    Kind kind() const { return m_kind; }
+    int rowCount() const { return static_cast<int>(m_rows.size()); }
+    // What the Edit menu says it would undo or redo.
+    QString text() const;
+    // The rows that hold its items once it is done (or taken back, when undone), for the user to see
+    // them; empty when its items are gone then, and for a sort.
+    QList<int> rowsAfter(bool undone) const;
+
+    // ---- Doing it (again) ----
+    IoResult redoFiles(const ToDoListModel& model, const QString& historyPath);
+    bool canRedoRows(const ToDoListModel& model) const;
+    void redoRows(ToDoListModel& model) const;
+
+    // ---- Taking it back ----
+    // A move to history takes its rows out of the history file again, where it put them (or, when the
+    // file was changed since, where the same rows stand one after the other, last found first); a history
+    // file that it made and that is then empty goes too. When the rows are not in it any more, it fails
+    // with IoError::BadData and changes nothing: such a change can never be taken back.
+    IoResult undoFiles(const QString& historyPath) const;
+    bool canUndoRows(const ToDoListModel& model) const;
+    void undoRows(ToDoListModel& model) const;
+
+private:
+    bool rowsHold(const ToDoListModel& model, const std::vector<ToDoItem>& items) const;
+    bool rowsCanTake(const ToDoListModel& model) const;
+    bool flagsAre(const ToDoListModel& model, const std::vector<bool>& flags) const;
+    void insertRows(ToDoListModel& model) const;
+    void setNames(ToDoListModel& model, bool after) const;
+
+    Kind m_kind = Kind::Add;
+    QList<int> m_rows;
+    // Add, Import, Delete, MoveToHistory: the items of the rows; Edit: before and after.
+    std::vector<ToDoItem> m_items;
+    std::vector<ToDoItem> m_after;
+    std::vector<bool> m_flagsBefore;
+    std::vector<bool> m_flagsAfter;
+    std::vector<int> m_order;
+    // How many items the history file held before this change appended its rows.
+    int m_historyCountBefore = -1;
+    // The history file did not exist before this change appended to it.
+    bool m_historyCreated = false;
+    std::optional<std::array<QByteArrayList, 4>> m_names;
+};
