@@ -91,6 +91,9 @@ TQuillmar::TQuillmar(QWidget* parent) : QMainWindow(parent)
     setupAlarms();
     setupExchangeCommands();
     setupEditCommands();
+    // Language files belong to later starts: the first one, without a list yet, stays in English.
+    if (QFileInfo::exists(StandardListPath()))
+        ApplyLanguageTexts();
     connect(m_document, &ListDocument::listSwitched, this, &TQuillmar::documentSwitched);
     connect(m_document, &ListDocument::modifiedChanged, this,
             [this](bool modified) { setWindowModified(modified); });
@@ -452,8 +455,6 @@ void TQuillmar::FormCreate()
     // (language files belong to later starts).
     if (!QFileInfo::exists(StandardListPath()))
         EnsureFolderOf(StandardListPath());
-    else
-        ApplyLanguageTexts();
     createTray();
 }
 

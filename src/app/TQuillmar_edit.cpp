@@ -5,6 +5,7 @@
 #include "app/ItemFilterModel.h"
 #include "app/ListUndoStack.h"
 #include "app/WindowPrompter.h"
+#include "config/LanguageTexts.h"
 #include "platform/Regional.h"
 
 #include <QAction>
@@ -68,17 +69,17 @@ void TQuillmar::setupEditCommands()
     connect(m_filterBar, &FilterBar::filterChanged, this, &TQuillmar::applyFilter);
     connect(m_filterBar, &FilterBar::closed, this, [this] { lstToDo->setFocus(Qt::OtherFocusReason); });
 
-    m_shownCount = new QLabel;
-    m_shownCount->setObjectName(QStringLiteral("ShownCount"));
-    m_shownCount->setContentsMargins(4, 0, 4, 0);
-    m_shownCount->hide();
-    statusBar()->addPermanentWidget(m_shownCount);
     // Notices stay a while: the hint panel changes with every move of the mouse.
     m_notice = new QLabel;
     m_notice->setObjectName(QStringLiteral("EditNotice"));
     m_notice->setContentsMargins(4, 0, 4, 0);
     m_notice->hide();
-    statusBar()->insertPermanentWidget(0, m_notice);
+    statusBar()->addPermanentWidget(m_notice);
+    m_shownCount = new QLabel;
+    m_shownCount->setObjectName(QStringLiteral("ShownCount"));
+    m_shownCount->setContentsMargins(4, 0, 4, 0);
+    m_shownCount->hide();
+    statusBar()->addPermanentWidget(m_shownCount);
     m_noticeTimer = new QTimer(this);
     m_noticeTimer->setSingleShot(true);
     m_noticeTimer->setInterval(10000);
@@ -110,8 +111,10 @@ void TQuillmar::updateUndoCommands()
     // "Undo move to history": the user sees what the key would take back.
     const QString undo = m_undoStack->undoText();
     const QString redo = m_undoStack->redoText();
-    actUndo->setText(undo.isEmpty() ? QStringLiteral("&Undo") : QStringLiteral("&Undo %1").arg(undo));
-    actRedo->setText(redo.isEmpty() ? QStringLiteral("&Redo") : QStringLiteral("&Redo %1").arg(redo));
+    const QString undoWord = LanguageTexts::shared().text("EditMenu", "Item1");
+    const QString redoWord = LanguageTexts::shared().text("EditMenu", "Item2");
+    actUndo->setText(undo.isEmpty() ? undoWord : undoWord + QLatin1Char(' ') + undo);
+    actRedo->setText(redo.isEmpty() ? redoWord : redoWord + QLatin1Char(' ') + redo);
 }
 
 void TQuillmar::actFindExecute()

@@ -79,6 +79,10 @@ void TQuillmar::ApplyLanguageTexts()
     actExportCSV->setText(t("ImExport", "Item3"));
     actImportCSV->setText(t("ImExport", "Item4"));
     actMakeHTML->setText(t("ImExport", "Item5"));
+    actExportICalendar->setText(t("ImExport", "Item6"));
+    m_editMenu->setTitle(t("EditMenu", "Item0"));
+    actFind->setText(t("EditMenu", "Item3"));
+    updateUndoCommands();
     actRestore->setText(t("TrayMenu", "Item0"));
     actTrayExit->setText(t("TrayMenu", "Item1"));
 }

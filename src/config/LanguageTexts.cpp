@@ -64,6 +64,11 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Main, "TrayMenu", "Item0", "&Restore Quillmar"},
     {W::Main, "TrayMenu", "Item1", "E&xit"},
     {W::Main, "Header", "Item1", "Priority"},
+    {W::Main, "ImExport", "Item6", "Export to iCa&lendar"},
+    {W::Main, "EditMenu", "Item0", "&Edit"},
+    {W::Main, "EditMenu", "Item1", "&Undo"},
+    {W::Main, "EditMenu", "Item2", "&Redo"},
+    {W::Main, "EditMenu", "Item3", "&Find and filter"},
 
     // Settings dialog.
     {W::Settings, "Settings", "Frame0", "ColorSettings"},

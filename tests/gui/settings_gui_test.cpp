@@ -99,7 +99,7 @@ private Q_SLOTS:
         withGerman(data);
         TQuillmar w;
         w.startUp();
-        QCOMPARE(menuTitles(w), (QStringList{"&Datei", "E&xtras", "&Hilfe"}));
+        QCOMPARE(menuTitles(w), (QStringList{"&Datei", "&Bearbeiten", "E&xtras", "&Hilfe"}));
         QCOMPARE(action(&w, "actInsAction")->text(), QString::fromUtf8("Aufgabe &hinzufügen"));
         QCOMPARE(action(&w, "actExportCSV")->text(), QStringLiteral("Als &CSV exportieren"));
         QCOMPARE(header(w, 0), QStringLiteral("Aufgabe"));
@@ -131,7 +131,7 @@ private Q_SLOTS:
             data.writeIni("[Language File]\nSelected=German.lng\n");
             TQuillmar w;
             w.startUp();
-            QCOMPARE(menuTitles(w), (QStringList{"&File", "&Tools", "&Help"}));
+            QCOMPARE(menuTitles(w), (QStringList{"&File", "&Edit", "&Tools", "&Help"}));
             QCOMPARE(header(w, 0), QStringLiteral("Actions"));
         }
         for (const QByteArray& selected : {QByteArray("None"), QByteArray("Missing.lng")}) {
@@ -139,7 +139,7 @@ private Q_SLOTS:
             withGerman(data, selected);
             TQuillmar w;
             w.startUp();
-            QCOMPARE(menuTitles(w), (QStringList{"&File", "&Tools", "&Help"}));
+            QCOMPARE(menuTitles(w), (QStringList{"&File", "&Edit", "&Tools", "&Help"}));
             QCOMPARE(tab(w, 1), QStringLiteral("Calendar"));
         }
     }
@@ -155,7 +155,7 @@ private Q_SLOTS:
         w.startUp();
         QCOMPARE(tab(w, 1), QStringLiteral("Kalender"));
         // The others get their built-in texts, which differ from the designed captions.
-        QCOMPARE(menuTitles(w), (QStringList{"File", "Tools", "Help"}));
+        QCOMPARE(menuTitles(w), (QStringList{"File", "&Edit", "Tools", "Help"}));
         QCOMPARE(header(w, 0), QStringLiteral("Task Name"));
     }
 
@@ -182,7 +182,7 @@ private Q_SLOTS:
         });
         action(&w, "actSettings")->trigger();
         QCOMPARE(caption, QStringLiteral("Quillmar: Select Settings and Colors for ToDo List and HTML File"));
-        QCOMPARE(menuTitles(w), (QStringList{"&Datei", "E&xtras", "&Hilfe"}));
+        QCOMPARE(menuTitles(w), (QStringList{"&Datei", "&Bearbeiten", "E&xtras", "&Hilfe"}));
         QCOMPARE(iniValue("Language File", "Selected"), QStringLiteral("German.lng"));
         QCOMPARE(desktop->autoStartCalls, 1);
         // Saving without picking colours leaves the list in its colours.
