@@ -1,5 +1,7 @@
 #include "app/FilterBar.h"
 
+#include "config/LanguageTexts.h"
+
 #include <QAction>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -15,13 +17,18 @@ namespace {
 struct StatusEntry
 {
     ItemStatus status;
-    const char* text;
+    const char* key; // of the "FindBar" texts
 };
-constexpr StatusEntry kStatusEntries[] = {{ItemStatus::Open, "Open"},
-                                          {ItemStatus::Pending, "Pending"},
-                                          {ItemStatus::Today, "Due today"},
-                                          {ItemStatus::Overdue, "Overdue"},
-                                          {ItemStatus::Completed, "Completed"}};
+constexpr StatusEntry kStatusEntries[] = {{ItemStatus::Open, "Status0"},
+                                          {ItemStatus::Pending, "Status1"},
+                                          {ItemStatus::Today, "Status2"},
+                                          {ItemStatus::Overdue, "Status3"},
+                                          {ItemStatus::Completed, "Status4"}};
+
+QString barText(const char* key)
+{
+    return LanguageTexts::shared().text("FindBar", key);
+}
 } // namespace
 
 FilterBar::FilterBar(QWidget* parent) : QWidget(parent)
@@ -30,20 +37,20 @@ FilterBar::FilterBar(QWidget* parent) : QWidget(parent)
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(4, 3, 4, 3);
 
-    auto* label = new QLabel(QStringLiteral("F&ind:"), this);
+    m_label = new QLabel(this);
     m_text = new QLineEdit(this);
     m_text->setObjectName(QStringLiteral("FilterText"));
     m_text->setClearButtonEnabled(true);
-    m_text->setPlaceholderText(QStringLiteral("Text in any column"));
-    label->setBuddy(m_text);
+    m_label->setBuddy(m_text);
     connect(m_text, &QLineEdit::textChanged, this, [this] { Q_EMIT filterChanged(text(), statuses()); });
 
     m_statusMenu = new QMenu(this);
     m_statusMenu->setObjectName(QStringLiteral("FilterStatusMenu"));
-    QAction* all = m_statusMenu->addAction(QStringLiteral("All statuses"));
+    m_allStatuses = m_statusMenu->addAction(QString());
+    QAction* all = m_allStatuses;
     m_statusMenu->addSeparator();
     for (const StatusEntry& entry : kStatusEntries) {
-        QAction* action = m_statusMenu->addAction(QString::fromLatin1(entry.text));
+        QAction* action = m_statusMenu->addAction(QString());
         action->setCheckable(true);
         action->setChecked(true);
         connect(action, &QAction::toggled, this, &FilterBar::statusesChanged);
@@ -62,18 +69,28 @@ FilterBar::FilterBar(QWidget* parent) : QWidget(parent)
     m_statusButton->setPopupMode(QToolButton::InstantPopup);
     m_statusButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
 
-    auto* closeButton = new QToolButton(this);
-    closeButton->setObjectName(QStringLiteral("FilterClose"));
-    closeButton->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
-    closeButton->setAutoRaise(true);
-    closeButton->setToolTip(QStringLiteral("Show all items (Esc)"));
-    connect(closeButton, &QToolButton::clicked, this, &FilterBar::closeBar);
+    m_closeButton = new QToolButton(this);
+    m_closeButton->setObjectName(QStringLiteral("FilterClose"));
+    m_closeButton->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
+    m_closeButton->setAutoRaise(true);
+    connect(m_closeButton, &QToolButton::clicked, this, &FilterBar::closeBar);
 
-    layout->addWidget(label);
+    layout->addWidget(m_label);
     layout->addWidget(m_text, 1);
     layout->addWidget(m_statusButton);
-    layout->addWidget(closeButton);
+    layout->addWidget(m_closeButton);
     setFocusProxy(m_text);
+    retranslate();
+}
+
+void FilterBar::retranslate()
+{
+    m_label->setText(barText("Item0"));
+    m_text->setPlaceholderText(barText("Item1"));
+    m_allStatuses->setText(barText("Item2"));
+    m_closeButton->setToolTip(barText("Item4"));
+    for (const StatusEntry& entry : kStatusEntries)
+        m_statusActions[static_cast<size_t>(entry.status)]->setText(barText(entry.key));
     showStatuses();
 }
 
@@ -141,9 +158,9 @@ void FilterBar::showStatuses()
             chosen << m_statusActions[static_cast<size_t>(entry.status)]->text();
     }
     if (chosen.size() == static_cast<qsizetype>(m_statusActions.size()))
-        m_statusButton->setText(QStringLiteral("All statuses"));
+        m_statusButton->setText(barText("Item2"));
     else if (chosen.isEmpty())
-        m_statusButton->setText(QStringLiteral("No status"));
+        m_statusButton->setText(barText("Item3"));
     else
         m_statusButton->setText(chosen.join(QStringLiteral(", ")));
 }

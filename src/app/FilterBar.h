@@ -7,6 +7,7 @@
 #include <array>
 
 class QAction;
+class QLabel;
 class QLineEdit;
 class QMenu;
 class QToolButton;
@@ -26,6 +27,8 @@ public:
     void openBar();
     // Clears it and hides it; filterChanged follows when it was filtering.
     void closeBar();
+    // Puts the texts of the language files on the bar.
+    void retranslate();
 
 Q_SIGNALS:
     void filterChanged(const QString& text, ItemFilter::StatusSet statuses);
@@ -38,8 +41,11 @@ private:
     void statusesChanged();
     void showStatuses();
 
+    QLabel* m_label;
     QLineEdit* m_text;
     QToolButton* m_statusButton;
+    QToolButton* m_closeButton;
+    QAction* m_allStatuses;
     QMenu* m_statusMenu;
     // By ItemStatus number.
     std::array<QAction*, 5> m_statusActions{};

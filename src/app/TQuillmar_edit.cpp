@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTextEdit>
 #include <QTimer>
 #include <QTreeView>
 
@@ -135,6 +136,12 @@ void TQuillmar::applyFilter(const QString& text, unsigned statuses)
     filter.setText(text);
     filter.setStatuses(statuses);
     m_filterModel->setFilter(filter);
+    // Rows the filter hides leave the selection: the commands and the memos follow what is still selected.
+    updateItemCommands();
+    if (selectedRows().isEmpty()) {
+        ActionMemo->clear();
+        RemarksMemo->clear();
+    }
     // The first shown row of the selection stays in sight.
     if (const QModelIndexList shown = lstToDo->selectionModel()->selectedRows(); !shown.isEmpty())
         lstToDo->scrollTo(*std::min_element(shown.begin(), shown.end()));
@@ -145,6 +152,8 @@ void TQuillmar::updateShownCount()
     const bool filtering = m_filterModel->filter().isActive();
     m_shownCount->setVisible(filtering);
     if (filtering)
-        m_shownCount->setText(
-            QStringLiteral("%1 of %2 shown").arg(m_filterModel->shownCount()).arg(listModel()->size()));
+        m_shownCount->setText(LanguageTexts::shared()
+                                  .text("FindBar", "Item5")
+                                  .arg(m_filterModel->shownCount())
+                                  .arg(listModel()->size()));
 }

@@ -1,6 +1,7 @@
 // The main window's settings side: the settings dialog, the language routine and the tool bar picture.
 #include "app/TQuillmar.h"
 
+#include "app/FilterBar.h"
 #include "app/ItemStyleModel.h"
 #include "app/PictureToolBar.h"
 #include "config/LanguageTexts.h"
@@ -82,6 +83,9 @@ void TQuillmar::ApplyLanguageTexts()
     actExportICalendar->setText(t("ImExport", "Item6"));
     m_editMenu->setTitle(t("EditMenu", "Item0"));
     actFind->setText(t("EditMenu", "Item3"));
+    actRemoveToolbarImage->setText(t("Item1", "Item8"));
+    m_filterBar->retranslate();
+    updateShownCount();
     updateUndoCommands();
     actRestore->setText(t("TrayMenu", "Item0"));
     actTrayExit->setText(t("TrayMenu", "Item1"));
@@ -119,10 +123,13 @@ void TQuillmar::chooseToolbarImage()
 
 void TQuillmar::removeToolbarImage()
 {
-    m_toolBar->clearPicture();
-    actRemoveToolbarImage->setEnabled(false);
+    // Remembered first: a picture that went only from the screen would come back at the next start.
     const IoResult r =
         WriteIniString(SettingsFilePath(), QStringLiteral("Bitmap"), QStringLiteral("Name"), QString());
-    if (!r)
+    if (!r) {
         MessageBox::information(this, r.error);
+        return;
+    }
+    m_toolBar->clearPicture();
+    actRemoveToolbarImage->setEnabled(false);
 }

@@ -1,5 +1,7 @@
 #include "model/RowChange.h"
 
+#include "config/LanguageTexts.h"
+
 #include "model/ListFile.h"
 #include "model/ToDoListModel.h"
 
@@ -64,19 +66,19 @@ QString RowChange::text() const
 {
     switch (m_kind) {
     case Kind::Add:
-        return QStringLiteral("add item");
+        return LanguageTexts::shared().text("EditMenu", "Change0");
     case Kind::Edit:
-        return QStringLiteral("edit item");
+        return LanguageTexts::shared().text("EditMenu", "Change1");
     case Kind::Delete:
-        return QStringLiteral("delete");
+        return LanguageTexts::shared().text("EditMenu", "Change2");
     case Kind::MoveToHistory:
-        return QStringLiteral("move to history");
+        return LanguageTexts::shared().text("EditMenu", "Change3");
     case Kind::Check:
-        return QStringLiteral("check or uncheck");
+        return LanguageTexts::shared().text("EditMenu", "Change4");
     case Kind::Import:
-        return QStringLiteral("import");
+        return LanguageTexts::shared().text("EditMenu", "Change5");
     case Kind::Sort:
-        return QStringLiteral("sort");
+        return LanguageTexts::shared().text("EditMenu", "Change6");
     }
     return {};
 }

@@ -170,8 +170,14 @@ private Q_SLOTS:
     void commandsActOnTheSelectedShownRows()
     {
         setRows({row("alpha 1"), row("beta 1", true), row("alpha 2", true), row("beta 2"), row("alpha 3")});
+        // A selected row that the filter hides leaves the selection, and its commands go with it.
+        selectRows(view(), {1});
+        QVERIFY(action(w.get(), "actDeleteToHistory")->isEnabled());
         action(w.get(), "actFind")->trigger();
         findField()->setText(QStringLiteral("alpha"));
+        QVERIFY(!action(w.get(), "actDeleteToHistory")->isEnabled() &&
+                !action(w.get(), "actEdit")->isEnabled());
+        QVERIFY(child<QTextEdit>(w.get(), "ActionMemo")->toPlainText().isEmpty());
         QCOMPARE(shownActions(), QStringList({"alpha 1", "alpha 2", "alpha 3"}));
 
         // Select completed items: only the shown ones.
