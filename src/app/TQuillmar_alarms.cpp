@@ -24,8 +24,10 @@ void TQuillmar::setupAlarms()
     if (!m_notifier)
         m_notifier = std::make_shared<SystemNotifier>(m_trayIcon);
     // Alarms due before the program started are not rung by the timer; the start lists them as missed.
-    m_reminders.scanner().start(Clock::now());
-    m_shownDay = Clock::today();
+    const QDateTime now = Clock::now();
+    m_reminders.scanner().start(now);
+    m_shownDay = now.date();
+    m_styleModel->setToday(m_shownDay);
     connect(m_alarmTimer, &QTimer::timeout, this, &TQuillmar::onAlarmTimer);
 }
 
@@ -93,7 +95,7 @@ void TQuillmar::refreshDay(const QDate& today)
 {
     m_shownDay = today;
     m_statusPanels[0]->setText(Regional::dateToText(today));
-    m_styleModel->refreshStatus();
+    m_styleModel->setToday(today);
     UpdateStatusBar();
 }
 
