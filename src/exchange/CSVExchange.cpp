@@ -18,50 +18,6 @@ QString shownName(const QString& path)
     return QDir::toNativeSeparators(path);
 }
 
-// Offset of the first byte that does not belong to well-formed UTF-8, or -1.
-qsizetype firstInvalidUtf8(QByteArrayView text)
-{
-    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
-    const qsizetype n = text.size();
-    qsizetype i = 0;
-    while (i < n) {
-        // Most texts are ASCII: step over eight such bytes at a time.
-        quint64 word;
-        if (n - i >= 8 && (std::memcpy(&word, s + i, 8), (word & 0x8080808080808080ull) == 0)) {
-            i += 8;
-            continue;
-        }
-        const unsigned char c = s[i];
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        int more = 0;
-        unsigned min = 0;
-        unsigned cp = 0;
-        if (c >= 0xC2 && c <= 0xDF) {
-            more = 1, min = 0x80, cp = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            more = 2, min = 0x800, cp = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            more = 3, min = 0x10000, cp = c & 0x07;
-        } else {
-            return i;
-        }
-        if (i + more >= n)
-            return i;
-        for (int k = 1; k <= more; ++k) {
-            if ((s[i + k] & 0xC0) != 0x80)
-                return i;
-            cp = (cp << 6) | (s[i + k] & 0x3F);
-        }
-        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return i;
-        i += more + 1;
-    }
-    return -1;
-}
-
 // 1-based line of offset, counting line ends as the reader does.
 qsizetype lineOf(QByteArrayView text, qsizetype offset)
 {
@@ -174,7 +130,7 @@ IoResult CSVToRows(QByteArrayView text, std::vector<ToDoItem>& rows, const QStri
     if (CodePage::current() == CodePage::Kind::Utf8) {
         if (text.startsWith("\xEF\xBB\xBF"))
             text = text.sliced(3);
-        const qsizetype bad = firstInvalidUtf8(text);
+        const qsizetype bad = CodePage::firstInvalidUtf8(text);
         if (bad >= 0) {
             return IoResult::failure(
                 QStringLiteral("The file %1 is not UTF-8 text (line %2), but the program's code page is "
