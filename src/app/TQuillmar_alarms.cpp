@@ -19,10 +19,9 @@
 
 void TQuillmar::setupAlarms()
 {
+    // The player loads its sound library on the first alarm; the notifier comes with the tray icon.
     if (!m_soundPlayer)
         m_soundPlayer = std::make_shared<QtSoundPlayer>();
-    if (!m_notifier)
-        m_notifier = std::make_shared<SystemNotifier>(m_trayIcon);
     // Alarms due before the program started are not rung by the timer; the start lists them as missed.
     const QDateTime now = Clock::now();
     m_reminders.scanner().start(now);
@@ -71,6 +70,15 @@ void TQuillmar::onAlarmTimer()
         m_notifier->notify(QStringLiteral("Your Alarm"), actions.join(QLatin1Char('\n')));
     showAlarmBox(QStringLiteral("Your Alarm"),
                  QStringLiteral("You have set an alarm: \n\r") + actions.join(QLatin1Char('\n')), due);
+}
+
+void TQuillmar::startAlarms()
+{
+    if (m_alarmsStarted)
+        return;
+    m_alarmsStarted = true;
+    showMissedAlarms();
+    m_alarmTimer->start();
 }
 
 void TQuillmar::showMissedAlarms()
