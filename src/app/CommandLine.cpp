@@ -92,10 +92,11 @@ int printList(const CommandLineOptions& options, QTextStream& out, QTextStream& 
     const QString path =
         options.listFile.isEmpty() ? StandardListPath() : QFileInfo(options.listFile).absoluteFilePath();
     const bool history = QFileInfo(path).suffix().compare(QLatin1String("tdh"), Qt::CaseInsensitive) == 0;
+    QByteArray image;
     ToDoList list;
     // The standard list that was never saved is an empty list; a named file must exist.
     if (!options.listFile.isEmpty() || QFileInfo::exists(path)) {
-        if (IoResult r = ReadListFile(path, !history, list); !r) {
+        if (IoResult r = ReadListFileImage(path, !history, image, list); !r) {
             err << "quillmar: " << r.error << '\n';
             return 1;
         }

@@ -1,13 +1,20 @@
 #include "exchange/ListPrinter.h"
 
 #include "model/ItemSorter.h"
+#include "model/RecordField.h"
 #include "model/ToDoListModel.h"
 #include "platform/BufferedWriter.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
 
 #include <array>
+#include <bit>
 #include <cstring>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 using Format = ListPrinter::Format;
@@ -49,29 +56,85 @@ const HighBytes& highBytes1252()
     return table;
 }
 
-// Writes texts of the code page as UTF-8, with the escapes of one of the three forms. Runs of bytes that
-// need nothing are copied eight at a time; only the bytes that need an escape or a conversion are looked
-// at one by one.
-class TextWriter
+// The bytes of a form that a text cannot carry as they are (the code page's bytes from 0x80 on aside).
+template <Format F> constexpr bool needsEscape(unsigned char c)
+{
+    if constexpr (F == Format::Tsv)
+        return c == '\\' || c == '\t' || c == '\r' || c == '\n';
+    else if constexpr (F == Format::Csv)
+        return c == '"';
+    else
+        return c == '"' || c == '\\' || c < 0x20;
+}
+
+template <size_t N> char* putLiteral(char* d, const char (&text)[N])
+{
+    std::memcpy(d, text, N - 1);
+    return d + N - 1;
+}
+
+char* putBytes(char* d, QByteArrayView bytes)
+{
+    std::memcpy(d, bytes.data(), size_t(bytes.size()));
+    return d + bytes.size();
+}
+
+// "yyyy-MM-dd" and "hh:mm:ss".
+char* putIsoDate(char* d, const QDate& date)
+{
+    const int y = date.year(), m = date.month(), day = date.day();
+    const char text[10] = {char('0' + y / 1000 % 10),
+                           char('0' + y / 100 % 10),
+                           char('0' + y / 10 % 10),
+                           char('0' + y % 10),
+                           '-',
+                           char('0' + m / 10),
+                           char('0' + m % 10),
+                           '-',
+                           char('0' + day / 10),
+                           char('0' + day % 10)};
+    std::memcpy(d, text, sizeof text);
+    return d + sizeof text;
+}
+
+char* putIsoTime(char* d, const QTime& time)
+{
+    const int h = time.hour(), m = time.minute(), s = time.second();
+    const char text[8] = {char('0' + h / 10), char('0' + h % 10), ':',
+                          char('0' + m / 10), char('0' + m % 10), ':',
+                          char('0' + s / 10), char('0' + s % 10)};
+    std::memcpy(d, text, sizeof text);
+    return d + sizeof text;
+}
+
+// Writes texts of the code page as UTF-8 with the escapes of form F; Utf8 says that the code page is
+// UTF-8, whose bytes pass as they are once a text is known to be well-formed. Runs of bytes that need
+// nothing are copied sixteen at a time, short texts in one or two words; only the bytes that need an
+// escape or a conversion are looked at one by one.
+template <Format F, bool Utf8> class TextWriter
 {
 public:
-    TextWriter(BufferedWriter& out, Format format)
-        : m_out(out), m_format(format), m_utf8(CodePage::current() == CodePage::Kind::Utf8),
-          m_high(highBytes1252())
+    TextWriter() : m_high(highBytes1252())
     {
         for (int c = 0; c < 256; ++c)
-            m_special[size_t(c)] = isSpecial(c);
+            m_special[size_t(c)] = c >= 0x80 ? !Utf8 : needsEscape<F>(static_cast<unsigned char>(c));
     }
 
-    void put(QByteArrayView text)
+    // The most a text of n bytes can become (a JSON \u00XX for each byte, and sixteen copied at a time).
+    static constexpr qsizetype bound(qsizetype n) { return 6 * n + 16; }
+
+    // Writes text at d, which has room for bound(text.size()) bytes; returns the end of what it wrote.
+    char* write(char* d, QByteArrayView text) const
     {
-        if (m_utf8 && hasHighByte(text) && CodePage::firstInvalidUtf8(text) >= 0) {
-            // Bytes that are no UTF-8 are shown as the code page decodes them (replacement characters).
-            const QByteArray shown = CodePage::decode(text).toUtf8();
-            putBytes(shown);
-            return;
+        if constexpr (Utf8) {
+            if (hasHighByte(text) && CodePage::firstInvalidUtf8(text) >= 0) {
+                // Bytes that are no UTF-8 are shown as the code page decodes them (replacement characters,
+                // three bytes for each bad byte at most).
+                const QByteArray shown = CodePage::decode(text).toUtf8();
+                return writeBytes(d, shown);
+            }
         }
-        putBytes(text);
+        return writeBytes(d, text);
     }
 
     // A CSV field needs quotes when it holds a comma, a quote or a line break.
@@ -85,21 +148,6 @@ public:
     }
 
 private:
-    bool isSpecial(int c) const
-    {
-        if (c >= 0x80)
-            return !m_utf8;
-        switch (m_format) {
-        case Format::Tsv:
-            return c == '\\' || c == '\t' || c == '\r' || c == '\n';
-        case Format::Csv:
-            return c == '"';
-        case Format::Json:
-            return c == '"' || c == '\\' || c < 0x20;
-        }
-        return false;
-    }
-
     static bool hasHighByte(QByteArrayView text)
     {
         for (char c : text) {
@@ -110,54 +158,114 @@ private:
     }
 
     // True when the eight bytes of w may hold a byte that needs attention (never false when one does).
-    bool mayNeedAttention(quint64 w) const
+    static bool mayNeedAttention(quint64 w)
     {
         constexpr quint64 ones = 0x0101010101010101ull;
         constexpr quint64 highs = 0x8080808080808080ull;
-        const auto hasByte = [](quint64 v, unsigned char b) {
-            const quint64 x = v ^ (ones * b);
+        const auto hasByte = [w](unsigned char b) {
+            const quint64 x = w ^ (ones * b);
             return ((x - ones) & ~x & highs) != 0;
         };
         // Some byte below 0x20 (bytes from 0x80 on never count here).
-        const bool control = ((w - ones * 0x20) & ~w & highs) != 0;
-        if (!m_utf8 && (w & highs) != 0)
+        const auto control = [w] { return ((w - ones * 0x20) & ~w & highs) != 0; };
+        if (!Utf8 && (w & highs) != 0)
             return true;
-        switch (m_format) {
-        case Format::Tsv:
-            return control || hasByte(w, '\\');
-        case Format::Csv:
-            return hasByte(w, '"');
-        case Format::Json:
-            return control || hasByte(w, '\\') || hasByte(w, '"');
-        }
-        return true;
+        if constexpr (F == Format::Tsv)
+            return control() || hasByte('\\');
+        else if constexpr (F == Format::Csv)
+            return hasByte('"');
+        else
+            return control() || hasByte('\\') || hasByte('"');
     }
 
-    void putBytes(QByteArrayView text)
+#if defined(__SSE2__)
+    // Bit i set when byte i of the sixteen at p may need attention (never clear when it does).
+    static int attention(const unsigned char* p)
+    {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        __m128i hit = _mm_setzero_si128();
+        if constexpr (F != Format::Csv) {
+            // Bytes below 0x20 (their unsigned minimum with 0x1F is themselves), and the backslash.
+            hit = _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(0x1F)), v),
+                               _mm_cmpeq_epi8(v, _mm_set1_epi8('\\')));
+        }
+        if constexpr (F != Format::Tsv)
+            hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8('"')));
+        int mask = _mm_movemask_epi8(hit);
+        if constexpr (!Utf8)
+            mask |= _mm_movemask_epi8(v);
+        return mask;
+    }
+#endif
+
+    // Most texts of a row are short (a date, a name): looked at in one or two words read so that they
+    // overlap, and written the same way when nothing in them needs attention. Null (nothing written)
+    // otherwise.
+    char* writeShort(char* d, const unsigned char* p, qsizetype n) const
+    {
+        if (n >= 8) {
+            quint64 first, last;
+            std::memcpy(&first, p, 8);
+            std::memcpy(&last, p + n - 8, 8);
+            if (mayNeedAttention(first) || mayNeedAttention(last))
+                return nullptr;
+            std::memcpy(d, &first, 8);
+            std::memcpy(d + n - 8, &last, 8);
+        } else if (n >= 4) {
+            quint32 first, last;
+            std::memcpy(&first, p, 4);
+            std::memcpy(&last, p + n - 4, 4);
+            if (mayNeedAttention(first | (quint64(last) << 32)))
+                return nullptr;
+            std::memcpy(d, &first, 4);
+            std::memcpy(d + n - 4, &last, 4);
+        } else {
+            for (qsizetype i = 0; i < n; ++i) {
+                if (m_special[p[i]])
+                    return nullptr;
+            }
+            for (qsizetype i = 0; i < n; ++i)
+                d[i] = static_cast<char>(p[i]);
+        }
+        return d + n;
+    }
+
+    char* writeBytes(char* d, QByteArrayView text) const
     {
         const auto* p = reinterpret_cast<const unsigned char*>(text.data());
         const auto* const end = p + text.size();
-        // No byte becomes more than six (a JSON \u00XX).
-        char* d = m_out.room(text.size() * 6);
-        while (p < end) {
-            while (end - p >= 8) {
-                quint64 w;
-                std::memcpy(&w, p, 8);
-                if (mayNeedAttention(w))
-                    break;
-                std::memcpy(d, p, 8);
-                d += 8;
-                p += 8;
-            }
-            for (const unsigned char* stop = std::min(p + 8, end); p < stop; ++p) {
-                const unsigned char c = *p;
-                if (!m_special[c])
-                    *d++ = static_cast<char>(c);
-                else
-                    d = special(d, c);
-            }
+        if (text.size() < 16) {
+            if (char* done = writeShort(d, p, text.size()))
+                return done;
         }
-        m_out.commit(d);
+        while (p < end) {
+#if defined(__SSE2__)
+            if (end - p >= 16) {
+                const int mask = attention(p);
+                std::memcpy(d, p, 16);
+                const int plain = mask == 0 ? 16 : std::countr_zero(unsigned(mask));
+                d += plain;
+                p += plain;
+                if (plain == 16)
+                    continue;
+            } else if (text.size() >= 16) {
+                // The last bytes: one look at the sixteen that end the text.
+                const int mask = attention(end - 16) >> (16 - int(end - p));
+                const qsizetype plain = mask == 0 ? end - p : std::countr_zero(unsigned(mask));
+                std::memcpy(d, p, size_t(plain));
+                d += plain;
+                p += plain;
+                if (p == end)
+                    break;
+            }
+#endif
+            const unsigned char c = *p++;
+            if (!m_special[c])
+                *d++ = static_cast<char>(c);
+            else
+                d = special(d, c);
+        }
+        return d;
     }
 
     char* special(char* d, unsigned char c) const
@@ -172,85 +280,41 @@ private:
             d[1] = b;
             return d + 2;
         };
-        switch (m_format) {
-        case Format::Tsv:
-            switch (c) {
-            case '\\':
-                return two('\\', '\\');
-            case '\t':
-                return two('\\', 't');
-            case '\r':
-                return two('\\', 'r');
-            default:
-                return two('\\', 'n');
-            }
-        case Format::Csv:
+        if constexpr (F == Format::Csv)
             return two('"', '"');
-        case Format::Json:
-            switch (c) {
-            case '"':
-                return two('\\', '"');
-            case '\\':
-                return two('\\', '\\');
-            case '\t':
-                return two('\\', 't');
-            case '\r':
-                return two('\\', 'r');
-            case '\n':
-                return two('\\', 'n');
-            default: {
-                static const char hex[] = "0123456789abcdef";
-                std::memcpy(d, "\\u00", 4);
-                d[4] = hex[c >> 4];
-                d[5] = hex[c & 0xF];
-                return d + 6;
-            }
-            }
+        switch (c) {
+        case '\\':
+            return two('\\', '\\');
+        case '\t':
+            return two('\\', 't');
+        case '\r':
+            return two('\\', 'r');
+        case '\n':
+            return two('\\', 'n');
+        case '"':
+            return two('\\', '"');
+        default: {
+            // Other control characters, in JSON only.
+            static const char hex[] = "0123456789abcdef";
+            std::memcpy(d, "\\u00", 4);
+            d[4] = hex[c >> 4];
+            d[5] = hex[c & 0xF];
+            return d + 6;
         }
-        return d;
+        }
     }
 
-    BufferedWriter& m_out;
-    Format m_format;
-    bool m_utf8;
     const HighBytes& m_high;
     std::array<bool, 256> m_special{};
 };
 
-// "yyyy-MM-dd" or "hh:mm:ss".
-void putIsoDate(BufferedWriter& out, const QDate& date)
-{
-    char* d = out.room(10);
-    const int y = date.year(), m = date.month(), day = date.day();
-    const char text[10] = {char('0' + y / 1000 % 10),
-                           char('0' + y / 100 % 10),
-                           char('0' + y / 10 % 10),
-                           char('0' + y % 10),
-                           '-',
-                           char('0' + m / 10),
-                           char('0' + m % 10),
-                           '-',
-                           char('0' + day / 10),
-                           char('0' + day % 10)};
-    std::memcpy(d, text, sizeof text);
-    out.commit(d + sizeof text);
-}
-
-void putIsoTime(BufferedWriter& out, const QTime& time)
-{
-    char* d = out.room(8);
-    const int h = time.hour(), m = time.minute(), s = time.second();
-    const char text[8] = {char('0' + h / 10), char('0' + h % 10), ':',
-                          char('0' + m / 10), char('0' + m % 10), ':',
-                          char('0' + s / 10), char('0' + s % 10)};
-    std::memcpy(d, text, sizeof text);
-    out.commit(d + sizeof text);
-}
-
-class Listing
+// The listing in form F: each row is put together in the writer's buffer in one piece.
+template <Format F, bool Utf8> class Listing
 {
 public:
-    Listing(BufferedWriter& out, Format format) : m_out(out), m_format(format), m_text(out, format)
+    using Text = TextWriter<F, Utf8>;
+
+    explicit Listing(BufferedWriter& out) : m_out(out)
     {
         for (int s = 0; s < 5; ++s)
             m_statusNames[size_t(s)] = ItemStatusName(static_cast<ItemStatus>(s)).toUtf8();
@@ -258,152 +322,211 @@ public:
 
     void begin()
     {
-        if (m_format == Format::Csv) {
+        if constexpr (F == Format::Csv) {
             m_out.append("Status,Completed");
             for (int c = 0; c < ToDoListModel::ColumnCount; ++c) {
                 m_out.append(',');
                 m_out.append(ToDoListModel::columnCaption(c).toLatin1());
             }
             m_out.append("\r\n");
-        } else if (m_format == Format::Json) {
+        } else if constexpr (F == Format::Json) {
             m_out.append("[\n");
         }
     }
 
     void item(const ToDoItem& item, ItemStatus status)
     {
-        switch (m_format) {
-        case Format::Tsv:
-            tsvItem(item, status);
-            break;
-        case Format::Csv:
-            csvItem(item, status);
-            break;
-        case Format::Json:
-            jsonItem(item, status);
-            break;
-        }
+        readTexts(item);
+        // Room for the whole row: its texts at their largest, and the names, separators and ISO dates
+        // around them.
+        char* d = m_out.room(Text::bound(m_textBytes) + 64 * qsizetype(m_values.size() + 4));
+        const QByteArrayView name = m_statusNames[size_t(status)];
+        if constexpr (F == Format::Tsv)
+            d = tsvRow(d, item, name);
+        else if constexpr (F == Format::Csv)
+            d = csvRow(d, item, name);
+        else
+            d = jsonRow(d, item, name);
+        m_out.commit(d);
     }
 
     void end(const ToDoList& list)
     {
-        if (m_format == Format::Json) {
+        if constexpr (F == Format::Json) {
             m_out.append(m_first ? "]\n" : "\n]\n");
-            return;
-        }
-        if (m_format != Format::Tsv)
-            return;
-        for (const QByteArray& name : list.OwnerNames) {
-            m_out.append("owner\t");
-            m_text.put(name);
-            m_out.append('\n');
-        }
-        for (const QByteArray& name : list.ProjectNames) {
-            m_out.append("project\t");
-            m_text.put(name);
-            m_out.append('\n');
+        } else if constexpr (F == Format::Tsv) {
+            const auto names = [this](const QByteArrayList& names, const char* kind) {
+                for (const QByteArray& name : names) {
+                    char* d = m_out.room(Text::bound(name.size()) + 16);
+                    d = putBytes(d, kind);
+                    d = m_text.write(d, name);
+                    *d++ = '\n';
+                    m_out.commit(d);
+                }
+            };
+            names(list.OwnerNames, "owner\t");
+            names(list.ProjectNames, "project\t");
         }
     }
 
 private:
-    void tsvItem(const ToDoItem& item, ItemStatus status)
+    // The Action and the column values, read once and in order straight from the row's record (its texts
+    // stand one after the other, each after its length).
+    void readTexts(const ToDoItem& item)
     {
-        m_out.append("item\t");
-        m_out.append(m_statusNames[size_t(status)]);
-        m_out.append(item.checked() ? "\t1\t" : "\t0\t");
-        m_text.put(item.action());
-        const int count = item.valueCount();
+        const char* p = item.record().constData();
+        const auto take = [&p] {
+            const qint32 length = RecordField::readInt(p);
+            const QByteArrayView text(p + 4, length);
+            p += 4 + length;
+            return text;
+        };
+        m_action = take();
+        m_textBytes = m_action.size();
+        const qint32 count = RecordField::readInt(p) + 1;
+        p += 4;
+        m_values.clear();
+        for (qint32 k = 0; k < count; ++k) {
+            m_values.push_back(take());
+            m_textBytes += m_values.back().size();
+        }
+    }
+    // Column value k; empty when the row lacks it.
+    QByteArrayView value(int k) const
+    {
+        return size_t(k) < m_values.size() ? m_values[size_t(k)] : QByteArrayView();
+    }
+
+    char* tsvRow(char* d, const ToDoItem& item, QByteArrayView status)
+    {
+        d = putLiteral(d, "item\t");
+        d = putBytes(d, status);
+        d = item.checked() ? putLiteral(d, "\t1\t") : putLiteral(d, "\t0\t");
+        d = m_text.write(d, m_action);
+        for (QByteArrayView text : m_values) {
+            *d++ = '\t';
+            d = m_text.write(d, text);
+        }
+        *d++ = '\n';
+        return d;
+    }
+
+    char* csvField(char* d, QByteArrayView text)
+    {
+        if (!Text::needsQuotes(text))
+            return m_text.write(d, text);
+        *d++ = '"';
+        d = m_text.write(d, text);
+        *d++ = '"';
+        return d;
+    }
+
+    char* csvRow(char* d, const ToDoItem& item, QByteArrayView status)
+    {
+        d = putBytes(d, status);
+        d = item.checked() ? putLiteral(d, ",1,") : putLiteral(d, ",0,");
+        d = csvField(d, m_action);
+        const int count = std::max(int(m_values.size()), int(ToDoItem::ColumnCount));
         for (int k = 0; k < count; ++k) {
-            m_out.append('\t');
-            m_text.put(item.value(k));
+            *d++ = ',';
+            d = csvField(d, value(k));
         }
-        m_out.append('\n');
+        return putLiteral(d, "\r\n");
     }
 
-    void csvField(QByteArrayView text)
+    template <size_t N> char* jsonText(char* d, const char (&key)[N], QByteArrayView text)
     {
-        if (!TextWriter::needsQuotes(text)) {
-            m_text.put(text);
-            return;
-        }
-        m_out.append('"');
-        m_text.put(text);
-        m_out.append('"');
+        d = putLiteral(d, key);
+        *d++ = '"';
+        d = m_text.write(d, text);
+        *d++ = '"';
+        return d;
     }
 
-    void csvItem(const ToDoItem& item, ItemStatus status)
+    char* jsonRow(char* d, const ToDoItem& item, QByteArrayView status)
     {
-        m_out.append(m_statusNames[size_t(status)]);
-        m_out.append(item.checked() ? ",1," : ",0,");
-        csvField(item.action());
-        const int count = std::max(item.valueCount(), int(ToDoItem::ColumnCount));
-        for (int k = 0; k < count; ++k) {
-            m_out.append(',');
-            csvField(item.value(k));
-        }
-        m_out.append("\r\n");
-    }
-
-    void jsonText(const char* key, QByteArrayView text)
-    {
-        m_out.append(key);
-        m_out.append('"');
-        m_text.put(text);
-        m_out.append('"');
-    }
-
-    void jsonItem(const ToDoItem& item, ItemStatus status)
-    {
-        m_out.append(m_first ? "{\"status\":\"" : ",\n{\"status\":\"");
+        d = m_first ? putLiteral(d, "{\"status\":\"") : putLiteral(d, ",\n{\"status\":\"");
         m_first = false;
-        m_out.append(m_statusNames[size_t(status)]);
-        m_out.append(item.checked() ? "\",\"completed\":true" : "\",\"completed\":false");
-        jsonText(",\"action\":", item.action());
-        jsonText(",\"priority\":", item.value(ToDoItem::Priority));
-        jsonText(",\"dateIn\":", item.value(ToDoItem::DateIn));
-        if (const auto d = item.dateInDate()) {
-            m_out.append(",\"dateInISO\":\"");
-            putIsoDate(m_out, *d);
-            m_out.append('"');
+        d = putBytes(d, status);
+        d = item.checked() ? putLiteral(d, "\",\"completed\":true") : putLiteral(d, "\",\"completed\":false");
+        d = jsonText(d, ",\"action\":", m_action);
+        d = jsonText(d, ",\"priority\":", value(ToDoItem::Priority));
+        d = jsonText(d, ",\"dateIn\":", value(ToDoItem::DateIn));
+        if (const auto date = item.dateInDate()) {
+            d = putIsoDate(putLiteral(d, ",\"dateInISO\":\""), *date);
+            *d++ = '"';
         }
-        jsonText(",\"target\":", item.value(ToDoItem::Target));
-        if (const auto d = item.targetDate()) {
-            m_out.append(",\"targetISO\":\"");
-            putIsoDate(m_out, *d);
-            m_out.append('"');
+        d = jsonText(d, ",\"target\":", value(ToDoItem::Target));
+        if (const auto date = item.targetDate()) {
+            d = putIsoDate(putLiteral(d, ",\"targetISO\":\""), *date);
+            *d++ = '"';
         }
-        jsonText(",\"remarks\":", item.value(ToDoItem::Remarks));
-        jsonText(",\"owner\":", item.value(ToDoItem::Owner));
-        jsonText(",\"projectName\":", item.value(ToDoItem::ProjectName));
-        jsonText(",\"alarmTime\":", item.value(ToDoItem::AlarmTime));
-        if (const auto t = item.alarmTime()) {
-            m_out.append(",\"alarmTimeISO\":\"");
-            putIsoTime(m_out, *t);
-            m_out.append('"');
+        d = jsonText(d, ",\"remarks\":", value(ToDoItem::Remarks));
+        d = jsonText(d, ",\"owner\":", value(ToDoItem::Owner));
+        d = jsonText(d, ",\"projectName\":", value(ToDoItem::ProjectName));
+        d = jsonText(d, ",\"alarmTime\":", value(ToDoItem::AlarmTime));
+        if (const auto time = item.alarmTime()) {
+            d = putIsoTime(putLiteral(d, ",\"alarmTimeISO\":\""), *time);
+            *d++ = '"';
         }
-        jsonText(",\"fileLocation\":", item.value(ToDoItem::FileLocation));
+        d = jsonText(d, ",\"fileLocation\":", value(ToDoItem::FileLocation));
         // Values past the eight columns (rows of other programs' files) are kept, in their order.
-        const int count = item.valueCount();
+        const int count = int(m_values.size());
         if (count > ToDoItem::ColumnCount) {
-            m_out.append(",\"moreValues\":[");
+            d = putLiteral(d, ",\"moreValues\":[");
             for (int k = ToDoItem::ColumnCount; k < count; ++k) {
                 if (k > ToDoItem::ColumnCount)
-                    m_out.append(',');
-                m_out.append('"');
-                m_text.put(item.value(k));
-                m_out.append('"');
+                    *d++ = ',';
+                *d++ = '"';
+                d = m_text.write(d, value(k));
+                *d++ = '"';
             }
-            m_out.append(']');
+            *d++ = ']';
         }
-        m_out.append('}');
+        *d++ = '}';
+        return d;
     }
 
     BufferedWriter& m_out;
-    Format m_format;
-    TextWriter m_text;
+    Text m_text;
     std::array<QByteArray, 5> m_statusNames;
+    QByteArrayView m_action;
+    std::vector<QByteArrayView> m_values;
+    qsizetype m_textBytes = 0;
     bool m_first = true;
 };
+
+template <Format F, bool Utf8>
+void writeListing(const ToDoList& list, const ListPrinter::Options& options, const QDate& today,
+                  BufferedWriter& out)
+{
+    Listing<F, Utf8> listing(out);
+    listing.begin();
+    const auto one = [&](const ToDoItem& item) {
+        const ItemStatus status = ItemStatusOf(item, today);
+        if (options.statuses & ListPrinter::statusBit(status))
+            listing.item(item, status);
+    };
+    if (options.sortColumn >= 0 && options.sortColumn < ToDoListModel::ColumnCount) {
+        const SortKind kind = ItemSorter::kindForColumn(options.sortColumn, SortKind::Text);
+        for (int row : ItemSorter::sortOrder(list.items, options.sortColumn, kind, options.reverse))
+            one(list.items[size_t(row)]);
+    } else {
+        for (const ToDoItem& item : list.items)
+            one(item);
+    }
+    listing.end(list);
+}
+
+template <Format F>
+void writeListing(const ToDoList& list, const ListPrinter::Options& options, const QDate& today,
+                  BufferedWriter& out)
+{
+    if (CodePage::current() == CodePage::Kind::Utf8)
+        writeListing<F, true>(list, options, today, out);
+    else
+        writeListing<F, false>(list, options, today, out);
+}
 } // namespace
 
 std::optional<ListPrinter::Format> ListPrinter::formatByName(QStringView name)
@@ -460,20 +583,15 @@ void ListPrinter::write(const ToDoList& list, const Options& options, const QDat
 {
     // Every row is judged by the same day, read once; dates read for the sort and the statuses too.
     const Clock::OperationDay day(today);
-    Listing listing(out, options.format);
-    listing.begin();
-    const auto one = [&](const ToDoItem& item) {
-        const ItemStatus status = ItemStatusOf(item, today);
-        if (options.statuses & statusBit(status))
-            listing.item(item, status);
-    };
-    if (options.sortColumn >= 0 && options.sortColumn < ToDoListModel::ColumnCount) {
-        const SortKind kind = ItemSorter::kindForColumn(options.sortColumn, SortKind::Text);
-        for (int row : ItemSorter::sortOrder(list.items, options.sortColumn, kind, options.reverse))
-            one(list.items[size_t(row)]);
-    } else {
-        for (const ToDoItem& item : list.items)
-            one(item);
+    switch (options.format) {
+    case Format::Tsv:
+        writeListing<Format::Tsv>(list, options, today, out);
+        break;
+    case Format::Csv:
+        writeListing<Format::Csv>(list, options, today, out);
+        break;
+    case Format::Json:
+        writeListing<Format::Json>(list, options, today, out);
+        break;
     }
-    listing.end(list);
 }

@@ -66,6 +66,16 @@ public:
 
     // The record being read starts here: its bytes stay in memory until the next mark.
     void markRecord() { m_keep = m_pos; }
+    // Rows refer to their bytes in the image being read instead of copying them (the image outlives them).
+    bool rowsInPlace = false;
+    QByteArray rowBytes(const char* data, qsizetype size) const
+    {
+        return rowsInPlace ? QByteArray::fromRawData(data, size) : QByteArray(data, size);
+    }
+
+    // Bytes from pos() that are in memory now, and a step over n of them.
+    qsizetype buffered() const { return m_base + m_have - m_pos; }
+    void skip(qsizetype n) { m_pos += n; }
     // The bytes from the mark to pos().
     QByteArrayView marked() const { return QByteArrayView(m_data + (m_keep - m_base), m_pos - m_keep); }
 
@@ -238,6 +248,19 @@ bool readNames(Reader& r, QByteArrayList* names, bool owners)
 // Reads one item record; with out, the row is appended to it.
 bool readItem(Reader& r, qint32 index, std::vector<ToDoItem>* out)
 {
+    // Most records lie whole in the bytes read and are sound: measured in one pass and taken as they are.
+    // Anything else (a record that runs on into the next piece, or a damaged one) is read field by field.
+    r.markRecord();
+    if (r.buffered() >= 5 && qFromLittleEndian<qint32>(r.here()) == 1) {
+        const char* flagged = r.here();
+        const qsizetype length = ToDoItem::recordLength(flagged + 5, r.buffered() - 5);
+        if (length >= 0) {
+            if (out)
+                out->push_back(ToDoItem::fromRecord(r.rowBytes(flagged + 5, length), flagged[4] != 0));
+            r.skip(5 + length);
+            return true;
+        }
+    }
     const qint64 item = index + 1;
     const qsizetype start = r.pos();
     qint32 flagLength = 0;
@@ -263,7 +286,7 @@ bool readItem(Reader& r, qint32 index, std::vector<ToDoItem>* out)
     if (out) {
         // One allocation per row: the record bytes are exactly the row's own buffer.
         const QByteArrayView record = r.marked();
-        out->push_back(ToDoItem::fromRecord(QByteArray(record.data(), record.size()), checked != 0));
+        out->push_back(ToDoItem::fromRecord(r.rowBytes(record.data(), record.size()), checked != 0));
     }
     return true;
 }
@@ -429,6 +452,26 @@ IoResult SaveListFile(const ToDoList& list, const QString& path, const QList<int
     if (IoResult r = EnsureFolderOf(path); !r)
         return r;
     return writeAtomically(path, SerializeList(list, true, selectedRows));
+}
+
+IoResult ReadListFileImage(const QString& path, bool withNames, QByteArray& image, ToDoList& out)
+{
+    if (!QFileInfo::exists(path))
+        return IoResult::failure(QStringLiteral("Cannot open file %1: the file does not exist")
+                                     .arg(QDir::toNativeSeparators(path)),
+                                 IoError::NotFound);
+    QByteArray bytes;
+    if (IoResult r = readWholeFile(path, bytes); !r)
+        return r;
+    Reader reader(bytes);
+    reader.rowsInPlace = true;
+    ToDoList fresh;
+    IoResult r = walkList(reader, withNames, &fresh, path);
+    if (r) {
+        out = std::move(fresh);
+        image = std::move(bytes);
+    }
+    return r;
 }
 
 IoResult ReadListFile(const QString& path, bool withNames, ToDoList& out)

@@ -239,6 +239,16 @@ TEST_F(ListFileTest, ReadingInPiecesGivesWhatTheWholeImageGives)
         EXPECT_EQ(r.ok, expected.ok);
         EXPECT_EQ(r.error, expected.error);
         EXPECT_EQ(SerializeList(fromFile, true), SerializeList(fromImage, true));
+        // Rows that refer to the file's image read the same, and a changed row leaves the image alone.
+        QByteArray image;
+        ToDoList inPlace;
+        const IoResult i = ReadListFileImage(path("big.tdx"), true, image, inPlace);
+        EXPECT_EQ(i.error, expected.error);
+        EXPECT_EQ(SerializeList(inPlace, true), SerializeList(fromImage, true));
+        if (i.ok && !inPlace.items.empty()) {
+            inPlace.items.front().setAction("changed");
+            EXPECT_EQ(image, bytes);
+        }
     }
     ToDoList back;
     ASSERT_TRUE(writeAll(path("big.tdx"), full));
