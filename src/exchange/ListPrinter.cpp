@@ -75,7 +75,8 @@ template <size_t N> char* putLiteral(char* d, const char (&text)[N])
 
 char* putBytes(char* d, QByteArrayView bytes)
 {
-    std::memcpy(d, bytes.data(), size_t(bytes.size()));
+    if (!bytes.isEmpty())
+        std::memcpy(d, bytes.data(), size_t(bytes.size()));
     return d + bytes.size();
 }
 

@@ -31,7 +31,8 @@ public:
             appendLarge(bytes);
             return;
         }
-        std::memcpy(m_end, bytes.data(), size_t(bytes.size()));
+        if (!bytes.isEmpty())
+            std::memcpy(m_end, bytes.data(), size_t(bytes.size()));
         m_end += bytes.size();
     }
     void append(char c)

@@ -365,7 +365,7 @@ std::optional<QDate> Regional::textToDate(QByteArrayView text)
     if (rememberable) {
         const RememberedDate& r = rememberedDate(text);
         if (r.size == text.size() && r.generation == state().generation &&
-            std::memcmp(r.text, text.data(), size_t(text.size())) == 0 &&
+            (text.isEmpty() || std::memcmp(r.text, text.data(), size_t(text.size())) == 0) &&
             (r.year == 0 || r.year == Clock::today().year()))
             return r.date;
     }
@@ -375,7 +375,8 @@ std::optional<QDate> Regional::textToDate(QByteArrayView text)
         date = namedMonthDate(CodePage::decode(text));
     if (rememberable) {
         RememberedDate& r = rememberedDate(text);
-        std::memcpy(r.text, text.data(), size_t(text.size()));
+        if (!text.isEmpty())
+            std::memcpy(r.text, text.data(), size_t(text.size()));
         r.size = text.size();
         r.generation = state().generation;
         r.year = usedYear;
@@ -409,7 +410,8 @@ std::optional<QTime> Regional::textToTime(QByteArrayView text)
         for (char c : text)
             hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
         r = &remembered[(hash ^ (hash >> 8)) & 0x3F];
-        if (r->size == text.size() && std::memcmp(r->text, text.data(), size_t(text.size())) == 0)
+        if (r->size == text.size() &&
+            (text.isEmpty() || std::memcmp(r->text, text.data(), size_t(text.size())) == 0))
             return r->time;
     }
     const QByteArrayView t = trimmed(text);
@@ -419,7 +421,8 @@ std::optional<QTime> Regional::textToTime(QByteArrayView text)
     if (end >= 0 && trimmed(t.sliced(end)).size() == 0)
         result = time;
     if (r) {
-        std::memcpy(r->text, text.data(), size_t(text.size()));
+        if (!text.isEmpty())
+            std::memcpy(r->text, text.data(), size_t(text.size()));
         r->size = text.size();
         r->time = result;
     }
