@@ -43,9 +43,9 @@ template <class F> double bestSeconds(F&& f, int runs)
     return best;
 }
 
-// About 240 bytes per row, texts of varying length (some of two lines, some needing escapes in HTML),
-// dates in "dd.MM.yyyy", Targets spread over December 2026.
-inline ToDoList makeList(int count)
+// Row i of makeList: about 240 bytes, texts of varying length (some of two lines, some needing escapes in
+// HTML), dates in "dd.MM.yyyy", Targets spread over December 2026.
+inline ToDoItem makeItem(int i)
 {
     static const char* actions[] = {"Call the plumber about the leaking kitchen tap",
                                     "Prepare slides for the \"quarterly review\" meeting",
@@ -59,26 +59,29 @@ inline ToDoList makeList(int count)
                                     "Window seat, return on Friday evening, no night trains"};
     static const char* owners[] = {"Anna Schmidt", "Bob Miller", "Chen Wei", "Dora Jansen"};
     static const char* projects[] = {"Household", "Q3 Review", "Car", "Office", "Trade Fair 2026"};
+    ToDoItem item = ToDoItem::make(actions[i % 5], i % 7 == 0);
+    item.setValue(ToDoItem::Priority, QByteArray::number(i % 5 + 1));
+    item.setValue(ToDoItem::DateIn, "03.11.2026");
+    item.setValue(ToDoItem::Target, QByteArray::number(i % 28 + 1) + ".12.2026");
+    item.setValue(ToDoItem::Remarks, remarks[(i / 5) % 5]);
+    item.setValue(ToDoItem::Owner, owners[i % 4]);
+    item.setValue(ToDoItem::ProjectName, projects[(i / 3) % 5]);
+    if (i % 3 == 0)
+        item.setValue(ToDoItem::AlarmTime, "14:30:00");
+    item.setValue(ToDoItem::FileLocation,
+                  "/home/anna/Documents/plans/offer-" + QByteArray::number(i) + ".pdf");
+    return item;
+}
+
+// The list of count rows made by makeItem, with the owner and project names they use.
+inline ToDoList makeList(int count)
+{
     ToDoList list;
     list.items.reserve(count);
-    for (int i = 0; i < count; ++i) {
-        ToDoItem item = ToDoItem::make(actions[i % 5], i % 7 == 0);
-        item.setValue(ToDoItem::Priority, QByteArray::number(i % 5 + 1));
-        item.setValue(ToDoItem::DateIn, "03.11.2026");
-        item.setValue(ToDoItem::Target, QByteArray::number(i % 28 + 1) + ".12.2026");
-        item.setValue(ToDoItem::Remarks, remarks[(i / 5) % 5]);
-        item.setValue(ToDoItem::Owner, owners[i % 4]);
-        item.setValue(ToDoItem::ProjectName, projects[(i / 3) % 5]);
-        if (i % 3 == 0)
-            item.setValue(ToDoItem::AlarmTime, "14:30:00");
-        item.setValue(ToDoItem::FileLocation,
-                      "/home/anna/Documents/plans/offer-" + QByteArray::number(i) + ".pdf");
-        list.items.push_back(std::move(item));
-    }
-    for (const char* o : owners)
-        list.OwnerNames << o;
-    for (const char* p : projects)
-        list.ProjectNames << p;
+    for (int i = 0; i < count; ++i)
+        list.items.push_back(makeItem(i));
+    list.OwnerNames = {"Anna Schmidt", "Bob Miller", "Chen Wei", "Dora Jansen"};
+    list.ProjectNames = {"Household", "Q3 Review", "Car", "Office", "Trade Fair 2026"};
     return list;
 }
 

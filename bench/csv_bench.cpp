@@ -1,13 +1,17 @@
 // CSV export and import of 100,000 rows, each timed next to a floor measured in the same run:
 //   export floor: write the same bytes to the file the same way (a save file, committed);
-//   import floor: read the same bytes and find every line end with memchr, building no rows.
-// Target: both within 3x their floors.
+//   import floor: what any import must do at least: read the bytes (in pieces of a megabyte), find every
+//   line end, and make one block per row holding its line.
+// Targets: the export within 3x its floor, the import within 2x.
 #include "BenchUtil.h"
 #include "exchange/CSVExchange.h"
 
 #include <QFile>
 
 #include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 using namespace benchutil;
@@ -39,22 +43,33 @@ std::vector<ToDoItem> makeRows(int count)
     return rows;
 }
 
-qint64 readAndFindLineEnds(const QString& path)
+// The import floor: rows as one block each, holding the bytes of their line.
+qint64 readLinesIntoBlocks(const QString& path, std::vector<QByteArray>& rows)
 {
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    const QByteArray bytes = f.readAll();
-    const char* p = bytes.constData();
-    const char* end = p + bytes.size();
-    qint64 lines = 0;
-    while (p < end) {
-        const void* hit = std::memchr(p, '\n', end - p);
-        if (!hit)
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    QByteArray buffer(qsizetype(1) << 20, Qt::Uninitialized);
+    qsizetype have = 0;
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer.data() + have, size_t(buffer.size() - have));
+        if (got <= 0)
             break;
-        p = static_cast<const char*>(hit) + 1;
-        ++lines;
+        have += got;
+        const char* p = buffer.constData();
+        const char* end = p + have;
+        while (const void* hit = std::memchr(p, '\n', size_t(end - p))) {
+            const char* lineEnd = static_cast<const char*>(hit);
+            rows.emplace_back(p, lineEnd - p);
+            p = lineEnd + 1;
+        }
+        have = end - p;
+        std::memmove(buffer.data(), p, size_t(have));
     }
-    return lines;
+    ::close(fd);
+    if (have > 0)
+        rows.emplace_back(buffer.constData(), have);
+    return qint64(rows.size());
 }
 
 void BM_CSVExport(benchmark::State& state)
@@ -89,20 +104,25 @@ void BM_CSVImport(benchmark::State& state)
     WriteCSVFile(path, makeRows(count));
     double op = 0, floor = 0;
     for (auto _ : state) {
+        // Each starts on the same heap: what the other made is gone before it runs.
+        std::vector<QByteArray> lines;
         const auto t0 = Clock::now();
-        benchmark::DoNotOptimize(readAndFindLineEnds(path));
+        benchmark::DoNotOptimize(readLinesIntoBlocks(path, lines));
         const auto t1 = Clock::now();
+        benchmark::DoNotOptimize(lines.data());
+        std::vector<QByteArray>().swap(lines);
         std::vector<ToDoItem> rows;
-        const IoResult r = ReadCSVFile(path, rows);
         const auto t2 = Clock::now();
+        const IoResult r = ReadCSVFile(path, rows);
+        const auto t3 = Clock::now();
         if (!r.ok || rows.size() != size_t(count))
             state.SkipWithError("import failed");
         benchmark::DoNotOptimize(rows.data());
         floor += seconds(t0, t1);
-        op += seconds(t1, t2);
-        state.SetIterationTime(seconds(t1, t2));
+        op += seconds(t2, t3);
+        state.SetIterationTime(seconds(t2, t3));
     }
-    reportRatio(state, "import " + std::to_string(count) + " rows (target < 3x floor)", op, floor);
+    reportRatio(state, "import " + std::to_string(count) + " rows (target < 2x floor)", op, floor);
 }
 } // namespace
 

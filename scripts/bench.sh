@@ -9,3 +9,5 @@ for b in "$build"/bench/*_bench; do
     echo "== $(basename "$b")"
     "$b" "$@"
 done
+echo "== compare_taskwarrior.sh"
+QUILLMAR_BIN="$build/quillmar" bash "$root/bench/compare_taskwarrior.sh"

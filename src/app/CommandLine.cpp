@@ -5,12 +5,18 @@
 #include "exchange/ExchangeCommands.h"
 #include "model/ItemStatus.h"
 #include "model/ListFile.h"
+#include "platform/BufferedWriter.h"
+#include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/Regional.h"
 
+#include <QCommandLineOption>
+#include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
+
+#include <unistd.h>
 
 namespace {
 using Mode = CommandLineOptions::Mode;
@@ -24,32 +30,6 @@ CommandLineOptions usageError(const QString& message)
     o.mode = Mode::Error;
     o.error = message;
     return o;
-}
-
-// Backslash, tab, CR and LF inside a text would break the one-line-per-item form.
-QString escaped(const QString& text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (QChar c : text) {
-        switch (c.unicode()) {
-        case '\\':
-            out += QLatin1String("\\\\");
-            break;
-        case '\t':
-            out += QLatin1String("\\t");
-            break;
-        case '\r':
-            out += QLatin1String("\\r");
-            break;
-        case '\n':
-            out += QLatin1String("\\n");
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
 }
 
 // The bytes of a name that the locale cannot decode: printable ASCII as it is, every other byte as \xNN.
@@ -66,35 +46,148 @@ QString shownBytes(const QByteArray& raw)
     return shown;
 }
 
+// The commands that take or give a file of another program. Each is one row: its option, the mode it
+// sets, the name of its file in the help, what it does, and the routine that runs it. Another exchange
+// format is one more mode and one more row.
+struct ExchangeCommand
+{
+    const char* option;
+    Mode mode;
+    const char* fileName;
+    const char* help;
+    int (*run)(const CommandLineOptions& options, QTextStream& out, QTextStream& err);
+};
+
+const ExchangeCommand kExchangeCommands[] = {
+    {"export-csv", Mode::ExportCSV, "OUT", "write the list to the CSV file OUT (\"-\": standard output)",
+     [](const CommandLineOptions& o, QTextStream&, QTextStream& err) {
+         return ExportCSVCommand(o.exchangeFile, o.listFile, err);
+     }},
+    {"export-html", Mode::ExportHtml, "OUT", "write the list to the HTML page OUT (\"-\": standard output)",
+     [](const CommandLineOptions& o, QTextStream&, QTextStream& err) {
+         return ExportHtmlCommand(o.exchangeFile, o.listFile, err);
+     }},
+    {"export-ics", Mode::ExportICalendar, "OUT",
+     "write the list as to-dos to the iCalendar file OUT (\"-\": standard output)",
+     [](const CommandLineOptions& o, QTextStream&, QTextStream& err) {
+         return ExportICalendarCommand(o.exchangeFile, o.listFile, err);
+     }},
+    {"import-csv", Mode::ImportCSV, "IN", "add the items of the CSV file IN to the list and say how many",
+     [](const CommandLineOptions& o, QTextStream& out, QTextStream& err) {
+         return ImportCSVCommand(o.exchangeFile, o.listFile, out, err);
+     }},
+};
+
+const ExchangeCommand* exchangeCommand(Mode mode)
+{
+    for (const ExchangeCommand& c : kExchangeCommands) {
+        if (c.mode == mode)
+            return &c;
+    }
+    return nullptr;
+}
+
+// The options that only say how --print lists.
+const char* const kListingOptions[] = {"sort", "reverse", "status", "format"};
+
+const QString kStatusNames = QStringLiteral("open, pending, overdue, today or completed");
+
 int printList(const CommandLineOptions& options, QTextStream& out, QTextStream& err)
 {
     const QString path =
         options.listFile.isEmpty() ? StandardListPath() : QFileInfo(options.listFile).absoluteFilePath();
     const bool history = QFileInfo(path).suffix().compare(QLatin1String("tdh"), Qt::CaseInsensitive) == 0;
+    QByteArray image;
     ToDoList list;
     // The standard list that was never saved is an empty list; a named file must exist.
     if (!options.listFile.isEmpty() || QFileInfo::exists(path)) {
-        if (IoResult r = ReadListFile(path, !history, list); !r) {
+        if (IoResult r = ReadListFileImage(path, !history, image, list); !r) {
             err << "quillmar: " << r.error << '\n';
             return 1;
         }
     }
-    // Everything is gathered first, so that a failure prints nothing on standard output.
-    QString text;
-    for (const ToDoItem& item : list.items) {
-        text += QLatin1String("item\t") + ItemStatusName(ItemStatusOf(item)) + QLatin1Char('\t') +
-                QLatin1Char(item.checked() ? '1' : '0') + QLatin1Char('\t') + escaped(item.actionText());
-        for (int k = 0; k < item.valueCount(); ++k)
-            text += QLatin1Char('\t') + escaped(item.valueText(k));
-        text += QLatin1Char('\n');
+    // The list is read whole before the first line goes out, so a file that cannot be read prints
+    // nothing; the lines then go out as the rows are walked, through one buffer of fixed size.
+    out.flush();
+    BufferedWriter writer(STDOUT_FILENO, QStringLiteral("standard output"));
+    ListPrinter::write(list, options.listing, Clock::today(), writer);
+    if (IoResult r = writer.finish(); !r) {
+        err << "quillmar: " << r.error << '\n';
+        return 1;
     }
-    for (const QByteArray& name : list.OwnerNames)
-        text += QLatin1String("owner\t") + escaped(CodePage::decode(name)) + QLatin1Char('\n');
-    for (const QByteArray& name : list.ProjectNames)
-        text += QLatin1String("project\t") + escaped(CodePage::decode(name)) + QLatin1Char('\n');
-    out << text;
     return 0;
 }
+
+// The option as the user wrote it, for messages: "--frobnicate", or "-xyz" for a short one in a group.
+QString shownOption(const QString& name, const QStringList& args)
+{
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (arg == QLatin1String("--"))
+            break;
+        if (arg.startsWith(QLatin1String("--"))) {
+            if (arg.mid(2).section(QLatin1Char('='), 0, 0) == name)
+                return arg.section(QLatin1Char('='), 0, 0);
+        } else if (name.size() == 1 && arg.size() > 1 && arg.startsWith(QLatin1Char('-')) &&
+                   arg.mid(1).contains(name)) {
+            return arg;
+        }
+    }
+    return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+}
+
+// What an option's value is, for the message when it is missing.
+QString neededValue(const QString& option)
+{
+    if (option == QLatin1String("data-dir"))
+        return QStringLiteral("The option --data-dir needs a folder.");
+    if (option == QLatin1String("sort"))
+        return QStringLiteral("The option --sort needs a column: %1.")
+            .arg(ListPrinter::columnNames().join(QLatin1String(", ")));
+    if (option == QLatin1String("status"))
+        return QStringLiteral("The option --status needs a status: %1.").arg(kStatusNames);
+    if (option == QLatin1String("format"))
+        return QStringLiteral("The option --format needs tsv, csv or json.");
+    return QStringLiteral("The option --%1 needs a file name.").arg(option);
+}
+
+// Why QCommandLineParser refused args, in the program's own words: the first unknown option, a value
+// missing after the last option, or a value given to an option that takes none.
+QString refusal(const QCommandLineParser& parser, const QStringList& args,
+                const QList<QCommandLineOption>& options)
+{
+    if (!parser.unknownOptionNames().isEmpty())
+        return QStringLiteral("Unknown option: %1")
+            .arg(shownOption(parser.unknownOptionNames().first(), args));
+    auto find = [&options](const QString& name) -> const QCommandLineOption* {
+        for (const QCommandLineOption& o : options) {
+            if (o.names().contains(name))
+                return &o;
+        }
+        return nullptr;
+    };
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (arg == QLatin1String("--"))
+            break;
+        if (!arg.startsWith(QLatin1String("--")))
+            continue;
+        const QString name = arg.mid(2).section(QLatin1Char('='), 0, 0);
+        const QCommandLineOption* option = find(name);
+        if (!option)
+            continue;
+        const bool takesValue = !option->valueName().isEmpty();
+        if (!takesValue && arg.contains(QLatin1Char('='))) {
+            if (name == QLatin1String("print"))
+                return QStringLiteral("The option --print takes the list file as a separate argument.");
+            return QStringLiteral("The option --%1 takes no value.").arg(name);
+        }
+        if (takesValue && !arg.contains(QLatin1Char('=')) && i + 1 == args.size())
+            return neededValue(name);
+    }
+    return parser.errorText();
+}
+
 } // namespace
 
 QStringList CommandLine::decodeArguments(int argc, char* argv[], QString* unrepresentable)
@@ -113,77 +206,103 @@ QStringList CommandLine::decodeArguments(int argc, char* argv[], QString* unrepr
 
 CommandLineOptions CommandLine::parse(const QStringList& args)
 {
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
+    const QCommandLineOption dataDir(QStringLiteral("data-dir"), QString(), QStringLiteral("DIR"));
+    const QCommandLineOption print(QStringLiteral("print"));
+    const QCommandLineOption sort(QStringLiteral("sort"), QString(), QStringLiteral("COLUMN"));
+    const QCommandLineOption reverse(QStringLiteral("reverse"));
+    const QCommandLineOption status(QStringLiteral("status"), QString(), QStringLiteral("STATUS"));
+    const QCommandLineOption format(QStringLiteral("format"), QString(), QStringLiteral("FORMAT"));
+    QList<QCommandLineOption> options{help, version, dataDir, print, sort, reverse, status, format};
+    for (const ExchangeCommand& c : kExchangeCommands)
+        options << QCommandLineOption(QString::fromLatin1(c.option), QString(),
+                                      QString::fromLatin1(c.fileName));
+
+    QCommandLineParser parser;
+    parser.addOptions(options);
+    if (!parser.parse(args))
+        return usageError(refusal(parser, args, options));
+
     CommandLineOptions o;
-    bool help = false, version = false, optionsEnded = false;
-    QStringList modes; // the mode options given, to refuse two at once
-    QStringList positional;
-
-    for (qsizetype i = 1; i < args.size(); ++i) {
-        QString arg = args[i];
-        if (optionsEnded || !arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-")) {
-            positional << arg;
-            continue;
-        }
-        QString inlineValue;
-        bool hasInline = false;
-        if (arg.startsWith(QLatin1String("--"))) {
-            const qsizetype eq = arg.indexOf(QLatin1Char('='));
-            if (eq > 0) {
-                inlineValue = arg.mid(eq + 1);
-                arg.truncate(eq);
-                hasInline = true;
-            }
-        }
-        auto takeValue = [&](QString& target) -> bool {
-            if (hasInline) {
-                target = inlineValue;
-            } else if (i + 1 < args.size()) {
-                target = args[++i];
-            } else {
-                return false;
-            }
-            return !target.isEmpty();
-        };
-
-        if (arg == QLatin1String("--")) {
-            optionsEnded = true;
-        } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            help = true;
-        } else if (arg == QLatin1String("--version") || arg == QLatin1String("-v")) {
-            version = true;
-        } else if (arg == QLatin1String("--data-dir")) {
-            if (!takeValue(o.dataDir))
-                return usageError(QStringLiteral("The option --data-dir needs a folder."));
-        } else if (arg == QLatin1String("--print")) {
-            if (hasInline)
-                return usageError(
-                    QStringLiteral("The option --print takes the list file as a separate argument."));
-            modes << arg;
-            o.mode = Mode::Print;
-        } else if (arg == QLatin1String("--export-csv") || arg == QLatin1String("--export-html") ||
-                   arg == QLatin1String("--export-ics") || arg == QLatin1String("--import-csv")) {
-            if (!takeValue(o.exchangeFile))
-                return usageError(QStringLiteral("The option %1 needs a file name.").arg(arg));
-            modes << arg;
-            o.mode = arg == QLatin1String("--export-csv")    ? Mode::ExportCSV
-                     : arg == QLatin1String("--export-html") ? Mode::ExportHtml
-                     : arg == QLatin1String("--export-ics")  ? Mode::ExportICalendar
-                                                             : Mode::ImportCSV;
-        } else {
-            return usageError(QStringLiteral("Unknown option: %1").arg(args[i]));
-        }
-    }
-
-    if (help) {
+    if (parser.isSet(help)) {
         o.mode = Mode::Help;
         return o;
     }
-    if (version) {
+    if (parser.isSet(version)) {
         o.mode = Mode::Version;
         return o;
     }
+    if (parser.isSet(dataDir)) {
+        o.dataDir = parser.value(dataDir);
+        if (o.dataDir.isEmpty())
+            return usageError(neededValue(QStringLiteral("data-dir")));
+    }
+
+    // The modes in the order given, to refuse two at once.
+    QStringList modes;
+    for (const QString& name : parser.optionNames()) {
+        if (name == QLatin1String("print")) {
+            modes << QStringLiteral("--print");
+            o.mode = Mode::Print;
+            continue;
+        }
+        for (const ExchangeCommand& c : kExchangeCommands) {
+            if (name != QLatin1String(c.option))
+                continue;
+            modes << QStringLiteral("--") + name;
+            o.mode = c.mode;
+            o.exchangeFile = parser.value(name);
+            if (o.exchangeFile.isEmpty())
+                return usageError(neededValue(name));
+        }
+    }
     if (modes.size() > 1)
         return usageError(QStringLiteral("Choose only one of %1.").arg(modes.join(QLatin1String(", "))));
+
+    for (const char* listing : kListingOptions) {
+        if (parser.isSet(QString::fromLatin1(listing)) && o.mode != Mode::Print)
+            return usageError(QStringLiteral("The option --%1 works only with --print.").arg(listing));
+    }
+    if (parser.isSet(sort)) {
+        const QString name = parser.value(sort);
+        const std::optional<int> column = ListPrinter::columnByName(name);
+        if (name.isEmpty())
+            return usageError(neededValue(QStringLiteral("sort")));
+        if (!column)
+            return usageError(QStringLiteral("There is no column \"%1\" to sort by; the columns are %2.")
+                                  .arg(name, ListPrinter::columnNames().join(QLatin1String(", "))));
+        o.listing.sortColumn = *column;
+    }
+    o.listing.reverse = parser.isSet(reverse);
+    if (o.listing.reverse && !parser.isSet(sort))
+        return usageError(QStringLiteral("The option --reverse needs --sort COLUMN to say what to reverse."));
+    if (parser.isSet(status)) {
+        o.listing.statuses = 0;
+        // Given more than once, or as a list: "--status open,today".
+        for (const QString& value : parser.values(status)) {
+            for (const QString& name : value.split(QLatin1Char(','))) {
+                const std::optional<ItemStatus> s = ListPrinter::statusByName(name.trimmed());
+                if (name.trimmed().isEmpty())
+                    return usageError(neededValue(QStringLiteral("status")));
+                if (!s)
+                    return usageError(QStringLiteral("There is no status \"%1\"; the statuses are %2.")
+                                          .arg(name, kStatusNames));
+                o.listing.statuses |= ListPrinter::statusBit(*s);
+            }
+        }
+    }
+    if (parser.isSet(format)) {
+        const std::optional<ListPrinter::Format> f = ListPrinter::formatByName(parser.value(format));
+        if (!f)
+            return usageError(parser.value(format).isEmpty()
+                                  ? neededValue(QStringLiteral("format"))
+                                  : QStringLiteral("There is no format \"%1\"; choose tsv, csv or json.")
+                                        .arg(parser.value(format)));
+        o.listing.format = *f;
+    }
+
+    const QStringList positional = parser.positionalArguments();
     if (positional.size() > 1)
         return usageError(QStringLiteral("Only one list file can be named, not %1.").arg(positional.size()));
     if (!positional.isEmpty())
@@ -221,44 +340,69 @@ int CommandLine::run(const CommandLineOptions& options, QTextStream& out, QTextS
     switch (options.mode) {
     case Mode::Print:
         return printList(options, out, err);
-    case Mode::ExportCSV:
-        return ExportCSVCommand(options.exchangeFile, options.listFile, err);
-    case Mode::ExportHtml:
-        return ExportHtmlCommand(options.exchangeFile, options.listFile, err);
-    case Mode::ExportICalendar:
-        return ExportICalendarCommand(options.exchangeFile, options.listFile, err);
-    case Mode::ImportCSV:
-        return ImportCSVCommand(options.exchangeFile, options.listFile, out, err);
     default:
+        if (const ExchangeCommand* command = exchangeCommand(options.mode))
+            return command->run(options, out, err);
         return 1;
     }
 }
 
 QString CommandLine::helpText()
 {
-    return QStringLiteral(
+    // An option and its arguments, then what it does; long ones push the description to the next line.
+    QString text;
+    const auto option = [&text](const QString& left, const QString& description) {
+        constexpr int kColumn = 32;
+        const QString head = QStringLiteral("  ") + left;
+        text += head;
+        text += head.size() + 2 <= kColumn ? QString(kColumn - head.size(), QLatin1Char(' '))
+                                           : QStringLiteral("\n") + QString(kColumn, QLatin1Char(' '));
+        text += QString(description)
+                    .replace(QLatin1String("\n"), QLatin1String("\n") + QString(kColumn, QLatin1Char(' ')));
+        text += QLatin1Char('\n');
+    };
+
+    text += QStringLiteral(
         "Usage: quillmar [OPTIONS] [LISTFILE]\n"
         "\n"
         "A to-do list manager. Without options it opens its window with the standard list, or with\n"
         "LISTFILE: a \".tdo\" or \".tdx\" file, shown as a list of its own and saved back to it (the\n"
         "standard list file itself is shown as the standard list).\n"
         "\n"
-        "Options:\n"
-        "  --data-dir DIR              keep the list and settings files in DIR\n"
-        "  --print [LISTFILE]          write the items of the list (the standard list when none is\n"
-        "                              named; a \".tdh\" file is read as a history list) to standard\n"
-        "                              output, one line per item, fields separated by tabs:\n"
-        "                                item, status, 1 or 0 (completed), action, column values\n"
-        "                              then one line \"owner\" or \"project\" per name. Inside texts,\n"
-        "                              \\\\, \\t, \\r and \\n stand for backslash, tab, CR and LF.\n"
-        "  --export-csv OUT [LISTFILE]  write the list to the CSV file OUT (\"-\": standard output)\n"
-        "  --export-html OUT [LISTFILE] write the list to the HTML page OUT (\"-\": standard output)\n"
-        "  --export-ics OUT [LISTFILE]  write the list as to-dos to the iCalendar file OUT (\"-\":\n"
-        "                              standard output)\n"
-        "  --import-csv IN [LISTFILE]  add the items of the CSV file IN to the list and say how many\n"
-        "  --help                      show this text\n"
-        "  --version                   show the version\n"
+        "Options:\n");
+    option(QStringLiteral("--data-dir DIR"), QStringLiteral("keep the list and settings files in DIR"));
+    option(QStringLiteral("--print [LISTFILE]"),
+           QStringLiteral("write the items of the list (the standard list when none is\n"
+                          "named; a \".tdh\" file is read as a history list) to standard\n"
+                          "output, one line per item, fields separated by tabs:\n"
+                          "  item, status, 1 or 0 (completed), action, column values\n"
+                          "then one line \"owner\" or \"project\" per name. Inside texts,\n"
+                          "\\\\, \\t, \\r and \\n stand for backslash, tab, CR and LF."));
+    option(QStringLiteral("  --sort COLUMN"),
+           QStringLiteral("list the items sorted as a click on the column's header sorts\n"
+                          "them: text A to Z, numbers from the largest, dates from the\n"
+                          "earliest. COLUMN: actions, priority, date-in, target,\n"
+                          "remarks, owner, project-name, alarm-time or file-location"));
+    option(QStringLiteral("  --reverse"), QStringLiteral("sort the other way round"));
+    option(QStringLiteral("  --status STATUS"),
+           QStringLiteral("list only the items of this status: open, pending, overdue,\n"
+                          "today or completed; give it more than once (or \"open,today\")\n"
+                          "for several"));
+    option(QStringLiteral("  --format FORMAT"),
+           QStringLiteral("tsv: the lines above (the default); csv: a header line, then\n"
+                          "status, completed, action and the eight column values per\n"
+                          "item, UTF-8, lines ended by CR LF; json: an array of one\n"
+                          "object per item with named fields, and the dates and the\n"
+                          "alarm time also in ISO 8601 (dateInISO, targetISO,\n"
+                          "alarmTimeISO) where they can be read"));
+    for (const ExchangeCommand& c : kExchangeCommands)
+        option(QStringLiteral("--%1 %2 [LISTFILE]").arg(QLatin1String(c.option), QLatin1String(c.fileName)),
+               QString::fromLatin1(c.help));
+    option(QStringLiteral("--help"), QStringLiteral("show this text"));
+    option(QStringLiteral("--version"), QStringLiteral("show the version"));
+    text += QStringLiteral(
         "\n"
         "Exit status: 0 when all went well, 1 when a file could not be read or written (the message\n"
         "on standard error names it), 2 when the command line is not understood.\n");
+    return text;
 }

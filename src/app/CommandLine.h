@@ -1,5 +1,7 @@
 #pragma once
 
+#include "exchange/ListPrinter.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -26,6 +28,8 @@ struct CommandLineOptions
     QString listFile;     // the optional list file; empty for the standard list
     QString exchangeFile; // OUT of --export-csv / --export-html / --export-ics, IN of --import-csv
     QString error;        // for Mode::Error: what is wrong with the arguments
+    // How --print lists the items: --sort, --reverse, --status, --format.
+    ListPrinter::Options listing;
 };
 
 class CommandLine

@@ -1,12 +1,13 @@
 #include "app/ItemStyleModel.h"
 
 #include "model/ToDoListModel.h"
+#include "platform/Clock.h"
 
 #include <QGuiApplication>
 #include <QPalette>
 
 ItemStyleModel::ItemStyleModel(ToDoListModel* rows, QObject* parent)
-    : QIdentityProxyModel(parent), m_rows(rows)
+    : QIdentityProxyModel(parent), m_rows(rows), m_today(Clock::today())
 {
     m_colors = {QColor(Qt::blue), QColor(Qt::red), QColor(128, 0, 128), QColor(Qt::gray), QColor(Qt::red)};
     setSourceModel(rows);
@@ -17,7 +18,7 @@ QVariant ItemStyleModel::data(const QModelIndex& index, int role) const
 {
     if ((role == Qt::ForegroundRole || role == Qt::FontRole) && index.isValid() &&
         index.row() < m_rows->size()) {
-        const auto status = static_cast<size_t>(ItemStatusOf(m_rows->item(index.row())));
+        const auto status = static_cast<size_t>(ItemStatusOf(m_rows->item(index.row()), m_today));
         if (role == Qt::ForegroundRole)
             return m_colors[status];
         return m_statusFonts[status];
@@ -96,6 +97,14 @@ QColor ItemStyleModel::toQColor(quint32 color)
         return palette.color(QPalette::WindowText);
     }
     return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
+}
+
+void ItemStyleModel::setToday(const QDate& today)
+{
+    if (today == m_today)
+        return;
+    m_today = today;
+    refreshStatus();
 }
 
 void ItemStyleModel::refreshStatus()

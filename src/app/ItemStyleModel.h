@@ -3,6 +3,7 @@
 #include "model/ItemStatus.h"
 
 #include <QColor>
+#include <QDate>
 #include <QFont>
 #include <QIdentityProxyModel>
 
@@ -34,11 +35,15 @@ public:
     QFont itemFont() const { return m_font; }
     // A colour value 0x00BBGGRR, or a system colour 0x80000000 + index resolved through the palette.
     static QColor toQColor(quint32 color);
-    // Status colours depend on the date: refresh them when the day changes.
+    // Status colours depend on the date. The rows are drawn for one day, read once and handed in here (at
+    // start and by the alarm timer when the day changes), not read from the clock for every cell.
+    void setToday(const QDate& today);
+    QDate today() const { return m_today; }
     void refreshStatus();
 
 private:
     ToDoListModel* m_rows;
+    QDate m_today;
     std::array<QColor, 5> m_colors;
     QFont m_font;
     std::array<QFont, 5> m_statusFonts;

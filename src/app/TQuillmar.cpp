@@ -16,6 +16,7 @@
 #include "platform/FileSystem.h"
 #include "platform/InstanceLock.h"
 #include "platform/Regional.h"
+#include "platform/desktop/DesktopNotifier.h"
 
 #include "app/PictureToolBar.h"
 #include <QAction>
@@ -403,7 +404,7 @@ void TQuillmar::createControls()
     m_alarmTimer = new QTimer(this);
     m_alarmTimer->setObjectName(QStringLiteral("AlarmTimer"));
     m_alarmTimer->setInterval(1000);
-    m_alarmTimer->start();
+    // Started with the alarms, once the list is loaded (startAlarms).
 
     connectListView();
 }
@@ -427,6 +428,8 @@ void TQuillmar::ensureCalendarPage()
 
 void TQuillmar::createTray()
 {
+    if (m_trayIcon)
+        return;
     m_trayIcon = new QSystemTrayIcon(windowIcon(), this);
     m_trayIcon->setToolTip(QStringLiteral("Quillmar").left(63));
     m_trayIcon->setContextMenu(m_trayPopup);
@@ -434,6 +437,9 @@ void TQuillmar::createTray()
         if (reason == QSystemTrayIcon::DoubleClick || reason == QSystemTrayIcon::Trigger)
             restoreFromTray();
     });
+    // Alarms of a hidden window are told through the tray where there is one.
+    if (!m_notifier)
+        m_notifier = std::make_shared<SystemNotifier>(m_trayIcon);
 }
 
 bool TQuillmar::trayAvailable() const
@@ -455,14 +461,30 @@ void TQuillmar::FormCreate()
     // (language files belong to later starts).
     if (!QFileInfo::exists(StandardListPath()))
         EnsureFolderOf(StandardListPath());
-    createTray();
 }
 
 void TQuillmar::startUp(const QString& commandLineFile)
 {
     m_document->startUp(commandLineFile, *m_prompter);
     LoadColumnWidths();
-    showMissedAlarms();
+    m_startedUp = true;
+    // A window on its way to the screen shows its rows first and looks for missed alarms right after; one
+    // that is not shown looks now. Should the first frame never be reported, the alarms start anyway.
+    if (!isVisible() || m_firstFrameShown)
+        startAlarms();
+    else
+        QTimer::singleShot(2000, this, &TQuillmar::afterFirstFrame);
+}
+
+void TQuillmar::afterFirstFrame()
+{
+    if (m_firstFrameShown)
+        return;
+    m_firstFrameShown = true;
+    Q_EMIT firstFrameShown();
+    createTray();
+    if (m_startedUp)
+        startAlarms();
 }
 
 void TQuillmar::LoadDateFormat()

@@ -87,6 +87,11 @@ public:
     // The window's size before any stored layout applies.
     static QSize designedSize();
 
+Q_SIGNALS:
+    // The window's first frame is on screen. What start-up put off until then (the tray icon, the alarms
+    // missed while the program was not running, the alarm timer) follows now.
+    void firstFrameShown();
+
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -101,6 +106,8 @@ private:
     void createMenus();
     void createControls();
     void createTray();
+    // Runs once, right after the first frame (or when the window was not shown at start-up).
+    void afterFirstFrame();
     void LoadWindowLayout();
     void SaveWindowLayout();
     void LoadColumnWidths();
@@ -158,6 +165,8 @@ private:
     // The alarms, the box lists them; its snooze buttons ring them again later.
     void showAlarmBox(const QString& title, const QString& text, const QList<AlarmScanner::Alarm>& alarms);
     void showMissedAlarms();
+    // The missed alarms, then the timer: once the list is loaded and, for a shown window, on screen.
+    void startAlarms();
     // Statuses, counts and the date of the status bar for a new day.
     void refreshDay(const QDate& today);
     std::array<const ToDoList*, 2> alarmLists() const;
@@ -298,6 +307,9 @@ private:
     int m_listHeight = -1;
     int m_actionWidth = -1;
     bool m_shownOnce = false;
+    bool m_firstFrameShown = false;
+    bool m_startedUp = false;
+    bool m_alarmsStarted = false;
     std::array<int, ToDoListModel::ColumnCount> m_designedWidths{};
     Reminders m_reminders;
     QDate m_shownDay;

@@ -19,13 +19,14 @@
 
 void TQuillmar::setupAlarms()
 {
+    // The player loads its sound library on the first alarm; the notifier comes with the tray icon.
     if (!m_soundPlayer)
         m_soundPlayer = std::make_shared<QtSoundPlayer>();
-    if (!m_notifier)
-        m_notifier = std::make_shared<SystemNotifier>(m_trayIcon);
     // Alarms due before the program started are not rung by the timer; the start lists them as missed.
-    m_reminders.scanner().start(Clock::now());
-    m_shownDay = Clock::today();
+    const QDateTime now = Clock::now();
+    m_reminders.scanner().start(now);
+    m_shownDay = now.date();
+    m_styleModel->setToday(m_shownDay);
     connect(m_alarmTimer, &QTimer::timeout, this, &TQuillmar::onAlarmTimer);
 }
 
@@ -71,6 +72,15 @@ void TQuillmar::onAlarmTimer()
                  QStringLiteral("You have set an alarm: \n\r") + actions.join(QLatin1Char('\n')), due);
 }
 
+void TQuillmar::startAlarms()
+{
+    if (m_alarmsStarted)
+        return;
+    m_alarmsStarted = true;
+    showMissedAlarms();
+    m_alarmTimer->start();
+}
+
 void TQuillmar::showMissedAlarms()
 {
     m_reminders.scanner().setLeadMinutes(AlarmScanner::leadFromText(AlarmLeadTime));
@@ -93,7 +103,7 @@ void TQuillmar::refreshDay(const QDate& today)
 {
     m_shownDay = today;
     m_statusPanels[0]->setText(Regional::dateToText(today));
-    m_styleModel->refreshStatus();
+    m_styleModel->setToday(today);
     UpdateStatusBar();
 }
 

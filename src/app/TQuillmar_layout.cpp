@@ -14,6 +14,7 @@
 #include <QSplitter>
 #include <QStyle>
 #include <QTextEdit>
+#include <QTimer>
 #include <QTreeView>
 
 namespace {
@@ -171,5 +172,8 @@ bool TQuillmar::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == lstToDo->viewport() && event->type() == QEvent::Resize)
         fillActionsColumn();
+    // The rows are being drawn for the first time: what waited for the first frame follows once it is out.
+    if (watched == lstToDo->viewport() && event->type() == QEvent::Paint && !m_firstFrameShown)
+        QTimer::singleShot(0, this, &TQuillmar::afterFirstFrame);
     return QMainWindow::eventFilter(watched, event);
 }

@@ -1,8 +1,15 @@
 #include "app/ToolIcons.h"
 
+#include <QApplication>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QStyle>
+#include <QStyleOption>
+
+#include <algorithm>
+#include <map>
 
 namespace {
 const QColor kInk(52, 73, 94);
@@ -147,10 +154,47 @@ QPixmap draw(ToolIcons::Kind kind, int size)
 }
 } // namespace
 
+namespace {
+// Draws an icon when it is first shown, at the size it is shown in, and keeps what it drew: a start draws
+// only the icons and sizes its first frame shows.
+class DrawnIconEngine : public QIconEngine
+{
+public:
+    explicit DrawnIconEngine(ToolIcons::Kind kind) : m_kind(kind) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
+    }
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override
+    {
+        const int side = std::max(1, std::min(size.width(), size.height()));
+        QPixmap& drawn = m_drawn[side];
+        if (drawn.isNull())
+            drawn = draw(m_kind, side);
+        if (mode != QIcon::Disabled)
+            return drawn;
+        // Greyed out as the style greys out any pixmap.
+        QStyleOption option;
+        return QApplication::style()->generatedIconPixmap(QIcon::Disabled, drawn, &option);
+    }
+
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override
+    {
+        const int side = std::min(size.width(), size.height());
+        return QSize(side, side);
+    }
+
+    QIconEngine* clone() const override { return new DrawnIconEngine(*this); }
+
+private:
+    ToolIcons::Kind m_kind;
+    std::map<int, QPixmap> m_drawn;
+};
+} // namespace
+
 QIcon ToolIcons::icon(Kind kind)
 {
-    QIcon result;
-    for (int size : {22, 44})
-        result.addPixmap(draw(kind, size));
-    return result;
+    return QIcon(new DrawnIconEngine(kind));
 }

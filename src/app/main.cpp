@@ -14,9 +14,11 @@
 #include <QSessionManager>
 #include <QTextStream>
 #include <QThread>
-#include <QTimer>
 
 #include <cstdio>
+#include <ctime>
+
+#include <sys/resource.h>
 
 namespace {
 int runWithoutWindow(const CommandLineOptions& options, int argc, char* argv[])
@@ -32,6 +34,18 @@ int runWithoutWindow(const CommandLineOptions& options, int argc, char* argv[])
     out.flush();
     err.flush();
     return status;
+}
+
+void reportFirstFrame()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    const auto micros = [](const timeval& t) { return qint64(t.tv_sec) * 1000000 + t.tv_usec; };
+    std::printf("first frame at %lld ns, cpu %lld us\n", qint64(now.tv_sec) * 1000000000LL + now.tv_nsec,
+                micros(usage.ru_utime) + micros(usage.ru_stime));
+    std::fflush(stdout);
 }
 
 bool hasScreenForDialogs()
@@ -91,14 +105,15 @@ int runWindow(const CommandLineOptions& options, int argc, char* argv[])
     const QString listFile =
         options.listFile.isEmpty() ? QString() : QFileInfo(options.listFile).absoluteFilePath();
 
-    // A window already owns this data folder: hand it our list file and leave.
+    // The data folder is ours when its lock is free; otherwise a window owns it: hand it our list file and
+    // leave. The window listens only once it is on screen, so give one that is still starting a moment.
     SingleInstance instance(DataFolder());
-    if (instance.sendToRunning(listFile))
-        return 0;
     auto lock = std::make_unique<InstanceLock>(DataFolder());
     bool locked = lock->tryLock();
-    // The other window may still be starting up; give it a moment to answer.
-    for (int attempt = 0; !locked && attempt < 10 && !ended; ++attempt) {
+    if (!locked && lock->error().kind == IoError::Busy && instance.sendToRunning(listFile))
+        return 0;
+    for (int attempt = 0; !locked && lock->error().kind == IoError::Busy && attempt < 10 && !ended;
+         ++attempt) {
         QThread::msleep(200);
         QCoreApplication::processEvents();
         if (instance.sendToRunning(listFile, 500))
@@ -122,22 +137,27 @@ int runWindow(const CommandLineOptions& options, int argc, char* argv[])
                            "Close it first; its lists are not changed by this start.")
                 .arg(folder, process));
     }
-    instance.listen();
 
     TQuillmar mainWindow;
     window = &mainWindow;
     mainWindow.adoptInstanceLock(std::move(lock));
     QObject::connect(&instance, &SingleInstance::activationRequested, &mainWindow,
                      [&mainWindow](const QString& file) { mainWindow.handOver(file); });
+    // What the first frame does not need comes after it: a later start is listened to from then on.
+    QObject::connect(&mainWindow, &TQuillmar::firstFrameShown, &instance, [&instance] { instance.listen(); });
+    // Start-up measurements: the moment of the first frame (monotonic clock, nanoseconds) and the processor
+    // time spent until then, then the end.
+    if (qEnvironmentVariableIsSet("QUILLMAR_QUIT_WHEN_SHOWN"))
+        QObject::connect(&mainWindow, &TQuillmar::firstFrameShown, &app, [] {
+            reportFirstFrame();
+            QCoreApplication::exit(0);
+        });
     if (!ended)
         mainWindow.show();
     if (!ended)
         mainWindow.startUp(listFile);
     if (ended)
         return 0;
-    // Start-up measurements: end as soon as the window is on screen.
-    if (qEnvironmentVariableIsSet("QUILLMAR_QUIT_WHEN_SHOWN"))
-        QTimer::singleShot(0, &app, [] { QCoreApplication::exit(0); });
     const int status = app.exec();
     window = nullptr;
     return status;

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string.h>
 
 namespace {
 QString shownName(const QString& path)
@@ -18,48 +19,14 @@ QString shownName(const QString& path)
     return QDir::toNativeSeparators(path);
 }
 
-// Offset of the first byte that does not belong to well-formed UTF-8, or -1.
-qsizetype firstInvalidUtf8(QByteArrayView text)
+IoResult notUtf8(const QString& path, qsizetype line)
 {
-    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
-    const qsizetype n = text.size();
-    qsizetype i = 0;
-    while (i < n) {
-        // Most texts are ASCII: step over eight such bytes at a time.
-        quint64 word;
-        if (n - i >= 8 && (std::memcpy(&word, s + i, 8), (word & 0x8080808080808080ull) == 0)) {
-            i += 8;
-            continue;
-        }
-        const unsigned char c = s[i];
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        int more = 0;
-        unsigned min = 0;
-        unsigned cp = 0;
-        if (c >= 0xC2 && c <= 0xDF) {
-            more = 1, min = 0x80, cp = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            more = 2, min = 0x800, cp = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            more = 3, min = 0x10000, cp = c & 0x07;
-        } else {
-            return i;
-        }
-        if (i + more >= n)
-            return i;
-        for (int k = 1; k <= more; ++k) {
-            if ((s[i + k] & 0xC0) != 0x80)
-                return i;
-            cp = (cp << 6) | (s[i + k] & 0x3F);
-        }
-        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return i;
-        i += more + 1;
-    }
-    return -1;
+    return IoResult::failure(
+        QStringLiteral("The file %1 is not UTF-8 text (line %2), but the program's code page is "
+                       "UTF-8. Convert the file to UTF-8, or choose the code page it was written in.")
+            .arg(shownName(path))
+            .arg(line),
+        IoError::BadData);
 }
 
 // 1-based line of offset, counting line ends as the reader does.
@@ -174,15 +141,8 @@ IoResult CSVToRows(QByteArrayView text, std::vector<ToDoItem>& rows, const QStri
     if (CodePage::current() == CodePage::Kind::Utf8) {
         if (text.startsWith("\xEF\xBB\xBF"))
             text = text.sliced(3);
-        const qsizetype bad = firstInvalidUtf8(text);
-        if (bad >= 0) {
-            return IoResult::failure(
-                QStringLiteral("The file %1 is not UTF-8 text (line %2), but the program's code page is "
-                               "UTF-8. Convert the file to UTF-8, or choose the code page it was written in.")
-                    .arg(shownName(fileName))
-                    .arg(lineOf(text, bad)),
-                IoError::BadData);
-        }
+        if (const qsizetype bad = CodePage::firstInvalidUtf8(text); bad >= 0)
+            return notUtf8(fileName, lineOf(text, bad));
     }
     std::vector<ToDoItem> out;
     out.reserve(text.size() / 64 + 1);
@@ -195,20 +155,101 @@ IoResult CSVToRows(QByteArrayView text, std::vector<ToDoItem>& rows, const QStri
     return IoResult::success();
 }
 
+namespace {
+// The failures a CSV text is refused for, with the line they are on.
+IoResult holdsNul(const QString& path, qsizetype line)
+{
+    // A NUL would end the text early and drop the rest without a word; such a file is no CSV text.
+    return IoResult::failure(
+        QStringLiteral("The file %1 holds a NUL byte (line %2): it is not a text file, and "
+                       "nothing was imported")
+            .arg(shownName(path))
+            .arg(line),
+        IoError::BadData);
+}
+
+// Where the piece buffer[from, have) may end: after its last line break. A CR at the very end may be the
+// first half of a CR LF and waits for the next piece. -1 when no line ends in it.
+qsizetype pieceEnd(const QByteArray& buffer, qsizetype from, qsizetype have)
+{
+    const char* data = buffer.constData();
+    if (const void* lf = ::memrchr(data + from, '\n', size_t(have - from)))
+        return static_cast<const char*>(lf) - data + 1;
+    // Lines ended by CR alone.
+    for (qsizetype i = have - 2; i >= from; --i) {
+        if (data[i] == '\r')
+            return i + 1;
+    }
+    return -1;
+}
+} // namespace
+
 IoResult ReadCSVFile(const QString& path, std::vector<ToDoItem>& rows)
 {
-    QByteArray bytes;
-    if (IoResult r = ReadRegularFile(path, FileLimit::CSV, bytes); !r)
+    // The file is read in pieces of whole lines, and each piece becomes rows before the next is read: the
+    // rows and one buffer are all the memory an import takes. A piece is checked (NUL bytes, and UTF-8
+    // when that is the code page) before its rows are made; on any failure no row is handed out.
+    RegularFileReader file;
+    if (IoResult r = file.open(path, FileLimit::CSV); !r)
         return r;
-    // A NUL would end the text early and drop the rest without a word; such a file is no CSV text.
-    if (const qsizetype nul = bytes.indexOf('\0'); nul >= 0)
-        return IoResult::failure(
-            QStringLiteral("The file %1 holds a NUL byte (line %2): it is not a text file, and "
-                           "nothing was imported")
-                .arg(shownName(path))
-                .arg(lineOf(bytes, nul)),
-            IoError::BadData);
-    return CSVToRows(bytes, rows, path);
+    const bool utf8 = CodePage::current() == CodePage::Kind::Utf8;
+    constexpr qsizetype kPiece = qsizetype(1) << 20;
+    QByteArray buffer(kPiece, Qt::Uninitialized);
+    qsizetype have = 0;
+    qsizetype linesBefore = 0;
+    bool atStart = true;
+    bool atEnd = false;
+    std::vector<ToDoItem> out;
+    std::vector<QByteArrayView> fields;
+    fields.reserve(16);
+    while (have > 0 || !atEnd) {
+        while (!atEnd && have < buffer.size()) {
+            const qint64 got = file.read(buffer.data() + have, buffer.size() - have);
+            if (got < 0)
+                return file.error();
+            if (got == 0)
+                atEnd = true;
+            have += qsizetype(got);
+        }
+        qsizetype from = 0;
+        if (atStart) {
+            atStart = false;
+            if (utf8 && QByteArrayView(buffer.constData(), have).startsWith("\xEF\xBB\xBF"))
+                from = 3;
+            // Room for the rows, reckoned from the lines in the first 64 KiB.
+            const qsizetype sample = std::min<qsizetype>(have - from, 64 * 1024);
+            qint64 lines = 0;
+            for (const char *p = buffer.constData() + from, *e = p + sample;
+                 (p = static_cast<const char*>(std::memchr(p, '\n', size_t(e - p)))) != nullptr; ++p)
+                ++lines;
+            if (lines > 0)
+                out.reserve(size_t(std::min<qint64>(lines * file.size() / sample + 16, file.size() / 2 + 1)));
+        }
+        const qsizetype end = atEnd ? have : pieceEnd(buffer, from, have);
+        if (end < 0) {
+            // A line longer than the buffer: read more of it first.
+            buffer.resize(buffer.size() * 2);
+            continue;
+        }
+        const QByteArrayView piece(buffer.constData() + from, end - from);
+        if (utf8) {
+            if (const qsizetype bad = CodePage::firstInvalidUtf8(piece); bad >= 0)
+                return notUtf8(path, linesBefore + lineOf(piece, bad));
+        }
+        CSVRecordReader reader(piece);
+        while (reader.next(fields))
+            out.push_back(RowFromCSVFields(fields));
+        // The reader stops at a NUL, which it meets as it scans.
+        if (reader.textEnd() < piece.size())
+            return holdsNul(path, linesBefore + lineOf(piece, reader.textEnd()));
+        linesBefore += reader.linesRead();
+        have -= end;
+        std::memmove(buffer.data(), buffer.constData() + end, size_t(have));
+        if (atEnd)
+            break;
+    }
+    rows = std::move(out);
+    return IoResult::success();
 }
 
 IoResult ImportCSVFile(const QString& path, ToDoList& list, int* added)

@@ -2,6 +2,7 @@
 
 #include "exchange/CSVFieldScan.h"
 
+#include <bit>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -15,7 +16,7 @@ CSVRecordReader::CSVRecordReader(QByteArrayView text)
     seek(0);
 }
 
-quint64 CSVRecordReader::specialBits(qsizetype base) const
+[[gnu::always_inline]] inline quint64 CSVRecordReader::specialBits(qsizetype base) const
 {
     // Bit i stands for byte base + i. A record has a comma or quote every few bytes, so one 64-byte
     // block of bits serves several fields and costs a few instructions per field.
@@ -48,6 +49,17 @@ quint64 CSVRecordReader::specialBits(qsizetype base) const
     }
 #endif
     return bits;
+}
+
+[[gnu::always_inline]] inline qsizetype CSVRecordReader::peek()
+{
+    while (m_bits == 0) {
+        if (m_blockBase + 64 >= m_size)
+            return m_size;
+        m_blockBase += 64;
+        m_bits = specialBits(m_blockBase);
+    }
+    return m_blockBase + std::countr_zero(m_bits);
 }
 
 void CSVRecordReader::seek(qsizetype pos)
@@ -151,6 +163,33 @@ void CSVRecordReader::readRecord(qsizetype p, std::vector<QByteArrayView>& field
     }
 }
 
+void CSVRecordReader::readLine(qsizetype p, std::vector<QByteArrayView>& fields)
+{
+    // Most fields are plain: each ends at a comma, the last at the line end. A quote (a quoted or escaped
+    // field, or a quote inside a plain one) leaves the rest of the line, from the start of its field, to
+    // readRecord, which reads the fields before it the same way.
+    const char* text = m_data;
+    for (;;) {
+        const qsizetype s = peek();
+        const char c = s < m_size ? text[s] : '\0';
+        if (c == ',') {
+            fields.emplace_back(text + p, s - p);
+            pop();
+            p = s + 1;
+            continue;
+        }
+        if (c == '"') {
+            readRecord(p, fields);
+            return;
+        }
+        // CR, LF, NUL or the end of the text: the line ends, after the field that runs up to it.
+        if (s > p)
+            fields.emplace_back(text + p, s - p);
+        endLine(s);
+        return;
+    }
+}
+
 void CSVRecordReader::appendDecoded(QByteArrayView body, std::vector<QByteArrayView>& fields)
 {
     if (m_decodedUsed == m_decoded.size())
@@ -181,7 +220,7 @@ bool CSVRecordReader::next(std::vector<QByteArrayView>& fields)
         }
         ++m_line;
         m_recordLine = m_line;
-        readRecord(start, fields);
+        readLine(start, fields);
         return true;
     }
 }

@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
-#include <bit>
 #include <vector>
 
 // Reads the records of a whole CSV text, one line at a time: every line is one record, and a record never
@@ -20,22 +19,19 @@ public:
     bool next(std::vector<QByteArrayView>& fields);
     // 1-based number of the line on which the record last read begins.
     qsizetype lineNumber() const { return m_recordLine; }
+    // The lines read so far, empty ones included; once next() has returned false, the lines of the text.
+    qsizetype linesRead() const { return m_line; }
+    // Where the text ended: its size, or (once next() has returned false) the offset of the NUL that ended
+    // it.
+    qsizetype textEnd() const { return m_end; }
 
 private:
     // The text is read once, as a stream of the bytes that matter to the format (comma, quote, CR, LF,
     // NUL) in order; everything between them is copied or skipped without being looked at.
+    // The stream's steps are defined with the reader, where they are inlined into the scan.
     quint64 specialBits(qsizetype base) const;
     // Position of the next byte of the stream not yet consumed; m_size when there is none.
-    qsizetype peek()
-    {
-        while (m_bits == 0) {
-            if (m_blockBase + 64 >= m_size)
-                return m_size;
-            m_blockBase += 64;
-            m_bits = specialBits(m_blockBase);
-        }
-        return m_blockBase + std::countr_zero(m_bits);
-    }
+    qsizetype peek();
     // Consumes the byte peek() has just returned.
     void pop() { m_bits &= m_bits - 1; }
     // Restarts the stream at pos.
@@ -49,6 +45,9 @@ private:
     void endLine(qsizetype e);
     // Reads the fields of the record that starts at p through the end of its line.
     void readRecord(qsizetype p, std::vector<QByteArrayView>& fields);
+    // The same, first taking plain fields from the stream of special bytes alone; from the first field
+    // that holds a quote on, the line is left to readRecord.
+    void readLine(qsizetype p, std::vector<QByteArrayView>& fields);
     // Appends the text of an escaped field's body, decoded into a buffer of the reader.
     void appendDecoded(QByteArrayView body, std::vector<QByteArrayView>& fields);
 

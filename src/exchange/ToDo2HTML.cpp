@@ -319,7 +319,8 @@ IoResult TToDo2HTML::WriteHTML(const std::vector<ToDoItem>& rows, const QStringL
     QByteArray cellStart[5];
     for (int s = 0; s < 5; ++s)
         cellStart[s] = "<td><FONT COLOR=" + htmlText(Groups[groupOf(ItemStatus(s))].Color) + SizeAttr + ">";
-    const QDate today = Clock::today();
+    const Clock::OperationDay operationDay;
+    const QDate today = operationDay.day();
     for (const ToDoItem& row : rows) {
         const ItemStatus status = ItemStatusOf(row, today);
         const QByteArray& cell = cellStart[static_cast<int>(status)];

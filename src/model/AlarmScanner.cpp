@@ -1,5 +1,6 @@
 #include "model/AlarmScanner.h"
 
+#include "platform/Clock.h"
 #include "platform/Regional.h"
 
 #include <QHash>
@@ -52,6 +53,8 @@ QList<AlarmScanner::Alarm> AlarmScanner::tick(std::span<const ToDoList* const> l
     const qint64 lo = from + lead;
     const qint64 hi = nowMsecs + lead;
     const quint32 generation = Regional::generation();
+    // Rows read for the first time (two-digit years) take the year from this tick, not from the clock.
+    const Clock::OperationDay day(now.date());
     for (const ToDoList* list : lists) {
         if (!list)
             continue;

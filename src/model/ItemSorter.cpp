@@ -1,5 +1,6 @@
 #include "model/ItemSorter.h"
 
+#include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/Regional.h"
 
@@ -138,6 +139,7 @@ std::optional<double> ItemSorter::parseDayCount(QByteArrayView text)
 int ItemSorter::compareItems(const ToDoItem& a, const ToDoItem& b, int valueIndex, SortKind kind,
                              bool descending)
 {
+    const Clock::OperationDay day;
     int result = 0;
     switch (kind) {
     case SortKind::Text: {
@@ -170,6 +172,8 @@ std::vector<int> ItemSorter::sortOrder(const std::vector<ToDoItem>& items, int c
 {
     const int valueIndex = column - 1;
     const int count = static_cast<int>(items.size());
+    // Dates with two-digit years or without a year take it from one reading of the clock for all rows.
+    const Clock::OperationDay day;
     std::vector<int> order(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i)
         order[static_cast<size_t>(i)] = i;

@@ -5,6 +5,8 @@
 
 ItemStatus ItemStatusOf(const ToDoItem& item, const QDate& today)
 {
+    // Reading the Target may need the year (two-digit years): it is the caller's day, not a new reading.
+    const Clock::OperationDay day(today);
     if (item.checked())
         return ItemStatus::Completed;
     if (item.targetIsEmpty())

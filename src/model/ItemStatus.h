@@ -16,9 +16,10 @@ enum class ItemStatus
 };
 
 // Completed when checked; Open without Target; Pending when the Target is unreadable or later than
-// today; Today on the Target day; Overdue after it. Never fails.
+// today; Today on the Target day; Overdue after it. Never fails. Callers that look at many rows read the
+// day once and pass it here.
 ItemStatus ItemStatusOf(const ToDoItem& item, const QDate& today);
-// The same, for the clock's today.
+// The same, for Clock::today() (one reading of the clock unless an operation holds the day).
 ItemStatus ItemStatusOf(const ToDoItem& item);
 
 // "Pending", "Overdue", "Open", "Completed", "Today".

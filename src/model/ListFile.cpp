@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QtEndian>
 
+#include <algorithm>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -39,18 +41,43 @@ struct Field
     }
 };
 
-// Walks a file image field by field; every count and length is checked against the bytes that remain
-// before it is used, and the first problem is kept with its byte offset.
+// Walks a list field by field; every count and length is checked against the bytes that remain before it
+// is used, and the first problem is kept with its byte offset. The list is either a file image in memory
+// or a file read in pieces of kPiece bytes: only the record being read (and the piece it lies in) needs
+// to be in memory, so a large list is built without a copy of its file beside it.
 class Reader
 {
 public:
-    explicit Reader(QByteArrayView bytes) : m_data(bytes.data()), m_size(bytes.size()) {}
+    static constexpr qsizetype kPiece = qsizetype(1) << 20;
+
+    explicit Reader(QByteArrayView bytes) : m_data(bytes.data()), m_size(bytes.size()), m_have(bytes.size())
+    {
+    }
+    explicit Reader(RegularFileReader& file) : m_file(&file), m_size(file.size()) {}
 
     qsizetype pos() const { return m_pos; }
     qsizetype remaining() const { return m_size - m_pos; }
-    const char* here() const { return m_data + m_pos; }
+    // The bytes at pos(); valid for as many bytes as the last successful need() asked for.
+    const char* here() const { return m_data + (m_pos - m_base); }
     qsizetype errorAt() const { return m_errorAt; }
     const QString& error() const { return m_error; }
+    // A failure of the file itself (not of its content), or success.
+    const IoResult& readError() const { return m_readError; }
+
+    // The record being read starts here: its bytes stay in memory until the next mark.
+    void markRecord() { m_keep = m_pos; }
+    // Rows refer to their bytes in the image being read instead of copying them (the image outlives them).
+    bool rowsInPlace = false;
+    QByteArray rowBytes(const char* data, qsizetype size) const
+    {
+        return rowsInPlace ? QByteArray::fromRawData(data, size) : QByteArray(data, size);
+    }
+
+    // Bytes from pos() that are in memory now, and a step over n of them.
+    qsizetype buffered() const { return m_base + m_have - m_pos; }
+    void skip(qsizetype n) { m_pos += n; }
+    // The bytes from the mark to pos().
+    QByteArrayView marked() const { return QByteArrayView(m_data + (m_keep - m_base), m_pos - m_keep); }
 
     bool fail(qsizetype at, const QString& reason)
     {
@@ -62,7 +89,7 @@ public:
     // The checks stay small enough to inline; the messages are built out of line, on the rare damaged file.
     bool readInt(qint32& v, const Field& what)
     {
-        if (remaining() < 4) [[unlikely]]
+        if (remaining() < 4 || !need(4)) [[unlikely]]
             return failEnd(what, "the file ends inside %1");
         v = qFromLittleEndian<qint32>(here());
         m_pos += 4;
@@ -71,7 +98,7 @@ public:
 
     bool readByte(quint8& v, const Field& what)
     {
-        if (remaining() < 1) [[unlikely]]
+        if (remaining() < 1 || !need(1)) [[unlikely]]
             return failEnd(what, "the file ends before %1");
         v = static_cast<quint8>(*here());
         m_pos += 1;
@@ -80,10 +107,12 @@ public:
 
     bool readText(const Field& what)
     {
-        if (remaining() < 4) [[unlikely]]
+        if (remaining() < 4 || !need(4)) [[unlikely]]
             return failEnd(what, "the file ends inside the length of %1");
         const qint32 len = qFromLittleEndian<qint32>(here());
         if (len < 0 || len > remaining() - 4) [[unlikely]]
+            return failLength(what, len);
+        if (!need(4 + qsizetype(len))) [[unlikely]]
             return failLength(what, len);
         m_pos += 4 + len;
         return true;
@@ -99,6 +128,18 @@ public:
             return failCount(what, last);
         count = last + 1;
         return true;
+    }
+
+    // True when the file ends where its size said; a file that grew while it was read has more.
+    bool atEndOfFile()
+    {
+        if (!m_file || m_pos < m_base + m_have)
+            return m_pos == m_base + m_have;
+        char extra;
+        const qint64 got = m_file->read(&extra, 1);
+        if (got < 0)
+            m_readError = m_file->error();
+        return got == 0;
     }
 
 private:
@@ -124,11 +165,67 @@ private:
             QStringLiteral("%1 is %2, more than the rest of the file can hold").arg(what.text()).arg(last));
     }
 
-    const char* m_data;
+    // Makes the n bytes from pos() available; false when the file ends before them (it shrank while being
+    // read) or cannot be read.
+    bool need(qsizetype n)
+    {
+        if (m_pos + n <= m_base + m_have) [[likely]]
+            return true;
+        return refill(n);
+    }
+
+    bool refill(qsizetype n)
+    {
+        if (!m_file || !m_readError)
+            return false;
+        // Keep the record being read, drop what lies before it, and read on behind it.
+        const qsizetype kept = m_base + m_have - m_keep;
+        const qsizetype wanted = (m_pos - m_keep) + n;
+        if (m_buffer.size() < std::max(wanted, kPiece))
+            growBuffer(std::max(wanted, kPiece), kept);
+        else if (m_keep > m_base && kept > 0)
+            std::memmove(m_buffer.data(), m_buffer.constData() + (m_keep - m_base), size_t(kept));
+        m_data = m_buffer.constData();
+        m_base = m_keep;
+        m_have = kept;
+        // Fill the buffer, but never beyond the size the file had: what follows is checked at the end.
+        while (m_have < wanted) {
+            const qsizetype room = std::min<qint64>(m_buffer.size() - m_have, m_size - (m_base + m_have));
+            const qint64 got = room > 0 ? m_file->read(m_buffer.data() + m_have, room) : 0;
+            if (got < 0) {
+                m_readError = m_file->error();
+                return false;
+            }
+            if (got == 0) {
+                // The file shrank since it was opened: it ends here.
+                m_size = m_base + m_have;
+                return false;
+            }
+            m_have += qsizetype(got);
+        }
+        return true;
+    }
+
+    void growBuffer(qsizetype size, qsizetype kept)
+    {
+        QByteArray bigger(size, Qt::Uninitialized);
+        if (kept > 0)
+            std::memcpy(bigger.data(), m_data + (m_keep - m_base), size_t(kept));
+        m_buffer = std::move(bigger);
+    }
+
+    RegularFileReader* m_file = nullptr;
+    QByteArray m_buffer;
+    const char* m_data = nullptr;
     qsizetype m_size;
+    // The buffer holds the bytes from file offset m_base on, m_have of them.
+    qsizetype m_base = 0;
+    qsizetype m_have = 0;
+    qsizetype m_keep = 0;
     qsizetype m_pos = 0;
     qsizetype m_errorAt = 0;
     QString m_error;
+    IoResult m_readError;
 };
 
 bool readNames(Reader& r, QByteArrayList* names, bool owners)
@@ -139,11 +236,11 @@ bool readNames(Reader& r, QByteArrayList* names, bool owners)
     if (names)
         names->reserve(count);
     for (qint32 i = 0; i < count; ++i) {
-        const char* field = r.here();
+        r.markRecord();
         if (!r.readText({owners ? "owner name %1" : "project name %1", i + 1}))
             return false;
         if (names)
-            names->append(QByteArray(field + 4, r.here() - field - 4));
+            names->append(r.marked().sliced(4).toByteArray());
     }
     return true;
 }
@@ -151,6 +248,19 @@ bool readNames(Reader& r, QByteArrayList* names, bool owners)
 // Reads one item record; with out, the row is appended to it.
 bool readItem(Reader& r, qint32 index, std::vector<ToDoItem>* out)
 {
+    // Most records lie whole in the bytes read and are sound: measured in one pass and taken as they are.
+    // Anything else (a record that runs on into the next piece, or a damaged one) is read field by field.
+    r.markRecord();
+    if (r.buffered() >= 5 && qFromLittleEndian<qint32>(r.here()) == 1) {
+        const char* flagged = r.here();
+        const qsizetype length = ToDoItem::recordLength(flagged + 5, r.buffered() - 5);
+        if (length >= 0) {
+            if (out)
+                out->push_back(ToDoItem::fromRecord(r.rowBytes(flagged + 5, length), flagged[4] != 0));
+            r.skip(5 + length);
+            return true;
+        }
+    }
     const qint64 item = index + 1;
     const qsizetype start = r.pos();
     qint32 flagLength = 0;
@@ -163,8 +273,7 @@ bool readItem(Reader& r, qint32 index, std::vector<ToDoItem>* out)
     quint8 checked = 0;
     if (!r.readByte(checked, {"the checked flag of item %1", item}))
         return false;
-    const qsizetype recordStart = r.pos();
-    const char* record = r.here();
+    r.markRecord();
     if (!r.readText({"the action of item %1", item}))
         return false;
     qint32 values = 0;
@@ -176,24 +285,28 @@ bool readItem(Reader& r, qint32 index, std::vector<ToDoItem>* out)
     }
     if (out) {
         // One allocation per row: the record bytes are exactly the row's own buffer.
-        out->push_back(ToDoItem::fromRecord(QByteArray(record, r.pos() - recordStart), checked != 0));
+        const QByteArrayView record = r.marked();
+        out->push_back(ToDoItem::fromRecord(r.rowBytes(record.data(), record.size()), checked != 0));
     }
     return true;
 }
 
-// Parses (into an empty out) or, without out, only checks a whole file image.
-IoResult walkList(QByteArrayView bytes, bool withNames, ToDoList* out, const QString& fileName)
+// Parses (into an empty out) or, without out, only checks a list. A file that cannot be read is reported
+// as such, not as damaged.
+IoResult walkList(Reader& r, bool withNames, ToDoList* out, const QString& fileName)
 {
-    if (bytes.isEmpty())
-        return IoResult::success();
-    Reader r(bytes);
     auto damaged = [&] {
+        if (!r.readError())
+            return r.readError();
         return IoResult::failure(QStringLiteral("%1: damaged at byte %2: %3")
                                      .arg(QDir::toNativeSeparators(fileName))
                                      .arg(r.errorAt())
                                      .arg(r.error()),
                                  IoError::BadData);
     };
+    // An empty file is an empty list.
+    if (r.remaining() == 0 && r.atEndOfFile())
+        return r.readError();
     qint32 count = 0;
     if (!r.readInt(count, {"the item count"}))
         return damaged();
@@ -212,13 +325,22 @@ IoResult walkList(QByteArrayView bytes, bool withNames, ToDoList* out, const QSt
             !readNames(r, out ? &out->ProjectNames : nullptr, false))
             return damaged();
     }
-    if (r.remaining() != 0) {
+    if (r.remaining() != 0 || !r.atEndOfFile()) {
         // Unknown data is kept safe by refusing the file rather than dropping it on the next save.
-        r.fail(r.pos(),
-               QStringLiteral("%1 bytes of unknown data follow the end of the list").arg(r.remaining()));
+        if (r.remaining() != 0)
+            r.fail(r.pos(),
+                   QStringLiteral("%1 bytes of unknown data follow the end of the list").arg(r.remaining()));
+        else
+            r.fail(r.pos(), QStringLiteral("the file grew while it was read, past the end of the list"));
         return damaged();
     }
     return IoResult::success();
+}
+
+IoResult walkList(QByteArrayView bytes, bool withNames, ToDoList* out, const QString& fileName)
+{
+    Reader r(bytes);
+    return walkList(r, withNames, out, fileName);
 }
 
 // Which rows to write, in list order; null selection means all.
@@ -332,7 +454,7 @@ IoResult SaveListFile(const ToDoList& list, const QString& path, const QList<int
     return writeAtomically(path, SerializeList(list, true, selectedRows));
 }
 
-IoResult ReadListFile(const QString& path, bool withNames, ToDoList& out)
+IoResult ReadListFileImage(const QString& path, bool withNames, QByteArray& image, ToDoList& out)
 {
     if (!QFileInfo::exists(path))
         return IoResult::failure(QStringLiteral("Cannot open file %1: the file does not exist")
@@ -341,7 +463,33 @@ IoResult ReadListFile(const QString& path, bool withNames, ToDoList& out)
     QByteArray bytes;
     if (IoResult r = readWholeFile(path, bytes); !r)
         return r;
-    return ParseList(bytes, withNames, out, path);
+    Reader reader(bytes);
+    reader.rowsInPlace = true;
+    ToDoList fresh;
+    IoResult r = walkList(reader, withNames, &fresh, path);
+    if (r) {
+        out = std::move(fresh);
+        image = std::move(bytes);
+    }
+    return r;
+}
+
+IoResult ReadListFile(const QString& path, bool withNames, ToDoList& out)
+{
+    if (!QFileInfo::exists(path))
+        return IoResult::failure(QStringLiteral("Cannot open file %1: the file does not exist")
+                                     .arg(QDir::toNativeSeparators(path)),
+                                 IoError::NotFound);
+    // Read in pieces and built as it goes: a large list needs no copy of its file in memory.
+    RegularFileReader file;
+    if (IoResult r = file.open(path, FileLimit::List); !r)
+        return r;
+    Reader reader(file);
+    ToDoList fresh;
+    IoResult r = walkList(reader, withNames, &fresh, path);
+    if (r)
+        out = std::move(fresh);
+    return r;
 }
 
 IoResult LoadListFile(ToDoList& list, const QString& path)

@@ -37,6 +37,11 @@ IoResult LoadHistoryFile(ToDoList& list, const QString& historyPath);
 // commands that only read (the command line's --print).
 IoResult ReadListFile(const QString& path, bool withNames, ToDoList& out);
 
+// The same for a command that reads a list once and lets it go (the command line's listing): the file is
+// read whole into image, and the rows refer to their bytes in it instead of holding copies of their own,
+// which is the quickest read and the lightest list. image must outlive the rows; changing a row copies it.
+IoResult ReadListFileImage(const QString& path, bool withNames, QByteArray& image, ToDoList& out);
+
 // In-memory forms, shared by the file routines, the command line and the benchmarks.
 QByteArray SerializeList(const ToDoList& list, bool withNames, const QList<int>* selectedRows = nullptr);
 // Parses a whole file image into out (which is replaced); fileName only names the file in errors.

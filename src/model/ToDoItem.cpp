@@ -156,9 +156,21 @@ void ToDoItem::refreshCache() const
     const quint32 gen = Regional::generation();
     if (m_cacheGeneration == gen)
         return;
-    const auto target = Regional::textToDate(value(Target));
+    // One walk over the record for both texts.
+    QByteArrayView targetText, alarmText;
+    const int count = valueCount();
+    qsizetype pos = fieldOffset(0);
+    for (int k = 0; k < count && k <= AlarmTime; ++k) {
+        const qint32 length = readInt(m_record.constData() + pos);
+        if (k == Target)
+            targetText = QByteArrayView(m_record.constData() + pos + 4, length);
+        else if (k == AlarmTime)
+            alarmText = QByteArrayView(m_record.constData() + pos + 4, length);
+        pos += 4 + length;
+    }
+    const auto target = Regional::textToDate(targetText);
     m_targetDay = target ? static_cast<qint32>(target->toJulianDay()) : kUnreadable;
-    const auto alarm = Regional::textToTime(value(AlarmTime));
+    const auto alarm = Regional::textToTime(alarmText);
     m_alarmSeconds = alarm ? alarm->msecsSinceStartOfDay() / 1000 : kUnreadable;
     m_cacheGeneration = gen;
 }

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include <cstring>
+
 namespace {
 CodePage::Kind g_kind = CodePage::Kind::Windows1252;
 
@@ -144,4 +146,47 @@ QString CodePage::unmappableMessage(const QString& unmappable)
                                        "These characters cannot be stored in the code page %1: %2.\n"
                                        "Remove them, or choose the code page UTF-8 in the settings.")
         .arg(currentName(), shown);
+}
+
+qsizetype CodePage::firstInvalidUtf8(QByteArrayView text)
+{
+    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n) {
+        // Most texts are ASCII: step over eight such bytes at a time.
+        quint64 word;
+        if (n - i >= 8 && (std::memcpy(&word, s + i, 8), (word & 0x8080808080808080ull) == 0)) {
+            i += 8;
+            continue;
+        }
+        const unsigned char c = s[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int more = 0;
+        unsigned min = 0;
+        unsigned cp = 0;
+        if (c >= 0xC2 && c <= 0xDF) {
+            more = 1, min = 0x80, cp = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            more = 2, min = 0x800, cp = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            more = 3, min = 0x10000, cp = c & 0x07;
+        } else {
+            return i;
+        }
+        if (i + more >= n)
+            return i;
+        for (int k = 1; k <= more; ++k) {
+            if ((s[i + k] & 0xC0) != 0x80)
+                return i;
+            cp = (cp << 6) | (s[i + k] & 0x3F);
+        }
+        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return i;
+        i += more + 1;
+    }
+    return -1;
 }

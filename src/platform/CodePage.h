@@ -34,6 +34,8 @@ public:
     static Encoded encode(QStringView text);
     // Encodes text that is known to fit (digits, dates); characters that do not fit become '?'.
     static QByteArray encodeLossy(QStringView text);
+    // Offset of the first byte that does not belong to well-formed UTF-8, or -1 when all of text does.
+    static qsizetype firstInvalidUtf8(QByteArrayView text);
     // The user-facing message for an Encoded that failed.
     static QString unmappableMessage(const QString& unmappable);
 };

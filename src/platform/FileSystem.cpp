@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -57,8 +58,16 @@ QString ShownPath(const QString& path)
     return QDir::toNativeSeparators(path);
 }
 
-IoResult ReadRegularFile(const QString& path, qint64 limit, QByteArray& out)
+RegularFileReader::~RegularFileReader()
 {
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+IoResult RegularFileReader::open(const QString& path, qint64 limit)
+{
+    m_path = path;
+    m_limit = limit;
     const QByteArray name = QFile::encodeName(path);
     // Non-blocking, so that opening a pipe with no writer does not wait for one.
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
@@ -68,61 +77,88 @@ IoResult ReadRegularFile(const QString& path, qint64 limit, QByteArray& out)
             QStringLiteral("Cannot open file %1: %2").arg(ShownPath(path), SystemReason(error)),
             IoErrorOf(error), SystemReason(error));
     }
-    const auto done = [fd](IoResult r) {
-        ::close(fd);
-        return r;
-    };
     struct stat st
     {
     };
     if (::fstat(fd, &st) != 0) {
         const int error = errno;
-        return done(IoResult::failure(
+        ::close(fd);
+        return IoResult::failure(
             QStringLiteral("Cannot read file %1: %2").arg(ShownPath(path), SystemReason(error)),
-            IoErrorOf(error), SystemReason(error)));
+            IoErrorOf(error), SystemReason(error));
     }
     if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
         const QString what = S_ISDIR(st.st_mode)
                                  ? QStringLiteral("it is a folder")
                                  : QStringLiteral("it is not a regular file but a device, pipe or socket");
-        return done(IoResult::failure(QStringLiteral("Cannot read %1: %2").arg(ShownPath(path), what),
-                                      IoError::NotRegular));
+        return IoResult::failure(QStringLiteral("Cannot read %1: %2").arg(ShownPath(path), what),
+                                 IoError::NotRegular);
     }
-    const auto tooLarge = [&](qint64 size) {
-        return done(IoResult::failure(
+    m_fd = fd;
+    m_size = st.st_size;
+    m_done = 0;
+    if (m_size > limit) {
+        m_error = IoResult::failure(
             QStringLiteral("Cannot read file %1: it is %2 long, more than the %3 the program reads")
-                .arg(ShownPath(path), sizeText(size), sizeText(limit)),
-            IoError::TooLarge));
-    };
-    if (st.st_size > limit)
-        return tooLarge(st.st_size);
+                .arg(ShownPath(path), sizeText(m_size), sizeText(limit)),
+            IoError::TooLarge);
+        return m_error;
+    }
+    return IoResult::success();
+}
 
-    // One byte more than the size tells a file that grew while being read.
-    QByteArray bytes(qsizetype(st.st_size) + 1, Qt::Uninitialized);
-    qsizetype have = 0;
+qint64 RegularFileReader::read(char* data, qint64 max)
+{
+    if (m_fd < 0 || !m_error)
+        return -1;
+    // One read never asks for more than a step, nor for more than one byte past the limit, which tells a
+    // file that grew too large while being read.
+    max = std::min({max, kReadStep, m_limit + 1 - m_done});
     for (;;) {
-        if (have == bytes.size()) {
-            if (have > limit)
-                return tooLarge(have);
-            bytes.resize(qsizetype(std::min<qint64>(have + kReadStep, limit + 1)));
-        }
-        const qint64 want = std::min<qint64>(kReadStep, bytes.size() - have);
-        const ssize_t got = ::read(fd, bytes.data() + have, size_t(want));
+        const ssize_t got = max > 0 ? ::read(m_fd, data, size_t(max)) : 0;
         if (got < 0) {
             const int error = errno;
             if (error == EINTR)
                 continue;
-            return done(IoResult::failure(
-                QStringLiteral("Cannot read file %1: %2").arg(ShownPath(path), SystemReason(error)),
-                IoErrorOf(error), SystemReason(error)));
+            m_error = IoResult::failure(
+                QStringLiteral("Cannot read file %1: %2").arg(ShownPath(m_path), SystemReason(error)),
+                IoErrorOf(error), SystemReason(error));
+            return -1;
         }
+        m_done += got;
+        if (m_done > m_limit) {
+            m_error = IoResult::failure(
+                QStringLiteral("Cannot read file %1: it is %2 long, more than the %3 the program reads")
+                    .arg(ShownPath(m_path), sizeText(m_done), sizeText(m_limit)),
+                IoError::TooLarge);
+            return -1;
+        }
+        return got;
+    }
+}
+
+IoResult ReadRegularFile(const QString& path, qint64 limit, QByteArray& out)
+{
+    RegularFileReader file;
+    if (IoResult r = file.open(path, limit); !r)
+        return r;
+    // One byte more than the size tells a file that grew while being read.
+    QByteArray bytes(qsizetype(file.size()) + 1, Qt::Uninitialized);
+    qsizetype have = 0;
+    for (;;) {
+        if (have == bytes.size())
+            bytes.resize(qsizetype(std::min<qint64>(have + kReadStep, limit + 1)));
+        const qint64 got = file.read(bytes.data() + have, bytes.size() - have);
+        if (got < 0)
+            return file.error();
         if (got == 0)
             break;
         have += got;
     }
     bytes.truncate(have);
     out = std::move(bytes);
-    return done(IoResult::success());
+    return IoResult::success();
 }
 
 IoResult EnsureFolderOf(const QString& path)

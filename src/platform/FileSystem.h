@@ -21,6 +21,35 @@ QString SystemReason(int error);
 // A path as messages show it.
 QString ShownPath(const QString& path);
 
+// A regular file of at most limit bytes, read in pieces of the caller's size, so that a reader that
+// builds its result as it goes needs no copy of the whole file. Opening refuses what ReadRegularFile
+// refuses, with the same messages; a file that grows past limit while it is read is refused too.
+class RegularFileReader
+{
+public:
+    RegularFileReader() = default;
+    ~RegularFileReader();
+    RegularFileReader(const RegularFileReader&) = delete;
+    RegularFileReader& operator=(const RegularFileReader&) = delete;
+
+    IoResult open(const QString& path, qint64 limit);
+    const QString& path() const { return m_path; }
+    // The size the file had when it was opened.
+    qint64 size() const { return m_size; }
+    // Reads up to max bytes into data: the count read, 0 at the end of the file, -1 when reading failed
+    // (error() then says why).
+    qint64 read(char* data, qint64 max);
+    const IoResult& error() const { return m_error; }
+
+private:
+    int m_fd = -1;
+    QString m_path;
+    qint64 m_size = 0;
+    qint64 m_limit = 0;
+    qint64 m_done = 0;
+    IoResult m_error;
+};
+
 // Reads a whole regular file of at most limit bytes into out, in bounded steps. A folder, device, pipe or
 // socket is refused without blocking and without being read, so is a file larger than limit. A missing
 // file is an error of kind NotFound.

@@ -5,6 +5,9 @@
 
 #include <QRegularExpression>
 
+#include <array>
+#include <cstring>
+
 namespace {
 struct State
 {
@@ -99,7 +102,9 @@ bool onlyTrailingSeparator(QByteArrayView t, qsizetype pos)
     return pos == t.size();
 }
 
-std::optional<QDate> dateFromNumbers(const int* v, const int* nd, int count)
+// usedYear, when given, is set to the current year a text without a year or with two digits was read
+// against, and left alone otherwise.
+std::optional<QDate> dateFromNumbers(const int* v, const int* nd, int count, int* usedYear = nullptr)
 {
     int day = 0, month = 0, year = 0, yearDigits = 4;
     const auto order = Regional::dateOrder();
@@ -122,16 +127,22 @@ std::optional<QDate> dateFromNumbers(const int* v, const int* nd, int count)
         else
             day = v[0], month = v[1];
         year = Clock::today().year();
+        if (usedYear)
+            *usedYear = year;
     } else {
         return std::nullopt;
     }
     if (yearDigits > 4)
         return std::nullopt;
-    if (yearDigits <= 2)
+    if (yearDigits <= 2) {
+        if (usedYear)
+            *usedYear = Clock::today().year();
         year = Regional::expandTwoDigitYear(year);
-    if (year < 1 || !QDate::isValid(year, month, day))
+    }
+    const QDate date(year, month, day);
+    if (year < 1 || !date.isValid())
         return std::nullopt;
-    return QDate(year, month, day);
+    return date;
 }
 
 // Reads a time at pos: h[:m[:s]] with an optional AM/PM marker; returns the position after it.
@@ -313,7 +324,7 @@ std::optional<QDate> isoDate(QByteArrayView t)
     return d;
 }
 
-std::optional<QDate> numericDate(QByteArrayView text)
+std::optional<QDate> numericDate(QByteArrayView text, int* usedYear = nullptr)
 {
     const QByteArrayView t = trimmed(text);
     if (auto iso = isoDate(t))
@@ -322,16 +333,56 @@ std::optional<QDate> numericDate(QByteArrayView text)
     const qsizetype end = readNumbers(t, 0, 3, v, nd, count);
     if (end < 0 || !onlyTrailingSeparator(t, end))
         return std::nullopt;
-    return dateFromNumbers(v, nd, count);
+    return dateFromNumbers(v, nd, count, usedYear);
+}
+
+// The dates of a list repeat (many items share a day): the last texts read are remembered with what they
+// gave, for the formats they were read with, so a list of any length reads each distinct date about once.
+struct RememberedDate
+{
+    char text[16];
+    qsizetype size = -1;
+    quint32 generation = 0;
+    // The current year the text was read against (no year, or two digits), or 0 when it named its year.
+    int year = 0;
+    std::optional<QDate> date;
+};
+
+RememberedDate& rememberedDate(QByteArrayView text)
+{
+    static std::array<RememberedDate, 256> remembered;
+    quint32 hash = 2166136261u;
+    for (char c : text)
+        hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    return remembered[(hash ^ (hash >> 8) ^ (hash >> 16)) & 0xFF];
 }
 } // namespace
 
 std::optional<QDate> Regional::textToDate(QByteArrayView text)
 {
     ensureInitialised();
-    if (auto date = numericDate(text))
-        return date;
-    return namedMonthDate(CodePage::decode(text));
+    const bool rememberable = text.size() <= qsizetype(sizeof RememberedDate::text);
+    if (rememberable) {
+        const RememberedDate& r = rememberedDate(text);
+        if (r.size == text.size() && r.generation == state().generation &&
+            (text.isEmpty() || std::memcmp(r.text, text.data(), size_t(text.size())) == 0) &&
+            (r.year == 0 || r.year == Clock::today().year()))
+            return r.date;
+    }
+    int usedYear = 0;
+    std::optional<QDate> date = numericDate(text, &usedYear);
+    if (!date)
+        date = namedMonthDate(CodePage::decode(text));
+    if (rememberable) {
+        RememberedDate& r = rememberedDate(text);
+        if (!text.isEmpty())
+            std::memcpy(r.text, text.data(), size_t(text.size()));
+        r.size = text.size();
+        r.generation = state().generation;
+        r.year = usedYear;
+        r.date = date;
+    }
+    return date;
 }
 
 std::optional<QDate> Regional::textToDate(QStringView text)
@@ -344,12 +395,38 @@ std::optional<QDate> Regional::textToDate(QStringView text)
 
 std::optional<QTime> Regional::textToTime(QByteArrayView text)
 {
+    // Alarm times repeat like dates do; a time names no day, so what a text gave stays true.
+    struct RememberedTime
+    {
+        char text[12];
+        qsizetype size = -1;
+        std::optional<QTime> time;
+    };
+    static std::array<RememberedTime, 64> remembered;
+    const bool rememberable = text.size() <= qsizetype(sizeof RememberedTime::text);
+    RememberedTime* r = nullptr;
+    if (rememberable) {
+        quint32 hash = 2166136261u;
+        for (char c : text)
+            hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+        r = &remembered[(hash ^ (hash >> 8)) & 0x3F];
+        if (r->size == text.size() &&
+            (text.isEmpty() || std::memcmp(r->text, text.data(), size_t(text.size())) == 0))
+            return r->time;
+    }
     const QByteArrayView t = trimmed(text);
     QTime time;
     const qsizetype end = readTime(t, 0, time);
-    if (end < 0 || trimmed(t.sliced(end)).size() != 0)
-        return std::nullopt;
-    return time;
+    std::optional<QTime> result;
+    if (end >= 0 && trimmed(t.sliced(end)).size() == 0)
+        result = time;
+    if (r) {
+        if (!text.isEmpty())
+            std::memcpy(r->text, text.data(), size_t(text.size()));
+        r->size = text.size();
+        r->time = result;
+    }
+    return result;
 }
 
 std::optional<QTime> Regional::textToTime(QStringView text)

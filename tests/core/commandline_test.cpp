@@ -269,3 +269,80 @@ TEST_F(CommandLineTest, ExchangeCommandsHonourTheWindowsLock)
     EXPECT_EQ(quillmar({QStringLiteral("--export-csv"), out}).status, 0);
     EXPECT_EQ(readAll(out), QByteArray("One,,,,,,,,,\r\n"));
 }
+
+TEST_F(CommandLineTest, ListingOptionsSortFilterAndChooseTheForm)
+{
+    ToDoList list;
+    for (const char* target : {"2001-01-03", "", "2001-01-01", "2999-01-01"}) {
+        ToDoItem item = ToDoItem::make(QByteArray("due ") + target);
+        item.setValue(ToDoItem::Target, target);
+        list.items.push_back(item);
+    }
+    list.OwnerNames = {"Ann"};
+    ASSERT_TRUE(SaveListFile(list, data("ToDoX.tdo")).ok);
+    const auto actions = [](const QByteArray& out) {
+        QByteArrayList found;
+        for (const QByteArray& line : out.split('\n'))
+            if (line.startsWith("item\t"))
+                found << line.split('\t').value(3);
+        return found;
+    };
+
+    Outcome r = quillmar({"--print", "--sort", "Target", "--status", "overdue", "--status", "pending"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(actions(r.out), (QByteArrayList{"due 2001-01-01", "due 2001-01-03", "due 2999-01-01"}));
+    EXPECT_TRUE(r.out.endsWith("owner\tAnn\n"));
+    r = quillmar({"--print", "--sort=target", "--reverse", "--status=open,overdue"});
+    EXPECT_EQ(actions(r.out), (QByteArrayList{"due 2001-01-03", "due 2001-01-01", "due "}));
+
+    r = quillmar({"--print", "--format", "csv", "--status", "open"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "Status,Completed,Actions,Priority,Date In,Target,Remarks,Owner,Project Name,Alarm Time,"
+                     "File Location\r\nOpen,0,due ,,,,,,,,\r\n");
+    r = quillmar({"--print", "--format", "json", "--sort", "target"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.out.startsWith("[\n{\"status\":\"Open\",\"completed\":false,\"action\":\"due \""))
+        << r.out.data();
+    EXPECT_TRUE(r.out.contains("\"target\":\"2999-01-01\",\"targetISO\":\"2999-01-01\""));
+
+    // A listing that cannot be written out fails, and says so.
+    QProcess p;
+    p.start(QStringLiteral("/bin/sh"),
+            {QStringLiteral("-c"), QStringLiteral("exec \"$0\" --data-dir \"$1\" --print >/dev/full"),
+             testutil::quillmarBin(), m_data});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_TRUE(p.readAllStandardError().contains("Cannot write to standard output"));
+}
+
+TEST_F(CommandLineTest, ListingOptionsRefuseWhatTheyCannotDo)
+{
+    const struct
+    {
+        QStringList args;
+        const char* message;
+    } cases[] = {
+        {{"--sort", "target"}, "--sort works only with --print"},
+        {{"--export-csv", "x.csv", "--format", "json"}, "--format works only with --print"},
+        {{"--print", "--sort", "due"}, "no column \"due\""},
+        {{"--print", "--sort"}, "--sort needs a column"},
+        {{"--print", "--reverse"}, "--reverse needs --sort"},
+        {{"--print", "--status", "late"}, "no status \"late\""},
+        {{"--print", "--status", "open,"}, "--status needs a status"},
+        {{"--print", "--format", "xml"}, "no format \"xml\""},
+        {{"--print=x.tdo"}, "takes the list file as a separate argument"},
+        {{"--reverse=yes", "--print"}, "--reverse takes no value"},
+        {{"-print"}, "Unknown option: -print"},
+    };
+    for (const auto& c : cases) {
+        const Outcome r = quillmar(c.args);
+        EXPECT_EQ(r.status, 2) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains(c.message)) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+    // The help tells of them.
+    const Outcome help = quillmar({"--help"}, false);
+    for (const char* option :
+         {"--sort COLUMN", "--reverse", "--status STATUS", "--format FORMAT", "targetISO"})
+        EXPECT_TRUE(help.out.contains(option)) << option;
+}

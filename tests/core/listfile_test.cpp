@@ -209,6 +209,54 @@ TEST_F(ListFileTest, TruncatedFileFailsAtEveryOffsetAndKeepsTheList)
     EXPECT_TRUE(list.isEmpty());
 }
 
+TEST_F(ListFileTest, ReadingInPiecesGivesWhatTheWholeImageGives)
+{
+    // Several megabytes, so records and names straddle the pieces the file is read in; one text is larger
+    // than a piece. Cut, damaged and extended copies must be refused with the same message as the image.
+    ToDoList big;
+    for (int i = 0; i < 40000; ++i) {
+        ToDoItem item = ToDoItem::make("row " + QByteArray::number(i) + QByteArray(i % 97, 'x'), i % 3 == 0);
+        item.setValue(ToDoItem::Remarks, QByteArray(i % 211, char('a' + i % 26)));
+        if (i % 5000 == 1)
+            item.setValue(ToDoItem::FileLocation, QByteArray((3 << 20) / 2, 'L'));
+        big.items.push_back(item);
+    }
+    for (int i = 0; i < 500; ++i)
+        big.OwnerNames << "owner " + QByteArray::number(i);
+    big.ProjectNames = {"Home"};
+    const QByteArray full = SerializeList(big, true);
+    ASSERT_GT(full.size(), 8 << 20);
+
+    QByteArray damaged = full;
+    damaged[full.size() / 2 + 1] = '\x7f';
+    const QByteArray variants[] = {full, full.left(full.size() / 3), full.left(full.size() - 3), damaged,
+                                   full + "extra"};
+    for (const QByteArray& bytes : variants) {
+        ASSERT_TRUE(writeAll(path("big.tdx"), bytes));
+        ToDoList fromImage, fromFile;
+        const IoResult expected = ParseList(bytes, true, fromImage, path("big.tdx"));
+        const IoResult r = ReadListFile(path("big.tdx"), true, fromFile);
+        EXPECT_EQ(r.ok, expected.ok);
+        EXPECT_EQ(r.error, expected.error);
+        EXPECT_EQ(SerializeList(fromFile, true), SerializeList(fromImage, true));
+        // Rows that refer to the file's image read the same, and a changed row leaves the image alone.
+        QByteArray image;
+        ToDoList inPlace;
+        const IoResult i = ReadListFileImage(path("big.tdx"), true, image, inPlace);
+        EXPECT_EQ(i.error, expected.error);
+        EXPECT_EQ(SerializeList(inPlace, true), SerializeList(fromImage, true));
+        if (i.ok && !inPlace.items.empty()) {
+            inPlace.items.front().setAction("changed");
+            EXPECT_EQ(image, bytes);
+        }
+    }
+    ToDoList back;
+    ASSERT_TRUE(writeAll(path("big.tdx"), full));
+    ASSERT_TRUE(ReadListFile(path("big.tdx"), true, back).ok);
+    EXPECT_EQ(back.items, big.items);
+    EXPECT_EQ(back.OwnerNames, big.OwnerNames);
+}
+
 TEST_F(ListFileTest, HostileCountsAndFlagsAreRefusedWithTheirOffset)
 {
     struct Case

@@ -120,3 +120,36 @@ TEST_F(PlatformTest, TimeReading)
     for (const char* text : {"24:00:00", "00:75:00", "13:00 PM", "noon"})
         EXPECT_FALSE(Regional::textToTime(QByteArrayView(text))) << text;
 }
+
+TEST_F(PlatformTest, RememberedDatesFollowTheYearAndTheFormats)
+{
+    // Date texts are remembered once read; what depends on the current year or the format is read anew.
+    Regional::setFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm:ss"));
+    const struct
+    {
+        QDate today;
+        const char* text;
+        QDate expected;
+    } cases[] = {
+        {QDate(2026, 12, 6), "1.2.30", QDate(2030, 2, 1)},
+        {QDate(2081, 1, 1), "1.2.30", QDate(2130, 2, 1)},
+        {QDate(2026, 12, 6), "1.2.", QDate(2026, 2, 1)},
+        {QDate(2027, 1, 1), "1.2.", QDate(2027, 2, 1)},
+        {QDate(2026, 12, 6), "1.2.2030", QDate(2030, 2, 1)},
+        {QDate(2081, 1, 1), "1.2.2030", QDate(2030, 2, 1)},
+    };
+    for (int pass = 0; pass < 2; ++pass) {
+        for (const auto& c : cases) {
+            Clock::setNow(QDateTime(c.today, QTime(12, 0)));
+            EXPECT_EQ(Regional::textToDate(QByteArrayView(c.text)), c.expected) << c.text << ' ' << pass;
+        }
+    }
+    Regional::setFormats(QStringLiteral("MM/dd/yyyy"), QStringLiteral("HH:mm:ss"));
+    EXPECT_EQ(Regional::textToDate(QByteArrayView("1.2.2030")), QDate(2030, 1, 2));
+    Regional::setFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm:ss"));
+    EXPECT_EQ(Regional::textToDate(QByteArrayView("1.2.2030")), QDate(2030, 2, 1));
+    EXPECT_EQ(Regional::textToTime(QByteArrayView("9:05 pm")), QTime(21, 5));
+    EXPECT_EQ(Regional::textToTime(QByteArrayView("9:05 pm")), QTime(21, 5));
+    EXPECT_EQ(Regional::textToTime(QByteArrayView("25:00")), std::nullopt);
+    EXPECT_EQ(Regional::textToTime(QByteArrayView("25:00")), std::nullopt);
+}

@@ -5,14 +5,18 @@
 #include "platform/desktop/QtSoundPlayer.h"
 #include "platform/desktop/RecordingNotifier.h"
 #include "platform/desktop/RecordingSoundPlayer.h"
+#include "platform/desktop/SoundBackend.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QAudioDevice>
+#include <QFileInfo>
 #include <QLabel>
+#include <QLibrary>
 #include <QMediaDevices>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QTreeView>
 #include <QtTest>
@@ -212,6 +216,27 @@ private Q_SLOTS:
         }
     }
 
+    // A window on its way to the screen draws its rows first; the missed alarms follow its first frame.
+    void missedAlarmsFollowTheFirstFrame()
+    {
+        w.reset();
+        data->writeIni("[Alarm]\nLast Scan=2026-03-14T13:00:00\n");
+        ToDoList list;
+        list.items = {alarmRow("While away", "13:30:00")};
+        QVERIFY(SaveListFile(list, StandardListPath()));
+        TQuillmar shown;
+        shown.setNotifier(notes);
+        QSignalSpy frames(&shown, &TQuillmar::firstFrameShown);
+        shown.show();
+        shown.startUp();
+        QCOMPARE(alarmBoxes().size(), 0);
+        QVERIFY(!fixture::child<QTimer>(&shown, "AlarmTimer")->isActive());
+        QTRY_COMPARE(frames.size(), 1);
+        QTRY_COMPARE(alarmBoxes().size(), 1);
+        QVERIFY(fixture::child<QTimer>(&shown, "AlarmTimer")->isActive());
+        alarmBoxes().first()->close();
+    }
+
     // At midnight the date of the status bar and the colours of the rows follow the new day.
     void newDayRefreshesStatuses()
     {
@@ -225,6 +250,21 @@ private Q_SLOTS:
         QVERIFY(!bold()); // overdue now
         for (QMessageBox* box : alarmBoxes())
             box->close();
+    }
+
+    // The player's sound library is built where the player looks for it, and offers what the player needs.
+    void soundModuleIsFoundAndLoads()
+    {
+        QString found;
+        for (const QString& candidate : QtSoundPlayer::moduleCandidates())
+            if (found.isEmpty() && QFileInfo(candidate).isFile())
+                found = candidate;
+        QVERIFY2(!found.isEmpty(), qPrintable(QtSoundPlayer::moduleCandidates().join(QLatin1Char(' '))));
+        QLibrary module(found);
+        const auto create = reinterpret_cast<CreateSoundBackend>(module.resolve(kCreateSoundBackend));
+        QVERIFY2(create, qPrintable(module.errorString()));
+        std::unique_ptr<SoundBackend> backend(create());
+        QCOMPARE(backend->hasAudioOutput(), !QMediaDevices::audioOutputs().isEmpty());
     }
 
     void builtInSoundIsCarried()

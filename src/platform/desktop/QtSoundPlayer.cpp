@@ -1,37 +1,55 @@
 #include "platform/desktop/QtSoundPlayer.h"
 
-#include <QAudioDevice>
-#include <QMediaDevices>
-#include <QSoundEffect>
+#include "platform/desktop/SoundBackend.h"
 
-QtSoundPlayer::QtSoundPlayer(QObject* parent) : QObject(parent) {}
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLibrary>
+
+QtSoundPlayer::QtSoundPlayer() = default;
 
 QtSoundPlayer::~QtSoundPlayer() = default;
 
-bool QtSoundPlayer::hasAudioOutput()
+QStringList QtSoundPlayer::moduleCandidates()
 {
-    return !QMediaDevices::audioOutputs().isEmpty();
+    const QString name = QStringLiteral("quillmar-sound.so");
+    const QDir program(QCoreApplication::applicationDirPath());
+    return {program.filePath(name),
+            QDir::cleanPath(program.filePath(QStringLiteral(QUILLMAR_SOUND_MODULE_INSTALLED_DIR)) +
+                            QLatin1Char('/') + name),
+            QStringLiteral(QUILLMAR_SOUND_MODULE_BUILT)};
+}
+
+SoundBackend* QtSoundPlayer::backend()
+{
+    if (m_loadTried)
+        return m_backend.get();
+    m_loadTried = true;
+    for (const QString& candidate : moduleCandidates()) {
+        if (!QFileInfo(candidate).isFile())
+            continue;
+        // Never unloaded: Qt Multimedia keeps threads and objects of its own until the program ends.
+        QLibrary* module = new QLibrary(candidate, qApp);
+        module->setLoadHints(QLibrary::PreventUnloadHint);
+        const auto create = reinterpret_cast<CreateSoundBackend>(module->resolve(kCreateSoundBackend));
+        if (!create)
+            continue;
+        m_backend.reset(create());
+        break;
+    }
+    return m_backend.get();
 }
 
 bool QtSoundPlayer::play(const QUrl& source)
 {
-    if (!source.isValid() || !hasAudioOutput())
+    if (!source.isValid())
         return false;
-    QSoundEffect*& effect = m_effects[source.toString()];
-    if (!effect) {
-        effect = new QSoundEffect(this);
-        // A file that turns out not to be a playable sound once it has loaded rings the chime instead.
-        if (source != builtInAlarm()) {
-            connect(effect, &QSoundEffect::statusChanged, this, [this, effect] {
-                if (effect->status() == QSoundEffect::Error)
-                    play(builtInAlarm());
-            });
-        }
-        effect->setSource(source);
-    }
-    if (effect->status() == QSoundEffect::Error)
+    SoundBackend* sound = backend();
+    if (!sound)
         return false;
-    // A sound still loading starts as soon as it is ready.
-    effect->play();
-    return true;
+    std::function<void()> fallBack;
+    if (source != builtInAlarm())
+        fallBack = [this] { play(builtInAlarm()); };
+    return sound->play(source, fallBack);
 }

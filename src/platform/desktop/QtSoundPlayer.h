@@ -2,27 +2,29 @@
 
 #include "platform/desktop/SoundPlayer.h"
 
-#include <QObject>
-
-#include <map>
 #include <memory>
 
-class QSoundEffect;
+class SoundBackend;
 
-// Plays through Qt Multimedia. Each sound is loaded once and kept, so an alarm that rings again starts at
-// once. With no audio output QSoundEffect still claims to play, so that case is checked first.
-class QtSoundPlayer : public QObject, public SoundPlayer
+// Plays through the sound module (Qt Multimedia), which it loads on the first sound. A sound that turns
+// out not to be playable once it has loaded rings the built-in chime instead. Without the module, or
+// without an audio output, nothing can be heard and play() says so.
+class QtSoundPlayer : public SoundPlayer
 {
-    Q_OBJECT
-
 public:
-    explicit QtSoundPlayer(QObject* parent = nullptr);
+    QtSoundPlayer();
     ~QtSoundPlayer() override;
 
     bool play(const QUrl& source) override;
 
-    static bool hasAudioOutput();
+    // Where the module is looked for: beside the program, in the library folder of an installed copy, and
+    // where the build put it.
+    static QStringList moduleCandidates();
 
 private:
-    std::map<QString, QSoundEffect*> m_effects;
+    // Loads the module once; null when it cannot be loaded.
+    SoundBackend* backend();
+
+    std::unique_ptr<SoundBackend> m_backend;
+    bool m_loadTried = false;
 };

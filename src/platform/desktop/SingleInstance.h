@@ -1,12 +1,19 @@
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
-class QLocalServer;
+#include <map>
 
-// One window per data folder. The first start listens on a local socket named after the data folder; a
-// later start hands its list file over to it and ends.
+class QSocketNotifier;
+
+// One window per data folder. The window listens on a local socket named after the data folder; a later
+// start hands its list file over to it and ends.
+//
+// The socket lives in a folder of the user's own (mode 0700) below the temporary folder, so no other user
+// can reach it. It is served through the system's socket calls and the event loop's socket notifiers:
+// no network library has to be loaded for it at start-up.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -21,14 +28,25 @@ public:
     bool listen();
 
     static QString serverName(const QString& dataFolder);
+    // The socket's path for a data folder.
+    static QString socketPath(const QString& dataFolder);
 
 Q_SIGNALS:
     // A later start asked to be shown, with the list file it was given (empty for none).
     void activationRequested(const QString& listFile);
 
 private:
-    void readConnection();
+    struct Connection
+    {
+        QSocketNotifier* notifier = nullptr;
+        QByteArray received;
+    };
+    void acceptConnections();
+    void readConnection(int fd);
+    void closeConnection(int fd);
 
-    QString m_name;
-    QLocalServer* m_server = nullptr;
+    QString m_path;
+    int m_listenFd = -1;
+    QSocketNotifier* m_listenNotifier = nullptr;
+    std::map<int, Connection> m_connections;
 };
