@@ -4,6 +4,8 @@
 // each program prints at its end.
 #include "model/ToDoList.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QSaveFile>
 #include <QTemporaryDir>
 
@@ -18,6 +20,15 @@
 #include <unistd.h>
 
 namespace benchutil {
+// The quillmar program the benchmarks start: QUILLMAR_BIN, else the one built beside the bench folder.
+inline QString quillmarProgram()
+{
+    const QString named = qEnvironmentVariable("QUILLMAR_BIN");
+    return named.isEmpty()
+               ? QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../quillmar"))
+               : named;
+}
+
 using SteadyClock = std::chrono::steady_clock;
 
 inline QTemporaryDir& workDir()

@@ -90,9 +90,7 @@ qint64 peakOf(const QString& program, const QStringList& args)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QString quillmar = qEnvironmentVariable("QUILLMAR_BIN");
-    if (quillmar.isEmpty())
-        quillmar = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../quillmar"));
+    const QString quillmar = benchutil::quillmarProgram();
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     ::setenv("QUILLMAR_QUIT_WHEN_SHOWN", "1", 1);
 

@@ -297,9 +297,7 @@ int main(int argc, char** argv)
 
     QCoreApplication app(argc, argv);
     Regional::setFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm:ss"));
-    QString quillmar = qEnvironmentVariable("QUILLMAR_BIN");
-    if (quillmar.isEmpty())
-        quillmar = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../quillmar"));
+    const QString quillmar = benchutil::quillmarProgram();
 
     QTemporaryDir dir;
     const QString full = dir.path() + QStringLiteral("/full/");

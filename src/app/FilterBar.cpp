@@ -47,7 +47,6 @@ FilterBar::FilterBar(QWidget* parent) : QWidget(parent)
     m_statusMenu = new QMenu(this);
     m_statusMenu->setObjectName(QStringLiteral("FilterStatusMenu"));
     m_allStatuses = m_statusMenu->addAction(QString());
-    QAction* all = m_allStatuses;
     m_statusMenu->addSeparator();
     for (const StatusEntry& entry : kStatusEntries) {
         QAction* action = m_statusMenu->addAction(QString());
@@ -56,7 +55,7 @@ FilterBar::FilterBar(QWidget* parent) : QWidget(parent)
         connect(action, &QAction::toggled, this, &FilterBar::statusesChanged);
         m_statusActions[static_cast<size_t>(entry.status)] = action;
     }
-    connect(all, &QAction::triggered, this, [this] {
+    connect(m_allStatuses, &QAction::triggered, this, [this] {
         for (QAction* action : m_statusActions) {
             const QSignalBlocker block(action);
             action->setChecked(true);

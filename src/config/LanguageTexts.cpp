@@ -2,7 +2,6 @@
 
 #include "config/IniFile.h"
 #include "config/Paths.h"
-#include "config/Settings.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 
@@ -193,8 +192,10 @@ QString LanguageTexts::text(const char* section, const char* key) const
 
 bool LanguageTexts::load(const QString& settingsPath, Window window)
 {
+    // Only read: looking for a language never creates a settings file.
     const QString selected =
-        ReadIniString(settingsPath, QStringLiteral("Language File"), QStringLiteral("Selected"), QString());
+        IniFile::load(settingsPath)
+            .value(QStringLiteral("Language File"), QStringLiteral("Selected"), QString());
     const QString path = LanguageFilePath(selected);
     if (path.isEmpty())
         return false;
@@ -240,6 +241,14 @@ QStringList InstalledLanguageFolders()
     return folders;
 }
 
+namespace {
+// Where language files are looked for, the user's own first.
+QStringList languageFolders()
+{
+    return QStringList{DataFolder()} + InstalledLanguageFolders();
+}
+} // namespace
+
 QString LanguageFilePath(const QString& name)
 {
     // "None" means no file; an empty name would name the folder itself; a name with a folder part is
@@ -247,9 +256,7 @@ QString LanguageFilePath(const QString& name)
     if (name.isEmpty() || name == QLatin1String("None") || name.contains(QLatin1Char('/')) ||
         name == QLatin1String(".") || name == QLatin1String(".."))
         return {};
-    QStringList folders{DataFolder()};
-    folders += InstalledLanguageFolders();
-    for (const QString& folder : folders) {
+    for (const QString& folder : languageFolders()) {
         const QFileInfo info(folder + name);
         if (info.isFile())
             return info.filePath();
@@ -261,9 +268,7 @@ QStringList LanguageFileListing()
 {
     QStringList names{QStringLiteral("None")};
     QSet<QString> seen;
-    QStringList folders{DataFolder()};
-    folders += InstalledLanguageFolders();
-    for (const QString& folder : folders) {
+    for (const QString& folder : languageFolders()) {
         const QStringList found =
             QDir(folder).entryList({QStringLiteral("*.lng")}, QDir::Files | QDir::Hidden | QDir::System);
         for (const QString& name : found) {
