@@ -332,7 +332,10 @@ void TColorForm::applyLanguageTexts()
 
 void TColorForm::setIniFileName(const QString& path)
 {
-    m_iniFileName = !path.isEmpty() && QFileInfo(path).isFile() ? path : FallbackIniPath();
+    // Only a path that names nothing falls back. One that names something else (a folder, say) is kept,
+    // so that saving reports why it cannot write there instead of writing somewhere the program never
+    // reads.
+    m_iniFileName = !path.isEmpty() && QFileInfo::exists(path) ? path : FallbackIniPath();
 }
 
 void TColorForm::setFormCaption(const QString& caption)

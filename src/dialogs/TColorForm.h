@@ -39,7 +39,7 @@ public:
     ~TColorForm() override;
 
     // ---- Properties ----
-    // A path naming no existing file stores the fallback "default.ini" instead.
+    // A path naming nothing stores the fallback "default.ini" instead.
     QString IniFileName() const { return m_iniFileName; }
     void setIniFileName(const QString& path);
     QString FormCaption() const { return m_formCaption; }

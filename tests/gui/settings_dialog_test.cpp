@@ -214,6 +214,22 @@ private Q_SLOTS:
         QVERIFY(!d.dlg->UseInputDate());
     }
 
+    // A settings path that is a folder: Save says why it cannot write and stays open; nothing is written
+    // to the program folder's fallback file instead.
+    void unusableSettingsFileIsReported()
+    {
+        TempData data;
+        QTemporaryDir program;
+        SetProgramFolderForTesting(program.path());
+        QVERIFY(QDir().mkpath(SettingsFilePath()));
+        Dialog d;
+        d.save();
+        QVERIFY(d.dlg->isVisible());
+        QVERIFY(!MessageBox::shownTexts().isEmpty());
+        QVERIFY(!QFileInfo::exists(FallbackIniPath()));
+        SetProgramFolderForTesting(QString());
+    }
+
     // The grid on its own: the left button sets the foreground, another the background; a drag follows the
     // pointer and stays inside; a disabled colour changes silently unless a click may enable it.
     void colorGridMouseRules()
