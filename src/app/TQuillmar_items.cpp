@@ -7,8 +7,8 @@
 #include "config/Paths.h"
 
 #include "config/Settings.h"
+#include "dialogs/ItemEditorDialog.h"
 #include "dialogs/MessageBox.h"
-#include "dialogs/TToDoDlgFrm.h"
 #include "model/ListFile.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
@@ -101,7 +101,7 @@ void TQuillmar::AddItem(const QDateTime& date)
     if (ItemFontName.isEmpty())
         ItemFontName = ReadIniString(SettingsFilePath(), QStringLiteral("Font"), QStringLiteral("Name"),
                                      QStringLiteral("Tahoma"));
-    TToDoDlgFrm dlg(this);
+    ItemEditorDialog dlg(this);
     dlg.setIniFileName(SettingsFilePath());
     dlg.setFormCaption(LanguageTexts::shared().text("Add_Edit", "Caption"));
     dlg.setMemocolor(colorOf(ListColor));
@@ -132,7 +132,7 @@ void TQuillmar::EditItem(int index)
     // EditBuffer: the row as it was when the editor opened.
     const ToDoItem before = listModel()->item(row);
 
-    TToDoDlgFrm dlg(this);
+    ItemEditorDialog dlg(this);
     dlg.setMemocolor(colorOf(ListColor));
     dlg.setMemoFontnAME(ItemFontName);
     dlg.setItem(before);

@@ -9,7 +9,7 @@
 #include "config/Settings.h"
 #include "dialogs/FileDialog.h"
 #include "dialogs/MessageBox.h"
-#include "dialogs/TColorForm.h"
+#include "dialogs/SettingsDialog.h"
 #include "platform/DesktopIntegration.h"
 
 #include <QAction>
@@ -29,7 +29,7 @@ void TQuillmar::SettingsMnuClick()
     if (!m_desktopIntegration)
         m_desktopIntegration = DesktopIntegration::forProgram(QCoreApplication::applicationFilePath());
     {
-        TColorForm dlg(m_desktopIntegration, this);
+        SettingsDialog dlg(m_desktopIntegration, this);
         dlg.setIniFileName(SettingsFilePath());
         dlg.setFormCaption(LanguageTexts::shared().text("Settings", "Caption"));
         dlg.exec();
