@@ -7,6 +7,7 @@
 #include "app/ToolIcons.h"
 #include "app/WindowPrompter.h"
 #include "calendar/CalendarPage.h"
+#include "config/Config.h"
 #include "config/Paths.h"
 #include "config/Settings.h"
 #include "dialogs/HelpWindow.h"
@@ -73,7 +74,9 @@ TQuillmar::TQuillmar(QWidget* parent) : QMainWindow(parent)
     InitDataPaths();
     InitSettingsFilePath();
     m_document = new ListDocument({StandardListPath(), HistoryListPath(), DataFolder()}, this);
-    m_reminders.setSettingsPath(SettingsFilePath());
+    m_reminders.setLastScanStore(
+        {[file = SettingsFilePath()] { return Config::read(file, Config::Key::LastScan); },
+         [file = SettingsFilePath()](const QString& at) { Config::write(file, Config::Key::LastScan, at); }});
     m_prompter = std::make_unique<WindowPrompter>(this);
     m_styleModel = new ItemStyleModel(m_document->model(), this);
     m_filterModel = new ItemFilterModel(m_document->model(), m_styleModel, this);
