@@ -96,7 +96,8 @@ int main(int argc, char** argv)
     SetDataFolderOverride(dir.path());
     InitDataPaths();
     InitSettingsFilePath();
-    MessageBox::setTestMode(true);
+    // No box may wait for an answer during a measurement.
+    MessageBox::setUnattended(true);
     TQuillmar window;
     window.startUp();
     window.document().model()->appendItems(std::vector<ToDoItem>(rows));

@@ -1,5 +1,6 @@
 #include "app/AlarmCenter.h"
 
+#include "config/Config.h"
 #include "config/Paths.h"
 #include "dialogs/AlarmBox.h"
 #include "model/ListDocument.h"
@@ -15,7 +16,11 @@
 #include <QWidget>
 
 AlarmCenter::AlarmCenter(ListDocument* document, QWidget* window)
-    : QObject(window), m_document(document), m_window(window), m_reminders(SettingsFilePath())
+    : QObject(window), m_document(document), m_window(window),
+      m_reminders({[file = SettingsFilePath()] { return Config::read(file, Config::Key::LastScan); },
+                   [file = SettingsFilePath()](const QString& at) {
+                       Config::write(file, Config::Key::LastScan, at);
+                   }})
 {
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("AlarmTimer"));

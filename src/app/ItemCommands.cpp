@@ -3,6 +3,7 @@
 #include "app/Hints.h"
 #include "app/ListViewController.h"
 #include "app/ToolIcons.h"
+#include "config/Config.h"
 #include "config/LanguageTexts.h"
 #include "config/Paths.h"
 #include "config/Settings.h"
@@ -115,8 +116,7 @@ void ItemCommands::addItem(const QDateTime& date)
         fresh.setValue(ToDoItem::Target, CodePage::encodeLossy(Regional::dateToText(date.date().addDays(1))));
     }
     if (m_fontName.isEmpty())
-        m_fontName = ReadIniString(SettingsFilePath(), QStringLiteral("Font"), QStringLiteral("Name"),
-                                   QStringLiteral("Tahoma"));
+        m_fontName = Config::read(SettingsFilePath(), Config::Key::FontName);
     ToDoListModel* model = m_document->model();
     ItemEditorDialog dlg(m_window);
     dlg.setIniFileName(SettingsFilePath());

@@ -1,9 +1,19 @@
 #include "app/ListUndoStack.h"
 
+#include "config/LanguageTexts.h"
 #include "model/ListDocument.h"
 #include "model/ListPrompter.h"
 
 #include <QUndoStack>
+
+namespace {
+// What the Edit menu says it would undo or redo: "EditMenu"/"Change0" to "Change6", in the kinds' order.
+QString changeText(RowChange::Kind kind)
+{
+    const QByteArray key = "Change" + QByteArray::number(static_cast<int>(kind));
+    return LanguageTexts::shared().text("EditMenu", key.constData());
+}
+} // namespace
 
 // A change on the stack. It was already done when it is pushed, so the push's redo does nothing; later
 // redos and undos change only the rows, after ListUndoStack did the file part.
@@ -11,7 +21,7 @@ class ListUndoStack::Command : public QUndoCommand
 {
 public:
     Command(ListDocument* document, const RowChange& change)
-        : QUndoCommand(change.text()), m_document(document), m_change(change)
+        : QUndoCommand(changeText(change.kind())), m_document(document), m_change(change)
     {
     }
 

@@ -4,6 +4,7 @@
 #include "app/ListViewController.h"
 #include "app/PictureToolBar.h"
 #include "calendar/CalendarPage.h"
+#include "config/Config.h"
 #include "config/IniFile.h"
 #include "config/LanguageTexts.h"
 #include "config/Paths.h"
@@ -59,8 +60,7 @@ void SettingsApplier::setCalendarPage(CalendarPage* page)
 
 void SettingsApplier::loadAtStart()
 {
-    m_useBeginDate =
-        ReadIniBool(SettingsFilePath(), QStringLiteral("ToDo Grid"), QStringLiteral("UseBeginDate"), true);
+    m_useBeginDate = Config::readFlag(SettingsFilePath(), Config::Key::UseBeginDate);
     load();
 }
 
@@ -165,18 +165,14 @@ void SettingsApplier::chooseToolbarPicture()
     // A file that is no picture is refused and not remembered.
     if (path.isEmpty() || !showToolbarPicture(path, true))
         return;
-    if (const IoResult r =
-            WriteIniString(SettingsFilePath(), QStringLiteral("Bitmap"), QStringLiteral("Name"), path);
-        !r)
+    if (const IoResult r = Config::write(SettingsFilePath(), Config::Key::ToolbarPicture, path); !r)
         MessageBox::information(m_window, r.error);
 }
 
 void SettingsApplier::removeToolbarPicture()
 {
     // Remembered first: a picture that went only from the screen would come back at the next start.
-    if (const IoResult r =
-            WriteIniString(SettingsFilePath(), QStringLiteral("Bitmap"), QStringLiteral("Name"), QString());
-        !r) {
+    if (const IoResult r = Config::write(SettingsFilePath(), Config::Key::ToolbarPicture, QString()); !r) {
         MessageBox::information(m_window, r.error);
         return;
     }

@@ -1,7 +1,9 @@
 #include "config/DisplaySettings.h"
 
 #include "config/Colors.h"
+#include "config/Config.h"
 #include "config/IniFile.h"
+#include "config/StyleItem.h"
 
 #include <optional>
 
@@ -11,21 +13,37 @@ struct BadSetting
 {
 };
 
-quint32 readColor(const IniFile& ini, const QString& section, const QString& defaultValue)
+// The style sections the window reads, by their place in StyleItem::sections().
+enum Section
 {
-    const std::optional<quint32> c = TextToColor(ini.value(section, QStringLiteral("Color"), defaultValue));
+    Table = 3,
+    Background,
+    Open,
+    Pending,
+    Completed,
+    Overdue,
+    Today,
+    TitleBar,
+    TitleFont
+};
+
+// A section without a colour gets the window's own.
+quint32 readColor(const IniFile& ini, Section section, const char* defaultColor)
+{
+    const QString arg = StyleItem::sections().at(section);
+    const std::optional<quint32> c =
+        TextToColor(Config::stored(ini, Config::Key::StyleColor, arg).value_or(QLatin1String(defaultColor)));
     if (!c)
         throw BadSetting{};
     return *c;
 }
 
-int readInteger(const IniFile& ini, const QString& section, const QString& key, const QString& defaultValue)
+int readInteger(const IniFile& ini, Config::Key key, const QString& arg = QString())
 {
-    bool ok = false;
-    const int v = ini.value(section, key, defaultValue).trimmed().toInt(&ok);
-    if (!ok)
+    const std::optional<int> v = Config::integer(ini, key, arg);
+    if (!v)
         throw BadSetting{};
-    return v;
+    return *v;
 }
 } // namespace
 
@@ -39,34 +57,29 @@ DisplaySettings DisplaySettings::read(const IniFile& ini, const DisplaySettings&
     DisplaySettings s = before;
     s.readUpTo = 0;
     try {
-        s.openColor = readColor(ini, QStringLiteral("Open Item Color"), QStringLiteral("clPurple"));
-        s.pendingColor = readColor(ini, QStringLiteral("Pending Item Color"), QStringLiteral("clblue"));
-        s.completedColor = readColor(ini, QStringLiteral("Completed Item Color"), QStringLiteral("clgray"));
-        s.overdueColor = readColor(ini, QStringLiteral("Overdue Item Color"), QStringLiteral("clred"));
-        s.todayColor = readColor(ini, QStringLiteral("Today Item Color"), QStringLiteral("clred"));
+        s.openColor = readColor(ini, Open, "clPurple");
+        s.pendingColor = readColor(ini, Pending, "clblue");
+        s.completedColor = readColor(ini, Completed, "clgray");
+        s.overdueColor = readColor(ini, Overdue, "clred");
+        s.todayColor = readColor(ini, Today, "clred");
         s.readUpTo = ListColor;
-        s.listColor =
-            LightenColor(readColor(ini, QStringLiteral("Background Color"), QStringLiteral("clwhite")), 200);
+        s.listColor = LightenColor(readColor(ini, Background, "clwhite"), 200);
         s.readUpTo = TitleBarColor;
-        s.titleBarColor = readColor(ini, QStringLiteral("TitleBar Color"), QStringLiteral("clnavy"));
+        s.titleBarColor = readColor(ini, TitleBar, "clnavy");
         s.readUpTo = TitleFontColor;
-        s.titleFontColor = readColor(ini, QStringLiteral("TitleFont Color"), QStringLiteral("clwhite"));
+        s.titleFontColor = readColor(ini, TitleFont, "clwhite");
         s.readUpTo = Grid;
-        // Only the exact text "False" turns the grid off.
-        s.showGrid = ini.value(QStringLiteral("ToDo Grid"), QStringLiteral("ShowGrid"),
-                               QStringLiteral("True")) != QLatin1String("False");
+        s.showGrid = Config::flag(ini, Config::Key::ShowGrid);
         s.readUpTo = AlarmLead;
         // The stored size counts from 9 points.
-        s.listFontSize =
-            readInteger(ini, QStringLiteral("Table"), QStringLiteral("TextSize"), QStringLiteral("0")) + 9;
-        s.alarmLeadTime =
-            ini.value(QStringLiteral("Alarm"), QStringLiteral("PreAlarm Time"), QStringLiteral("0"));
+        s.listFontSize = readInteger(ini, Config::Key::StyleTextSize, StyleItem::sections().at(Table)) + 9;
+        s.alarmLeadTime = Config::text(ini, Config::Key::PreAlarmTime);
         s.readUpTo = Fonts;
-        s.itemFontSize =
-            readInteger(ini, QStringLiteral("Font"), QStringLiteral("Size"), QStringLiteral("11"));
-        s.soundFile = ini.value(QStringLiteral("Alarm"), QStringLiteral("Sound File"), QString());
-        s.itemFontName = ini.value(QStringLiteral("Font"), QStringLiteral("Name"), QStringLiteral("Tahoma"));
-        s.toolbarPicture = ini.value(QStringLiteral("Bitmap"), QStringLiteral("Name"), QString());
+        s.itemFontSize = readInteger(ini, Config::Key::FontSize);
+        // The path as stored: the player decides what a missing file sounds like.
+        s.soundFile = Config::stored(ini, Config::Key::SoundFile).value_or(QString());
+        s.itemFontName = Config::text(ini, Config::Key::FontName);
+        s.toolbarPicture = Config::text(ini, Config::Key::ToolbarPicture);
         s.readUpTo = GroupCount;
     } catch (const BadSetting&) {
     }

@@ -1,5 +1,6 @@
 #include "config/LanguageTexts.h"
 
+#include "config/Config.h"
 #include "config/IniFile.h"
 #include "config/Paths.h"
 #include "platform/CodePage.h"
@@ -193,9 +194,7 @@ QString LanguageTexts::text(const char* section, const char* key) const
 bool LanguageTexts::load(const QString& settingsPath, Window window)
 {
     // Only read: looking for a language never creates a settings file.
-    const QString selected =
-        IniFile::load(settingsPath)
-            .value(QStringLiteral("Language File"), QStringLiteral("Selected"), QString());
+    const QString selected = Config::text(IniFile::load(settingsPath), Config::Key::Language);
     const QString path = LanguageFilePath(selected);
     if (path.isEmpty())
         return false;

@@ -1,5 +1,6 @@
 #include "config/Settings.h"
 
+#include "config/Config.h"
 #include "config/IniFile.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
@@ -70,8 +71,7 @@ IoResult WriteIniBool(const QString& file, const QString& section, const QString
 
 QString ApplyCodePageSetting(const QString& file)
 {
-    const QString name = IniFile::load(file).value(QStringLiteral("General"), QStringLiteral("CodePage"),
-                                                   CodePage::defaultName());
+    const QString name = Config::text(IniFile::load(file), Config::Key::CodePage);
     if (CodePage::setCurrentByName(name))
         return {};
     CodePage::setCurrent(CodePage::Kind::Windows1252);
@@ -82,7 +82,8 @@ QString ApplyCodePageSetting(const QString& file)
 
 QString ReadDateFormat(const QString& file, const QString& defaultValue)
 {
-    return ReadIniString(file, QStringLiteral("Date"), QStringLiteral("DateFormat"), defaultValue);
+    EnsureIniFile(file);
+    return Config::stored(IniFile::load(file), Config::Key::DateFormat).value_or(defaultValue);
 }
 
 IoResult ChangeIniFile(const QString& file, const std::function<void(IniFile&)>& change)

@@ -1,32 +1,11 @@
 #include "config/SettingsValues.h"
 
-#include "config/Colors.h"
+#include "config/Config.h"
 #include "config/IniFile.h"
 #include "config/Settings.h"
-#include "platform/FileSystem.h"
-
-#include <QFileInfo>
-
-#include <optional>
 
 namespace {
-const QString kTrue = QStringLiteral("True");
-const QString kFalse = QStringLiteral("False");
-
-// Decimal with an optional sign, or hexadecimal after "$" or "0x", as the settings' integers are read.
-std::optional<int> parseInteger(const QString& text)
-{
-    const QString t = text.trimmed();
-    bool ok = false;
-    int v = 0;
-    if (t.startsWith(QLatin1Char('$')))
-        v = t.mid(1).toInt(&ok, 16);
-    else if (t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
-        v = t.mid(2).toInt(&ok, 16);
-    else
-        v = t.toInt(&ok, 10);
-    return ok ? std::optional<int>(v) : std::nullopt;
-}
+using Key = Config::Key;
 
 // Reads values and notes, for the user, each one that had to fall back to its default.
 class Reader
@@ -34,66 +13,42 @@ class Reader
 public:
     Reader(const IniFile& ini, QStringList* problems) : m_ini(ini), m_problems(problems) {}
 
-    QString text(const QString& section, const char* key, const QString& defaultValue) const
+    int integer(Key key, const QString& arg = QString()) const
     {
-        return m_ini.value(section, QLatin1String(key), defaultValue);
-    }
-
-    int integer(const QString& section, const char* key, int defaultValue) const
-    {
-        const QString t = text(section, key, QString::number(defaultValue));
-        if (const auto v = parseInteger(t))
+        if (const auto v = Config::integer(m_ini, key, arg))
             return *v;
-        note(section, key, t, QStringLiteral("is not a whole number; %1 is shown instead").arg(defaultValue));
-        return defaultValue;
+        const int fallback = Config::parseInteger(Config::defaultText(key)).value_or(0);
+        note(key, arg, QStringLiteral("is not a whole number; %1 is shown instead").arg(fallback));
+        return fallback;
     }
 
-    quint32 color(const QString& section, const char* key) const
+    quint32 color(const QString& section) const
     {
-        const QString t = text(section, key, QStringLiteral("000000"));
-        if (const auto c = TextToColor(t))
+        if (!Config::stored(m_ini, Key::StyleColor, section))
+            return 0;
+        if (const auto c = Config::color(m_ini, Key::StyleColor, section))
             return *c;
-        note(section, key, t, QStringLiteral("is not a colour; black is shown instead"));
+        note(Key::StyleColor, section, QStringLiteral("is not a colour; black is shown instead"));
         return 0;
     }
 
-    // Word form: only the exact text "False" is false.
-    bool word(const QString& section, const char* key) const { return text(section, key, kTrue) != kFalse; }
-
-    // Numeric form: non-zero is true; a text that is no integer gives the default.
-    bool numeric(const QString& section, const char* key, bool defaultValue) const
-    {
-        const auto t = m_ini.value(section, QLatin1String(key));
-        if (!t)
-            return defaultValue;
-        const QString s = t->trimmed();
-        bool ok = false;
-        const qint64 v = s.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? s.mid(2).toLongLong(&ok, 16)
-                                                                                : s.toLongLong(&ok, 10);
-        return ok ? v != 0 : defaultValue;
-    }
-
 private:
-    void note(const QString& section, const char* key, const QString& value, const QString& what) const
+    void note(Key key, const QString& arg, const QString& what) const
     {
         if (m_problems)
-            m_problems->append(
-                QStringLiteral("\"%1\" / \"%2\": \"%3\" %4.").arg(section, QLatin1String(key), value, what));
+            m_problems->append(QStringLiteral("\"%1\" / \"%2\": \"%3\" %4.")
+                                   .arg(Config::section(key, arg), Config::name(key, arg),
+                                        Config::stored(m_ini, key, arg).value_or(QString()), what));
     }
 
     const IniFile& m_ini;
     QStringList* m_problems;
 };
-
-// What one WriteIniString does: the key goes, then comes back as the last of its section.
-void writeString(IniFile& ini, const QString& section, const char* key, const QString& value)
-{
-    ini.removeKey(section, QLatin1String(key));
-    ini.setValue(section, QLatin1String(key), value);
-}
 } // namespace
 
 SettingsValues::SettingsValues()
+    : Language(Config::defaultText(Key::Language)), FontName(Config::defaultText(Key::FontName)),
+      FontSize(Config::parseInteger(Config::defaultText(Key::FontSize)).value_or(0))
 {
     for (int i = 0; i < StyleItem::Count; ++i)
         StyleItems[static_cast<size_t>(i)].section = StyleItem::sections().at(i);
@@ -113,51 +68,43 @@ SettingsValues SettingsValues::fromIni(const IniFile& ini, QStringList* problems
     SettingsValues v;
     const Reader r(ini, problems);
     for (StyleItem& item : v.StyleItems) {
-        item.Text = r.text(item.section, "Text", QString());
-        item.TextSize = r.integer(item.section, "TextSize", 0);
-        item.ColorSet = ini.value(item.section, QStringLiteral("Color")).has_value();
-        item.Color = r.color(item.section, "Color");
-        item.Position = r.integer(item.section, "Position", 0);
+        item.Text = Config::text(ini, Key::StyleText, item.section);
+        item.TextSize = r.integer(Key::StyleTextSize, item.section);
+        item.ColorSet = Config::stored(ini, Key::StyleColor, item.section).has_value();
+        item.Color = r.color(item.section);
+        item.Position = r.integer(Key::StylePosition, item.section);
     }
-    const QString grid = QStringLiteral("ToDo Grid");
-    v.DateFormat = r.text(QStringLiteral("Date"), "DateFormat", v.DateFormat);
-    v.ShowGrid = r.word(grid, "ShowGrid");
-    v.AutoStart = r.word(grid, "AutoStart");
-    v.UseBeginDate = r.numeric(grid, "UseBeginDate", true);
-    v.Language = r.text(QStringLiteral("Language File"), "Selected", v.Language);
-    const QString alarm = QStringLiteral("Alarm");
-    v.PreAlarmTime = r.integer(alarm, "PreAlarm Time", 0);
-    v.SoundFile = r.text(alarm, "Sound File", QString());
-    if (!v.SoundFile.isEmpty() && !QFileInfo(v.SoundFile).isFile())
-        v.SoundFile.clear();
-    const QString font = QStringLiteral("Font");
-    v.FontName = r.text(font, "Name", v.FontName);
-    v.FontSize = r.integer(font, "Size", 11);
+    // The dialog's own default, written back when the file has none.
+    v.DateFormat = Config::stored(ini, Key::DateFormat).value_or(v.DateFormat);
+    v.ShowGrid = Config::flag(ini, Key::ShowGrid);
+    v.AutoStart = Config::flag(ini, Key::AutoStart);
+    v.UseBeginDate = Config::flag(ini, Key::UseBeginDate);
+    v.Language = Config::text(ini, Key::Language);
+    v.PreAlarmTime = r.integer(Key::PreAlarmTime);
+    v.SoundFile = Config::text(ini, Key::SoundFile);
+    v.FontName = Config::text(ini, Key::FontName);
+    v.FontSize = r.integer(Key::FontSize);
     return v;
 }
 
 void SettingsValues::writeTo(IniFile& ini) const
 {
     for (const StyleItem& item : StyleItems) {
-        writeString(ini, item.section, "Text", item.Text);
-        writeString(ini, item.section, "TextSize", QString::number(item.TextSize));
+        Config::setText(ini, Key::StyleText, item.Text, item.section);
+        Config::setInteger(ini, Key::StyleTextSize, item.TextSize, item.section);
         if (item.ColorSet)
-            writeString(ini, item.section, "Color", ColorToText(item.Color));
-        writeString(ini, item.section, "Position", QString::number(item.Position));
+            Config::setColor(ini, Key::StyleColor, item.Color, item.section);
+        Config::setInteger(ini, Key::StylePosition, item.Position, item.section);
     }
-    const QString grid = QStringLiteral("ToDo Grid");
-    writeString(ini, QStringLiteral("Date"), "DateFormat", DateFormat);
-    writeString(ini, grid, "ShowGrid", ShowGrid ? kTrue : kFalse);
-    writeString(ini, grid, "AutoStart", AutoStart ? kTrue : kFalse);
-    writeString(ini, QStringLiteral("Language File"), "Selected", Language);
-    ini.setValue(grid, QStringLiteral("UseBeginDate"),
-                 UseBeginDate ? QStringLiteral("1") : QStringLiteral("0"));
-    const QString alarm = QStringLiteral("Alarm");
-    writeString(ini, alarm, "PreAlarm Time", QString::number(PreAlarmTime));
-    writeString(ini, alarm, "Sound File", SoundFile);
-    const QString font = QStringLiteral("Font");
-    writeString(ini, font, "Name", FontName);
-    writeString(ini, font, "Size", QString::number(FontSize));
+    Config::setText(ini, Key::DateFormat, DateFormat);
+    Config::setFlag(ini, Key::ShowGrid, ShowGrid);
+    Config::setFlag(ini, Key::AutoStart, AutoStart);
+    Config::setText(ini, Key::Language, Language);
+    Config::setFlag(ini, Key::UseBeginDate, UseBeginDate);
+    Config::setInteger(ini, Key::PreAlarmTime, PreAlarmTime);
+    Config::setText(ini, Key::SoundFile, SoundFile);
+    Config::setText(ini, Key::FontName, FontName);
+    Config::setInteger(ini, Key::FontSize, FontSize);
 }
 
 IoResult SettingsValues::write(const QString& file) const

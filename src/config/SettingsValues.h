@@ -17,19 +17,18 @@ class SettingsValues
 {
 public:
     std::array<StyleItem, StyleItem::Count> StyleItems;
-    // Never shown by the dialog; written back as read.
+    // Never shown by the dialog; written back as read, and as this when the file has none.
     QString DateFormat = QStringLiteral("dd.mm.yyyy");
     bool ShowGrid = true;
     bool AutoStart = true;
     bool UseBeginDate = true;
-    // A file name of the data folder, or "None". A missing key means "None": the program ships a German
-    // file, and merely saving the dialog must not switch the program to it.
-    QString Language = QStringLiteral("None");
+    // A file name of the data folder, or "None".
+    QString Language;
     int PreAlarmTime = 0;
     // Empty when the stored path names no existing file.
     QString SoundFile;
-    QString FontName = QStringLiteral("Tahoma");
-    int FontSize = 11;
+    QString FontName;
+    int FontSize = 0;
 
     SettingsValues();
 

@@ -10,11 +10,6 @@
 #include <QPixmap>
 
 namespace {
-QStringList g_names;
-bool g_testMode = false;
-FileDialog::Request g_last;
-int g_count = 0;
-
 // A picture preview beside the file list of Qt's own dialog (a native one has no room for it).
 void addPicturePreview(QFileDialog& dialog)
 {
@@ -41,6 +36,34 @@ void addPicturePreview(QFileDialog& dialog)
             preview->setPixmap(QPixmap::fromImage(image));
     });
 }
+class DialogPicker : public FileDialog::Picker
+{
+public:
+    QString pick(QWidget* parent, const FileDialog::Request& request) override
+    {
+        QFileDialog dialog(parent, request.title, request.folder, request.filter);
+        dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        if (!request.defaultSuffix.isEmpty())
+            dialog.setDefaultSuffix(request.defaultSuffix);
+        if (request.save && !request.confirmOverwrite)
+            dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+        if (request.picturePreview)
+            addPicturePreview(dialog);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return QString();
+        return dialog.selectedFiles().constFirst();
+    }
+};
+
+FileDialog::Picker* picker(FileDialog::Picker* set = nullptr, bool reset = false)
+{
+    static DialogPicker own;
+    static FileDialog::Picker* current = &own;
+    if (set || reset)
+        current = set ? set : &own;
+    return current;
+}
 } // namespace
 
 QString FileDialog::getOpenFileName(QWidget* parent, const QString& title, const QString& folder,
@@ -66,46 +89,13 @@ QString FileDialog::getPictureFileName(QWidget* parent, const QString& title, co
 
 QString FileDialog::run(QWidget* parent, const Request& request)
 {
-    g_last = request;
-    ++g_count;
-    if (!g_names.isEmpty())
-        return g_names.takeFirst();
     // Nobody is there to pick a name while the session ends.
-    if (g_testMode || MessageBox::unattended())
+    if (MessageBox::unattended())
         return QString();
-
-    QFileDialog dialog(parent, request.title, request.folder, request.filter);
-    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    if (!request.defaultSuffix.isEmpty())
-        dialog.setDefaultSuffix(request.defaultSuffix);
-    if (request.save && !request.confirmOverwrite)
-        dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-    if (request.picturePreview)
-        addPicturePreview(dialog);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    return dialog.selectedFiles().constFirst();
+    return picker()->pick(parent, request);
 }
 
-void FileDialog::setNextFileName(const QString& path)
+void FileDialog::setPicker(Picker* p)
 {
-    g_names.append(path);
-}
-
-void FileDialog::setTestMode(bool on)
-{
-    g_testMode = on;
-    if (!on)
-        g_names.clear();
-}
-
-FileDialog::Request FileDialog::lastRequest()
-{
-    return g_last;
-}
-
-int FileDialog::requestCount()
-{
-    return g_count;
+    picker(p, true);
 }

@@ -5,9 +5,8 @@
 
 class QWidget;
 
-// The program's open and save file dialogs. Tests queue the names the user "picks" with
-// setNextFileName(); an empty queued name stands for a cancelled dialog. What the last dialog was asked
-// to show is kept for tests as well.
+// The program's open and save file dialogs. A Picker shows them: the program's own shows QFileDialog;
+// tests put in one that hands out queued names and keeps what it was asked.
 class FileDialog
 {
 public:
@@ -22,6 +21,14 @@ public:
         bool picturePreview = false; // shows the picture under the cursor beside the file list
     };
 
+    class Picker
+    {
+    public:
+        virtual ~Picker() = default;
+        // The chosen path, or an empty text when the user cancelled.
+        virtual QString pick(QWidget* parent, const Request& request) = 0;
+    };
+
     // Both return the chosen path, or an empty text when the user cancelled.
     static QString getOpenFileName(QWidget* parent, const QString& title, const QString& folder,
                                    const QString& filter, const QString& defaultSuffix = QString());
@@ -32,11 +39,8 @@ public:
     static QString getPictureFileName(QWidget* parent, const QString& title, const QString& folder,
                                       const QString& filter);
 
-    // Test hooks. With test mode on, a dialog without a queued name counts as cancelled.
-    static void setNextFileName(const QString& path);
-    static void setTestMode(bool on);
-    static Request lastRequest();
-    static int requestCount();
+    // Not owned; nullptr puts the program's own back.
+    static void setPicker(Picker* picker);
 
 private:
     static QString run(QWidget* parent, const Request& request);

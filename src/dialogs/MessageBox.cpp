@@ -6,9 +6,6 @@
 #include <cstdio>
 
 namespace {
-QList<MessageBox::Button> g_answers;
-QList<MessageBox::Shown> g_shown;
-bool g_testMode = false;
 bool g_unattended = false;
 
 QMessageBox::StandardButton toStandard(MessageBox::Button b)
@@ -64,6 +61,34 @@ QMessageBox::Icon toIcon(MessageBox::Icon icon)
     }
     return QMessageBox::NoIcon;
 }
+class BoxPresenter : public MessageBox::Presenter
+{
+public:
+    MessageBox::Button present(const MessageBox::Request& r) override
+    {
+        QMessageBox box(toIcon(r.icon), r.title, r.text, QMessageBox::NoButton, r.parent);
+        for (MessageBox::Button b : r.buttons)
+            box.addButton(toStandard(b));
+        if (r.defaultButton != MessageBox::NoButton)
+            box.setDefaultButton(toStandard(r.defaultButton));
+        const MessageBox::Button pressed = fromStandard(box.exec());
+        // Escape or the close button: Cancel where there is one, else No.
+        if (pressed == MessageBox::NoButton)
+            return r.buttons.contains(MessageBox::Cancel)
+                       ? MessageBox::Cancel
+                       : (r.buttons.contains(MessageBox::No) ? MessageBox::No : MessageBox::Ok);
+        return pressed;
+    }
+};
+
+MessageBox::Presenter* presenter(MessageBox::Presenter* set = nullptr, bool reset = false)
+{
+    static BoxPresenter own;
+    static MessageBox::Presenter* current = &own;
+    if (set || reset)
+        current = set ? set : &own;
+    return current;
+}
 } // namespace
 
 void MessageBox::information(QWidget* parent, const QString& text)
@@ -85,9 +110,6 @@ MessageBox::Button MessageBox::question(QWidget* parent, const QString& text)
 MessageBox::Button MessageBox::message(QWidget* parent, const QString& title, const QString& text, Icon icon,
                                        const QList<Button>& buttons, Button defaultButton)
 {
-    g_shown.append({title, text, icon});
-    if (!g_answers.isEmpty())
-        return g_answers.takeFirst();
     if (g_unattended) {
         fprintf(stderr, "quillmar: %s\n",
                 qPrintable(QString(text).replace(QLatin1String("\r\n"), QLatin1String(" "))));
@@ -97,35 +119,12 @@ MessageBox::Button MessageBox::message(QWidget* parent, const QString& title, co
                 return cautious;
         return buttons.isEmpty() ? NoButton : buttons.first();
     }
-    if (g_testMode) {
-        if (buttons.contains(Ok))
-            return Ok;
-        return buttons.contains(No) ? No : (buttons.isEmpty() ? NoButton : buttons.last());
-    }
-
-    QMessageBox box(toIcon(icon), title, text, QMessageBox::NoButton, parent);
-    for (Button b : buttons)
-        box.addButton(toStandard(b));
-    if (defaultButton != NoButton)
-        box.setDefaultButton(toStandard(defaultButton));
-    const int result = box.exec();
-    const Button pressed = fromStandard(result);
-    // Escape or the close button: Cancel where there is one, else No.
-    if (pressed == NoButton)
-        return buttons.contains(Cancel) ? Cancel : (buttons.contains(No) ? No : Ok);
-    return pressed;
+    return presenter()->present({parent, title, text, icon, buttons, defaultButton});
 }
 
-void MessageBox::setNextAnswer(Button answer)
+void MessageBox::setPresenter(Presenter* p)
 {
-    g_answers.append(answer);
-}
-
-void MessageBox::setTestMode(bool on)
-{
-    g_testMode = on;
-    if (!on)
-        g_answers.clear();
+    presenter(p, true);
 }
 
 void MessageBox::setUnattended(bool on)
@@ -136,27 +135,4 @@ void MessageBox::setUnattended(bool on)
 bool MessageBox::unattended()
 {
     return g_unattended;
-}
-
-QString MessageBox::lastText()
-{
-    return g_shown.isEmpty() ? QString() : g_shown.last().text;
-}
-
-QStringList MessageBox::shownTexts()
-{
-    QStringList texts;
-    for (const Shown& s : g_shown)
-        texts << s.text;
-    return texts;
-}
-
-QList<MessageBox::Shown> MessageBox::shown()
-{
-    return g_shown;
-}
-
-void MessageBox::clearShown()
-{
-    g_shown.clear();
 }

@@ -7,7 +7,8 @@
 class QWidget;
 
 // Every message box of the program goes through here, titled "Quillmar" unless a caller names another
-// title. Tests queue answers with setNextAnswer() and read back what was shown, so no box ever blocks them.
+// title. The boxes are shown by a Presenter: the program's own shows QMessageBox; tests put in one that
+// answers from a queue and keeps what was asked, so no box ever blocks them.
 class MessageBox
 {
 public:
@@ -29,11 +30,22 @@ public:
         Question
     };
 
-    struct Shown
+    struct Request
     {
+        QWidget* parent = nullptr;
         QString title;
         QString text;
-        Icon icon;
+        Icon icon = Icon::None;
+        QList<Button> buttons;
+        Button defaultButton = NoButton;
+    };
+
+    class Presenter
+    {
+    public:
+        virtual ~Presenter() = default;
+        // The button pressed, one of request.buttons.
+        virtual Button present(const Request& request) = 0;
     };
 
     // An information box with OK.
@@ -46,16 +58,10 @@ public:
     static Button message(QWidget* parent, const QString& title, const QString& text, Icon icon,
                           const QList<Button>& buttons, Button defaultButton = NoButton);
 
-    // Test hooks. A queued answer is taken by the next box instead of showing it. With test mode on,
-    // a box without a queued answer is not shown either: it answers OK, or No for Yes/No questions.
-    static void setNextAnswer(Button answer);
-    static void setTestMode(bool on);
+    // Not owned; nullptr puts the program's own back.
+    static void setPresenter(Presenter* presenter);
     // While nobody can answer (the session is ending): boxes are written to standard error instead and
-    // take their most cautious button (Cancel, No, OK).
+    // take their most cautious button (Cancel, No, OK), whoever presents them otherwise.
     static void setUnattended(bool on);
     static bool unattended();
-    static QString lastText();
-    static QStringList shownTexts();
-    static QList<Shown> shown();
-    static void clearShown();
 };

@@ -342,14 +342,14 @@ void TAboutBox::showClock()
 bool TAboutBox::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == Comments) {
-        auto* mouse = static_cast<QMouseEvent*>(event);
+        // Only a mouse event may be taken as one: the label gets paint, resize and other events too.
         switch (event->type()) {
         case QEvent::MouseButtonPress:
-            if (mouse->button() == Qt::LeftButton)
+            if (const auto* mouse = static_cast<QMouseEvent*>(event); mouse->button() == Qt::LeftButton)
                 CommentsMouseDown(int(mouse->position().y()));
             return true;
         case QEvent::MouseMove:
-            if (mouse->buttons() & Qt::LeftButton)
+            if (const auto* mouse = static_cast<QMouseEvent*>(event); mouse->buttons() & Qt::LeftButton)
                 CommentsMouseMove(int(mouse->position().y()));
             return true;
         case QEvent::MouseButtonRelease:

@@ -1,6 +1,6 @@
 #include "dialogs/TColorGrid.h"
 
-#include "app/ItemStyleModel.h"
+#include "platform/desktop/SystemColor.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -93,7 +93,7 @@ std::optional<quint32> TColorGrid::ForegroundColor() const
 int TColorGrid::ColorToIndex(quint32 color)
 {
     if ((color & 0xFF000000u) == 0x80000000u) {
-        const QColor c = ItemStyleModel::toQColor(color);
+        const QColor c = SystemColor::toQColor(color);
         color = quint32(c.red()) | quint32(c.green()) << 8 | quint32(c.blue()) << 16;
     }
     return ColorGridCells::indexOf(color);

@@ -1,7 +1,9 @@
 #include "exchange/ToDo2HTML.h"
 
 #include "config/Colors.h"
+#include "config/Config.h"
 #include "config/IniFile.h"
+#include "config/StyleItem.h"
 #include "platform/AtomicFile.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
@@ -11,33 +13,21 @@
 #include <cstring>
 
 namespace {
-struct GroupInfo
-{
-    const char* section;
-    const char* defaultColor; // given when the section has no "Color" key
-};
-
-// "BackGround Color" and the settings dialog's "Background Color" are one section: names match in any case.
-constexpr GroupInfo kGroups[TToDo2HTML::GroupCount] = {
-    {"Header", "00008B"},
-    {"Footer", "00008B"},
-    {"Table Header", "00008B"},
-    {"Table", "00008B"},
-    {"BackGround Color", "FFFACD"},
-    {"Open Item Color", "006400"},
-    {"Pending Item Color", "FF0000"},
-    {"Completed Item Color", "0000CD"},
-    {"Overdue Item Color", "696969"},
+// The page's own colour for a style section without one, in the order of TToDo2HTML's groups (the first
+// ten style sections of the settings).
+constexpr const char* kDefaultColors[TToDo2HTML::GroupCount] = {
+    "00008B",
+    "00008B",
+    "00008B",
+    "00008B",
+    "FFFACD",
+    "006400",
+    "FF0000",
+    "0000CD",
+    "696969",
     // The list draws today's rows in red unless the user chose otherwise.
-    {"Today Item Color", "FF0000"},
+    "FF0000",
 };
-
-std::optional<int> toInteger(const QString& text)
-{
-    bool ok = false;
-    const int v = text.toInt(&ok, 10);
-    return ok ? std::optional<int>(v) : std::nullopt;
-}
 
 // Writes text with & < > and " as character references at out, which has room for six bytes per byte
 // of text; nothing else changes, line breaks included. Returns the end of what was written.
@@ -170,32 +160,34 @@ void TToDo2HTML::fail(const QString& section, const QString& key, const QString&
 
 void TToDo2HTML::readGroup(const IniFile& ini, int k)
 {
+    using Key = Config::Key;
     Group& g = Groups[k];
-    g.Section = QLatin1String(kGroups[k].section);
+    g.Section = StyleItem::sections().at(k);
+    const auto bad = [&](Key key, const char* what) {
+        fail(g.Section, Config::name(key), Config::stored(ini, key, g.Section).value_or(QString()), what);
+    };
 
     // Only a missing key gives the default colour; a stored value must be a colour.
-    const std::optional<QString> color = ini.value(g.Section, QStringLiteral("Color"));
-    if (!color) {
-        g.Color = QLatin1String(kGroups[k].defaultColor);
-    } else if (const auto value = TextToColor(*color)) {
+    if (!Config::stored(ini, Key::StyleColor, g.Section))
+        g.Color = QLatin1String(kDefaultColors[k]);
+    else if (const auto value = Config::color(ini, Key::StyleColor, g.Section))
         g.Color = ColorToHTML(*value);
-    } else {
-        fail(g.Section, QStringLiteral("Color"), *color, "colour name or integer value");
-    }
+    else
+        bad(Key::StyleColor, "colour name or integer value");
     // Of rows due today only the colour is used.
     if (k == TodayItem)
         return;
 
-    g.Text = ini.value(g.Section, QStringLiteral("Text"), QString());
-    g.TextSize = ini.value(g.Section, QStringLiteral("TextSize"), QStringLiteral("0"));
+    g.Text = Config::text(ini, Key::StyleText, g.Section);
+    const std::optional<int> size = Config::integer(ini, Key::StyleTextSize, g.Section);
+    g.TextSize = QString::number(size.value_or(0));
     // Only the headings and the two table groups put their size on the page.
-    if (k <= Table && !toInteger(g.TextSize))
-        fail(g.Section, QStringLiteral("TextSize"), g.TextSize, "integer value");
+    if (k <= Table && !size)
+        bad(Key::StyleTextSize, "integer value");
 
-    const QString position = ini.value(g.Section, QStringLiteral("Position"), QStringLiteral("0"));
-    const auto align = toInteger(position);
+    const std::optional<int> align = Config::integer(ini, Key::StylePosition, g.Section);
     if (!align)
-        fail(g.Section, QStringLiteral("Position"), position, "integer value");
+        bad(Key::StylePosition, "integer value");
     else if (*align == 0)
         g.Align = QStringLiteral("left");
     else if (*align == 1)
@@ -216,7 +208,7 @@ QString TToDo2HTML::ColorToHTML(quint32 color)
 void TToDo2HTML::SelectGroup(int k)
 {
     const Group& g = Groups[k];
-    const bool positive = toInteger(g.TextSize).value_or(0) >= 0;
+    const bool positive = g.TextSize.toInt() >= 0;
     SizeAttr = " SIZE=\"" + QByteArray(positive ? "+" : "") + htmlText(g.TextSize) + "\" ";
     ColorAttr = " COLOR=\"" + htmlText(g.Color) + "\" ";
     TextPart = ' ' + htmlText(g.Text) + ' ';

@@ -1,9 +1,10 @@
 #include "menus/TFlatMenuPainter.h"
 
-#include "app/ItemStyleModel.h"
+#include "config/Config.h"
 #include "menus/FlatMenuStyle.h"
 #include "menus/TControlSubClass.h"
 #include "menus/TFlatMenuManager.h"
+#include "platform/desktop/SystemColor.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -40,7 +41,7 @@ namespace {
 // The platform's system colours, by their index in the settings file's colour numbering.
 QColor systemColor(quint32 index)
 {
-    return ItemStyleModel::toQColor(0x80000000u | index);
+    return SystemColor::toQColor(0x80000000u | index);
 }
 constexpr quint32 kButtonFace = 15;
 constexpr quint32 kHighlight = 13;
@@ -107,7 +108,7 @@ TFlatMenuPainter::~TFlatMenuPainter()
 
 void TFlatMenuPainter::applyMainWindowDesign()
 {
-    QFont font(QStringLiteral("Tahoma"));
+    QFont font(Config::defaultText(Config::Key::FontName));
     font.setPixelSize(11);
     setFont(font);
     setIconBackColor(systemColor(kInactiveBorder));
@@ -428,12 +429,8 @@ void TFlatMenuPainter::take(QWidget* widget)
     }
     auto* subclass = new TControlSubClass(widget, this);
     m_subclasses.append(subclass);
-    connect(subclass, &QObject::destroyed, this, &TFlatMenuPainter::subclassGone);
-}
-
-void TFlatMenuPainter::subclassGone(QObject* subclass)
-{
-    m_subclasses.removeAll(static_cast<TControlSubClass*>(subclass));
+    // By the time destroyed() is sent the object is a bare QObject: the pointer is compared, never cast.
+    connect(subclass, &QObject::destroyed, this, [this, subclass] { m_subclasses.removeAll(subclass); });
 }
 
 void TFlatMenuPainter::takeOver(QWidget* root)

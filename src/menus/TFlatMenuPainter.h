@@ -168,7 +168,6 @@ private:
     void take(QWidget* widget);
     void colorsChanged();
     void repaintMenuBar();
-    void subclassGone(QObject* subclass);
     TControlSubClass* subclassOf(const QWidget* widget) const;
 
     QPointer<QWidget> m_owner;

@@ -1,12 +1,5 @@
 #include "model/Reminders.h"
 
-#include "config/Settings.h"
-
-namespace {
-const QString kSection = QStringLiteral("Alarm");
-const QString kLastScan = QStringLiteral("Last Scan");
-} // namespace
-
 QList<AlarmScanner::Alarm> Reminders::tick(std::span<const ToDoList* const> lists, const QDateTime& now)
 {
     QList<AlarmScanner::Alarm> due = m_scanner.tick(lists, now);
@@ -34,9 +27,8 @@ void Reminders::snooze(const QList<AlarmScanner::Alarm>& alarms, int minutes, co
 QList<AlarmScanner::Alarm> Reminders::missed(std::span<const ToDoList* const> lists, const QDateTime& now)
 {
     QDateTime since;
-    if (!m_settingsPath.isEmpty())
-        since =
-            QDateTime::fromString(ReadIniString(m_settingsPath, kSection, kLastScan, QString()), Qt::ISODate);
+    if (m_store.read)
+        since = QDateTime::fromString(m_store.read(), Qt::ISODate);
     if (!since.isValid())
         since = QDateTime(now.date(), QTime(0, 0));
     since = std::max(since, now.addDays(-kMissedDays));
@@ -56,6 +48,6 @@ QList<AlarmScanner::Alarm> Reminders::missed(std::span<const ToDoList* const> li
 void Reminders::saveLastScan(const QDateTime& now)
 {
     m_lastSaved = now;
-    if (!m_settingsPath.isEmpty())
-        WriteIniString(m_settingsPath, kSection, kLastScan, now.toString(Qt::ISODate));
+    if (m_store.write)
+        m_store.write(now.toString(Qt::ISODate));
 }

@@ -6,12 +6,13 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <span>
 
 // Everything the alarm timer rings: the alarms of the lists as they fall due, alarms the user snoozed,
 // and, at start, the alarms that fell due while Quillmar was not running. For the last, the moment of
-// the last scan is kept in the settings file ("Alarm"/"Last Scan"): written at most once a minute while
-// running and at exit, never on every tick.
+// the last scan is kept by whoever owns the settings (the window keeps it in the settings file): written at
+// most once a minute while running and at exit, never on every tick.
 class Reminders
 {
 public:
@@ -20,9 +21,16 @@ public:
     // How often the moment of the last scan is written while running, at most.
     static constexpr qint64 kSaveEverySecs = 60;
 
-    // Without a settings path the moment of the last scan is not kept.
-    explicit Reminders(const QString& settingsPath = QString()) : m_settingsPath(settingsPath) {}
-    void setSettingsPath(const QString& path) { m_settingsPath = path; }
+    // Where the moment of the last scan is kept between runs, as ISO 8601 text. Without one it is not
+    // kept.
+    struct LastScanStore
+    {
+        std::function<QString()> read;
+        std::function<void(const QString&)> write;
+    };
+
+    explicit Reminders(LastScanStore store = {}) : m_store(std::move(store)) {}
+    void setLastScanStore(LastScanStore store) { m_store = std::move(store); }
 
     AlarmScanner& scanner() { return m_scanner; }
 
@@ -45,7 +53,7 @@ private:
         AlarmScanner::Alarm alarm;
     };
 
-    QString m_settingsPath;
+    LastScanStore m_store;
     AlarmScanner m_scanner;
     QList<Snoozed> m_snoozed;
     QDateTime m_lastSaved;

@@ -1,7 +1,5 @@
 #include "model/RowChange.h"
 
-#include "config/LanguageTexts.h"
-
 #include "model/ListFile.h"
 #include "model/ToDoListModel.h"
 
@@ -60,27 +58,6 @@ void RowChange::setNames(const QByteArrayList& ownersBefore, const QByteArrayLis
         m_names.reset();
     else
         m_names = std::array<QByteArrayList, 4>{ownersBefore, projectsBefore, ownersAfter, projectsAfter};
-}
-
-QString RowChange::text() const
-{
-    switch (m_kind) {
-    case Kind::Add:
-        return LanguageTexts::shared().text("EditMenu", "Change0");
-    case Kind::Edit:
-        return LanguageTexts::shared().text("EditMenu", "Change1");
-    case Kind::Delete:
-        return LanguageTexts::shared().text("EditMenu", "Change2");
-    case Kind::MoveToHistory:
-        return LanguageTexts::shared().text("EditMenu", "Change3");
-    case Kind::Check:
-        return LanguageTexts::shared().text("EditMenu", "Change4");
-    case Kind::Import:
-        return LanguageTexts::shared().text("EditMenu", "Change5");
-    case Kind::Sort:
-        return LanguageTexts::shared().text("EditMenu", "Change6");
-    }
-    return {};
 }
 
 QList<int> RowChange::rowsAfter(bool undone) const

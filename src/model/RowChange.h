@@ -50,8 +50,6 @@ public:
 
     Kind kind() const { return m_kind; }
     int rowCount() const { return static_cast<int>(m_rows.size()); }
-    // What the Edit menu says it would undo or redo.
-    QString text() const;
     // The rows that hold its items once it is done (or taken back, when undone), for the user to see
     // them; empty when its items are gone then, and for a sort.
     QList<int> rowsAfter(bool undone) const;

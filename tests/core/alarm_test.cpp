@@ -1,3 +1,4 @@
+#include "config/Config.h"
 #include "model/AlarmScanner.h"
 #include "model/Reminders.h"
 #include "platform/Clock.h"
@@ -21,6 +22,13 @@ ToDoItem alarmItem(const char* action, const QByteArray& target, const QByteArra
     item.setValue(ToDoItem::Target, target);
     item.setValue(ToDoItem::AlarmTime, time);
     return item;
+}
+
+// The moment of the last scan in a settings file, as the window keeps it.
+Reminders::LastScanStore storeIn(const QString& settings)
+{
+    return {[settings] { return Config::read(settings, Config::Key::LastScan); },
+            [settings](const QString& at) { Config::write(settings, Config::Key::LastScan, at); }};
 }
 
 QStringList actions(const QList<AlarmScanner::Alarm>& alarms)
@@ -167,7 +175,7 @@ TEST_F(AlarmScan, RemindersCoverTwoListsSnoozesAndMissedAlarms)
     shown.items = {alarmItem("shown", "14.03.2026", "14:30:30"), alarmItem("both", "14.03.2026", "14:31:00")};
     const ToDoList* const lists[] = {&shown, &standard};
 
-    Reminders reminders(settings);
+    Reminders reminders(storeIn(settings));
     reminders.scanner().start(at("14:00:00"));
     QStringList rang;
     auto tickAt = [&](const QString& hms) { rang << actions(reminders.tick(lists, at(hms))); };
@@ -175,7 +183,7 @@ TEST_F(AlarmScan, RemindersCoverTwoListsSnoozesAndMissedAlarms)
     tickAt("14:30:30");
     EXPECT_EQ(rang, (QStringList{"standard", "shown"}));
     // Killed seconds after they rang: the next start does not list them as missed.
-    EXPECT_TRUE(Reminders(settings).missed(lists, at("14:30:40")).isEmpty());
+    EXPECT_TRUE(Reminders(storeIn(settings)).missed(lists, at("14:30:40")).isEmpty());
     rang.clear();
     tickAt("14:31:00"); // one row in both lists rings once
     EXPECT_EQ(rang, QStringList{"both"});
@@ -194,13 +202,13 @@ TEST_F(AlarmScan, RemindersCoverTwoListsSnoozesAndMissedAlarms)
                    alarmItem("at 14:40", "14.03.2026", "14:40:00"),
                    alarmItem("done", "14.03.2026", "15:10:00", true)};
     const ToDoList* const laterLists[] = {&later};
-    Reminders next(settings);
+    Reminders next(storeIn(settings));
     const auto missed = next.missed(laterLists, at("16:00:00"));
     EXPECT_EQ(actions(missed), QStringList{"at 15"});
     ASSERT_EQ(missed.size(), 1);
     EXPECT_EQ(missed.first().due, at("15:00:00"));
     EXPECT_TRUE(next.tick(laterLists, at("16:00:01")).isEmpty()); // not rung again by the timer
-    EXPECT_TRUE(Reminders(settings).missed(laterLists, at("16:00:02")).isEmpty());
+    EXPECT_TRUE(Reminders(storeIn(settings)).missed(laterLists, at("16:00:02")).isEmpty());
 
     // Never known to have run: today from midnight on, and at most a week back.
     QTemporaryDir fresh;
@@ -208,6 +216,7 @@ TEST_F(AlarmScan, RemindersCoverTwoListsSnoozesAndMissedAlarms)
     old.items = {alarmItem("yesterday", "13.03.2026", "15:00:00"),
                  alarmItem("this morning", "14.03.2026", "08:00:00")};
     const ToDoList* const oldLists[] = {&old};
-    EXPECT_EQ(actions(Reminders(fresh.filePath(QStringLiteral("q.ini"))).missed(oldLists, at("09:00:00"))),
-              QStringList{"this morning"});
+    EXPECT_EQ(
+        actions(Reminders(storeIn(fresh.filePath(QStringLiteral("q.ini")))).missed(oldLists, at("09:00:00"))),
+        QStringList{"this morning"});
 }

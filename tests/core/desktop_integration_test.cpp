@@ -321,8 +321,7 @@ TEST_F(XdgDesktopTest, FailuresNameTheFileAndTheReason)
 TEST(XdgMimePackageTest, TheWrittenTypesAreTheInstalledOnes)
 {
     const QByteArray installed =
-        readAll(QFileInfo(QStringLiteral(__FILE__)).absolutePath() +
-                QStringLiteral("/../../resources/desktop/org.quillmar.Quillmar.xml"));
+        readAll(QStringLiteral(QUILLMAR_LANGUAGE_DIR "../desktop/org.quillmar.Quillmar.xml"));
     ASSERT_FALSE(installed.isEmpty());
     for (const char* extension : {"tdo", "tdx"}) {
         const QByteArray written = XdgDesktopIntegration::mimePackage(QLatin1String(extension));

@@ -1,8 +1,6 @@
 #pragma once
 
 #include "config/Paths.h"
-#include "dialogs/FileDialog.h"
-#include "dialogs/MessageBox.h"
 #include "model/ListFile.h"
 #include "model/ToDoList.h"
 #include "platform/Clock.h"
@@ -10,6 +8,7 @@
 #include "platform/Regional.h"
 
 #include "../core/TestUtil.h"
+#include "ScriptedDialogs.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -36,9 +35,10 @@ inline void setUpOnce(const QDateTime& now = QDateTime(QDate(2024, 3, 15), QTime
 
 inline void quietDialogs(bool on)
 {
-    MessageBox::setTestMode(on);
-    MessageBox::clearShown();
-    FileDialog::setTestMode(on);
+    messages().reset();
+    files().reset();
+    MessageBox::setPresenter(on ? &messages() : nullptr);
+    FileDialog::setPicker(on ? &files() : nullptr);
 }
 
 inline constexpr auto* writeFile = &testutil::writeAll;

@@ -75,9 +75,9 @@ private Q_SLOTS:
 
             // The system report tells this machine's name.
             QTest::mouseClick(child<QToolButton>(&box, "SpeedButton2"), Qt::LeftButton);
-            QVERIFY(MessageBox::lastText().startsWith(QStringLiteral("You are probably Running ") +
-                                                      QSysInfo::prettyProductName() + QLatin1Char('\n')));
-            QVERIFY(MessageBox::lastText().contains(QStringLiteral("\nFree Memory: Tot: ")));
+            QVERIFY(messages().lastText().startsWith(QStringLiteral("You are probably Running ") +
+                                                     QSysInfo::prettyProductName() + QLatin1Char('\n')));
+            QVERIFY(messages().lastText().contains(QStringLiteral("\nFree Memory: Tot: ")));
             QTest::mouseClick(child<QToolButton>(&box, "SpeedButton1"), Qt::LeftButton);
             done = true;
         });
@@ -100,11 +100,11 @@ private Q_SLOTS:
         whenModal<TAboutBox>([&](TAboutBox& box) {
             QTest::mouseClick(child<QLabel>(&box, "LblHomepage"), Qt::LeftButton);
             QTest::mouseClick(child<QLabel>(&box, "LblMail"), Qt::LeftButton);
-            QCOMPARE(MessageBox::lastText(), QStringLiteral("An Error occurred with Mail!"));
-            MessageBox::clearShown();
+            QCOMPARE(messages().lastText(), QStringLiteral("An Error occurred with Mail!"));
+            messages().reset();
             mailWorks = true;
             QTest::mouseClick(child<QLabel>(&box, "LblMail"), Qt::LeftButton);
-            QVERIFY(MessageBox::shownTexts().isEmpty());
+            QVERIFY(messages().shownTexts().isEmpty());
 
             // Up by 30 pixels; never down past the top of its frame.
             QLabel* text = child<QLabel>(&box, "Comments");

@@ -96,7 +96,7 @@ private Q_SLOTS:
         e.c<QPlainTextEdit>("RemarksEdit")->setPlainText(QStringLiteral("typed first"));
         e.ok();
         QVERIFY(e.dlg->isVisible());
-        QVERIFY(MessageBox::lastText().contains(QLatin1String("action")));
+        QVERIFY(messages().lastText().contains(QLatin1String("action")));
         QCOMPARE(e.c<QPlainTextEdit>("RemarksEdit")->toPlainText(), QStringLiteral("typed first"));
     }
 
@@ -274,10 +274,10 @@ private Q_SLOTS:
         const QString existing = dir.filePath(QStringLiteral("doc.txt"));
         QVERIFY(writeFile(existing, {}));
         Editor e = open(itemWith("a", {{ToDoItem::FileLocation, "/media/unplugged/plan.odt"}}));
-        FileDialog::setNextFileName(QStringLiteral("/no/such/picked/file"));
+        files().setNextFileName(QStringLiteral("/no/such/picked/file"));
         e.c<QToolButton>("BrowseButton")->click();
         QCOMPARE(e.c<QLineEdit>("EdtLocation")->text(), QStringLiteral("/media/unplugged/plan.odt"));
-        FileDialog::setNextFileName(existing);
+        files().setNextFileName(existing);
         e.c<QToolButton>("BrowseButton")->click();
         e.ok();
         QCOMPARE(e.value(ToDoItem::FileLocation), existing);
@@ -290,7 +290,7 @@ private Q_SLOTS:
         e.c<QPlainTextEdit>("ActionEdit")->setPlainText(QStringLiteral("Call \u65E5\u672C office"));
         e.ok();
         QVERIFY(e.dlg->isVisible());
-        QVERIFY(MessageBox::lastText().contains(QStringLiteral("U+65E5")));
+        QVERIFY(messages().lastText().contains(QStringLiteral("U+65E5")));
         e.c<QPlainTextEdit>("ActionEdit")->setPlainText(QStringLiteral("Caf\u00E9"));
         e.ok();
         QCOMPARE(e.dlg->result(), int(QDialog::Accepted));

@@ -48,20 +48,20 @@ private Q_SLOTS:
         const QString out = data.dir.filePath(QStringLiteral("out.csv"));
         QVERIFY(writeFile(out, "old"));
 
-        FileDialog::setNextFileName(out);
+        files().setNextFileName(out);
         action(&w, "actExportCSV")->trigger();
         QCOMPARE(bytes(out), QByteArray("First,,,,,,,,,\r\nPlain,,,,,,,,,\r\n"));
-        const FileDialog::Request req = FileDialog::lastRequest();
+        const FileDialog::Request req = files().lastRequest();
         QVERIFY(req.save && req.confirmOverwrite); // the dialog asks before it replaces a file
         QCOMPARE(req.filter, QStringLiteral("CSV Files (*.CSV *.csv)"));
         QCOMPARE(req.defaultSuffix, QStringLiteral("csv"));
         QCOMPARE(req.title, QStringLiteral("Export to CSV"));
 
         // A cancelled dialog writes nothing.
-        const int asked = FileDialog::requestCount();
+        const int asked = files().requestCount();
         QFile::remove(out);
         action(&w, "actExportCSV")->trigger();
-        QCOMPARE(FileDialog::requestCount(), asked + 1);
+        QCOMPARE(files().requestCount(), asked + 1);
         QVERIFY(!QFile::exists(out));
     }
 
@@ -75,16 +75,16 @@ private Q_SLOTS:
         const QString in = data.dir.filePath(QStringLiteral("in.csv"));
         QVERIFY(writeFile(in, "First,1,\r\nSecond,\r\n"));
 
-        FileDialog::setNextFileName(in);
+        files().setNextFileName(in);
         action(&w, "actImportCSV")->trigger();
         QCOMPARE(actions(w.document().model()->list()), (QByteArrayList{"existing", "First", "Second"}));
         QVERIFY(w.document().isModified());
         QCOMPARE(child<QLabel>(&w, "StatusPanel2")->text(), QStringLiteral("Imported 2 items from ") + in);
-        QVERIFY(!FileDialog::lastRequest().save);
+        QVERIFY(!files().lastRequest().save);
 
-        FileDialog::setNextFileName(data.dir.filePath(QStringLiteral("missing.csv")));
+        files().setNextFileName(data.dir.filePath(QStringLiteral("missing.csv")));
         action(&w, "actImportCSV")->trigger();
-        QVERIFY(MessageBox::lastText().contains(QLatin1String("missing.csv")));
+        QVERIFY(messages().lastText().contains(QLatin1String("missing.csv")));
         QCOMPARE(w.document().model()->size(), 3);
     }
 
@@ -97,9 +97,9 @@ private Q_SLOTS:
         w.document().model()->appendItem(item("Shown", false, "15.03.2024"));
         const QString page = data.dir.filePath(QStringLiteral("list.html"));
 
-        FileDialog::setNextFileName(page);
+        files().setNextFileName(page);
         action(&w, "actMakeHTML")->trigger();
-        const FileDialog::Request req = FileDialog::lastRequest();
+        const FileDialog::Request req = files().lastRequest();
         QCOMPARE(req.filter, QStringLiteral("HTML File (*.HTML *.html)"));
         QVERIFY(req.confirmOverwrite);
         QCOMPARE(QDir(req.folder), QFileInfo(StandardListPath()).absoluteDir());
@@ -111,9 +111,9 @@ private Q_SLOTS:
         // Unreadable settings: the message names them, no page is written or opened.
         data.writeIni("[Footer]\nPosition=middle\n");
         const QString other = data.dir.filePath(QStringLiteral("other.html"));
-        FileDialog::setNextFileName(other);
+        files().setNextFileName(other);
         action(&w, "actMakeHTML")->trigger();
-        QVERIFY(MessageBox::lastText().contains(QLatin1String("Footer")));
+        QVERIFY(messages().lastText().contains(QLatin1String("Footer")));
         QVERIFY(!QFile::exists(other));
         QCOMPARE(m_catcher.opened.size(), 1);
     }

@@ -201,7 +201,7 @@ private Q_SLOTS:
         QCOMPARE(rows().item(2).value(ToDoItem::Remarks), QByteArrayView("edited"));
 
         selectRows(view(), {1, 2});
-        MessageBox::setNextAnswer(MessageBox::Yes);
+        messages().setNextAnswer(MessageBox::Yes);
         action(w.get(), "ActDeleteItem")->trigger();
         QCOMPARE(actions(rows().list()), QByteArrayList({"alpha 1", "beta 1", "beta 2"}));
         QCOMPARE(shownCount()->text(), QStringLiteral("1 of 3 shown"));
@@ -279,7 +279,7 @@ private Q_SLOTS:
                 }
                 break;
             case 2:
-                MessageBox::setNextAnswer(MessageBox::Yes);
+                messages().setNextAnswer(MessageBox::Yes);
                 action(w.get(), "ActDeleteItem")->trigger();
                 break;
             case 3:
@@ -300,7 +300,7 @@ private Q_SLOTS:
             case 6:
                 QVERIFY(writeFile(csv, CodePage::encodeLossy(word() + QStringLiteral(",1\r\n") + word() +
                                                              QStringLiteral(",2\r\n"))));
-                FileDialog::setNextFileName(csv);
+                files().setNextFileName(csv);
                 action(w.get(), "actImportCSV")->trigger();
                 break;
             case 7:
@@ -339,7 +339,7 @@ private Q_SLOTS:
             QVERIFY2(state() == states[at], qPrintable(QStringLiteral("step %1, op %2").arg(step).arg(op)));
             QCOMPARE(action(w.get(), "actUndo")->isEnabled(), at > 0);
             QCOMPARE(action(w.get(), "actRedo")->isEnabled(), at < states.size() - 1);
-            QStringList told = MessageBox::shownTexts();
+            QStringList told = messages().shownTexts();
             told.removeAll(QStringLiteral("Do you really want to delete this ToTo item?"));
             QVERIFY2(told.isEmpty(), qPrintable(told.join(u'|')));
         }
@@ -376,8 +376,8 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(HistoryListPath()));
         QVERIFY(QDir().mkdir(HistoryListPath()));
         action(w.get(), "actUndo")->trigger();
-        QVERIFY2(MessageBox::lastText().startsWith(QStringLiteral("Failure saving the file")),
-                 qPrintable(MessageBox::lastText()));
+        QVERIFY2(messages().lastText().startsWith(QStringLiteral("Failure saving the file")),
+                 qPrintable(messages().lastText()));
         QCOMPARE(actions(rows().list()), QByteArrayList{"b"});
         QVERIFY(action(w.get(), "actUndo")->isEnabled());
         QVERIFY(QDir().rmdir(HistoryListPath()));
@@ -388,15 +388,15 @@ private Q_SLOTS:
 
         // Someone emptied the history file: the rows are in neither place, and stay so.
         QVERIFY(SaveHistoryFile(ToDoList(), HistoryListPath()));
-        MessageBox::clearShown();
+        messages().reset();
         action(w.get(), "actUndo")->trigger();
-        QVERIFY(MessageBox::lastText().contains(QStringLiteral("no longer in the history file")));
+        QVERIFY(messages().lastText().contains(QStringLiteral("no longer in the history file")));
         QCOMPARE(actions(rows().list()), QByteArrayList{"b"});
         QVERIFY(!action(w.get(), "actUndo")->isEnabled());
         QVERIFY(!action(w.get(), "actRedo")->isEnabled());
 
         selectRows(view(), {0});
-        MessageBox::setNextAnswer(MessageBox::Yes);
+        messages().setNextAnswer(MessageBox::Yes);
         action(w.get(), "ActDeleteItem")->trigger();
         QVERIFY(action(w.get(), "actUndo")->isEnabled());
         action(w.get(), "actLoadHistory")->trigger();
@@ -420,9 +420,9 @@ private Q_SLOTS:
         }
         QVERIFY(imExport && imExport->actions().contains(action(w.get(), "actExportICalendar")));
         const QString out = data->dir.filePath(QStringLiteral("list.ics"));
-        FileDialog::setNextFileName(out);
+        files().setNextFileName(out);
         action(w.get(), "actExportICalendar")->trigger();
-        const FileDialog::Request req = FileDialog::lastRequest();
+        const FileDialog::Request req = files().lastRequest();
         QCOMPARE(req.title, QStringLiteral("Export to iCalendar"));
         QCOMPARE(req.defaultSuffix, QStringLiteral("ics"));
         QVERIFY(req.save && req.confirmOverwrite);

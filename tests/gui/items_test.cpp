@@ -166,16 +166,15 @@ private Q_SLOTS:
         selectRows(view(), {0, 1, 3});
         QVERIFY(action(w.get(), "ActDeleteItem")->isEnabled());
         QVERIFY(!action(w.get(), "actEdit")->isEnabled());
-        MessageBox::setNextAnswer(MessageBox::No);
+        messages().setNextAnswer(MessageBox::No);
         action(w.get(), "ActDeleteItem")->trigger();
         QCOMPARE(rows().size(), 4);
-        MessageBox::setNextAnswer(MessageBox::Yes);
+        messages().setNextAnswer(MessageBox::Yes);
         action(w.get(), "ActDeleteItem")->trigger();
         QCOMPARE(rows().size(), 1);
         QCOMPARE(rows().item(0).action(), QByteArrayView("c"));
         QCOMPARE(
-            MessageBox::shownTexts().count(QStringLiteral("Do you really want to delete this ToTo item?")),
-            2);
+            messages().shownTexts().count(QStringLiteral("Do you really want to delete this ToTo item?")), 2);
         QVERIFY(!action(w.get(), "ActDeleteItem")->isEnabled());
     }
 
@@ -187,7 +186,7 @@ private Q_SLOTS:
         action(w.get(), "actDeleteToHistory")->trigger();
         QCOMPARE(rows().size(), 1);
         QCOMPARE(historyCount(), 2);
-        QVERIFY(MessageBox::shownTexts().isEmpty());
+        QVERIFY(messages().shownTexts().isEmpty());
 
         action(w.get(), "actLoadHistory")->trigger();
         QCOMPARE(w->document().mode(), ListMode::History);
@@ -207,11 +206,11 @@ private Q_SLOTS:
         selectRows(view(), {0});
         child<QTextEdit>(w.get(), "ActionMemo")->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
-        QVERIFY(MessageBox::shownTexts().isEmpty());
+        QVERIFY(messages().shownTexts().isEmpty());
         view()->setFocus();
-        MessageBox::setNextAnswer(MessageBox::Yes);
+        messages().setNextAnswer(MessageBox::Yes);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
-        QCOMPARE(MessageBox::shownTexts().size(), 1);
+        QCOMPARE(messages().shownTexts().size(), 1);
         QCOMPARE(rows().size(), 1);
     }
 

@@ -40,22 +40,22 @@ private Q_SLOTS:
 
         // History -> external: the history file gets the items, without names.
         rows(w).appendItem(item("hist item", true));
-        FileDialog::setNextFileName(external);
+        files().setNextFileName(external);
         run(w, "actOpenExternal");
         QCOMPARE(actions(load(HistoryListPath(), true)), QByteArrayList{"hist item"});
-        QCOMPARE(FileDialog::lastRequest().folder, DataFolder());
-        QCOMPARE(FileDialog::lastRequest().filter, QStringLiteral("Ext. Todo files (*.tdx)"));
+        QCOMPARE(files().lastRequest().folder, DataFolder());
+        QCOMPARE(files().lastRequest().filter, QStringLiteral("Ext. Todo files (*.tdx)"));
         QCOMPARE(w.document().externalFileName(), external);
         QCOMPARE(w.windowTitle(), QStringLiteral("Quillmar, ext: work.tdx[*]"));
 
         // External -> standard: asked first (Yes, No or Cancel), then written back to the external file.
         rows(w).appendItem(item("ext item"));
-        MessageBox::setNextAnswer(MessageBox::Cancel);
+        messages().setNextAnswer(MessageBox::Cancel);
         run(w, "OpenStandardToDo");
         QCOMPARE(w.document().mode(), ListMode::External);
-        MessageBox::setNextAnswer(MessageBox::Yes);
+        messages().setNextAnswer(MessageBox::Yes);
         run(w, "OpenStandardToDo");
-        QCOMPARE(MessageBox::lastText(),
+        QCOMPARE(messages().lastText(),
                  QStringLiteral("The file has changed. \r\nSave it as: \r\n") + external);
         QCOMPARE(actions(load(external)), (QByteArrayList{"ext", "ext item"}));
         QCOMPARE(w.document().mode(), ListMode::Standard);
@@ -65,14 +65,14 @@ private Q_SLOTS:
         QVERIFY(!action(&w, "actSaveHistory")->isEnabled());
 
         // An unchanged list asks nothing when another is shown, and "Save external" says it is saved.
-        FileDialog::setNextFileName(external);
+        files().setNextFileName(external);
         run(w, "actOpenExternal");
-        MessageBox::clearShown();
+        messages().reset();
         run(w, "actSaveExternal");
-        QCOMPARE(MessageBox::shownTexts(), QStringList{QStringLiteral("Nothing to save: ") + external +
-                                                       QStringLiteral(" holds the list as it is shown.")});
+        QCOMPARE(messages().shownTexts(), QStringList{QStringLiteral("Nothing to save: ") + external +
+                                                      QStringLiteral(" holds the list as it is shown.")});
         run(w, "OpenStandardToDo");
-        QCOMPARE(MessageBox::shownTexts().size(), 1);
+        QCOMPARE(messages().shownTexts().size(), 1);
     }
 
     // "Save external ToDo list" on the standard list: Yes, then a cancelled dialog, changes nothing; a
@@ -83,19 +83,19 @@ private Q_SLOTS:
         TQuillmar w;
         w.startUp();
         rows(w).appendItem(item("one"));
-        MessageBox::setNextAnswer(MessageBox::Yes);
-        FileDialog::setNextFileName(QString());
+        messages().setNextAnswer(MessageBox::Yes);
+        files().setNextFileName(QString());
         run(w, "actSaveExternal");
         QCOMPARE(
-            MessageBox::lastText(),
+            messages().lastText(),
             QStringLiteral("This is the standard ToDo file. \r\nDo you want to save it as external file?"));
-        QVERIFY(FileDialog::lastRequest().save && FileDialog::lastRequest().confirmOverwrite);
+        QVERIFY(files().lastRequest().save && files().lastRequest().confirmOverwrite);
         QCOMPARE(w.document().mode(), ListMode::Standard);
         QVERIFY(w.isWindowModified());
 
         const QString target = data.dir.path() + QStringLiteral("/named.tdx");
-        MessageBox::setNextAnswer(MessageBox::Yes);
-        FileDialog::setNextFileName(target);
+        messages().setNextAnswer(MessageBox::Yes);
+        files().setNextFileName(target);
         run(w, "actSaveExternal");
         QCOMPARE(actions(load(target)), QByteArrayList{"one"});
         QCOMPARE(w.document().mode(), ListMode::External);
@@ -111,14 +111,14 @@ private Q_SLOTS:
         w.startUp();
         rows(w).setNames({"Ann"}, {});
         rows(w).appendItem(item("saved first"));
-        MessageBox::setNextAnswer(MessageBox::No);
+        messages().setNextAnswer(MessageBox::No);
         run(w, "actNewExternal");
         QCOMPARE(w.document().mode(), ListMode::Standard);
         QCOMPARE(rows(w).size(), 1);
 
-        MessageBox::setNextAnswer(MessageBox::Yes);
+        messages().setNextAnswer(MessageBox::Yes);
         run(w, "actNewExternal");
-        QCOMPARE(MessageBox::lastText(),
+        QCOMPARE(messages().lastText(),
                  QStringLiteral("You are about to create an empty todo list.  \r\nThe "
                                 "standard ToDo list will be saved. Do you want to proceed? "));
         QCOMPARE(actions(load(StandardListPath())), QByteArrayList{"saved first"});
@@ -139,14 +139,14 @@ private Q_SLOTS:
 
         TQuillmar w;
         w.startUp();
-        FileDialog::setNextFileName(damaged);
+        files().setNextFileName(damaged);
         run(w, "actOpenExternal");
-        QVERIFY(MessageBox::lastText().startsWith(QStringLiteral("Failure while opening the file")));
+        QVERIFY(messages().lastText().startsWith(QStringLiteral("Failure while opening the file")));
         QCOMPARE(w.document().mode(), ListMode::Standard);
         QCOMPARE(actions(w.document().list()), QByteArrayList{"mine"});
 
         run(w, "actLoadHistory");
-        QVERIFY(MessageBox::lastText().startsWith(QStringLiteral("Failure while loading History file")));
+        QVERIFY(messages().lastText().startsWith(QStringLiteral("Failure while loading History file")));
         QCOMPARE(w.document().mode(), ListMode::Standard);
         QCOMPARE(w.windowTitle(), ListDocument::standardCaption() + QStringLiteral("[*]"));
     }
@@ -160,13 +160,12 @@ private Q_SLOTS:
         w.startUp();
         rows(w).appendItem(item("x"));
         QDir().mkpath(StandardListPath()); // a folder where the file should be
-        MessageBox::setNextAnswer(MessageBox::No);
+        messages().setNextAnswer(MessageBox::No);
         run(w, "actExit");
-        QVERIFY(MessageBox::shownTexts().contains(MessageBox::lastText()));
-        QVERIFY(MessageBox::lastText().endsWith(QStringLiteral("Go on and lose its changes?")));
+        QVERIFY(messages().shownTexts().contains(messages().lastText()));
+        QVERIFY(messages().lastText().endsWith(QStringLiteral("Go on and lose its changes?")));
         QVERIFY(w.isWindowModified());
-        QVERIFY(MessageBox::shownTexts().filter(QStringLiteral("Failure while saving todo file")).size() ==
-                1);
+        QVERIFY(messages().shownTexts().filter(QStringLiteral("Failure while saving todo file")).size() == 1);
         QCOMPARE(rows(w).size(), 1);
     }
 };

@@ -52,7 +52,7 @@ private Q_SLOTS:
             QVERIFY(!w.document().isModified());
             QVERIFY(child<QTimer>(&w, "AlarmTimer")->isActive());
             // An empty settings file is no error.
-            QVERIFY(MessageBox::shownTexts().isEmpty());
+            QVERIFY(messages().shownTexts().isEmpty());
         }
         // Nothing was shown or changed, so the standard list was not written; the layout was.
         QVERIFY(!QFile::exists(StandardListPath()));
@@ -122,7 +122,7 @@ private Q_SLOTS:
         data.writeIni("[Bounds]\nWidth=wide\nHeight=600\n");
         TQuillmar w;
         QCOMPARE(w.size(), QSize(TQuillmar::designedSize().width(), 600));
-        QVERIFY(MessageBox::shownTexts().isEmpty());
+        QVERIFY(messages().shownTexts().isEmpty());
     }
 
     void closeKeepsRunningAndSaves()
@@ -282,14 +282,14 @@ private Q_SLOTS:
         const QByteArray before = bytes(StandardListPath());
         TQuillmar w;
         w.startUp();
-        QVERIFY(MessageBox::lastText().startsWith(QStringLiteral("Problems reading the file!")));
+        QVERIFY(messages().lastText().startsWith(QStringLiteral("Problems reading the file!")));
         QCOMPARE(w.document().mode(), ListMode::NoList);
         QVERIFY(!action(&w, "actInsAction")->isEnabled());
         QVERIFY(!action(&w, "actImportCSV")->isEnabled());
         action(&w, "actExit")->trigger();
         QCOMPARE(bytes(StandardListPath()), before);
         // Another list can still be started, and takes rows again.
-        MessageBox::setNextAnswer(MessageBox::Yes);
+        messages().setNextAnswer(MessageBox::Yes);
         action(&w, "actNewExternal")->trigger();
         QVERIFY(action(&w, "actInsAction")->isEnabled());
     }
@@ -301,16 +301,16 @@ private Q_SLOTS:
         {
             TQuillmar w;
             w.startUp();
-            MessageBox::setNextAnswer(MessageBox::Yes);
+            messages().setNextAnswer(MessageBox::Yes);
             action(&w, "actNewExternal")->trigger();
             w.document().model()->appendItem(item("not saved anywhere yet"));
             w.endSession();
             MessageBox::setUnattended(false);
         }
         TQuillmar next;
-        MessageBox::setNextAnswer(MessageBox::Yes);
+        messages().setNextAnswer(MessageBox::Yes);
         next.startUp();
-        QVERIFY(MessageBox::lastText().contains(QStringLiteral("Restore them?")));
+        QVERIFY(messages().lastText().contains(QStringLiteral("Restore them?")));
         QCOMPARE(actions(next.document().list()), QByteArrayList{"not saved anywhere yet"});
         QVERIFY(next.isWindowModified());
     }

@@ -160,7 +160,7 @@ private Q_SLOTS:
                               "[Font]\nName=Tahoma\nSize=11\n"));
         QCOMPARE(d.fake->calls, QStringList{QStringLiteral("SetAutoStart %1 Quillmar.exe 1")
                                                 .arg(QCoreApplication::applicationFilePath())});
-        QVERIFY(MessageBox::shownTexts().isEmpty());
+        QVERIFY(messages().shownTexts().isEmpty());
     }
 
     // Which controls each item enables, chosen with the mouse in the list.
@@ -225,7 +225,7 @@ private Q_SLOTS:
         Dialog d;
         d.save();
         QVERIFY(d.dlg->isVisible());
-        QVERIFY(!MessageBox::shownTexts().isEmpty());
+        QVERIFY(!messages().shownTexts().isEmpty());
         QVERIFY(!QFileInfo::exists(FallbackIniPath()));
         SetProgramFolderForTesting(QString());
     }
@@ -331,10 +331,10 @@ private Q_SLOTS:
 
         d.select(1);
         QCOMPARE(d.list()->currentRow(), 0);
-        QVERIFY(MessageBox::lastText().contains(QLatin1String("\"Header\" must be a whole number")));
-        MessageBox::clearShown();
+        QVERIFY(messages().lastText().contains(QLatin1String("\"Header\" must be a whole number")));
+        messages().reset();
         d.save();
-        QVERIFY(MessageBox::lastText().contains(QLatin1String("whole number")));
+        QVERIFY(messages().lastText().contains(QLatin1String("whole number")));
         QVERIFY(d.dlg->isVisible());
         QCOMPARE(bytes(SettingsFilePath()), before);
         QVERIFY(d.fake->calls.isEmpty());
@@ -370,8 +370,8 @@ private Q_SLOTS:
             d.fake->failing << QStringLiteral("Unregister tdo");
             box->click();
             QVERIFY(box->isChecked());
-            QVERIFY(MessageBox::lastText().contains(QLatin1String("mimeapps.list")));
-            QVERIFY(MessageBox::lastText().contains(QLatin1String("Read-only file system")));
+            QVERIFY(messages().lastText().contains(QLatin1String("mimeapps.list")));
+            QVERIFY(messages().lastText().contains(QLatin1String("Read-only file system")));
         }
         {
             Dialog d;
@@ -381,6 +381,36 @@ private Q_SLOTS:
             QVERIFY(!box->isChecked());
             QCOMPARE(d.fake->calls, (QStringList{"Register tdo", "Register tdx", "Unregister tdo"}));
             QVERIFY(!d.fake->registered);
+        }
+    }
+
+    // Save writes what each control shows, not what the file held.
+    void everyControlReachesTheFile()
+    {
+        const struct
+        {
+            const char* section;
+            const char* key;
+            QString saved;
+            std::function<void(const Dialog&)> change;
+        } cases[] = {
+            {"ToDo Grid", "UseBeginDate", "0",
+             [](const Dialog& d) { d.c<QCheckBox>("cbxUseBeginDate")->click(); }},
+            {"ToDo Grid", "ShowGrid", "False",
+             [](const Dialog& d) { d.c<QCheckBox>("CbxGridLines")->click(); }},
+            {"ToDo Grid", "AutoStart", "False",
+             [](const Dialog& d) { d.c<QCheckBox>("CbxAutoStart")->click(); }},
+            {"Font", "Size", "14", [](const Dialog& d) { d.c<QSpinBox>("EdtFontSize")->setValue(14); }},
+            {"Alarm", "PreAlarm Time", "5",
+             [](const Dialog& d) { d.c<QSpinBox>("EdtPreAlarm")->setValue(5); }},
+        };
+        for (const auto& c : cases) {
+            TempData data;
+            data.writeIni("");
+            Dialog d;
+            c.change(d);
+            d.save();
+            QCOMPARE(value(c.section, c.key), c.saved);
         }
     }
 
@@ -395,7 +425,7 @@ private Q_SLOTS:
             << QStringLiteral("SetAutoStart %1 Quillmar.exe 0").arg(QCoreApplication::applicationFilePath());
         d.save();
         QCOMPARE(d.fake->calls.size(), 1);
-        QVERIFY(MessageBox::lastText().contains(QLatin1String("Read-only file system")));
+        QVERIFY(messages().lastText().contains(QLatin1String("Read-only file system")));
         QCOMPARE(d.dlg->result(), int(QDialog::Accepted));
         QCOMPARE(value("ToDo Grid", "AutoStart"), QStringLiteral("False"));
     }
@@ -472,7 +502,7 @@ private Q_SLOTS:
         QCOMPARE(d.c<QPlainTextEdit>("HintWindow")->toPlainText(), grid->statusTip().trimmed());
         QVERIFY(!grid->statusTip().isEmpty());
 
-        FileDialog::setNextFileName(sound);
+        files().setNextFileName(sound);
         d.c<QToolButton>("BtnSoundFile")->click();
         QCOMPARE(d.c<QLabel>("LblSoundLocation")->text(), sound);
         d.save();

@@ -226,15 +226,15 @@ private Q_SLOTS:
         QAction* remove = action(&w, "actRemoveToolbarImage");
 
         // Not a picture: refused, told, and not remembered.
-        FileDialog::setNextFileName(bad);
+        files().setNextFileName(bad);
         action(&w, "actToolbarImage")->trigger();
-        QVERIFY(MessageBox::lastText().contains(QStringLiteral("not-a-picture.bmp")));
+        QVERIFY(messages().lastText().contains(QStringLiteral("not-a-picture.bmp")));
         QVERIFY(!bar->hasPicture() && !remove->isEnabled());
         QCOMPARE(iniValue("Bitmap", "Name"), QStringLiteral("<none>"));
 
-        FileDialog::setNextFileName(good);
+        files().setNextFileName(good);
         action(&w, "actToolbarImage")->trigger();
-        QVERIFY(FileDialog::lastRequest().picturePreview);
+        QVERIFY(files().lastRequest().picturePreview);
         QVERIFY(bar->hasPicture() && remove->isEnabled());
         QCOMPARE(iniValue("Bitmap", "Name"), good);
         // The buttons stay visible on a white picture: the add button is not a white patch.

@@ -119,7 +119,7 @@ private Q_SLOTS:
             "[Alarm]\nPreAlarm Time=5\n");
         TQuillmar w;
         w.startUp();
-        QVERIFY(MessageBox::shownTexts().isEmpty());
+        QVERIFY(messages().shownTexts().isEmpty());
         // The list colour is lightened: red 200, green 200, blue 255.
         QCOMPARE(view(w)->palette().color(QPalette::Base), QColor(200, 200, 255));
         QVERIFY(!qobject_cast<GridDelegate*>(view(w)->itemDelegate())->showGrid());
@@ -141,7 +141,7 @@ private Q_SLOTS:
             "[Open Item Color]\nColor=clRED\n[Overdue Item Color]\nColor=FF0000\n[Font]\nSize=20\n");
         TQuillmar w;
         w.startUp();
-        QCOMPARE(MessageBox::shownTexts(), QStringList{QStringLiteral("couldnt load colors")});
+        QCOMPARE(messages().shownTexts(), QStringList{QStringLiteral("couldnt load colors")});
         w.document().model()->appendItem(item("open"));
         // The settings are read up to the bad one and not beyond: the font size is never reached.
         QVERIFY(view(w)->model()->index(0, 0).data(Qt::FontRole).value<QFont>().pointSize() != 20);
