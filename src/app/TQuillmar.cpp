@@ -72,7 +72,8 @@ TQuillmar::TQuillmar(QWidget* parent) : QMainWindow(parent)
     m_designedWidths = kDesignedColumnWidths;
     InitDataPaths();
     InitSettingsFilePath();
-    m_document = new ListDocument({StandardListPath(), HistoryListPath(), DataFolder()}, this);
+    m_document = new ListDocument(
+        {StandardListPath(), HistoryListPath(), DataFolder(), SettingsFilePath(), true}, this);
     m_reminders.setSettingsPath(SettingsFilePath());
     m_prompter = std::make_unique<WindowPrompter>(this);
     m_styleModel = new ItemStyleModel(m_document->model(), this);

@@ -2,6 +2,7 @@
 
 #include "config/Colors.h"
 #include "config/IniFile.h"
+#include "exchange/ExportTarget.h"
 #include "platform/AtomicFile.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
@@ -289,6 +290,8 @@ IoResult TToDo2HTML::WriteHTML(const std::vector<ToDoItem>& rows, const QStringL
     AtomicFile file(fileName);
     PageWriter w;
     if (!fileName.isEmpty()) {
+        if (IoResult r = CheckExportTarget(fileName); !r)
+            return r;
         if (IoResult r = file.open(); !r)
             return r;
         w.file = &file;
