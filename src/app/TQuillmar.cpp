@@ -55,7 +55,8 @@ TQuillmar::TQuillmar(QWidget* parent) : QMainWindow(parent)
     setObjectName(QStringLiteral("Quillmar"));
     InitDataPaths();
     InitSettingsFilePath();
-    m_document = new ListDocument({StandardListPath(), HistoryListPath(), DataFolder()}, this);
+    m_document = new ListDocument(
+        {StandardListPath(), HistoryListPath(), DataFolder(), SettingsFilePath(), true}, this);
     m_prompter = std::make_unique<WindowPrompter>(this);
     m_styleModel = new ItemStyleModel(m_document->model(), this);
     m_filterModel = new ItemFilterModel(m_document->model(), m_styleModel, this);

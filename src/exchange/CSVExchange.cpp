@@ -2,6 +2,7 @@
 
 #include "exchange/CSVConvert.h"
 #include "exchange/CSVRecordReader.h"
+#include "exchange/ExportTarget.h"
 #include "platform/AtomicFile.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
@@ -91,6 +92,8 @@ QByteArray RowsToCSV(const std::vector<ToDoItem>& rows)
 
 IoResult WriteCSVFile(const QString& path, const std::vector<ToDoItem>& rows)
 {
+    if (IoResult r = CheckExportTarget(path); !r)
+        return r;
     AtomicFile file(path);
     if (IoResult r = file.open(); !r)
         return r;

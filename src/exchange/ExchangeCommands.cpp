@@ -7,8 +7,10 @@
 #include "model/ListFile.h"
 #include "platform/AtomicFile.h"
 #include "platform/Clock.h"
+#include "platform/FileStamp.h"
 #include "platform/FileSystem.h"
 #include "platform/InstanceLock.h"
+#include "platform/ListFileHold.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -126,6 +128,14 @@ int ImportCSVCommand(const QString& inFile, const QString& listFile, QTextStream
         QThread::msleep(50);
     }
     const QString path = listPathOf(listFile);
+    // The list may be another data folder's, or shown in a window: whoever holds it writes it.
+    ListFileHold hold(path, ListFileHold::Role::CommandLine);
+    if (!hold.tryHold(int(qMax<qint64>(0, deadline.remainingTime())))) {
+        return report(err,
+                      hold.error().error + QStringLiteral("; nothing was imported.") +
+                          (hold.heldByWindow() ? QStringLiteral(" Close it and try again.") : QString()));
+    }
+    const FileStamp read = FileStamp::of(path);
     ToDoList list;
     if (const IoResult r = loadList(path, !listFile.isEmpty(), true, list); !r)
         return report(err, r.error + QStringLiteral("; nothing was imported."));
@@ -134,6 +144,11 @@ int ImportCSVCommand(const QString& inFile, const QString& listFile, QTextStream
     if (const IoResult r = ImportCSVFile(inFile, list, &added); !r)
         return report(err, r.error);
     if (added > 0) {
+        // A writer that takes no holds (another program) was there since the list was read.
+        if (FileStamp::of(path) != read)
+            return report(err, QStringLiteral("%1 was changed by another program during the import; nothing "
+                                              "was imported. Try again.")
+                                   .arg(ShownPath(path)));
         const IoResult saved = isHistoryFile(path) ? SaveHistoryFile(list, path) : SaveListFile(list, path);
         if (!saved)
             return report(err, saved.error + QStringLiteral("; nothing was imported."));

@@ -1,5 +1,6 @@
 #include "exchange/ICalendarExport.h"
 
+#include "exchange/ExportTarget.h"
 #include "platform/AtomicFile.h"
 #include "platform/CodePage.h"
 #include "platform/Regional.h"
@@ -174,5 +175,7 @@ QByteArray ListToICalendar(const ToDoList& list, const QDateTime& stamp)
 
 IoResult WriteICalendarFile(const QString& path, const ToDoList& list, const QDateTime& stamp)
 {
+    if (IoResult r = CheckExportTarget(path); !r)
+        return r;
     return AtomicFile::save(path, ListToICalendar(list, stamp));
 }

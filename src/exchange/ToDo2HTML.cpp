@@ -4,6 +4,7 @@
 #include "config/Config.h"
 #include "config/IniFile.h"
 #include "config/StyleItem.h"
+#include "exchange/ExportTarget.h"
 #include "platform/AtomicFile.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
@@ -281,6 +282,8 @@ IoResult TToDo2HTML::WriteHTML(const std::vector<ToDoItem>& rows, const QStringL
     AtomicFile file(fileName);
     PageWriter w;
     if (!fileName.isEmpty()) {
+        if (IoResult r = CheckExportTarget(fileName); !r)
+            return r;
         if (IoResult r = file.open(); !r)
             return r;
         w.file = &file;

@@ -1,6 +1,7 @@
 #include "model/ListDocument.h"
 
 #include "model/ListFile.h"
+#include "platform/CrashPoint.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -45,8 +46,17 @@ void keepKnownNames(ToDoList& fresh, const ToDoList& shown)
 } // namespace
 
 ListDocument::ListDocument(const Paths& paths, QObject* parent)
-    : QObject(parent), m_paths(paths), m_model(new ToDoListModel(this)), m_recovery(paths.dataFolder)
+    : QObject(parent), m_paths(paths), m_model(new ToDoListModel(this)), m_recovery(paths.dataFolder),
+      m_guard({paths.dataFolder, paths.standardList, paths.historyList, paths.settingsFile})
 {
+    if (m_paths.holdFiles) {
+        // The standard and history lists are this window's for its whole run; the external list is held
+        // while it is shown.
+        m_standardHold = std::make_unique<ListFileHold>(m_paths.standardList, ListFileHold::Role::Window);
+        m_historyHold = std::make_unique<ListFileHold>(m_paths.historyList, ListFileHold::Role::Window);
+        m_standardHold->tryHold();
+        m_historyHold->tryHold();
+    }
     m_autosaveTimer.setSingleShot(true);
     m_autosaveTimer.setInterval(3000);
     connect(&m_autosaveTimer, &QTimer::timeout, this, &ListDocument::autosave);
@@ -120,7 +130,8 @@ void ListDocument::keepStandardRows(std::optional<ToDoList> rows)
     m_standardRows = std::move(rows);
 }
 
-void ListDocument::showList(ToDoList list, ListMode mode, const QString& externalFile, bool modified)
+void ListDocument::showList(ToDoList list, ListMode mode, const QString& externalFile, bool modified,
+                            const std::optional<FileStamp>& stamp)
 {
     keepKnownNames(list, m_model->list());
     const bool leavingStandard = m_mode == ListMode::Standard && mode != ListMode::Standard;
@@ -134,7 +145,11 @@ void ListDocument::showList(ToDoList list, ListMode mode, const QString& externa
         keepStandardRows(unsaved ? std::nullopt : std::optional<ToDoList>(std::move(previous)));
     m_mode = mode;
     m_externalFileName = mode == ListMode::External ? externalFile : QString();
-    stampFile();
+    holdShownFile();
+    if (stamp)
+        m_stamp = *stamp;
+    else
+        stampFile();
     m_autosaveTimer.stop();
     setModified(modified);
     if (modified && m_autosaveTimer.interval() > 0)
@@ -156,16 +171,25 @@ IoResult ListDocument::saveByMode()
 {
     // The standard and history lists are saved without asking; an external list goes through its own
     // questions (saveExternalUnderItsName, SaveExternalListAs).
+    IoResult r;
     if (m_mode == ListMode::Standard)
-        return SaveListFile(list(), m_paths.standardList);
-    if (m_mode == ListMode::History)
-        return SaveHistoryFile(list(), m_paths.historyList);
-    return IoResult::success();
+        r = SaveListFile(list(), m_paths.standardList);
+    else if (m_mode == ListMode::History)
+        r = SaveHistoryFile(list(), m_paths.historyList);
+    if (r)
+        stampFile();
+    return r;
 }
 
 IoResult ListDocument::writeRecovery()
 {
-    return m_recovery.write(list(), {m_mode, m_externalFileName, QDateTime::currentDateTime()});
+    return writeRecovery(list());
+}
+
+IoResult ListDocument::writeRecovery(const ToDoList& rows)
+{
+    RecoveryFile::Origin origin{m_mode, m_externalFileName, QDateTime::currentDateTime(), m_stamp, true};
+    return m_recovery.write(rows, origin);
 }
 
 void ListDocument::leftSaved()
@@ -173,6 +197,57 @@ void ListDocument::leftSaved()
     m_autosaveTimer.stop();
     setModified(false);
     m_recovery.remove();
+}
+
+QString ListDocument::shownFile() const
+{
+    switch (m_mode) {
+    case ListMode::Standard:
+        return m_paths.standardList;
+    case ListMode::History:
+        return m_paths.historyList;
+    case ListMode::External:
+        return m_externalFileName;
+    case ListMode::NoList:
+        break;
+    }
+    return {};
+}
+
+void ListDocument::holdShownFile()
+{
+    if (!m_paths.holdFiles)
+        return;
+    if (m_mode != ListMode::External || m_externalFileName.isEmpty()) {
+        m_externalHold.reset();
+        return;
+    }
+    if (m_externalHold && WriteGuard::sameFile(m_externalHold->listPath(), m_externalFileName))
+        return;
+    m_externalHold = std::make_unique<ListFileHold>(m_externalFileName, ListFileHold::Role::Window);
+    // Another window showing the same list keeps it; the stamps still stop either from replacing the
+    // other's changes unasked.
+    m_externalHold->tryHold();
+}
+
+std::optional<bool> ListDocument::confirmReplacingChangedFile(ListPrompter& prompter)
+{
+    // Someone else wrote the file since this list read it: replacing it would lose their rows unasked.
+    if (!changedOnDisk())
+        return std::nullopt;
+    const QString question = QStringLiteral("%1 was changed by another program after Quillmar read it.\r\n"
+                                            "Replace it with the list shown here? (No saves the list under "
+                                            "another name.)")
+                                 .arg(native(shownFile()));
+    switch (prompter.ask(ListPrompter::Question::ReplaceChangedFile, question, true)) {
+    case ListPrompter::Answer::Yes:
+        return std::nullopt;
+    case ListPrompter::Answer::No:
+        return SaveExternalListAs(prompter);
+    case ListPrompter::Answer::Cancel:
+        break;
+    }
+    return false;
 }
 
 bool ListDocument::askToDiscard(ListPrompter& prompter, const QString& why)
@@ -199,22 +274,8 @@ bool ListDocument::saveExternalUnderItsName(ListPrompter& prompter, bool leaving
     case ListPrompter::Answer::Yes:
         break;
     }
-    // Someone else wrote the file since this list read it: replacing it would lose their rows unasked.
-    if (changedOnDisk()) {
-        const QString question =
-            QStringLiteral("%1 was changed by another program after Quillmar read it.\r\n"
-                           "Replace it with the list shown here? (No saves the list under "
-                           "another name.)")
-                .arg(native(m_externalFileName));
-        switch (prompter.ask(ListPrompter::Question::ReplaceChangedFile, question, true)) {
-        case ListPrompter::Answer::Yes:
-            break;
-        case ListPrompter::Answer::No:
-            return SaveExternalListAs(prompter);
-        case ListPrompter::Answer::Cancel:
-            return false;
-        }
-    }
+    if (const std::optional<bool> done = confirmReplacingChangedFile(prompter))
+        return *done;
     if (const IoResult r = SaveListFile(list(), m_externalFileName); !r) {
         prompter.inform(withDetail(kFailureSavingTodo, r.error));
         return leaving && askToDiscard(prompter, QStringLiteral("The list has not been saved."));
@@ -226,17 +287,17 @@ bool ListDocument::saveExternalUnderItsName(ListPrompter& prompter, bool leaving
 
 void ListDocument::stampFile()
 {
-    const QFileInfo file(m_externalFileName);
-    m_stampSize = !m_externalFileName.isEmpty() && file.exists() ? file.size() : -1;
-    m_stampTime = m_stampSize >= 0 ? file.lastModified() : QDateTime();
+    m_stamp = FileStamp::of(shownFile());
 }
 
 bool ListDocument::changedOnDisk() const
 {
-    if (m_mode != ListMode::External || m_externalFileName.isEmpty() || m_stampSize < 0)
+    const QString file = shownFile();
+    if (file.isEmpty())
         return false;
-    const QFileInfo file(m_externalFileName);
-    return !file.exists() || file.size() != m_stampSize || file.lastModified() != m_stampTime;
+    // Something that is no file at all is not another writer's list: saving there fails and says why.
+    const FileStamp now = FileStamp::of(file);
+    return (!now.exists || now.regular) && now != m_stamp;
 }
 
 bool ListDocument::SaveCurrentList(ListPrompter& prompter)
@@ -246,6 +307,8 @@ bool ListDocument::SaveCurrentList(ListPrompter& prompter)
     if (m_mode == ListMode::External)
         return m_externalFileName.isEmpty() ? SaveExternalListAs(prompter)
                                             : saveExternalUnderItsName(prompter, false);
+    if (const std::optional<bool> done = confirmReplacingChangedFile(prompter))
+        return *done;
     if (const IoResult r = saveByMode(); !r) {
         prompter.inform(withDetail(kFailureSavingTodo, r.error));
         return false;
@@ -301,7 +364,9 @@ bool ListDocument::SaveHistoryList(ListPrompter& prompter)
         prompter.inform(QStringLiteral("This is not the history file!"));
         return false;
     }
-    if (const IoResult r = SaveHistoryFile(list(), m_paths.historyList); !r) {
+    if (const std::optional<bool> done = confirmReplacingChangedFile(prompter))
+        return *done;
+    if (const IoResult r = saveByMode(); !r) {
         prompter.inform(withDetail(kFailureSaving, r.error));
         return false;
     }
@@ -321,8 +386,7 @@ bool ListDocument::OpenExternalList(ListPrompter& prompter)
         prompter.inform(withDetail(QStringLiteral("Failure while opening the file"), r.error));
         return false;
     }
-    const bool standard = isStandardListFile(path);
-    showList(std::move(fresh), standard ? ListMode::Standard : ListMode::External, path);
+    showOpenedList(std::move(fresh), path);
     return true;
 }
 
@@ -353,6 +417,10 @@ bool ListDocument::SaveExternalListAs(ListPrompter& prompter)
     const QString path = prompter.chooseListToSave(folder);
     if (path.isEmpty())
         return false;
+    if (const IoResult r = checkSaveTarget(path); !r) {
+        prompter.inform(withDetail(kFailureSaving, r.error));
+        return false;
+    }
     if (const IoResult r = SaveListFile(list(), path); !r) {
         prompter.inform(withDetail(kFailureSaving, r.error));
         return false;
@@ -362,11 +430,38 @@ bool ListDocument::SaveExternalListAs(ListPrompter& prompter)
         keepStandardRows(std::nullopt);
     m_mode = standard ? ListMode::Standard : ListMode::External;
     m_externalFileName = standard ? QString() : path;
+    holdShownFile();
     stampFile();
     m_saveDialogFolder = m_paths.dataFolder;
     leftSaved();
     Q_EMIT listSwitched();
     return true;
+}
+
+void ListDocument::showOpenedList(ToDoList fresh, const QString& path)
+{
+    // A recovery copy opened by hand is a new list: saving it back there would have the copy removed as
+    // soon as it is saved.
+    if (m_guard.roleOf(path) == WriteGuard::Role::RecoveryCopy) {
+        showList(std::move(fresh), ListMode::External, QString(), true);
+        return;
+    }
+    showList(std::move(fresh), isStandardListFile(path) ? ListMode::Standard : ListMode::External, path);
+}
+
+IoResult ListDocument::checkSaveTarget(const QString& path) const
+{
+    if (IoResult r = m_guard.checkListTarget(path); !r)
+        return r;
+    // A list that another window shows is that window's to save.
+    if (m_paths.holdFiles && !WriteGuard::sameFile(path, shownFile()) && !isStandardListFile(path)) {
+        ListFileHold hold(path, ListFileHold::Role::Window);
+        if (!hold.tryHold() && hold.error().kind == IoError::Busy)
+            return IoResult::failure(hold.error().error + QStringLiteral("; save it there, or choose another "
+                                                                         "name."),
+                                     IoError::Busy);
+    }
+    return IoResult::success();
 }
 
 bool ListDocument::NewEmptyList(ListPrompter& prompter)
@@ -409,7 +504,7 @@ bool ListDocument::openListFile(const QString& path, ListPrompter& prompter)
         prompter.inform(withDetail(kProblemsReading, r.error));
         return false;
     }
-    showList(std::move(fresh), ListMode::External, QFileInfo(path).absoluteFilePath());
+    showOpenedList(std::move(fresh), QFileInfo(path).absoluteFilePath());
     return true;
 }
 
@@ -424,45 +519,72 @@ void ListDocument::startUp(const QString& commandLineFile, ListPrompter& prompte
 
 void ListDocument::offerRecovery(ListPrompter& prompter)
 {
-    if (!m_recovery.exists())
-        return;
+    // Each copy an earlier run left is offered in turn until one is restored; the others wait for the next
+    // start.
+    for (const QString& copyPath : RecoveryFile::copiesIn(m_paths.dataFolder)) {
+        if (offerCopy(copyPath, prompter))
+            return;
+    }
+}
+
+bool ListDocument::offerCopy(const QString& copyPath, ListPrompter& prompter)
+{
     ToDoList copy;
     RecoveryFile::Origin origin;
-    if (const IoResult r = m_recovery.read(copy, origin); !r) {
+    if (const IoResult r = m_recovery.read(copy, origin, copyPath); !r) {
         prompter.inform(
             withDetail(QStringLiteral("The copy of unsaved changes that the last run kept cannot be "
                                       "read. It stays as %1.")
-                           .arg(native(m_recovery.listPath())),
+                           .arg(native(copyPath)),
                        r.error));
-        return;
+        return false;
     }
     QString which;
-    if (origin.mode == ListMode::Standard)
+    QString file;
+    if (origin.mode == ListMode::Standard) {
         which = QStringLiteral("the standard ToDo list");
-    else if (origin.mode == ListMode::History)
+        file = m_paths.standardList;
+    } else if (origin.mode == ListMode::History) {
         which = QStringLiteral("the history list");
-    else if (origin.fileName.isEmpty())
+        file = m_paths.historyList;
+    } else if (origin.fileName.isEmpty()) {
         which = QStringLiteral("a new ToDo list");
-    else
+    } else {
         which = native(origin.fileName);
+        file = origin.fileName;
+    }
     const QString when = origin.written.isValid()
                              ? origin.written.toString(QStringLiteral("yyyy-MM-dd HH:mm"))
                              : QStringLiteral("an unknown time");
     const QString items =
         copy.size() == 1 ? QStringLiteral("1 item") : QStringLiteral("%1 items").arg(copy.size());
-    const QString text = QStringLiteral("Changes to %1 (%2, kept at %3) were not saved when Quillmar last "
-                                        "ended.\r\nRestore them?")
-                             .arg(which, items, when);
-    const ListPrompter::Answer answer = prompter.ask(ListPrompter::Question::RestoreRecovery, text, false);
-    // Only the user's No throws the copy away; no answer keeps it for the next start.
+    // A copy that does not say what its file was counts as made from another state of it.
+    const bool changedSince = !file.isEmpty() && (!origin.stampKnown || FileStamp::of(file) != origin.stamp);
+    QString text = QStringLiteral("Changes to %1 (%2, kept at %3) were not saved when Quillmar last ended.")
+                       .arg(which, items, when);
+    if (changedSince)
+        text +=
+            QStringLiteral("\r\n%1 was changed since by another program: saving the restored list will ask "
+                           "before replacing it.")
+                .arg(native(file));
+    text += QStringLiteral("\r\nRestore them? (No deletes the copy; Cancel keeps it for the next start.)");
+    // Only the user's No throws the copy away; Cancel, Escape, closing the box or nobody there keeps it.
+    const ListPrompter::Answer answer = prompter.ask(ListPrompter::Question::RestoreRecovery, text, true);
     if (answer == ListPrompter::Answer::No)
-        m_recovery.remove();
+        m_recovery.remove(copyPath);
     if (answer != ListPrompter::Answer::Yes)
-        return;
+        return false;
     if (!prepareToLeave(prompter))
-        return;
-    // Restored, the list is modified until it reaches its own file; the copy stays until then.
-    showList(std::move(copy), origin.mode, origin.fileName, true);
+        return false;
+    // Restored, the list is modified until it reaches its own file; the copy stays until then. Its file is
+    // taken as the copy found it, so a save notices what another program wrote since.
+    std::optional<FileStamp> stamp;
+    if (!file.isEmpty())
+        stamp = origin.stampKnown ? origin.stamp : FileStamp{true, 0, 0, -1, -1};
+    m_recovery.remove();
+    m_recovery.adopt(copyPath);
+    showList(std::move(copy), origin.mode, origin.fileName, true, stamp);
+    return true;
 }
 
 void ListDocument::endSession(ListPrompter& unattended)
@@ -487,7 +609,16 @@ void ListDocument::autosave()
     switch (m_mode) {
     case ListMode::Standard:
     case ListMode::History:
-        if (const IoResult r = saveByMode(); !r) {
+        // Nobody is asked in the background: a file another program changed is left alone, and the changes
+        // wait in the recovery copy until a save the user sees asks what to do.
+        if (changedOnDisk()) {
+            const IoResult copied = writeRecovery();
+            Q_EMIT autosaveFailed(
+                QStringLiteral("%1 was changed by another program, so the changes were not saved there%2. "
+                               "Saving the list (switching lists, Exit) asks what to do.")
+                    .arg(native(shownFile()),
+                         copied ? QStringLiteral(" (a copy keeps them)") : QStringLiteral(", nor copied")));
+        } else if (const IoResult r = saveByMode(); !r) {
             writeRecovery();
             Q_EMIT autosaveFailed(r.error);
         } else {
@@ -622,7 +753,27 @@ IoResult ListDocument::prepareUndo(const RowChange& change)
 {
     if (!change.canUndoRows(*m_model))
         return listChangedSince();
+    if (change.kind() == RowChange::Kind::MoveToHistory) {
+        // The items leave the history file only once the list that takes them back is in a file: its own
+        // (the standard list) or the recovery copy. At no moment are they in neither.
+        ToDoListModel back;
+        back.replaceList(m_model->list());
+        change.undoRows(back);
+        if (IoResult r = keepRowsSafe(back.list()); !r)
+            return r;
+    }
     return change.undoFiles(m_paths.historyList);
+}
+
+IoResult ListDocument::keepRowsSafe(const ToDoList& rows)
+{
+    if (m_mode == ListMode::Standard && !changedOnDisk()) {
+        if (IoResult r = SaveListFile(rows, m_paths.standardList); !r)
+            return r;
+        stampFile();
+        return IoResult::success();
+    }
+    return writeRecovery(rows);
 }
 
 IoResult ListDocument::prepareRedo(RowChange& change)

@@ -5,13 +5,17 @@
 #include "model/RecoveryFile.h"
 #include "model/RowChange.h"
 #include "model/ToDoListModel.h"
+#include "model/WriteGuard.h"
+#include "platform/FileStamp.h"
 #include "platform/IoResult.h"
+#include "platform/ListFileHold.h"
 
 #include <QDateTime>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
+#include <memory>
 #include <optional>
 
 // The shown list and every rule about where it is kept. It owns the rows (the model), which list they
@@ -22,6 +26,12 @@
 // Every change reaches a file or leaves the list visibly modified with the user told:
 // - a switch to another list (and Exit) first saves the shown list by its mode, and goes on without
 //   saving only on an explicit answer to lose the changes;
+// - every list is stamped when read and written: no save replaces a file that another program changed
+//   since without asking, and in the background (nobody to ask) the changes go to the recovery copy;
+// - a list is saved under another name only where the write guard allows it (never onto the history
+//   list, a recovery copy or the program's own files);
+// - a step that writes two files (a move to history and its undo) writes the file that gains the items
+//   before the one that loses them;
 // - a failed or cancelled save leaves the list modified, its mode and file unchanged;
 // - a few seconds after the last change the standard and history lists are saved (they are always saved
 //   without asking), and any other list is copied to the recovery file, which the next start offers;
@@ -39,6 +49,10 @@ public:
         QString historyList;
         // Where the recovery file lives, and where the list dialogs start.
         QString dataFolder;
+        // The settings file, which no list is ever saved onto.
+        QString settingsFile = {};
+        // Holds the lists it shows against other runs (the window does; tests of the rules need not).
+        bool holdFiles = false;
     };
 
     explicit ListDocument(const Paths& paths, QObject* parent = nullptr);
@@ -139,16 +153,31 @@ private:
     void onModelChanged();
     void setModified(bool modified);
     // Shows a list read from a file: replaces rows and names (the names read are added to the known ones).
-    void showList(ToDoList list, ListMode mode, const QString& externalFile, bool modified = false);
+    // stamp: the file as the rows were read from it (by default, as it is now).
+    void showList(ToDoList list, ListMode mode, const QString& externalFile, bool modified = false,
+                  const std::optional<FileStamp>& stamp = std::nullopt);
+    void showOpenedList(ToDoList fresh, const QString& path);
+    IoResult checkSaveTarget(const QString& path) const;
     // Saves the standard or history list to its file; nothing for the other modes.
     IoResult saveByMode();
     IoResult writeRecovery();
+    IoResult writeRecovery(const ToDoList& rows);
+    // Puts rows into a file before a step removes them from another: the standard list's own file, or
+    // the recovery copy.
+    IoResult keepRowsSafe(const ToDoList& rows);
+    // The file the shown list is saved to; empty for a new list and when no list is shown.
+    QString shownFile() const;
+    void holdShownFile();
+    // Before replacing the shown list's file: nothing when it is as read (or the user says replace it);
+    // otherwise what the save ends with (saved elsewhere, or not saved).
+    std::optional<bool> confirmReplacingChangedFile(ListPrompter& prompter);
+    bool offerCopy(const QString& copyPath, ListPrompter& prompter);
     void leftSaved();
     bool saveExternalUnderItsName(ListPrompter& prompter, bool leaving);
     bool askToDiscard(ListPrompter& prompter, const QString& why);
     bool record(RowChange change);
     void offerRecovery(ListPrompter& prompter);
-    // The external list's file as it was when this list last read or wrote it, to notice another writer.
+    // The shown list's file as it was when this list last read or wrote it, to notice another writer.
     void stampFile();
     bool changedOnDisk() const;
     bool isStandardListFile(const QString& path) const;
@@ -164,8 +193,11 @@ private:
     bool m_replacing = false;
     QString m_saveDialogFolder;
     std::optional<ToDoList> m_standardRows;
-    qint64 m_stampSize = -1;
-    QDateTime m_stampTime;
+    FileStamp m_stamp;
     RecoveryFile m_recovery;
+    WriteGuard m_guard;
+    std::unique_ptr<ListFileHold> m_standardHold;
+    std::unique_ptr<ListFileHold> m_historyHold;
+    std::unique_ptr<ListFileHold> m_externalHold;
     QTimer m_autosaveTimer;
 };

@@ -1,5 +1,6 @@
 #include "platform/AtomicFile.h"
 
+#include "platform/CrashPoint.h"
 #include "platform/FileSystem.h"
 
 #include <QFile>
@@ -46,7 +47,10 @@ int createTemp(const QFileInfo& target, QByteArray& temp)
 }
 } // namespace
 
-AtomicFile::AtomicFile(const QString& path) : m_path(path), m_target(path) {}
+AtomicFile::AtomicFile(const QString& path, Ownership ownership)
+    : m_path(path), m_ownership(ownership), m_target(path)
+{
+}
 
 AtomicFile::~AtomicFile()
 {
@@ -69,7 +73,8 @@ IoResult AtomicFile::open()
         return IoResult::failure(QStringLiteral("Cannot create a file without a name"), IoError::NotFound);
     // A link is followed: the file it names is replaced and the link stays a link.
     const QFileInfo info(m_path);
-    if (info.isSymLink() && !info.canonicalFilePath().isEmpty())
+    const bool follow = m_ownership == Ownership::UserFile;
+    if (follow && info.isSymLink() && !info.canonicalFilePath().isEmpty())
         m_target = info.canonicalFilePath();
     else
         m_target = info.absoluteFilePath();
@@ -79,7 +84,10 @@ IoResult AtomicFile::open()
     struct stat st
     {
     };
-    if (::stat(QFile::encodeName(m_target).constData(), &st) == 0) {
+    const QByteArray target = QFile::encodeName(m_target);
+    // A program's file behind a link is not looked through: the link itself is what gets replaced.
+    const int found = follow ? ::stat(target.constData(), &st) : ::lstat(target.constData(), &st);
+    if (found == 0 && !S_ISLNK(st.st_mode)) {
         if (!S_ISREG(st.st_mode)) {
             const QString what = S_ISDIR(st.st_mode)
                                      ? QStringLiteral("it is a folder")
@@ -90,7 +98,7 @@ IoResult AtomicFile::open()
         }
         mode = st.st_mode & 07777;
         replacing = true;
-    } else if (errno != ENOENT) {
+    } else if (found != 0 && errno != ENOENT) {
         return fail("Cannot create file", errno);
     }
 
@@ -100,6 +108,7 @@ IoResult AtomicFile::open()
         return fail("Cannot create file", errno);
     m_fd = fd;
     m_temp = temp;
+    CrashPoint::reach("temporary file created");
     // A replaced file keeps its owner where the system allows it, and its permissions.
     if (replacing) {
         (void)!::fchown(fd, st.st_uid, st.st_gid);
@@ -123,7 +132,8 @@ IoResult AtomicFile::commit()
             QStringLiteral("Cannot write file %1: it was not opened").arg(ShownPath(m_path)));
     if (m_writeError != 0)
         return fail("Cannot write file", m_writeError);
-    if (::fsync(m_fd) != 0)
+    CrashPoint::reach("temporary file written");
+    if (CrashPoint::syncEnabled() && ::fsync(m_fd) != 0)
         return fail("Cannot write file", errno);
     const int fd = m_fd;
     m_fd = -1;
@@ -133,6 +143,7 @@ IoResult AtomicFile::commit()
         m_temp.clear();
         return fail("Cannot write file", error);
     }
+    CrashPoint::reach("temporary file synced");
     if (::rename(m_temp.constData(), QFile::encodeName(m_target).constData()) != 0) {
         const int error = errno;
         ::unlink(m_temp.constData());
@@ -140,8 +151,11 @@ IoResult AtomicFile::commit()
         return fail("Cannot replace file", error);
     }
     m_temp.clear();
+    CrashPoint::reach("file replaced");
     // The rename itself reaches the disk only with its folder.
     const QByteArray folder = QFile::encodeName(QFileInfo(m_target).absolutePath());
+    if (!CrashPoint::syncEnabled())
+        return IoResult::success();
     if (const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
         ::fsync(dir);
         ::close(dir);
@@ -155,15 +169,16 @@ void AtomicFile::cancel()
         ::close(m_fd);
         m_fd = -1;
     }
-    if (!m_temp.isEmpty()) {
+    // A crash leaves its temporary file behind; only a live writer cleans up after itself.
+    if (!m_temp.isEmpty() && !CrashPoint::crashing()) {
         ::unlink(m_temp.constData());
         m_temp.clear();
     }
 }
 
-IoResult AtomicFile::save(const QString& path, QByteArrayView bytes)
+IoResult AtomicFile::save(const QString& path, QByteArrayView bytes, Ownership ownership)
 {
-    AtomicFile file(path);
+    AtomicFile file(path, ownership);
     if (IoResult r = file.open(); !r)
         return r;
     file.write(bytes);

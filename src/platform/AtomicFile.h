@@ -17,7 +17,16 @@
 class AtomicFile
 {
 public:
-    explicit AtomicFile(const QString& path);
+    // A user's file (a list) may be a link to where the user keeps it, and is written through it. A file
+    // that belongs to the program (the settings, the recovery copy) never is: a link in its place is
+    // replaced by the new file and what it points to stays as it was.
+    enum class Ownership
+    {
+        UserFile,
+        ProgramFile
+    };
+
+    explicit AtomicFile(const QString& path, Ownership ownership = Ownership::UserFile);
     ~AtomicFile(); // drops what was written unless commit() succeeded
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
@@ -30,12 +39,14 @@ public:
     void cancel();
 
     // open, write, commit in one.
-    static IoResult save(const QString& path, QByteArrayView bytes);
+    static IoResult save(const QString& path, QByteArrayView bytes,
+                         Ownership ownership = Ownership::UserFile);
 
 private:
     IoResult fail(const char* what, int error);
 
-    QString m_path;   // as the caller named it, for messages
+    QString m_path; // as the caller named it, for messages
+    Ownership m_ownership;
     QString m_target; // the file that is replaced (a link's target)
     QByteArray m_temp;
     int m_fd = -1;

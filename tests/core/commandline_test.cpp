@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -345,4 +346,53 @@ TEST_F(CommandLineTest, ListingOptionsRefuseWhatTheyCannotDo)
     for (const char* option :
          {"--sort COLUMN", "--reverse", "--status STATUS", "--format FORMAT", "targetISO"})
         EXPECT_TRUE(help.out.contains(option)) << option;
+}
+
+// Exports never write over a list, and an import never races the window that shows its list, whatever data
+// folder the command line names.
+TEST_F(CommandLineTest, ExportsAndImportsNeverReplaceAListTheyMustNot)
+{
+    ASSERT_TRUE(writeAll(m_dir.filePath(QStringLiteral("in.csv")), "Imported,\r\n"));
+    ASSERT_EQ(quillmar({QStringLiteral("--import-csv"), m_dir.filePath(QStringLiteral("in.csv"))}).status, 0);
+    const QString list = m_dir.filePath(QStringLiteral("L.tdx"));
+    ASSERT_TRUE(QFile::copy(data("ToDoX.tdo"), list));
+    ASSERT_TRUE(writeAll(data("Quillmar.ini"), "[Colors]\r\n"));
+    const QString standard = data("ToDoX.tdo");
+    struct Case
+    {
+        const char* option;
+        QString out;
+        QString in;
+    };
+    for (const Case& c : {Case{"--export-csv", standard, {}}, Case{"--export-ics", list, list},
+                          Case{"--export-html", data("Quillmar.ini"), {}},
+                          Case{"--export-csv", m_dir.filePath(QStringLiteral("copy.tdo")), list}}) {
+        SCOPED_TRACE(c.option + (" " + c.out.toStdString()));
+        const QByteArray before = readAll(c.out);
+        QStringList args{QLatin1String(c.option), c.out};
+        if (!c.in.isEmpty())
+            args << c.in;
+        const Outcome r = quillmar(args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_TRUE(r.err.contains("was not written")) << r.err.toStdString();
+        EXPECT_EQ(readAll(c.out), before);
+    }
+
+    // A window shows the list of this data folder; a run with another data folder imports into its file.
+    QProcess window;
+    window.start(testutil::quillmarBin(), {QStringLiteral("--data-dir"), m_data});
+    ASSERT_TRUE(window.waitForStarted());
+    for (int i = 0; i < 300 && !InstanceLock::holder(m_data).held; ++i)
+        QThread::msleep(50);
+    QThread::msleep(500); // the lists are held once the window has read them
+    const QByteArray before = readAll(standard);
+    const QString other = m_dir.filePath(QStringLiteral("other"));
+    const Outcome r =
+        testutil::runQuillmar({QStringLiteral("--data-dir"), other, QStringLiteral("--import-csv"),
+                               m_dir.filePath(QStringLiteral("in.csv")), standard});
+    window.terminate();
+    window.waitForFinished(10000);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("in use by a running Quillmar window")) << r.err.toStdString();
+    EXPECT_EQ(readAll(standard), before);
 }

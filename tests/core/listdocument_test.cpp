@@ -2,6 +2,7 @@
 // answers and session ends, checked after every step against what each file may hold.
 #include "model/ListDocument.h"
 #include "model/ListFile.h"
+#include "model/RecoveryFile.h"
 
 #include "TestUtil.h"
 
@@ -122,6 +123,7 @@ protected:
         restart();
     }
     QString path(const QString& name) const { return m_dir.filePath(name); }
+    bool copyLeft() const { return !RecoveryFile::copiesIn(m_dir.path()).isEmpty(); }
     void restart()
     {
         m_doc = std::make_unique<ListDocument>(m_paths);
@@ -272,15 +274,15 @@ TEST_F(ListDocumentTest, SessionEndSavesOrKeepsACopyThatTheNextStartOffers)
         if (c.named) {
             // Written back to its own file, nothing left over.
             EXPECT_EQ(rowsOnDisk(path("ext.tdx")), shown);
-            EXPECT_FALSE(m_doc->recovery().exists());
+            EXPECT_FALSE(copyLeft());
             continue;
         }
-        ASSERT_TRUE(m_doc->recovery().exists());
+        ASSERT_TRUE(copyLeft());
         // A start that nobody answers (the session ends during it) keeps the copy.
         restart();
         UnattendedPrompter nobodyAtStart;
         m_doc->startUp({}, nobodyAtStart);
-        ASSERT_TRUE(m_doc->recovery().exists());
+        ASSERT_TRUE(copyLeft());
         restart();
         ScriptedPrompter next;
         next.answers = {c.restore};
@@ -292,7 +294,7 @@ TEST_F(ListDocumentTest, SessionEndSavesOrKeepsACopyThatTheNextStartOffers)
             EXPECT_TRUE(m_doc->isModified());
         } else {
             EXPECT_EQ(m_doc->mode(), ListMode::Standard);
-            EXPECT_FALSE(m_doc->recovery().exists());
+            EXPECT_FALSE(copyLeft());
         }
     }
 }
@@ -348,6 +350,105 @@ TEST_F(ListDocumentTest, AFileChangedByAnotherWriterIsNotReplacedUnasked)
     EXPECT_TRUE(m_doc->SaveExternalList(user));
     EXPECT_EQ(rowsOnDisk(path("mine.tdx")), rowsOf(listOf({"ours", "added here"})));
     EXPECT_EQ(rowsOnDisk(file), theirs);
+}
+
+// The standard and history lists are stamped like any list: another run's import into the standard list
+// survives the autosave (a copy keeps ours), and the save the user sees asks.
+TEST_F(ListDocumentTest, TheStandardListChangedByAnotherRunIsNeitherAutosavedOverNorReplacedUnasked)
+{
+    ASSERT_TRUE(SaveListFile(listOf({"ours"}), m_paths.standardList));
+    ScriptedPrompter user;
+    m_doc->startUp({}, user);
+    rows().appendItem(item("typed here"));
+    ASSERT_TRUE(SaveListFile(listOf({"ours", "imported elsewhere"}), m_paths.standardList));
+    const QByteArray theirs = rowsOnDisk(m_paths.standardList);
+    QStringList failed;
+    QObject::connect(m_doc.get(), &ListDocument::autosaveFailed,
+                     [&failed](const QString& e) { failed << e; });
+    m_doc->autosave();
+    EXPECT_EQ(rowsOnDisk(m_paths.standardList), theirs);
+    EXPECT_EQ(failed.size(), 1);
+    EXPECT_TRUE(m_doc->isModified());
+    EXPECT_EQ(rowsOnDisk(m_doc->recovery().listPath()), rowsOf(listOf({"ours", "typed here"})));
+
+    user.answers = {Answer::Cancel, Answer::No};
+    EXPECT_FALSE(m_doc->LoadHistoryList(user));
+    EXPECT_TRUE(user.asked.contains(Question::ReplaceChangedFile));
+    EXPECT_EQ(rowsOnDisk(m_paths.standardList), theirs);
+    user.answers = {Answer::Yes};
+    EXPECT_TRUE(m_doc->LoadHistoryList(user));
+    EXPECT_EQ(rowsOnDisk(m_paths.standardList), rowsOf(listOf({"ours", "typed here"})));
+    EXPECT_FALSE(copyLeft());
+}
+
+// "Save as" never lands on the history list, a recovery copy or the settings; the file stays as it was.
+TEST_F(ListDocumentTest, SaveAsRefusesTheProgramsOwnFiles)
+{
+    m_paths.settingsFile = path("Quillmar.ini");
+    restart();
+    ASSERT_TRUE(SaveListFile(listOf({"old"}), m_paths.historyList));
+    testutil::writeAll(m_paths.settingsFile, "[Colors]\n");
+    testutil::writeAll(path("Recovery.tdx"), "");
+    ScriptedPrompter user;
+    user.answers = {Answer::Cancel};
+    m_doc->startUp({}, user);
+    rows().appendItem(item("new"));
+    for (const QString& target : {m_paths.historyList, path("Recovery.tdx"), path("Recovery 3.tdx"),
+                                  m_paths.settingsFile, path("elsewhere.tdh")}) {
+        SCOPED_TRACE(target.toStdString());
+        const QByteArray before = testutil::readAll(target);
+        user.answers = {Answer::Yes};
+        user.saveNames = {target};
+        EXPECT_FALSE(m_doc->SaveExternalList(user));
+        EXPECT_EQ(testutil::readAll(target), before);
+        EXPECT_EQ(m_doc->mode(), ListMode::Standard);
+        EXPECT_TRUE(user.informed.last().contains(QLatin1String("was not written")));
+    }
+    EXPECT_EQ(RecoveryFile::copiesIn(m_dir.path()), QStringList{path("Recovery.tdx")});
+}
+
+// Restoring: Cancel (Escape, the window's close button, nobody there) keeps an earlier run's copy, which
+// this run then neither writes over nor removes; a copy whose file changed since is restored with the
+// file's old stamp, so its save asks before replacing the other program's changes.
+TEST_F(ListDocumentTest, RecoveryCopiesSurviveUnansweredQuestionsAndNeverOverwriteChanges)
+{
+    ASSERT_TRUE(SaveListFile(listOf({"ext"}), path("ext.tdx")));
+    ScriptedPrompter first;
+    m_doc->startUp(path("ext.tdx"), first);
+    rows().appendItem(item("kept"));
+    m_doc->autosave();
+    const QString copy = m_doc->recovery().listPath();
+    restart(); // the first run died: its copy stays
+
+    ScriptedPrompter second;
+    second.answers = {Answer::Cancel};
+    m_doc->startUp({}, second);
+    EXPECT_EQ(second.asked, QList<Question>{Question::RestoreRecovery});
+    rows().appendItem(item("second run"));
+    m_doc->autosave(); // saves the standard list: the earlier copy is not this run's to remove
+    ASSERT_TRUE(SaveListFile(listOf({"ext", "written by another program"}), path("ext.tdx")));
+    second.answers = {Answer::Yes};
+    ASSERT_TRUE(m_doc->NewEmptyList(second));
+    rows().appendItem(item("unsaved"));
+    m_doc->autosave(); // a copy of its own, beside the earlier one
+    EXPECT_EQ(RecoveryFile::copiesIn(m_dir.path()), (QStringList{copy, path("Recovery 2.tdx")}));
+    EXPECT_EQ(rowsOnDisk(copy), rowsOf(listOf({"ext", "kept"})));
+    restart();
+
+    ScriptedPrompter third;
+    third.answers = {Answer::Yes};
+    m_doc->startUp({}, third);
+    EXPECT_EQ(m_doc->externalFileName(), path("ext.tdx"));
+    EXPECT_EQ(rowsOf(m_doc->list()), rowsOf(listOf({"ext", "kept"})));
+    third.answers = {Answer::Yes, Answer::Cancel};
+    EXPECT_FALSE(m_doc->SaveExternalList(third));
+    EXPECT_EQ(third.asked.last(), Question::ReplaceChangedFile);
+    EXPECT_EQ(rowsOnDisk(path("ext.tdx")), rowsOf(listOf({"ext", "written by another program"})));
+    EXPECT_TRUE(QFileInfo::exists(copy));
+    third.answers = {Answer::Yes, Answer::Yes};
+    EXPECT_TRUE(m_doc->SaveExternalList(third));
+    EXPECT_FALSE(QFileInfo::exists(copy));
+    EXPECT_EQ(RecoveryFile::copiesIn(m_dir.path()), QStringList{path("Recovery 2.tdx")});
 }
 
 // ---- Random sequences ----

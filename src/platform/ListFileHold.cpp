@@ -1,0 +1,141 @@
+#include "platform/ListFileHold.h"
+
+#include "platform/FileSystem.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+// The same list under every name it has: links and relative parts resolved.
+QString realPath(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
+}
+
+// A folder that only this user can reach: made when missing, refused when it is a link, another
+// user's, or open to others.
+bool privateFolder(const QString& path, IoResult* error)
+{
+    const QByteArray name = QFile::encodeName(path);
+    if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST) {
+        if (error)
+            *error = IoResult::failure(
+                QStringLiteral("Cannot create folder %1: %2").arg(ShownPath(path), SystemReason(errno)),
+                IoErrorOf(errno), SystemReason(errno));
+        return false;
+    }
+    struct stat st
+    {
+    };
+    if (::lstat(name.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
+        (st.st_mode & 077) != 0) {
+        if (error)
+            *error = IoResult::failure(
+                QStringLiteral("The folder %1 is not private to this user, so Quillmar does not use it")
+                    .arg(ShownPath(path)),
+                IoError::Permission);
+        return false;
+    }
+    return true;
+}
+} // namespace
+
+ListFileHold::ListFileHold(const QString& listPath, Role role) : m_listPath(listPath), m_role(role) {}
+
+ListFileHold::~ListFileHold()
+{
+    release();
+}
+
+QString ListFileHold::holdFolder(IoResult* error)
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    const QString base = !runtime.isEmpty() && QFileInfo(runtime).isDir()
+                             ? runtime + QStringLiteral("/quillmar")
+                             : QDir::tempPath() + QStringLiteral("/quillmar-%1").arg(::getuid());
+    if (!privateFolder(base, error))
+        return {};
+    const QString holds = base + QStringLiteral("/holds");
+    return privateFolder(holds, error) ? holds : QString();
+}
+
+int ListFileHold::attempt()
+{
+    IoResult why;
+    const QString folder = holdFolder(&why);
+    if (folder.isEmpty()) {
+        m_error = why;
+        return -1;
+    }
+    const QByteArray key =
+        QCryptographicHash::hash(QFile::encodeName(realPath(m_listPath)), QCryptographicHash::Sha256).toHex();
+    const QByteArray name = QFile::encodeName(folder) + '/' + key.left(40);
+    const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600);
+    if (fd < 0) {
+        m_error = IoResult::failure(QStringLiteral("Cannot take hold of the list %1: %2")
+                                        .arg(ShownPath(m_listPath), SystemReason(errno)),
+                                    IoErrorOf(errno), SystemReason(errno));
+        return -1;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        char buffer[64] = {};
+        const ssize_t n = ::pread(fd, buffer, sizeof buffer - 1, 0);
+        ::close(fd);
+        const QList<QByteArray> lines = QByteArray(buffer, n > 0 ? int(n) : 0).split('\n');
+        m_byWindow = lines.value(1) != "command-line";
+        const QString who = (m_byWindow ? QStringLiteral("a running Quillmar window")
+                                        : QStringLiteral("a Quillmar command-line run")) +
+                            (lines.value(0).toLongLong() > 0
+                                 ? QStringLiteral(" (process %1)").arg(QString::fromLatin1(lines[0]))
+                                 : QString());
+        m_error = IoResult::failure(
+            QStringLiteral("The list %1 is in use by %2").arg(ShownPath(m_listPath), who), IoError::Busy);
+        return 0;
+    }
+    const QByteArray info = QByteArray::number(QCoreApplication::applicationPid()) + '\n' +
+                            (m_role == Role::Window ? "window" : "command-line") + '\n';
+    if (::ftruncate(fd, 0) == 0)
+        (void)!::pwrite(fd, info.constData(), size_t(info.size()), 0);
+    m_fd = fd;
+    m_error = IoResult::success();
+    return 1;
+}
+
+bool ListFileHold::tryHold(int waitMs)
+{
+    if (m_fd >= 0)
+        return true;
+    const QDeadlineTimer deadline(waitMs);
+    for (;;) {
+        m_byWindow = false;
+        const int r = attempt();
+        if (r != 0)
+            return r > 0;
+        if (m_byWindow || deadline.hasExpired())
+            return false;
+        QThread::msleep(50);
+    }
+}
+
+void ListFileHold::release()
+{
+    if (m_fd < 0)
+        return;
+    // The file stays: removing it could let two runs lock two different files of the same name.
+    ::close(m_fd);
+    m_fd = -1;
+}

@@ -1,0 +1,258 @@
+// Crashes at every step of every write: random sessions (adds, moves to history and their undo and redo,
+// deletes, imports, autosaves, lists switched and saved, session ends) die at a random step of their file
+// writes. After each crash a new run starts on the same folder, and the files must hold every item that
+// was in a file before the crashed step (less what the user deleted), undamaged; the restored list, once
+// saved, must still hold them.
+#include "model/ListDocument.h"
+#include "model/ListFile.h"
+#include "model/RecoveryFile.h"
+#include "platform/CrashPoint.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <set>
+
+namespace {
+using Answer = ListPrompter::Answer;
+
+// The user who says yes to everything, saves under a new name each time and opens the last one saved.
+class YesPrompter : public ListPrompter
+{
+public:
+    explicit YesPrompter(QString folder, QString name = QStringLiteral("ext"))
+        : m_folder(std::move(folder)), m_name(std::move(name))
+    {
+    }
+    Answer ask(Question, const QString&, bool) override { return Answer::Yes; }
+    QString chooseListToOpen(const QString&) override { return m_last; }
+    QString chooseListToSave(const QString&) override
+    {
+        m_last = QStringLiteral("%1/%2%3.tdx").arg(m_folder, m_name).arg(++m_saved);
+        return m_last;
+    }
+    void inform(const QString&) override {}
+
+private:
+    QString m_folder;
+    QString m_name;
+    QString m_last;
+    int m_saved = 0;
+};
+
+struct Session
+{
+    QString folder;
+    ListDocument::Paths paths;
+
+    explicit Session(const QString& dir) : folder(dir), paths{dir + "/ToDoX.tdo", dir + "/History.tdh", dir}
+    {
+    }
+
+    // Every item some file holds; damaged is set when a file does not read.
+    std::set<QByteArray> itemsInFiles(bool* damaged, const QString& except = {}) const
+    {
+        std::set<QByteArray> found;
+        // Every list of the folder: the standard and history lists, the external lists, the copies.
+        for (const QFileInfo& info : QDir(folder).entryInfoList({"*.tdo", "*.tdx", "*.tdh"}, QDir::Files)) {
+            const QString f = info.filePath();
+            if (f == except)
+                continue;
+            ToDoList list;
+            if (!ReadListFile(f, info.suffix() != QLatin1String("tdh"), list)) {
+                *damaged = true;
+                continue;
+            }
+            for (const ToDoItem& it : list.items)
+                found.insert(it.action().toByteArray());
+        }
+        return found;
+    }
+};
+
+// The items that taking a change back (or doing it again) takes out of the rows: the user's choice.
+std::set<QByteArray> removedBy(const ToDoListModel& model, const RowChange& change, bool undo)
+{
+    ToDoListModel copy;
+    copy.replaceList(model.list());
+    if (undo ? !change.canUndoRows(copy) : !change.canRedoRows(copy))
+        return {};
+    undo ? change.undoRows(copy) : change.redoRows(copy);
+    std::set<QByteArray> gone;
+    for (int r = 0; r < model.size(); ++r)
+        gone.insert(model.item(r).action().toByteArray());
+    for (int r = 0; r < copy.size(); ++r)
+        gone.erase(copy.item(r).action().toByteArray());
+    return gone;
+}
+
+std::vector<QByteArray> actionsOf(const ToDoListModel& model, const QList<int>& rows)
+{
+    std::vector<QByteArray> out;
+    for (int r : rows)
+        out.push_back(model.item(r).action().toByteArray());
+    return out;
+}
+} // namespace
+
+TEST(CrashTest, NoCrashAtAnyStepLosesAnItemThatWasInAFile)
+{
+    CrashPoint::setSyncEnabled(false);
+    const int wanted = qEnvironmentVariableIntValue("QUILLMAR_CRASH_RUNS") > 0
+                           ? qEnvironmentVariableIntValue("QUILLMAR_CRASH_RUNS")
+                           : 10000;
+    std::mt19937 random(20261207);
+    auto pick = [&random](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
+    int crashes = 0;
+    for (int run = 0; crashes < wanted && run < wanted * 3; ++run) {
+        // Thousands of small saves: a folder in memory where the machine has one.
+        QTemporaryDir dir(QFileInfo(QStringLiteral("/dev/shm")).isWritable()
+                              ? QStringLiteral("/dev/shm/quillmar-crash-XXXXXX")
+                              : QDir::tempPath() + QStringLiteral("/quillmar-crash-XXXXXX"));
+        ASSERT_TRUE(dir.isValid());
+        Session s(dir.path());
+        YesPrompter user(dir.path());
+        auto doc = std::make_unique<ListDocument>(s.paths);
+        doc->setAutosaveDelay(0);
+        std::vector<RowChange> done;
+        std::vector<RowChange> undone;
+        QObject::connect(doc.get(), &ListDocument::changeMade, [&](const RowChange& c) {
+            done.push_back(c);
+            undone.clear();
+        });
+        QObject::connect(doc.get(), &ListDocument::rowsReplaced, [&] {
+            done.clear();
+            undone.clear();
+        });
+        doc->startUp({}, user);
+
+        std::set<QByteArray> deleted; // what the user removed on purpose
+        bool damaged = false;
+        std::set<QByteArray> required = s.itemsInFiles(&damaged);
+        int counter = 0;
+        CrashPoint::arm(1 + pick(60));
+        std::set<QByteArray> deletedNow;
+        bool crashed = false;
+        std::string trace;
+        try {
+            for (int step = 0; step < 40; ++step) {
+                deletedNow.clear();
+                const int op = pick(12);
+                trace += std::to_string(op) + "/m" + std::to_string(int(doc->mode())) + ' ';
+                ToDoListModel& rows = *doc->model();
+                const int n = rows.size();
+                switch (op) {
+                case 0:
+                case 1:
+                    doc->addItem(ToDoItem::make("item " + QByteArray::number(++counter), false), {}, {});
+                    break;
+                case 2:
+                case 3:
+                    if (n > 0)
+                        doc->DeleteSelectedItems({pick(n)}, true, user);
+                    break;
+                case 4:
+                    if (n > 0) {
+                        const int r = pick(n);
+                        for (const QByteArray& a : actionsOf(rows, {r}))
+                            deletedNow.insert(a);
+                        doc->DeleteSelectedItems({r}, false, user);
+                    }
+                    break;
+                case 5:
+                    if (!done.empty() && done.back().kind() != RowChange::Kind::MoveToHistory)
+                        deletedNow = removedBy(rows, done.back(), true);
+                    if (!done.empty() && doc->prepareUndo(done.back())) {
+                        doc->undoRows(done.back());
+                        undone.push_back(done.back());
+                        done.pop_back();
+                    }
+                    break;
+                case 6:
+                    if (!undone.empty() && undone.back().kind() != RowChange::Kind::MoveToHistory)
+                        deletedNow = removedBy(rows, undone.back(), false);
+                    if (!undone.empty() && doc->prepareRedo(undone.back())) {
+                        doc->redoRows(undone.back());
+                        done.push_back(undone.back());
+                        undone.pop_back();
+                    }
+                    break;
+                case 7:
+                    doc->importItems({ToDoItem::make("imported " + QByteArray::number(++counter), false)});
+                    break;
+                case 8:
+                    doc->autosave();
+                    break;
+                case 9:
+                    if (doc->mode() == ListMode::External)
+                        doc->SaveExternalList(user);
+                    else if (pick(2) == 0)
+                        doc->NewEmptyList(user);
+                    else
+                        doc->OpenExternalList(user);
+                    break;
+                case 10:
+                    doc->OpenStandardList(user);
+                    break;
+                case 11: {
+                    UnattendedPrompter nobody;
+                    doc->endSession(nobody);
+                    break;
+                }
+                }
+                // Only what undo brings back is the user's again; a deletion stays one.
+                for (const QByteArray& a : deletedNow)
+                    deleted.insert(a);
+                for (int r = 0; r < doc->model()->size(); ++r)
+                    deleted.erase(doc->model()->item(r).action().toByteArray());
+                required.clear();
+                for (const QByteArray& a : s.itemsInFiles(&damaged))
+                    if (!deleted.count(a))
+                        required.insert(a);
+            }
+        } catch (const CrashPoint::SimulatedCrash& c) {
+            trace += std::string("crash at ") + c.step;
+            crashed = true;
+        }
+        doc.reset();
+        CrashPoint::reset();
+        if (!crashed)
+            continue;
+        ++crashes;
+        SCOPED_TRACE(testing::Message() << "run " << run << " ops " << trace);
+        for (const QByteArray& a : deletedNow)
+            required.erase(a);
+
+        // The next run finds every item in some file, and no file damaged.
+        const std::set<QByteArray> after = s.itemsInFiles(&damaged);
+        ASSERT_FALSE(damaged);
+        for (const QByteArray& a : required)
+            ASSERT_TRUE(after.count(a)) << "lost " << a.constData();
+
+        // It restores what was kept and saves it: nothing is lost but what the restored copy itself let
+        // go of in the file it replaces (the user chose that older state).
+        auto next = std::make_unique<ListDocument>(s.paths);
+        next->setAutosaveDelay(0);
+        YesPrompter again(dir.path(), QStringLiteral("restored"));
+        next->startUp({}, again);
+        const QString replaced =
+            next->mode() == ListMode::Standard ? s.paths.standardList : next->externalFileName();
+        std::set<QByteArray> kept;
+        for (const QByteArray& a : s.itemsInFiles(&damaged, replaced))
+            if (required.count(a))
+                kept.insert(a);
+        for (int r = 0; r < next->model()->size(); ++r)
+            if (required.count(next->model()->item(r).action().toByteArray()))
+                kept.insert(next->model()->item(r).action().toByteArray());
+        ASSERT_TRUE(next->SaveCurrentList(again));
+        const std::set<QByteArray> saved = s.itemsInFiles(&damaged);
+        ASSERT_FALSE(damaged);
+        for (const QByteArray& a : kept)
+            ASSERT_TRUE(saved.count(a)) << "lost after restoring " << a.constData();
+    }
+    EXPECT_GE(crashes, wanted);
+    CrashPoint::setSyncEnabled(true);
+}
