@@ -8,6 +8,7 @@
 #include "platform/BufferedWriter.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
+#include "platform/InstanceLock.h"
 #include "platform/Regional.h"
 
 #include <QCommandLineOption>
@@ -46,6 +47,15 @@ QString shownBytes(const QByteArray& raw)
     return shown;
 }
 
+// Files that crashed saves (an import killed half-way) left in the data folder, removed under the folder's
+// lock so that no save of another run can be under way; when a window holds the folder, it does this.
+void removeLeftoversWhenFree()
+{
+    InstanceLock lock(DataFolder(), InstanceLock::Role::CommandLine);
+    if (lock.tryLock())
+        RemoveDataFolderLeftovers();
+}
+
 // The commands that take or give a file of another program. Each is one row: its option, the mode it
 // sets, the name of its file in the help, what it does, and the routine that runs it. Another exchange
 // format is one more mode and one more row.
@@ -74,7 +84,11 @@ const ExchangeCommand kExchangeCommands[] = {
      }},
     {"import-csv", Mode::ImportCSV, "IN", "add the items of the CSV file IN to the list and say how many",
      [](const CommandLineOptions& o, QTextStream& out, QTextStream& err) {
-         return ImportCSVCommand(o.exchangeFile, o.listFile, out, err);
+         // Made private here, before the import makes it with the usual mode; it says why when it cannot.
+         EnsureDataFolder();
+         const int status = ImportCSVCommand(o.exchangeFile, o.listFile, out, err);
+         removeLeftoversWhenFree();
+         return status;
      }},
 };
 
