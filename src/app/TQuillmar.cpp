@@ -609,6 +609,8 @@ void TQuillmar::endSession(bool final)
         if (m_trayIcon)
             m_trayIcon->hide();
     }
+    // Typed but not yet confirmed is still the user's work: it goes into the list before it is saved.
+    keepOpenItemEditor();
     m_document->endSession(nobody);
     SaveWindowLayout();
     m_layoutSaved = final;

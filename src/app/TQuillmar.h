@@ -14,6 +14,7 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class FilterBar;
@@ -39,6 +40,7 @@ class DesktopNotifier;
 class SoundPlayer;
 class TAboutBoxDlg;
 class TFlatMenuPainter;
+class TToDoDlgFrm;
 class WindowPrompter;
 
 // The column widths of a first start: the classic ones, but "Remarks" narrower so that "Actions", which
@@ -157,6 +159,12 @@ private:
     void AddItem(const QDateTime& date);
     // Edits the row at index, or the selected row for -1.
     void EditItem(int index);
+    // Runs an item editor: apply keeps its item in the list after OK, dismissed runs after Cancel. When
+    // the session ends meanwhile, endSession applies it instead and neither runs here.
+    void runItemEditor(TToDoDlgFrm& editor, const std::function<void()>& apply,
+                       const std::function<void()>& dismissed);
+    // The session ends: an open item editor's text goes into the list as if OK had been pressed.
+    void keepOpenItemEditor();
     bool DeleteSelectedItems(bool withHistory);
 
     // ---- Alarms (TQuillmar_alarms.cpp) ----
@@ -300,6 +308,8 @@ private:
     std::array<bool, ToDoListModel::ColumnCount> m_sortDescending{};
     std::unique_ptr<InstanceLock> m_instanceLock;
     QPointer<HelpWindow> m_helpWindow;
+    QPointer<TToDoDlgFrm> m_openEditor;
+    std::function<void()> m_applyOpenEditor;
     bool m_layoutSaved = false;
     bool m_exiting = false;
     bool m_loadingColumnWidths = false;

@@ -108,16 +108,16 @@ void TQuillmar::AddItem(const QDateTime& date)
     dlg.setMemoFontnAME(ItemFontName);
     dlg.setItem(fresh);
     dlg.setNames(listModel()->ownerNames(), listModel()->projectNames());
-    const bool accepted = dlg.exec() == QDialog::Accepted;
     // The name lists count whether the item was added or not; with the item, undo takes them back too.
-    if (!accepted) {
-        listModel()->setNames(dlg.ownerNames(), dlg.projectNames());
-        return;
-    }
-    m_document->addItem(dlg.item(), dlg.ownerNames(), dlg.projectNames());
-    const int added = listModel()->size() - 1;
-    if (m_filterModel->proxyRow(added) < 0)
-        showNotice(QStringLiteral("The new item is not shown: the find bar leaves it out."));
+    runItemEditor(
+        dlg,
+        [this, &dlg] {
+            m_document->addItem(dlg.item(), dlg.ownerNames(), dlg.projectNames());
+            const int added = listModel()->size() - 1;
+            if (m_filterModel->proxyRow(added) < 0)
+                showNotice(QStringLiteral("The new item is not shown: the find bar leaves it out."));
+        },
+        [this, &dlg] { listModel()->setNames(dlg.ownerNames(), dlg.projectNames()); });
 }
 
 void TQuillmar::EditItem(int index)
@@ -139,11 +139,44 @@ void TQuillmar::EditItem(int index)
     dlg.setNames(listModel()->ownerNames(), listModel()->projectNames());
     dlg.setIniFileName(SettingsFilePath());
     dlg.setFormCaption(LanguageTexts::shared().text("Add_Edit", "Caption_Edit"));
-    const bool accepted = dlg.exec() == QDialog::Accepted;
     // The row is written back only where it still is: nothing else changes rows while the editor is open,
     // and the document checks it so.
-    if (!accepted || !m_document->editItem(row, before, dlg.item(), dlg.ownerNames(), dlg.projectNames()))
-        listModel()->setNames(dlg.ownerNames(), dlg.projectNames());
+    const auto keepNames = [this, &dlg] { listModel()->setNames(dlg.ownerNames(), dlg.projectNames()); };
+    runItemEditor(
+        dlg,
+        [this, &dlg, row, before, keepNames] {
+            if (!m_document->editItem(row, before, dlg.item(), dlg.ownerNames(), dlg.projectNames()))
+                keepNames();
+        },
+        keepNames);
+}
+
+void TQuillmar::runItemEditor(TToDoDlgFrm& editor, const std::function<void()>& apply,
+                              const std::function<void()>& dismissed)
+{
+    m_openEditor = &editor;
+    m_applyOpenEditor = apply;
+    const bool accepted = editor.exec() == QDialog::Accepted;
+    // endSession took the editor's item already: applying it again would add it twice.
+    const bool taken = !m_applyOpenEditor;
+    m_openEditor = nullptr;
+    m_applyOpenEditor = nullptr;
+    if (taken)
+        return;
+    if (accepted)
+        apply();
+    else
+        dismissed();
+}
+
+void TQuillmar::keepOpenItemEditor()
+{
+    if (!m_openEditor || !m_applyOpenEditor)
+        return;
+    const std::function<void()> apply = std::exchange(m_applyOpenEditor, nullptr);
+    if (m_openEditor->takeForSessionEnd())
+        apply();
+    m_openEditor->reject();
 }
 
 void TQuillmar::ActDeleteItemExecute()

@@ -128,6 +128,32 @@ private Q_SLOTS:
         QCOMPARE(item.value(ToDoItem::FileLocation), QByteArrayView("/media/gone/plan.odt"));
     }
 
+    // The session ends while the user is typing in the editor: what was typed reaches the list file, as
+    // a new item or as the change of the edited one, once, and the editor closes.
+    void anOpenEditorIsKeptWhenTheSessionEnds()
+    {
+        for (const bool adding : {true, false}) {
+            start();
+            setRows({row("first", {})});
+            w->document().autosave();
+            selectRows(view(), {0});
+            QPointer<TToDoDlgFrm> editor;
+            whenModal<TToDoDlgFrm>([&](TToDoDlgFrm& dlg) {
+                editor = &dlg;
+                QTRY_COMPARE(QApplication::focusWidget(), child<QWidget>(&dlg, "ActionEdit"));
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_End, Qt::ControlModifier);
+                QTest::keyClicks(QApplication::focusWidget(), QStringLiteral(" typed"));
+                w->endSession();
+            });
+            action(w.get(), adding ? "actInsAction" : "actEdit")->trigger();
+            QVERIFY(editor.isNull() || !editor->isVisible());
+            const QByteArrayList expected =
+                adding ? QByteArrayList{"first", " typed"} : QByteArrayList{"first typed"};
+            QCOMPARE(actions(w->document().list()), expected);
+            QCOMPARE(actions(load(StandardListPath())), expected);
+        }
+    }
+
     // The keys of the commands reach them from where the user is: Ctrl+N anywhere in the window, Enter
     // and F2 on a selected row.
     void keysReachTheirCommands()
