@@ -126,13 +126,14 @@ void ItemCommands::addItem(const QDateTime& date)
     dlg.setItem(fresh);
     dlg.setNames(model->ownerNames(), model->projectNames());
     // The name lists count whether the item was added or not; with the item, undo takes them back too.
-    if (dlg.exec() != QDialog::Accepted) {
-        model->setNames(dlg.ownerNames(), dlg.projectNames());
-        return;
-    }
-    m_document->addItem(dlg.item(), dlg.ownerNames(), dlg.projectNames());
-    if (!m_list->isShown(model->size() - 1))
-        Q_EMIT notice(QStringLiteral("The new item is not shown: the find bar leaves it out."));
+    runEditor(
+        dlg,
+        [this, &dlg, model] {
+            m_document->addItem(dlg.item(), dlg.ownerNames(), dlg.projectNames());
+            if (!m_list->isShown(model->size() - 1))
+                Q_EMIT notice(QStringLiteral("The new item is not shown: the find bar leaves it out."));
+        },
+        [&dlg, model] { model->setNames(dlg.ownerNames(), dlg.projectNames()); });
 }
 
 void ItemCommands::editItem(int index)
@@ -155,11 +156,44 @@ void ItemCommands::editItem(int index)
     dlg.setNames(model->ownerNames(), model->projectNames());
     dlg.setIniFileName(SettingsFilePath());
     dlg.setFormCaption(LanguageTexts::shared().text("Add_Edit", "Caption_Edit"));
-    const bool accepted = dlg.exec() == QDialog::Accepted;
     // The row is written back only where it still is: nothing else changes rows while the editor is open,
     // and the document checks it so.
-    if (!accepted || !m_document->editItem(row, before, dlg.item(), dlg.ownerNames(), dlg.projectNames()))
-        model->setNames(dlg.ownerNames(), dlg.projectNames());
+    const auto keepNames = [&dlg, model] { model->setNames(dlg.ownerNames(), dlg.projectNames()); };
+    runEditor(
+        dlg,
+        [this, &dlg, row, before, keepNames] {
+            if (!m_document->editItem(row, before, dlg.item(), dlg.ownerNames(), dlg.projectNames()))
+                keepNames();
+        },
+        keepNames);
+}
+
+void ItemCommands::runEditor(ItemEditorDialog& editor, const std::function<void()>& apply,
+                             const std::function<void()>& dismissed)
+{
+    m_openEditor = &editor;
+    m_applyOpenEditor = apply;
+    const bool accepted = editor.exec() == QDialog::Accepted;
+    // keepOpenEditor took the editor's item already: applying it again would add it twice.
+    const bool taken = !m_applyOpenEditor;
+    m_openEditor = nullptr;
+    m_applyOpenEditor = nullptr;
+    if (taken)
+        return;
+    if (accepted)
+        apply();
+    else
+        dismissed();
+}
+
+void ItemCommands::keepOpenEditor()
+{
+    if (!m_openEditor || !m_applyOpenEditor)
+        return;
+    const std::function<void()> apply = std::exchange(m_applyOpenEditor, nullptr);
+    if (m_openEditor->takeForSessionEnd())
+        apply();
+    m_openEditor->reject();
 }
 
 void ItemCommands::askAndDelete()

@@ -4,8 +4,12 @@
 #include <QDateTime>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
+#include <functional>
+
+class ItemEditorDialog;
 class ListDocument;
 class ListPrompter;
 class ListViewController;
@@ -35,6 +39,8 @@ public:
     // Edits the row at index, or the selected row for -1.
     void editItem(int index);
     void editIfEnabled();
+    // The session ends: an open item editor's text goes into the list as if OK had been pressed.
+    void keepOpenEditor();
     void updateEnabled();
     void retranslate();
 
@@ -44,6 +50,10 @@ Q_SIGNALS:
 private:
     void deleteSelected(bool withHistory);
     void askAndDelete();
+    // Runs an item editor: apply keeps its item in the list after OK, dismissed runs after Cancel. When
+    // the session ends meanwhile, keepOpenEditor applies it instead and neither runs here.
+    void runEditor(ItemEditorDialog& editor, const std::function<void()>& apply,
+                   const std::function<void()>& dismissed);
 
     ListDocument* m_document;
     ListPrompter& m_prompter;
@@ -56,4 +66,6 @@ private:
     QColor m_memoColor = Qt::white;
     QString m_fontName = QStringLiteral("Tahoma");
     bool m_useBeginDate = true;
+    QPointer<ItemEditorDialog> m_openEditor;
+    std::function<void()> m_applyOpenEditor;
 };

@@ -537,6 +537,8 @@ void TQuillmar::endSession(bool final)
         m_exiting = true;
         m_tray->hide();
     }
+    // Typed but not yet confirmed is still the user's work: it goes into the list before it is saved.
+    m_items->keepOpenEditor();
     m_document->endSession(nobody);
     m_layout->save();
     m_layoutSaved = final;

@@ -97,7 +97,7 @@ int runWindow(const CommandLineOptions& options, int argc, char* argv[])
             MessageBox::information(nullptr, message);
         return 1;
     };
-    if (!QDir().mkpath(DataFolder()))
+    if (!EnsureDataFolder())
         return refuse(QStringLiteral("The data folder %1 cannot be created, so Quillmar has no place for its "
                                      "lists. Start it with --data-dir FOLDER to use another one.")
                           .arg(QDir::toNativeSeparators(DataFolder())));
@@ -137,6 +137,9 @@ int runWindow(const CommandLineOptions& options, int argc, char* argv[])
                            "Close it first; its lists are not changed by this start.")
                 .arg(folder, process));
     }
+
+    // The folder is ours now: no save of another run is under way there, so what a crashed one left goes.
+    RemoveDataFolderLeftovers();
 
     TQuillmar mainWindow;
     window = &mainWindow;

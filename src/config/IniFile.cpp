@@ -103,7 +103,8 @@ IoResult IniFile::save(const QString& path) const
                 .arg(ShownPath(path))
                 .arg(FileLimit::Settings >> 20),
             IoError::TooLarge);
-    return AtomicFile::save(path, bytes);
+    // Settings files are the program's own: a link found at their name is replaced, not written through.
+    return AtomicFile::save(path, bytes, AtomicFile::Ownership::ProgramFile);
 }
 
 qsizetype IniFile::sectionLine(const QString& section) const

@@ -11,7 +11,8 @@
 // section and key names match without regard to case; a read returns the value trimmed, without one pair
 // of enclosing quotes, at most 2047 characters; writing an existing key replaces it in place, a new key
 // goes to the end of its section and a new section to the end of the file. Everything else in the file
-// (comments, blank lines, unknown lines) is kept as it stands. Saved atomically.
+// (comments, blank lines, unknown lines) is kept as it stands. Saved atomically, as a file of the
+// program's own (a link at its name is replaced, never written through).
 //
 // Only the first section of a name counts, as with the profile functions. Lines starting with ';' or '#'
 // are comments. A file that is valid UTF-8 is read as UTF-8, any other as Windows-1252; it is written as

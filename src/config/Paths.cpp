@@ -1,5 +1,7 @@
 #include "config/Paths.h"
 
+#include "platform/FileSystem.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -124,4 +126,14 @@ QString SharedDataFolder()
 #else
     return withSlash(ProgramFolder() + QStringLiteral("../share/quillmar"));
 #endif
+}
+
+IoResult EnsureDataFolder()
+{
+    return EnsurePrivateFolder(DataFolder());
+}
+
+int RemoveDataFolderLeftovers()
+{
+    return RemoveCrashLeftovers(DataFolder());
 }

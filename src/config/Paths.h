@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/IoResult.h"
+
 #include <QString>
 
 // Where the program keeps its files. The data folder is the program folder + "AppData/" when that folder
@@ -32,3 +34,9 @@ QString HistoryListPath();
 QString SharedDataFolder();
 // Program folder + "default.ini", used by dialogs whose settings path names no existing file.
 QString FallbackIniPath();
+
+// Makes the data folder, with any missing parent, private to the user (0700) when it is missing.
+IoResult EnsureDataFolder();
+// Removes the files that crashed saves left in the data folder (RemoveCrashLeftovers); call it only while
+// holding the folder's lock. Returns how many were removed.
+int RemoveDataFolderLeftovers();

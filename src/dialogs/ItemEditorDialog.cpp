@@ -481,18 +481,39 @@ void ItemEditorDialog::OKButtClick()
         m_actionEdit->setFocus();
         return;
     }
+    // A text the list file cannot hold would be damaged on saving: say so and let the user change it.
+    if (!checkEncodable({memoText(m_actionEdit, m_item.actionText()), m_priorityEdit->text(),
+                         memoText(m_remarksEdit, m_item.valueText(ToDoItem::Remarks)),
+                         OwnerCombo->currentText(), ProjectCombo->currentText(), chosenLocation()}))
+        return;
+    m_result = itemFromControls();
+    accept();
+}
+
+bool ItemEditorDialog::takeForSessionEnd()
+{
+    if (m_actionEdit->toPlainText().trimmed().isEmpty())
+        return false;
+    m_result = itemFromControls();
+    return true;
+}
+
+QString ItemEditorDialog::chosenLocation() const
+{
+    const QString stored = m_item.valueText(ToDoItem::FileLocation);
+    const QString location = EdtLocation->text();
+    // Browse picks only existing files; a typed path naming no file leaves the stored one as it was.
+    if (!location.isEmpty() && location != stored && !fileExists(location))
+        return stored;
+    return location;
+}
+
+ToDoItem ItemEditorDialog::itemFromControls() const
+{
     auto original = [this](int k) { return m_item.valueText(k); };
     const QString action = memoText(m_actionEdit, m_item.actionText());
     const QString remarks = memoText(m_remarksEdit, original(ToDoItem::Remarks));
-    const QString storedLocation = original(ToDoItem::FileLocation);
-    QString location = EdtLocation->text();
-    // Browse picks only existing files; a typed path naming no file leaves the stored one as it was.
-    if (!location.isEmpty() && location != storedLocation && !fileExists(location))
-        location = storedLocation;
-    // A text the list file cannot hold would be damaged on saving: say so and let the user change it.
-    if (!checkEncodable({action, m_priorityEdit->text(), remarks, OwnerCombo->currentText(),
-                         ProjectCombo->currentText(), location}))
-        return;
+    const QString location = chosenLocation();
 
     // An untouched picker gives back the text it was filled from, even one it could not read.
     auto pickedDate = [](const QDateEdit* picker, bool touched, const QString& text) {
@@ -524,8 +545,7 @@ void ItemEditorDialog::OKButtClick()
     put(ToDoItem::AlarmTime, !alarm ? QString() : timeKept ? time : Regional::timeToText(TimePick->time()));
     put(ToDoItem::FileLocation, location);
     result.setChecked(CbxStatus->isChecked());
-    m_result = std::move(result);
-    accept();
+    return result;
 }
 
 void ItemEditorDialog::ClearAllButClick()

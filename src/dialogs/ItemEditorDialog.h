@@ -54,6 +54,10 @@ public:
     // After OK: the item as the user left it. The Target is empty when the item has no target date, the
     // Alarm Time empty when it has no alarm; a File Location that names no file keeps the stored one.
     ToDoItem item() const { return m_result; }
+    // The session ends while the editor is open: takes what it shows as OK would, without any question
+    // (a text the code page cannot hold is kept as near as it can be), so that the caller can keep it.
+    // False when there is nothing to keep: no Action was written.
+    bool takeForSessionEnd();
     void setNames(const QByteArrayList& owners, const QByteArrayList& projects);
     QByteArrayList ownerNames() const;
     QByteArrayList projectNames() const;
@@ -87,6 +91,10 @@ private:
     void applyMemoLook();
     // Shows the message for texts the list file's code page cannot hold; true when all fit.
     bool checkEncodable(const QStringList& texts);
+    // The File Location to keep: a typed path naming no file leaves the stored one as it was.
+    QString chosenLocation() const;
+    // The item as the controls show it.
+    ToDoItem itemFromControls() const;
 
     // ---- Controls ----
     std::array<QGroupBox*, 6> m_groupBoxes{};

@@ -20,6 +20,18 @@ QString shownName(const QString& path)
     return QDir::toNativeSeparators(path);
 }
 
+// Where a quoted field ends is not known: taking the rest of the line, or cutting it short, would put
+// texts into the wrong columns without a word.
+IoResult notClosed(const QString& path, qsizetype line)
+{
+    return IoResult::failure(
+        QStringLiteral("The file %1 has a quoted field that is not closed (line %2), so where its text "
+                       "ends is not known; nothing was imported")
+            .arg(shownName(path))
+            .arg(line),
+        IoError::BadData);
+}
+
 IoResult notUtf8(const QString& path, qsizetype line)
 {
     return IoResult::failure(
@@ -154,6 +166,8 @@ IoResult CSVToRows(QByteArrayView text, std::vector<ToDoItem>& rows, const QStri
     CSVRecordReader reader(text);
     while (reader.next(fields))
         out.push_back(RowFromCSVFields(fields));
+    if (reader.unclosedLine() > 0)
+        return notClosed(fileName, reader.unclosedLine());
     rows = std::move(out);
     return IoResult::success();
 }
@@ -245,6 +259,8 @@ IoResult ReadCSVFile(const QString& path, std::vector<ToDoItem>& rows)
         // The reader stops at a NUL, which it meets as it scans.
         if (reader.textEnd() < piece.size())
             return holdsNul(path, linesBefore + lineOf(piece, reader.textEnd()));
+        if (reader.unclosedLine() > 0)
+            return notClosed(path, linesBefore + reader.unclosedLine());
         linesBefore += reader.linesRead();
         have -= end;
         std::memmove(buffer.data(), buffer.constData() + end, size_t(have));

@@ -18,6 +18,8 @@ struct Field
     // Bytes of rest up to and including the closing comma; rest.size() when not closed.
     qsizetype consumed = 0;
     bool closed = false;
+    // A quoted field that nothing on its line closes: its text is the rest of the line.
+    bool unclosed = false;
 };
 
 // Separators are short and start with a byte that is rare in texts: memchr for it, then compare.
@@ -48,8 +50,46 @@ inline QByteArrayView separatorOf(QByteArrayView rest)
     return rest.size() > 1 && rest[1] == '"' ? kDoubleQuoted : kQuoted;
 }
 
-// rest starts at the field's first byte; separator is its form's closing separator. An unclosed field
-// runs to the end of rest, cut before the first byte of the separator.
+// A quoted field whose closing separator is not on its line; body is the rest of the line after its
+// opening quotes (quotes of them). No byte is dropped:
+//   the line ends in the closing quotes: the field is everything before them (quotes inside are text);
+//   a quote closed it early, followed by more text: the field runs on to the next comma (or the line end)
+//     and keeps that quote and the text after it; in the one-quote form a doubled quote is text, not a
+//     close;
+//   nothing closes it: the field is the whole rest of the line, and unclosed says so.
+// consumed counts the comma that ends the field, when there is one.
+inline Field scanUnclosed(QByteArrayView body, qsizetype quotes)
+{
+    Field f;
+    f.consumed = body.size();
+    if (body.size() >= quotes && body.sliced(body.size() - quotes) == QByteArrayView("\"\"", quotes)) {
+        f.text = body.first(body.size() - quotes);
+        f.closed = true;
+        return f;
+    }
+    qsizetype close = -1;
+    for (qsizetype i = 0; i < body.size() && close < 0; ++i) {
+        if (body[i] != '"')
+            continue;
+        if (quotes == 1 && i + 1 < body.size() && body[i + 1] == '"')
+            ++i;
+        else
+            close = i;
+    }
+    if (close < 0) {
+        f.text = body;
+        f.unclosed = true;
+        return f;
+    }
+    const qsizetype comma = body.indexOf(',', close);
+    f.text = comma < 0 ? body : body.first(comma);
+    f.consumed = comma < 0 ? body.size() : comma + 1;
+    f.closed = comma >= 0;
+    return f;
+}
+
+// rest starts at the field's first byte; separator is its form's closing separator. A plain field without
+// its comma runs to the end of rest; a quoted one is read by scanUnclosed.
 inline Field scanField(QByteArrayView rest, QByteArrayView separator)
 {
     const qsizetype open = std::min(separator.size() - 1, rest.size());
@@ -62,8 +102,12 @@ inline Field scanField(QByteArrayView rest, QByteArrayView separator)
         f.closed = true;
         return f;
     }
-    const qsizetype cut = find(body, separator.first(1));
-    f.text = cut >= 0 ? body.first(cut) : body;
+    if (separator.size() > 1) {
+        f = scanUnclosed(body, separator.size() - 1);
+        f.consumed += open;
+        return f;
+    }
+    f.text = body;
     f.consumed = rest.size();
     return f;
 }

@@ -133,14 +133,11 @@ void CSVRecordReader::readRecord(qsizetype p, std::vector<QByteArrayView>& field
             pop();
         }
         const qsizetype body = p + (doubled ? 2 : 1);
-        qsizetype firstQuote = -1;
         bool closed = false;
         for (s = peek(); !endsLine(s); s = peek()) {
             pop();
             if (text[s] != '"')
                 continue;
-            if (firstQuote < 0)
-                firstQuote = s;
             // The closing separator: ", or "", right here.
             const qsizetype comma = s + (doubled ? 2 : 1);
             if (comma < m_size && text[comma] == ',' && (!doubled || text[s + 1] == '"')) {
@@ -156,8 +153,17 @@ void CSVRecordReader::readRecord(qsizetype p, std::vector<QByteArrayView>& field
         }
         if (closed)
             continue;
-        // Unclosed: the rest of the line, cut before its first quote.
-        fields.emplace_back(text + body, (firstQuote >= 0 ? firstQuote : s) - body);
+        // No closing separator on the line: nothing of the line may be lost.
+        const csvscan::Field f =
+            csvscan::scanUnclosed(QByteArrayView(text + body, s - body), doubled ? 2 : 1);
+        fields.emplace_back(f.text);
+        if (f.unclosed && m_unclosedLine == 0)
+            m_unclosedLine = m_line;
+        if (f.closed) {
+            p = body + f.consumed;
+            seek(p);
+            continue;
+        }
         endLine(s);
         return;
     }

@@ -24,6 +24,9 @@ public:
     // Where the text ended: its size, or (once next() has returned false) the offset of the NUL that ended
     // it.
     qsizetype textEnd() const { return m_end; }
+    // The first line (1-based) holding a quoted field that nothing on it closes, 0 when none has been read.
+    // Such a field reads as the rest of its line; a reader that must not guess refuses the text.
+    qsizetype unclosedLine() const { return m_unclosedLine; }
 
 private:
     // The text is read once, as a stream of the bytes that matter to the format (comma, quote, CR, LF,
@@ -58,6 +61,7 @@ private:
     qsizetype m_pos = 0;
     qsizetype m_line = 0;
     qsizetype m_recordLine = 0;
+    qsizetype m_unclosedLine = 0;
     qsizetype m_blockBase = 0;
     quint64 m_bits = 0;
     // Texts of escaped fields; the buffers are kept and reused from record to record.

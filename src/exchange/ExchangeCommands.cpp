@@ -104,12 +104,10 @@ int ExportICalendarCommand(const QString& outFile, const QString& listFile, QTex
 int ImportCSVCommand(const QString& inFile, const QString& listFile, QTextStream& out, QTextStream& err)
 {
     const QString folder = DataFolder();
-    if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder)) {
-        // mkpath does not say why; the last level tells.
-        const IoResult r = EnsureFolderOf(QDir(folder).filePath(QStringLiteral("x")));
-        return report(err, QStringLiteral("Cannot create the data folder %1%2; nothing was imported.")
-                               .arg(ShownPath(folder), r ? QString() : QStringLiteral(": ") + r.reason));
-    }
+    // Made private to the user when missing.
+    if (const IoResult r = EnsureDataFolder(); !r)
+        return report(err, QStringLiteral("Cannot create the data folder %1: %2; nothing was imported.")
+                               .arg(ShownPath(folder), r.reason.isEmpty() ? r.error : r.reason));
     InstanceLock lock(folder, InstanceLock::Role::CommandLine);
     // Another command-line run ends soon: wait for it. A window holds the folder until it is closed.
     const QDeadlineTimer deadline(kImportLockWaitMs);
@@ -127,6 +125,8 @@ int ImportCSVCommand(const QString& inFile, const QString& listFile, QTextStream
         }
         QThread::msleep(50);
     }
+    // Holding the folder, no save of another run is under way in it: what crashed saves left goes.
+    RemoveDataFolderLeftovers();
     const QString path = listPathOf(listFile);
     // The list may be another data folder's, or shown in a window: whoever holds it writes it.
     ListFileHold hold(path, ListFileHold::Role::CommandLine);

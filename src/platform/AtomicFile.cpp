@@ -32,15 +32,18 @@ bool writeAll(int fd, QByteArrayView bytes, int& error)
     return true;
 }
 
-// Creates a new file beside target with a name of its own; the system applies the umask to mode 0666, as
-// for any new file. Sets temp to its name.
+// Creates a new file beside target, readable by the user alone until open() gives it the mode of the file
+// it replaces. Its name carries our process id, by which RemoveCrashLeftovers tells a crashed save's file
+// from one still being written. Sets temp to its name.
 int createTemp(const QFileInfo& target, QByteArray& temp)
 {
     for (int attempt = 0;; ++attempt) {
-        temp =
-            QFile::encodeName(target.absolutePath() + QLatin1String("/.") + target.fileName() +
-                              QLatin1Char('.') + QString::number(QRandomGenerator::global()->generate(), 36));
-        const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        temp = QFile::encodeName(target.absolutePath() + QLatin1String("/.") + target.fileName() +
+                                 QLatin1Char('.') + QString::number(::getpid()) + QLatin1Char('.') +
+                                 QString::number(QRandomGenerator::global()->generate(), 36) +
+                                 AtomicFile::tempSuffix());
+        const int fd =
+            ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW, 0600);
         if (fd >= 0 || errno != EEXIST || attempt == 100)
             return fd;
     }
@@ -48,8 +51,13 @@ int createTemp(const QFileInfo& target, QByteArray& temp)
 } // namespace
 
 AtomicFile::AtomicFile(const QString& path, Ownership ownership)
-    : m_path(path), m_ownership(ownership), m_target(path)
+    : m_path(path), m_target(path), m_ownership(ownership)
 {
+}
+
+QString AtomicFile::tempSuffix()
+{
+    return QStringLiteral(".quillmar-tmp");
 }
 
 AtomicFile::~AtomicFile()
@@ -71,10 +79,11 @@ IoResult AtomicFile::open()
     m_writeError = 0;
     if (m_path.isEmpty())
         return IoResult::failure(QStringLiteral("Cannot create a file without a name"), IoError::NotFound);
-    // A link is followed: the file it names is replaced and the link stays a link.
+    // A user's link is followed: the file it names is replaced and the link stays a link. A link in the
+    // program's place is looked at as itself, so the rename replaces it.
     const QFileInfo info(m_path);
-    const bool follow = m_ownership == Ownership::UserFile;
-    if (follow && info.isSymLink() && !info.canonicalFilePath().isEmpty())
+    const bool followLink = m_ownership == Ownership::UserFile;
+    if (followLink && info.isSymLink() && !info.canonicalFilePath().isEmpty())
         m_target = info.canonicalFilePath();
     else
         m_target = info.absoluteFilePath();
@@ -85,8 +94,8 @@ IoResult AtomicFile::open()
     {
     };
     const QByteArray target = QFile::encodeName(m_target);
-    // A program's file behind a link is not looked through: the link itself is what gets replaced.
-    const int found = follow ? ::stat(target.constData(), &st) : ::lstat(target.constData(), &st);
+    const int found = followLink ? ::stat(target.constData(), &st) : ::lstat(target.constData(), &st);
+    const int statError = errno;
     if (found == 0 && !S_ISLNK(st.st_mode)) {
         if (!S_ISREG(st.st_mode)) {
             const QString what = S_ISDIR(st.st_mode)
@@ -98,8 +107,8 @@ IoResult AtomicFile::open()
         }
         mode = st.st_mode & 07777;
         replacing = true;
-    } else if (found != 0 && errno != ENOENT) {
-        return fail("Cannot create file", errno);
+    } else if (found != 0 && statError != ENOENT) {
+        return fail("Cannot create file", statError);
     }
 
     QByteArray temp;

@@ -10,20 +10,26 @@
 // it, which is synced and then renamed over it. Every writer of the program's files saves through this.
 //
 // Only a regular file (or a name that does not exist yet) is written; a folder, device, pipe or socket is
-// refused and left alone. A symbolic link is followed, so the file it points to is replaced and the link
-// stays. A replaced file keeps its permissions (and its owner, where allowed); a new one gets the usual
-// ones (0666 less the umask).
+// refused and left alone. A replaced file keeps its permissions (and its owner, where allowed); a new one
+// is the user's alone (0600).
+//
+// A symbolic link is treated by whose file it is. The user's own lists may be links to wherever the user
+// keeps them: the file a link points to is replaced and the link stays. The files the program keeps in
+// its data folder are never written through a link, which someone may have planted there to have the
+// program overwrite a file of the user's: the new file replaces the link itself, and what it pointed to
+// is not touched.
+//
+// The file being written is named ".<name>.<pid>.<random>.quillmar-tmp" beside the target, so that a
+// later run can tell the leftovers of a crashed save from the file of a save still under way
+// (RemoveCrashLeftovers).
 // Errors name the file and the system's reason.
 class AtomicFile
 {
 public:
-    // A user's file (a list) may be a link to where the user keeps it, and is written through it. A file
-    // that belongs to the program (the settings, the recovery copy) never is: a link in its place is
-    // replaced by the new file and what it points to stays as it was.
     enum class Ownership
     {
-        UserFile,
-        ProgramFile
+        UserFile,   // a list or export the user named: a link is written through to its target
+        ProgramFile // the program's own file in its data folder: a link is replaced, never followed
     };
 
     explicit AtomicFile(const QString& path, Ownership ownership = Ownership::UserFile);
@@ -42,12 +48,15 @@ public:
     static IoResult save(const QString& path, QByteArrayView bytes,
                          Ownership ownership = Ownership::UserFile);
 
+    // The suffix of the names of the files being written.
+    static QString tempSuffix();
+
 private:
     IoResult fail(const char* what, int error);
 
-    QString m_path; // as the caller named it, for messages
+    QString m_path;   // as the caller named it, for messages
+    QString m_target; // the file that is replaced (a link's target for a user's file)
     Ownership m_ownership;
-    QString m_target; // the file that is replaced (a link's target)
     QByteArray m_temp;
     int m_fd = -1;
     int m_writeError = 0;

@@ -8,7 +8,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -166,7 +168,8 @@ IoResult EnsureFolderOf(const QString& path)
     const QString folder = QFileInfo(path).absolutePath();
     if (QFileInfo(folder).isDir())
         return IoResult::success();
-    if (::mkdir(QFile::encodeName(folder).constData(), 0777) == 0)
+    // The folders the program makes hold lists and settings: the user's alone.
+    if (::mkdir(QFile::encodeName(folder).constData(), 0700) == 0)
         return IoResult::success();
     const int error = errno;
     if (error == EEXIST && QFileInfo(folder).isDir())
@@ -182,7 +185,9 @@ IoResult EnsureIniFile(const QString& path)
         return r;
     if (QFileInfo::exists(path))
         return IoResult::success();
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    // Never through a link: an existing name, link or not, is simply there already.
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {
         const int error = errno;
         if (error == EEXIST)
@@ -193,4 +198,77 @@ IoResult EnsureIniFile(const QString& path)
     }
     ::close(fd);
     return IoResult::success();
+}
+
+IoResult EnsurePrivateFolder(const QString& folder)
+{
+    const QString absolute = QDir::cleanPath(QDir(folder).absolutePath());
+    if (QFileInfo(absolute).isDir())
+        return IoResult::success();
+    // Every level made here is made private, as mkdir -p -m 700 would make only the last one.
+    qsizetype from = 1;
+    for (;;) {
+        const qsizetype slash = absolute.indexOf(QLatin1Char('/'), from);
+        const QString level = slash < 0 ? absolute : absolute.left(slash);
+        if (::mkdir(QFile::encodeName(level).constData(), 0700) != 0 && errno != EEXIST) {
+            const int error = errno;
+            return IoResult::failure(QStringLiteral("Could not create the folder %1: %2")
+                                         .arg(ShownPath(level), SystemReason(error)),
+                                     IoErrorOf(error), SystemReason(error));
+        }
+        if (slash < 0)
+            break;
+        from = slash + 1;
+    }
+    if (QFileInfo(absolute).isDir())
+        return IoResult::success();
+    return IoResult::failure(
+        QStringLiteral("Could not create the folder %1: %2").arg(ShownPath(absolute), SystemReason(ENOTDIR)),
+        IoErrorOf(ENOTDIR), SystemReason(ENOTDIR));
+}
+
+qint64 CrashLeftoverPid(const QString& fileName)
+{
+    // .<name>.<pid>.<random>.quillmar-tmp
+    static const QString suffix = QStringLiteral(".quillmar-tmp");
+    if (!fileName.startsWith(QLatin1Char('.')) || !fileName.endsWith(suffix))
+        return 0;
+    const QString stem = fileName.chopped(suffix.size());
+    const qsizetype randomDot = stem.lastIndexOf(QLatin1Char('.'));
+    if (randomDot <= 0)
+        return 0;
+    const qsizetype pidDot = stem.lastIndexOf(QLatin1Char('.'), randomDot - 1);
+    if (pidDot <= 0)
+        return 0;
+    bool ok = false;
+    const qint64 pid = stem.mid(pidDot + 1, randomDot - pidDot - 1).toLongLong(&ok);
+    return ok && pid > 0 ? pid : 0;
+}
+
+int RemoveCrashLeftovers(const QString& folder)
+{
+    const QByteArray name = QFile::encodeName(folder);
+    DIR* dir = ::opendir(name.constData());
+    if (!dir)
+        return 0;
+    int removed = 0;
+    const int dirFd = ::dirfd(dir);
+    while (const dirent* entry = ::readdir(dir)) {
+        const qint64 pid = CrashLeftoverPid(QFile::decodeName(entry->d_name));
+        if (pid <= 0 || pid == ::getpid())
+            continue;
+        // Only a writer that is gone: a process that is alive, or that we may not signal, may still be
+        // writing the file and renaming it into place.
+        if (::kill(pid_t(pid), 0) == 0 || errno != ESRCH)
+            continue;
+        struct stat st
+        {
+        };
+        if (::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        if (::unlinkat(dirFd, entry->d_name, 0) == 0)
+            ++removed;
+    }
+    ::closedir(dir);
+    return removed;
 }

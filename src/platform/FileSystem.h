@@ -56,7 +56,20 @@ private:
 IoResult ReadRegularFile(const QString& path, qint64 limit, QByteArray& out);
 
 // Creates the folder part of path when it is missing (one level only: a missing parent means the path is
-// wrong, not that a tree should be made).
+// wrong, not that a tree should be made), readable by the user alone.
 IoResult EnsureFolderOf(const QString& path);
-// Creates a missing folder (one level) and a missing empty file.
+// Creates a missing folder (one level) and a missing empty file (0600). An existing name, a link among
+// them, is left as it is.
 IoResult EnsureIniFile(const QString& path);
+
+// Creates folder with its missing parents, each level readable by the user alone (0700); an existing
+// folder keeps its mode. The data folder is made this way.
+IoResult EnsurePrivateFolder(const QString& folder);
+
+// Removes, in folder, the files left by saves that crashed: the files AtomicFile writes before it renames
+// them (".<name>.<pid>.<random>.quillmar-tmp") whose process is gone. A file whose process is alive (or
+// cannot be asked) is kept: its save may still be under way. Call it only while holding the folder's
+// lock, so that no other run is saving there. Returns how many were removed.
+int RemoveCrashLeftovers(const QString& folder);
+// The process id in the name of a file AtomicFile writes, or 0 when the name is not one of them.
+qint64 CrashLeftoverPid(const QString& fileName);

@@ -30,8 +30,8 @@ bool sameFile(int fd, const QByteArray& path)
     struct stat named
     {
     };
-    return ::fstat(fd, &open) == 0 && ::stat(path.constData(), &named) == 0 && open.st_dev == named.st_dev &&
-           open.st_ino == named.st_ino;
+    return ::fstat(fd, &open) == 0 && ::lstat(path.constData(), &named) == 0 && S_ISREG(open.st_mode) &&
+           open.st_dev == named.st_dev && open.st_ino == named.st_ino;
 }
 } // namespace
 
@@ -48,7 +48,22 @@ InstanceLock::~InstanceLock()
 int InstanceLock::attempt()
 {
     const QByteArray name = QFile::encodeName(m_path);
-    const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+    // Never through a link: the holder's line written below would land in whatever file a link planted
+    // here names. A link is removed and a fresh file of our own made in its place.
+    int fd =
+        ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK, 0600);
+    if (fd < 0 && errno == ELOOP) {
+        struct stat st
+        {
+        };
+        if (::lstat(name.constData(), &st) == 0 && S_ISLNK(st.st_mode))
+            ::unlink(name.constData());
+        fd = ::open(name.constData(),
+                    O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK, 0600);
+        // Someone else made the file first: take turns with them as with any holder.
+        if (fd < 0 && errno == EEXIST)
+            return 0;
+    }
     if (fd < 0) {
         const int error = errno;
         m_error = IoResult::failure(QStringLiteral("Cannot take the lock %1 of the lists: %2")
@@ -137,7 +152,7 @@ InstanceLock::Holder InstanceLock::holder(const QString& dataFolder)
 {
     Holder h;
     const QByteArray name = QFile::encodeName(lockFilePath(dataFolder));
-    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
     if (fd < 0)
         return h;
     // A lock nobody holds any more is free, whatever its file says.

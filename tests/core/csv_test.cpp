@@ -80,9 +80,25 @@ std::vector<std::string> line(const std::string& l)
         if (k != std::string::npos) {
             fields.push_back(rest.substr(0, k));
             p = p + n + k + n + 1;
-        } else {
-            fields.push_back(rest.substr(0, rest.find(separator[0])));
+        } else if (n == 0) {
+            fields.push_back(rest);
             p = length + 1;
+        } else if (rest.size() >= n && rest.compare(rest.size() - n, n, std::string(n, '"')) == 0) {
+            // Closed by its quotes at the line end.
+            fields.push_back(rest.substr(0, rest.size() - n));
+            p = length + 1;
+        } else {
+            // Closed early by a quote (a doubled one is text in the one-quote form): on to the next comma.
+            size_t q = std::string::npos;
+            for (size_t i = 0; i < rest.size() && q == std::string::npos; ++i) {
+                if (rest[i] == '"' && n == 1 && i + 1 < rest.size() && rest[i + 1] == '"')
+                    ++i;
+                else if (rest[i] == '"')
+                    q = i;
+            }
+            const size_t c = q == std::string::npos ? std::string::npos : rest.find(',', q);
+            fields.push_back(rest.substr(0, c));
+            p = c == std::string::npos ? length + 1 : p + n + c + 1;
         }
     }
     return fields;
@@ -160,9 +176,9 @@ TEST_F(CSVTest, ReadsFieldsByTheirFirstBytes)
         {"\"a\"\"b\",x,", {"a\"\"b", "x"}},
         // A quote followed by a comma ends a quoted field early; the rest moves one column on.
         {"\"x\",y,z\",", {"x", "y", "z\""}},
-        // Unclosed quoted fields run to the end of the line, cut before the first quote.
-        {"a,\"bc\"d", {"a", "bc"}},
-        {"\"\"ab,cd\",", {"ab,cd"}},
+        // A quoted field without its closing separator keeps every byte up to where it can end.
+        {"a,\"bc\"d", {"a", "bc\"d"}},
+        {"\"\"ab,cd\",", {"ab,cd\""}},
         {"a,\"", {"a", ""}},
         // Escaped fields, also as the last field without a comma.
         {"\\\"a\\cb\\q\\r\\n\\0\\\\\",x,", {"a,b\"\r\n" + QByteArray(1, '\0') + "\\", "x"}},
@@ -402,6 +418,8 @@ TEST_F(CSVTest, FilesReadInPiecesGiveWhatTheWholeTextGives)
     int line = 0;
     while (text.size() < (5 << 20)) {
         text += line == 3000 ? QByteArray(3 << 20, 'L') : random.text(alphabet, 60);
+        // Whatever field the line leaves open is closed: a quoted field nothing closes refuses the file.
+        text += "x\"\",";
         text += ends[random.next() % 4];
         ++line;
     }
@@ -430,5 +448,45 @@ TEST_F(CSVTest, FilesReadInPiecesGiveWhatTheWholeTextGives)
         EXPECT_FALSE(r.ok);
         EXPECT_TRUE(rows.empty());
         EXPECT_TRUE(r.error.contains(QStringLiteral("(line %1)").arg(lineAt(late)))) << r.error.toStdString();
+    }
+}
+
+// Quotes where the forms do not expect them: no field is cut short. A quote inside a plain field is text,
+// text after an early closing quote stays in its field, and a quoted field that nothing closes is
+// refused by the file reader with its line, never cut.
+TEST_F(CSVTest, StrayQuotesNeverCutAFieldShort)
+{
+    const struct
+    {
+        QByteArray line;
+        QByteArrayList fields;
+        bool unclosed;
+    } cases[] = {
+        {"ab\"c\"d,5", {"ab\"c\"d", "5"}, false},
+        {"\"ab\"cd,5", {"ab\"cd", "5"}, false},
+        {"\"ab\"cd,5,", {"ab\"cd", "5"}, false},
+        {"\"a\"b\"", {"a\"b"}, false},
+        {"\"a\"\"b\"", {"a\"\"b"}, false},
+        {"\"\"a\"b,6", {"a\"b", "6"}, false},
+        {"x,\"a \"\"b\"\" c,5", {"x", "a \"\"b\"\" c,5"}, true},
+        {"\"open,5", {"open,5"}, true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(lineFields(c.line), c.fields) << c.line.constData();
+        EXPECT_EQ(records(c.line + "\r\n"), QList<QByteArrayList>{c.fields}) << c.line.constData();
+        // The file reader takes the line whole, or refuses the file and names the line.
+        ASSERT_TRUE(testutil::writeAll(path("stray.csv"), "first,\r\n" + c.line + "\r\nlast,\r\n"));
+        std::vector<ToDoItem> rows;
+        const IoResult r = ReadCSVFile(path("stray.csv"), rows);
+        EXPECT_EQ(r.ok, !c.unclosed) << c.line.constData();
+        if (c.unclosed) {
+            EXPECT_EQ(r.kind, IoError::BadData);
+            EXPECT_TRUE(r.error.contains(QLatin1String("not closed (line 2)"))) << r.error.toStdString();
+        } else {
+            ASSERT_EQ(rows.size(), 3u) << c.line.constData();
+            EXPECT_EQ(rows[1].action(), QByteArrayView(c.fields.first())) << c.line.constData();
+        }
+        std::vector<ToDoItem> inMemory;
+        EXPECT_EQ(CSVToRows("first,\r\n" + c.line + "\r\n", inMemory).ok, !c.unclosed) << c.line.constData();
     }
 }

@@ -15,11 +15,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using testutil::readAll;
@@ -99,7 +101,12 @@ TEST_F(FileIoTest, WritersReplaceRegularFilesAndLeaveEverythingElse)
     ASSERT_EQ(::mkfifo(QFile::encodeName(path(QStringLiteral("fifo"))).constData(), 0600), 0);
     ASSERT_TRUE(QFile::link(path(QStringLiteral("fifo")), path(QStringLiteral("to-fifo"))));
     for (const auto& [name, write] : writers()) {
+        // The settings file is the program's own: a link there is replaced
+        // (ProgramFilesNeverWriteThroughALink).
+        const bool userFile = std::strcmp(name, "settings") != 0;
         for (const char* target : {"folder", "fifo", "to-fifo"}) {
+            if (!userFile && std::strcmp(target, "to-fifo") == 0)
+                continue;
             const IoResult r = write(path(QLatin1String(target)));
             EXPECT_FALSE(r.ok) << name << " " << target;
             EXPECT_EQ(r.kind, IoError::NotRegular) << name << " " << target;
@@ -108,13 +115,20 @@ TEST_F(FileIoTest, WritersReplaceRegularFilesAndLeaveEverythingElse)
         // A new file, a replaced file with its permissions, and a link that stays a link.
         const QString file = path(QLatin1String(name));
         ASSERT_TRUE(write(file).ok) << name;
+        EXPECT_EQ(QFileInfo(file).permissions() & 0x7777, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                              QFileDevice::ReadUser | QFileDevice::WriteUser)
+            << name;
         ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), 0640), 0);
         ASSERT_TRUE(writeAll(file, "old"));
         const QString link = file + QLatin1String(".link");
         ASSERT_TRUE(QFile::link(file, link));
-        ASSERT_TRUE(write(link).ok) << name;
-        EXPECT_TRUE(QFileInfo(link).isSymLink()) << name;
-        EXPECT_NE(readAll(file), QByteArray("old")) << name;
+        if (userFile) {
+            ASSERT_TRUE(write(link).ok) << name;
+            EXPECT_TRUE(QFileInfo(link).isSymLink()) << name;
+            EXPECT_NE(readAll(file), QByteArray("old")) << name;
+        } else {
+            ASSERT_TRUE(write(file).ok) << name;
+        }
         EXPECT_EQ(QFileInfo(file).permissions() & 0x7777, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                               QFileDevice::ReadUser | QFileDevice::WriteUser |
                                                               QFileDevice::ReadGroup)
@@ -225,4 +239,105 @@ TEST_F(FileIoTest, ALiveLockIsNeverTakenAStaleOneIs)
     EXPECT_FALSE(nowhere.tryLock());
     EXPECT_EQ(nowhere.error().kind, IoError::NotFound);
     EXPECT_TRUE(nowhere.error().error.contains(QLatin1String("No such file or directory")));
+}
+
+// A link planted where the program keeps its own files (the lock, the settings, the recovery copy) must not
+// make it write, create or empty the file the link names: the link itself is replaced.
+TEST_F(FileIoTest, ProgramFilesNeverWriteThroughALink)
+{
+    const QString folder = m_dir.path();
+    const std::vector<std::pair<const char*, std::function<bool(const QString&)>>> programWriters{
+        {"AtomicFile ProgramFile",
+         [](const QString& p) { return AtomicFile::save(p, "new", AtomicFile::Ownership::ProgramFile).ok; }},
+        {"settings",
+         [](const QString& p) {
+             IniFile ini;
+             ini.setValue(QStringLiteral("Font"), QStringLiteral("Name"), QStringLiteral("Tahoma"));
+             return EnsureIniFile(p).ok && ini.save(p).ok;
+         }},
+        {"lock", [folder](const QString&) { return InstanceLock(folder).tryLock(); }},
+    };
+    const QString victim = path(QStringLiteral("victim"));
+    const QString missing = path(QStringLiteral("not-there"));
+    for (const auto& [name, write] : programWriters) {
+        for (const bool dangling : {false, true}) {
+            const QString at = std::strcmp(name, "lock") == 0 ? InstanceLock::lockFilePath(folder)
+                                                              : path(QStringLiteral("Quillmar.ini"));
+            ASSERT_TRUE(writeAll(victim, "victim"));
+            QFile::remove(missing);
+            QFile::remove(at);
+            ASSERT_TRUE(QFile::link(dangling ? missing : victim, at));
+            EXPECT_TRUE(write(at)) << name << " dangling " << dangling;
+            EXPECT_EQ(readAll(victim), QByteArray("victim")) << name;
+            EXPECT_FALSE(QFileInfo::exists(missing)) << name;
+            EXPECT_FALSE(QFileInfo(at).isSymLink() && QFileInfo(at).exists()) << name;
+        }
+    }
+    // A user's list is still written through its link.
+    const QString list = path(QStringLiteral("ToDoX.tdo"));
+    ASSERT_TRUE(QFile::link(victim, list));
+    ASSERT_TRUE(AtomicFile::save(list, "list").ok);
+    EXPECT_TRUE(QFileInfo(list).isSymLink());
+    EXPECT_EQ(readAll(victim), QByteArray("list"));
+}
+
+TEST_F(FileIoTest, FoldersAndSettingsTheProgramMakesAreTheUsersAlone)
+{
+    const mode_t oldMask = ::umask(022);
+    const QString data = path(QStringLiteral("share/Quillmar"));
+    EXPECT_TRUE(EnsurePrivateFolder(data).ok);
+    EXPECT_TRUE(EnsureIniFile(data + QStringLiteral("/Quillmar.ini")).ok);
+    EXPECT_TRUE(EnsureFolderOf(path(QStringLiteral("lists/ToDoX.tdo"))).ok);
+    ::umask(oldMask);
+    const auto mode = [](const QString& p) {
+        struct stat st
+        {
+        };
+        return ::stat(QFile::encodeName(p).constData(), &st) == 0 ? st.st_mode & 07777 : 07777;
+    };
+    EXPECT_EQ(mode(path(QStringLiteral("share"))), 0700u);
+    EXPECT_EQ(mode(data), 0700u);
+    EXPECT_EQ(mode(path(QStringLiteral("lists"))), 0700u);
+    EXPECT_EQ(mode(data + QStringLiteral("/Quillmar.ini")), 0600u);
+    // An existing folder keeps its mode.
+    ASSERT_EQ(::chmod(QFile::encodeName(data).constData(), 0755), 0);
+    EXPECT_TRUE(EnsurePrivateFolder(data).ok);
+    EXPECT_EQ(mode(data), 0755u);
+}
+
+// The files of saves that crashed go; a save still under way (its process alive) keeps its file.
+TEST_F(FileIoTest, CrashLeftoversOfDeadWritersGoLiveOnesStay)
+{
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+        ::_exit(0);
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    const QString dead = QString::number(child);
+
+    // A save of this process, opened and not yet committed.
+    AtomicFile underWay(path(QStringLiteral("ToDoX.tdo")));
+    ASSERT_TRUE(underWay.open().ok);
+    const QStringList before = entries();
+    ASSERT_EQ(before.size(), 1);
+    EXPECT_EQ(CrashLeftoverPid(before.constFirst()), qint64(::getpid())) << before.constFirst().toStdString();
+
+    const QStringList gone{QStringLiteral(".ToDoX.tdo.%1.k3j.quillmar-tmp").arg(dead),
+                           QStringLiteral(".Import.tdx.%1.zz.quillmar-tmp").arg(dead)};
+    const QStringList kept{QStringLiteral("ToDoX.tdo"), QStringLiteral(".ToDoX.tdo.k3j"),
+                           QStringLiteral(".x.quillmar-tmp"),
+                           QStringLiteral(".Mine.tdo.%1.a.quillmar-tmp").arg(dead)};
+    for (const QString& name : gone + kept)
+        ASSERT_TRUE(writeAll(path(name), "x"));
+    // Not a file: left alone whatever its name says.
+    ASSERT_TRUE(QFile::remove(path(kept.last())));
+    ASSERT_TRUE(QDir().mkdir(path(kept.last())));
+
+    EXPECT_EQ(RemoveCrashLeftovers(m_dir.path()), 2);
+    QStringList expected = before + kept;
+    expected.sort();
+    QStringList now = entries();
+    now.sort();
+    EXPECT_EQ(now, expected);
+    EXPECT_TRUE(underWay.commit().ok);
 }

@@ -73,6 +73,8 @@ private Q_SLOTS:
     {
         w.reset();
         data.reset();
+        // A test that ended the session leaves the boxes answerable again for the next one.
+        MessageBox::setUnattended(false);
     }
 
     // The begin-date setting decides whether a new row gets its dates; Cancel adds nothing.
@@ -126,6 +128,32 @@ private Q_SLOTS:
         QCOMPARE(item.value(ToDoItem::Remarks), QByteArrayView("new remark"));
         QCOMPARE(item.value(ToDoItem::AlarmTime), QByteArrayView("14:30:00"));
         QCOMPARE(item.value(ToDoItem::FileLocation), QByteArrayView("/media/gone/plan.odt"));
+    }
+
+    // The session ends while the user is typing in the editor: what was typed reaches the list file, as
+    // a new item or as the change of the edited one, once, and the editor closes.
+    void anOpenEditorIsKeptWhenTheSessionEnds()
+    {
+        for (const bool adding : {true, false}) {
+            start();
+            setRows({row("first", {})});
+            w->document().autosave();
+            selectRows(view(), {0});
+            QPointer<ItemEditorDialog> editor;
+            whenModal<ItemEditorDialog>([&](ItemEditorDialog& dlg) {
+                editor = &dlg;
+                QTRY_COMPARE(QApplication::focusWidget(), child<QWidget>(&dlg, "ActionEdit"));
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_End, Qt::ControlModifier);
+                QTest::keyClicks(QApplication::focusWidget(), QStringLiteral(" typed"));
+                w->endSession();
+            });
+            action(w.get(), adding ? "actInsAction" : "actEdit")->trigger();
+            QVERIFY(editor.isNull() || !editor->isVisible());
+            const QByteArrayList expected =
+                adding ? QByteArrayList{"first", " typed"} : QByteArrayList{"first typed"};
+            QCOMPARE(actions(w->document().list()), expected);
+            QCOMPARE(actions(load(StandardListPath())), expected);
+        }
     }
 
     // The keys of the commands reach them from where the user is: Ctrl+N anywhere in the window, Enter

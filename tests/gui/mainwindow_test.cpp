@@ -160,12 +160,14 @@ private Q_SLOTS:
     }
 
     // A signal saves what the window holds, also while a message box of the start-up waits for a click;
-    // a ".tdo" from the command line is saved back to its own file, never over the standard list.
+    // a ".tdo" from the command line is saved back to its own file, never over the standard list. A hang-up
+    // (the terminal closed) ends the window as a termination does.
     void signalsSaveWithoutWaitingForAnyBox()
     {
         const QString bin = testutil::quillmarBin();
         QVERIFY2(!bin.isEmpty(), "QUILLMAR_BIN must name the built program");
-        for (const bool boxOpen : {false, true}) {
+        for (const auto& [boxOpen, signalNumber] : {std::pair{false, SIGTERM}, std::pair{true, SIGTERM},
+                                                    std::pair{false, SIGHUP}, std::pair{true, SIGHUP}}) {
             QTemporaryDir dir;
             const QString folder = dir.path() + QStringLiteral("/data");
             QDir().mkpath(folder);
@@ -183,7 +185,7 @@ private Q_SLOTS:
             QVERIFY(p.waitForStarted());
             QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(InstanceLock::lockFilePath(folder)), 10000);
             QTest::qWait(1500);
-            ::kill(static_cast<pid_t>(p.processId()), SIGTERM);
+            ::kill(static_cast<pid_t>(p.processId()), signalNumber);
             QVERIFY(p.waitForFinished(10000));
             QCOMPARE(p.exitStatus(), QProcess::NormalExit);
             QCOMPARE(p.exitCode(), 0);

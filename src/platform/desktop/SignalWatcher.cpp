@@ -31,12 +31,21 @@ SignalWatcher::SignalWatcher(QObject* parent) : QObject(parent)
     action.sa_flags = SA_RESTART;
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
+    // A closed terminal or a dropped remote session ends the program like a logout, unless it was started
+    // to outlive them (nohup): then the hang-up stays ignored.
+    struct sigaction hangUp = {};
+    if (sigaction(SIGHUP, nullptr, &hangUp) == 0 && hangUp.sa_handler != SIG_IGN) {
+        sigaction(SIGHUP, &action, nullptr);
+        m_hangUpWatched = true;
+    }
 }
 
 SignalWatcher::~SignalWatcher()
 {
     std::signal(SIGTERM, SIG_DFL);
     std::signal(SIGINT, SIG_DFL);
+    if (m_hangUpWatched)
+        std::signal(SIGHUP, SIG_DFL);
 }
 
 void SignalWatcher::handler(int signalNumber)

@@ -4,7 +4,8 @@
 
 class QSocketNotifier;
 
-// Turns SIGTERM and SIGINT into a Qt signal delivered by the event loop, where it is safe to save files.
+// Turns SIGTERM, SIGINT and SIGHUP (a closed terminal) into a Qt signal delivered by the event loop, where it
+// is safe to save files.
 class SignalWatcher : public QObject
 {
     Q_OBJECT
@@ -20,4 +21,5 @@ private:
     static void handler(int signalNumber);
 
     QSocketNotifier* m_notifier = nullptr;
+    bool m_hangUpWatched = false;
 };

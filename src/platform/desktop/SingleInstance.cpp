@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <cerrno>
 #include <cstring>
@@ -53,13 +54,30 @@ bool waitFor(int fd, short events, const QDeadlineTimer& deadline)
     }
 }
 
-// The user's own folder for the socket, made when missing; empty when it cannot be trusted (someone
-// else's, or open to others).
-QString privateFolder()
+// A hand-over connection that has not brought its whole request by then is dropped, and no more than
+// this many are open at once: a client that opens connections and sends nothing cannot use up the
+// window's descriptors, nor keep a real hand-over out for long.
+constexpr int kConnectionTimeoutMs = 5000;
+constexpr std::size_t kMaxConnections = 16;
+
+// Whether the process at the other end of a connected socket is of our user.
+bool peerIsUs(int fd)
+{
+    ucred peer{};
+    socklen_t length = sizeof peer;
+    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 && length == sizeof peer &&
+           peer.uid == ::getuid();
+}
+
+// The user's own folder for the socket, made when missing (for the listening side); empty when it cannot
+// be trusted (not a folder, a link, someone else's, or open to others). Both sides check it: a start must
+// not hand its file to whatever listens in a folder someone else prepared.
+QString privateFolder(bool create)
 {
     const QString folder = QDir::tempPath() + QStringLiteral("/quillmar-%1").arg(::getuid());
     const QByteArray name = QFile::encodeName(folder);
-    ::mkdir(name.constData(), 0700);
+    if (create)
+        ::mkdir(name.constData(), 0700);
     struct stat st
     {
     };
@@ -79,6 +97,7 @@ SingleInstance::~SingleInstance()
 {
     for (auto& [fd, connection] : m_connections) {
         delete connection.notifier;
+        delete connection.timeout;
         ::close(fd);
     }
     if (m_listenFd >= 0) {
@@ -105,7 +124,7 @@ QString SingleInstance::socketPath(const QString& dataFolder)
 bool SingleInstance::sendToRunning(const QString& listFile, int timeoutMs) const
 {
     sockaddr_un address;
-    if (!addressOf(m_path, address))
+    if (privateFolder(false).isEmpty() || !addressOf(m_path, address))
         return false;
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0)
@@ -124,6 +143,9 @@ bool SingleInstance::sendToRunning(const QString& listFile, int timeoutMs) const
         if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0)
             return done(false);
     }
+    // Only a window of our own user gets the file's name.
+    if (!peerIsUs(fd))
+        return done(false);
     QByteArray block;
     {
         QDataStream out(&block, QIODevice::WriteOnly);
@@ -157,7 +179,7 @@ bool SingleInstance::listen()
 {
     if (m_listenFd >= 0)
         return true;
-    if (privateFolder().isEmpty())
+    if (privateFolder(true).isEmpty())
         return false;
     sockaddr_un address;
     if (!addressOf(m_path, address))
@@ -187,9 +209,17 @@ void SingleInstance::acceptConnections()
                 continue;
             return;
         }
+        if (m_connections.size() >= kMaxConnections || !peerIsUs(fd)) {
+            ::close(fd);
+            continue;
+        }
         Connection& connection = m_connections[fd];
         connection.notifier = new QSocketNotifier(qintptr(fd), QSocketNotifier::Read, this);
         connect(connection.notifier, &QSocketNotifier::activated, this, [this, fd] { readConnection(fd); });
+        connection.timeout = new QTimer(this);
+        connection.timeout->setSingleShot(true);
+        connect(connection.timeout, &QTimer::timeout, this, [this, fd] { closeConnection(fd); });
+        connection.timeout->start(kConnectionTimeoutMs);
     }
 }
 
@@ -238,6 +268,8 @@ void SingleInstance::closeConnection(int fd)
     // Deleted later: this may run inside the notifier's own signal.
     found->second.notifier->setEnabled(false);
     found->second.notifier->deleteLater();
+    found->second.timeout->stop();
+    found->second.timeout->deleteLater();
     m_connections.erase(found);
     ::close(fd);
 }

@@ -7,13 +7,17 @@
 #include <map>
 
 class QSocketNotifier;
+class QTimer;
 
 // One window per data folder. The window listens on a local socket named after the data folder; a later
 // start hands its list file over to it and ends.
 //
 // The socket lives in a folder of the user's own (mode 0700) below the temporary folder, so no other user
-// can reach it. It is served through the system's socket calls and the event loop's socket notifiers:
-// no network library has to be loaded for it at start-up.
+// can reach it; a start hands its file over only when that folder is still so and the window at the
+// other end runs as the same user, and the window takes requests only from its own user. Hand-over
+// connections are few (16 at once), small (64 KiB) and short (5 s to bring their request). It is served
+// through the system's socket calls and the event loop's socket notifiers: no network library has to be
+// loaded for it at start-up.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -39,6 +43,7 @@ private:
     struct Connection
     {
         QSocketNotifier* notifier = nullptr;
+        QTimer* timeout = nullptr;
         QByteArray received;
     };
     void acceptConnections();
