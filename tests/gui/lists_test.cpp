@@ -4,7 +4,9 @@
 
 #include "app/TQuillmar.h"
 
+#include <QMessageBox>
 #include <QTest>
+#include <QTreeView>
 
 using namespace fixture;
 
@@ -15,6 +17,7 @@ class ListsTest : public QObject
 private:
     static void run(TQuillmar& w, const char* command) { action(&w, command)->trigger(); }
     static ToDoListModel& rows(TQuillmar& w) { return *w.document().model(); }
+    static QTreeView* view(TQuillmar& w) { return child<QTreeView>(&w, "lstToDo"); }
 
 private Q_SLOTS:
     void initTestCase() { setUpOnce(); }
@@ -102,6 +105,58 @@ private Q_SLOTS:
         QCOMPARE(w.windowTitle(), QStringLiteral("Quillmar, ext: named.tdx[*]"));
         QVERIFY(!w.isWindowModified());
         QVERIFY(!QFile::exists(StandardListPath()));
+    }
+
+    // Where one file meets another: Escape or the close button on "Restore them?" keeps the copy for the
+    // next start; "Save external" never lands on the data folder's history list or recovery copy; undo of
+    // a move to history puts the items back into the list's file before the history file gives them up.
+    void ownFilesAreKeptFromEachOther()
+    {
+        TempData data;
+        QDir().mkpath(data.folder);
+        QVERIFY(SaveListFile(list({"kept"}), data.path("Recovery.tdx")).ok);
+        MessageBox::setPresenter(nullptr); // the real box, to press Escape on it
+        for (const bool closeButton : {false, true}) {
+            TQuillmar w;
+            w.show();
+            whenModal<QMessageBox>([closeButton](QMessageBox& box) {
+                QVERIFY(box.text().contains(QLatin1String("Restore them?")));
+                if (closeButton)
+                    box.close();
+                else
+                    QTest::keyClick(&box, Qt::Key_Escape);
+            });
+            w.startUp();
+            QVERIFY(QFile::exists(data.path("Recovery.tdx")));
+            w.endSession();
+            MessageBox::setUnattended(false);
+        }
+        quietDialogs(true);
+        messages().setNextAnswer(MessageBox::Cancel);
+        TQuillmar w;
+        w.startUp();
+        rows(w).appendItem(item("a"));
+        rows(w).appendItem(item("b"));
+        w.document().autosave();
+        QVERIFY(SaveHistoryFile(list({"old"}), HistoryListPath()).ok);
+        const QByteArray history = bytes(HistoryListPath());
+        const QByteArray copy = bytes(data.path("Recovery.tdx"));
+        for (const QString& target : {HistoryListPath(), data.path("Recovery.tdx")}) {
+            messages().setNextAnswer(MessageBox::Yes);
+            files().setNextFileName(target);
+            run(w, "actSaveExternal");
+            QVERIFY(messages().lastText().contains(QLatin1String("was not written")));
+            QCOMPARE(w.document().mode(), ListMode::Standard);
+        }
+        QCOMPARE(bytes(HistoryListPath()), history);
+        QCOMPARE(bytes(data.path("Recovery.tdx")), copy);
+
+        selectRows(view(w), {0});
+        run(w, "actDeleteToHistory");
+        QCOMPARE(actions(load(HistoryListPath(), true)), (QByteArrayList{"old", "a"}));
+        run(w, "actUndo");
+        QCOMPARE(actions(load(HistoryListPath(), true)), QByteArrayList{"old"});
+        QCOMPARE(actions(load(StandardListPath())), (QByteArrayList{"a", "b"}));
     }
 
     void newEmptyListKeepsNames()
