@@ -159,6 +159,20 @@ private Q_SLOTS:
         QCOMPARE(ReadIniString(SettingsFilePath(), "Bounds", "Width", ""), QStringLiteral("700"));
     }
 
+    // While the session ends nobody answers: each box takes its most cautious button, no file is picked.
+    void unattendedBoxesTakeTheCautiousAnswer()
+    {
+        using B = MessageBox::Button;
+        MessageBox::setUnattended(true);
+        const std::pair<QList<B>, B> cases[] = {
+            {{B::Yes, B::No, B::Cancel}, B::Cancel}, {{B::Yes, B::No}, B::No}, {{B::Ok, B::Help}, B::Ok}};
+        for (const auto& [buttons, cautious] : cases)
+            QCOMPARE(MessageBox::message(nullptr, {}, QStringLiteral("?"), MessageBox::Icon::None, buttons),
+                     cautious);
+        QCOMPARE(FileDialog::getOpenFileName(nullptr, {}, {}, {}), QString());
+        MessageBox::setUnattended(false);
+    }
+
     // A signal saves what the window holds, also while a message box of the start-up waits for a click;
     // a ".tdo" from the command line is saved back to its own file, never over the standard list.
     void signalsSaveWithoutWaitingForAnyBox()
