@@ -195,27 +195,6 @@ private Q_SLOTS:
         QVERIFY(alarmBoxes().isEmpty());
     }
 
-    // Alarms that fell due while Quillmar was not running are listed once at the next start.
-    void missedAlarmsAreListedOnce()
-    {
-        w.reset();
-        data->writeIni("[Alarm]\nLast Scan=2026-03-14T13:00:00\n");
-        ToDoList list;
-        list.items = {alarmRow("While away", "13:30:00"), alarmRow("Still to come", "15:00:00")};
-        QVERIFY(SaveListFile(list, StandardListPath()));
-        for (int start = 0; start < 2; ++start) {
-            TQuillmar again;
-            again.setNotifier(notes);
-            again.startUp();
-            QCOMPARE(alarmBoxes().size(), start == 0 ? 1 : 0);
-            if (start == 0) {
-                QVERIFY(alarmBoxes().first()->text().endsWith(
-                    QStringLiteral("14.03.2026 13:30:00   While away")));
-                alarmBoxes().first()->close();
-            }
-        }
-    }
-
     // A window on its way to the screen draws its rows first; the missed alarms follow its first frame.
     void missedAlarmsFollowTheFirstFrame()
     {
