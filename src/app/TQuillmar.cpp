@@ -1,40 +1,44 @@
 #include "app/TQuillmar.h"
 
-#include "app/GridDelegate.h"
+#include "app/AlarmCenter.h"
+#include "app/EditCommands.h"
+#include "app/ExchangeActions.h"
+#include "app/Hints.h"
+#include "app/ItemCommands.h"
 #include "app/ItemFilterModel.h"
 #include "app/ItemStyleModel.h"
 #include "app/ListUndoStack.h"
+#include "app/ListViewController.h"
+#include "app/PictureToolBar.h"
+#include "app/SettingsApplier.h"
 #include "app/ToolIcons.h"
+#include "app/TrayController.h"
+#include "app/WindowLayout.h"
 #include "app/WindowPrompter.h"
 #include "calendar/CalendarPage.h"
-#include "config/Config.h"
+#include "config/LanguageTexts.h"
 #include "config/Paths.h"
 #include "config/Settings.h"
 #include "dialogs/HelpWindow.h"
 #include "dialogs/MessageBox.h"
+#include "dialogs/TAboutBoxDlg.h"
 #include "menus/TFlatMenuPainter.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/InstanceLock.h"
 #include "platform/Regional.h"
-#include "platform/desktop/DesktopNotifier.h"
 
-#include "app/PictureToolBar.h"
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
-#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
-#include <QSplitter>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
-#include <QTextBrowser>
-#include <QTextEdit>
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -45,38 +49,13 @@ static void initQuillmarResources()
     Q_INIT_RESOURCE(app);
 }
 
-namespace {
-
-// A hint is "short|long": the short part shows at the control, the long one in the status bar.
-void applyHint(QObject* target, const QString& hint)
-{
-    QString text = hint;
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    const qsizetype bar = text.indexOf(QLatin1Char('|'));
-    const QString shortHint = bar < 0 ? text : text.left(bar);
-    QString longHint = bar < 0 ? text : text.mid(bar + 1);
-    longHint.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    if (auto* action = qobject_cast<QAction*>(target)) {
-        action->setToolTip(shortHint);
-        action->setStatusTip(longHint);
-    } else if (auto* widget = qobject_cast<QWidget*>(target)) {
-        widget->setToolTip(shortHint);
-        widget->setStatusTip(longHint);
-    }
-}
-} // namespace
-
 TQuillmar::TQuillmar(QWidget* parent) : QMainWindow(parent)
 {
     initQuillmarResources();
     setObjectName(QStringLiteral("Quillmar"));
-    m_designedWidths = kDesignedColumnWidths;
     InitDataPaths();
     InitSettingsFilePath();
     m_document = new ListDocument({StandardListPath(), HistoryListPath(), DataFolder()}, this);
-    m_reminders.setLastScanStore(
-        {[file = SettingsFilePath()] { return Config::read(file, Config::Key::LastScan); },
-         [file = SettingsFilePath()](const QString& at) { Config::write(file, Config::Key::LastScan, at); }});
     m_prompter = std::make_unique<WindowPrompter>(this);
     m_styleModel = new ItemStyleModel(m_document->model(), this);
     m_filterModel = new ItemFilterModel(m_document->model(), m_styleModel, this);
@@ -85,19 +64,35 @@ TQuillmar::TQuillmar(QWidget* parent) : QMainWindow(parent)
     m_handOverTimer->setInterval(200);
     connect(m_handOverTimer, &QTimer::timeout, this, &TQuillmar::processHandOvers);
 
+    createParts();
     createActions();
     createControls();
     createMenus();
-    setupMenusAndAbout();
-    FormCreate();
+    // The painter draws the menus, the pop-up menus and the tool bar flat, and frames the list and the
+    // memos; the settings give it its icon strip colour.
+    m_menuPainter->applyMainWindowDesign();
+    m_aboutBox = new TAboutBoxDlg(this);
+    m_aboutBox->applyMainWindowDesign();
+    connect(m_aboutAction, &QAction::triggered, this, [this] { m_aboutBox->Execute(this); });
 
-    setupItemCommands();
-    setupAlarms();
-    setupExchangeCommands();
-    setupEditCommands();
-    // Language files belong to later starts: the first one, without a list yet, stays in English.
+    if (const QString warning = ApplyCodePageSetting(SettingsFilePath()); !warning.isEmpty())
+        MessageBox::information(this, warning);
+    m_layout->load();
+    m_settings->loadAtStart();
+    m_statusPanels[0]->setText(Regional::dateToText(Clock::today()));
+    // On the very first start there is no list yet: make its folder, and leave the texts in English
+    // (language files belong to later starts).
+    if (!QFileInfo::exists(StandardListPath()))
+        EnsureFolderOf(StandardListPath());
+    m_styleModel->setToday(m_alarms->shownDay());
+
+    m_edit = new EditCommands(m_document, m_undoStack, *m_prompter, m_filterModel, m_list, this);
+    menuBar()->insertMenu(m_toolsMenu->menuAction(), m_edit->menu());
+    for (QLabel* field : m_edit->statusFields())
+        statusBar()->addPermanentWidget(field);
+    connectParts();
     if (QFileInfo::exists(StandardListPath()))
-        ApplyLanguageTexts();
+        applyLanguageTexts();
     connect(m_document, &ListDocument::listSwitched, this, &TQuillmar::documentSwitched);
     connect(m_document, &ListDocument::modifiedChanged, this,
             [this](bool modified) { setWindowModified(modified); });
@@ -109,7 +104,13 @@ TQuillmar::TQuillmar(QWidget* parent) : QMainWindow(parent)
 
 TQuillmar::~TQuillmar()
 {
-    FormDestroy();
+    m_alarms->saveLastScan();
+    if (!m_layoutSaved)
+        m_layout->save();
+    m_layoutSaved = true;
+    if (m_helpWindow)
+        m_helpWindow->close();
+    m_tray->hide();
 }
 
 QSize TQuillmar::designedSize()
@@ -123,143 +124,54 @@ QSize TQuillmar::designedSize()
     return size;
 }
 
+void TQuillmar::createParts()
+{
+    m_list = new ListViewController(m_document, m_filterModel, this);
+    m_items = new ItemCommands(m_document, *m_prompter, m_list, this);
+    m_list->addToPopup(m_items->popupActions());
+    m_exchange = new ExchangeActions(m_document, m_filterModel, this);
+    m_tray = new TrayController(this);
+    m_alarms = new AlarmCenter(m_document, this);
+    m_layout = std::make_unique<WindowLayout>(this, m_list);
+    m_menuPainter = new TFlatMenuPainter(this);
+    m_menuPainter->setObjectName(QStringLiteral("MenuPainter1"));
+}
+
 void TQuillmar::createActions()
 {
-    auto make = [this](const char* name, const QString& text, QObject* receiver = nullptr) {
-        auto* action = new QAction(text, receiver ? receiver : this);
+    auto make = [this](const char* name, const QString& text) {
+        auto* action = new QAction(text, this);
         action->setObjectName(QString::fromLatin1(name));
         return action;
     };
-
-    OpenStandardToDo = make("OpenStandardToDo", QStringLiteral("&Open standard ToDo  "));
-    actLoadHistory = make("actLoadHistory", QStringLiteral("Load &history Todo list"));
-    applyHint(actLoadHistory, QStringLiteral("Load history ToDo list"));
-    actSaveHistory = make("actSaveHistory", QStringLiteral("&Save history Todo"));
-    applyHint(actSaveHistory, QStringLiteral("Saves history file"));
-    actNewExternal = make("actNewExternal", QStringLiteral("&New external ToDo list"));
-    actOpenExternal = make("actOpenExternal", QStringLiteral("&Open external ToDo list"));
-    actSaveExternal = make("actSaveExternal", QStringLiteral("&Save external ToDo list"));
-    actExportCSV = make("actExportCSV", QStringLiteral("Export to &CSV"));
-    actImportCSV = make("actImportCSV", QStringLiteral("&Import from CSV"));
-    actMakeHTML = make("actMakeHTML", QStringLiteral("Export to &HTML"));
-    applyHint(actMakeHTML, QStringLiteral("Create HTML file"));
-    actExit = make("actExit", QStringLiteral("E&xit"));
-
-    actInsAction = make("actInsAction", QStringLiteral("&Add Action"));
-    actInsAction->setIcon(ToolIcons::icon(ToolIcons::Add));
-    applyHint(actInsAction, QStringLiteral("Add new todo item"));
-    actEdit = make("actEdit", QStringLiteral("&Edit Action"));
-    actEdit->setIcon(ToolIcons::icon(ToolIcons::Edit));
-    applyHint(actEdit, QStringLiteral("Edit todo item"));
-    ActDeleteItem = make("ActDeleteItem", QStringLiteral("&Delete Item"));
-    ActDeleteItem->setIcon(ToolIcons::icon(ToolIcons::Delete));
-    applyHint(ActDeleteItem, QStringLiteral("Delete todo item"));
-    actDeleteToHistory = make("actDeleteToHistory", QStringLiteral("&Move selected to history"));
-    actDeleteToHistory->setIcon(ToolIcons::icon(ToolIcons::ToHistory));
-    applyHint(actDeleteToHistory, QStringLiteral("Delete all selected items."));
-    actSettings = make("actSettings", QStringLiteral("&Settings"));
-    actToolbarImage = make("actToolbarImage", QStringLiteral("Toolbar &Image"));
-    actRemoveToolbarImage = make("actRemoveToolbarImage", QStringLiteral("&No toolbar image"));
-    actRemoveToolbarImage->setEnabled(false);
-    actSortChecked = make("actSortChecked", QStringLiteral("Sort &checked"));
-    actSortChecked->setCheckable(true);
-    actSortChecked->setIcon(ToolIcons::icon(ToolIcons::SortChecked));
-    applyHint(
-        actSortChecked,
-        QStringLiteral("Toggle \"Sort checked items\" on off.\r\n\r\nUse: If \"Sort checked items\" is on "
-                       "then,\r\nsorting the listview by clicking on the column\r\nheader will consider the "
-                       "status of the todo item."));
-    BtnCheckSelected = make("BtnCheckSelected", QStringLiteral("Select completed items"));
-    BtnCheckSelected->setIcon(ToolIcons::icon(ToolIcons::CheckSelected));
-    applyHint(BtnCheckSelected, QStringLiteral("Select completed items,\r\ni.o. to delete later on"));
-    BtnUncheckSelected = make("BtnUncheckSelected", QStringLiteral("Uncheck selected items"));
-    BtnUncheckSelected->setIcon(ToolIcons::icon(ToolIcons::UncheckSelected));
-    applyHint(BtnUncheckSelected, QStringLiteral("Uncheck all selected items\r\ne.g. used for history file, "
-                                                 "where\r\nusually all items are checked!"));
-
-    actHelp = make("actHelp", QStringLiteral("&Help"));
-    actHelp->setShortcut(QKeySequence::HelpContents);
-    // Keys for what is done most: add (Ctrl+N, Insert), edit (F2; Enter on a row), open an external list,
-    // leave.
-    actInsAction->setShortcuts({QKeySequence::New, QKeySequence(Qt::Key_Insert)});
-    actEdit->setShortcut(QKeySequence(Qt::Key_F2));
-    actOpenExternal->setShortcut(QKeySequence::Open);
-    actExit->setShortcut(QKeySequence::Quit);
-    actAbout = make("actAbout", QStringLiteral("&About"));
-    actOpen = make("actOpen", QStringLiteral("&Open Document"));
-    actRestore = make("actRestore", QStringLiteral("&Restore Quillmar"));
-    actTrayExit = make("actTrayExit", QStringLiteral("E&xit"));
+    m_openStandardAction = make("OpenStandardToDo", QStringLiteral("&Open standard ToDo  "));
+    m_loadHistoryAction = make("actLoadHistory", QStringLiteral("Load &history Todo list"));
+    applyHint(m_loadHistoryAction, QStringLiteral("Load history ToDo list"));
+    m_saveHistoryAction = make("actSaveHistory", QStringLiteral("&Save history Todo"));
+    applyHint(m_saveHistoryAction, QStringLiteral("Saves history file"));
+    m_newExternalAction = make("actNewExternal", QStringLiteral("&New external ToDo list"));
+    m_openExternalAction = make("actOpenExternal", QStringLiteral("&Open external ToDo list"));
+    m_saveExternalAction = make("actSaveExternal", QStringLiteral("&Save external ToDo list"));
+    m_exitAction = make("actExit", QStringLiteral("E&xit"));
+    m_helpAction = make("actHelp", QStringLiteral("&Help"));
+    m_aboutAction = make("actAbout", QStringLiteral("&About"));
+    m_helpAction->setShortcut(QKeySequence::HelpContents);
+    m_openExternalAction->setShortcut(QKeySequence::Open);
+    m_exitAction->setShortcut(QKeySequence::Quit);
 
     // The list commands are the document's operations; the window only asks its questions.
     auto listCommand = [this](QAction* action, bool (ListDocument::*operation)(ListPrompter&)) {
         connect(action, &QAction::triggered, this,
                 [this, operation] { (m_document->*operation)(*m_prompter); });
     };
-    listCommand(OpenStandardToDo, &ListDocument::OpenStandardList);
-    listCommand(actLoadHistory, &ListDocument::LoadHistoryList);
-    listCommand(actSaveHistory, &ListDocument::SaveHistoryList);
-    listCommand(actNewExternal, &ListDocument::NewEmptyList);
-    listCommand(actOpenExternal, &ListDocument::OpenExternalList);
-    listCommand(actSaveExternal, &ListDocument::SaveExternalList);
-    connect(actExit, &QAction::triggered, this, &TQuillmar::exitProgram);
-    connect(actTrayExit, &QAction::triggered, this, &TQuillmar::exitProgram);
-    connect(actRestore, &QAction::triggered, this, &TQuillmar::restoreFromTray);
-    connect(actHelp, &QAction::triggered, this, &TQuillmar::showHelp);
-    connect(actToolbarImage, &QAction::triggered, this, &TQuillmar::chooseToolbarImage);
-    connect(actRemoveToolbarImage, &QAction::triggered, this, &TQuillmar::removeToolbarImage);
-    connect(actSettings, &QAction::triggered, this, &TQuillmar::SettingsMnuClick);
-    connect(actSortChecked, &QAction::triggered, this, &TQuillmar::actSortCheckedExecute);
-    connect(BtnCheckSelected, &QAction::triggered, this, &TQuillmar::BtnCheckSelectedClick);
-    connect(BtnUncheckSelected, &QAction::triggered, this, &TQuillmar::BtnUncheckSelectedClick);
-    connect(actOpen, &QAction::triggered, this, &TQuillmar::actOpenExecute);
-}
-
-void TQuillmar::createMenus()
-{
-    m_fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
-    m_fileMenu->addAction(OpenStandardToDo);
-    m_fileMenu->addAction(actLoadHistory);
-    m_fileMenu->addAction(actSaveHistory);
-    m_fileMenu->addSeparator();
-    m_imExportMenu = m_fileMenu->addMenu(QStringLiteral("&Im-Export"));
-    m_imExportMenu->addAction(actNewExternal);
-    m_imExportMenu->addAction(actOpenExternal);
-    m_imExportMenu->addAction(actSaveExternal);
-    m_imExportMenu->addSeparator();
-    m_imExportMenu->addAction(actExportCSV);
-    m_imExportMenu->addAction(actImportCSV);
-    m_imExportMenu->addAction(actMakeHTML);
-    m_fileMenu->addSeparator();
-    m_fileMenu->addAction(actExit);
-
-    m_toolsMenu = menuBar()->addMenu(QStringLiteral("&Tools"));
-    m_toolsMenu->addAction(actInsAction);
-    m_toolsMenu->addAction(actEdit);
-    m_toolsMenu->addAction(ActDeleteItem);
-    m_toolsMenu->addAction(actDeleteToHistory);
-    m_toolsMenu->addSeparator();
-    m_toolsMenu->addAction(actSettings);
-    m_toolsMenu->addAction(actToolbarImage);
-    m_toolsMenu->addAction(actRemoveToolbarImage);
-    m_toolsMenu->addAction(actSortChecked);
-
-    m_helpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
-    m_helpMenu->addAction(actHelp);
-    m_helpMenu->addAction(actAbout);
-
-    m_listPopup = new QMenu(this);
-    m_listPopup->setObjectName(QStringLiteral("ListPopup"));
-    m_listPopup->addAction(actInsAction);
-    m_listPopup->addAction(actEdit);
-    m_listPopup->addAction(ActDeleteItem);
-    m_listPopup->addSeparator();
-    m_listPopup->addAction(actOpen);
-
-    m_trayPopup = new QMenu(this);
-    m_trayPopup->setObjectName(QStringLiteral("TrayPopup"));
-    m_trayPopup->addAction(actRestore);
-    m_trayPopup->addSeparator();
-    m_trayPopup->addAction(actTrayExit);
+    listCommand(m_openStandardAction, &ListDocument::OpenStandardList);
+    listCommand(m_loadHistoryAction, &ListDocument::LoadHistoryList);
+    listCommand(m_saveHistoryAction, &ListDocument::SaveHistoryList);
+    listCommand(m_newExternalAction, &ListDocument::NewEmptyList);
+    listCommand(m_openExternalAction, &ListDocument::OpenExternalList);
+    listCommand(m_saveExternalAction, &ListDocument::SaveExternalList);
+    connect(m_exitAction, &QAction::triggered, this, &TQuillmar::exitProgram);
+    connect(m_helpAction, &QAction::triggered, this, &TQuillmar::showHelp);
 }
 
 void TQuillmar::createControls()
@@ -282,115 +194,36 @@ void TQuillmar::createControls()
     applyHint(m_toolBar, QStringLiteral("Choose your action"));
     m_toolbarCaption = new QLabel(QStringLiteral("   Quillmar ?"), m_toolBar);
     m_toolbarCaption->setObjectName(QStringLiteral("ToolbarCaption"));
-    {
-        QFont f = m_toolbarCaption->font();
-        f.setBold(true);
-        f.setPointSizeF(f.pointSizeF() * 1.15);
-        m_toolbarCaption->setFont(f);
-    }
+    QFont captionFont = m_toolbarCaption->font();
+    captionFont.setBold(true);
+    captionFont.setPointSizeF(captionFont.pointSizeF() * 1.15);
+    m_toolbarCaption->setFont(captionFont);
     m_toolbarCaption->setContentsMargins(4, 2, 14, 2);
     m_toolbarCaption->setAutoFillBackground(true);
     m_toolbarCaption->setAlignment(Qt::AlignVCenter | Qt::AlignLeft);
     m_toolBar->addWidget(m_toolbarCaption);
-    m_toolBar->addAction(actInsAction);
-    m_toolBar->addAction(actEdit);
-    m_toolBar->addAction(ActDeleteItem);
-    m_toolBar->addAction(actDeleteToHistory);
+    m_toolBar->addActions(m_items->actions());
     m_toolBar->addSeparator();
-    m_toolBar->addAction(BtnCheckSelected);
-    m_toolBar->addAction(BtnUncheckSelected);
-    m_toolBar->addSeparator();
-    m_toolBar->addAction(actSortChecked);
+    for (QAction* action : m_list->toolBarActions()) {
+        if (action)
+            m_toolBar->addAction(action);
+        else
+            m_toolBar->addSeparator();
+    }
     addToolBar(Qt::TopToolBarArea, m_toolBar);
 
     m_pages = new QTabWidget(this);
     m_pages->setObjectName(QStringLiteral("Pages"));
     m_pages->setDocumentMode(true);
-
-    // Page "ToDo List": the list above, the two memos below.
-    lstToDo = new QTreeView;
-    lstToDo->setObjectName(QStringLiteral("lstToDo"));
-    lstToDo->setModel(m_filterModel);
-    lstToDo->setRootIsDecorated(false);
-    lstToDo->setItemsExpandable(false);
-    lstToDo->setUniformRowHeights(true);
-    lstToDo->setAllColumnsShowFocus(true);
-    lstToDo->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    lstToDo->setSelectionBehavior(QAbstractItemView::SelectRows);
-    lstToDo->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    lstToDo->setContextMenuPolicy(Qt::CustomContextMenu);
-    lstToDo->setItemDelegate(new GridDelegate(lstToDo));
-    lstToDo->setTextElideMode(Qt::ElideRight);
-    applyHint(lstToDo, QStringLiteral("Click header to sort|Click on header to sort"));
-    QHeaderView* header = lstToDo->header();
-    header->setSectionsMovable(false);
-    header->setSectionsClickable(true);
-    // "Actions" takes what width is left (fillActionsColumn), not "File Location".
-    header->setStretchLastSection(false);
-    header->setMinimumSectionSize(0);
-    header->setSortIndicatorShown(false);
-    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    for (int i = 0; i < ToDoListModel::ColumnCount; ++i)
-        header->resizeSection(i, m_designedWidths[static_cast<size_t>(i)]);
-    fitColumnsToHeaders();
-    lstToDo->viewport()->installEventFilter(this);
-    connect(header, &QHeaderView::sectionResized, this, [this](int column) {
-        if (column > 0)
-            fillActionsColumn();
-    });
-
-    ActionMemo = new QTextEdit;
-    ActionMemo->setObjectName(QStringLiteral("ActionMemo"));
-    RemarksMemo = new QTextEdit;
-    RemarksMemo->setObjectName(QStringLiteral("RemarksMemo"));
-    for (QTextEdit* memo : {ActionMemo, RemarksMemo}) {
-        memo->setReadOnly(true);
-        memo->setAcceptRichText(false);
-        memo->setMinimumHeight(10);
-        // Narrow windows keep both memos readable rather than one of them a sliver.
-        memo->setMinimumWidth(120);
-        memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    }
-    applyHint(ActionMemo,
-              QStringLiteral("Shows content of the action|Shows the total content of the action. The "
-                             "memo field is resizable."));
-    applyHint(RemarksMemo,
-              QStringLiteral("Shows content of the remarcs|Shows the total content of the remarks. "
-                             "The memo field is resizable."));
-
-    MemoSplitter = new QSplitter(Qt::Horizontal);
-    MemoSplitter->setObjectName(QStringLiteral("MemoSplitter"));
-    MemoSplitter->setHandleWidth(3);
-    MemoSplitter->setChildrenCollapsible(false);
-    MemoSplitter->addWidget(ActionMemo);
-    MemoSplitter->addWidget(RemarksMemo);
-    MemoSplitter->setStretchFactor(0, 0);
-    MemoSplitter->setStretchFactor(1, 1);
-    MemoSplitter->setSizes({337, 420});
-
-    ListSplitter = new QSplitter(Qt::Vertical);
-    ListSplitter->setObjectName(QStringLiteral("ListSplitter"));
-    ListSplitter->setHandleWidth(4);
-    ListSplitter->setChildrenCollapsible(false);
-    ListSplitter->addWidget(lstToDo);
-    ListSplitter->addWidget(MemoSplitter);
-    ListSplitter->setStretchFactor(0, 1);
-    ListSplitter->setStretchFactor(1, 0);
-    ListSplitter->setSizes({208, 90});
-
-    auto* listPage = new QWidget;
-    auto* listLayout = new QVBoxLayout(listPage);
-    listLayout->setContentsMargins(0, 0, 0, 0);
-    listLayout->addWidget(ListSplitter);
-    m_pages->addTab(listPage, QStringLiteral("ToDo List"));
-
+    m_pages->addTab(m_list->page(), QStringLiteral("ToDo List"));
     // Page "Calendar": built when first looked at, which keeps start-up quick.
     m_calendarTab = new QWidget;
     m_calendarTab->setObjectName(QStringLiteral("CalendarTab"));
     m_pages->addTab(m_calendarTab, QStringLiteral("Calendar"));
     setCentralWidget(m_pages);
+    // The rows are being drawn for the first time: what waited for the first frame follows once it is out.
+    m_list->view()->viewport()->installEventFilter(this);
 
-    // Status bar: date of the start, item counts, the current hint.
     for (size_t i = 0; i < m_statusPanels.size(); ++i) {
         m_statusPanels[i] = new QLabel;
         m_statusPanels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
@@ -404,12 +237,70 @@ void TQuillmar::createControls()
     statusBar()->addWidget(m_statusPanels[1]);
     statusBar()->addWidget(m_statusPanels[2], 1);
 
-    m_alarmTimer = new QTimer(this);
-    m_alarmTimer->setObjectName(QStringLiteral("AlarmTimer"));
-    m_alarmTimer->setInterval(1000);
-    // Started with the alarms, once the list is loaded (startAlarms).
+    m_settings = new SettingsApplier(
+        {m_list, m_styleModel, m_toolBar, m_toolbarCaption, m_pages, m_menuPainter}, this);
+    connect(m_settings, &SettingsApplier::applied, this, &TQuillmar::takeSettings);
+}
 
-    connectListView();
+void TQuillmar::createMenus()
+{
+    m_fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
+    m_fileMenu->addActions({m_openStandardAction, m_loadHistoryAction, m_saveHistoryAction});
+    m_fileMenu->addSeparator();
+    m_imExportMenu = m_fileMenu->addMenu(QStringLiteral("&Im-Export"));
+    m_imExportMenu->addActions({m_newExternalAction, m_openExternalAction, m_saveExternalAction});
+    m_imExportMenu->addSeparator();
+    m_imExportMenu->addActions(m_exchange->actions());
+    m_fileMenu->addSeparator();
+    m_fileMenu->addAction(m_exitAction);
+
+    m_toolsMenu = menuBar()->addMenu(QStringLiteral("&Tools"));
+    m_toolsMenu->addActions(m_items->actions());
+    m_toolsMenu->addSeparator();
+    m_toolsMenu->addActions(m_settings->actions());
+    m_toolsMenu->addAction(m_list->sortCheckedAction());
+
+    m_helpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
+    m_helpMenu->addActions({m_helpAction, m_aboutAction});
+}
+
+void TQuillmar::connectParts()
+{
+    // Any change of the rows: the counts. The calendar page follows the rows itself.
+    ToDoListModel* model = m_document->model();
+    connect(model, &QAbstractItemModel::modelReset, this, &TQuillmar::updateCounts);
+    connect(model, &QAbstractItemModel::layoutChanged, this, &TQuillmar::updateCounts);
+    connect(model, &QAbstractItemModel::rowsInserted, this, &TQuillmar::updateCounts);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, &TQuillmar::updateCounts);
+    connect(model, &QAbstractItemModel::dataChanged, this, &TQuillmar::updateCounts);
+    connect(m_pages, &QTabWidget::currentChanged, this, [this](int page) {
+        if (page == 1)
+            ensureCalendarPage();
+    });
+    connect(m_list, &ListViewController::selectionShown, this, [this](const QString& action) {
+        setToolTip(action);
+        setStatusHint(action);
+    });
+    connect(m_items, &ItemCommands::notice, m_edit, &EditCommands::showNotice);
+    connect(m_edit, &EditCommands::findStarted, this, [this] { m_pages->setCurrentIndex(0); });
+    connect(m_edit, &EditCommands::filterApplied, m_items, &ItemCommands::updateEnabled);
+    connect(m_exchange, &ExchangeActions::imported, this, &TQuillmar::setStatusHint);
+    connect(m_alarms, &AlarmCenter::dayChanged, this, &TQuillmar::refreshDay);
+    connect(m_alarms, &AlarmCenter::helpRequested, this, &TQuillmar::showHelp);
+    connect(m_tray, &TrayController::restoreRequested, this, &TQuillmar::restoreFromTray);
+    connect(m_tray, &TrayController::exitRequested, this, &TQuillmar::exitProgram);
+    connect(m_settings, &SettingsApplier::dialogClosed, this, [this] {
+        applyLanguageTexts();
+        m_list->view()->viewport()->update();
+    });
+}
+
+void TQuillmar::takeSettings()
+{
+    const DisplaySettings& s = m_settings->display();
+    m_alarms->setAlarmSettings(s.alarmLeadTime, s.soundFile);
+    m_items->setEditorLook(ItemStyleModel::toQColor(s.listColor), s.itemFontName);
+    m_items->setUseBeginDate(m_settings->useBeginDate());
 }
 
 void TQuillmar::ensureCalendarPage()
@@ -418,63 +309,26 @@ void TQuillmar::ensureCalendarPage()
         return;
     auto* calendarLayout = new QVBoxLayout(m_calendarTab);
     calendarLayout->setContentsMargins(0, 0, 0, 0);
-    m_calendarPage = new CalendarPage(listModel());
+    m_calendarPage = new CalendarPage(m_document->model());
     m_calendarPage->setObjectName(QStringLiteral("CalendarPage"));
-    applyCalendarColors();
-    connect(m_calendarPage, &CalendarPage::addItemRequested, this, &TQuillmar::AddItem);
-    connect(m_calendarPage, &CalendarPage::editItemRequested, this, &TQuillmar::EditItem);
-    MenuPainter1->takeOver(m_calendarPage);
+    m_settings->setCalendarPage(m_calendarPage);
+    connect(m_calendarPage, &CalendarPage::addItemRequested, m_items, &ItemCommands::addItem);
+    connect(m_calendarPage, &CalendarPage::editItemRequested, m_items, &ItemCommands::editItem);
+    m_menuPainter->takeOver(m_calendarPage);
     // Added last: the page fills itself as it is shown.
     calendarLayout->addWidget(m_calendarPage);
     m_calendarPage->show();
 }
 
-void TQuillmar::createTray()
-{
-    if (m_trayIcon)
-        return;
-    m_trayIcon = new QSystemTrayIcon(windowIcon(), this);
-    m_trayIcon->setToolTip(QStringLiteral("Quillmar").left(63));
-    m_trayIcon->setContextMenu(m_trayPopup);
-    connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::DoubleClick || reason == QSystemTrayIcon::Trigger)
-            restoreFromTray();
-    });
-    // Alarms of a hidden window are told through the tray where there is one.
-    if (!m_notifier)
-        m_notifier = std::make_shared<SystemNotifier>(m_trayIcon);
-}
-
-bool TQuillmar::trayAvailable() const
-{
-    return m_trayIcon && QSystemTrayIcon::isSystemTrayAvailable();
-}
-
-void TQuillmar::FormCreate()
-{
-    if (const QString warning = ApplyCodePageSetting(SettingsFilePath()); !warning.isEmpty())
-        MessageBox::information(this, warning);
-
-    LoadWindowLayout();
-    LoadMainSettings();
-    LoadDateFormat();
-    m_statusPanels[0]->setText(Regional::dateToText(Clock::today()));
-
-    // On the very first start there is no list yet: make its folder, and leave the texts in English
-    // (language files belong to later starts).
-    if (!QFileInfo::exists(StandardListPath()))
-        EnsureFolderOf(StandardListPath());
-}
-
 void TQuillmar::startUp(const QString& commandLineFile)
 {
     m_document->startUp(commandLineFile, *m_prompter);
-    LoadColumnWidths();
+    m_layout->loadColumnWidths();
     m_startedUp = true;
     // A window on its way to the screen shows its rows first and looks for missed alarms right after; one
     // that is not shown looks now. Should the first frame never be reported, the alarms start anyway.
     if (!isVisible() || m_firstFrameShown)
-        startAlarms();
+        m_alarms->start();
     else
         QTimer::singleShot(2000, this, &TQuillmar::afterFirstFrame);
 }
@@ -485,32 +339,59 @@ void TQuillmar::afterFirstFrame()
         return;
     m_firstFrameShown = true;
     Q_EMIT firstFrameShown();
-    createTray();
+    m_alarms->notifyThrough(m_tray->create());
     if (m_startedUp)
-        startAlarms();
-}
-
-void TQuillmar::LoadDateFormat()
-{
-    DateFormatText = ReadDateFormat(SettingsFilePath(), QStringLiteral("m.d.yyyy"));
+        m_alarms->start();
 }
 
 bool TQuillmar::event(QEvent* event)
 {
-    switch (event->type()) {
-    case QEvent::StatusTip:
-        // The long part of every hint goes to the last status panel.
+    // The long part of every hint goes to the last status panel.
+    if (event->type() == QEvent::StatusTip) {
         setStatusHint(static_cast<QStatusTipEvent*>(event)->tip());
         return true;
-    default:
-        break;
     }
     return QMainWindow::event(event);
+}
+
+bool TQuillmar::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Paint && !m_firstFrameShown && watched == m_list->view()->viewport())
+        QTimer::singleShot(0, this, &TQuillmar::afterFirstFrame);
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TQuillmar::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        // Now that the splitters have their real size, give the list and the action memo theirs.
+        m_layout->applySplitterSizes();
+    }
 }
 
 void TQuillmar::setStatusHint(const QString& text)
 {
     m_statusPanels[2]->setText(text);
+}
+
+void TQuillmar::updateCounts()
+{
+    const ToDoListModel* model = m_document->model();
+    const int rows = model->size();
+    if (rows == 0)
+        return;
+    const int completed = model->checkedCount();
+    m_statusPanels[1]->setText(
+        QStringLiteral("Items pending: %1, completed : %2").arg(rows - completed).arg(completed));
+}
+
+void TQuillmar::refreshDay(const QDate& today)
+{
+    m_statusPanels[0]->setText(Regional::dateToText(today));
+    m_styleModel->setToday(today);
+    updateCounts();
 }
 
 void TQuillmar::closeEvent(QCloseEvent* event)
@@ -523,9 +404,9 @@ void TQuillmar::closeEvent(QCloseEvent* event)
     // that could not be saved stays in memory, marked modified.
     m_document->SaveCurrentList(*m_prompter);
     event->ignore();
-    if (trayAvailable()) {
+    if (m_tray->available()) {
         hide();
-        m_trayIcon->show();
+        m_tray->show();
     } else {
         // Without a tray a hidden window could never be brought back.
         showMinimized();
@@ -540,8 +421,7 @@ void TQuillmar::restoreFromTray()
         show();
     raise();
     activateWindow();
-    if (m_trayIcon)
-        m_trayIcon->hide();
+    m_tray->hide();
 }
 
 void TQuillmar::documentSwitched()
@@ -550,18 +430,44 @@ void TQuillmar::documentSwitched()
     setWindowModified(m_document->isModified());
     m_statusPanels[1]->setText(m_document->mode() == ListMode::NoList ? QStringLiteral("No list is shown")
                                                                       : QString());
-    UpdateStatusBar();
-    updateListCommands();
+    updateCounts();
+    // Rows can only go into a list that has a place to be saved.
+    m_exchange->setImportEnabled(m_document->canChangeRows());
+    m_saveHistoryAction->setEnabled(m_document->mode() == ListMode::History);
+    m_items->updateEnabled();
 }
 
-void TQuillmar::updateListCommands()
+void TQuillmar::applyLanguageTexts()
 {
-    // Rows can only go into a list that has a place to be saved.
-    const bool rowsAllowed = m_document->canChangeRows();
-    actInsAction->setEnabled(rowsAllowed);
-    actImportCSV->setEnabled(rowsAllowed);
-    actSaveHistory->setEnabled(m_document->mode() == ListMode::History);
-    updateItemCommands();
+    LanguageTexts& texts = LanguageTexts::shared();
+    if (!texts.load(SettingsFilePath(), LanguageTexts::Window::Main))
+        return;
+    // Every text goes onto its place, replaced or not: a file with a single key still puts the built-in
+    // texts on the others.
+    auto t = [&texts](const char* section, const char* key) { return texts.text(section, key); };
+    m_fileMenu->setTitle(t("MainMenu", "Item0"));
+    m_toolsMenu->setTitle(t("MainMenu", "Item1"));
+    m_helpMenu->setTitle(t("MainMenu", "Item2"));
+    m_helpAction->setText(t("Item2", "Item0"));
+    m_aboutAction->setText(t("Item2", "Item1"));
+    for (int column = 0; column < ToDoListModel::ColumnCount; ++column)
+        m_styleModel->setColumnCaption(column, t("Header", qPrintable(QStringLiteral("Item%1").arg(column))));
+    m_pages->setTabText(0, t("Tab", "Tab1"));
+    m_pages->setTabText(1, t("Tab", "Tab2"));
+    m_openStandardAction->setText(t("FileMenu", "Item0"));
+    m_loadHistoryAction->setText(t("FileMenu", "Item1"));
+    m_saveHistoryAction->setText(t("FileMenu", "Item2"));
+    m_imExportMenu->setTitle(t("FileMenu", "Item3"));
+    m_exitAction->setText(t("FileMenu", "Item4"));
+    m_newExternalAction->setText(t("ImExport", "Item0"));
+    m_openExternalAction->setText(t("ImExport", "Item1"));
+    m_saveExternalAction->setText(t("ImExport", "Item2"));
+    m_list->retranslate();
+    m_items->retranslate();
+    m_settings->retranslate();
+    m_exchange->retranslate();
+    m_edit->retranslate();
+    m_tray->retranslate();
 }
 
 void TQuillmar::handOver(const QString& listFile)
@@ -591,13 +497,32 @@ void TQuillmar::adoptInstanceLock(std::unique_ptr<InstanceLock> lock)
     m_instanceLock = std::move(lock);
 }
 
+void TQuillmar::setSoundPlayer(std::shared_ptr<SoundPlayer> player)
+{
+    m_alarms->setSoundPlayer(std::move(player));
+}
+
+void TQuillmar::setNotifier(std::shared_ptr<DesktopNotifier> notifier)
+{
+    m_alarms->setNotifier(std::move(notifier));
+}
+
+void TQuillmar::setDesktopIntegration(std::shared_ptr<DesktopIntegration> integration)
+{
+    m_settings->setDesktopIntegration(std::move(integration));
+}
+
+AlarmScanner& TQuillmar::alarmScanner()
+{
+    return m_alarms->scanner();
+}
+
 void TQuillmar::exitProgram()
 {
     if (m_exiting || !m_document->prepareToLeave(*m_prompter))
         return;
     m_exiting = true;
-    if (m_trayIcon)
-        m_trayIcon->hide();
+    m_tray->hide();
     QCoreApplication::quit();
 }
 
@@ -609,24 +534,11 @@ void TQuillmar::endSession(bool final)
         m_prompter->setUnattended(true);
         MessageBox::setUnattended(true);
         m_exiting = true;
-        if (m_trayIcon)
-            m_trayIcon->hide();
+        m_tray->hide();
     }
     m_document->endSession(nobody);
-    SaveWindowLayout();
+    m_layout->save();
     m_layoutSaved = final;
-}
-
-void TQuillmar::FormDestroy()
-{
-    m_reminders.saveLastScan(Clock::now());
-    if (!m_layoutSaved)
-        SaveWindowLayout();
-    m_layoutSaved = true;
-    if (m_helpWindow)
-        m_helpWindow->close();
-    if (m_trayIcon)
-        m_trayIcon->hide();
 }
 
 void TQuillmar::showHelp()

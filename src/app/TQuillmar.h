@@ -6,7 +6,6 @@
 #include "model/Reminders.h"
 #include "model/ToDoItem.h"
 
-#include <QColor>
 #include <QList>
 #include <QMainWindow>
 #include <QPointer>
@@ -16,42 +15,41 @@
 #include <array>
 #include <memory>
 
-class FilterBar;
+class AlarmCenter;
+class CalendarPage;
+class DesktopIntegration;
+class DesktopNotifier;
+class EditCommands;
+class ExchangeActions;
 class HelpWindow;
 class InstanceLock;
+class ItemCommands;
 class ItemFilterModel;
 class ItemStyleModel;
 class ListUndoStack;
+class ListViewController;
+class PictureToolBar;
 class QAction;
-class CalendarPage;
 class QLabel;
 class QMenu;
-class QSplitter;
-class QSystemTrayIcon;
 class QTabWidget;
-class QTextBrowser;
-class QTextEdit;
 class QTimer;
-class PictureToolBar;
-class QTreeView;
-class DesktopIntegration;
-class DesktopNotifier;
+class SettingsApplier;
 class SoundPlayer;
 class TAboutBoxDlg;
 class TFlatMenuPainter;
+class TrayController;
+class WindowLayout;
 class WindowPrompter;
-
-// The column widths of a first start: the classic ones, but "Remarks" narrower so that "Actions", which
-// takes what is left, has room in a window of the first-start size; captions widen their columns.
-inline constexpr std::array<int, 9> kDesignedColumnWidths = {200, 20, 80, 80, 200, 60, 60, 80, 100};
 
 // The main window: the to-do list with its memos, the calendar page, the menus and tool bar and the tray
 // icon. Which list is shown and every rule about saving it belong to the list document; the window holds
 // widgets, turns commands into document operations and asks the document's questions.
 //
-// The item commands, the alarms, the CSV/HTML/iCalendar commands and find, undo and redo live in their
-// own source files (TQuillmar_items.cpp, TQuillmar_alarms.cpp, TQuillmar_exchange.cpp, TQuillmar_edit.cpp);
-// each wires itself up in its setup hook at the end of construction.
+// The parts with rules of their own live in their own classes, and the window wires them together: the
+// list page (ListViewController), the item commands (ItemCommands), undo, redo and find (EditCommands),
+// the CSV/HTML/iCalendar commands (ExchangeActions), the alarms (AlarmCenter) and the tray icon
+// (TrayController), the display settings (SettingsApplier) and the stored layout (WindowLayout).
 class TQuillmar : public QMainWindow
 {
     Q_OBJECT
@@ -83,7 +81,7 @@ public:
     // How the settings dialog makes the program start at login and open list files (tests put a
     // recording one in); by default the one of this system for the running program file.
     void setDesktopIntegration(std::shared_ptr<DesktopIntegration> integration);
-    AlarmScanner& alarmScanner() { return m_reminders.scanner(); }
+    AlarmScanner& alarmScanner();
     // The window's size before any stored layout applies.
     static QSize designedSize();
 
@@ -99,111 +97,25 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    // ---- Start-up, shutdown and layout ----
-    void FormCreate();
-    void FormDestroy();
+    void createParts();
     void createActions();
-    void createMenus();
     void createControls();
-    void createTray();
+    void createMenus();
+    void connectParts();
     // Runs once, right after the first frame (or when the window was not shown at start-up).
     void afterFirstFrame();
-    void LoadWindowLayout();
-    void SaveWindowLayout();
-    void LoadColumnWidths();
-    void LoadMainSettings();
-    void LoadDateFormat();
+    void takeSettings();
     void restoreFromTray();
     void showHelp();
-    bool trayAvailable() const;
-    void applySplitterSizes();
-    void fitColumnsToHeaders();
-    void fillActionsColumn();
-    void fitDesignedWidths(const QFont& itemFont);
     void setStatusHint(const QString& text);
+    void updateCounts();
+    void refreshDay(const QDate& today);
+    void ensureCalendarPage();
+    // The window's language routine: the texts of the selected language file onto menus, columns, pages.
+    void applyLanguageTexts();
     // The caption and the enabled commands follow the document.
     void documentSwitched();
-    void updateListCommands();
     void processHandOvers();
-
-    // ---- List view ----
-    void connectListView();
-    void UpdateStatusBar();
-    void lstToDoClick();
-    void lstToDoSelectItem();
-    void lstToDoColumnClick(int column);
-    void BtnCheckSelectedClick();
-    void BtnUncheckSelectedClick();
-    void actSortCheckedExecute();
-    void actOpenExecute();
-    void actOpenUpdate();
-    // Selected rows of the list, ascending.
-    QList<int> selectedRows() const;
-    void selectRows(const QList<int>& rows);
-    ToDoListModel* listModel() const { return m_document->model(); }
-
-    // ---- Calendar page ----
-    void ensureCalendarPage();
-    void applyCalendarColors();
-
-    // ---- Item commands (TQuillmar_items.cpp) ----
-    void setupItemCommands();
-    void actInsActionExecute();
-    void actEditExecute();
-    void ActDeleteItemExecute();
-    void actDeleteToHistoryExecute();
-    void updateItemCommands();
-    // Opens the editor for a new item; a valid date starts it with that Date In and the next day as Target.
-    void AddItem(const QDateTime& date);
-    // Edits the row at index, or the selected row for -1.
-    void EditItem(int index);
-    bool DeleteSelectedItems(bool withHistory);
-
-    // ---- Alarms (TQuillmar_alarms.cpp) ----
-    void setupAlarms();
-    void onAlarmTimer();
-    // The alarms, the box lists them; its snooze buttons ring them again later.
-    void showAlarmBox(const QString& title, const QString& text, const QList<AlarmScanner::Alarm>& alarms);
-    void showMissedAlarms();
-    // The missed alarms, then the timer: once the list is loaded and, for a shown window, on screen.
-    void startAlarms();
-    // Statuses, counts and the date of the status bar for a new day.
-    void refreshDay(const QDate& today);
-    std::array<const ToDoList*, 2> alarmLists() const;
-
-    // ---- Settings, language and tool bar picture (TQuillmar_settings.cpp) ----
-    void SettingsMnuClick();
-    // The window's language routine: the texts of the selected language file onto menus, columns, pages.
-    void ApplyLanguageTexts();
-    void chooseToolbarImage();
-    void removeToolbarImage();
-    // Shows the picture behind the tool bar; false when it is no readable picture (reported if asked).
-    bool applyToolbarPicture(const QString& path, bool reportErrors);
-
-    // ---- Flat menus and the about box (TQuillmar_menus.cpp) ----
-    void setupMenusAndAbout();
-    void About1Click();
-    TFlatMenuPainter* MenuPainter1 = nullptr;
-    TAboutBoxDlg* About = nullptr;
-
-    // ---- CSV and HTML (TQuillmar_exchange.cpp) ----
-    void setupExchangeCommands();
-    void exportCSV();
-    void importCSV();
-    void actMakeHTMLExecute();
-    void ShowHTMLFile(const QString& fileName);
-    void exportICalendar();
-
-    // ---- Find, undo and redo (TQuillmar_edit.cpp) ----
-    void setupEditCommands();
-    void actUndoExecute();
-    void actRedoExecute();
-    void actFindExecute();
-    void applyFilter(const QString& text, unsigned statuses);
-    void updateUndoCommands();
-    void updateShownCount();
-    // A message in the status bar that stays for a few seconds.
-    void showNotice(const QString& text);
 
     // ---- The list and how it is shown ----
     ListDocument* m_document = nullptr;
@@ -215,105 +127,49 @@ private:
     QStringList m_pendingHandOvers;
     QTimer* m_handOverTimer = nullptr;
 
-    // ---- Settings values, as LoadMainSettings and LoadWindowLayout read them (0x00BBGGRR colours) ----
-    quint32 CompletedColor = 0x808080;
-    quint32 PendingColor = 0xFF0000;
-    quint32 OpenColor = 0x800080;
-    quint32 OverdueColor = 0x0000FF;
-    quint32 TodayColor = 0x0000FF;
-    // The list background, already lightened.
-    quint32 ListColor = 0xFFFFFF;
-    QString AlarmLeadTime = QStringLiteral("0");
-    QString SoundFile;
-    QString ItemFontName = QStringLiteral("Tahoma");
-    int ItemFontSize = 11;
-    bool UseBeginDate = true;
-    bool SortChecked = false;
-    // "Date"/"DateFormat" as LoadDateFormat read it.
-    QString DateFormatText;
+    // ---- The parts ----
+    ListViewController* m_list = nullptr;
+    ItemCommands* m_items = nullptr;
+    EditCommands* m_edit = nullptr;
+    ExchangeActions* m_exchange = nullptr;
+    AlarmCenter* m_alarms = nullptr;
+    TrayController* m_tray = nullptr;
+    SettingsApplier* m_settings = nullptr;
+    std::unique_ptr<WindowLayout> m_layout;
+    TFlatMenuPainter* m_menuPainter = nullptr;
+    TAboutBoxDlg* m_aboutBox = nullptr;
 
     // ---- Controls ----
     PictureToolBar* m_toolBar = nullptr;
     QLabel* m_toolbarCaption = nullptr;
     QTabWidget* m_pages = nullptr;
-    QTreeView* lstToDo = nullptr;
-    QSplitter* ListSplitter = nullptr;
-    QSplitter* MemoSplitter = nullptr;
-    QTextEdit* ActionMemo = nullptr;
-    QTextEdit* RemarksMemo = nullptr;
     // The "Calendar" tab; the page inside is made when the tab is first looked at.
     QWidget* m_calendarTab = nullptr;
     CalendarPage* m_calendarPage = nullptr;
+    // Date of the start, item counts, the current hint.
     std::array<QLabel*, 3> m_statusPanels{};
-    FilterBar* m_filterBar = nullptr;
-    // "N of M shown" while the find bar leaves rows out.
-    QLabel* m_shownCount = nullptr;
-    QLabel* m_notice = nullptr;
-    QTimer* m_noticeTimer = nullptr;
-    QTimer* m_alarmTimer = nullptr;
-    QSystemTrayIcon* m_trayIcon = nullptr;
 
-    // ---- Commands ----
-    QAction* OpenStandardToDo = nullptr;
-    QAction* actLoadHistory = nullptr;
-    QAction* actSaveHistory = nullptr;
-    QAction* actNewExternal = nullptr;
-    QAction* actOpenExternal = nullptr;
-    QAction* actSaveExternal = nullptr;
-    QAction* actExportCSV = nullptr;
-    QAction* actImportCSV = nullptr;
-    QAction* actMakeHTML = nullptr;
-    QAction* actExit = nullptr;
-    QAction* actInsAction = nullptr;
-    QAction* actEdit = nullptr;
-    QAction* ActDeleteItem = nullptr;
-    QAction* actDeleteToHistory = nullptr;
-    QAction* actSettings = nullptr;
-    QAction* actToolbarImage = nullptr;
-    QAction* actRemoveToolbarImage = nullptr;
-    QAction* actSortChecked = nullptr;
-    QAction* BtnCheckSelected = nullptr;
-    QAction* BtnUncheckSelected = nullptr;
-    QAction* actHelp = nullptr;
-    QAction* actAbout = nullptr;
-    QAction* actOpen = nullptr;
-    QAction* actRestore = nullptr;
-    QAction* actTrayExit = nullptr;
-    QAction* actUndo = nullptr;
-    QAction* actRedo = nullptr;
-    QAction* actFind = nullptr;
-    QAction* actExportICalendar = nullptr;
+    // ---- Commands of the window itself ----
+    QAction* m_openStandardAction = nullptr;
+    QAction* m_loadHistoryAction = nullptr;
+    QAction* m_saveHistoryAction = nullptr;
+    QAction* m_newExternalAction = nullptr;
+    QAction* m_openExternalAction = nullptr;
+    QAction* m_saveExternalAction = nullptr;
+    QAction* m_exitAction = nullptr;
+    QAction* m_helpAction = nullptr;
+    QAction* m_aboutAction = nullptr;
     QMenu* m_fileMenu = nullptr;
-    QMenu* m_editMenu = nullptr;
     QMenu* m_imExportMenu = nullptr;
     QMenu* m_toolsMenu = nullptr;
     QMenu* m_helpMenu = nullptr;
-    QMenu* m_listPopup = nullptr;
-    QMenu* m_trayPopup = nullptr;
 
     // ---- State of the window itself ----
-    // What LoadMainSettings gave the calendar page, kept until the page exists.
-    QColor m_calendarBackground;
-    QColor m_calendarMemoBackground;
-    QColor m_calendarMemoText;
-    SortKind m_sortKind = SortKind::Text;
-    std::array<bool, ToDoListModel::ColumnCount> m_sortDescending{};
     std::unique_ptr<InstanceLock> m_instanceLock;
     QPointer<HelpWindow> m_helpWindow;
     bool m_layoutSaved = false;
     bool m_exiting = false;
-    bool m_loadingColumnWidths = false;
-    // Splitter sizes from the settings, applied once the window has its size.
-    int m_listHeight = -1;
-    int m_actionWidth = -1;
     bool m_shownOnce = false;
     bool m_firstFrameShown = false;
     bool m_startedUp = false;
-    bool m_alarmsStarted = false;
-    std::array<int, ToDoListModel::ColumnCount> m_designedWidths{};
-    Reminders m_reminders;
-    QDate m_shownDay;
-    std::shared_ptr<SoundPlayer> m_soundPlayer;
-    std::shared_ptr<DesktopNotifier> m_notifier;
-    std::shared_ptr<DesktopIntegration> m_desktopIntegration;
 };

@@ -4,7 +4,7 @@
 
 #include "app/TQuillmar.h"
 #include "calendar/TRngSelCalendar.h"
-#include "dialogs/TToDoDlgFrm.h"
+#include "dialogs/ItemEditorDialog.h"
 
 #include <QDateEdit>
 #include <QLabel>
@@ -125,17 +125,17 @@ private Q_SLOTS:
     void doubleClickEditsOffersOrAdds()
     {
         QString opened;
-        auto capture = [&opened](TToDoDlgFrm& dlg) {
+        auto capture = [&opened](ItemEditorDialog& dlg) {
             opened = dlg.windowTitle() + QLatin1Char('|') +
                      child<QPlainTextEdit>(&dlg, "ActionEdit")->toPlainText() + QLatin1Char('|') +
                      child<QDateEdit>(&dlg, "PickDateIn")->date().toString(Qt::ISODate);
             child<QPushButton>(&dlg, "CancelBut")->click();
         };
-        whenModal<TToDoDlgFrm>(capture);
+        whenModal<ItemEditorDialog>(capture);
         doubleClickDay(3);
         QCOMPARE(opened, QStringLiteral("Quillmar: Edit ToDo item|span|2026-03-03"));
 
-        whenModal<TToDoDlgFrm>(capture);
+        whenModal<ItemEditorDialog>(capture);
         doubleClickDay(25);
         QCOMPARE(opened, QStringLiteral("Quillmar: Add new ToDo item||2026-03-25"));
         QCOMPARE(rows().size(), 5);
@@ -149,7 +149,7 @@ private Q_SLOTS:
         QCOMPARE(captions, (QStringList{QStringLiteral("<2>Target \"same day\""),
                                         QStringLiteral("<2>Date In \"same day\""),
                                         QStringLiteral("<4>Date In \"other month\"")}));
-        whenModal<TToDoDlgFrm>(capture);
+        whenModal<ItemEditorDialog>(capture);
         menu->actions().at(2)->trigger();
         QCOMPARE(opened, QStringLiteral("Quillmar: Edit ToDo item|other month|2026-03-12"));
     }
@@ -160,7 +160,7 @@ private Q_SLOTS:
     {
         rows().removeRows(QList<int>{0});
         QString opened;
-        whenModal<TToDoDlgFrm>([&opened](TToDoDlgFrm& dlg) {
+        whenModal<ItemEditorDialog>([&opened](ItemEditorDialog& dlg) {
             opened = child<QPlainTextEdit>(&dlg, "ActionEdit")->toPlainText();
             child<QPushButton>(&dlg, "CancelBut")->click();
         });

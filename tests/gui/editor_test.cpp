@@ -2,8 +2,8 @@
 // the focus, as they do for a user.
 #include "MainWindowFixture.h"
 
+#include "dialogs/ItemEditorDialog.h"
 #include "dialogs/NameComboBox.h"
-#include "dialogs/TToDoDlgFrm.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -36,7 +36,7 @@ ToDoItem itemWith(const char* action, Values values = {}, bool checked = false)
 // One open editor, its controls found by name as the user sees them.
 struct Editor
 {
-    std::unique_ptr<TToDoDlgFrm> dlg = std::make_unique<TToDoDlgFrm>();
+    std::unique_ptr<ItemEditorDialog> dlg = std::make_unique<ItemEditorDialog>();
 
     template <typename T> T* c(const char* name) const { return child<T>(dlg.get(), name); }
     QString value(int k) const { return dlg->item().valueText(k); }
@@ -294,7 +294,7 @@ private Q_SLOTS:
 
     void missingSettingsFileFallsBack()
     {
-        TToDoDlgFrm dlg;
+        ItemEditorDialog dlg;
         dlg.setIniFileName(QStringLiteral("/no/such/Quillmar.ini"));
         QVERIFY(dlg.IniFileName().endsWith(QStringLiteral("default.ini")));
     }

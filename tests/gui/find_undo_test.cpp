@@ -4,8 +4,8 @@
 
 #include "app/ItemFilterModel.h"
 #include "app/TQuillmar.h"
+#include "dialogs/ItemEditorDialog.h"
 #include "dialogs/NameComboBox.h"
-#include "dialogs/TToDoDlgFrm.h"
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
@@ -192,7 +192,7 @@ private Q_SLOTS:
         QVERIFY(rows().item(4).checked());
 
         selectRows(view(), {1});
-        whenModal<TToDoDlgFrm>([](TToDoDlgFrm& dlg) {
+        whenModal<ItemEditorDialog>([](ItemEditorDialog& dlg) {
             QCOMPARE(child<QPlainTextEdit>(&dlg, "ActionEdit")->toPlainText(), QStringLiteral("alpha 2"));
             child<QPlainTextEdit>(&dlg, "RemarksEdit")->setPlainText(QStringLiteral("edited"));
             child<QPushButton>(&dlg, "OKButt")->click();
@@ -213,7 +213,7 @@ private Q_SLOTS:
         QCOMPARE(shownCount()->text(), QStringLiteral("0 of 2 shown"));
 
         // A new item that the bar leaves out is added all the same, and the user is told.
-        whenModal<TToDoDlgFrm>([](TToDoDlgFrm& dlg) {
+        whenModal<ItemEditorDialog>([](ItemEditorDialog& dlg) {
             child<QPlainTextEdit>(&dlg, "ActionEdit")->setPlainText(QStringLiteral("gamma"));
             child<QPushButton>(&dlg, "OKButt")->click();
         });
@@ -256,7 +256,7 @@ private Q_SLOTS:
             case 0: { // add, sometimes with a new owner name
                 const QString text = word();
                 const bool newName = pick(2) == 0;
-                whenModal<TToDoDlgFrm>([text, newName](TToDoDlgFrm& dlg) {
+                whenModal<ItemEditorDialog>([text, newName](ItemEditorDialog& dlg) {
                     child<QPlainTextEdit>(&dlg, "ActionEdit")->setPlainText(text);
                     if (newName) {
                         auto* owner = child<NameComboBox>(&dlg, "OwnerCombo");
@@ -271,7 +271,7 @@ private Q_SLOTS:
             case 1: // edit
                 if (chosen.size() == 1) {
                     const QString text = word();
-                    whenModal<TToDoDlgFrm>([text](TToDoDlgFrm& dlg) {
+                    whenModal<ItemEditorDialog>([text](ItemEditorDialog& dlg) {
                         child<QPlainTextEdit>(&dlg, "RemarksEdit")->setPlainText(text);
                         child<QPushButton>(&dlg, "OKButt")->click();
                     });

@@ -2,7 +2,7 @@
 #include "MainWindowFixture.h"
 
 #include "app/TQuillmar.h"
-#include "dialogs/TToDoDlgFrm.h"
+#include "dialogs/ItemEditorDialog.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -80,7 +80,7 @@ private Q_SLOTS:
     {
         for (bool useBeginDate : {true, false}) {
             start(useBeginDate ? "[ToDo Grid]\nUseBeginDate=1\n" : "[ToDo Grid]\nUseBeginDate=0\n");
-            whenModal<TToDoDlgFrm>([](TToDoDlgFrm& dlg) {
+            whenModal<ItemEditorDialog>([](ItemEditorDialog& dlg) {
                 QCOMPARE(dlg.windowTitle(), QStringLiteral("Quillmar: Add new ToDo item"));
                 child<QPlainTextEdit>(&dlg, "ActionEdit")->setPlainText(QStringLiteral("Water plants"));
                 child<QPushButton>(&dlg, "OKButt")->click();
@@ -94,7 +94,7 @@ private Q_SLOTS:
             QCOMPARE(item.value(ToDoItem::Target), QByteArrayView(useBeginDate ? "15.03.2026" : ""));
             QVERIFY(w->document().isModified());
 
-            whenModal<TToDoDlgFrm>([](TToDoDlgFrm& dlg) {
+            whenModal<ItemEditorDialog>([](ItemEditorDialog& dlg) {
                 child<QPlainTextEdit>(&dlg, "ActionEdit")->setPlainText(QStringLiteral("never added"));
                 child<QPushButton>(&dlg, "CancelBut")->click();
             });
@@ -113,7 +113,7 @@ private Q_SLOTS:
             {row("alarm row",
                  {"2", "01.03.2026", "20.03.2026", "", "", "", "14:30:00", "/media/gone/plan.odt"}, true)});
         selectRows(view(), {0});
-        whenModal<TToDoDlgFrm>([](TToDoDlgFrm& dlg) {
+        whenModal<ItemEditorDialog>([](ItemEditorDialog& dlg) {
             QCOMPARE(dlg.windowTitle(), QStringLiteral("Quillmar: Edit ToDo item"));
             child<QPlainTextEdit>(&dlg, "RemarksEdit")->setPlainText(QStringLiteral("new remark"));
             child<QPushButton>(&dlg, "OKButt")->click();
@@ -148,7 +148,7 @@ private Q_SLOTS:
                              Key{Qt::Key_Return, Qt::NoModifier, "Quillmar: Edit ToDo item"},
                              Key{Qt::Key_F2, Qt::NoModifier, "Quillmar: Edit ToDo item"}}) {
             QString opened;
-            whenModal<TToDoDlgFrm>([&opened](TToDoDlgFrm& dlg) {
+            whenModal<ItemEditorDialog>([&opened](ItemEditorDialog& dlg) {
                 opened = dlg.windowTitle();
                 child<QPushButton>(&dlg, "CancelBut")->click();
             });
@@ -225,7 +225,7 @@ private Q_SLOTS:
         rows().appendItem(row("second", {"", "", "14.03.2026", "", "", "", "09:16:30", ""}));
         for (const QTime now : {QTime(9, 15, 31), QTime(9, 16, 31)}) {
             QPointer<QMessageBox> box;
-            whenModal<TToDoDlgFrm>([&](TToDoDlgFrm& dlg) {
+            whenModal<ItemEditorDialog>([&](ItemEditorDialog& dlg) {
                 Clock::setNow(QDateTime(QDate(2026, 3, 14), now));
                 auto findBox = [] {
                     for (QWidget* widget : QApplication::allWidgets())

@@ -5,7 +5,7 @@
 #include "config/IniFile.h"
 #include "config/LanguageTexts.h"
 #include "dialogs/FontNameComboBox.h"
-#include "dialogs/TColorForm.h"
+#include "dialogs/SettingsDialog.h"
 #include "dialogs/TColorGrid.h"
 #include "platform/DesktopIntegration.h"
 
@@ -71,12 +71,12 @@ private:
 struct Dialog
 {
     std::shared_ptr<FakeIntegration> fake = std::make_shared<FakeIntegration>();
-    std::unique_ptr<TColorForm> dlg;
+    std::unique_ptr<SettingsDialog> dlg;
 
     explicit Dialog(bool registered = false)
     {
         fake->registered = registered;
-        dlg = std::make_unique<TColorForm>(fake);
+        dlg = std::make_unique<SettingsDialog>(fake);
         dlg->setIniFileName(SettingsFilePath());
         dlg->setFormCaption(
             QStringLiteral("Quillmar: Select Settings and Colors for ToDo List and HTML File"));

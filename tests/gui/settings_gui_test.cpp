@@ -6,8 +6,8 @@
 #include "app/TQuillmar.h"
 #include "config/IniFile.h"
 #include "config/LanguageTexts.h"
-#include "dialogs/TColorForm.h"
-#include "dialogs/TToDoDlgFrm.h"
+#include "dialogs/ItemEditorDialog.h"
+#include "dialogs/SettingsDialog.h"
 #include "platform/DesktopIntegration.h"
 
 #include <QCheckBox>
@@ -67,7 +67,7 @@ struct NoDesktop : DesktopIntegration
 bool newItemHasBeginDate(TQuillmar& w)
 {
     bool checked = false;
-    whenModal<TToDoDlgFrm>([&](TToDoDlgFrm& dlg) {
+    whenModal<ItemEditorDialog>([&](ItemEditorDialog& dlg) {
         checked = child<QCheckBox>(&dlg, "CbxUseDate")->isChecked();
         dlg.reject();
     });
@@ -105,7 +105,7 @@ private Q_SLOTS:
         QCOMPARE(tab(w, 1), QStringLiteral("Kalender"));
 
         QString title, actionBox, cancel;
-        whenModal<TToDoDlgFrm>([&](TToDoDlgFrm& dlg) {
+        whenModal<ItemEditorDialog>([&](ItemEditorDialog& dlg) {
             title = dlg.windowTitle();
             actionBox = child<QGroupBox>(&dlg, "GroupBox1")->title();
             cancel = child<QAbstractButton>(&dlg, "CancelBut")->text();
@@ -148,7 +148,7 @@ private Q_SLOTS:
             child<QTreeView>(&w, "lstToDo")->model()->index(0, 0).data(Qt::ForegroundRole).value<QColor>();
 
         QString caption;
-        whenModal<TColorForm>([&](TColorForm& dlg) {
+        whenModal<SettingsDialog>([&](SettingsDialog& dlg) {
             caption = dlg.windowTitle();
             auto* language = child<QComboBox>(&dlg, "cboLanguage");
             language->setCurrentIndex(language->findText(QStringLiteral("German.lng")));
@@ -165,7 +165,7 @@ private Q_SLOTS:
             openColour);
 
         QVERIFY(newItemHasBeginDate(w));
-        whenModal<TColorForm>([&](TColorForm& dlg) {
+        whenModal<SettingsDialog>([&](SettingsDialog& dlg) {
             caption = dlg.windowTitle();
             QTest::mouseClick(child<QCheckBox>(&dlg, "cbxUseBeginDate"), Qt::LeftButton);
             QTest::mouseClick(child<QPushButton>(&dlg, "BtnCancel"), Qt::LeftButton);

@@ -1,4 +1,4 @@
-#include "dialogs/TColorForm.h"
+#include "dialogs/SettingsDialog.h"
 
 #include "config/LanguageTexts.h"
 #include "config/Paths.h"
@@ -82,7 +82,7 @@ QString failureText(const QString& what, const IoResult& r)
 }
 } // namespace
 
-TColorForm::TColorForm(std::shared_ptr<DesktopIntegration> integration, QWidget* parent)
+SettingsDialog::SettingsDialog(std::shared_ptr<DesktopIntegration> integration, QWidget* parent)
     : QDialog(parent), m_integration(std::move(integration))
 {
     setObjectName(QStringLiteral("ColorForm"));
@@ -98,9 +98,9 @@ TColorForm::TColorForm(std::shared_ptr<DesktopIntegration> integration, QWidget*
     CbxAutoStart->setEnabled(m_integration != nullptr);
 }
 
-TColorForm::~TColorForm() = default;
+SettingsDialog::~SettingsDialog() = default;
 
-void TColorForm::createControls()
+void SettingsDialog::createControls()
 {
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
@@ -231,7 +231,7 @@ void TColorForm::createControls()
     top->addLayout(left, 1);
     top->addLayout(right, 1);
 
-    connect(StyleList, &QListWidget::currentRowChanged, this, &TColorForm::listClick);
+    connect(StyleList, &QListWidget::currentRowChanged, this, &SettingsDialog::listClick);
     connect(ColGrid, &TColorGrid::OnChange, this, [this] { m_colorPicked = true; });
     connect(m_sizeArrows, &QSpinBox::valueChanged, this,
             [this](int v) { EdtSze->setText(QString::number(v)); });
@@ -239,13 +239,13 @@ void TColorForm::createControls()
         const QSignalBlocker block(m_sizeArrows);
         m_sizeArrows->setValue(parseSize(text).value_or(0));
     });
-    connect(BtnSaveClose, &QPushButton::clicked, this, &TColorForm::BtnSaveCloseClick);
+    connect(BtnSaveClose, &QPushButton::clicked, this, &SettingsDialog::BtnSaveCloseClick);
     connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(BtnSoundFile, &QToolButton::clicked, this, &TColorForm::BtnSoundFileClick);
-    connect(CbxRegisterExtension, &QCheckBox::clicked, this, &TColorForm::CbxRegisterExtensionClick);
+    connect(BtnSoundFile, &QToolButton::clicked, this, &SettingsDialog::BtnSoundFileClick);
+    connect(CbxRegisterExtension, &QCheckBox::clicked, this, &SettingsDialog::CbxRegisterExtensionClick);
 }
 
-void TColorForm::applyDesignTexts()
+void SettingsDialog::applyDesignTexts()
 {
     m_colorBox->setTitle(QStringLiteral("Color settings for table and HTML converter"));
     m_htmlBox->setTitle(QStringLiteral("HTML file settings"));
@@ -289,7 +289,7 @@ void TColorForm::applyDesignTexts()
     setHint(cboLanguage, builtIn("Hint11"));
 }
 
-void TColorForm::applyLanguageTexts()
+void SettingsDialog::applyLanguageTexts()
 {
     const LanguageTexts& texts = LanguageTexts::shared();
     const auto caption = [&texts](const char* key) { return texts.text(kSettings, key); };
@@ -330,7 +330,7 @@ void TColorForm::applyLanguageTexts()
     setHint(cboLanguage, hint("Hint11"));
 }
 
-void TColorForm::setIniFileName(const QString& path)
+void SettingsDialog::setIniFileName(const QString& path)
 {
     // Only a path that names nothing falls back. One that names something else (a folder, say) is kept,
     // so that saving reports why it cannot write there instead of writing somewhere the program never
@@ -338,19 +338,19 @@ void TColorForm::setIniFileName(const QString& path)
     m_iniFileName = !path.isEmpty() && QFileInfo::exists(path) ? path : FallbackIniPath();
 }
 
-void TColorForm::setFormCaption(const QString& caption)
+void SettingsDialog::setFormCaption(const QString& caption)
 {
     m_formCaption = caption;
     if (m_activated)
         setWindowTitle(caption);
 }
 
-bool TColorForm::UseInputDate() const
+bool SettingsDialog::UseInputDate() const
 {
     return cbxUseBeginDate->isChecked();
 }
 
-void TColorForm::showEvent(QShowEvent* event)
+void SettingsDialog::showEvent(QShowEvent* event)
 {
     // Filled once: showing the dialog again must not undo the user's changes.
     if (!m_activated)
@@ -358,7 +358,7 @@ void TColorForm::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
 }
 
-bool TColorForm::event(QEvent* event)
+bool SettingsDialog::event(QEvent* event)
 {
     // The long part of the hint under the pointer goes to the hint window; leaving a control (an empty
     // hint) keeps the last one readable.
@@ -371,14 +371,14 @@ bool TColorForm::event(QEvent* event)
     return QDialog::event(event);
 }
 
-void TColorForm::setHintText(const QString& longHint)
+void SettingsDialog::setHintText(const QString& longHint)
 {
     const QString text = longHint.trimmed();
     if (HintWindow->isVisible() && HintWindow->toPlainText() != text)
         HintWindow->setPlainText(text);
 }
 
-bool TColorForm::eventFilter(QObject* watched, QEvent* event)
+bool SettingsDialog::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == EdtSze && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
@@ -388,7 +388,7 @@ bool TColorForm::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-bool TColorForm::EdtSzeKeyPress(const QString& text)
+bool SettingsDialog::EdtSzeKeyPress(const QString& text)
 {
     // Printable characters other than digits are swallowed, the minus sign too (the arrows set negative
     // sizes); editing keys such as Backspace pass.
@@ -397,7 +397,7 @@ bool TColorForm::EdtSzeKeyPress(const QString& text)
     return !(text.front() >= QLatin1Char('0') && text.front() <= QLatin1Char('9'));
 }
 
-void TColorForm::FormActivate()
+void SettingsDialog::FormActivate()
 {
     setIniFileName(m_iniFileName);
     cboLanguage->clear();
@@ -416,7 +416,7 @@ void TColorForm::FormActivate()
     StyleList->setFocus();
 }
 
-void TColorForm::readSettings()
+void SettingsDialog::readSettings()
 {
     QStringList problems;
     IoResult loaded;
@@ -449,7 +449,7 @@ void TColorForm::readSettings()
         QTimer::singleShot(0, this, [this, message] { MessageBox::information(this, message); });
 }
 
-void TColorForm::listClick(int row)
+void SettingsDialog::listClick(int row)
 {
     if (row < 0 || row >= StyleItem::Count)
         return;
@@ -464,7 +464,7 @@ void TColorForm::listClick(int row)
     showStyleItem(row);
 }
 
-void TColorForm::showStyleItem(int position)
+void SettingsDialog::showStyleItem(int position)
 {
     const StyleItem::Controls enabled = StyleItem::controlsAt(position);
     for (QWidget* w : std::initializer_list<QWidget*>{m_textBox, EdtText})
@@ -489,7 +489,7 @@ void TColorForm::showStyleItem(int position)
     m_shown = position;
 }
 
-bool TColorForm::storeShownItem()
+bool SettingsDialog::storeShownItem()
 {
     if (m_shown < 0)
         return true;
@@ -519,7 +519,7 @@ bool TColorForm::storeShownItem()
     return true;
 }
 
-void TColorForm::BtnSaveCloseClick()
+void SettingsDialog::BtnSaveCloseClick()
 {
     if (!storeShownItem())
         return;
@@ -553,7 +553,7 @@ void TColorForm::BtnSaveCloseClick()
     accept();
 }
 
-void TColorForm::BtnSoundFileClick()
+void SettingsDialog::BtnSoundFileClick()
 {
     const QString folder = m_soundFile.isEmpty() ? QString() : QFileInfo(m_soundFile).absolutePath();
     const QString path =
@@ -565,7 +565,7 @@ void TColorForm::BtnSoundFileClick()
     LblSoundLocation->setText(m_soundFile);
 }
 
-void TColorForm::CbxRegisterExtensionClick(bool checked)
+void SettingsDialog::CbxRegisterExtensionClick(bool checked)
 {
     if (!m_integration || checked == m_registered)
         return;

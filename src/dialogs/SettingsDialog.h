@@ -29,14 +29,14 @@ class TColorGrid;
 // replacement of the settings file, only on "Save and Close"; Cancel writes nothing. Start at login is set
 // on "Save and Close"; the file association changes at once when its box is clicked, and a failure is
 // shown and the box turned back.
-class TColorForm : public QDialog
+class SettingsDialog : public QDialog
 {
     Q_OBJECT
 
 public:
     // integration may be null: the start-at-login and association boxes are then disabled.
-    explicit TColorForm(std::shared_ptr<DesktopIntegration> integration, QWidget* parent = nullptr);
-    ~TColorForm() override;
+    explicit SettingsDialog(std::shared_ptr<DesktopIntegration> integration, QWidget* parent = nullptr);
+    ~SettingsDialog() override;
 
     // ---- Properties ----
     // A path naming nothing stores the fallback "default.ini" instead.

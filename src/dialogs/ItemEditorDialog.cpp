@@ -1,4 +1,4 @@
-#include "dialogs/TToDoDlgFrm.h"
+#include "dialogs/ItemEditorDialog.h"
 
 #include "config/LanguageTexts.h"
 #include "config/Paths.h"
@@ -80,7 +80,7 @@ bool fileExists(const QString& path)
 }
 } // namespace
 
-TToDoDlgFrm::TToDoDlgFrm(QWidget* parent) : QDialog(parent), m_item(ToDoItem::make({}))
+ItemEditorDialog::ItemEditorDialog(QWidget* parent) : QDialog(parent), m_item(ToDoItem::make({}))
 {
     setObjectName(QStringLiteral("ToDoDlgFrm"));
     createControls();
@@ -88,9 +88,9 @@ TToDoDlgFrm::TToDoDlgFrm(QWidget* parent) : QDialog(parent), m_item(ToDoItem::ma
         setGroupCaption(i, QString::fromLatin1(kDesignCaptions[static_cast<size_t>(i)]));
 }
 
-TToDoDlgFrm::~TToDoDlgFrm() = default;
+ItemEditorDialog::~ItemEditorDialog() = default;
 
-void TToDoDlgFrm::createControls()
+void ItemEditorDialog::createControls()
 {
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
@@ -237,16 +237,16 @@ void TToDoDlgFrm::createControls()
         top->addWidget(box);
     }
 
-    connect(OKButt, &QPushButton::clicked, this, &TToDoDlgFrm::OKButtClick);
+    connect(OKButt, &QPushButton::clicked, this, &ItemEditorDialog::OKButtClick);
     connect(CancelBut, &QPushButton::clicked, this, &QDialog::reject);
-    connect(ClearAllBut, &QPushButton::clicked, this, &TToDoDlgFrm::ClearAllButClick);
-    connect(CbxUseDate, &QCheckBox::clicked, this, &TToDoDlgFrm::CbxUseDateClick);
-    connect(CbxEndDate, &QCheckBox::clicked, this, &TToDoDlgFrm::CbxUseDateClick);
-    connect(CbxAlarm, &QCheckBox::clicked, this, &TToDoDlgFrm::CbxAlarmClick);
-    connect(DatePick, &QDateEdit::dateChanged, this, &TToDoDlgFrm::DatePickClick);
+    connect(ClearAllBut, &QPushButton::clicked, this, &ItemEditorDialog::ClearAllButClick);
+    connect(CbxUseDate, &QCheckBox::clicked, this, &ItemEditorDialog::CbxUseDateClick);
+    connect(CbxEndDate, &QCheckBox::clicked, this, &ItemEditorDialog::CbxUseDateClick);
+    connect(CbxAlarm, &QCheckBox::clicked, this, &ItemEditorDialog::CbxAlarmClick);
+    connect(DatePick, &QDateEdit::dateChanged, this, &ItemEditorDialog::DatePickClick);
     connect(TimePick, &QTimeEdit::timeChanged, this, [this] { m_timeTouched = true; });
     connect(PickDateIn, &QDateEdit::dateChanged, this, [this] { m_dateInTouched = true; });
-    connect(m_browseButton, &QToolButton::clicked, this, &TToDoDlgFrm::browseForDocument);
+    connect(m_browseButton, &QToolButton::clicked, this, &ItemEditorDialog::browseForDocument);
     connect(m_prioritySpin, &QSpinBox::valueChanged, this,
             [this](int v) { m_priorityEdit->setText(QString::number(v)); });
     connect(m_priorityEdit, &QLineEdit::textEdited, this, [this](const QString& text) {
@@ -266,7 +266,7 @@ void TToDoDlgFrm::createControls()
     });
 }
 
-QGridLayout* TToDoDlgFrm::createLabelRow(QGroupBox* box, int index)
+QGridLayout* ItemEditorDialog::createLabelRow(QGroupBox* box, int index)
 {
     auto* grid = new QGridLayout(box);
     grid->setContentsMargins(6, 2, 6, 6);
@@ -280,7 +280,7 @@ QGridLayout* TToDoDlgFrm::createLabelRow(QGroupBox* box, int index)
     return grid;
 }
 
-void TToDoDlgFrm::setGroupCaption(int index, const QString& caption)
+void ItemEditorDialog::setGroupCaption(int index, const QString& caption)
 {
     if (index < 0 || index > 5)
         return;
@@ -317,33 +317,33 @@ void TToDoDlgFrm::setGroupCaption(int index, const QString& caption)
         labels[i]->setText(words.value(i));
 }
 
-void TToDoDlgFrm::setIniFileName(const QString& path)
+void ItemEditorDialog::setIniFileName(const QString& path)
 {
     m_iniFileName = fileExists(path) ? path : FallbackIniPath();
 }
 
-void TToDoDlgFrm::setFormCaption(const QString& caption)
+void ItemEditorDialog::setFormCaption(const QString& caption)
 {
     m_formCaption = caption;
     if (m_activated)
         setWindowTitle(caption);
 }
 
-void TToDoDlgFrm::setMemocolor(const QColor& color)
+void ItemEditorDialog::setMemocolor(const QColor& color)
 {
     m_memoColor = color;
     if (m_activated)
         applyMemoLook();
 }
 
-void TToDoDlgFrm::setMemoFontnAME(const QString& name)
+void ItemEditorDialog::setMemoFontnAME(const QString& name)
 {
     m_memoFontName = name;
     if (m_activated)
         applyMemoLook();
 }
 
-void TToDoDlgFrm::setItem(const ToDoItem& item)
+void ItemEditorDialog::setItem(const ToDoItem& item)
 {
     m_item = item;
     // A row read with fewer values gains the missing ones as empty values.
@@ -351,24 +351,24 @@ void TToDoDlgFrm::setItem(const ToDoItem& item)
     m_result = m_item;
 }
 
-void TToDoDlgFrm::setNames(const QByteArrayList& owners, const QByteArrayList& projects)
+void ItemEditorDialog::setNames(const QByteArrayList& owners, const QByteArrayList& projects)
 {
     m_ownerNames = owners;
     m_projectNames = projects;
 }
 
-QByteArrayList TToDoDlgFrm::ownerNames() const
+QByteArrayList ItemEditorDialog::ownerNames() const
 {
     // The boxes hold the names only once the dialog has been filled.
     return m_activated ? OwnerCombo->names() : m_ownerNames;
 }
 
-QByteArrayList TToDoDlgFrm::projectNames() const
+QByteArrayList ItemEditorDialog::projectNames() const
 {
     return m_activated ? ProjectCombo->names() : m_projectNames;
 }
 
-void TToDoDlgFrm::showEvent(QShowEvent* event)
+void ItemEditorDialog::showEvent(QShowEvent* event)
 {
     // Filled once: activating the dialog again (after the file dialog, say) must not undo the user's edits.
     if (!m_activated)
@@ -376,7 +376,7 @@ void TToDoDlgFrm::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
 }
 
-void TToDoDlgFrm::FormActivate()
+void ItemEditorDialog::FormActivate()
 {
     if (m_activated)
         return;
@@ -440,7 +440,7 @@ void TToDoDlgFrm::FormActivate()
     m_actionEdit->setFocus();
 }
 
-void TToDoDlgFrm::applyMemoLook()
+void ItemEditorDialog::applyMemoLook()
 {
     const QList<QWidget*> fields = {m_actionEdit, m_remarksEdit, m_priorityEdit, EdtLocation, OwnerCombo,
                                     ProjectCombo, PickDateIn,    DatePick,       TimePick};
@@ -458,7 +458,7 @@ void TToDoDlgFrm::applyMemoLook()
     }
 }
 
-bool TToDoDlgFrm::checkEncodable(const QStringList& texts)
+bool ItemEditorDialog::checkEncodable(const QStringList& texts)
 {
     QString unmappable;
     for (const QString& text : texts) {
@@ -473,7 +473,7 @@ bool TToDoDlgFrm::checkEncodable(const QStringList& texts)
     return false;
 }
 
-void TToDoDlgFrm::OKButtClick()
+void ItemEditorDialog::OKButtClick()
 {
     // An item needs an Action: say so and keep what was typed, rather than dropping it all.
     if (m_actionEdit->toPlainText().trimmed().isEmpty()) {
@@ -528,7 +528,7 @@ void TToDoDlgFrm::OKButtClick()
     accept();
 }
 
-void TToDoDlgFrm::ClearAllButClick()
+void ItemEditorDialog::ClearAllButClick()
 {
     m_actionEdit->clear();
     m_remarksEdit->clear();
@@ -536,7 +536,7 @@ void TToDoDlgFrm::ClearAllButClick()
     CbxStatus->setChecked(false);
 }
 
-bool TToDoDlgFrm::priorityKeyPress(QKeyEvent* event)
+bool ItemEditorDialog::priorityKeyPress(QKeyEvent* event)
 {
     const QString text = event->text();
     if (text.isEmpty() || (event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier)))
@@ -548,14 +548,14 @@ bool TToDoDlgFrm::priorityKeyPress(QKeyEvent* event)
     return !(c >= QLatin1Char('0') && c <= QLatin1Char('9'));
 }
 
-bool TToDoDlgFrm::eventFilter(QObject* watched, QEvent* event)
+bool ItemEditorDialog::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_priorityEdit && event->type() == QEvent::KeyPress)
         return priorityKeyPress(static_cast<QKeyEvent*>(event));
     return QDialog::eventFilter(watched, event);
 }
 
-void TToDoDlgFrm::CbxUseDateClick()
+void ItemEditorDialog::CbxUseDateClick()
 {
     // An alarm needs a target date: without one the alarm box shows unticked, not ticked and ignored.
     if (!CbxEndDate->isChecked())
@@ -565,7 +565,7 @@ void TToDoDlgFrm::CbxUseDateClick()
     TimePick->setEnabled(CbxAlarm->isChecked());
 }
 
-void TToDoDlgFrm::CbxAlarmClick()
+void ItemEditorDialog::CbxAlarmClick()
 {
     TimePick->setEnabled(CbxAlarm->isChecked());
     if (CbxAlarm->isChecked()) {
@@ -575,13 +575,13 @@ void TToDoDlgFrm::CbxAlarmClick()
     DatePick->setEnabled(CbxEndDate->isChecked());
 }
 
-void TToDoDlgFrm::DatePickClick()
+void ItemEditorDialog::DatePickClick()
 {
     m_targetTouched = true;
     updateTargetControls();
 }
 
-void TToDoDlgFrm::browseForDocument()
+void ItemEditorDialog::browseForDocument()
 {
     const QString current = EdtLocation->text();
     const QString folder = fileExists(current) ? QFileInfo(current).absolutePath() : QString();
@@ -590,13 +590,13 @@ void TToDoDlgFrm::browseForDocument()
         EdtLocation->setText(QFileInfo(picked).absoluteFilePath());
 }
 
-void TToDoDlgFrm::updateTargetControls()
+void ItemEditorDialog::updateTargetControls()
 {
     TimePick->setEnabled(CbxAlarm->isChecked());
     DatePick->setEnabled(CbxEndDate->isChecked());
 }
 
-void TToDoDlgFrm::updateDateInControl()
+void ItemEditorDialog::updateDateInControl()
 {
     PickDateIn->setEnabled(CbxUseDate->isChecked());
 }

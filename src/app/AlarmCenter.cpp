@@ -1,11 +1,9 @@
-// Alarms: on each tick of the alarm timer, every alarm of the standard list and of the shown list that fell
-// due since the previous tick rings with a sound and a box, also while the window is hidden in the tray;
-// snoozed alarms ring again; at start the alarms missed while Quillmar was not running are listed; and at
-// the change of day the statuses and the date are brought up to date.
-#include "app/TQuillmar.h"
+#include "app/AlarmCenter.h"
 
-#include "app/ItemStyleModel.h"
+#include "config/Config.h"
+#include "config/Paths.h"
 #include "dialogs/AlarmBox.h"
+#include "model/ListDocument.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/Regional.h"
@@ -14,48 +12,77 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QLabel>
 #include <QTimer>
+#include <QWidget>
 
-void TQuillmar::setupAlarms()
+AlarmCenter::AlarmCenter(ListDocument* document, QWidget* window)
+    : QObject(window), m_document(document), m_window(window),
+      m_reminders({[file = SettingsFilePath()] { return Config::read(file, Config::Key::LastScan); },
+                   [file = SettingsFilePath()](const QString& at) {
+                       Config::write(file, Config::Key::LastScan, at);
+                   }})
 {
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("AlarmTimer"));
+    m_timer->setInterval(1000);
+    connect(m_timer, &QTimer::timeout, this, &AlarmCenter::tick);
     // The player loads its sound library on the first alarm; the notifier comes with the tray icon.
-    if (!m_soundPlayer)
-        m_soundPlayer = std::make_shared<QtSoundPlayer>();
+    m_soundPlayer = std::make_shared<QtSoundPlayer>();
     // Alarms due before the program started are not rung by the timer; the start lists them as missed.
     const QDateTime now = Clock::now();
     m_reminders.scanner().start(now);
     m_shownDay = now.date();
-    m_styleModel->setToday(m_shownDay);
-    connect(m_alarmTimer, &QTimer::timeout, this, &TQuillmar::onAlarmTimer);
 }
 
-void TQuillmar::setSoundPlayer(std::shared_ptr<SoundPlayer> player)
+void AlarmCenter::setSoundPlayer(std::shared_ptr<SoundPlayer> player)
 {
     m_soundPlayer = std::move(player);
 }
 
-void TQuillmar::setNotifier(std::shared_ptr<DesktopNotifier> notifier)
+void AlarmCenter::setNotifier(std::shared_ptr<DesktopNotifier> notifier)
 {
     m_notifier = std::move(notifier);
 }
 
-std::array<const ToDoList*, 2> TQuillmar::alarmLists() const
+void AlarmCenter::notifyThrough(QSystemTrayIcon* tray)
+{
+    if (!m_notifier)
+        m_notifier = std::make_shared<SystemNotifier>(tray);
+}
+
+void AlarmCenter::setAlarmSettings(const QString& leadTime, const QString& soundFile)
+{
+    m_leadTime = leadTime;
+    m_soundFile = soundFile;
+}
+
+void AlarmCenter::saveLastScan()
+{
+    m_reminders.saveLastScan(Clock::now());
+}
+
+std::array<const ToDoList*, 2> AlarmCenter::alarmLists() const
 {
     // The standard list rings whatever list is shown; the shown one too (once, when it is the standard).
-    const ToDoList* shown = &listModel()->list();
+    const ToDoList* shown = &m_document->model()->list();
     const ToDoList* standard = m_document->standardRows();
     return {shown, standard == shown ? nullptr : standard};
 }
 
-void TQuillmar::onAlarmTimer()
+bool AlarmCenter::windowOutOfSight() const
+{
+    return !m_window->isVisible() || m_window->isMinimized();
+}
+
+void AlarmCenter::tick()
 {
     const QDateTime now = Clock::now();
-    // The day changed (midnight, or a wake-up from suspend): statuses, counts and the date follow.
-    if (now.date() != m_shownDay)
-        refreshDay(now.date());
+    if (now.date() != m_shownDay) {
+        m_shownDay = now.date();
+        Q_EMIT dayChanged(m_shownDay);
+    }
     // The lead time is read at every tick, so a change in the settings counts at once.
-    m_reminders.scanner().setLeadMinutes(AlarmScanner::leadFromText(AlarmLeadTime));
+    m_reminders.scanner().setLeadMinutes(AlarmScanner::leadFromText(m_leadTime));
     const QList<AlarmScanner::Alarm> due = m_reminders.tick(alarmLists(), now);
     if (due.isEmpty())
         return;
@@ -64,26 +91,26 @@ void TQuillmar::onAlarmTimer()
         actions << CodePage::decode(alarm.action);
     // Without an audio output the alarm is silent; the box still shows.
     if (m_soundPlayer)
-        m_soundPlayer->playAlarm(SoundFile);
+        m_soundPlayer->playAlarm(m_soundFile);
     // Out of sight, the desktop says it as well.
-    if (m_notifier && (!isVisible() || isMinimized()))
+    if (m_notifier && windowOutOfSight())
         m_notifier->notify(QStringLiteral("Your Alarm"), actions.join(QLatin1Char('\n')));
     showAlarmBox(QStringLiteral("Your Alarm"),
                  QStringLiteral("You have set an alarm: \n\r") + actions.join(QLatin1Char('\n')), due);
 }
 
-void TQuillmar::startAlarms()
+void AlarmCenter::start()
 {
-    if (m_alarmsStarted)
+    if (m_started)
         return;
-    m_alarmsStarted = true;
-    showMissedAlarms();
-    m_alarmTimer->start();
+    m_started = true;
+    showMissed();
+    m_timer->start();
 }
 
-void TQuillmar::showMissedAlarms()
+void AlarmCenter::showMissed()
 {
-    m_reminders.scanner().setLeadMinutes(AlarmScanner::leadFromText(AlarmLeadTime));
+    m_reminders.scanner().setLeadMinutes(AlarmScanner::leadFromText(m_leadTime));
     const QList<AlarmScanner::Alarm> missed = m_reminders.missed(alarmLists(), Clock::now());
     if (missed.isEmpty())
         return;
@@ -94,36 +121,28 @@ void TQuillmar::showMissedAlarms()
                           CodePage::decode(alarm.action));
     const QString text = QStringLiteral("These alarms fell due while Quillmar was not running:\n\n") +
                          lines.join(QLatin1Char('\n'));
-    if (m_notifier && (!isVisible() || isMinimized()))
+    if (m_notifier && windowOutOfSight())
         m_notifier->notify(QStringLiteral("Missed alarms"), lines.join(QLatin1Char('\n')));
     showAlarmBox(QStringLiteral("Missed alarms"), text, missed);
 }
 
-void TQuillmar::refreshDay(const QDate& today)
-{
-    m_shownDay = today;
-    m_statusPanels[0]->setText(Regional::dateToText(today));
-    m_styleModel->setToday(today);
-    UpdateStatusBar();
-}
-
-void TQuillmar::showAlarmBox(const QString& title, const QString& text,
-                             const QList<AlarmScanner::Alarm>& alarms)
+void AlarmCenter::showAlarmBox(const QString& title, const QString& text,
+                               const QList<AlarmScanner::Alarm>& alarms)
 {
     // While a modal dialog is open, the box belongs to that dialog, or the dialog would block it; when the
     // dialog closes, the box stays on its own.
     QWidget* modal = QApplication::activeModalWidget();
     auto* box = new AlarmBox(title, text, modal);
-    box->setWindowIcon(windowIcon());
+    box->setWindowIcon(m_window->windowIcon());
     if (auto* dialog = qobject_cast<QDialog*>(modal)) {
         connect(dialog, &QDialog::finished, box, [box] {
             box->setParent(nullptr, box->windowFlags());
             box->present();
         });
     }
-    connect(box, &AlarmBox::helpRequested, this, &TQuillmar::showHelp);
+    connect(box, &AlarmBox::helpRequested, this, &AlarmCenter::helpRequested);
     connect(box, &AlarmBox::snoozeRequested, this,
             [this, alarms](int minutes) { m_reminders.snooze(alarms, minutes, Clock::now()); });
-    connect(this, &QObject::destroyed, box, &QObject::deleteLater);
+    connect(m_window, &QObject::destroyed, box, &QObject::deleteLater);
     box->present();
 }

@@ -30,13 +30,13 @@ class QToolButton;
 //
 // A text the user did not change comes back exactly as it went in (the same bytes); dates go in and out in
 // the regional short date format, the alarm time in the long time format.
-class TToDoDlgFrm : public QDialog
+class ItemEditorDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit TToDoDlgFrm(QWidget* parent = nullptr);
-    ~TToDoDlgFrm() override;
+    explicit ItemEditorDialog(QWidget* parent = nullptr);
+    ~ItemEditorDialog() override;
 
     // ---- Properties ----
     // A path naming no existing file stores the fallback "default.ini" instead.

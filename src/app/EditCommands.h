@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+class FilterBar;
+class ItemFilterModel;
+class ListDocument;
+class ListPrompter;
+class ListUndoStack;
+class ListViewController;
+class QAction;
+class QLabel;
+class QMenu;
+class QTimer;
+class QWidget;
+
+// The Edit menu: undo and redo of the changes of the rows, and the find bar above the list that narrows
+// the shown rows; with the two status bar fields that go with them, a notice that stays a while and
+// "N of M shown" while the find bar leaves rows out.
+class EditCommands : public QObject
+{
+    Q_OBJECT
+
+public:
+    EditCommands(ListDocument* document, ListUndoStack* undoStack, ListPrompter& prompter,
+                 ItemFilterModel* rows, ListViewController* list, QWidget* window);
+
+    QMenu* menu() const { return m_menu; }
+    // For the status bar's right end.
+    QList<QLabel*> statusFields() const;
+    void showNotice(const QString& text);
+    void retranslate();
+
+Q_SIGNALS:
+    // The find bar opened: the list's page is to be shown.
+    void findStarted();
+    // Rows the filter hides left the selection.
+    void filterApplied();
+
+private:
+    void find();
+    void applyFilter(const QString& text, unsigned statuses);
+    void updateUndoCommands();
+    void updateShownCount();
+
+    ListDocument* m_document;
+    ListUndoStack* m_undoStack;
+    ListPrompter& m_prompter;
+    ItemFilterModel* m_rows;
+    ListViewController* m_list;
+    QAction* m_undoAction = nullptr;
+    QAction* m_redoAction = nullptr;
+    QAction* m_findAction = nullptr;
+    QMenu* m_menu = nullptr;
+    FilterBar* m_filterBar = nullptr;
+    QLabel* m_notice = nullptr;
+    QLabel* m_shownCount = nullptr;
+    QTimer* m_noticeTimer = nullptr;
+};

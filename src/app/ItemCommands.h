@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QColor>
+#include <QDateTime>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+class ListDocument;
+class ListPrompter;
+class ListViewController;
+class QAction;
+class QWidget;
+
+// The commands that change rows: add, edit, delete and move to history, with the Delete and Enter keys
+// of the list. Commands that cannot act are disabled rather than answering with a message: nothing is
+// added to a list without a place to be saved, and nothing is deleted from or moved out of the history.
+class ItemCommands : public QObject
+{
+    Q_OBJECT
+
+public:
+    ItemCommands(ListDocument* document, ListPrompter& prompter, ListViewController* list, QWidget* window);
+
+    // In the order of the Tools menu, the tool bar and the list's pop-up menu.
+    QList<QAction*> actions() const;
+    // The first three: the pop-up menu holds no move to history.
+    QList<QAction*> popupActions() const;
+    // The editor's memo colour and font follow the list's.
+    void setEditorLook(const QColor& memoColor, const QString& fontName);
+    // A new item starts on today (Date In) with tomorrow as Target.
+    void setUseBeginDate(bool use) { m_useBeginDate = use; }
+    // Opens the editor for a new item; a valid date starts it with that Date In and the next day as Target.
+    void addItem(const QDateTime& date);
+    // Edits the row at index, or the selected row for -1.
+    void editItem(int index);
+    void editIfEnabled();
+    void updateEnabled();
+    void retranslate();
+
+Q_SIGNALS:
+    void notice(const QString& text);
+
+private:
+    void deleteSelected(bool withHistory);
+    void askAndDelete();
+
+    ListDocument* m_document;
+    ListPrompter& m_prompter;
+    ListViewController* m_list;
+    QWidget* m_window;
+    QAction* m_addAction = nullptr;
+    QAction* m_editAction = nullptr;
+    QAction* m_deleteAction = nullptr;
+    QAction* m_toHistoryAction = nullptr;
+    QColor m_memoColor = Qt::white;
+    QString m_fontName = QStringLiteral("Tahoma");
+    bool m_useBeginDate = true;
+};
