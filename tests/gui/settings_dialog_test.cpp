@@ -158,7 +158,7 @@ private Q_SLOTS:
                               "[Language File]\nSelected=None\n\n"
                               "[Alarm]\nPreAlarm Time=0\nSound File=\n\n"
                               "[Font]\nName=Tahoma\nSize=11\n"));
-        QCOMPARE(d.fake->calls, QStringList{QStringLiteral("SetAutoStart %1 Quillmar.exe 1")
+        QCOMPARE(d.fake->calls, QStringList{QStringLiteral("SetAutoStart %1 org.quillmar.Quillmar 1")
                                                 .arg(QCoreApplication::applicationFilePath())});
         QVERIFY(messages().shownTexts().isEmpty());
     }
@@ -421,8 +421,8 @@ private Q_SLOTS:
         data.writeIni("[ToDo Grid]\nAutoStart=False\n");
         Dialog d;
         QVERIFY(!d.c<QCheckBox>("CbxAutoStart")->isChecked());
-        d.fake->failing
-            << QStringLiteral("SetAutoStart %1 Quillmar.exe 0").arg(QCoreApplication::applicationFilePath());
+        d.fake->failing << QStringLiteral("SetAutoStart %1 org.quillmar.Quillmar 0")
+                               .arg(QCoreApplication::applicationFilePath());
         d.save();
         QCOMPARE(d.fake->calls.size(), 1);
         QVERIFY(messages().lastText().contains(QLatin1String("Read-only file system")));
