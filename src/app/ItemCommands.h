@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/Config.h"
+
 #include <QColor>
 #include <QDateTime>
 #include <QList>
@@ -54,6 +56,6 @@ private:
     QAction* m_deleteAction = nullptr;
     QAction* m_toHistoryAction = nullptr;
     QColor m_memoColor = Qt::white;
-    QString m_fontName = QStringLiteral("Tahoma");
+    QString m_fontName = Config::defaultText(Config::Key::FontName);
     bool m_useBeginDate = true;
 };
