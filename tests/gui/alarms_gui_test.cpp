@@ -1,7 +1,7 @@
 #include "MainWindowFixture.h"
 
 #include "app/TQuillmar.h"
-#include "config/Settings.h"
+#include "config/Config.h"
 #include "platform/desktop/QtSoundPlayer.h"
 #include "platform/desktop/RecordingNotifier.h"
 #include "platform/desktop/RecordingSoundPlayer.h"
@@ -64,7 +64,7 @@ private:
             data->writeIni(ini);
         Clock::setNow(QDateTime(kDay, since));
         // Quillmar last looked just now: nothing counts as missed.
-        WriteIniString(SettingsFilePath(), "Alarm", "Last Scan", Clock::now().toString(Qt::ISODate));
+        Config::write(SettingsFilePath(), Config::Key::LastScan, Clock::now().toString(Qt::ISODate));
         w = std::make_unique<TQuillmar>();
         w->startUp();
         sound = std::make_shared<RecordingSoundPlayer>();

@@ -202,19 +202,6 @@ private Q_SLOTS:
         QCOMPARE(cal()->CalendarDate().date(), QDate(2026, 4, 14));
     }
 
-    // Today has a frame of its own, also when another day is the current one.
-    void todayIsMarked()
-    {
-        clickDay(20);
-        const QImage shot = cal()->grab().toImage();
-        const int n = 14 - cal()->MonthOffset();
-        const QRect today = cal()->cellRect(n % 7, n / 7 + 1);
-        const QColor mark = shot.pixelColor(today.left() + 1, today.center().y());
-        QCOMPARE(mark, QColor(230, 120, 20));
-        const int m = 13 - cal()->MonthOffset();
-        QVERIFY(shot.pixelColor(cal()->cellRect(m % 7, m / 7 + 1).left() + 1, today.center().y()) != mark);
-    }
-
     // Text dropped on a day becomes a line of that day; blank cells and a read-only calendar take nothing.
     void droppedTextBecomesALine()
     {

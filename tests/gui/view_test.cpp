@@ -133,19 +133,6 @@ private Q_SLOTS:
         QCOMPARE(child<QTextEdit>(&w, "ActionMemo")->palette().color(QPalette::Base), QColor(200, 200, 202));
     }
 
-    void badColourStopsTheSettings()
-    {
-        TempData data;
-        data.writeIni(
-            "[Open Item Color]\nColor=clRED\n[Overdue Item Color]\nColor=FF0000\n[Font]\nSize=20\n");
-        TQuillmar w;
-        w.startUp();
-        QCOMPARE(messages().shownTexts(), QStringList{QStringLiteral("couldnt load colors")});
-        w.document().model()->appendItem(item("open"));
-        // The settings are read up to the bad one and not beyond: the font size is never reached.
-        QVERIFY(view(w)->model()->index(0, 0).data(Qt::FontRole).value<QFont>().pointSize() != 20);
-    }
-
     void statusBarCounts()
     {
         TempData data;
@@ -161,24 +148,6 @@ private Q_SLOTS:
         // An emptied list keeps the last counts.
         w.document().model()->removeRows(QList<int>{0, 1, 2});
         QCOMPARE(panel(w, "StatusPanel1"), QStringLiteral("Items pending: 1, completed : 2"));
-    }
-
-    void checkAndUncheckButtons()
-    {
-        TempData data;
-        TQuillmar w;
-        w.startUp();
-        w.document().model()->appendItems({item("a", true), item("b"), item("c", true), item("d")});
-        selectRows(view(w), {1, 3});
-        action(&w, "BtnCheckSelected")->trigger();
-        QCOMPARE(selected(w), (QList<int>{0, 2}));
-
-        selectRows(view(w), {0, 2, 3});
-        w.document().autosave();
-        action(&w, "BtnUncheckSelected")->trigger();
-        QCOMPARE(w.document().model()->checkedCount(), 1);
-        QVERIFY(w.document().model()->item(3).checked());
-        QVERIFY(w.document().isModified());
     }
 
     void clickShowsTheMemos()
