@@ -149,38 +149,21 @@ TEST(ColorTest, LightenColorMovesBlueLess)
     EXPECT_EQ(rgb(LightenColor(0x00000000, 10)), (std::array<int, 3>{10, 10, 0}));
 }
 
-// The typed reads and the write rules of the key table, on the keys that carry each type.
-TEST_F(SettingsTest, ConfigKeysReadAndWriteByTheirType)
+// The key table's write rules and defaults (its reading rules are SettingsValues' tests): each key is
+// written in place or last in its section as it always was.
+TEST_F(SettingsTest, ConfigKeysKeepTheirWriteRuleAndDefaults)
 {
     using K = Config::Key;
-    const QString sound = ini("");
-    const IniFile f =
-        IniFile::fromText(QStringLiteral("[ToDo Grid]\nShowGrid=false\nAutoStart=False\nUseBeginDate=x\n"
-                                         "[Font]\nSize=$10\n[Alarm]\nPreAlarm Time=ten\n"
-                                         "Sound File=%1\n[Header]\nColor=clRed\n[Footer]\nColor=nix\n")
-                              .arg(sound));
-    EXPECT_TRUE(Config::flag(f, K::ShowGrid)); // only the exact "False" is false
-    EXPECT_FALSE(Config::flag(f, K::AutoStart));
-    EXPECT_TRUE(Config::flag(f, K::UseBeginDate)); // no number: the default
-    EXPECT_EQ(Config::integer(f, K::FontSize), 16);
-    EXPECT_EQ(Config::integer(f, K::PreAlarmTime), std::nullopt);
-    EXPECT_EQ(Config::integer(f, K::StyleTextSize, QStringLiteral("Header")), 0); // missing: the default
-    EXPECT_EQ(Config::color(f, K::StyleColor, QStringLiteral("Header")), 0x0000FFu);
-    EXPECT_EQ(Config::color(f, K::StyleColor, QStringLiteral("Footer")), std::nullopt);
-    EXPECT_EQ(Config::text(f, K::SoundFile), sound);
-    EXPECT_EQ(
-        Config::text(IniFile::fromText(QStringLiteral("[Alarm]\nSound File=/no/such.wav\n")), K::SoundFile),
-        QString());
-    EXPECT_EQ(Config::text(f, K::FontName), QStringLiteral("Tahoma"));
-    EXPECT_EQ(Config::text(f, K::Language), QStringLiteral("None"));
-
-    // Written in place, or moved to the end of the section, as each key always was.
     IniFile w =
         IniFile::fromText(QStringLiteral("[ToDo Grid]\nUseBeginDate=1\nShowGrid=True\nAutoStart=True\n"
-                                         "[Columnwidth]\nColumn2=5\nColumn3=6\n"));
+                                         "[Columnwidth]\nColumn2=5\nColumn3=6\n[Footer]\nColor=nix\n"));
     Config::setFlag(w, K::UseBeginDate, false);
     Config::setFlag(w, K::ShowGrid, false);
     Config::setInteger(w, K::ColumnWidth, 7, QStringLiteral("2"));
     EXPECT_EQ(w.toText(), QStringLiteral("[ToDo Grid]\nUseBeginDate=0\nAutoStart=True\nShowGrid=False\n"
-                                         "[Columnwidth]\nColumn2=7\nColumn3=6\n"));
+                                         "[Columnwidth]\nColumn2=7\nColumn3=6\n[Footer]\nColor=nix\n"));
+    EXPECT_EQ(Config::color(w, K::StyleColor, QStringLiteral("Footer")), std::nullopt);
+    EXPECT_EQ(Config::color(w, K::StyleColor, QStringLiteral("Header")), std::nullopt);
+    EXPECT_EQ(Config::integer(w, K::ColumnWidth, QStringLiteral("4")), 99);
+    EXPECT_EQ(Config::text(w, K::DateFormat), QStringLiteral("m.d.yyyy"));
 }
