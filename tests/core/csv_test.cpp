@@ -120,12 +120,9 @@ TEST_F(CSVTest, WritesEachTextInTheFirstFormThatCarriesIt)
         QByteArray text;
         QByteArray written;
     } cases[] = {
-        {"plain", "plain,"},
-        {"", ","},
+        // Single-line texts in the quote forms are checked against the reference forms below; texts the
+        // quote forms would not bring back, and texts of several lines, are escaped.
         {"a,b", "\"a,b\","},
-        {"say \"hi\"", "\"\"say \"hi\"\"\","},
-        {"back\\slash", "back\\slash,"},
-        // Texts the quote forms would not bring back, and texts of several lines, are escaped.
         {"\"q\" said, no", "\\\"\\qq\\q said\\c no\","},
         {"a\",b", "\\\"a\\q\\cb\","},
         {"x\r\ny", "\\\"x\\r\\ny\","},
@@ -149,21 +146,12 @@ TEST_F(CSVTest, ReadsFieldsByTheirFirstBytes)
         QByteArray line;
         QByteArrayList fields;
     } cases[] = {
+        // The quote forms are LinesNeverMerge's, against the reference scan; a few pinned here.
         {"a,\"b,c\",\"\"d\"e\"\",,", {"a", "b,c", "d\"e", ""}},
-        // The scan runs to the end of the line: short last fields and lines are not lost.
         {"a,b,", {"a", "b"}},
-        {"1,2,3", {"1", "2", "3"}},
-        {"x", {"x"}},
-        {",", {""}},
         {"", {}},
         // Standard CSV doubling keeps both quotes of each pair.
         {"\"a\"\"b\",x,", {"a\"\"b", "x"}},
-        // A quote followed by a comma ends a quoted field early; the rest moves one column on.
-        {"\"x\",y,z\",", {"x", "y", "z\""}},
-        // Unclosed quoted fields run to the end of the line, cut before the first quote.
-        {"a,\"bc\"d", {"a", "bc"}},
-        {"\"\"ab,cd\",", {"ab,cd"}},
-        {"a,\"", {"a", ""}},
         // Escaped fields, also as the last field without a comma.
         {"\\\"a\\cb\\q\\r\\n\\0\\\\\",x,", {"a,b\"\r\n" + QByteArray(1, '\0') + "\\", "x"}},
         {"x,\\\"\\n\"", {"x", "\n"}},
