@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/Config.h"
+
 #include <QColor>
 #include <QDateTime>
 #include <QList>
@@ -64,7 +66,7 @@ private:
     QAction* m_deleteAction = nullptr;
     QAction* m_toHistoryAction = nullptr;
     QColor m_memoColor = Qt::white;
-    QString m_fontName = QStringLiteral("Tahoma");
+    QString m_fontName = Config::defaultText(Config::Key::FontName);
     bool m_useBeginDate = true;
     QPointer<ItemEditorDialog> m_openEditor;
     std::function<void()> m_applyOpenEditor;

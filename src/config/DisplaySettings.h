@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/Config.h"
+
 #include <QString>
 
 #include <array>
@@ -39,7 +41,7 @@ struct DisplaySettings
     QString alarmLeadTime = QStringLiteral("0");
     int itemFontSize = 11;
     QString soundFile;
-    QString itemFontName = QStringLiteral("Tahoma");
+    QString itemFontName = Config::defaultText(Config::Key::FontName);
     // Empty: no picture behind the tool bar.
     QString toolbarPicture;
 

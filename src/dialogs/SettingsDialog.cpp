@@ -35,7 +35,7 @@ namespace {
 const char* const kSettings = "Settings";
 const char* const kHints = "Hints_Settings";
 // The entry name of the start at login, as the program has always called it.
-const QString kAutoStartName = QStringLiteral("Quillmar.exe");
+const QString kAutoStartName = QStringLiteral("org.quillmar.Quillmar");
 
 // Hints are "short|long"; the short part is the tool tip, the long one goes to the hint window. Built-in
 // line breaks are LF CR.

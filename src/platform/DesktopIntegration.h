@@ -14,7 +14,8 @@ public:
     virtual ~DesktopIntegration() = default;
 
     // Makes the desktop start programPath at login (enable) or no longer (a missing entry is no error);
-    // name identifies the entry ("Quillmar.exe" by tradition).
+    // name identifies the entry: the desktop id, org.quillmar.Quillmar. The XDG entry's file is always
+    // named after that id, so entries written by earlier versions are the same file.
     virtual IoResult SetAutoStart(const QString& programPath, const QString& name, bool enable) = 0;
     // Makes the running program the one that opens files of the extension ("tdo", "tdx").
     virtual IoResult RegisterExtension(const QString& extension) = 0;

@@ -191,9 +191,12 @@ TEST_F(AlarmScan, RemindersCoverTwoListsSnoozesAndMissedAlarms)
     // Snoozed for 5 minutes: once again at 14:36, not before, not after.
     reminders.snooze({AlarmScanner::Alarm{1, "both", at("14:31:00")}}, 5, at("14:31:00"));
     rang.clear();
-    for (const char* hms : {"14:35:59", "14:36:00", "14:36:01", "14:50:00"})
+    for (const char* hms : {"14:31:10", "14:35:59", "14:36:00", "14:36:01", "14:50:00"}) {
         tickAt(QString::fromLatin1(hms));
-    EXPECT_EQ(rang, QStringList{"both"});
+        EXPECT_EQ(rang,
+                  QString::fromLatin1(hms) < QLatin1String("14:36:00") ? QStringList() : QStringList{"both"})
+            << hms;
+    }
 
     // Quillmar ends at 14:50 and starts again at 16:00: what fell due in between shows once, with its time.
     reminders.saveLastScan(at("14:50:00"));
@@ -219,4 +222,14 @@ TEST_F(AlarmScan, RemindersCoverTwoListsSnoozesAndMissedAlarms)
     EXPECT_EQ(
         actions(Reminders(storeIn(fresh.filePath(QStringLiteral("q.ini")))).missed(oldLists, at("09:00:00"))),
         QStringList{"this morning"});
+
+    // Last run ten days ago: no more than kMissedDays back.
+    QString kept = at("09:00:00", 0, kDay.addDays(-10)).toString(Qt::ISODate);
+    ToDoList longAgo;
+    longAgo.items = {alarmItem("nine days", "05.03.2026", "09:00:00"),
+                     alarmItem("six days", "08.03.2026", "09:00:00")};
+    const ToDoList* const longAgoLists[] = {&longAgo};
+    Reminders week({[&] { return kept; }, [&](const QString& t) { kept = t; }});
+    EXPECT_EQ(actions(week.missed(longAgoLists, at("09:00:00"))), QStringList{"six days"});
+    EXPECT_EQ(kept, at("09:00:00").toString(Qt::ISODate));
 }

@@ -92,17 +92,6 @@ TEST_F(CommandLineTest, HistoryFilesAreReadInTheHistoryFormat)
     EXPECT_EQ(r.out, "item\tCompleted\t1\told\t\t\t\t\t\t\t\t\n");
 }
 
-TEST_F(CommandLineTest, Utf8CodePageSettingPrintsTextsAsStored)
-{
-    ASSERT_TRUE(writeAll(data("Quillmar.ini"), "[General]\nCodePage=UTF-8\n"));
-    ToDoList list;
-    list.items.push_back(ToDoItem::make("caf\xC3\xA9"));
-    ASSERT_TRUE(SaveListFile(list, data("x.tdx")).ok);
-    const Outcome r = quillmar({QStringLiteral("--print"), data("x.tdx")});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_TRUE(r.out.startsWith("item\tOpen\t0\tcaf\xC3\xA9\t")) << r.out.toStdString();
-}
-
 TEST_F(CommandLineTest, UnreadableFilesFailWithNothingOnStandardOutput)
 {
     ASSERT_TRUE(writeAll(data("bad.tdx"), le32(3) + le32(1)));
@@ -240,12 +229,10 @@ TEST_F(CommandLineTest, HelpVersionAndUsageErrors)
     EXPECT_TRUE(r.err.contains("--frobnicate"));
     EXPECT_TRUE(r.out.isEmpty());
 
-    r = quillmar({QStringLiteral("--print"), QStringLiteral("a.tdo"), QStringLiteral("b.tdo")});
-    EXPECT_EQ(r.status, 2);
-    r = quillmar({QStringLiteral("--print"), QStringLiteral("--export-csv"), QStringLiteral("o.csv")});
-    EXPECT_EQ(r.status, 2);
-    r = quillmar({QStringLiteral("--data-dir")}, false);
-    EXPECT_EQ(r.status, 2);
+    for (const QStringList& wrong :
+         {QStringList{"--print", "a.tdo", "b.tdo"}, QStringList{"--print", "--export-csv", "o.csv"},
+          QStringList{"--data-dir"}})
+        EXPECT_EQ(quillmar(wrong, false).status, 2) << wrong.join(' ').toStdString();
 }
 
 TEST_F(CommandLineTest, ExchangeCommandsHonourTheWindowsLock)
@@ -296,15 +283,9 @@ TEST_F(CommandLineTest, ListingOptionsSortFilterAndChooseTheForm)
     r = quillmar({"--print", "--sort=target", "--reverse", "--status=open,overdue"});
     EXPECT_EQ(actions(r.out), (QByteArrayList{"due 2001-01-03", "due 2001-01-01", "due "}));
 
-    r = quillmar({"--print", "--format", "csv", "--status", "open"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "Status,Completed,Actions,Priority,Date In,Target,Remarks,Owner,Project Name,Alarm Time,"
-                     "File Location\r\nOpen,0,due ,,,,,,,,\r\n");
+    // The forms themselves are listing_test's.
     r = quillmar({"--print", "--format", "json", "--sort", "target"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_TRUE(r.out.startsWith("[\n{\"status\":\"Open\",\"completed\":false,\"action\":\"due \""))
-        << r.out.data();
-    EXPECT_TRUE(r.out.contains("\"target\":\"2999-01-01\",\"targetISO\":\"2999-01-01\""));
+    EXPECT_TRUE(r.out.startsWith("[\n{\"status\":\"Open\"")) << r.out.data();
 
     // A listing that cannot be written out fails, and says so.
     QProcess p;

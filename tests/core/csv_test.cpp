@@ -136,12 +136,9 @@ TEST_F(CSVTest, WritesEachTextInTheFirstFormThatCarriesIt)
         QByteArray text;
         QByteArray written;
     } cases[] = {
-        {"plain", "plain,"},
-        {"", ","},
+        // Single-line texts in the quote forms are checked against the reference forms below; texts the
+        // quote forms would not bring back, and texts of several lines, are escaped.
         {"a,b", "\"a,b\","},
-        {"say \"hi\"", "\"\"say \"hi\"\"\","},
-        {"back\\slash", "back\\slash,"},
-        // Texts the quote forms would not bring back, and texts of several lines, are escaped.
         {"\"q\" said, no", "\\\"\\qq\\q said\\c no\","},
         {"a\",b", "\\\"a\\q\\cb\","},
         {"x\r\ny", "\\\"x\\r\\ny\","},
@@ -165,12 +162,9 @@ TEST_F(CSVTest, ReadsFieldsByTheirFirstBytes)
         QByteArray line;
         QByteArrayList fields;
     } cases[] = {
+        // The quote forms are LinesNeverMerge's, against the reference scan; a few pinned here.
         {"a,\"b,c\",\"\"d\"e\"\",,", {"a", "b,c", "d\"e", ""}},
-        // The scan runs to the end of the line: short last fields and lines are not lost.
         {"a,b,", {"a", "b"}},
-        {"1,2,3", {"1", "2", "3"}},
-        {"x", {"x"}},
-        {",", {""}},
         {"", {}},
         // Standard CSV doubling keeps both quotes of each pair.
         {"\"a\"\"b\",x,", {"a\"\"b", "x"}},

@@ -142,21 +142,22 @@ TEST_F(XdgDesktopTest, AutostartEntryIsWrittenRemovedAndHidesASystemOne)
     const QString autostart = path("config/autostart/org.quillmar.Quillmar.desktop");
     EXPECT_EQ(desktop.autostartPath(), autostart);
 
-    ASSERT_TRUE(desktop.SetAutoStart(program, QStringLiteral("Quillmar.exe"), true));
+    ASSERT_TRUE(desktop.SetAutoStart(program, QStringLiteral("org.quillmar.Quillmar"), true));
     EXPECT_EQ(execProgram(autostart), program);
     EXPECT_EQ(validatorComplaints(autostart), QString());
     // Written again on every save, the same way.
-    ASSERT_TRUE(desktop.SetAutoStart(program, QStringLiteral("Quillmar.exe"), true));
+    ASSERT_TRUE(desktop.SetAutoStart(program, QStringLiteral("org.quillmar.Quillmar"), true));
     EXPECT_EQ(execProgram(autostart), program);
 
-    ASSERT_TRUE(desktop.SetAutoStart(program, QStringLiteral("Quillmar.exe"), false));
+    ASSERT_TRUE(desktop.SetAutoStart(program, QStringLiteral("org.quillmar.Quillmar"), false));
     EXPECT_FALSE(QFileInfo::exists(autostart));
-    EXPECT_TRUE(desktop.SetAutoStart(program, QStringLiteral("Quillmar.exe"), false)); // nothing to remove
+    EXPECT_TRUE(
+        desktop.SetAutoStart(program, QStringLiteral("org.quillmar.Quillmar"), false)); // nothing to remove
 
     // An entry the system starts for every user is hidden for this one rather than left running.
     QDir().mkpath(path("etc/autostart"));
     ASSERT_TRUE(writeAll(path("etc/autostart/org.quillmar.Quillmar.desktop"), "[Desktop Entry]\n"));
-    ASSERT_TRUE(desktop.SetAutoStart(program, QStringLiteral("Quillmar.exe"), false));
+    ASSERT_TRUE(desktop.SetAutoStart(program, QStringLiteral("org.quillmar.Quillmar"), false));
     EXPECT_EQ(DesktopEntry::readGroup(readAll(autostart), QStringLiteral("Desktop Entry"))
                   .value(QStringLiteral("Hidden")),
               QStringLiteral("true"));

@@ -130,10 +130,6 @@ TEST_F(HtmlTest, EachStatusHasItsLabelAndColour)
     }
     EXPECT_EQ(out.count("<tr>"), 7);
     EXPECT_EQ(out.count("</tr>"), 6);
-
-    TToDo2HTML html(settings(kColours));
-    EXPECT_EQ(html.StatusText(item("x", "06.12.2026")), QByteArray("[ today ]"));
-    EXPECT_EQ(html.StatusColor(item("x", "01.12.2026")), QByteArray("040000"));
 }
 
 TEST_F(HtmlTest, SizesAlignmentsAndColoursFollowTheSettings)

@@ -233,6 +233,23 @@ TEST_F(ListDocumentTest, FailedOrCancelledSavesKeepTheListModifiedAndTheSwitchWa
     EXPECT_TRUE(m_doc->prepareToLeave(user));
 }
 
+// "Save" on a named external list: No is no save, and says so.
+TEST_F(ListDocumentTest, ASaveRefusedWithNoIsNotReportedAsSaved)
+{
+    ASSERT_TRUE(SaveListFile(listOf({"theirs"}), path("other.tdx")));
+    ScriptedPrompter user;
+    m_doc->startUp(path("other.tdx"), user);
+    rows().appendItem(item("mine"));
+    user.answers = {Answer::No};
+    EXPECT_FALSE(m_doc->SaveCurrentList(user));
+    EXPECT_TRUE(m_doc->isModified());
+    EXPECT_EQ(rowsOnDisk(path("other.tdx")), rowsOf(listOf({"theirs"})));
+    user.answers = {Answer::Yes};
+    EXPECT_TRUE(m_doc->SaveCurrentList(user));
+    EXPECT_FALSE(m_doc->isModified());
+    EXPECT_EQ(rowsOnDisk(path("other.tdx")), rowsOf(listOf({"theirs", "mine"})));
+}
+
 TEST_F(ListDocumentTest, AnUnreadableStandardListTakesNoRowsAndIsNeverWritten)
 {
     testutil::writeAll(m_paths.standardList, "\x02\x00\x00\x00 damaged");

@@ -239,7 +239,6 @@ TEST_F(ListingTest, SortsLikeTheHeaderAndFiltersByStatus)
 
 TEST_F(ListingTest, NamesOnTheCommandLine)
 {
-    EXPECT_EQ(ListPrinter::columnByName(u"Date In"), 2);
     EXPECT_EQ(ListPrinter::columnByName(u"date-in"), 2);
     EXPECT_EQ(ListPrinter::columnByName(u"PROJECT_NAME"), 6);
     EXPECT_EQ(ListPrinter::columnByName(u"file"), 8);

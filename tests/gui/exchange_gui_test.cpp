@@ -65,29 +65,6 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(out));
     }
 
-    void importAppendsAndReportsFailures()
-    {
-        TempData data;
-        TQuillmar w;
-        w.startUp();
-        w.document().model()->appendItem(item("existing"));
-        w.document().autosave();
-        const QString in = data.dir.filePath(QStringLiteral("in.csv"));
-        QVERIFY(writeFile(in, "First,1,\r\nSecond,\r\n"));
-
-        files().setNextFileName(in);
-        action(&w, "actImportCSV")->trigger();
-        QCOMPARE(actions(w.document().model()->list()), (QByteArrayList{"existing", "First", "Second"}));
-        QVERIFY(w.document().isModified());
-        QCOMPARE(child<QLabel>(&w, "StatusPanel2")->text(), QStringLiteral("Imported 2 items from ") + in);
-        QVERIFY(!files().lastRequest().save);
-
-        files().setNextFileName(data.dir.filePath(QStringLiteral("missing.csv")));
-        action(&w, "actImportCSV")->trigger();
-        QVERIFY(messages().lastText().contains(QLatin1String("missing.csv")));
-        QCOMPARE(w.document().model()->size(), 3);
-    }
-
     void htmlPageIsWrittenAndOpened()
     {
         TempData data;

@@ -206,25 +206,6 @@ private Q_SLOTS:
         QVERIFY(!action(w.get(), "ActDeleteItem")->isEnabled());
     }
 
-    // Moving to history appends to the history file; on the history list both commands are refused.
-    void moveToHistory()
-    {
-        setRows({row("a", {}, true), row("b", {}), row("c", {}, true)});
-        selectRows(view(), {0, 2});
-        action(w.get(), "actDeleteToHistory")->trigger();
-        QCOMPARE(rows().size(), 1);
-        QCOMPARE(historyCount(), 2);
-        QVERIFY(messages().shownTexts().isEmpty());
-
-        action(w.get(), "actLoadHistory")->trigger();
-        QCOMPARE(w->document().mode(), ListMode::History);
-        QCOMPARE(actions(load(StandardListPath())), QByteArrayList{"b"});
-        selectRows(view(), {0});
-        QVERIFY(!action(w.get(), "actDeleteToHistory")->isEnabled());
-        QVERIFY(!action(w.get(), "ActDeleteItem")->isEnabled());
-        QVERIFY(action(w.get(), "actSaveHistory")->isEnabled());
-    }
-
     // The Delete key goes to the widget with the focus: it deletes rows only when that is the list.
     void deleteKeyOnlyInTheList()
     {

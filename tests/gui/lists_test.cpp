@@ -205,24 +205,6 @@ private Q_SLOTS:
         QCOMPARE(w.document().mode(), ListMode::Standard);
         QCOMPARE(w.windowTitle(), ListDocument::standardCaption() + QStringLiteral("[*]"));
     }
-
-    // A list that cannot be saved stays modified; Exit goes only on the user's word.
-    void failedSaveKeepsTheListUntilTheUserLetsItGo()
-    {
-        TempData data;
-        QDir().mkpath(data.folder);
-        TQuillmar w;
-        w.startUp();
-        rows(w).appendItem(item("x"));
-        QDir().mkpath(StandardListPath()); // a folder where the file should be
-        messages().setNextAnswer(MessageBox::No);
-        run(w, "actExit");
-        QVERIFY(messages().shownTexts().contains(messages().lastText()));
-        QVERIFY(messages().lastText().endsWith(QStringLiteral("Go on and lose its changes?")));
-        QVERIFY(w.isWindowModified());
-        QVERIFY(messages().shownTexts().filter(QStringLiteral("Failure while saving todo file")).size() == 1);
-        QCOMPARE(rows(w).size(), 1);
-    }
 };
 
 QTEST_MAIN(ListsTest)

@@ -56,7 +56,8 @@ private Q_SLOTS:
         }
         // Nothing was shown or changed, so the standard list was not written; the layout was.
         QVERIFY(!QFile::exists(StandardListPath()));
-        QCOMPARE(ReadIniString(SettingsFilePath(), "Bounds", "WindowState", "?"), QStringLiteral("wsnormal"));
+        QCOMPARE(IniFile::load(SettingsFilePath()).value("Bounds", "WindowState", "?"),
+                 QStringLiteral("wsnormal"));
     }
 
     void layoutIsRestoredAndSaved()
@@ -97,34 +98,6 @@ private Q_SLOTS:
         QCOMPARE(ini.value("Columnwidth", "Column4", ""), QStringLiteral("123"));
     }
 
-    void maximisedStateRestoresNothing()
-    {
-        TempData data;
-        data.writeIni("[Bounds]\nWindowState=wsmaximized\nLeft=40\nTop=50\nWidth=820\nHeight=520\n");
-        {
-            TQuillmar w;
-            // Neither the stored bounds nor the maximised state: the designed window.
-            QCOMPARE(w.size(), TQuillmar::designedSize());
-            QVERIFY(!w.isMaximized());
-            w.showMaximized();
-            QTRY_VERIFY(w.isMaximized());
-        }
-        const IniFile ini = IniFile::load(SettingsFilePath());
-        QCOMPARE(ini.value("Bounds", "WindowState", ""), QStringLiteral("wsmaximized"));
-        // Only the state was written: the old bounds stand as they were, no column widths appeared.
-        QCOMPARE(ini.value("Bounds", "Width", ""), QStringLiteral("820"));
-        QVERIFY(!ini.value("Columnwidth", "Column0").has_value());
-    }
-
-    void badLayoutNumbersKeepTheDesign()
-    {
-        TempData data;
-        data.writeIni("[Bounds]\nWidth=wide\nHeight=600\n");
-        TQuillmar w;
-        QCOMPARE(w.size(), QSize(TQuillmar::designedSize().width(), 600));
-        QVERIFY(messages().shownTexts().isEmpty());
-    }
-
     void closeKeepsRunningAndSaves()
     {
         TempData data;
@@ -156,7 +129,21 @@ private Q_SLOTS:
             action(&w, "actExit")->trigger();
             QCOMPARE(actions(load(StandardListPath())), QByteArrayList{"saved by exit"});
         }
-        QCOMPARE(ReadIniString(SettingsFilePath(), "Bounds", "Width", ""), QStringLiteral("700"));
+        QCOMPARE(IniFile::load(SettingsFilePath()).value("Bounds", "Width", ""), QStringLiteral("700"));
+    }
+
+    // While the session ends nobody answers: each box takes its most cautious button, no file is picked.
+    void unattendedBoxesTakeTheCautiousAnswer()
+    {
+        using B = MessageBox::Button;
+        MessageBox::setUnattended(true);
+        const std::pair<QList<B>, B> cases[] = {
+            {{B::Yes, B::No, B::Cancel}, B::Cancel}, {{B::Yes, B::No}, B::No}, {{B::Ok, B::Help}, B::Ok}};
+        for (const auto& [buttons, cautious] : cases)
+            QCOMPARE(MessageBox::message(nullptr, {}, QStringLiteral("?"), MessageBox::Icon::None, buttons),
+                     cautious);
+        QCOMPARE(FileDialog::getOpenFileName(nullptr, {}, {}, {}), QString());
+        MessageBox::setUnattended(false);
     }
 
     // A signal saves what the window holds, also while a message box of the start-up waits for a click;
@@ -190,7 +177,7 @@ private Q_SLOTS:
             QCOMPARE(p.exitStatus(), QProcess::NormalExit);
             QCOMPARE(p.exitCode(), 0);
 
-            QCOMPARE(ReadIniString(folder + "/Quillmar.ini", "Bounds", "WindowState", ""),
+            QCOMPARE(IniFile::load(folder + "/Quillmar.ini").value("Bounds", "WindowState", ""),
                      QStringLiteral("wsnormal"));
             QCOMPARE(actions(load(named)), (QByteArrayList{"first", "second"}));
             QCOMPARE(bytes(folder + "/ToDoX.tdo"), standardBefore);

@@ -158,38 +158,9 @@ private Q_SLOTS:
                               "[Language File]\nSelected=None\n\n"
                               "[Alarm]\nPreAlarm Time=0\nSound File=\n\n"
                               "[Font]\nName=Tahoma\nSize=11\n"));
-        QCOMPARE(d.fake->calls, QStringList{QStringLiteral("SetAutoStart %1 Quillmar.exe 1")
+        QCOMPARE(d.fake->calls, QStringList{QStringLiteral("SetAutoStart %1 org.quillmar.Quillmar 1")
                                                 .arg(QCoreApplication::applicationFilePath())});
         QVERIFY(messages().shownTexts().isEmpty());
-    }
-
-    // Which controls each item enables, chosen with the mouse in the list.
-    void enablingPerStyleItem_data()
-    {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<bool>("text");
-        QTest::addColumn<bool>("size");
-        QTest::addColumn<bool>("color");
-        QTest::addColumn<bool>("position");
-        QTest::newRow("Footer") << 1 << true << true << true << true;
-        QTest::newRow("Table Header") << 2 << false << true << true << false;
-        QTest::newRow("Table") << 3 << false << true << false << false;
-        QTest::newRow("Open Item Color") << 5 << false << false << true << false;
-        QTest::newRow("TitleFont Color") << 11 << false << false << true << false;
-    }
-    void enablingPerStyleItem()
-    {
-        QFETCH(int, row);
-        TempData data;
-        data.writeIni("[Table]\nTextSize=3\n");
-        Dialog d;
-        d.select(row);
-        QCOMPARE(d.list()->currentRow(), row);
-        QTEST(d.c<QLineEdit>("EdtText")->isEnabled(), "text");
-        QTEST(d.c<QLineEdit>("EdtSze")->isEnabled(), "size");
-        QTEST(d.grid()->isEnabled(), "color");
-        QTEST(d.c<QGroupBox>("PosRGroup")->isEnabled(), "position");
-        QCOMPARE(d.c<QLineEdit>("EdtSze")->text(), QLatin1String(row == 3 ? "3" : "0"));
     }
 
     // Cancel after changing everything: the file keeps its bytes and start at login is not touched; the
@@ -230,8 +201,8 @@ private Q_SLOTS:
         SetProgramFolderForTesting(QString());
     }
 
-    // The grid on its own: the left button sets the foreground, another the background; a drag follows the
-    // pointer and stays inside; a disabled colour changes silently unless a click may enable it.
+    // The grid on its own: the left button sets the foreground, another the background; a disabled colour
+    // changes silently unless a click may enable it.
     void colorGridMouseRules()
     {
         TColorGrid g;
@@ -255,20 +226,6 @@ private Q_SLOTS:
         QTest::mouseClick(&g, Qt::LeftButton, {}, centre(10));
         QCOMPARE(changes.count(), 2); // the same cell is no change
 
-        // Dragging with the left button beyond the right edge of the top row ends on its last cell.
-        QTest::mousePress(&g, Qt::LeftButton, {}, centre(0));
-        QMouseEvent move(QEvent::MouseMove, QPointF(centre(4)), g.mapToGlobal(QPointF(centre(4))),
-                         Qt::NoButton, Qt::LeftButton, {});
-        QApplication::sendEvent(&g, &move);
-        QCOMPARE(g.ForegroundIndex(), 4);
-        const QPoint outside(g.width() + 40, -10);
-        QMouseEvent away(QEvent::MouseMove, QPointF(outside), g.mapToGlobal(QPointF(outside)), Qt::NoButton,
-                         Qt::LeftButton, {});
-        QApplication::sendEvent(&g, &away);
-        QCOMPARE(g.ForegroundIndex(), 7);
-        QTest::mouseRelease(&g, Qt::LeftButton, {}, outside);
-        QCOMPARE(g.BackgroundIndex(), 3);
-
         changes.clear();
         g.setBackgroundEnabled(false);
         QTest::mouseClick(&g, Qt::RightButton, {}, centre(15));
@@ -280,15 +237,6 @@ private Q_SLOTS:
         QVERIFY(g.BackgroundEnabled());
         QCOMPARE(g.BackgroundIndex(), 14);
         QCOMPARE(changes.count(), 1);
-
-        // Keys: arrows move the focus cell, Space picks it.
-        g.setSelection(2);
-        QTest::keyClick(&g, Qt::Key_Down);
-        QTest::keyClick(&g, Qt::Key_Right);
-        QTest::keyClick(&g, Qt::Key_Down); // no row below: stays
-        QCOMPARE(g.Selection(), 11);
-        QTest::keyClick(&g, Qt::Key_Space);
-        QCOMPARE(g.ForegroundIndex(), 11);
     }
 
     // A picked cell becomes the item's colour; a colour no cell shows, and a system colour, stay as stored
@@ -421,8 +369,8 @@ private Q_SLOTS:
         data.writeIni("[ToDo Grid]\nAutoStart=False\n");
         Dialog d;
         QVERIFY(!d.c<QCheckBox>("CbxAutoStart")->isChecked());
-        d.fake->failing
-            << QStringLiteral("SetAutoStart %1 Quillmar.exe 0").arg(QCoreApplication::applicationFilePath());
+        d.fake->failing << QStringLiteral("SetAutoStart %1 org.quillmar.Quillmar 0")
+                               .arg(QCoreApplication::applicationFilePath());
         d.save();
         QCOMPARE(d.fake->calls.size(), 1);
         QVERIFY(messages().lastText().contains(QLatin1String("Read-only file system")));

@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# Plants the faults listed below in the source, one at a time: rebuilds the tests named for each fault,
+# runs them, and reports the fault killed (a test failed) or survived (all passed). Every fault must be
+# killed. The source is put back after each fault, also when the run is interrupted or a build fails.
+#
+# Not part of .ci/run: one run rebuilds and runs tests some twenty times.
+#
+# Usage: scripts/mutants.sh [pattern]     (only the faults whose name contains pattern)
+# Environment: QUILLMAR_MUTANT_BUILD_DIR (default build/), QUILLMAR_JOBS (default 2).
+set -uo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${QUILLMAR_MUTANT_BUILD_DIR:-$root/build}"
+jobs="${QUILLMAR_JOBS:-2}"
+only="${1:-}"
+
+# name ~ file ~ exact text (found once) ~ replacement ~ tests that must catch it (space-separated)
+MUTANTS=(
+    # The rules of the list document.
+    "save-refused-with-no-reported-saved ~ src/model/ListDocument.cpp ~ return leaving; ~ return true; ~ listdocument_test"
+    "save-by-mode-skips-history ~ src/model/ListDocument.cpp ~ if (m_mode == ListMode::History) ~ if (false) ~ listdocument_test"
+    # The settings dialog's Save.
+    "dialog-save-ignores-begin-date ~ src/dialogs/SettingsDialog.cpp ~ values.UseBeginDate = cbxUseBeginDate->isChecked(); ~ ; ~ settings_dialog_test"
+    "dialog-save-ignores-font-size ~ src/dialogs/SettingsDialog.cpp ~ values.FontSize = EdtFontSize->value(); ~ ; ~ settings_dialog_test"
+    # The reminders.
+    "missed-alarms-lose-week-cap ~ src/model/Reminders.cpp ~ since = std::max(since, now.addDays(-kMissedDays)); ~ ; ~ alarm_test"
+    "snooze-in-seconds ~ src/model/Reminders.cpp ~ qint64(minutes) * 60 ~ qint64(minutes) ~ alarm_test"
+    "alarm-lead-after-due ~ src/model/AlarmScanner.cpp ~ const qint64 lo = from + lead; ~ const qint64 lo = from - lead; ~ alarm_test"
+    # The key table and the values of the settings dialog.
+    "begin-date-moves-to-end ~ src/config/Config.cpp ~ T::NumericBool, \"1\", W::InPlace ~ T::NumericBool, \"1\", W::Last ~ settings_test settings_dialog_rules_test"
+    "sound-file-not-checked ~ src/config/Config.cpp ~ if (entry(key).type == Type::ExistingFile && ~ if (false && ~ settings_test settings_dialog_rules_test"
+    "font-default-changed ~ src/config/Config.cpp ~ T::Text, \"Tahoma\" ~ T::Text, \"Arial\" ~ settings_test settings_dialog_rules_test"
+    "colour-written-unset ~ src/config/SettingsValues.cpp ~ if (item.ColorSet) ~ if (true) ~ settings_dialog_rules_test"
+    # The settings file's own rules.
+    "ini-keys-case-sensitive ~ src/config/IniFile.cpp ~ Qt::CaseInsensitive) == 0 ~ Qt::CaseSensitive) == 0 ~ settings_test"
+    # Item status, sorting, the lists' files, the exchange formats.
+    "overdue-is-pending ~ src/model/ItemStatus.cpp ~ *target < today ? ~ *target > today ? ~ model_test itemfilter_test"
+    "html-lt-unescaped ~ src/exchange/ToDo2HTML.cpp ~ entity(\"&lt;\", 4); ~ entity(\"<<<<\", 4); ~ html_test"
+    "html-background-default ~ src/exchange/ToDo2HTML.cpp ~ \"FFFACD\", ~ \"FFFFFF\", ~ html_test"
+    "icalendar-folds-late ~ src/exchange/ICalendarExport.cpp ~ kMaxOctets = 75; ~ kMaxOctets = 76; ~ icalendar_test"
+    "csv-quote-start-not-escaped ~ src/exchange/CSVConvert.cpp ~ if (text.startsWith(kQuote) || ~ if ( ~ csv_test"
+    # The window side.
+    "undo-text-off-by-one ~ src/app/ListUndoStack.cpp ~ QByteArray::number(static_cast<int>(kind)) ~ QByteArray::number(static_cast<int>(kind) + 1) ~ find_undo_test"
+    "unattended-answers-ok ~ src/dialogs/MessageBox.cpp ~ for (Button cautious : {Cancel, No, Ok}) ~ for (Button cautious : {Ok, No, Cancel}) ~ mainwindow_test lists_test"
+)
+
+cd "$root" || exit 1
+if [ ! -f "$build/build.ninja" ]; then
+    echo "mutants.sh: configure $build first (see scripts/build.sh)" >&2
+    exit 1
+fi
+
+backup="$(mktemp -d)"
+planted=""
+restore() {
+    if [ -n "$planted" ]; then
+        # A fresh time stamp, so that the next build compiles the file again.
+        cat "$backup/original" >"$planted"
+        planted=""
+    fi
+}
+trap 'restore; rm -rf "$backup"' EXIT
+trap 'echo "mutants.sh: interrupted, source put back" >&2; exit 130' INT TERM
+
+field() { awk -F' ~ ' -v n="$2" '{ print $n }' <<<"$1"; }
+
+# Replaces the one occurrence of $2 in file $1 by $3; fails when the text is not there exactly once.
+plant() {
+    python3 - "$1" "$2" "$3" <<'EOF'
+import sys
+path, old, new = sys.argv[1:4]
+text = open(path, encoding="utf-8").read()
+if text.count(old) != 1:
+    sys.exit(f"{path}: the text to replace is there {text.count(old)} times: {old}")
+open(path, "w", encoding="utf-8").write(text.replace(old, new))
+EOF
+}
+
+runTests() {
+    local tests="$1" regex
+    regex="^($(tr ' ' '|' <<<"$tests"))\$"
+    cmake --build "$build" --parallel "$jobs" --target $tests >"$backup/build.log" 2>&1 || return 2
+    (cd "$build" && ctest -R "$regex" --timeout 600 -j "$jobs" >"$backup/test.log" 2>&1)
+}
+
+selected=()
+for m in "${MUTANTS[@]}"; do
+    [[ -z "$only" || "$(field "$m" 1)" == *"$only"* ]] && selected+=("$m")
+done
+files=$(for m in "${selected[@]}"; do field "$m" 2; done | sort -u)
+if ! git diff --quiet -- $files; then
+    echo "mutants.sh: the files to plant faults in have changes of their own; commit or stash them first" >&2
+    exit 1
+fi
+
+# The tests must pass on the unchanged source, or a failure says nothing.
+all_tests=$(for m in "${selected[@]}"; do field "$m" 5; done | tr ' ' '\n' | sort -u | tr '\n' ' ')
+echo "Building and running the tests on the unchanged source: $all_tests"
+if ! runTests "$all_tests"; then
+    cat "$backup/build.log" "$backup/test.log" 2>/dev/null | tail -30
+    echo "mutants.sh: the tests fail without any fault planted" >&2
+    exit 1
+fi
+
+killed=0
+survived=()
+broken=()
+for m in "${selected[@]}"; do
+    name=$(field "$m" 1)
+    file=$(field "$m" 2)
+    cp "$file" "$backup/original"
+    planted="$file"
+    if ! plant "$file" "$(field "$m" 3)" "$(field "$m" 4)"; then
+        restore
+        broken+=("$name (not planted)")
+        continue
+    fi
+    start=$SECONDS
+    runTests "$(field "$m" 5)"
+    result=$?
+    restore
+    case $result in
+    0)
+        survived+=("$name")
+        printf '%-40s SURVIVED (%ss)\n' "$name" $((SECONDS - start))
+        ;;
+    2)
+        broken+=("$name (does not build)")
+        printf '%-40s does not build\n' "$name"
+        ;;
+    *)
+        killed=$((killed + 1))
+        printf '%-40s killed (%ss)\n' "$name" $((SECONDS - start))
+        ;;
+    esac
+done
+
+# Leave the build matching the source again.
+cmake --build "$build" --parallel "$jobs" --target $all_tests >/dev/null 2>&1
+
+echo "Faults: ${#selected[@]}, killed: $killed, survived: ${#survived[@]}, not usable: ${#broken[@]}"
+for s in "${survived[@]}"; do echo "  survived: $s"; done
+for b in "${broken[@]}"; do echo "  not usable: $b"; done
+[ ${#survived[@]} -eq 0 ] && [ ${#broken[@]} -eq 0 ]
