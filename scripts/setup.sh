@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Quillmar needs to build, test and run, and the clang tools of the checks
 # (formatting, sanitizers, fuzzers); only what is missing. python3-icalendar reads the iCalendar export
-# back in the tests.
+# back in the tests. The locales en_US.UTF-8 and de_DE.UTF-8 are generated for the tests that run the
+# program under several locales.
 set -euo pipefail
 
 PACKAGES=(
@@ -12,13 +13,19 @@ PACKAGES=(
     xvfb xauth
     desktop-file-utils appstream shared-mime-info
     clang clang-format libclang-rt-14-dev
+    locales
 )
+TEST_LOCALES=(en_US.UTF-8 de_DE.UTF-8)
 
 missing=()
 for p in "${PACKAGES[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+missing_locales=()
+for l in "${TEST_LOCALES[@]}"; do
+    locale -a 2>/dev/null | grep -qix "${l/UTF-8/utf8}" || missing_locales+=("$l")
+done
+[ ${#missing[@]} -eq 0 ] && [ ${#missing_locales[@]} -eq 0 ] && exit 0
 
 if [ "$(id -u)" -eq 0 ]; then
     SUDO=()
@@ -29,7 +36,14 @@ else
     exit 1
 fi
 
-echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-"${SUDO[@]}" apt-get update -qq
-"${SUDO[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    "${SUDO[@]}" apt-get update -qq
+    "${SUDO[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+for l in "${missing_locales[@]}"; do
+    echo "Generating the locale $l"
+    "${SUDO[@]}" sed -i "s/^# *\($l UTF-8\)/\1/" /etc/locale.gen
+done
+[ ${#missing_locales[@]} -eq 0 ] || "${SUDO[@]}" locale-gen

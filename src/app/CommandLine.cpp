@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "config/FolderChoices.h"
 #include "config/Paths.h"
 #include "config/Settings.h"
 #include "exchange/ExchangeCommands.h"
@@ -334,15 +335,24 @@ int CommandLine::run(const CommandLineOptions& options, QTextStream& out, QTextS
     InitDataPaths();
     InitSettingsFilePath();
     Regional::useSystemLocale();
-    if (const QString warning = ApplyCodePageSetting(SettingsFilePath()); !warning.isEmpty())
+    // Every command reads by the data folder's choices; only one that wrote into the folder stores them,
+    // so that the folder's first list is read later as it was written. The others leave it alone.
+    const FolderChoices choices = FolderChoices::ofDataFolder();
+    if (const QString warning = choices.apply(); !warning.isEmpty())
         err << "quillmar: " << warning << '\n';
 
     switch (options.mode) {
     case Mode::Print:
         return printList(options, out, err);
     default:
-        if (const ExchangeCommand* command = exchangeCommand(options.mode))
-            return command->run(options, out, err);
+        if (const ExchangeCommand* command = exchangeCommand(options.mode)) {
+            const int status = command->run(options, out, err);
+            if (status == 0 && options.mode == Mode::ImportCSV && QFileInfo(DataFolder()).isDir()) {
+                if (IoResult r = choices.fix(SettingsFilePath()); !r)
+                    err << "quillmar: " << r.error << '\n';
+            }
+            return status;
+        }
         return 1;
     }
 }

@@ -291,6 +291,9 @@ void TQuillmar::connectParts()
     connect(m_tray, &TrayController::restoreRequested, this, &TQuillmar::restoreFromTray);
     connect(m_tray, &TrayController::exitRequested, this, &TQuillmar::exitProgram);
     connect(m_settings, &SettingsApplier::dialogClosed, this, [this] {
+        // A code page chosen in the dialog counts for the texts typed from now on; those already written
+        // read as before (CodePage::decode).
+        ApplyCodePageSetting(SettingsFilePath());
         applyLanguageTexts();
         m_list->view()->viewport()->update();
     });

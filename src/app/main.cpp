@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/TQuillmar.h"
+#include "config/FolderChoices.h"
 #include "config/Paths.h"
 #include "dialogs/MessageBox.h"
 #include "platform/InstanceLock.h"
@@ -140,6 +141,12 @@ int runWindow(const CommandLineOptions& options, int argc, char* argv[])
 
     // The folder is ours now: no save of another run is under way there, so what a crashed one left goes.
     RemoveDataFolderLeftovers();
+    // Before anything reads or writes its files: how they are encoded and how their dates read, fixed
+    // for good at the folder's first start (the window reads the code page back from the settings file).
+    const FolderChoices choices = FolderChoices::ofDataFolder();
+    choices.apply();
+    if (IoResult r = choices.fix(SettingsFilePath()); !r)
+        QTextStream(stderr) << "quillmar: " << r.error << '\n';
 
     TQuillmar mainWindow;
     window = &mainWindow;

@@ -16,6 +16,11 @@ using W = Config::Write;
 constexpr Config::Entry kEntries[] = {
     {K::CodePage, "General", "CodePage", T::Text, "windows-1252", W::Last},
     {K::DateFormat, "Date", "DateFormat", T::Text, "m.d.yyyy", W::Last},
+    // The locale and Qt formats of the item dates and times, fixed at the data folder's first start (see
+    // FolderChoices); no default: a missing key is taken from the locale of the run.
+    {K::ItemLocale, "Date", "ItemLocale", T::Text, "", W::Last},
+    {K::ItemDateFormat, "Date", "ItemDateFormat", T::Text, "", W::Last},
+    {K::ItemTimeFormat, "Date", "ItemTimeFormat", T::Text, "", W::Last},
     {K::ShowGrid, "ToDo Grid", "ShowGrid", T::WordBool, "True", W::Last},
     {K::AutoStart, "ToDo Grid", "AutoStart", T::WordBool, "True", W::Last},
     {K::UseBeginDate, "ToDo Grid", "UseBeginDate", T::NumericBool, "1", W::InPlace},

@@ -22,6 +22,9 @@ public:
     {
         CodePage,
         DateFormat,
+        ItemLocale,
+        ItemDateFormat,
+        ItemTimeFormat,
         ShowGrid,
         AutoStart,
         UseBeginDate,

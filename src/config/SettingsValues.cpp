@@ -47,7 +47,8 @@ private:
 } // namespace
 
 SettingsValues::SettingsValues()
-    : Language(Config::defaultText(Key::Language)), FontName(Config::defaultText(Key::FontName)),
+    : CodePage(Config::defaultText(Key::CodePage)), Language(Config::defaultText(Key::Language)),
+      FontName(Config::defaultText(Key::FontName)),
       FontSize(Config::parseInteger(Config::defaultText(Key::FontSize)).value_or(0))
 {
     for (int i = 0; i < StyleItem::Count; ++i)
@@ -76,6 +77,7 @@ SettingsValues SettingsValues::fromIni(const IniFile& ini, QStringList* problems
     }
     // The dialog's own default, written back when the file has none.
     v.DateFormat = Config::stored(ini, Key::DateFormat).value_or(v.DateFormat);
+    v.CodePage = Config::text(ini, Key::CodePage);
     v.ShowGrid = Config::flag(ini, Key::ShowGrid);
     v.AutoStart = Config::flag(ini, Key::AutoStart);
     v.UseBeginDate = Config::flag(ini, Key::UseBeginDate);
@@ -85,6 +87,15 @@ SettingsValues SettingsValues::fromIni(const IniFile& ini, QStringList* problems
     v.FontName = Config::text(ini, Key::FontName);
     v.FontSize = r.integer(Key::FontSize);
     return v;
+}
+
+QStringList SettingsValues::codePagesOffered(const QString& current)
+{
+    const QString utf8 = QStringLiteral("UTF-8");
+    if (current.compare(utf8, Qt::CaseInsensitive) == 0 ||
+        current.compare(QLatin1String("utf8"), Qt::CaseInsensitive) == 0)
+        return {utf8};
+    return {Config::defaultText(Key::CodePage), utf8};
 }
 
 void SettingsValues::writeTo(IniFile& ini) const
@@ -97,6 +108,9 @@ void SettingsValues::writeTo(IniFile& ini) const
         Config::setInteger(ini, Key::StylePosition, item.Position, item.section);
     }
     Config::setText(ini, Key::DateFormat, DateFormat);
+    // Written only when changed: the key keeps its place, and a file without it gets none for nothing.
+    if (CodePage.compare(Config::text(ini, Key::CodePage), Qt::CaseInsensitive) != 0)
+        Config::setText(ini, Key::CodePage, CodePage);
     Config::setFlag(ini, Key::ShowGrid, ShowGrid);
     Config::setFlag(ini, Key::AutoStart, AutoStart);
     Config::setText(ini, Key::Language, Language);

@@ -19,6 +19,8 @@ public:
     std::array<StyleItem, StyleItem::Count> StyleItems;
     // Never shown by the dialog; written back as read, and as this when the file has none.
     QString DateFormat = QStringLiteral("dd.mm.yyyy");
+    // The data folder's code page (FolderChoices); written only when it differs from what the file says.
+    QString CodePage;
     bool ShowGrid = true;
     bool AutoStart = true;
     bool UseBeginDate = true;
@@ -38,6 +40,9 @@ public:
     static SettingsValues read(const QString& file, QStringList* problems = nullptr,
                                IoResult* result = nullptr);
     static SettingsValues fromIni(const IniFile& ini, QStringList* problems = nullptr);
+    // The code pages the user may choose for a folder that uses current: UTF-8 holds every text, so a
+    // folder may go over to it, while one that is UTF-8 stays so (its texts may not fit another).
+    static QStringList codePagesOffered(const QString& current);
 
     // Writes every value in one atomic replacement of the file, in the order (and so with the layout)
     // that one write per value gives: the style items, the date format, "ShowGrid" and "AutoStart",

@@ -171,6 +171,9 @@ void SettingsDialog::createControls()
     FontCombo = named(new FontNameComboBox(m_generalBox), "FontCombo");
     m_languageLabel = named(new QLabel(m_generalBox), "LblLanguage");
     cboLanguage = named(new QComboBox(m_generalBox), "cboLanguage");
+    m_codePageLabel = named(new QLabel(m_generalBox), "LblCodePage");
+    cboCodePage = named(new QComboBox(m_generalBox), "cboCodePage");
+    m_codePageLabel->setBuddy(cboCodePage);
     m_preAlarmLabel->setBuddy(EdtPreAlarm);
     m_fontSizeLabel->setBuddy(EdtFontSize);
     m_fontLabel->setBuddy(FontCombo);
@@ -188,6 +191,8 @@ void SettingsDialog::createControls()
     general->addWidget(FontCombo, 3, 1, 1, 2);
     general->addWidget(m_languageLabel, 4, 0);
     general->addWidget(cboLanguage, 4, 1, 1, 2);
+    general->addWidget(m_codePageLabel, 5, 0);
+    general->addWidget(cboCodePage, 5, 1, 1, 2);
     general->setColumnStretch(2, 1);
 
     // Alarm sound.
@@ -264,6 +269,7 @@ void SettingsDialog::applyDesignTexts()
     cbxUseBeginDate->setText(QStringLiteral("Use begin date for new tasks"));
     m_fontLabel->setText(QStringLiteral("Memo and listview font"));
     m_languageLabel->setText(QStringLiteral("Language"));
+    m_codePageLabel->setText(QStringLiteral("Code page of the lists"));
     m_alarmBox->setTitle(QStringLiteral("Alarm"));
     m_soundLabel->setText(QStringLiteral("Alternative alarm sound"));
     BtnSoundFile->setToolTip(QStringLiteral("Choose a wave file"));
@@ -287,6 +293,8 @@ void SettingsDialog::applyDesignTexts()
     setHint(BtnSaveClose, QStringLiteral("Close and apply settings"));
     setHint(BtnCancel, QStringLiteral("Close, dont apply settings"));
     setHint(cboLanguage, builtIn("Hint11"));
+    setHint(cboCodePage, QStringLiteral("UTF-8 holds every character; windows-1252 only Western European "
+                                        "ones. A folder that uses UTF-8 keeps it."));
 }
 
 void SettingsDialog::applyLanguageTexts()
@@ -429,6 +437,9 @@ void SettingsDialog::readSettings()
     if (cboLanguage->findText(v.Language, Qt::MatchFixedString | Qt::MatchCaseSensitive) < 0)
         cboLanguage->addItem(v.Language);
     cboLanguage->setCurrentText(v.Language);
+    cboCodePage->clear();
+    cboCodePage->addItems(SettingsValues::codePagesOffered(v.CodePage));
+    cboCodePage->setEnabled(cboCodePage->count() > 1);
     setWidened(EdtPreAlarm, 0, 60, v.PreAlarmTime);
     m_soundFile = v.SoundFile;
     LblSoundLocation->setText(m_soundFile);
@@ -528,6 +539,7 @@ void SettingsDialog::BtnSaveCloseClick()
     values.AutoStart = CbxAutoStart->isChecked();
     values.UseBeginDate = cbxUseBeginDate->isChecked();
     values.Language = cboLanguage->currentText();
+    values.CodePage = cboCodePage->currentText();
     values.PreAlarmTime = EdtPreAlarm->value();
     values.SoundFile = m_soundFile;
     values.FontName = FontCombo->fontName();

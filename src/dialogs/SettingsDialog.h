@@ -25,10 +25,10 @@ class TColorGrid;
 
 // The settings dialog: colours and texts of the twelve style items (for the list and the HTML export),
 // start at login, the file association, grid lines, pre-alarm minutes, font, begin date for new items,
-// language and alarm sound. It reads every value when it is first shown and writes them all, in one
-// replacement of the settings file, only on "Save and Close"; Cancel writes nothing. Start at login is set
-// on "Save and Close"; the file association changes at once when its box is clicked, and a failure is
-// shown and the box turned back.
+// language, the data folder's code page and alarm sound. It reads every value when it is first shown and
+// writes them all, in one replacement of the settings file, only on "Save and Close"; Cancel writes nothing.
+// Start at login is set on "Save and Close"; the file association changes at once when its box is clicked,
+// and a failure is shown and the box turned back.
 class SettingsDialog : public QDialog
 {
     Q_OBJECT
@@ -100,6 +100,8 @@ private:
     FontNameComboBox* FontCombo = nullptr;
     QLabel* m_languageLabel = nullptr;
     QComboBox* cboLanguage = nullptr;
+    QLabel* m_codePageLabel = nullptr;
+    QComboBox* cboCodePage = nullptr;
     QGroupBox* m_alarmBox = nullptr;
     QLabel* m_soundLabel = nullptr;
     QToolButton* BtnSoundFile = nullptr;

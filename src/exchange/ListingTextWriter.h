@@ -55,8 +55,8 @@ public:
     {
         if constexpr (Utf8) {
             if (hasHighByte(text) && CodePage::firstInvalidUtf8(text) >= 0) {
-                // Bytes that are no UTF-8 are shown as the code page decodes them (replacement characters,
-                // three bytes for each bad byte at most).
+                // Bytes that are no UTF-8 are shown as the code page decodes them (as windows-1252, three
+                // bytes for each byte at most).
                 const QByteArray shown = CodePage::decode(text).toUtf8();
                 return writeBytes(d, shown);
             }

@@ -63,7 +63,9 @@ QString CodePage::currentName()
 
 QString CodePage::decode(QByteArrayView bytes)
 {
-    if (g_kind == Kind::Utf8)
+    // A text that is no UTF-8 was written before its folder took UTF-8: windows-1252, the only code page
+    // older folders knew. Real windows-1252 text with high bytes is almost never well-formed UTF-8.
+    if (g_kind == Kind::Utf8 && firstInvalidUtf8(bytes) < 0)
         return QString::fromUtf8(bytes);
     return decodeWindows1252(bytes);
 }

@@ -4,7 +4,9 @@
 #include <QString>
 
 // The 8-bit code page in which list files, CSV and HTML files hold their texts. Texts stay as bytes in
-// the model; they are decoded only for display and encoded when the user types them.
+// the model; they are decoded only for display and encoded when the user types them. A data folder fixes
+// its code page once (FolderChoices): UTF-8 for a new one, windows-1252 for one whose files were written
+// before the choice existed.
 class CodePage
 {
 public:
@@ -28,6 +30,7 @@ public:
     static QString currentName();
     static QString defaultName() { return QStringLiteral("windows-1252"); }
 
+    // Under UTF-8, a text that is not well-formed UTF-8 is read as windows-1252 (see decode's comment).
     static QString decode(QByteArrayView bytes);
     // Windows-1252 whatever the current code page is (settings files written by older tools).
     static QString decodeWindows1252(QByteArrayView bytes);

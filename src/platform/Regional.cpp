@@ -12,6 +12,7 @@ namespace {
 struct State
 {
     QLocale locale = QLocale::c();
+    QLocale itemLocale = QLocale::c();
     QString dateFormat = QStringLiteral("yyyy-MM-dd");
     QString timeFormat = QStringLiteral("HH:mm:ss");
     Regional::DateOrder order = Regional::DateOrder::YearMonthDay;
@@ -207,15 +208,28 @@ void Regional::useSystemLocale()
 
 void Regional::useLocale(const QLocale& locale)
 {
-    State& s = state();
-    s.locale = locale;
-    s.initialised = true;
-    if (locale.language() == QLocale::C) {
-        setFormats(QStringLiteral("yyyy-MM-dd"), QStringLiteral("HH:mm:ss"));
-        return;
-    }
-    setFormats(widenDateFormat(locale.dateFormat(QLocale::ShortFormat)),
-               stripTimeZone(locale.timeFormat(QLocale::LongFormat)));
+    state().locale = locale;
+    setItemFormats(locale, dateFormatOf(locale), timeFormatOf(locale));
+}
+
+void Regional::setItemFormats(const QLocale& itemLocale, const QString& shortDate, const QString& longTime)
+{
+    state().itemLocale = itemLocale;
+    setFormats(shortDate, longTime);
+}
+
+QString Regional::dateFormatOf(const QLocale& locale)
+{
+    if (locale.language() == QLocale::C)
+        return QStringLiteral("yyyy-MM-dd");
+    return widenDateFormat(locale.dateFormat(QLocale::ShortFormat));
+}
+
+QString Regional::timeFormatOf(const QLocale& locale)
+{
+    if (locale.language() == QLocale::C)
+        return QStringLiteral("HH:mm:ss");
+    return stripTimeZone(locale.timeFormat(QLocale::LongFormat));
 }
 
 void Regional::setFormats(const QString& shortDate, const QString& longTime)
@@ -252,6 +266,12 @@ QLocale Regional::locale()
     return state().locale;
 }
 
+QLocale Regional::itemLocale()
+{
+    ensureInitialised();
+    return state().itemLocale;
+}
+
 quint32 Regional::generation()
 {
     ensureInitialised();
@@ -269,12 +289,12 @@ QStringList Regional::shortDayNames()
 
 QString Regional::dateToText(const QDate& date)
 {
-    return locale().toString(date, shortDateFormat());
+    return itemLocale().toString(date, shortDateFormat());
 }
 
 QString Regional::timeToText(const QTime& time)
 {
-    return locale().toString(time, longTimeFormat());
+    return itemLocale().toString(time, longTimeFormat());
 }
 
 QString Regional::dateTimeToText(const QDateTime& dateTime)
@@ -293,7 +313,7 @@ std::optional<QDate> namedMonthDate(const QString& text)
     const QString format = Regional::shortDateFormat();
     if (!format.contains(QLatin1String("MMM")))
         return std::nullopt;
-    const QDate date = Regional::locale().toDate(text.trimmed(), format);
+    const QDate date = Regional::itemLocale().toDate(text.trimmed(), format);
     return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
 }
 
@@ -433,7 +453,7 @@ std::optional<QTime> Regional::textToTime(QStringView text)
 {
     // Locale AM/PM markers other than the English ones are mapped before the byte-level reader runs.
     QString s = text.toString();
-    const QLocale l = locale();
+    const QLocale l = itemLocale();
     if (!l.amText().isEmpty() && l.amText() != QLatin1String("AM"))
         s.replace(l.amText(), QLatin1String("AM"), Qt::CaseInsensitive);
     if (!l.pmText().isEmpty() && l.pmText() != QLatin1String("PM"))
