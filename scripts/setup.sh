@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Quillmar needs to build, test and run, and the clang tools of the checks
-# (formatting, sanitizers, fuzzers); only what is missing. python3-icalendar reads the iCalendar export
-# back in the tests. The locales en_US.UTF-8 and de_DE.UTF-8 are generated for the tests that run the
-# program under several locales.
+# (formatting, sanitizers, fuzzers); only what is missing. libical reads and writes iCalendar; in the tests
+# python3-icalendar reads the export back and writes to-dos for the import, and tidy checks the HTML page.
+# The locales en_US.UTF-8 and de_DE.UTF-8 are generated for the tests that run the program under several
+# locales.
 set -euo pipefail
 
 PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins libgl1-mesa-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    python3-icalendar
+    libical-dev
+    python3-icalendar tidy
     xvfb xauth
     desktop-file-utils appstream shared-mime-info
     clang clang-format libclang-rt-14-dev

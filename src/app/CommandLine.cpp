@@ -69,13 +69,20 @@ const ExchangeCommand kExchangeCommands[] = {
          return ExportHtmlCommand(o.exchangeFile, o.listFile, err);
      }},
     {"export-ics", Mode::ExportICalendar, "OUT",
-     "write the list as to-dos to the iCalendar file OUT (\"-\": standard output)",
+     "write the list as to-dos to the iCalendar file OUT (\"-\": standard output); OUT a folder (or "
+     "ending in \"/\"): one file per to-do in it, named by its UID",
      [](const CommandLineOptions& o, QTextStream&, QTextStream& err) {
          return ExportICalendarCommand(o.exchangeFile, o.listFile, err);
      }},
     {"import-csv", Mode::ImportCSV, "IN", "add the items of the CSV file IN to the list and say how many",
      [](const CommandLineOptions& o, QTextStream& out, QTextStream& err) {
          return ImportCSVCommand(o.exchangeFile, o.listFile, out, err);
+     }},
+    {"import-ics", Mode::ImportICalendar, "IN",
+     "add the to-dos of the iCalendar file IN, or of every .ics file in the folder IN, to the list and say "
+     "how many and what the list cannot hold",
+     [](const CommandLineOptions& o, QTextStream& out, QTextStream& err) {
+         return ImportICalendarCommand(o.exchangeFile, o.listFile, out, err);
      }},
 };
 

@@ -20,14 +20,16 @@ struct CommandLineOptions
         ExportHtml,
         ExportICalendar,
         ImportCSV,
+        ImportICalendar,
         Error
     };
 
     Mode mode = Mode::Gui;
-    QString dataDir;      // --data-dir DIR; empty for the default data folder
-    QString listFile;     // the optional list file; empty for the standard list
-    QString exchangeFile; // OUT of --export-csv / --export-html / --export-ics, IN of --import-csv
-    QString error;        // for Mode::Error: what is wrong with the arguments
+    QString dataDir;  // --data-dir DIR; empty for the default data folder
+    QString listFile; // the optional list file; empty for the standard list
+    QString
+        exchangeFile; // OUT of --export-csv / --export-html / --export-ics, IN of --import-csv / --import-ics
+    QString error;    // for Mode::Error: what is wrong with the arguments
     // How --print lists the items: --sort, --reverse, --status, --format.
     ListPrinter::Options listing;
 };

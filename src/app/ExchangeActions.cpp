@@ -7,6 +7,7 @@
 #include "dialogs/MessageBox.h"
 #include "exchange/CSVExchange.h"
 #include "exchange/ICalendarExport.h"
+#include "exchange/ICalendarImport.h"
 #include "exchange/ToDo2HTML.h"
 #include "model/ListDocument.h"
 #include "platform/Clock.h"
@@ -41,20 +42,24 @@ ExchangeActions::ExchangeActions(ListDocument* document, const QAbstractItemMode
     applyHint(m_htmlAction, QStringLiteral("Create HTML file"));
     m_icalendarAction = make("actExportICalendar", QStringLiteral("Export to iCa&lendar"));
     m_icalendarAction->setStatusTip(QStringLiteral("Write the list as to-dos for calendar programs"));
+    m_importICalendarAction = make("actImportICalendar", QStringLiteral("Import from iCalen&dar"));
+    m_importICalendarAction->setStatusTip(QStringLiteral("Add the to-dos of a calendar program to the list"));
     connect(m_exportCsvAction, &QAction::triggered, this, &ExchangeActions::exportCSV);
     connect(m_importCsvAction, &QAction::triggered, this, &ExchangeActions::importCSV);
     connect(m_htmlAction, &QAction::triggered, this, &ExchangeActions::exportHTML);
     connect(m_icalendarAction, &QAction::triggered, this, &ExchangeActions::exportICalendar);
+    connect(m_importICalendarAction, &QAction::triggered, this, &ExchangeActions::importICalendar);
 }
 
 QList<QAction*> ExchangeActions::actions() const
 {
-    return {m_exportCsvAction, m_importCsvAction, m_htmlAction, m_icalendarAction};
+    return {m_exportCsvAction, m_importCsvAction, m_htmlAction, m_icalendarAction, m_importICalendarAction};
 }
 
 void ExchangeActions::setImportEnabled(bool enabled)
 {
     m_importCsvAction->setEnabled(enabled);
+    m_importICalendarAction->setEnabled(enabled);
 }
 
 void ExchangeActions::exportCSV()
@@ -101,6 +106,10 @@ void ExchangeActions::exportHTML()
         return;
     // The settings are read afresh for every page.
     TToDo2HTML html(SettingsFilePath());
+    const ListMode mode = m_document->mode();
+    html.Title = TToDo2HTML::ListTitle(mode == ListMode::External  ? m_document->externalFileName()
+                                       : mode == ListMode::History ? HistoryListPath()
+                                                                   : QString());
     QStringList captions;
     // The captions the list shows, a language file's included.
     for (int c = 0; c < ToDoListModel::ColumnCount; ++c)
@@ -122,6 +131,27 @@ void ExchangeActions::exportICalendar()
         MessageBox::information(m_window, r.error);
 }
 
+void ExchangeActions::importICalendar()
+{
+    const QString path = FileDialog::getOpenFileName(m_window, QStringLiteral("Import from iCalendar"),
+                                                     QString(), kICalendarFilter, kICalendarSuffix);
+    if (path.isEmpty())
+        return;
+    // Read and checked whole first, as the CSV import: all the to-dos or none, and one step to undo.
+    ICalendarImport import;
+    if (const IoResult r = ReadICalendar(path, import); !r) {
+        MessageBox::information(m_window, r.error);
+        return;
+    }
+    const QString summary = ICalendarImportSummary(path, import);
+    if (import.items.empty()) {
+        MessageBox::information(m_window, summary);
+        return;
+    }
+    m_document->importItems(std::move(import.items));
+    Q_EMIT imported(summary);
+}
+
 void ExchangeActions::showHTMLFile(const QString& fileName)
 {
     if (!QFileInfo::exists(fileName)) {
@@ -141,4 +171,5 @@ void ExchangeActions::retranslate()
     m_importCsvAction->setText(texts.text("ImExport", "Item4"));
     m_htmlAction->setText(texts.text("ImExport", "Item5"));
     m_icalendarAction->setText(texts.text("ImExport", "Item6"));
+    m_importICalendarAction->setText(texts.text("ImExport", "Item7"));
 }

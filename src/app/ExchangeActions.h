@@ -9,8 +9,8 @@ class QAbstractItemModel;
 class QAction;
 class QWidget;
 
-// The Im-Export commands that write or read other formats: CSV export and import, the HTML page and the
-// iCalendar file of the list. Each writes the whole list, also the rows the find bar leaves out.
+// The Im-Export commands that write or read other formats: CSV export and import, the HTML page, and
+// iCalendar export and import. Each writes the whole list, also the rows the find bar leaves out.
 class ExchangeActions : public QObject
 {
     Q_OBJECT
@@ -34,6 +34,7 @@ private:
     void importCSV();
     void exportHTML();
     void exportICalendar();
+    void importICalendar();
     void showHTMLFile(const QString& fileName);
 
     ListDocument* m_document;
@@ -43,4 +44,5 @@ private:
     QAction* m_importCsvAction = nullptr;
     QAction* m_htmlAction = nullptr;
     QAction* m_icalendarAction = nullptr;
+    QAction* m_importICalendarAction = nullptr;
 };

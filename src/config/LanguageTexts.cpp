@@ -65,6 +65,7 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Main, "TrayMenu", "Item1", "E&xit"},
     {W::Main, "Header", "Item1", "Priority"},
     {W::Main, "ImExport", "Item6", "Export to iCa&lendar"},
+    {W::Main, "ImExport", "Item7", "Import from iCalen&dar"},
     {W::Main, "EditMenu", "Item0", "&Edit"},
     {W::Main, "EditMenu", "Item1", "&Undo"},
     {W::Main, "EditMenu", "Item2", "&Redo"},

@@ -3,6 +3,7 @@
 #include "config/Paths.h"
 #include "exchange/CSVExchange.h"
 #include "exchange/ICalendarExport.h"
+#include "exchange/ICalendarImport.h"
 #include "exchange/ToDo2HTML.h"
 #include "model/ListFile.h"
 #include "platform/AtomicFile.h"
@@ -17,6 +18,8 @@
 #include <QFileInfo>
 #include <QTextStream>
 #include <QThread>
+
+#include <functional>
 
 namespace {
 QString listPathOf(const QString& listFile)
@@ -48,6 +51,12 @@ IoResult loadList(const QString& path, bool named, bool mayBeMissing, ToDoList& 
     return ReadListFile(path, !isHistoryFile(path), list);
 }
 
+// A folder, or a name ending in "/" for one to be made: a vdir of one file per to-do.
+bool isFolderTarget(const QString& outFile)
+{
+    return outFile.endsWith(QLatin1Char('/')) || QFileInfo(outFile).isDir();
+}
+
 int report(QTextStream& err, const QString& message)
 {
     err << "quillmar: " << message << '\n';
@@ -74,6 +83,7 @@ int ExportHtmlCommand(const QString& outFile, const QString& listFile, QTextStre
     if (const IoResult r = loadList(listPathOf(listFile), !listFile.isEmpty(), false, list); !r)
         return report(err, r.error);
     TToDo2HTML html(SettingsFilePath());
+    html.Title = TToDo2HTML::ListTitle(listFile);
     if (isStandardOutput(outFile)) {
         QByteArray page;
         if (const IoResult r = html.WriteHTML(list, TToDo2HTML::DefaultColumnCaptions(), QString(), &page);
@@ -93,15 +103,25 @@ int ExportICalendarCommand(const QString& outFile, const QString& listFile, QTex
     ToDoList list;
     if (const IoResult r = loadList(listPathOf(listFile), !listFile.isEmpty(), false, list); !r)
         return report(err, r.error);
-    const IoResult written = isStandardOutput(outFile)
-                                 ? WriteStandardOutput(ListToICalendar(list, Clock::now()))
-                                 : WriteICalendarFile(outFile, list, Clock::now());
+    IoResult written;
+    if (isStandardOutput(outFile))
+        written = WriteStandardOutput(ListToICalendar(list, Clock::now()));
+    else if (isFolderTarget(outFile))
+        written = WriteICalendarFolder(outFile, list, Clock::now());
+    else
+        written = WriteICalendarFile(outFile, list, Clock::now());
     if (!written)
         return report(err, written.error);
     return 0;
 }
 
-int ImportCSVCommand(const QString& inFile, const QString& listFile, QTextStream& out, QTextStream& err)
+namespace {
+// What an import reads from its file into the list: the number of items added and what to tell the user.
+using ListImport = std::function<IoResult(ToDoList& list, int& added, QString& summary)>;
+
+// Adds what import reads to the list. Takes the data folder's lock for its run, waiting up to
+// kImportLockWaitMs for another command-line run to finish; refuses at once when a window holds it.
+int importIntoList(const QString& listFile, QTextStream& out, QTextStream& err, const ListImport& import)
 {
     const QString folder = DataFolder();
     // Made private to the user when missing.
@@ -139,9 +159,10 @@ int ImportCSVCommand(const QString& inFile, const QString& listFile, QTextStream
     ToDoList list;
     if (const IoResult r = loadList(path, !listFile.isEmpty(), true, list); !r)
         return report(err, r.error + QStringLiteral("; nothing was imported."));
-    // All rows or none: the whole CSV file is read and checked before the first row is appended.
+    // All items or none: the whole file is read and checked before the first item is appended.
     int added = 0;
-    if (const IoResult r = ImportCSVFile(inFile, list, &added); !r)
+    QString summary;
+    if (const IoResult r = import(list, added, summary); !r)
         return report(err, r.error);
     if (added > 0) {
         // A writer that takes no holds (another program) was there since the list was read.
@@ -153,7 +174,33 @@ int ImportCSVCommand(const QString& inFile, const QString& listFile, QTextStream
         if (!saved)
             return report(err, saved.error + QStringLiteral("; nothing was imported."));
     }
-    out << ImportSummary(inFile, added) << '\n';
+    out << summary << '\n';
     out.flush();
     return 0;
+}
+} // namespace
+
+int ImportCSVCommand(const QString& inFile, const QString& listFile, QTextStream& out, QTextStream& err)
+{
+    return importIntoList(listFile, out, err, [&inFile](ToDoList& list, int& added, QString& summary) {
+        const IoResult r = ImportCSVFile(inFile, list, &added);
+        summary = ImportSummary(inFile, added);
+        return r;
+    });
+}
+
+int ImportICalendarCommand(const QString& inPath, const QString& listFile, QTextStream& out, QTextStream& err)
+{
+    return importIntoList(listFile, out, err, [&inPath](ToDoList& list, int& added, QString& summary) {
+        ICalendarImport import;
+        const IoResult r = ReadICalendar(inPath, import);
+        if (!r)
+            return r;
+        summary = ICalendarImportSummary(inPath, import);
+        added = int(import.items.size());
+        list.items.reserve(list.items.size() + import.items.size());
+        for (ToDoItem& item : import.items)
+            list.items.push_back(std::move(item));
+        return r;
+    });
 }

@@ -10,11 +10,16 @@ class QTextStream;
 // named "-" is standard output.
 int ExportCSVCommand(const QString& outFile, const QString& listFile, QTextStream& err);
 int ExportHtmlCommand(const QString& outFile, const QString& listFile, QTextStream& err);
-// The list as an iCalendar file of to-dos (--export-ics).
+// The list as to-dos (--export-ics): one iCalendar file, or, when outFile is a folder or ends in "/", one
+// file per to-do in that folder.
 int ExportICalendarCommand(const QString& outFile, const QString& listFile, QTextStream& err);
 // Takes the data folder's lock for its run, waiting up to kImportLockWaitMs for another command-line run to
 // finish; refuses at once when a window holds it. Says on out how many items it imported.
 int ImportCSVCommand(const QString& inFile, const QString& listFile, QTextStream& out, QTextStream& err);
+// The to-dos of an iCalendar file, or of every .ics file in a folder, added to the list as
+// ImportCSVCommand adds rows (--import-ics).
+int ImportICalendarCommand(const QString& inPath, const QString& listFile, QTextStream& out,
+                           QTextStream& err);
 
 // How long an import waits for the lock of the data folder.
 inline constexpr int kImportLockWaitMs = 10000;

@@ -1,11 +1,14 @@
 #include "exchange/ICalendarExport.h"
 
 #include "exchange/ExportTarget.h"
+#include "exchange/ICalendarValues.h"
 #include "platform/AtomicFile.h"
-#include "platform/CodePage.h"
+#include "platform/FileSystem.h"
 #include "platform/Regional.h"
 
 #include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <QUrl>
 
@@ -13,32 +16,6 @@
 #include <optional>
 
 namespace {
-constexpr qsizetype kMaxOctets = 75;
-
-QByteArray utcText(const QDateTime& moment)
-{
-    return moment.toUTC().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'")).toLatin1();
-}
-
-class Writer
-{
-public:
-    void line(QByteArrayView name, QByteArrayView value)
-    {
-        QByteArray content;
-        content.reserve(name.size() + 1 + value.size());
-        content += name;
-        content += ':';
-        content += value;
-        m_out += ICalendarFold(content);
-    }
-    void text(QByteArrayView name, QStringView value) { line(name, ICalendarEscape(value)); }
-    QByteArray take() { return std::move(m_out); }
-
-private:
-    QByteArray m_out;
-};
-
 // The occurrence number tells apart items whose Action and Date In are the same.
 QByteArray uidOf(const ToDoItem& item, int occurrence)
 {
@@ -60,117 +37,123 @@ std::optional<int> priorityOf(const ToDoItem& item)
     return std::clamp(10 - p, 1, 9);
 }
 
-void writeItem(Writer& w, const ToDoItem& item, int occurrence, const QByteArray& stamp)
+// A file: URI for an absolute path, a URL as it is; a relative path has no meaning elsewhere. A scheme of
+// one letter is a drive ("C:\..."), not a URL.
+std::optional<QByteArray> attachmentOf(const QString& location)
 {
-    w.line("BEGIN", "VTODO");
-    w.line("UID", uidOf(item, occurrence));
-    w.line("DTSTAMP", stamp);
-    if (const std::optional<QDate> day = item.dateInDate()) {
-        // A Date In that also names a time keeps it.
-        QDateTime created(*day, QTime(0, 0));
-        if (const auto full = Regional::textToDateTime(item.value(ToDoItem::DateIn));
-            full && full->date() == *day)
-            created = *full;
-        w.line("CREATED", utcText(created));
+    const QString trimmed = location.trimmed();
+    if (trimmed.isEmpty())
+        return std::nullopt;
+    if (QDir::isAbsolutePath(trimmed))
+        return QUrl::fromLocalFile(trimmed).toEncoded();
+    const QUrl url(trimmed, QUrl::TolerantMode);
+    if (url.isValid() && url.scheme().size() > 1 && !url.isRelative())
+        return url.toEncoded();
+    return std::nullopt;
+}
+
+// A text made of blanks alone is no value to libical's reader (it trims them): such a text gives no
+// property, as an empty one does.
+QByteArray textValue(const QString& text)
+{
+    QByteArray value = ICalendarText(text);
+    const bool blank =
+        std::all_of(value.cbegin(), value.cend(), [](char c) { return c == ' ' || c == '\t'; });
+    return blank ? QByteArray() : value;
+}
+
+void addText(icalcomponent* todo, icalproperty* (*make)(const char*), const QString& text)
+{
+    if (const QByteArray value = textValue(text); !value.isEmpty())
+        icalcomponent_add_property(todo, make(value.constData()));
+}
+
+icalcomponent* toDoOf(const ToDoItem& item, const QByteArray& uid, const icaltimetype& stamp)
+{
+    icalcomponent* todo = icalcomponent_new(ICAL_VTODO_COMPONENT);
+    icalcomponent_add_property(todo, icalproperty_new_uid(uid.constData()));
+    icalcomponent_add_property(todo, icalproperty_new_dtstamp(stamp));
+    if (const auto created = ICalendarItemMoment(item.value(ToDoItem::DateIn)))
+        icalcomponent_add_property(todo, icalproperty_new_created(ICalendarUtc(*created)));
+    addText(todo, icalproperty_new_summary, item.actionText());
+    addText(todo, icalproperty_new_description, item.valueText(ToDoItem::Remarks));
+    const auto target = ICalendarItemMoment(item.value(ToDoItem::Target));
+    if (target) {
+        // A Target without a time of day is a day, as calendars show all-day to-dos.
+        icalcomponent_add_property(todo, icalproperty_new_due(target->time() == QTime(0, 0)
+                                                                  ? ICalendarDate(target->date())
+                                                                  : ICalendarUtc(*target)));
     }
-    w.text("SUMMARY", item.actionText());
-    if (const QString remarks = item.valueText(ToDoItem::Remarks); !remarks.isEmpty())
-        w.text("DESCRIPTION", remarks);
-    const std::optional<QDate> target = item.targetDate();
-    if (target)
-        w.line("DUE;VALUE=DATE", target->toString(QStringLiteral("yyyyMMdd")).toLatin1());
     if (const auto priority = priorityOf(item))
-        w.line("PRIORITY", QByteArray::number(*priority));
-    if (const QString project = item.valueText(ToDoItem::ProjectName); !project.isEmpty())
-        w.text("CATEGORIES", project);
-    if (const QString owner = item.valueText(ToDoItem::Owner); !owner.isEmpty())
-        w.text("CONTACT", owner);
-    if (const QString location = item.valueText(ToDoItem::FileLocation); !location.trimmed().isEmpty())
-        w.line("ATTACH", QUrl::fromLocalFile(location).toEncoded());
-    w.line("STATUS", item.checked() ? "COMPLETED" : "NEEDS-ACTION");
+        icalcomponent_add_property(todo, icalproperty_new_priority(*priority));
+    addText(todo, icalproperty_new_categories, item.valueText(ToDoItem::ProjectName));
+    addText(todo, icalproperty_new_contact, item.valueText(ToDoItem::Owner));
+    if (const auto url = attachmentOf(item.valueText(ToDoItem::FileLocation))) {
+        icalattach* attach = icalattach_new_from_url(url->constData());
+        icalcomponent_add_property(todo, icalproperty_new_attach(attach));
+        icalattach_unref(attach);
+    }
+    icalcomponent_add_property(
+        todo, icalproperty_new_status(item.checked() ? ICAL_STATUS_COMPLETED : ICAL_STATUS_NEEDSACTION));
     if (const std::optional<QTime> alarm = item.alarmTime(); target && alarm) {
-        w.line("BEGIN", "VALARM");
-        w.line("ACTION", "DISPLAY");
-        w.text("DESCRIPTION", item.actionText());
-        w.line("TRIGGER;VALUE=DATE-TIME", utcText(QDateTime(*target, *alarm)));
-        w.line("END", "VALARM");
+        icalcomponent* valarm = icalcomponent_new(ICAL_VALARM_COMPONENT);
+        icalcomponent_add_property(valarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
+        // A display alarm must say something.
+        const QByteArray said = textValue(item.actionText());
+        icalcomponent_add_property(valarm,
+                                   icalproperty_new_description(said.isEmpty() ? "To-do" : said.constData()));
+        icaltriggertype trigger = icaltriggertype_from_int(0);
+        trigger.time = ICalendarUtc(QDateTime(target->date(), *alarm));
+        icalcomponent_add_property(valarm, icalproperty_new_trigger(trigger));
+        icalcomponent_add_component(todo, valarm);
     }
-    w.line("END", "VTODO");
-}
-} // namespace
-
-QByteArray ICalendarEscape(QStringView text)
-{
-    QString out;
-    out.reserve(text.size() + 8);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        switch (c.unicode()) {
-        case '\\':
-        case ';':
-        case ',':
-            out += QLatin1Char('\\');
-            out += c;
-            break;
-        case '\r':
-            // CR LF is one line break.
-            if (i + 1 < text.size() && text[i + 1] == QLatin1Char('\n'))
-                ++i;
-            out += QLatin1String("\\n");
-            break;
-        case '\n':
-            out += QLatin1String("\\n");
-            break;
-        case '\t':
-            out += c;
-            break;
-        default:
-            if (c.unicode() >= 0x20 && c.unicode() != 0x7F)
-                out += c;
-        }
-    }
-    return out.toUtf8();
+    return todo;
 }
 
-QByteArray ICalendarFold(QByteArrayView line)
+ICalendarComponent newCalendar()
 {
-    QByteArray out;
-    out.reserve(line.size() + line.size() / 70 * 3 + 2);
-    qsizetype start = 0;
-    // The first line holds 75 octets, each continuation its blank and 74 more.
-    qsizetype room = kMaxOctets;
-    while (line.size() - start > room) {
-        qsizetype end = start + room;
-        // Back to the first byte of the UTF-8 character that would be cut.
-        while (end > start && (static_cast<unsigned char>(line[end]) & 0xC0) == 0x80)
-            --end;
-        out += line.sliced(start, end - start);
-        out += "\r\n ";
-        start = end;
-        room = kMaxOctets - 1;
-    }
-    out += line.sliced(start);
-    out += "\r\n";
-    return out;
+    ICalendarComponent calendar(icalcomponent_new(ICAL_VCALENDAR_COMPONENT));
+    icalcomponent_add_property(calendar.get(), icalproperty_new_version("2.0"));
+    icalcomponent_add_property(calendar.get(),
+                               icalproperty_new_prodid("-//Quillmar//Quillmar " QUILLMAR_VERSION "//EN"));
+    icalcomponent_add_property(calendar.get(), icalproperty_new_calscale("GREGORIAN"));
+    return calendar;
 }
 
-QByteArray ListToICalendar(const ToDoList& list, const QDateTime& stamp)
+// Calls put(uid, to-do) for every item in list order.
+template <typename Put> void forEachToDo(const ToDoList& list, const QDateTime& stamp, Put put)
 {
-    Writer w;
-    w.line("BEGIN", "VCALENDAR");
-    w.line("VERSION", "2.0");
-    w.line("PRODID", "-//Quillmar//Quillmar " QUILLMAR_VERSION "//EN");
-    w.line("CALSCALE", "GREGORIAN");
-    const QByteArray stampText = utcText(stamp);
+    const icaltimetype stampTime = ICalendarUtc(stamp);
     QHash<QByteArray, int> seen;
     for (const ToDoItem& item : list.items) {
         QByteArray identity = item.value(ToDoItem::DateIn).toByteArray();
         identity += '\0';
         identity += item.action();
-        writeItem(w, item, seen[identity]++, stampText);
+        const QByteArray uid = uidOf(item, seen[identity]++);
+        put(uid, toDoOf(item, uid, stampTime));
     }
-    w.line("END", "VCALENDAR");
-    return w.take();
+}
+} // namespace
+
+QByteArray ListToICalendar(const ToDoList& list, const QDateTime& stamp)
+{
+    ICalendarComponent calendar = newCalendar();
+    forEachToDo(list, stamp, [&](const QByteArray&, icalcomponent* todo) {
+        icalcomponent_add_component(calendar.get(), todo);
+    });
+    return ICalendarSerialize(calendar.get());
+}
+
+std::vector<ICalendarToDoFile> ListToICalendarFiles(const ToDoList& list, const QDateTime& stamp)
+{
+    std::vector<ICalendarToDoFile> files;
+    files.reserve(list.items.size());
+    forEachToDo(list, stamp, [&](const QByteArray& uid, icalcomponent* todo) {
+        ICalendarComponent calendar = newCalendar();
+        icalcomponent_add_component(calendar.get(), todo);
+        files.push_back({uid, ICalendarSerialize(calendar.get())});
+    });
+    return files;
 }
 
 IoResult WriteICalendarFile(const QString& path, const ToDoList& list, const QDateTime& stamp)
@@ -178,4 +161,36 @@ IoResult WriteICalendarFile(const QString& path, const ToDoList& list, const QDa
     if (IoResult r = CheckExportTarget(path); !r)
         return r;
     return AtomicFile::save(path, ListToICalendar(list, stamp));
+}
+
+IoResult WriteICalendarFolder(const QString& folder, const ToDoList& list, const QDateTime& stamp,
+                              int* written)
+{
+    if (written)
+        *written = 0;
+    const QFileInfo info(folder);
+    if (info.exists() && !info.isDir())
+        return IoResult::failure(
+            QStringLiteral("Cannot write to-dos into %1: it is not a folder").arg(ShownPath(folder)),
+            IoError::BadData);
+    if (!info.exists() && !QDir().mkdir(folder))
+        return IoResult::failure(QStringLiteral("Cannot create the folder %1").arg(ShownPath(folder)));
+    const QDir dir(folder);
+    const std::vector<ICalendarToDoFile> files = ListToICalendarFiles(list, stamp);
+    // All or none as far as checking goes: no file is written when any of them may not be.
+    for (const ICalendarToDoFile& file : files) {
+        if (IoResult r =
+                CheckExportTarget(dir.filePath(QString::fromLatin1(file.uid) + QLatin1String(".ics")));
+            !r)
+            return r;
+    }
+    for (const ICalendarToDoFile& file : files) {
+        if (IoResult r = AtomicFile::save(dir.filePath(QString::fromLatin1(file.uid) + QLatin1String(".ics")),
+                                          file.text);
+            !r)
+            return r;
+        if (written)
+            ++*written;
+    }
+    return IoResult::success();
 }

@@ -7,30 +7,47 @@
 #include <QDateTime>
 #include <QString>
 
-// The list as an iCalendar file (RFC 5545) for calendar programs: one VTODO per item, UTF-8, CRLF line ends.
+#include <vector>
+
+// The list as iCalendar to-dos (RFC 5545) for calendar programs, built and written by libical: one VTODO
+// per item, UTF-8, CRLF line ends, folded at 75 octets.
 //
-//   SUMMARY      the Action              DESCRIPTION  the Remarks (when there are any)
-//   DUE          the Target, as a date   CREATED      the Date In (midnight when it has no time)
+//   SUMMARY      the Action (none when it is empty: an empty SUMMARY is no valid TEXT)
+//   DESCRIPTION  the Remarks (when there are any)
+//   DUE          the Target: a date, or a date and time (in UTC) when it names a time of day
+//   CREATED      the Date In with its time of day (midnight when it names none)
 //   PRIORITY     from the Priority: a larger number is more urgent, as the list's first sort by
 //                Priority shows, so 9 and above become 1 (highest), 5 stays 5, 1 becomes 9;
 //                0, negative and unreadable numbers give no PRIORITY
-//   CATEGORIES   the Project Name        CONTACT      the Owner
-//   ATTACH       the File Location as a file URL
+//   CATEGORIES   the Project Name (libical writes it as a list: commas in it separate categories)
+//   CONTACT      the Owner
+//   ATTACH       the File Location: an absolute path as a file: URI, a URL as it is; anything else (a
+//                relative path means nothing to another program) gives none
 //   STATUS       COMPLETED for checked items, NEEDS-ACTION otherwise
 //   VALARM       a display alarm at the Alarm Time on the Target day (both must be readable)
 //   UID          stable for an item as long as its Action and Date In stay: the same item gets the same
 //                UID in every export, however the list is sorted or its other values change, and items
 //                that are alike are told apart by their order
 //
-// Texts are decoded from the list's code page; dates are read in the regional formats. Times are written
-// in UTC.
+// Texts are decoded from the list's code page; line breaks (CR LF, CR or LF) become one LF, and control
+// characters, which a TEXT value may not hold, are dropped; a text of blanks alone gives no property (libical
+// trims the blanks around a value as it reads it). Dates are read in the regional formats.
 
-// TEXT value escaping: backslash, semicolon and comma get a backslash, line breaks become "\n", and control
-// characters, which a TEXT value may not hold, are dropped.
-QByteArray ICalendarEscape(QStringView text);
-// One content line (without its line end) folded so that no line is longer than 75 octets: the rest goes
-// on lines that start with a blank. A UTF-8 character is never split. Ends with CRLF.
-QByteArray ICalendarFold(QByteArrayView line);
-// The whole file; stamp is the time of the export (DTSTAMP).
+// One to-do of a whole export: its UID and its own calendar file.
+struct ICalendarToDoFile
+{
+    QByteArray uid;
+    QByteArray text;
+};
+
+// The whole list as one calendar; stamp is the time of the export (DTSTAMP).
 QByteArray ListToICalendar(const ToDoList& list, const QDateTime& stamp);
+// Every item as a calendar of its own, in list order: what tools that keep one file per to-do (a vdir)
+// read.
+std::vector<ICalendarToDoFile> ListToICalendarFiles(const ToDoList& list, const QDateTime& stamp);
 IoResult WriteICalendarFile(const QString& path, const ToDoList& list, const QDateTime& stamp);
+// A vdir: one file per to-do in folder, named by its UID with ".ics", the folder made when it is missing.
+// Every file is checked as an export target before the first is written; files of earlier exports whose
+// to-dos are gone stay. written: the number of files written.
+IoResult WriteICalendarFolder(const QString& folder, const ToDoList& list, const QDateTime& stamp,
+                              int* written = nullptr);

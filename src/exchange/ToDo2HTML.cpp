@@ -3,6 +3,7 @@
 #include "config/Colors.h"
 #include "config/Config.h"
 #include "config/IniFile.h"
+#include "config/Paths.h"
 #include "config/StyleItem.h"
 #include "exchange/ExportTarget.h"
 #include "platform/AtomicFile.h"
@@ -10,7 +11,9 @@
 #include "platform/CodePage.h"
 
 #include <QDir>
+#include <QFileInfo>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -30,15 +33,19 @@ constexpr const char* kDefaultColors[TToDo2HTML::GroupCount] = {
     "FF0000",
 };
 
-// Writes text with & < > and " as character references at out, which has room for six bytes per byte
-// of text; nothing else changes, line breaks included. Returns the end of what was written.
+// Writes text with & < > and " as character references and its line breaks (CR LF, CR or LF) as <br>, at
+// out, which has room for six bytes per byte of text. Control characters, which a page may not hold, are
+// dropped: C0 but tab, DEL, and the C1 range (in UTF-8 C2 80..C2 9F, in Windows-1252 the bytes that stand
+// for nothing). Returns the end of what was written.
 char* writeEscaped(char* out, QByteArrayView text)
 {
     const auto entity = [&out](const char* e, size_t n) {
         std::memcpy(out, e, n);
         out += n;
     };
-    for (const char c : text) {
+    const bool utf8 = CodePage::current() == CodePage::Kind::Utf8;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
         switch (c) {
         case '&':
             entity("&amp;", 5);
@@ -52,8 +59,28 @@ char* writeEscaped(char* out, QByteArrayView text)
         case '"':
             entity("&quot;", 6);
             break;
+        case '\r':
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            entity("<br>", 4);
+            break;
+        case '\n':
+            entity("<br>", 4);
+            break;
+        case '\t':
+            *out++ = char(c);
+            break;
         default:
-            *out++ = c;
+            if (c < 0x20 || c == 0x7F)
+                break;
+            if (utf8 && c == 0xC2 && i + 1 < text.size() &&
+                (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80) {
+                ++i;
+                break;
+            }
+            if (!utf8 && (c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D))
+                break;
+            *out++ = char(c);
         }
     }
     return out;
@@ -85,6 +112,17 @@ QByteArray htmlText(QStringView text)
     }
     appendEscaped(out, CodePage::encode(text.mid(from)).bytes);
     return out;
+}
+
+// The CSS size of an HTML font size: 1 to 7, or relative to the normal 3 when signed ("+0", "-1"), as
+// browsers size <font size>.
+QByteArray cssFontSize(const QString& textSize)
+{
+    static const char* const kSizes[] = {"x-small", "small",    "medium", "large",
+                                         "x-large", "xx-large", "48px"};
+    const int n = textSize.toInt();
+    // Stored sizes are signed: zero and up are written with "+", so they count from 3.
+    return kSizes[std::clamp(3 + n, 1, 7) - 1];
 }
 
 // Collects the page in pieces of about a megabyte and hands each to the file and, when asked for, to the
@@ -123,6 +161,12 @@ struct PageWriter
     }
     void putEscaped(QByteArrayView text)
     {
+        // Bytes that are no UTF-8 would make the whole page unreadable as the charset it declares.
+        QByteArray repaired;
+        if (CodePage::current() == CodePage::Kind::Utf8 && CodePage::firstInvalidUtf8(text) >= 0) {
+            repaired = QString::fromUtf8(text).toUtf8();
+            text = repaired;
+        }
         room(text.size() * 6);
         end = writeEscaped(end, text);
     }
@@ -195,6 +239,28 @@ void TToDo2HTML::readGroup(const IniFile& ini, int k)
         g.Align = QStringLiteral("center");
     else if (*align == 2)
         g.Align = QStringLiteral("right");
+}
+
+QByteArray TToDo2HTML::fontStyle(int k) const
+{
+    return " style=\"font-size:" + cssFontSize(Groups[k].TextSize) + ";color:#" + htmlText(Groups[k].Color) +
+           "\"";
+}
+
+QByteArray TToDo2HTML::alignStyle(int k) const
+{
+    return Groups[k].Align.isEmpty() ? QByteArray()
+                                     : " style=\"text-align:" + htmlText(Groups[k].Align) + "\"";
+}
+
+QString TToDo2HTML::ListTitle(const QString& listFile)
+{
+    const QString path = listFile.isEmpty() ? QString() : QFileInfo(listFile).absoluteFilePath();
+    if (path.isEmpty() || path == StandardListPath())
+        return QStringLiteral("ToDo List");
+    if (path == HistoryListPath())
+        return QStringLiteral("ToDo History");
+    return QFileInfo(listFile).completeBaseName();
 }
 
 QString TToDo2HTML::ColorToHTML(quint32 color)
@@ -292,66 +358,68 @@ IoResult TToDo2HTML::WriteHTML(const std::vector<ToDoItem>& rows, const QStringL
     if (pageOut)
         w.page = &page;
 
-    // The declared charset lets a browser show every text of the code page as it is meant.
-    w.line("<html><head><meta charset=\"" + CharsetName() + "\"><title>" + htmlText(Title) +
-           "</title></head>");
-    w.line("<body>");
-    w.line("<body BGCOLOR=\"" + htmlText(Groups[BackGround].Color) + "\">");
+    // The declared charset lets a browser show every text of the code page as it is meant. The look is the
+    // settings' as the groups give it, in style attributes: a page without them is a whole HTML page that
+    // validators accept.
+    w.line("<!DOCTYPE html>");
+    w.line("<html>");
+    w.line("<head><meta charset=\"" + CharsetName() + "\"><title>" + htmlText(Title) + "</title></head>");
+    w.line("<body style=\"background-color:#" + htmlText(Groups[BackGround].Color) + "\">");
     SelectGroup(Header);
-    w.line("<H2 " + AlignAttr + ">");
-    w.line("<FONT " + SizeAttr + ColorAttr + ">" + TextPart + "</FONT></H2>");
-    w.line("<P><P><P>");
-    w.line("<table border=1 width=100%>");
-    w.line("<tr>");
+    w.line("<h2" + alignStyle(Header) + "><span" + fontStyle(Header) + ">" + TextPart + "</span></h2>");
+    w.line("<table border=\"1\" style=\"width:100%;margin:1em 0\">");
     SelectGroup(TableHeader);
-    const QByteArray headCell = "<td><h3><CENTER><FONT " + SizeAttr + ColorAttr + ">";
-    w.line(headCell + "Status</td><P>");
+    const QByteArray headCell = "<th><h3><span" + fontStyle(TableHeader) + ">";
+    w.line("<tr>");
+    w.line(headCell + "Status</span></h3></th>");
     for (const QString& caption : captions)
-        w.line(headCell + htmlText(caption) + "</td><P>");
+        w.line(headCell + htmlText(caption) + "</span></h3></th>");
+    w.line("</tr>");
 
     SelectGroup(Table);
-    // The opening of a cell depends only on the row's status: built once per status.
-    QByteArray cellStart[5];
+    // The opening of a cell's text depends only on the row's status: built once per status.
+    QByteArray textStart[5];
     for (int s = 0; s < 5; ++s)
-        cellStart[s] = "<td><FONT COLOR=" + htmlText(Groups[groupOf(ItemStatus(s))].Color) + SizeAttr + ">";
+        textStart[s] = "<span style=\"color:#" + htmlText(Groups[groupOf(ItemStatus(s))].Color) +
+                       ";font-size:" + cssFontSize(Groups[Table].TextSize) + "\">";
+    const QByteArrayView centered = "<td style=\"text-align:center\">";
     const Clock::OperationDay operationDay;
     const QDate today = operationDay.day();
     for (const ToDoItem& row : rows) {
         const ItemStatus status = ItemStatusOf(row, today);
-        const QByteArray& cell = cellStart[static_cast<int>(status)];
+        const QByteArray& text = textStart[static_cast<int>(status)];
         w.line("<tr>");
-        w.put(cell);
-        w.put("<CENTER>");
+        w.put(centered);
+        w.put(text);
         w.put(statusLabel(status));
-        w.line("</td>");
-        w.put(cell);
+        w.line("</span></td>");
+        w.put("<td>");
+        w.put(text);
         w.putEscaped(row.action());
-        w.line("</td>");
+        w.line("</span></td>");
         const int count = row.valueCount();
         for (int k = 0; k < count; ++k) {
-            w.put(cell);
-            w.put(k == ToDoItem::Remarks ? QByteArrayView("<LEFT>") : QByteArrayView("<CENTER>"));
+            w.put(k == ToDoItem::Remarks ? QByteArrayView("<td>") : centered);
+            w.put(text);
             const QByteArrayView value = row.value(k);
             if (value.isEmpty())
                 w.put("  -  ");
             else
                 w.putEscaped(value);
-            w.line("</td>");
+            w.line("</span></td>");
         }
         w.line("</tr>");
     }
     w.line("</table>");
-    w.line("<P><P><P>");
     SelectGroup(Footer);
-    w.line("<H2 " + AlignAttr + ">");
-    w.line("<FONT " + SizeAttr + ColorAttr + ">" + TextPart + "</FONT></H2>");
-    w.line("<HR>");
-    w.line("ToDo List generated with Quillmar at ");
-    w.line(QByteArray::number(today.day()).rightJustified(2, '0') + '.' +
+    w.line("<h2" + alignStyle(Footer) + "><span" + fontStyle(Footer) + ">" + TextPart + "</span></h2>");
+    w.line("<hr>");
+    w.line("<p>ToDo List generated with Quillmar at " +
+           QByteArray::number(today.day()).rightJustified(2, '0') + '.' +
            QByteArray::number(today.month()).rightJustified(2, '0') + '.' +
-           QByteArray::number(today.year()).rightJustified(4, '0'));
-    w.line("<P><P><P>");
-    w.line("</body></html>");
+           QByteArray::number(today.year()).rightJustified(4, '0') + "</p>");
+    w.line("</body>");
+    w.line("</html>");
     w.flush();
 
     if (w.file) {

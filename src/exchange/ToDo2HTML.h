@@ -15,13 +15,16 @@
 
 class IniFile;
 
-// Builds the HTML page of a list: a heading, a table with a header row and one row per item in the
-// colour of its status, a second heading and the date of the export. The look comes from the style
-// sections of the settings file, read afresh by each instance.
+// Builds the HTML page of a list: a whole HTML5 page (doctype, the list's name as title, one head, one body,
+// every element closed) with a heading, a table with a header row and one row per item in the colour of
+// its status, a second heading and the date of the export. The look comes from the style sections of the
+// settings file, read afresh by each instance, and goes on the page as style attributes; the sizes are
+// those of HTML's <font size> (3 normal, "+1" one larger).
 //
 // The page is written in the program's code page and says so in a charset declaration in its head; texts
 // from the list, the settings and the column captions are escaped (& < > "), and characters of the
-// settings or captions that the code page cannot hold are written as numeric character references.
+// settings or captions that the code page cannot hold are written as numeric character references. Line
+// breaks in texts are shown as line breaks; control characters are left out.
 class TToDo2HTML
 {
 public:
@@ -76,10 +79,14 @@ public:
 
     // The built-in captions of the list columns, "Actions" to "File Location".
     static QStringList DefaultColumnCaptions();
+    // The page title for a list file: its name without the extension; "ToDo List" for the standard list
+    // (listFile empty or its path), "ToDo History" for the history list.
+    static QString ListTitle(const QString& listFile);
     // The name of the current code page as a charset label.
     static QByteArray CharsetName();
 
     std::array<Group, GroupCount> Groups;
+    // The page's title; ListTitle gives the list's name for it.
     QString Title;
     QByteArray ColorAttr;
     QByteArray TextPart;
@@ -90,6 +97,9 @@ private:
     static int groupOf(ItemStatus status);
     static const char* statusLabel(ItemStatus status);
     void readGroup(const IniFile& ini, int k);
+    // The style attributes of group k: its size and colour, its alignment (empty when it has none).
+    QByteArray fontStyle(int k) const;
+    QByteArray alignStyle(int k) const;
     void fail(const QString& section, const QString& key, const QString& value, const char* what);
 
     QString m_error;

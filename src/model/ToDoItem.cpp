@@ -151,6 +151,21 @@ QString ToDoItem::valueText(int k) const
     return CodePage::decode(value(k));
 }
 
+namespace {
+// A Target or Date In may name a time of day after its date (the import writes one where the calendar
+// had one); the row's day, and with it its status, goes by the date.
+std::optional<QDate> dayOf(QByteArrayView text)
+{
+    if (const auto day = Regional::textToDate(text))
+        return day;
+    // A time alone comes back on day 0, which is no date the user wrote.
+    const auto full = Regional::textToDateTime(text);
+    if (full && full->date() != QDate(1899, 12, 30))
+        return full->date();
+    return std::nullopt;
+}
+} // namespace
+
 void ToDoItem::refreshCache() const
 {
     const quint32 gen = Regional::generation();
@@ -168,7 +183,7 @@ void ToDoItem::refreshCache() const
             alarmText = QByteArrayView(m_record.constData() + pos + 4, length);
         pos += 4 + length;
     }
-    const auto target = Regional::textToDate(targetText);
+    const auto target = dayOf(targetText);
     m_targetDay = target ? static_cast<qint32>(target->toJulianDay()) : kUnreadable;
     const auto alarm = Regional::textToTime(alarmText);
     m_alarmSeconds = alarm ? alarm->msecsSinceStartOfDay() / 1000 : kUnreadable;
@@ -187,7 +202,7 @@ std::optional<QDate> ToDoItem::dateInDate() const
 {
     const quint32 gen = Regional::generation();
     if (m_dateInGeneration != gen) {
-        const auto dateIn = Regional::textToDate(value(DateIn));
+        const auto dateIn = dayOf(value(DateIn));
         m_dateInDay = dateIn ? static_cast<qint32>(dateIn->toJulianDay()) : kUnreadable;
         m_dateInGeneration = gen;
     }

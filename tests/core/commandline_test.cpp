@@ -133,7 +133,7 @@ TEST_F(CommandLineTest, FileNamesAreTakenAsTheSystemGivesThem)
     EXPECT_EQ(r.out, QByteArray("One,,,,,,,,,\r\n"));
     r = quillmar({QStringLiteral("--export-html"), QStringLiteral("-")});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_TRUE(r.out.startsWith("<html>") && r.out.contains("One")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.startsWith("<!DOCTYPE html>") && r.out.contains("One")) << r.out.toStdString();
 
     // A name that is not valid in the locale's encoding names no file the program could use: refused,
     // and nothing is written under another name.

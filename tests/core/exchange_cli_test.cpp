@@ -83,7 +83,7 @@ TEST_F(ExchangeCliTest, ExportsTheStandardOrANamedList)
 
     ASSERT_TRUE(SaveHistoryFile(sample(), path("old.tdh")).ok);
     ASSERT_EQ(run(ExportHtmlCommand, path("old.html"), path("old.tdh")), 0) << m_err.toStdString();
-    EXPECT_TRUE(readAll(path("old.html")).contains("[completed]</td>\r\n"));
+    EXPECT_TRUE(readAll(path("old.html")).contains("[completed]</span></td>\r\n"));
 }
 
 TEST_F(ExchangeCliTest, FailuresReportAndChangeNothing)

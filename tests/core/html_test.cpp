@@ -12,33 +12,30 @@
 
 namespace {
 const QByteArray kEmptyPage =
-    "<html><head><meta charset=\"windows-1252\"><title></title></head>\r\n"
-    "<body>\r\n"
-    "<body BGCOLOR=\"FFFACD\">\r\n"
-    "<H2  ALIGN=\"left\" >\r\n"
-    "<FONT  SIZE=\"+0\"  COLOR=\"00008B\" >  </FONT></H2>\r\n"
-    "<P><P><P>\r\n"
-    "<table border=1 width=100%>\r\n"
+    "<!DOCTYPE html>\r\n"
+    "<html>\r\n"
+    "<head><meta charset=\"windows-1252\"><title></title></head>\r\n"
+    "<body style=\"background-color:#FFFACD\">\r\n"
+    "<h2 style=\"text-align:left\"><span style=\"font-size:medium;color:#00008B\">  </span></h2>\r\n"
+    "<table border=\"1\" style=\"width:100%;margin:1em 0\">\r\n"
     "<tr>\r\n"
-    "<td><h3><CENTER><FONT  SIZE=\"+0\"  COLOR=\"00008B\" >Status</td><P>\r\n"
-    "<td><h3><CENTER><FONT  SIZE=\"+0\"  COLOR=\"00008B\" >Actions</td><P>\r\n"
-    "<td><h3><CENTER><FONT  SIZE=\"+0\"  COLOR=\"00008B\" >Priority</td><P>\r\n"
-    "<td><h3><CENTER><FONT  SIZE=\"+0\"  COLOR=\"00008B\" >Date In</td><P>\r\n"
-    "<td><h3><CENTER><FONT  SIZE=\"+0\"  COLOR=\"00008B\" >Target</td><P>\r\n"
-    "<td><h3><CENTER><FONT  SIZE=\"+0\"  COLOR=\"00008B\" >Remarks</td><P>\r\n"
-    "<td><h3><CENTER><FONT  SIZE=\"+0\"  COLOR=\"00008B\" >Owner</td><P>\r\n"
-    "<td><h3><CENTER><FONT  SIZE=\"+0\"  COLOR=\"00008B\" >Project Name</td><P>\r\n"
-    "<td><h3><CENTER><FONT  SIZE=\"+0\"  COLOR=\"00008B\" >Alarm Time</td><P>\r\n"
-    "<td><h3><CENTER><FONT  SIZE=\"+0\"  COLOR=\"00008B\" >File Location</td><P>\r\n"
+    "<th><h3><span style=\"font-size:medium;color:#00008B\">Status</span></h3></th>\r\n"
+    "<th><h3><span style=\"font-size:medium;color:#00008B\">Actions</span></h3></th>\r\n"
+    "<th><h3><span style=\"font-size:medium;color:#00008B\">Priority</span></h3></th>\r\n"
+    "<th><h3><span style=\"font-size:medium;color:#00008B\">Date In</span></h3></th>\r\n"
+    "<th><h3><span style=\"font-size:medium;color:#00008B\">Target</span></h3></th>\r\n"
+    "<th><h3><span style=\"font-size:medium;color:#00008B\">Remarks</span></h3></th>\r\n"
+    "<th><h3><span style=\"font-size:medium;color:#00008B\">Owner</span></h3></th>\r\n"
+    "<th><h3><span style=\"font-size:medium;color:#00008B\">Project Name</span></h3></th>\r\n"
+    "<th><h3><span style=\"font-size:medium;color:#00008B\">Alarm Time</span></h3></th>\r\n"
+    "<th><h3><span style=\"font-size:medium;color:#00008B\">File Location</span></h3></th>\r\n"
+    "</tr>\r\n"
     "</table>\r\n"
-    "<P><P><P>\r\n"
-    "<H2  ALIGN=\"left\" >\r\n"
-    "<FONT  SIZE=\"+0\"  COLOR=\"00008B\" >  </FONT></H2>\r\n"
-    "<HR>\r\n"
-    "ToDo List generated with Quillmar at \r\n"
-    "06.12.2026\r\n"
-    "<P><P><P>\r\n"
-    "</body></html>\r\n";
+    "<h2 style=\"text-align:left\"><span style=\"font-size:medium;color:#00008B\">  </span></h2>\r\n"
+    "<hr>\r\n"
+    "<p>ToDo List generated with Quillmar at 06.12.2026</p>\r\n"
+    "</body>\r\n"
+    "</html>\r\n";
 
 const char* kColours = "[Open Item Color]\nColor=$000001\n[Pending Item Color]\nColor=$000002\n"
                        "[Completed Item Color]\nColor=$000003\n[Overdue Item Color]\nColor=$000004\n"
@@ -104,32 +101,26 @@ TEST_F(HtmlTest, EachStatusHasItsLabelAndColour)
     const QByteArray out = page(
         settings(kColours), {item("open", ""), item("later", "07.12.2026"), item("done", "01.01.2020", true),
                              item("late", "05.12.2026"), item("now", "06.12.2026"), item("junk", "soon")});
-    const QByteArray open = "<tr>\r\n"
-                            "<td><FONT COLOR=010000 SIZE=\"+1\" ><CENTER>[open task]</td>\r\n"
-                            "<td><FONT COLOR=010000 SIZE=\"+1\" >open</td>\r\n"
-                            "<td><FONT COLOR=010000 SIZE=\"+1\" ><CENTER>1</td>\r\n"
-                            "<td><FONT COLOR=010000 SIZE=\"+1\" ><CENTER>  -  </td>\r\n"
-                            "<td><FONT COLOR=010000 SIZE=\"+1\" ><CENTER>  -  </td>\r\n"
-                            "<td><FONT COLOR=010000 SIZE=\"+1\" ><LEFT>note</td>\r\n"
-                            "<td><FONT COLOR=010000 SIZE=\"+1\" ><CENTER>  -  </td>\r\n"
-                            "<td><FONT COLOR=010000 SIZE=\"+1\" ><CENTER>  -  </td>\r\n"
-                            "<td><FONT COLOR=010000 SIZE=\"+1\" ><CENTER>  -  </td>\r\n"
-                            "<td><FONT COLOR=010000 SIZE=\"+1\" ><CENTER>  -  </td>\r\n"
-                            "</tr>\r\n";
-    // The first item row follows the last header cell; the header row's <tr> is never closed.
-    EXPECT_TRUE(out.contains("File Location</td><P>\r\n" + open)) << out.constData();
+    const QByteArray text = "<span style=\"color:#010000;font-size:large\">";
+    const QByteArray center = "<td style=\"text-align:center\">" + text;
+    const QByteArray open =
+        "<tr>\r\n" + center + "[open task]</span></td>\r\n<td>" + text + "open</span></td>\r\n" + center +
+        "1</span></td>\r\n" + center + "  -  </span></td>\r\n" + center + "  -  </span></td>\r\n<td>" + text +
+        "note</span></td>\r\n" + (center + "  -  </span></td>\r\n").repeated(4) + "</tr>\r\n";
+    EXPECT_TRUE(out.contains("File Location</span></h3></th>\r\n</tr>\r\n" + open)) << out.constData();
     const char* rows[][3] = {{"020000", "[ pending ]", "later"},
                              {"030000", "[completed]", "done"},
                              {"040000", "[ Overdue ]", "late"},
                              {"050000", "[ today ]", "now"},
                              {"020000", "[ pending ]", "junk"}};
     for (const auto& [colour, label, action] : rows) {
-        const QByteArray cell = QByteArray("<td><FONT COLOR=") + colour + " SIZE=\"+1\" >";
-        EXPECT_TRUE(out.contains(cell + "<CENTER>" + label + "</td>\r\n" + cell + action + "</td>"))
+        const QByteArray span = QByteArray("<span style=\"color:#") + colour + ";font-size:large\">";
+        EXPECT_TRUE(out.contains("<td style=\"text-align:center\">" + span + label + "</span></td>\r\n<td>" +
+                                 span + action + "</span></td>"))
             << action;
     }
     EXPECT_EQ(out.count("<tr>"), 7);
-    EXPECT_EQ(out.count("</tr>"), 6);
+    EXPECT_EQ(out.count("</tr>"), 7);
 }
 
 TEST_F(HtmlTest, SizesAlignmentsAndColoursFollowTheSettings)
@@ -195,18 +186,19 @@ TEST_F(HtmlTest, UnreadableSettingsNameTheirSectionAndWriteNothing)
     EXPECT_FALSE(fine.WriteHTML(ToDoList(), {}, m_dir.filePath(QStringLiteral("no/dir/x.html"))).ok);
 }
 
-TEST_F(HtmlTest, TextsAreEscapedAndKeepTheirLines)
+TEST_F(HtmlTest, TextsAreEscapedAndShowTheirLineBreaks)
 {
     ToDoItem evil = ToDoItem::make("<script>alert(\"x&y\")</script>");
     evil.setValue(ToDoItem::Remarks, "line 1\r\n<b>line 2</b>");
     const QByteArray out =
         page(settings("[Header]\nText=Tom & Jerry <list>\n[Footer]\nText=\"quoted\" end\n"), {evil},
              {QStringLiteral("A&B"), QStringLiteral("<Prio>")});
-    EXPECT_TRUE(out.contains(">&lt;script&gt;alert(&quot;x&amp;y&quot;)&lt;/script&gt;</td>\r\n"));
-    EXPECT_TRUE(out.contains("<LEFT>line 1\r\n&lt;b&gt;line 2&lt;/b&gt;</td>\r\n"));
-    EXPECT_TRUE(out.contains("> Tom &amp; Jerry &lt;list&gt; </FONT></H2>\r\n"));
-    EXPECT_TRUE(out.contains("> &quot;quoted&quot; end </FONT></H2>\r\n"));
-    EXPECT_TRUE(out.contains(">A&amp;B</td><P>\r\n") && out.contains(">&lt;Prio&gt;</td><P>\r\n"));
+    EXPECT_TRUE(out.contains(">&lt;script&gt;alert(&quot;x&amp;y&quot;)&lt;/script&gt;</span></td>\r\n"));
+    EXPECT_TRUE(out.contains(">line 1<br>&lt;b&gt;line 2&lt;/b&gt;</span></td>\r\n"));
+    EXPECT_TRUE(out.contains("> Tom &amp; Jerry &lt;list&gt; </span></h2>\r\n"));
+    EXPECT_TRUE(out.contains("> &quot;quoted&quot; end </span></h2>\r\n"));
+    EXPECT_TRUE(out.contains(">A&amp;B</span></h3></th>\r\n") &&
+                out.contains(">&lt;Prio&gt;</span></h3></th>\r\n"));
     EXPECT_FALSE(out.contains("<script>") || out.contains("<b>"));
 }
 
@@ -214,13 +206,13 @@ TEST_F(HtmlTest, NonAsciiTextsShowInTheDeclaredCharset)
 {
     const QByteArray ini = QStringLiteral("[Header]\nText=Caf\u00e9 \u20ac \u03a9\n").toUtf8();
     QByteArray out = page(settings(ini), {ToDoItem::make("M\xFCller")});
-    EXPECT_TRUE(out.startsWith("<html><head><meta charset=\"windows-1252\">"));
-    EXPECT_TRUE(out.contains(" Caf\xE9 \x80 &#937; </FONT>")) << out.constData(); // Omega is not in 1252
-    EXPECT_TRUE(out.contains(">M\xFCller</td>"));
+    EXPECT_TRUE(out.contains("<head><meta charset=\"windows-1252\">"));
+    EXPECT_TRUE(out.contains(" Caf\xE9 \x80 &#937; </span>")) << out.constData(); // Omega is not in 1252
+    EXPECT_TRUE(out.contains(">M\xFCller</span></td>"));
 
     CodePage::setCurrent(CodePage::Kind::Utf8);
     out = page(settings(ini), {ToDoItem::make("M\xC3\xBCller")});
-    EXPECT_TRUE(out.startsWith("<html><head><meta charset=\"utf-8\">"));
-    EXPECT_TRUE(out.contains(" Caf\xC3\xA9 \xE2\x82\xAC \xCE\xA9 </FONT>"));
-    EXPECT_TRUE(out.contains(">M\xC3\xBCller</td>"));
+    EXPECT_TRUE(out.contains("<head><meta charset=\"utf-8\">"));
+    EXPECT_TRUE(out.contains(" Caf\xC3\xA9 \xE2\x82\xAC \xCE\xA9 </span>"));
+    EXPECT_TRUE(out.contains(">M\xC3\xBCller</span></td>"));
 }

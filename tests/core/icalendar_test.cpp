@@ -1,5 +1,5 @@
-// The iCalendar export: escaping and folding at the octet level, and how items become to-dos (the
-// program's output read back by a standard parser is icalendar_python_test).
+// The iCalendar export: how items become to-dos (libical reading every export is icalendar_exchange_test,
+// the program's output read back by Python's parser icalendar_python_test).
 #include "exchange/ICalendarExport.h"
 #include "platform/CodePage.h"
 #include "platform/Regional.h"
@@ -63,45 +63,6 @@ protected:
     const QDateTime stamp{QDate(2026, 3, 14), QTime(9, 30), Qt::UTC};
 };
 } // namespace
-
-TEST_F(ICalendarTest, TextsAreEscapedAndLinesFoldedAt75OctetsWithoutSplittingCharacters)
-{
-    const struct
-    {
-        const char* text; // UTF-8
-        const char* escaped;
-    } cases[] = {
-        {"plain", "plain"},
-        {"a,b;c\\d", "a\\,b\\;c\\\\d"},
-        {"one\r\ntwo\nthree\rfour", "one\\ntwo\\nthree\\nfour"},
-        {"tab\tstays, bell\x07goes", "tab\tstays\\, bellgoes"},
-        {"Müller € 😀", "Müller € 😀"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(ICalendarEscape(QString::fromUtf8(c.text)), QByteArray(c.escaped)) << c.text;
-
-    // Around every boundary, with characters of one to four octets.
-    for (const char* unit : {"a", "ä", "€", "😀"}) {
-        for (int count = 1; count < 120; ++count) {
-            QByteArray line = "SUMMARY:";
-            for (int i = 0; i < count; ++i)
-                line += unit;
-            const QByteArray folded = ICalendarFold(line);
-            ASSERT_TRUE(folded.endsWith("\r\n"));
-            const QList<QByteArray> physical = folded.chopped(2).split('\n');
-            for (qsizetype i = 0; i < physical.size(); ++i) {
-                QByteArray l = physical[i];
-                if (l.endsWith('\r'))
-                    l.chop(1);
-                ASSERT_LE(l.size(), 75) << unit << count;
-                ASSERT_EQ(i > 0, l.startsWith(' ')) << unit << count;
-                // Each line on its own is whole UTF-8.
-                ASSERT_EQ(QString::fromUtf8(l).toUtf8(), l) << unit << count;
-            }
-            ASSERT_EQ(unfolded(folded), QList<QByteArray>{line});
-        }
-    }
-}
 
 TEST_F(ICalendarTest, ItemsBecomeToDosWithTheirValuesAndAStableUid)
 {

@@ -81,8 +81,9 @@ private Q_SLOTS:
         QVERIFY(req.confirmOverwrite);
         QCOMPARE(QDir(req.folder), QFileInfo(StandardListPath()).absoluteDir());
         const QByteArray html = bytes(page);
-        QVERIFY(html.contains("> My list </FONT></H2>\r\n"));
-        QVERIFY(html.contains("<CENTER>[ today ]</td>\r\n"));
+        QVERIFY(html.contains("> My list </span></h2>\r\n"));
+        QVERIFY(html.contains(">[ today ]</span></td>\r\n"));
+        QVERIFY(html.contains("<title>ToDo List</title>"));
         QCOMPARE(m_catcher.opened, QList<QUrl>{QUrl::fromLocalFile(page)});
 
         // Unreadable settings: the message names them, no page is written or opened.
