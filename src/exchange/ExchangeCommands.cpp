@@ -141,7 +141,8 @@ int ImportCSVCommand(const QString& inFile, const QString& listFile, QTextStream
         return report(err, r.error + QStringLiteral("; nothing was imported."));
     // All rows or none: the whole CSV file is read and checked before the first row is appended.
     int added = 0;
-    if (const IoResult r = ImportCSVFile(inFile, list, &added); !r)
+    CSVImportNotes notes;
+    if (const IoResult r = ImportCSVFile(inFile, list, &added, &notes); !r)
         return report(err, r.error);
     if (added > 0) {
         // A writer that takes no holds (another program) was there since the list was read.
@@ -153,7 +154,7 @@ int ImportCSVCommand(const QString& inFile, const QString& listFile, QTextStream
         if (!saved)
             return report(err, saved.error + QStringLiteral("; nothing was imported."));
     }
-    out << ImportSummary(inFile, added) << '\n';
+    out << ImportSummary(inFile, added, notes) << '\n';
     out.flush();
     return 0;
 }
