@@ -3,6 +3,8 @@
 #include "config/LanguageTexts.h"
 #include "exchange/CSVConvert.h"
 #include "exchange/CSVExchange.h"
+#include "exchange/ListPrinter.h"
+#include "platform/BufferedWriter.h"
 #include "platform/CodePage.h"
 
 #include "TestUtil.h"
@@ -287,4 +289,33 @@ TEST_F(CSVReadingTest, TheShippedLanguagesCaptionsNameTheirColumns)
             EXPECT_EQ(CSVColumnOfCaption(caption), c) << file.toStdString() << " " << caption.toStdString();
         }
     }
+}
+
+TEST_F(CSVReadingTest, TheListingsCsvImportsBack)
+{
+    ToDoList list;
+    const char* const actions[] = {"Call \"Bob\", then Ann", "two\r\nlines", "=1+1",
+                                   "M\xC3\xBCller \xE4\xB8\xAD"};
+    for (int i = 0; i < 4; ++i) {
+        ToDoItem item = ToDoItem::make(actions[i], i % 2 == 0);
+        for (int k = 0; k < ToDoItem::ColumnCount; ++k)
+            item.setValue(k, QByteArray::number(k * i) + (k == ToDoItem::Remarks ? ", \"x\"" : ""));
+        list.items.push_back(item);
+    }
+    QByteArray listing;
+    {
+        BufferedWriter out(&listing);
+        ListPrinter::Options options;
+        options.format = ListPrinter::Format::Csv;
+        ListPrinter::write(list, options, QDate(2026, 1, 1), out);
+    }
+    std::vector<ToDoItem> rows;
+    CSVImportNotes notes;
+    ASSERT_TRUE(CSVToRows(listing, rows, QString(), &notes).ok);
+    EXPECT_TRUE(notes.header && notes.unknownColumns.isEmpty());
+    EXPECT_TRUE(rows == list.items);
+    std::printf("Listing CSV imported back: %zu items in, %zu intact\n", list.items.size(),
+                size_t(std::count_if(rows.begin(), rows.end(), [&](const ToDoItem& r) {
+                    return std::find(list.items.begin(), list.items.end(), r) != list.items.end();
+                })));
 }
