@@ -60,7 +60,8 @@ struct ExchangeCommand
 };
 
 const ExchangeCommand kExchangeCommands[] = {
-    {"export-csv", Mode::ExportCSV, "OUT", "write the list to the CSV file OUT (\"-\": standard output)",
+    {"export-csv", Mode::ExportCSV, "OUT",
+     "write the list to the CSV file OUT: RFC 4180 in UTF-8, with a header line (\"-\": standard output)",
      [](const CommandLineOptions& o, QTextStream&, QTextStream& err) {
          return ExportCSVCommand(o.exchangeFile, o.listFile, err);
      }},
@@ -74,7 +75,9 @@ const ExchangeCommand kExchangeCommands[] = {
      [](const CommandLineOptions& o, QTextStream&, QTextStream& err) {
          return ExportICalendarCommand(o.exchangeFile, o.listFile, err);
      }},
-    {"import-csv", Mode::ImportCSV, "IN", "add the items of the CSV file IN to the list and say how many",
+    {"import-csv", Mode::ImportCSV, "IN",
+     "add the items of the CSV file IN (from a spreadsheet, a script, --print --format csv or an earlier "
+     "export) to the list and say what was imported",
      [](const CommandLineOptions& o, QTextStream& out, QTextStream& err) {
          return ImportCSVCommand(o.exchangeFile, o.listFile, out, err);
      }},

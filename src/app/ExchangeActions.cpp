@@ -81,12 +81,13 @@ void ExchangeActions::importCSV()
         return;
     // The whole file is read and checked first: it adds all its rows or none.
     std::vector<ToDoItem> rows;
-    if (const IoResult r = ReadCSVFile(path, rows); !r) {
+    CSVImportNotes notes;
+    if (const IoResult r = ReadCSVFile(path, rows, &notes); !r) {
         MessageBox::information(m_window, r.error);
         return;
     }
     // A short import is never silent: the count goes to the status bar, an empty file gets a message.
-    const QString summary = ImportSummary(path, int(rows.size()));
+    const QString summary = ImportSummary(path, int(rows.size()), notes);
     if (rows.empty()) {
         MessageBox::information(m_window, summary);
         return;

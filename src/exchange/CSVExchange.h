@@ -1,5 +1,6 @@
 #pragma once
 
+#include "exchange/CSVImport.h"
 #include "model/ToDoItem.h"
 #include "model/ToDoList.h"
 #include "platform/IoResult.h"
@@ -9,26 +10,26 @@
 
 #include <vector>
 
-// Whole CSV files: one record per row (the Action, then the column values the row holds), every line
-// ended by CR LF, no header, texts as the bytes of the code page. The completed flag is not part of a
-// record.
+// Whole CSV files as RFC 4180 has them, in UTF-8 (texts converted from the code page): a header line
+// (CSVExportCaption), then one record per row with the Action and the eight column values, lines ended by
+// CR LF. A field holding a comma, quote, CR, LF or NUL is quoted, its quotes doubled, its line breaks kept
+// inside the quotes. Texts a spreadsheet would take for a formula carry the guard of CSVTextNeedsGuard.
+// The completed flag is not part of a record. How files are read: CSVImport.h.
 
 // The CSV text of rows, in their order.
 QByteArray RowsToCSV(const std::vector<ToDoItem>& rows);
 // Writes RowsToCSV(rows) to path, replacing it only once everything is written.
 IoResult WriteCSVFile(const QString& path, const std::vector<ToDoItem>& rows);
 
-// A new, not completed row: the Action from field 0 and the eight column values from fields 1..8, empty
-// where the record is shorter; later fields are dropped.
-ToDoItem RowFromCSVFields(const std::vector<QByteArrayView>& fields);
-// The rows of a whole CSV text. Checks the text against the code page first (with UTF-8, the text must be
-// valid UTF-8; a leading byte-order mark is dropped); fileName only names the file in errors.
-IoResult CSVToRows(QByteArrayView text, std::vector<ToDoItem>& rows, const QString& fileName = QString());
-// Reads and checks the whole file; rows is filled only on success. A file that is not a regular file, is
-// larger than FileLimit::CSV or holds a NUL byte is refused.
-IoResult ReadCSVFile(const QString& path, std::vector<ToDoItem>& rows);
+// The rows of a whole CSV text; fileName only names the text in errors.
+IoResult CSVToRows(QByteArrayView text, std::vector<ToDoItem>& rows, const QString& fileName = QString(),
+                   CSVImportNotes* notes = nullptr);
+// Reads and checks the whole file, in pieces; rows is filled only on success. A file that is not a regular
+// file, is larger than FileLimit::CSV or holds a NUL byte outside quotes is refused.
+IoResult ReadCSVFile(const QString& path, std::vector<ToDoItem>& rows, CSVImportNotes* notes = nullptr);
 // Appends the rows of the file to list, all of them or (on any error) none. added: the number of rows.
-IoResult ImportCSVFile(const QString& path, ToDoList& list, int* added = nullptr);
+IoResult ImportCSVFile(const QString& path, ToDoList& list, int* added = nullptr,
+                       CSVImportNotes* notes = nullptr);
 // What an import of added rows from path did, for the user: "Imported 3 items from FILE", or that the file
-// held none.
-QString ImportSummary(const QString& path, int added);
+// held none, followed by what was left out (the header line, columns it does not know, long records).
+QString ImportSummary(const QString& path, int added, const CSVImportNotes& notes = CSVImportNotes());

@@ -70,6 +70,7 @@ void CSVRecordReader::seek(qsizetype pos)
 
 void CSVRecordReader::endLine(qsizetype e)
 {
+    m_lineEnd = e;
     if (e >= m_size || m_data[e] == '\0') {
         m_end = e;
         m_pos = e;
@@ -226,6 +227,7 @@ bool CSVRecordReader::next(std::vector<QByteArrayView>& fields)
         }
         ++m_line;
         m_recordLine = m_line;
+        m_recordStart = start;
         readLine(start, fields);
         return true;
     }

@@ -27,6 +27,11 @@ public:
     // The first line (1-based) holding a quoted field that nothing on it closes, 0 when none has been read.
     // Such a field reads as the rest of its line; a reader that must not guess refuses the text.
     qsizetype unclosedLine() const { return m_unclosedLine; }
+    // The bytes of the line the record last read stands on, without its line end.
+    QByteArrayView recordLine() const
+    {
+        return QByteArrayView(m_data + m_recordStart, m_lineEnd - m_recordStart);
+    }
 
 private:
     // The text is read once, as a stream of the bytes that matter to the format (comma, quote, CR, LF,
@@ -61,6 +66,8 @@ private:
     qsizetype m_pos = 0;
     qsizetype m_line = 0;
     qsizetype m_recordLine = 0;
+    qsizetype m_recordStart = 0;
+    qsizetype m_lineEnd = 0;
     qsizetype m_unclosedLine = 0;
     qsizetype m_blockBase = 0;
     quint64 m_bits = 0;

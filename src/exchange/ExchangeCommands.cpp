@@ -183,8 +183,9 @@ int importIntoList(const QString& listFile, QTextStream& out, QTextStream& err, 
 int ImportCSVCommand(const QString& inFile, const QString& listFile, QTextStream& out, QTextStream& err)
 {
     return importIntoList(listFile, out, err, [&inFile](ToDoList& list, int& added, QString& summary) {
-        const IoResult r = ImportCSVFile(inFile, list, &added);
-        summary = ImportSummary(inFile, added);
+        CSVImportNotes notes;
+        const IoResult r = ImportCSVFile(inFile, list, &added, &notes);
+        summary = ImportSummary(inFile, added, notes);
         return r;
     });
 }

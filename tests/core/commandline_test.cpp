@@ -125,12 +125,18 @@ TEST_F(CommandLineTest, FileNamesAreTakenAsTheSystemGivesThem)
     const QString out = m_dir.filePath(QStringLiteral("\u00e4 \u2603.csv"));
     Outcome r = quillmar({QStringLiteral("--export-csv"), out});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_EQ(readAll(out), QByteArray("One,,,,,,,,,\r\n"));
+    EXPECT_EQ(
+        readAll(out),
+        QByteArray("Actions,Priority,Date In,Target,Remarks,Owner,Project Name,Alarm Time,File Location\r\n"
+                   "One,,,,,,,,\r\n"));
 
     // "-" is standard output.
     r = quillmar({QStringLiteral("--export-csv"), QStringLiteral("-")});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_EQ(r.out, QByteArray("One,,,,,,,,,\r\n"));
+    EXPECT_EQ(
+        r.out,
+        QByteArray("Actions,Priority,Date In,Target,Remarks,Owner,Project Name,Alarm Time,File Location\r\n"
+                   "One,,,,,,,,\r\n"));
     r = quillmar({QStringLiteral("--export-html"), QStringLiteral("-")});
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.startsWith("<!DOCTYPE html>") && r.out.contains("One")) << r.out.toStdString();
@@ -255,7 +261,10 @@ TEST_F(CommandLineTest, ExchangeCommandsHonourTheWindowsLock)
     // Exports only read and still work.
     const QString out = m_dir.filePath(QStringLiteral("out.csv"));
     EXPECT_EQ(quillmar({QStringLiteral("--export-csv"), out}).status, 0);
-    EXPECT_EQ(readAll(out), QByteArray("One,,,,,,,,,\r\n"));
+    EXPECT_EQ(
+        readAll(out),
+        QByteArray("Actions,Priority,Date In,Target,Remarks,Owner,Project Name,Alarm Time,File Location\r\n"
+                   "One,,,,,,,,\r\n"));
 }
 
 TEST_F(CommandLineTest, ListingOptionsSortFilterAndChooseTheForm)

@@ -16,6 +16,9 @@
 #include <unistd.h>
 
 namespace {
+const QByteArray kHeader =
+    "Actions,Priority,Date In,Target,Remarks,Owner,Project Name,Alarm Time,File Location\r\n";
+
 QByteArrayList lineFields(QByteArrayView line)
 {
     QByteArrayList fields;
@@ -152,7 +155,9 @@ TEST_F(CSVTest, WritesEachTextInTheFirstFormThatCarriesIt)
 
     std::vector<ToDoItem> rows{row("Call Bob", {"1", "06.12.2026", "", "Ask, then \"wait\""}), row("")};
     rows[1] = ToDoItem(); // a row that holds no column values at all
-    EXPECT_EQ(RowsToCSV(rows), QByteArray("Call Bob,1,06.12.2026,,\"Ask, then \"wait\"\",,,,,\r\n,\r\n"));
+    // Files are written as RFC 4180; the forms above are those of earlier versions, which imports recognise.
+    EXPECT_EQ(RowsToCSV(rows),
+              kHeader + "Call Bob,1,06.12.2026,,\"Ask, then \"\"wait\"\"\",,,,\r\n,,,,,,,,\r\n");
 }
 
 TEST_F(CSVTest, ReadsFieldsByTheirFirstBytes)
@@ -329,7 +334,7 @@ TEST_F(CSVTest, FilesLoseTheCompletedFlagAndImportAppendsEveryTime)
 {
     const std::vector<ToDoItem> rows{row("done", {"1"}, true), row("open", {"2"})};
     ASSERT_TRUE(WriteCSVFile(path("l.csv"), rows).ok);
-    EXPECT_EQ(testutil::readAll(path("l.csv")), QByteArray("done,1,,,,,,,,\r\nopen,2,,,,,,,,\r\n"));
+    EXPECT_EQ(testutil::readAll(path("l.csv")), kHeader + "done,1,,,,,,,\r\nopen,2,,,,,,,\r\n");
 
     ToDoList list;
     list.items.push_back(row("existing"));
@@ -344,7 +349,7 @@ TEST_F(CSVTest, FilesLoseTheCompletedFlagAndImportAppendsEveryTime)
     EXPECT_EQ(list.items[3], row("done", {"1"}));
 
     ASSERT_TRUE(WriteCSVFile(path("empty.csv"), {}).ok);
-    EXPECT_TRUE(testutil::readAll(path("empty.csv")).isEmpty());
+    EXPECT_EQ(testutil::readAll(path("empty.csv")), kHeader);
     ASSERT_TRUE(ImportCSVFile(path("empty.csv"), list, &added).ok);
     EXPECT_EQ(added, 0);
     EXPECT_TRUE(ImportSummary(path("empty.csv"), 0).contains(QLatin1String("no records")));
@@ -455,12 +460,14 @@ TEST_F(CSVTest, StrayQuotesNeverCutAFieldShort)
         QByteArray line;
         QByteArrayList fields;
         bool unclosed;
+        // What the file reader makes of the line where it is RFC 4180 (CSVImport.h), when that differs.
+        QByteArray fileAction = {};
     } cases[] = {
         {"ab\"c\"d,5", {"ab\"c\"d", "5"}, false},
         {"\"ab\"cd,5", {"ab\"cd", "5"}, false},
         {"\"ab\"cd,5,", {"ab\"cd", "5"}, false},
         {"\"a\"b\"", {"a\"b"}, false},
-        {"\"a\"\"b\"", {"a\"\"b"}, false},
+        {"\"a\"\"b\"", {"a\"\"b"}, false, "a\"b"},
         {"\"\"a\"b,6", {"a\"b", "6"}, false},
         {"x,\"a \"\"b\"\" c,5", {"x", "a \"\"b\"\" c,5"}, true},
         {"\"open,5", {"open,5"}, true},
@@ -478,7 +485,9 @@ TEST_F(CSVTest, StrayQuotesNeverCutAFieldShort)
             EXPECT_TRUE(r.error.contains(QLatin1String("not closed (line 2)"))) << r.error.toStdString();
         } else {
             ASSERT_EQ(rows.size(), 3u) << c.line.constData();
-            EXPECT_EQ(rows[1].action(), QByteArrayView(c.fields.first())) << c.line.constData();
+            EXPECT_EQ(rows[1].action(),
+                      QByteArrayView(c.fileAction.isEmpty() ? c.fields.first() : c.fileAction))
+                << c.line.constData();
         }
         std::vector<ToDoItem> inMemory;
         EXPECT_EQ(CSVToRows("first,\r\n" + c.line + "\r\n", inMemory).ok, !c.unclosed) << c.line.constData();

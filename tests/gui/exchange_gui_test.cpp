@@ -50,7 +50,10 @@ private Q_SLOTS:
 
         files().setNextFileName(out);
         action(&w, "actExportCSV")->trigger();
-        QCOMPARE(bytes(out), QByteArray("First,,,,,,,,,\r\nPlain,,,,,,,,,\r\n"));
+        QCOMPARE(bytes(out),
+                 QByteArray(
+                     "Actions,Priority,Date In,Target,Remarks,Owner,Project Name,Alarm Time,File Location\r\n"
+                     "First,,,,,,,,\r\nPlain,,,,,,,,\r\n"));
         const FileDialog::Request req = files().lastRequest();
         QVERIFY(req.save && req.confirmOverwrite); // the dialog asks before it replaces a file
         QCOMPARE(req.filter, QStringLiteral("CSV Files (*.CSV *.csv)"));

@@ -1,0 +1,791 @@
+#include "exchange/CSVImport.h"
+
+#include "config/LanguageTexts.h"
+#include "exchange/CSVConvert.h"
+#include "exchange/CSVRecordReader.h"
+#include "exchange/CSVRfcReader.h"
+#include "exchange/ListPrinter.h"
+#include "platform/CodePage.h"
+#include "platform/FileSystem.h"
+
+#include <QDir>
+#include <QStringDecoder>
+#include <QtEndian>
+
+#include <array>
+#include <cstring>
+#include <memory>
+#include <string.h>
+
+namespace {
+QString shownName(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+IoResult badData(const QString& message)
+{
+    return IoResult::failure(message, IoError::BadData);
+}
+
+// 1-based line of offset, counting line ends as the readers do.
+qsizetype lineOf(QByteArrayView text, qsizetype offset)
+{
+    qsizetype line = 1;
+    for (qsizetype i = 0; i < offset; ++i) {
+        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n')))
+            ++line;
+    }
+    return line;
+}
+
+QString folded(QStringView name)
+{
+    QString n;
+    for (const QChar c : name.trimmed()) {
+        if (c != QLatin1Char(' ') && c != QLatin1Char('-') && c != QLatin1Char('_'))
+            n += c.toLower();
+    }
+    return n;
+}
+
+// The column captions of the shipped language files ([Header] Item0..Item8) besides the built-in English
+// ones; tests check this table against resources/languages.
+constexpr const char* kShippedCaptions[][ToDoItem::ColumnCount + 1] = {
+    {"Task Name", "Priority", "Date", "Target Date", "Remarks", "Owner", "Project", "Alarm",
+     "Related Document"},
+    {"Aufgabe", "Priorität", "Datum", "Zieldatum", "Bemerkungen", "Zuständig", "Projekt", "Alarm",
+     "Zugehöriges Dokument"},
+};
+} // namespace
+
+std::optional<int> CSVColumnOfCaption(QStringView caption)
+{
+    const QString n = folded(caption);
+    if (n.isEmpty())
+        return std::nullopt;
+    if (const auto c = ListPrinter::columnByName(n))
+        return *c;
+    if (n == QLatin1String("status"))
+        return kCSVStatusColumn;
+    if (n == QLatin1String("completed") || n == QLatin1String("done"))
+        return kCSVCompletedColumn;
+    for (const auto& language : kShippedCaptions) {
+        for (int c = 0; c <= ToDoItem::ColumnCount; ++c) {
+            if (n == folded(QString::fromUtf8(language[c])))
+                return c;
+        }
+    }
+    // The language the user chose, which may be one of their own.
+    const LanguageTexts& texts = LanguageTexts::shared();
+    static const char* const keys[] = {"Item0", "Item1", "Item2", "Item3", "Item4",
+                                       "Item5", "Item6", "Item7", "Item8"};
+    for (int c = 0; c <= ToDoItem::ColumnCount; ++c) {
+        if (n == folded(texts.text("Header", keys[c])))
+            return c;
+    }
+    return std::nullopt;
+}
+
+namespace {
+bool startsFormula(char c)
+{
+    return c == '=' || c == '+' || c == '-' || c == '@' || c == '\t' || c == '\r';
+}
+
+qsizetype apostrophes(QByteArrayView text)
+{
+    qsizetype k = 0;
+    while (k < text.size() && text[k] == '\'')
+        ++k;
+    return k;
+}
+} // namespace
+
+QByteArrayView CSVExportCaption(int column)
+{
+    static constexpr const char* captions[ToDoItem::ColumnCount + 1] = {
+        "Actions", "Priority",     "Date In",    "Target",       "Remarks",
+        "Owner",   "Project Name", "Alarm Time", "File Location"};
+    return column >= 0 && column <= ToDoItem::ColumnCount ? QByteArrayView(captions[column])
+                                                          : QByteArrayView();
+}
+
+bool CSVTextNeedsGuard(QByteArrayView text)
+{
+    const qsizetype k = apostrophes(text);
+    return k < text.size() && startsFormula(text[k]);
+}
+
+QByteArrayView UnguardCSVText(QByteArrayView text)
+{
+    const qsizetype k = apostrophes(text);
+    return k > 0 && k < text.size() && startsFormula(text[k]) ? text.sliced(1) : text;
+}
+
+namespace {
+enum class Bom
+{
+    None,
+    Utf8,
+    Utf16LE,
+    Utf16BE
+};
+
+// The bytes of a file or a text after its byte-order mark, UTF-16 made UTF-8; can start over.
+class CSVInput
+{
+public:
+    CSVInput(const QString& path, QByteArrayView text) : m_path(path), m_text(text) {}
+
+    IoResult restart()
+    {
+        m_offset = 0;
+        m_pending.clear();
+        m_pendingUsed = 0;
+        m_rawEnd = false;
+        if (!m_path.isEmpty()) {
+            m_file = std::make_unique<RegularFileReader>();
+            if (IoResult r = m_file->open(m_path, FileLimit::CSV); !r)
+                return r;
+        }
+        char head[3] = {0, 0, 0};
+        const qint64 got = readRaw(head, 3);
+        if (got < 0)
+            return m_file->error();
+        const QByteArrayView h(head, got);
+        qsizetype skip = 0;
+        if (h.startsWith("\xEF\xBB\xBF")) {
+            m_bom = Bom::Utf8;
+            skip = 3;
+        } else if (h.startsWith("\xFF\xFE")) {
+            m_bom = Bom::Utf16LE;
+            skip = 2;
+        } else if (h.startsWith("\xFE\xFF")) {
+            m_bom = Bom::Utf16BE;
+            skip = 2;
+        } else {
+            m_bom = Bom::None;
+        }
+        m_decoder.emplace(m_bom == Bom::Utf16BE ? QStringConverter::Utf16BE : QStringConverter::Utf16LE);
+        // What followed the mark in the first bytes.
+        m_pending = QByteArray(head + skip, got - skip);
+        if (isUtf16()) {
+            m_raw16 = m_pending;
+            m_pending.clear();
+        }
+        return IoResult::success();
+    }
+
+    Bom bom() const { return m_bom; }
+    // The size of the file or text as it is stored.
+    qint64 size() const { return m_file ? m_file->size() : m_text.size(); }
+    bool isUtf16() const { return m_bom == Bom::Utf16LE || m_bom == Bom::Utf16BE; }
+    const IoResult& error() const { return m_error; }
+
+    // Up to max bytes; 0 at the end, -1 on failure.
+    qint64 read(char* data, qint64 max)
+    {
+        qint64 done = 0;
+        while (done < max) {
+            if (m_pendingUsed < m_pending.size()) {
+                const qint64 n = std::min<qint64>(max - done, m_pending.size() - m_pendingUsed);
+                std::memcpy(data + done, m_pending.constData() + m_pendingUsed, size_t(n));
+                m_pendingUsed += n;
+                done += n;
+                continue;
+            }
+            m_pending.clear();
+            m_pendingUsed = 0;
+            if (!isUtf16()) {
+                const qint64 got = readRaw(data + done, max - done);
+                if (got < 0)
+                    return -1;
+                return done + got;
+            }
+            if (m_rawEnd)
+                return done;
+            QByteArray raw = m_raw16;
+            m_raw16.clear();
+            const qsizetype at = raw.size();
+            raw.resize(at + (qsizetype(1) << 18));
+            const qint64 got = readRaw(raw.data() + at, raw.size() - at);
+            if (got < 0)
+                return -1;
+            raw.truncate(at + got);
+            if (got == 0)
+                m_rawEnd = true;
+            const QString decoded = m_decoder->decode(raw);
+            if (m_decoder->hasError()) {
+                m_error = badData(QStringLiteral("The file %1 begins with the byte-order mark of UTF-16 but "
+                                                 "is not UTF-16 text; nothing was imported")
+                                      .arg(shownName(m_path)));
+                return -1;
+            }
+            m_pending = decoded.toUtf8();
+        }
+        return done;
+    }
+
+private:
+    qint64 readRaw(char* data, qint64 max)
+    {
+        if (m_file) {
+            const qint64 got = m_file->read(data, max);
+            if (got < 0)
+                m_error = m_file->error();
+            return got;
+        }
+        const qint64 n = std::min<qint64>(max, m_text.size() - m_offset);
+        if (n > 0)
+            std::memcpy(data, m_text.data() + m_offset, size_t(n));
+        m_offset += std::max<qint64>(n, 0);
+        return std::max<qint64>(n, 0);
+    }
+
+    QString m_path;
+    QByteArrayView m_text;
+    qsizetype m_offset = 0;
+    std::unique_ptr<RegularFileReader> m_file;
+    Bom m_bom = Bom::None;
+    std::optional<QStringDecoder> m_decoder;
+    QByteArray m_raw16;
+    bool m_rawEnd = false;
+    QByteArray m_pending;
+    qsizetype m_pendingUsed = 0;
+    IoResult m_error;
+};
+
+// Where buffer[0, have) may end without cutting a line: after its last line break, where a CR at the
+// very end waits for a possible LF. -1 when no line ends in it.
+qsizetype pieceEnd(const char* data, qsizetype have)
+{
+    if (const void* lf = ::memrchr(data, '\n', size_t(have)))
+        return static_cast<const char*>(lf) - data + 1;
+    for (qsizetype i = have - 2; i >= 0; --i) {
+        if (data[i] == '\r')
+            return i + 1;
+    }
+    return -1;
+}
+
+struct Used
+{
+    qsizetype bytes = 0;
+    qsizetype lines = 0;
+};
+
+enum class Outcome
+{
+    Done,
+    // The reading does not fit the file (rules 2 and 4); another is tried.
+    NotThisReading,
+    // The guess that the text is UTF-8 was wrong; start over with the code page's bytes.
+    NotUtf8,
+    Failed,
+};
+
+bool hasHighByte(QByteArrayView text)
+{
+    // Eight bytes at a time: most texts are ASCII.
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    quint64 any = 0;
+    for (; end - p >= 8; p += 8) {
+        quint64 w;
+        std::memcpy(&w, p, 8);
+        any |= w;
+    }
+    for (; p < end; ++p)
+        any |= static_cast<unsigned char>(*p);
+    return (any & 0x8080808080808080ull) != 0;
+}
+
+// Builds rows from fields: which field goes to which column, the guard taken off, UTF-8 made the code
+// page's bytes.
+class RowMaker
+{
+public:
+    // target[k]: the column of field k, or -1 for a field not read.
+    std::vector<int> target;
+    bool unguard = false;
+    bool toCodePage = false;
+    int longRecords = 0;
+    QString unmappable;
+    qsizetype unmappableLine = 0;
+
+    void headerless()
+    {
+        target.clear();
+        for (int c = 0; c <= ToDoItem::ColumnCount; ++c)
+            target.push_back(c);
+    }
+
+    ToDoItem make(const std::vector<QByteArrayView>& fields, qsizetype line)
+    {
+        std::array<QByteArrayView, ToDoItem::ColumnCount + 1> texts{};
+        bool checked = false;
+        bool longRecord = false;
+        m_converted.clear();
+        m_converted.reserve(fields.size());
+        for (size_t k = 0; k < fields.size(); ++k) {
+            const int c = k < target.size() ? target[k] : -1;
+            if (c < 0) {
+                longRecord = longRecord || (k >= target.size() && !fields[k].isEmpty());
+                continue;
+            }
+            QByteArrayView text = fields[k];
+            if (unguard && !text.isEmpty() && text[0] == '\'')
+                text = UnguardCSVText(text);
+            if (toCodePage && hasHighByte(text))
+                text = converted(text, line);
+            if (c == kCSVCompletedColumn)
+                checked = isTrue(text);
+            else if (c <= ToDoItem::ColumnCount && texts[size_t(c)].isNull())
+                texts[size_t(c)] = text;
+        }
+        longRecords += longRecord ? 1 : 0;
+        return fromTexts(texts, checked);
+    }
+
+    static ToDoItem fromTexts(const std::array<QByteArrayView, ToDoItem::ColumnCount + 1>& texts,
+                              bool checked)
+    {
+        qsizetype size = 4 + 4 + 4 * ToDoItem::ColumnCount;
+        for (const QByteArrayView t : texts)
+            size += t.size();
+        // The record layout of the list file: Action, LastColumnIndex, the column values; one block per row.
+        QByteArray record(size, Qt::Uninitialized);
+        char* d = record.data();
+        const auto put = [&d](QByteArrayView text) {
+            qToLittleEndian<qint32>(static_cast<qint32>(text.size()), d);
+            if (!text.isEmpty())
+                std::memcpy(d + 4, text.data(), text.size());
+            d += 4 + text.size();
+        };
+        put(texts[0]);
+        qToLittleEndian<qint32>(ToDoItem::ColumnCount - 1, d);
+        d += 4;
+        for (int k = 1; k <= ToDoItem::ColumnCount; ++k)
+            put(texts[size_t(k)]);
+        return ToDoItem::fromRecord(std::move(record), checked);
+    }
+
+private:
+    static bool isTrue(QByteArrayView text)
+    {
+        const QByteArray t = text.trimmed().toByteArray().toLower();
+        return t == "1" || t == "true" || t == "yes" || t == "x";
+    }
+
+    QByteArrayView converted(QByteArrayView utf8, qsizetype line)
+    {
+        const CodePage::Encoded e = CodePage::encode(QString::fromUtf8(utf8));
+        if (!e.ok()) {
+            if (unmappable.isEmpty())
+                unmappableLine = line;
+            for (const QChar c : e.unmappable) {
+                if (!unmappable.contains(c))
+                    unmappable += c;
+            }
+            return utf8;
+        }
+        m_converted.push_back(e.bytes);
+        return QByteArrayView(m_converted.back());
+    }
+
+    // Held until the row is made; reserved up front so that views into it stay valid.
+    std::vector<QByteArray> m_converted;
+};
+
+class Importer
+{
+public:
+    Importer(CSVInput& input, const QString& name) : m_input(input), m_name(name) {}
+
+    IoResult run(std::vector<ToDoItem>& rows, CSVImportNotes& notes)
+    {
+        // With a byte-order mark, or the code page UTF-8, the text must be UTF-8; otherwise UTF-8 is a
+        // guess that a byte which is no UTF-8 disproves.
+        for (const bool utf8 : {true, false}) {
+            if (IoResult r = m_input.restart(); !r)
+                return r;
+            m_mustUtf8 = m_input.bom() != Bom::None || CodePage::current() == CodePage::Kind::Utf8;
+            if (!utf8 && m_mustUtf8)
+                break;
+            m_utf8 = utf8;
+            notes = CSVImportNotes();
+            const Outcome o = readAll(rows, notes);
+            if (o == Outcome::NotUtf8)
+                continue;
+            return m_result;
+        }
+        return m_result;
+    }
+
+private:
+    Outcome readAll(std::vector<ToDoItem>& rows, CSVImportNotes& notes)
+    {
+        QByteArray first;
+        if (!firstLine(first))
+            return Outcome::Failed;
+        m_toCodePage = m_utf8 && CodePage::current() != CodePage::Kind::Utf8;
+        m_rows.toCodePage = m_toCodePage;
+        if (header(first, notes)) {
+            const Outcome o = rfcPass(notes.separator, true);
+            return finish(o, rows, notes);
+        }
+        m_rows.headerless();
+        Outcome o = legacyPass(true);
+        if (o == Outcome::Done) {
+            notes.earlierForm = true;
+            return finish(o, rows, notes);
+        }
+        if (o != Outcome::NotThisReading)
+            return o;
+        notes.separator = separatorOf(first);
+        o = rfcPass(notes.separator, false);
+        if (o != Outcome::NotThisReading)
+            return finish(o, rows, notes);
+        // The RFC 4180 reading failed; its failure stands unless the lines read cleanly.
+        const IoResult rfcFailure = m_result;
+        o = legacyPass(false);
+        if (o == Outcome::NotThisReading) {
+            m_result = rfcFailure;
+            return Outcome::Failed;
+        }
+        notes.earlierForm = true;
+        notes.separator = ',';
+        return finish(o, rows, notes);
+    }
+
+    Outcome finish(Outcome o, std::vector<ToDoItem>& rows, CSVImportNotes& notes)
+    {
+        if (o != Outcome::Done)
+            return o;
+        if (!m_rows.unmappable.isEmpty()) {
+            m_result = badData(QStringLiteral("The file %1 holds characters the code page cannot hold (line "
+                                              "%2); nothing was imported. ")
+                                   .arg(shownName(m_name))
+                                   .arg(m_rows.unmappableLine) +
+                               CodePage::unmappableMessage(m_rows.unmappable));
+            return Outcome::Failed;
+        }
+        notes.longRecords = m_rows.longRecords;
+        rows = std::move(m_out);
+        m_result = IoResult::success();
+        return Outcome::Done;
+    }
+
+    // The first line that is not blank (at most the first piece).
+    bool firstLine(QByteArray& line)
+    {
+        // A header line longer than this names no columns.
+        QByteArray buffer(64 * 1024, Qt::Uninitialized);
+        qint64 have = 0;
+        for (;;) {
+            const qint64 got = m_input.read(buffer.data() + have, buffer.size() - have);
+            if (got < 0) {
+                m_result = m_input.error();
+                return false;
+            }
+            if (got == 0)
+                break;
+            have += got;
+        }
+        QByteArrayView text(buffer.constData(), have);
+        qsizetype p = 0;
+        while (p < text.size() && (text[p] == '\r' || text[p] == '\n'))
+            ++p;
+        qsizetype e = p;
+        while (e < text.size() && text[e] != '\r' && text[e] != '\n')
+            ++e;
+        line = text.sliced(p, e - p).toByteArray();
+        if (IoResult r = m_input.restart(); !r) {
+            m_result = r;
+            return false;
+        }
+        return true;
+    }
+
+    // Rule 1: the separator that splits the line into the most known captions, at least two.
+    bool header(const QByteArray& line, CSVImportNotes& notes)
+    {
+        int best = 1;
+        for (const char separator : {',', ';', '\t'}) {
+            CSVRfcReader reader(line, separator, true);
+            std::vector<QByteArrayView> fields;
+            if (reader.next(fields) != CSVRfcReader::Step::Record)
+                continue;
+            std::vector<int> target;
+            QStringList unknown;
+            int known = 0;
+            for (const QByteArrayView f : fields) {
+                const QString caption = m_utf8 ? QString::fromUtf8(f) : CodePage::decode(f);
+                const std::optional<int> c = CSVColumnOfCaption(caption);
+                const bool taken = c && std::find(target.begin(), target.end(), *c) != target.end();
+                if (c && !taken && *c != kCSVStatusColumn)
+                    ++known;
+                if (!c && !caption.trimmed().isEmpty())
+                    unknown << caption.trimmed();
+                else if (taken)
+                    unknown << caption.trimmed();
+                target.push_back(c && !taken && *c != kCSVStatusColumn ? *c : -1);
+            }
+            if (known > best) {
+                best = known;
+                notes.separator = separator;
+                notes.unknownColumns = unknown;
+                m_rows.target = target;
+                // The export's own header: its texts carry the formula guard.
+                m_rows.unguard = fields.size() == size_t(ToDoItem::ColumnCount + 1);
+                for (int c = 0; c <= ToDoItem::ColumnCount && m_rows.unguard; ++c)
+                    m_rows.unguard = fields[size_t(c)] == CSVExportCaption(c);
+            }
+        }
+        notes.header = best > 1;
+        return notes.header;
+    }
+
+    // Rule 3: the separator the first record holds most of outside quotes.
+    static char separatorOf(QByteArrayView line)
+    {
+        int counts[3] = {0, 0, 0};
+        bool quoted = false;
+        for (const char c : line) {
+            if (c == '"')
+                quoted = !quoted;
+            else if (!quoted)
+                counts[0] += c == ',', counts[1] += c == ';', counts[2] += c == '\t';
+        }
+        if (counts[1] > counts[0] && counts[1] >= counts[2])
+            return ';';
+        if (counts[2] > counts[0] && counts[2] > counts[1])
+            return '\t';
+        return ',';
+    }
+
+    // Runs consume over the input in pieces of whole lines: consume(piece, last) reads records from the
+    // start of the piece and says how much of it it used. The pieces are checked for UTF-8 first.
+    template <typename Consume> Outcome pieces(Consume consume)
+    {
+        if (IoResult r = m_input.restart(); !r) {
+            m_result = r;
+            return Outcome::Failed;
+        }
+        QByteArray buffer(kPiece, Qt::Uninitialized);
+        qsizetype have = 0;
+        qsizetype checked = 0;
+        m_linesBefore = 0;
+        bool atEnd = false;
+        for (;;) {
+            while (!atEnd && have < buffer.size()) {
+                const qint64 got = m_input.read(buffer.data() + have, buffer.size() - have);
+                if (got < 0) {
+                    m_result = m_input.error();
+                    return Outcome::Failed;
+                }
+                atEnd = got == 0;
+                have += qsizetype(got);
+            }
+            const qsizetype safe = atEnd ? have : pieceEnd(buffer.constData(), have);
+            if (safe < 0) {
+                buffer.resize(buffer.size() * 2);
+                continue;
+            }
+            // A piece of ASCII alone needs neither the check nor a conversion.
+            m_rows.toCodePage = m_toCodePage && hasHighByte(QByteArrayView(buffer.constData(), safe));
+            if (m_utf8 && checked < safe && (m_rows.toCodePage || m_mustUtf8)) {
+                const QByteArrayView part(buffer.constData() + checked, safe - checked);
+                if (const qsizetype bad = CodePage::firstInvalidUtf8(part); bad >= 0) {
+                    if (!m_mustUtf8)
+                        return Outcome::NotUtf8;
+                    m_result = notUtf8(m_linesBefore +
+                                       lineOf(QByteArrayView(buffer.constData(), have), checked + bad));
+                    return Outcome::Failed;
+                }
+            }
+            checked = std::max(checked, safe);
+            Used used;
+            const Outcome o = consume(QByteArrayView(buffer.constData(), atEnd ? have : safe), atEnd, used);
+            if (o != Outcome::Done)
+                return o;
+            if (used.bytes == 0 && !atEnd && have == buffer.size())
+                buffer.resize(buffer.size() * 2);
+            m_linesBefore += used.lines;
+            have -= used.bytes;
+            checked -= used.bytes;
+            std::memmove(buffer.data(), buffer.constData() + used.bytes, size_t(have));
+            if (atEnd && have == 0)
+                return Outcome::Done;
+            if (atEnd && used.bytes == 0)
+                return Outcome::Done; // nothing more can be read
+        }
+    }
+
+    // Rules 2 (shaped: every line as earlier versions wrote it) and 4.
+    Outcome legacyPass(bool shaped)
+    {
+        m_out.clear();
+        m_rows.longRecords = 0;
+        m_rows.unmappable.clear();
+        std::vector<QByteArrayView> fields;
+        fields.reserve(16);
+        QByteArray rewritten;
+        return pieces([&](QByteArrayView piece, bool, Used& used) {
+            CSVRecordReader reader(piece);
+            while (reader.next(fields)) {
+                if (shaped && !writtenByEarlierVersions(reader.recordLine(), fields, rewritten))
+                    return Outcome::NotThisReading;
+                m_out.push_back(m_rows.make(fields, m_linesBefore + reader.lineNumber()));
+            }
+            if (reader.textEnd() < piece.size()) {
+                if (shaped)
+                    return Outcome::NotThisReading;
+                m_result = holdsNul(m_linesBefore + lineOf(piece, reader.textEnd()));
+                return Outcome::Failed;
+            }
+            if (reader.unclosedLine() > 0)
+                return Outcome::NotThisReading;
+            reserveRows(piece.size());
+            used.bytes = piece.size();
+            used.lines = reader.linesRead();
+            return Outcome::Done;
+        });
+    }
+
+    static bool writtenByEarlierVersions(QByteArrayView line, const std::vector<QByteArrayView>& fields,
+                                         QByteArray& scratch)
+    {
+        qsizetype room = 0;
+        for (const QByteArrayView f : fields)
+            room += CSVFieldRoom(f.size());
+        if (room < line.size())
+            return false;
+        scratch.resize(room);
+        char* d = scratch.data();
+        for (const QByteArrayView f : fields)
+            d = WriteCSVField(d, f);
+        return QByteArrayView(scratch.constData(), d - scratch.constData()) == line;
+    }
+
+    // Rules 1 and 3.
+    Outcome rfcPass(char separator, bool skipHeader)
+    {
+        m_out.clear();
+        m_rows.longRecords = 0;
+        m_rows.unmappable.clear();
+        std::vector<QByteArrayView> fields;
+        fields.reserve(16);
+        bool headerLeft = skipHeader;
+        return pieces([&](QByteArrayView piece, bool last, Used& used) {
+            CSVRfcReader reader(piece, separator, last);
+            for (;;) {
+                switch (reader.next(fields)) {
+                case CSVRfcReader::Step::Record:
+                    if (fields.empty())
+                        continue;
+                    if (headerLeft) {
+                        headerLeft = false;
+                        continue;
+                    }
+                    m_out.push_back(m_rows.make(fields, m_linesBefore + reader.recordLine()));
+                    continue;
+                case CSVRfcReader::Step::End:
+                case CSVRfcReader::Step::Incomplete:
+                    reserveRows(reader.position());
+                    used.bytes = reader.position();
+                    used.lines = reader.linesRead();
+                    return Outcome::Done;
+                case CSVRfcReader::Step::Nul:
+                    m_result = holdsNul(m_linesBefore + reader.failureLine());
+                    return Outcome::Failed;
+                case CSVRfcReader::Step::Unterminated:
+                    m_result = notClosed(m_linesBefore + reader.failureLine());
+                    return skipHeader ? Outcome::Failed : Outcome::NotThisReading;
+                case CSVRfcReader::Step::StrayQuote:
+                    m_result = strayQuote(m_linesBefore + reader.failureLine());
+                    return skipHeader ? Outcome::Failed : Outcome::NotThisReading;
+                }
+            }
+        });
+    }
+
+    // Room for the rows, reckoned from the first piece.
+    void reserveRows(qsizetype pieceBytes)
+    {
+        if (m_out.capacity() > m_out.size() * 2 || pieceBytes <= 0 || m_out.empty())
+            return;
+        const qint64 total = std::max<qint64>(m_input.size(), pieceBytes);
+        m_out.reserve(size_t(qint64(m_out.size()) * total / pieceBytes + 16));
+    }
+
+    IoResult notClosed(qsizetype line) const
+    {
+        // Taking the rest of the file, or cutting it short, would put texts into the wrong items.
+        return badData(
+            QStringLiteral("The file %1 has a quoted field that is not closed (line %2), so where its "
+                           "text ends is not known; nothing was imported")
+                .arg(shownName(m_name))
+                .arg(line));
+    }
+
+    IoResult strayQuote(qsizetype line) const
+    {
+        return badData(QStringLiteral("The file %1 has text after the closing quote of a field (line %2), so "
+                                      "where the field ends is not known; nothing was imported")
+                           .arg(shownName(m_name))
+                           .arg(line));
+    }
+
+    IoResult holdsNul(qsizetype line) const
+    {
+        // Outside quotes, a NUL is the sign of a file that is no text at all.
+        return badData(QStringLiteral("The file %1 holds a NUL byte (line %2): it is not a text file, and "
+                                      "nothing was imported")
+                           .arg(shownName(m_name))
+                           .arg(line));
+    }
+
+    IoResult notUtf8(qsizetype line) const
+    {
+        if (m_input.bom() != Bom::None)
+            return badData(QStringLiteral("The file %1 begins with the byte-order mark of UTF-8 but is not "
+                                          "UTF-8 text (line %2); nothing was imported")
+                               .arg(shownName(m_name))
+                               .arg(line));
+        return badData(
+            QStringLiteral("The file %1 is not UTF-8 text (line %2), but the program's code page is "
+                           "UTF-8. Convert the file to UTF-8, or choose the code page it was written "
+                           "in.")
+                .arg(shownName(m_name))
+                .arg(line));
+    }
+
+    static constexpr qsizetype kPiece = qsizetype(1) << 20;
+
+    CSVInput& m_input;
+    QString m_name;
+    bool m_utf8 = true;
+    bool m_mustUtf8 = false;
+    // UTF-8 texts are to be stored in another code page.
+    bool m_toCodePage = false;
+    qsizetype m_linesBefore = 0;
+    RowMaker m_rows;
+    std::vector<ToDoItem> m_out;
+    IoResult m_result;
+};
+} // namespace
+
+IoResult ReadCSV(const QString& path, QByteArrayView text, const QString& fileName,
+                 std::vector<ToDoItem>& rows, CSVImportNotes* notes)
+{
+    CSVInput input(path, text);
+    Importer importer(input, path.isEmpty() ? fileName : path);
+    CSVImportNotes own;
+    std::vector<ToDoItem> out;
+    const IoResult r = importer.run(out, notes ? *notes : own);
+    if (r)
+        rows = std::move(out);
+    return r;
+}
