@@ -14,6 +14,7 @@ PACKAGES=(
     python3-icalendar tidy
     xvfb xauth
     desktop-file-utils appstream shared-mime-info
+    debhelper dpkg-dev lintian
     clang clang-format libclang-rt-14-dev
     locales
 )
