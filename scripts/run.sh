@@ -3,7 +3,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${QUILLMAR_BUILD_DIR:-$root/build}"
-bash "$root/scripts/build.sh"
+bash "$root/scripts/build.sh" --program
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     cat >&2 <<MSG
 Quillmar is built ($build/quillmar), but there is no display to show its window on.

@@ -6,11 +6,15 @@
 # locales.
 set -euo pipefail
 
-PACKAGES=(
+# What building and running the program needs; "--program" installs only these.
+PROGRAM_PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins libgl1-mesa-dev
-    libgtest-dev libgmock-dev libbenchmark-dev
     libical-dev
+)
+# What the tests, checks, benchmarks and the package need besides.
+CHECK_PACKAGES=(
+    libgtest-dev libgmock-dev libbenchmark-dev
     python3-icalendar tidy
     xvfb xauth
     desktop-file-utils appstream shared-mime-info
@@ -18,7 +22,13 @@ PACKAGES=(
     clang clang-format libclang-rt-14-dev
     locales
 )
+PACKAGES=("${PROGRAM_PACKAGES[@]}")
 TEST_LOCALES=(en_US.UTF-8 de_DE.UTF-8)
+if [ "${1:-}" = "--program" ]; then
+    TEST_LOCALES=()
+else
+    PACKAGES+=("${CHECK_PACKAGES[@]}")
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do
