@@ -366,7 +366,9 @@ IoResult TToDo2HTML::WriteHTML(const std::vector<ToDoItem>& rows, const QStringL
     w.line("<head><meta charset=\"" + CharsetName() + "\"><title>" + htmlText(Title) + "</title></head>");
     w.line("<body style=\"background-color:#" + htmlText(Groups[BackGround].Color) + "\">");
     SelectGroup(Header);
-    w.line("<h2" + alignStyle(Header) + "><span" + fontStyle(Header) + ">" + TextPart + "</span></h2>");
+    // A heading of blanks only would be an empty element, which validators flag.
+    if (!TextPart.trimmed().isEmpty())
+        w.line("<h2" + alignStyle(Header) + "><span" + fontStyle(Header) + ">" + TextPart + "</span></h2>");
     w.line("<table border=\"1\" style=\"width:100%;margin:1em 0\">");
     SelectGroup(TableHeader);
     const QByteArray headCell = "<th><h3><span" + fontStyle(TableHeader) + ">";
@@ -412,7 +414,8 @@ IoResult TToDo2HTML::WriteHTML(const std::vector<ToDoItem>& rows, const QStringL
     }
     w.line("</table>");
     SelectGroup(Footer);
-    w.line("<h2" + alignStyle(Footer) + "><span" + fontStyle(Footer) + ">" + TextPart + "</span></h2>");
+    if (!TextPart.trimmed().isEmpty())
+        w.line("<h2" + alignStyle(Footer) + "><span" + fontStyle(Footer) + ">" + TextPart + "</span></h2>");
     w.line("<hr>");
     w.line("<p>ToDo List generated with Quillmar at " +
            QByteArray::number(today.day()).rightJustified(2, '0') + '.' +
