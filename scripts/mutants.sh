@@ -19,8 +19,8 @@ MUTANTS=(
     "save-refused-with-no-reported-saved ~ src/model/ListDocument.cpp ~ return leaving; ~ return true; ~ listdocument_test"
     "save-by-mode-skips-history ~ src/model/ListDocument.cpp ~ if (m_mode == ListMode::History) ~ if (false) ~ listdocument_test"
     # The settings dialog's Save.
-    "dialog-save-ignores-begin-date ~ src/dialogs/SettingsDialog.cpp ~ values.UseBeginDate = cbxUseBeginDate->isChecked(); ~ ; ~ settings_dialog_test"
-    "dialog-save-ignores-font-size ~ src/dialogs/SettingsDialog.cpp ~ values.FontSize = EdtFontSize->value(); ~ ; ~ settings_dialog_test"
+    "dialog-save-ignores-begin-date ~ src/dialogs/SettingsDialog.cpp ~ values.UseBeginDate = m_useBeginDateBox->isChecked(); ~ ; ~ settings_dialog_test"
+    "dialog-save-ignores-font-size ~ src/dialogs/SettingsDialog.cpp ~ values.FontSize = m_fontSizeSpin->value(); ~ ; ~ settings_dialog_test"
     # The reminders.
     "missed-alarms-lose-week-cap ~ src/model/Reminders.cpp ~ since = std::max(since, now.addDays(-kMissedDays)); ~ ; ~ alarm_test"
     "snooze-in-seconds ~ src/model/Reminders.cpp ~ qint64(minutes) * 60 ~ qint64(minutes) ~ alarm_test"

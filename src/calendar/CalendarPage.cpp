@@ -95,37 +95,37 @@ CalendarPage::CalendarPage(const ToDoListModel* rows, QWidget* parent) : QWidget
         monthButton("TodayButton", themeIcon("go-jump-today", Glyph::Today), QStringLiteral("Today"));
     m_nextMonthButton =
         monthButton("NextMonthButton", themeIcon("go-next", Glyph::Next), QStringLiteral("Next month"));
-    DatePanel = new QLabel;
-    DatePanel->setObjectName(QStringLiteral("DatePanel"));
-    DatePanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    DatePanel->setAlignment(Qt::AlignCenter);
-    DatePanel->setMinimumSize(164, 23);
+    m_datePanel = new QLabel;
+    m_datePanel->setObjectName(QStringLiteral("DatePanel"));
+    m_datePanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_datePanel->setAlignment(Qt::AlignCenter);
+    m_datePanel->setMinimumSize(164, 23);
     m_monthBar->addWidget(m_prevMonthButton);
     m_monthBar->addWidget(m_todayButton);
     m_monthBar->addWidget(m_nextMonthButton);
-    m_monthBar->addWidget(DatePanel);
+    m_monthBar->addWidget(m_datePanel);
 
-    RSCal = new TRngSelCalendar;
-    RSCal->setObjectName(QStringLiteral("RSCal"));
-    RSCal->setBlockedColor(QColor(0x80, 0x80, 0x00));
-    RSCal->setStartOfWeek(1);
-    RSCal->setBlockWeekends(false);
-    RSCal->setToolTip(QStringLiteral("Shift and clicking on end date show the project area"));
-    RSCal->setStatusTip(RSCal->toolTip());
+    m_calendar = new TRngSelCalendar;
+    m_calendar->setObjectName(QStringLiteral("RSCal"));
+    m_calendar->setBlockedColor(QColor(0x80, 0x80, 0x00));
+    m_calendar->setStartOfWeek(1);
+    m_calendar->setBlockWeekends(false);
+    m_calendar->setToolTip(QStringLiteral("Shift and clicking on end date show the project area"));
+    m_calendar->setStatusTip(m_calendar->toolTip());
 
-    CalMemo = new QPlainTextEdit;
-    CalMemo->setObjectName(QStringLiteral("CalMemo"));
+    m_memo = new QPlainTextEdit;
+    m_memo->setObjectName(QStringLiteral("CalMemo"));
     // The lines are copies made for looking at; typing in them would change nothing.
-    CalMemo->setReadOnly(true);
-    CalMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_memo->setReadOnly(true);
+    m_memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     setMemoColors(Qt::yellow, QColor());
 
     m_calendarSplitter = new QSplitter(Qt::Horizontal);
     m_calendarSplitter->setObjectName(QStringLiteral("CalendarSplitter"));
     m_calendarSplitter->setHandleWidth(4);
     m_calendarSplitter->setChildrenCollapsible(false);
-    m_calendarSplitter->addWidget(RSCal);
-    m_calendarSplitter->addWidget(CalMemo);
+    m_calendarSplitter->addWidget(m_calendar);
+    m_calendarSplitter->addWidget(m_memo);
     m_calendarSplitter->setStretchFactor(0, 1);
     m_calendarSplitter->setStretchFactor(1, 0);
     m_calendarSplitter->setSizes({600, 128});
@@ -136,18 +136,18 @@ CalendarPage::CalendarPage(const ToDoListModel* rows, QWidget* parent) : QWidget
     layout->addWidget(m_monthBar);
     layout->addWidget(m_calendarSplitter, 1);
 
-    CalPop = new QMenu(this);
-    CalPop->setObjectName(QStringLiteral("CalPop"));
-    connect(CalPop, &QMenu::triggered, this, &CalendarPage::CalPopItemClick);
+    m_popupMenu = new QMenu(this);
+    m_popupMenu->setObjectName(QStringLiteral("CalPop"));
+    connect(m_popupMenu, &QMenu::triggered, this, &CalendarPage::CalPopItemClick);
 
-    connect(m_prevMonthButton, &QToolButton::clicked, RSCal, &TBaseCalendar::PrevMonth);
-    connect(m_nextMonthButton, &QToolButton::clicked, RSCal, &TBaseCalendar::NextMonth);
+    connect(m_prevMonthButton, &QToolButton::clicked, m_calendar, &TBaseCalendar::PrevMonth);
+    connect(m_nextMonthButton, &QToolButton::clicked, m_calendar, &TBaseCalendar::NextMonth);
     connect(m_todayButton, &QToolButton::clicked, this, &CalendarPage::showToday);
-    connect(RSCal, &TBaseCalendar::dateChanged, this, &CalendarPage::showMonthCaption);
+    connect(m_calendar, &TBaseCalendar::dateChanged, this, &CalendarPage::showMonthCaption);
     // Buttons and keys change the month through the calendar; the cells then follow the dates.
-    connect(RSCal, &TBaseCalendar::monthChanged, this, &CalendarPage::reload);
-    connect(RSCal, &TBaseCalendar::cellClicked, this, &CalendarPage::RSCalClick);
-    connect(RSCal, &TBaseCalendar::cellDoubleClicked, this, &CalendarPage::RSCalDblClick);
+    connect(m_calendar, &TBaseCalendar::monthChanged, this, &CalendarPage::reload);
+    connect(m_calendar, &TBaseCalendar::cellClicked, this, &CalendarPage::RSCalClick);
+    connect(m_calendar, &TBaseCalendar::cellDoubleClicked, this, &CalendarPage::RSCalDblClick);
 
     connect(rows, &QAbstractItemModel::modelReset, this, &CalendarPage::rowsChanged);
     connect(rows, &QAbstractItemModel::layoutChanged, this, &CalendarPage::rowsChanged);
@@ -161,12 +161,12 @@ CalendarPage::CalendarPage(const ToDoListModel* rows, QWidget* parent) : QWidget
 void CalendarPage::setCalendarColor(const QColor& color)
 {
     if (color.isValid())
-        RSCal->setColor(color);
+        m_calendar->setColor(color);
 }
 
 void CalendarPage::setMemoColors(const QColor& background, const QColor& text)
 {
-    QPalette p = CalMemo->palette();
+    QPalette p = m_memo->palette();
     if (background.isValid())
         p.setColor(QPalette::Base, background);
     if (text.isValid())
@@ -175,14 +175,14 @@ void CalendarPage::setMemoColors(const QColor& background, const QColor& text)
     const int base = qGray(p.color(QPalette::Base).rgb());
     if (std::abs(qGray(p.color(QPalette::Text).rgb()) - base) < 96)
         p.setColor(QPalette::Text, base < 128 ? Qt::white : Qt::black);
-    CalMemo->setPalette(p);
+    m_memo->setPalette(p);
 }
 
 void CalendarPage::setItemFontName(const QString& family)
 {
     if (family.isEmpty())
         return;
-    for (QWidget* w : {static_cast<QWidget*>(RSCal), static_cast<QWidget*>(CalMemo)}) {
+    for (QWidget* w : {static_cast<QWidget*>(m_calendar), static_cast<QWidget*>(m_memo)}) {
         QFont f = w->font();
         f.setFamily(family);
         w->setFont(f);
@@ -205,8 +205,8 @@ void CalendarPage::rowsChanged()
 {
     // Row numbers in the cells and in an open menu may name other rows now.
     m_stale = true;
-    CalPop->hide();
-    CalPop->clear();
+    m_popupMenu->hide();
+    m_popupMenu->clear();
     if (!m_reloadQueued && isVisible()) {
         m_reloadQueued = true;
         QTimer::singleShot(0, this, [this] {
@@ -223,7 +223,7 @@ void CalendarPage::reload()
         m_stale = true;
         return;
     }
-    RSCal->ClearStrings();
+    m_calendar->ClearStrings();
     RefreshCalendar();
     // The memo shows the day it showed, as the rows are now.
     if (m_memoCell.x() >= 0)
@@ -235,7 +235,7 @@ void CalendarPage::RefreshCalendar()
     if (!isVisible())
         return;
     showMonthCaption();
-    FillCalendarMonth(RSCal->Month(), RSCal->Year());
+    FillCalendarMonth(m_calendar->Month(), m_calendar->Year());
     m_stale = false;
 }
 
@@ -244,10 +244,10 @@ void CalendarPage::showMonthCaption()
     QFont f = m_listFont;
     f.setBold(true);
     f.setPointSize(16);
-    DatePanel->setFont(f);
-    DatePanel->setText(QStringLiteral("%1.%2")
-                           .arg(RSCal->Month(), 2, 10, QLatin1Char('0'))
-                           .arg(RSCal->Year(), 4, 10, QLatin1Char('0')));
+    m_datePanel->setFont(f);
+    m_datePanel->setText(QStringLiteral("%1.%2")
+                             .arg(m_calendar->Month(), 2, 10, QLatin1Char('0'))
+                             .arg(m_calendar->Year(), 4, 10, QLatin1Char('0')));
 }
 
 void CalendarPage::FillCalendarMonth(int month, int year)
@@ -264,17 +264,17 @@ void CalendarPage::AddItemToCalendar(int row, CalendarEntries::Kind kind, int da
     QStringList lines;
     CalendarEntries::appendLines(lines, m_rows->item(row), row, kind, captions);
     for (const QString& line : lines)
-        RSCal->AddString(0, 0, line, day);
+        m_calendar->AddString(0, 0, line, day);
 }
 
 bool CalendarPage::showCellLines(int col, int row)
 {
     m_memoCell = QPoint(col, row);
-    CalMemo->clear();
-    const QStringList* lines = RSCal->CellStrings(col, row);
+    m_memo->clear();
+    const QStringList* lines = m_calendar->CellStrings(col, row);
     if (!lines)
         return false;
-    CalMemo->setPlainText(lines->join(QLatin1Char('\n')));
+    m_memo->setPlainText(lines->join(QLatin1Char('\n')));
     return true;
 }
 
@@ -282,8 +282,8 @@ void CalendarPage::RSCalClick(int col, int row)
 {
     if (m_stale)
         reload();
-    if (showCellLines(col, row) && !RSCal->CellStrings(col, row)->isEmpty())
-        ShowItemRange(RSCal->CellStrings(col, row)->constFirst());
+    if (showCellLines(col, row) && !m_calendar->CellStrings(col, row)->isEmpty())
+        ShowItemRange(m_calendar->CellStrings(col, row)->constFirst());
 }
 
 void CalendarPage::ShowItemRange(const QString& line)
@@ -296,8 +296,8 @@ void CalendarPage::ShowItemRange(const QString& line)
     const std::optional<QDate> dateIn = item.dateInDate();
     if (!target || !dateIn)
         return;
-    RSCal->setRangeStart(std::min(*dateIn, *target));
-    RSCal->setRangeEnd(std::max(*dateIn, *target));
+    m_calendar->setRangeStart(std::min(*dateIn, *target));
+    m_calendar->setRangeEnd(std::max(*dateIn, *target));
 }
 
 void CalendarPage::RSCalDblClick(int col, int row, const QPoint& globalPos)
@@ -305,15 +305,15 @@ void CalendarPage::RSCalDblClick(int col, int row, const QPoint& globalPos)
     if (m_stale)
         reload();
     if (showCellLines(col, row))
-        ShowDayItemsMenu(*RSCal->CellStrings(col, row), globalPos);
+        ShowDayItemsMenu(*m_calendar->CellStrings(col, row), globalPos);
     else
-        Q_EMIT addItemRequested(RSCal->CalendarDate());
+        Q_EMIT addItemRequested(m_calendar->CalendarDate());
     reload();
 }
 
 void CalendarPage::ShowDayItemsMenu(const QStringList& lines, const QPoint& globalPos)
 {
-    CalPop->clear();
+    m_popupMenu->clear();
     if (lines.size() <= 3) {
         // One item: edit it straight away. A line that names no row edits nothing.
         if (const std::optional<int> row =
@@ -323,13 +323,13 @@ void CalendarPage::ShowDayItemsMenu(const QStringList& lines, const QPoint& glob
     }
     for (qsizetype k = 3; k <= lines.size(); k += 3)
         AddCalPopItem(CalendarEntries::popupCaption(lines.at(k - 3), lines.at(k - 1)));
-    CalPop->popup(globalPos);
+    m_popupMenu->popup(globalPos);
 }
 
 void CalendarPage::AddCalPopItem(const QString& caption)
 {
     // The caption is shown as it is: an "&" in an Action is no accelerator.
-    QAction* entry = CalPop->addAction(QString(caption).replace(QLatin1Char('&'), QLatin1String("&&")));
+    QAction* entry = m_popupMenu->addAction(QString(caption).replace(QLatin1Char('&'), QLatin1String("&&")));
     entry->setData(caption);
 }
 
@@ -341,6 +341,6 @@ void CalendarPage::CalPopItemClick(QAction* entry)
 
 void CalendarPage::showToday()
 {
-    RSCal->setCalendarDate(Clock::now());
+    m_calendar->setCalendarDate(Clock::now());
     reload();
 }

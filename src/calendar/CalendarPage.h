@@ -72,11 +72,11 @@ private:
     QToolButton* m_prevMonthButton = nullptr;
     QToolButton* m_todayButton = nullptr;
     QToolButton* m_nextMonthButton = nullptr;
-    QLabel* DatePanel = nullptr;
+    QLabel* m_datePanel = nullptr;
     QSplitter* m_calendarSplitter = nullptr;
-    TRngSelCalendar* RSCal = nullptr;
-    QPlainTextEdit* CalMemo = nullptr;
-    QMenu* CalPop = nullptr;
+    TRngSelCalendar* m_calendar = nullptr;
+    QPlainTextEdit* m_memo = nullptr;
+    QMenu* m_popupMenu = nullptr;
     QFont m_listFont;
     // The rows changed since the cells were filled.
     bool m_stale = true;

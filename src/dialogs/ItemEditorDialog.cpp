@@ -145,89 +145,90 @@ void ItemEditorDialog::createControls()
     priority->setSpacing(0);
     priority->addWidget(m_priorityEdit);
     priority->addWidget(m_prioritySpin);
-    CbxStatus = named(new QCheckBox(m_groupBoxes[2]), "CbxStatus");
-    setHint(CbxStatus, QStringLiteral("Check to mark action as \"done\"|Check to mark action as \"done\""));
-    CbxUseDate = named(new QCheckBox(m_groupBoxes[2]), "CbxUseDate");
-    CbxUseDate->setChecked(true);
-    PickDateIn = named(new QDateEdit(m_groupBoxes[2]), "PickDateIn");
+    m_completedBox = named(new QCheckBox(m_groupBoxes[2]), "CbxStatus");
+    setHint(m_completedBox,
+            QStringLiteral("Check to mark action as \"done\"|Check to mark action as \"done\""));
+    m_useDateInBox = named(new QCheckBox(m_groupBoxes[2]), "CbxUseDate");
+    m_useDateInBox->setChecked(true);
+    m_dateInEdit = named(new QDateEdit(m_groupBoxes[2]), "PickDateIn");
     g3->addWidget(priorityBox, 1, 0, Qt::AlignHCenter);
     for (int c = 0; c < 3; ++c)
         g3->setColumnStretch(c, 1);
     g3->setColumnStretch(3, 2);
-    g3->addWidget(CbxStatus, 1, 1, Qt::AlignHCenter);
-    g3->addWidget(CbxUseDate, 1, 2, Qt::AlignHCenter);
-    g3->addWidget(PickDateIn, 1, 3);
+    g3->addWidget(m_completedBox, 1, 1, Qt::AlignHCenter);
+    g3->addWidget(m_useDateInBox, 1, 2, Qt::AlignHCenter);
+    g3->addWidget(m_dateInEdit, 1, 3);
 
     m_groupBoxes[3] = named(new QGroupBox(this), "GroupBox4");
     QGridLayout* g4 = createLabelRow(m_groupBoxes[3], 3);
-    CbxAlarm = named(new QCheckBox(m_groupBoxes[3]), "CbxAlarm");
-    TimePick = named(new QTimeEdit(m_groupBoxes[3]), "TimePick");
-    TimePick->setEnabled(false);
-    CbxEndDate = named(new QCheckBox(m_groupBoxes[3]), "CbxEndDate");
-    CbxEndDate->setChecked(true);
-    DatePick = named(new QDateEdit(m_groupBoxes[3]), "DatePick");
+    m_alarmBox = named(new QCheckBox(m_groupBoxes[3]), "CbxAlarm");
+    m_alarmTimeEdit = named(new QTimeEdit(m_groupBoxes[3]), "TimePick");
+    m_alarmTimeEdit->setEnabled(false);
+    m_targetBox = named(new QCheckBox(m_groupBoxes[3]), "CbxEndDate");
+    m_targetBox->setChecked(true);
+    m_targetEdit = named(new QDateEdit(m_groupBoxes[3]), "DatePick");
     auto* alarmPair = new QHBoxLayout;
-    alarmPair->addWidget(CbxAlarm);
-    alarmPair->addWidget(TimePick, 1);
+    alarmPair->addWidget(m_alarmBox);
+    alarmPair->addWidget(m_alarmTimeEdit, 1);
     auto* targetPair = new QHBoxLayout;
-    targetPair->addWidget(CbxEndDate);
-    targetPair->addWidget(DatePick, 1);
+    targetPair->addWidget(m_targetBox);
+    targetPair->addWidget(m_targetEdit, 1);
     g4->addLayout(alarmPair, 1, 0);
     g4->addLayout(targetPair, 1, 1);
 
-    for (QDateEdit* picker : {PickDateIn, DatePick}) {
+    for (QDateEdit* picker : {m_dateInEdit, m_targetEdit}) {
         picker->setCalendarPopup(true);
         picker->setDisplayFormat(Regional::shortDateFormat());
         setHint(picker, pickerHint);
     }
-    TimePick->setDisplayFormat(Regional::longTimeFormat());
-    setHint(TimePick, pickerHint);
+    m_alarmTimeEdit->setDisplayFormat(Regional::longTimeFormat());
+    setHint(m_alarmTimeEdit, pickerHint);
 
     m_groupBoxes[4] = named(new QGroupBox(this), "GroupBox5");
-    EdtLocation = named(new QLineEdit(m_groupBoxes[4]), "EdtLocation");
+    m_locationEdit = named(new QLineEdit(m_groupBoxes[4]), "EdtLocation");
     m_browseButton = named(new QToolButton(m_groupBoxes[4]), "BrowseButton");
     m_browseButton->setText(QStringLiteral("..."));
     m_browseButton->setToolTip(tr("Choose the document that belongs to this item"));
     auto* g5 = new QHBoxLayout(m_groupBoxes[4]);
-    g5->addWidget(EdtLocation, 1);
+    g5->addWidget(m_locationEdit, 1);
     g5->addWidget(m_browseButton);
 
     m_groupBoxes[5] = named(new QGroupBox(this), "GroupBox6");
     QGridLayout* g6 = createLabelRow(m_groupBoxes[5], 5);
-    OwnerCombo = named(new NameComboBox(m_groupBoxes[5]), "OwnerCombo");
-    ProjectCombo = named(new NameComboBox(m_groupBoxes[5]), "ProjectCombo");
-    ClearAllBut = named(new QPushButton(m_groupBoxes[5]), "ClearAllBut");
-    CancelBut = named(new QPushButton(m_groupBoxes[5]), "CancelBut");
-    OKButt = named(new QPushButton(m_groupBoxes[5]), "OKButt");
-    OKButt->setDefault(true);
-    setHint(ClearAllBut, QStringLiteral("Clear all|Clear all fields"));
-    setHint(CancelBut, QStringLiteral("Cancel action|Cancel action"));
-    setHint(OKButt, QStringLiteral("Create action|Create action"));
-    g6->addWidget(OwnerCombo, 1, 0);
-    g6->addWidget(ProjectCombo, 1, 1);
-    g6->addWidget(ClearAllBut, 1, 3);
-    g6->addWidget(CancelBut, 1, 4);
-    g6->addWidget(OKButt, 1, 5);
+    m_ownerCombo = named(new NameComboBox(m_groupBoxes[5]), "OwnerCombo");
+    m_projectCombo = named(new NameComboBox(m_groupBoxes[5]), "ProjectCombo");
+    m_clearButton = named(new QPushButton(m_groupBoxes[5]), "ClearAllBut");
+    m_cancelButton = named(new QPushButton(m_groupBoxes[5]), "CancelBut");
+    m_okButton = named(new QPushButton(m_groupBoxes[5]), "OKButt");
+    m_okButton->setDefault(true);
+    setHint(m_clearButton, QStringLiteral("Clear all|Clear all fields"));
+    setHint(m_cancelButton, QStringLiteral("Cancel action|Cancel action"));
+    setHint(m_okButton, QStringLiteral("Create action|Create action"));
+    g6->addWidget(m_ownerCombo, 1, 0);
+    g6->addWidget(m_projectCombo, 1, 1);
+    g6->addWidget(m_clearButton, 1, 3);
+    g6->addWidget(m_cancelButton, 1, 4);
+    g6->addWidget(m_okButton, 1, 5);
     g6->setColumnStretch(0, 3);
     g6->setColumnStretch(1, 3);
 
     // Items of the owner pop-up: AddText1, DeleteItem, ClearAllMenu; of the project pop-up: MenuItem1 to
     // MenuItem3.
-    OwnerCombo->menu()->setObjectName(QStringLiteral("ComboPop"));
-    ProjectCombo->menu()->setObjectName(QStringLiteral("ProjectPop"));
+    m_ownerCombo->menu()->setObjectName(QStringLiteral("ComboPop"));
+    m_projectCombo->menu()->setObjectName(QStringLiteral("ProjectPop"));
     const std::array<const char*, 3> ownerItems = {"AddText1", "DeleteItem", "ClearAllMenu"};
     const std::array<const char*, 3> projectItems = {"MenuItem1", "MenuItem2", "MenuItem3"};
     for (size_t i = 0; i < 3; ++i) {
-        OwnerCombo->menu()
+        m_ownerCombo->menu()
             ->actions()
             .at(static_cast<int>(i))
             ->setObjectName(QString::fromLatin1(ownerItems[i]));
-        ProjectCombo->menu()
+        m_projectCombo->menu()
             ->actions()
             .at(static_cast<int>(i))
             ->setObjectName(QString::fromLatin1(projectItems[i]));
     }
-    for (NameComboBox* box : {OwnerCombo, ProjectCombo}) {
+    for (NameComboBox* box : {m_ownerCombo, m_projectCombo}) {
         setHint(box, QStringLiteral("Owner list|Enter action owner by click with RM or Enter Key."));
         box->setNameCheck([this](const QString& name) { return checkEncodable({name}); });
     }
@@ -237,15 +238,15 @@ void ItemEditorDialog::createControls()
         top->addWidget(box);
     }
 
-    connect(OKButt, &QPushButton::clicked, this, &ItemEditorDialog::OKButtClick);
-    connect(CancelBut, &QPushButton::clicked, this, &QDialog::reject);
-    connect(ClearAllBut, &QPushButton::clicked, this, &ItemEditorDialog::ClearAllButClick);
-    connect(CbxUseDate, &QCheckBox::clicked, this, &ItemEditorDialog::CbxUseDateClick);
-    connect(CbxEndDate, &QCheckBox::clicked, this, &ItemEditorDialog::CbxUseDateClick);
-    connect(CbxAlarm, &QCheckBox::clicked, this, &ItemEditorDialog::CbxAlarmClick);
-    connect(DatePick, &QDateEdit::dateChanged, this, &ItemEditorDialog::DatePickClick);
-    connect(TimePick, &QTimeEdit::timeChanged, this, [this] { m_timeTouched = true; });
-    connect(PickDateIn, &QDateEdit::dateChanged, this, [this] { m_dateInTouched = true; });
+    connect(m_okButton, &QPushButton::clicked, this, &ItemEditorDialog::OKButtClick);
+    connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_clearButton, &QPushButton::clicked, this, &ItemEditorDialog::ClearAllButClick);
+    connect(m_useDateInBox, &QCheckBox::clicked, this, &ItemEditorDialog::CbxUseDateClick);
+    connect(m_targetBox, &QCheckBox::clicked, this, &ItemEditorDialog::CbxUseDateClick);
+    connect(m_alarmBox, &QCheckBox::clicked, this, &ItemEditorDialog::CbxAlarmClick);
+    connect(m_targetEdit, &QDateEdit::dateChanged, this, &ItemEditorDialog::DatePickClick);
+    connect(m_alarmTimeEdit, &QTimeEdit::timeChanged, this, [this] { m_timeTouched = true; });
+    connect(m_dateInEdit, &QDateEdit::dateChanged, this, [this] { m_dateInTouched = true; });
     connect(m_browseButton, &QToolButton::clicked, this, &ItemEditorDialog::browseForDocument);
     connect(m_prioritySpin, &QSpinBox::valueChanged, this,
             [this](int v) { m_priorityEdit->setText(QString::number(v)); });
@@ -308,9 +309,9 @@ void ItemEditorDialog::setGroupCaption(int index, const QString& caption)
         labels[3]->hide();
         labels[4]->hide();
         labels[5]->hide();
-        ClearAllBut->setText(words.value(3, QStringLiteral("Clear")));
-        CancelBut->setText(words.value(4, QStringLiteral("Cancel")));
-        OKButt->setText(words.value(5, QStringLiteral("Go")));
+        m_clearButton->setText(words.value(3, QStringLiteral("Clear")));
+        m_cancelButton->setText(words.value(4, QStringLiteral("Cancel")));
+        m_okButton->setText(words.value(5, QStringLiteral("Go")));
         return;
     }
     for (int i = 0; i < labels.size(); ++i)
@@ -360,12 +361,12 @@ void ItemEditorDialog::setNames(const QByteArrayList& owners, const QByteArrayLi
 QByteArrayList ItemEditorDialog::ownerNames() const
 {
     // The boxes hold the names only once the dialog has been filled.
-    return m_activated ? OwnerCombo->names() : m_ownerNames;
+    return m_activated ? m_ownerCombo->names() : m_ownerNames;
 }
 
 QByteArrayList ItemEditorDialog::projectNames() const
 {
-    return m_activated ? ProjectCombo->names() : m_projectNames;
+    return m_activated ? m_projectCombo->names() : m_projectNames;
 }
 
 void ItemEditorDialog::showEvent(QShowEvent* event)
@@ -386,26 +387,26 @@ void ItemEditorDialog::FormActivate()
     const QString alarmText = m_item.valueText(ToDoItem::AlarmTime);
     {
         // Filling is not the user changing the pickers.
-        const QSignalBlocker b1(PickDateIn), b2(DatePick), b3(TimePick);
+        const QSignalBlocker b1(m_dateInEdit), b2(m_targetEdit), b3(m_alarmTimeEdit);
 
-        CbxUseDate->setChecked(!dateIn.isEmpty());
-        PickDateIn->setDate(Regional::textToDate(QStringView(dateIn)).value_or(now.date()));
+        m_useDateInBox->setChecked(!dateIn.isEmpty());
+        m_dateInEdit->setDate(Regional::textToDate(QStringView(dateIn)).value_or(now.date()));
 
         if (target.isEmpty()) {
-            CbxEndDate->setChecked(false);
-            DatePick->setDate(now.date().addDays(1));
+            m_targetBox->setChecked(false);
+            m_targetEdit->setDate(now.date().addDays(1));
         } else if (const auto day = Regional::textToDate(QStringView(target))) {
-            DatePick->setDate(*day);
-            CbxEndDate->setChecked(true);
+            m_targetEdit->setDate(*day);
+            m_targetBox->setChecked(true);
         } else {
-            DatePick->setDate(QDate(1999, 9, 9));
-            CbxEndDate->setChecked(true);
+            m_targetEdit->setDate(QDate(1999, 9, 9));
+            m_targetBox->setChecked(true);
         }
 
         // The alarm box shows the item's alarm, so that OK keeps it.
         const auto alarm = alarmText.isEmpty() ? std::nullopt : Regional::textToTime(QStringView(alarmText));
-        TimePick->setTime(alarm.value_or(now.time()));
-        CbxAlarm->setChecked(alarm.has_value());
+        m_alarmTimeEdit->setTime(alarm.value_or(now.time()));
+        m_alarmBox->setChecked(alarm.has_value());
     }
     updateDateInControl();
     updateTargetControls();
@@ -420,11 +421,11 @@ void ItemEditorDialog::FormActivate()
     }
     m_remarksEdit->setPlainText(m_item.valueText(ToDoItem::Remarks));
     // A location naming a missing file (an unplugged drive) is shown as it is.
-    EdtLocation->setText(m_item.valueText(ToDoItem::FileLocation));
-    CbxStatus->setChecked(m_item.checked());
+    m_locationEdit->setText(m_item.valueText(ToDoItem::FileLocation));
+    m_completedBox->setChecked(m_item.checked());
 
-    OwnerCombo->setNames(m_ownerNames, m_item.valueText(ToDoItem::Owner));
-    ProjectCombo->setNames(m_projectNames, m_item.valueText(ToDoItem::ProjectName));
+    m_ownerCombo->setNames(m_ownerNames, m_item.valueText(ToDoItem::Owner));
+    m_projectCombo->setNames(m_projectNames, m_item.valueText(ToDoItem::ProjectName));
 
     setIniFileName(m_iniFileName);
     // The language routine: every box caption gets its text, replaced by the file or not.
@@ -442,8 +443,9 @@ void ItemEditorDialog::FormActivate()
 
 void ItemEditorDialog::applyMemoLook()
 {
-    const QList<QWidget*> fields = {m_actionEdit, m_remarksEdit, m_priorityEdit, EdtLocation, OwnerCombo,
-                                    ProjectCombo, PickDateIn,    DatePick,       TimePick};
+    const QList<QWidget*> fields = {m_actionEdit,   m_remarksEdit, m_priorityEdit,
+                                    m_locationEdit, m_ownerCombo,  m_projectCombo,
+                                    m_dateInEdit,   m_targetEdit,  m_alarmTimeEdit};
     for (QWidget* w : fields) {
         QPalette pal = w->palette();
         if (m_memoColor.isValid())
@@ -484,7 +486,7 @@ void ItemEditorDialog::OKButtClick()
     // A text the list file cannot hold would be damaged on saving: say so and let the user change it.
     if (!checkEncodable({memoText(m_actionEdit, m_item.actionText()), m_priorityEdit->text(),
                          memoText(m_remarksEdit, m_item.valueText(ToDoItem::Remarks)),
-                         OwnerCombo->currentText(), ProjectCombo->currentText(), chosenLocation()}))
+                         m_ownerCombo->currentText(), m_projectCombo->currentText(), chosenLocation()}))
         return;
     m_result = itemFromControls();
     accept();
@@ -501,7 +503,7 @@ bool ItemEditorDialog::takeForSessionEnd()
 QString ItemEditorDialog::chosenLocation() const
 {
     const QString stored = m_item.valueText(ToDoItem::FileLocation);
-    const QString location = EdtLocation->text();
+    const QString location = m_locationEdit->text();
     // Browse picks only existing files; a typed path naming no file leaves the stored one as it was.
     if (!location.isEmpty() && location != stored && !fileExists(location))
         return stored;
@@ -521,7 +523,7 @@ ToDoItem ItemEditorDialog::itemFromControls() const
     };
     const QString time = original(ToDoItem::AlarmTime);
     // An alarm needs a target date.
-    const bool alarm = CbxEndDate->isChecked() && CbxAlarm->isChecked();
+    const bool alarm = m_targetBox->isChecked() && m_alarmBox->isChecked();
     const bool timeKept = !m_timeTouched && Regional::textToTime(QStringView(time)).has_value();
 
     ToDoItem result = m_item;
@@ -533,18 +535,20 @@ ToDoItem ItemEditorDialog::itemFromControls() const
     if (action != result.actionText())
         result.setAction(CodePage::encodeLossy(action));
     put(ToDoItem::Priority, m_priorityEdit->text());
-    put(ToDoItem::DateIn, CbxUseDate->isChecked()
-                              ? pickedDate(PickDateIn, m_dateInTouched, original(ToDoItem::DateIn))
+    put(ToDoItem::DateIn, m_useDateInBox->isChecked()
+                              ? pickedDate(m_dateInEdit, m_dateInTouched, original(ToDoItem::DateIn))
                               : QString());
-    put(ToDoItem::Target, CbxEndDate->isChecked()
-                              ? pickedDate(DatePick, m_targetTouched, original(ToDoItem::Target))
+    put(ToDoItem::Target, m_targetBox->isChecked()
+                              ? pickedDate(m_targetEdit, m_targetTouched, original(ToDoItem::Target))
                               : QString());
     put(ToDoItem::Remarks, remarks);
-    put(ToDoItem::Owner, OwnerCombo->currentText());
-    put(ToDoItem::ProjectName, ProjectCombo->currentText());
-    put(ToDoItem::AlarmTime, !alarm ? QString() : timeKept ? time : Regional::timeToText(TimePick->time()));
+    put(ToDoItem::Owner, m_ownerCombo->currentText());
+    put(ToDoItem::ProjectName, m_projectCombo->currentText());
+    put(ToDoItem::AlarmTime, !alarm     ? QString()
+                             : timeKept ? time
+                                        : Regional::timeToText(m_alarmTimeEdit->time()));
     put(ToDoItem::FileLocation, location);
-    result.setChecked(CbxStatus->isChecked());
+    result.setChecked(m_completedBox->isChecked());
     return result;
 }
 
@@ -553,7 +557,7 @@ void ItemEditorDialog::ClearAllButClick()
     m_actionEdit->clear();
     m_remarksEdit->clear();
     m_priorityEdit->clear();
-    CbxStatus->setChecked(false);
+    m_completedBox->setChecked(false);
 }
 
 bool ItemEditorDialog::priorityKeyPress(QKeyEvent* event)
@@ -578,21 +582,21 @@ bool ItemEditorDialog::eventFilter(QObject* watched, QEvent* event)
 void ItemEditorDialog::CbxUseDateClick()
 {
     // An alarm needs a target date: without one the alarm box shows unticked, not ticked and ignored.
-    if (!CbxEndDate->isChecked())
-        CbxAlarm->setChecked(false);
+    if (!m_targetBox->isChecked())
+        m_alarmBox->setChecked(false);
     updateDateInControl();
-    DatePick->setEnabled(CbxEndDate->isChecked());
-    TimePick->setEnabled(CbxAlarm->isChecked());
+    m_targetEdit->setEnabled(m_targetBox->isChecked());
+    m_alarmTimeEdit->setEnabled(m_alarmBox->isChecked());
 }
 
 void ItemEditorDialog::CbxAlarmClick()
 {
-    TimePick->setEnabled(CbxAlarm->isChecked());
-    if (CbxAlarm->isChecked()) {
-        CbxEndDate->setChecked(true);
+    m_alarmTimeEdit->setEnabled(m_alarmBox->isChecked());
+    if (m_alarmBox->isChecked()) {
+        m_targetBox->setChecked(true);
         CbxUseDateClick();
     }
-    DatePick->setEnabled(CbxEndDate->isChecked());
+    m_targetEdit->setEnabled(m_targetBox->isChecked());
 }
 
 void ItemEditorDialog::DatePickClick()
@@ -603,20 +607,20 @@ void ItemEditorDialog::DatePickClick()
 
 void ItemEditorDialog::browseForDocument()
 {
-    const QString current = EdtLocation->text();
+    const QString current = m_locationEdit->text();
     const QString folder = fileExists(current) ? QFileInfo(current).absolutePath() : QString();
     const QString picked = FileDialog::getOpenFileName(this, tr("Document of this item"), folder, QString());
     if (fileExists(picked))
-        EdtLocation->setText(QFileInfo(picked).absoluteFilePath());
+        m_locationEdit->setText(QFileInfo(picked).absoluteFilePath());
 }
 
 void ItemEditorDialog::updateTargetControls()
 {
-    TimePick->setEnabled(CbxAlarm->isChecked());
-    DatePick->setEnabled(CbxEndDate->isChecked());
+    m_alarmTimeEdit->setEnabled(m_alarmBox->isChecked());
+    m_targetEdit->setEnabled(m_targetBox->isChecked());
 }
 
 void ItemEditorDialog::updateDateInControl()
 {
-    PickDateIn->setEnabled(CbxUseDate->isChecked());
+    m_dateInEdit->setEnabled(m_useDateInBox->isChecked());
 }

@@ -102,20 +102,20 @@ private:
     QPlainTextEdit* m_remarksEdit = nullptr;
     QLineEdit* m_priorityEdit = nullptr;
     QSpinBox* m_prioritySpin = nullptr;
-    QCheckBox* CbxStatus = nullptr;
-    QCheckBox* CbxUseDate = nullptr;
-    QDateEdit* PickDateIn = nullptr;
-    QCheckBox* CbxAlarm = nullptr;
-    QTimeEdit* TimePick = nullptr;
-    QCheckBox* CbxEndDate = nullptr;
-    QDateEdit* DatePick = nullptr;
-    QLineEdit* EdtLocation = nullptr;
+    QCheckBox* m_completedBox = nullptr;
+    QCheckBox* m_useDateInBox = nullptr;
+    QDateEdit* m_dateInEdit = nullptr;
+    QCheckBox* m_alarmBox = nullptr;
+    QTimeEdit* m_alarmTimeEdit = nullptr;
+    QCheckBox* m_targetBox = nullptr;
+    QDateEdit* m_targetEdit = nullptr;
+    QLineEdit* m_locationEdit = nullptr;
     QToolButton* m_browseButton = nullptr;
-    NameComboBox* OwnerCombo = nullptr;
-    NameComboBox* ProjectCombo = nullptr;
-    QPushButton* ClearAllBut = nullptr;
-    QPushButton* CancelBut = nullptr;
-    QPushButton* OKButt = nullptr;
+    NameComboBox* m_ownerCombo = nullptr;
+    NameComboBox* m_projectCombo = nullptr;
+    QPushButton* m_clearButton = nullptr;
+    QPushButton* m_cancelButton = nullptr;
+    QPushButton* m_okButton = nullptr;
 
     // ---- State ----
     ToDoItem m_item;

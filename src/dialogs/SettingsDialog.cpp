@@ -89,13 +89,13 @@ SettingsDialog::SettingsDialog(std::shared_ptr<DesktopIntegration> integration, 
     createControls();
     applyDesignTexts();
     for (const QString& section : StyleItem::sections())
-        StyleList->addItem(section);
+        m_styleList->addItem(section);
     // The box starts as the association is; that agreement is why setting it registers nothing.
     if (m_integration)
         m_registered = m_integration->IsExtensionRegistered();
-    CbxRegisterExtension->setChecked(m_registered);
-    CbxRegisterExtension->setEnabled(m_integration != nullptr);
-    CbxAutoStart->setEnabled(m_integration != nullptr);
+    m_registerExtensionBox->setChecked(m_registered);
+    m_registerExtensionBox->setEnabled(m_integration != nullptr);
+    m_autoStartBox->setEnabled(m_integration != nullptr);
 }
 
 SettingsDialog::~SettingsDialog() = default;
@@ -111,118 +111,118 @@ void SettingsDialog::createControls()
 
     // Colour settings: the style items and the grid.
     m_colorBox = named(new QGroupBox(this), "ColorSettingsBox");
-    StyleList = named(new QListWidget(m_colorBox), "StyleList");
-    StyleList->setMinimumWidth(150);
-    ColGrid = named(new TColorGrid(m_colorBox), "ColGrid");
-    ColGrid->setGridOrdering(TColorGrid::Ordering::go8x2);
-    ColGrid->setBackgroundEnabled(false);
+    m_styleList = named(new QListWidget(m_colorBox), "StyleList");
+    m_styleList->setMinimumWidth(150);
+    m_colorGrid = named(new TColorGrid(m_colorBox), "ColGrid");
+    m_colorGrid->setGridOrdering(TColorGrid::Ordering::go8x2);
+    m_colorGrid->setBackgroundEnabled(false);
     auto* colorLayout = new QVBoxLayout(m_colorBox);
-    colorLayout->addWidget(StyleList, 1);
-    colorLayout->addWidget(ColGrid, 0, Qt::AlignHCenter);
+    colorLayout->addWidget(m_styleList, 1);
+    colorLayout->addWidget(m_colorGrid, 0, Qt::AlignHCenter);
 
     // HTML file settings: header or footer text, text size, position.
     m_htmlBox = named(new QGroupBox(this), "HtmlSettingsBox");
     m_textBox = named(new QGroupBox(m_htmlBox), "HtmlTextBox");
-    EdtText = named(new QLineEdit(m_textBox), "EdtText");
-    (new QVBoxLayout(m_textBox))->addWidget(EdtText);
+    m_textEdit = named(new QLineEdit(m_textBox), "EdtText");
+    (new QVBoxLayout(m_textBox))->addWidget(m_textEdit);
     m_sizeBox = named(new QGroupBox(m_htmlBox), "TextSizeBox");
-    EdtSze = named(new QLineEdit(QStringLiteral("0"), m_sizeBox), "EdtSze");
-    EdtSze->setMaximumWidth(60);
-    EdtSze->installEventFilter(this);
-    // Only the arrows show; they set sizes from -4 to 4, negative ones included, into EdtSze.
+    m_sizeEdit = named(new QLineEdit(QStringLiteral("0"), m_sizeBox), "EdtSze");
+    m_sizeEdit->setMaximumWidth(60);
+    m_sizeEdit->installEventFilter(this);
+    // Only the arrows show; they set sizes from -4 to 4, negative ones included, into m_sizeEdit.
     m_sizeArrows = named(new QSpinBox(m_sizeBox), "SzeUpDown");
     m_sizeArrows->setRange(-4, 4);
     m_sizeArrows->setFixedWidth(20);
     m_sizeArrows->setFocusPolicy(Qt::NoFocus);
     auto* sizeLayout = new QHBoxLayout(m_sizeBox);
     sizeLayout->setSpacing(0);
-    sizeLayout->addWidget(EdtSze);
+    sizeLayout->addWidget(m_sizeEdit);
     sizeLayout->addWidget(m_sizeArrows);
     sizeLayout->addStretch(1);
-    PosRGroup = named(new QGroupBox(m_htmlBox), "PosRGroup");
+    m_positionGroup = named(new QGroupBox(m_htmlBox), "PosRGroup");
     m_positions = new QButtonGroup(this);
-    auto* posLayout = new QHBoxLayout(PosRGroup);
+    auto* posLayout = new QHBoxLayout(m_positionGroup);
     const std::array<const char*, 3> positionNames = {"PosLeft", "PosCenter", "PosRight"};
     for (int i = 0; i < 3; ++i) {
-        auto* b = named(new QRadioButton(PosRGroup), positionNames[static_cast<size_t>(i)]);
+        auto* b = named(new QRadioButton(m_positionGroup), positionNames[static_cast<size_t>(i)]);
         m_positions->addButton(b, i);
         posLayout->addWidget(b);
     }
     auto* htmlLayout = new QGridLayout(m_htmlBox);
     htmlLayout->addWidget(m_textBox, 0, 0, 1, 2);
     htmlLayout->addWidget(m_sizeBox, 1, 0);
-    htmlLayout->addWidget(PosRGroup, 1, 1);
+    htmlLayout->addWidget(m_positionGroup, 1, 1);
     htmlLayout->setColumnStretch(1, 1);
 
     // General settings.
     m_generalBox = named(new QGroupBox(this), "GeneralBox");
-    CbxAutoStart = named(new QCheckBox(m_generalBox), "CbxAutoStart");
-    CbxRegisterExtension = named(new QCheckBox(m_generalBox), "CbxRegisterExtension");
-    CbxGridLines = named(new QCheckBox(m_generalBox), "CbxGridLines");
-    cbxUseBeginDate = named(new QCheckBox(m_generalBox), "cbxUseBeginDate");
+    m_autoStartBox = named(new QCheckBox(m_generalBox), "CbxAutoStart");
+    m_registerExtensionBox = named(new QCheckBox(m_generalBox), "CbxRegisterExtension");
+    m_gridLinesBox = named(new QCheckBox(m_generalBox), "CbxGridLines");
+    m_useBeginDateBox = named(new QCheckBox(m_generalBox), "cbxUseBeginDate");
     m_preAlarmLabel = named(new QLabel(m_generalBox), "LblPreAlarm");
-    EdtPreAlarm = named(new QSpinBox(m_generalBox), "EdtPreAlarm");
-    EdtPreAlarm->setRange(0, 60);
+    m_preAlarmSpin = named(new QSpinBox(m_generalBox), "EdtPreAlarm");
+    m_preAlarmSpin->setRange(0, 60);
     m_fontSizeLabel = named(new QLabel(m_generalBox), "LblFontSize");
-    EdtFontSize = named(new QSpinBox(m_generalBox), "EdtFontSize");
-    EdtFontSize->setRange(6, 14);
-    EdtFontSize->setValue(11);
+    m_fontSizeSpin = named(new QSpinBox(m_generalBox), "EdtFontSize");
+    m_fontSizeSpin->setRange(6, 14);
+    m_fontSizeSpin->setValue(11);
     m_fontLabel = named(new QLabel(m_generalBox), "LblFont");
-    FontCombo = named(new FontNameComboBox(m_generalBox), "FontCombo");
+    m_fontCombo = named(new FontNameComboBox(m_generalBox), "FontCombo");
     m_languageLabel = named(new QLabel(m_generalBox), "LblLanguage");
-    cboLanguage = named(new QComboBox(m_generalBox), "cboLanguage");
+    m_languageCombo = named(new QComboBox(m_generalBox), "cboLanguage");
     m_codePageLabel = named(new QLabel(m_generalBox), "LblCodePage");
-    cboCodePage = named(new QComboBox(m_generalBox), "cboCodePage");
-    m_codePageLabel->setBuddy(cboCodePage);
-    m_preAlarmLabel->setBuddy(EdtPreAlarm);
-    m_fontSizeLabel->setBuddy(EdtFontSize);
-    m_fontLabel->setBuddy(FontCombo);
-    m_languageLabel->setBuddy(cboLanguage);
+    m_codePageCombo = named(new QComboBox(m_generalBox), "cboCodePage");
+    m_codePageLabel->setBuddy(m_codePageCombo);
+    m_preAlarmLabel->setBuddy(m_preAlarmSpin);
+    m_fontSizeLabel->setBuddy(m_fontSizeSpin);
+    m_fontLabel->setBuddy(m_fontCombo);
+    m_languageLabel->setBuddy(m_languageCombo);
     auto* general = new QGridLayout(m_generalBox);
-    general->addWidget(CbxAutoStart, 0, 0);
-    general->addWidget(EdtPreAlarm, 0, 1);
+    general->addWidget(m_autoStartBox, 0, 0);
+    general->addWidget(m_preAlarmSpin, 0, 1);
     general->addWidget(m_preAlarmLabel, 0, 2);
-    general->addWidget(CbxRegisterExtension, 1, 0);
-    general->addWidget(EdtFontSize, 1, 1);
+    general->addWidget(m_registerExtensionBox, 1, 0);
+    general->addWidget(m_fontSizeSpin, 1, 1);
     general->addWidget(m_fontSizeLabel, 1, 2);
-    general->addWidget(CbxGridLines, 2, 0);
-    general->addWidget(cbxUseBeginDate, 2, 1, 1, 2);
+    general->addWidget(m_gridLinesBox, 2, 0);
+    general->addWidget(m_useBeginDateBox, 2, 1, 1, 2);
     general->addWidget(m_fontLabel, 3, 0);
-    general->addWidget(FontCombo, 3, 1, 1, 2);
+    general->addWidget(m_fontCombo, 3, 1, 1, 2);
     general->addWidget(m_languageLabel, 4, 0);
-    general->addWidget(cboLanguage, 4, 1, 1, 2);
+    general->addWidget(m_languageCombo, 4, 1, 1, 2);
     general->addWidget(m_codePageLabel, 5, 0);
-    general->addWidget(cboCodePage, 5, 1, 1, 2);
+    general->addWidget(m_codePageCombo, 5, 1, 1, 2);
     general->setColumnStretch(2, 1);
 
     // Alarm sound.
     m_alarmBox = named(new QGroupBox(this), "AlarmBox");
     m_soundLabel = named(new QLabel(m_alarmBox), "LblSound");
-    BtnSoundFile = named(new QToolButton(m_alarmBox), "BtnSoundFile");
-    BtnSoundFile->setText(QStringLiteral("..."));
-    LblSoundLocation = named(new QLabel(m_alarmBox), "LblSoundLocation");
-    LblSoundLocation->setWordWrap(true);
-    LblSoundLocation->setMinimumHeight(2 * fontMetrics().height());
-    LblSoundLocation->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_soundFileButton = named(new QToolButton(m_alarmBox), "BtnSoundFile");
+    m_soundFileButton->setText(QStringLiteral("..."));
+    m_soundLocationLabel = named(new QLabel(m_alarmBox), "LblSoundLocation");
+    m_soundLocationLabel->setWordWrap(true);
+    m_soundLocationLabel->setMinimumHeight(2 * fontMetrics().height());
+    m_soundLocationLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* alarm = new QGridLayout(m_alarmBox);
     alarm->addWidget(m_soundLabel, 0, 0);
-    alarm->addWidget(BtnSoundFile, 0, 1, Qt::AlignRight);
-    alarm->addWidget(LblSoundLocation, 1, 0, 1, 2);
+    alarm->addWidget(m_soundFileButton, 0, 1, Qt::AlignRight);
+    alarm->addWidget(m_soundLocationLabel, 1, 0, 1, 2);
 
-    HintWindow = named(new QPlainTextEdit(this), "HintWindow");
-    HintWindow->setReadOnly(true);
-    HintWindow->setFocusPolicy(Qt::NoFocus);
-    HintWindow->setMinimumHeight(4 * fontMetrics().height());
+    m_hintWindow = named(new QPlainTextEdit(this), "HintWindow");
+    m_hintWindow->setReadOnly(true);
+    m_hintWindow->setFocusPolicy(Qt::NoFocus);
+    m_hintWindow->setMinimumHeight(4 * fontMetrics().height());
 
-    BtnSaveClose = named(new QPushButton(this), "BtnSaveClose");
-    BtnCancel = named(new QPushButton(this), "BtnCancel");
+    m_saveCloseButton = named(new QPushButton(this), "BtnSaveClose");
+    m_cancelButton = named(new QPushButton(this), "BtnCancel");
     // Enter in a field must not close the dialog: the buttons act on a click or Space only.
-    for (QPushButton* b : {BtnSaveClose, BtnCancel})
+    for (QPushButton* b : {m_saveCloseButton, m_cancelButton})
         b->setAutoDefault(false);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(BtnSaveClose);
-    buttons->addWidget(BtnCancel);
+    buttons->addWidget(m_saveCloseButton);
+    buttons->addWidget(m_cancelButton);
 
     auto* left = new QVBoxLayout;
     left->addWidget(m_colorBox, 1);
@@ -230,24 +230,24 @@ void SettingsDialog::createControls()
     auto* right = new QVBoxLayout;
     right->addWidget(m_generalBox);
     right->addWidget(m_alarmBox);
-    right->addWidget(HintWindow, 1);
+    right->addWidget(m_hintWindow, 1);
     right->addLayout(buttons);
     auto* top = new QHBoxLayout(this);
     top->addLayout(left, 1);
     top->addLayout(right, 1);
 
-    connect(StyleList, &QListWidget::currentRowChanged, this, &SettingsDialog::listClick);
-    connect(ColGrid, &TColorGrid::OnChange, this, [this] { m_colorPicked = true; });
+    connect(m_styleList, &QListWidget::currentRowChanged, this, &SettingsDialog::listClick);
+    connect(m_colorGrid, &TColorGrid::OnChange, this, [this] { m_colorPicked = true; });
     connect(m_sizeArrows, &QSpinBox::valueChanged, this,
-            [this](int v) { EdtSze->setText(QString::number(v)); });
-    connect(EdtSze, &QLineEdit::textEdited, this, [this](const QString& text) {
+            [this](int v) { m_sizeEdit->setText(QString::number(v)); });
+    connect(m_sizeEdit, &QLineEdit::textEdited, this, [this](const QString& text) {
         const QSignalBlocker block(m_sizeArrows);
         m_sizeArrows->setValue(parseSize(text).value_or(0));
     });
-    connect(BtnSaveClose, &QPushButton::clicked, this, &SettingsDialog::BtnSaveCloseClick);
-    connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(BtnSoundFile, &QToolButton::clicked, this, &SettingsDialog::BtnSoundFileClick);
-    connect(CbxRegisterExtension, &QCheckBox::clicked, this, &SettingsDialog::CbxRegisterExtensionClick);
+    connect(m_saveCloseButton, &QPushButton::clicked, this, &SettingsDialog::BtnSaveCloseClick);
+    connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_soundFileButton, &QToolButton::clicked, this, &SettingsDialog::BtnSoundFileClick);
+    connect(m_registerExtensionBox, &QCheckBox::clicked, this, &SettingsDialog::CbxRegisterExtensionClick);
 }
 
 void SettingsDialog::applyDesignTexts()
@@ -256,45 +256,47 @@ void SettingsDialog::applyDesignTexts()
     m_htmlBox->setTitle(QStringLiteral("HTML file settings"));
     m_textBox->setTitle(QStringLiteral("HTML File header or footer"));
     m_sizeBox->setTitle(QStringLiteral("Text Size"));
-    PosRGroup->setTitle(QStringLiteral("HTML Text Position"));
+    m_positionGroup->setTitle(QStringLiteral("HTML Text Position"));
     const std::array<const char*, 3> positions = {"Left", "Center", "Right"};
     for (int i = 0; i < 3; ++i)
         m_positions->button(i)->setText(QLatin1String(positions[static_cast<size_t>(i)]));
     m_generalBox->setTitle(QStringLiteral("General Settings"));
-    CbxAutoStart->setText(QStringLiteral("Auto Start"));
-    CbxRegisterExtension->setText(QStringLiteral("Register extension"));
+    m_autoStartBox->setText(QStringLiteral("Auto Start"));
+    m_registerExtensionBox->setText(QStringLiteral("Register extension"));
     m_preAlarmLabel->setText(QStringLiteral("\"Alarm pre time\""));
-    CbxGridLines->setText(QStringLiteral("Show Gridlines"));
+    m_gridLinesBox->setText(QStringLiteral("Show Gridlines"));
     m_fontSizeLabel->setText(QStringLiteral("Font size"));
-    cbxUseBeginDate->setText(QStringLiteral("Use begin date for new tasks"));
+    m_useBeginDateBox->setText(QStringLiteral("Use begin date for new tasks"));
     m_fontLabel->setText(QStringLiteral("Memo and listview font"));
     m_languageLabel->setText(QStringLiteral("Language"));
     m_codePageLabel->setText(QStringLiteral("Code page of the lists"));
     m_alarmBox->setTitle(QStringLiteral("Alarm"));
     m_soundLabel->setText(QStringLiteral("Alternative alarm sound"));
-    BtnSoundFile->setToolTip(QStringLiteral("Choose a wave file"));
-    BtnSaveClose->setText(QStringLiteral("Save and Close"));
-    BtnCancel->setText(QStringLiteral("Cancel"));
-    HintWindow->setPlainText(QStringLiteral("Hints:"));
+    m_soundFileButton->setToolTip(QStringLiteral("Choose a wave file"));
+    m_saveCloseButton->setText(QStringLiteral("Save and Close"));
+    m_cancelButton->setText(QStringLiteral("Cancel"));
+    m_hintWindow->setPlainText(QStringLiteral("Hints:"));
 
     // The controls' own hints are the built-in texts; the two buttons have hints of their own.
     const auto builtIn = [](const char* key) { return builtInText(kHints, key); };
-    setHint(StyleList, builtIn("Hint1"));
-    setHint(ColGrid, builtIn("Hint2"));
-    for (QWidget* w : std::initializer_list<QWidget*>{m_htmlBox, m_textBox, m_sizeBox, EdtText, EdtSze})
+    setHint(m_styleList, builtIn("Hint1"));
+    setHint(m_colorGrid, builtIn("Hint2"));
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_htmlBox, m_textBox, m_sizeBox, m_textEdit, m_sizeEdit})
         setHint(w, builtIn("Hint3"));
-    setHint(CbxAutoStart, builtIn("Hint4"));
-    setHint(CbxRegisterExtension, builtIn("Hint5"));
-    setHint(CbxGridLines, builtIn("Hint6"));
-    for (QWidget* w : std::initializer_list<QWidget*>{m_preAlarmLabel, EdtPreAlarm})
+    setHint(m_autoStartBox, builtIn("Hint4"));
+    setHint(m_registerExtensionBox, builtIn("Hint5"));
+    setHint(m_gridLinesBox, builtIn("Hint6"));
+    for (QWidget* w : std::initializer_list<QWidget*>{m_preAlarmLabel, m_preAlarmSpin})
         setHint(w, builtIn("Hint7"));
-    for (QWidget* w : std::initializer_list<QWidget*>{EdtFontSize, FontCombo, m_fontSizeLabel, m_generalBox})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_fontSizeSpin, m_fontCombo, m_fontSizeLabel, m_generalBox})
         setHint(w, builtIn("Hint8"));
-    setHint(BtnSaveClose, QStringLiteral("Close and apply settings"));
-    setHint(BtnCancel, QStringLiteral("Close, dont apply settings"));
-    setHint(cboLanguage, builtIn("Hint11"));
-    setHint(cboCodePage, QStringLiteral("UTF-8 holds every character; windows-1252 only Western European "
-                                        "ones. A folder that uses UTF-8 keeps it."));
+    setHint(m_saveCloseButton, QStringLiteral("Close and apply settings"));
+    setHint(m_cancelButton, QStringLiteral("Close, dont apply settings"));
+    setHint(m_languageCombo, builtIn("Hint11"));
+    setHint(m_codePageCombo, QStringLiteral("UTF-8 holds every character; windows-1252 only Western European "
+                                            "ones. A folder that uses UTF-8 keeps it."));
 }
 
 void SettingsDialog::applyLanguageTexts()
@@ -305,37 +307,39 @@ void SettingsDialog::applyLanguageTexts()
     m_htmlBox->setTitle(caption("Frame1"));
     m_textBox->setTitle(caption("Frame2"));
     m_sizeBox->setTitle(caption("Frame3"));
-    PosRGroup->setTitle(caption("Frame4"));
+    m_positionGroup->setTitle(caption("Frame4"));
     m_generalBox->setTitle(caption("Frame5"));
     const std::array<const char*, 3> radios = {"Radio0", "Radio1", "Radio2"};
     for (int i = 0; i < 3; ++i)
         m_positions->button(i)->setText(caption(radios[static_cast<size_t>(i)]));
-    CbxAutoStart->setText(caption("General0"));
-    CbxRegisterExtension->setText(caption("General1"));
-    CbxGridLines->setText(caption("General2"));
+    m_autoStartBox->setText(caption("General0"));
+    m_registerExtensionBox->setText(caption("General1"));
+    m_gridLinesBox->setText(caption("General2"));
     m_preAlarmLabel->setText(caption("General3"));
     m_fontSizeLabel->setText(caption("General4"));
-    cbxUseBeginDate->setText(caption("General5"));
+    m_useBeginDateBox->setText(caption("General5"));
     // Replaced by the stored sound path when the settings are read.
-    LblSoundLocation->setText(caption("General6"));
-    BtnSaveClose->setText(caption("Button0"));
-    BtnCancel->setText(caption("Button1"));
+    m_soundLocationLabel->setText(caption("General6"));
+    m_saveCloseButton->setText(caption("Button0"));
+    m_cancelButton->setText(caption("Button1"));
 
     const auto hint = [&texts](const char* key) { return texts.text(kHints, key); };
-    setHint(StyleList, hint("Hint1"));
-    setHint(ColGrid, hint("Hint2"));
-    for (QWidget* w : std::initializer_list<QWidget*>{m_htmlBox, m_textBox, m_sizeBox, EdtText, EdtSze})
+    setHint(m_styleList, hint("Hint1"));
+    setHint(m_colorGrid, hint("Hint2"));
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_htmlBox, m_textBox, m_sizeBox, m_textEdit, m_sizeEdit})
         setHint(w, hint("Hint3"));
-    setHint(CbxAutoStart, hint("Hint4"));
-    setHint(CbxRegisterExtension, hint("Hint5"));
-    setHint(CbxGridLines, hint("Hint6"));
-    for (QWidget* w : std::initializer_list<QWidget*>{m_preAlarmLabel, EdtPreAlarm})
+    setHint(m_autoStartBox, hint("Hint4"));
+    setHint(m_registerExtensionBox, hint("Hint5"));
+    setHint(m_gridLinesBox, hint("Hint6"));
+    for (QWidget* w : std::initializer_list<QWidget*>{m_preAlarmLabel, m_preAlarmSpin})
         setHint(w, hint("Hint7"));
-    for (QWidget* w : std::initializer_list<QWidget*>{EdtFontSize, FontCombo, m_fontSizeLabel, m_generalBox})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_fontSizeSpin, m_fontCombo, m_fontSizeLabel, m_generalBox})
         setHint(w, hint("Hint8"));
-    setHint(BtnSaveClose, hint("Hint9"));
-    setHint(BtnCancel, hint("Hint10"));
-    setHint(cboLanguage, hint("Hint11"));
+    setHint(m_saveCloseButton, hint("Hint9"));
+    setHint(m_cancelButton, hint("Hint10"));
+    setHint(m_languageCombo, hint("Hint11"));
 }
 
 void SettingsDialog::setIniFileName(const QString& path)
@@ -355,7 +359,7 @@ void SettingsDialog::setFormCaption(const QString& caption)
 
 bool SettingsDialog::UseInputDate() const
 {
-    return cbxUseBeginDate->isChecked();
+    return m_useBeginDateBox->isChecked();
 }
 
 void SettingsDialog::showEvent(QShowEvent* event)
@@ -382,13 +386,13 @@ bool SettingsDialog::event(QEvent* event)
 void SettingsDialog::setHintText(const QString& longHint)
 {
     const QString text = longHint.trimmed();
-    if (HintWindow->isVisible() && HintWindow->toPlainText() != text)
-        HintWindow->setPlainText(text);
+    if (m_hintWindow->isVisible() && m_hintWindow->toPlainText() != text)
+        m_hintWindow->setPlainText(text);
 }
 
 bool SettingsDialog::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == EdtSze && event->type() == QEvent::KeyPress) {
+    if (watched == m_sizeEdit && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (EdtSzeKeyPress(key->text()))
             return true;
@@ -408,8 +412,8 @@ bool SettingsDialog::EdtSzeKeyPress(const QString& text)
 void SettingsDialog::FormActivate()
 {
     setIniFileName(m_iniFileName);
-    cboLanguage->clear();
-    cboLanguage->addItems(LanguageFileListing());
+    m_languageCombo->clear();
+    m_languageCombo->addItems(LanguageFileListing());
     if (LanguageTexts::shared().load(m_iniFileName, LanguageTexts::Window::Settings))
         applyLanguageTexts();
     setWindowTitle(m_formCaption);
@@ -417,11 +421,11 @@ void SettingsDialog::FormActivate()
     m_activated = true;
     m_shown = -1;
     {
-        const QSignalBlocker block(StyleList);
-        StyleList->setCurrentRow(0);
+        const QSignalBlocker block(m_styleList);
+        m_styleList->setCurrentRow(0);
     }
     showStyleItem(0);
-    StyleList->setFocus();
+    m_styleList->setFocus();
 }
 
 void SettingsDialog::readSettings()
@@ -430,21 +434,21 @@ void SettingsDialog::readSettings()
     IoResult loaded;
     m_values = SettingsValues::read(m_iniFileName, &problems, &loaded);
     const SettingsValues& v = m_values;
-    CbxGridLines->setChecked(v.ShowGrid);
-    CbxAutoStart->setChecked(v.AutoStart);
-    cbxUseBeginDate->setChecked(v.UseBeginDate);
+    m_gridLinesBox->setChecked(v.ShowGrid);
+    m_autoStartBox->setChecked(v.AutoStart);
+    m_useBeginDateBox->setChecked(v.UseBeginDate);
     // A stored name the folder no longer holds stays as it is until the user picks another.
-    if (cboLanguage->findText(v.Language, Qt::MatchFixedString | Qt::MatchCaseSensitive) < 0)
-        cboLanguage->addItem(v.Language);
-    cboLanguage->setCurrentText(v.Language);
-    cboCodePage->clear();
-    cboCodePage->addItems(SettingsValues::codePagesOffered(v.CodePage));
-    cboCodePage->setEnabled(cboCodePage->count() > 1);
-    setWidened(EdtPreAlarm, 0, 60, v.PreAlarmTime);
+    if (m_languageCombo->findText(v.Language, Qt::MatchFixedString | Qt::MatchCaseSensitive) < 0)
+        m_languageCombo->addItem(v.Language);
+    m_languageCombo->setCurrentText(v.Language);
+    m_codePageCombo->clear();
+    m_codePageCombo->addItems(SettingsValues::codePagesOffered(v.CodePage));
+    m_codePageCombo->setEnabled(m_codePageCombo->count() > 1);
+    setWidened(m_preAlarmSpin, 0, 60, v.PreAlarmTime);
     m_soundFile = v.SoundFile;
-    LblSoundLocation->setText(m_soundFile);
-    FontCombo->setFontName(v.FontName);
-    setWidened(EdtFontSize, 6, 14, v.FontSize);
+    m_soundLocationLabel->setText(m_soundFile);
+    m_fontCombo->setFontName(v.FontName);
+    setWidened(m_fontSizeSpin, 6, 14, v.FontSize);
 
     QString message;
     if (!loaded)
@@ -468,8 +472,8 @@ void SettingsDialog::listClick(int row)
         return;
     if (m_shown >= 0 && !storeShownItem()) {
         // The shown item stays until its size is a number.
-        const QSignalBlocker block(StyleList);
-        StyleList->setCurrentRow(m_shown);
+        const QSignalBlocker block(m_styleList);
+        m_styleList->setCurrentRow(m_shown);
         return;
     }
     showStyleItem(row);
@@ -478,16 +482,16 @@ void SettingsDialog::listClick(int row)
 void SettingsDialog::showStyleItem(int position)
 {
     const StyleItem::Controls enabled = StyleItem::controlsAt(position);
-    for (QWidget* w : std::initializer_list<QWidget*>{m_textBox, EdtText})
+    for (QWidget* w : std::initializer_list<QWidget*>{m_textBox, m_textEdit})
         w->setEnabled(enabled.text);
-    for (QWidget* w : std::initializer_list<QWidget*>{m_sizeBox, EdtSze, m_sizeArrows})
+    for (QWidget* w : std::initializer_list<QWidget*>{m_sizeBox, m_sizeEdit, m_sizeArrows})
         w->setEnabled(enabled.size);
-    PosRGroup->setEnabled(enabled.position);
-    ColGrid->setEnabled(enabled.color);
+    m_positionGroup->setEnabled(enabled.position);
+    m_colorGrid->setEnabled(enabled.color);
 
     const StyleItem& item = m_values.StyleItems[static_cast<size_t>(position)];
-    EdtText->setText(item.Text);
-    EdtSze->setText(QString::number(item.TextSize));
+    m_textEdit->setText(item.Text);
+    m_sizeEdit->setText(QString::number(item.TextSize));
     {
         const QSignalBlocker block(m_sizeArrows);
         m_sizeArrows->setValue(item.TextSize);
@@ -495,7 +499,7 @@ void SettingsDialog::showStyleItem(int position)
     if (QAbstractButton* b = m_positions->button(std::clamp(item.Position, 0, 2)))
         b->setChecked(true);
     // An item without a colour of its own shows no cell: black would be a choice the user never made.
-    ColGrid->setForegroundIndex(item.ColorSet ? TColorGrid::ColorToIndex(item.Color) : -1);
+    m_colorGrid->setForegroundIndex(item.ColorSet ? TColorGrid::ColorToIndex(item.Color) : -1);
     m_colorPicked = false;
     m_shown = position;
 }
@@ -505,23 +509,23 @@ bool SettingsDialog::storeShownItem()
     if (m_shown < 0)
         return true;
     StyleItem& item = m_values.StyleItems[static_cast<size_t>(m_shown)];
-    const std::optional<int> size = parseSize(EdtSze->text());
+    const std::optional<int> size = parseSize(m_sizeEdit->text());
     if (!size) {
         MessageBox::information(this,
                                 QStringLiteral("The text size of \"%1\" must be a whole number, such as 0, 2 "
                                                "or -1; \"%2\" is not.")
-                                    .arg(item.section, EdtSze->text()));
-        EdtSze->setFocus();
-        EdtSze->selectAll();
+                                    .arg(item.section, m_sizeEdit->text()));
+        m_sizeEdit->setFocus();
+        m_sizeEdit->selectAll();
         return false;
     }
-    item.Text = EdtText->text();
+    item.Text = m_textEdit->text();
     item.TextSize = *size;
     if (m_positions->checkedId() >= 0)
         item.Position = m_positions->checkedId();
     // A colour no cell shows (a system colour, say) is kept unless the user picked a cell.
     if (m_colorPicked) {
-        if (const auto color = ColGrid->ForegroundColor()) {
+        if (const auto color = m_colorGrid->ForegroundColor()) {
             item.Color = *color;
             item.ColorSet = true;
         }
@@ -535,15 +539,15 @@ void SettingsDialog::BtnSaveCloseClick()
     if (!storeShownItem())
         return;
     SettingsValues values = m_values;
-    values.ShowGrid = CbxGridLines->isChecked();
-    values.AutoStart = CbxAutoStart->isChecked();
-    values.UseBeginDate = cbxUseBeginDate->isChecked();
-    values.Language = cboLanguage->currentText();
-    values.CodePage = cboCodePage->currentText();
-    values.PreAlarmTime = EdtPreAlarm->value();
+    values.ShowGrid = m_gridLinesBox->isChecked();
+    values.AutoStart = m_autoStartBox->isChecked();
+    values.UseBeginDate = m_useBeginDateBox->isChecked();
+    values.Language = m_languageCombo->currentText();
+    values.CodePage = m_codePageCombo->currentText();
+    values.PreAlarmTime = m_preAlarmSpin->value();
     values.SoundFile = m_soundFile;
-    values.FontName = FontCombo->fontName();
-    values.FontSize = EdtFontSize->value();
+    values.FontName = m_fontCombo->fontName();
+    values.FontSize = m_fontSizeSpin->value();
     if (IoResult r = values.write(m_iniFileName); !r) {
         MessageBox::information(this, failureText(QStringLiteral("The settings were not saved."), r));
         return;
@@ -574,7 +578,7 @@ void SettingsDialog::BtnSoundFileClick()
     if (path.isEmpty())
         return;
     m_soundFile = QFileInfo(path).absoluteFilePath();
-    LblSoundLocation->setText(m_soundFile);
+    m_soundLocationLabel->setText(m_soundFile);
 }
 
 void SettingsDialog::CbxRegisterExtensionClick(bool checked)
@@ -600,7 +604,7 @@ void SettingsDialog::CbxRegisterExtensionClick(bool checked)
             m_integration->UnregisterExtension(ext);
     }
     m_registered = m_integration->IsExtensionRegistered();
-    CbxRegisterExtension->setChecked(m_registered);
+    m_registerExtensionBox->setChecked(m_registered);
     MessageBox::information(
         this,
         failureText(checked ? QStringLiteral("Quillmar could not make itself the program for list files.")

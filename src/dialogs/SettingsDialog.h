@@ -77,38 +77,38 @@ private:
 
     // ---- Controls ----
     QGroupBox* m_colorBox = nullptr;
-    QListWidget* StyleList = nullptr;
-    TColorGrid* ColGrid = nullptr;
+    QListWidget* m_styleList = nullptr;
+    TColorGrid* m_colorGrid = nullptr;
     QGroupBox* m_htmlBox = nullptr;
     QGroupBox* m_textBox = nullptr;
-    QLineEdit* EdtText = nullptr;
+    QLineEdit* m_textEdit = nullptr;
     QGroupBox* m_sizeBox = nullptr;
-    QLineEdit* EdtSze = nullptr;
+    QLineEdit* m_sizeEdit = nullptr;
     QSpinBox* m_sizeArrows = nullptr;
-    QGroupBox* PosRGroup = nullptr;
+    QGroupBox* m_positionGroup = nullptr;
     QButtonGroup* m_positions = nullptr;
     QGroupBox* m_generalBox = nullptr;
-    QCheckBox* CbxAutoStart = nullptr;
-    QCheckBox* CbxRegisterExtension = nullptr;
-    QCheckBox* CbxGridLines = nullptr;
+    QCheckBox* m_autoStartBox = nullptr;
+    QCheckBox* m_registerExtensionBox = nullptr;
+    QCheckBox* m_gridLinesBox = nullptr;
     QLabel* m_preAlarmLabel = nullptr;
-    QSpinBox* EdtPreAlarm = nullptr;
+    QSpinBox* m_preAlarmSpin = nullptr;
     QLabel* m_fontSizeLabel = nullptr;
-    QSpinBox* EdtFontSize = nullptr;
-    QCheckBox* cbxUseBeginDate = nullptr;
+    QSpinBox* m_fontSizeSpin = nullptr;
+    QCheckBox* m_useBeginDateBox = nullptr;
     QLabel* m_fontLabel = nullptr;
-    FontNameComboBox* FontCombo = nullptr;
+    FontNameComboBox* m_fontCombo = nullptr;
     QLabel* m_languageLabel = nullptr;
-    QComboBox* cboLanguage = nullptr;
+    QComboBox* m_languageCombo = nullptr;
     QLabel* m_codePageLabel = nullptr;
-    QComboBox* cboCodePage = nullptr;
+    QComboBox* m_codePageCombo = nullptr;
     QGroupBox* m_alarmBox = nullptr;
     QLabel* m_soundLabel = nullptr;
-    QToolButton* BtnSoundFile = nullptr;
-    QLabel* LblSoundLocation = nullptr;
-    QPushButton* BtnSaveClose = nullptr;
-    QPushButton* BtnCancel = nullptr;
-    QPlainTextEdit* HintWindow = nullptr;
+    QToolButton* m_soundFileButton = nullptr;
+    QLabel* m_soundLocationLabel = nullptr;
+    QPushButton* m_saveCloseButton = nullptr;
+    QPushButton* m_cancelButton = nullptr;
+    QPlainTextEdit* m_hintWindow = nullptr;
 
     // ---- State ----
     std::shared_ptr<DesktopIntegration> m_integration;

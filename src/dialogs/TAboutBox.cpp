@@ -42,72 +42,72 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     setFixedSize(292, 378);
     setAutoFillBackground(true);
 
-    Image1 = new QLabel(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setGeometry(0, 0, 292, 153);
-    Image1->setPixmap(AboutPictures::topPicture(QSize(292, 153), devicePixelRatioF()));
+    m_picture = new QLabel(this);
+    m_picture->setObjectName(QStringLiteral("Image1"));
+    m_picture->setGeometry(0, 0, 292, 153);
+    m_picture->setPixmap(AboutPictures::topPicture(QSize(292, 153), devicePixelRatioF()));
 
-    ProgramIcon2 = new QLabel(this);
-    ProgramIcon2->setObjectName(QStringLiteral("ProgramIcon2"));
-    ProgramIcon2->setGeometry(19, 20, 32, 32);
+    m_programIcon = new QLabel(this);
+    m_programIcon->setObjectName(QStringLiteral("ProgramIcon2"));
+    m_programIcon->setGeometry(19, 20, 32, 32);
 
-    ProductName = label(QString(), QRect(60, 18, 170, 22), "ProductName");
+    m_productName = label(QString(), QRect(60, 18, 170, 22), "ProductName");
     {
-        QFont f = ProductName->font();
+        QFont f = m_productName->font();
         f.setBold(true);
-        ProductName->setFont(f);
+        m_productName->setFont(f);
     }
-    LblVersion = label(QStringLiteral("Version"), QRect(60, 44, 70, 18), "LblVersion");
-    VersNo = label(QString(), QRect(135, 44, 95, 18), "VersNo");
-    ReleaseLbl = label(QStringLiteral("Release"), QRect(60, 62, 70, 18), "ReleaseLbl");
-    Release = label(QString(), QRect(135, 62, 95, 18), "Release");
-    BuildL = label(QStringLiteral("Build"), QRect(60, 80, 70, 18), "BuildL");
-    Build = label(QString(), QRect(135, 80, 95, 18), "Build");
+    m_versionCaption = label(QStringLiteral("Version"), QRect(60, 44, 70, 18), "LblVersion");
+    m_version = label(QString(), QRect(135, 44, 95, 18), "VersNo");
+    m_releaseCaption = label(QStringLiteral("Release"), QRect(60, 62, 70, 18), "ReleaseLbl");
+    m_release = label(QString(), QRect(135, 62, 95, 18), "Release");
+    m_buildCaption = label(QStringLiteral("Build"), QRect(60, 80, 70, 18), "BuildL");
+    m_build = label(QString(), QRect(135, 80, 95, 18), "Build");
     LblCopyRight_Text = label(QStringLiteral("Copyright"), QRect(19, 108, 80, 18), "LblCopyRight_Text");
-    LblCopyright = label(QString(), QRect(19, 128, 14, 18), "LblCopyright");
-    Copyright = label(QString(), QRect(35, 128, 250, 18), "Copyright");
+    m_copyrightCaption = label(QString(), QRect(19, 128, 14, 18), "LblCopyright");
+    m_copyright = label(QString(), QRect(35, 128, 250, 18), "Copyright");
 
-    Panel2 = new QFrame(this);
-    Panel2->setObjectName(QStringLiteral("Panel2"));
-    Panel2->setFrameShape(QFrame::Panel);
-    Panel2->setFrameShadow(QFrame::Sunken);
-    Panel2->setGeometry(5, 159, 282, 131);
-    Panel1 = new QWidget(Panel2);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setGeometry(2, 2, 278, 127);
-    Comments = new QLabel(Panel1);
-    Comments->setObjectName(QStringLiteral("Comments"));
-    Comments->setGeometry(0, 0, 258, 350);
-    Comments->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-    Comments->setWordWrap(true);
-    Comments->setToolTip(QStringLiteral("Drag to scroll"));
-    Comments->setAutoFillBackground(true);
+    m_infoPanel = new QFrame(this);
+    m_infoPanel->setObjectName(QStringLiteral("Panel2"));
+    m_infoPanel->setFrameShape(QFrame::Panel);
+    m_infoPanel->setFrameShadow(QFrame::Sunken);
+    m_infoPanel->setGeometry(5, 159, 282, 131);
+    m_mainPanel = new QWidget(m_infoPanel);
+    m_mainPanel->setObjectName(QStringLiteral("Panel1"));
+    m_mainPanel->setGeometry(2, 2, 278, 127);
+    m_comments = new QLabel(m_mainPanel);
+    m_comments->setObjectName(QStringLiteral("Comments"));
+    m_comments->setGeometry(0, 0, 258, 350);
+    m_comments->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    m_comments->setWordWrap(true);
+    m_comments->setToolTip(QStringLiteral("Drag to scroll"));
+    m_comments->setAutoFillBackground(true);
     {
         QFont f(QStringLiteral("MS Sans Serif"));
         f.setPointSize(8);
-        Comments->setFont(f);
-        QPalette p = Comments->palette();
+        m_comments->setFont(f);
+        QPalette p = m_comments->palette();
         p.setColor(QPalette::Window, Qt::white);
         p.setColor(QPalette::WindowText, Qt::black);
-        Comments->setPalette(p);
+        m_comments->setPalette(p);
     }
-    Comments->installEventFilter(this);
+    m_comments->installEventFilter(this);
 
-    Panel3 = new QFrame(this);
-    Panel3->setObjectName(QStringLiteral("Panel3"));
-    Panel3->setGeometry(238, 26, 50, 111);
-    Panel3->setAutoFillBackground(true);
+    m_linkPanel = new QFrame(this);
+    m_linkPanel->setObjectName(QStringLiteral("Panel3"));
+    m_linkPanel->setGeometry(238, 26, 50, 111);
+    m_linkPanel->setAutoFillBackground(true);
     QFont clockFont = font();
     clockFont.setPixelSize(9);
     const char* heads[] = {"H", "M", "S"};
     for (int col = 0; col < 3; ++col) {
-        auto* head = new QLabel(QString::fromLatin1(heads[col]), Panel3);
+        auto* head = new QLabel(QString::fromLatin1(heads[col]), m_linkPanel);
         head->setFont(clockFont);
         head->setAlignment(Qt::AlignCenter);
         head->setGeometry(1 + col * 16, 1, 15, 14);
     }
     for (int i = 0; i < BinaryClock::kBitCount; ++i) {
-        auto* bit = new QLabel(BinaryClock::caption(i), Panel3);
+        auto* bit = new QLabel(BinaryClock::caption(i), m_linkPanel);
         bit->setObjectName(QStringLiteral("Label%1").arg(kClockLabelNumbers[i]));
         bit->setFont(clockFont);
         bit->setAlignment(Qt::AlignCenter);
@@ -120,13 +120,13 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
         m_clockLabels[size_t(i)] = bit;
     }
 
-    Lblexplaindrag = label(QStringLiteral("Left mouse click on text to drag window!"), QRect(6, 292, 282, 16),
-                           "Lblexplaindrag");
-    LblTextURL = label(QStringLiteral("Ideas and error reports: mail us!\nNews and help on the web site:"),
-                       QRect(6, 308, 282, 32), "LblTextURL");
-    LblHomepage = label(QString(), QRect(6, 342, 200, 16), "LblHomepage");
-    LblMail = label(QStringLiteral("Mail me!"), QRect(6, 358, 120, 16), "LblMail");
-    for (QLabel* link : {LblHomepage, LblMail}) {
+    m_dragHint = label(QStringLiteral("Left mouse click on text to drag window!"), QRect(6, 292, 282, 16),
+                       "Lblexplaindrag");
+    m_linkCaption = label(QStringLiteral("Ideas and error reports: mail us!\nNews and help on the web site:"),
+                          QRect(6, 308, 282, 32), "LblTextURL");
+    m_homepageLink = label(QString(), QRect(6, 342, 200, 16), "LblHomepage");
+    m_mailLink = label(QStringLiteral("Mail me!"), QRect(6, 358, 120, 16), "LblMail");
+    for (QLabel* link : {m_homepageLink, m_mailLink}) {
         link->setCursor(Qt::PointingHandCursor);
         link->setTextFormat(Qt::PlainText);
         QFont f = link->font();
@@ -134,28 +134,28 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
         link->setFont(f);
         link->installEventFilter(this);
     }
-    LblHomepage->setText(QUrl(homePageAddress()).host());
+    m_homepageLink->setText(QUrl(homePageAddress()).host());
 
-    SpeedButton2 = new QToolButton(this);
-    SpeedButton2->setObjectName(QStringLiteral("SpeedButton2"));
-    SpeedButton2->setAutoRaise(true);
-    SpeedButton2->setIcon(style()->standardIcon(QStyle::SP_DriveHDIcon));
-    SpeedButton2->setToolTip(QStringLiteral("show hardisk preferences"));
-    SpeedButton2->setGeometry(228, 346, 26, 26);
-    connect(SpeedButton2, &QToolButton::clicked, this, &TAboutBox::SpeedButton2Click);
-    SpeedButton1 = new QToolButton(this);
-    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
-    SpeedButton1->setAutoRaise(true);
-    SpeedButton1->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
-    SpeedButton1->setToolTip(QStringLiteral("Close About Box"));
-    SpeedButton1->setGeometry(258, 346, 26, 26);
-    connect(SpeedButton1, &QToolButton::clicked, this, &TAboutBox::SpeedButton1Click);
+    m_systemButton = new QToolButton(this);
+    m_systemButton->setObjectName(QStringLiteral("SpeedButton2"));
+    m_systemButton->setAutoRaise(true);
+    m_systemButton->setIcon(style()->standardIcon(QStyle::SP_DriveHDIcon));
+    m_systemButton->setToolTip(QStringLiteral("show hardisk preferences"));
+    m_systemButton->setGeometry(228, 346, 26, 26);
+    connect(m_systemButton, &QToolButton::clicked, this, &TAboutBox::SpeedButton2Click);
+    m_closeButton = new QToolButton(this);
+    m_closeButton->setObjectName(QStringLiteral("SpeedButton1"));
+    m_closeButton->setAutoRaise(true);
+    m_closeButton->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    m_closeButton->setToolTip(QStringLiteral("Close About Box"));
+    m_closeButton->setGeometry(258, 346, 26, 26);
+    connect(m_closeButton, &QToolButton::clicked, this, &TAboutBox::SpeedButton1Click);
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, &TAboutBox::Timer1Timer);
-    Timer1->start();
+    m_clockTimer = new QTimer(this);
+    m_clockTimer->setObjectName(QStringLiteral("Timer1"));
+    m_clockTimer->setInterval(1000);
+    connect(m_clockTimer, &QTimer::timeout, this, &TAboutBox::Timer1Timer);
+    m_clockTimer->start();
 
     FormCreate();
 }
@@ -213,11 +213,11 @@ void TAboutBox::FormCreate()
 {
     m_programPath = QCoreApplication::applicationFilePath();
     const std::array<int, 4> version = ProgramVersion::current();
-    ProductName->setText(programFileName());
-    VersNo->setText(QStringLiteral("%1.%2").arg(version[0]).arg(version[1]));
-    Release->setText(QString::number(version[2]));
-    Build->setText(QString::number(version[3]));
-    LblCopyright->setText(QStringLiteral("\u00A9"));
+    m_productName->setText(programFileName());
+    m_version->setText(QStringLiteral("%1.%2").arg(version[0]).arg(version[1]));
+    m_release->setText(QString::number(version[2]));
+    m_build->setText(QString::number(version[3]));
+    m_copyrightCaption->setText(QStringLiteral("\u00A9"));
 }
 
 void TAboutBox::setBackground(bool useBackBMP, const QPixmap& backBMP, const QColor& backCol)
@@ -237,30 +237,30 @@ void TAboutBox::setFormLook(const QFont& font, const QColor& fontColor, const QC
     // The credits keep their own font and colours.
     QFont commentsFont(QStringLiteral("MS Sans Serif"));
     commentsFont.setPointSize(8);
-    Comments->setFont(commentsFont);
+    m_comments->setFont(commentsFont);
     QFont clockFont = font;
     clockFont.setPixelSize(9);
-    for (QLabel* l : Panel3->findChildren<QLabel*>())
+    for (QLabel* l : m_linkPanel->findChildren<QLabel*>())
         l->setFont(clockFont);
     // The hint is one line of the box's width.
     QFont hintFont = font;
     hintFont.setPixelSize(std::min(QFontInfo(font).pixelSize(), 11));
-    Lblexplaindrag->setFont(hintFont);
+    m_dragHint->setFont(hintFont);
 }
 
 void TAboutBox::setProductName(const QString& name)
 {
-    ProductName->setText(name);
+    m_productName->setText(name);
 }
 
 void TAboutBox::setCopyright(const QString& text)
 {
-    Copyright->setText(text);
+    m_copyright->setText(text);
 }
 
 void TAboutBox::setComments(const QStringList& lines)
 {
-    Comments->setText(lines.join(QLatin1Char('\n')));
+    m_comments->setText(lines.join(QLatin1Char('\n')));
 }
 
 void TAboutBox::setSystemFacts(const SystemFacts& facts)
@@ -270,19 +270,19 @@ void TAboutBox::setSystemFacts(const SystemFacts& facts)
 
 void TAboutBox::setProgramIcon(const QIcon& icon)
 {
-    ProgramIcon2->setPixmap(icon.pixmap(32, 32));
+    m_programIcon->setPixmap(icon.pixmap(32, 32));
 }
 
 QRect TAboutBox::creditsGeometry() const
 {
-    return Panel2->geometry();
+    return m_infoPanel->geometry();
 }
 
 void TAboutBox::hideStaticCredits()
 {
-    Panel2->resize(0, Panel2->height());
-    Comments->resize(std::max(Panel2->width() - 5, 0), Comments->height());
-    Panel1->resize(Panel2->width(), Panel1->height());
+    m_infoPanel->resize(0, m_infoPanel->height());
+    m_comments->resize(std::max(m_infoPanel->width() - 5, 0), m_comments->height());
+    m_mainPanel->resize(m_infoPanel->width(), m_mainPanel->height());
 }
 
 QString TAboutBox::systemReport() const
@@ -298,14 +298,14 @@ void TAboutBox::showEvent(QShowEvent* event)
 
 void TAboutBox::FormActivate()
 {
-    const int inner = std::max(Panel2->width() - 18, 0);
-    Comments->resize(inner, Comments->height());
-    Panel1->resize(inner, Panel1->height());
-    Panel2->move(4, Panel2->y());
-    Comments->move(0, Comments->y());
-    QPalette p = Panel3->palette();
+    const int inner = std::max(m_infoPanel->width() - 18, 0);
+    m_comments->resize(inner, m_comments->height());
+    m_mainPanel->resize(inner, m_mainPanel->height());
+    m_infoPanel->move(4, m_infoPanel->y());
+    m_comments->move(0, m_comments->y());
+    QPalette p = m_linkPanel->palette();
     p.setColor(QPalette::Window, m_backCol);
-    Panel3->setPalette(p);
+    m_linkPanel->setPalette(p);
     // The clock shows the time from the moment the box opens, not only from the first tick.
     showClock();
 }
@@ -313,13 +313,13 @@ void TAboutBox::FormActivate()
 void TAboutBox::paintEvent(QPaintEvent* event)
 {
     if (!m_useBackBMP) {
-        Image1->show();
+        m_picture->show();
         QDialog::paintEvent(event);
         return;
     }
     QPainter p(this);
     p.fillRect(rect(), m_backBMP.isNull() ? QBrush(AboutPictures::backgroundPattern()) : QBrush(m_backBMP));
-    Image1->hide();
+    m_picture->hide();
 }
 
 void TAboutBox::Timer1Timer()
@@ -341,7 +341,7 @@ void TAboutBox::showClock()
 
 bool TAboutBox::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == Comments) {
+    if (watched == m_comments) {
         // Only a mouse event may be taken as one: the label gets paint, resize and other events too.
         switch (event->type()) {
         case QEvent::MouseButtonPress:
@@ -358,10 +358,10 @@ bool TAboutBox::eventFilter(QObject* watched, QEvent* event)
         default:
             break;
         }
-    } else if ((watched == LblHomepage || watched == LblMail) &&
+    } else if ((watched == m_homepageLink || watched == m_mailLink) &&
                event->type() == QEvent::MouseButtonRelease &&
                static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        if (watched == LblHomepage)
+        if (watched == m_homepageLink)
             LblHomepageClick();
         else
             LblMailClick();
@@ -393,9 +393,9 @@ void TAboutBox::CommentsMouseUp()
 void TAboutBox::setobj(int y)
 {
     // The text neither leaves the top of its frame nor lets its bottom rise into the frame.
-    const int top = Comments->y() + y - m_dragStart;
-    if (top < 0 && top > Panel1->height() - Comments->height())
-        Comments->move(Comments->x(), top);
+    const int top = m_comments->y() + y - m_dragStart;
+    if (top < 0 && top > m_mainPanel->height() - m_comments->height())
+        m_comments->move(m_comments->x(), top);
 }
 
 void TAboutBox::LblHomepageClick()
