@@ -133,12 +133,13 @@ protected:
     // The standard list file can no longer be written (nor read): a folder stands in its place.
     void breakStandardList(bool broken)
     {
+        const QString kept = m_paths.standardList + QStringLiteral(".bak");
         if (broken) {
-            QFile::rename(m_paths.standardList, path("standard.bak"));
+            QFile::rename(m_paths.standardList, kept);
             QDir().mkpath(m_paths.standardList);
         } else {
             QDir(m_paths.standardList).removeRecursively();
-            QFile::rename(path("standard.bak"), m_paths.standardList);
+            QFile::rename(kept, m_paths.standardList);
         }
     }
 };
@@ -505,8 +506,7 @@ TEST_F(ListDocumentTest, RandomSequencesNeverLoseRowsNorWriteRowsWhereTheyDoNotB
         ScriptedPrompter user(&random);
         user.openPool = externals;
         user.savePool = externals + QStringList{dir.filePath("new.tdx"), dir.filePath("no/such/x.tdx")};
-        m_doc = std::make_unique<ListDocument>(m_paths);
-        m_doc->setAutosaveDelay(0);
+        restart();
         m_doc->startUp({}, user);
         int counter = 0;
         bool broken = false;
@@ -575,13 +575,7 @@ TEST_F(ListDocumentTest, RandomSequencesNeverLoseRowsNorWriteRowsWhereTheyDoNotB
                 break;
             case 14:
                 broken = !broken;
-                if (broken) {
-                    QFile::rename(m_paths.standardList, dir.filePath("standard.bak"));
-                    QDir().mkpath(m_paths.standardList);
-                } else {
-                    QDir(m_paths.standardList).removeRecursively();
-                    QFile::rename(dir.filePath("standard.bak"), m_paths.standardList);
-                }
+                breakStandardList(broken);
                 break;
             case 15:
                 m_doc->SaveHistoryList(user);
@@ -605,8 +599,7 @@ TEST_F(ListDocumentTest, RandomSequencesNeverLoseRowsNorWriteRowsWhereTheyDoNotB
                     m_doc->isModified()) {
                     EXPECT_EQ(kept, before) << "a new list left no copy";
                 }
-                m_doc = std::make_unique<ListDocument>(m_paths);
-                m_doc->setAutosaveDelay(0);
+                restart();
                 user.answers = {Answer::Yes};
                 m_doc->startUp({}, user);
                 user.answers.clear();

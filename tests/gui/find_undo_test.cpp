@@ -117,8 +117,8 @@ private Q_SLOTS:
         data.reset();
     }
 
-    // Ctrl+F opens the bar with the focus in it; typing narrows the rows (any column, case and accents
-    // ignored); the drop-down narrows them to statuses; the status bar counts; Escape shows all again.
+    // Ctrl+F opens the bar with the focus in it; typing narrows the rows (what matches is itemfilter_test's);
+    // the drop-down narrows them to statuses; the status bar counts; Escape shows all again.
     void findBarNarrowsTheShownRows()
     {
         setRows({row("Call Müller"), row("Buy milk", false, "cheap"), row("Pay invoice", true),
@@ -130,31 +130,18 @@ private Q_SLOTS:
         QVERIFY(filterBar()->isVisible());
         QCOMPARE(QApplication::focusWidget(), findField());
 
-        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("MULLER"));
-        QCOMPARE(shownActions(), QStringList{QString::fromUtf8("Call Müller")});
-        QVERIFY(shownCount()->isVisible());
-        QCOMPARE(shownCount()->text(), QStringLiteral("1 of 4 shown"));
-
-        findField()->selectAll();
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("invoice"));
         QCOMPARE(shownActions(), QStringList({"Pay invoice", "Walk"}));
         statusChoice("Completed")->trigger();
         QCOMPARE(shownActions(), QStringList{"Walk"});
         QCOMPARE(child<QToolButton>(w.get(), "FilterStatuses")->text(),
                  QStringLiteral("Open, Pending, Due today, Overdue"));
-        findField()->clear();
-        statusChoice("Due today")->trigger();
-        QCOMPARE(shownActions(), QStringList({"Call Müller", "Buy milk"}));
-        QCOMPARE(shownCount()->text(), QStringLiteral("2 of 4 shown"));
+        QVERIFY(shownCount()->isVisible());
+        QCOMPARE(shownCount()->text(), QStringLiteral("1 of 4 shown"));
         // Filtering changes neither the list nor its order.
         QCOMPARE(actions(rows().list()),
                  QByteArrayList({"Call M\xFCller", "Buy milk", "Pay invoice", "Walk"}));
         QVERIFY(!w->document().isModified());
-
-        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("zzz"));
-        QVERIFY(shownActions().isEmpty());
-        // The column captions stay when no row is shown.
-        QCOMPARE(view()->model()->headerData(4, Qt::Horizontal).toString(), QStringLiteral("Remarks"));
 
         pressInFocus(Qt::Key_Escape);
         QVERIFY(!filterBar()->isVisible());
@@ -407,18 +394,12 @@ private Q_SLOTS:
                  QStringLiteral("Another list is shown: what was done before can no longer be undone."));
     }
 
-    // "Export to iCalendar" in the Im-Export menu writes every row, also those the find bar leaves out.
+    // "Export to iCalendar" writes every row, also those the find bar leaves out.
     void iCalendarExportFromTheMenu()
     {
         setRows({row("first"), row("second", true)});
         action(w.get(), "actFind")->trigger();
         findField()->setText(QStringLiteral("first"));
-        QMenu* imExport = nullptr;
-        for (QMenu* menu : w->findChildren<QMenu*>()) {
-            if (menu->title() == QStringLiteral("&Im-Export"))
-                imExport = menu;
-        }
-        QVERIFY(imExport && imExport->actions().contains(action(w.get(), "actExportICalendar")));
         const QString out = data->dir.filePath(QStringLiteral("list.ics"));
         files().setNextFileName(out);
         action(w.get(), "actExportICalendar")->trigger();

@@ -137,20 +137,6 @@ private Q_SLOTS:
         QCOMPARE(row.height(), referenceRow.height());
         QVERIFY(at(image, {row.left() + 2, row.center().y()}) != kStrip);
 
-        // A tool bar button added later is taken over only while the painter detects new parts.
-        auto* bar = new QToolBar(&window);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        painter.takeOver(bar);
-        QVERIFY(painter.isTakenOver(bar));
-        auto* late = new QToolButton(bar);
-        late->show();
-        QCOMPARE(late->style(), QApplication::style());
-        painter.setAutoDetect(true);
-        auto* detected = new QToolButton(bar);
-        detected->show();
-        QCOMPARE(detected->style(), painter.style());
-
         // Active off: every widget has its own look back.
         painter.setActive(false);
         QCOMPARE(menu->style(), QApplication::style());

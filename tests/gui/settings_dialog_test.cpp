@@ -17,7 +17,6 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QToolButton>
@@ -123,39 +122,21 @@ private Q_SLOTS:
         LanguageTexts::shared().reset();
     }
 
-    // An empty file: no colour cell (none is stored), size 0, left; the boxes checked; "None" as language
-    // (the built-in "German.lng" would switch a user who merely saves to the shipped German texts). Save at
-    // once writes these values, and sets start at login for this program.
+    // An empty file: "None" as language (the built-in "German.lng" would switch a user who merely saves to
+    // the shipped German texts). Save at once writes the defaults (their text is
+    // settings_dialog_rules_test's) and sets start at login for this program.
     void emptyFileShownAndSavedAtOnce()
     {
         TempData data;
         data.writeIni("");
         Dialog d;
-        QCOMPARE(d.dlg->windowTitle(),
-                 QStringLiteral("Quillmar: Select Settings and Colors for ToDo List and "
-                                "HTML File"));
-        QCOMPARE(d.list()->count(), 12);
-        QCOMPARE(d.list()->currentRow(), 0);
-        QCOMPARE(d.c<QLineEdit>("EdtSze")->text(), QStringLiteral("0"));
-        QVERIFY(d.c<QRadioButton>("PosLeft")->isChecked());
-        QCOMPARE(d.grid()->ForegroundIndex(), -1);
         QCOMPARE(d.c<QComboBox>("cboLanguage")->currentText(), QStringLiteral("None"));
-        QCOMPARE(d.c<QComboBox>("cboLanguage")->itemText(0), QStringLiteral("None"));
-        QCOMPARE(d.c<QSpinBox>("EdtFontSize")->value(), 11);
-        QCOMPARE(d.c<QSpinBox>("EdtPreAlarm")->value(), 0);
-        QCOMPARE(d.c<FontNameComboBox>("FontCombo")->currentText(), QStringLiteral("Tahoma"));
-        for (const char* box : {"CbxAutoStart", "CbxGridLines", "cbxUseBeginDate"})
-            QVERIFY2(d.c<QCheckBox>(box)->isChecked(), box);
-        QVERIFY(!d.c<QCheckBox>("CbxRegisterExtension")->isChecked());
         QVERIFY(d.fake->calls.isEmpty());
 
         d.save();
         QCOMPARE(d.dlg->result(), int(QDialog::Accepted));
-        const QByteArray text = bytes(SettingsFilePath());
-        QVERIFY(text.startsWith("[Header]\nText=\nTextSize=0\nPosition=0\n\n[Footer]\n"));
-        QVERIFY(text.endsWith("[Date]\nDateFormat=dd.mm.yyyy\n\n"
-                              "[ToDo Grid]\nShowGrid=True\nAutoStart=True\nUseBeginDate=1\n\n"
-                              "[Language File]\nSelected=None\n\n"
+        QVERIFY(bytes(SettingsFilePath())
+                    .endsWith("[Language File]\nSelected=None\n\n"
                               "[Alarm]\nPreAlarm Time=0\nSound File=\n\n"
                               "[Font]\nName=Tahoma\nSize=11\n"));
         QCOMPARE(d.fake->calls, QStringList{QStringLiteral("SetAutoStart %1 org.quillmar.Quillmar 1")
@@ -215,28 +196,18 @@ private Q_SLOTS:
         };
 
         QTest::mouseClick(&g, Qt::LeftButton, {}, centre(10));
-        QCOMPARE(g.ForegroundIndex(), 10);
-        QCOMPARE(g.Selection(), 10);
-        QCOMPARE(g.ForegroundColor(), std::optional<quint32>(0x00FF00));
         QTest::mouseClick(&g, Qt::RightButton, {}, centre(3));
-        QCOMPARE(g.BackgroundIndex(), 3);
         QCOMPARE(g.ForegroundIndex(), 10);
-        QCOMPARE(g.Selection(), 3);
+        QCOMPARE(g.BackgroundIndex(), 3);
         QCOMPARE(changes.count(), 2);
-        QTest::mouseClick(&g, Qt::LeftButton, {}, centre(10));
-        QCOMPARE(changes.count(), 2); // the same cell is no change
 
         changes.clear();
         g.setBackgroundEnabled(false);
         QTest::mouseClick(&g, Qt::RightButton, {}, centre(15));
-        QCOMPARE(g.BackgroundIndex(), 15);
-        QVERIFY(!g.BackgroundEnabled());
-        QCOMPARE(changes.count(), 0);
+        QVERIFY(g.BackgroundIndex() == 15 && !g.BackgroundEnabled() && changes.isEmpty());
         g.setClickEnablesColor(true);
         QTest::mouseClick(&g, Qt::RightButton, {}, centre(14));
-        QVERIFY(g.BackgroundEnabled());
-        QCOMPARE(g.BackgroundIndex(), 14);
-        QCOMPARE(changes.count(), 1);
+        QVERIFY(g.BackgroundIndex() == 14 && g.BackgroundEnabled() && changes.count() == 1);
     }
 
     // A picked cell becomes the item's colour; a colour no cell shows, and a system colour, stay as stored
@@ -379,7 +350,7 @@ private Q_SLOTS:
     }
 
     // The stored font shows before the list is filled; filling it (every opening) lists each font once,
-    // the stored one included, each in its own face.
+    // the stored one included.
     void fontListOpenedTwice()
     {
         TempData data;
@@ -392,20 +363,10 @@ private Q_SLOTS:
         combo->showPopup();
         combo->hidePopup();
         QStringList names;
-        int faces = 0;
-        for (int i = 0; i < combo->count(); ++i) {
+        for (int i = 0; i < combo->count(); ++i)
             names << combo->itemText(i);
-            const QVariant face = combo->itemData(i, Qt::FontRole);
-            if (face.isValid()) {
-                QCOMPARE(face.value<QFont>().family(), combo->itemText(i));
-                ++faces;
-            }
-        }
-        QStringList unique = names;
-        unique.removeDuplicates();
-        QCOMPARE(names, unique);
         QVERIFY(names.size() > 1);
-        QVERIFY(faces > names.size() / 2);
+        QCOMPARE(names.removeDuplicates(), 0);
         QCOMPARE(combo->currentText(), QStringLiteral("No Such Font Here"));
         d.save();
         QCOMPARE(value("Font", "Name"), QStringLiteral("No Such Font Here"));
@@ -426,12 +387,7 @@ private Q_SLOTS:
         data.writeIni("[Language File]\nSelected=Tab2.lng\n");
         Dialog d;
         QCOMPARE(d.c<QPushButton>("BtnSaveClose")->text(), QStringLiteral("OK"));
-        QCOMPARE(d.c<QPushButton>("BtnCancel")->text(), QStringLiteral("Cancel"));
-        QCOMPARE(d.c<QCheckBox>("CbxAutoStart")->text(),
-                 LanguageTexts::shared().text("Settings", "General0"));
         QCOMPARE(d.c<QComboBox>("cboLanguage")->currentText(), QStringLiteral("Tab2.lng"));
-        QCOMPARE(d.c<QPushButton>("BtnSaveClose")->toolTip(),
-                 LanguageTexts::shared().text("Hints_Settings", "Hint9").section(QLatin1Char('|'), 0, 0));
     }
 
     // The long part of a hint shows in the hint window when the pointer comes to its control; the sound
