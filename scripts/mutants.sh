@@ -38,6 +38,11 @@ MUTANTS=(
     "html-background-default ~ src/exchange/ToDo2HTML.cpp ~ \"FFFACD\", ~ \"FFFFFF\", ~ html_test"
     "icalendar-folds-late ~ src/exchange/ICalendarExport.cpp ~ kMaxOctets = 75; ~ kMaxOctets = 76; ~ icalendar_test"
     "csv-quote-start-not-escaped ~ src/exchange/CSVConvert.cpp ~ if (text.startsWith(kQuote) || ~ if ( ~ csv_test"
+    "csv-export-quotes-not-doubled ~ src/exchange/ListingTextWriter.h ~ return two('\"', '\"'); ~ return two('\\\\', '\"'); ~ csv_test csv_python_test"
+    "csv-header-columns-ignored ~ src/exchange/CSVImport.cpp ~ m_rows.target = target; ~ ; ~ csv_test csv_python_test"
+    "csv-formula-unguarded ~ src/exchange/CSVExchange.cpp ~ if (CSVTextNeedsGuard(text)) ~ if (false) ~ csv_test csv_python_test"
+    "icalendar-empty-summary ~ src/exchange/ICalendarExport.cpp ~ addText(todo, icalproperty_new_summary, item.actionText()); ~ icalcomponent_add_property(todo, icalproperty_new_summary(textValue(item.actionText()).constData())); ~ icalendar_test"
+    "folder-date-follows-run-locale ~ src/config/FolderChoices.cpp ~ c.dateFormat = date.value_or(Regional::dateFormatOf(formats)); ~ c.dateFormat = Regional::dateFormatOf(formats); ~ folder_choices_test"
     # The window side.
     "undo-text-off-by-one ~ src/app/ListUndoStack.cpp ~ QByteArray::number(static_cast<int>(kind)) ~ QByteArray::number(static_cast<int>(kind) + 1) ~ find_undo_test"
     "unattended-answers-ok ~ src/dialogs/MessageBox.cpp ~ for (Button cautious : {Cancel, No, Ok}) ~ for (Button cautious : {Ok, No, Cancel}) ~ mainwindow_test lists_test"

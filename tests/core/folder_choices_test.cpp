@@ -52,6 +52,8 @@ TEST_F(FolderChoicesTest, StoredValuesWinAndMissingOnesFollowTheFolderAndTheRun)
          "[General]\nCodePage=UTF-8\n[Date]\nItemLocale=en_US\nItemDateFormat=M/d/yyyy\n"
          "ItemTimeFormat=h:mm:ss AP\n",
          false, deDE, "UTF-8", "M/d/yyyy", false},
+        {"a stored date format wins over the run's locale", "[Date]\nItemDateFormat=d.M.yyyy\n", false, enUS,
+         "windows-1252", "d.M.yyyy", true},
         {"a stored locale gives the missing formats", "[Date]\nItemLocale=de_DE\n", false, enUS,
          "windows-1252", "dd.MM.yyyy", true},
         {"an empty format counts as missing", "[General]\nCodePage=UTF-8\n[Date]\nItemDateFormat=\n", false,
