@@ -36,7 +36,7 @@ MUTANTS=(
     "overdue-is-pending ~ src/model/ItemStatus.cpp ~ *target < today ? ~ *target > today ? ~ model_test itemfilter_test"
     "html-lt-unescaped ~ src/exchange/ToDo2HTML.cpp ~ entity(\"&lt;\", 4); ~ entity(\"<<<<\", 4); ~ html_test"
     "html-background-default ~ src/exchange/ToDo2HTML.cpp ~ \"FFFACD\", ~ \"FFFFFF\", ~ html_test"
-    "icalendar-folds-late ~ src/exchange/ICalendarExport.cpp ~ kMaxOctets = 75; ~ kMaxOctets = 76; ~ icalendar_test"
+    "icalendar-relative-attachment ~ src/exchange/ICalendarExport.cpp ~ url.scheme().size() > 1 && !url.isRelative() ~ true ~ icalendar_test"
     "csv-quote-start-not-escaped ~ src/exchange/CSVConvert.cpp ~ if (text.startsWith(kQuote) || ~ if ( ~ csv_test"
     "csv-export-quotes-not-doubled ~ src/exchange/ListingTextWriter.h ~ return two('\"', '\"'); ~ return two('\\\\', '\"'); ~ csv_test csv_python_test"
     "csv-header-columns-ignored ~ src/exchange/CSVImport.cpp ~ m_rows.target = target; ~ ; ~ csv_test csv_python_test"
