@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QMap>
-
 namespace {
 std::string lit(const std::array<bool, BinaryClock::kBitCount>& bits)
 {
@@ -103,24 +101,6 @@ TEST(SystemReportTest, Layout)
                              "/: 1000 MB  /home: 0 MB  /boot: 300 MB  /mnt/a: 5 MB  \n/mnt/b: 7 MB  "));
     facts.availableMemory.reset();
     EXPECT_EQ(SystemReport::memoryText(facts), QStringLiteral("Tot: 8388608 KB     Avl: unknown KB"));
-}
-
-TEST(SystemInfoTest, DriveWalkStopsAtTheFirstMissingDrive)
-{
-    auto walk = [](QMap<QChar, quint64> present) {
-        QStringList names;
-        for (const SystemFacts::Volume& v :
-             SystemInfo::walkDrives([&](QChar letter) -> std::optional<quint64> {
-                 if (!present.contains(letter))
-                     return std::nullopt;
-                 return present.value(letter);
-             }))
-            names << QStringLiteral("%1=%2").arg(v.name).arg(v.freeBytes);
-        return names.join(QLatin1Char(' ')).toStdString();
-    };
-    EXPECT_EQ(walk({{'C', 5}, {'D', 6}, {'F', 8}}), "C=5 D=6");
-    EXPECT_EQ(walk({{'D', 6}}), "C=0");
-    EXPECT_EQ(walk({{'C', 1}, {'D', 2}, {'E', 3}, {'F', 4}, {'G', 5}}), "C=1 D=2 E=3 F=4 G=5");
 }
 
 TEST(SystemInfoTest, VolumesOfInterest)

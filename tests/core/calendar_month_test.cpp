@@ -1,7 +1,6 @@
-// The calendar's window-free rules: month arithmetic, cell layout, cell lines and the page's entries.
+// The calendar's window-free rules: month arithmetic, cell lines and the page's entries.
 #include "calendar/CalendarCells.h"
 #include "calendar/CalendarEntries.h"
-#include "calendar/CalendarLayout.h"
 #include "calendar/CalendarMonth.h"
 #include "platform/Clock.h"
 #include "platform/Regional.h"
@@ -187,28 +186,6 @@ TEST_F(CalendarRules, RangeIsShownOnlyWhenItSpansDaysForwards)
     EXPECT_FALSE(CalendarMonth::rangeCovers(a, b, b.addDays(1)));
     EXPECT_FALSE(CalendarMonth::rangeCovers(a, a, a));
     EXPECT_FALSE(CalendarMonth::rangeCovers(b, a, QDate(2026, 3, 7)));
-}
-
-TEST_F(CalendarRules, LayoutSnapsToWholeCellsAndMapsPointsBack)
-{
-    for (const QSize area : {QSize(700, 500), QSize(301, 233), QSize(100, 80)}) {
-        for (bool fixedHeader : {true, false}) {
-            const CalendarLayout l = CalendarLayout::fit(area, 1, 17, fixedHeader);
-            EXPECT_LE(l.snappedSize().width(), area.width() + 4);
-            EXPECT_EQ(l.snappedSize().width(), (l.columnWidth() + 1) * 7 + 4);
-            EXPECT_EQ(l.rowHeight(0), fixedHeader ? 17 : l.rowHeight(1));
-            for (int row = 0; row < 7; ++row)
-                for (int col = 0; col < 7; ++col) {
-                    const QRect r = l.cellRect(col, row);
-                    EXPECT_EQ(l.cellAt(r.center()), QPoint(col, row));
-                    EXPECT_EQ(l.cellAt(r.topLeft()), QPoint(col, row));
-                    EXPECT_EQ(l.cellAt(r.bottomRight()), QPoint(col, row));
-                }
-            // Grid lines and the frame belong to no cell.
-            EXPECT_EQ(l.cellAt(QPoint(l.cellRect(1, 1).left() - 1, l.cellRect(1, 1).top())), std::nullopt);
-            EXPECT_EQ(l.cellAt(QPoint(0, 0)), std::nullopt);
-        }
-    }
 }
 
 TEST_F(CalendarRules, EntryLinesNameTheirRow)

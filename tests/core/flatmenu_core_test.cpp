@@ -1,5 +1,4 @@
 #include "menus/MenuColors.h"
-#include "menus/MenuItemMeasure.h"
 
 #include <gtest/gtest.h>
 
@@ -35,17 +34,6 @@ TEST(MenuColorsTest, Arithmetic)
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.got, c.expected) << c.what;
-}
-
-TEST(MenuColorsTest, GradientLevels)
-{
-    // 3 more per column up to IconWidth + 5 pixels from the edge, 1 more after that, at most 96.
-    const std::pair<int, int> expected[] = {{0, 1},   {1, 4},   {28, 85}, {29, 86},
-                                            {38, 95}, {39, 96}, {500, 96}};
-    for (auto [column, level] : expected)
-        EXPECT_EQ(gradientLevel(column, 24), level) << column;
-    // Without icon strip: 5 steep columns (1, 4, 7, 10, 13), then one more per column.
-    EXPECT_EQ(gradientLevel(10, 0), 19);
 }
 
 TEST(MenuColorsTest, WorkingColorTable)
@@ -87,46 +75,4 @@ TEST(MenuColorsTest, WorkingColorTable)
     EXPECT_EQ(workingColors(p, sys, false),
               (Working{white, sys.buttonFace, white, sys.highlight, p.fontColor, white, white, sys.highlight,
                        sys.buttonFace, sys.buttonShadow, sys.buttonShadow}));
-}
-
-TEST(MenuItemMeasureTest, Rules)
-{
-    // Every character 7 pixels wide, every text 13 high.
-    const MenuItemMeasure::TextSize text = [](const QString& s) { return QSize(7 * int(s.size()), 13); };
-    auto measure = [&](std::initializer_list<QString> texts, QSize proposed = QSize(0, 0),
-                       bool submenu = false, bool onBar = false, QSize image = QSize()) {
-        MenuItemMeasure item;
-        item.caption = *texts.begin();
-        item.shortcut = texts.size() > 1 ? *(texts.begin() + 1) : QString();
-        item.hasSubmenu = submenu;
-        item.onMenuBar = onBar;
-        item.image = image;
-        return item.measure(24, text, proposed);
-    };
-    struct Case
-    {
-        const char* what;
-        QSize got;
-        QSize expected;
-    };
-    const Case cases[] = {
-        {"separator: 4 high, width as proposed", measure({QStringLiteral("-")}, QSize(2, 2)), QSize(2, 4)},
-        {"separator never shrinks", measure({QStringLiteral("-")}, QSize(30, 10)), QSize(30, 10)},
-        // 13 + round(0.75 x 13) = 23; the "&" is not measured.
-        {"menu bar title", measure({QStringLiteral("&File")}, {}, false, true), QSize(35 + 5 - 7, 23)},
-        {"menu bar without &", measure({QStringLiteral("File")}, {}, false, true), QSize(28 + 5, 23)},
-        {"item: icon strip at least", measure({QStringLiteral("Help")}), QSize(28 + 5 + 24, 23)},
-        {"shortcut and WWW", measure({QStringLiteral("E&xit"), QStringLiteral("Ctrl+Q")}),
-         QSize(7 * 14 + 5 - 7 + 24, 23)},
-        {"submenu arrow", measure({QStringLiteral("&Im-Export")}, {}, true), QSize(70 + 5 - 7 + 6 + 24, 23)},
-        {"no arrow room on the bar", measure({QStringLiteral("Tools")}, {}, true, true), QSize(35 + 5, 23)},
-        {"wide image", measure({QStringLiteral("Help")}, {}, false, false, QSize(32, 32)),
-         QSize(28 + 5 + 32, 38)},
-        {"image on the bar", measure({QStringLiteral("Help")}, {}, false, true, QSize(16, 16)),
-         QSize(28 + 5 + 16, 23)},
-        {"only grows", measure({QStringLiteral("Help")}, QSize(300, 40)), QSize(300, 40)},
-        {"grows in one direction", measure({QStringLiteral("Help")}, QSize(10, 40)), QSize(57, 40)},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(c.got, c.expected) << c.what;
 }

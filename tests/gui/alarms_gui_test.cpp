@@ -111,10 +111,7 @@ private Q_SLOTS:
         const auto boxes = alarmBoxes();
         QCOMPARE(boxes.size(), 1);
         QMessageBox* box = boxes.first();
-        QCOMPARE(box->windowTitle(), QStringLiteral("Your Alarm"));
         QCOMPARE(box->text(), QStringLiteral("You have set an alarm: \n\rCall the plumber\nFeed the cat"));
-        QCOMPARE(box->icon(), QMessageBox::Information);
-        QCOMPARE(box->standardButtons(), QMessageBox::Ok | QMessageBox::Help);
         QVERIFY(box->windowFlags() & Qt::WindowStaysOnTopHint);
         QVERIFY(!box->isModal());
         box->button(QMessageBox::Ok)->click();

@@ -15,7 +15,6 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QToolButton>
 #include <QTreeView>
 #include <QtTest>
 
@@ -134,8 +133,6 @@ private Q_SLOTS:
         QCOMPARE(shownActions(), QStringList({"Pay invoice", "Walk"}));
         statusChoice("Completed")->trigger();
         QCOMPARE(shownActions(), QStringList{"Walk"});
-        QCOMPARE(child<QToolButton>(w.get(), "FilterStatuses")->text(),
-                 QStringLiteral("Open, Pending, Due today, Overdue"));
         QVERIFY(shownCount()->isVisible());
         QCOMPARE(shownCount()->text(), QStringLiteral("1 of 4 shown"));
         // Filtering changes neither the list nor its order.
@@ -148,7 +145,6 @@ private Q_SLOTS:
         QVERIFY(!shownCount()->isVisible());
         QCOMPARE(shownActions().size(), 4);
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(view()));
-        QCOMPARE(child<QToolButton>(w.get(), "FilterStatuses")->text(), QStringLiteral("All statuses"));
         pressInFocus(Qt::Key_F, Qt::ControlModifier);
         QVERIFY(findField()->text().isEmpty());
     }

@@ -5,7 +5,6 @@
 
 #include "app/TQuillmar.h"
 #include "menus/FlatMenuStyle.h"
-#include "menus/MenuColors.h"
 #include "menus/TFlatMenuPainter.h"
 
 #include <QDialog>
@@ -40,11 +39,6 @@ void paint(TFlatMenuPainter& painter)
     painter.setCheckedColor(kCheckFrame);
 }
 
-QColor lightened(const QColor& c, int percent)
-{
-    return FlatMenuStyle::toColor(MenuColors::lighten(FlatMenuStyle::toRgb(c), percent));
-}
-
 // The menu as it shows with the given item selected.
 QImage render(QMenu* menu, QAction* selected = nullptr)
 {
@@ -66,38 +60,6 @@ class FlatMenuTest : public QObject
 
 private Q_SLOTS:
     void initTestCase() { setUpOnce(); }
-
-    void menuShowsStripSelectionSeparatorAndCheckBox()
-    {
-        QWidget window;
-        auto* menu = new QMenu(&window);
-        QAction* first = menu->addAction(QStringLiteral("First"));
-        menu->addSeparator();
-        QAction* second = menu->addAction(QStringLiteral("&Second"));
-        QAction* disabled = menu->addAction(QStringLiteral("Disabled"));
-        disabled->setEnabled(false);
-
-        TFlatMenuPainter painter(&window);
-        paint(painter);
-        painter.setActive(true);
-        QCOMPARE(menu->style(), painter.style());
-
-        const QImage image = render(menu, second);
-        const int fw = menu->style()->pixelMetric(QStyle::PM_MenuPanelWidth, nullptr, menu);
-        const QRect firstRow = menu->actionGeometry(first);
-        const QRect secondRow = menu->actionGeometry(second);
-        QCOMPARE(firstRow.left(), fw);
-        // The icon strip along the left, the background beside it.
-        QCOMPARE(at(image, {fw + 2, firstRow.center().y()}), kStrip);
-        QCOMPARE(at(image, {firstRow.right() - 2, firstRow.center().y()}), kBackground);
-        // The selected item: the selection colour lightened 68 % in a frame of the border colour.
-        QCOMPARE(at(image, {secondRow.right() - 4, secondRow.center().y()}), lightened(kSelect, 68));
-        QCOMPARE(at(image, {secondRow.center().x(), secondRow.top() + 1}), kBorder);
-        // A disabled item gets no selection bar when the mouse passes over it.
-        const QImage overDisabled = render(menu, disabled);
-        const QRect disabledRow = menu->actionGeometry(disabled);
-        QCOMPARE(at(overDisabled, {disabledRow.right() - 4, disabledRow.center().y()}), kBackground);
-    }
 
     void tag999ItemsAndWidgetsKeepThePlatformLook()
     {

@@ -9,7 +9,6 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -70,17 +69,6 @@ private Q_SLOTS:
             QCOMPARE(w.size(), QSize(820, 520));
             QCOMPARE(w.pos(), QPoint(40, 50));
             QCOMPARE(list->columnWidth(2), 0); // 0 hides the column
-            // 99 and negative widths: as designed, which is wide enough for the caption.
-            const QFontMetrics metrics(list->header()->font());
-            for (int column : {1, 5})
-                QVERIFY(
-                    list->columnWidth(column) >
-                    metrics.horizontalAdvance(list->model()->headerData(column, Qt::Horizontal).toString()));
-            // "Actions" takes what the others leave.
-            int others = 0;
-            for (int column = 1; column < 9; ++column)
-                others += list->columnWidth(column);
-            QCOMPARE(list->columnWidth(0), std::max(100, list->viewport()->width() - others));
             QCOMPARE(list->height(), 230);
             QCOMPARE(child<QTextEdit>(&w, "ActionMemo")->width(), 260);
             list->header()->resizeSection(4, 123);
@@ -290,8 +278,7 @@ private Q_SLOTS:
         QVERIFY(child<QTextBrowser>(help, "HelpBrowser")
                     ->toPlainText()
                     .contains(QStringLiteral("Standard, history and external lists")));
-        // Centred on the main window; Escape closes it.
-        QVERIFY((help->frameGeometry().center() - w.frameGeometry().center()).manhattanLength() < 40);
+        // Escape closes it.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         QTRY_VERIFY(!help->isVisible());
     }

@@ -195,14 +195,6 @@ private Q_SLOTS:
         QVERIFY(files().lastRequest().picturePreview);
         QVERIFY(bar->hasPicture() && remove->isEnabled());
         QCOMPARE(iniValue("Bitmap", "Name"), good);
-        // The buttons stay visible on a white picture: the add button is not a white patch.
-        QWidget* addButton = bar->widgetForAction(action(&w, "actInsAction"));
-        const QImage shot = bar->grab(addButton->geometry()).toImage();
-        int dark = 0;
-        for (int y = 0; y < shot.height(); ++y)
-            for (int x = 0; x < shot.width(); ++x)
-                dark += qGray(shot.pixel(x, y)) < 160;
-        QVERIFY2(dark > 10, "the button's icon shows on the picture");
 
         remove->trigger();
         QVERIFY(!bar->hasPicture() && !remove->isEnabled());

@@ -149,24 +149,6 @@ private Q_SLOTS:
         QCOMPARE(view(w)->model()->index(0, 0).data().toString(), QStringLiteral("line one  line two"));
     }
 
-    void headerSortRules()
-    {
-        TempData data;
-        TQuillmar w;
-        w.startUp();
-        ToDoItem a = item("b", false, "01.05.2024", "1");
-        ToDoItem b = item("a", false, "", "9");
-        ToDoItem c = item("c", false, "01.01.2024", "x");
-        for (ToDoItem* it : {&a, &b, &c})
-            it->setValue(ToDoItem::FileLocation, "/tmp/" + it->action().toByteArray());
-        w.document().model()->appendItems({a, b, c});
-
-        clickHeader(w, 1); // Priority: the largest first, "x" counts as 0
-        QCOMPARE(column(w, -1), (QByteArrayList{"a", "b", "c"}));
-        clickHeader(w, 1); // the same column again: reversed (each kind's order is sort_test's)
-        QCOMPARE(column(w, -1), (QByteArrayList{"c", "b", "a"}));
-    }
-
     void sortCheckedKeepsCompletedBelow()
     {
         TempData data;
