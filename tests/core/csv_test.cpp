@@ -465,52 +465,6 @@ TEST_F(CSVTest, RandomTextsComeBackExactlyFromFilesOfManyPieces)
     }
 }
 
-TEST_F(CSVTest, FilesReadInPiecesGiveWhatTheWholeTextGives)
-{
-    // Several megabytes of lines with every line end, so that pieces end next to CR LF pairs, inside runs of
-    // empty lines and after lone CRs; one line is longer than a piece. A NUL or a byte that is no UTF-8 in a
-    // late piece is reported on the line the whole text puts it on.
-    Random random{7};
-    const std::vector<QByteArray> alphabet = {"a",    "b",    " ",   ",",   "\"",
-                                              "\"\"", "\\\"", "\\n", "x,y", "\xC3\xA4"};
-    const QByteArray ends[] = {"\r\n", "\n", "\r", "\r\n\r\n"};
-    QByteArray text;
-    int line = 0;
-    while (text.size() < (5 << 20)) {
-        text += line == 3000 ? QByteArray(3 << 20, 'L') : random.text(alphabet, 60);
-        // Whatever field the line leaves open is closed: a quoted field nothing closes refuses the file.
-        text += "x\"\",";
-        text += ends[random.next() % 4];
-        ++line;
-    }
-    for (const auto kind : {CodePage::Kind::Windows1252, CodePage::Kind::Utf8}) {
-        CodePage::setCurrent(kind);
-        ASSERT_TRUE(testutil::writeAll(path("big.csv"), text));
-        std::vector<ToDoItem> fromFile, fromText;
-        ASSERT_TRUE(ReadCSVFile(path("big.csv"), fromFile).ok);
-        ASSERT_TRUE(CSVToRows(text, fromText).ok);
-        EXPECT_EQ(fromFile.size(), fromText.size());
-        EXPECT_TRUE(fromFile == fromText);
-    }
-    const auto lineAt = [&text](qsizetype offset) {
-        qsizetype n = 1;
-        for (qsizetype i = 0; i < offset; ++i)
-            n += text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'));
-        return n;
-    };
-    const qsizetype late = text.size() - 1000;
-    for (const char bad : {'\0', '\xFF'}) {
-        QByteArray damaged = text;
-        damaged[late] = bad;
-        ASSERT_TRUE(testutil::writeAll(path("bad.csv"), damaged));
-        std::vector<ToDoItem> rows;
-        const IoResult r = ReadCSVFile(path("bad.csv"), rows);
-        EXPECT_FALSE(r.ok);
-        EXPECT_TRUE(rows.empty());
-        EXPECT_TRUE(r.error.contains(QStringLiteral("(line %1)").arg(lineAt(late)))) << r.error.toStdString();
-    }
-}
-
 // Quotes where the forms do not expect them: no field is cut short. A quote inside a plain field is text,
 // text after an early closing quote stays in its field, and a quoted field that nothing closes is
 // refused by the file reader with its line, never cut.
