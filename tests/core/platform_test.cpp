@@ -51,29 +51,6 @@ TEST_F(PlatformTest, UnmappableCharactersAreReportedNotDamaged)
     EXPECT_EQ(CodePage::current(), CodePage::Kind::Utf8);
 }
 
-TEST_F(PlatformTest, RealLocaleFormatsAreWidenedAndStripped)
-{
-    Regional::useLocale(QLocale(QLocale::English, QLocale::UnitedStates));
-    EXPECT_FALSE(Regional::shortDateFormat().contains(QLatin1String("yy")) &&
-                 !Regional::shortDateFormat().contains(QLatin1String("yyyy")));
-    EXPECT_FALSE(Regional::longTimeFormat().contains(QLatin1Char('t')));
-    EXPECT_EQ(Regional::dateOrder(), Regional::DateOrder::MonthDayYear);
-    const QDate d(2026, 3, 4);
-    EXPECT_EQ(Regional::textToDate(Regional::dateToText(d)), d);
-    const QTime t(14, 5, 9);
-    EXPECT_EQ(Regional::textToTime(Regional::timeToText(t)), t);
-
-    Regional::useLocale(QLocale(QLocale::German, QLocale::Germany));
-    EXPECT_EQ(Regional::shortDateFormat(), QStringLiteral("dd.MM.yyyy"));
-    EXPECT_EQ(Regional::dateToText(d), QStringLiteral("04.03.2026"));
-    EXPECT_EQ(Regional::textToTime(Regional::timeToText(t)), t);
-
-    Regional::useLocale(QLocale::c());
-    EXPECT_EQ(Regional::shortDateFormat(), QStringLiteral("yyyy-MM-dd"));
-    EXPECT_EQ(Regional::longTimeFormat(), QStringLiteral("HH:mm:ss"));
-    EXPECT_EQ(Regional::textToDate(QStringView(u"2026-03-04")), d);
-}
-
 TEST_F(PlatformTest, LenientDateReading)
 {
     Regional::setFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm:ss"));
