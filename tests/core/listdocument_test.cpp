@@ -215,29 +215,6 @@ TEST_F(ListDocumentTest, AnUnreadableStandardListTakesNoRowsAndIsNeverWritten)
     EXPECT_EQ(testutil::readAll(m_paths.standardList), damaged);
 }
 
-TEST_F(ListDocumentTest, DeletingAndMovingToHistoryFollowTheListsRules)
-{
-    ASSERT_TRUE(SaveListFile(listOf({"a", "b", "c", "d", "e"}), m_paths.standardList));
-    ScriptedPrompter user;
-    m_doc->startUp({}, user);
-    ASSERT_TRUE(m_doc->DeleteSelectedItems({4, 0, 2}, true, user));
-    EXPECT_EQ(rowsOf(m_doc->list()), rowsOf(listOf({"b", "d"})));
-    EXPECT_EQ(rowsOnDisk(m_paths.historyList, true), rowsOf(listOf({"a", "c", "e"})));
-    EXPECT_TRUE(m_doc->isModified());
-
-    // A history file that cannot be written keeps every row where it was.
-    QFile::remove(m_paths.historyList);
-    QDir().mkpath(m_paths.historyList);
-    EXPECT_FALSE(m_doc->DeleteSelectedItems({0}, true, user));
-    EXPECT_EQ(m_doc->list().size(), 2);
-    QDir(m_paths.historyList).removeRecursively();
-
-    ASSERT_TRUE(m_doc->LoadHistoryList(user));
-    EXPECT_EQ(rowsOnDisk(m_paths.standardList), rowsOf(listOf({"b", "d"})));
-    EXPECT_FALSE(m_doc->DeleteSelectedItems({0}, false, user));
-    EXPECT_EQ(user.informed.last(), QStringLiteral("This is the history file!"));
-}
-
 // Another program wrote the shown external list's file: saving asks before replacing it, and nobody
 // answering (a session end) keeps the list in the recovery copy instead.
 TEST_F(ListDocumentTest, AFileChangedByAnotherWriterIsNotReplacedUnasked)
