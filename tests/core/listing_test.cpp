@@ -164,61 +164,6 @@ TEST_F(ListingTest, JsonNamesTheFieldsAndAddsReadableDatesInIso)
     EXPECT_EQ(listing(ToDoList(), ListPrinter::Format::Json), "[\n]\n");
 }
 
-TEST_F(ListingTest, SortsLikeTheHeaderAndFiltersByStatus)
-{
-    ToDoList list;
-    list.items.push_back(row("tomorrow", "07.12.2026"));
-    list.items.push_back(row("none"));
-    list.items.push_back(row("yesterday", "05.12.2026"));
-    list.items.push_back(row("done", "01.12.2026", true));
-    list.items.push_back(row("today", "06.12.2026"));
-    list.items.push_back(row("unreadable", "soon"));
-    const auto actions = [](const QByteArray& tsv) {
-        QByteArrayList out;
-        for (const QByteArray& line : tsv.split('\n'))
-            if (line.startsWith("item\t"))
-                out << line.split('\t').value(3);
-        return out;
-    };
-    const struct
-    {
-        int column;
-        bool reverse;
-        quint32 statuses;
-        QByteArrayList expected;
-    } cases[] = {
-        {-1,
-         false,
-         ListPrinter::kAllStatuses,
-         {"tomorrow", "none", "yesterday", "done", "today", "unreadable"}},
-        // Dates earliest first; empty and unreadable ones count as the earliest and keep their order.
-        {3,
-         false,
-         ListPrinter::kAllStatuses,
-         {"none", "unreadable", "done", "yesterday", "today", "tomorrow"}},
-        {3,
-         true,
-         ListPrinter::kAllStatuses,
-         {"tomorrow", "today", "yesterday", "done", "none", "unreadable"}},
-        {0,
-         false,
-         ListPrinter::kAllStatuses,
-         {"done", "none", "today", "tomorrow", "unreadable", "yesterday"}},
-        {-1,
-         false,
-         ListPrinter::statusBit(ItemStatus::Overdue) | ListPrinter::statusBit(ItemStatus::Today),
-         {"yesterday", "today"}},
-        {3, true, ListPrinter::statusBit(ItemStatus::Pending), {"tomorrow", "unreadable"}},
-    };
-    for (const auto& c : cases) {
-        ListPrinter::Options options;
-        options.sortColumn = c.column;
-        options.reverse = c.reverse;
-        options.statuses = c.statuses;
-        EXPECT_EQ(actions(listing(list, options)), c.expected) << c.column << ' ' << c.reverse;
-    }
-}
-
 TEST_F(ListingTest, WriterPassesTextsLongerThanItsBuffer)
 {
     QByteArray memory;
