@@ -74,7 +74,7 @@ TEST_F(ListFileTest, RowsWithoutOrWithFewValuesReadBack)
     const QByteArray file = le32(2) //
                             + le32(1) + QByteArray(1, '\0') + textField("none") +
                             le32(-1) // LastColumnIndex -1
-                            + le32(1) + QByteArray(1, '\1') + textField("three") + le32(2) // three values
+                            + le32(1) + QByteArray(1, '\7') + textField("three") + le32(2) // three values
                             + textField("1") + textField("") + textField("01.01.2020")     //
                             + le32(-1) + le32(-1);
     ASSERT_TRUE(writeAll(path("short.tdx"), file));
@@ -85,7 +85,11 @@ TEST_F(ListFileTest, RowsWithoutOrWithFewValuesReadBack)
     EXPECT_EQ(list.items[1].valueCount(), 3);
     EXPECT_EQ(list.items[1].value(ToDoItem::Target), "01.01.2020");
     EXPECT_TRUE(list.items[1].value(ToDoItem::Owner).isEmpty());
-    EXPECT_EQ(SerializeList(list, true), file);
+    // A checked byte other than 1 counts as completed and is written as 1.
+    EXPECT_TRUE(list.items[1].checked());
+    QByteArray written = file;
+    written.replace('\7', '\1');
+    EXPECT_EQ(SerializeList(list, true), written);
 }
 
 TEST_F(ListFileTest, SelectedRowsAreWrittenInListOrderWithAllNames)
@@ -138,11 +142,6 @@ TEST_F(ListFileTest, HistoryAppendCountsAndKeepsOldRecords)
     EXPECT_EQ(after.left(4), le32(5));
     EXPECT_EQ(after.mid(4, before.size() - 4), before.mid(4));
     EXPECT_EQ(after.mid(before.size()), emptyRecord("x", true) + emptyRecord("z", true));
-
-    ToDoList history;
-    ASSERT_TRUE(LoadHistoryFile(history, HistoryListPath()).ok);
-    ASSERT_EQ(history.size(), 5);
-    EXPECT_EQ(history.items[4].action(), "z");
 
     // A missing or empty history file gets a count of its own.
     for (bool exists : {false, true}) {
@@ -304,15 +303,4 @@ TEST_F(ListFileTest, ALastFieldClaimingMoreBytesThanFollowIsRefusedWithinTheBuff
         EXPECT_EQ(r.kind, IoError::BadData);
         EXPECT_TRUE(r.error.contains(QLatin1String(c.message))) << r.error.toStdString();
     }
-}
-
-TEST_F(ListFileTest, CheckedByteOtherThanOneCountsAsCompletedAndIsWrittenAsOne)
-{
-    QByteArray rec = emptyRecord("a");
-    rec[4] = '\x07';
-    ToDoList list;
-    ASSERT_TRUE(ParseList(le32(1) + rec + le32(-1) + le32(-1), true, list, "x").ok);
-    ASSERT_EQ(list.size(), 1);
-    EXPECT_TRUE(list.items[0].checked());
-    EXPECT_EQ(SerializeList(list, true).at(8), '\1');
 }
