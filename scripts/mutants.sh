@@ -34,7 +34,7 @@ MUTANTS=(
     "ini-keys-case-sensitive ~ src/config/IniFile.cpp ~ Qt::CaseInsensitive) == 0 ~ Qt::CaseSensitive) == 0 ~ settings_test"
     # Item status, sorting, the lists' files, the exchange formats.
     "overdue-is-pending ~ src/model/ItemStatus.cpp ~ *target < today ? ~ *target > today ? ~ model_test itemfilter_test"
-    "html-lt-unescaped ~ src/exchange/ToDo2HTML.cpp ~ entity(\"&lt;\", 4); ~ entity(\"<<<<\", 4); ~ html_test"
+    "html-lt-unescaped ~ src/exchange/ToDo2HTML.cpp ~ entity(\"&lt;\", 4); ~ entity(\"<<<<\", 4); ~ html_test html_tidy_test"
     "html-background-default ~ src/exchange/ToDo2HTML.cpp ~ \"FFFACD\", ~ \"FFFFFF\", ~ html_test"
     "icalendar-relative-attachment ~ src/exchange/ICalendarExport.cpp ~ url.scheme().size() > 1 && !url.isRelative() ~ true ~ icalendar_test"
     "csv-quote-start-not-escaped ~ src/exchange/CSVConvert.cpp ~ if (text.startsWith(kQuote) || ~ if ( ~ csv_test"

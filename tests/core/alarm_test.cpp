@@ -117,14 +117,6 @@ TEST_F(AlarmScan, TwoTicksInOneSecondAndClockSetBackRingOnce)
     EXPECT_TRUE(run("14:29:31", "14:30:30").isEmpty());
 }
 
-TEST_F(AlarmScan, SimultaneousAlarmsAllAnnounced)
-{
-    list.items.push_back(alarmItem("first", "14.03.2026", "14:30:00"));
-    list.items.push_back(alarmItem("second", "14.03.2026", "14:30:00"));
-    scanner.start(at("14:29:59"));
-    EXPECT_EQ(actions(scanner.tick(list, at("14:30:00", 200))), (QStringList{"first", "second"}));
-}
-
 TEST_F(AlarmScan, SkipsRowsThatCannotRingOneByOne)
 {
     list.items.push_back(alarmItem("done", "14.03.2026", "14:30:00", true));
@@ -141,17 +133,6 @@ TEST_F(AlarmScan, SkipsRowsThatCannotRingOneByOne)
     list.items.push_back(alarmItem("after them", "14.03.2026", "14:30:00"));
     scanner.start(at("14:29:59"));
     EXPECT_EQ(actions(scanner.tick(list, at("14:30:00", 1))), QStringList{"after them"});
-}
-
-// The regional layer reads 12-hour texts, so an Alarm Time such as "2:30:00 PM" (written while the
-// system used a 12-hour format, or imported) rings at 14:30 instead of never.
-TEST_F(AlarmScan, TwelveHourTextRingsAtItsTime)
-{
-    list.items.push_back(alarmItem("pm", "14.03.2026", "2:30:00 PM"));
-    list.items.push_back(alarmItem("am", "14.03.2026", "2:30:00 AM"));
-    scanner.start(at("02:00:00"));
-    EXPECT_EQ(actions(scanner.tick(list, at("03:00:00"))), QStringList{"am"});
-    EXPECT_EQ(actions(scanner.tick(list, at("14:30:00"))), QStringList{"pm"});
 }
 
 TEST_F(AlarmScan, EditedAlarmRingsAgainAtItsNewTime)

@@ -3,7 +3,6 @@
 #include "config/FolderChoices.h"
 #include "config/IniFile.h"
 #include "config/SettingsValues.h"
-#include "model/ItemStatus.h"
 #include "model/ListFile.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
@@ -68,36 +67,6 @@ TEST_F(FolderChoicesTest, StoredValuesWinAndMissingOnesFollowTheFolderAndTheRun)
     }
 }
 
-// The case: a list written under en_US, then read under de_DE and C. Once the folder is fixed,
-// 8 December stays 8 December and its status stays the same.
-TEST_F(FolderChoicesTest, AFixedFolderReadsItsDatesTheSameUnderEveryLocale)
-{
-    testutil::TempDataFolder folder;
-    ASSERT_TRUE(FolderChoices::dataFolderIsNew());
-    const FolderChoices first = FolderChoices::ofDataFolder(enUS);
-    first.apply();
-    ASSERT_TRUE(first.fix(SettingsFilePath()));
-    ToDoItem item = ToDoItem::make("Ship", false);
-    item.setValue(ToDoItem::Target, CodePage::encodeLossy(Regional::dateToText(QDate(2026, 12, 8))));
-    ASSERT_EQ(item.value(ToDoItem::Target), "12/8/2026");
-
-    const QByteArray settings = testutil::readAll(SettingsFilePath());
-    for (const QLocale& run : {deDE, QLocale::c(), enUS}) {
-        Regional::useLocale(run);
-        const FolderChoices later = FolderChoices::ofDataFolder(run);
-        EXPECT_FALSE(later.incomplete);
-        later.apply();
-        const ToDoItem& copy = item;
-        EXPECT_EQ(copy.targetDate(), QDate(2026, 12, 8)) << run.name().toStdString();
-        EXPECT_EQ(ItemStatusOf(copy, QDate(2026, 12, 1)), ItemStatus::Pending) << run.name().toStdString();
-        EXPECT_EQ(ItemStatusOf(copy, QDate(2026, 12, 8)), ItemStatus::Today) << run.name().toStdString();
-        // Day names and sorting stay the run's own.
-        EXPECT_EQ(Regional::locale().name(), run.name());
-        EXPECT_TRUE(later.fix(SettingsFilePath()));
-    }
-    EXPECT_EQ(testutil::readAll(SettingsFilePath()), settings) << "a complete folder is not written again";
-}
-
 TEST_F(FolderChoicesTest, FixingKeepsWhatTheUserStored)
 {
     testutil::TempDataFolder folder;
@@ -111,22 +80,6 @@ TEST_F(FolderChoicesTest, FixingKeepsWhatTheUserStored)
     EXPECT_EQ(ini.value("Date", "ItemLocale"), QStringLiteral("en_US"));
     EXPECT_EQ(ini.value("Date", "ItemTimeFormat"), QStringLiteral("h:mm:ss AP"));
     EXPECT_EQ(ini.value("General", "CodePage"), QStringLiteral("windows-1252"));
-}
-
-// A folder that has lists but no settings file is no new folder: its windows-1252 texts read right.
-TEST_F(FolderChoicesTest, AnOldFoldersWindows1252ListIsStillReadRight)
-{
-    testutil::TempDataFolder folder;
-    ToDoList list;
-    list.items.push_back(ToDoItem::make("M\xFCller \x80", false));
-    ASSERT_TRUE(SaveListFile(list, StandardListPath()).ok);
-    ASSERT_FALSE(FolderChoices::dataFolderIsNew());
-    const FolderChoices f = FolderChoices::ofDataFolder(enUS);
-    EXPECT_EQ(f.codePage, QStringLiteral("windows-1252"));
-    EXPECT_TRUE(f.apply().isEmpty());
-    ToDoList read;
-    ASSERT_TRUE(ReadListFile(StandardListPath(), true, read).ok);
-    EXPECT_EQ(read.items.at(0).actionText(), QStringLiteral("M\u00FCller \u20AC"));
 }
 
 // A folder that went over to UTF-8 still holds texts written as windows-1252; each reads right.

@@ -184,22 +184,6 @@ TEST_F(HtmlTest, UnreadableSettingsNameTheirSectionAndWriteNothing)
     EXPECT_FALSE(fine.WriteHTML(ToDoList(), {}, m_dir.filePath(QStringLiteral("no/dir/x.html"))).ok);
 }
 
-TEST_F(HtmlTest, TextsAreEscapedAndShowTheirLineBreaks)
-{
-    ToDoItem evil = ToDoItem::make("<script>alert(\"x&y\")</script>");
-    evil.setValue(ToDoItem::Remarks, "line 1\r\n<b>line 2</b>");
-    const QByteArray out =
-        page(settings("[Header]\nText=Tom & Jerry <list>\n[Footer]\nText=\"quoted\" end\n"), {evil},
-             {QStringLiteral("A&B"), QStringLiteral("<Prio>")});
-    EXPECT_TRUE(out.contains(">&lt;script&gt;alert(&quot;x&amp;y&quot;)&lt;/script&gt;</span></td>\r\n"));
-    EXPECT_TRUE(out.contains(">line 1<br>&lt;b&gt;line 2&lt;/b&gt;</span></td>\r\n"));
-    EXPECT_TRUE(out.contains("> Tom &amp; Jerry &lt;list&gt; </span></h2>\r\n"));
-    EXPECT_TRUE(out.contains("> &quot;quoted&quot; end </span></h2>\r\n"));
-    EXPECT_TRUE(out.contains(">A&amp;B</span></h3></th>\r\n") &&
-                out.contains(">&lt;Prio&gt;</span></h3></th>\r\n"));
-    EXPECT_FALSE(out.contains("<script>") || out.contains("<b>"));
-}
-
 TEST_F(HtmlTest, NonAsciiTextsShowInTheDeclaredCharset)
 {
     const QByteArray ini = QStringLiteral("[Header]\nText=Caf\u00e9 \u20ac \u03a9\n").toUtf8();

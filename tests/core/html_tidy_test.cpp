@@ -56,6 +56,9 @@ TEST(HtmlThroughTidy, PagesHaveNoErrorsShowLineBreaksAndHoldNoControls)
 
         EXPECT_TRUE(out.startsWith("<!DOCTYPE html>"));
         EXPECT_TRUE(out.contains("<title>Plan &amp; &lt;Ideas&gt;</title>"));
+        // Mark-up in the texts is shown, never obeyed.
+        EXPECT_FALSE(out.contains("<b>") || out.contains("<Jerry>")) << out.constData();
+        EXPECT_TRUE(out.contains("&lt;b&gt;&amp;") && out.contains("Tom &amp; &lt;Jerry&gt;"));
         EXPECT_EQ(out.count("<body"), 1);
         EXPECT_TRUE(out.contains(">one<br>two<br>three<br>four</span></td>")) << out.constData();
         for (const char c : out) {

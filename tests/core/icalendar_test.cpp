@@ -1,7 +1,6 @@
 // The iCalendar export and import: how items become to-dos, libical (the import's own reader) reading every
 // export without an error, the export read back by the import, and the vdir export's per-file checks. The
 // program's output read by Python's parser: icalendar_python_test.
-#include "exchange/ExchangeCommands.h"
 #include "exchange/ICalendarExport.h"
 #include "exchange/ICalendarImport.h"
 #include "exchange/ICalendarValues.h"
@@ -14,7 +13,6 @@
 
 #include <QDir>
 #include <QRandomGenerator>
-#include <QTextStream>
 
 #include <gtest/gtest.h>
 
@@ -111,22 +109,12 @@ TEST_F(ICalendarTest, ItemsBecomeToDosWithTheirValuesAndAStableUid)
     const auto all = todos(file);
     ASSERT_EQ(all.size(), 5);
 
+    // The values themselves, read by another parser: icalendar_python_test. Here the priority scale turned
+    // round, the alarm without a day, the rows without values, and the UIDs.
     const auto& first = all[0];
-    EXPECT_EQ(first["SUMMARY"], "Call\\, then \"write\"");
-    EXPECT_EQ(first["DESCRIPTION"], "two\\nlines");
-    EXPECT_EQ(first["DUE;VALUE=DATE"], "20260320");
-    EXPECT_EQ(first["CREATED"], "20260301T000000Z"); // the tests run in UTC
     EXPECT_EQ(first["DTSTAMP"], "20260314T093000Z");
     EXPECT_EQ(first["PRIORITY"], "1");
-    EXPECT_EQ(first["CATEGORIES"], "Q3");
-    EXPECT_EQ(first["CONTACT"], "Bob");
-    EXPECT_EQ(first["ATTACH"], "file:///home/anna/plan%20a.odt");
-    EXPECT_EQ(first["STATUS"], "COMPLETED");
-    EXPECT_EQ(first["VALARM/ACTION"], "DISPLAY");
-    EXPECT_EQ(first["VALARM/TRIGGER;VALUE=DATE-TIME"], "20260320T143000Z");
-
     EXPECT_EQ(all[1]["PRIORITY"], "5");
-    EXPECT_EQ(all[1]["STATUS"], "NEEDS-ACTION");
     EXPECT_EQ(all[2]["PRIORITY"], "9");
     // An alarm needs its day.
     EXPECT_FALSE(all[2].contains("VALARM/TRIGGER;VALUE=DATE-TIME"));
@@ -275,28 +263,4 @@ TEST_F(ICalendarTest, FolderExportChecksEveryFileFirstAndNeverWritesOverAList)
     EXPECT_FALSE(WriteICalendarFolder(folder, list, stamp).ok);
     EXPECT_FALSE(QFileInfo::exists(first));
     EXPECT_EQ(testutil::readAll(second), listBytes);
-}
-
-TEST_F(ICalendarTest, CommandImportsAFolderIntoTheListAndSaysWhatCame)
-{
-    testutil::TempDataFolder data;
-    ToDoList list;
-    list.items.push_back(row(QStringLiteral("from the vdir"), {"", "", "20.03.2026"}));
-    const QString folder = data.dir.filePath(QStringLiteral("in/"));
-    ASSERT_TRUE(WriteICalendarFolder(folder, list, stamp).ok);
-    ASSERT_TRUE(testutil::writeAll(QDir(folder).filePath("notes.txt"), "not a calendar"));
-    QString outText, errText;
-    QTextStream out(&outText), err(&errText);
-    ASSERT_EQ(ImportICalendarCommand(folder, QString(), out, err), 0) << errText.toStdString();
-    EXPECT_TRUE(outText.startsWith(QStringLiteral("Imported 1 item from "))) << outText.toStdString();
-    ToDoList saved;
-    ASSERT_TRUE(ReadListFile(StandardListPath(), true, saved).ok);
-    ASSERT_EQ(saved.items.size(), 1u);
-    EXPECT_EQ(saved.items[0].action(), "from the vdir");
-
-    // Not iCalendar at all: refused, the list unchanged.
-    const QString junk = data.dir.filePath(QStringLiteral("junk.ics"));
-    ASSERT_TRUE(testutil::writeAll(junk, "hello"));
-    EXPECT_EQ(ImportICalendarCommand(junk, QString(), out, err), 1);
-    EXPECT_TRUE(errText.contains(QStringLiteral("is not an iCalendar file"))) << errText.toStdString();
 }

@@ -183,57 +183,6 @@ TEST_F(ListDocumentTest, CommandLineFilesNeverReplaceTheStandardList)
     EXPECT_EQ(m_doc->mode(), ListMode::Standard);
 }
 
-TEST_F(ListDocumentTest, FailedOrCancelledSavesKeepTheListModifiedAndTheSwitchWaitsForDiscard)
-{
-    ScriptedPrompter user;
-    m_doc->startUp({}, user);
-    rows().appendItem(item("precious"));
-    breakStandardList(true);
-
-    // A switch whose save fails asks; No keeps everything as it was.
-    user.answers = {Answer::No};
-    EXPECT_FALSE(m_doc->LoadHistoryList(user));
-    EXPECT_EQ(m_doc->mode(), ListMode::Standard);
-    EXPECT_TRUE(m_doc->isModified());
-    EXPECT_EQ(user.asked.last(), Question::DiscardChanges);
-    EXPECT_TRUE(user.informed.last().startsWith(QLatin1String("Failure while saving todo file")));
-
-    // Saving the standard list as an external one, with the file dialog cancelled, changes nothing.
-    user.answers = {Answer::Yes};
-    EXPECT_FALSE(m_doc->SaveExternalList(user));
-    EXPECT_EQ(m_doc->mode(), ListMode::Standard);
-    EXPECT_EQ(m_doc->caption(), ListDocument::standardCaption());
-    EXPECT_TRUE(m_doc->isModified());
-
-    // The autosave cannot reach the file either: the copy in the recovery file holds the rows.
-    m_doc->autosave();
-    EXPECT_TRUE(m_doc->isModified());
-    EXPECT_EQ(rowsOnDisk(m_doc->recovery().listPath()), rowsOf(listOf({"precious"})));
-
-    breakStandardList(false);
-    m_doc->autosave();
-    EXPECT_FALSE(m_doc->isModified());
-    EXPECT_EQ(rowsOnDisk(m_paths.standardList), rowsOf(listOf({"precious"})));
-    EXPECT_FALSE(m_doc->recovery().exists());
-
-    // An unnamed list whose "Save as" is cancelled: Exit asks, and only Yes lets it go.
-    user.answers = {Answer::Yes};
-    ASSERT_TRUE(m_doc->NewEmptyList(user));
-    rows().appendItem(item("new"));
-    user.saveNames = {QString()};
-    user.answers = {Answer::No};
-    EXPECT_FALSE(m_doc->prepareToLeave(user));
-    EXPECT_TRUE(m_doc->isModified());
-    testutil::writeAll(path("plainfile"), "not a folder");
-    user.saveNames = {path("plainfile/x.tdx")};
-    user.answers = {Answer::No};
-    EXPECT_FALSE(m_doc->prepareToLeave(user));
-    EXPECT_TRUE(user.informed.last().startsWith(QLatin1String("Failure saving the file")));
-    user.saveNames = {QString()};
-    user.answers = {Answer::Yes};
-    EXPECT_TRUE(m_doc->prepareToLeave(user));
-}
-
 // "Save" on a named external list: No is no save, and says so.
 TEST_F(ListDocumentTest, ASaveRefusedWithNoIsNotReportedAsSaved)
 {
@@ -264,80 +213,6 @@ TEST_F(ListDocumentTest, AnUnreadableStandardListTakesNoRowsAndIsNeverWritten)
     m_doc->endSession(nobody);
     EXPECT_TRUE(m_doc->prepareToLeave(user));
     EXPECT_EQ(testutil::readAll(m_paths.standardList), damaged);
-}
-
-TEST_F(ListDocumentTest, SessionEndSavesOrKeepsACopyThatTheNextStartOffers)
-{
-    ASSERT_TRUE(SaveListFile(listOf({"ext"}), path("ext.tdx")));
-    struct Case
-    {
-        const char* name;
-        bool named;
-        Answer restore;
-    };
-    for (const Case& c : {Case{"named list", true, Answer::Yes}, Case{"new list", false, Answer::Yes},
-                          Case{"new list, declined", false, Answer::No}}) {
-        SCOPED_TRACE(c.name);
-        restart();
-        ScriptedPrompter user;
-        m_doc->startUp(c.named ? path("ext.tdx") : QString(), user);
-        if (!c.named) {
-            user.answers = {Answer::Yes};
-            ASSERT_TRUE(m_doc->NewEmptyList(user));
-        }
-        rows().appendItem(item("typed before logout"));
-        const QByteArray shown = rowsOf(m_doc->list());
-        UnattendedPrompter nobody;
-        m_doc->endSession(nobody);
-        if (c.named) {
-            // Written back to its own file, nothing left over.
-            EXPECT_EQ(rowsOnDisk(path("ext.tdx")), shown);
-            EXPECT_FALSE(copyLeft());
-            continue;
-        }
-        ASSERT_TRUE(copyLeft());
-        // A start that nobody answers (the session ends during it) keeps the copy.
-        restart();
-        UnattendedPrompter nobodyAtStart;
-        m_doc->startUp({}, nobodyAtStart);
-        ASSERT_TRUE(copyLeft());
-        restart();
-        ScriptedPrompter next;
-        next.answers = {c.restore};
-        m_doc->startUp({}, next);
-        ASSERT_TRUE(next.asked.contains(Question::RestoreRecovery));
-        if (c.restore == Answer::Yes) {
-            EXPECT_EQ(rowsOf(m_doc->list()), shown);
-            EXPECT_EQ(m_doc->mode(), ListMode::External);
-            EXPECT_TRUE(m_doc->isModified());
-        } else {
-            EXPECT_EQ(m_doc->mode(), ListMode::Standard);
-            EXPECT_FALSE(copyLeft());
-        }
-    }
-}
-
-TEST_F(ListDocumentTest, DeletingAndMovingToHistoryFollowTheListsRules)
-{
-    ASSERT_TRUE(SaveListFile(listOf({"a", "b", "c", "d", "e"}), m_paths.standardList));
-    ScriptedPrompter user;
-    m_doc->startUp({}, user);
-    ASSERT_TRUE(m_doc->DeleteSelectedItems({4, 0, 2}, true, user));
-    EXPECT_EQ(rowsOf(m_doc->list()), rowsOf(listOf({"b", "d"})));
-    EXPECT_EQ(rowsOnDisk(m_paths.historyList, true), rowsOf(listOf({"a", "c", "e"})));
-    EXPECT_TRUE(m_doc->isModified());
-
-    // A history file that cannot be written keeps every row where it was.
-    QFile::remove(m_paths.historyList);
-    QDir().mkpath(m_paths.historyList);
-    EXPECT_FALSE(m_doc->DeleteSelectedItems({0}, true, user));
-    EXPECT_EQ(m_doc->list().size(), 2);
-    QDir(m_paths.historyList).removeRecursively();
-
-    ASSERT_TRUE(m_doc->LoadHistoryList(user));
-    EXPECT_EQ(rowsOnDisk(m_paths.standardList), rowsOf(listOf({"b", "d"})));
-    EXPECT_FALSE(m_doc->DeleteSelectedItems({0}, false, user));
-    EXPECT_EQ(user.informed.last(), QStringLiteral("This is the history file!"));
 }
 
 // Another program wrote the shown external list's file: saving asks before replacing it, and nobody

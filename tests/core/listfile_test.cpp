@@ -69,28 +69,12 @@ TEST_F(ListFileTest, EmptyAndOneItemListsHaveTheirExactBytes)
     EXPECT_EQ(readAll(path("one.tdx")), le32(1) + emptyRecord("a") + le32(-1) + le32(-1));
 }
 
-TEST_F(ListFileTest, RoundTripKeepsEveryByte)
-{
-    const ToDoList list = sampleList();
-    ASSERT_TRUE(SaveListFile(list, StandardListPath()).ok);
-    const QByteArray saved = readAll(StandardListPath());
-
-    ToDoList loaded;
-    ASSERT_TRUE(LoadListFile(loaded, StandardListPath()).ok);
-    ASSERT_EQ(loaded.size(), 2);
-    EXPECT_TRUE(loaded.items[0] == list.items[0]);
-    EXPECT_EQ(loaded.items[0].value(ToDoItem::Target), "06.12.2026");
-    EXPECT_EQ(loaded.items[1].valueCount(), 0);
-    EXPECT_EQ(loaded.OwnerNames, list.OwnerNames);
-    EXPECT_EQ(SerializeList(loaded, true), saved);
-}
-
 TEST_F(ListFileTest, RowsWithoutOrWithFewValuesReadBack)
 {
     const QByteArray file = le32(2) //
                             + le32(1) + QByteArray(1, '\0') + textField("none") +
                             le32(-1) // LastColumnIndex -1
-                            + le32(1) + QByteArray(1, '\1') + textField("three") + le32(2) // three values
+                            + le32(1) + QByteArray(1, '\7') + textField("three") + le32(2) // three values
                             + textField("1") + textField("") + textField("01.01.2020")     //
                             + le32(-1) + le32(-1);
     ASSERT_TRUE(writeAll(path("short.tdx"), file));
@@ -101,7 +85,11 @@ TEST_F(ListFileTest, RowsWithoutOrWithFewValuesReadBack)
     EXPECT_EQ(list.items[1].valueCount(), 3);
     EXPECT_EQ(list.items[1].value(ToDoItem::Target), "01.01.2020");
     EXPECT_TRUE(list.items[1].value(ToDoItem::Owner).isEmpty());
-    EXPECT_EQ(SerializeList(list, true), file);
+    // A checked byte other than 1 counts as completed and is written as 1.
+    EXPECT_TRUE(list.items[1].checked());
+    QByteArray written = file;
+    written.replace('\7', '\1');
+    EXPECT_EQ(SerializeList(list, true), written);
 }
 
 TEST_F(ListFileTest, SelectedRowsAreWrittenInListOrderWithAllNames)
@@ -155,11 +143,6 @@ TEST_F(ListFileTest, HistoryAppendCountsAndKeepsOldRecords)
     EXPECT_EQ(after.mid(4, before.size() - 4), before.mid(4));
     EXPECT_EQ(after.mid(before.size()), emptyRecord("x", true) + emptyRecord("z", true));
 
-    ToDoList history;
-    ASSERT_TRUE(LoadHistoryFile(history, HistoryListPath()).ok);
-    ASSERT_EQ(history.size(), 5);
-    EXPECT_EQ(history.items[4].action(), "z");
-
     // A missing or empty history file gets a count of its own.
     for (bool exists : {false, true}) {
         QFile::remove(HistoryListPath());
@@ -212,7 +195,8 @@ TEST_F(ListFileTest, ReadingInPiecesGivesWhatTheWholeImageGives)
 {
     // Several megabytes, so records and names straddle the pieces the file is read in; one text is larger
     // than a piece. Cut, damaged and extended copies must be refused with the same message as the image.
-    ToDoList big;
+    // The sample's rows (a completed one, a short one, line breaks and a Windows-1252 byte) come first.
+    ToDoList big = sampleList();
     for (int i = 0; i < 40000; ++i) {
         ToDoItem item = ToDoItem::make("row " + QByteArray::number(i) + QByteArray(i % 97, 'x'), i % 3 == 0);
         item.setValue(ToDoItem::Remarks, QByteArray(i % 211, char('a' + i % 26)));
@@ -222,7 +206,6 @@ TEST_F(ListFileTest, ReadingInPiecesGivesWhatTheWholeImageGives)
     }
     for (int i = 0; i < 500; ++i)
         big.OwnerNames << "owner " + QByteArray::number(i);
-    big.ProjectNames = {"Home"};
     const QByteArray full = SerializeList(big, true);
     ASSERT_GT(full.size(), 8 << 20);
 
@@ -320,31 +303,4 @@ TEST_F(ListFileTest, ALastFieldClaimingMoreBytesThanFollowIsRefusedWithinTheBuff
         EXPECT_EQ(r.kind, IoError::BadData);
         EXPECT_TRUE(r.error.contains(QLatin1String(c.message))) << r.error.toStdString();
     }
-}
-
-TEST_F(ListFileTest, CheckedByteOtherThanOneCountsAsCompletedAndIsWrittenAsOne)
-{
-    QByteArray rec = emptyRecord("a");
-    rec[4] = '\x07';
-    ToDoList list;
-    ASSERT_TRUE(ParseList(le32(1) + rec + le32(-1) + le32(-1), true, list, "x").ok);
-    ASSERT_EQ(list.size(), 1);
-    EXPECT_TRUE(list.items[0].checked());
-    EXPECT_EQ(SerializeList(list, true).at(8), '\1');
-}
-
-TEST_F(ListFileTest, FailedSaveKeepsTheOldFile)
-{
-    ASSERT_TRUE(SaveListFile(sampleList(), path("keep.tdx")).ok);
-    const QByteArray before = readAll(path("keep.tdx"));
-    // A folder in the way of the temporary file's rename: the save must fail and report it.
-    ASSERT_TRUE(QDir(m_dir.path()).mkdir(QStringLiteral("blocked.tdx")));
-    const IoResult r = SaveListFile(ToDoList(), path("blocked.tdx"));
-    EXPECT_FALSE(r.ok);
-    EXPECT_TRUE(r.error.contains(QLatin1String("blocked.tdx")));
-    EXPECT_EQ(readAll(path("keep.tdx")), before);
-
-    const IoResult deep = SaveListFile(ToDoList(), m_dir.filePath(QStringLiteral("a/b/c.tdx")));
-    EXPECT_FALSE(deep.ok);
-    EXPECT_TRUE(deep.error.startsWith(QLatin1String("Could not create "))) << deep.error.toStdString();
 }

@@ -13,9 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 namespace {
 const QDate kToday(2026, 12, 6);
 
@@ -134,21 +131,6 @@ TEST_F(ListingTest, EveryFormWritesTextsAsTheirReferenceInBothCodePages)
     }
 }
 
-TEST_F(ListingTest, TsvKeepsTheRowsValuesAndListsTheNames)
-{
-    ToDoList list;
-    ToDoItem bare;
-    bare.setAction("bare");
-    list.items.push_back(bare);
-    list.items.push_back(row("done", "01.01.2020", true));
-    list.OwnerNames = {"Ann"};
-    list.ProjectNames = {"Ho\tme"};
-    EXPECT_EQ(listing(list), "item\tOpen\t0\tbare\n"
-                             "item\tCompleted\t1\tdone\t\t\t01.01.2020\t\t\t\t\t\n"
-                             "owner\tAnn\n"
-                             "project\tHo\\tme\n");
-}
-
 TEST_F(ListingTest, JsonNamesTheFieldsAndAddsReadableDatesInIso)
 {
     ToDoList list;
@@ -182,76 +164,7 @@ TEST_F(ListingTest, JsonNamesTheFieldsAndAddsReadableDatesInIso)
     EXPECT_EQ(listing(ToDoList(), ListPrinter::Format::Json), "[\n]\n");
 }
 
-TEST_F(ListingTest, SortsLikeTheHeaderAndFiltersByStatus)
-{
-    ToDoList list;
-    list.items.push_back(row("tomorrow", "07.12.2026"));
-    list.items.push_back(row("none"));
-    list.items.push_back(row("yesterday", "05.12.2026"));
-    list.items.push_back(row("done", "01.12.2026", true));
-    list.items.push_back(row("today", "06.12.2026"));
-    list.items.push_back(row("unreadable", "soon"));
-    const auto actions = [](const QByteArray& tsv) {
-        QByteArrayList out;
-        for (const QByteArray& line : tsv.split('\n'))
-            if (line.startsWith("item\t"))
-                out << line.split('\t').value(3);
-        return out;
-    };
-    const struct
-    {
-        int column;
-        bool reverse;
-        quint32 statuses;
-        QByteArrayList expected;
-    } cases[] = {
-        {-1,
-         false,
-         ListPrinter::kAllStatuses,
-         {"tomorrow", "none", "yesterday", "done", "today", "unreadable"}},
-        // Dates earliest first; empty and unreadable ones count as the earliest and keep their order.
-        {3,
-         false,
-         ListPrinter::kAllStatuses,
-         {"none", "unreadable", "done", "yesterday", "today", "tomorrow"}},
-        {3,
-         true,
-         ListPrinter::kAllStatuses,
-         {"tomorrow", "today", "yesterday", "done", "none", "unreadable"}},
-        {0,
-         false,
-         ListPrinter::kAllStatuses,
-         {"done", "none", "today", "tomorrow", "unreadable", "yesterday"}},
-        {-1,
-         false,
-         ListPrinter::statusBit(ItemStatus::Overdue) | ListPrinter::statusBit(ItemStatus::Today),
-         {"yesterday", "today"}},
-        {3, true, ListPrinter::statusBit(ItemStatus::Pending), {"tomorrow", "unreadable"}},
-    };
-    for (const auto& c : cases) {
-        ListPrinter::Options options;
-        options.sortColumn = c.column;
-        options.reverse = c.reverse;
-        options.statuses = c.statuses;
-        EXPECT_EQ(actions(listing(list, options)), c.expected) << c.column << ' ' << c.reverse;
-    }
-}
-
-TEST_F(ListingTest, NamesOnTheCommandLine)
-{
-    EXPECT_EQ(ListPrinter::columnByName(u"date-in"), 2);
-    EXPECT_EQ(ListPrinter::columnByName(u"PROJECT_NAME"), 6);
-    EXPECT_EQ(ListPrinter::columnByName(u"file"), 8);
-    EXPECT_EQ(ListPrinter::columnByName(u"due"), std::nullopt);
-    for (int c = 0; c < 9; ++c)
-        EXPECT_EQ(ListPrinter::columnByName(ListPrinter::columnNames().at(c)), c);
-    EXPECT_EQ(ListPrinter::statusByName(u"Overdue"), ItemStatus::Overdue);
-    EXPECT_EQ(ListPrinter::statusByName(u"late"), std::nullopt);
-    EXPECT_EQ(ListPrinter::formatByName(u"JSON"), ListPrinter::Format::Json);
-    EXPECT_EQ(ListPrinter::formatByName(u"xml"), std::nullopt);
-}
-
-TEST_F(ListingTest, WriterPassesLongTextsAndReportsAFullDevice)
+TEST_F(ListingTest, WriterPassesTextsLongerThanItsBuffer)
 {
     QByteArray memory;
     const QByteArray big(3 * BufferedWriter::kCapacity + 5, 'x');
@@ -265,18 +178,6 @@ TEST_F(ListingTest, WriterPassesLongTextsAndReportsAFullDevice)
         EXPECT_TRUE(writer.finish().ok);
     }
     EXPECT_EQ(memory, "a" + big + "z");
-
-    const int fd = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
-    if (fd < 0)
-        GTEST_SKIP() << "no /dev/full";
-    BufferedWriter full(fd, QStringLiteral("standard output"));
-    full.append(big);
-    const IoResult r = full.finish();
-    ::close(fd);
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.kind, IoError::NoSpace);
-    EXPECT_TRUE(r.error.startsWith(QStringLiteral("Cannot write to standard output: ")))
-        << r.error.toStdString();
 }
 
 TEST(OperationDayTest, HoldsOneDayForTheOperationAndItsInnerOnes)

@@ -5,12 +5,7 @@
 #include "platform/CodePage.h"
 #include "platform/Regional.h"
 
-#include "TestUtil.h"
-
 #include <gtest/gtest.h>
-
-using testutil::le32;
-using testutil::textField;
 
 namespace {
 class ModelTest : public ::testing::Test
@@ -52,19 +47,6 @@ TEST_F(ModelTest, SettersKeepOtherFieldsAndGrowShortRows)
     EXPECT_EQ(ToDoItem::recordLength(item.record().constData(), item.record().size()), item.record().size());
 }
 
-TEST_F(ModelTest, RecordLengthRejectsDamagedRecords)
-{
-    const QByteArray good = ToDoItem::make("abc").record();
-    for (qsizetype cut = 0; cut < good.size(); ++cut)
-        EXPECT_EQ(ToDoItem::recordLength(good.constData(), cut), -1) << cut;
-    QByteArray hugeCount = textField("a") + le32(0x7FFFFFFF);
-    EXPECT_EQ(ToDoItem::recordLength(hugeCount.constData(), hugeCount.size()), -1);
-    QByteArray negative = le32(-5) + le32(-1);
-    EXPECT_EQ(ToDoItem::recordLength(negative.constData(), negative.size()), -1);
-    QByteArray badIndex = textField("") + le32(-2);
-    EXPECT_EQ(ToDoItem::recordLength(badIndex.constData(), badIndex.size()), -1);
-}
-
 TEST_F(ModelTest, StatusRule)
 {
     const QDate today(2026, 12, 6);
@@ -102,11 +84,4 @@ TEST_F(ModelTest, CachedTargetFollowsTextAndFormatChanges)
     EXPECT_EQ(item.targetDate(), QDate(2026, 12, 7));
     Regional::setFormats(QStringLiteral("M/d/yyyy"), QStringLiteral("h:mm:ss AP"));
     EXPECT_EQ(item.targetDate(), QDate(2026, 7, 12));
-}
-
-TEST_F(ModelTest, NamesAreAppendedOnlyOnce)
-{
-    QByteArrayList owners{"Ann", "Bob"};
-    ToDoList::appendNewNames(owners, {"Bob", "Cy", "Cy", "ann"});
-    EXPECT_EQ(owners, (QByteArrayList{"Ann", "Bob", "Cy", "ann"}));
 }

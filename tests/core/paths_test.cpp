@@ -78,11 +78,3 @@ TEST_F(PathsTest, DataDirOptionOverridesBothAndPathsAreComputedOnce)
     SetDataFolderOverride(m_dir.filePath(QStringLiteral("other")));
     EXPECT_EQ(StandardListPath(), m_dir.filePath(QStringLiteral("mine/ToDoX.tdo")));
 }
-
-TEST_F(PathsTest, EnsureFolderOfCreatesOneLevel)
-{
-    EXPECT_TRUE(EnsureFolderOf(m_program + "AppData/ToDoX.tdo"));
-    EXPECT_TRUE(QFileInfo(m_program + "AppData").isDir());
-    EXPECT_TRUE(EnsureFolderOf(m_program + "AppData/ToDoX.tdo"));
-    EXPECT_FALSE(EnsureFolderOf(m_program + "x/y/ToDoX.tdo"));
-}

@@ -42,36 +42,6 @@ TEST_F(PlatformTest, UnmappableCharactersAreReportedNotDamaged)
     const QString msg = CodePage::unmappableMessage(r.unmappable);
     EXPECT_TRUE(msg.contains(QStringLiteral("U+4E2D"))) << msg.toStdString();
     EXPECT_TRUE(msg.contains(QStringLiteral("U+1F600"))) << msg.toStdString();
-
-    ASSERT_TRUE(CodePage::setCurrentByName(QStringLiteral("UTF-8")));
-    const auto u = CodePage::encode(u"\u4e2d\U0001F600");
-    ASSERT_TRUE(u.ok());
-    EXPECT_EQ(CodePage::decode(u.bytes), QString::fromUtf16(u"\u4e2d\U0001F600"));
-    EXPECT_FALSE(CodePage::setCurrentByName(QStringLiteral("koi8-r")));
-    EXPECT_EQ(CodePage::current(), CodePage::Kind::Utf8);
-}
-
-TEST_F(PlatformTest, RealLocaleFormatsAreWidenedAndStripped)
-{
-    Regional::useLocale(QLocale(QLocale::English, QLocale::UnitedStates));
-    EXPECT_FALSE(Regional::shortDateFormat().contains(QLatin1String("yy")) &&
-                 !Regional::shortDateFormat().contains(QLatin1String("yyyy")));
-    EXPECT_FALSE(Regional::longTimeFormat().contains(QLatin1Char('t')));
-    EXPECT_EQ(Regional::dateOrder(), Regional::DateOrder::MonthDayYear);
-    const QDate d(2026, 3, 4);
-    EXPECT_EQ(Regional::textToDate(Regional::dateToText(d)), d);
-    const QTime t(14, 5, 9);
-    EXPECT_EQ(Regional::textToTime(Regional::timeToText(t)), t);
-
-    Regional::useLocale(QLocale(QLocale::German, QLocale::Germany));
-    EXPECT_EQ(Regional::shortDateFormat(), QStringLiteral("dd.MM.yyyy"));
-    EXPECT_EQ(Regional::dateToText(d), QStringLiteral("04.03.2026"));
-    EXPECT_EQ(Regional::textToTime(Regional::timeToText(t)), t);
-
-    Regional::useLocale(QLocale::c());
-    EXPECT_EQ(Regional::shortDateFormat(), QStringLiteral("yyyy-MM-dd"));
-    EXPECT_EQ(Regional::longTimeFormat(), QStringLiteral("HH:mm:ss"));
-    EXPECT_EQ(Regional::textToDate(QStringView(u"2026-03-04")), d);
 }
 
 TEST_F(PlatformTest, LenientDateReading)

@@ -1,5 +1,5 @@
-// The settings dialog's window-free rules: which controls each style item enables, reading and writing
-// every value in the file's order, and the colour grid's cells.
+// The settings dialog's window-free rules: reading and writing every value in the file's order, and the
+// colour grid's cells.
 #include "config/ColorGridCells.h"
 #include "config/Colors.h"
 #include "config/IniFile.h"
@@ -44,33 +44,6 @@ protected:
     QTemporaryDir m_dir;
 };
 } // namespace
-
-TEST(StyleItemTest, EachPositionEnablesItsControls)
-{
-    using C = StyleItem::Controls;
-    const C all{true, true, true, true}, colour{false, false, true, false}, none{};
-    const std::vector<std::pair<int, C>> rows = {
-        {0, all},
-        {1, all},
-        {2, {false, true, true, false}},
-        {3, {false, true, false, false}},
-        {4, colour},
-        {5, colour},
-        {6, colour},
-        {7, colour},
-        {8, colour},
-        {9, colour},
-        {10, colour},
-        {11, colour},
-        {-1, none},
-        {12, none},
-    };
-    for (const auto& [position, expected] : rows)
-        EXPECT_EQ(StyleItem::controlsAt(position), expected) << "position " << position;
-    EXPECT_EQ(StyleItem::sections().size(), StyleItem::Count);
-    EXPECT_EQ(StyleItem::sections().at(3), "Table");
-    EXPECT_EQ(StyleItem::sections().at(10), "TitleBar color");
-}
 
 TEST_F(SettingsValuesTest, EmptyFileReadsDefaultsAndSavingWritesThemInOrder)
 {

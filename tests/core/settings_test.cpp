@@ -148,22 +148,3 @@ TEST(ColorTest, LightenColorMovesBlueLess)
     EXPECT_EQ(rgb(LightenColor(0x00000000, 400)), (std::array<int, 3>{255, 255, 255}));
     EXPECT_EQ(rgb(LightenColor(0x00000000, 10)), (std::array<int, 3>{10, 10, 0}));
 }
-
-// The key table's write rules and defaults (its reading rules are SettingsValues' tests): each key is
-// written in place or last in its section as it always was.
-TEST_F(SettingsTest, ConfigKeysKeepTheirWriteRuleAndDefaults)
-{
-    using K = Config::Key;
-    IniFile w =
-        IniFile::fromText(QStringLiteral("[ToDo Grid]\nUseBeginDate=1\nShowGrid=True\nAutoStart=True\n"
-                                         "[Columnwidth]\nColumn2=5\nColumn3=6\n[Footer]\nColor=nix\n"));
-    Config::setFlag(w, K::UseBeginDate, false);
-    Config::setFlag(w, K::ShowGrid, false);
-    Config::setInteger(w, K::ColumnWidth, 7, QStringLiteral("2"));
-    EXPECT_EQ(w.toText(), QStringLiteral("[ToDo Grid]\nUseBeginDate=0\nAutoStart=True\nShowGrid=False\n"
-                                         "[Columnwidth]\nColumn2=7\nColumn3=6\n[Footer]\nColor=nix\n"));
-    EXPECT_EQ(Config::color(w, K::StyleColor, QStringLiteral("Footer")), std::nullopt);
-    EXPECT_EQ(Config::color(w, K::StyleColor, QStringLiteral("Header")), std::nullopt);
-    EXPECT_EQ(Config::integer(w, K::ColumnWidth, QStringLiteral("4")), 99);
-    EXPECT_EQ(Config::text(w, K::DateFormat), QStringLiteral("m.d.yyyy"));
-}
