@@ -357,7 +357,8 @@ int CommandLine::run(const CommandLineOptions& options, QTextStream& out, QTextS
     default:
         if (const ExchangeCommand* command = exchangeCommand(options.mode)) {
             const int status = command->run(options, out, err);
-            if (status == 0 && options.mode == Mode::ImportCSV && QFileInfo(DataFolder()).isDir()) {
+            const bool imported = options.mode == Mode::ImportCSV || options.mode == Mode::ImportICalendar;
+            if (status == 0 && imported && QFileInfo(DataFolder()).isDir()) {
                 if (IoResult r = choices.fix(SettingsFilePath()); !r)
                     err << "quillmar: " << r.error << '\n';
             }

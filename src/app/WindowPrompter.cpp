@@ -19,7 +19,7 @@ ListPrompter::Answer WindowPrompter::ask(Question question, const QString& text,
         buttons << MessageBox::Cancel;
     // Enter confirms, as it always did, except where the answer would lose changes.
     MessageBox::Button defaultButton = MessageBox::Yes;
-    if (question == Question::DiscardChanges)
+    if (question == Question::DiscardChanges || question == Question::ReplaceStandardList)
         defaultButton = MessageBox::No;
     else if (question == Question::ReplaceChangedFile)
         defaultButton = MessageBox::Cancel;

@@ -155,6 +155,8 @@ int importIntoList(const QString& listFile, QTextStream& out, QTextStream& err, 
                       hold.error().error + QStringLiteral("; nothing was imported.") +
                           (hold.heldByWindow() ? QStringLiteral(" Close it and try again.") : QString()));
     }
+    // Holding the list, this run is its only writer: what crashed saves left beside it goes.
+    RemoveCrashLeftovers(QFileInfo(path).absolutePath());
     const FileStamp read = FileStamp::of(path);
     ToDoList list;
     if (const IoResult r = loadList(path, !listFile.isEmpty(), true, list); !r)

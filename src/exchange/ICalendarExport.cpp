@@ -184,9 +184,11 @@ IoResult WriteICalendarFolder(const QString& folder, const ToDoList& list, const
             !r)
             return r;
     }
+    // The names are the program's, not the user's: a link standing in the place of one is replaced, and
+    // whatever it points to (another folder's settings, say) is left alone.
     for (const ICalendarToDoFile& file : files) {
         if (IoResult r = AtomicFile::save(dir.filePath(QString::fromLatin1(file.uid) + QLatin1String(".ics")),
-                                          file.text);
+                                          file.text, AtomicFile::Ownership::ProgramFile);
             !r)
             return r;
         if (written)

@@ -2,6 +2,7 @@
 
 #include "model/ListFile.h"
 #include "platform/CrashPoint.h"
+#include "platform/FileSystem.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -226,8 +227,10 @@ void ListDocument::holdShownFile()
         return;
     m_externalHold = std::make_unique<ListFileHold>(m_externalFileName, ListFileHold::Role::Window);
     // Another window showing the same list keeps it; the stamps still stop either from replacing the
-    // other's changes unasked.
-    m_externalHold->tryHold();
+    // other's changes unasked. Holding it, no save of another run is under way beside it: what crashed
+    // saves left there goes.
+    if (m_externalHold->tryHold())
+        RemoveCrashLeftovers(QFileInfo(m_externalFileName).absolutePath());
 }
 
 std::optional<bool> ListDocument::confirmReplacingChangedFile(ListPrompter& prompter)
@@ -399,6 +402,8 @@ bool ListDocument::SaveExternalList(ListPrompter& prompter)
                             .arg(native(m_externalFileName)));
         return true;
     }
+    if (m_mode == ListMode::NoList)
+        return SaveExternalListAs(prompter);
     if (m_mode != ListMode::External) {
         const QString text =
             QStringLiteral("This is the standard ToDo file. \r\nDo you want to save it as external file?");
@@ -413,6 +418,11 @@ bool ListDocument::SaveExternalList(ListPrompter& prompter)
 
 bool ListDocument::SaveExternalListAs(ListPrompter& prompter)
 {
+    // Rows that were never read (the standard list could not be) are no list to save anywhere.
+    if (m_mode == ListMode::NoList) {
+        prompter.inform(QStringLiteral("No list is shown, so there is nothing to save."));
+        return false;
+    }
     const QString folder = m_saveDialogFolder.isEmpty() ? m_paths.dataFolder : m_saveDialogFolder;
     const QString path = prompter.chooseListToSave(folder);
     if (path.isEmpty())
@@ -420,6 +430,14 @@ bool ListDocument::SaveExternalListAs(ListPrompter& prompter)
     if (const IoResult r = checkSaveTarget(path); !r) {
         prompter.inform(withDetail(kFailureSaving, r.error));
         return false;
+    }
+    // The standard list's own items would be gone: the file dialog's "replace it?" named only a file.
+    if (m_mode != ListMode::Standard && isStandardListFile(path)) {
+        const QString text = QStringLiteral("%1 is the standard ToDo list.\r\nReplace its items with the list "
+                                            "shown here? Its own items are then no longer in it.")
+                                 .arg(native(path));
+        if (prompter.ask(ListPrompter::Question::ReplaceStandardList, text, false) != ListPrompter::Answer::Yes)
+            return false;
     }
     if (const IoResult r = SaveListFile(list(), path); !r) {
         prompter.inform(withDetail(kFailureSaving, r.error));

@@ -22,6 +22,8 @@ public:
         RestoreRecovery,
         // The list's file was changed by someone else since it was read: replace it? (No: save elsewhere.)
         ReplaceChangedFile,
+        // "Save as" names the standard list while another list is shown: replace its items?
+        ReplaceStandardList,
     };
     enum class Answer
     {

@@ -59,7 +59,8 @@ WriteGuard::Role WriteGuard::roleOf(const QString& path) const
         return Role::HistoryList;
     if (sameFile(path, m_places.settingsFile))
         return Role::ProgramFile;
-    const QFileInfo info(path);
+    // A link is what it points to: a link elsewhere to the recovery copy is the recovery copy.
+    const QFileInfo info(realPath(path));
     const QString folder = realPath(info.absolutePath());
     if (!m_places.dataFolder.isEmpty() && folder == realPath(m_places.dataFolder)) {
         const QString name = info.fileName();

@@ -96,7 +96,8 @@ int ListFileHold::attempt()
         const ssize_t n = ::pread(fd, buffer, sizeof buffer - 1, 0);
         ::close(fd);
         const QList<QByteArray> lines = QByteArray(buffer, n > 0 ? int(n) : 0).split('\n');
-        m_byWindow = lines.value(1) != "command-line";
+        // A holder that has not written its role yet is a run that just took the hold: wait for it.
+        m_byWindow = lines.value(1) == "window";
         const QString who = (m_byWindow ? QStringLiteral("a running Quillmar window")
                                         : QStringLiteral("a Quillmar command-line run")) +
                             (lines.value(0).toLongLong() > 0

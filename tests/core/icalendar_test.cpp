@@ -14,6 +14,8 @@
 #include <QDir>
 #include <QRandomGenerator>
 
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -263,4 +265,14 @@ TEST_F(ICalendarTest, FolderExportChecksEveryFileFirstAndNeverWritesOverAList)
     EXPECT_FALSE(WriteICalendarFolder(folder, list, stamp).ok);
     EXPECT_FALSE(QFileInfo::exists(first));
     EXPECT_EQ(testutil::readAll(second), listBytes);
+
+    // A link in a to-do's place (to another program's settings, say) is replaced, not written through.
+    QTemporaryDir elsewhere;
+    const QString settings = elsewhere.filePath(QStringLiteral("Quillmar.ini"));
+    testutil::writeAll(settings, "[Colors]\n");
+    QFile::remove(second);
+    ASSERT_TRUE(QFile::link(settings, second));
+    ASSERT_TRUE(WriteICalendarFolder(folder, list, stamp).ok);
+    EXPECT_EQ(testutil::readAll(settings), QByteArray("[Colors]\n"));
+    EXPECT_FALSE(QFileInfo(second).isSymLink());
 }

@@ -282,12 +282,14 @@ TEST_F(ListDocumentTest, SaveAsRefusesTheProgramsOwnFiles)
     ASSERT_TRUE(SaveListFile(listOf({"old"}), m_paths.historyList));
     testutil::writeAll(m_paths.settingsFile, "[Colors]\n");
     testutil::writeAll(path("Recovery.tdx"), "");
+    QDir().mkpath(path("elsewhere"));
+    QFile::link(path("Recovery.tdx"), path("elsewhere/link.tdx"));
     ScriptedPrompter user;
     user.answers = {Answer::Cancel};
     m_doc->startUp({}, user);
     rows().appendItem(item("new"));
     for (const QString& target : {m_paths.historyList, path("Recovery.tdx"), path("Recovery 3.tdx"),
-                                  m_paths.settingsFile, path("elsewhere.tdh")}) {
+                                  m_paths.settingsFile, path("elsewhere.tdh"), path("elsewhere/link.tdx")}) {
         SCOPED_TRACE(target.toStdString());
         const QByteArray before = testutil::readAll(target);
         user.answers = {Answer::Yes};
@@ -298,6 +300,31 @@ TEST_F(ListDocumentTest, SaveAsRefusesTheProgramsOwnFiles)
         EXPECT_TRUE(user.informed.last().contains(QLatin1String("was not written")));
     }
     EXPECT_EQ(RecoveryFile::copiesIn(m_dir.path()), QStringList{path("Recovery.tdx")});
+
+    // The standard list named while another list is shown: its items go only on an explicit Yes.
+    ASSERT_TRUE(SaveListFile(listOf({"mine"}), m_paths.standardList));
+    user.answers = {Answer::Yes};
+    user.saveNames = {path("other.tdx")};
+    ASSERT_TRUE(m_doc->SaveExternalList(user));
+    rows().appendItem(item("more"));
+    user.answers = {Answer::No};
+    user.saveNames = {path("elsewhere/../ToDoX.tdo")};
+    EXPECT_FALSE(m_doc->SaveExternalListAs(user));
+    EXPECT_EQ(user.asked.last(), Question::ReplaceStandardList);
+    EXPECT_EQ(rowsOnDisk(m_paths.standardList), rowsOf(listOf({"mine"})));
+
+    // No list shown (the standard list could not be read): nothing is written anywhere.
+    testutil::writeAll(m_paths.standardList, "\x02\x00\x00\x00 damaged");
+    restart();
+    ScriptedPrompter again;
+    again.answers = {Answer::Cancel};
+    m_doc->startUp({}, again);
+    ASSERT_EQ(m_doc->mode(), ListMode::NoList);
+    const QByteArray victim = testutil::readAll(path("other.tdx"));
+    again.answers = {Answer::Yes};
+    again.saveNames = {path("other.tdx")};
+    EXPECT_FALSE(m_doc->SaveExternalList(again));
+    EXPECT_EQ(testutil::readAll(path("other.tdx")), victim);
 }
 
 // Restoring: Cancel (Escape, the window's close button, nobody there) keeps an earlier run's copy, which
