@@ -2,17 +2,14 @@
 // focused widget, the commands' actions, the editor and the dialogs' test hooks.
 #include "MainWindowFixture.h"
 
-#include "app/ItemFilterModel.h"
 #include "app/TQuillmar.h"
 #include "dialogs/ItemEditorDialog.h"
 #include "dialogs/NameComboBox.h"
 
-#include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTreeView>
@@ -20,7 +17,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <numeric>
 #include <random>
 
 using namespace fixture;
@@ -401,71 +397,6 @@ private Q_SLOTS:
         action(w.get(), "actExportICalendar")->trigger();
         QCOMPARE(files().lastRequest().defaultSuffix, QStringLiteral("ics"));
         QCOMPARE(bytes(out).count("BEGIN:VTODO"), 2);
-    }
-
-    // The filter model against the rows it shows: any change of the list or of the filter keeps exactly
-    // the rows that pass, in list order, and the signals a view relies on consistent.
-    void filterModelFollowsTheList()
-    {
-        ToDoListModel list;
-        ItemFilterModel shown(&list, &list);
-        QAbstractItemModelTester tester(&shown, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        std::mt19937 random(7);
-        auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
-        const char* words[] = {"ab", "abc", "b", "cab", "x"};
-        auto fresh = [&] { return ToDoItem::make(words[pick(5)], pick(3) == 0); };
-        ItemFilter filter;
-        for (int step = 0; step < 300; ++step) {
-            const int size = list.size();
-            switch (pick(8)) {
-            case 0:
-                list.appendItems({fresh(), fresh()});
-                break;
-            case 1:
-                if (size > 0)
-                    list.replaceItem(pick(size), fresh());
-                break;
-            case 2:
-                if (size > 0)
-                    list.setChecked(pick(size), pick(2) == 0);
-                break;
-            case 3: {
-                QList<int> gone;
-                for (int r = 0; r < size; ++r) {
-                    if (pick(4) == 0)
-                        gone << r;
-                }
-                list.removeRows(pick(2) == 0 || gone.isEmpty() ? gone : QList<int>{gone.first()});
-                break;
-            }
-            case 4: {
-                std::vector<int> order(static_cast<size_t>(size));
-                std::iota(order.begin(), order.end(), 0);
-                std::shuffle(order.begin(), order.end(), random);
-                list.reorder(order);
-                break;
-            }
-            case 5:
-                list.insertItems({pick(size + 1)}, {fresh()});
-                break;
-            default:
-                filter.setText(QString::fromLatin1(words[pick(5)]).left(1 + pick(2)));
-                filter.setStatuses(pick(2) == 0 ? ItemFilter::AllStatuses
-                                                : ItemFilter::bit(ItemStatus::Completed));
-                shown.setFilter(filter);
-                break;
-            }
-            QList<int> expected;
-            for (int r = 0; r < list.size(); ++r) {
-                if (filter.accepts(list.item(r), ItemFilter::searchKey(list.item(r), filter.folding()),
-                                   Clock::today()))
-                    expected << r;
-            }
-            QList<int> actual;
-            for (int r = 0; r < shown.rowCount(); ++r)
-                actual << shown.mapToSource(shown.index(r, 0)).row();
-            QCOMPARE(actual, expected);
-        }
     }
 };
 
