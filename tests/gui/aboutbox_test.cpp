@@ -1,5 +1,5 @@
 // The about box: the caption and the binary clock every second, the system report, the links, and the
-// scrolling credits' loop and end.
+// scrolling credits' loop.
 #include "MainWindowFixture.h"
 
 #include "dialogs/TAboutBox.h"
@@ -85,32 +85,25 @@ private Q_SLOTS:
                                               QStringLiteral("?subject=") + TAboutBox::programFileName());
     }
 
-    void creditsLoopOrEnd()
+    // The credits of the box run in a loop: the text comes in again from below once it left the top.
+    void creditsLoop()
     {
-        for (bool loop : {true, false}) {
-            TMovieScroll movie;
-            movie.setScrollText(
-                {QStringLiteral("[center][size=14]Title"), QString(), QStringLiteral("credits")});
-            movie.setLoop(loop);
-            movie.setTimerInterval(100000);
-            movie.resize(120, 60);
-            movie.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&movie));
-            QCOMPARE(movie.scrollPos(), 61);
-            int lowest = movie.scrollPos();
-            for (int i = 0; i < 400 && movie.isRunning() && movie.scrollPos() <= lowest; ++i) {
-                lowest = movie.scrollPos();
-                movie.step();
-            }
-            if (loop) {
-                // The text came in again from below once it had left the top.
-                QVERIFY(lowest < -40);
-                QCOMPARE(movie.scrollPos(), 61);
-                QVERIFY(movie.isRunning());
-            } else {
-                QVERIFY(!movie.isRunning());
-            }
+        TMovieScroll movie;
+        movie.setScrollText({QStringLiteral("[center][size=14]Title"), QString(), QStringLiteral("credits")});
+        movie.setLoop(true);
+        movie.setTimerInterval(100000);
+        movie.resize(120, 60);
+        movie.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&movie));
+        const int start = movie.scrollPos();
+        int lowest = start;
+        for (int i = 0; i < 400 && movie.isRunning() && movie.scrollPos() <= lowest; ++i) {
+            lowest = movie.scrollPos();
+            movie.step();
         }
+        QVERIFY(lowest < -40);
+        QCOMPARE(movie.scrollPos(), start);
+        QVERIFY(movie.isRunning());
     }
 };
 
