@@ -278,20 +278,6 @@ private Q_SLOTS:
         QCOMPARE(e.value(ToDoItem::FileLocation), existing);
     }
 
-    // A text the list file's code page cannot hold is refused with a message naming it; nothing is lost.
-    void unmappableTextKeepsTheDialogOpen()
-    {
-        Editor e = open(itemWith("old"));
-        e.c<QPlainTextEdit>("ActionEdit")->setPlainText(QStringLiteral("Call \u65E5\u672C office"));
-        e.ok();
-        QVERIFY(e.dlg->isVisible());
-        QVERIFY(messages().lastText().contains(QStringLiteral("U+65E5")));
-        e.c<QPlainTextEdit>("ActionEdit")->setPlainText(QStringLiteral("Caf\u00E9"));
-        e.ok();
-        QCOMPARE(e.dlg->result(), int(QDialog::Accepted));
-        QCOMPARE(e.dlg->item().actionText(), QStringLiteral("Caf\u00E9"));
-    }
-
     void missingSettingsFileFallsBack()
     {
         ItemEditorDialog dlg;
