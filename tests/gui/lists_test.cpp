@@ -76,27 +76,6 @@ private Q_SLOTS:
         QCOMPARE(messages().shownTexts().size(), 1);
     }
 
-    // "Save external ToDo list" on the standard list: the save dialog asks before replacing a file, and a
-    // name makes it an external list whose file is written, the standard one no longer (the cancelled
-    // dialog is listdocument_test's).
-    void saveExternalFromStandard()
-    {
-        TempData data;
-        TQuillmar w;
-        w.startUp();
-        rows(w).appendItem(item("one"));
-        const QString target = data.dir.path() + QStringLiteral("/named.tdx");
-        messages().setNextAnswer(MessageBox::Yes);
-        files().setNextFileName(target);
-        run(w, "actSaveExternal");
-        QVERIFY(files().lastRequest().save && files().lastRequest().confirmOverwrite);
-        QCOMPARE(actions(load(target)), QByteArrayList{"one"});
-        QCOMPARE(w.document().mode(), ListMode::External);
-        QCOMPARE(w.windowTitle(), QStringLiteral("Quillmar, ext: named.tdx[*]"));
-        QVERIFY(!w.isWindowModified());
-        QVERIFY(!QFile::exists(StandardListPath()));
-    }
-
     // Escape or the close button on the real "Restore them?" box keeps the copy for the next start (that
     // Save as never lands on the program's own files is listdocument_test's, undo of a move to history
     // find_undo_test's).
