@@ -61,10 +61,9 @@ private Q_SLOTS:
     void linksOpenAndAFailedMailIsReported()
     {
         QList<QUrl> opened;
-        bool mailWorks = false;
         TAboutBox::setUrlOpener([&](const QUrl& url) {
             opened << url;
-            return url.scheme() != QLatin1String("mailto") || mailWorks;
+            return url.scheme() != QLatin1String("mailto");
         });
         TAboutBoxDlg about;
         about.setAboutText({QStringLiteral("line")});
@@ -72,14 +71,10 @@ private Q_SLOTS:
             QTest::mouseClick(child<QLabel>(&box, "LblHomepage"), Qt::LeftButton);
             QTest::mouseClick(child<QLabel>(&box, "LblMail"), Qt::LeftButton);
             QCOMPARE(messages().lastText(), QStringLiteral("An Error occurred with Mail!"));
-            messages().reset();
-            mailWorks = true;
-            QTest::mouseClick(child<QLabel>(&box, "LblMail"), Qt::LeftButton);
-            QVERIFY(messages().shownTexts().isEmpty());
             box.reject();
         });
         about.Execute();
-        QCOMPARE(opened.size(), 3);
+        QCOMPARE(opened.size(), 2);
         QCOMPARE(opened.at(0), QUrl(TAboutBox::homePageAddress()));
         QCOMPARE(opened.at(1).toString(), QStringLiteral("mailto:") + TAboutBox::mailAddress() +
                                               QStringLiteral("?subject=") + TAboutBox::programFileName());

