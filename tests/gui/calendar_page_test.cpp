@@ -132,12 +132,7 @@ private Q_SLOTS:
         doubleClickDay(12);
         auto* menu = child<QMenu>(w.get(), "CalPop");
         QTRY_VERIFY(menu->isVisible());
-        QStringList captions;
-        for (QAction* a : menu->actions())
-            captions << a->text();
-        QCOMPARE(captions, (QStringList{QStringLiteral("<2>Target \"same day\""),
-                                        QStringLiteral("<2>Date In \"same day\""),
-                                        QStringLiteral("<4>Date In \"other month\"")}));
+        QCOMPARE(menu->actions().size(), 3); // the captions are calendar_month_test's
         whenModal<ItemEditorDialog>(capture);
         menu->actions().at(2)->trigger();
         QCOMPARE(opened, QStringLiteral("Quillmar: Edit ToDo item|other month|2026-03-12"));
@@ -165,12 +160,6 @@ private Q_SLOTS:
         rows().removeRows(QList<int>{0});
         QVERIFY(!menu->isVisible());
         QVERIFY(menu->actions().isEmpty());
-
-        // The memo follows the rows of the day it shows, without another click.
-        clickDay(12);
-        const QStringList before = memoLines();
-        rows().removeRows(QList<int>{0});
-        QTRY_VERIFY(memoLines() != before);
     }
 
     // Keys go to the calendar once it has the focus (the steps themselves are the month's rules); the

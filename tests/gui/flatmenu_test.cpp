@@ -14,7 +14,6 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QToolBar>
-#include <QToolButton>
 #include <QTreeView>
 
 using namespace fixture;
@@ -72,8 +71,6 @@ private Q_SLOTS:
                  w.menuBar(), child<QToolBar>(&w, "ToolBar"), child<QTreeView>(&w, "lstToDo"),
                  child<QTextEdit>(&w, "ActionMemo"), child<QMenu>(&w, "ListPopup")})
             QVERIFY2(flat->style() == painter->style(), qPrintable(flat->objectName()));
-        for (QToolButton* button : child<QToolBar>(&w, "ToolBar")->findChildren<QToolButton*>())
-            QCOMPARE(button->style(), painter->style());
         QVERIFY(action(&w, "actAbout")->isVisible());
 
         painter->setActive(false);
