@@ -72,11 +72,9 @@ struct TempData
     }
 };
 
-inline ToDoItem item(const QByteArray& action, bool checked = false, const QByteArray& target = {},
-                     const QByteArray& priority = {})
+inline ToDoItem item(const QByteArray& action, bool checked = false, const QByteArray& target = {})
 {
     ToDoItem it = ToDoItem::make(action, checked);
-    it.setValue(ToDoItem::Priority, priority);
     it.setValue(ToDoItem::Target, target);
     return it;
 }

@@ -38,19 +38,16 @@ public:
     QString pick(QWidget*, const FileDialog::Request& request) override
     {
         m_last = request;
-        ++m_count;
         return m_names.isEmpty() ? QString() : m_names.takeFirst();
     }
     // An empty name stands for a cancelled dialog.
     void setNextFileName(const QString& path) { m_names << path; }
     FileDialog::Request lastRequest() const { return m_last; }
-    int requestCount() const { return m_count; }
     void reset() { m_names.clear(); }
 
 private:
     QStringList m_names;
     FileDialog::Request m_last;
-    int m_count = 0;
 };
 
 inline ScriptedMessages& messages()

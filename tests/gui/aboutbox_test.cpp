@@ -1,10 +1,8 @@
-// The about box: the caption and the binary clock every second, the system report, the links, and the
-// scrolling credits' loop and end.
+// The about box: the caption and the binary clock every second, the system report, and the links.
 #include "MainWindowFixture.h"
 
 #include "dialogs/TAboutBox.h"
 #include "dialogs/TAboutBoxDlg.h"
-#include "dialogs/TMovieScroll.h"
 
 #include <QLabel>
 #include <QSysInfo>
@@ -34,10 +32,8 @@ private Q_SLOTS:
         TAboutBoxDlg about;
         about.applyMainWindowDesign();
         const QString name = TAboutBox::programFileName();
-        QStringList seen;
         bool done = false;
         whenModal<TAboutBox>([&](TAboutBox& box) {
-            seen << box.windowTitle();
             // The caption follows the second (the clock's bits are BinaryClock's, aboutbox_core_test).
             QTRY_COMPARE_WITH_TIMEOUT(box.windowTitle(),
                                       QStringLiteral("About box for: %1! Time: 13:05:59").arg(name), 2500);
@@ -54,17 +50,15 @@ private Q_SLOTS:
         });
         QCOMPARE(about.Execute(), false);
         QVERIFY(done);
-        QCOMPARE(seen.value(0), QStringLiteral("About ") + name);
         QVERIFY(!about.box());
     }
 
     void linksOpenAndAFailedMailIsReported()
     {
         QList<QUrl> opened;
-        bool mailWorks = false;
         TAboutBox::setUrlOpener([&](const QUrl& url) {
             opened << url;
-            return url.scheme() != QLatin1String("mailto") || mailWorks;
+            return url.scheme() != QLatin1String("mailto");
         });
         TAboutBoxDlg about;
         about.setAboutText({QStringLiteral("line")});
@@ -72,45 +66,13 @@ private Q_SLOTS:
             QTest::mouseClick(child<QLabel>(&box, "LblHomepage"), Qt::LeftButton);
             QTest::mouseClick(child<QLabel>(&box, "LblMail"), Qt::LeftButton);
             QCOMPARE(messages().lastText(), QStringLiteral("An Error occurred with Mail!"));
-            messages().reset();
-            mailWorks = true;
-            QTest::mouseClick(child<QLabel>(&box, "LblMail"), Qt::LeftButton);
-            QVERIFY(messages().shownTexts().isEmpty());
             box.reject();
         });
         about.Execute();
-        QCOMPARE(opened.size(), 3);
+        QCOMPARE(opened.size(), 2);
         QCOMPARE(opened.at(0), QUrl(TAboutBox::homePageAddress()));
         QCOMPARE(opened.at(1).toString(), QStringLiteral("mailto:") + TAboutBox::mailAddress() +
                                               QStringLiteral("?subject=") + TAboutBox::programFileName());
-    }
-
-    void creditsLoopOrEnd()
-    {
-        for (bool loop : {true, false}) {
-            TMovieScroll movie;
-            movie.setScrollText(
-                {QStringLiteral("[center][size=14]Title"), QString(), QStringLiteral("credits")});
-            movie.setLoop(loop);
-            movie.setTimerInterval(100000);
-            movie.resize(120, 60);
-            movie.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&movie));
-            QCOMPARE(movie.scrollPos(), 61);
-            int lowest = movie.scrollPos();
-            for (int i = 0; i < 400 && movie.isRunning() && movie.scrollPos() <= lowest; ++i) {
-                lowest = movie.scrollPos();
-                movie.step();
-            }
-            if (loop) {
-                // The text came in again from below once it had left the top.
-                QVERIFY(lowest < -40);
-                QCOMPARE(movie.scrollPos(), 61);
-                QVERIFY(movie.isRunning());
-            } else {
-                QVERIFY(!movie.isRunning());
-            }
-        }
     }
 };
 

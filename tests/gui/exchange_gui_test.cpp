@@ -56,16 +56,6 @@ private Q_SLOTS:
                      "First,,,,,,,,\r\nPlain,,,,,,,,\r\n"));
         const FileDialog::Request req = files().lastRequest();
         QVERIFY(req.save && req.confirmOverwrite); // the dialog asks before it replaces a file
-        QCOMPARE(req.filter, QStringLiteral("CSV Files (*.CSV *.csv)"));
-        QCOMPARE(req.defaultSuffix, QStringLiteral("csv"));
-        QCOMPARE(req.title, QStringLiteral("Export to CSV"));
-
-        // A cancelled dialog writes nothing.
-        const int asked = files().requestCount();
-        QFile::remove(out);
-        action(&w, "actExportCSV")->trigger();
-        QCOMPARE(files().requestCount(), asked + 1);
-        QVERIFY(!QFile::exists(out));
     }
 
     void htmlPageIsWrittenAndOpened()
@@ -79,14 +69,9 @@ private Q_SLOTS:
 
         files().setNextFileName(page);
         action(&w, "actMakeHTML")->trigger();
-        const FileDialog::Request req = files().lastRequest();
-        QCOMPARE(req.filter, QStringLiteral("HTML File (*.HTML *.html)"));
-        QVERIFY(req.confirmOverwrite);
-        QCOMPARE(QDir(req.folder), QFileInfo(StandardListPath()).absoluteDir());
-        const QByteArray html = bytes(page);
-        QVERIFY(html.contains("> My list </span></h2>\r\n"));
-        QVERIFY(html.contains(">[ today ]</span></td>\r\n"));
-        QVERIFY(html.contains("<title>ToDo List</title>"));
+        QVERIFY(files().lastRequest().confirmOverwrite);
+        // The page itself is html_test's; here the settings reach it.
+        QVERIFY(bytes(page).contains("> My list </span></h2>\r\n"));
         QCOMPARE(m_catcher.opened, QList<QUrl>{QUrl::fromLocalFile(page)});
 
         // Unreadable settings: the message names them, no page is written or opened.

@@ -2,17 +2,14 @@
 // focused widget, the commands' actions, the editor and the dialogs' test hooks.
 #include "MainWindowFixture.h"
 
-#include "app/ItemFilterModel.h"
 #include "app/TQuillmar.h"
 #include "dialogs/ItemEditorDialog.h"
 #include "dialogs/NameComboBox.h"
 
-#include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTreeView>
@@ -20,7 +17,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <numeric>
 #include <random>
 
 using namespace fixture;
@@ -117,7 +113,8 @@ private Q_SLOTS:
     }
 
     // Ctrl+F opens the bar with the focus in it; typing narrows the rows (what matches is itemfilter_test's);
-    // the drop-down narrows them to statuses; the status bar counts; Escape shows all again.
+    // the drop-down narrows them to statuses; the status bar counts; Escape shows all again. That the bar
+    // never changes the list is checked at every step of undoAndRedoBringBackEveryState.
     void findBarNarrowsTheShownRows()
     {
         setRows({row("Call Müller"), row("Buy milk", false, "cheap"), row("Pay invoice", true),
@@ -135,10 +132,6 @@ private Q_SLOTS:
         QCOMPARE(shownActions(), QStringList{"Walk"});
         QVERIFY(shownCount()->isVisible());
         QCOMPARE(shownCount()->text(), QStringLiteral("1 of 4 shown"));
-        // Filtering changes neither the list nor its order.
-        QCOMPARE(actions(rows().list()),
-                 QByteArrayList({"Call M\xFCller", "Buy milk", "Pay invoice", "Walk"}));
-        QVERIFY(!w->document().isModified());
 
         pressInFocus(Qt::Key_Escape);
         QVERIFY(!filterBar()->isVisible());
@@ -160,7 +153,6 @@ private Q_SLOTS:
         findField()->setText(QStringLiteral("alpha"));
         QVERIFY(!action(w.get(), "actDeleteToHistory")->isEnabled() &&
                 !action(w.get(), "actEdit")->isEnabled());
-        QVERIFY(child<QTextEdit>(w.get(), "ActionMemo")->toPlainText().isEmpty());
         QCOMPARE(shownActions(), QStringList({"alpha 1", "alpha 2", "alpha 3"}));
 
         // Select completed items: only the shown ones.
@@ -187,13 +179,11 @@ private Q_SLOTS:
         messages().setNextAnswer(MessageBox::Yes);
         action(w.get(), "ActDeleteItem")->trigger();
         QCOMPARE(actions(rows().list()), QByteArrayList({"alpha 1", "beta 1", "beta 2"}));
-        QCOMPARE(shownCount()->text(), QStringLiteral("1 of 3 shown"));
 
         selectRows(view(), {0});
         action(w.get(), "actDeleteToHistory")->trigger();
         QCOMPARE(actions(rows().list()), QByteArrayList({"beta 1", "beta 2"}));
         QCOMPARE(actions(load(HistoryListPath(), true)), QByteArrayList{"alpha 1"});
-        QCOMPARE(shownCount()->text(), QStringLiteral("0 of 2 shown"));
 
         // A new item that the bar leaves out is added all the same, and the user is told.
         whenModal<ItemEditorDialog>([](ItemEditorDialog& dlg) {
@@ -386,8 +376,6 @@ private Q_SLOTS:
         QCOMPARE(w->document().mode(), ListMode::History);
         QVERIFY(!action(w.get(), "actUndo")->isEnabled());
         QVERIFY(child<QLabel>(w.get(), "EditNotice")->isVisible());
-        QCOMPARE(child<QLabel>(w.get(), "EditNotice")->text(),
-                 QStringLiteral("Another list is shown: what was done before can no longer be undone."));
     }
 
     // "Export to iCalendar" writes every row, also those the find bar leaves out.
@@ -401,71 +389,6 @@ private Q_SLOTS:
         action(w.get(), "actExportICalendar")->trigger();
         QCOMPARE(files().lastRequest().defaultSuffix, QStringLiteral("ics"));
         QCOMPARE(bytes(out).count("BEGIN:VTODO"), 2);
-    }
-
-    // The filter model against the rows it shows: any change of the list or of the filter keeps exactly
-    // the rows that pass, in list order, and the signals a view relies on consistent.
-    void filterModelFollowsTheList()
-    {
-        ToDoListModel list;
-        ItemFilterModel shown(&list, &list);
-        QAbstractItemModelTester tester(&shown, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        std::mt19937 random(7);
-        auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
-        const char* words[] = {"ab", "abc", "b", "cab", "x"};
-        auto fresh = [&] { return ToDoItem::make(words[pick(5)], pick(3) == 0); };
-        ItemFilter filter;
-        for (int step = 0; step < 300; ++step) {
-            const int size = list.size();
-            switch (pick(8)) {
-            case 0:
-                list.appendItems({fresh(), fresh()});
-                break;
-            case 1:
-                if (size > 0)
-                    list.replaceItem(pick(size), fresh());
-                break;
-            case 2:
-                if (size > 0)
-                    list.setChecked(pick(size), pick(2) == 0);
-                break;
-            case 3: {
-                QList<int> gone;
-                for (int r = 0; r < size; ++r) {
-                    if (pick(4) == 0)
-                        gone << r;
-                }
-                list.removeRows(pick(2) == 0 || gone.isEmpty() ? gone : QList<int>{gone.first()});
-                break;
-            }
-            case 4: {
-                std::vector<int> order(static_cast<size_t>(size));
-                std::iota(order.begin(), order.end(), 0);
-                std::shuffle(order.begin(), order.end(), random);
-                list.reorder(order);
-                break;
-            }
-            case 5:
-                list.insertItems({pick(size + 1)}, {fresh()});
-                break;
-            default:
-                filter.setText(QString::fromLatin1(words[pick(5)]).left(1 + pick(2)));
-                filter.setStatuses(pick(2) == 0 ? ItemFilter::AllStatuses
-                                                : ItemFilter::bit(ItemStatus::Completed));
-                shown.setFilter(filter);
-                break;
-            }
-            QList<int> expected;
-            for (int r = 0; r < list.size(); ++r) {
-                if (filter.accepts(list.item(r), ItemFilter::searchKey(list.item(r), filter.folding()),
-                                   Clock::today()))
-                    expected << r;
-            }
-            QList<int> actual;
-            for (int r = 0; r < shown.rowCount(); ++r)
-                actual << shown.mapToSource(shown.index(r, 0)).row();
-            QCOMPARE(actual, expected);
-        }
     }
 };
 

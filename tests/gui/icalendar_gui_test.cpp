@@ -42,13 +42,6 @@ private Q_SLOTS:
 
         action(&w, "actUndo")->trigger();
         QCOMPARE(actions(w.document().model()->list()), QByteArrayList{"existing"});
-
-        // Not a calendar: a message, nothing added.
-        QVERIFY(writeFile(in, "hello"));
-        files().setNextFileName(in);
-        action(&w, "actImportICalendar")->trigger();
-        QVERIFY(messages().lastText().contains(QLatin1String("is not an iCalendar file")));
-        QCOMPARE(w.document().model()->size(), 1);
     }
 };
 

@@ -83,7 +83,8 @@ private Q_SLOTS:
         data.writeIni("[Font]\nName=Tahoma\n");
         startUp();
         QCOMPARE(CodePage::current(), CodePage::Kind::Windows1252);
-        edited(ToDoItem::make("old"), kTyped);
+        // The editor refuses the text and stays open, naming the setting that would take it.
+        QVERIFY(edited(ToDoItem::make("old"), kTyped).action().isEmpty());
         QVERIFY(messages().lastText().contains(QStringLiteral("code page UTF-8 in the settings")));
         {
             SettingsDialog dlg(nullptr);
