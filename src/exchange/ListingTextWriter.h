@@ -64,11 +64,12 @@ public:
         return writeBytes(d, text);
     }
 
-    // A CSV field needs quotes when it holds a comma, a quote or a line break.
+    // A CSV field needs quotes when it holds a comma, a quote, a line break or a NUL (which readers take
+    // only inside quotes).
     static bool needsQuotes(QByteArrayView text)
     {
         for (char c : text) {
-            if (c == ',' || c == '"' || c == '\r' || c == '\n')
+            if (c == ',' || c == '"' || c == '\r' || c == '\n' || c == '\0')
                 return true;
         }
         return false;

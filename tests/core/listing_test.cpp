@@ -65,7 +65,7 @@ QByteArray csvReference(QByteArrayView text)
 {
     QString s = CodePage::decode(text);
     if (!s.contains(QLatin1Char(',')) && !s.contains(QLatin1Char('"')) && !s.contains(QLatin1Char('\r')) &&
-        !s.contains(QLatin1Char('\n')))
+        !s.contains(QLatin1Char('\n')) && !s.contains(QChar(0)))
         return s.toUtf8();
     return '"' + s.replace(QLatin1Char('"'), QLatin1String("\"\"")).toUtf8() + '"';
 }
