@@ -433,10 +433,12 @@ bool ListDocument::SaveExternalListAs(ListPrompter& prompter)
     }
     // The standard list's own items would be gone: the file dialog's "replace it?" named only a file.
     if (m_mode != ListMode::Standard && isStandardListFile(path)) {
-        const QString text = QStringLiteral("%1 is the standard ToDo list.\r\nReplace its items with the list "
-                                            "shown here? Its own items are then no longer in it.")
-                                 .arg(native(path));
-        if (prompter.ask(ListPrompter::Question::ReplaceStandardList, text, false) != ListPrompter::Answer::Yes)
+        const QString text =
+            QStringLiteral("%1 is the standard ToDo list.\r\nReplace its items with the list "
+                           "shown here? Its own items are then no longer in it.")
+                .arg(native(path));
+        if (prompter.ask(ListPrompter::Question::ReplaceStandardList, text, false) !=
+            ListPrompter::Answer::Yes)
             return false;
     }
     if (const IoResult r = SaveListFile(list(), path); !r) {
