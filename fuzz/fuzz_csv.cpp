@@ -72,10 +72,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     bool highBytes = false;
     for (const char c : earlier)
         highBytes = highBytes || static_cast<unsigned char>(c) >= 0x80;
+    // Such bytes are read as UTF-8 by rule, and may then hold characters the code page cannot: refused. So
+    // is a first text that begins with the bytes of a byte-order mark, which then names the encoding.
+    const bool markFirst = earlier.startsWith("\xEF\xBB\xBF") || earlier.startsWith("\xFF\xFE") ||
+                           earlier.startsWith("\xFE\xFF");
+    if ((utf8 && highBytes) || markFirst)
+        return 0;
     CSVImportNotes notes;
     std::vector<ToDoItem> fromEarlier;
     FUZZ_CHECK(CSVToRows(earlier, fromEarlier, QString(), &notes).ok);
-    if (!notes.header && !(utf8 && highBytes)) {
+    if (!notes.header) {
         FUZZ_CHECK(notes.earlierForm || rows.empty());
         FUZZ_CHECK(sameTexts(fromEarlier, rows));
     }
