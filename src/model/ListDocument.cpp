@@ -161,11 +161,7 @@ void ListDocument::showList(ToDoList list, ListMode mode, const QString& externa
 
 bool ListDocument::isStandardListFile(const QString& path) const
 {
-    const QFileInfo a(path);
-    const QFileInfo b(m_paths.standardList);
-    if (a.exists() && b.exists())
-        return a.canonicalFilePath() == b.canonicalFilePath();
-    return QDir::cleanPath(a.absoluteFilePath()) == QDir::cleanPath(b.absoluteFilePath());
+    return WriteGuard::sameFile(path, m_paths.standardList);
 }
 
 IoResult ListDocument::saveByMode()

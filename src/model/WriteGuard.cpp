@@ -8,13 +8,6 @@
 #include <QFileInfo>
 
 namespace {
-QString realPath(const QString& path)
-{
-    const QFileInfo info(path);
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
-}
-
 bool hasListSuffix(const QString& path)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
@@ -34,7 +27,7 @@ bool WriteGuard::sameFile(const QString& a, const QString& b)
 {
     if (a.isEmpty() || b.isEmpty())
         return false;
-    return realPath(a) == realPath(b);
+    return RealPath(a) == RealPath(b);
 }
 
 bool WriteGuard::looksLikeList(const QString& path)
@@ -60,9 +53,9 @@ WriteGuard::Role WriteGuard::roleOf(const QString& path) const
     if (sameFile(path, m_places.settingsFile))
         return Role::ProgramFile;
     // A link is what it points to: a link elsewhere to the recovery copy is the recovery copy.
-    const QFileInfo info(realPath(path));
-    const QString folder = realPath(info.absolutePath());
-    if (!m_places.dataFolder.isEmpty() && folder == realPath(m_places.dataFolder)) {
+    const QFileInfo info(RealPath(path));
+    const QString folder = RealPath(info.absolutePath());
+    if (!m_places.dataFolder.isEmpty() && folder == RealPath(m_places.dataFolder)) {
         const QString name = info.fileName();
         if (RecoveryFile::isCopy(m_places.dataFolder, QDir(m_places.dataFolder).filePath(name)))
             return Role::RecoveryCopy;

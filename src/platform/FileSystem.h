@@ -20,6 +20,9 @@ IoError IoErrorOf(int error);
 QString SystemReason(int error);
 // A path as messages show it.
 QString ShownPath(const QString& path);
+// The file a path names, the same under every name it has: links and relative parts resolved (as far
+// as the path exists).
+QString RealPath(const QString& path);
 
 // A regular file of at most limit bytes, read in pieces of the caller's size, so that a reader that
 // builds its result as it goes needs no copy of the whole file. Opening refuses what ReadRegularFile

@@ -18,14 +18,6 @@
 #include <unistd.h>
 
 namespace {
-// The same list under every name it has: links and relative parts resolved.
-QString realPath(const QString& path)
-{
-    const QFileInfo info(path);
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : canonical;
-}
-
 // A folder that only this user can reach: made when missing, refused when it is a link, another
 // user's, or open to others.
 bool privateFolder(const QString& path, IoResult* error)
@@ -82,7 +74,7 @@ int ListFileHold::attempt()
         return -1;
     }
     const QByteArray key =
-        QCryptographicHash::hash(QFile::encodeName(realPath(m_listPath)), QCryptographicHash::Sha256).toHex();
+        QCryptographicHash::hash(QFile::encodeName(RealPath(m_listPath)), QCryptographicHash::Sha256).toHex();
     const QByteArray name = QFile::encodeName(folder) + '/' + key.left(40);
     const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600);
     if (fd < 0) {
