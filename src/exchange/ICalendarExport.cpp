@@ -14,7 +14,10 @@
 #include <QHash>
 #include <QUrl>
 
+#include <QtEndian>
+
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -77,19 +80,75 @@ bool blank(QByteArrayView value)
     return std::all_of(value.cbegin(), value.cend(), [](char c) { return c == ' ' || c == '\t'; });
 }
 
-// The occurrence number tells apart items whose Action and Date In are the same.
-QByteArray uidOf(const ToDoItem& item, int occurrence)
+struct TextHash
 {
-    QCryptographicHash hash(QCryptographicHash::Sha1);
-    hash.addData(item.value(ToDoItem::DateIn));
-    hash.addData(QByteArrayView("\0", 1));
-    hash.addData(item.action());
-    hash.addData(QByteArrayView("\0", 1));
-    hash.addData(QByteArray::number(occurrence));
-    return hash.result().toHex().left(32) + "@quillmar";
-}
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+};
 
-std::optional<int> priorityOf(const ToDoItem& item)
+// The UID of an item: its Date In, Action and occurrence (which tells apart items whose Action and Date In
+// are the same) hashed.
+class UidMaker
+{
+public:
+    QByteArray uidOf(const ToDoItem& item)
+    {
+        m_identity.assign(item.value(ToDoItem::DateIn).data(), size_t(item.value(ToDoItem::DateIn).size()));
+        m_identity += '\0';
+        m_identity.append(item.action().data(), size_t(item.action().size()));
+        auto seen = m_seen.find(std::string_view(m_identity));
+        if (seen == m_seen.end())
+            seen = m_seen.emplace(m_identity, 0).first;
+        const int occurrence = seen->second++;
+        char number[16];
+        const int digits = std::snprintf(number, sizeof number, "%d", occurrence);
+        m_hash.reset();
+        m_hash.addData(item.value(ToDoItem::DateIn));
+        m_hash.addData(QByteArrayView("\0", 1));
+        m_hash.addData(item.action());
+        m_hash.addData(QByteArrayView("\0", 1));
+        m_hash.addData(QByteArrayView(number, digits));
+        static constexpr char kHex[] = "0123456789abcdef";
+        const QByteArrayView sum = m_hash.resultView();
+        QByteArray uid(32 + 9, Qt::Uninitialized);
+        char* d = uid.data();
+        for (int i = 0; i < 16; ++i) {
+            *d++ = kHex[(static_cast<unsigned char>(sum[i]) >> 4) & 15];
+            *d++ = kHex[static_cast<unsigned char>(sum[i]) & 15];
+        }
+        std::memcpy(d, "@quillmar", 9);
+        return uid;
+    }
+
+private:
+    QCryptographicHash m_hash{QCryptographicHash::Sha1};
+    std::string m_identity;
+    std::unordered_map<std::string, int, TextHash, std::equal_to<>> m_seen;
+};
+
+// The fields of an item's record, found in one walk over it.
+struct Fields
+{
+    QByteArrayView action;
+    std::array<QByteArrayView, ToDoItem::ColumnCount> values{};
+
+    explicit Fields(const ToDoItem& item)
+    {
+        const char* d = item.record().constData();
+        const auto length = [](const char* p) { return qsizetype(qFromLittleEndian<qint32>(p)); };
+        action = QByteArrayView(d + 4, length(d));
+        qsizetype pos = 4 + action.size();
+        const qsizetype count = std::min<qsizetype>(length(d + pos) + 1, ToDoItem::ColumnCount);
+        pos += 4;
+        for (qsizetype k = 0; k < count; ++k) {
+            values[size_t(k)] = QByteArrayView(d + pos + 4, length(d + pos));
+            pos += 4 + values[size_t(k)].size();
+        }
+    }
+    QByteArrayView value(int k) const { return values[size_t(k)]; }
+};
+
+std::optional<int> priorityOf(const Fields& item)
 {
     bool ok = false;
     const int p = item.value(ToDoItem::Priority).trimmed().toInt(&ok);
@@ -114,13 +173,9 @@ bool urlSafe(QByteArrayView path)
 // one letter is a drive ("C:\..."), not a URL.
 std::optional<QByteArray> attachmentOf(QByteArrayView stored)
 {
-    const QByteArrayView bytes = stored.trimmed();
-    if (bytes.isEmpty())
-        return std::nullopt;
-    // Most are plain absolute paths: the URI is the path behind "file://".
-    if (bytes.front() == '/' && urlSafe(bytes))
-        return QByteArray("file://").append(bytes);
     const QString trimmed = CodePage::decode(stored).trimmed();
+    if (trimmed.isEmpty())
+        return std::nullopt;
     if (QDir::isAbsolutePath(trimmed))
         return QUrl::fromLocalFile(trimmed).toEncoded();
     const QUrl url(trimmed, QUrl::TolerantMode);
@@ -140,12 +195,6 @@ QByteArray utcText(qint64 secsSinceEpoch)
     return QByteArray(text, n);
 }
 
-struct TextHash
-{
-    using is_transparent = void;
-    size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
-};
-
 // The dates of a list repeat (one Date In for a day's items, a few Targets): each text is read, and each
 // local time put into UTC, once per run.
 class Moments
@@ -162,37 +211,77 @@ public:
 
     const Moment& of(QByteArrayView text)
     {
+        // Items next to each other mostly share their dates.
         const std::string_view key(text.data(), size_t(text.size()));
-        if (auto hit = m_texts.find(key); hit != m_texts.end())
-            return hit->second;
-        if (m_texts.size() > kMaxEntries)
-            m_texts.clear();
+        for (const auto& last : m_last) {
+            if (last && last->first == key)
+                return last->second;
+        }
+        auto hit = m_texts.find(key);
+        if (hit == m_texts.end()) {
+            if (m_texts.size() > kMaxEntries) {
+                m_texts.clear();
+                m_last = {};
+            }
+            hit = m_texts.emplace(std::string(key), read(text)).first;
+        }
+        m_last[m_next] = &*hit;
+        m_next = (m_next + 1) % m_last.size();
+        return hit->second;
+    }
+
+    Moment read(QByteArrayView text)
+    {
         Moment m;
         if (const auto moment = ICalendarItemMoment(text)) {
             m.valid = true;
             m.date = moment->date();
             m.dateOnly = moment->time() == QTime(0, 0);
-            m.utc = utcOf(*moment);
+            m.utc = utcOf(moment->date(), moment->time());
             m.day = m.date.toString(QStringLiteral("yyyyMMdd")).toLatin1();
         }
-        return m_texts.emplace(std::string(key), std::move(m)).first->second;
+        return m;
     }
 
-    const QByteArray& utcOf(const QDateTime& local)
+    // A local time is made only for a time not seen yet: making one asks the time zone.
+    const QByteArray& utcOf(const QDate& day, const QTime& time)
     {
-        const qint64 key = local.date().toJulianDay() * 86400 + local.time().msecsSinceStartOfDay() / 1000;
+        const qint64 key = day.toJulianDay() * 86400 + time.msecsSinceStartOfDay() / 1000;
         if (auto hit = m_utc.find(key); hit != m_utc.end())
             return hit->second;
         if (m_utc.size() > kMaxEntries)
             m_utc.clear();
-        return m_utc.emplace(key, utcText(local.toSecsSinceEpoch())).first->second;
+        return m_utc.emplace(key, utcText(QDateTime(day, time).toSecsSinceEpoch())).first->second;
     }
 
 private:
     static constexpr size_t kMaxEntries = 1 << 16;
-    std::unordered_map<std::string, Moment, TextHash, std::equal_to<>> m_texts;
+    using Texts = std::unordered_map<std::string, Moment, TextHash, std::equal_to<>>;
+    Texts m_texts;
+    // The entries looked up last (an unordered_map's entries stay where they are).
+    std::array<const Texts::value_type*, 4> m_last{};
+    size_t m_next = 0;
     std::unordered_map<qint64, QByteArray> m_utc;
 };
+
+// Writes value escaped at d (room for twice its size) and returns the end.
+char* escapeInto(char* d, QByteArrayView value, bool listValue)
+{
+    for (const char c : value) {
+        const char escaped = c == '\\'              ? '\\'
+                             : c == '\n'            ? 'n'
+                             : listValue            ? 0
+                             : c == ';' || c == ',' ? c
+                                                    : 0;
+        if (escaped) {
+            *d++ = '\\';
+            *d++ = escaped;
+        } else {
+            *d++ = c;
+        }
+    }
+    return d;
+}
 
 // Writes to-dos as content lines into a buffered writer.
 class ToDoWriter
@@ -212,16 +301,11 @@ public:
     void endCalendar() { m_out.append("END:VCALENDAR\r\n"); }
 
     // The UID of the next item in list order.
-    QByteArray uidOf(const ToDoItem& item)
-    {
-        QByteArray identity = item.value(ToDoItem::DateIn).toByteArray();
-        identity += '\0';
-        identity += item.action();
-        return ::uidOf(item, m_seen[identity]++);
-    }
+    QByteArray uidOf(const ToDoItem& item) { return m_uids.uidOf(item); }
 
-    void toDo(const ToDoItem& item, const QByteArray& uid)
+    void toDo(const ToDoItem& row, const QByteArray& uid)
     {
+        const Fields item(row);
         m_out.append("BEGIN:VTODO\r\nUID:");
         m_out.append(uid);
         m_out.append("\r\nDTSTAMP:");
@@ -229,7 +313,7 @@ public:
         m_out.append("\r\n");
         if (const Moments::Moment& in = m_moments.of(item.value(ToDoItem::DateIn)); in.valid)
             plain("CREATED:", in.utc);
-        const QByteArrayView summary = text(item.action(), m_summary);
+        const QByteArrayView summary = text(item.action, m_summary);
         if (!summary.isEmpty())
             line("SUMMARY:", summary);
         text(ToDoItem::Remarks, "DESCRIPTION:", item);
@@ -242,22 +326,23 @@ public:
             else
                 plain("DUE:", target.utc);
         }
-        if (const auto priority = priorityOf(item))
-            plain("PRIORITY:", QByteArray::number(*priority));
+        if (const auto priority = priorityOf(item)) {
+            const char digit = char('0' + *priority);
+            plain("PRIORITY:", QByteArrayView(&digit, 1));
+        }
         text(ToDoItem::ProjectName, "CATEGORIES:", item, true);
         text(ToDoItem::Owner, "CONTACT:", item);
-        if (const auto url = attachmentOf(item.value(ToDoItem::FileLocation)))
-            plain("ATTACH:", *url);
-        m_out.append(item.checked() ? QByteArrayView("STATUS:COMPLETED\r\n")
-                                    : QByteArrayView("STATUS:NEEDS-ACTION\r\n"));
-        if (const std::optional<QTime> alarm = item.alarmTime(); target.valid && alarm) {
+        attachment(item.value(ToDoItem::FileLocation));
+        m_out.append(row.checked() ? QByteArrayView("STATUS:COMPLETED\r\n")
+                                   : QByteArrayView("STATUS:NEEDS-ACTION\r\n"));
+        if (const std::optional<QTime> alarm = target.valid ? row.alarmTime() : std::nullopt) {
             m_out.append("BEGIN:VALARM\r\nACTION:DISPLAY\r\n");
             // A display alarm must say something.
             if (summary.isEmpty())
                 m_out.append("DESCRIPTION:To-do\r\n");
             else
                 line("DESCRIPTION:", summary);
-            plain("TRIGGER;VALUE=DATE-TIME:", m_moments.utcOf(QDateTime(target.date, *alarm)));
+            plain("TRIGGER;VALUE=DATE-TIME:", m_moments.utcOf(target.date, *alarm));
             m_out.append("END:VALARM\r\n");
         }
         m_out.append("END:VTODO\r\n");
@@ -275,7 +360,7 @@ private:
         return blank(value) ? QByteArrayView() : value;
     }
 
-    void text(int column, QByteArrayView name, const ToDoItem& item, bool listValue = false)
+    void text(int column, QByteArrayView name, const Fields& item, bool listValue = false)
     {
         const QByteArrayView value = text(item.value(column), m_converted);
         if (!value.isEmpty())
@@ -290,19 +375,49 @@ private:
         m_out.append("\r\n");
     }
 
+    // A file: URI for an absolute path, a URL as it is; a relative path has no meaning elsewhere.
+    void attachment(QByteArrayView stored)
+    {
+        const QByteArrayView path = stored.trimmed();
+        // Most are plain absolute paths: the URI is the path behind "file://".
+        if (!path.isEmpty() && path.front() == '/' && urlSafe(path)) {
+            folded("ATTACH:file://", path);
+        } else if (const auto url = attachmentOf(stored)) {
+            folded("ATTACH:", *url);
+        }
+    }
+
+    // A property whose value is written as it is, folded.
+    void folded(QByteArrayView name, QByteArrayView value)
+    {
+        char* line = lineRoom(name, value.size());
+        std::memcpy(line + name.size(), value.data(), size_t(value.size()));
+        m_out.commit(foldInto(m_out.room(foldedBound(name.size() + value.size())),
+                              QByteArrayView(line, name.size() + value.size())));
+    }
+
     void line(QByteArrayView name, QByteArrayView value, bool listValue = false)
     {
-        m_line.clear();
-        m_line += name;
-        ICalendarEscape(m_line, value, listValue);
-        m_out.commit(foldInto(m_out.room(foldedBound(m_line.size())), m_line));
+        char* line = lineRoom(name, 2 * value.size());
+        const char* end = escapeInto(line + name.size(), value, listValue);
+        m_out.commit(foldInto(m_out.room(foldedBound(end - line)), QByteArrayView(line, end - line)));
+    }
+
+    // The line being put together, name in place, with room for valueRoom more bytes.
+    char* lineRoom(QByteArrayView name, qsizetype valueRoom)
+    {
+        const size_t need = size_t(name.size() + valueRoom);
+        if (m_line.size() < need)
+            m_line.resize(std::max(need, m_line.size() * 2));
+        std::memcpy(m_line.data(), name.data(), size_t(name.size()));
+        return m_line.data();
     }
 
     BufferedWriter& m_out;
     Moments m_moments;
     QByteArray m_stamp;
-    QHash<QByteArray, int> m_seen;
-    QByteArray m_line;
+    UidMaker m_uids;
+    std::vector<char> m_line;
     QByteArray m_summary;
     QByteArray m_converted;
 };
@@ -317,22 +432,9 @@ IoResult cancelled(const QString& path)
 
 void ICalendarEscape(QByteArray& out, QByteArrayView value, bool listValue)
 {
-    qsizetype from = 0;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const char c = value[i];
-        const char* escaped = c == '\\'   ? "\\\\"
-                              : c == '\n' ? "\\n"
-                              : listValue ? nullptr
-                              : c == ';'  ? "\\;"
-                              : c == ','  ? "\\,"
-                                          : nullptr;
-        if (!escaped)
-            continue;
-        out.append(value.data() + from, i - from);
-        out.append(escaped, 2);
-        from = i + 1;
-    }
-    out.append(value.data() + from, value.size() - from);
+    const qsizetype at = out.size();
+    out.resize(at + 2 * value.size());
+    out.truncate(escapeInto(out.data() + at, value, listValue) - out.constData());
 }
 
 QByteArray ICalendarFold(QByteArrayView line)
