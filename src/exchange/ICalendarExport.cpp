@@ -8,13 +8,14 @@
 #include "platform/FileSystem.h"
 #include "platform/JobProgress.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QUrl>
 
 #include <QtEndian>
+
+#include <nettle/sha1.h>
 
 #include <algorithm>
 #include <array>
@@ -102,14 +103,14 @@ public:
         const int occurrence = seen->second++;
         char number[16];
         const int digits = std::snprintf(number, sizeof number, "%d", occurrence);
-        m_hash.reset();
-        m_hash.addData(item.value(ToDoItem::DateIn));
-        m_hash.addData(QByteArrayView("\0", 1));
-        m_hash.addData(item.action());
-        m_hash.addData(QByteArrayView("\0", 1));
-        m_hash.addData(QByteArrayView(number, digits));
+        m_identity += '\0';
+        m_identity.append(number, size_t(digits));
+        sha1_ctx hash;
+        sha1_init(&hash);
+        sha1_update(&hash, m_identity.size(), reinterpret_cast<const uint8_t*>(m_identity.data()));
+        uint8_t sum[SHA1_DIGEST_SIZE];
+        sha1_digest(&hash, sizeof sum, sum);
         static constexpr char kHex[] = "0123456789abcdef";
-        const QByteArrayView sum = m_hash.resultView();
         QByteArray uid(32 + 9, Qt::Uninitialized);
         char* d = uid.data();
         for (int i = 0; i < 16; ++i) {
@@ -121,7 +122,6 @@ public:
     }
 
 private:
-    QCryptographicHash m_hash{QCryptographicHash::Sha1};
     std::string m_identity;
     std::unordered_map<std::string, int, TextHash, std::equal_to<>> m_seen;
 };
