@@ -1,7 +1,8 @@
 // CSV export and import of 100,000 rows, each timed next to a floor measured in the same run:
 //   export floor: write the same bytes to the file the same way (a save file, committed);
 //   import floor: what any import must do at least: read the bytes (in pieces of a megabyte), find every
-//   line end, and make one block per row holding its line.
+//   line end and every separator, and make one block per row holding its fields as a row holds them
+//   (each after its length).
 // Targets: the export within 3x its floor, the import within 2x.
 // The iCalendar export of the same rows is held against the CSV export: at most 3x its CPU time and 1.5x
 // its peak memory (each export runs in a child process of its own, which holds the rows and nothing else).
@@ -12,6 +13,7 @@
 
 #include <QFile>
 
+#include <array>
 #include <cstring>
 #include <ctime>
 
@@ -49,7 +51,9 @@ std::vector<ToDoItem> makeRows(int count)
     return rows;
 }
 
-// The import floor: rows as one block each, holding the bytes of their line.
+// The import floor: rows as one block each, holding the fields of their line after their lengths. The
+// rows here hold no quotes, so a field ends at the next comma. (memchr for the line end, then for the
+// commas in the line, was quicker than any single scan for both that was tried.)
 qint64 readLinesIntoBlocks(const QString& path, std::vector<QByteArray>& rows)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
@@ -57,6 +61,30 @@ qint64 readLinesIntoBlocks(const QString& path, std::vector<QByteArray>& rows)
         return -1;
     QByteArray buffer(qsizetype(1) << 20, Qt::Uninitialized);
     qsizetype have = 0;
+    const auto addRow = [&rows](const char* line, const char* lineEnd) {
+        // Where the fields end, in one pass; then the row in one block.
+        std::array<const char*, 64> ends;
+        size_t fields = 0;
+        for (const char* p = line;;) {
+            const char* comma = static_cast<const char*>(std::memchr(p, ',', size_t(lineEnd - p)));
+            ends[fields++] = comma ? comma : lineEnd;
+            if (!comma || fields == ends.size())
+                break;
+            p = comma + 1;
+        }
+        // Each field's length stands where its comma stood.
+        QByteArray& row =
+            rows.emplace_back(qsizetype(3 * fields + 1) + (ends[fields - 1] - line), Qt::Uninitialized);
+        char* d = row.data();
+        const char* p = line;
+        for (size_t k = 0; k < fields; ++k) {
+            const qint32 length = qint32(ends[k] - p);
+            std::memcpy(d, &length, 4);
+            std::memcpy(d + 4, p, size_t(length));
+            d += 4 + length;
+            p = ends[k] + 1;
+        }
+    };
     for (;;) {
         const ssize_t got = ::read(fd, buffer.data() + have, size_t(buffer.size() - have));
         if (got <= 0)
@@ -66,7 +94,7 @@ qint64 readLinesIntoBlocks(const QString& path, std::vector<QByteArray>& rows)
         const char* end = p + have;
         while (const void* hit = std::memchr(p, '\n', size_t(end - p))) {
             const char* lineEnd = static_cast<const char*>(hit);
-            rows.emplace_back(p, lineEnd - p);
+            addRow(p, lineEnd);
             p = lineEnd + 1;
         }
         have = end - p;
@@ -74,7 +102,7 @@ qint64 readLinesIntoBlocks(const QString& path, std::vector<QByteArray>& rows)
     }
     ::close(fd);
     if (have > 0)
-        rows.emplace_back(buffer.constData(), have);
+        addRow(buffer.constData(), buffer.constData() + have);
     return qint64(rows.size());
 }
 
