@@ -7,6 +7,7 @@
 #include "exchange/ListPrinter.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
+#include "platform/JobProgress.h"
 
 #include <QDir>
 #include <QStringDecoder>
@@ -401,7 +402,10 @@ private:
 class Importer
 {
 public:
-    Importer(CSVInput& input, const QString& name) : m_input(input), m_name(name) {}
+    Importer(CSVInput& input, const QString& name, JobProgress* progress)
+        : m_input(input), m_name(name), m_progress(progress)
+    {
+    }
 
     IoResult run(std::vector<ToDoItem>& rows, CSVImportNotes& notes)
     {
@@ -577,8 +581,18 @@ private:
         qsizetype have = 0;
         qsizetype checked = 0;
         m_linesBefore = 0;
+        m_read = 0;
+        if (m_progress)
+            m_progress->setTotal(m_input.size());
         bool atEnd = false;
         for (;;) {
+            if (JobProgress::stopped(m_progress)) {
+                m_result =
+                    IoResult::failure(QStringLiteral("The import of %1 was cancelled; nothing was imported")
+                                          .arg(shownName(m_name)),
+                                      IoError::Cancelled);
+                return Outcome::Failed;
+            }
             while (!atEnd && have < buffer.size()) {
                 const qint64 got = m_input.read(buffer.data() + have, buffer.size() - have);
                 if (got < 0) {
@@ -613,6 +627,8 @@ private:
             if (used.bytes == 0 && !atEnd && have == buffer.size())
                 buffer.resize(buffer.size() * 2);
             m_linesBefore += used.lines;
+            m_read += used.bytes;
+            JobProgress::step(m_progress, m_read);
             have -= used.bytes;
             checked -= used.bytes;
             std::memmove(buffer.data(), buffer.constData() + used.bytes, size_t(have));
@@ -766,6 +782,8 @@ private:
 
     CSVInput& m_input;
     QString m_name;
+    JobProgress* m_progress;
+    qint64 m_read = 0;
     bool m_utf8 = true;
     bool m_mustUtf8 = false;
     // UTF-8 texts are to be stored in another code page.
@@ -778,10 +796,10 @@ private:
 } // namespace
 
 IoResult ReadCSV(const QString& path, QByteArrayView text, const QString& fileName,
-                 std::vector<ToDoItem>& rows, CSVImportNotes* notes)
+                 std::vector<ToDoItem>& rows, CSVImportNotes* notes, JobProgress* progress)
 {
     CSVInput input(path, text);
-    Importer importer(input, path.isEmpty() ? fileName : path);
+    Importer importer(input, path.isEmpty() ? fileName : path, progress);
     CSVImportNotes own;
     std::vector<ToDoItem> out;
     const IoResult r = importer.run(out, notes ? *notes : own);

@@ -422,12 +422,6 @@ private:
     QByteArray m_converted;
 };
 
-IoResult cancelled(const QString& path)
-{
-    return IoResult::failure(
-        QStringLiteral("The export to %1 was cancelled; nothing was written").arg(ShownPath(path)),
-        IoError::Cancelled);
-}
 } // namespace
 
 void ICalendarEscape(QByteArray& out, QByteArrayView value, bool listValue)
@@ -504,7 +498,7 @@ IoResult WriteICalendarFile(const QString& path, const ToDoList& list, const QDa
     const IoResult written = WriteICalendar(out, list, stamp, progress);
     if (written.kind == IoError::Cancelled) {
         file.cancel();
-        return cancelled(path);
+        return ExportCancelled(path);
     }
     // A failed write is reported by commit(), with the file's name and the system's reason.
     return file.commit();
