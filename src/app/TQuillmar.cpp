@@ -285,7 +285,9 @@ void TQuillmar::connectParts()
     connect(m_items, &ItemCommands::notice, m_edit, &EditCommands::showNotice);
     connect(m_edit, &EditCommands::findStarted, this, [this] { m_pages->setCurrentIndex(0); });
     connect(m_edit, &EditCommands::filterApplied, m_items, &ItemCommands::updateEnabled);
-    connect(m_exchange, &ExchangeActions::imported, this, &TQuillmar::setStatusHint);
+    connect(m_exchange, &ExchangeActions::statusMessage, this, &TQuillmar::setStatusHint);
+    for (QWidget* panel : m_exchange->progressPanels())
+        statusBar()->addPermanentWidget(panel);
     connect(m_alarms, &AlarmCenter::dayChanged, this, &TQuillmar::refreshDay);
     connect(m_alarms, &AlarmCenter::helpRequested, this, &TQuillmar::showHelp);
     connect(m_tray, &TrayController::restoreRequested, this, &TQuillmar::restoreFromTray);
