@@ -44,8 +44,8 @@ ExchangeJob::~ExchangeJob()
         delete m_thread;
     }
     // The window owns the panel once it is placed; a panel never placed is ours.
-    if (!m_panel->parent())
-        delete m_panel;
+    if (m_panel && !m_panel->parent())
+        delete m_panel.data();
 }
 
 void ExchangeJob::setCancelText(const QString& text)
@@ -93,7 +93,8 @@ void ExchangeJob::collect()
     delete m_thread;
     m_thread = nullptr;
     m_poll.stop();
-    m_panel->hide();
+    if (m_panel)
+        m_panel->hide();
     const IoResult result = *m_result;
     const Done done = std::move(m_done);
     m_done = nullptr;

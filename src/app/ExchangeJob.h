@@ -4,6 +4,7 @@
 #include "platform/JobProgress.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 
@@ -49,7 +50,8 @@ private:
     void showProgress();
     void collect();
 
-    QWidget* m_panel;
+    // The window may take the panel down before the job.
+    QPointer<QWidget> m_panel;
     QLabel* m_label;
     QProgressBar* m_bar;
     QPushButton* m_cancel;
