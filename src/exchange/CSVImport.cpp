@@ -675,7 +675,7 @@ private:
             }
             if (reader.unclosedLine() > 0)
                 return Outcome::NotThisReading;
-            reserveRows(piece.size());
+            reserveRows(m_read + piece.size());
             used.bytes = piece.size();
             used.lines = reader.linesRead();
             return Outcome::Done;
@@ -721,7 +721,7 @@ private:
                     continue;
                 case CSVRfcReader::Step::End:
                 case CSVRfcReader::Step::Incomplete:
-                    reserveRows(reader.position());
+                    reserveRows(m_read + reader.position());
                     used.bytes = reader.position();
                     used.lines = reader.linesRead();
                     return Outcome::Done;
@@ -739,13 +739,13 @@ private:
         });
     }
 
-    // Room for the rows, reckoned from the first piece.
-    void reserveRows(qsizetype pieceBytes)
+    // Room for the rows, reckoned from the rows the bytes read so far (all pieces) gave.
+    void reserveRows(qint64 bytesRead)
     {
-        if (m_out.capacity() > m_out.size() * 2 || pieceBytes <= 0 || m_out.empty())
+        if (m_out.capacity() > m_out.size() * 2 || bytesRead <= 0 || m_out.empty())
             return;
-        const qint64 total = std::max<qint64>(m_input.size(), pieceBytes);
-        m_out.reserve(size_t(qint64(m_out.size()) * total / pieceBytes + 16));
+        const qint64 total = std::max<qint64>(m_input.size(), bytesRead);
+        m_out.reserve(size_t(qint64(m_out.size()) * total / bytesRead + 16));
     }
 
     IoResult notClosed(qsizetype line) const
