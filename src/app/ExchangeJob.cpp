@@ -100,5 +100,4 @@ void ExchangeJob::collect()
     m_done = nullptr;
     if (done)
         done(result);
-    Q_EMIT finished();
 }

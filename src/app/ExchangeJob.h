@@ -42,10 +42,6 @@ public:
     void cancel();
     void setCancelText(const QString& text);
 
-Q_SIGNALS:
-    // Its done callback has run.
-    void finished();
-
 private:
     void showProgress();
     void collect();
