@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QTimeZone>
 #include <QUrl>
 
 #include <QtEndian>
@@ -196,7 +197,7 @@ QByteArray utcText(qint64 secsSinceEpoch)
 }
 
 // The dates of a list repeat (one Date In for a day's items, a few Targets): each text is read, and each
-// local time put into UTC, once per run.
+// local time put into UTC by the time zone read at the start, once per run.
 class Moments
 {
 public:
@@ -251,11 +252,14 @@ public:
             return hit->second;
         if (m_utc.size() > kMaxEntries)
             m_utc.clear();
-        return m_utc.emplace(key, utcText(QDateTime(day, time).toSecsSinceEpoch())).first->second;
+        const QDateTime local = m_zone.isValid() ? QDateTime(day, time, m_zone) : QDateTime(day, time);
+        return m_utc.emplace(key, utcText(local.toSecsSinceEpoch())).first->second;
     }
 
 private:
     static constexpr size_t kMaxEntries = 1 << 16;
+    // The time zone of the run, read once.
+    const QTimeZone m_zone = QTimeZone::systemTimeZone();
     using Texts = std::unordered_map<std::string, Moment, TextHash, std::equal_to<>>;
     Texts m_texts;
     // The entries looked up last (an unordered_map's entries stay where they are).
