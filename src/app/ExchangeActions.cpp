@@ -83,6 +83,20 @@ QList<QWidget*> ExchangeActions::progressPanels() const
     return {m_csvExport->panel(), m_csvImport->panel(), m_htmlExport->panel(), m_icalendarExport->panel()};
 }
 
+QStringList ExchangeActions::runningJobs() const
+{
+    QStringList names;
+    const std::pair<const ExchangeJob*, const QAction*> jobs[] = {{m_csvExport, m_exportCsvAction},
+                                                                  {m_csvImport, m_importCsvAction},
+                                                                  {m_htmlExport, m_htmlAction},
+                                                                  {m_icalendarExport, m_icalendarAction}};
+    for (const auto& [job, action] : jobs) {
+        if (job->running())
+            names << action->text().remove(QLatin1Char('&'));
+    }
+    return names;
+}
+
 QString ExchangeActions::startFolder() const
 {
     const QString last = Config::read(SettingsFilePath(), Config::Key::ExchangeFolder);
@@ -122,9 +136,9 @@ bool ExchangeActions::refusedWhileRunning(const ExchangeJob* job, const QAction*
 {
     if (!job->running())
         return false;
-    QString name = action->text();
-    name.remove(QLatin1Char('&'));
-    MessageBox::information(m_window, LanguageTexts::shared().text("Exchange", "Item5").arg(name));
+    MessageBox::information(
+        m_window,
+        LanguageTexts::shared().text("Exchange", "Item5").arg(action->text().remove(QLatin1Char('&'))));
     return true;
 }
 

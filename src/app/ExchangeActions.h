@@ -3,6 +3,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 struct IoResult;
 class ExchangeJob;
@@ -31,6 +32,8 @@ public:
     QList<QAction*> actions() const;
     // The progress panels of the jobs, for the status bar; hidden while their job is not running.
     QList<QWidget*> progressPanels() const;
+    // The commands whose job still runs, by name ("Export to CSV"); empty when none does.
+    QStringList runningJobs() const;
     // An import needs a list that has a place to be saved.
     void setImportEnabled(bool enabled);
     void retranslate();

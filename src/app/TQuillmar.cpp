@@ -525,7 +525,16 @@ AlarmScanner& TQuillmar::alarmScanner()
 
 void TQuillmar::exitProgram()
 {
-    if (m_exiting || !m_document->prepareToLeave(*m_prompter))
+    if (m_exiting)
+        return;
+    // Leaving stops what runs beside the window: the user says so first.
+    if (const QStringList running = m_exchange->runningJobs(); !running.isEmpty()) {
+        const QString text =
+            LanguageTexts::shared().text("Exchange", "Item9").arg(running.join(QLatin1String(", ")));
+        if (MessageBox::question(this, text) != MessageBox::Yes)
+            return;
+    }
+    if (!m_document->prepareToLeave(*m_prompter))
         return;
     m_exiting = true;
     m_tray->hide();

@@ -99,6 +99,10 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Main, "Exchange", "Item7", "Import cancelled; nothing was imported"},
     {W::Main, "Exchange", "Item8",
      "Another list was opened while %1 was read; nothing was imported. Import it again into this list."},
+    {W::Main, "Exchange", "Item9",
+     "\"%1\" is still running. Stop it and exit? A stopped export leaves its file as it was; a stopped "
+     "import "
+     "adds nothing."},
 
     // Settings dialog.
     {W::Settings, "Settings", "Frame0", "ColorSettings"},

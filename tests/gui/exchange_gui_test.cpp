@@ -70,7 +70,7 @@ private Q_SLOTS:
     }
 
     // Cancel stops a job before it is done: an export leaves the old file and nothing beside it, an import
-    // adds nothing. A job that runs is not started a second time.
+    // adds nothing. A job that runs is not started a second time, nor left by Exit unasked.
     void cancelledJobsLeaveEverythingAsItWas()
     {
         TempData data;
@@ -88,6 +88,8 @@ private Q_SLOTS:
             messages().reset();
             act->trigger();
             QVERIFY2(messages().lastText().contains(QLatin1String("is still running")), qPrintable(name));
+            action(&w, "actExit")->trigger(); // answered No: nothing stops
+            QVERIFY(messages().lastText().contains(QLatin1String("Stop it and exit?")));
             child<QPushButton>(&w, qPrintable(QStringLiteral("job%1Cancel").arg(name)))->click();
             QTRY_VERIFY(jobsFinished(&w));
             QVERIFY2(status->text().contains(QLatin1String("cancelled")), qPrintable(status->text()));
