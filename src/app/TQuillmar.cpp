@@ -285,7 +285,9 @@ void TQuillmar::connectParts()
     connect(m_items, &ItemCommands::notice, m_edit, &EditCommands::showNotice);
     connect(m_edit, &EditCommands::findStarted, this, [this] { m_pages->setCurrentIndex(0); });
     connect(m_edit, &EditCommands::filterApplied, m_items, &ItemCommands::updateEnabled);
-    connect(m_exchange, &ExchangeActions::imported, this, &TQuillmar::setStatusHint);
+    connect(m_exchange, &ExchangeActions::statusMessage, this, &TQuillmar::setStatusHint);
+    for (QWidget* panel : m_exchange->progressPanels())
+        statusBar()->addPermanentWidget(panel);
     connect(m_alarms, &AlarmCenter::dayChanged, this, &TQuillmar::refreshDay);
     connect(m_alarms, &AlarmCenter::helpRequested, this, &TQuillmar::showHelp);
     connect(m_tray, &TrayController::restoreRequested, this, &TQuillmar::restoreFromTray);
@@ -523,7 +525,16 @@ AlarmScanner& TQuillmar::alarmScanner()
 
 void TQuillmar::exitProgram()
 {
-    if (m_exiting || !m_document->prepareToLeave(*m_prompter))
+    if (m_exiting)
+        return;
+    // Leaving stops what runs beside the window: the user says so first.
+    if (const QStringList running = m_exchange->runningJobs(); !running.isEmpty()) {
+        const QString text =
+            LanguageTexts::shared().text("Exchange", "Item9").arg(running.join(QLatin1String(", ")));
+        if (MessageBox::question(this, text) != MessageBox::Yes)
+            return;
+    }
+    if (!m_document->prepareToLeave(*m_prompter))
         return;
     m_exiting = true;
     m_tray->hide();

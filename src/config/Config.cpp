@@ -45,9 +45,11 @@ constexpr Config::Entry kEntries[] = {
     // No default: the list and the HTML page each have their own colour for a style without one.
     {K::StyleColor, "", "Color", T::Color, "", W::Last},
     {K::StylePosition, "", "Position", T::Integer, "0", W::Last},
+    // No default: the user's documents folder, which only the window knows.
+    {K::ExchangeFolder, "Im-Export", "Folder", T::Text, "", W::Last},
 };
 
-static_assert(std::size(kEntries) == size_t(K::StylePosition) + 1, "one entry per key");
+static_assert(std::size(kEntries) == size_t(K::ExchangeFolder) + 1, "one entry per key");
 constexpr bool inKeyOrder()
 {
     for (size_t i = 0; i < std::size(kEntries); ++i)

@@ -47,6 +47,7 @@ public:
         StyleTextSize,
         StyleColor,
         StylePosition,
+        ExchangeFolder, // where the Im-Export file dialogs start
     };
 
     enum class Type

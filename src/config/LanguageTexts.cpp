@@ -89,6 +89,20 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Main, "FindBar", "Status3", "Overdue"},
     {W::Main, "FindBar", "Status4", "Completed"},
     {W::Main, "Item1", "Item8", "&No toolbar image"},
+    {W::Main, "Exchange", "Item0", "Cancel"},
+    {W::Main, "Exchange", "Item1", "Exporting to %1"},
+    {W::Main, "Exchange", "Item2", "Importing from %1"},
+    {W::Main, "Exchange", "Item3", "Exported %1 items to %2"},
+    {W::Main, "Exchange", "Item4", "Exported 1 item to %1"},
+    {W::Main, "Exchange", "Item5", "\"%1\" is still running. Wait until it has finished, or cancel it."},
+    {W::Main, "Exchange", "Item6", "Export cancelled; %1 was not written"},
+    {W::Main, "Exchange", "Item7", "Import cancelled; nothing was imported"},
+    {W::Main, "Exchange", "Item8",
+     "Another list was opened while %1 was read; nothing was imported. Import it again into this list."},
+    {W::Main, "Exchange", "Item9",
+     "\"%1\" is still running. Stop it and exit? A stopped export leaves its file as it was; a stopped "
+     "import "
+     "adds nothing."},
 
     // Settings dialog.
     {W::Settings, "Settings", "Frame0", "ColorSettings"},

@@ -492,6 +492,19 @@ IoResult ReadListFile(const QString& path, bool withNames, ToDoList& out)
     return r;
 }
 
+bool IsListFile(const QString& path)
+{
+    for (const bool withNames : {true, false}) {
+        RegularFileReader file;
+        if (!file.open(path, FileLimit::List))
+            return false;
+        Reader reader(file);
+        if (walkList(reader, withNames, nullptr, path))
+            return true;
+    }
+    return false;
+}
+
 IoResult LoadListFile(ToDoList& list, const QString& path)
 {
     if (!QFileInfo::exists(path)) {

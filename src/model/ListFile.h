@@ -42,6 +42,9 @@ IoResult ReadListFile(const QString& path, bool withNames, ToDoList& out);
 // which is the quickest read and the lightest list. image must outlive the rows; changing a row copies it.
 IoResult ReadListFileImage(const QString& path, bool withNames, QByteArray& image, ToDoList& out);
 
+// Whether the file reads whole as a list or a history list, checked in pieces without building rows.
+bool IsListFile(const QString& path);
+
 // In-memory forms, shared by the file routines, the command line and the benchmarks.
 QByteArray SerializeList(const ToDoList& list, bool withNames, const QList<int>* selectedRows = nullptr);
 // Parses a whole file image into out (which is replaced); fileName only names the file in errors.

@@ -275,6 +275,7 @@ private Q_SLOTS:
                                                              QStringLiteral(",2\r\n"))));
                 files().setNextFileName(csv);
                 action(w.get(), "actImportCSV")->trigger();
+                QTRY_VERIFY(jobsFinished(w.get()));
                 break;
             case 7:
                 Q_EMIT view()->header()->sectionClicked(pick(2) == 0 ? 0 : 1 + pick(4));
@@ -387,6 +388,7 @@ private Q_SLOTS:
         const QString out = data->dir.filePath(QStringLiteral("list.ics"));
         files().setNextFileName(out);
         action(w.get(), "actExportICalendar")->trigger();
+        QTRY_VERIFY(jobsFinished(w.get()));
         QCOMPARE(files().lastRequest().defaultSuffix, QStringLiteral("ics"));
         QCOMPARE(bytes(out).count("BEGIN:VTODO"), 2);
     }
