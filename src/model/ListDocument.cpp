@@ -48,8 +48,10 @@ void keepKnownNames(ToDoList& fresh, const ToDoList& shown)
 
 ListDocument::ListDocument(const Paths& paths, QObject* parent)
     : QObject(parent), m_paths(paths), m_model(new ToDoListModel(this)), m_recovery(paths.dataFolder),
-      m_guard({paths.dataFolder, paths.standardList, paths.historyList, paths.settingsFile})
+      m_guard({paths.dataFolder, paths.standardList, paths.historyList, paths.settingsFile}),
+      m_saver(new BackgroundSave(this))
 {
+    connect(m_saver, &BackgroundSave::finished, this, &ListDocument::finishSaving);
     if (m_paths.holdFiles) {
         // The standard and history lists are this window's for its whole run; the external list is held
         // while it is shown.
@@ -99,6 +101,7 @@ void ListDocument::onModelChanged()
 {
     if (m_replacing)
         return;
+    ++m_generation;
     setModified(true);
     if (m_autosaveTimer.interval() > 0 && m_mode != ListMode::NoList)
         m_autosaveTimer.start();
@@ -134,6 +137,8 @@ void ListDocument::keepStandardRows(std::optional<ToDoList> rows)
 void ListDocument::showList(ToDoList list, ListMode mode, const QString& externalFile, bool modified,
                             const std::optional<FileStamp>& stamp)
 {
+    finishSaving();
+    ++m_generation;
     keepKnownNames(list, m_model->list());
     const bool leavingStandard = m_mode == ListMode::Standard && mode != ListMode::Standard;
     const bool unsaved = m_modified;
@@ -185,12 +190,14 @@ IoResult ListDocument::writeRecovery()
 
 IoResult ListDocument::writeRecovery(const ToDoList& rows)
 {
+    finishSaving();
     RecoveryFile::Origin origin{m_mode, m_externalFileName, QDateTime::currentDateTime(), m_stamp, true};
     return m_recovery.write(rows, origin);
 }
 
 void ListDocument::leftSaved()
 {
+    finishSaving();
     m_autosaveTimer.stop();
     setModified(false);
     m_recovery.remove();
@@ -251,6 +258,7 @@ std::optional<bool> ListDocument::confirmReplacingChangedFile(ListPrompter& prom
 
 bool ListDocument::askToDiscard(ListPrompter& prompter, const QString& why)
 {
+    finishSaving();
     const QString text = why + QStringLiteral("\r\nGo on and lose its changes?");
     if (prompter.ask(ListPrompter::Question::DiscardChanges, text, false) != ListPrompter::Answer::Yes)
         return false;
@@ -260,6 +268,7 @@ bool ListDocument::askToDiscard(ListPrompter& prompter, const QString& why)
 
 bool ListDocument::saveExternalUnderItsName(ListPrompter& prompter, bool leaving)
 {
+    finishSaving();
     const QString text =
         QStringLiteral("The file has changed. \r\nSave it as: \r\n") + native(m_externalFileName);
     switch (prompter.ask(ListPrompter::Question::SaveChangedExternal, text, leaving)) {
@@ -301,6 +310,7 @@ bool ListDocument::changedOnDisk() const
 
 bool ListDocument::SaveCurrentList(ListPrompter& prompter)
 {
+    finishSaving();
     if (!m_modified || m_mode == ListMode::NoList)
         return true;
     if (m_mode == ListMode::External)
@@ -318,6 +328,7 @@ bool ListDocument::SaveCurrentList(ListPrompter& prompter)
 
 bool ListDocument::prepareToLeave(ListPrompter& prompter)
 {
+    finishSaving();
     if (!m_modified || m_mode == ListMode::NoList)
         return true;
     if (m_mode == ListMode::External) {
@@ -359,6 +370,7 @@ bool ListDocument::LoadHistoryList(ListPrompter& prompter)
 
 bool ListDocument::SaveHistoryList(ListPrompter& prompter)
 {
+    finishSaving();
     if (m_mode != ListMode::History) {
         prompter.inform(QStringLiteral("This is not the history file!"));
         return false;
@@ -391,6 +403,7 @@ bool ListDocument::OpenExternalList(ListPrompter& prompter)
 
 bool ListDocument::SaveExternalList(ListPrompter& prompter)
 {
+    finishSaving();
     // An unchanged external list is already in its file: say so instead of doing nothing. Any other
     // list can always be saved as an external one.
     if (!m_modified && m_mode == ListMode::External && !m_externalFileName.isEmpty()) {
@@ -414,6 +427,7 @@ bool ListDocument::SaveExternalList(ListPrompter& prompter)
 
 bool ListDocument::SaveExternalListAs(ListPrompter& prompter)
 {
+    finishSaving();
     // Rows that were never read (the standard list could not be) are no list to save anywhere.
     if (m_mode == ListMode::NoList) {
         prompter.inform(QStringLiteral("No list is shown, so there is nothing to save."));
@@ -526,6 +540,7 @@ bool ListDocument::openListFile(const QString& path, ListPrompter& prompter)
 
 void ListDocument::startUp(const QString& commandLineFile, ListPrompter& prompter)
 {
+    finishSaving();
     if (commandLineFile.isEmpty() || !openListFile(commandLineFile, prompter))
         OpenStandardList(prompter);
     else if (m_mode != ListMode::Standard)
@@ -605,6 +620,7 @@ bool ListDocument::offerCopy(const QString& copyPath, ListPrompter& prompter)
 
 void ListDocument::endSession(ListPrompter& unattended)
 {
+    finishSaving();
     if (!m_modified || m_mode == ListMode::NoList)
         return;
     if (SaveCurrentList(unattended))
@@ -622,6 +638,12 @@ void ListDocument::autosave()
     m_autosaveTimer.stop();
     if (!m_modified)
         return;
+    // One save at a time: the one under way is settled when it ends, and the timer then starts again for
+    // what it did not cover.
+    if (m_saver->busy())
+        return;
+    BackgroundSave::Job job;
+    job.generation = m_generation;
     switch (m_mode) {
     case ListMode::Standard:
     case ListMode::History:
@@ -634,21 +656,45 @@ void ListDocument::autosave()
                                "Saving the list (switching lists, Exit) asks what to do.")
                     .arg(native(shownFile()),
                          copied ? QStringLiteral(" (a copy keeps them)") : QStringLiteral(", nor copied")));
-        } else if (const IoResult r = saveByMode(); !r) {
-            writeRecovery();
-            Q_EMIT autosaveFailed(r.error);
-        } else {
-            leftSaved();
+            return;
         }
+        job.kind = m_mode == ListMode::Standard ? BackgroundSave::Kind::List : BackgroundSave::Kind::History;
+        job.path = shownFile();
         break;
     case ListMode::External:
         // An external list is saved when the user says so; until then a copy keeps the changes.
-        if (const IoResult r = writeRecovery(); !r)
-            Q_EMIT autosaveFailed(r.error);
+        job.kind = BackgroundSave::Kind::Recovery;
+        job.recovery = m_recovery;
+        job.origin = {m_mode, m_externalFileName, QDateTime::currentDateTime(), m_stamp, true};
         break;
     case ListMode::NoList:
-        break;
+        return;
     }
+    job.rows = list();
+    m_saver->start(std::move(job));
+}
+
+void ListDocument::finishSaving()
+{
+    std::optional<BackgroundSave::Outcome> done = m_saver->wait();
+    if (!done)
+        return;
+    if (done->kind == BackgroundSave::Kind::Recovery) {
+        m_recovery = done->recovery;
+        if (!done->result)
+            Q_EMIT autosaveFailed(done->result.error);
+    } else if (!done->result) {
+        writeRecovery();
+        Q_EMIT autosaveFailed(done->result.error);
+    } else {
+        m_stamp = done->stamp;
+        // Changes made while it was written wait for the next save.
+        if (done->generation == m_generation)
+            leftSaved();
+    }
+    if (m_modified && m_autosaveTimer.interval() > 0 && !m_autosaveTimer.isActive() &&
+        done->generation != m_generation)
+        m_autosaveTimer.start();
 }
 
 bool ListDocument::DeleteSelectedItems(const QList<int>& rows, bool withHistory, ListPrompter& prompter)
@@ -783,6 +829,7 @@ IoResult ListDocument::prepareUndo(const RowChange& change)
 
 IoResult ListDocument::keepRowsSafe(const ToDoList& rows)
 {
+    finishSaving();
     if (m_mode == ListMode::Standard && !changedOnDisk()) {
         if (IoResult r = SaveListFile(rows, m_paths.standardList); !r)
             return r;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/BackgroundSave.h"
 #include "model/ListMode.h"
 #include "model/ListPrompter.h"
 #include "model/RecoveryFile.h"
@@ -34,7 +35,10 @@
 //   before the one that loses them;
 // - a failed or cancelled save leaves the list modified, its mode and file unchanged;
 // - a few seconds after the last change the standard and history lists are saved (they are always saved
-//   without asking), and any other list is copied to the recovery file, which the next start offers;
+//   without asking), and any other list is copied to the recovery file, which the next start offers.
+//   These saves run in the background from a copy of the rows; the list stays modified until one that
+//   shows its last change is in the file, and a failed one is reported like any failed autosave. Every
+//   other step that writes or reads the list's files first waits for a save under way;
 // - at the end of a session nobody answers: what can be saved is saved, the rest goes to the recovery file.
 //
 // Questions go through a ListPrompter that each operation is given.
@@ -63,6 +67,8 @@ public:
     // The file of the shown external list; empty for a new list and in the other modes (ExternalFileName).
     QString externalFileName() const { return m_externalFileName; }
     bool isModified() const { return m_modified; }
+    // A save of the shown list (or its recovery copy) is under way in the background.
+    bool isSaving() const { return m_saver->busy(); }
     // The standard list's rows whatever list is shown, for the alarms: the shown rows while it is shown,
     // otherwise the rows it had when another list was shown (or as its file holds them). Null when the
     // standard list could not be read.
@@ -134,9 +140,15 @@ public:
     // ---- Saving in the background ----
     // How long after the last change the list is saved (or copied to the recovery file); 0 switches it off.
     void setAutosaveDelay(int milliseconds);
-    // What the timer does; also called by tests.
+    // What the timer does; also called by tests. It starts the save and returns.
     void autosave();
-    RecoveryFile& recovery() { return m_recovery; }
+    // Waits for a save in the background and takes in its outcome.
+    void finishSaving();
+    RecoveryFile& recovery()
+    {
+        finishSaving();
+        return m_recovery;
+    }
 
 Q_SIGNALS:
     void modifiedChanged(bool modified);
@@ -200,4 +212,7 @@ private:
     std::unique_ptr<ListFileHold> m_historyHold;
     std::unique_ptr<ListFileHold> m_externalHold;
     QTimer m_autosaveTimer;
+    BackgroundSave* m_saver;
+    // Counts the changes of the rows, so that a save in the background knows whether it saved the last.
+    quint64 m_generation = 0;
 };

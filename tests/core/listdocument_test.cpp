@@ -259,6 +259,7 @@ TEST_F(ListDocumentTest, TheStandardListChangedByAnotherRunIsNeitherAutosavedOve
     QObject::connect(m_doc.get(), &ListDocument::autosaveFailed,
                      [&failed](const QString& e) { failed << e; });
     m_doc->autosave();
+    m_doc->finishSaving();
     EXPECT_EQ(rowsOnDisk(m_paths.standardList), theirs);
     EXPECT_EQ(failed.size(), 1);
     EXPECT_TRUE(m_doc->isModified());
@@ -337,6 +338,7 @@ TEST_F(ListDocumentTest, RecoveryCopiesSurviveUnansweredQuestionsAndNeverOverwri
     m_doc->startUp(path("ext.tdx"), first);
     rows().appendItem(item("kept"));
     m_doc->autosave();
+    m_doc->finishSaving();
     const QString copy = m_doc->recovery().listPath();
     restart(); // the first run died: its copy stays
 
@@ -345,12 +347,14 @@ TEST_F(ListDocumentTest, RecoveryCopiesSurviveUnansweredQuestionsAndNeverOverwri
     m_doc->startUp({}, second);
     EXPECT_EQ(second.asked, QList<Question>{Question::RestoreRecovery});
     rows().appendItem(item("second run"));
-    m_doc->autosave(); // saves the standard list: the earlier copy is not this run's to remove
+    m_doc->autosave();
+    m_doc->finishSaving(); // saves the standard list: the earlier copy is not this run's to remove
     ASSERT_TRUE(SaveListFile(listOf({"ext", "written by another program"}), path("ext.tdx")));
     second.answers = {Answer::Yes};
     ASSERT_TRUE(m_doc->NewEmptyList(second));
     rows().appendItem(item("unsaved"));
-    m_doc->autosave(); // a copy of its own, beside the earlier one
+    m_doc->autosave();
+    m_doc->finishSaving(); // a copy of its own, beside the earlier one
     EXPECT_EQ(RecoveryFile::copiesIn(m_dir.path()), (QStringList{copy, path("Recovery 2.tdx")}));
     EXPECT_EQ(rowsOnDisk(copy), rowsOf(listOf({"ext", "kept"})));
     restart();
@@ -474,6 +478,7 @@ TEST_F(ListDocumentTest, RandomSequencesNeverLoseRowsNorWriteRowsWhereTheyDoNotB
                 break;
             case 13:
                 m_doc->autosave();
+                m_doc->finishSaving();
                 break;
             case 14:
                 broken = !broken;
@@ -491,6 +496,7 @@ TEST_F(ListDocumentTest, RandomSequencesNeverLoseRowsNorWriteRowsWhereTheyDoNotB
                     m_doc->endSession(nobody);
                 } else {
                     m_doc->autosave();
+                    m_doc->finishSaving();
                 }
                 const bool recoverable = QFileInfo::exists(recovery);
                 const QByteArray kept = recoverable ? rowsOnDisk(recovery) : QByteArray();

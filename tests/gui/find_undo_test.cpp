@@ -120,6 +120,7 @@ private Q_SLOTS:
         setRows({row("Call Müller"), row("Buy milk", false, "cheap"), row("Pay invoice", true),
                  row("Walk", false, "invoice in the bag", "14.03.2026")});
         w->document().autosave();
+        w->document().finishSaving();
         view()->setFocus();
         QVERIFY(!filterBar()->isVisible());
         pressInFocus(Qt::Key_F, Qt::ControlModifier);
