@@ -82,6 +82,14 @@ void ListViewController::createWidgets()
     m_view = new QTreeView;
     m_view->setObjectName(QStringLiteral("lstToDo"));
     m_view->setModel(m_rows);
+    // The selected rows are worked out once per change of the selection or of the shown rows (the
+    // selection model follows those first: it was connected to them before).
+    auto forget = [this] { m_selected.reset(); };
+    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this, forget);
+    connect(m_rows, &QAbstractItemModel::rowsInserted, this, forget);
+    connect(m_rows, &QAbstractItemModel::rowsRemoved, this, forget);
+    connect(m_rows, &QAbstractItemModel::layoutChanged, this, forget);
+    connect(m_rows, &QAbstractItemModel::modelReset, this, forget);
     m_view->setRootIsDecorated(false);
     m_view->setItemsExpandable(false);
     m_view->setUniformRowHeights(true);
@@ -211,14 +219,22 @@ bool ListViewController::eventFilter(QObject* watched, QEvent* event)
 
 QList<int> ListViewController::selectedRows() const
 {
+    if (m_selected)
+        return *m_selected;
+    // Ranges in the order of the shown rows, which is the list's: the rows come out ascending, and
+    // overlapping ranges are counted once.
+    std::vector<std::pair<int, int>> ranges;
+    for (const QItemSelectionRange& range : m_view->selectionModel()->selection())
+        ranges.emplace_back(range.top(), range.bottom());
+    std::sort(ranges.begin(), ranges.end());
     QList<int> rows;
-    const QItemSelection selection = m_view->selectionModel()->selection();
-    for (const QItemSelectionRange& range : selection) {
-        for (int r = range.top(); r <= range.bottom(); ++r)
+    int next = 0;
+    for (const auto& [top, bottom] : ranges) {
+        for (int r = std::max(top, next); r <= bottom; ++r)
             rows.append(m_rows->sourceRow(r));
+        next = std::max(next, bottom + 1);
     }
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    m_selected = rows;
     return rows;
 }
 

@@ -1,5 +1,6 @@
 #include "model/ListDocument.h"
 
+#include "model/HistoryTail.h"
 #include "model/ListFile.h"
 #include "platform/CrashPoint.h"
 #include "platform/FileSystem.h"
@@ -541,6 +542,8 @@ bool ListDocument::openListFile(const QString& path, ListPrompter& prompter)
 void ListDocument::startUp(const QString& commandLineFile, ListPrompter& prompter)
 {
     finishSaving();
+    // A move to history that the last run was cut short in is taken back: its rows are still in the list.
+    HistoryTail::settle(m_paths.historyList);
     if (commandLineFile.isEmpty() || !openListFile(commandLineFile, prompter))
         OpenStandardList(prompter);
     else if (m_mode != ListMode::Standard)

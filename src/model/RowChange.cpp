@@ -1,5 +1,6 @@
 #include "model/RowChange.h"
 
+#include "model/HistoryTail.h"
 #include "model/ListFile.h"
 #include "model/ToDoListModel.h"
 
@@ -230,7 +231,9 @@ IoResult RowChange::redoFiles(const ToDoListModel& model, const QString& history
     if (m_kind != Kind::MoveToHistory)
         return IoResult::success();
     const bool existed = QFileInfo::exists(historyPath);
-    if (IoResult r = AppendSelectedToHistory(model.list(), m_rows, historyPath, &m_historyCountBefore); !r)
+    if (IoResult r = AppendSelectedToHistory(model.list(), m_rows, historyPath, &m_historyCountBefore,
+                                             &m_historySizeBefore);
+        !r)
         return r;
     m_historyCreated = !existed;
     return IoResult::success();
@@ -250,6 +253,16 @@ IoResult RowChange::undoFiles(const QString& historyPath) const
     };
     if (!QFileInfo::exists(historyPath))
         return gone();
+    // Still where they were appended, at the end: cut off again, at the cost of the rows.
+    if (m_historySizeBefore >= 0) {
+        const IoResult cut =
+            HistoryTail::cutBack(historyPath, {m_historySizeBefore, m_historyCountBefore},
+                                 SerializeRecords(m_items), static_cast<qint32>(m_items.size()));
+        if (cut && m_historyCreated && m_historyCountBefore == 0)
+            QFile::remove(historyPath);
+        if (cut || cut.kind != IoError::BadData)
+            return cut;
+    }
     ToDoList history;
     if (IoResult r = ReadListFile(historyPath, false, history); !r)
         return r;

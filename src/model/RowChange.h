@@ -85,6 +85,8 @@ private:
     std::vector<int> m_order;
     // How many items the history file held before this change appended its rows.
     int m_historyCountBefore = -1;
+    // Its size in bytes then, when the rows were appended where it lies; -1 when it was written anew.
+    qint64 m_historySizeBefore = -1;
     // The history file did not exist before this change appended to it.
     bool m_historyCreated = false;
     std::optional<std::array<QByteArrayList, 4>> m_names;
