@@ -19,6 +19,7 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QItemSelection>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QSplitter>
 #include <QStyle>
@@ -93,6 +94,9 @@ void ListViewController::createWidgets()
     m_view->setRootIsDecorated(false);
     m_view->setItemsExpandable(false);
     m_view->setUniformRowHeights(true);
+    // The header does not mark columns whose every row is selected: finding out walks the rows of the
+    // list for each column it paints. It gets a selection of its own, which stays empty.
+    m_view->header()->setSelectionModel(new QItemSelectionModel(m_rows, m_view->header()));
     m_view->setAllColumnsShowFocus(true);
     m_view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -113,6 +117,7 @@ void ListViewController::createWidgets()
         header->resizeSection(i, m_designedWidths[static_cast<size_t>(i)]);
     fitColumnsToHeaders();
     m_view->viewport()->installEventFilter(this);
+    m_view->installEventFilter(this);
     connect(header, &QHeaderView::sectionResized, this, [this](int column) {
         if (column > 0)
             fillActionsColumn();
@@ -214,6 +219,16 @@ bool ListViewController::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_view->viewport() && event->type() == QEvent::Resize)
         fillActionsColumn();
+    // Select all as one range of rows: the tree view's own walks every row.
+    if (watched == m_view && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::SelectAll)) {
+        if (m_rows->rowCount() > 0)
+            m_view->selectionModel()->select(
+                QItemSelection(m_rows->index(0, 0),
+                               m_rows->index(m_rows->rowCount() - 1, ToDoListModel::ColumnCount - 1)),
+                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        return true;
+    }
     return QObject::eventFilter(watched, event);
 }
 

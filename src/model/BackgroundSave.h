@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <exception>
 #include <optional>
@@ -14,7 +15,9 @@
 
 // Writes one list file at a time on a thread of its own, so that the window never waits for the disk. The
 // rows are a copy taken when the save starts (the items share their bytes with the shown rows, so the copy
-// costs no texts); later changes are the next save's.
+// costs no texts); later changes are the next save's. A long list is copied in slices, one per turn of
+// the event loop; a change of the rows meanwhile abandons the copy (abandon()), and the next save starts
+// afresh.
 //
 // The owner settles a save (wait()) before it does anything else with the same files: a save under way
 // and one made on the window's thread never write beside each other. A crash simulated inside the save
@@ -55,10 +58,14 @@ public:
     // Waits for a save under way; its outcome is dropped.
     ~BackgroundSave() override;
 
-    bool busy() const { return m_thread.joinable(); }
-    // Only when not busy.
-    void start(Job job);
-    // Waits for the save under way and hands over its outcome; nullopt when there is none.
+    bool busy() const { return m_source || m_thread.joinable(); }
+    // Only when not busy. Copies the rows of source (which must stay until the copy is done or
+    // abandoned), then writes them as job says.
+    void start(Job job, const ToDoList& source);
+    // The rows changed while they were being copied: that copy is dropped; a save already writing goes on.
+    void abandon();
+    // Waits for the save under way (copying what is left of its rows first) and hands over its outcome;
+    // nullopt when there is none.
     std::optional<Outcome> wait();
 
 Q_SIGNALS:
@@ -66,6 +73,12 @@ Q_SIGNALS:
     void finished();
 
 private:
+    void copySlice(qsizetype count);
+    void write(Job job);
+
+    const ToDoList* m_source = nullptr;
+    Job m_job;
+    QTimer* m_slices;
     std::thread m_thread;
     Outcome m_outcome;
     std::exception_ptr m_crash;

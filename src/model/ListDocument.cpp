@@ -103,6 +103,7 @@ void ListDocument::onModelChanged()
     if (m_replacing)
         return;
     ++m_generation;
+    m_saver->abandon();
     setModified(true);
     if (m_autosaveTimer.interval() > 0 && m_mode != ListMode::NoList)
         m_autosaveTimer.start();
@@ -673,8 +674,7 @@ void ListDocument::autosave()
     case ListMode::NoList:
         return;
     }
-    job.rows = list();
-    m_saver->start(std::move(job));
+    m_saver->start(std::move(job), list());
 }
 
 void ListDocument::finishSaving()
