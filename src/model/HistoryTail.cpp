@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QtEndian>
 
+#include <future>
 #include <limits>
 
 namespace {
@@ -49,6 +50,18 @@ Left& lastLeft()
 {
     static Left left;
     return left;
+}
+
+// A check of the whole history under way, and what it found: the file's stamp when it read whole.
+struct Checking
+{
+    QString path;
+    std::future<FileStamp> result;
+};
+Checking& pendingCheck()
+{
+    static Checking checking;
+    return checking;
 }
 
 IoResult removeMark(const QString& historyPath)
@@ -180,8 +193,29 @@ IoResult cutBack(const QString& historyPath, Point point, QByteArrayView tail, q
     return IoResult::success();
 }
 
+void checkInBackground(const QString& historyPath, std::function<IoResult(const QString&)> check)
+{
+    Checking& checking = pendingCheck();
+    if (checking.result.valid())
+        checking.result.wait();
+    checking.path = historyPath;
+    checking.result = std::async(std::launch::async, [historyPath, check = std::move(check)] {
+        const FileStamp before = FileStamp::of(historyPath);
+        // Only a file that no mark says is half-way, and that nobody wrote while it was read, counts.
+        if (pendingPoint(historyPath) || !before.exists || !check(historyPath))
+            return FileStamp();
+        return FileStamp::of(historyPath) == before ? before : FileStamp();
+    });
+}
+
 bool isAsLeft(const QString& historyPath)
 {
+    Checking& checking = pendingCheck();
+    if (checking.result.valid() && checking.path == historyPath) {
+        const FileStamp whole = checking.result.get();
+        if (whole.exists)
+            lastLeft() = {historyPath, whole};
+    }
     const Left& left = lastLeft();
     return left.path == historyPath && left.stamp == FileStamp::of(historyPath) &&
            !QFileInfo::exists(markPath(historyPath));

@@ -5,6 +5,7 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // The history file grows at its end: a move to history appends its records and then rewrites the item
@@ -35,4 +36,7 @@ IoResult cutBack(const QString& historyPath, Point point, QByteArrayView tail, q
 // True while the file is as this run's last append or cut left it (and then was whole): it needs no new
 // check before the next append.
 bool isAsLeft(const QString& historyPath);
+// Checks the history file whole on a thread of its own (check reads it through), so that the first move
+// of a run need not: isAsLeft() takes the outcome in, waiting for it if need be.
+void checkInBackground(const QString& historyPath, std::function<IoResult(const QString&)> check);
 } // namespace HistoryTail

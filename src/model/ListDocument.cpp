@@ -544,7 +544,10 @@ void ListDocument::startUp(const QString& commandLineFile, ListPrompter& prompte
 {
     finishSaving();
     // A move to history that the last run was cut short in is taken back: its rows are still in the list.
-    HistoryTail::settle(m_paths.historyList);
+    // Then the history is checked whole beside the window, before the first move to it needs that.
+    if (HistoryTail::settle(m_paths.historyList))
+        HistoryTail::checkInBackground(m_paths.historyList,
+                                       [](const QString& path) { return CheckListFile(path, false); });
     if (commandLineFile.isEmpty() || !openListFile(commandLineFile, prompter))
         OpenStandardList(prompter);
     else if (m_mode != ListMode::Standard)

@@ -589,6 +589,15 @@ IoResult AppendSelectedToHistory(const ToDoList& list, const QList<int>& selecte
     return IoResult::success();
 }
 
+IoResult CheckListFile(const QString& path, bool withNames)
+{
+    RegularFileReader file;
+    if (IoResult r = file.open(path, FileLimit::List); !r)
+        return r;
+    Reader reader(file);
+    return walkList(reader, withNames, nullptr, path);
+}
+
 QByteArray SerializeRecords(const std::vector<ToDoItem>& items)
 {
     ToDoList list;

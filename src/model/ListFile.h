@@ -31,6 +31,8 @@ IoResult LoadListFile(ToDoList& list, const QString& path);
 IoResult AppendSelectedToHistory(const ToDoList& list, const QList<int>& selectedRows,
                                  const QString& historyPath, int* countBefore = nullptr,
                                  qint64* sizeBefore = nullptr);
+// Reads a list or history file through without keeping its rows: success when the whole file reads.
+IoResult CheckListFile(const QString& path, bool withNames);
 // The records of items as a history or list file holds them, one after the other.
 QByteArray SerializeRecords(const std::vector<ToDoItem>& items);
 IoResult SaveHistoryFile(const ToDoList& list, const QString& historyPath);

@@ -247,6 +247,37 @@ TEST_F(ListDocumentTest, AFileChangedByAnotherWriterIsNotReplacedUnasked)
 
 // The standard and history lists are stamped like any list: another run's import into the standard list
 // survives the autosave (a copy keeps ours), and the save the user sees asks.
+// An autosave writes beside the window from a copy of the rows: a change made meanwhile keeps the list
+// modified, a failed save is reported and keeps it modified, and leaving saves what the save left out.
+TEST_F(ListDocumentTest, ChangesMadeWhileAnAutosaveWritesAreNotLostNorMarkedSaved)
+{
+    ScriptedPrompter user;
+    m_doc->startUp({}, user);
+    rows().appendItem(item("first"));
+    m_doc->autosave();
+    rows().appendItem(item("second"));
+    m_doc->finishSaving();
+    EXPECT_EQ(rowsOnDisk(m_paths.standardList), rowsOf(listOf({"first"})));
+    EXPECT_TRUE(m_doc->isModified());
+    m_doc->autosave();
+    rows().appendItem(item("third"));
+    EXPECT_TRUE(m_doc->prepareToLeave(user));
+    EXPECT_EQ(rowsOnDisk(m_paths.standardList), rowsOf(listOf({"first", "second", "third"})));
+    EXPECT_FALSE(m_doc->isModified());
+
+    QStringList failed;
+    QObject::connect(m_doc.get(), &ListDocument::autosaveFailed,
+                     [&failed](const QString& e) { failed << e; });
+    ASSERT_TRUE(QFile::remove(m_paths.standardList) && QDir().mkdir(m_paths.standardList));
+    rows().appendItem(item("fourth"));
+    m_doc->autosave();
+    m_doc->finishSaving();
+    EXPECT_EQ(failed.size(), 1);
+    EXPECT_TRUE(m_doc->isModified());
+    EXPECT_EQ(rowsOnDisk(m_doc->recovery().listPath()),
+              rowsOf(listOf({"first", "second", "third", "fourth"})));
+}
+
 TEST_F(ListDocumentTest, TheStandardListChangedByAnotherRunIsNeitherAutosavedOverNorReplacedUnasked)
 {
     ASSERT_TRUE(SaveListFile(listOf({"ours"}), m_paths.standardList));
