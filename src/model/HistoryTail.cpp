@@ -170,10 +170,11 @@ IoResult append(const QString& historyPath, QByteArrayView records, qint32 count
     return IoResult::success();
 }
 
-IoResult cutBack(const QString& historyPath, Point point, QByteArrayView tail, qint32 count)
+IoResult endsWith(const QString& historyPath, Point point, QByteArrayView tail, qint32 count)
 {
-    if (IoResult r = settle(historyPath); !r)
-        return r;
+    if (pendingPoint(historyPath))
+        return IoResult::failure(QStringLiteral("%1 is being changed").arg(ShownPath(historyPath)),
+                                 IoError::BadData);
     InPlaceFile file(historyPath);
     if (IoResult r = file.open(); !r)
         return r;
@@ -185,6 +186,15 @@ IoResult cutBack(const QString& historyPath, Point point, QByteArrayView tail, q
         !file.read(start, tail.size(), found) || found != tail)
         return IoResult::failure(
             QStringLiteral("%1 does not end with those items").arg(ShownPath(historyPath)), IoError::BadData);
+    return IoResult::success();
+}
+
+IoResult cutBack(const QString& historyPath, Point point, QByteArrayView tail, qint32 count)
+{
+    if (IoResult r = settle(historyPath); !r)
+        return r;
+    if (IoResult r = endsWith(historyPath, point, tail, count); !r)
+        return r;
     if (IoResult r = writeMark(historyPath, point); !r)
         return r;
     if (IoResult r = settle(historyPath); !r)

@@ -33,6 +33,8 @@ IoResult append(const QString& historyPath, QByteArrayView records, qint32 count
 // Cuts the file back to point when what follows it is exactly the count records tail (else BadData,
 // and nothing changed).
 IoResult cutBack(const QString& historyPath, Point point, QByteArrayView tail, qint32 count);
+// Success when what follows point is exactly the count records tail (else BadData); changes nothing.
+IoResult endsWith(const QString& historyPath, Point point, QByteArrayView tail, qint32 count);
 // True while the file is as this run's last append or cut left it (and then was whole): it needs no new
 // check before the next append.
 bool isAsLeft(const QString& historyPath);

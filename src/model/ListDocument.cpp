@@ -141,6 +141,9 @@ void ListDocument::showList(ToDoList list, ListMode mode, const QString& externa
 {
     finishSaving();
     ++m_generation;
+    // The rows of moves taken back stay in the history: the list that held them again is left (saved,
+    // and cut then, or let go of by the user).
+    m_pendingCuts.clear();
     keepKnownNames(list, m_model->list());
     const bool leavingStandard = m_mode == ListMode::Standard && mode != ListMode::Standard;
     const bool unsaved = m_modified;
@@ -187,7 +190,23 @@ IoResult ListDocument::saveByMode()
 
 IoResult ListDocument::writeRecovery()
 {
-    return writeRecovery(list());
+    IoResult r = writeRecovery(list());
+    if (r)
+        cutUndoneMoves(m_generation + 1);
+    return r;
+}
+
+void ListDocument::cutUndoneMoves(quint64 savedGeneration)
+{
+    // Last taken back first: a later move's rows follow an earlier one's in the history.
+    while (!m_pendingCuts.empty() && m_pendingCuts.back().generation < savedGeneration) {
+        const RowChange change = std::move(m_pendingCuts.back().change);
+        m_pendingCuts.pop_back();
+        if (const IoResult r = change.undoFiles(m_paths.historyList); !r)
+            Q_EMIT autosaveFailed(
+                QStringLiteral("Items taken back from the history stay in the history file too: %1")
+                    .arg(r.error));
+    }
 }
 
 IoResult ListDocument::writeRecovery(const ToDoList& rows)
@@ -203,6 +222,7 @@ void ListDocument::leftSaved()
     m_autosaveTimer.stop();
     setModified(false);
     m_recovery.remove();
+    cutUndoneMoves(m_generation + 1);
 }
 
 QString ListDocument::shownFile() const
@@ -689,11 +709,14 @@ void ListDocument::finishSaving()
         m_recovery = done->recovery;
         if (!done->result)
             Q_EMIT autosaveFailed(done->result.error);
+        else
+            cutUndoneMoves(done->generation);
     } else if (!done->result) {
         writeRecovery();
         Q_EMIT autosaveFailed(done->result.error);
     } else {
         m_stamp = done->stamp;
+        cutUndoneMoves(done->generation);
         // Changes made while it was written wait for the next save.
         if (done->generation == m_generation)
             leftSaved();
@@ -823,7 +846,13 @@ IoResult ListDocument::prepareUndo(const RowChange& change)
         return listChangedSince();
     if (change.kind() == RowChange::Kind::MoveToHistory) {
         // The items leave the history file only once the list that takes them back is in a file: its own
-        // (the standard list) or the recovery copy. At no moment are they in neither.
+        // (the standard list) or the recovery copy. At no moment are they in neither. Rows that still end
+        // the history stay there until the next save of the list (an autosave, a few seconds later), so
+        // that the undo need not wait for one; without autosaves the list is saved here first.
+        if (m_autosaveTimer.interval() > 0 && change.rowsEndHistory(m_paths.historyList)) {
+            m_pendingCuts.push_back({change, m_generation});
+            return IoResult::success();
+        }
         ToDoListModel back;
         back.replaceList(m_model->list());
         change.undoRows(back);
@@ -849,5 +878,10 @@ IoResult ListDocument::prepareRedo(RowChange& change)
 {
     if (!change.canRedoRows(*m_model))
         return listChangedSince();
+    // Taken back but not yet cut off the history: the rows are still where the move put them.
+    if (!m_pendingCuts.empty() && m_pendingCuts.back().change.id() == change.id()) {
+        m_pendingCuts.pop_back();
+        return IoResult::success();
+    }
     return change.redoFiles(*m_model, m_paths.historyList);
 }

@@ -18,6 +18,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 // The shown list and every rule about where it is kept. It owns the rows (the model), which list they
 // are (ListMode), the file they belong to, and whether they need saving. "Modified" is driven by the
@@ -188,6 +189,8 @@ private:
     bool saveExternalUnderItsName(ListPrompter& prompter, bool leaving);
     bool askToDiscard(ListPrompter& prompter, const QString& why);
     bool record(RowChange change);
+    // Cuts the rows of the undone moves (of generations before savedGeneration) off the history file.
+    void cutUndoneMoves(quint64 savedGeneration);
     void offerRecovery(ListPrompter& prompter);
     // The shown list's file as it was when this list last read or wrote it, to notice another writer.
     void stampFile();
@@ -213,6 +216,14 @@ private:
     std::unique_ptr<ListFileHold> m_externalHold;
     QTimer m_autosaveTimer;
     BackgroundSave* m_saver;
+    // Moves to history taken back whose rows are still in the history file too: they are cut off once
+    // a save holds the rows again (one of a later generation of the rows than the undo).
+    struct PendingCut
+    {
+        RowChange change;
+        quint64 generation;
+    };
+    std::vector<PendingCut> m_pendingCuts;
     // Counts the changes of the rows, so that a save in the background knows whether it saved the last.
     quint64 m_generation = 0;
 };

@@ -10,6 +10,19 @@
 
 #include <algorithm>
 
+quint64 RowChange::nextId()
+{
+    static quint64 last = 0;
+    return ++last;
+}
+
+bool RowChange::rowsEndHistory(const QString& historyPath) const
+{
+    return m_kind == Kind::MoveToHistory && m_historySizeBefore >= 0 &&
+           HistoryTail::endsWith(historyPath, {m_historySizeBefore, m_historyCountBefore},
+                                 SerializeRecords(m_items), static_cast<qint32>(m_items.size()));
+}
+
 RowChange RowChange::inserted(Kind kind, QList<int> rows, std::vector<ToDoItem> items)
 {
     RowChange c;

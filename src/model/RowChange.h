@@ -65,6 +65,11 @@ public:
     // file that it made and that is then empty goes too. When the rows are not in it any more, it fails
     // with IoError::BadData and changes nothing: such a change can never be taken back.
     IoResult undoFiles(const QString& historyPath) const;
+    // A move to history whose rows still end the history file, where it appended them: undoFiles() can
+    // then cut them off at the cost of the rows.
+    bool rowsEndHistory(const QString& historyPath) const;
+    // Copies of a change share its id.
+    quint64 id() const { return m_id; }
     bool canUndoRows(const ToDoListModel& model) const;
     void undoRows(ToDoListModel& model) const;
 
@@ -75,6 +80,8 @@ private:
     void insertRows(ToDoListModel& model) const;
     void setNames(ToDoListModel& model, bool after) const;
 
+    static quint64 nextId();
+    quint64 m_id = nextId();
     Kind m_kind = Kind::Add;
     QList<int> m_rows;
     // Add, Import, Delete, MoveToHistory: the items of the rows; Edit: before and after.

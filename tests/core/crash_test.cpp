@@ -116,7 +116,9 @@ TEST(CrashTest, NoCrashAtAnyStepLosesAnItemThatWasInAFile)
         Session s(dir.path());
         YesPrompter user(dir.path());
         auto doc = std::make_unique<ListDocument>(s.paths);
-        doc->setAutosaveDelay(0);
+        // With autosaves on, an undone move to history leaves its rows in the history until the next save
+        // of the list; without, the list is saved first. The timer itself never fires here.
+        doc->setAutosaveDelay(pick(2) == 0 ? 0 : 60000);
         std::vector<RowChange> done;
         std::vector<RowChange> undone;
         QObject::connect(doc.get(), &ListDocument::changeMade, [&](const RowChange& c) {

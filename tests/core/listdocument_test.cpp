@@ -278,6 +278,39 @@ TEST_F(ListDocumentTest, ChangesMadeWhileAnAutosaveWritesAreNotLostNorMarkedSave
               rowsOf(listOf({"first", "second", "third", "fourth"})));
 }
 
+// With autosaves on, an undone move to history leaves its rows in the history until a save of the list
+// holds them again; done again before that, it finds them still there.
+TEST_F(ListDocumentTest, AnUndoneMoveLeavesTheHistoryOnceTheListHoldsItsRowsAgain)
+{
+    ScriptedPrompter user;
+    m_doc->setAutosaveDelay(60000);
+    ASSERT_TRUE(SaveHistoryFile(listOf({"old"}), m_paths.historyList));
+    const QByteArray historyBefore = rowsOnDisk(m_paths.historyList, true);
+    m_doc->startUp({}, user);
+    rows().appendItem(item("a"));
+    rows().appendItem(item("b"));
+    ASSERT_TRUE(m_doc->SaveCurrentList(user));
+    std::vector<RowChange> done;
+    QObject::connect(m_doc.get(), &ListDocument::changeMade,
+                     [&done](const RowChange& c) { done.push_back(c); });
+    ASSERT_TRUE(m_doc->DeleteSelectedItems({0}, true, user));
+    const QByteArray historyMoved = rowsOnDisk(m_paths.historyList, true);
+    for (bool redoFirst : {true, false}) {
+        ASSERT_TRUE(m_doc->prepareUndo(done.back()));
+        m_doc->undoRows(done.back());
+        EXPECT_EQ(rowsOnDisk(m_paths.historyList, true), historyMoved);
+        if (redoFirst) {
+            ASSERT_TRUE(m_doc->prepareRedo(done.back()));
+            m_doc->redoRows(done.back());
+            EXPECT_EQ(rowsOnDisk(m_paths.historyList, true), historyMoved);
+        }
+    }
+    m_doc->autosave();
+    m_doc->finishSaving();
+    EXPECT_EQ(rowsOnDisk(m_paths.standardList), rowsOf(listOf({"a", "b"})));
+    EXPECT_EQ(rowsOnDisk(m_paths.historyList, true), historyBefore);
+}
+
 TEST_F(ListDocumentTest, TheStandardListChangedByAnotherRunIsNeitherAutosavedOverNorReplacedUnasked)
 {
     ASSERT_TRUE(SaveListFile(listOf({"ours"}), m_paths.standardList));
