@@ -15,7 +15,8 @@
 
 namespace {
 constexpr char kMagic[4] = {'Q', 'M', 'C', 'B'};
-constexpr qsizetype kMarkSize = 16;
+// Magic, size, count, and the file's inode: a file put in its place since is not the one the mark is about.
+constexpr qsizetype kMarkSize = 24;
 
 QByteArray countBytes(qint32 count)
 {
@@ -37,6 +38,7 @@ IoResult writeMark(const QString& historyPath, HistoryTail::Point point)
     mark.resize(kMarkSize);
     qToLittleEndian<qint64>(point.size, mark.data() + 4);
     qToLittleEndian<qint32>(point.count, mark.data() + 12);
+    qToLittleEndian<quint64>(FileStamp::of(historyPath).inode, mark.data() + 16);
     return AtomicFile::save(HistoryTail::markPath(historyPath), mark, AtomicFile::Ownership::ProgramFile);
 }
 
@@ -90,6 +92,8 @@ std::optional<Point> pendingPoint(const QString& historyPath)
         return std::nullopt;
     Point p{qFromLittleEndian<qint64>(mark.constData() + 4),
             qFromLittleEndian<qint32>(mark.constData() + 12)};
+    if (FileStamp::of(historyPath).inode != qFromLittleEndian<quint64>(mark.constData() + 16))
+        return std::nullopt;
     if (p.size < 0 || p.count < 0 || (p.size > 0 && p.size < 4))
         return std::nullopt;
     return p;
