@@ -63,7 +63,7 @@ public:
     virtual void storePassword(const QUrl& url, const QString& user, const QString& password,
                                std::function<void(const QString& error)> done) = 0;
 
-signals:
+Q_SIGNALS:
     // The last run's result in a line for the status bar ("Synchronized at 14:02: 3 sent, 1 received").
     void statusChanged(const QString& text);
     void runningChanged(bool running);
