@@ -47,6 +47,11 @@ public:
         StyleTextSize,
         StyleColor,
         StylePosition,
+        SyncUrl,
+        SyncUser,
+        SyncCollection,
+        SyncInterval,
+        SyncTrustedCertificate,
     };
 
     enum class Type

@@ -1,0 +1,223 @@
+#include "app/SyncController.h"
+
+#include "config/LanguageTexts.h"
+#include "model/ListDocument.h"
+#include "platform/Clock.h"
+#include "platform/desktop/SecretStore.h"
+
+#include <QPointer>
+#include <QTimer>
+
+namespace {
+QString text(const char* key)
+{
+    return LanguageTexts::shared().text("Sync", key);
+}
+
+// Until a network module is found: every run and search fails and says why.
+class MissingSyncEngine : public SyncEngine
+{
+public:
+    static SyncReport failure()
+    {
+        SyncReport report;
+        report.error = QStringLiteral("this Quillmar was built without the sync module");
+        return report;
+    }
+    void findCollections(const SyncAccount&,
+                         std::function<void(const SyncReport&, const QList<SyncCollection>&)> done) override
+    {
+        done(failure(), {});
+    }
+    void synchronize(const SyncAccount&, const QUrl&, ListDocument&,
+                     std::function<void(const SyncReport&)> done) override
+    {
+        done(failure());
+    }
+};
+} // namespace
+
+SyncController::SyncController(ListDocument* document, std::shared_ptr<SecretStore> store, QObject* parent)
+    : SyncService(parent), m_document(document), m_store(std::move(store)),
+      m_engineFactory([] { return std::make_unique<MissingSyncEngine>(); }), m_changeTimer(new QTimer(this)),
+      m_intervalTimer(new QTimer(this))
+{
+    m_changeTimer->setSingleShot(true);
+    m_changeTimer->setInterval(m_timing.changeDelayMs);
+    connect(m_changeTimer, &QTimer::timeout, this, &SyncController::run);
+    connect(m_intervalTimer, &QTimer::timeout, this, &SyncController::run);
+    // Every change made through the document, and the first one after each save (undo and redo too).
+    connect(m_document, &ListDocument::changeMade, this, &SyncController::listChanged);
+    connect(m_document, &ListDocument::modifiedChanged, this, [this](bool modified) {
+        if (modified)
+            listChanged();
+    });
+}
+
+SyncController::~SyncController() = default;
+
+void SyncController::setEngineFactory(SyncEngineFactory factory)
+{
+    m_engineFactory = std::move(factory);
+    m_engine.reset();
+}
+
+void SyncController::setSecretStore(std::shared_ptr<SecretStore> store)
+{
+    m_store = std::move(store);
+}
+
+void SyncController::setTiming(const Timing& timing)
+{
+    m_timing = timing;
+    m_changeTimer->setInterval(timing.changeDelayMs);
+    takeSettings(m_settings);
+}
+
+void SyncController::takeSettings(const SyncSettings& settings)
+{
+    const bool wasSetUp = isSetUp();
+    m_settings = settings;
+    m_intervalTimer->stop();
+    if (isSetUp() && m_started && settings.intervalMinutes > 0) {
+        m_intervalTimer->setInterval(settings.intervalMinutes * m_timing.minuteMs);
+        m_intervalTimer->start();
+    }
+    if (!isSetUp())
+        m_changeTimer->stop();
+    if (wasSetUp != isSetUp())
+        Q_EMIT setUpChanged(isSetUp());
+}
+
+void SyncController::startAfterFirstFrame()
+{
+    if (m_started)
+        return;
+    m_started = true;
+    takeSettings(m_settings);
+    if (isSetUp())
+        run();
+}
+
+void SyncController::syncNow()
+{
+    if (!isSetUp()) {
+        setStatus(text("NotSetUp"));
+        return;
+    }
+    run();
+}
+
+void SyncController::listChanged()
+{
+    // Before the first run the start-up run takes the changes along.
+    if (isSetUp() && m_started)
+        m_changeTimer->start();
+}
+
+void SyncController::run()
+{
+    if (m_running) {
+        m_queued = true;
+        return;
+    }
+    m_changeTimer->stop();
+    if (!isSetUp())
+        return;
+    // The changes come into the rows through the document, which saves them: only the standard list's
+    // rows belong to the collection.
+    if (m_document->mode() != ListMode::Standard) {
+        SyncReport waiting;
+        waiting.error = text("NotStandard");
+        finish(waiting);
+        return;
+    }
+    m_running = true;
+    Q_EMIT runningChanged(true);
+    setStatus(text("Running"));
+    const SyncSettings settings = m_settings;
+    QPointer<SyncController> self(this);
+    m_store->read(SecretStore::syncKey(settings.url, settings.user), [self, settings](const QString& password,
+                                                                                      const QString& error) {
+        if (!self)
+            return;
+        if (!error.isEmpty()) {
+            SyncReport failed;
+            failed.error = error;
+            self->finish(failed);
+            return;
+        }
+        const SyncAccount account{settings.url, settings.user, password, settings.trustedCertificate};
+        self->engine().synchronize(account, settings.target(), *self->m_document,
+                                   [self](const SyncReport& report) {
+                                       if (self)
+                                           self->finish(report);
+                                   });
+    });
+}
+
+void SyncController::finish(const SyncReport& report)
+{
+    const bool wasRunning = m_running;
+    m_running = false;
+    if (wasRunning)
+        Q_EMIT runningChanged(false);
+    setStatus(statusText(report, Clock::now().time()));
+    if (report.ok && report.conflicts > 0)
+        Q_EMIT conflictsFound(text("Conflicts").arg(report.conflicts));
+    if (m_queued) {
+        m_queued = false;
+        run();
+    }
+}
+
+QString SyncController::statusText(const SyncReport& report, const QTime& at)
+{
+    const QString time = at.toString(QStringLiteral("HH:mm"));
+    if (!report.ok)
+        return text("Failed").arg(time, report.error);
+    return text("Done")
+        .arg(time)
+        .arg(report.sent)
+        .arg(report.received)
+        .arg(report.deleted)
+        .arg(report.conflicts);
+}
+
+SyncEngine& SyncController::engine()
+{
+    if (!m_engine)
+        m_engine = m_engineFactory();
+    return *m_engine;
+}
+
+void SyncController::setStatus(const QString& line)
+{
+    Q_EMIT statusChanged(line);
+}
+
+void SyncController::findCollections(
+    const SyncAccount& account, std::function<void(const SyncReport&, const QList<SyncCollection>&)> done)
+{
+    engine().findCollections(account, std::move(done));
+}
+
+void SyncController::readPassword(const QUrl& url, const QString& user,
+                                  std::function<void(const QString& password, const QString& error)> done)
+{
+    m_store->read(SecretStore::syncKey(url, user), std::move(done));
+}
+
+void SyncController::storePassword(const QUrl& url, const QString& user, const QString& password,
+                                   std::function<void(const QString& error)> done)
+{
+    // The dialog that asked may be closed by the time the store answers: a failure shows in the status
+    // line as well.
+    QPointer<SyncController> self(this);
+    m_store->write(SecretStore::syncKey(url, user), password, [self, done](const QString& error) {
+        if (self && !error.isEmpty())
+            self->setStatus(error);
+        if (done)
+            done(error);
+    });
+}

@@ -1,0 +1,62 @@
+#include "config/SyncSettings.h"
+
+#include "config/Config.h"
+#include "config/IniFile.h"
+#include "config/Settings.h"
+
+namespace {
+using Key = Config::Key;
+} // namespace
+
+bool SyncSettings::isUnprotected(const QUrl& url)
+{
+    if (url.scheme().compare(QLatin1String("http"), Qt::CaseInsensitive) != 0)
+        return false;
+    // The loopback names and addresses only (the core has no network library to ask): localhost,
+    // 127.0.0.0/8 and ::1.
+    const QString host = url.host().toLower();
+    if (host == QLatin1String("localhost") || host.endsWith(QLatin1String(".localhost")) ||
+        host == QLatin1String("::1"))
+        return false;
+    const QStringList parts = host.split(QLatin1Char('.'));
+    bool numeric = parts.size() == 4;
+    for (const QString& part : parts) {
+        bool ok = false;
+        const int v = part.toInt(&ok);
+        numeric = numeric && ok && v >= 0 && v <= 255;
+    }
+    return !(numeric && parts.front() == QLatin1String("127"));
+}
+
+SyncSettings SyncSettings::read(const IniFile& ini)
+{
+    SyncSettings s;
+    s.url = QUrl(Config::text(ini, Key::SyncUrl));
+    s.user = Config::text(ini, Key::SyncUser);
+    s.collection = QUrl(Config::text(ini, Key::SyncCollection));
+    const std::optional<int> minutes = Config::integer(ini, Key::SyncInterval);
+    if (minutes && *minutes >= 0)
+        s.intervalMinutes = *minutes;
+    s.trustedCertificate = QByteArray::fromHex(Config::text(ini, Key::SyncTrustedCertificate).toLatin1());
+    return s;
+}
+
+SyncSettings SyncSettings::read(const QString& file)
+{
+    // Only read: a program that never set up sync does not get a settings file from looking.
+    return read(IniFile::load(file));
+}
+
+void SyncSettings::writeTo(IniFile& ini) const
+{
+    Config::setText(ini, Key::SyncUrl, url.toString());
+    Config::setText(ini, Key::SyncUser, user);
+    Config::setText(ini, Key::SyncCollection, collection.toString());
+    Config::setInteger(ini, Key::SyncInterval, intervalMinutes);
+    Config::setText(ini, Key::SyncTrustedCertificate, QString::fromLatin1(trustedCertificate.toHex()));
+}
+
+IoResult SyncSettings::write(const QString& file) const
+{
+    return ChangeIniFile(file, [this](IniFile& ini) { writeTo(ini); });
+}

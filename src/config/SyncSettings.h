@@ -1,0 +1,36 @@
+#pragma once
+
+#include "platform/IoResult.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QUrl>
+
+class IniFile;
+
+// The [Sync] section: which server the standard list is synchronized with and how often. The password is
+// not among them: it lives in the desktop's secret store, keyed by url and user.
+struct SyncSettings
+{
+    // A server URL (the task collections are found from it) or the URL of one collection; empty: no sync.
+    QUrl url;
+    QString user;
+    // The collection chosen from those found at url; empty: url itself is the collection.
+    QUrl collection;
+    // Minutes between runs; 0: only at start, after changes and on demand.
+    int intervalMinutes = 5;
+    // SHA-256 of a certificate the user chose to trust although it failed the checks.
+    QByteArray trustedCertificate;
+
+    bool isSetUp() const { return url.isValid() && !url.isEmpty(); }
+    // Where the runs go: the chosen collection, or url.
+    QUrl target() const { return collection.isEmpty() ? url : collection; }
+    // Plain http:// to a host other than this machine: the password and the items travel readable.
+    static bool isUnprotected(const QUrl& url);
+
+    // An interval that is no number or negative reads as the default.
+    static SyncSettings read(const IniFile& ini);
+    static SyncSettings read(const QString& file);
+    void writeTo(IniFile& ini) const;
+    IoResult write(const QString& file) const;
+};
