@@ -22,7 +22,7 @@ SyncActions::SyncActions(ListDocument* document, QObject* parent)
     m_panel->setContentsMargins(4, 0, 4, 0);
     connect(m_action, &QAction::triggered, m_controller, &SyncController::syncNow);
     connect(m_controller, &SyncService::statusChanged, m_panel, &QLabel::setText);
-    connect(m_controller, &SyncController::conflictsFound, this, &SyncActions::notice);
+    connect(m_controller, &SyncController::needsAttention, this, &SyncActions::notice);
     connect(m_controller, &SyncController::setUpChanged, this, &SyncActions::retranslate);
     retranslate();
 }

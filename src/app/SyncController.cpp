@@ -1,5 +1,6 @@
 #include "app/SyncController.h"
 
+#include "app/ModuleSyncEngine.h"
 #include "config/LanguageTexts.h"
 #include "model/ListDocument.h"
 #include "platform/Clock.h"
@@ -14,32 +15,11 @@ QString text(const char* key)
     return LanguageTexts::shared().text("Sync", key);
 }
 
-// Until a network module is found: every run and search fails and says why.
-class MissingSyncEngine : public SyncEngine
-{
-public:
-    static SyncReport failure()
-    {
-        SyncReport report;
-        report.error = QStringLiteral("this Quillmar was built without the sync module");
-        return report;
-    }
-    void findCollections(const SyncAccount&,
-                         std::function<void(const SyncReport&, const QList<SyncCollection>&)> done) override
-    {
-        done(failure(), {});
-    }
-    void synchronize(const SyncAccount&, const QUrl&, ListDocument&,
-                     std::function<void(const SyncReport&)> done) override
-    {
-        done(failure());
-    }
-};
 } // namespace
 
 SyncController::SyncController(ListDocument* document, std::shared_ptr<SecretStore> store, QObject* parent)
     : SyncService(parent), m_document(document), m_store(std::move(store)),
-      m_engineFactory([] { return std::make_unique<MissingSyncEngine>(); }), m_changeTimer(new QTimer(this)),
+      m_engineFactory([] { return std::make_unique<ModuleSyncEngine>(); }), m_changeTimer(new QTimer(this)),
       m_intervalTimer(new QTimer(this))
 {
     m_changeTimer->setSingleShot(true);
@@ -52,6 +32,7 @@ SyncController::SyncController(ListDocument* document, std::shared_ptr<SecretSto
         if (modified)
             listChanged();
     });
+    connect(m_document, &ListDocument::listSwitched, this, [this] { m_switched = m_running; });
 }
 
 SyncController::~SyncController() = default;
@@ -111,7 +92,7 @@ void SyncController::syncNow()
 void SyncController::listChanged()
 {
     // Before the first run the start-up run takes the changes along.
-    if (isSetUp() && m_started)
+    if (isSetUp() && m_started && !m_applying)
         m_changeTimer->start();
 }
 
@@ -132,39 +113,96 @@ void SyncController::run()
         finish(waiting);
         return;
     }
+    SyncState state;
+    if (const IoResult r = SyncState::load(SyncState::pathFor(m_document->paths().standardList), state); !r) {
+        SyncReport failed;
+        failed.error = r.error;
+        finish(failed);
+        return;
+    }
     m_running = true;
+    m_switched = false;
     Q_EMIT runningChanged(true);
     setStatus(text("Running"));
     const SyncSettings settings = m_settings;
     QPointer<SyncController> self(this);
-    m_store->read(SecretStore::syncKey(settings.url, settings.user), [self, settings](const QString& password,
-                                                                                      const QString& error) {
-        if (!self)
-            return;
-        if (!error.isEmpty()) {
-            SyncReport failed;
-            failed.error = error;
-            self->finish(failed);
-            return;
-        }
-        const SyncAccount account{settings.url, settings.user, password, settings.trustedCertificate};
-        self->engine().synchronize(account, settings.target(), *self->m_document,
-                                   [self](const SyncReport& report) {
-                                       if (self)
-                                           self->finish(report);
-                                   });
-    });
+    m_store->read(
+        SecretStore::syncKey(settings.url, settings.user),
+        [self, settings, state](const QString& password, const QString& error) {
+            if (!self)
+                return;
+            if (!error.isEmpty()) {
+                SyncReport failed;
+                failed.error = error;
+                self->finish(failed);
+                return;
+            }
+            const SyncAccount account{settings.url, settings.user, password, settings.trustedCertificate};
+            self->engine().synchronize(account, settings.collection, self->m_document->list(), state,
+                                       [self](const SyncOutcome& outcome) {
+                                           if (self)
+                                               self->take(outcome);
+                                       });
+        });
 }
 
-void SyncController::finish(const SyncReport& report)
+void SyncController::take(SyncOutcome outcome)
+{
+    if (m_switched || m_document->mode() != ListMode::Standard) {
+        // Not the rows the run started from: nothing of it is kept, the state stays as it was, and the
+        // run comes again once the standard list is back.
+        outcome.report.ok = false;
+        outcome.report.error = text("NotStandard");
+        finish(outcome.report);
+        return;
+    }
+    ToDoListModel* rows = m_document->model();
+    int missed = 0;
+    // These changes are the server's: they are no reason for another run.
+    m_applying = true;
+    for (const SyncRowChange& change : outcome.changes) {
+        if (change.kind == SyncRowChange::Kind::Add) {
+            rows->appendItem(change.after);
+            continue;
+        }
+        const auto& items = rows->list().items;
+        const auto it = std::find(items.begin(), items.end(), change.before);
+        if (it == items.end()) {
+            ++missed;
+        } else if (change.kind == SyncRowChange::Kind::Update) {
+            rows->replaceItem(int(it - items.begin()), change.after);
+        } else {
+            rows->removeRows({int(it - items.begin())});
+        }
+    }
+    // The list first, then the state; a list that cannot be saved keeps the old state, and the next run
+    // matches what came now by content.
+    if (m_document->isModified())
+        m_document->autosave();
+    m_applying = false;
+    if (m_document->isModified()) {
+        outcome.report.ok = false;
+        outcome.report.error = text("NotSaved");
+    } else if (const IoResult r = outcome.state.save(SyncState::pathFor(m_document->paths().standardList));
+               !r) {
+        outcome.report.ok = false;
+        outcome.report.error = r.error;
+    }
+    if (missed > 0)
+        m_changeTimer->start();
+    finish(outcome.report, outcome.notes);
+}
+
+void SyncController::finish(SyncReport report, const QStringList& notes)
 {
     const bool wasRunning = m_running;
     m_running = false;
     if (wasRunning)
         Q_EMIT runningChanged(false);
     setStatus(statusText(report, Clock::now().time()));
-    if (report.ok && report.conflicts > 0)
-        Q_EMIT conflictsFound(text("Conflicts").arg(report.conflicts));
+    if (report.conflicts > 0 || !notes.isEmpty())
+        Q_EMIT needsAttention(notes.isEmpty() ? text("Conflicts").arg(report.conflicts)
+                                              : notes.join(QLatin1Char(' ')));
     if (m_queued) {
         m_queued = false;
         run();

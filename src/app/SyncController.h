@@ -20,6 +20,11 @@ class SecretStore;
 // - and on demand.
 // Never two at once: a request during a run leaves one more run to follow it. A run that fails changes
 // nothing but the status line; the changes wait for the next run.
+//
+// A run takes a snapshot of the rows; what the server changed comes back into the rows (a row the user
+// changed meanwhile is left for the next run), the list is saved, and only then the state beside it: a
+// state that names rows the list file does not hold would read as deletions. A list switched during a
+// run takes nothing; the run is repeated.
 class SyncController : public SyncService
 {
     Q_OBJECT
@@ -63,13 +68,16 @@ public:
 
 Q_SIGNALS:
     void setUpChanged(bool setUp);
-    // A run kept both versions of changed items; text says so in a line for the user.
-    void conflictsFound(const QString& text);
+    // A run did something the user should know of (both versions of an item kept, an item kept although
+    // deleted elsewhere); text says so in a line.
+    void needsAttention(const QString& text);
 
 private:
     void listChanged();
     void run();
-    void finish(const SyncReport& report);
+    // What a run brought: into the rows, the list saved, then the state.
+    void take(SyncOutcome outcome);
+    void finish(SyncReport report, const QStringList& notes = {});
     SyncEngine& engine();
     void setStatus(const QString& text);
 
@@ -84,4 +92,7 @@ private:
     bool m_running = false;
     bool m_queued = false;
     bool m_started = false;
+    // Set when another list was shown while a run was out.
+    bool m_switched = false;
+    bool m_applying = false;
 };

@@ -1,14 +1,13 @@
 #pragma once
 
-#include "exchange/sync/SyncService.h"
+#include "exchange/sync/ListSync.h"
 
 #include <functional>
 #include <memory>
 
-class ListDocument;
-
-// The part of the sync that talks to the server: the network module behind it is loaded only when the
-// first run or search needs it. The controller owns when runs happen; the engine owns what one run does.
+// What one run or search does, without the window: ModuleSyncEngine runs ListSync on a worker thread
+// through the network module; tests put in their own. The controller owns when runs happen and what
+// comes of their outcome.
 class SyncEngine
 {
 public:
@@ -16,11 +15,10 @@ public:
     virtual void
     findCollections(const SyncAccount& account,
                     std::function<void(const SyncReport&, const QList<SyncCollection>&)> done) = 0;
-    // One two-way run of the document's rows with the collection: the rows as they are now go out, what
-    // the server changed comes into the rows through the document (so the autosave writes it). done gets
-    // the report, once, also when the run fails.
-    virtual void synchronize(const SyncAccount& account, const QUrl& collection, ListDocument& document,
-                             std::function<void(const SyncReport&)> done) = 0;
+    // One two-way run of a snapshot of the rows with collection (empty: the one task list account.url
+    // leads to); done gets the outcome once, also when the run failed.
+    virtual void synchronize(const SyncAccount& account, const QUrl& collection, const ToDoList& rows,
+                             const SyncState& state, std::function<void(const SyncOutcome&)> done) = 0;
 };
 
 using SyncEngineFactory = std::function<std::unique_ptr<SyncEngine>()>;

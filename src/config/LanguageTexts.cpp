@@ -97,6 +97,8 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Main, "Sync", "NotSetUp", "Sync is not set up: enter a server in Tools > Settings, page Sync"},
     {W::Main, "Sync", "NotStandard", "only the standard list is synchronized"},
     {W::Main, "Sync", "Running", "Synchronizing..."},
+    {W::Main, "Sync", "NotSaved",
+     "the list could not be saved; the server's changes come again with the next sync"},
     {W::Main, "Sync", "Done", "Synchronized at %1: %2 sent, %3 received, %4 deleted, %5 conflicts"},
     {W::Main, "Sync", "Failed", "Sync failed at %1: %2"},
     {W::Main, "Sync", "Conflicts",

@@ -8,26 +8,6 @@ namespace {
 using Key = Config::Key;
 } // namespace
 
-bool SyncSettings::isUnprotected(const QUrl& url)
-{
-    if (url.scheme().compare(QLatin1String("http"), Qt::CaseInsensitive) != 0)
-        return false;
-    // The loopback names and addresses only (the core has no network library to ask): localhost,
-    // 127.0.0.0/8 and ::1.
-    const QString host = url.host().toLower();
-    if (host == QLatin1String("localhost") || host.endsWith(QLatin1String(".localhost")) ||
-        host == QLatin1String("::1"))
-        return false;
-    const QStringList parts = host.split(QLatin1Char('.'));
-    bool numeric = parts.size() == 4;
-    for (const QString& part : parts) {
-        bool ok = false;
-        const int v = part.toInt(&ok);
-        numeric = numeric && ok && v >= 0 && v <= 255;
-    }
-    return !(numeric && parts.front() == QLatin1String("127"));
-}
-
 SyncSettings SyncSettings::read(const IniFile& ini)
 {
     SyncSettings s;

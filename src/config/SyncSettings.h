@@ -15,7 +15,7 @@ struct SyncSettings
     // A server URL (the task collections are found from it) or the URL of one collection; empty: no sync.
     QUrl url;
     QString user;
-    // The collection chosen from those found at url; empty: url itself is the collection.
+    // The collection chosen from those found at url; empty: the one url leads to.
     QUrl collection;
     // Minutes between runs; 0: only at start, after changes and on demand.
     int intervalMinutes = 5;
@@ -23,10 +23,6 @@ struct SyncSettings
     QByteArray trustedCertificate;
 
     bool isSetUp() const { return url.isValid() && !url.isEmpty(); }
-    // Where the runs go: the chosen collection, or url.
-    QUrl target() const { return collection.isEmpty() ? url : collection; }
-    // Plain http:// to a host other than this machine: the password and the items travel readable.
-    static bool isUnprotected(const QUrl& url);
 
     // An interval that is no number or negative reads as the default.
     static SyncSettings read(const IniFile& ini);

@@ -2,6 +2,7 @@
 
 #include "config/LanguageTexts.h"
 #include "dialogs/MessageBox.h"
+#include "exchange/sync/ListSync.h"
 #include "exchange/sync/SyncService.h"
 
 #include <QComboBox>
@@ -178,7 +179,7 @@ void SyncSettingsPage::storePassword()
 
 void SyncSettingsPage::updateWarning()
 {
-    m_warningLabel->setVisible(SyncSettings::isUnprotected(typedUrl(m_urlEdit->text())));
+    m_warningLabel->setVisible(SyncUrlIsInsecure(typedUrl(m_urlEdit->text())));
 }
 
 void SyncSettingsPage::testConnection()

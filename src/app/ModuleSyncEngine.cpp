@@ -1,0 +1,89 @@
+#include "app/ModuleSyncEngine.h"
+
+#include "exchange/sync/SyncModule.h"
+
+#include <QCoreApplication>
+
+ModuleSyncEngine::ModuleSyncEngine() : m_alive(std::make_shared<std::atomic<bool>>(true)) {}
+
+ModuleSyncEngine::~ModuleSyncEngine()
+{
+    *m_alive = false;
+    if (m_thread)
+        m_thread->wait();
+}
+
+void ModuleSyncEngine::start(std::function<void(SyncTransport&)> work,
+                             std::function<void(const QString& moduleError)> answer)
+{
+    if (m_thread)
+        m_thread->wait();
+    auto alive = m_alive;
+    m_thread.reset(QThread::create([work = std::move(work), answer = std::move(answer), alive] {
+        QString error;
+        // Made on the thread that uses it, as the transport requires.
+        std::unique_ptr<SyncTransport> transport = SyncModule::createTransport(&error);
+        if (transport) {
+            transport->setTimeout(kTimeoutMs);
+            work(*transport);
+        }
+        // The answer goes to the program's thread; an engine gone meanwhile takes none.
+        QMetaObject::invokeMethod(
+            qApp,
+            [answer, alive, error] {
+                if (*alive)
+                    answer(error);
+            },
+            Qt::QueuedConnection);
+    }));
+    m_thread->start();
+}
+
+void ModuleSyncEngine::findCollections(
+    const SyncAccount& account, std::function<void(const SyncReport&, const QList<SyncCollection>&)> done)
+{
+    auto report = std::make_shared<SyncReport>();
+    auto found = std::make_shared<QList<SyncCollection>>();
+    start([account, report, found](
+              SyncTransport& transport) { *report = ListSync(transport).findCollections(account, *found); },
+          [report, found, done = std::move(done)](const QString& moduleError) {
+              if (!moduleError.isEmpty())
+                  report->error = moduleError;
+              done(*report, *found);
+          });
+}
+
+void ModuleSyncEngine::synchronize(const SyncAccount& account, const QUrl& collection, const ToDoList& rows,
+                                   const SyncState& state, std::function<void(const SyncOutcome&)> done)
+{
+    auto outcome = std::make_shared<SyncOutcome>();
+    outcome->state = state;
+    start(
+        [account, collection, rows, state, outcome](SyncTransport& transport) {
+            ListSync sync(transport);
+            QUrl target = collection;
+            if (target.isEmpty()) {
+                // No list chosen in the settings: the URL must lead to exactly one.
+                QList<SyncCollection> found;
+                const SyncReport r = sync.findCollections(account, found);
+                if (!r.ok || found.size() != 1) {
+                    outcome->report = r;
+                    if (r.ok) {
+                        outcome->report.ok = false;
+                        outcome->report.error =
+                            QStringLiteral("%1 has %2 task lists: choose one in the settings' Sync page")
+                                .arg(account.url.toDisplayString(QUrl::RemoveUserInfo))
+                                .arg(found.size());
+                    }
+                    return;
+                }
+                target = found.front().url;
+            }
+            *outcome = sync.run(account, target, rows, state);
+        },
+        [outcome, done = std::move(done)](const QString& moduleError) {
+            if (!moduleError.isEmpty())
+                outcome->report.error = moduleError;
+            done(*outcome);
+        });
+}
