@@ -7,6 +7,7 @@
 #include "exchange/sync/SyncMatch.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
+#include "platform/CrashPoint.h"
 
 #include <QHash>
 #include <QUuid>
@@ -15,7 +16,8 @@
 
 namespace {
 // A run repeats its round while the server answered 412 to a write (another client was quicker): the
-// item is then fetched again and merged. Past this many rounds the rest waits for the next run.
+// item is then fetched again and merged; and after it wrote new items, for a token that knows them. Past
+// this many rounds the rest waits for the next run.
 constexpr int kMaxRounds = 3;
 
 QUrl collectionUrl(QUrl url)
@@ -92,7 +94,8 @@ public:
     {
     }
 
-    // False when the round could not be done (m_out.report says why); retry: a write met a 412.
+    // False when the round could not be done (m_out.report says why); retry: a write met a 412, or new
+    // items were written.
     bool run(bool& retry);
 
 private:
@@ -382,7 +385,10 @@ bool Round::run(bool& retry)
     applyRows(replaced, removed, added);
 
     // The writes, all at once; each answer decides alone what is recorded.
+    CrashPoint::reach("sync: before the server writes");
     const std::vector<SyncResponse> answers = m_dav.transport().exchange(m_requests);
+    // Dying here leaves writes the state does not record: the next run finds them by content.
+    CrashPoint::reach("sync: server written");
     std::vector<SyncItemState> sentNew;
     for (size_t w = 0; w < m_writes.size(); ++w) {
         Write& write = m_writes[w];
@@ -393,6 +399,9 @@ bool Round::run(bool& retry)
         } else if (succeeded(answer)) {
             write.item.etag = answer.header("ETag");
             ++m_out.report.sent;
+            // A server may leave out of the changes since a token the items made after it and deleted
+            // since (RFC 6578, 3.5.1): the token must come from after these writes.
+            retry = retry || write.kind == Write::New;
             if (write.kind == Write::Update)
                 m_state.items[write.entry] = std::move(write.item);
             else
@@ -450,6 +459,9 @@ SyncOutcome ListSync::run(const SyncAccount& account, const QUrl& collection, co
         if (!r.run(retry))
             return out;
     }
+    // Still writing in the last round: the next run starts from all the server's ETags.
+    if (retry)
+        out.state.syncToken.clear();
     out.report.ok = true;
     return out;
 }
