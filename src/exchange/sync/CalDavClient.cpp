@@ -333,7 +333,10 @@ bool CalDavClient::changes(const QUrl& collection, const QByteArray& token, DavC
         }
         return true;
     }
-    if (!response.answered() || response.status == 401 || !response.untrustedCertificate.isEmpty())
+    // Only a refusal of the report itself means that the collection does not offer it; a server fault
+    // or a failed connection fails the run.
+    static const int kNotOffered[] = {400, 403, 404, 405, 409, 415, 422, 501};
+    if (std::find(std::begin(kNotOffered), std::end(kNotOffered), response.status) == std::end(kNotOffered))
         return fail(response, collection);
     // No sync-collection here: every member's ETag, to compare.
     out = DavChanges();

@@ -7,6 +7,7 @@
 #include "exchange/sync/SyncMatch.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
+#include "platform/CrashPoint.h"
 
 #include <QHash>
 #include <QUuid>
@@ -15,7 +16,8 @@
 
 namespace {
 // A run repeats its round while the server answered 412 to a write (another client was quicker): the
-// item is then fetched again and merged. Past this many rounds the rest waits for the next run.
+// item is then fetched again and merged; and after it wrote new items, for a token that knows them. Past
+// this many rounds the rest waits for the next run.
 constexpr int kMaxRounds = 3;
 
 QUrl collectionUrl(QUrl url)
@@ -83,17 +85,25 @@ bool succeeded(const SyncResponse& r)
     return r.status >= 200 && r.status < 300;
 }
 
-// One round of a run: fetch what changed, match, merge, write to the server.
+using Pending = SyncItemState::Pending;
+
+// One round of a run: settle what the last run left pending, fetch what changed, match, merge, write to
+// the server.
 class Round
 {
 public:
-    Round(CalDavClient& dav, const QUrl& collection, ToDoList& rows, SyncOutcome& out)
-        : m_dav(dav), m_collection(collection), m_rows(rows), m_out(out), m_state(out.state)
+    Round(CalDavClient& dav, const QUrl& collection, ToDoList& rows, SyncOutcome& out,
+          const SyncJournal& journal)
+        : m_dav(dav), m_collection(collection), m_rows(rows), m_out(out), m_state(out.state),
+          m_journal(journal)
     {
     }
 
-    // False when the round could not be done (m_out.report says why); retry: a write met a 412.
-    bool run(bool& retry);
+    // False when the round could not be done (m_out.report says why); retry: a write met a 412, or new
+    // items were written.
+    // first: the run's first round, which settles what the last run left pending (later rounds leave what
+    // this run marked pending alone: the list is saved only after them).
+    bool run(bool first, bool& retry);
 
 private:
     enum class Remote
@@ -110,26 +120,27 @@ private:
             Update,
             Delete
         } kind;
-        SyncItemState item; // as it is to be recorded
-        size_t entry;       // the state entry it replaces (Update, Delete)
+        SyncItemState item; // Update: the entry as it is to be once written
+        size_t entry;       // the state entry written (for New one made pending as Sent)
     };
 
+    void settlePending();
     void addWrite(Write::Kind kind, SyncItemState item, size_t entry, const QByteArray& condition);
-    void putNew(const ToDoItem& row);
+    // toList: the row is one the list is to get too (a conflict copy).
+    void putNew(const ToDoItem& row, bool toList = false);
     // replaced[r]: the row's new content; removed[r]: the row goes.
     void applyRows(const std::vector<std::optional<ToDoItem>>& replaced, const std::vector<bool>& removed,
                    const std::vector<ToDoItem>& added);
     void fail(const SyncReport& report)
     {
         if (m_out.report.error.isEmpty()) {
-            const int sent = m_out.report.sent, received = m_out.report.received,
-                      deleted = m_out.report.deleted, conflicts = m_out.report.conflicts;
+            const SyncReport counts = m_out.report;
             m_out.report = report;
             m_out.report.ok = false;
-            m_out.report.sent = sent;
-            m_out.report.received = received;
-            m_out.report.deleted = deleted;
-            m_out.report.conflicts = conflicts;
+            m_out.report.sent = counts.sent;
+            m_out.report.received = counts.received;
+            m_out.report.deleted = counts.deleted;
+            m_out.report.conflicts = counts.conflicts;
         }
     }
 
@@ -138,8 +149,11 @@ private:
     ToDoList& m_rows;
     SyncOutcome& m_out;
     SyncState& m_state;
+    const SyncJournal& m_journal;
     std::vector<Write> m_writes;
     std::vector<SyncRequest> m_requests;
+    // Entries that go once the round is done.
+    std::vector<bool> m_drop;
 };
 
 void Round::addWrite(Write::Kind kind, SyncItemState item, size_t entry, const QByteArray& condition)
@@ -152,10 +166,19 @@ void Round::addWrite(Write::Kind kind, SyncItemState item, size_t entry, const Q
     else
         r.headers.append({"If-Match", condition});
     m_requests.push_back(std::move(r));
+    if (kind == Write::New) {
+        // Recorded before it is sent: a run that dies before the answer leaves it to the next one.
+        item.pending = Pending::Sent;
+        item.etag.clear();
+        item.previous.reset();
+        m_state.items.push_back(item);
+        m_drop.push_back(false);
+        entry = m_state.items.size() - 1;
+    }
     m_writes.push_back({kind, std::move(item), entry});
 }
 
-void Round::putNew(const ToDoItem& row)
+void Round::putNew(const ToDoItem& row, bool toList)
 {
     SyncItemState item;
     item.uid = QUuid::createUuid().toString(QUuid::WithoutBraces).toLatin1() + "@quillmar";
@@ -165,6 +188,8 @@ void Round::putNew(const ToDoItem& row)
     item.base = row;
     item.calendar = ItemToICalendar(row, item.uid, Clock::now());
     addWrite(Write::New, std::move(item), 0, {});
+    if (toList)
+        m_state.items.back().pending = Pending::SentReceived;
 }
 
 void Round::applyRows(const std::vector<std::optional<ToDoItem>>& replaced, const std::vector<bool>& removed,
@@ -190,9 +215,59 @@ void Round::applyRows(const std::vector<std::optional<ToDoItem>>& replaced, cons
     m_rows.items = std::move(next);
 }
 
-bool Round::run(bool& retry)
+void Round::settlePending()
+{
+    std::vector<std::optional<ToDoItem>> replaced(m_rows.items.size());
+    std::vector<bool> removed(m_rows.items.size(), false), used(m_rows.items.size(), false);
+    std::vector<ToDoItem> added;
+    const auto rowEqual = [&](const ToDoItem& item) -> int {
+        for (size_t r = 0; r < m_rows.items.size(); ++r) {
+            if (!used[r] && m_rows.items[r] == item)
+                return int(r);
+        }
+        return -1;
+    };
+    bool any = false;
+    for (SyncItemState& item : m_state.items) {
+        if (item.pending == Pending::Received) {
+            any = true;
+            if (const int r = rowEqual(item.base); r >= 0) {
+                used[size_t(r)] = true;
+            } else if (const int p = item.previous ? rowEqual(*item.previous) : -1; p >= 0) {
+                used[size_t(p)] = true;
+                replaced[size_t(p)] = item.base;
+            } else if (!item.previous) {
+                added.push_back(item.base);
+            }
+            // Otherwise the row was changed since: the matching finds it.
+            item.pending = Pending::None;
+            item.previous.reset();
+        } else if (item.pending == Pending::SentReceived) {
+            any = true;
+            if (const int r = rowEqual(item.base); r >= 0)
+                used[size_t(r)] = true;
+            else
+                added.push_back(item.base);
+            item.pending = Pending::Sent;
+        } else if (item.pending == Pending::Removed) {
+            any = true;
+            if (const int p = item.previous ? rowEqual(*item.previous) : -1; p >= 0) {
+                used[size_t(p)] = true;
+                removed[size_t(p)] = true;
+            }
+        }
+    }
+    if (!any)
+        return;
+    std::erase_if(m_state.items, [](const SyncItemState& i) { return i.pending == Pending::Removed; });
+    applyRows(replaced, removed, added);
+}
+
+bool Round::run(bool first, bool& retry)
 {
     retry = false;
+    if (first)
+        settlePending();
     DavChanges changes;
     if (!m_dav.changes(m_collection, m_state.syncToken, changes)) {
         fail(m_dav.error());
@@ -269,8 +344,9 @@ bool Round::run(bool& retry)
     std::vector<std::optional<ToDoItem>> replaced(m_rows.items.size());
     std::vector<bool> removed(m_rows.items.size(), false);
     std::vector<ToDoItem> added;
-    std::vector<bool> dropEntry(m_state.items.size(), false);
-    for (size_t e = 0; e < m_state.items.size(); ++e) {
+    const size_t known = m_state.items.size();
+    m_drop.assign(known, false);
+    for (size_t e = 0; e < known; ++e) {
         SyncItemState& item = m_state.items[e];
         const int row = match.rowOfEntry[e];
         const bool localGone = row < 0;
@@ -279,7 +355,22 @@ bool Round::run(bool& retry)
             item.base = *remoteItem[e];
             item.etag = fetched[e].etag;
             item.calendar = fetched[e].calendar;
+            // Confirmed on the server; still to reach the list file when this run received it.
+            const bool toList = item.pending == Pending::Received || item.pending == Pending::SentReceived;
+            item.pending = toList ? Pending::Received : Pending::None;
         };
+        // What the list needs, recorded first so that a list never saved gets it from the next run.
+        const auto receive = [&](std::optional<ToDoItem> previous) {
+            item.pending = Pending::Received;
+            item.previous = std::move(previous);
+            ++m_out.report.received;
+        };
+        // Nothing the list shows changed there (another client's own properties, or this program's write
+        // that a run did not live to record): the new text and ETag are what later changes build on.
+        if (remote[e] == Remote::Changed && *remoteItem[e] == item.base) {
+            takeRemote();
+            remote[e] = Remote::Same;
+        }
         switch (remote[e]) {
         case Remote::Same:
             if (localGone) {
@@ -290,7 +381,12 @@ bool Round::run(bool& retry)
                 next.calendar = editedCalendar(item.calendar, item.base, next.base);
                 if (next.calendar.isEmpty())
                     next.calendar = ItemToICalendar(next.base, item.uid, Clock::now());
-                addWrite(Write::Update, std::move(next), e, item.etag);
+                if (item.pending == Pending::Sent) {
+                    m_drop[e] = true;
+                    addWrite(Write::New, std::move(next), e, {});
+                } else {
+                    addWrite(Write::Update, std::move(next), e, item.etag);
+                }
             }
             break;
         case Remote::Changed: {
@@ -299,25 +395,26 @@ bool Round::run(bool& retry)
                 // Deleted here, changed there: the changed one stays.
                 added.push_back(theirs);
                 takeRemote();
-                ++m_out.report.received;
+                receive(std::nullopt);
                 m_out.notes << QStringLiteral(
                                    "\"%1\" was deleted here but changed on the server: it is kept.")
                                    .arg(theirs.actionText());
             } else if (!localChanged || m_rows.items[size_t(row)] == theirs) {
-                if (!(m_rows.items[size_t(row)] == theirs)) {
-                    replaced[size_t(row)] = theirs;
-                    ++m_out.report.received;
-                }
+                const ToDoItem ours = m_rows.items[size_t(row)];
                 takeRemote();
+                if (!(ours == theirs)) {
+                    replaced[size_t(row)] = theirs;
+                    receive(ours);
+                }
             } else {
                 // Changed on both sides: the server's version in the row, the list's one as a copy.
                 const ToDoItem ours = m_rows.items[size_t(row)];
                 replaced[size_t(row)] = theirs;
                 takeRemote();
+                receive(ours);
                 const ToDoItem copy = conflictCopy(ours);
                 added.push_back(copy);
-                putNew(copy);
-                ++m_out.report.received;
+                putNew(copy, true);
                 ++m_out.report.conflicts;
                 m_out.notes << QStringLiteral(
                                    "\"%1\" was changed here and on the server: both versions are kept.")
@@ -326,23 +423,27 @@ bool Round::run(bool& retry)
             break;
         }
         case Remote::Gone:
-            if (localGone) {
-                dropEntry[e] = true;
-            } else if (localChanged) {
-                // Changed here, deleted there: the changed one goes back to the server.
+            m_drop[e] = true;
+            if (localGone)
+                break;
+            if (localChanged || item.pending == Pending::Sent) {
+                // Changed here, deleted there: the changed one goes back to the server (as does a new
+                // item whose sending a run did not live to see answered).
                 SyncItemState next = item;
                 next.base = m_rows.items[size_t(row)];
-                next.calendar = editedCalendar(item.calendar, item.base, next.base);
-                if (next.calendar.isEmpty())
-                    next.calendar = ItemToICalendar(next.base, item.uid, Clock::now());
-                dropEntry[e] = true;
+                next.calendar = ItemToICalendar(next.base, item.uid, Clock::now());
+                if (item.pending != Pending::Sent) {
+                    next.calendar = editedCalendar(item.calendar, item.base, next.base);
+                    m_out.notes << QStringLiteral(
+                                       "\"%1\" was deleted on the server but changed here: it is kept.")
+                                       .arg(m_rows.items[size_t(row)].actionText());
+                }
                 addWrite(Write::New, std::move(next), e, {});
-                m_out.notes << QStringLiteral(
-                                   "\"%1\" was deleted on the server but changed here: it is kept.")
-                                   .arg(m_rows.items[size_t(row)].actionText());
             } else {
                 removed[size_t(row)] = true;
-                dropEntry[e] = true;
+                m_drop[e] = false;
+                item.pending = Pending::Removed;
+                item.previous = m_rows.items[size_t(row)];
                 ++m_out.report.deleted;
             }
             break;
@@ -355,9 +456,10 @@ bool Round::run(bool& retry)
     for (size_t n = 0; n < newRemote.size(); ++n)
         newRemoteByContent[SyncItemKey(newRemote[n].item)].push_back(n);
     std::vector<bool> newRemotePaired(newRemote.size(), false);
-    const auto record = [&](const NewRemote& n, const ToDoItem& base) {
-        m_state.items.push_back({n.uid, n.member.href.toUtf8(), n.member.etag, base, n.member.calendar});
-        dropEntry.push_back(false);
+    const auto record = [&](const NewRemote& n, Pending pending) {
+        m_state.items.push_back(
+            {n.uid, n.member.href.toUtf8(), n.member.etag, n.item, n.member.calendar, pending, std::nullopt});
+        m_drop.push_back(false);
     };
     for (size_t r = 0; r < m_rows.items.size(); ++r) {
         if (match.entryOfRow[r] >= 0)
@@ -367,7 +469,7 @@ bool Round::run(bool& retry)
             const size_t n = it->front();
             it->erase(it->begin());
             newRemotePaired[n] = true;
-            record(newRemote[n], m_rows.items[r]);
+            record(newRemote[n], Pending::None);
             continue;
         }
         putNew(m_rows.items[r]);
@@ -376,42 +478,59 @@ bool Round::run(bool& retry)
         if (newRemotePaired[n])
             continue;
         added.push_back(newRemote[n].item);
-        record(newRemote[n], newRemote[n].item);
+        record(newRemote[n], Pending::Received);
         ++m_out.report.received;
     }
     applyRows(replaced, removed, added);
 
+    // The state before the writes: what the list is to get and what is being sent.
+    if (m_journal && (!m_writes.empty() || !m_out.changes.empty())) {
+        if (const IoResult r = m_journal(m_state); !r) {
+            SyncReport report;
+            report.error = r.error;
+            fail(report);
+            return false;
+        }
+    }
     // The writes, all at once; each answer decides alone what is recorded.
+    CrashPoint::reach("sync: before the server writes");
     const std::vector<SyncResponse> answers = m_dav.transport().exchange(m_requests);
-    std::vector<SyncItemState> sentNew;
+    // Dying here leaves writes the state does not record: the next run finds them by content.
+    CrashPoint::reach("sync: server written");
     for (size_t w = 0; w < m_writes.size(); ++w) {
         Write& write = m_writes[w];
         const SyncResponse& answer = answers[w];
         if (write.kind == Write::Delete && (succeeded(answer) || answer.status == 404)) {
-            dropEntry[write.entry] = true;
+            m_drop[write.entry] = true;
             ++m_out.report.deleted;
         } else if (succeeded(answer)) {
-            write.item.etag = answer.header("ETag");
             ++m_out.report.sent;
+            SyncItemState& entry = m_state.items[write.entry];
             if (write.kind == Write::Update)
-                m_state.items[write.entry] = std::move(write.item);
-            else
-                sentNew.push_back(std::move(write.item));
+                entry = std::move(write.item);
+            entry.etag = answer.header("ETag");
+            entry.pending = entry.pending == Pending::SentReceived ? Pending::Received : Pending::None;
+            // A server may leave out of the changes since a token the items made after it and deleted
+            // since (RFC 6578, 3.5.1): the token must come from after these writes.
+            retry = retry || write.kind == Write::New;
         } else if (answer.status == 412) {
             // Another client changed the item meanwhile: fetched and merged in the next round.
             retry = true;
+            if (write.kind == Write::New)
+                m_drop[write.entry] = true;
         } else {
+            // A new item that got an answer did not reach the server; without one it may have.
+            if (write.kind == Write::New && answer.answered())
+                m_drop[write.entry] = true;
             fail(m_dav.failure(answer, m_requests[w].url));
         }
     }
     std::vector<SyncItemState> kept;
-    kept.reserve(m_state.items.size() + sentNew.size());
+    kept.reserve(m_state.items.size());
     for (size_t e = 0; e < m_state.items.size(); ++e) {
-        if (!dropEntry[e])
+        if (!m_drop[e])
             kept.push_back(std::move(m_state.items[e]));
     }
-    for (SyncItemState& item : sentNew)
-        kept.push_back(std::move(item));
     m_state.items = std::move(kept);
     // The token stands for the listing every item was compared with; a failed write is met again anyway,
     // as its row still differs from what the state recorded.
@@ -433,7 +552,7 @@ SyncReport ListSync::findCollections(const SyncAccount& account, QList<SyncColle
 }
 
 SyncOutcome ListSync::run(const SyncAccount& account, const QUrl& collection, const ToDoList& rows,
-                          const SyncState& state)
+                          const SyncState& state, const SyncJournal& journal)
 {
     SyncOutcome out;
     const QUrl url = collectionUrl(collection);
@@ -446,10 +565,13 @@ SyncOutcome ListSync::run(const SyncAccount& account, const QUrl& collection, co
     ToDoList current = rows;
     bool retry = true;
     for (int round = 0; round < kMaxRounds && retry; ++round) {
-        Round r(dav, url, current, out);
-        if (!r.run(retry))
+        Round r(dav, url, current, out, journal);
+        if (!r.run(round == 0, retry))
             return out;
     }
+    // Still writing in the last round: the next run starts from all the server's ETags.
+    if (retry)
+        out.state.syncToken.clear();
     out.report.ok = true;
     return out;
 }

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <functional>
 #include <vector>
 
 // Two-way sync of a list with a CalDAV task collection (RFC 4791).
@@ -34,9 +35,12 @@
 //   changed one stays; a row deleted in the list deletes the server's item only when the server did not
 //   change it since the last sync.
 //
-// Order for crash safety: the caller saves the state only after the list holding the run's changes has
-// been saved. A run that died before that is repeated from the old state: rows received then are matched
-// by content, and so are items sent then.
+// Order for crash safety: the state records what the list is to get (pending as Received or Removed) and
+// what is being sent (pending as Sent) before the server is written (through the journal) and before the
+// list is saved. The next run settles what is pending: a received row the list file never got is added
+// again (never read as deleted in the list), and a new item sent without an answer is looked for on the
+// server and sent again only when it is not there. Once the list is saved the caller may settle the
+// received ones (SyncState::settleReceived) and save the state again.
 
 // A change of the list that a run asks for, keyed by the item's UID. before is the row as the run saw it
 // (Update, Remove); after the row as it is to be (Add, Update).
@@ -66,6 +70,10 @@ struct SyncOutcome
     QStringList notes;
 };
 
+// Saves the state before the run writes to the server (the command line's state file; the window may save
+// it too); a failure stops the run before its writes.
+using SyncJournal = std::function<IoResult(const SyncState&)>;
+
 class ListSync
 {
 public:
@@ -78,7 +86,7 @@ public:
     // One two-way run of rows (a snapshot of the list) with the collection. A state of another collection
     // (or none) starts afresh, matching by content.
     SyncOutcome run(const SyncAccount& account, const QUrl& collection, const ToDoList& rows,
-                    const SyncState& state);
+                    const SyncState& state, const SyncJournal& journal = {});
 
 private:
     SyncTransport& m_transport;

@@ -87,23 +87,26 @@ int SyncListCommand(const SyncCommandOptions& options, QTextStream& out, QTextSt
             SyncState state;
             if (const IoResult r = SyncState::load(statePath, state); !r)
                 return report(err, r.error);
-            SyncOutcome outcome = sync.run(account, collection, list, state);
-            const bool changed = !outcome.changes.empty();
-            ApplySyncChanges(list, outcome.changes);
-            // The list first: a state that names rows the list file does not hold would read as deletions.
-            if (changed) {
+            SyncOutcome outcome = sync.run(account, collection, list, state,
+                                           [&statePath](const SyncState& s) { return s.save(statePath); });
+            // The state first, with what the list is to get marked pending: a list that is not saved then
+            // gets it from the next run, instead of its rows being read as deleted.
+            if (const IoResult r = outcome.state.save(statePath); !r)
+                return report(err, r.error);
+            if (!outcome.changes.empty()) {
+                ApplySyncChanges(list, outcome.changes);
                 if (FileStamp::of(path) != read)
                     return report(err,
                                   QStringLiteral("%1 was changed by another program during the sync; the "
-                                                 "server's changes come again with the next sync.")
+                                                 "server's changes come with the next sync.")
                                       .arg(ShownPath(path)));
                 if (const IoResult r = SaveListFile(list, path); !r)
-                    return report(
-                        err,
-                        r.error + QStringLiteral("; the server's changes come again with the next sync."));
+                    return report(err, r.error +
+                                           QStringLiteral("; the server's changes come with the next sync."));
+                outcome.state.settleReceived();
+                if (const IoResult r = outcome.state.save(statePath); !r)
+                    return report(err, r.error);
             }
-            if (const IoResult r = outcome.state.save(statePath); !r)
-                return report(err, r.error);
             for (const QString& note : std::as_const(outcome.notes))
                 out << note << '\n';
             const SyncReport& done = outcome.report;

@@ -6,26 +6,48 @@
 #include <tuple>
 
 namespace {
-// Alike rows beyond this many per Action or Date In are not compared: a list of thousands of rows made on
-// one day must not cost a comparison of every pair.
+// Past this many pairs of unmatched rows and items only rows of the same Action or Date In are compared: a
+// list of thousands of rows changed at once must not cost a comparison of every pair.
+constexpr size_t kAllPairsLimit = 250000;
 constexpr int kCandidatesPerBucket = 64;
 
-int sameFields(const ToDoItem& a, const ToDoItem& b)
+// 1 for equal texts, falling with the share of bytes that an edit would have to change.
+double similarity(QByteArrayView a, QByteArrayView b)
 {
-    int same = (a.action() == b.action()) + (a.checked() == b.checked());
-    for (int k = 0; k < ToDoItem::ColumnCount; ++k)
-        same += a.value(k) == b.value(k);
-    return same;
+    const qsizetype longest = std::max(a.size(), b.size());
+    if (longest == 0)
+        return 1;
+    std::vector<qsizetype> row(size_t(b.size()) + 1);
+    for (qsizetype j = 0; j <= b.size(); ++j)
+        row[size_t(j)] = j;
+    for (qsizetype i = 1; i <= a.size(); ++i) {
+        qsizetype diagonal = row[0];
+        row[0] = i;
+        for (qsizetype j = 1; j <= b.size(); ++j) {
+            const qsizetype above = row[size_t(j)];
+            row[size_t(j)] = std::min({above + 1, row[size_t(j - 1)] + 1, diagonal + (a[i - 1] != b[j - 1])});
+            diagonal = above;
+        }
+    }
+    return 1.0 - double(row[size_t(b.size())]) / double(longest);
 }
 
-// Of the ten fields (Action, Checked and eight values): the same Action and half of the other fields, or
-// the same Date In and seven of them.
-bool alike(const ToDoItem& a, const ToDoItem& b, int same)
+// How alike a row is to an item of the last sync, or a negative number when too little is alike: an
+// Action at most half changed, or the same Date In with six of the ten fields the same.
+double likeness(const ToDoItem& a, const ToDoItem& b)
 {
-    if (a.action() == b.action())
-        return same >= 5;
-    return !a.value(ToDoItem::DateIn).isEmpty() && a.value(ToDoItem::DateIn) == b.value(ToDoItem::DateIn) &&
-           same >= 7;
+    const double action = similarity(a.action(), b.action());
+    const bool dateIn =
+        !a.value(ToDoItem::DateIn).isEmpty() && a.value(ToDoItem::DateIn) == b.value(ToDoItem::DateIn);
+    int same = (a.action() == b.action()) + (a.checked() == b.checked());
+    int filled = 0;
+    for (int k = 0; k < ToDoItem::ColumnCount; ++k) {
+        same += a.value(k) == b.value(k);
+        filled += a.value(k) == b.value(k) && !a.value(k).isEmpty();
+    }
+    if (action < 0.5 && !(dateIn && same >= 6))
+        return -1;
+    return 4 * action + 3 * dateIn + filled + 0.5 * (a.checked() == b.checked());
 }
 } // namespace
 
@@ -73,39 +95,46 @@ SyncMatch MatchSyncRows(const std::vector<ToDoItem>& rows, const std::vector<con
     }
 
     // The rest: the most alike pairs first.
-    QHash<QByteArray, std::vector<int>> byAction, byDateIn;
+    std::vector<int> rowsLeft, entriesLeft;
     for (size_t r = 0; r < rows.size(); ++r) {
-        if (m.entryOfRow[r] >= 0)
-            continue;
-        auto& a = byAction[rows[r].action().toByteArray()];
-        if (a.size() < size_t(kCandidatesPerBucket))
-            a.push_back(int(r));
-        if (!rows[r].value(ToDoItem::DateIn).isEmpty()) {
-            auto& d = byDateIn[rows[r].value(ToDoItem::DateIn).toByteArray()];
-            if (d.size() < size_t(kCandidatesPerBucket))
-                d.push_back(int(r));
-        }
+        if (m.entryOfRow[r] < 0)
+            rowsLeft.push_back(int(r));
     }
-    std::vector<std::tuple<int, int, int>> candidates; // (-same, entry, row)
     for (size_t e = 0; e < bases.size(); ++e) {
-        if (m.rowOfEntry[e] >= 0)
-            continue;
-        const ToDoItem& base = *bases[e];
-        for (const auto* bucket : {&byAction, &byDateIn}) {
-            const QByteArray key = bucket == &byAction ? base.action().toByteArray()
-                                                       : base.value(ToDoItem::DateIn).toByteArray();
-            const auto it = bucket->constFind(key);
-            if (it == bucket->constEnd())
-                continue;
-            for (const int r : *it) {
-                const int same = sameFields(base, rows[size_t(r)]);
-                if (alike(base, rows[size_t(r)], same))
-                    candidates.emplace_back(-same, int(e), r);
+        if (m.rowOfEntry[e] < 0)
+            entriesLeft.push_back(int(e));
+    }
+    std::vector<std::tuple<double, int, int>> candidates; // (-likeness, entry, row)
+    const auto consider = [&](int e, int r) {
+        if (const double like = likeness(*bases[size_t(e)], rows[size_t(r)]); like >= 0)
+            candidates.emplace_back(-like, e, r);
+    };
+    if (rowsLeft.size() * entriesLeft.size() <= kAllPairsLimit) {
+        for (const int e : entriesLeft) {
+            for (const int r : rowsLeft)
+                consider(e, r);
+        }
+    } else {
+        QHash<QByteArray, std::vector<int>> byAction, byDateIn;
+        for (const int r : rowsLeft) {
+            auto& a = byAction[rows[size_t(r)].action().toByteArray()];
+            if (a.size() < size_t(kCandidatesPerBucket))
+                a.push_back(r);
+            if (const QByteArrayView d = rows[size_t(r)].value(ToDoItem::DateIn); !d.isEmpty()) {
+                auto& bucket = byDateIn[d.toByteArray()];
+                if (bucket.size() < size_t(kCandidatesPerBucket))
+                    bucket.push_back(r);
             }
+        }
+        for (const int e : entriesLeft) {
+            for (const int r : byAction.value(bases[size_t(e)]->action().toByteArray()))
+                consider(e, r);
+            for (const int r : byDateIn.value(bases[size_t(e)]->value(ToDoItem::DateIn).toByteArray()))
+                consider(e, r);
         }
     }
     std::sort(candidates.begin(), candidates.end());
-    for (const auto& [negSame, e, r] : candidates) {
+    for (const auto& [unlike, e, r] : candidates) {
         if (m.rowOfEntry[size_t(e)] < 0 && m.entryOfRow[size_t(r)] < 0)
             pair(e, r);
     }

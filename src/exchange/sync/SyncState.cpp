@@ -65,6 +65,14 @@ IoResult SyncState::load(const QString& path, SyncState& out)
             return bad();
         item.base = ToDoItem::fromRecord(record, o.value(QLatin1String("checked")).toBool());
         item.calendar = o.value(QLatin1String("calendar")).toString().toUtf8();
+        item.pending = SyncItemState::Pending(o.value(QLatin1String("pending")).toInt());
+        if (o.contains(QLatin1String("previous"))) {
+            const QByteArray previous = fromBase64(o.value(QLatin1String("previous")));
+            if (ToDoItem::recordLength(previous.constData(), previous.size()) != previous.size())
+                return bad();
+            item.previous =
+                ToDoItem::fromRecord(previous, o.value(QLatin1String("previousChecked")).toBool());
+        }
         state.items.push_back(std::move(item));
     }
     out = std::move(state);
@@ -75,12 +83,19 @@ IoResult SyncState::save(const QString& path) const
 {
     QJsonArray list;
     for (const SyncItemState& item : items) {
-        list.append(QJsonObject{{QLatin1String("uid"), QString::fromUtf8(item.uid)},
-                                {QLatin1String("href"), QString::fromUtf8(item.href)},
-                                {QLatin1String("etag"), QString::fromUtf8(item.etag)},
-                                {QLatin1String("record"), base64(item.base.record())},
-                                {QLatin1String("checked"), item.base.checked()},
-                                {QLatin1String("calendar"), QString::fromUtf8(item.calendar)}});
+        QJsonObject o{{QLatin1String("uid"), QString::fromUtf8(item.uid)},
+                      {QLatin1String("href"), QString::fromUtf8(item.href)},
+                      {QLatin1String("etag"), QString::fromUtf8(item.etag)},
+                      {QLatin1String("record"), base64(item.base.record())},
+                      {QLatin1String("checked"), item.base.checked()},
+                      {QLatin1String("calendar"), QString::fromUtf8(item.calendar)}};
+        if (item.pending != SyncItemState::Pending::None)
+            o.insert(QLatin1String("pending"), int(item.pending));
+        if (item.previous) {
+            o.insert(QLatin1String("previous"), base64(item.previous->record()));
+            o.insert(QLatin1String("previousChecked"), item.previous->checked());
+        }
+        list.append(o);
     }
     const QJsonObject root{{QLatin1String("format"), kFormat},
                            {QLatin1String("collection"), collection.toString()},
@@ -88,4 +103,17 @@ IoResult SyncState::save(const QString& path) const
                            {QLatin1String("items"), list}};
     return AtomicFile::save(path, QJsonDocument(root).toJson(QJsonDocument::Compact),
                             AtomicFile::Ownership::ProgramFile);
+}
+
+void SyncState::settleReceived()
+{
+    std::erase_if(items, [](const SyncItemState& i) { return i.pending == SyncItemState::Pending::Removed; });
+    for (SyncItemState& i : items) {
+        if (i.pending == SyncItemState::Pending::SentReceived) {
+            i.pending = SyncItemState::Pending::Sent;
+        } else if (i.pending == SyncItemState::Pending::Received) {
+            i.pending = SyncItemState::Pending::None;
+            i.previous.reset();
+        }
+    }
 }

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QUrl>
 
+#include <optional>
+
 #include <vector>
 
 // What the last sync of a list left, kept in a hidden file beside the list ("<dir>/.<name>.sync"): the
@@ -15,12 +17,30 @@
 // it is.
 struct SyncItemState
 {
+    // What is not yet known to have reached the list file or the server. The state is saved before the
+    // list and before the server writes, so that a run that dies in between is finished by the next one.
+    enum class Pending
+    {
+        None,
+        // Sent as a new item without an answer yet: still missing on the server, it is sent again.
+        Sent,
+        // Received: base is the row the list gets (previous the row it replaces, if any). A list without
+        // the row gets it; a row still equal to previous becomes base.
+        Received,
+        // Deleted on the server: a row still equal to previous goes.
+        Removed,
+        // Both Sent and Received: a conflict copy, which the list gets and the server too.
+        SentReceived
+    };
+
     QByteArray uid;
     // The item's path on the server.
     QByteArray href;
     QByteArray etag;
     ToDoItem base;
     QByteArray calendar;
+    Pending pending = Pending::None;
+    std::optional<ToDoItem> previous;
 };
 
 struct SyncState
@@ -34,4 +54,6 @@ struct SyncState
     // A missing file is an empty state.
     static IoResult load(const QString& path, SyncState& out);
     IoResult save(const QString& path) const;
+    // Once the list holding the run's changes is saved: nothing received is pending any more.
+    void settleReceived();
 };
