@@ -54,12 +54,13 @@ void ModuleSyncEngine::findCollections(
 }
 
 void ModuleSyncEngine::synchronize(const SyncAccount& account, const QUrl& collection, const ToDoList& rows,
-                                   const SyncState& state, std::function<void(const SyncOutcome&)> done)
+                                   const SyncState& state, const SyncJournal& journal,
+                                   std::function<void(const SyncOutcome&)> done)
 {
     auto outcome = std::make_shared<SyncOutcome>();
     outcome->state = state;
     start(
-        [account, collection, rows, state, outcome](SyncTransport& transport) {
+        [account, collection, rows, state, journal, outcome](SyncTransport& transport) {
             ListSync sync(transport);
             QUrl target = collection;
             if (target.isEmpty()) {
@@ -79,7 +80,7 @@ void ModuleSyncEngine::synchronize(const SyncAccount& account, const QUrl& colle
                 }
                 target = found.front().url;
             }
-            *outcome = sync.run(account, target, rows, state);
+            *outcome = sync.run(account, target, rows, state, journal);
         },
         [outcome, done = std::move(done)](const QString& moduleError) {
             if (!moduleError.isEmpty())

@@ -22,7 +22,8 @@ public:
     void findCollections(const SyncAccount& account,
                          std::function<void(const SyncReport&, const QList<SyncCollection>&)> done) override;
     void synchronize(const SyncAccount& account, const QUrl& collection, const ToDoList& rows,
-                     const SyncState& state, std::function<void(const SyncOutcome&)> done) override;
+                     const SyncState& state, const SyncJournal& journal,
+                     std::function<void(const SyncOutcome&)> done) override;
 
     // How long a request may go without progress.
     static constexpr int kTimeoutMs = 30 * 1000;

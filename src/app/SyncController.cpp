@@ -138,19 +138,30 @@ void SyncController::run()
                 return;
             }
             const SyncAccount account{settings.url, settings.user, password, settings.trustedCertificate};
-            self->engine().synchronize(account, settings.collection, self->m_document->list(), state,
-                                       [self](const SyncOutcome& outcome) {
-                                           if (self)
-                                               self->take(outcome);
-                                       });
+            const QString statePath = SyncState::pathFor(self->m_document->paths().standardList);
+            self->engine().synchronize(
+                account, settings.collection, self->m_document->list(), state,
+                [statePath](const SyncState& s) { return s.save(statePath); },
+                [self](const SyncOutcome& outcome) {
+                    if (self)
+                        self->take(outcome);
+                });
         });
 }
 
 void SyncController::take(SyncOutcome outcome)
 {
+    const QString statePath = SyncState::pathFor(m_document->paths().standardList);
+    // The state first, with what the list is to get marked pending: should the list not be saved, the
+    // next run brings it again instead of reading its rows as deleted.
+    if (const IoResult r = outcome.state.save(statePath); !r) {
+        outcome.report.ok = false;
+        outcome.report.error = r.error;
+        finish(outcome.report);
+        return;
+    }
     if (m_switched || m_document->mode() != ListMode::Standard) {
-        // Not the rows the run started from: nothing of it is kept, the state stays as it was, and the
-        // run comes again once the standard list is back.
+        // Not the rows the run started from: they get nothing now, the next run settles what is pending.
         outcome.report.ok = false;
         outcome.report.error = text("NotStandard");
         finish(outcome.report);
@@ -165,28 +176,29 @@ void SyncController::take(SyncOutcome outcome)
             rows->appendItem(change.after);
             continue;
         }
+        // Only a row still as the run saw it; one the user changed meanwhile meets the server again in
+        // the next run.
         const auto& items = rows->list().items;
         const auto it = std::find(items.begin(), items.end(), change.before);
-        if (it == items.end()) {
+        if (it == items.end())
             ++missed;
-        } else if (change.kind == SyncRowChange::Kind::Update) {
+        else if (change.kind == SyncRowChange::Kind::Update)
             rows->replaceItem(int(it - items.begin()), change.after);
-        } else {
+        else
             rows->removeRows({int(it - items.begin())});
-        }
     }
-    // The list first, then the state; a list that cannot be saved keeps the old state, and the next run
-    // matches what came now by content.
     if (m_document->isModified())
         m_document->autosave();
     m_applying = false;
     if (m_document->isModified()) {
         outcome.report.ok = false;
         outcome.report.error = text("NotSaved");
-    } else if (const IoResult r = outcome.state.save(SyncState::pathFor(m_document->paths().standardList));
-               !r) {
-        outcome.report.ok = false;
-        outcome.report.error = r.error;
+    } else if (!outcome.changes.empty()) {
+        outcome.state.settleReceived();
+        if (const IoResult r = outcome.state.save(statePath); !r) {
+            outcome.report.ok = false;
+            outcome.report.error = r.error;
+        }
     }
     if (missed > 0)
         m_changeTimer->start();

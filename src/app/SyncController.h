@@ -21,10 +21,11 @@ class SecretStore;
 // Never two at once: a request during a run leaves one more run to follow it. A run that fails changes
 // nothing but the status line; the changes wait for the next run.
 //
-// A run takes a snapshot of the rows; what the server changed comes back into the rows (a row the user
-// changed meanwhile is left for the next run), the list is saved, and only then the state beside it: a
-// state that names rows the list file does not hold would read as deletions. A list switched during a
-// run takes nothing; the run is repeated.
+// A run takes a snapshot of the rows. Its state (what the list is to get marked pending) is saved before
+// anything else; then what the server changed comes into the rows (a row the user changed meanwhile is
+// left for the next run), the list is saved, and only then is the state settled: a state that names rows
+// the list file does not hold would read as deletions. A list switched during a run gets nothing now; the
+// next run settles what is pending.
 class SyncController : public SyncService
 {
     Q_OBJECT
@@ -75,7 +76,7 @@ Q_SIGNALS:
 private:
     void listChanged();
     void run();
-    // What a run brought: into the rows, the list saved, then the state.
+    // What a run brought: the state kept, the changes into the rows, the list saved, the state settled.
     void take(SyncOutcome outcome);
     void finish(SyncReport report, const QStringList& notes = {});
     SyncEngine& engine();

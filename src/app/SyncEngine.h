@@ -16,9 +16,11 @@ public:
     findCollections(const SyncAccount& account,
                     std::function<void(const SyncReport&, const QList<SyncCollection>&)> done) = 0;
     // One two-way run of a snapshot of the rows with collection (empty: the one task list account.url
-    // leads to); done gets the outcome once, also when the run failed.
+    // leads to); journal keeps the state before the server is written (called on any thread). done gets
+    // the outcome once, also when the run failed.
     virtual void synchronize(const SyncAccount& account, const QUrl& collection, const ToDoList& rows,
-                             const SyncState& state, std::function<void(const SyncOutcome&)> done) = 0;
+                             const SyncState& state, const SyncJournal& journal,
+                             std::function<void(const SyncOutcome&)> done) = 0;
 };
 
 using SyncEngineFactory = std::function<std::unique_ptr<SyncEngine>()>;

@@ -66,7 +66,7 @@ public:
         done(r, {{QUrl("https://dav.example.org/me/home/"), "Home"},
                  {QUrl("https://dav.example.org/me/work/"), "Work"}});
     }
-    void synchronize(const SyncAccount&, const QUrl&, const ToDoList&, const SyncState&,
+    void synchronize(const SyncAccount&, const QUrl&, const ToDoList&, const SyncState&, const SyncJournal&,
                      std::function<void(const SyncOutcome&)> done) override
     {
         ++runs;
