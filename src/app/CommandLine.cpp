@@ -12,6 +12,7 @@
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/Regional.h"
+#include "platform/desktop/SecretStore.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -145,8 +146,12 @@ int syncList(const CommandLineOptions& options, QTextStream& out, QTextStream& e
                     : options.syncUser;
     sync.savedCollection =
         QUrl(settings.value(QStringLiteral("Sync"), QStringLiteral("Collection"), QString()));
-    // Scripts give the password in the environment; the desktop's secret store is asked otherwise.
-    sync.password = qEnvironmentVariable("QUILLMAR_SYNC_PASSWORD");
+    // Scripts give the password in the environment; the desktop's secret store is asked otherwise. A
+    // server that asks for none needs none: without one the run goes on, and a refusal names the reason.
+    QString noPassword;
+    sync.password = ReadSyncPassword(sync.url, sync.user, &noPassword);
+    if (sync.password.isEmpty() && !noPassword.isEmpty())
+        err << "quillmar: warning: " << noPassword << '\n';
     bool ok = false;
     if (const int seconds = qEnvironmentVariableIntValue("QUILLMAR_SYNC_TIMEOUT", &ok); ok && seconds > 0)
         sync.timeoutMs = seconds * 1000;
