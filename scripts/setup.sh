@@ -17,6 +17,7 @@ CHECK_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     python3-icalendar tidy
     xvfb xauth
+    dbus gnome-keyring
     desktop-file-utils appstream shared-mime-info
     debhelper dpkg-dev lintian
     clang clang-format libclang-rt-14-dev
