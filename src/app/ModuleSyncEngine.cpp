@@ -3,14 +3,18 @@
 #include "exchange/sync/SyncModule.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 
 ModuleSyncEngine::ModuleSyncEngine() : m_alive(std::make_shared<std::atomic<bool>>(true)) {}
 
 ModuleSyncEngine::~ModuleSyncEngine()
 {
     *m_alive = false;
-    if (m_thread)
-        m_thread->wait();
+    // A run still out has a few seconds to end. One that hangs on a silent server is left to the end of
+    // the program rather than holding up its exit: the list is saved by then, and the run's state is
+    // written (atomically) before each write to the server.
+    if (m_thread && !m_thread->wait(QDeadlineTimer(kExitWaitMs)))
+        (void)m_thread.release();
 }
 
 void ModuleSyncEngine::start(std::function<void(SyncTransport&)> work,
@@ -28,6 +32,8 @@ void ModuleSyncEngine::start(std::function<void(SyncTransport&)> work,
             work(*transport);
         }
         // The answer goes to the program's thread; an engine gone meanwhile takes none.
+        if (!*alive)
+            return;
         QMetaObject::invokeMethod(
             qApp,
             [answer, alive, error] {

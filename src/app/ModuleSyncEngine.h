@@ -15,8 +15,7 @@ class ModuleSyncEngine : public SyncEngine
 {
 public:
     ModuleSyncEngine();
-    // Waits for a job still running (at most the request timeout): its thread must not outlive the
-    // program's objects.
+    // Waits a little for a job still running; see the .cpp.
     ~ModuleSyncEngine() override;
 
     void findCollections(const SyncAccount& account,
@@ -27,6 +26,7 @@ public:
 
     // How long a request may go without progress.
     static constexpr int kTimeoutMs = 30 * 1000;
+    static constexpr int kExitWaitMs = 3 * 1000;
 
 private:
     // Runs work(transport) on a new thread (after the one before has ended) and then, on this thread,
