@@ -51,7 +51,8 @@ class WindowPrompter;
 // The parts with rules of their own live in their own classes, and the window wires them together: the
 // list page (ListViewController), the item commands (ItemCommands), undo, redo and find (EditCommands),
 // the CSV/HTML/iCalendar commands (ExchangeActions), the alarms (AlarmCenter) and the tray icon
-// (TrayController), the display settings (SettingsApplier) and the stored layout (WindowLayout).
+// (TrayController), the display settings (SettingsApplier), the stored layout (WindowLayout) and the sync
+// with a CalDAV server (SyncActions, whose SyncController owns the runs).
 class TQuillmar : public QMainWindow
 {
     Q_OBJECT

@@ -241,6 +241,17 @@ private Q_SLOTS:
         QVERIFY(QFileInfo::exists(SyncState::pathFor(StandardListPath())));
         QTest::qWait(400);
         QCOMPARE(engine->runs, 3);
+
+        // The interval too waits for a run that is out.
+        SyncSettings every = w.syncController().settings();
+        every.intervalMinutes = 1;
+        w.syncController().setTiming({200, 100});
+        w.syncController().takeSettings(every);
+        QTRY_COMPARE(engine->runs, 4);
+        QTest::qWait(400);
+        QCOMPARE(engine->runs, 4);
+        engine->answer();
+        QCOMPARE(engine->runs, 5);
     }
 
     // The real engine against Radicale: the start-up run sends the list, F5 brings another client's item
