@@ -21,7 +21,12 @@ SyncActions::SyncActions(ListDocument* document, QObject* parent)
     m_panel->setObjectName(QStringLiteral("SyncStatus"));
     m_panel->setContentsMargins(4, 0, 4, 0);
     connect(m_action, &QAction::triggered, m_controller, &SyncController::syncNow);
-    connect(m_controller, &SyncService::statusChanged, m_panel, &QLabel::setText);
+    connect(m_controller, &SyncService::statusChanged, m_panel, [this](const QString& text) {
+        m_panel->setText(text);
+        m_panel->setToolTip(QString());
+    });
+    // What needs the user's attention stays on the panel until the next run, beyond the passing hint.
+    connect(m_controller, &SyncController::needsAttention, m_panel, &QLabel::setToolTip);
     connect(m_controller, &SyncController::needsAttention, this, &SyncActions::notice);
     connect(m_controller, &SyncController::setUpChanged, this, &SyncActions::retranslate);
     retranslate();
