@@ -224,6 +224,8 @@ void SyncController::finish(SyncReport report, const QStringList& notes)
 QString SyncController::statusText(const SyncReport& report, const QTime& at)
 {
     const QString time = at.toString(QStringLiteral("HH:mm"));
+    if (!report.ok && !report.untrustedCertificate.isEmpty())
+        return text("Failed").arg(time, report.error + QStringLiteral(". ") + text("Untrusted"));
     if (!report.ok)
         return text("Failed").arg(time, report.error);
     return text("Done")

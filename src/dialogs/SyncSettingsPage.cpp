@@ -202,7 +202,9 @@ void SyncSettingsPage::testConnection()
             return;
         self->m_testButton->setEnabled(true);
         if (!report.untrustedCertificate.isEmpty()) {
-            self->m_resultLabel->setText(text("TestFailed").arg(report.certificateDescription));
+            self->m_resultLabel->setText(
+                text("TestFailed")
+                    .arg(report.error.isEmpty() ? report.certificateDescription : report.error));
             // Trusting a certificate is the user's explicit choice, asked once per test; then the test
             // runs again with it.
             if (MessageBox::question(self, text("Trust").arg(report.certificateDescription)) ==
