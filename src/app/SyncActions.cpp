@@ -23,10 +23,12 @@ SyncActions::SyncActions(ListDocument* document, QObject* parent)
     connect(m_action, &QAction::triggered, m_controller, &SyncController::syncNow);
     connect(m_controller, &SyncService::statusChanged, m_panel, [this](const QString& text) {
         m_panel->setText(text);
-        m_panel->setToolTip(QString());
+        // A long reason may not fit the panel.
+        m_panel->setToolTip(text);
     });
     // What needs the user's attention stays on the panel until the next run, beyond the passing hint.
-    connect(m_controller, &SyncController::needsAttention, m_panel, &QLabel::setToolTip);
+    connect(m_controller, &SyncController::needsAttention, m_panel,
+            [this](const QString& note) { m_panel->setToolTip(m_panel->text() + QLatin1Char('\n') + note); });
     connect(m_controller, &SyncController::needsAttention, this, &SyncActions::notice);
     connect(m_controller, &SyncController::setUpChanged, this, &SyncActions::retranslate);
     retranslate();

@@ -160,7 +160,7 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Settings, "SyncPage", "Warning",
      "Plain http:// to another machine: the password and the items travel unprotected. Use https://."},
     {W::Settings, "SyncPage", "Testing", "Connecting..."},
-    {W::Settings, "SyncPage", "Found", "Connected: %1 task lists found."},
+    {W::Settings, "SyncPage", "Found", "Connected; task lists found: %1."},
     {W::Settings, "SyncPage", "NoneFound", "Connected, but the server offers no task list there."},
     {W::Settings, "SyncPage", "TestFailed", "Connection failed: %1"},
     {W::Settings, "SyncPage", "Trust",

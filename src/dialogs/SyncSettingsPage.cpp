@@ -103,6 +103,8 @@ void SyncSettingsPage::retranslate()
     m_intervalLabel->setText(text("Interval"));
     m_intervalSpin->setSuffix(QLatin1Char(' ') + text("Minutes"));
     m_intervalSpin->setSpecialValueText(text("IntervalZero"));
+    m_intervalSpin->setMinimumWidth(m_intervalSpin->fontMetrics().horizontalAdvance(text("IntervalZero")) +
+                                    48);
     const QString hint = text("Hint0");
     const qsizetype bar = hint.indexOf(QLatin1Char('|'));
     m_urlEdit->setToolTip(bar < 0 ? hint : hint.left(bar));
@@ -207,8 +209,11 @@ void SyncSettingsPage::testConnection()
                     .arg(report.error.isEmpty() ? report.certificateDescription : report.error));
             // Trusting a certificate is the user's explicit choice, asked once per test; then the test
             // runs again with it.
-            if (MessageBox::question(self, text("Trust").arg(report.certificateDescription)) ==
-                MessageBox::Yes) {
+            // No is the default: Enter must not trust a certificate.
+            if (MessageBox::message(self, QStringLiteral("Quillmar"),
+                                    text("Trust").arg(report.certificateDescription),
+                                    MessageBox::Icon::Warning, {MessageBox::Yes, MessageBox::No},
+                                    MessageBox::No) == MessageBox::Yes) {
                 self->m_trustedCertificate = report.untrustedCertificate;
                 self->m_certificateHost = self->settings().url.host();
                 self->testConnection();

@@ -196,7 +196,7 @@ private Q_SLOTS:
         test->click();
         QCOMPARE(lists->count(), 2);
         QCOMPARE(child<QLabel>(dlg.get(), "LblSyncResult")->text(),
-                 QStringLiteral("Connected: 2 task lists found."));
+                 QStringLiteral("Connected; task lists found: 2."));
         lists->setFocus();
         QTest::keyClick(lists, Qt::Key_Down);
         child<QPushButton>(dlg.get(), "BtnSaveClose")->click();
