@@ -80,6 +80,9 @@ public:
         o.report.ok = true;
         o.report.sent = 1;
         o.report.received = int(changes.size());
+        // As the engine does: what the list is to get stays pending until the list is saved.
+        for (const SyncRowChange& c : changes)
+            o.state.items.push_back({c.uid, {}, {}, c.after, {}, SyncItemState::Pending::Received, {}});
         o.changes = std::move(changes);
         done(o);
     }
@@ -89,6 +92,29 @@ void use(SyncController& sync, SyncEngine* engine)
 {
     sync.setEngineFactory([engine] { return std::unique_ptr<SyncEngine>(engine); });
 }
+
+// The window on the standard list, syncing through a held engine; its start-up run is out.
+struct HeldWindow
+{
+    TQuillmar w;
+    HeldEngine* engine = new HeldEngine;
+    HeldWindow()
+    {
+        use(w.syncController(), engine);
+        w.syncController().setSecretStore(std::make_shared<MemoryStore>());
+        w.syncController().setTiming({200, 60000});
+        w.show();
+        w.startUp();
+        QApplication::setActiveWindow(&w);
+    }
+    QString status() const { return child<QLabel>(&w, "SyncStatus")->text(); }
+    SyncItemState::Pending pending() const
+    {
+        SyncState state;
+        SyncState::load(SyncState::pathFor(StandardListPath()), state);
+        return state.items.empty() ? SyncItemState::Pending::Sent : state.items.front().pending;
+    }
+};
 
 QString value(const char* key)
 {
@@ -211,13 +237,9 @@ private Q_SLOTS:
         TempData data;
         data.writeIni("[Sync]\nUrl=https://dav.example.org/me/tasks/\nUser=me\nInterval=0\n");
         QVERIFY(SaveListFile(list({"Buy milk"}), StandardListPath()));
-        TQuillmar w;
-        auto* engine = new HeldEngine;
-        use(w.syncController(), engine);
-        w.syncController().setSecretStore(std::make_shared<MemoryStore>());
-        w.syncController().setTiming({200, 60000});
-        w.show();
-        w.startUp();
+        HeldWindow held;
+        TQuillmar& w = held.w;
+        HeldEngine* engine = held.engine;
         QTRY_COMPARE(engine->runs, 1);
         QApplication::setActiveWindow(&w);
         child<QTreeView>(&w, "lstToDo")->setFocus();
@@ -228,7 +250,7 @@ private Q_SLOTS:
         QCOMPARE(engine->runs, 2);
         engine->answer();
         QCOMPARE(engine->runs, 2);
-        QCOMPARE(child<QLabel>(&w, "SyncStatus")->text(),
+        QCOMPARE(held.status(),
                  QStringLiteral("Synchronized at 10:00: 1 sent, 0 received, 0 deleted, 0 conflicts"));
 
         for (int i = 0; i < 3; ++i)
@@ -238,7 +260,7 @@ private Q_SLOTS:
         w.document().autosave();
         engine->answer({{SyncRowChange::Kind::Add, "uid-1", {}, item("From the phone")}});
         QCOMPARE(actions(load(StandardListPath())), (QByteArrayList{"Buy milk", "From the phone"}));
-        QVERIFY(QFileInfo::exists(SyncState::pathFor(StandardListPath())));
+        QCOMPARE(held.pending(), SyncItemState::Pending::None);
         QTest::qWait(400);
         QCOMPARE(engine->runs, 3);
 
@@ -252,6 +274,23 @@ private Q_SLOTS:
         QCOMPARE(engine->runs, 4);
         engine->answer();
         QCOMPARE(engine->runs, 5);
+    }
+
+    // A list that cannot be saved keeps what came: the rows show it, the status says so, and the state
+    // keeps it pending for the next run.
+    void unsavedListKeepsTheServersChangesPending()
+    {
+        TempData data;
+        data.writeIni("[Sync]\nUrl=https://dav.example.org/me/tasks/\nUser=me\nInterval=0\n");
+        QVERIFY(SaveListFile(list({"Buy milk"}), StandardListPath()));
+        HeldWindow held;
+        QTRY_COMPARE(held.engine->runs, 1);
+        QVERIFY(QFile::remove(StandardListPath()) && QDir().mkpath(StandardListPath()));
+        held.engine->answer({{SyncRowChange::Kind::Add, "uid-1", {}, item("From the phone")}});
+        QCOMPARE(actions(held.w.document().list()), (QByteArrayList{"Buy milk", "From the phone"}));
+        QVERIFY(held.w.document().isModified());
+        QVERIFY(held.status().startsWith(QLatin1String("Sync failed at 10:00: the list could not be saved")));
+        QCOMPARE(held.pending(), SyncItemState::Pending::Received);
     }
 
     // The real engine against Radicale: the start-up run sends the list, F5 brings another client's item
