@@ -39,10 +39,7 @@ public:
     }
     void write(const QString& key, const QString& secret, std::function<void(const QString&)> done) override
     {
-        if (secret.isEmpty())
-            secrets.remove(key);
-        else
-            secrets[key] = secret;
+        secret.isEmpty() ? void(secrets.remove(key)) : void(secrets[key] = secret);
         done({});
     }
 };
@@ -88,26 +85,26 @@ public:
     }
 };
 
-void use(SyncController& sync, SyncEngine* engine)
-{
-    sync.setEngineFactory([engine] { return std::unique_ptr<SyncEngine>(engine); });
-}
-
-// The window on the standard list, syncing through a held engine; its start-up run is out.
+// The window on a standard list of one row, syncing through a held engine; its start-up run is out.
 struct HeldWindow
 {
-    TQuillmar w;
+    TempData data;
+    std::unique_ptr<TQuillmar> window;
     HeldEngine* engine = new HeldEngine;
     HeldWindow()
     {
-        use(w.syncController(), engine);
+        data.writeIni("[Sync]\nUrl=https://dav.example.org/me/tasks/\nUser=me\nInterval=0\n");
+        SaveListFile(list({"Buy milk"}), StandardListPath());
+        window = std::make_unique<TQuillmar>();
+        TQuillmar& w = *window;
+        w.syncController().setEngineFactory([this] { return std::unique_ptr<SyncEngine>(engine); });
         w.syncController().setSecretStore(std::make_shared<MemoryStore>());
         w.syncController().setTiming({200, 60000});
         w.show();
         w.startUp();
         QApplication::setActiveWindow(&w);
     }
-    QString status() const { return child<QLabel>(&w, "SyncStatus")->text(); }
+    QString status() const { return child<QLabel>(window.get(), "SyncStatus")->text(); }
     SyncItemState::Pending pending() const
     {
         SyncState state;
@@ -208,7 +205,7 @@ private Q_SLOTS:
         data.writeIni("[Sync]\nUrl=https://dav.example.org/\nUser=me\n");
         ListDocument doc({StandardListPath(), HistoryListPath(), DataFolder(), SettingsFilePath()});
         SyncController sync(&doc, std::make_shared<MemoryStore>());
-        use(sync, new HeldEngine);
+        sync.setEngineFactory([] { return std::make_unique<HeldEngine>(); });
         auto dlg = openSyncPage(&sync);
         auto* test = child<QPushButton>(dlg.get(), "BtnSyncTest");
         auto* lists = child<QComboBox>(dlg.get(), "CbxSyncCollection");
@@ -234,11 +231,8 @@ private Q_SLOTS:
     // delay; what the server sent lands in the saved list and starts no run of its own.
     void runsNeverOverlapAndFollowChanges()
     {
-        TempData data;
-        data.writeIni("[Sync]\nUrl=https://dav.example.org/me/tasks/\nUser=me\nInterval=0\n");
-        QVERIFY(SaveListFile(list({"Buy milk"}), StandardListPath()));
         HeldWindow held;
-        TQuillmar& w = held.w;
+        TQuillmar& w = *held.window;
         HeldEngine* engine = held.engine;
         QTRY_COMPARE(engine->runs, 1);
         QApplication::setActiveWindow(&w);
@@ -280,15 +274,12 @@ private Q_SLOTS:
     // keeps it pending for the next run.
     void unsavedListKeepsTheServersChangesPending()
     {
-        TempData data;
-        data.writeIni("[Sync]\nUrl=https://dav.example.org/me/tasks/\nUser=me\nInterval=0\n");
-        QVERIFY(SaveListFile(list({"Buy milk"}), StandardListPath()));
         HeldWindow held;
         QTRY_COMPARE(held.engine->runs, 1);
         QVERIFY(QFile::remove(StandardListPath()) && QDir().mkpath(StandardListPath()));
         held.engine->answer({{SyncRowChange::Kind::Add, "uid-1", {}, item("From the phone")}});
-        QCOMPARE(actions(held.w.document().list()), (QByteArrayList{"Buy milk", "From the phone"}));
-        QVERIFY(held.w.document().isModified());
+        QCOMPARE(actions(held.window->document().list()), (QByteArrayList{"Buy milk", "From the phone"}));
+        QVERIFY(held.window->document().isModified());
         QVERIFY(held.status().startsWith(QLatin1String("Sync failed at 10:00: the list could not be saved")));
         QCOMPARE(held.pending(), SyncItemState::Pending::Received);
     }
