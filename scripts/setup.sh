@@ -16,6 +16,7 @@ PROGRAM_PACKAGES=(
 CHECK_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     python3-icalendar tidy
+    radicale xandikos
     xvfb xauth
     desktop-file-utils appstream shared-mime-info
     debhelper dpkg-dev lintian

@@ -395,6 +395,18 @@ TEST_P(SyncServerTest, RandomEditsSyncsAndCrashesEndConverged)
         }
 }
 
+// Qt Network comes with the sync module only: a start that syncs nothing does not load it.
+TEST(SyncModuleTest, ProgramDoesNotLinkQtNetwork)
+{
+    ASSERT_FALSE(testutil::quillmarBin().isEmpty());
+    QProcess readelf;
+    readelf.start("readelf", {"-d", testutil::quillmarBin()});
+    ASSERT_TRUE(readelf.waitForFinished());
+    const QByteArray needed = readelf.readAllStandardOutput();
+    EXPECT_TRUE(needed.contains("libQt6Core")) << needed.constData();
+    EXPECT_FALSE(needed.contains("libQt6Network"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, SyncServerTest, ::testing::Values(Server::Radicale, Server::Xandikos),
                          [](const auto& info) {
                              return info.param == Server::Radicale ? "Radicale" : "Xandikos";
