@@ -1,5 +1,6 @@
 #include "exchange/sync/ListSync.h"
 
+#include "config/LanguageTexts.h"
 #include "exchange/ICalendarExport.h"
 #include "exchange/ICalendarImport.h"
 #include "exchange/ICalendarValues.h"
@@ -72,10 +73,9 @@ ToDoItem conflictCopy(const ToDoItem& row)
     QByteArray remarks = row.value(ToDoItem::Remarks).toByteArray();
     if (!remarks.isEmpty())
         remarks += "\r\n";
-    remarks += CodePage::encodeLossy(
-        QStringLiteral("[Conflict copy of %1: this item was changed here and on the server since the last "
-                       "sync; the server's version is kept as well.]")
-            .arg(Clock::now().toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
+    remarks += CodePage::encodeLossy(LanguageTexts::shared()
+                                         .text("SyncRemarks", "ConflictCopy")
+                                         .arg(Clock::now().toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
     copy.setValue(ToDoItem::Remarks, remarks);
     return copy;
 }
