@@ -16,6 +16,7 @@ PROGRAM_PACKAGES=(
 CHECK_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     python3-icalendar tidy
+    radicale xandikos
     xvfb xauth
     dbus gnome-keyring
     desktop-file-utils appstream shared-mime-info

@@ -44,6 +44,10 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Main, "Header", "Item8", "Related Document"},
     {W::Main, "Tab", "Tab1", "ToDo List"},
     {W::Main, "Tab", "Tab2", "Calendar"},
+    // Added to the remarks of the list's version of an item changed here and on the sync server.
+    {W::Main, "SyncRemarks", "ConflictCopy",
+     "[Conflict copy of %1: this item was changed here and on the server since the last sync; the server's "
+     "version is kept as well.]"},
     // Titles of the dialogs, read where they are opened.
     {W::Main, "Settings", "Caption", "Quillmar: Select Settings and Colors for ToDo List and HTML File"},
     {W::Main, "Add_Edit", "Caption", "Quillmar: Add new ToDo item"},

@@ -1,5 +1,6 @@
 #include "exchange/sync/ListSync.h"
 
+#include "config/LanguageTexts.h"
 #include "exchange/ICalendarExport.h"
 #include "exchange/ICalendarImport.h"
 #include "exchange/ICalendarValues.h"
@@ -72,10 +73,9 @@ ToDoItem conflictCopy(const ToDoItem& row)
     QByteArray remarks = row.value(ToDoItem::Remarks).toByteArray();
     if (!remarks.isEmpty())
         remarks += "\r\n";
-    remarks += CodePage::encodeLossy(
-        QStringLiteral("[Conflict copy of %1: this item was changed here and on the server since the last "
-                       "sync; the server's version is kept as well.]")
-            .arg(Clock::now().toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
+    remarks += CodePage::encodeLossy(LanguageTexts::shared()
+                                         .text("SyncRemarks", "ConflictCopy")
+                                         .arg(Clock::now().toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
     copy.setValue(ToDoItem::Remarks, remarks);
     return copy;
 }
@@ -227,28 +227,26 @@ void Round::settlePending()
         }
         return -1;
     };
+    // What is applied again stays pending until the list with it is saved.
     bool any = false;
     for (SyncItemState& item : m_state.items) {
-        if (item.pending == Pending::Received) {
+        const bool copy = item.pending == Pending::SentReceived;
+        if (item.pending == Pending::Received || copy) {
             any = true;
             if (const int r = rowEqual(item.base); r >= 0) {
                 used[size_t(r)] = true;
+                item.pending = copy ? Pending::Sent : Pending::None;
+                item.previous.reset();
             } else if (const int p = item.previous ? rowEqual(*item.previous) : -1; p >= 0) {
                 used[size_t(p)] = true;
                 replaced[size_t(p)] = item.base;
             } else if (!item.previous) {
                 added.push_back(item.base);
+            } else {
+                // The row was changed since: the matching finds it.
+                item.pending = Pending::None;
+                item.previous.reset();
             }
-            // Otherwise the row was changed since: the matching finds it.
-            item.pending = Pending::None;
-            item.previous.reset();
-        } else if (item.pending == Pending::SentReceived) {
-            any = true;
-            if (const int r = rowEqual(item.base); r >= 0)
-                used[size_t(r)] = true;
-            else
-                added.push_back(item.base);
-            item.pending = Pending::Sent;
         } else if (item.pending == Pending::Removed) {
             any = true;
             if (const int p = item.previous ? rowEqual(*item.previous) : -1; p >= 0) {
@@ -257,10 +255,8 @@ void Round::settlePending()
             }
         }
     }
-    if (!any)
-        return;
-    std::erase_if(m_state.items, [](const SyncItemState& i) { return i.pending == Pending::Removed; });
-    applyRows(replaced, removed, added);
+    if (any)
+        applyRows(replaced, removed, added);
 }
 
 bool Round::run(bool first, bool& retry)
@@ -301,6 +297,15 @@ bool Round::run(bool first, bool& retry)
             remote[*it] = Remote::Same;
         }
     }
+    // A new item sent without an answer is not among the changes when it never arrived: it is looked for.
+    for (size_t e = 0; e < m_state.items.size(); ++e) {
+        const Pending p = m_state.items[e].pending;
+        if (remote[e] == Remote::Same && (p == Pending::Sent || p == Pending::SentReceived)) {
+            remote[e] = Remote::Changed;
+            wanted.push_back({QString::fromUtf8(m_state.items[e].href), {}, {}, false});
+            wantedEntry.push_back(qsizetype(e));
+        }
+    }
     if (!m_dav.fetch(m_collection, wanted)) {
         fail(m_dav.error());
         return false;
@@ -334,21 +339,33 @@ bool Round::run(bool first, bool& retry)
         }
     }
 
+    // Items the server deleted whose rows went are done with; they stay only to be recorded.
+    std::vector<size_t> active;
     std::vector<const ToDoItem*> bases, remotes;
     for (size_t e = 0; e < m_state.items.size(); ++e) {
+        if (m_state.items[e].pending == Pending::Removed)
+            continue;
+        active.push_back(e);
         bases.push_back(&m_state.items[e].base);
         remotes.push_back(remoteItem[e] ? &*remoteItem[e] : nullptr);
     }
     const SyncMatch match = MatchSyncRows(m_rows.items, bases, remotes);
+    std::vector<int> rowOf(m_state.items.size(), -1);
+    for (size_t i = 0; i < active.size(); ++i)
+        rowOf[active[i]] = match.rowOfEntry[i];
 
     std::vector<std::optional<ToDoItem>> replaced(m_rows.items.size());
     std::vector<bool> removed(m_rows.items.size(), false);
     std::vector<ToDoItem> added;
     const size_t known = m_state.items.size();
     m_drop.assign(known, false);
+    // Entries are added below while others are held by reference: room for every one there can be.
+    m_state.items.reserve(2 * known + m_rows.items.size() + newRemote.size());
     for (size_t e = 0; e < known; ++e) {
         SyncItemState& item = m_state.items[e];
-        const int row = match.rowOfEntry[e];
+        if (item.pending == Pending::Removed)
+            continue;
+        const int row = rowOf[e];
         const bool localGone = row < 0;
         const bool localChanged = !localGone && !(m_rows.items[size_t(row)] == item.base);
         const auto takeRemote = [&] {
@@ -360,9 +377,11 @@ bool Round::run(bool first, bool& retry)
             item.pending = toList ? Pending::Received : Pending::None;
         };
         // What the list needs, recorded first so that a list never saved gets it from the next run.
+        // An item already pending keeps the row the list file has (or none): that is what is replaced.
         const auto receive = [&](std::optional<ToDoItem> previous) {
+            if (item.pending != Pending::Received)
+                item.previous = std::move(previous);
             item.pending = Pending::Received;
-            item.previous = std::move(previous);
             ++m_out.report.received;
         };
         // Nothing the list shows changed there (another client's own properties, or this program's write
@@ -371,6 +390,8 @@ bool Round::run(bool first, bool& retry)
             takeRemote();
             remote[e] = Remote::Same;
         }
+        // Sent as new without an answer, and not found on the server since.
+        const bool sent = item.pending == Pending::Sent || item.pending == Pending::SentReceived;
         switch (remote[e]) {
         case Remote::Same:
             if (localGone) {
@@ -381,9 +402,11 @@ bool Round::run(bool first, bool& retry)
                 next.calendar = editedCalendar(item.calendar, item.base, next.base);
                 if (next.calendar.isEmpty())
                     next.calendar = ItemToICalendar(next.base, item.uid, Clock::now());
-                if (item.pending == Pending::Sent) {
+                if (sent) {
                     m_drop[e] = true;
                     addWrite(Write::New, std::move(next), e, {});
+                    m_state.items.back().pending =
+                        item.pending == Pending::SentReceived ? Pending::SentReceived : Pending::Sent;
                 } else {
                     addWrite(Write::Update, std::move(next), e, item.etag);
                 }
@@ -426,19 +449,21 @@ bool Round::run(bool first, bool& retry)
             m_drop[e] = true;
             if (localGone)
                 break;
-            if (localChanged || item.pending == Pending::Sent) {
+            if (localChanged || sent) {
                 // Changed here, deleted there: the changed one goes back to the server (as does a new
                 // item whose sending a run did not live to see answered).
                 SyncItemState next = item;
                 next.base = m_rows.items[size_t(row)];
                 next.calendar = ItemToICalendar(next.base, item.uid, Clock::now());
-                if (item.pending != Pending::Sent) {
+                if (!sent) {
                     next.calendar = editedCalendar(item.calendar, item.base, next.base);
                     m_out.notes << QStringLiteral(
                                        "\"%1\" was deleted on the server but changed here: it is kept.")
                                        .arg(m_rows.items[size_t(row)].actionText());
                 }
                 addWrite(Write::New, std::move(next), e, {});
+                if (item.pending == Pending::SentReceived)
+                    m_state.items.back().pending = Pending::SentReceived;
             } else {
                 removed[size_t(row)] = true;
                 m_drop[e] = false;

@@ -33,7 +33,8 @@ double similarity(QByteArrayView a, QByteArrayView b)
 }
 
 // How alike a row is to an item of the last sync, or a negative number when too little is alike: an
-// Action at most half changed, or the same Date In with six of the ten fields the same.
+// Action at most half changed with another value the same, or the same Date In with six of the ten fields
+// the same. An Action alone says too little: "Call Bob" deleted and "Call Rob" added is no rename.
 double likeness(const ToDoItem& a, const ToDoItem& b)
 {
     const double action = similarity(a.action(), b.action());
@@ -45,7 +46,8 @@ double likeness(const ToDoItem& a, const ToDoItem& b)
         same += a.value(k) == b.value(k);
         filled += a.value(k) == b.value(k) && !a.value(k).isEmpty();
     }
-    if (action < 0.5 && !(dateIn && same >= 6))
+    const bool renamed = action == 1 || (action >= 0.5 && filled > 0);
+    if (!renamed && !(dateIn && same >= 6))
         return -1;
     return 4 * action + 3 * dateIn + filled + 0.5 * (a.checked() == b.checked());
 }

@@ -8,8 +8,9 @@
 //   1. a row equal to the item as it was synced (an unchanged row);
 //   2. a row equal to the server's current version of the item (a change received, or sent, by a run that
 //      died before it could record it);
-//   3. the most alike remaining row: an Action at most half changed, or the same Date In with six of the ten
-//      fields the same (a row changed since the last sync, here or by another program).
+//   3. the most alike remaining row: the same Action, or one at most half changed with another value the
+//      same, or the same Date In with six of the ten fields the same (a row changed since the last sync,
+//      here or by another program).
 // Each row and each item is matched at most once; alike rows are matched in list order.
 struct SyncMatch
 {
