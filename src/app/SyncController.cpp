@@ -14,7 +14,6 @@ QString text(const char* key)
 {
     return LanguageTexts::shared().text("Sync", key);
 }
-
 } // namespace
 
 SyncController::SyncController(ListDocument* document, std::shared_ptr<SecretStore> store, QObject* parent)

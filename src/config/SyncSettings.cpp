@@ -4,6 +4,8 @@
 #include "config/IniFile.h"
 #include "config/Settings.h"
 
+#include <algorithm>
+
 namespace {
 using Key = Config::Key;
 } // namespace
@@ -16,7 +18,7 @@ SyncSettings SyncSettings::read(const IniFile& ini)
     s.collection = QUrl(Config::text(ini, Key::SyncCollection));
     const std::optional<int> minutes = Config::integer(ini, Key::SyncInterval);
     if (minutes && *minutes >= 0)
-        s.intervalMinutes = *minutes;
+        s.intervalMinutes = std::min(*minutes, kMaxIntervalMinutes);
     s.trustedCertificate = QByteArray::fromHex(Config::text(ini, Key::SyncTrustedCertificate).toLatin1());
     return s;
 }

@@ -17,8 +17,9 @@ struct SyncSettings
     QString user;
     // The collection chosen from those found at url; empty: the one url leads to.
     QUrl collection;
-    // Minutes between runs; 0: only at start, after changes and on demand.
+    // Minutes between runs; 0: only at start, after changes and on demand. At most a day.
     int intervalMinutes = 5;
+    static constexpr int kMaxIntervalMinutes = 24 * 60;
     // SHA-256 of a certificate the user chose to trust although it failed the checks.
     QByteArray trustedCertificate;
 

@@ -58,7 +58,7 @@ SyncSettingsPage::SyncSettingsPage(QWidget* parent) : QWidget(parent)
     m_collectionCombo = named(new QComboBox(this), "CbxSyncCollection");
     m_intervalLabel = named(new QLabel(this), "LblSyncInterval");
     m_intervalSpin = named(new QSpinBox(this), "EdtSyncInterval");
-    m_intervalSpin->setRange(0, 24 * 60);
+    m_intervalSpin->setRange(0, SyncSettings::kMaxIntervalMinutes);
     for (auto [label, buddy] : {std::pair<QLabel*, QWidget*>{m_urlLabel, m_urlEdit},
                                 {m_userLabel, m_userEdit},
                                 {m_passwordLabel, m_passwordEdit},
