@@ -1,5 +1,6 @@
 #include "app/ModuleSyncEngine.h"
 
+#include "config/LanguageTexts.h"
 #include "exchange/sync/SyncModule.h"
 
 #include <QCoreApplication>
@@ -65,8 +66,10 @@ void ModuleSyncEngine::synchronize(const SyncAccount& account, const QUrl& colle
 {
     auto outcome = std::make_shared<SyncOutcome>();
     outcome->state = state;
+    // How many task lists the URL led to when none was chosen and it was not exactly one; -1 otherwise.
+    auto listsFound = std::make_shared<int>(-1);
     start(
-        [account, collection, rows, state, journal, outcome](SyncTransport& transport) {
+        [account, collection, rows, state, journal, outcome, listsFound](SyncTransport& transport) {
             ListSync sync(transport);
             QUrl target = collection;
             if (target.isEmpty()) {
@@ -77,10 +80,7 @@ void ModuleSyncEngine::synchronize(const SyncAccount& account, const QUrl& colle
                     outcome->report = r;
                     if (r.ok) {
                         outcome->report.ok = false;
-                        outcome->report.error =
-                            QStringLiteral("%1 has %2 task lists: choose one in the settings' Sync page")
-                                .arg(account.url.toDisplayString(QUrl::RemoveUserInfo))
-                                .arg(found.size());
+                        *listsFound = int(found.size());
                     }
                     return;
                 }
@@ -88,9 +88,14 @@ void ModuleSyncEngine::synchronize(const SyncAccount& account, const QUrl& colle
             }
             *outcome = sync.run(account, target, rows, state, journal);
         },
-        [outcome, done = std::move(done)](const QString& moduleError) {
+        [outcome, listsFound, url = account.url, done = std::move(done)](const QString& moduleError) {
             if (!moduleError.isEmpty())
                 outcome->report.error = moduleError;
+            else if (*listsFound >= 0)
+                outcome->report.error = LanguageTexts::shared()
+                                            .text("Sync", "ListCount")
+                                            .arg(url.toDisplayString(QUrl::RemoveUserInfo))
+                                            .arg(*listsFound);
             done(*outcome);
         });
 }
