@@ -300,7 +300,11 @@ void TQuillmar::connectParts()
     connect(m_tray, &TrayController::restoreRequested, this, &TQuillmar::restoreFromTray);
     connect(m_tray, &TrayController::exitRequested, this, &TQuillmar::exitProgram);
     m_settings->setSyncService(&m_sync->controller());
-    connect(m_sync, &SyncActions::notice, this, &TQuillmar::setStatusHint);
+    // A hidden window tells sync conflicts the way it tells alarms.
+    connect(m_sync, &SyncActions::notice, this, [this](const QString& text) {
+        setStatusHint(text);
+        m_alarms->notifyOutOfSight(QStringLiteral("Quillmar"), text);
+    });
     connect(m_settings, &SettingsApplier::dialogClosed, this, [this] {
         m_sync->loadSettings();
         // A code page chosen in the dialog counts for the texts typed from now on; those already written

@@ -9,6 +9,7 @@
 #include "dialogs/SettingsDialog.h"
 #include "exchange/sync/SyncModule.h"
 #include "model/ListFile.h"
+#include "platform/desktop/RecordingNotifier.h"
 #include "platform/desktop/SecretStore.h"
 
 #include <QComboBox>
@@ -69,13 +70,14 @@ public:
         ++runs;
         waiting.push_back(std::move(done));
     }
-    void answer(std::vector<SyncRowChange> changes = {})
+    void answer(std::vector<SyncRowChange> changes = {}, int conflicts = 0)
     {
         auto done = waiting.front();
         waiting.erase(waiting.begin());
         SyncOutcome o;
         o.report.ok = true;
         o.report.sent = 1;
+        o.report.conflicts = conflicts;
         o.report.received = int(changes.size());
         // As the engine does: what the list is to get stays pending until the list is saved.
         for (const SyncRowChange& c : changes)
@@ -269,6 +271,17 @@ private Q_SLOTS:
         QVERIFY(held.window->document().isModified());
         QVERIFY(held.status().startsWith(QLatin1String("Sync failed at 10:00: the list could not be saved")));
         QCOMPARE(held.pending(), SyncItemState::Pending::Received);
+
+        // Conflicts reach a hidden window's user as a notification.
+        auto notes = std::make_shared<RecordingNotifier>();
+        held.window->setNotifier(notes);
+        QTest::keyClick(child<QTreeView>(held.window.get(), "lstToDo"), Qt::Key_F5);
+        QCOMPARE(held.engine->runs, 2);
+        held.window->hide();
+        held.engine->answer({}, 1);
+        QCOMPARE(notes->shown,
+                 QStringList{"Quillmar|1 items were changed here and on the server: both versions "
+                             "are kept, the copies' remarks say so"});
     }
 
     // The real engine against Radicale: the start-up run sends the list, F5 brings another client's item
