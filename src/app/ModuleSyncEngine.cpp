@@ -14,17 +14,19 @@ ModuleSyncEngine::~ModuleSyncEngine()
     // A run still out has a few seconds to end. One that hangs on a silent server is left to the end of
     // the program rather than holding up its exit: the list is saved by then, and the run's state is
     // written (atomically) before each write to the server.
-    if (m_thread && !m_thread->wait(QDeadlineTimer(kExitWaitMs)))
-        (void)m_thread.release();
+    const QDeadlineTimer deadline(kExitWaitMs);
+    for (std::unique_ptr<QThread>& thread : m_threads) {
+        if (!thread->wait(deadline))
+            (void)thread.release();
+    }
 }
 
 void ModuleSyncEngine::start(std::function<void(SyncTransport&)> work,
                              std::function<void(const QString& moduleError)> answer)
 {
-    if (m_thread)
-        m_thread->wait();
+    std::erase_if(m_threads, [](const std::unique_ptr<QThread>& t) { return t->isFinished(); });
     auto alive = m_alive;
-    m_thread.reset(QThread::create([work = std::move(work), answer = std::move(answer), alive] {
+    auto job = [work = std::move(work), answer = std::move(answer), alive] {
         QString error;
         // Made on the thread that uses it, as the transport requires.
         std::unique_ptr<SyncTransport> transport = SyncModule::createTransport(&error);
@@ -42,8 +44,9 @@ void ModuleSyncEngine::start(std::function<void(SyncTransport&)> work,
                     answer(error);
             },
             Qt::QueuedConnection);
-    }));
-    m_thread->start();
+    };
+    m_threads.emplace_back(QThread::create(std::move(job)));
+    m_threads.back()->start();
 }
 
 void ModuleSyncEngine::findCollections(

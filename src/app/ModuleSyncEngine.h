@@ -6,11 +6,12 @@
 
 #include <atomic>
 #include <memory>
+#include <vector>
 
 // Runs the blocking ListSync on a worker thread, with a transport of the network module made there (the
 // module, and with it Qt Network, is loaded by the first run or search). Answers come back on the thread
-// that asked. One job at a time: the controller never starts two runs, and a search during a run waits
-// for it.
+// that asked. Each job has a thread and a transport of its own: a search from the settings page does not
+// wait for a run that is out (the controller never starts two runs).
 class ModuleSyncEngine : public SyncEngine
 {
 public:
@@ -29,11 +30,11 @@ public:
     static constexpr int kExitWaitMs = 3 * 1000;
 
 private:
-    // Runs work(transport) on a new thread (after the one before has ended) and then, on this thread,
-    // answer; a failed module load gives answer the error instead.
+    // Runs work(transport) on a new thread and then, on this thread, answer; a failed module load gives
+    // answer the error instead.
     void start(std::function<void(SyncTransport&)> work,
                std::function<void(const QString& moduleError)> answer);
 
-    std::unique_ptr<QThread> m_thread;
+    std::vector<std::unique_ptr<QThread>> m_threads;
     std::shared_ptr<std::atomic<bool>> m_alive;
 };
