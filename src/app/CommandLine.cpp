@@ -1,9 +1,9 @@
 #include "app/CommandLine.h"
 
 #include "config/FolderChoices.h"
-#include "config/IniFile.h"
 #include "config/Paths.h"
 #include "config/Settings.h"
+#include "config/SyncSettings.h"
 #include "exchange/ExchangeCommands.h"
 #include "exchange/sync/SyncCommand.h"
 #include "model/ItemStatus.h"
@@ -139,13 +139,9 @@ int syncList(const CommandLineOptions& options, QTextStream& out, QTextStream& e
     sync.url = QUrl(options.syncUrl, QUrl::StrictMode);
     sync.listFile = options.listFile;
     // The account set up in the window's settings, for what the command line does not say.
-    const IniFile settings = IniFile::load(SettingsFilePath());
-    const QString savedUrl = settings.value(QStringLiteral("Sync"), QStringLiteral("Url"), QString());
-    sync.user = options.syncUser.isEmpty() && QUrl(savedUrl) == sync.url
-                    ? settings.value(QStringLiteral("Sync"), QStringLiteral("User"), QString())
-                    : options.syncUser;
-    sync.savedCollection =
-        QUrl(settings.value(QStringLiteral("Sync"), QStringLiteral("Collection"), QString()));
+    const SyncSettings saved = SyncSettings::read(SettingsFilePath());
+    sync.user = options.syncUser.isEmpty() && saved.url == sync.url ? saved.user : options.syncUser;
+    sync.savedCollection = saved.collection;
     // Scripts give the password in the environment; the desktop's secret store is asked otherwise. A
     // server that asks for none needs none: without one the run goes on, and a refusal names the reason.
     QString noPassword;
