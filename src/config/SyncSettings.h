@@ -24,6 +24,7 @@ struct SyncSettings
     QByteArray trustedCertificate;
 
     bool isSetUp() const { return url.isValid() && !url.isEmpty(); }
+    bool operator==(const SyncSettings&) const = default;
 
     // An interval that is no number or negative reads as the default.
     static SyncSettings read(const IniFile& ini);

@@ -581,7 +581,8 @@ void SettingsDialog::BtnSaveCloseClick()
     if (IoResult r = ChangeIniFile(m_iniFileName,
                                    [&](IniFile& ini) {
                                        values.writeTo(ini);
-                                       sync.writeTo(ini);
+                                       if (m_syncPage->changed())
+                                           sync.writeTo(ini);
                                    });
         !r) {
         MessageBox::information(this, failureText(QStringLiteral("The settings were not saved."), r));

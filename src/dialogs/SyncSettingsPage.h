@@ -29,6 +29,8 @@ public:
     void load(const SyncSettings& settings);
     // The settings as the page shows them.
     SyncSettings settings() const;
+    // Whether they differ from those loaded (a file that never had sync gets no [Sync] section).
+    bool changed() const { return !(settings() == m_loaded); }
     // After the settings were written: keeps the password in the secret store when it, the URL or the
     // user changed.
     void storePassword();
