@@ -90,8 +90,9 @@ void SyncController::syncNow()
 
 void SyncController::listChanged()
 {
-    // Before the first run the start-up run takes the changes along.
-    if (isSetUp() && m_started && !m_applying)
+    // Before the first run the start-up run takes the changes along; changes of another list than the
+    // standard one are none of the sync's business.
+    if (isSetUp() && m_started && !m_applying && m_document->mode() == ListMode::Standard)
         m_changeTimer->start();
 }
 
