@@ -528,6 +528,12 @@ bool Round::run(bool first, bool& retry)
     }
     applyRows(replaced, removed, added);
 
+    // The token stands for the listing every item was compared with, and the state now holds all it named
+    // (what the list is to get marked pending): saved without it, a run that dies here would ask next time
+    // for the changes since an older token, which may leave out an item made and deleted since (RFC 6578,
+    // 3.5.1) that this state already holds. A failed write is met again anyway, as its row still differs
+    // from what the state recorded.
+    m_state.syncToken = changes.syncToken;
     // The state before the writes: what the list is to get and what is being sent.
     if (m_journal && (!m_writes.empty() || !m_out.changes.empty())) {
         if (const IoResult r = m_journal(m_state); !r) {
@@ -577,9 +583,6 @@ bool Round::run(bool first, bool& retry)
             kept.push_back(std::move(m_state.items[e]));
     }
     m_state.items = std::move(kept);
-    // The token stands for the listing every item was compared with; a failed write is met again anyway,
-    // as its row still differs from what the state recorded.
-    m_state.syncToken = changes.syncToken;
     return m_out.report.error.isEmpty();
 }
 } // namespace
