@@ -17,7 +17,9 @@
 #include <set>
 
 #include <arpa/inet.h>
+#include <csignal>
 #include <netinet/in.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -87,6 +89,9 @@ protected:
         const QString program = QStandardPaths::findExecutable(radicale ? "radicale" : "xandikos");
         ASSERT_FALSE(program.isEmpty()) << (radicale ? "radicale" : "xandikos") << " is not installed";
         const QString port = QString::number(m_port);
+        // A test that dies takes its server with it.
+        for (QProcess* p : {&m_server, &m_proxy})
+            p->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
         m_server.start(program,
                        radicale ? QStringList{"--config", "", "--storage-filesystem-folder=" + store,
                                               "--server-hosts=127.0.0.1:" + port, "--auth-type=none"}

@@ -154,6 +154,9 @@ private:
     std::vector<SyncRequest> m_requests;
     // Entries that go once the round is done.
     std::vector<bool> m_drop;
+    // Entries received by a run whose list was not saved, and whose old row was changed since: previous
+    // is the version both sides changed, base the server's, and the row is matched by previous.
+    std::vector<bool> m_stale;
 };
 
 void Round::addWrite(Write::Kind kind, SyncItemState item, size_t entry, const QByteArray& condition)
@@ -229,7 +232,9 @@ void Round::settlePending()
     };
     // What is applied again stays pending until the list with it is saved.
     bool any = false;
-    for (SyncItemState& item : m_state.items) {
+    m_stale.assign(m_state.items.size(), false);
+    for (size_t e = 0; e < m_state.items.size(); ++e) {
+        SyncItemState& item = m_state.items[e];
         const bool copy = item.pending == Pending::SentReceived;
         if (item.pending == Pending::Received || copy) {
             any = true;
@@ -243,9 +248,9 @@ void Round::settlePending()
             } else if (!item.previous) {
                 added.push_back(item.base);
             } else {
-                // The row was changed since: the matching finds it.
+                // The row the list file has was changed since: both sides changed previous.
                 item.pending = Pending::None;
-                item.previous.reset();
+                m_stale[e] = true;
             }
         } else if (item.pending == Pending::Removed) {
             any = true;
@@ -346,7 +351,8 @@ bool Round::run(bool first, bool& retry)
         if (m_state.items[e].pending == Pending::Removed)
             continue;
         active.push_back(e);
-        bases.push_back(&m_state.items[e].base);
+        const bool stale = e < m_stale.size() && m_stale[e];
+        bases.push_back(stale ? &*m_state.items[e].previous : &m_state.items[e].base);
         remotes.push_back(remoteItem[e] ? &*remoteItem[e] : nullptr);
     }
     const SyncMatch match = MatchSyncRows(m_rows.items, bases, remotes);
@@ -359,6 +365,20 @@ bool Round::run(bool first, bool& retry)
     std::vector<ToDoItem> added;
     const size_t known = m_state.items.size();
     m_drop.assign(known, false);
+    // A stale entry merges from previous: the server's version is base, or a newer one fetched now.
+    for (size_t e = 0; e < std::min(known, m_stale.size()); ++e) {
+        SyncItemState& item = m_state.items[e];
+        if (!m_stale[e])
+            continue;
+        if (remote[e] == Remote::Same) {
+            remote[e] = Remote::Changed;
+            remoteItem[e] = item.base;
+            fetched[e] = {QString::fromUtf8(item.href), item.etag, item.calendar, false};
+        }
+        item.base = *item.previous;
+        item.previous.reset();
+    }
+    m_stale.clear();
     // Entries are added below while others are held by reference: room for every one there can be.
     m_state.items.reserve(2 * known + m_rows.items.size() + newRemote.size());
     for (size_t e = 0; e < known; ++e) {
@@ -508,6 +528,12 @@ bool Round::run(bool first, bool& retry)
     }
     applyRows(replaced, removed, added);
 
+    // The token stands for the listing every item was compared with, and the state now holds all it named
+    // (what the list is to get marked pending): saved without it, a run that dies here would ask next time
+    // for the changes since an older token, which may leave out an item made and deleted since (RFC 6578,
+    // 3.5.1) that this state already holds. A failed write is met again anyway, as its row still differs
+    // from what the state recorded.
+    m_state.syncToken = changes.syncToken;
     // The state before the writes: what the list is to get and what is being sent.
     if (m_journal && (!m_writes.empty() || !m_out.changes.empty())) {
         if (const IoResult r = m_journal(m_state); !r) {
@@ -557,9 +583,6 @@ bool Round::run(bool first, bool& retry)
             kept.push_back(std::move(m_state.items[e]));
     }
     m_state.items = std::move(kept);
-    // The token stands for the listing every item was compared with; a failed write is met again anyway,
-    // as its row still differs from what the state recorded.
-    m_state.syncToken = changes.syncToken;
     return m_out.report.error.isEmpty();
 }
 } // namespace
