@@ -14,6 +14,11 @@ QString text(const char* key)
 {
     return LanguageTexts::shared().text("Sync", key);
 }
+
+QString storeFailure(const QString& reason)
+{
+    return reason.isEmpty() ? reason : text("StoreFailed").arg(reason);
+}
 } // namespace
 
 SyncController::SyncController(ListDocument* document, std::shared_ptr<SecretStore> store, QObject* parent)
@@ -133,7 +138,7 @@ void SyncController::run()
                 return;
             if (!error.isEmpty()) {
                 SyncReport failed;
-                failed.error = error;
+                failed.error = storeFailure(error);
                 self->finish(failed);
                 return;
             }
@@ -257,7 +262,10 @@ void SyncController::findCollections(
 void SyncController::readPassword(const QUrl& url, const QString& user,
                                   std::function<void(const QString& password, const QString& error)> done)
 {
-    m_store->read(SecretStore::syncKey(url, user), std::move(done));
+    m_store->read(SecretStore::syncKey(url, user),
+                  [done = std::move(done)](const QString& password, const QString& error) {
+                      done(password, storeFailure(error));
+                  });
 }
 
 void SyncController::storePassword(const QUrl& url, const QString& user, const QString& password,
@@ -266,7 +274,8 @@ void SyncController::storePassword(const QUrl& url, const QString& user, const Q
     // The dialog that asked may be closed by the time the store answers: a failure shows in the status
     // line as well.
     QPointer<SyncController> self(this);
-    m_store->write(SecretStore::syncKey(url, user), password, [self, done](const QString& error) {
+    m_store->write(SecretStore::syncKey(url, user), password, [self, done](const QString& reason) {
+        const QString error = storeFailure(reason);
         if (self && !error.isEmpty())
             self->setStatus(error);
         if (done)

@@ -105,6 +105,7 @@ const std::vector<LanguageTexts::Entry> kTable = {
      "the list could not be saved; the server's changes come again with the next sync"},
     {W::Main, "Sync", "Done", "Synchronized at %1: %2 sent, %3 received, %4 deleted, %5 conflicts"},
     {W::Main, "Sync", "Failed", "Sync failed at %1: %2"},
+    {W::Main, "Sync", "StoreFailed", "the desktop's secret store (keyring) failed: %1"},
     {W::Main, "Sync", "ListCount", "%1 leads to %2 task lists: choose one in the settings' Sync page"},
     {W::Main, "Sync", "Untrusted", "Test connection in the settings' Sync page asks whether to trust it."},
     {W::Main, "Sync", "Conflicts",

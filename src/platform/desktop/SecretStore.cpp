@@ -8,9 +8,10 @@ namespace {
 // The secret store's service name for every password of this program.
 const QString kService = QStringLiteral("Quillmar");
 
+// The store's own reason; callers say in the user's language that it was the secret store.
 QString errorText(const QKeychain::Job& job)
 {
-    return QStringLiteral("The secret store failed: %1").arg(job.errorString());
+    return job.errorString().isEmpty() ? QStringLiteral("error %1").arg(int(job.error())) : job.errorString();
 }
 } // namespace
 
@@ -84,7 +85,9 @@ QString ReadSyncPassword(const QUrl& url, const QString& user, QString* error)
     });
     if (!finished)
         loop.exec();
-    if (failure.isEmpty() && password.isEmpty())
+    if (!failure.isEmpty())
+        failure = QStringLiteral("The secret store failed: %1").arg(failure);
+    else if (password.isEmpty())
         failure =
             QStringLiteral("No password is stored for %1 at %2; set QUILLMAR_SYNC_PASSWORD or save it in "
                            "the settings' Sync page.")

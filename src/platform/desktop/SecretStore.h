@@ -11,12 +11,12 @@ class SecretStore
 {
 public:
     virtual ~SecretStore() = default;
-    // done gets the secret, or an error text; a key nothing is stored under gives an empty secret and
-    // no error.
+    // done gets the secret, or the store's reason for failing; a key nothing is stored under gives an
+    // empty secret and no error.
     virtual void read(const QString& key,
                       std::function<void(const QString& secret, const QString& error)> done) = 0;
-    // Keeps secret under key; an empty secret removes what is stored. done gets an error text, empty on
-    // success.
+    // Keeps secret under key; an empty secret removes what is stored. done gets the store's reason for
+    // failing, empty on success.
     virtual void write(const QString& key, const QString& secret,
                        std::function<void(const QString& error)> done) = 0;
 
