@@ -536,7 +536,15 @@ bool Round::run(bool first, bool& retry)
     m_state.syncToken = changes.syncToken;
     // The state before the writes: what the list is to get and what is being sent.
     if (m_journal && (!m_writes.empty() || !m_out.changes.empty())) {
-        if (const IoResult r = m_journal(m_state); !r) {
+        // Without the entries that go already (one sent again under a new entry must not be there twice).
+        SyncState journal;
+        journal.collection = m_state.collection;
+        journal.syncToken = m_state.syncToken;
+        for (size_t e = 0; e < m_state.items.size(); ++e) {
+            if (!m_drop[e])
+                journal.items.push_back(m_state.items[e]);
+        }
+        if (const IoResult r = m_journal(journal); !r) {
             SyncReport report;
             report.error = r.error;
             fail(report);
