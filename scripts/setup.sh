@@ -11,13 +11,15 @@ set -euo pipefail
 PROGRAM_PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins libgl1-mesa-dev
-    libical-dev nettle-dev
+    libical-dev nettle-dev qtkeychain-qt6-dev
 )
 # What the tests, checks, benchmarks and the package need besides.
 CHECK_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     python3-icalendar tidy
+    radicale xandikos
     xvfb xauth
+    dbus gnome-keyring
     desktop-file-utils appstream shared-mime-info
     debhelper dpkg-dev lintian
     clang clang-format libclang-rt-14-dev

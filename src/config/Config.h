@@ -48,6 +48,11 @@ public:
         StyleColor,
         StylePosition,
         ExchangeFolder, // where the Im-Export file dialogs start
+        SyncUrl,
+        SyncUser,
+        SyncCollection,
+        SyncInterval,
+        SyncTrustedCertificate,
     };
 
     enum class Type

@@ -541,3 +541,137 @@ IoResult WriteICalendarFolder(const QString& folder, const ToDoList& list, const
     }
     return IoResult::success();
 }
+
+namespace {
+void removeAll(icalcomponent* c, icalproperty_kind kind)
+{
+    while (icalproperty* p = icalcomponent_get_first_property(c, kind)) {
+        icalcomponent_remove_property(c, p);
+        icalproperty_free(p);
+    }
+}
+
+void removeFirst(icalcomponent* c, icalproperty_kind kind)
+{
+    if (icalproperty* p = icalcomponent_get_first_property(c, kind)) {
+        icalcomponent_remove_property(c, p);
+        icalproperty_free(p);
+    }
+}
+
+void replaceText(icalcomponent* todo, icalproperty_kind kind, icalproperty* (*make)(const char*),
+                 const QString& text)
+{
+    removeAll(todo, kind);
+    addText(todo, make, text);
+}
+
+// The alarm the Alarm Time of item stands for: the first that rings on its Target day, as the import reads.
+icalcomponent* mappedAlarm(icalcomponent* todo)
+{
+    const QDateTime target = ICalendarLocalTime(icalcomponent_get_due(todo));
+    for (icalcomponent* valarm = icalcomponent_get_first_component(todo, ICAL_VALARM_COMPONENT); valarm;
+         valarm = icalcomponent_get_next_component(todo, ICAL_VALARM_COMPONENT)) {
+        const QDateTime moment = ICalendarAlarmMoment(todo, valarm);
+        if (moment.isValid() && target.isValid() && moment.date() == target.date())
+            return valarm;
+    }
+    return nullptr;
+}
+} // namespace
+
+QByteArray ItemToICalendar(const ToDoItem& item, const QByteArray& uid, const QDateTime& stamp)
+{
+    ICalendarComponent calendar = newCalendar();
+    icalcomponent_add_component(calendar.get(), toDoOf(item, uid, ICalendarUtc(stamp)));
+    return ICalendarSerialize(calendar.get());
+}
+
+void UpdateICalendarToDo(icalcomponent* todo, const ToDoItem& before, const ToDoItem& after,
+                         const QDateTime& stamp)
+{
+    const auto changed = [&](int k) { return before.value(k) != after.value(k); };
+    // The alarm is found by the Target it was read with, so before DUE changes.
+    icalcomponent* alarm = mappedAlarm(todo);
+    if (before.action() != after.action())
+        replaceText(todo, ICAL_SUMMARY_PROPERTY, icalproperty_new_summary, after.actionText());
+    if (changed(ToDoItem::Remarks))
+        replaceText(todo, ICAL_DESCRIPTION_PROPERTY, icalproperty_new_description,
+                    after.valueText(ToDoItem::Remarks));
+    const auto target = ICalendarItemMoment(after.value(ToDoItem::Target));
+    if (changed(ToDoItem::Target)) {
+        // DUE and DURATION may not stand together; the Target replaces whichever gave the due time.
+        removeAll(todo, ICAL_DUE_PROPERTY);
+        removeAll(todo, ICAL_DURATION_PROPERTY);
+        if (target)
+            icalcomponent_add_property(todo, icalproperty_new_due(target->time() == QTime(0, 0)
+                                                                      ? ICalendarDate(target->date())
+                                                                      : ICalendarUtc(*target)));
+    }
+    if (changed(ToDoItem::DateIn)) {
+        removeAll(todo, ICAL_CREATED_PROPERTY);
+        if (const auto created = ICalendarItemMoment(after.value(ToDoItem::DateIn)))
+            icalcomponent_add_property(todo, icalproperty_new_created(ICalendarUtc(*created)));
+    }
+    if (changed(ToDoItem::Priority)) {
+        removeAll(todo, ICAL_PRIORITY_PROPERTY);
+        if (const auto priority = priorityOf(after))
+            icalcomponent_add_property(todo, icalproperty_new_priority(*priority));
+    }
+    if (changed(ToDoItem::ProjectName))
+        replaceText(todo, ICAL_CATEGORIES_PROPERTY, icalproperty_new_categories,
+                    after.valueText(ToDoItem::ProjectName));
+    if (changed(ToDoItem::Owner)) {
+        removeFirst(todo, ICAL_CONTACT_PROPERTY);
+        addText(todo, icalproperty_new_contact, after.valueText(ToDoItem::Owner));
+    }
+    if (changed(ToDoItem::FileLocation)) {
+        // Only the attachment the File Location was read from; further ones stay.
+        for (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_ATTACH_PROPERTY); p;
+             p = icalcomponent_get_next_property(todo, ICAL_ATTACH_PROPERTY)) {
+            if (icalattach* a = icalproperty_get_attach(p); a && icalattach_get_is_url(a)) {
+                icalcomponent_remove_property(todo, p);
+                icalproperty_free(p);
+                break;
+            }
+        }
+        if (const auto url = attachmentOf(after.valueText(ToDoItem::FileLocation))) {
+            icalattach* attach = icalattach_new_from_url(url->constData());
+            icalcomponent_add_property(todo, icalproperty_new_attach(attach));
+            icalattach_unref(attach);
+        }
+    }
+    if (before.checked() != after.checked()) {
+        removeAll(todo, ICAL_STATUS_PROPERTY);
+        removeAll(todo, ICAL_COMPLETED_PROPERTY);
+        removeAll(todo, ICAL_PERCENTCOMPLETE_PROPERTY);
+        icalcomponent_add_property(
+            todo, icalproperty_new_status(after.checked() ? ICAL_STATUS_COMPLETED : ICAL_STATUS_NEEDSACTION));
+        if (after.checked())
+            icalcomponent_add_property(todo, icalproperty_new_completed(ICalendarUtc(stamp)));
+    }
+    if (changed(ToDoItem::AlarmTime) || changed(ToDoItem::Target)) {
+        const std::optional<QTime> time = after.alarmTime();
+        if (alarm && !(target && time)) {
+            icalcomponent_remove_component(todo, alarm);
+            icalcomponent_free(alarm);
+        } else if (target && time) {
+            if (!alarm) {
+                alarm = icalcomponent_new(ICAL_VALARM_COMPONENT);
+                icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
+                const QByteArray said = textValue(after.actionText());
+                icalcomponent_add_property(
+                    alarm, icalproperty_new_description(said.isEmpty() ? "To-do" : said.constData()));
+                icalcomponent_add_component(todo, alarm);
+            }
+            removeAll(alarm, ICAL_TRIGGER_PROPERTY);
+            icaltriggertype trigger = icaltriggertype_from_int(0);
+            trigger.time = ICalendarUtc(QDateTime(target->date(), *time));
+            icalcomponent_add_property(alarm, icalproperty_new_trigger(trigger));
+        }
+    }
+    removeAll(todo, ICAL_DTSTAMP_PROPERTY);
+    icalcomponent_add_property(todo, icalproperty_new_dtstamp(ICalendarUtc(stamp)));
+    removeAll(todo, ICAL_LASTMODIFIED_PROPERTY);
+    icalcomponent_add_property(todo, icalproperty_new_lastmodified(ICalendarUtc(stamp)));
+}
