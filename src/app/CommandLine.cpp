@@ -143,6 +143,11 @@ int syncList(const CommandLineOptions& options, QTextStream& out, QTextStream& e
     sync.user = options.syncUser.isEmpty() && QUrl(savedUrl) == sync.url
                     ? settings.value(QStringLiteral("Sync"), QStringLiteral("User"), QString())
                     : options.syncUser;
+    // A certificate trusted in the window holds for the server it was trusted for.
+    if (QUrl(savedUrl).host() == sync.url.host())
+        sync.trustedCertificate = QByteArray::fromHex(
+            settings.value(QStringLiteral("Sync"), QStringLiteral("TrustedCertificate"), QString())
+                .toLatin1());
     sync.savedCollection =
         QUrl(settings.value(QStringLiteral("Sync"), QStringLiteral("Collection"), QString()));
     // Scripts give the password in the environment; the desktop's secret store is asked otherwise.
