@@ -1,9 +1,9 @@
 #include "app/CommandLine.h"
 
 #include "config/FolderChoices.h"
-#include "config/IniFile.h"
 #include "config/Paths.h"
 #include "config/Settings.h"
+#include "config/SyncSettings.h"
 #include "exchange/ExchangeCommands.h"
 #include "exchange/sync/SyncCommand.h"
 #include "model/ItemStatus.h"
@@ -12,6 +12,7 @@
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/Regional.h"
+#include "platform/desktop/SecretStore.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -138,20 +139,18 @@ int syncList(const CommandLineOptions& options, QTextStream& out, QTextStream& e
     sync.url = QUrl(options.syncUrl, QUrl::StrictMode);
     sync.listFile = options.listFile;
     // The account set up in the window's settings, for what the command line does not say.
-    const IniFile settings = IniFile::load(SettingsFilePath());
-    const QString savedUrl = settings.value(QStringLiteral("Sync"), QStringLiteral("Url"), QString());
-    sync.user = options.syncUser.isEmpty() && QUrl(savedUrl) == sync.url
-                    ? settings.value(QStringLiteral("Sync"), QStringLiteral("User"), QString())
-                    : options.syncUser;
+    const SyncSettings saved = SyncSettings::read(SettingsFilePath());
+    sync.user = options.syncUser.isEmpty() && saved.url == sync.url ? saved.user : options.syncUser;
+    sync.savedCollection = saved.collection;
     // A certificate trusted in the window holds for the server it was trusted for.
-    if (QUrl(savedUrl).host() == sync.url.host())
-        sync.trustedCertificate = QByteArray::fromHex(
-            settings.value(QStringLiteral("Sync"), QStringLiteral("TrustedCertificate"), QString())
-                .toLatin1());
-    sync.savedCollection =
-        QUrl(settings.value(QStringLiteral("Sync"), QStringLiteral("Collection"), QString()));
-    // Scripts give the password in the environment; the desktop's secret store is asked otherwise.
-    sync.password = qEnvironmentVariable("QUILLMAR_SYNC_PASSWORD");
+    if (saved.url.host() == sync.url.host())
+        sync.trustedCertificate = saved.trustedCertificate;
+    // Scripts give the password in the environment; the desktop's secret store is asked otherwise. A
+    // server that asks for none needs none: without one the run goes on, and a refusal names the reason.
+    QString noPassword;
+    sync.password = ReadSyncPassword(sync.url, sync.user, &noPassword);
+    if (sync.password.isEmpty() && !noPassword.isEmpty())
+        err << "quillmar: warning: " << noPassword << '\n';
     bool ok = false;
     if (const int seconds = qEnvironmentVariableIntValue("QUILLMAR_SYNC_TIMEOUT", &ok); ok && seconds > 0)
         sync.timeoutMs = seconds * 1000;

@@ -93,6 +93,37 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Main, "FindBar", "Status3", "Overdue"},
     {W::Main, "FindBar", "Status4", "Completed"},
     {W::Main, "Item1", "Item8", "&No toolbar image"},
+    {W::Main, "Exchange", "Item0", "Cancel"},
+    {W::Main, "Exchange", "Item1", "Exporting to %1"},
+    {W::Main, "Exchange", "Item2", "Importing from %1"},
+    {W::Main, "Exchange", "Item3", "Exported %1 items to %2"},
+    {W::Main, "Exchange", "Item4", "Exported 1 item to %1"},
+    {W::Main, "Exchange", "Item5", "\"%1\" is still running. Wait until it has finished, or cancel it."},
+    {W::Main, "Exchange", "Item6", "Export cancelled; %1 was not written"},
+    {W::Main, "Exchange", "Item7", "Import cancelled; nothing was imported"},
+    {W::Main, "Exchange", "Item8",
+     "Another list was opened while %1 was read; nothing was imported. Import it again into this list."},
+    {W::Main, "Exchange", "Item9",
+     "\"%1\" is still running. Stop it and exit? A stopped export leaves its file as it was; a stopped "
+     "import "
+     "adds nothing."},
+    // The sync: its command and its status line.
+    {W::Main, "Sync", "Item0", "S&ynchronize"},
+    {W::Main, "Sync", "Hint0",
+     "Synchronize the list with the server|Sends the list's changes to the sync server and "
+     "takes the changes made there"},
+    {W::Main, "Sync", "NotSetUp", "Sync is not set up: enter a server in Tools > Settings, page Sync"},
+    {W::Main, "Sync", "NotStandard", "only the standard list is synchronized"},
+    {W::Main, "Sync", "Running", "Synchronizing..."},
+    {W::Main, "Sync", "NotSaved",
+     "the list could not be saved; the server's changes come again with the next sync"},
+    {W::Main, "Sync", "Done", "Synchronized at %1: %2 sent, %3 received, %4 deleted, %5 conflicts"},
+    {W::Main, "Sync", "Failed", "Sync failed at %1: %2"},
+    {W::Main, "Sync", "StoreFailed", "the desktop's secret store (keyring) failed: %1"},
+    {W::Main, "Sync", "ListCount", "%1 leads to %2 task lists: choose one in the settings' Sync page"},
+    {W::Main, "Sync", "Untrusted", "Test connection in the settings' Sync page asks whether to trust it."},
+    {W::Main, "Sync", "Conflicts",
+     "%1 items were changed here and on the server: both versions are kept, the copies' remarks say so"},
 
     // Settings dialog.
     {W::Settings, "Settings", "Frame0", "ColorSettings"},
@@ -135,6 +166,29 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Settings, "Hints_Settings", "Hint9", "Close, apply changes|Close, apply changes"},
     {W::Settings, "Hints_Settings", "Hint10", "Close, don't apply changes|Close, don't apply changes"},
     {W::Settings, "Hints_Settings", "Hint11", "Chose language file|Chose language file"},
+    // The settings' sync page.
+    {W::Settings, "SyncPage", "Page0", "General"},
+    {W::Settings, "SyncPage", "Page1", "Sync"},
+    {W::Settings, "SyncPage", "Url", "Server or collection URL"},
+    {W::Settings, "SyncPage", "User", "User name"},
+    {W::Settings, "SyncPage", "Password", "Password"},
+    {W::Settings, "SyncPage", "Test", "Test connection"},
+    {W::Settings, "SyncPage", "Collection", "Task list on the server"},
+    {W::Settings, "SyncPage", "Interval", "Synchronize every"},
+    {W::Settings, "SyncPage", "Minutes", "minutes"},
+    {W::Settings, "SyncPage", "IntervalZero", "only at start, after changes and on demand"},
+    {W::Settings, "SyncPage", "Warning",
+     "Plain http:// to another machine: the password and the items travel unprotected. Use https://."},
+    {W::Settings, "SyncPage", "Testing", "Connecting..."},
+    {W::Settings, "SyncPage", "Found", "Connected; task lists found: %1."},
+    {W::Settings, "SyncPage", "NoneFound", "Connected, but the server offers no task list there."},
+    {W::Settings, "SyncPage", "TestFailed", "Connection failed: %1"},
+    {W::Settings, "SyncPage", "Trust",
+     "The server's certificate is not trusted (%1). Trust this certificate for the sync from now on?"},
+    {W::Settings, "SyncPage", "Hint0",
+     "Where the list is synchronized|The address of a CalDAV server (its task "
+     "lists are found from it) or of one task list; the password is kept in "
+     "the desktop's secret store, not in the settings file."},
 
     // Item editor: the captions of its six boxes, label rows padded so each word stands over its control.
     {W::Editor, "Add_Edit", "Frame0", "Add Action"},

@@ -7,6 +7,7 @@
 #include "exchange/ToDo2HTML.h"
 #include "model/ListFile.h"
 #include "platform/AtomicFile.h"
+#include "platform/BufferedWriter.h"
 #include "platform/Clock.h"
 #include "platform/FileStamp.h"
 #include "platform/FileSystem.h"
@@ -20,6 +21,8 @@
 #include <QThread>
 
 #include <functional>
+
+#include <unistd.h>
 
 namespace {
 QString listPathOf(const QString& listFile)
@@ -104,12 +107,14 @@ int ExportICalendarCommand(const QString& outFile, const QString& listFile, QTex
     if (const IoResult r = loadList(listPathOf(listFile), !listFile.isEmpty(), false, list); !r)
         return report(err, r.error);
     IoResult written;
-    if (isStandardOutput(outFile))
-        written = WriteStandardOutput(ListToICalendar(list, Clock::now()));
-    else if (isFolderTarget(outFile))
+    if (isStandardOutput(outFile)) {
+        BufferedWriter out(STDOUT_FILENO, QStringLiteral("standard output"));
+        written = WriteICalendar(out, list, Clock::now());
+    } else if (isFolderTarget(outFile)) {
         written = WriteICalendarFolder(outFile, list, Clock::now());
-    else
+    } else {
         written = WriteICalendarFile(outFile, list, Clock::now());
+    }
     if (!written)
         return report(err, written.error);
     return 0;

@@ -125,6 +125,8 @@ private Q_SLOTS:
         d.save();
         QCOMPARE(d.dlg->result(), int(QDialog::Accepted));
         QCOMPARE(value("Language File", "Selected"), QStringLiteral("None"));
+        // Sync never set up: no section of its own.
+        QCOMPARE(value("Sync", "Url"), QStringLiteral("<none>"));
         QCOMPARE(d.fake->calls, QStringList{QStringLiteral("SetAutoStart %1 org.quillmar.Quillmar 1")
                                                 .arg(QCoreApplication::applicationFilePath())});
         QVERIFY(messages().shownTexts().isEmpty());

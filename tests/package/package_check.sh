@@ -37,7 +37,8 @@ fi
 
 # Dependencies: the libraries of the program and of the sound module, and nothing to build with.
 depends="$(dpkg-deb -f "$deb" Depends)"
-for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6dbus6 libqt6multimedia6 libqt6network6; do
+for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6dbus6 libqt6multimedia6 libqt6network6 \
+    libqt6keychain1; do
     [[ ", $depends," == *", $library "* || ", $depends," == *", $library,"* ]] ||
         fail "Depends lacks $library: $depends"
 done

@@ -1,8 +1,8 @@
 #include "exchange/sync/ListSync.h"
 
 #include "config/LanguageTexts.h"
-#include "exchange/ICalendarExport.h"
 #include "exchange/ICalendarImport.h"
+#include "exchange/ICalendarUpdate.h"
 #include "exchange/ICalendarValues.h"
 #include "exchange/sync/CalDavClient.h"
 #include "exchange/sync/SyncMatch.h"
