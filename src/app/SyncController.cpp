@@ -192,10 +192,10 @@ void SyncController::take(SyncOutcome outcome)
         else
             rows->removeRows({int(it - items.begin())});
     }
-    if (m_document->isModified())
-        m_document->autosave();
+    // Waits for the save: the state may call the changes settled only once the file holds them.
+    const bool saved = !m_document->isModified() || m_document->autosaveAndWait();
     m_applying = false;
-    if (m_document->isModified()) {
+    if (!saved) {
         outcome.report.ok = false;
         outcome.report.error = text("NotSaved");
     } else if (!outcome.changes.empty()) {

@@ -700,6 +700,14 @@ void ListDocument::autosave()
     m_saver->start(std::move(job), list());
 }
 
+bool ListDocument::autosaveAndWait()
+{
+    finishSaving();
+    autosave();
+    finishSaving();
+    return !m_modified;
+}
+
 void ListDocument::finishSaving()
 {
     std::optional<BackgroundSave::Outcome> done = m_saver->wait();

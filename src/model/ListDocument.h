@@ -145,6 +145,10 @@ public:
     void autosave();
     // Waits for a save in the background and takes in its outcome.
     void finishSaving();
+    // Saves now what the timer would save, and waits for it: a save under way is settled first (it may
+    // hold older rows), then the rows as they are now are written. For callers outside the user's
+    // commands that change rows and must know they reached the file: true when the list is left saved.
+    bool autosaveAndWait();
     RecoveryFile& recovery()
     {
         finishSaving();
