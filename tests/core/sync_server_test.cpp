@@ -316,7 +316,10 @@ TEST_P(SyncServerTest, ServerFaultsLoseNothingAndTheNextSyncRecovers)
 
 TEST_P(SyncServerTest, RandomEditsSyncsAndCrashesEndConverged)
 {
-    // QUILLMAR_SYNC_SEED tries other sequences.
+    // QUILLMAR_SYNC_SEED tries other sequences, QUILLMAR_SYNC_STEPS longer ones.
+    const int steps = qEnvironmentVariableIsSet("QUILLMAR_SYNC_STEPS")
+                          ? qEnvironmentVariableIntValue("QUILLMAR_SYNC_STEPS")
+                          : 40;
     const quint32 seed = qEnvironmentVariableIsSet("QUILLMAR_SYNC_SEED")
                              ? quint32(qEnvironmentVariableIntValue("QUILLMAR_SYNC_SEED"))
                              : (GetParam() == Server::Radicale ? 7 : 11);
@@ -363,7 +366,7 @@ TEST_P(SyncServerTest, RandomEditsSyncsAndCrashesEndConverged)
             http("PUT", it->second, toDo(it->first, it->first + " (edited)"), got.header("ETag"));
         }
     };
-    for (int step = 0; step < 40; ++step) {
+    for (int step = 0; step < steps; ++step) {
         const QString name = random.bounded(2) ? "a" : "b";
         switch (random.bounded(4)) {
         case 0:

@@ -157,6 +157,9 @@ private:
     // Entries received by a run whose list was not saved, and whose old row was changed since: previous
     // is the version both sides changed, base the server's, and the row is matched by previous.
     std::vector<bool> m_stale;
+    // Entries deleted on the server by a run whose list was not saved, whose row was changed since: the
+    // changes since the token do not name them again.
+    std::vector<bool> m_deletedThere;
 };
 
 void Round::addWrite(Write::Kind kind, SyncItemState item, size_t entry, const QByteArray& condition)
@@ -233,6 +236,7 @@ void Round::settlePending()
     // What is applied again stays pending until the list with it is saved.
     bool any = false;
     m_stale.assign(m_state.items.size(), false);
+    m_deletedThere.assign(m_state.items.size(), false);
     for (size_t e = 0; e < m_state.items.size(); ++e) {
         SyncItemState& item = m_state.items[e];
         const bool copy = item.pending == Pending::SentReceived;
@@ -257,6 +261,14 @@ void Round::settlePending()
             if (const int p = item.previous ? rowEqual(*item.previous) : -1; p >= 0) {
                 used[size_t(p)] = true;
                 removed[size_t(p)] = true;
+            } else if (item.previous) {
+                // The row was changed (or deleted) here since the server deleted the item: an entry again,
+                // deleted there, so that the changed row goes back to the server under its own UID (or
+                // meets the version another client put there since) instead of coming back as new.
+                item.pending = Pending::None;
+                item.base = *item.previous;
+                item.previous.reset();
+                m_deletedThere[e] = true;
             }
         }
     }
@@ -310,6 +322,11 @@ bool Round::run(bool first, bool& retry)
             remote[*it] = Remote::Same;
         }
     }
+    for (size_t e = 0; e < m_deletedThere.size(); ++e) {
+        if (m_deletedThere[e] && remote[e] == Remote::Same)
+            remote[e] = Remote::Gone;
+    }
+    m_deletedThere.clear();
     // A new item sent without an answer is not among the changes when it never arrived: it is looked for.
     for (size_t e = 0; e < m_state.items.size(); ++e) {
         const Pending p = m_state.items[e].pending;
