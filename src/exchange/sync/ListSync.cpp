@@ -400,8 +400,13 @@ bool Round::run(bool first, bool& retry)
             remoteItem[e] = item.base;
             fetched[e] = {QString::fromUtf8(item.href), item.etag, item.calendar, false};
         }
+        // The stored text is the server's version: edited to show previous, as every later edit of it
+        // expects it to show base (else a row sent back would take along the server's changes unseen).
+        const ToDoItem server = item.base;
         item.base = *item.previous;
         item.previous.reset();
+        if (QByteArray text = editedCalendar(item.calendar, server, item.base); !text.isEmpty())
+            item.calendar = std::move(text);
     }
     m_stale.clear();
     // Entries are added below while others are held by reference: room for every one there can be.
