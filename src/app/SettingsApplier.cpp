@@ -17,6 +17,7 @@
 #include "platform/FileSystem.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QImageReader>
 #include <QLabel>
@@ -69,7 +70,11 @@ void SettingsApplier::load()
     const QString file = SettingsFilePath();
     // One read for all values instead of one per value: nothing writes the file in between.
     EnsureIniFile(file);
-    const DisplaySettings& s = m_display = DisplaySettings::read(IniFile::load(file), m_display);
+    m_display = DisplaySettings::read(IniFile::load(file), m_display);
+    // No font chosen: the desktop's own.
+    if (m_display.itemFontName.isEmpty())
+        m_display.itemFontName = QApplication::font().family();
+    const DisplaySettings& s = m_display;
     if (s.has(DisplaySettings::StatusColors))
         m_targets.styles->setStatusColors(
             {ItemStyleModel::toQColor(s.pendingColor), ItemStyleModel::toQColor(s.overdueColor),
@@ -109,7 +114,7 @@ void SettingsApplier::load()
             itemFont.setPointSize(s.itemFontSize);
         m_targets.styles->setItemFont(itemFont);
     } else
-        MessageBox::information(m_window, QStringLiteral("couldnt load colors"));
+        MessageBox::information(m_window, LanguageTexts::shared().text("Messages", "ColorsUnread"));
     Q_EMIT applied();
 }
 

@@ -10,6 +10,7 @@
 #include "app/ListUndoStack.h"
 #include "app/ListViewController.h"
 #include "app/PictureToolBar.h"
+#include "app/QuickAddBar.h"
 #include "app/SettingsApplier.h"
 #include "app/ToolIcons.h"
 #include "app/TrayController.h"
@@ -39,6 +40,7 @@
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -81,8 +83,7 @@ TQuillmar::TQuillmar(QWidget* parent) : QMainWindow(parent)
     m_layout->load();
     m_settings->loadAtStart();
     m_statusPanels[0]->setText(Regional::dateToText(Clock::today()));
-    // On the very first start there is no list yet: make its folder, and leave the texts in English
-    // (language files belong to later starts).
+    // On the very first start there is no list yet: make its folder.
     if (!QFileInfo::exists(StandardListPath()))
         EnsureFolderOf(StandardListPath());
     m_styleModel->setToday(m_alarms->shownDay());
@@ -92,13 +93,13 @@ TQuillmar::TQuillmar(QWidget* parent) : QMainWindow(parent)
     for (QLabel* field : m_edit->statusFields())
         statusBar()->addPermanentWidget(field);
     connectParts();
-    if (QFileInfo::exists(StandardListPath()))
-        applyLanguageTexts();
+    // The chosen language, or on a first start the system's when a file for it ships.
+    applyLanguageTexts();
     connect(m_document, &ListDocument::listSwitched, this, &TQuillmar::documentSwitched);
     connect(m_document, &ListDocument::modifiedChanged, this,
             [this](bool modified) { setWindowModified(modified); });
     connect(m_document, &ListDocument::autosaveFailed, this, [this](const QString& error) {
-        setStatusHint(QStringLiteral("The list could not be saved: ") + error);
+        setStatusHint(LanguageTexts::shared().text("Messages", "NotSaved").arg(error));
     });
     documentSwitched();
 }
@@ -172,7 +173,7 @@ void TQuillmar::createActions()
     listCommand(m_openExternalAction, &ListDocument::OpenExternalList);
     listCommand(m_saveExternalAction, &ListDocument::SaveExternalList);
     connect(m_exitAction, &QAction::triggered, this, &TQuillmar::exitProgram);
-    connect(m_helpAction, &QAction::triggered, this, &TQuillmar::showHelp);
+    connect(m_helpAction, &QAction::triggered, this, [this] { showHelp(); });
 }
 
 void TQuillmar::createControls()
@@ -216,7 +217,15 @@ void TQuillmar::createControls()
     m_pages = new QTabWidget(this);
     m_pages->setObjectName(QStringLiteral("Pages"));
     m_pages->setDocumentMode(true);
-    m_pages->addTab(m_list->page(), QStringLiteral("ToDo List"));
+    // The quick-add line stands above the list it adds to.
+    auto* listTab = new QWidget;
+    listTab->setObjectName(QStringLiteral("ListTab"));
+    auto* listTabLayout = new QVBoxLayout(listTab);
+    listTabLayout->setContentsMargins(0, 4, 0, 0);
+    listTabLayout->setSpacing(4);
+    listTabLayout->addWidget(m_items->quickAddBar());
+    listTabLayout->addWidget(m_list->page(), 1);
+    m_pages->addTab(listTab, QStringLiteral("ToDo List"));
     // Page "Calendar": built when first looked at, which keeps start-up quick.
     m_calendarTab = new QWidget;
     m_calendarTab->setObjectName(QStringLiteral("CalendarTab"));
@@ -287,7 +296,7 @@ void TQuillmar::connectParts()
     connect(m_edit, &EditCommands::filterApplied, m_items, &ItemCommands::updateEnabled);
     connect(m_exchange, &ExchangeActions::imported, this, &TQuillmar::setStatusHint);
     connect(m_alarms, &AlarmCenter::dayChanged, this, &TQuillmar::refreshDay);
-    connect(m_alarms, &AlarmCenter::helpRequested, this, &TQuillmar::showHelp);
+    connect(m_alarms, &AlarmCenter::helpRequested, this, [this] { showHelp(QStringLiteral("alarms")); });
     connect(m_tray, &TrayController::restoreRequested, this, &TQuillmar::restoreFromTray);
     connect(m_tray, &TrayController::exitRequested, this, &TQuillmar::exitProgram);
     connect(m_settings, &SettingsApplier::dialogClosed, this, [this] {
@@ -388,7 +397,7 @@ void TQuillmar::updateCounts()
         return;
     const int completed = model->checkedCount();
     m_statusPanels[1]->setText(
-        QStringLiteral("Items pending: %1, completed : %2").arg(rows - completed).arg(completed));
+        LanguageTexts::shared().text("Messages", "Counts").arg(rows - completed).arg(completed));
 }
 
 void TQuillmar::refreshDay(const QDate& today)
@@ -432,8 +441,9 @@ void TQuillmar::documentSwitched()
 {
     setWindowTitle(m_document->caption() + QStringLiteral("[*]"));
     setWindowModified(m_document->isModified());
-    m_statusPanels[1]->setText(m_document->mode() == ListMode::NoList ? QStringLiteral("No list is shown")
-                                                                      : QString());
+    m_statusPanels[1]->setText(m_document->mode() == ListMode::NoList
+                                   ? LanguageTexts::shared().text("Messages", "NoList")
+                                   : QString());
     updateCounts();
     // Rows can only go into a list that has a place to be saved.
     m_exchange->setImportEnabled(m_document->canChangeRows());
@@ -547,7 +557,7 @@ void TQuillmar::endSession(bool final)
     m_layoutSaved = final;
 }
 
-void TQuillmar::showHelp()
+void TQuillmar::showHelp(const QString& section)
 {
     if (!m_helpWindow) {
         // A manual beside the program, or in the installation's shared data, wins over the one built in.
@@ -562,4 +572,6 @@ void TQuillmar::showHelp()
         m_helpWindow->setWindowIcon(ToolIcons::icon(ToolIcons::Help));
     }
     m_helpWindow->present();
+    if (!section.isEmpty())
+        m_helpWindow->browser()->scrollToAnchor(section);
 }

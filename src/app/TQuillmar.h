@@ -106,7 +106,8 @@ private:
     void afterFirstFrame();
     void takeSettings();
     void restoreFromTray();
-    void showHelp();
+    // The manual, at the section of that anchor when one is named.
+    void showHelp(const QString& section = QString());
     void setStatusHint(const QString& text);
     void updateCounts();
     void refreshDay(const QDate& today);

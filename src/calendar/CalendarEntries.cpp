@@ -1,12 +1,14 @@
 #include "calendar/CalendarEntries.h"
 
-#include "model/ToDoListModel.h"
+#include "config/LanguageTexts.h"
+#include "model/ToDoItem.h"
 
 namespace {
-// Model columns: 0 is "Actions", column value k is column k + 1.
+// Model columns: 0 is "Actions", column value k is column k + 1; the captions the language in effect
+// gives them.
 QString captionOf(int value)
 {
-    return ToDoListModel::columnCaption(value + 1);
+    return LanguageTexts::shared().text("Header", qPrintable(QStringLiteral("Item%1").arg(value + 1)));
 }
 } // namespace
 

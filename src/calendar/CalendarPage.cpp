@@ -1,6 +1,7 @@
 #include "calendar/CalendarPage.h"
 
 #include "calendar/TRngSelCalendar.h"
+#include "config/LanguageTexts.h"
 #include "model/ToDoListModel.h"
 #include "platform/Clock.h"
 
@@ -89,12 +90,13 @@ CalendarPage::CalendarPage(const ToDoListModel* rows, QWidget* parent) : QWidget
     m_monthBar->setMovable(false);
     m_monthBar->setFloatable(false);
     m_monthBar->setMinimumHeight(27);
+    const LanguageTexts& texts = LanguageTexts::shared();
     m_prevMonthButton = monthButton("PrevMonthButton", themeIcon("go-previous", Glyph::Previous),
-                                    QStringLiteral("Previous month"));
+                                    texts.text("Calendar", "Previous"));
     m_todayButton =
-        monthButton("TodayButton", themeIcon("go-jump-today", Glyph::Today), QStringLiteral("Today"));
+        monthButton("TodayButton", themeIcon("go-jump-today", Glyph::Today), texts.text("Calendar", "Today"));
     m_nextMonthButton =
-        monthButton("NextMonthButton", themeIcon("go-next", Glyph::Next), QStringLiteral("Next month"));
+        monthButton("NextMonthButton", themeIcon("go-next", Glyph::Next), texts.text("Calendar", "Next"));
     m_datePanel = new QLabel;
     m_datePanel->setObjectName(QStringLiteral("DatePanel"));
     m_datePanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -110,7 +112,7 @@ CalendarPage::CalendarPage(const ToDoListModel* rows, QWidget* parent) : QWidget
     m_calendar->setBlockedColor(QColor(0x80, 0x80, 0x00));
     m_calendar->setStartOfWeek(1);
     m_calendar->setBlockWeekends(false);
-    m_calendar->setToolTip(QStringLiteral("Shift and clicking on end date show the project area"));
+    m_calendar->setToolTip(texts.text("Calendar", "Hint"));
     m_calendar->setStatusTip(m_calendar->toolTip());
 
     m_memo = new QPlainTextEdit;

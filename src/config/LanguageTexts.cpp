@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSet>
 #include <QStandardPaths>
 
@@ -89,19 +90,56 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Main, "FindBar", "Status3", "Overdue"},
     {W::Main, "FindBar", "Status4", "Completed"},
     {W::Main, "Item1", "Item8", "&No toolbar image"},
+    // The quick-add line: the words a date at its end may be, and what the empty line says.
+    {W::Main, "QuickAdd", "Today", "today"},
+    {W::Main, "QuickAdd", "Tomorrow", "tomorrow"},
+    {W::Main, "QuickAdd", "Weekdays", "Monday,Tuesday,Wednesday,Thursday,Friday,Saturday,Sunday"},
+    {W::Main, "QuickAdd", "Placeholder",
+     "Quick add (Ctrl+L): type an item and press Enter; a date at the end is its target (tomorrow, "
+     "Friday, %1)"},
+    {W::Main, "QuickAdd", "Hint",
+     "Quick add|Type an item and press Enter. A date at the end (today, tomorrow, a weekday or a date) "
+     "becomes its target date."},
+    // Hints of the item commands.
+    {W::Main, "Hints", "AddItem", "Add new todo item"},
+    {W::Main, "Hints", "EditItem", "Edit todo item"},
+    {W::Main, "Hints", "DeleteItem", "Delete todo item"},
+    {W::Main, "Hints", "ToHistory", "Move the selected items to the history list"},
+    // Status bar, questions, alarm boxes and messages of the main window and its dialogs.
+    {W::Main, "Messages", "Counts", "Items pending: %1, completed: %2"},
+    {W::Main, "Messages", "NoList", "No list is shown"},
+    {W::Main, "Messages", "NotSaved", "The list could not be saved: %1"},
+    {W::Main, "Messages", "NewItemHidden", "The new item is not shown: the find bar leaves it out."},
+    {W::Main, "Messages", "DeleteItem", "Do you really want to delete this to-do item?"},
+    {W::Main, "Messages", "DiscardEdit", "Throw away what you typed into this item?"},
+    {W::Main, "Messages", "ColorsUnread", "The colours could not be read from the settings file."},
+    {W::Main, "Messages", "AlarmTitle", "Your Alarm"},
+    {W::Main, "Messages", "AlarmText", "You have set an alarm:"},
+    {W::Main, "Messages", "MissedTitle", "Missed alarms"},
+    {W::Main, "Messages", "MissedText", "These alarms fell due while Quillmar was not running:"},
+    {W::Main, "Messages", "Snooze5", "Snooze 5 minutes"},
+    {W::Main, "Messages", "Snooze10", "10 minutes"},
+    {W::Main, "Messages", "Snooze60", "1 hour"},
+    {W::Main, "Messages", "ActionNeeded", "Please write the action: an item needs one."},
+    // The calendar page.
+    {W::Main, "Calendar", "MoreItems", "+%1 more"},
+    {W::Main, "Calendar", "Previous", "Previous month"},
+    {W::Main, "Calendar", "Today", "Today"},
+    {W::Main, "Calendar", "Next", "Next month"},
+    {W::Main, "Calendar", "Hint", "Shift and a click on an end date show the project's days"},
 
     // Settings dialog.
     {W::Settings, "Settings", "Frame0", "ColorSettings"},
     {W::Settings, "Settings", "Frame1", "HTML file settings"},
     {W::Settings, "Settings", "Frame2", "HTML header + footer"},
     {W::Settings, "Settings", "Frame3", "Text size"},
-    {W::Settings, "Settings", "Frame4", "Text postition"},
+    {W::Settings, "Settings", "Frame4", "Text position"},
     {W::Settings, "Settings", "Frame5", "General settings"},
     {W::Settings, "Settings", "Radio0", "Left"},
     {W::Settings, "Settings", "Radio1", "Middle"},
     {W::Settings, "Settings", "Radio2", "Right"},
-    {W::Settings, "Settings", "General0", "Start UP"},
-    {W::Settings, "Settings", "General1", "Reg. extension"},
+    {W::Settings, "Settings", "General0", "Start at login"},
+    {W::Settings, "Settings", "General1", "Open list files"},
     {W::Settings, "Settings", "General2", "Show grid"},
     {W::Settings, "Settings", "General3", "Pre-alarm"},
     {W::Settings, "Settings", "General4", "Font"},
@@ -117,31 +155,45 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Settings, "Hints_Settings", "Hint2",
      "Choose colors for todo list|Here you can choose the colors." BR "applicable for all List Items."},
     {W::Settings, "Hints_Settings", "Hint3",
-     "Cho0se Font Settings for HTML file| Choose Font -name, -size and -position for HTML file"},
+     "Choose font settings for the HTML file|Choose the font name, size and position for the HTML file"},
     {W::Settings, "Hints_Settings", "Hint4",
-     "Check if Quillmar shall start when Windows starts| Check if you want to create an autostart entry in "
-     "the registry, to enable that Quillmar starts automatically with windows"},
+     "Start Quillmar at login|Tick to add Quillmar to the programs the desktop starts when you log in; "
+     "the box shows whether it does now."},
     {W::Settings, "Hints_Settings", "Hint5",
-     "Check for File association with .tdo| Register extension .tdo in Registry. This enables Explorer to "
-     "start Quillmar when clicking on a file with tdo extension"},
+     "Open .tdo and .tdx files with Quillmar|Makes Quillmar the program that opens .tdo and .tdx list "
+     "files, so that a double click in the file manager opens them here."},
     {W::Settings, "Hints_Settings", "Hint6", "Show grid in todo list| Show grid in todo list"},
     {W::Settings, "Hints_Settings", "Hint7",
      "Adjust alarm pre time| Adjust the time Quillmar shall give an alarm before the current alarm time"},
-    {W::Settings, "Hints_Settings", "Hint8", "Adjust Font settingsf| Adjust font settings for the todo list"},
+    {W::Settings, "Hints_Settings", "Hint8",
+     "Adjust the font settings|Adjust the font of the todo list and its notes"},
     {W::Settings, "Hints_Settings", "Hint9", "Close, apply changes|Close, apply changes"},
     {W::Settings, "Hints_Settings", "Hint10", "Close, don't apply changes|Close, don't apply changes"},
-    {W::Settings, "Hints_Settings", "Hint11", "Chose language file|Chose language file"},
+    {W::Settings, "Hints_Settings", "Hint11",
+     "Choose the language|Choose the language of the program; it applies once saved"},
 
     // Item editor: the captions of its six boxes, label rows padded so each word stands over its control.
     {W::Editor, "Add_Edit", "Frame0", "Add Action"},
     {W::Editor, "Add_Edit", "Frame1", "Add Remarks"},
     {W::Editor, "Add_Edit", "Frame2", "  Priority  Status   Use Date in                Date in      "},
-    {W::Editor, "Add_Edit", "Frame3", "    Alarm                                      Targe Date    "},
+    {W::Editor, "Add_Edit", "Frame3", "    Alarm                                      Target Date   "},
     {W::Editor, "Add_Edit", "Frame4", "Enter or browse for file location"},
     {W::Editor, "Add_Edit", "Frame5",
      "    Owner           Project                        Cancel           OK"},
 };
 #undef BR
+
+IniFile readLanguageFile(const QString& path)
+{
+    QByteArray bytes;
+    if (!ReadRegularFile(path, FileLimit::Settings, bytes))
+        return IniFile::fromText(QString());
+    // Texts come in the code page the settings choose; a file that says it is UTF-8 (byte order mark)
+    // is read as UTF-8 whatever that is.
+    static const QByteArray utf8Bom("\xEF\xBB\xBF");
+    return IniFile::fromText(bytes.startsWith(utf8Bom) ? QString::fromUtf8(bytes.mid(utf8Bom.size()))
+                                                       : CodePage::decode(bytes));
+}
 
 // Position of section/key in the table, or -1. Names match without regard to case, as in the files.
 int indexOf(const char* section, const char* key)
@@ -194,9 +246,7 @@ QString LanguageTexts::text(const char* section, const char* key) const
 
 bool LanguageTexts::load(const QString& settingsPath, Window window)
 {
-    // Only read: looking for a language never creates a settings file.
-    const QString selected = Config::text(IniFile::load(settingsPath), Config::Key::Language);
-    const QString path = LanguageFilePath(selected);
+    const QString path = LanguageFilePath(LanguageInEffect(settingsPath));
     if (path.isEmpty())
         return false;
     loadFile(path, window);
@@ -205,15 +255,8 @@ bool LanguageTexts::load(const QString& settingsPath, Window window)
 
 void LanguageTexts::loadFile(const QString& path, Window window)
 {
-    QByteArray bytes;
-    if (!ReadRegularFile(path, FileLimit::Settings, bytes))
-        return; // an unreadable file changes no text, like a missing one
-    // Texts come in the code page the settings choose; a file that says it is UTF-8 (byte order mark)
-    // is read as UTF-8 whatever that is.
-    static const QByteArray utf8Bom("\xEF\xBB\xBF");
-    const QString text =
-        bytes.startsWith(utf8Bom) ? QString::fromUtf8(bytes.mid(utf8Bom.size())) : CodePage::decode(bytes);
-    const IniFile file = IniFile::fromText(text);
+    // An unreadable file changes no text, like a missing one.
+    const IniFile file = readLanguageFile(path);
     for (size_t i = 0; i < kTable.size(); ++i) {
         const Entry& e = kTable[i];
         if (e.window != window)
@@ -262,6 +305,28 @@ QString LanguageFilePath(const QString& name)
             return info.filePath();
     }
     return {};
+}
+
+QString LanguageInEffect(const QString& settingsPath)
+{
+    // Only read: looking for a language never creates a settings file.
+    const std::optional<QString> chosen = Config::stored(IniFile::load(settingsPath), Config::Key::Language);
+    if (chosen && !chosen->isEmpty())
+        return *chosen;
+    // Nobody chose yet: the system's language, when a file for it ships.
+    const QString own = QLocale::languageToString(QLocale::system().language()) + QStringLiteral(".lng");
+    return LanguageFilePath(own).isEmpty() ? QStringLiteral("None") : own;
+}
+
+QString LanguageDisplayName(const QString& fileName)
+{
+    const QString path = LanguageFilePath(fileName);
+    const QString own = path.isEmpty() ? QString()
+                                       : readLanguageFile(path).value(QStringLiteral("Language"),
+                                                                      QStringLiteral("Name"), QString());
+    if (!own.isEmpty())
+        return own;
+    return fileName.endsWith(QLatin1String(".lng"), Qt::CaseInsensitive) ? fileName.chopped(4) : fileName;
 }
 
 QStringList LanguageFileListing()

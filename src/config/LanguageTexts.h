@@ -57,6 +57,12 @@ private:
 // Where the language file of that name is: the data folder, then the folders the program's language files
 // are installed to. Empty when there is none (and for "None" or an empty name).
 QString LanguageFilePath(const QString& name);
+// The language file a window uses: the one the settings name ("None" for none), or, when nobody chose
+// yet, the one named after the system locale's language ("German.lng") when it exists.
+QString LanguageInEffect(const QString& settingsPath);
+// How the settings dialog shows a language: the file's own name for it ("Language"/"Name", "Deutsch"),
+// else the file name without ".lng".
+QString LanguageDisplayName(const QString& fileName);
 // What the settings dialog lists: "None", then every "*.lng" of the data folder, then the installed ones
 // whose name the data folder does not have.
 QStringList LanguageFileListing();

@@ -21,6 +21,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QTimeEdit>
 #include <QToolButton>
@@ -238,6 +239,12 @@ void ItemEditorDialog::createControls()
         top->addWidget(box);
     }
 
+    // Ctrl+Enter takes the item from any field, the multi-line ones too (where Enter starts a new line);
+    // elsewhere Enter reaches the default button.
+    for (const QKeyCombination key : {Qt::CTRL | Qt::Key_Return, Qt::CTRL | Qt::Key_Enter}) {
+        auto* accept = new QShortcut(QKeySequence(key), this);
+        connect(accept, &QShortcut::activated, this, &ItemEditorDialog::OKButtClick);
+    }
     connect(m_okButton, &QPushButton::clicked, this, &ItemEditorDialog::OKButtClick);
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_clearButton, &QPushButton::clicked, this, &ItemEditorDialog::ClearAllButClick);
@@ -479,7 +486,7 @@ void ItemEditorDialog::OKButtClick()
 {
     // An item needs an Action: say so and keep what was typed, rather than dropping it all.
     if (m_actionEdit->toPlainText().trimmed().isEmpty()) {
-        MessageBox::information(this, QStringLiteral("Please write the action: an item needs one."));
+        MessageBox::information(this, LanguageTexts::shared().text("Messages", "ActionNeeded"));
         m_actionEdit->setFocus();
         return;
     }
@@ -490,6 +497,30 @@ void ItemEditorDialog::OKButtClick()
         return;
     m_result = itemFromControls();
     accept();
+}
+
+bool ItemEditorDialog::changedByUser() const
+{
+    if (!m_activated)
+        return false;
+    const ToDoItem shown = itemFromControls();
+    if (shown.checked() != m_item.checked() || shown.actionText() != m_item.actionText())
+        return true;
+    for (int k = 0; k < std::max(shown.valueCount(), m_item.valueCount()); ++k) {
+        if (shown.valueText(k) != m_item.valueText(k))
+            return true;
+    }
+    return false;
+}
+
+void ItemEditorDialog::reject()
+{
+    if (changedByUser() &&
+        MessageBox::message(this, windowTitle(), LanguageTexts::shared().text("Messages", "DiscardEdit"),
+                            MessageBox::Icon::Question, {MessageBox::Yes, MessageBox::No},
+                            MessageBox::No) != MessageBox::Yes)
+        return;
+    QDialog::reject();
 }
 
 bool ItemEditorDialog::takeForSessionEnd()

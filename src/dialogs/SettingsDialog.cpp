@@ -8,6 +8,7 @@
 #include "dialogs/TColorGrid.h"
 #include "platform/DesktopIntegration.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -413,7 +414,8 @@ void SettingsDialog::FormActivate()
 {
     setIniFileName(m_iniFileName);
     m_languageCombo->clear();
-    m_languageCombo->addItems(LanguageFileListing());
+    for (const QString& file : LanguageFileListing())
+        m_languageCombo->addItem(LanguageDisplayName(file), file);
     if (LanguageTexts::shared().load(m_iniFileName, LanguageTexts::Window::Settings))
         applyLanguageTexts();
     setWindowTitle(m_formCaption);
@@ -435,19 +437,23 @@ void SettingsDialog::readSettings()
     m_values = SettingsValues::read(m_iniFileName, &problems, &loaded);
     const SettingsValues& v = m_values;
     m_gridLinesBox->setChecked(v.ShowGrid);
-    m_autoStartBox->setChecked(v.AutoStart);
+    // What the desktop really does, not what was once stored: a fresh data folder starts nothing.
+    m_autoStartAtOpen = m_integration && m_integration->IsAutoStartEnabled();
+    m_autoStartBox->setChecked(m_autoStartAtOpen);
     m_useBeginDateBox->setChecked(v.UseBeginDate);
     // A stored name the folder no longer holds stays as it is until the user picks another.
-    if (m_languageCombo->findText(v.Language, Qt::MatchFixedString | Qt::MatchCaseSensitive) < 0)
-        m_languageCombo->addItem(v.Language);
-    m_languageCombo->setCurrentText(v.Language);
+    // The language shown is the one in effect: saving without touching the box keeps it.
+    const QString language = LanguageInEffect(m_iniFileName);
+    if (m_languageCombo->findData(language) < 0)
+        m_languageCombo->addItem(language, language);
+    m_languageCombo->setCurrentIndex(m_languageCombo->findData(language));
     m_codePageCombo->clear();
     m_codePageCombo->addItems(SettingsValues::codePagesOffered(v.CodePage));
     m_codePageCombo->setEnabled(m_codePageCombo->count() > 1);
     setWidened(m_preAlarmSpin, 0, 60, v.PreAlarmTime);
     m_soundFile = v.SoundFile;
     m_soundLocationLabel->setText(m_soundFile);
-    m_fontCombo->setFontName(v.FontName);
+    m_fontCombo->setFontName(v.FontName.isEmpty() ? QApplication::font().family() : v.FontName);
     setWidened(m_fontSizeSpin, 6, 14, v.FontSize);
 
     QString message;
@@ -542,7 +548,7 @@ void SettingsDialog::BtnSaveCloseClick()
     values.ShowGrid = m_gridLinesBox->isChecked();
     values.AutoStart = m_autoStartBox->isChecked();
     values.UseBeginDate = m_useBeginDateBox->isChecked();
-    values.Language = m_languageCombo->currentText();
+    values.Language = m_languageCombo->currentData().toString();
     values.CodePage = m_codePageCombo->currentText();
     values.PreAlarmTime = m_preAlarmSpin->value();
     values.SoundFile = m_soundFile;
@@ -553,7 +559,8 @@ void SettingsDialog::BtnSaveCloseClick()
         return;
     }
     m_values = values;
-    if (m_integration) {
+    // Written only when the user changed the box: an unchanged box leaves the desktop's entries alone.
+    if (m_integration && values.AutoStart != m_autoStartAtOpen) {
         const IoResult r = m_integration->SetAutoStart(QCoreApplication::applicationFilePath(),
                                                        kAutoStartName, values.AutoStart);
         if (!r)

