@@ -34,6 +34,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -42,6 +43,7 @@
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QTranslator>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -325,6 +327,8 @@ void TQuillmar::ensureCalendarPage()
     m_calendarPage = new CalendarPage(m_document->model());
     m_calendarPage->setObjectName(QStringLiteral("CalendarPage"));
     m_settings->setCalendarPage(m_calendarPage);
+    m_calendarPage->setColumnCaptions(
+        [this](int column) { return m_styleModel->headerData(column, Qt::Horizontal).toString(); });
     connect(m_calendarPage, &CalendarPage::addItemRequested, m_items, &ItemCommands::addItem);
     connect(m_calendarPage, &CalendarPage::editItemRequested, m_items, &ItemCommands::editItem);
     m_menuPainter->takeOver(m_calendarPage);
@@ -453,6 +457,16 @@ void TQuillmar::documentSwitched()
 
 void TQuillmar::applyLanguageTexts()
 {
+    // Qt's own texts (the buttons of the message boxes, the menus of the text fields) in the same language,
+    // from the translations the system has for Qt.
+    const QLocale spoken = LanguageLocale(LanguageInEffect(SettingsFilePath()));
+    if (!m_qtTexts)
+        m_qtTexts = new QTranslator(this);
+    QCoreApplication::removeTranslator(m_qtTexts);
+    if (m_qtTexts->load(spoken, QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(m_qtTexts);
+
     LanguageTexts& texts = LanguageTexts::shared();
     if (!texts.load(SettingsFilePath(), LanguageTexts::Window::Main))
         return;

@@ -34,6 +34,7 @@ class QLabel;
 class QMenu;
 class QTabWidget;
 class QTimer;
+class QTranslator;
 class SettingsApplier;
 class SoundPlayer;
 class TAboutBoxDlg;
@@ -168,6 +169,7 @@ private:
     // ---- State of the window itself ----
     std::unique_ptr<InstanceLock> m_instanceLock;
     QPointer<HelpWindow> m_helpWindow;
+    QTranslator* m_qtTexts = nullptr;
     bool m_layoutSaved = false;
     bool m_exiting = false;
     bool m_shownOnce = false;

@@ -1,14 +1,12 @@
 #include "calendar/CalendarEntries.h"
 
-#include "config/LanguageTexts.h"
-#include "model/ToDoItem.h"
+#include "model/ToDoListModel.h"
 
 namespace {
-// Model columns: 0 is "Actions", column value k is column k + 1; the captions the language in effect
-// gives them.
+// Model columns: 0 is "Actions", column value k is column k + 1.
 QString captionOf(int value)
 {
-    return LanguageTexts::shared().text("Header", qPrintable(QStringLiteral("Item%1").arg(value + 1)));
+    return ToDoListModel::columnCaption(value + 1);
 }
 } // namespace
 

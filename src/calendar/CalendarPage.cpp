@@ -112,6 +112,8 @@ CalendarPage::CalendarPage(const ToDoListModel* rows, QWidget* parent) : QWidget
     m_calendar->setBlockedColor(QColor(0x80, 0x80, 0x00));
     m_calendar->setStartOfWeek(1);
     m_calendar->setBlockWeekends(false);
+    // Each entry is three lines (CalendarEntries); a busy day says how many it cannot show.
+    m_calendar->setEntryLines(3, texts.text("Calendar", "MoreItems"));
     m_calendar->setToolTip(texts.text("Calendar", "Hint"));
     m_calendar->setStatusTip(m_calendar->toolTip());
 
@@ -254,7 +256,12 @@ void CalendarPage::showMonthCaption()
 
 void CalendarPage::FillCalendarMonth(int month, int year)
 {
-    const CalendarEntries::Captions captions = CalendarEntries::currentCaptions();
+    CalendarEntries::Captions captions = CalendarEntries::currentCaptions();
+    if (m_captionOf) {
+        // Model columns: 0 is the Action, column value k is column k + 1.
+        captions = {m_captionOf(ToDoItem::Target + 1), m_captionOf(ToDoItem::DateIn + 1),
+                    m_captionOf(ToDoItem::AlarmTime + 1)};
+    }
     CalendarEntries::forEachEntry(
         m_rows->list(), year, month,
         [&](int row, CalendarEntries::Kind kind, int day) { AddItemToCalendar(row, kind, day, captions); });

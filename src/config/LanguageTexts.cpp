@@ -121,6 +121,22 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Main, "Messages", "Snooze10", "10 minutes"},
     {W::Main, "Messages", "Snooze60", "1 hour"},
     {W::Main, "Messages", "ActionNeeded", "Please write the action: an item needs one."},
+    // Hints of the item editor, put on its controls when it is made.
+    {W::Main, "Hints_Edit", "Action",
+     "Write the action in this field|Write the action in this field; Enter starts a new line, Ctrl+Enter "
+     "takes the item."},
+    {W::Main, "Hints_Edit", "Remarks",
+     "Write remarks in this field|Write remarks on the action in this field; Enter starts a new line, "
+     "Ctrl+Enter takes the item."},
+    {W::Main, "Hints_Edit", "Picker", "Click to change the date|Click to change the date."},
+    {W::Main, "Hints_Edit", "Priority", "Enter the priority of the task|Enter the priority of the task."},
+    {W::Main, "Hints_Edit", "Clear", "Clear all|Clear all fields"},
+    {W::Main, "Hints_Edit", "Cancel", "Cancel|Close without taking the item (Esc)"},
+    {W::Main, "Hints_Edit", "OK", "Take the item|Take the item into the list (Ctrl+Enter)"},
+    {W::Main, "Hints_Edit", "Names",
+     "Names|Type a name and press Enter to keep it in the list, or use the right mouse button."},
+    {W::Main, "Hints_Edit", "Browse", "Choose the document that belongs to this item"},
+    {W::Main, "Hints_Edit", "BrowseTitle", "Document of this item"},
     // The calendar page.
     {W::Main, "Calendar", "MoreItems", "+%1 more"},
     {W::Main, "Calendar", "Previous", "Previous month"},
@@ -316,6 +332,17 @@ QString LanguageInEffect(const QString& settingsPath)
     // Nobody chose yet: the system's language, when a file for it ships.
     const QString own = QLocale::languageToString(QLocale::system().language()) + QStringLiteral(".lng");
     return LanguageFilePath(own).isEmpty() ? QStringLiteral("None") : own;
+}
+
+QLocale LanguageLocale(const QString& fileName)
+{
+    const QString name = QFileInfo(fileName).completeBaseName();
+    for (int l = QLocale::AnyLanguage + 1; l <= QLocale::LastLanguage; ++l) {
+        const auto language = static_cast<QLocale::Language>(l);
+        if (QLocale::languageToString(language).compare(name, Qt::CaseInsensitive) == 0)
+            return QLocale(language);
+    }
+    return QLocale::c();
 }
 
 QString LanguageDisplayName(const QString& fileName)

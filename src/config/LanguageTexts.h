@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 
@@ -60,6 +61,9 @@ QString LanguageFilePath(const QString& name);
 // The language file a window uses: the one the settings name ("None" for none), or, when nobody chose
 // yet, the one named after the system locale's language ("German.lng") when it exists.
 QString LanguageInEffect(const QString& settingsPath);
+// The language a language file speaks, by its name ("German.lng"); the C locale for "None" and for names
+// that are no language.
+QLocale LanguageLocale(const QString& fileName);
 // How the settings dialog shows a language: the file's own name for it ("Language"/"Name", "Deutsch"),
 // else the file name without ".lng".
 QString LanguageDisplayName(const QString& fileName);

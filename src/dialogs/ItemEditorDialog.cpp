@@ -110,9 +110,9 @@ void ItemEditorDialog::createControls()
     m_actionEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_actionEdit->setTabChangesFocus(true);
     m_actionEdit->setFixedHeight(70);
-    setHint(m_actionEdit,
-            QStringLiteral("Write the proposed action in this field|Write the proposed action in this "
-                           "field. \"Return\" Key allowed."));
+    const LanguageTexts& texts = LanguageTexts::shared();
+    auto hint = [&texts](const char* key) { return texts.text("Hints_Edit", key); };
+    setHint(m_actionEdit, hint("Action"));
     (new QVBoxLayout(m_groupBoxes[0]))->addWidget(m_actionEdit);
 
     m_groupBoxes[1] = named(new QGroupBox(this), "GroupBox2");
@@ -120,20 +120,16 @@ void ItemEditorDialog::createControls()
     m_remarksEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_remarksEdit->setTabChangesFocus(true);
     m_remarksEdit->setFixedHeight(56);
-    setHint(m_remarksEdit,
-            QStringLiteral("Write the proposed action remaks in this field|Write the proposed action "
-                           "remarks in this field. \"Return\" Key allowed."));
+    setHint(m_remarksEdit, hint("Remarks"));
     (new QVBoxLayout(m_groupBoxes[1]))->addWidget(m_remarksEdit);
 
-    const QString pickerHint =
-        QStringLiteral("Click to change destination date|Click to change destination date.");
+    const QString pickerHint = hint("Picker");
     m_groupBoxes[2] = named(new QGroupBox(this), "GroupBox3");
     QGridLayout* g3 = createLabelRow(m_groupBoxes[2], 2);
     m_priorityEdit = named(new QLineEdit(QStringLiteral("0"), m_groupBoxes[2]), "PriorityEdit");
     m_priorityEdit->setFixedWidth(40);
     m_priorityEdit->installEventFilter(this);
-    setHint(m_priorityEdit,
-            QStringLiteral("Enter the priority ot the desired task|Enter the priority ot the desired task"));
+    setHint(m_priorityEdit, hint("Priority"));
     m_prioritySpin = named(new QSpinBox(m_groupBoxes[2]), "PrioritySpin");
     m_prioritySpin->setRange(0, 10);
     // Only the arrows show: the number is typed into m_priorityEdit, where it is not limited to the arrows'
@@ -189,7 +185,7 @@ void ItemEditorDialog::createControls()
     m_locationEdit = named(new QLineEdit(m_groupBoxes[4]), "EdtLocation");
     m_browseButton = named(new QToolButton(m_groupBoxes[4]), "BrowseButton");
     m_browseButton->setText(QStringLiteral("..."));
-    m_browseButton->setToolTip(tr("Choose the document that belongs to this item"));
+    m_browseButton->setToolTip(hint("Browse"));
     auto* g5 = new QHBoxLayout(m_groupBoxes[4]);
     g5->addWidget(m_locationEdit, 1);
     g5->addWidget(m_browseButton);
@@ -202,9 +198,9 @@ void ItemEditorDialog::createControls()
     m_cancelButton = named(new QPushButton(m_groupBoxes[5]), "CancelBut");
     m_okButton = named(new QPushButton(m_groupBoxes[5]), "OKButt");
     m_okButton->setDefault(true);
-    setHint(m_clearButton, QStringLiteral("Clear all|Clear all fields"));
-    setHint(m_cancelButton, QStringLiteral("Cancel action|Cancel action"));
-    setHint(m_okButton, QStringLiteral("Create action|Create action"));
+    setHint(m_clearButton, hint("Clear"));
+    setHint(m_cancelButton, hint("Cancel"));
+    setHint(m_okButton, hint("OK"));
     g6->addWidget(m_ownerCombo, 1, 0);
     g6->addWidget(m_projectCombo, 1, 1);
     g6->addWidget(m_clearButton, 1, 3);
@@ -230,7 +226,7 @@ void ItemEditorDialog::createControls()
             ->setObjectName(QString::fromLatin1(projectItems[i]));
     }
     for (NameComboBox* box : {m_ownerCombo, m_projectCombo}) {
-        setHint(box, QStringLiteral("Owner list|Enter action owner by click with RM or Enter Key."));
+        setHint(box, hint("Names"));
         box->setNameCheck([this](const QString& name) { return checkEncodable({name}); });
     }
 
@@ -640,7 +636,8 @@ void ItemEditorDialog::browseForDocument()
 {
     const QString current = m_locationEdit->text();
     const QString folder = fileExists(current) ? QFileInfo(current).absolutePath() : QString();
-    const QString picked = FileDialog::getOpenFileName(this, tr("Document of this item"), folder, QString());
+    const QString picked = FileDialog::getOpenFileName(
+        this, LanguageTexts::shared().text("Hints_Edit", "BrowseTitle"), folder, QString());
     if (fileExists(picked))
         m_locationEdit->setText(QFileInfo(picked).absoluteFilePath());
 }
