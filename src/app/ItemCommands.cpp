@@ -92,7 +92,7 @@ QList<QAction*> ItemCommands::actions() const
 
 QList<QAction*> ItemCommands::popupActions() const
 {
-    return {m_addAction, m_editAction, m_deleteAction};
+    return {m_addAction, m_editAction, m_deleteAction, m_toHistoryAction};
 }
 
 void ItemCommands::setEditorLook(const QColor& memoColor, const QString& fontName)

@@ -31,7 +31,7 @@ public:
 
     // In the order of the Tools menu, the tool bar and the list's pop-up menu.
     QList<QAction*> actions() const;
-    // The first three: the pop-up menu holds no move to history.
+    // For the list's pop-up menu: every row command.
     QList<QAction*> popupActions() const;
     // The editor's memo colour and font follow the list's.
     void setEditorLook(const QColor& memoColor, const QString& fontName);

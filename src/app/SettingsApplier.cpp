@@ -164,9 +164,15 @@ bool SettingsApplier::showToolbarPicture(const QString& path, bool reportErrors)
 
 void SettingsApplier::chooseToolbarPicture()
 {
+    // Every picture type this system reads, offered first; bitmaps alone as a choice.
+    QStringList patterns;
+    for (const QByteArray& format : QImageReader::supportedImageFormats())
+        patterns << QStringLiteral("*.") + QString::fromLatin1(format);
+    const LanguageTexts& texts = LanguageTexts::shared();
     const QString path = FileDialog::getPictureFileName(
-        m_window, QStringLiteral("Toolbar Image"), QString(),
-        QStringLiteral("Bitmaps (*.bmp);;All pictures (*.bmp *.png *.jpg *.jpeg *.gif *.svg)"));
+        m_window, texts.text("Item1", "Item6").remove(QLatin1Char('&')), QString(),
+        texts.text("Messages", "AllPictures") + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+            QStringLiteral(");;Bitmaps (*.bmp)"));
     // A file that is no picture is refused and not remembered.
     if (path.isEmpty() || !showToolbarPicture(path, true))
         return;

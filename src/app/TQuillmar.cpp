@@ -161,7 +161,10 @@ void TQuillmar::createActions()
     m_aboutAction = make("actAbout", QStringLiteral("&About"));
     m_helpAction->setShortcut(QKeySequence::HelpContents);
     m_openExternalAction->setShortcut(QKeySequence::Open);
-    m_exitAction->setShortcut(QKeySequence::Quit);
+    // Ctrl+Q under every desktop, also where the platform's key scheme has no key for quitting.
+    m_exitAction->setShortcuts(QKeySequence::keyBindings(QKeySequence::Quit).isEmpty()
+                                   ? QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Q)}
+                                   : QKeySequence::keyBindings(QKeySequence::Quit));
 
     // The list commands are the document's operations; the window only asks its questions.
     auto listCommand = [this](QAction* action, bool (ListDocument::*operation)(ListPrompter&)) {
@@ -267,7 +270,11 @@ void TQuillmar::createMenus()
     m_fileMenu->addAction(m_exitAction);
 
     m_toolsMenu = menuBar()->addMenu(QStringLiteral("&Tools"));
-    m_toolsMenu->addActions(m_items->actions());
+    // Add, edit and delete, then apart from them the move to the history list.
+    const QList<QAction*> itemActions = m_items->actions();
+    m_toolsMenu->addActions(itemActions.mid(0, 3));
+    m_toolsMenu->addSeparator();
+    m_toolsMenu->addActions(itemActions.mid(3));
     m_toolsMenu->addSeparator();
     m_toolsMenu->addActions(m_settings->actions());
     m_toolsMenu->addAction(m_list->sortCheckedAction());

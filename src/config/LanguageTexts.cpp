@@ -120,6 +120,7 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Main, "Messages", "Snooze5", "Snooze 5 minutes"},
     {W::Main, "Messages", "Snooze10", "10 minutes"},
     {W::Main, "Messages", "Snooze60", "1 hour"},
+    {W::Main, "Messages", "AllPictures", "All pictures"},
     {W::Main, "Messages", "ActionNeeded", "Please write the action: an item needs one."},
     // Hints of the item editor, put on its controls when it is made.
     {W::Main, "Hints_Edit", "Action",

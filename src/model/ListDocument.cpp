@@ -258,11 +258,14 @@ bool ListDocument::askToDiscard(ListPrompter& prompter, const QString& why)
     return true;
 }
 
-bool ListDocument::saveExternalUnderItsName(ListPrompter& prompter, bool leaving)
+bool ListDocument::saveExternalUnderItsName(ListPrompter& prompter, bool leaving, bool asked)
 {
     const QString text =
         QStringLiteral("The file has changed. \r\nSave it as: \r\n") + native(m_externalFileName);
-    switch (prompter.ask(ListPrompter::Question::SaveChangedExternal, text, leaving)) {
+    const ListPrompter::Answer answer =
+        asked ? prompter.ask(ListPrompter::Question::SaveChangedExternal, text, leaving)
+              : ListPrompter::Answer::Yes;
+    switch (answer) {
     case ListPrompter::Answer::Cancel:
         return false;
     case ListPrompter::Answer::No:
@@ -323,8 +326,19 @@ bool ListDocument::prepareToLeave(ListPrompter& prompter)
     if (m_mode == ListMode::External) {
         if (!m_externalFileName.isEmpty())
             return saveExternalUnderItsName(prompter, true);
-        return SaveExternalListAs(prompter) ||
-               askToDiscard(prompter, QStringLiteral("The new list has not been saved."));
+        // A list that never had a file: the user decides first, before any file dialog opens.
+        const QString text =
+            QStringLiteral("The new list has not been saved.\r\nSave it now? (No discards it.)");
+        switch (prompter.ask(ListPrompter::Question::SaveNewList, text, true)) {
+        case ListPrompter::Answer::Yes:
+            return SaveExternalListAs(prompter);
+        case ListPrompter::Answer::No:
+            m_recovery.remove();
+            return true;
+        case ListPrompter::Answer::Cancel:
+            break;
+        }
+        return false;
     }
     return SaveCurrentList(prompter) ||
            askToDiscard(prompter, QStringLiteral("The list has not been saved."));
@@ -407,8 +421,9 @@ bool ListDocument::SaveExternalList(ListPrompter& prompter)
             return false;
         return SaveExternalListAs(prompter);
     }
+    // "Save external" is the user's own word: no question whether to save.
     if (!m_externalFileName.isEmpty())
-        return saveExternalUnderItsName(prompter, false);
+        return saveExternalUnderItsName(prompter, false, false);
     return SaveExternalListAs(prompter);
 }
 
