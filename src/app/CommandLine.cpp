@@ -13,6 +13,7 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
@@ -340,6 +341,12 @@ int CommandLine::run(const CommandLineOptions& options, QTextStream& out, QTextS
         break;
     }
 
+    // Only the window makes a data folder; a command given a mistyped one would read an empty list.
+    if (!options.dataDir.isEmpty() && !QFileInfo(options.dataDir).isDir()) {
+        err << "quillmar: the data folder " << QDir::toNativeSeparators(options.dataDir)
+            << " does not exist\n";
+        return 1;
+    }
     if (!options.dataDir.isEmpty())
         SetDataFolderOverride(options.dataDir);
     InitDataPaths();
