@@ -196,7 +196,11 @@ void ListViewController::connectView()
             QTimer::singleShot(0, this,
                                [this, column, minimum] { m_view->header()->resizeSection(column, minimum); });
     });
-    connect(model(), &QAbstractItemModel::dataChanged, this, &ListViewController::updateOpenCommand);
+    connect(model(), &QAbstractItemModel::dataChanged, this, [this] {
+        // An edited row shows its new texts at once, not only after the next click.
+        showSelected(false);
+        updateOpenCommand();
+    });
     // The memos show a row; when rows go, so does what they showed (the selection fills them again).
     connect(model(), &QAbstractItemModel::rowsRemoved, this, &ListViewController::clearMemos);
     connect(model(), &QAbstractItemModel::modelReset, this, &ListViewController::clearMemos);
@@ -376,13 +380,19 @@ void ListViewController::applyDisplay(const DisplaySettings& s)
     QFont itemFont(s.itemFontName);
     if (s.itemFontSize > 0)
         itemFont.setPointSize(s.itemFontSize);
+    // The memos show the selected row's texts in the rows' own font.
+    for (QTextEdit* memo : {m_actionMemo, m_remarksMemo})
+        memo->setFont(itemFont);
     fitDesignedWidths(itemFont);
 }
 
 void ListViewController::fitDesignedWidths(const QFont& itemFont)
 {
-    // Dates and times written in the user's formats must not be cut off in their designed columns.
-    const QFontMetrics metrics(itemFont);
+    // Dates and times written in the user's formats must not be cut off in their designed columns, also
+    // where a row's state draws them bold.
+    QFont bold = itemFont;
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
     const int margin = 3 * m_view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_view) + 10;
     const int dateWidth = metrics.horizontalAdvance(Regional::dateToText(QDate(2028, 12, 28))) + margin;
     const int timeWidth = metrics.horizontalAdvance(Regional::timeToText(QTime(23, 58, 58))) + margin;

@@ -15,6 +15,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -65,6 +66,15 @@ std::optional<int> parseSize(const QString& text)
     bool ok = false;
     const int v = text.trimmed().toInt(&ok);
     return ok ? std::optional<int>(v) : std::nullopt;
+}
+
+// The sizes a font family offers: its own for a bitmap font, the standard ones (6 to 72) for the rest.
+std::pair<int, int> fontSizeRange(const QString& family)
+{
+    QList<int> sizes = QFontDatabase::pointSizes(family);
+    if (sizes.isEmpty())
+        sizes = QFontDatabase::standardSizes();
+    return {sizes.constFirst(), sizes.constLast()};
 }
 
 // Keeps a stored value that lies outside the arrows' designed range instead of cutting it off.
@@ -178,6 +188,10 @@ void SettingsDialog::createControls()
     m_preAlarmLabel->setBuddy(m_preAlarmSpin);
     m_fontSizeLabel->setBuddy(m_fontSizeSpin);
     m_fontLabel->setBuddy(m_fontCombo);
+    connect(m_fontCombo, &QComboBox::currentTextChanged, this, [this](const QString& family) {
+        const auto [smallest, largest] = fontSizeRange(family);
+        setWidened(m_fontSizeSpin, smallest, largest, m_fontSizeSpin->value());
+    });
     m_languageLabel->setBuddy(m_languageCombo);
     auto* general = new QGridLayout(m_generalBox);
     general->addWidget(m_autoStartBox, 0, 0);
@@ -454,7 +468,8 @@ void SettingsDialog::readSettings()
     m_soundFile = v.SoundFile;
     m_soundLocationLabel->setText(m_soundFile);
     m_fontCombo->setFontName(v.FontName.isEmpty() ? QApplication::font().family() : v.FontName);
-    setWidened(m_fontSizeSpin, 6, 14, v.FontSize);
+    const auto [smallest, largest] = fontSizeRange(m_fontCombo->fontName());
+    setWidened(m_fontSizeSpin, smallest, largest, v.FontSize);
 
     QString message;
     if (!loaded)

@@ -133,6 +133,14 @@ TEST(ColorTest, NamesAndNumbers)
         EXPECT_EQ(ColorToText(*TextToColor(name.toUpper())), name);
 }
 
+// The accessibility rules' own examples: black on white, and the grey that just reaches 4.5:1 on white.
+TEST(ColorTest, ContrastRatio)
+{
+    EXPECT_NEAR(ContrastRatio(0x000000, 0xFFFFFF), 21.0, 0.01);
+    EXPECT_NEAR(ContrastRatio(0x767676, 0xFFFFFF), 4.54, 0.01);
+    EXPECT_NEAR(ContrastRatio(0x123456, 0x123456), 1.0, 1e-9);
+}
+
 TEST(ColorTest, LightenColorMovesBlueLess)
 {
     auto rgb = [](quint32 c) {

@@ -78,7 +78,8 @@ private Q_SLOTS:
         MessageBox::setUnattended(false);
     }
 
-    // A double click edits the row it is on; what OK writes back is editor_test's.
+    // A double click edits the row it is on, and the memos show the edited texts at once; what OK writes
+    // back is editor_test's.
     void doubleClickEdits()
     {
         setRows(
@@ -95,6 +96,7 @@ private Q_SLOTS:
         QVERIFY(item.checked());
         QCOMPARE(item.value(ToDoItem::Remarks), QByteArrayView("new remark"));
         QCOMPARE(item.value(ToDoItem::AlarmTime), QByteArrayView("14:30:00"));
+        QCOMPARE(child<QTextEdit>(w.get(), "RemarksMemo")->toPlainText(), QStringLiteral("new remark"));
     }
 
     // The session ends while the user is typing in the editor: what was typed reaches the list file, as
