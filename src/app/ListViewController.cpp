@@ -35,6 +35,7 @@ ListViewController::ListViewController(ListDocument* document, ItemFilterModel* 
     m_designedWidths = kDesignedColumnWidths;
     createActions();
     createWidgets();
+    applyHints();
     connectView();
 }
 
@@ -53,18 +54,8 @@ void ListViewController::createActions()
     };
     m_sortCheckedAction = make("actSortChecked", QStringLiteral("Sort &checked"), ToolIcons::SortChecked);
     m_sortCheckedAction->setCheckable(true);
-    applyHint(
-        m_sortCheckedAction,
-        QStringLiteral("Toggle \"Sort checked items\" on off.\r\n\r\nUse: If \"Sort checked items\" is on "
-                       "then,\r\nsorting the listview by clicking on the column\r\nheader will consider the "
-                       "status of the todo item."));
-    m_selectCompletedAction =
-        make("BtnCheckSelected", QStringLiteral("Select completed items"), ToolIcons::CheckSelected);
-    applyHint(m_selectCompletedAction, QStringLiteral("Select completed items,\r\ni.o. to delete later on"));
-    m_uncheckAction =
-        make("BtnUncheckSelected", QStringLiteral("Uncheck selected items"), ToolIcons::UncheckSelected);
-    applyHint(m_uncheckAction, QStringLiteral("Uncheck all selected items\r\ne.g. used for history file, "
-                                              "where\r\nusually all items are checked!"));
+    m_selectCompletedAction = make("BtnCheckSelected", QString(), ToolIcons::CheckSelected);
+    m_uncheckAction = make("BtnUncheckSelected", QString(), ToolIcons::UncheckSelected);
     m_openAction = new QAction(QStringLiteral("&Open Document"), this);
     m_openAction->setObjectName(QStringLiteral("actOpen"));
 
@@ -92,7 +83,6 @@ void ListViewController::createWidgets()
     m_view->setContextMenuPolicy(Qt::CustomContextMenu);
     m_view->setItemDelegate(new GridDelegate(m_view));
     m_view->setTextElideMode(Qt::ElideRight);
-    applyHint(m_view, QStringLiteral("Click header to sort|Click on header to sort"));
     QHeaderView* header = m_view->header();
     header->setSectionsMovable(false);
     header->setSectionsClickable(true);
@@ -122,11 +112,6 @@ void ListViewController::createWidgets()
         memo->setMinimumWidth(120);
         memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     }
-    applyHint(m_actionMemo,
-              QStringLiteral("Shows content of the action|Shows the total content of the action. "
-                             "The memo field is resizable."));
-    applyHint(m_remarksMemo, QStringLiteral("Shows content of the remarcs|Shows the total content of the "
-                                            "remarks. The memo field is resizable."));
 
     m_memoSplitter = new QSplitter(Qt::Horizontal);
     m_memoSplitter->setObjectName(QStringLiteral("MemoSplitter"));
@@ -458,4 +443,19 @@ void ListViewController::retranslate()
     const LanguageTexts& texts = LanguageTexts::shared();
     m_openAction->setText(texts.text("Item1", "Item5"));
     m_sortCheckedAction->setText(texts.text("Item1", "Item7"));
+    applyHints();
+}
+
+void ListViewController::applyHints()
+{
+    const LanguageTexts& texts = LanguageTexts::shared();
+    auto t = [&texts](const char* key) { return texts.text("Hints_Main", key); };
+    applyHint(m_sortCheckedAction, t("SortChecked"));
+    m_selectCompletedAction->setText(t("SelectCompleted"));
+    applyHint(m_selectCompletedAction, t("SelectCompletedHint"));
+    m_uncheckAction->setText(t("Uncheck"));
+    applyHint(m_uncheckAction, t("UncheckHint"));
+    applyHint(m_view, t("List"));
+    applyHint(m_actionMemo, t("ActionMemo"));
+    applyHint(m_remarksMemo, t("RemarksMemo"));
 }

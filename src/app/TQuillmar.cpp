@@ -150,9 +150,9 @@ void TQuillmar::createActions()
     };
     m_openStandardAction = make("OpenStandardToDo", QStringLiteral("&Open standard ToDo  "));
     m_loadHistoryAction = make("actLoadHistory", QStringLiteral("Load &history Todo list"));
-    applyHint(m_loadHistoryAction, QStringLiteral("Load history ToDo list"));
+    applyHint(m_loadHistoryAction, LanguageTexts::shared().text("Hints_Main", "LoadHistory"));
     m_saveHistoryAction = make("actSaveHistory", QStringLiteral("&Save history Todo"));
-    applyHint(m_saveHistoryAction, QStringLiteral("Saves history file"));
+    applyHint(m_saveHistoryAction, LanguageTexts::shared().text("Hints_Main", "SaveHistory"));
     m_newExternalAction = make("actNewExternal", QStringLiteral("&New external ToDo list"));
     m_openExternalAction = make("actOpenExternal", QStringLiteral("&Open external ToDo list"));
     m_saveExternalAction = make("actSaveExternal", QStringLiteral("&Save external ToDo list"));
@@ -198,7 +198,7 @@ void TQuillmar::createControls()
     m_toolBar->setFloatable(false);
     m_toolBar->setIconSize(QSize(22, 22));
     m_toolBar->setContextMenuPolicy(Qt::PreventContextMenu);
-    applyHint(m_toolBar, QStringLiteral("Choose your action"));
+    applyHint(m_toolBar, LanguageTexts::shared().text("Hints_Main", "ToolBar"));
     m_toolbarCaption = new QLabel(QStringLiteral("   Quillmar ?"), m_toolBar);
     m_toolbarCaption->setObjectName(QStringLiteral("ToolbarCaption"));
     QFont captionFont = m_toolbarCaption->font();
@@ -494,6 +494,9 @@ void TQuillmar::applyLanguageTexts()
     m_saveHistoryAction->setText(t("FileMenu", "Item2"));
     m_imExportMenu->setTitle(t("FileMenu", "Item3"));
     m_exitAction->setText(t("FileMenu", "Item4"));
+    applyHint(m_loadHistoryAction, t("Hints_Main", "LoadHistory"));
+    applyHint(m_saveHistoryAction, t("Hints_Main", "SaveHistory"));
+    applyHint(m_toolBar, t("Hints_Main", "ToolBar"));
     m_newExternalAction->setText(t("ImExport", "Item0"));
     m_openExternalAction->setText(t("ImExport", "Item1"));
     m_saveExternalAction->setText(t("ImExport", "Item2"));

@@ -122,6 +122,36 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Main, "Messages", "Snooze60", "1 hour"},
     {W::Main, "Messages", "AllPictures", "All pictures"},
     {W::Main, "Messages", "ActionNeeded", "Please write the action: an item needs one."},
+    // Hints and texts of the main window's other controls.
+    {W::Main, "Hints_Main", "ToolBar", "Choose your action|Choose your action"},
+    {W::Main, "Hints_Main", "LoadHistory", "Load the history list|Load the list of items moved to history"},
+    {W::Main, "Hints_Main", "SaveHistory", "Save the history list|Save the history list to its file"},
+    {W::Main, "Hints_Main", "List", "Click a column header to sort|Click on a column header to sort by it"},
+    {W::Main, "Hints_Main", "ActionMemo",
+     "Shows the whole action|Shows the whole action; the memo can be resized."},
+    {W::Main, "Hints_Main", "RemarksMemo",
+     "Shows the whole remarks|Shows the whole remarks; the memo can be resized."},
+    {W::Main, "Hints_Main", "SelectCompleted", "Select completed items"},
+    {W::Main, "Hints_Main", "SelectCompletedHint",
+     "Select completed items|Select the completed items, for instance to delete them"},
+    {W::Main, "Hints_Main", "Uncheck", "Uncheck selected items"},
+    {W::Main, "Hints_Main", "UncheckHint",
+     "Uncheck the selected items|Uncheck the selected items, for instance in the history list, where all "
+     "items are checked"},
+    {W::Main, "Hints_Main", "SortChecked",
+     "Sort checked items on or off|When on, a click on a column header sorts the checked items apart from "
+     "the others."},
+    {W::Main, "Hints_Main", "Find", "Show only the items that contain a text or have chosen statuses"},
+    {W::Main, "Hints_Main", "MakeHTML", "Create an HTML page|Create an HTML page of the list"},
+    {W::Main, "Hints_Main", "ExportICalendar", "Write the list as to-dos for calendar programs"},
+    {W::Main, "Hints_Main", "ImportICalendar", "Add the to-dos of a calendar program to the list"},
+    // The name boxes' pop-up menus in the item editor.
+    {W::Main, "Hints_Edit", "AddName", "Add Text"},
+    {W::Main, "Hints_Edit", "AddNameHint", "Add the text of the box to the names"},
+    {W::Main, "Hints_Edit", "DeleteName", "Delete Item"},
+    {W::Main, "Hints_Edit", "DeleteNameHint", "Delete the shown name from the names"},
+    {W::Main, "Hints_Edit", "ClearNames", "Clear All"},
+    {W::Main, "Hints_Edit", "ClearNamesHint", "Delete every name"},
     // Hints of the item editor, put on its controls when it is made.
     {W::Main, "Hints_Edit", "Action",
      "Write the action in this field|Write the action in this field; Enter starts a new line, Ctrl+Enter "
@@ -129,6 +159,7 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Main, "Hints_Edit", "Remarks",
      "Write remarks in this field|Write remarks on the action in this field; Enter starts a new line, "
      "Ctrl+Enter takes the item."},
+    {W::Main, "Hints_Edit", "Done", "Tick when the action is done|Tick when the action is done"},
     {W::Main, "Hints_Edit", "Picker", "Click to change the date|Click to change the date."},
     {W::Main, "Hints_Edit", "Priority", "Enter the priority of the task|Enter the priority of the task."},
     {W::Main, "Hints_Edit", "Clear", "Clear all|Clear all fields"},
@@ -188,6 +219,29 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Settings, "Hints_Settings", "Hint10", "Close, don't apply changes|Close, don't apply changes"},
     {W::Settings, "Hints_Settings", "Hint11",
      "Choose the language|Choose the language of the program; it applies once saved"},
+
+    // Settings dialog: labels beyond the classic keys.
+    // The entries of the colour list, in the order of the style sections.
+    {W::Settings, "Settings", "Style0", "Header"},
+    {W::Settings, "Settings", "Style1", "Footer"},
+    {W::Settings, "Settings", "Style2", "Table Header"},
+    {W::Settings, "Settings", "Style3", "Table"},
+    {W::Settings, "Settings", "Style4", "Background Color"},
+    {W::Settings, "Settings", "Style5", "Open Item Color"},
+    {W::Settings, "Settings", "Style6", "Pending Item Color"},
+    {W::Settings, "Settings", "Style7", "Completed Item Color"},
+    {W::Settings, "Settings", "Style8", "Overdue Item Color"},
+    {W::Settings, "Settings", "Style9", "Today Item Color"},
+    {W::Settings, "Settings", "Style10", "TitleBar color"},
+    {W::Settings, "Settings", "Style11", "TitleFont Color"},
+    {W::Settings, "Settings", "Label0", "Memo and list font"},
+    {W::Settings, "Settings", "Label1", "Language"},
+    {W::Settings, "Settings", "Label2", "Code page of the lists"},
+    {W::Settings, "Settings", "Label3", "Alternative alarm sound"},
+    {W::Settings, "Settings", "Label4", "Choose a sound file (WAV)"},
+    {W::Settings, "Hints_Settings", "Hint12",
+     "Code page of the lists|UTF-8 holds every character; windows-1252 only Western European ones. A folder "
+     "that uses UTF-8 keeps it."},
 
     // Item editor: the captions of its six boxes, label rows padded so each word stands over its control.
     {W::Editor, "Add_Edit", "Frame0", "Add Action"},

@@ -143,8 +143,7 @@ void ItemEditorDialog::createControls()
     priority->addWidget(m_priorityEdit);
     priority->addWidget(m_prioritySpin);
     m_completedBox = named(new QCheckBox(m_groupBoxes[2]), "CbxStatus");
-    setHint(m_completedBox,
-            QStringLiteral("Check to mark action as \"done\"|Check to mark action as \"done\""));
+    setHint(m_completedBox, hint("Done"));
     m_useDateInBox = named(new QCheckBox(m_groupBoxes[2]), "CbxUseDate");
     m_useDateInBox->setChecked(true);
     m_dateInEdit = named(new QDateEdit(m_groupBoxes[2]), "PickDateIn");

@@ -282,12 +282,12 @@ void SettingsDialog::applyDesignTexts()
     m_gridLinesBox->setText(QStringLiteral("Show Gridlines"));
     m_fontSizeLabel->setText(QStringLiteral("Font size"));
     m_useBeginDateBox->setText(QStringLiteral("Use begin date for new tasks"));
-    m_fontLabel->setText(QStringLiteral("Memo and listview font"));
-    m_languageLabel->setText(QStringLiteral("Language"));
-    m_codePageLabel->setText(QStringLiteral("Code page of the lists"));
+    m_fontLabel->setText(builtInText(kSettings, "Label0"));
+    m_languageLabel->setText(builtInText(kSettings, "Label1"));
+    m_codePageLabel->setText(builtInText(kSettings, "Label2"));
     m_alarmBox->setTitle(QStringLiteral("Alarm"));
-    m_soundLabel->setText(QStringLiteral("Alternative alarm sound"));
-    m_soundFileButton->setToolTip(QStringLiteral("Choose a wave file"));
+    m_soundLabel->setText(builtInText(kSettings, "Label3"));
+    m_soundFileButton->setToolTip(builtInText(kSettings, "Label4"));
     m_saveCloseButton->setText(QStringLiteral("Save and Close"));
     m_cancelButton->setText(QStringLiteral("Cancel"));
     m_hintWindow->setPlainText(QStringLiteral("Hints:"));
@@ -310,8 +310,7 @@ void SettingsDialog::applyDesignTexts()
     setHint(m_saveCloseButton, QStringLiteral("Close and apply settings"));
     setHint(m_cancelButton, QStringLiteral("Close, dont apply settings"));
     setHint(m_languageCombo, builtIn("Hint11"));
-    setHint(m_codePageCombo, QStringLiteral("UTF-8 holds every character; windows-1252 only Western European "
-                                            "ones. A folder that uses UTF-8 keeps it."));
+    setHint(m_codePageCombo, builtIn("Hint12"));
 }
 
 void SettingsDialog::applyLanguageTexts()
@@ -337,6 +336,13 @@ void SettingsDialog::applyLanguageTexts()
     m_soundLocationLabel->setText(caption("General6"));
     m_saveCloseButton->setText(caption("Button0"));
     m_cancelButton->setText(caption("Button1"));
+    for (int i = 0; i < m_styleList->count(); ++i)
+        m_styleList->item(i)->setText(caption(qPrintable(QStringLiteral("Style%1").arg(i))));
+    m_fontLabel->setText(caption("Label0"));
+    m_languageLabel->setText(caption("Label1"));
+    m_codePageLabel->setText(caption("Label2"));
+    m_soundLabel->setText(caption("Label3"));
+    m_soundFileButton->setToolTip(caption("Label4"));
 
     const auto hint = [&texts](const char* key) { return texts.text(kHints, key); };
     setHint(m_styleList, hint("Hint1"));
@@ -355,6 +361,7 @@ void SettingsDialog::applyLanguageTexts()
     setHint(m_saveCloseButton, hint("Hint9"));
     setHint(m_cancelButton, hint("Hint10"));
     setHint(m_languageCombo, hint("Hint11"));
+    setHint(m_codePageCombo, hint("Hint12"));
 }
 
 void SettingsDialog::setIniFileName(const QString& path)
@@ -595,7 +602,7 @@ void SettingsDialog::BtnSoundFileClick()
 {
     const QString folder = m_soundFile.isEmpty() ? QString() : QFileInfo(m_soundFile).absolutePath();
     const QString path =
-        FileDialog::getOpenFileName(this, QStringLiteral("Alternative alarm sound"), folder,
+        FileDialog::getOpenFileName(this, LanguageTexts::shared().text(kSettings, "Label3"), folder,
                                     QStringLiteral("Sound File (*.wav)"), QStringLiteral("wav"));
     if (path.isEmpty())
         return;

@@ -1,0 +1,142 @@
+// Every text the window, the settings dialog and the item editor show comes from the language table: run
+// once without a language file and once with the shipped German one, a text that reads the same in both is
+// one the table misses.
+#include "MainWindowFixture.h"
+
+#include "app/TQuillmar.h"
+#include "config/LanguageTexts.h"
+#include "dialogs/ItemEditorDialog.h"
+#include "dialogs/SettingsDialog.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QTreeView>
+#include <QtTest>
+
+#include <map>
+
+using namespace fixture;
+
+namespace {
+using Texts = std::map<QString, QString>;
+
+// What a user reads on a window, keyed by where it stands.
+void collect(const QWidget* root, Texts& texts)
+{
+    const QString windowKey = root->objectName();
+    auto put = [&](const QObject* o, const char* what, const QString& text) {
+        texts[windowKey + QLatin1Char('/') + o->objectName() + QLatin1Char('.') + QLatin1String(what)] = text;
+    };
+    put(root, "title", root->windowTitle());
+    for (const QWidget* w : root->findChildren<QWidget*>()) {
+        if (w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_")))
+            continue;
+        put(w, "tip", w->toolTip());
+        put(w, "status", w->statusTip());
+        if (auto* label = qobject_cast<const QLabel*>(w))
+            put(w, "text", label->text());
+        if (auto* button = qobject_cast<const QAbstractButton*>(w))
+            put(w, "text", button->text());
+        if (auto* box = qobject_cast<const QGroupBox*>(w))
+            put(w, "title", box->title());
+        if (auto* line = qobject_cast<const QLineEdit*>(w))
+            put(w, "placeholder", line->placeholderText());
+        if (auto* tabs = qobject_cast<const QTabWidget*>(w)) {
+            for (int i = 0; i < tabs->count(); ++i)
+                put(w, qPrintable(QStringLiteral("tab%1").arg(i)), tabs->tabText(i));
+        }
+        if (auto* list = qobject_cast<const QComboBox*>(w); list && !list->isEditable()) {
+            for (int i = 0; i < list->count(); ++i)
+                put(w, qPrintable(QStringLiteral("item%1").arg(i)), list->itemText(i));
+        }
+        if (auto* list = qobject_cast<const QListWidget*>(w)) {
+            for (int i = 0; i < list->count(); ++i)
+                put(w, qPrintable(QStringLiteral("item%1").arg(i)), list->item(i)->text());
+        }
+        if (auto* view = qobject_cast<const QTreeView*>(w)) {
+            for (int c = 0; c < view->model()->columnCount(); ++c)
+                put(w, qPrintable(QStringLiteral("column%1").arg(c)),
+                    view->model()->headerData(c, Qt::Horizontal).toString());
+        }
+    }
+    for (const QAction* a : root->findChildren<QAction*>()) {
+        if (a->objectName().isEmpty() || a->isSeparator())
+            continue;
+        put(a, "text", a->text());
+        put(a, "tip", a->toolTip());
+        put(a, "status", a->statusTip());
+    }
+    for (const QMenu* m : root->findChildren<QMenu*>())
+        put(m, "title", m->title());
+}
+
+// The main window, then its settings dialog and item editor opened as the user opens them.
+Texts textsOf(const QByteArray& language)
+{
+    TempData data;
+    QDir().mkpath(data.folder);
+    QFile::copy(QStringLiteral(QUILLMAR_LANGUAGE_DIR "German.lng"), data.path("German.lng"));
+    data.writeIni("[Language File]\nSelected=" + language + "\n");
+    LanguageTexts::shared().reset();
+    TQuillmar w;
+    w.startUp();
+    Texts texts;
+    collect(&w, texts);
+    whenModal<SettingsDialog>([&texts](SettingsDialog& dlg) {
+        collect(&dlg, texts);
+        dlg.reject();
+    });
+    action(&w, "actSettings")->trigger();
+    whenModal<ItemEditorDialog>([&texts](ItemEditorDialog& dlg) {
+        collect(&dlg, texts);
+        dlg.done(QDialog::Rejected);
+    });
+    action(&w, "actInsAction")->trigger();
+    return texts;
+}
+} // namespace
+
+class LanguageGuiTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        setUpOnce();
+        quietDialogs(true);
+    }
+
+    void everyShownTextIsInTheTable()
+    {
+        const Texts english = textsOf("None");
+        const Texts german = textsOf("German.lng");
+        QVERIFY(english.size() > 100);
+        // Names, numbers, the file dialog's "..." and words German shares with English; the lists of
+        // fonts, code pages and languages, which name them in their own words.
+        static const QRegularExpression neutral(
+            QStringLiteral("^(|[^A-Za-z]*|\\s*Quillmar[ ?\\[\\]*]*|OK|Alarm|None)$"));
+        static const QRegularExpression names(QStringLiteral("/(FontCombo|cboCodePage|cboLanguage)\\.item"));
+        QStringList missing;
+        for (const auto& [where, text] : english) {
+            const auto other = german.find(where);
+            if (other != german.end() && other->second == text && !neutral.match(text).hasMatch() &&
+                !names.match(where).hasMatch())
+                missing << where + QStringLiteral(": ") + text;
+        }
+        for (const QString& line : missing)
+            qWarning("not in the language table: %s", qPrintable(line));
+        QVERIFY2(missing.isEmpty(), "texts are missing from the language table (listed above)");
+    }
+};
+
+QTEST_MAIN(LanguageGuiTest)
+#include "language_gui_test.moc"
