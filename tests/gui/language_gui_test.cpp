@@ -14,7 +14,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QRegularExpression>
 #include <QTabWidget>
@@ -31,51 +30,47 @@ using Texts = std::map<QString, QString>;
 // What a user reads on a window, keyed by where it stands.
 void collect(const QWidget* root, Texts& texts)
 {
-    const QString windowKey = root->objectName();
-    auto put = [&](const QObject* o, const char* what, const QString& text) {
-        texts[windowKey + QLatin1Char('/') + o->objectName() + QLatin1Char('.') + QLatin1String(what)] = text;
+    auto put = [&](const QObject* o, const QString& what, const QString& text) {
+        texts[root->objectName() + QLatin1Char('/') + o->objectName() + QLatin1Char('.') + what] = text;
     };
-    put(root, "title", root->windowTitle());
+    put(root, QStringLiteral("title"), root->windowTitle());
     for (const QWidget* w : root->findChildren<QWidget*>()) {
         if (w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_")))
             continue;
-        put(w, "tip", w->toolTip());
-        put(w, "status", w->statusTip());
+        QStringList shown = {w->toolTip(), w->statusTip()};
         if (auto* label = qobject_cast<const QLabel*>(w))
-            put(w, "text", label->text());
+            shown << label->text();
         if (auto* button = qobject_cast<const QAbstractButton*>(w))
-            put(w, "text", button->text());
+            shown << button->text();
         if (auto* box = qobject_cast<const QGroupBox*>(w))
-            put(w, "title", box->title());
+            shown << box->title();
         if (auto* line = qobject_cast<const QLineEdit*>(w))
-            put(w, "placeholder", line->placeholderText());
+            shown << line->placeholderText();
         if (auto* tabs = qobject_cast<const QTabWidget*>(w)) {
             for (int i = 0; i < tabs->count(); ++i)
-                put(w, qPrintable(QStringLiteral("tab%1").arg(i)), tabs->tabText(i));
+                shown << tabs->tabText(i);
+        }
+        // Lists: their rows, or the columns of a table.
+        if (auto* view = qobject_cast<const QAbstractItemView*>(w); view && view->model()) {
+            const bool table = qobject_cast<const QTreeView*>(w);
+            for (int i = 0; i < (table ? view->model()->columnCount() : view->model()->rowCount()); ++i)
+                shown << (table ? view->model()->headerData(i, Qt::Horizontal)
+                                : view->model()->index(i, 0).data())
+                             .toString();
         }
         if (auto* list = qobject_cast<const QComboBox*>(w); list && !list->isEditable()) {
             for (int i = 0; i < list->count(); ++i)
-                put(w, qPrintable(QStringLiteral("item%1").arg(i)), list->itemText(i));
+                shown << list->itemText(i);
         }
-        if (auto* list = qobject_cast<const QListWidget*>(w)) {
-            for (int i = 0; i < list->count(); ++i)
-                put(w, qPrintable(QStringLiteral("item%1").arg(i)), list->item(i)->text());
-        }
-        if (auto* view = qobject_cast<const QTreeView*>(w)) {
-            for (int c = 0; c < view->model()->columnCount(); ++c)
-                put(w, qPrintable(QStringLiteral("column%1").arg(c)),
-                    view->model()->headerData(c, Qt::Horizontal).toString());
-        }
+        for (int i = 0; i < shown.size(); ++i)
+            put(w, QString::number(i), shown[i]);
     }
     for (const QAction* a : root->findChildren<QAction*>()) {
-        if (a->objectName().isEmpty() || a->isSeparator())
-            continue;
-        put(a, "text", a->text());
-        put(a, "tip", a->toolTip());
-        put(a, "status", a->statusTip());
+        if (!a->objectName().isEmpty() && !a->isSeparator())
+            put(a, QStringLiteral("action"), a->text() + a->toolTip() + a->statusTip());
     }
     for (const QMenu* m : root->findChildren<QMenu*>())
-        put(m, "title", m->title());
+        put(m, QStringLiteral("title"), m->title());
 }
 
 // The main window, then its settings dialog and item editor opened as the user opens them.
@@ -124,7 +119,8 @@ private Q_SLOTS:
         // fonts, code pages and languages, which name them in their own words.
         static const QRegularExpression neutral(
             QStringLiteral("^(|[^A-Za-z]*|\\s*Quillmar[ ?\\[\\]*]*|OK|Alarm|None)$"));
-        static const QRegularExpression names(QStringLiteral("/(FontCombo|cboCodePage|cboLanguage)\\.item"));
+        static const QRegularExpression names(
+            QStringLiteral("/(FontCombo|cboCodePage|cboLanguage)\\.([2-9]|\\d\\d+)$"));
         QStringList missing;
         for (const auto& [where, text] : english) {
             const auto other = german.find(where);

@@ -2,8 +2,6 @@
 // bar counts, the check-box buttons and "Open Document".
 #include "MainWindowFixture.h"
 
-#include "config/Colors.h"
-
 #include "app/GridDelegate.h"
 #include "app/TQuillmar.h"
 
@@ -82,28 +80,6 @@ private Q_SLOTS:
         QCOMPARE(row.data(Qt::FontRole).value<QFont>().pointSize(), 13);
         QCOMPARE(view(w)->palette().color(QPalette::Base), QColor(200, 200, 255));
         QVERIFY(!qobject_cast<GridDelegate*>(view(w)->itemDelegate())->showGrid());
-    }
-
-    // A selected row reads at 4.5:1 at least, whatever selection colour the desktop gives: white on the
-    // usual blue (3.6:1) or on yellow turns dark, white on navy stays.
-    void selectedRowsStayReadable()
-    {
-        for (const QColor& selection :
-             {QColor(0x30, 0x8c, 0xc6), QColor(0xff, 0xee, 0x00), QColor(0, 0, 128)}) {
-            QPalette p;
-            p.setColor(QPalette::Highlight, selection);
-            p.setColor(QPalette::HighlightedText, Qt::white);
-            GridDelegate::makeSelectionReadable(p);
-            for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-                const QColor back = p.color(group, QPalette::Highlight),
-                             text = p.color(group, QPalette::HighlightedText);
-                auto plain = [](const QColor& c) {
-                    return quint32(c.red() | c.green() << 8 | c.blue() << 16);
-                };
-                QVERIFY2(ContrastRatio(plain(text), plain(back)) >= 4.5, qPrintable(selection.name()));
-            }
-            QCOMPARE(p.color(QPalette::HighlightedText) == Qt::white, selection == QColor(0, 0, 128));
-        }
     }
 
     void statusBarCounts()
