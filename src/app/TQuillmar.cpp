@@ -506,6 +506,8 @@ void TQuillmar::applyLanguageTexts()
     m_exchange->retranslate();
     m_edit->retranslate();
     m_tray->retranslate();
+    // The caption and the status bar in the new language.
+    documentSwitched();
 }
 
 void TQuillmar::handOver(const QString& listFile)

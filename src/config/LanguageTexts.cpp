@@ -169,6 +169,23 @@ const std::vector<LanguageTexts::Entry> kTable = {
      "Names|Type a name and press Enter to keep it in the list, or use the right mouse button."},
     {W::Main, "Hints_Edit", "Browse", "Choose the document that belongs to this item"},
     {W::Main, "Hints_Edit", "BrowseTitle", "Document of this item"},
+    // The list document's captions and questions; BR breaks a line where a language file has a blank.
+    {W::Main, "Lists", "HistoryCaption", "Quillmar: History file"},
+    {W::Main, "Lists", "NewCaption", "Quillmar : New empty ToDo file!"},
+    {W::Main, "Lists", "ExternalCaption", "Quillmar, ext: %1"},
+    {W::Main, "Lists", "LoseChanges", "Go on and lose its changes?"},
+    {W::Main, "Lists", "SaveChanged", "The file has changed." BR "Save it as:" BR "%1"},
+    {W::Main, "Lists", "NotSaved", "The list has not been saved."},
+    {W::Main, "Lists", "SaveNew", "The new list has not been saved." BR "Save it now? (No discards it.)"},
+    {W::Main, "Lists", "SaveAsExternal",
+     "This is the standard ToDo file." BR "Do you want to save it as external file?"},
+    {W::Main, "Lists", "CreateEmpty",
+     "You are about to create an empty todo list." BR "The standard ToDo list will be saved. Do you want to "
+     "proceed?"},
+    // The manual's window.
+    {W::Main, "Help", "Caption", "Quillmar Help"},
+    {W::Main, "Help", "Back", "Back"},
+    {W::Main, "Help", "Forward", "Forward"},
     // The calendar page.
     {W::Main, "Calendar", "MoreItems", "+%1 more"},
     {W::Main, "Calendar", "Previous", "Previous month"},

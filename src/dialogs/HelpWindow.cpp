@@ -1,5 +1,7 @@
 #include "dialogs/HelpWindow.h"
 
+#include "config/LanguageTexts.h"
+
 #include <QAction>
 #include <QShortcut>
 #include <QStyle>
@@ -12,7 +14,8 @@ HelpWindow::HelpWindow(const QUrl& manual, QWidget* owner)
 {
     setObjectName(QStringLiteral("HelpWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("Quillmar Help"));
+    const LanguageTexts& texts = LanguageTexts::shared();
+    setWindowTitle(texts.text("Help", "Caption"));
     resize(680, 620);
     m_browser->setObjectName(QStringLiteral("HelpBrowser"));
     m_browser->setOpenExternalLinks(true);
@@ -20,12 +23,12 @@ HelpWindow::HelpWindow(const QUrl& manual, QWidget* owner)
     auto* bar = new QToolBar(this);
     bar->setIconSize(QSize(18, 18));
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    QAction* back = bar->addAction(style()->standardIcon(QStyle::SP_ArrowBack), tr("Back"), m_browser,
-                                   &QTextBrowser::backward);
+    QAction* back = bar->addAction(style()->standardIcon(QStyle::SP_ArrowBack), texts.text("Help", "Back"),
+                                   m_browser, &QTextBrowser::backward);
     back->setShortcut(QKeySequence::Back);
     back->setEnabled(false);
-    QAction* forward = bar->addAction(style()->standardIcon(QStyle::SP_ArrowForward), tr("Forward"),
-                                      m_browser, &QTextBrowser::forward);
+    QAction* forward = bar->addAction(style()->standardIcon(QStyle::SP_ArrowForward),
+                                      texts.text("Help", "Forward"), m_browser, &QTextBrowser::forward);
     forward->setShortcut(QKeySequence::Forward);
     forward->setEnabled(false);
     connect(m_browser, &QTextBrowser::backwardAvailable, back, &QAction::setEnabled);

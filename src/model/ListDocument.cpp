@@ -1,5 +1,6 @@
 #include "model/ListDocument.h"
 
+#include "config/LanguageTexts.h"
 #include "model/ListFile.h"
 #include "platform/CrashPoint.h"
 #include "platform/FileSystem.h"
@@ -84,11 +85,12 @@ QString ListDocument::caption() const
     case ListMode::Standard:
         return standardCaption();
     case ListMode::History:
-        return QStringLiteral("Quillmar: History file");
+        return LanguageTexts::shared().text("Lists", "HistoryCaption");
     case ListMode::External:
-        return m_externalFileName.isEmpty()
-                   ? QStringLiteral("Quillmar : New empty ToDo file!")
-                   : QStringLiteral("Quillmar, ext: ") + QFileInfo(m_externalFileName).fileName();
+        return m_externalFileName.isEmpty() ? LanguageTexts::shared().text("Lists", "NewCaption")
+                                            : LanguageTexts::shared()
+                                                  .text("Lists", "ExternalCaption")
+                                                  .arg(QFileInfo(m_externalFileName).fileName());
     case ListMode::NoList:
         break;
     }
@@ -251,7 +253,7 @@ std::optional<bool> ListDocument::confirmReplacingChangedFile(ListPrompter& prom
 
 bool ListDocument::askToDiscard(ListPrompter& prompter, const QString& why)
 {
-    const QString text = why + QStringLiteral("\r\nGo on and lose its changes?");
+    const QString text = why + QStringLiteral("\r\n") + LanguageTexts::shared().text("Lists", "LoseChanges");
     if (prompter.ask(ListPrompter::Question::DiscardChanges, text, false) != ListPrompter::Answer::Yes)
         return false;
     m_recovery.remove();
@@ -260,8 +262,7 @@ bool ListDocument::askToDiscard(ListPrompter& prompter, const QString& why)
 
 bool ListDocument::saveExternalUnderItsName(ListPrompter& prompter, bool leaving, bool asked)
 {
-    const QString text =
-        QStringLiteral("The file has changed. \r\nSave it as: \r\n") + native(m_externalFileName);
+    const QString text = LanguageTexts::shared().text("Lists", "SaveChanged").arg(native(m_externalFileName));
     const ListPrompter::Answer answer =
         asked ? prompter.ask(ListPrompter::Question::SaveChangedExternal, text, leaving)
               : ListPrompter::Answer::Yes;
@@ -280,7 +281,7 @@ bool ListDocument::saveExternalUnderItsName(ListPrompter& prompter, bool leaving
         return *done;
     if (const IoResult r = SaveListFile(list(), m_externalFileName); !r) {
         prompter.inform(withDetail(kFailureSavingTodo, r.error));
-        return leaving && askToDiscard(prompter, QStringLiteral("The list has not been saved."));
+        return leaving && askToDiscard(prompter, LanguageTexts::shared().text("Lists", "NotSaved"));
     }
     stampFile();
     leftSaved();
@@ -327,8 +328,7 @@ bool ListDocument::prepareToLeave(ListPrompter& prompter)
         if (!m_externalFileName.isEmpty())
             return saveExternalUnderItsName(prompter, true);
         // A list that never had a file: the user decides first, before any file dialog opens.
-        const QString text =
-            QStringLiteral("The new list has not been saved.\r\nSave it now? (No discards it.)");
+        const QString text = LanguageTexts::shared().text("Lists", "SaveNew");
         switch (prompter.ask(ListPrompter::Question::SaveNewList, text, true)) {
         case ListPrompter::Answer::Yes:
             return SaveExternalListAs(prompter);
@@ -341,7 +341,7 @@ bool ListDocument::prepareToLeave(ListPrompter& prompter)
         return false;
     }
     return SaveCurrentList(prompter) ||
-           askToDiscard(prompter, QStringLiteral("The list has not been saved."));
+           askToDiscard(prompter, LanguageTexts::shared().text("Lists", "NotSaved"));
 }
 
 bool ListDocument::OpenStandardList(ListPrompter& prompter)
@@ -415,8 +415,7 @@ bool ListDocument::SaveExternalList(ListPrompter& prompter)
     if (m_mode == ListMode::NoList)
         return SaveExternalListAs(prompter);
     if (m_mode != ListMode::External) {
-        const QString text =
-            QStringLiteral("This is the standard ToDo file. \r\nDo you want to save it as external file?");
+        const QString text = LanguageTexts::shared().text("Lists", "SaveAsExternal");
         if (prompter.ask(ListPrompter::Question::SaveAsExternal, text, false) != ListPrompter::Answer::Yes)
             return false;
         return SaveExternalListAs(prompter);
@@ -497,9 +496,7 @@ IoResult ListDocument::checkSaveTarget(const QString& path) const
 
 bool ListDocument::NewEmptyList(ListPrompter& prompter)
 {
-    const QString text =
-        QStringLiteral("You are about to create an empty todo list.  \r\nThe standard ToDo list "
-                       "will be saved. Do you want to proceed? ");
+    const QString text = LanguageTexts::shared().text("Lists", "CreateEmpty");
     if (prompter.ask(ListPrompter::Question::CreateEmptyList, text, false) != ListPrompter::Answer::Yes)
         return false;
     if (!prepareToLeave(prompter))

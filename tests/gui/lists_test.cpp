@@ -57,7 +57,7 @@ private Q_SLOTS:
         messages().setNextAnswer(MessageBox::Yes);
         run(w, "OpenStandardToDo");
         QCOMPARE(messages().lastText(),
-                 QStringLiteral("The file has changed. \r\nSave it as: \r\n") + external);
+                 QStringLiteral("The file has changed.\n\rSave it as:\n\r") + external);
         QCOMPARE(actions(load(external)), (QByteArrayList{"ext", "ext item"}));
         QCOMPARE(w.document().mode(), ListMode::Standard);
         QCOMPARE(actions(w.document().list()), QByteArrayList{"std item"});
