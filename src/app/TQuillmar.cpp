@@ -586,14 +586,22 @@ void TQuillmar::endSession(bool final)
 void TQuillmar::showHelp(const QString& section)
 {
     if (!m_helpWindow) {
-        // A manual beside the program, or in the installation's shared data, wins over the one built in.
-        QUrl manual(QStringLiteral("qrc:/docs/manual.html"));
-        for (const QString& folder : {ProgramFolder(), SharedDataFolder()}) {
-            if (QFileInfo::exists(folder + QStringLiteral("manual.html"))) {
-                manual = QUrl::fromLocalFile(folder + QStringLiteral("manual.html"));
-                break;
+        // The manual in the language in effect ("manual.de.html"), else the English one. A manual beside
+        // the program, or in the installation's shared data, wins over the one built in.
+        const QString language = LanguageLocale(LanguageInEffect(SettingsFilePath())).name().left(2);
+        const auto manualFile = [&language]() {
+            for (const QString& name :
+                 {QStringLiteral("manual.%1.html").arg(language), QStringLiteral("manual.html")}) {
+                for (const QString& folder : {ProgramFolder(), SharedDataFolder()}) {
+                    if (QFileInfo::exists(folder + name))
+                        return QUrl::fromLocalFile(folder + name);
+                }
+                if (QFileInfo::exists(QStringLiteral(":/docs/") + name))
+                    return QUrl(QStringLiteral("qrc:/docs/") + name);
             }
-        }
+            return QUrl(QStringLiteral("qrc:/docs/manual.html"));
+        };
+        const QUrl manual = manualFile();
         m_helpWindow = new HelpWindow(manual, this);
         m_helpWindow->setWindowIcon(ToolIcons::icon(ToolIcons::Help));
     }
