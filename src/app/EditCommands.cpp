@@ -52,9 +52,8 @@ EditCommands::EditCommands(ListDocument* document, ListUndoStack* undoStack, Lis
         m_list->selectRows(rows);
         m_list->scrollToRow(rows.constFirst());
     });
-    connect(m_undoStack, &ListUndoStack::cleared, this, [this] {
-        showNotice(QStringLiteral("Another list is shown: what was done before can no longer be undone."));
-    });
+    connect(m_undoStack, &ListUndoStack::cleared, this,
+            [this] { showNotice(LanguageTexts::shared().text("Messages", "UndoCleared")); });
     updateUndoCommands();
 
     // A tick in a check box is a change that can be taken back, like the others.

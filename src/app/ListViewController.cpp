@@ -332,7 +332,7 @@ void ListViewController::openDocument()
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
         MessageBox::information(
             m_window,
-            QStringLiteral("No program could be started to open %1.").arg(QDir::toNativeSeparators(path)));
+            LanguageTexts::shared().text("Messages", "NoProgram").arg(QDir::toNativeSeparators(path)));
 }
 
 void ListViewController::applyDisplay(const DisplaySettings& s)

@@ -276,8 +276,8 @@ void SettingsDialog::applyDesignTexts()
     for (int i = 0; i < 3; ++i)
         m_positions->button(i)->setText(QLatin1String(positions[static_cast<size_t>(i)]));
     m_generalBox->setTitle(QStringLiteral("General Settings"));
-    m_autoStartBox->setText(QStringLiteral("Auto Start"));
-    m_registerExtensionBox->setText(QStringLiteral("Register extension"));
+    m_autoStartBox->setText(QStringLiteral("Start at login"));
+    m_registerExtensionBox->setText(QStringLiteral("Open list files"));
     m_preAlarmLabel->setText(QStringLiteral("\"Alarm pre time\""));
     m_gridLinesBox->setText(QStringLiteral("Show Gridlines"));
     m_fontSizeLabel->setText(QStringLiteral("Font size"));
@@ -308,7 +308,7 @@ void SettingsDialog::applyDesignTexts()
          std::initializer_list<QWidget*>{m_fontSizeSpin, m_fontCombo, m_fontSizeLabel, m_generalBox})
         setHint(w, builtIn("Hint8"));
     setHint(m_saveCloseButton, QStringLiteral("Close and apply settings"));
-    setHint(m_cancelButton, QStringLiteral("Close, dont apply settings"));
+    setHint(m_cancelButton, QStringLiteral("Close, don't apply settings"));
     setHint(m_languageCombo, builtIn("Hint11"));
     setHint(m_codePageCombo, builtIn("Hint12"));
 }
@@ -577,7 +577,8 @@ void SettingsDialog::BtnSaveCloseClick()
     values.FontName = m_fontCombo->fontName();
     values.FontSize = m_fontSizeSpin->value();
     if (IoResult r = values.write(m_iniFileName); !r) {
-        MessageBox::information(this, failureText(QStringLiteral("The settings were not saved."), r));
+        MessageBox::information(this,
+                                failureText(LanguageTexts::shared().text("Messages", "SettingsNotSaved"), r));
         return;
     }
     m_values = values;
@@ -587,13 +588,10 @@ void SettingsDialog::BtnSaveCloseClick()
                                                        kAutoStartName, values.AutoStart);
         if (!r)
             MessageBox::information(
-                this,
-                failureText(values.AutoStart
-                                ? QStringLiteral("The settings were saved, but Quillmar could not be set "
-                                                 "to start at login.")
-                                : QStringLiteral("The settings were saved, but Quillmar could not be "
-                                                 "removed from the programs started at login."),
-                            r));
+                this, failureText(values.AutoStart
+                                      ? LanguageTexts::shared().text("Messages", "AutoStartFailed")
+                                      : LanguageTexts::shared().text("Messages", "AutoStartRemoveFailed"),
+                                  r));
     }
     accept();
 }
@@ -635,9 +633,7 @@ void SettingsDialog::CbxRegisterExtensionClick(bool checked)
     m_registered = m_integration->IsExtensionRegistered();
     m_registerExtensionBox->setChecked(m_registered);
     MessageBox::information(
-        this,
-        failureText(checked ? QStringLiteral("Quillmar could not make itself the program for list files.")
-                            : QStringLiteral("Quillmar could not remove itself as the program for list "
-                                             "files."),
-                    r));
+        this, failureText(checked ? LanguageTexts::shared().text("Messages", "RegisterFailed")
+                                  : LanguageTexts::shared().text("Messages", "UnregisterFailed"),
+                          r));
 }
