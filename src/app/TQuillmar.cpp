@@ -122,9 +122,13 @@ QSize TQuillmar::designedSize()
     // Roomier than the classic 757 x 390, which leaves a nine-column list three rows high on a modern
     // screen, but never larger than the screen; a stored normal-state size replaces it from the second
     // start on.
+    // The size is the inside of the window: the desktop's frame and title bar come on top of it, and the
+    // status bar at the bottom must not end below the screen.
     QSize size(1120, 640);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        size = size.boundedTo(screen->availableGeometry().size() * 0.95);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QSize available = screen->availableGeometry().size();
+        size = size.boundedTo(available * 0.95).boundedTo(available - QSize(32, 80));
+    }
     return size;
 }
 
@@ -187,8 +191,11 @@ void TQuillmar::createControls()
     setWindowIcon(ToolIcons::icon(ToolIcons::App));
     // Until a layout is stored: the designed size, within the screen, centred on it.
     QRect bounds(QPoint(237, 150), designedSize());
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        bounds.moveCenter(screen->availableGeometry().center());
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        // The position is the frame's, which is taller than the inside by the title bar: centred with it
+        // counted.
+        bounds.moveCenter(screen->availableGeometry().center() - QPoint(0, 12));
+    }
     resize(bounds.size());
     move(bounds.topLeft());
 
