@@ -199,7 +199,7 @@ void TQuillmar::createControls()
     resize(bounds.size());
     move(bounds.topLeft());
 
-    m_toolBar = new PictureToolBar(QStringLiteral("Tool bar"), this);
+    m_toolBar = new PictureToolBar(LanguageTexts::shared().text("Hints_Main", "ToolBarName"), this);
     m_toolBar->setObjectName(QStringLiteral("ToolBar"));
     m_toolBar->setMovable(false);
     m_toolBar->setFloatable(false);
@@ -504,6 +504,7 @@ void TQuillmar::applyLanguageTexts()
     applyHint(m_loadHistoryAction, t("Hints_Main", "LoadHistory"));
     applyHint(m_saveHistoryAction, t("Hints_Main", "SaveHistory"));
     applyHint(m_toolBar, t("Hints_Main", "ToolBar"));
+    m_toolBar->setWindowTitle(t("Hints_Main", "ToolBarName"));
     m_newExternalAction->setText(t("ImExport", "Item0"));
     m_openExternalAction->setText(t("ImExport", "Item1"));
     m_saveExternalAction->setText(t("ImExport", "Item2"));

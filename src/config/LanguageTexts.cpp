@@ -139,6 +139,7 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Main, "Dialogs", "SaveFilter", "Ext Todo Files (*.tdx)"},
     {W::Main, "Messages", "ActionNeeded", "Please write the action: an item needs one."},
     // Hints and texts of the main window's other controls.
+    {W::Main, "Hints_Main", "ToolBarName", "Tool bar"},
     {W::Main, "Hints_Main", "ToolBar", "Choose your action|Choose your action"},
     {W::Main, "Hints_Main", "LoadHistory", "Load the history list|Load the list of items moved to history"},
     {W::Main, "Hints_Main", "SaveHistory", "Save the history list|Save the history list to its file"},

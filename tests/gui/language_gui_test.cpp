@@ -8,13 +8,7 @@
 #include "dialogs/ItemEditorDialog.h"
 #include "dialogs/SettingsDialog.h"
 
-#include <QAbstractButton>
 #include <QComboBox>
-#include <QGroupBox>
-#include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QTreeView>
@@ -27,50 +21,39 @@ using namespace fixture;
 namespace {
 using Texts = std::map<QString, QString>;
 
-// What a user reads on a window, keyed by where it stands.
-void collect(const QWidget* root, Texts& texts)
+// What a user reads on a window and its named parts (widgets, actions, menus), keyed by where it stands.
+void collect(QWidget* root, Texts& texts)
 {
-    auto put = [&](const QObject* o, const QString& what, const QString& text) {
-        texts[root->objectName() + QLatin1Char('/') + o->objectName() + QLatin1Char('.') + what] = text;
-    };
-    put(root, QStringLiteral("title"), root->windowTitle());
-    for (const QWidget* w : root->findChildren<QWidget*>()) {
-        if (w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_")))
-            continue;
-        QStringList shown = {w->toolTip(), w->statusTip()};
-        if (auto* label = qobject_cast<const QLabel*>(w))
-            shown << label->text();
-        if (auto* button = qobject_cast<const QAbstractButton*>(w))
-            shown << button->text();
-        if (auto* box = qobject_cast<const QGroupBox*>(w))
-            shown << box->title();
-        if (auto* line = qobject_cast<const QLineEdit*>(w))
-            shown << line->placeholderText();
-        if (auto* tabs = qobject_cast<const QTabWidget*>(w)) {
+    QObjectList parts{root};
+    for (QObject* o : root->findChildren<QObject*>()) {
+        if (!o->objectName().isEmpty() && !o->objectName().startsWith(QLatin1String("qt_")))
+            parts << o;
+    }
+    for (const QObject* o : std::as_const(parts)) {
+        QStringList shown;
+        for (const char* property :
+             {"text", "title", "windowTitle", "placeholderText", "toolTip", "statusTip"})
+            shown << o->property(property).toString();
+        if (auto* tabs = qobject_cast<const QTabWidget*>(o)) {
             for (int i = 0; i < tabs->count(); ++i)
                 shown << tabs->tabText(i);
         }
-        // Lists: their rows, or the columns of a table.
-        if (auto* view = qobject_cast<const QAbstractItemView*>(w); view && view->model()) {
-            const bool table = qobject_cast<const QTreeView*>(w);
+        // Lists show their rows, tables their column captions.
+        if (auto* view = qobject_cast<const QAbstractItemView*>(o); view && view->model()) {
+            const bool table = qobject_cast<const QTreeView*>(o);
             for (int i = 0; i < (table ? view->model()->columnCount() : view->model()->rowCount()); ++i)
                 shown << (table ? view->model()->headerData(i, Qt::Horizontal)
                                 : view->model()->index(i, 0).data())
                              .toString();
         }
-        if (auto* list = qobject_cast<const QComboBox*>(w); list && !list->isEditable()) {
+        if (auto* list = qobject_cast<const QComboBox*>(o); list && !list->isEditable()) {
             for (int i = 0; i < list->count(); ++i)
                 shown << list->itemText(i);
         }
         for (int i = 0; i < shown.size(); ++i)
-            put(w, QString::number(i), shown[i]);
+            texts[root->objectName() + QLatin1Char('/') + o->objectName() + QLatin1Char('.') +
+                  QString::number(i)] = shown[i];
     }
-    for (const QAction* a : root->findChildren<QAction*>()) {
-        if (!a->objectName().isEmpty() && !a->isSeparator())
-            put(a, QStringLiteral("action"), a->text() + a->toolTip() + a->statusTip());
-    }
-    for (const QMenu* m : root->findChildren<QMenu*>())
-        put(m, QStringLiteral("title"), m->title());
 }
 
 // The main window, then its settings dialog and item editor opened as the user opens them.
@@ -120,7 +103,7 @@ private Q_SLOTS:
         static const QRegularExpression neutral(
             QStringLiteral("^(|[^A-Za-z]*|\\s*Quillmar[ ?\\[\\]*]*|OK|Alarm|None)$"));
         static const QRegularExpression names(
-            QStringLiteral("/(FontCombo|cboCodePage|cboLanguage)\\.([2-9]|\\d\\d+)$"));
+            QStringLiteral("/(FontCombo|cboCodePage|cboLanguage)\\.([6-9]|\\d\\d+)$"));
         QStringList missing;
         for (const auto& [where, text] : english) {
             const auto other = german.find(where);
