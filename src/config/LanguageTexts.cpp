@@ -418,9 +418,11 @@ QString LanguageInEffect(const QString& settingsPath)
     const std::optional<QString> chosen = Config::stored(IniFile::load(settingsPath), Config::Key::Language);
     if (chosen && !chosen->isEmpty())
         return *chosen;
-    // Nobody chose yet: the system's language, when a file for it ships.
-    const QString own = QLocale::languageToString(QLocale::system().language()) + QStringLiteral(".lng");
-    return LanguageFilePath(own).isEmpty() ? QStringLiteral("None") : own;
+    // Nobody chose yet: the system's language, when a file for it ships. English is the program's own
+    // (English.lng is the translators' template, without the menus' access keys).
+    const QLocale::Language system = QLocale::system().language();
+    const QString own = QLocale::languageToString(system) + QStringLiteral(".lng");
+    return system == QLocale::English || LanguageFilePath(own).isEmpty() ? QStringLiteral("None") : own;
 }
 
 QLocale LanguageLocale(const QString& fileName)

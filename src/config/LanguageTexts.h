@@ -59,7 +59,8 @@ private:
 // are installed to. Empty when there is none (and for "None" or an empty name).
 QString LanguageFilePath(const QString& name);
 // The language file a window uses: the one the settings name ("None" for none), or, when nobody chose
-// yet, the one named after the system locale's language ("German.lng") when it exists.
+// yet, the one named after the system locale's language ("German.lng") when it exists; for English the
+// program's own texts ("None").
 QString LanguageInEffect(const QString& settingsPath);
 // The language a language file speaks, by its name ("German.lng"); the C locale for "None" and for names
 // that are no language.
