@@ -121,9 +121,8 @@ QSize TQuillmar::designedSize()
 {
     // Roomier than the classic 757 x 390, which leaves a nine-column list three rows high on a modern
     // screen, but never larger than the screen; a stored normal-state size replaces it from the second
-    // start on.
-    // The size is the inside of the window: the desktop's frame and title bar come on top of it, and the
-    // status bar at the bottom must not end below the screen.
+    // start on. It is the inside of the window: the desktop's frame and title bar come on top of it, and
+    // the status bar at the bottom must not end below the screen.
     QSize size(1120, 640);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QSize available = screen->availableGeometry().size();
@@ -594,23 +593,8 @@ void TQuillmar::endSession(bool final)
 void TQuillmar::showHelp(const QString& section)
 {
     if (!m_helpWindow) {
-        // The manual in the language in effect ("manual.de.html"), else the English one. A manual beside
-        // the program, or in the installation's shared data, wins over the one built in.
         const QString language = LanguageLocale(LanguageInEffect(SettingsFilePath())).name().left(2);
-        const auto manualFile = [&language]() {
-            for (const QString& name :
-                 {QStringLiteral("manual.%1.html").arg(language), QStringLiteral("manual.html")}) {
-                for (const QString& folder : {ProgramFolder(), SharedDataFolder()}) {
-                    if (QFileInfo::exists(folder + name))
-                        return QUrl::fromLocalFile(folder + name);
-                }
-                if (QFileInfo::exists(QStringLiteral(":/docs/") + name))
-                    return QUrl(QStringLiteral("qrc:/docs/") + name);
-            }
-            return QUrl(QStringLiteral("qrc:/docs/manual.html"));
-        };
-        const QUrl manual = manualFile();
-        m_helpWindow = new HelpWindow(manual, this);
+        m_helpWindow = new HelpWindow(HelpWindow::manualFor(language), this);
         m_helpWindow->setWindowIcon(ToolIcons::icon(ToolIcons::Help));
     }
     m_helpWindow->present();

@@ -1,12 +1,15 @@
 #include "dialogs/HelpWindow.h"
 
 #include "config/LanguageTexts.h"
+#include "config/Paths.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QShortcut>
 #include <QStyle>
 #include <QTextBrowser>
 #include <QToolBar>
+#include <QUrl>
 #include <QVBoxLayout>
 
 HelpWindow::HelpWindow(const QUrl& manual, QWidget* owner)
@@ -55,4 +58,18 @@ void HelpWindow::present()
     show();
     raise();
     activateWindow();
+}
+
+QUrl HelpWindow::manualFor(const QString& language)
+{
+    for (const QString& name :
+         {QStringLiteral("manual.%1.html").arg(language), QStringLiteral("manual.html")}) {
+        for (const QString& folder : {ProgramFolder(), SharedDataFolder()}) {
+            if (QFileInfo::exists(folder + name))
+                return QUrl::fromLocalFile(folder + name);
+        }
+        if (QFileInfo::exists(QStringLiteral(":/docs/") + name))
+            return QUrl(QStringLiteral("qrc:/docs/") + name);
+    }
+    return QUrl(QStringLiteral("qrc:/docs/manual.html"));
 }
