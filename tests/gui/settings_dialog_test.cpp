@@ -72,9 +72,10 @@ struct Dialog
     std::shared_ptr<FakeIntegration> fake = std::make_shared<FakeIntegration>();
     std::unique_ptr<SettingsDialog> dlg;
 
-    explicit Dialog(bool registered = false)
+    explicit Dialog(bool registered = false, bool autoStart = false)
     {
         fake->registered = registered;
+        fake->autoStart = autoStart;
         dlg = std::make_unique<SettingsDialog>(fake);
         dlg->setIniFileName(SettingsFilePath());
         dlg->setFormCaption(
@@ -133,6 +134,18 @@ private Q_SLOTS:
         QVERIFY(!d.c<QCheckBox>("CbxAutoStart")->isChecked());
         QVERIFY(d.fake->calls.isEmpty());
         QVERIFY(messages().shownTexts().isEmpty());
+    }
+
+    // The start-at-login box shows what the desktop does, whatever the file says; saved unchanged, it
+    // touches nothing.
+    void autoStartBoxShowsTheDesktop()
+    {
+        TempData data;
+        data.writeIni("[ToDo Grid]\nAutoStart=False\n");
+        Dialog d(false, true);
+        QVERIFY(d.c<QCheckBox>("CbxAutoStart")->isChecked());
+        d.save();
+        QVERIFY(d.fake->calls.isEmpty());
     }
 
     // Cancel after changing everything: the file keeps its bytes and start at login is not touched; the
