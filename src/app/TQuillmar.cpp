@@ -513,6 +513,8 @@ void TQuillmar::applyLanguageTexts()
     m_exchange->retranslate();
     m_edit->retranslate();
     m_tray->retranslate();
+    if (m_calendarPage)
+        m_calendarPage->retranslate();
     // The caption and the status bar in the new language.
     documentSwitched();
 }

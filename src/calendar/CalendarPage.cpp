@@ -112,10 +112,7 @@ CalendarPage::CalendarPage(const ToDoListModel* rows, QWidget* parent) : QWidget
     m_calendar->setBlockedColor(QColor(0x80, 0x80, 0x00));
     m_calendar->setStartOfWeek(1);
     m_calendar->setBlockWeekends(false);
-    // Each entry is three lines (CalendarEntries); a busy day says how many it cannot show.
-    m_calendar->setEntryLines(3, texts.text("Calendar", "MoreItems"));
-    m_calendar->setToolTip(texts.text("Calendar", "Hint"));
-    m_calendar->setStatusTip(m_calendar->toolTip());
+    retranslate();
 
     m_memo = new QPlainTextEdit;
     m_memo->setObjectName(QStringLiteral("CalMemo"));
@@ -160,6 +157,20 @@ CalendarPage::CalendarPage(const ToDoListModel* rows, QWidget* parent) : QWidget
     connect(rows, &QAbstractItemModel::rowsMoved, this, &CalendarPage::rowsChanged);
     connect(rows, &QAbstractItemModel::dataChanged, this, &CalendarPage::rowsChanged);
     showMonthCaption();
+}
+
+void CalendarPage::retranslate()
+{
+    const LanguageTexts& texts = LanguageTexts::shared();
+    m_prevMonthButton->setToolTip(texts.text("Calendar", "Previous"));
+    m_todayButton->setToolTip(texts.text("Calendar", "Today"));
+    m_nextMonthButton->setToolTip(texts.text("Calendar", "Next"));
+    // Each entry is three lines (CalendarEntries); a busy day says how many it cannot show.
+    m_calendar->setEntryLines(3, texts.text("Calendar", "MoreItems"));
+    m_calendar->setToolTip(texts.text("Calendar", "Hint"));
+    m_calendar->setStatusTip(m_calendar->toolTip());
+    if (isVisible())
+        reload();
 }
 
 void CalendarPage::setCalendarColor(const QColor& color)

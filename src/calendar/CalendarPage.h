@@ -37,6 +37,8 @@ public:
     void setMemoColors(const QColor& background, const QColor& text);
     // The item font name, for the calendar and the memo.
     void setItemFontName(const QString& family);
+    // The texts of the language in effect: the buttons' hints and what a busy day says.
+    void retranslate();
     // The captions the list shows for its columns (those of the language in effect); without it the
     // built-in ones.
     void setColumnCaptions(std::function<QString(int column)> captionOf)
