@@ -122,6 +122,9 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Main, "Messages", "Snooze60", "1 hour"},
     {W::Main, "Messages", "AllPictures", "All pictures"},
     {W::Main, "Messages", "NoPicture", "No picture"},
+    {W::Main, "Messages", "Unmappable",
+     "These characters cannot be stored in the code page %1: %2." BR
+     "Remove them, or choose the code page UTF-8 in the settings."},
     {W::Main, "Messages", "UndoCleared",
      "Another list is shown: what was done before can no longer be undone."},
     {W::Main, "Messages", "NoProgram", "No program could be started to open %1."},

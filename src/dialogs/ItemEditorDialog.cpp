@@ -473,7 +473,10 @@ bool ItemEditorDialog::checkEncodable(const QStringList& texts)
     }
     if (unmappable.isEmpty())
         return true;
-    MessageBox::information(this, CodePage::unmappableMessage(unmappable));
+    MessageBox::information(this,
+                            LanguageTexts::shared()
+                                .text("Messages", "Unmappable")
+                                .arg(CodePage::currentName(), CodePage::describeCharacters(unmappable)));
     return false;
 }
 
