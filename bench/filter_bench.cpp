@@ -1,6 +1,6 @@
-// Finding in 100,000 rows, timed next to a floor measured in the same run: one pass over the rows' texts
-// (each row's stored bytes searched once for the typed text, as a plain case-sensitive search does).
-// Target: a keystroke within 5x of the floor. Three measurements:
+// Finding in 1,000,000 rows (or as many as the first argument says), timed next to a floor measured in the
+// same run: one pass over the rows' texts (each row's stored bytes searched once for the typed text, as a
+// plain case-sensitive search does). Target: a keystroke within 5x of the floor. Three measurements:
 //   - the filter alone over the rows whose folded texts are kept (window-free);
 //   - a keystroke in the find bar of a shown window: the filter, the shown rows and the view updated;
 //   - the first keystroke, which folds the texts of every row first (reported, not targeted).
@@ -21,7 +21,7 @@
 
 namespace {
 using namespace benchutil;
-constexpr int kRows = 100000;
+int kRows = 1000000;
 
 // The benchmark lists' rows, every tenth with accented remarks, as a German user's list has them.
 ToDoList makeRows()
@@ -51,6 +51,8 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    if (argc > 1)
+        kRows = std::max(1000, std::atoi(argv[1]));
     QStandardPaths::setTestModeEnabled(true);
     Regional::setFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm:ss"));
     CodePage::setCurrent(CodePage::Kind::Windows1252);
@@ -130,6 +132,9 @@ int main(int argc, char** argv)
     std::printf("keystroke in the find bar:         %.2f ms  ratio %.2fx (target within 5x)\n", key * 1e3,
                 key / floor);
     std::printf("slowest keystroke of the typing:   %.2f ms  ratio %.2fx\n", slowest * 1e3, slowest / floor);
+    std::printf("keystroke in the find bar:         target within 100 ms: %s\n", key <= 0.1 ? "yes" : "NO");
+    std::printf("slowest keystroke:                 target within 100 ms: %s\n",
+                slowest <= 0.1 ? "yes" : "NO");
     std::printf("first keystroke (folds every row): %.2f ms  ratio %.2fx\n", first * 1e3, first / floor);
     std::printf("folding every row alone:           %.2f ms  ratio %.2fx\n", folding * 1e3, folding / floor);
     return 0;

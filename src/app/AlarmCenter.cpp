@@ -70,6 +70,12 @@ std::array<const ToDoList*, 2> AlarmCenter::alarmLists() const
     return {shown, standard == shown ? nullptr : standard};
 }
 
+void AlarmCenter::notifyOutOfSight(const QString& title, const QString& text)
+{
+    if (m_notifier && windowOutOfSight())
+        m_notifier->notify(title, text);
+}
+
 bool AlarmCenter::windowOutOfSight() const
 {
     return !m_window->isVisible() || m_window->isMinimized();

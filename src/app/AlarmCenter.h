@@ -36,6 +36,8 @@ public:
     void setNotifier(std::shared_ptr<DesktopNotifier> notifier);
     // Alarms of a hidden window are told through the tray where there is one, unless a notifier was set.
     void notifyThrough(QSystemTrayIcon* tray);
+    // Tells something through the same notifications while the window is out of sight; nothing otherwise.
+    void notifyOutOfSight(const QString& title, const QString& text);
     // "PreAlarm Time" as the settings give it, and the sound file (empty: the standard sound).
     void setAlarmSettings(const QString& leadTime, const QString& soundFile);
     // The missed alarms, then the timer: once the list is loaded and, for a shown window, on screen.

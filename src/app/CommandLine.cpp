@@ -3,13 +3,16 @@
 #include "config/FolderChoices.h"
 #include "config/Paths.h"
 #include "config/Settings.h"
+#include "config/SyncSettings.h"
 #include "exchange/ExchangeCommands.h"
+#include "exchange/sync/SyncCommand.h"
 #include "model/ItemStatus.h"
 #include "model/ListFile.h"
 #include "platform/BufferedWriter.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/Regional.h"
+#include "platform/desktop/SecretStore.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -17,6 +20,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
+#include <QUrl>
 
 #include <unistd.h>
 
@@ -130,6 +134,27 @@ int printList(const CommandLineOptions& options, QTextStream& out, QTextStream& 
     return 0;
 }
 
+int syncList(const CommandLineOptions& options, QTextStream& out, QTextStream& err)
+{
+    SyncCommandOptions sync;
+    sync.url = QUrl(options.syncUrl, QUrl::StrictMode);
+    sync.listFile = options.listFile;
+    // The account set up in the window's settings, for what the command line does not say.
+    const SyncSettings saved = SyncSettings::read(SettingsFilePath());
+    sync.user = options.syncUser.isEmpty() && saved.url == sync.url ? saved.user : options.syncUser;
+    sync.savedCollection = saved.collection;
+    // Scripts give the password in the environment; the desktop's secret store is asked otherwise. A
+    // server that asks for none needs none: without one the run goes on, and a refusal names the reason.
+    QString noPassword;
+    sync.password = ReadSyncPassword(sync.url, sync.user, &noPassword);
+    if (sync.password.isEmpty() && !noPassword.isEmpty())
+        err << "quillmar: warning: " << noPassword << '\n';
+    bool ok = false;
+    if (const int seconds = qEnvironmentVariableIntValue("QUILLMAR_SYNC_TIMEOUT", &ok); ok && seconds > 0)
+        sync.timeoutMs = seconds * 1000;
+    return SyncListCommand(sync, out, err);
+}
+
 // The option as the user wrote it, for messages: "--frobnicate", or "-xyz" for a short one in a group.
 QString shownOption(const QString& name, const QStringList& args)
 {
@@ -160,6 +185,10 @@ QString neededValue(const QString& option)
         return QStringLiteral("The option --status needs a status: %1.").arg(kStatusNames);
     if (option == QLatin1String("format"))
         return QStringLiteral("The option --format needs tsv, csv or json.");
+    if (option == QLatin1String("sync"))
+        return QStringLiteral("The option --sync needs the URL of a CalDAV server or task collection.");
+    if (option == QLatin1String("user"))
+        return QStringLiteral("The option --user needs a user name.");
     return QStringLiteral("The option --%1 needs a file name.").arg(option);
 }
 
@@ -226,7 +255,10 @@ CommandLineOptions CommandLine::parse(const QStringList& args)
     const QCommandLineOption reverse(QStringLiteral("reverse"));
     const QCommandLineOption status(QStringLiteral("status"), QString(), QStringLiteral("STATUS"));
     const QCommandLineOption format(QStringLiteral("format"), QString(), QStringLiteral("FORMAT"));
-    QList<QCommandLineOption> options{help, version, dataDir, print, sort, reverse, status, format};
+    const QCommandLineOption sync(QStringLiteral("sync"), QString(), QStringLiteral("URL"));
+    const QCommandLineOption user(QStringLiteral("user"), QString(), QStringLiteral("NAME"));
+    QList<QCommandLineOption> options{help,    version, dataDir, print, sort,
+                                      reverse, status,  format,  sync,  user};
     for (const ExchangeCommand& c : kExchangeCommands)
         options << QCommandLineOption(QString::fromLatin1(c.option), QString(),
                                       QString::fromLatin1(c.fileName));
@@ -259,6 +291,14 @@ CommandLineOptions CommandLine::parse(const QStringList& args)
             o.mode = Mode::Print;
             continue;
         }
+        if (name == QLatin1String("sync")) {
+            modes << QStringLiteral("--sync");
+            o.mode = Mode::Sync;
+            o.syncUrl = parser.value(sync);
+            if (o.syncUrl.isEmpty())
+                return usageError(neededValue(name));
+            continue;
+        }
         for (const ExchangeCommand& c : kExchangeCommands) {
             if (name != QLatin1String(c.option))
                 continue;
@@ -272,6 +312,13 @@ CommandLineOptions CommandLine::parse(const QStringList& args)
     if (modes.size() > 1)
         return usageError(QStringLiteral("Choose only one of %1.").arg(modes.join(QLatin1String(", "))));
 
+    if (parser.isSet(user)) {
+        if (o.mode != Mode::Sync)
+            return usageError(QStringLiteral("The option --user works only with --sync."));
+        o.syncUser = parser.value(user);
+        if (o.syncUser.isEmpty())
+            return usageError(neededValue(QStringLiteral("user")));
+    }
     for (const char* listing : kListingOptions) {
         if (parser.isSet(QString::fromLatin1(listing)) && o.mode != Mode::Print)
             return usageError(QStringLiteral("The option --%1 works only with --print.").arg(listing));
@@ -361,6 +408,8 @@ int CommandLine::run(const CommandLineOptions& options, QTextStream& out, QTextS
     switch (options.mode) {
     case Mode::Print:
         return printList(options, out, err);
+    case Mode::Sync:
+        return syncList(options, out, err);
     default:
         if (const ExchangeCommand* command = exchangeCommand(options.mode)) {
             const int status = command->run(options, out, err);
@@ -426,11 +475,19 @@ QString CommandLine::helpText()
     for (const ExchangeCommand& c : kExchangeCommands)
         option(QStringLiteral("--%1 %2 [LISTFILE]").arg(QLatin1String(c.option), QLatin1String(c.fileName)),
                QString::fromLatin1(c.help));
+    option(QStringLiteral("--sync URL [LISTFILE]"),
+           QStringLiteral("synchronize the list both ways with a CalDAV task collection:\n"
+                          "URL is the collection's, or a server's from which it is found\n"
+                          "(with several, the one chosen in the settings); the password\n"
+                          "comes from QUILLMAR_SYNC_PASSWORD, else the secret store.\n"
+                          "Says how many items were sent, received and deleted, and the\n"
+                          "conflicts (both versions are kept)"));
+    option(QStringLiteral("  --user NAME"), QStringLiteral("the user name on the server"));
     option(QStringLiteral("--help"), QStringLiteral("show this text"));
     option(QStringLiteral("--version"), QStringLiteral("show the version"));
     text += QStringLiteral(
         "\n"
-        "Exit status: 0 when all went well, 1 when a file could not be read or written (the message\n"
-        "on standard error names it), 2 when the command line is not understood.\n");
+        "Exit status: 0 when all went well, 1 when a file could not be read or written or a sync\n"
+        "failed (the message on standard error names it), 2 when the command line is not understood.\n");
     return text;
 }

@@ -21,6 +21,7 @@ struct CommandLineOptions
         ExportICalendar,
         ImportCSV,
         ImportICalendar,
+        Sync,
         Error
     };
 
@@ -29,6 +30,8 @@ struct CommandLineOptions
     QString listFile; // the optional list file; empty for the standard list
     QString
         exchangeFile; // OUT of --export-csv / --export-html / --export-ics, IN of --import-csv / --import-ics
+    QString syncUrl;  // URL of --sync
+    QString syncUser; // --user NAME
     QString error;    // for Mode::Error: what is wrong with the arguments
     // How --print lists the items: --sort, --reverse, --status, --format.
     ListPrinter::Options listing;

@@ -65,8 +65,17 @@ EditCommands::EditCommands(ListDocument* document, ListUndoStack* undoStack, Lis
     if (auto* pageLayout = qobject_cast<QBoxLayout*>(m_list->page()->layout()))
         pageLayout->insertWidget(0, m_filterBar);
     connect(m_filterBar, &FilterBar::filterChanged, this, &EditCommands::applyFilter);
-    connect(m_filterBar, &FilterBar::closed, this,
-            [this] { m_list->view()->setFocus(Qt::OtherFocusReason); });
+    connect(m_filterBar, &FilterBar::closed, this, [this] {
+        m_list->view()->setFocus(Qt::OtherFocusReason);
+        // The folded texts take about as much memory as the list: they go with the bar.
+        m_foldTimer->stop();
+        m_document->model()->forgetSearchKeys();
+    });
+    // The rows' folded texts are made in slices while the bar is shown, before the keys need them; a key
+    // typed before they are all made folds the rest itself.
+    m_foldTimer = new QTimer(this);
+    m_foldTimer->setInterval(0);
+    connect(m_foldTimer, &QTimer::timeout, this, &EditCommands::foldSlice);
 
     // Notices stay a while: the hint panel changes with every move of the mouse.
     m_notice = new QLabel;
@@ -113,13 +122,21 @@ void EditCommands::find()
 {
     Q_EMIT findStarted();
     m_filterBar->openBar();
-    // The rows' folded texts are made once the bar is shown, before the first key needs them.
-    QTimer::singleShot(0, this, [this] {
-        const ItemFilter::Folding folding = ItemFilter::Folding::forLocale(Regional::locale());
-        ToDoListModel* model = m_document->model();
-        for (int r = 0; r < model->size(); ++r)
-            model->searchKey(r, folding);
-    });
+    m_foldNext = 0;
+    m_foldTimer->start();
+}
+
+void EditCommands::foldSlice()
+{
+    // About 10 ms of folding per turn of the event loop.
+    constexpr int kSlice = 10000;
+    const ItemFilter::Folding folding = ItemFilter::Folding::forLocale(Regional::locale());
+    ToDoListModel* model = m_document->model();
+    const int end = std::min(model->size(), m_foldNext + kSlice);
+    for (; m_foldNext < end; ++m_foldNext)
+        model->searchKey(m_foldNext, folding);
+    if (m_foldNext >= model->size())
+        m_foldTimer->stop();
 }
 
 void EditCommands::applyFilter(const QString& text, unsigned statuses)

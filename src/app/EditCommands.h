@@ -40,6 +40,7 @@ Q_SIGNALS:
     void filterApplied();
 
 private:
+    void foldSlice();
     void find();
     void applyFilter(const QString& text, unsigned statuses);
     void updateUndoCommands();
@@ -58,4 +59,7 @@ private:
     QLabel* m_notice = nullptr;
     QLabel* m_shownCount = nullptr;
     QTimer* m_noticeTimer = nullptr;
+    QTimer* m_foldTimer = nullptr;
+    // The next row whose folded texts are to be made.
+    int m_foldNext = 0;
 };

@@ -1,6 +1,8 @@
 #include "app/ExchangeActions.h"
 
+#include "app/ExchangeJob.h"
 #include "app/Hints.h"
+#include "config/Config.h"
 #include "config/LanguageTexts.h"
 #include "config/Paths.h"
 #include "dialogs/FileDialog.h"
@@ -16,8 +18,12 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
+#include <QStandardPaths>
 #include <QUrl>
 #include <QWidget>
+
+#include <memory>
 
 namespace {
 const QString kCSVFilter = QStringLiteral("CSV Files (*.CSV *.csv)");
@@ -26,6 +32,12 @@ const QString kHtmlFilter = QStringLiteral("HTML File (*.HTML *.html)");
 const QString kHtmlSuffix = QStringLiteral("html");
 const QString kICalendarFilter = QStringLiteral("iCalendar files (*.ics)");
 const QString kICalendarSuffix = QStringLiteral("ics");
+
+// What a running job shows beside its progress bar: the file's name.
+QString jobLabel(const char* key, const QString& path)
+{
+    return LanguageTexts::shared().text("Exchange", key).arg(QFileInfo(path).fileName());
+}
 } // namespace
 
 ExchangeActions::ExchangeActions(ListDocument* document, const QAbstractItemModel* captions, QWidget* window)
@@ -49,6 +61,10 @@ ExchangeActions::ExchangeActions(ListDocument* document, const QAbstractItemMode
     connect(m_htmlAction, &QAction::triggered, this, &ExchangeActions::exportHTML);
     connect(m_icalendarAction, &QAction::triggered, this, &ExchangeActions::exportICalendar);
     connect(m_importICalendarAction, &QAction::triggered, this, &ExchangeActions::importICalendar);
+    m_csvExport = new ExchangeJob(QStringLiteral("jobExportCSV"), this);
+    m_csvImport = new ExchangeJob(QStringLiteral("jobImportCSV"), this);
+    m_htmlExport = new ExchangeJob(QStringLiteral("jobMakeHTML"), this);
+    m_icalendarExport = new ExchangeJob(QStringLiteral("jobExportICalendar"), this);
 }
 
 QList<QAction*> ExchangeActions::actions() const
@@ -62,80 +78,217 @@ void ExchangeActions::setImportEnabled(bool enabled)
     m_importICalendarAction->setEnabled(enabled);
 }
 
-void ExchangeActions::exportCSV()
+QList<QWidget*> ExchangeActions::progressPanels() const
+{
+    return {m_csvExport->panel(), m_csvImport->panel(), m_htmlExport->panel(), m_icalendarExport->panel()};
+}
+
+QStringList ExchangeActions::runningJobs() const
+{
+    QStringList names;
+    const std::pair<const ExchangeJob*, const QAction*> jobs[] = {{m_csvExport, m_exportCsvAction},
+                                                                  {m_csvImport, m_importCsvAction},
+                                                                  {m_htmlExport, m_htmlAction},
+                                                                  {m_icalendarExport, m_icalendarAction}};
+    for (const auto& [job, action] : jobs) {
+        if (job->running())
+            names << action->text().remove(QLatin1Char('&'));
+    }
+    return names;
+}
+
+QString ExchangeActions::startFolder() const
+{
+    const QString last = Config::read(SettingsFilePath(), Config::Key::ExchangeFolder);
+    if (!last.isEmpty() && QFileInfo(last).isDir())
+        return last;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+void ExchangeActions::rememberFolder(const QString& path)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (folder == Config::read(SettingsFilePath(), Config::Key::ExchangeFolder))
+        return;
+    // Only where the next dialog starts: a settings file that cannot be written costs nothing else.
+    Config::write(SettingsFilePath(), Config::Key::ExchangeFolder, folder);
+}
+
+QString ExchangeActions::saveFileName(const QString& title, const QString& filter, const QString& suffix)
 {
     // The dialog asks before it replaces a file.
-    const QString path = FileDialog::getSaveFileName(m_window, QStringLiteral("Export to CSV"), QString(),
-                                                     kCSVFilter, kCSVSuffix, true);
+    const QString path = FileDialog::getSaveFileName(m_window, title, startFolder(), filter, suffix, true);
+    if (!path.isEmpty())
+        rememberFolder(path);
+    return path;
+}
+
+QString ExchangeActions::openFileName(const QString& title, const QString& filter, const QString& suffix)
+{
+    const QString path = FileDialog::getOpenFileName(m_window, title, startFolder(), filter, suffix);
+    if (!path.isEmpty())
+        rememberFolder(path);
+    return path;
+}
+
+bool ExchangeActions::refusedWhileRunning(const ExchangeJob* job, const QAction* action)
+{
+    if (!job->running())
+        return false;
+    MessageBox::information(
+        m_window,
+        LanguageTexts::shared().text("Exchange", "Item5").arg(action->text().remove(QLatin1Char('&'))));
+    return true;
+}
+
+bool ExchangeActions::exportDone(const QString& path, qint64 count, const IoResult& result)
+{
+    const LanguageTexts& texts = LanguageTexts::shared();
+    const QString shown = QDir::toNativeSeparators(path);
+    if (result.kind == IoError::Cancelled) {
+        Q_EMIT statusMessage(texts.text("Exchange", "Item6").arg(shown));
+        return false;
+    }
+    if (!result) {
+        MessageBox::information(m_window, result.error);
+        return false;
+    }
+    Q_EMIT statusMessage(count == 1 ? texts.text("Exchange", "Item4").arg(shown)
+                                    : texts.text("Exchange", "Item3").arg(QLocale().toString(count), shown));
+    return true;
+}
+
+void ExchangeActions::exportCSV()
+{
+    if (refusedWhileRunning(m_csvExport, m_exportCsvAction))
+        return;
+    const QString path = saveFileName(QStringLiteral("Export to CSV"), kCSVFilter, kCSVSuffix);
     if (path.isEmpty())
         return;
-    if (const IoResult r = WriteCSVFile(path, m_document->model()->list().items); !r)
-        MessageBox::information(m_window, r.error);
+    // The rows as they are now: editing goes on while the copy is written. The copy is let go on the
+    // job's thread, which spares the window freeing a million rows.
+    auto rows = std::make_shared<const std::vector<ToDoItem>>(m_document->model()->list().items);
+    const qint64 count = qint64(rows->size());
+    m_csvExport->start(
+        jobLabel("Item1", path),
+        [path, rows](JobProgress& progress) mutable {
+            progress.setTotal(qint64(rows->size()));
+            const IoResult r = WriteCSVFile(path, *rows, &progress);
+            rows.reset();
+            return r;
+        },
+        [this, path, count](const IoResult& r) { exportDone(path, count, r); });
 }
 
 void ExchangeActions::importCSV()
 {
-    const QString path = FileDialog::getOpenFileName(m_window, QStringLiteral("Import from CSV"), QString(),
-                                                     kCSVFilter, kCSVSuffix);
+    if (refusedWhileRunning(m_csvImport, m_importCsvAction))
+        return;
+    const QString path = openFileName(QStringLiteral("Import from CSV"), kCSVFilter, kCSVSuffix);
     if (path.isEmpty())
         return;
-    // The whole file is read and checked first: it adds all its rows or none.
-    std::vector<ToDoItem> rows;
-    CSVImportNotes notes;
-    if (const IoResult r = ReadCSVFile(path, rows, &notes); !r) {
-        MessageBox::information(m_window, r.error);
-        return;
-    }
-    // A short import is never silent: the count goes to the status bar, an empty file gets a message.
-    const QString summary = ImportSummary(path, int(rows.size()), notes);
-    if (rows.empty()) {
-        MessageBox::information(m_window, summary);
-        return;
-    }
-    m_document->importItems(std::move(rows));
-    Q_EMIT imported(summary);
+    struct Read
+    {
+        std::vector<ToDoItem> rows;
+        CSVImportNotes notes;
+    };
+    auto read = std::make_shared<Read>();
+    // The list the rows are meant for: the one shown when the import started.
+    const ListMode mode = m_document->mode();
+    const QString external = m_document->externalFileName();
+    m_csvImport->start(
+        jobLabel("Item2", path),
+        [path, read](JobProgress& progress) {
+            return ReadCSVFile(path, read->rows, &read->notes, &progress);
+        },
+        [this, path, read, mode, external](const IoResult& r) {
+            const LanguageTexts& texts = LanguageTexts::shared();
+            if (r.kind == IoError::Cancelled) {
+                Q_EMIT statusMessage(texts.text("Exchange", "Item7"));
+                return;
+            }
+            // The whole file was read and checked first: it adds all its rows or none.
+            if (!r) {
+                MessageBox::information(m_window, r.error);
+                return;
+            }
+            // A short import is never silent: the count goes to the status bar, an empty file gets a message.
+            const QString summary = ImportSummary(path, int(read->rows.size()), read->notes);
+            if (read->rows.empty()) {
+                MessageBox::information(m_window, summary);
+                return;
+            }
+            if (m_document->mode() != mode || m_document->externalFileName() != external ||
+                !m_document->canChangeRows()) {
+                MessageBox::information(m_window,
+                                        texts.text("Exchange", "Item8").arg(QDir::toNativeSeparators(path)));
+                return;
+            }
+            m_document->importItems(std::move(read->rows));
+            Q_EMIT statusMessage(summary);
+        });
 }
 
 void ExchangeActions::exportHTML()
 {
-    // The shared save dialog starts in the folder of the standard list from now on.
-    m_document->setSaveDialogFolder(QFileInfo(StandardListPath()).absolutePath());
-    const QString path =
-        FileDialog::getSaveFileName(m_window, QStringLiteral("Export to HTML"),
-                                    m_document->saveDialogFolder(), kHtmlFilter, kHtmlSuffix, true);
+    if (refusedWhileRunning(m_htmlExport, m_htmlAction))
+        return;
+    const QString path = saveFileName(QStringLiteral("Export to HTML"), kHtmlFilter, kHtmlSuffix);
     if (path.isEmpty())
         return;
     // The settings are read afresh for every page.
-    TToDo2HTML html(SettingsFilePath());
+    auto html = std::make_shared<TToDo2HTML>(SettingsFilePath());
     const ListMode mode = m_document->mode();
-    html.Title = TToDo2HTML::ListTitle(mode == ListMode::External  ? m_document->externalFileName()
-                                       : mode == ListMode::History ? HistoryListPath()
-                                                                   : QString());
+    html->Title = TToDo2HTML::ListTitle(mode == ListMode::External  ? m_document->externalFileName()
+                                        : mode == ListMode::History ? HistoryListPath()
+                                                                    : QString());
     QStringList captions;
     // The captions the list shows, a language file's included.
     for (int c = 0; c < ToDoListModel::ColumnCount; ++c)
         captions << m_captions->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
-    if (const IoResult r = html.WriteHTML(m_document->model()->list(), captions, path); !r) {
-        MessageBox::information(m_window, r.error);
-        return;
-    }
-    showHTMLFile(path);
+    auto rows = std::make_shared<const std::vector<ToDoItem>>(m_document->model()->list().items);
+    const qint64 count = qint64(rows->size());
+    m_htmlExport->start(
+        jobLabel("Item1", path),
+        [path, rows, html, captions](JobProgress& progress) mutable {
+            progress.setTotal(qint64(rows->size()));
+            const IoResult r = html->WriteHTML(*rows, captions, path, nullptr, &progress);
+            rows.reset();
+            return r;
+        },
+        [this, path, count](const IoResult& r) {
+            if (exportDone(path, count, r))
+                showHTMLFile(path);
+        });
 }
 
 void ExchangeActions::exportICalendar()
 {
-    const QString path = FileDialog::getSaveFileName(m_window, QStringLiteral("Export to iCalendar"),
-                                                     QString(), kICalendarFilter, kICalendarSuffix, true);
+    if (refusedWhileRunning(m_icalendarExport, m_icalendarAction))
+        return;
+    const QString path =
+        saveFileName(QStringLiteral("Export to iCalendar"), kICalendarFilter, kICalendarSuffix);
     if (path.isEmpty())
         return;
-    if (const IoResult r = WriteICalendarFile(path, m_document->model()->list(), Clock::now()); !r)
-        MessageBox::information(m_window, r.error);
+    auto list = std::make_shared<ToDoList>();
+    list->items = m_document->model()->list().items;
+    const qint64 count = qint64(list->items.size());
+    m_icalendarExport->start(
+        jobLabel("Item1", path),
+        [path, list, stamp = Clock::now()](JobProgress& progress) mutable {
+            progress.setTotal(qint64(list->items.size()));
+            const IoResult r = WriteICalendarFile(path, *list, stamp, &progress);
+            list.reset();
+            return r;
+        },
+        [this, path, count](const IoResult& r) { exportDone(path, count, r); });
 }
 
 void ExchangeActions::importICalendar()
 {
-    const QString path = FileDialog::getOpenFileName(m_window, QStringLiteral("Import from iCalendar"),
-                                                     QString(), kICalendarFilter, kICalendarSuffix);
+    const QString path =
+        openFileName(QStringLiteral("Import from iCalendar"), kICalendarFilter, kICalendarSuffix);
     if (path.isEmpty())
         return;
     // Read and checked whole first, as the CSV import: all the to-dos or none, and one step to undo.
@@ -150,7 +303,7 @@ void ExchangeActions::importICalendar()
         return;
     }
     m_document->importItems(std::move(import.items));
-    Q_EMIT imported(summary);
+    Q_EMIT statusMessage(summary);
 }
 
 void ExchangeActions::showHTMLFile(const QString& fileName)
@@ -176,4 +329,6 @@ void ExchangeActions::retranslate()
     applyHint(m_htmlAction, texts.text("Hints_Main", "MakeHTML"));
     m_icalendarAction->setStatusTip(texts.text("Hints_Main", "ExportICalendar"));
     m_importICalendarAction->setStatusTip(texts.text("Hints_Main", "ImportICalendar"));
+    for (ExchangeJob* job : {m_csvExport, m_csvImport, m_htmlExport, m_icalendarExport})
+        job->setCancelText(texts.text("Exchange", "Item0"));
 }

@@ -36,8 +36,12 @@ ItemFilterModel::ItemFilterModel(ToDoListModel* rows, QAbstractItemModel* source
 
 void ItemFilterModel::setFilter(const ItemFilter& filter)
 {
+    const QDate today = Clock::today();
+    const bool narrowing =
+        filter.narrows(m_filter) && (filter.statuses() == ItemFilter::AllStatuses || today == m_filteredDay);
     m_filter = filter;
-    refilter();
+    m_filteredDay = today;
+    refilter(narrowing);
 }
 
 bool ItemFilterModel::accepts(int sourceRow, const QDate& today) const
@@ -69,7 +73,7 @@ int ItemFilterModel::proxyRow(int sourceRow) const
     return it != m_shown.end() && *it == sourceRow ? static_cast<int>(it - m_shown.begin()) : -1;
 }
 
-void ItemFilterModel::refilter()
+void ItemFilterModel::refilter(bool narrowing)
 {
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList from = persistentIndexList();
@@ -77,7 +81,12 @@ void ItemFilterModel::refilter()
     sourceRows.reserve(static_cast<size_t>(from.size()));
     for (const QModelIndex& idx : from)
         sourceRows.push_back(sourceRow(idx.row()));
-    m_shown = acceptedRows();
+    if (narrowing) {
+        const QDate today = Clock::today();
+        std::erase_if(m_shown, [&](int r) { return !accepts(r, today); });
+    } else {
+        m_shown = acceptedRows();
+    }
     QModelIndexList to;
     to.reserve(from.size());
     for (qsizetype i = 0; i < from.size(); ++i) {

@@ -58,8 +58,8 @@ Q_SIGNALS:
 private:
     bool accepts(int sourceRow, const QDate& today) const;
     std::vector<int> acceptedRows() const;
-    // The shown rows anew, as one layout change.
-    void refilter();
+    // The shown rows anew (or, narrowing, those of them that still pass), as one layout change.
+    void refilter(bool narrowing = false);
 
     void onRowsInserted(int first, int last);
     void onRowsAboutToBeRemoved(int first, int last);
@@ -72,6 +72,8 @@ private:
     ItemFilter m_filter;
     // The list rows shown, ascending.
     std::vector<int> m_shown;
+    // The day the shown rows' statuses were worked out for.
+    QDate m_filteredDay;
     std::function<bool(int, bool)> m_checkHandler;
     // Between a removal's two signals: the shown rows it takes.
     int m_removingFirst = -1;

@@ -19,6 +19,7 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QItemSelection>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QSplitter>
 #include <QStyle>
@@ -73,9 +74,20 @@ void ListViewController::createWidgets()
     m_view = new QTreeView;
     m_view->setObjectName(QStringLiteral("lstToDo"));
     m_view->setModel(m_rows);
+    // The selected rows are worked out once per change of the selection or of the shown rows (the
+    // selection model follows those first: it was connected to them before).
+    auto forget = [this] { m_selected.reset(); };
+    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this, forget);
+    connect(m_rows, &QAbstractItemModel::rowsInserted, this, forget);
+    connect(m_rows, &QAbstractItemModel::rowsRemoved, this, forget);
+    connect(m_rows, &QAbstractItemModel::layoutChanged, this, forget);
+    connect(m_rows, &QAbstractItemModel::modelReset, this, forget);
     m_view->setRootIsDecorated(false);
     m_view->setItemsExpandable(false);
     m_view->setUniformRowHeights(true);
+    // The header does not mark columns whose every row is selected: finding out walks the rows of the
+    // list for each column it paints. It gets a selection of its own, which stays empty.
+    m_view->header()->setSelectionModel(new QItemSelectionModel(m_rows, m_view->header()));
     m_view->setAllColumnsShowFocus(true);
     m_view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -95,6 +107,7 @@ void ListViewController::createWidgets()
         header->resizeSection(i, m_designedWidths[static_cast<size_t>(i)]);
     fitColumnsToHeaders();
     m_view->viewport()->installEventFilter(this);
+    m_view->installEventFilter(this);
     connect(header, &QHeaderView::sectionResized, this, [this](int column) {
         if (column > 0)
             fillActionsColumn();
@@ -195,19 +208,37 @@ bool ListViewController::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_view->viewport() && event->type() == QEvent::Resize)
         fillActionsColumn();
+    // Select all as one range of rows: the tree view's own walks every row.
+    if (watched == m_view && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::SelectAll)) {
+        if (m_rows->rowCount() > 0)
+            m_view->selectionModel()->select(
+                QItemSelection(m_rows->index(0, 0),
+                               m_rows->index(m_rows->rowCount() - 1, ToDoListModel::ColumnCount - 1)),
+                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        return true;
+    }
     return QObject::eventFilter(watched, event);
 }
 
 QList<int> ListViewController::selectedRows() const
 {
+    if (m_selected)
+        return *m_selected;
+    // Ranges in the order of the shown rows, which is the list's: the rows come out ascending, and
+    // overlapping ranges are counted once.
+    std::vector<std::pair<int, int>> ranges;
+    for (const QItemSelectionRange& range : m_view->selectionModel()->selection())
+        ranges.emplace_back(range.top(), range.bottom());
+    std::sort(ranges.begin(), ranges.end());
     QList<int> rows;
-    const QItemSelection selection = m_view->selectionModel()->selection();
-    for (const QItemSelectionRange& range : selection) {
-        for (int r = range.top(); r <= range.bottom(); ++r)
+    int next = 0;
+    for (const auto& [top, bottom] : ranges) {
+        for (int r = std::max(top, next); r <= bottom; ++r)
             rows.append(m_rows->sourceRow(r));
+        next = std::max(next, bottom + 1);
     }
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    m_selected = rows;
     return rows;
 }
 

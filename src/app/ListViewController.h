@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 
 struct DisplaySettings;
 class ItemFilterModel;
@@ -110,4 +111,6 @@ private:
     bool m_sortChecked = false;
     std::array<int, ToDoListModel::ColumnCount> m_designedWidths{};
     bool m_loadingColumnWidths = false;
+    // The list rows selected, until the selection or the shown rows change.
+    mutable std::optional<QList<int>> m_selected;
 };

@@ -53,6 +53,11 @@ void SettingsApplier::setDesktopIntegration(std::shared_ptr<DesktopIntegration> 
     m_desktopIntegration = std::move(integration);
 }
 
+void SettingsApplier::setSyncService(SyncService* service)
+{
+    m_syncService = service;
+}
+
 void SettingsApplier::setCalendarPage(CalendarPage* page)
 {
     m_calendarPage = page;
@@ -137,6 +142,7 @@ void SettingsApplier::openDialog()
         SettingsDialog dlg(m_desktopIntegration, m_window);
         dlg.setIniFileName(SettingsFilePath());
         dlg.setFormCaption(LanguageTexts::shared().text("Settings", "Caption"));
+        dlg.setSyncService(m_syncService);
         dlg.exec();
         // The begin-date box counts for this run even when the dialog was cancelled; everything else
         // comes from the file.

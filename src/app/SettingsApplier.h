@@ -18,6 +18,7 @@ class QAction;
 class QLabel;
 class QTabWidget;
 class QWidget;
+class SyncService;
 class TFlatMenuPainter;
 
 // Puts the settings file's display values onto the window: status colours, the list's and the memos'
@@ -45,6 +46,8 @@ public:
     bool useBeginDate() const { return m_useBeginDate; }
     void setDesktopIntegration(std::shared_ptr<DesktopIntegration> integration);
     void setCalendarPage(CalendarPage* page);
+    // What the dialog's sync page works through.
+    void setSyncService(SyncService* service);
 
     // The first reading; "UseBeginDate" is read only here, later the dialog's box decides.
     void loadAtStart();
@@ -75,4 +78,5 @@ private:
     DisplaySettings m_display;
     bool m_useBeginDate = true;
     std::shared_ptr<DesktopIntegration> m_desktopIntegration;
+    SyncService* m_syncService = nullptr;
 };

@@ -12,6 +12,8 @@
 #include "app/PictureToolBar.h"
 #include "app/QuickAddBar.h"
 #include "app/SettingsApplier.h"
+#include "app/SyncActions.h"
+#include "app/SyncController.h"
 #include "app/ToolIcons.h"
 #include "app/TrayController.h"
 #include "app/WindowLayout.h"
@@ -84,6 +86,7 @@ TQuillmar::TQuillmar(QWidget* parent) : QMainWindow(parent)
         MessageBox::information(this, warning);
     m_layout->load();
     m_settings->loadAtStart();
+    m_sync->loadSettings();
     m_statusPanels[0]->setText(Regional::dateToText(Clock::today()));
     // On the very first start there is no list yet: make its folder.
     if (!QFileInfo::exists(StandardListPath()))
@@ -139,6 +142,7 @@ void TQuillmar::createParts()
     m_exchange = new ExchangeActions(m_document, m_filterModel, this);
     m_tray = new TrayController(this);
     m_alarms = new AlarmCenter(m_document, this);
+    m_sync = new SyncActions(m_document, this);
     m_layout = std::make_unique<WindowLayout>(this, m_list);
     m_menuPainter = new TFlatMenuPainter(this);
     m_menuPainter->setObjectName(QStringLiteral("MenuPainter1"));
@@ -223,6 +227,8 @@ void TQuillmar::createControls()
         else
             m_toolBar->addSeparator();
     }
+    m_toolBar->addSeparator();
+    m_toolBar->addAction(m_sync->action());
     addToolBar(Qt::TopToolBarArea, m_toolBar);
 
     m_pages = new QTabWidget(this);
@@ -257,6 +263,7 @@ void TQuillmar::createControls()
     statusBar()->addWidget(m_statusPanels[0]);
     statusBar()->addWidget(m_statusPanels[1]);
     statusBar()->addWidget(m_statusPanels[2], 1);
+    statusBar()->addPermanentWidget(m_sync->statusPanel());
 
     m_settings = new SettingsApplier(
         {m_list, m_styleModel, m_toolBar, m_toolbarCaption, m_pages, m_menuPainter}, this);
@@ -284,6 +291,8 @@ void TQuillmar::createMenus()
     m_toolsMenu->addSeparator();
     m_toolsMenu->addActions(m_settings->actions());
     m_toolsMenu->addAction(m_list->sortCheckedAction());
+    m_toolsMenu->addSeparator();
+    m_toolsMenu->addAction(m_sync->action());
 
     m_helpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
     m_helpMenu->addActions({m_helpAction, m_aboutAction});
@@ -309,12 +318,21 @@ void TQuillmar::connectParts()
     connect(m_items, &ItemCommands::notice, m_edit, &EditCommands::showNotice);
     connect(m_edit, &EditCommands::findStarted, this, [this] { m_pages->setCurrentIndex(0); });
     connect(m_edit, &EditCommands::filterApplied, m_items, &ItemCommands::updateEnabled);
-    connect(m_exchange, &ExchangeActions::imported, this, &TQuillmar::setStatusHint);
+    connect(m_exchange, &ExchangeActions::statusMessage, this, &TQuillmar::setStatusHint);
+    for (QWidget* panel : m_exchange->progressPanels())
+        statusBar()->addPermanentWidget(panel);
     connect(m_alarms, &AlarmCenter::dayChanged, this, &TQuillmar::refreshDay);
     connect(m_alarms, &AlarmCenter::helpRequested, this, [this] { showHelp(QStringLiteral("alarms")); });
     connect(m_tray, &TrayController::restoreRequested, this, &TQuillmar::restoreFromTray);
     connect(m_tray, &TrayController::exitRequested, this, &TQuillmar::exitProgram);
+    m_settings->setSyncService(&m_sync->controller());
+    // A hidden window tells sync conflicts the way it tells alarms.
+    connect(m_sync, &SyncActions::notice, this, [this](const QString& text) {
+        setStatusHint(text);
+        m_alarms->notifyOutOfSight(QStringLiteral("Quillmar"), text);
+    });
     connect(m_settings, &SettingsApplier::dialogClosed, this, [this] {
+        m_sync->loadSettings();
         // A code page chosen in the dialog counts for the texts typed from now on; those already written
         // read as before (CodePage::decode).
         ApplyCodePageSetting(SettingsFilePath());
@@ -357,6 +375,8 @@ void TQuillmar::startUp(const QString& commandLineFile)
     m_startedUp = true;
     // A window on its way to the screen shows its rows first and looks for missed alarms right after; one
     // that is not shown looks now. Should the first frame never be reported, the alarms start anyway.
+    if (m_firstFrameShown)
+        m_sync->controller().startAfterFirstFrame();
     if (!isVisible() || m_firstFrameShown)
         m_alarms->start();
     else
@@ -370,8 +390,10 @@ void TQuillmar::afterFirstFrame()
     m_firstFrameShown = true;
     Q_EMIT firstFrameShown();
     m_alarms->notifyThrough(m_tray->create());
-    if (m_startedUp)
+    if (m_startedUp) {
         m_alarms->start();
+        m_sync->controller().startAfterFirstFrame();
+    }
 }
 
 bool TQuillmar::event(QEvent* event)
@@ -513,6 +535,7 @@ void TQuillmar::applyLanguageTexts()
     m_exchange->retranslate();
     m_edit->retranslate();
     m_tray->retranslate();
+    m_sync->retranslate();
     if (m_calendarPage)
         m_calendarPage->retranslate();
     // The caption and the status bar in the new language.
@@ -561,6 +584,11 @@ void TQuillmar::setDesktopIntegration(std::shared_ptr<DesktopIntegration> integr
     m_settings->setDesktopIntegration(std::move(integration));
 }
 
+SyncController& TQuillmar::syncController() const
+{
+    return m_sync->controller();
+}
+
 AlarmScanner& TQuillmar::alarmScanner()
 {
     return m_alarms->scanner();
@@ -568,7 +596,16 @@ AlarmScanner& TQuillmar::alarmScanner()
 
 void TQuillmar::exitProgram()
 {
-    if (m_exiting || !m_document->prepareToLeave(*m_prompter))
+    if (m_exiting)
+        return;
+    // Leaving stops what runs beside the window: the user says so first.
+    if (const QStringList running = m_exchange->runningJobs(); !running.isEmpty()) {
+        const QString text =
+            LanguageTexts::shared().text("Exchange", "Item9").arg(running.join(QLatin1String(", ")));
+        if (MessageBox::question(this, text) != MessageBox::Yes)
+            return;
+    }
+    if (!m_document->prepareToLeave(*m_prompter))
         return;
     m_exiting = true;
     m_tray->hide();

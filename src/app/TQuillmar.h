@@ -37,6 +37,8 @@ class QTimer;
 class QTranslator;
 class SettingsApplier;
 class SoundPlayer;
+class SyncActions;
+class SyncController;
 class TAboutBoxDlg;
 class TFlatMenuPainter;
 class TrayController;
@@ -50,7 +52,8 @@ class WindowPrompter;
 // The parts with rules of their own live in their own classes, and the window wires them together: the
 // list page (ListViewController), the item commands (ItemCommands), undo, redo and find (EditCommands),
 // the CSV/HTML/iCalendar commands (ExchangeActions), the alarms (AlarmCenter) and the tray icon
-// (TrayController), the display settings (SettingsApplier) and the stored layout (WindowLayout).
+// (TrayController), the display settings (SettingsApplier), the stored layout (WindowLayout) and the sync
+// with a CalDAV server (SyncActions, whose SyncController owns the runs).
 class TQuillmar : public QMainWindow
 {
     Q_OBJECT
@@ -83,6 +86,8 @@ public:
     // recording one in); by default the one of this system for the running program file.
     void setDesktopIntegration(std::shared_ptr<DesktopIntegration> integration);
     AlarmScanner& alarmScanner();
+    // The sync's runs and timers (tests put in their own engine and secret store).
+    SyncController& syncController() const;
     // The window's size before any stored layout applies.
     static QSize designedSize();
 
@@ -137,6 +142,7 @@ private:
     AlarmCenter* m_alarms = nullptr;
     TrayController* m_tray = nullptr;
     SettingsApplier* m_settings = nullptr;
+    SyncActions* m_sync = nullptr;
     std::unique_ptr<WindowLayout> m_layout;
     TFlatMenuPainter* m_menuPainter = nullptr;
     TAboutBoxDlg* m_aboutBox = nullptr;

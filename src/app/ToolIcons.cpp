@@ -149,6 +149,25 @@ QPixmap draw(ToolIcons::Kind kind, int size)
         }
         p.drawText(QRectF(0, 0, 24, 24), Qt::AlignCenter, QStringLiteral("?"));
         break;
+    case ToolIcons::Sync:
+        // Two arcs chasing each other round, each with its arrow head.
+        p.setBrush(Qt::NoBrush);
+        for (int half = 0; half < 2; ++half) {
+            const QColor color = half == 0 ? kBlue : kGreen;
+            p.setPen(QPen(color, 2.4, Qt::SolidLine, Qt::RoundCap));
+            p.drawArc(QRectF(4, 4, 16, 16), (half * 180 + 20) * 16, 140 * 16);
+            const qreal s = half == 0 ? 1 : -1;
+            QPainterPath head;
+            head.moveTo(12 - s * 8.5, 12 - s * 0.5);
+            head.lineTo(12 - s * 11.5, 12 - s * 4.5);
+            head.lineTo(12 - s * 4.5, 12 - s * 4.5);
+            head.closeSubpath();
+            p.setPen(Qt::NoPen);
+            p.setBrush(color);
+            p.drawPath(head);
+            p.setBrush(Qt::NoBrush);
+        }
+        break;
     }
     return pm;
 }

@@ -18,7 +18,8 @@ public:
         UncheckSelected,
         SortChecked,
         Open,
-        Help
+        Help,
+        Sync
     };
     static QIcon icon(Kind kind);
 };

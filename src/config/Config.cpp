@@ -47,9 +47,19 @@ constexpr Config::Entry kEntries[] = {
     // No default: the list and the HTML page each have their own colour for a style without one.
     {K::StyleColor, "", "Color", T::Color, "", W::Last},
     {K::StylePosition, "", "Position", T::Integer, "0", W::Last},
+    // No default: the user's documents folder, which only the window knows.
+    {K::ExchangeFolder, "Im-Export", "Folder", T::Text, "", W::Last},
+    // The sync with a CalDAV server; the password is never here but in the desktop's secret store.
+    {K::SyncUrl, "Sync", "Url", T::Text, "", W::InPlace},
+    {K::SyncUser, "Sync", "User", T::Text, "", W::InPlace},
+    {K::SyncCollection, "Sync", "Collection", T::Text, "", W::InPlace},
+    // Minutes between runs; 0: only at start, after changes and on demand.
+    {K::SyncInterval, "Sync", "Interval", T::Integer, "5", W::InPlace},
+    // Hex SHA-256 of the one certificate the user chose to trust although it failed the checks.
+    {K::SyncTrustedCertificate, "Sync", "TrustedCertificate", T::Text, "", W::InPlace},
 };
 
-static_assert(std::size(kEntries) == size_t(K::StylePosition) + 1, "one entry per key");
+static_assert(std::size(kEntries) == size_t(K::SyncTrustedCertificate) + 1, "one entry per key");
 constexpr bool inKeyOrder()
 {
     for (size_t i = 0; i < std::size(kEntries); ++i)

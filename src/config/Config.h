@@ -47,6 +47,12 @@ public:
         StyleTextSize,
         StyleColor,
         StylePosition,
+        ExchangeFolder, // where the Im-Export file dialogs start
+        SyncUrl,
+        SyncUser,
+        SyncCollection,
+        SyncInterval,
+        SyncTrustedCertificate,
     };
 
     enum class Type

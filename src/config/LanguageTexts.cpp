@@ -45,6 +45,10 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Main, "Header", "Item8", "Related Document"},
     {W::Main, "Tab", "Tab1", "ToDo List"},
     {W::Main, "Tab", "Tab2", "Calendar"},
+    // Added to the remarks of the list's version of an item changed here and on the sync server.
+    {W::Main, "SyncRemarks", "ConflictCopy",
+     "[Conflict copy of %1: this item was changed here and on the server since the last sync; the server's "
+     "version is kept as well.]"},
     // Titles of the dialogs, read where they are opened.
     {W::Main, "Settings", "Caption", "Quillmar: Select Settings and Colors for ToDo List and HTML File"},
     {W::Main, "Add_Edit", "Caption", "Quillmar: Add new ToDo item"},
@@ -212,6 +216,37 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Main, "Calendar", "Today", "Today"},
     {W::Main, "Calendar", "Next", "Next month"},
     {W::Main, "Calendar", "Hint", "Shift and a click on an end date show the project's days"},
+    {W::Main, "Exchange", "Item0", "Cancel"},
+    {W::Main, "Exchange", "Item1", "Exporting to %1"},
+    {W::Main, "Exchange", "Item2", "Importing from %1"},
+    {W::Main, "Exchange", "Item3", "Exported %1 items to %2"},
+    {W::Main, "Exchange", "Item4", "Exported 1 item to %1"},
+    {W::Main, "Exchange", "Item5", "\"%1\" is still running. Wait until it has finished, or cancel it."},
+    {W::Main, "Exchange", "Item6", "Export cancelled; %1 was not written"},
+    {W::Main, "Exchange", "Item7", "Import cancelled; nothing was imported"},
+    {W::Main, "Exchange", "Item8",
+     "Another list was opened while %1 was read; nothing was imported. Import it again into this list."},
+    {W::Main, "Exchange", "Item9",
+     "\"%1\" is still running. Stop it and exit? A stopped export leaves its file as it was; a stopped "
+     "import "
+     "adds nothing."},
+    // The sync: its command and its status line.
+    {W::Main, "Sync", "Item0", "S&ynchronize"},
+    {W::Main, "Sync", "Hint0",
+     "Synchronize the list with the server|Sends the list's changes to the sync server and "
+     "takes the changes made there"},
+    {W::Main, "Sync", "NotSetUp", "Sync is not set up: enter a server in Tools > Settings, page Sync"},
+    {W::Main, "Sync", "NotStandard", "only the standard list is synchronized"},
+    {W::Main, "Sync", "Running", "Synchronizing..."},
+    {W::Main, "Sync", "NotSaved",
+     "the list could not be saved; the server's changes come again with the next sync"},
+    {W::Main, "Sync", "Done", "Synchronized at %1: %2 sent, %3 received, %4 deleted, %5 conflicts"},
+    {W::Main, "Sync", "Failed", "Sync failed at %1: %2"},
+    {W::Main, "Sync", "StoreFailed", "the desktop's secret store (keyring) failed: %1"},
+    {W::Main, "Sync", "ListCount", "%1 leads to %2 task lists: choose one in the settings' Sync page"},
+    {W::Main, "Sync", "Untrusted", "Test connection in the settings' Sync page asks whether to trust it."},
+    {W::Main, "Sync", "Conflicts",
+     "%1 items were changed here and on the server: both versions are kept, the copies' remarks say so"},
 
     // Settings dialog.
     {W::Settings, "Settings", "Frame0", "ColorSettings"},
@@ -279,6 +314,29 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Settings, "Hints_Settings", "Hint12",
      "Code page of the lists|UTF-8 holds every character; windows-1252 only Western European ones. A folder "
      "that uses UTF-8 keeps it."},
+    // The settings' sync page.
+    {W::Settings, "SyncPage", "Page0", "General"},
+    {W::Settings, "SyncPage", "Page1", "Sync"},
+    {W::Settings, "SyncPage", "Url", "Server or collection URL"},
+    {W::Settings, "SyncPage", "User", "User name"},
+    {W::Settings, "SyncPage", "Password", "Password"},
+    {W::Settings, "SyncPage", "Test", "Test connection"},
+    {W::Settings, "SyncPage", "Collection", "Task list on the server"},
+    {W::Settings, "SyncPage", "Interval", "Synchronize every"},
+    {W::Settings, "SyncPage", "Minutes", "minutes"},
+    {W::Settings, "SyncPage", "IntervalZero", "only at start, after changes and on demand"},
+    {W::Settings, "SyncPage", "Warning",
+     "Plain http:// to another machine: the password and the items travel unprotected. Use https://."},
+    {W::Settings, "SyncPage", "Testing", "Connecting..."},
+    {W::Settings, "SyncPage", "Found", "Connected; task lists found: %1."},
+    {W::Settings, "SyncPage", "NoneFound", "Connected, but the server offers no task list there."},
+    {W::Settings, "SyncPage", "TestFailed", "Connection failed: %1"},
+    {W::Settings, "SyncPage", "Trust",
+     "The server's certificate is not trusted (%1). Trust this certificate for the sync from now on?"},
+    {W::Settings, "SyncPage", "Hint0",
+     "Where the list is synchronized|The address of a CalDAV server (its task "
+     "lists are found from it) or of one task list; the password is kept in "
+     "the desktop's secret store, not in the settings file."},
 
     // Item editor: the captions of its six boxes, label rows padded so each word stands over its control.
     {W::Editor, "Add_Edit", "Frame0", "Add Action"},

@@ -1,10 +1,14 @@
 #include "dialogs/SettingsDialog.h"
 
+#include "config/IniFile.h"
 #include "config/LanguageTexts.h"
 #include "config/Paths.h"
+#include "config/Settings.h"
+#include "config/SyncSettings.h"
 #include "dialogs/FileDialog.h"
 #include "dialogs/FontNameComboBox.h"
 #include "dialogs/MessageBox.h"
+#include "dialogs/SyncSettingsPage.h"
 #include "dialogs/TColorGrid.h"
 #include "platform/DesktopIntegration.h"
 
@@ -27,6 +31,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QStatusTipEvent>
+#include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -239,6 +244,9 @@ void SettingsDialog::createControls()
     buttons->addWidget(m_saveCloseButton);
     buttons->addWidget(m_cancelButton);
 
+    // Two pages: everything above, and the sync; the buttons under both.
+    m_pages = named(new QTabWidget(this), "SettingsPages");
+    auto* generalPage = new QWidget;
     auto* left = new QVBoxLayout;
     left->addWidget(m_colorBox, 1);
     left->addWidget(m_htmlBox);
@@ -246,10 +254,15 @@ void SettingsDialog::createControls()
     right->addWidget(m_generalBox);
     right->addWidget(m_alarmBox);
     right->addWidget(m_hintWindow, 1);
-    right->addLayout(buttons);
-    auto* top = new QHBoxLayout(this);
-    top->addLayout(left, 1);
-    top->addLayout(right, 1);
+    auto* columns = new QHBoxLayout(generalPage);
+    columns->addLayout(left, 1);
+    columns->addLayout(right, 1);
+    m_syncPage = new SyncSettingsPage;
+    m_pages->addTab(generalPage, QString());
+    m_pages->addTab(m_syncPage, QString());
+    auto* top = new QVBoxLayout(this);
+    top->addWidget(m_pages, 1);
+    top->addLayout(buttons);
 
     connect(m_styleList, &QListWidget::currentRowChanged, this, &SettingsDialog::listClick);
     connect(m_colorGrid, &TColorGrid::OnChange, this, [this] { m_colorPicked = true; });
@@ -311,6 +324,20 @@ void SettingsDialog::applyDesignTexts()
     setHint(m_cancelButton, QStringLiteral("Close, don't apply settings"));
     setHint(m_languageCombo, builtIn("Hint11"));
     setHint(m_codePageCombo, builtIn("Hint12"));
+    applyPageTexts();
+}
+
+void SettingsDialog::applyPageTexts()
+{
+    const LanguageTexts& texts = LanguageTexts::shared();
+    m_pages->setTabText(0, texts.text("SyncPage", "Page0"));
+    m_pages->setTabText(1, texts.text("SyncPage", "Page1"));
+    m_syncPage->retranslate();
+}
+
+void SettingsDialog::setSyncService(SyncService* service)
+{
+    m_syncPage->setService(service);
 }
 
 void SettingsDialog::applyLanguageTexts()
@@ -362,6 +389,7 @@ void SettingsDialog::applyLanguageTexts()
     setHint(m_cancelButton, hint("Hint10"));
     setHint(m_languageCombo, hint("Hint11"));
     setHint(m_codePageCombo, hint("Hint12"));
+    applyPageTexts();
 }
 
 void SettingsDialog::setIniFileName(const QString& path)
@@ -477,6 +505,7 @@ void SettingsDialog::readSettings()
     m_fontCombo->setFontName(v.FontName.isEmpty() ? QApplication::font().family() : v.FontName);
     const auto [smallest, largest] = fontSizeRange(m_fontCombo->fontName());
     setWidened(m_fontSizeSpin, smallest, largest, v.FontSize);
+    m_syncPage->load(SyncSettings::read(m_iniFileName));
 
     QString message;
     if (!loaded)
@@ -576,12 +605,20 @@ void SettingsDialog::BtnSaveCloseClick()
     values.SoundFile = m_soundFile;
     values.FontName = m_fontCombo->fontName();
     values.FontSize = m_fontSizeSpin->value();
-    if (IoResult r = values.write(m_iniFileName); !r) {
+    const SyncSettings sync = m_syncPage->settings();
+    if (IoResult r = ChangeIniFile(m_iniFileName,
+                                   [&](IniFile& ini) {
+                                       values.writeTo(ini);
+                                       if (m_syncPage->changed())
+                                           sync.writeTo(ini);
+                                   });
+        !r) {
         MessageBox::information(this,
                                 failureText(LanguageTexts::shared().text("Messages", "SettingsNotSaved"), r));
         return;
     }
     m_values = values;
+    m_syncPage->storePassword();
     // Written only when the user changed the box: an unchanged box leaves the desktop's entries alone.
     if (m_integration && values.AutoStart != m_autoStartAtOpen) {
         const IoResult r = m_integration->SetAutoStart(QCoreApplication::applicationFilePath(),

@@ -20,15 +20,18 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
+class QTabWidget;
 class QToolButton;
+class SyncService;
+class SyncSettingsPage;
 class TColorGrid;
 
 // The settings dialog: colours and texts of the twelve style items (for the list and the HTML export),
 // start at login, the file association, grid lines, pre-alarm minutes, font, begin date for new items,
-// language, the data folder's code page and alarm sound. It reads every value when it is first shown and
-// writes them all, in one replacement of the settings file, only on "Save and Close"; Cancel writes nothing.
-// Start at login is set on "Save and Close"; the file association changes at once when its box is clicked,
-// and a failure is shown and the box turned back.
+// language, the data folder's code page and alarm sound; on a second page the sync (SyncSettingsPage). It
+// reads every value when it is first shown and writes them all, in one replacement of the settings file, only
+// on "Save and Close"; Cancel writes nothing. Start at login is set on "Save and Close"; the file association
+// changes at once when its box is clicked, and a failure is shown and the box turned back.
 class SettingsDialog : public QDialog
 {
     Q_OBJECT
@@ -46,6 +49,9 @@ public:
     void setFormCaption(const QString& caption);
     // The begin-date box as the user left it; the main window takes it after Cancel as well.
     bool UseInputDate() const;
+    // What the sync page tests connections with and keeps the password through; without one the page
+    // can only be filled in.
+    void setSyncService(SyncService* service);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -68,6 +74,7 @@ private:
     // The language routine: when a language file applies, every "Settings" and "Hints_Settings" text
     // goes onto its control.
     void applyLanguageTexts();
+    void applyPageTexts();
     void readSettings();
     void showStyleItem(int position);
     // Stores the controls into the shown style item; false (after telling the user) for a text size that
@@ -110,6 +117,8 @@ private:
     QPushButton* m_saveCloseButton = nullptr;
     QPushButton* m_cancelButton = nullptr;
     QPlainTextEdit* m_hintWindow = nullptr;
+    QTabWidget* m_pages = nullptr;
+    SyncSettingsPage* m_syncPage = nullptr;
 
     // ---- State ----
     std::shared_ptr<DesktopIntegration> m_integration;

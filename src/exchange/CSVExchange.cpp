@@ -5,6 +5,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
+#include "platform/JobProgress.h"
 
 #include <QDir>
 
@@ -27,8 +28,9 @@ bool needsQuotes(QByteArrayView text)
 }
 
 // Hands the CSV text of rows to put in consecutive pieces of about a megabyte, so that a large export
-// needs no buffer of its own size. False when put failed.
-template <bool Utf8, typename Put> bool writeRows(const std::vector<ToDoItem>& rows, Put put)
+// needs no buffer of its own size. False when put failed or the run was cancelled.
+template <bool Utf8, typename Put>
+bool writeRows(const std::vector<ToDoItem>& rows, Put put, JobProgress* progress)
 {
     using Text = ListingTextWriter<ListPrinter::Format::Csv, Utf8>;
     const Text writer;
@@ -52,7 +54,13 @@ template <bool Utf8, typename Put> bool writeRows(const std::vector<ToDoItem>& r
             *d++ = '"';
         return d;
     };
+    qint64 done = 0;
     for (const ToDoItem& row : rows) {
+        if ((done++ & 1023) == 0) {
+            if (JobProgress::stopped(progress))
+                return false;
+            JobProgress::step(progress, done - 1);
+        }
         const qsizetype need = Text::bound(row.record().size()) + 4 * (ToDoItem::ColumnCount + 1) + 2;
         if (end - buffer.constData() + need > buffer.size()) {
             if (!put(QByteArrayView(buffer.constData(), end - buffer.constData())))
@@ -73,11 +81,12 @@ template <bool Utf8, typename Put> bool writeRows(const std::vector<ToDoItem>& r
     return put(QByteArrayView(buffer.constData(), end - buffer.constData()));
 }
 
-template <typename Put> bool writeRows(const std::vector<ToDoItem>& rows, Put put)
+template <typename Put>
+bool writeRows(const std::vector<ToDoItem>& rows, Put put, JobProgress* progress = nullptr)
 {
     if (CodePage::current() == CodePage::Kind::Utf8)
-        return writeRows<true>(rows, put);
-    return writeRows<false>(rows, put);
+        return writeRows<true>(rows, put, progress);
+    return writeRows<false>(rows, put, progress);
 }
 } // namespace
 
@@ -91,7 +100,7 @@ QByteArray RowsToCSV(const std::vector<ToDoItem>& rows)
     return out;
 }
 
-IoResult WriteCSVFile(const QString& path, const std::vector<ToDoItem>& rows)
+IoResult WriteCSVFile(const QString& path, const std::vector<ToDoItem>& rows, JobProgress* progress)
 {
     if (IoResult r = CheckExportTarget(path); !r)
         return r;
@@ -99,10 +108,17 @@ IoResult WriteCSVFile(const QString& path, const std::vector<ToDoItem>& rows)
     if (IoResult r = file.open(); !r)
         return r;
     qint64 total = 0;
-    const bool fits = writeRows(rows, [&file, &total](QByteArrayView piece) {
-        total += piece.size();
-        return total <= FileLimit::CSV && file.write(piece);
-    });
+    const bool fits = writeRows(
+        rows,
+        [&file, &total](QByteArrayView piece) {
+            total += piece.size();
+            return total <= FileLimit::CSV && file.write(piece);
+        },
+        progress);
+    if (JobProgress::stopped(progress)) {
+        file.cancel();
+        return ExportCancelled(path);
+    }
     if (total > FileLimit::CSV) {
         file.cancel();
         return IoResult::failure(
@@ -122,11 +138,12 @@ IoResult CSVToRows(QByteArrayView text, std::vector<ToDoItem>& rows, const QStri
     return ReadCSV(QString(), text, fileName, rows, notes);
 }
 
-IoResult ReadCSVFile(const QString& path, std::vector<ToDoItem>& rows, CSVImportNotes* notes)
+IoResult ReadCSVFile(const QString& path, std::vector<ToDoItem>& rows, CSVImportNotes* notes,
+                     JobProgress* progress)
 {
     // The file is read in pieces of whole records, and each piece becomes rows before the next is read:
     // the rows and one buffer are all the memory an import takes.
-    return ReadCSV(path, QByteArrayView(), path, rows, notes);
+    return ReadCSV(path, QByteArrayView(), path, rows, notes, progress);
 }
 
 IoResult ImportCSVFile(const QString& path, ToDoList& list, int* added, CSVImportNotes* notes)

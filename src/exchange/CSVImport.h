@@ -10,6 +10,8 @@
 #include <optional>
 #include <vector>
 
+class JobProgress;
+
 // How a CSV file is read. Two readings exist and where they differ the file decides, as a whole:
 //   1. A first line that names columns (at least two known names: the export's and the listing's captions,
 //      those of the shipped languages and of the language in use) makes the file RFC 4180 with the
@@ -55,5 +57,6 @@ QByteArrayView UnguardCSVText(QByteArrayView text);
 
 // The rows of a CSV file (path) or text; fileName names the text in messages. rows is filled only on
 // success.
+// progress (may be null) counts the bytes read; once it is cancelled the read stops with IoError::Cancelled.
 IoResult ReadCSV(const QString& path, QByteArrayView text, const QString& fileName,
-                 std::vector<ToDoItem>& rows, CSVImportNotes* notes);
+                 std::vector<ToDoItem>& rows, CSVImportNotes* notes, JobProgress* progress = nullptr);

@@ -7,6 +7,7 @@
 #include "exchange/ToDo2HTML.h"
 #include "model/ListFile.h"
 #include "platform/AtomicFile.h"
+#include "platform/BufferedWriter.h"
 #include "platform/Clock.h"
 #include "platform/FileStamp.h"
 #include "platform/FileSystem.h"
@@ -20,6 +21,8 @@
 #include <QThread>
 
 #include <functional>
+
+#include <unistd.h>
 
 namespace {
 QString listPathOf(const QString& listFile)
@@ -104,44 +107,41 @@ int ExportICalendarCommand(const QString& outFile, const QString& listFile, QTex
     if (const IoResult r = loadList(listPathOf(listFile), !listFile.isEmpty(), false, list); !r)
         return report(err, r.error);
     IoResult written;
-    if (isStandardOutput(outFile))
-        written = WriteStandardOutput(ListToICalendar(list, Clock::now()));
-    else if (isFolderTarget(outFile))
+    if (isStandardOutput(outFile)) {
+        BufferedWriter out(STDOUT_FILENO, QStringLiteral("standard output"));
+        written = WriteICalendar(out, list, Clock::now());
+    } else if (isFolderTarget(outFile)) {
         written = WriteICalendarFolder(outFile, list, Clock::now());
-    else
+    } else {
         written = WriteICalendarFile(outFile, list, Clock::now());
+    }
     if (!written)
         return report(err, written.error);
     return 0;
 }
 
-namespace {
-// What an import reads from its file into the list: the number of items added and what to tell the user.
-using ListImport = std::function<IoResult(ToDoList& list, int& added, QString& summary)>;
-
-// Adds what import reads to the list. Takes the data folder's lock for its run, waiting up to
-// kImportLockWaitMs for another command-line run to finish; refuses at once when a window holds it.
-int importIntoList(const QString& listFile, QTextStream& out, QTextStream& err, const ListImport& import)
+int WithListHeld(const QString& listFile, QTextStream& err, const QString& nothingDone,
+                 const std::function<int(const QString& path)>& work)
 {
     const QString folder = DataFolder();
     // Made private to the user when missing.
     if (const IoResult r = EnsureDataFolder(); !r)
-        return report(err, QStringLiteral("Cannot create the data folder %1: %2; nothing was imported.")
-                               .arg(ShownPath(folder), r.reason.isEmpty() ? r.error : r.reason));
+        return report(err, QStringLiteral("Cannot create the data folder %1: %2; %3.")
+                               .arg(ShownPath(folder), r.reason.isEmpty() ? r.error : r.reason, nothingDone));
     InstanceLock lock(folder, InstanceLock::Role::CommandLine);
     // Another command-line run ends soon: wait for it. A window holds the folder until it is closed.
     const QDeadlineTimer deadline(kImportLockWaitMs);
     while (!lock.tryLock()) {
         const IoResult& r = lock.error();
         if (r.kind != IoError::Busy)
-            return report(err, r.error + QStringLiteral("; nothing was imported."));
+            return report(err, r.error + QStringLiteral("; ") + nothingDone + QLatin1Char('.'));
         const InstanceLock::Holder h = InstanceLock::holder(folder);
         const bool window = h.roleKnown && h.role == InstanceLock::Role::Window;
         if (window || deadline.hasExpired()) {
             const QString advice = window ? QStringLiteral("Close it and try again")
                                           : QStringLiteral("Try again when it has finished");
-            return report(err,
-                          r.error + QStringLiteral("; nothing was imported. ") + advice + QLatin1Char('.'));
+            return report(err, r.error + QStringLiteral("; ") + nothingDone + QStringLiteral(". ") + advice +
+                                   QLatin1Char('.'));
         }
         QThread::msleep(50);
     }
@@ -152,33 +152,47 @@ int importIntoList(const QString& listFile, QTextStream& out, QTextStream& err, 
     ListFileHold hold(path, ListFileHold::Role::CommandLine);
     if (!hold.tryHold(int(qMax<qint64>(0, deadline.remainingTime())))) {
         return report(err,
-                      hold.error().error + QStringLiteral("; nothing was imported.") +
+                      hold.error().error + QStringLiteral("; ") + nothingDone + QLatin1Char('.') +
                           (hold.heldByWindow() ? QStringLiteral(" Close it and try again.") : QString()));
     }
     // Holding the list, this run is its only writer: what crashed saves left beside it goes.
     RemoveCrashLeftovers(QFileInfo(path).absolutePath());
-    const FileStamp read = FileStamp::of(path);
-    ToDoList list;
-    if (const IoResult r = loadList(path, !listFile.isEmpty(), true, list); !r)
-        return report(err, r.error + QStringLiteral("; nothing was imported."));
-    // All items or none: the whole file is read and checked before the first item is appended.
-    int added = 0;
-    QString summary;
-    if (const IoResult r = import(list, added, summary); !r)
-        return report(err, r.error);
-    if (added > 0) {
-        // A writer that takes no holds (another program) was there since the list was read.
-        if (FileStamp::of(path) != read)
-            return report(err, QStringLiteral("%1 was changed by another program during the import; nothing "
-                                              "was imported. Try again.")
-                                   .arg(ShownPath(path)));
-        const IoResult saved = isHistoryFile(path) ? SaveHistoryFile(list, path) : SaveListFile(list, path);
-        if (!saved)
-            return report(err, saved.error + QStringLiteral("; nothing was imported."));
-    }
-    out << summary << '\n';
-    out.flush();
-    return 0;
+    return work(path);
+}
+
+namespace {
+// What an import reads from its file into the list: the number of items added and what to tell the user.
+using ListImport = std::function<IoResult(ToDoList& list, int& added, QString& summary)>;
+
+// Adds what import reads to the list.
+int importIntoList(const QString& listFile, QTextStream& out, QTextStream& err, const ListImport& import)
+{
+    return WithListHeld(listFile, err, QStringLiteral("nothing was imported"), [&](const QString& path) {
+        const FileStamp read = FileStamp::of(path);
+        ToDoList list;
+        if (const IoResult r = loadList(path, !listFile.isEmpty(), true, list); !r)
+            return report(err, r.error + QStringLiteral("; nothing was imported."));
+        // All items or none: the whole file is read and checked before the first item is appended.
+        int added = 0;
+        QString summary;
+        if (const IoResult r = import(list, added, summary); !r)
+            return report(err, r.error);
+        if (added > 0) {
+            // A writer that takes no holds (another program) was there since the list was read.
+            if (FileStamp::of(path) != read)
+                return report(err,
+                              QStringLiteral("%1 was changed by another program during the import; nothing "
+                                             "was imported. Try again.")
+                                  .arg(ShownPath(path)));
+            const IoResult saved =
+                isHistoryFile(path) ? SaveHistoryFile(list, path) : SaveListFile(list, path);
+            if (!saved)
+                return report(err, saved.error + QStringLiteral("; nothing was imported."));
+        }
+        out << summary << '\n';
+        out.flush();
+        return 0;
+    });
 }
 } // namespace
 

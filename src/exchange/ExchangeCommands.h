@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QTextStream;
 
 // The window-free exchange commands of the command line. The data paths, code page and regional layers
@@ -20,6 +22,12 @@ int ImportCSVCommand(const QString& inFile, const QString& listFile, QTextStream
 // ImportCSVCommand adds rows (--import-ics).
 int ImportICalendarCommand(const QString& inPath, const QString& listFile, QTextStream& out,
                            QTextStream& err);
+
+// Runs work(path of the list) for a command-line run that changes the list: holding the data folder's lock
+// (waiting up to kImportLockWaitMs for another command-line run to finish; refused at once when a window
+// holds it) and the list's hold. On refusal the message ends in "; <nothingDone>." and the status is 1.
+int WithListHeld(const QString& listFile, QTextStream& err, const QString& nothingDone,
+                 const std::function<int(const QString& path)>& work);
 
 // How long an import waits for the lock of the data folder.
 inline constexpr int kImportLockWaitMs = 10000;

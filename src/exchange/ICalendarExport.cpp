@@ -3,45 +3,178 @@
 #include "exchange/ExportTarget.h"
 #include "exchange/ICalendarValues.h"
 #include "platform/AtomicFile.h"
+#include "platform/BufferedWriter.h"
+#include "platform/CodePage.h"
 #include "platform/FileSystem.h"
-#include "platform/Regional.h"
+#include "platform/JobProgress.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QTimeZone>
 #include <QUrl>
 
+#include <QtEndian>
+
+#include <nettle/sha1.h>
+
 #include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstring>
 #include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 
 namespace {
-// The occurrence number tells apart items whose Action and Date In are the same.
-QByteArray uidOf(const ToDoItem& item, int occurrence)
+constexpr qsizetype kFoldAt = 75;
+
+// The most bytes a line of n octets takes folded: a CR LF and a blank for every 74 octets, and its CR LF.
+qsizetype foldedBound(qsizetype n)
 {
-    QCryptographicHash hash(QCryptographicHash::Sha1);
-    hash.addData(item.value(ToDoItem::DateIn));
-    hash.addData(QByteArrayView("\0", 1));
-    hash.addData(item.action());
-    hash.addData(QByteArrayView("\0", 1));
-    hash.addData(QByteArray::number(occurrence));
-    return hash.result().toHex().left(32) + "@quillmar";
+    return n + 3 * (n / (kFoldAt - 1) + 1) + 2;
 }
 
-std::optional<int> priorityOf(const ToDoItem& item)
+char* foldInto(char* d, QByteArrayView line)
+{
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    qsizetype room = kFoldAt;
+    for (;;) {
+        qsizetype n = std::min<qsizetype>(room, end - p);
+        if (p + n < end) {
+            // A continuation byte goes to the next line with the rest of its character.
+            qsizetype whole = n;
+            while (whole > 0 && (static_cast<unsigned char>(p[whole]) & 0xC0) == 0x80)
+                --whole;
+            if (whole > 0)
+                n = whole;
+        }
+        std::memcpy(d, p, size_t(n));
+        d += n;
+        p += n;
+        if (p == end)
+            break;
+        *d++ = '\r';
+        *d++ = '\n';
+        *d++ = ' ';
+        room = kFoldAt - 1;
+    }
+    *d++ = '\r';
+    *d++ = '\n';
+    return d;
+}
+
+// Printable ASCII and tabs are their own TEXT value in every code page.
+bool plainText(QByteArrayView bytes)
+{
+    for (const char c : bytes) {
+        const auto u = static_cast<unsigned char>(c);
+        if ((u < 0x20 && u != '\t') || u >= 0x7F)
+            return false;
+    }
+    return true;
+}
+
+bool blank(QByteArrayView value)
+{
+    return std::all_of(value.cbegin(), value.cend(), [](char c) { return c == ' ' || c == '\t'; });
+}
+
+struct TextHash
+{
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+};
+
+// The UID of an item: its Date In, Action and occurrence (which tells apart items whose Action and Date In
+// are the same) hashed.
+class UidMaker
+{
+public:
+    QByteArray uidOf(const ToDoItem& item)
+    {
+        m_identity.assign(item.value(ToDoItem::DateIn).data(), size_t(item.value(ToDoItem::DateIn).size()));
+        m_identity += '\0';
+        m_identity.append(item.action().data(), size_t(item.action().size()));
+        auto seen = m_seen.find(std::string_view(m_identity));
+        if (seen == m_seen.end())
+            seen = m_seen.emplace(m_identity, 0).first;
+        const int occurrence = seen->second++;
+        char number[16];
+        const int digits = std::snprintf(number, sizeof number, "%d", occurrence);
+        m_identity += '\0';
+        m_identity.append(number, size_t(digits));
+        sha1_ctx hash;
+        sha1_init(&hash);
+        sha1_update(&hash, m_identity.size(), reinterpret_cast<const uint8_t*>(m_identity.data()));
+        uint8_t sum[SHA1_DIGEST_SIZE];
+        sha1_digest(&hash, sizeof sum, sum);
+        static constexpr char kHex[] = "0123456789abcdef";
+        QByteArray uid(32 + 9, Qt::Uninitialized);
+        char* d = uid.data();
+        for (int i = 0; i < 16; ++i) {
+            *d++ = kHex[(static_cast<unsigned char>(sum[i]) >> 4) & 15];
+            *d++ = kHex[static_cast<unsigned char>(sum[i]) & 15];
+        }
+        std::memcpy(d, "@quillmar", 9);
+        return uid;
+    }
+
+private:
+    std::string m_identity;
+    std::unordered_map<std::string, int, TextHash, std::equal_to<>> m_seen;
+};
+
+// The fields of an item's record, found in one walk over it.
+struct Fields
+{
+    QByteArrayView action;
+    std::array<QByteArrayView, ToDoItem::ColumnCount> values{};
+
+    explicit Fields(const ToDoItem& item)
+    {
+        const char* d = item.record().constData();
+        const auto length = [](const char* p) { return qsizetype(qFromLittleEndian<qint32>(p)); };
+        action = QByteArrayView(d + 4, length(d));
+        qsizetype pos = 4 + action.size();
+        const qsizetype count = std::min<qsizetype>(length(d + pos) + 1, ToDoItem::ColumnCount);
+        pos += 4;
+        for (qsizetype k = 0; k < count; ++k) {
+            values[size_t(k)] = QByteArrayView(d + pos + 4, length(d + pos));
+            pos += 4 + values[size_t(k)].size();
+        }
+    }
+    QByteArrayView value(int k) const { return values[size_t(k)]; }
+};
+
+std::optional<int> priorityOf(const Fields& item)
 {
     bool ok = false;
-    const int p = item.valueText(ToDoItem::Priority).trimmed().toInt(&ok);
+    const int p = item.value(ToDoItem::Priority).trimmed().toInt(&ok);
     if (!ok || p <= 0)
         return std::nullopt;
     return std::clamp(10 - p, 1, 9);
 }
 
+// Needs no percent sign in a URL's path.
+bool urlSafe(QByteArrayView path)
+{
+    for (const char c : path) {
+        const bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                          c == '/' || c == '.' || c == '-' || c == '_' || c == '~';
+        if (!safe)
+            return false;
+    }
+    return true;
+}
+
 // A file: URI for an absolute path, a URL as it is; a relative path has no meaning elsewhere. A scheme of
 // one letter is a drive ("C:\..."), not a URL.
-std::optional<QByteArray> attachmentOf(const QString& location)
+std::optional<QByteArray> attachmentOf(QByteArrayView stored)
 {
-    const QString trimmed = location.trimmed();
+    const QString trimmed = CodePage::decode(stored).trimmed();
     if (trimmed.isEmpty())
         return std::nullopt;
     if (QDir::isAbsolutePath(trimmed))
@@ -52,115 +185,327 @@ std::optional<QByteArray> attachmentOf(const QString& location)
     return std::nullopt;
 }
 
-// A text made of blanks alone is no value to libical's reader (it trims them): such a text gives no
-// property, as an empty one does.
-QByteArray textValue(const QString& text)
+QByteArray utcText(qint64 secsSinceEpoch)
 {
-    QByteArray value = ICalendarText(text);
-    const bool blank =
-        std::all_of(value.cbegin(), value.cend(), [](char c) { return c == ' ' || c == '\t'; });
-    return blank ? QByteArray() : value;
+    const QDateTime utc = QDateTime::fromSecsSinceEpoch(secsSinceEpoch, Qt::UTC);
+    const QDate d = utc.date();
+    const QTime t = utc.time();
+    char text[24];
+    const int n = std::snprintf(text, sizeof text, "%04d%02d%02dT%02d%02d%02dZ", d.year(), d.month(), d.day(),
+                                t.hour(), t.minute(), t.second());
+    return QByteArray(text, n);
 }
 
-void addText(icalcomponent* todo, icalproperty* (*make)(const char*), const QString& text)
+// The dates of a list repeat (one Date In for a day's items, a few Targets): each text is read, and each
+// local time put into UTC by the time zone read at the start, once per run.
+class Moments
 {
-    if (const QByteArray value = textValue(text); !value.isEmpty())
-        icalcomponent_add_property(todo, make(value.constData()));
+public:
+    struct Moment
+    {
+        bool valid = false;
+        bool dateOnly = false; // midnight: a Target that names a day
+        QDate date;
+        QByteArray utc; // "yyyyMMddTHHmmssZ"
+        QByteArray day; // "yyyyMMdd"
+    };
+
+    const Moment& of(QByteArrayView text)
+    {
+        // Items next to each other mostly share their dates.
+        const std::string_view key(text.data(), size_t(text.size()));
+        for (const auto& last : m_last) {
+            if (last && last->first == key)
+                return last->second;
+        }
+        auto hit = m_texts.find(key);
+        if (hit == m_texts.end()) {
+            if (m_texts.size() > kMaxEntries) {
+                m_texts.clear();
+                m_last = {};
+            }
+            hit = m_texts.emplace(std::string(key), read(text)).first;
+        }
+        m_last[m_next] = &*hit;
+        m_next = (m_next + 1) % m_last.size();
+        return hit->second;
+    }
+
+    Moment read(QByteArrayView text)
+    {
+        Moment m;
+        if (const auto moment = ICalendarItemMoment(text)) {
+            m.valid = true;
+            m.date = moment->date();
+            m.dateOnly = moment->time() == QTime(0, 0);
+            m.utc = utcOf(moment->date(), moment->time());
+            m.day = m.date.toString(QStringLiteral("yyyyMMdd")).toLatin1();
+        }
+        return m;
+    }
+
+    // A local time is made only for a time not seen yet: making one asks the time zone.
+    const QByteArray& utcOf(const QDate& day, const QTime& time)
+    {
+        const qint64 key = day.toJulianDay() * 86400 + time.msecsSinceStartOfDay() / 1000;
+        if (auto hit = m_utc.find(key); hit != m_utc.end())
+            return hit->second;
+        if (m_utc.size() > kMaxEntries)
+            m_utc.clear();
+        const QDateTime local = m_zone.isValid() ? QDateTime(day, time, m_zone) : QDateTime(day, time);
+        return m_utc.emplace(key, utcText(local.toSecsSinceEpoch())).first->second;
+    }
+
+private:
+    static constexpr size_t kMaxEntries = 1 << 16;
+    // The time zone of the run, read once.
+    const QTimeZone m_zone = QTimeZone::systemTimeZone();
+    using Texts = std::unordered_map<std::string, Moment, TextHash, std::equal_to<>>;
+    Texts m_texts;
+    // The entries looked up last (an unordered_map's entries stay where they are).
+    std::array<const Texts::value_type*, 4> m_last{};
+    size_t m_next = 0;
+    std::unordered_map<qint64, QByteArray> m_utc;
+};
+
+// Writes value escaped at d (room for twice its size) and returns the end.
+char* escapeInto(char* d, QByteArrayView value, bool listValue)
+{
+    for (const char c : value) {
+        const char escaped = c == '\\'              ? '\\'
+                             : c == '\n'            ? 'n'
+                             : listValue            ? 0
+                             : c == ';' || c == ',' ? c
+                                                    : 0;
+        if (escaped) {
+            *d++ = '\\';
+            *d++ = escaped;
+        } else {
+            *d++ = c;
+        }
+    }
+    return d;
 }
 
-icalcomponent* toDoOf(const ToDoItem& item, const QByteArray& uid, const icaltimetype& stamp)
+// Writes to-dos as content lines into a buffered writer.
+class ToDoWriter
 {
-    icalcomponent* todo = icalcomponent_new(ICAL_VTODO_COMPONENT);
-    icalcomponent_add_property(todo, icalproperty_new_uid(uid.constData()));
-    icalcomponent_add_property(todo, icalproperty_new_dtstamp(stamp));
-    if (const auto created = ICalendarItemMoment(item.value(ToDoItem::DateIn)))
-        icalcomponent_add_property(todo, icalproperty_new_created(ICalendarUtc(*created)));
-    addText(todo, icalproperty_new_summary, item.actionText());
-    addText(todo, icalproperty_new_description, item.valueText(ToDoItem::Remarks));
-    const auto target = ICalendarItemMoment(item.value(ToDoItem::Target));
-    if (target) {
-        // A Target without a time of day is a day, as calendars show all-day to-dos.
-        icalcomponent_add_property(todo, icalproperty_new_due(target->time() == QTime(0, 0)
-                                                                  ? ICalendarDate(target->date())
-                                                                  : ICalendarUtc(*target)));
+public:
+    ToDoWriter(BufferedWriter& out, const QDateTime& stamp) : m_out(out)
+    {
+        m_stamp = utcText(stamp.toSecsSinceEpoch());
     }
-    if (const auto priority = priorityOf(item))
-        icalcomponent_add_property(todo, icalproperty_new_priority(*priority));
-    addText(todo, icalproperty_new_categories, item.valueText(ToDoItem::ProjectName));
-    addText(todo, icalproperty_new_contact, item.valueText(ToDoItem::Owner));
-    if (const auto url = attachmentOf(item.valueText(ToDoItem::FileLocation))) {
-        icalattach* attach = icalattach_new_from_url(url->constData());
-        icalcomponent_add_property(todo, icalproperty_new_attach(attach));
-        icalattach_unref(attach);
-    }
-    icalcomponent_add_property(
-        todo, icalproperty_new_status(item.checked() ? ICAL_STATUS_COMPLETED : ICAL_STATUS_NEEDSACTION));
-    if (const std::optional<QTime> alarm = item.alarmTime(); target && alarm) {
-        icalcomponent* valarm = icalcomponent_new(ICAL_VALARM_COMPONENT);
-        icalcomponent_add_property(valarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
-        // A display alarm must say something.
-        const QByteArray said = textValue(item.actionText());
-        icalcomponent_add_property(valarm,
-                                   icalproperty_new_description(said.isEmpty() ? "To-do" : said.constData()));
-        icaltriggertype trigger = icaltriggertype_from_int(0);
-        trigger.time = ICalendarUtc(QDateTime(target->date(), *alarm));
-        icalcomponent_add_property(valarm, icalproperty_new_trigger(trigger));
-        icalcomponent_add_component(todo, valarm);
-    }
-    return todo;
-}
 
-ICalendarComponent newCalendar()
-{
-    ICalendarComponent calendar(icalcomponent_new(ICAL_VCALENDAR_COMPONENT));
-    icalcomponent_add_property(calendar.get(), icalproperty_new_version("2.0"));
-    icalcomponent_add_property(calendar.get(),
-                               icalproperty_new_prodid("-//Quillmar//Quillmar " QUILLMAR_VERSION "//EN"));
-    icalcomponent_add_property(calendar.get(), icalproperty_new_calscale("GREGORIAN"));
-    return calendar;
-}
-
-// Calls put(uid, to-do) for every item in list order.
-template <typename Put> void forEachToDo(const ToDoList& list, const QDateTime& stamp, Put put)
-{
-    const icaltimetype stampTime = ICalendarUtc(stamp);
-    QHash<QByteArray, int> seen;
-    for (const ToDoItem& item : list.items) {
-        QByteArray identity = item.value(ToDoItem::DateIn).toByteArray();
-        identity += '\0';
-        identity += item.action();
-        const QByteArray uid = uidOf(item, seen[identity]++);
-        put(uid, toDoOf(item, uid, stampTime));
+    void beginCalendar()
+    {
+        m_out.append("BEGIN:VCALENDAR\r\nVERSION:2.0\r\n"
+                     "PRODID:-//Quillmar//Quillmar " QUILLMAR_VERSION "//EN\r\n"
+                     "CALSCALE:GREGORIAN\r\n");
     }
-}
+    void endCalendar() { m_out.append("END:VCALENDAR\r\n"); }
+
+    // The UID of the next item in list order.
+    QByteArray uidOf(const ToDoItem& item) { return m_uids.uidOf(item); }
+
+    void toDo(const ToDoItem& row, const QByteArray& uid)
+    {
+        const Fields item(row);
+        m_out.append("BEGIN:VTODO\r\nUID:");
+        m_out.append(uid);
+        m_out.append("\r\nDTSTAMP:");
+        m_out.append(m_stamp);
+        m_out.append("\r\n");
+        if (const Moments::Moment& in = m_moments.of(item.value(ToDoItem::DateIn)); in.valid)
+            plain("CREATED:", in.utc);
+        const QByteArrayView summary = text(item.action, m_summary);
+        if (!summary.isEmpty())
+            line("SUMMARY:", summary);
+        text(ToDoItem::Remarks, "DESCRIPTION:", item);
+        // Copied: a later lookup may drop what the cache holds.
+        const Moments::Moment target = m_moments.of(item.value(ToDoItem::Target));
+        if (target.valid) {
+            // A Target without a time of day is a day, as calendars show all-day to-dos.
+            if (target.dateOnly)
+                plain("DUE;VALUE=DATE:", target.day);
+            else
+                plain("DUE:", target.utc);
+        }
+        if (const auto priority = priorityOf(item)) {
+            const char digit = char('0' + *priority);
+            plain("PRIORITY:", QByteArrayView(&digit, 1));
+        }
+        text(ToDoItem::ProjectName, "CATEGORIES:", item, true);
+        text(ToDoItem::Owner, "CONTACT:", item);
+        attachment(item.value(ToDoItem::FileLocation));
+        m_out.append(row.checked() ? QByteArrayView("STATUS:COMPLETED\r\n")
+                                   : QByteArrayView("STATUS:NEEDS-ACTION\r\n"));
+        if (const std::optional<QTime> alarm = target.valid ? row.alarmTime() : std::nullopt) {
+            m_out.append("BEGIN:VALARM\r\nACTION:DISPLAY\r\n");
+            // A display alarm must say something.
+            if (summary.isEmpty())
+                m_out.append("DESCRIPTION:To-do\r\n");
+            else
+                line("DESCRIPTION:", summary);
+            plain("TRIGGER;VALUE=DATE-TIME:", m_moments.utcOf(target.date, *alarm));
+            m_out.append("END:VALARM\r\n");
+        }
+        m_out.append("END:VTODO\r\n");
+    }
+
+private:
+    // The TEXT value of stored bytes, in UTF-8 and without what a TEXT may not hold; empty for blanks.
+    static QByteArrayView text(QByteArrayView stored, QByteArray& converted)
+    {
+        QByteArrayView value = stored;
+        if (!plainText(stored)) {
+            converted = ICalendarText(CodePage::decode(stored));
+            value = converted;
+        }
+        return blank(value) ? QByteArrayView() : value;
+    }
+
+    void text(int column, QByteArrayView name, const Fields& item, bool listValue = false)
+    {
+        const QByteArrayView value = text(item.value(column), m_converted);
+        if (!value.isEmpty())
+            line(name, value, listValue);
+    }
+
+    // A property whose value needs no escapes and no folding.
+    void plain(QByteArrayView name, QByteArrayView value)
+    {
+        m_out.append(name);
+        m_out.append(value);
+        m_out.append("\r\n");
+    }
+
+    // A file: URI for an absolute path, a URL as it is; a relative path has no meaning elsewhere.
+    void attachment(QByteArrayView stored)
+    {
+        const QByteArrayView path = stored.trimmed();
+        // Most are plain absolute paths: the URI is the path behind "file://".
+        if (!path.isEmpty() && path.front() == '/' && urlSafe(path)) {
+            folded("ATTACH:file://", path);
+        } else if (const auto url = attachmentOf(stored)) {
+            folded("ATTACH:", *url);
+        }
+    }
+
+    // A property whose value is written as it is, folded.
+    void folded(QByteArrayView name, QByteArrayView value)
+    {
+        char* line = lineRoom(name, value.size());
+        std::memcpy(line + name.size(), value.data(), size_t(value.size()));
+        m_out.commit(foldInto(m_out.room(foldedBound(name.size() + value.size())),
+                              QByteArrayView(line, name.size() + value.size())));
+    }
+
+    void line(QByteArrayView name, QByteArrayView value, bool listValue = false)
+    {
+        char* line = lineRoom(name, 2 * value.size());
+        const char* end = escapeInto(line + name.size(), value, listValue);
+        m_out.commit(foldInto(m_out.room(foldedBound(end - line)), QByteArrayView(line, end - line)));
+    }
+
+    // The line being put together, name in place, with room for valueRoom more bytes.
+    char* lineRoom(QByteArrayView name, qsizetype valueRoom)
+    {
+        const size_t need = size_t(name.size() + valueRoom);
+        if (m_line.size() < need)
+            m_line.resize(std::max(need, m_line.size() * 2));
+        std::memcpy(m_line.data(), name.data(), size_t(name.size()));
+        return m_line.data();
+    }
+
+    BufferedWriter& m_out;
+    Moments m_moments;
+    QByteArray m_stamp;
+    UidMaker m_uids;
+    std::vector<char> m_line;
+    QByteArray m_summary;
+    QByteArray m_converted;
+};
+
 } // namespace
+
+void ICalendarEscape(QByteArray& out, QByteArrayView value, bool listValue)
+{
+    const qsizetype at = out.size();
+    out.resize(at + 2 * value.size());
+    out.truncate(escapeInto(out.data() + at, value, listValue) - out.constData());
+}
+
+QByteArray ICalendarFold(QByteArrayView line)
+{
+    QByteArray out(foldedBound(line.size()), Qt::Uninitialized);
+    out.truncate(foldInto(out.data(), line) - out.constData());
+    return out;
+}
+
+IoResult WriteICalendar(BufferedWriter& out, const ToDoList& list, const QDateTime& stamp,
+                        JobProgress* progress)
+{
+    ToDoWriter writer(out, stamp);
+    writer.beginCalendar();
+    qint64 done = 0;
+    for (const ToDoItem& item : list.items) {
+        if ((done & 1023) == 0) {
+            if (JobProgress::stopped(progress))
+                return IoResult::failure(QString(), IoError::Cancelled);
+            JobProgress::step(progress, done);
+        }
+        writer.toDo(item, writer.uidOf(item));
+        ++done;
+    }
+    writer.endCalendar();
+    JobProgress::step(progress, done);
+    return out.finish();
+}
 
 QByteArray ListToICalendar(const ToDoList& list, const QDateTime& stamp)
 {
-    ICalendarComponent calendar = newCalendar();
-    forEachToDo(list, stamp, [&](const QByteArray&, icalcomponent* todo) {
-        icalcomponent_add_component(calendar.get(), todo);
-    });
-    return ICalendarSerialize(calendar.get());
+    QByteArray text;
+    {
+        BufferedWriter out(&text);
+        WriteICalendar(out, list, stamp);
+    }
+    return text;
 }
 
 std::vector<ICalendarToDoFile> ListToICalendarFiles(const ToDoList& list, const QDateTime& stamp)
 {
     std::vector<ICalendarToDoFile> files;
     files.reserve(list.items.size());
-    forEachToDo(list, stamp, [&](const QByteArray& uid, icalcomponent* todo) {
-        ICalendarComponent calendar = newCalendar();
-        icalcomponent_add_component(calendar.get(), todo);
-        files.push_back({uid, ICalendarSerialize(calendar.get())});
-    });
+    QByteArray text;
+    BufferedWriter out(&text);
+    ToDoWriter writer(out, stamp);
+    for (const ToDoItem& item : list.items) {
+        const QByteArray uid = writer.uidOf(item);
+        writer.beginCalendar();
+        writer.toDo(item, uid);
+        writer.endCalendar();
+        out.finish();
+        files.push_back({uid, std::exchange(text, QByteArray())});
+    }
     return files;
 }
 
-IoResult WriteICalendarFile(const QString& path, const ToDoList& list, const QDateTime& stamp)
+IoResult WriteICalendarFile(const QString& path, const ToDoList& list, const QDateTime& stamp,
+                            JobProgress* progress)
 {
     if (IoResult r = CheckExportTarget(path); !r)
         return r;
-    return AtomicFile::save(path, ListToICalendar(list, stamp));
+    AtomicFile file(path);
+    if (IoResult r = file.open(); !r)
+        return r;
+    BufferedWriter out([&file](QByteArrayView piece) { return file.write(piece); }, ShownPath(path));
+    const IoResult written = WriteICalendar(out, list, stamp, progress);
+    if (written.kind == IoError::Cancelled) {
+        file.cancel();
+        return ExportCancelled(path);
+    }
+    // A failed write is reported by commit(), with the file's name and the system's reason.
+    return file.commit();
 }
 
 IoResult WriteICalendarFolder(const QString& folder, const ToDoList& list, const QDateTime& stamp,
@@ -195,4 +540,138 @@ IoResult WriteICalendarFolder(const QString& folder, const ToDoList& list, const
             ++*written;
     }
     return IoResult::success();
+}
+
+namespace {
+void removeAll(icalcomponent* c, icalproperty_kind kind)
+{
+    while (icalproperty* p = icalcomponent_get_first_property(c, kind)) {
+        icalcomponent_remove_property(c, p);
+        icalproperty_free(p);
+    }
+}
+
+void removeFirst(icalcomponent* c, icalproperty_kind kind)
+{
+    if (icalproperty* p = icalcomponent_get_first_property(c, kind)) {
+        icalcomponent_remove_property(c, p);
+        icalproperty_free(p);
+    }
+}
+
+void replaceText(icalcomponent* todo, icalproperty_kind kind, icalproperty* (*make)(const char*),
+                 const QString& text)
+{
+    removeAll(todo, kind);
+    addText(todo, make, text);
+}
+
+// The alarm the Alarm Time of item stands for: the first that rings on its Target day, as the import reads.
+icalcomponent* mappedAlarm(icalcomponent* todo)
+{
+    const QDateTime target = ICalendarLocalTime(icalcomponent_get_due(todo));
+    for (icalcomponent* valarm = icalcomponent_get_first_component(todo, ICAL_VALARM_COMPONENT); valarm;
+         valarm = icalcomponent_get_next_component(todo, ICAL_VALARM_COMPONENT)) {
+        const QDateTime moment = ICalendarAlarmMoment(todo, valarm);
+        if (moment.isValid() && target.isValid() && moment.date() == target.date())
+            return valarm;
+    }
+    return nullptr;
+}
+} // namespace
+
+QByteArray ItemToICalendar(const ToDoItem& item, const QByteArray& uid, const QDateTime& stamp)
+{
+    ICalendarComponent calendar = newCalendar();
+    icalcomponent_add_component(calendar.get(), toDoOf(item, uid, ICalendarUtc(stamp)));
+    return ICalendarSerialize(calendar.get());
+}
+
+void UpdateICalendarToDo(icalcomponent* todo, const ToDoItem& before, const ToDoItem& after,
+                         const QDateTime& stamp)
+{
+    const auto changed = [&](int k) { return before.value(k) != after.value(k); };
+    // The alarm is found by the Target it was read with, so before DUE changes.
+    icalcomponent* alarm = mappedAlarm(todo);
+    if (before.action() != after.action())
+        replaceText(todo, ICAL_SUMMARY_PROPERTY, icalproperty_new_summary, after.actionText());
+    if (changed(ToDoItem::Remarks))
+        replaceText(todo, ICAL_DESCRIPTION_PROPERTY, icalproperty_new_description,
+                    after.valueText(ToDoItem::Remarks));
+    const auto target = ICalendarItemMoment(after.value(ToDoItem::Target));
+    if (changed(ToDoItem::Target)) {
+        // DUE and DURATION may not stand together; the Target replaces whichever gave the due time.
+        removeAll(todo, ICAL_DUE_PROPERTY);
+        removeAll(todo, ICAL_DURATION_PROPERTY);
+        if (target)
+            icalcomponent_add_property(todo, icalproperty_new_due(target->time() == QTime(0, 0)
+                                                                      ? ICalendarDate(target->date())
+                                                                      : ICalendarUtc(*target)));
+    }
+    if (changed(ToDoItem::DateIn)) {
+        removeAll(todo, ICAL_CREATED_PROPERTY);
+        if (const auto created = ICalendarItemMoment(after.value(ToDoItem::DateIn)))
+            icalcomponent_add_property(todo, icalproperty_new_created(ICalendarUtc(*created)));
+    }
+    if (changed(ToDoItem::Priority)) {
+        removeAll(todo, ICAL_PRIORITY_PROPERTY);
+        if (const auto priority = priorityOf(after))
+            icalcomponent_add_property(todo, icalproperty_new_priority(*priority));
+    }
+    if (changed(ToDoItem::ProjectName))
+        replaceText(todo, ICAL_CATEGORIES_PROPERTY, icalproperty_new_categories,
+                    after.valueText(ToDoItem::ProjectName));
+    if (changed(ToDoItem::Owner)) {
+        removeFirst(todo, ICAL_CONTACT_PROPERTY);
+        addText(todo, icalproperty_new_contact, after.valueText(ToDoItem::Owner));
+    }
+    if (changed(ToDoItem::FileLocation)) {
+        // Only the attachment the File Location was read from; further ones stay.
+        for (icalproperty* p = icalcomponent_get_first_property(todo, ICAL_ATTACH_PROPERTY); p;
+             p = icalcomponent_get_next_property(todo, ICAL_ATTACH_PROPERTY)) {
+            if (icalattach* a = icalproperty_get_attach(p); a && icalattach_get_is_url(a)) {
+                icalcomponent_remove_property(todo, p);
+                icalproperty_free(p);
+                break;
+            }
+        }
+        if (const auto url = attachmentOf(after.valueText(ToDoItem::FileLocation))) {
+            icalattach* attach = icalattach_new_from_url(url->constData());
+            icalcomponent_add_property(todo, icalproperty_new_attach(attach));
+            icalattach_unref(attach);
+        }
+    }
+    if (before.checked() != after.checked()) {
+        removeAll(todo, ICAL_STATUS_PROPERTY);
+        removeAll(todo, ICAL_COMPLETED_PROPERTY);
+        removeAll(todo, ICAL_PERCENTCOMPLETE_PROPERTY);
+        icalcomponent_add_property(
+            todo, icalproperty_new_status(after.checked() ? ICAL_STATUS_COMPLETED : ICAL_STATUS_NEEDSACTION));
+        if (after.checked())
+            icalcomponent_add_property(todo, icalproperty_new_completed(ICalendarUtc(stamp)));
+    }
+    if (changed(ToDoItem::AlarmTime) || changed(ToDoItem::Target)) {
+        const std::optional<QTime> time = after.alarmTime();
+        if (alarm && !(target && time)) {
+            icalcomponent_remove_component(todo, alarm);
+            icalcomponent_free(alarm);
+        } else if (target && time) {
+            if (!alarm) {
+                alarm = icalcomponent_new(ICAL_VALARM_COMPONENT);
+                icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
+                const QByteArray said = textValue(after.actionText());
+                icalcomponent_add_property(
+                    alarm, icalproperty_new_description(said.isEmpty() ? "To-do" : said.constData()));
+                icalcomponent_add_component(todo, alarm);
+            }
+            removeAll(alarm, ICAL_TRIGGER_PROPERTY);
+            icaltriggertype trigger = icaltriggertype_from_int(0);
+            trigger.time = ICalendarUtc(QDateTime(target->date(), *time));
+            icalcomponent_add_property(alarm, icalproperty_new_trigger(trigger));
+        }
+    }
+    removeAll(todo, ICAL_DTSTAMP_PROPERTY);
+    icalcomponent_add_property(todo, icalproperty_new_dtstamp(ICalendarUtc(stamp)));
+    removeAll(todo, ICAL_LASTMODIFIED_PROPERTY);
+    icalcomponent_add_property(todo, icalproperty_new_lastmodified(ICalendarUtc(stamp)));
 }

@@ -3,14 +3,20 @@
 #include "model/ToDoList.h"
 #include "platform/IoResult.h"
 
+class BufferedWriter;
+class JobProgress;
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
 
+#include <libical/ical.h>
+
 #include <vector>
 
-// The list as iCalendar to-dos (RFC 5545) for calendar programs, built and written by libical: one VTODO
-// per item, UTF-8, CRLF line ends, folded at 75 octets.
+// The list as iCalendar to-dos (RFC 5545) for calendar programs: one VTODO per item, UTF-8, CRLF line
+// ends, folded at 75 octets. The text is written as it goes, item by item, through one buffer: an export
+// of a million items holds no copy of itself in memory. libical (the import's reader) reads it back.
 //
 //   SUMMARY      the Action (none when it is empty: an empty SUMMARY is no valid TEXT)
 //   DESCRIPTION  the Remarks (when there are any)
@@ -31,7 +37,8 @@
 //
 // Texts are decoded from the list's code page; line breaks (CR LF, CR or LF) become one LF, and control
 // characters, which a TEXT value may not hold, are dropped; a text of blanks alone gives no property (libical
-// trims the blanks around a value as it reads it). Dates are read in the regional formats.
+// trims the blanks around a value as it reads it). Dates are read in the regional formats, and local
+// times become UTC by the time zone of the run.
 
 // One to-do of a whole export: its UID and its own calendar file.
 struct ICalendarToDoFile
@@ -40,14 +47,34 @@ struct ICalendarToDoFile
     QByteArray text;
 };
 
+// One item as a calendar of its own with the given UID, as the sync sends a new item.
+QByteArray ItemToICalendar(const ToDoItem& item, const QByteArray& uid, const QDateTime& stamp);
+// Edits todo, which was read as before, so that it reads as after: only the properties whose columns
+// differ are rewritten, by the rules above; every other property and alarm stays as it is. The first
+// alarm on the Target day is the one the Alarm Time stands for. stamp becomes DTSTAMP and LAST-MODIFIED.
+void UpdateICalendarToDo(icalcomponent* todo, const ToDoItem& before, const ToDoItem& after,
+                         const QDateTime& stamp);
+
 // The whole list as one calendar; stamp is the time of the export (DTSTAMP).
 QByteArray ListToICalendar(const ToDoList& list, const QDateTime& stamp);
 // Every item as a calendar of its own, in list order: what tools that keep one file per to-do (a vdir)
 // read.
 std::vector<ICalendarToDoFile> ListToICalendarFiles(const ToDoList& list, const QDateTime& stamp);
-IoResult WriteICalendarFile(const QString& path, const ToDoList& list, const QDateTime& stamp);
+// Streams the whole list as one calendar into out. progress (may be null) counts the items written; once it
+// is cancelled the run stops and says so (IoError::Cancelled).
+IoResult WriteICalendar(BufferedWriter& out, const ToDoList& list, const QDateTime& stamp,
+                        JobProgress* progress = nullptr);
+// Replaces path only once everything is written; a cancelled or failed run leaves it as it was.
+IoResult WriteICalendarFile(const QString& path, const ToDoList& list, const QDateTime& stamp,
+                            JobProgress* progress = nullptr);
 // A vdir: one file per to-do in folder, named by its UID with ".ics", the folder made when it is missing.
 // Every file is checked as an export target before the first is written; files of earlier exports whose
 // to-dos are gone stay. written: the number of files written.
 IoResult WriteICalendarFolder(const QString& folder, const ToDoList& list, const QDateTime& stamp,
                               int* written = nullptr);
+
+// The pieces of a content line. A TEXT value (UTF-8) escaped: backslash, semicolon, comma and line break;
+// in a list value (CATEGORIES) commas and semicolons separate values and stay as they are.
+void ICalendarEscape(QByteArray& out, QByteArrayView value, bool listValue = false);
+// A content line folded after 75 octets, never inside a UTF-8 sequence, with its CRLF.
+QByteArray ICalendarFold(QByteArrayView line);

@@ -55,27 +55,6 @@ QByteArray dateText(const icaltimetype& time)
                                               : Regional::dateTimeToText(local));
 }
 
-// The moment the alarm rings: an absolute trigger, or one relative to the start (DTSTART, else DUE, as
-// calendars take it for to-dos without a start) or, with RELATED=END, to the due time.
-QDateTime alarmMoment(icalcomponent* todo, icalcomponent* valarm)
-{
-    icalproperty* p = icalcomponent_get_first_property(valarm, ICAL_TRIGGER_PROPERTY);
-    if (!p)
-        return {};
-    const icaltriggertype trigger = icalproperty_get_trigger(p);
-    if (!icaltime_is_null_time(trigger.time))
-        return ICalendarLocalTime(trigger.time);
-    icalparameter* related = icalproperty_get_first_parameter(p, ICAL_RELATED_PARAMETER);
-    const bool fromEnd = related && icalparameter_get_related(related) == ICAL_RELATED_END;
-    icaltimetype base = fromEnd ? icalcomponent_get_due(todo) : icalcomponent_get_dtstart(todo);
-    if (icaltime_is_null_time(base))
-        base = icalcomponent_get_due(todo);
-    const QDateTime start = ICalendarLocalTime(base);
-    if (!start.isValid())
-        return {};
-    return start.addSecs(icaldurationtype_as_int(trigger.duration));
-}
-
 QByteArray locationOf(icalattach* attach)
 {
     const QUrl url = QUrl::fromEncoded(QByteArray(icalattach_get_url(attach)));
@@ -124,7 +103,7 @@ ToDoItem itemOf(icalcomponent* todo, ICalendarImport& counts, ItemTexts& texts)
     for (icalcomponent* valarm = icalcomponent_get_first_component(todo, ICAL_VALARM_COMPONENT); valarm;
          valarm = icalcomponent_get_next_component(todo, ICAL_VALARM_COMPONENT)) {
         // The list rings once, at the Alarm Time of the Target day.
-        const QDateTime moment = alarmed ? QDateTime() : alarmMoment(todo, valarm);
+        const QDateTime moment = alarmed ? QDateTime() : ICalendarAlarmMoment(todo, valarm);
         const QDateTime target = ICalendarLocalTime(due);
         if (moment.isValid() && target.isValid() && moment.date() == target.date()) {
             item.setValue(ToDoItem::AlarmTime, CodePage::encodeLossy(Regional::timeToText(moment.time())));
@@ -173,6 +152,13 @@ void collect(icalcomponent* calendar, ICalendarImport& into, ItemTexts& texts)
         into.items.push_back(itemOf(todo, into, texts));
 }
 } // namespace
+
+ToDoItem ICalendarToDoItem(icalcomponent* todo)
+{
+    ICalendarImport counts;
+    ItemTexts texts;
+    return itemOf(todo, counts, texts);
+}
 
 IoResult ICalendarToItems(QByteArrayView text, ICalendarImport& into, const QString& fileName)
 {

@@ -6,6 +6,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <libical/ical.h>
+
 #include <vector>
 
 // To-dos of other programs (RFC 5545, read by libical) as new, items of the list:
@@ -32,6 +34,10 @@ struct ICalendarImport
     int alarms = 0;
     int unreadable = 0;
 };
+
+// The item one to-do maps to, as the import makes it; texts the code page cannot hold are written as near
+// as it allows (the sync takes every to-do of its collection).
+ToDoItem ICalendarToDoItem(icalcomponent* todo);
 
 // The largest iCalendar file an import reads.
 inline constexpr qint64 kICalendarFileLimit = qint64(64) << 20;

@@ -65,3 +65,22 @@ std::optional<QDateTime> ICalendarItemMoment(QByteArrayView text)
         return QDateTime(*day, QTime(0, 0));
     return std::nullopt;
 }
+
+QDateTime ICalendarAlarmMoment(icalcomponent* todo, icalcomponent* valarm)
+{
+    icalproperty* p = icalcomponent_get_first_property(valarm, ICAL_TRIGGER_PROPERTY);
+    if (!p)
+        return {};
+    const icaltriggertype trigger = icalproperty_get_trigger(p);
+    if (!icaltime_is_null_time(trigger.time))
+        return ICalendarLocalTime(trigger.time);
+    icalparameter* related = icalproperty_get_first_parameter(p, ICAL_RELATED_PARAMETER);
+    const bool fromEnd = related && icalparameter_get_related(related) == ICAL_RELATED_END;
+    icaltimetype base = fromEnd ? icalcomponent_get_due(todo) : icalcomponent_get_dtstart(todo);
+    if (icaltime_is_null_time(base))
+        base = icalcomponent_get_due(todo);
+    const QDateTime start = ICalendarLocalTime(base);
+    if (!start.isValid())
+        return {};
+    return start.addSecs(icaldurationtype_as_int(trigger.duration));
+}

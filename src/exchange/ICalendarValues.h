@@ -32,3 +32,8 @@ QDateTime ICalendarLocalTime(const icaltimetype& time);
 // A Date In or Target as date and time of day (midnight when it names none); nullopt when it is empty or
 // no date can be read from it.
 std::optional<QDateTime> ICalendarItemMoment(QByteArrayView text);
+
+// The moment an alarm of a to-do rings, in local time: an absolute trigger, or one relative to the start
+// (DTSTART, else DUE, as calendars take it for to-dos without a start) or, with RELATED=END, to the due
+// time. Invalid when it cannot be told.
+QDateTime ICalendarAlarmMoment(icalcomponent* todo, icalcomponent* valarm);

@@ -9,6 +9,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
+#include "platform/JobProgress.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -340,7 +341,7 @@ QByteArray TToDo2HTML::CharsetName()
 }
 
 IoResult TToDo2HTML::WriteHTML(const std::vector<ToDoItem>& rows, const QStringList& captions,
-                               const QString& fileName, QByteArray* pageOut)
+                               const QString& fileName, QByteArray* pageOut, JobProgress* progress)
 {
     if (!m_error.isEmpty())
         return IoResult::failure(m_error);
@@ -387,7 +388,15 @@ IoResult TToDo2HTML::WriteHTML(const std::vector<ToDoItem>& rows, const QStringL
     const QByteArrayView centered = "<td style=\"text-align:center\">";
     const Clock::OperationDay operationDay;
     const QDate today = operationDay.day();
+    qint64 done = 0;
     for (const ToDoItem& row : rows) {
+        if ((done++ & 1023) == 0) {
+            if (JobProgress::stopped(progress)) {
+                file.cancel();
+                return ExportCancelled(fileName);
+            }
+            JobProgress::step(progress, done - 1);
+        }
         const ItemStatus status = ItemStatusOf(row, today);
         const QByteArray& text = textStart[static_cast<int>(status)];
         w.line("<tr>");

@@ -13,6 +13,7 @@
 #include <array>
 #include <vector>
 
+class JobProgress;
 class IniFile;
 
 // Builds the HTML page of a list: a whole HTML5 page (doctype, the list's name as title, one head, one body,
@@ -68,13 +69,14 @@ public:
 
     // Builds the page of rows under the given column captions ("Actions" first). When fileName is not
     // empty the page is written there (replacing the file only once all is written). Nothing is written
-    // when the settings could not be read. page receives the whole page.
+    // when the settings could not be read. page receives the whole page. progress (may be null) counts the
+    // rows written; once it is cancelled the file is left as it was (IoError::Cancelled).
     IoResult WriteHTML(const std::vector<ToDoItem>& rows, const QStringList& captions,
-                       const QString& fileName, QByteArray* page = nullptr);
+                       const QString& fileName, QByteArray* page = nullptr, JobProgress* progress = nullptr);
     IoResult WriteHTML(const ToDoList& list, const QStringList& captions, const QString& fileName,
-                       QByteArray* page = nullptr)
+                       QByteArray* page = nullptr, JobProgress* progress = nullptr)
     {
-        return WriteHTML(list.items, captions, fileName, page);
+        return WriteHTML(list.items, captions, fileName, page, progress);
     }
 
     // The built-in captions of the list columns, "Actions" to "File Location".

@@ -1,6 +1,7 @@
 #include "model/ListDocument.h"
 
 #include "config/LanguageTexts.h"
+#include "model/HistoryTail.h"
 #include "model/ListFile.h"
 #include "platform/CrashPoint.h"
 #include "platform/FileSystem.h"
@@ -49,8 +50,10 @@ void keepKnownNames(ToDoList& fresh, const ToDoList& shown)
 
 ListDocument::ListDocument(const Paths& paths, QObject* parent)
     : QObject(parent), m_paths(paths), m_model(new ToDoListModel(this)), m_recovery(paths.dataFolder),
-      m_guard({paths.dataFolder, paths.standardList, paths.historyList, paths.settingsFile})
+      m_guard({paths.dataFolder, paths.standardList, paths.historyList, paths.settingsFile}),
+      m_saver(new BackgroundSave(this))
 {
+    connect(m_saver, &BackgroundSave::finished, this, &ListDocument::finishSaving);
     if (m_paths.holdFiles) {
         // The standard and history lists are this window's for its whole run; the external list is held
         // while it is shown.
@@ -101,6 +104,8 @@ void ListDocument::onModelChanged()
 {
     if (m_replacing)
         return;
+    ++m_generation;
+    m_saver->abandon();
     setModified(true);
     if (m_autosaveTimer.interval() > 0 && m_mode != ListMode::NoList)
         m_autosaveTimer.start();
@@ -136,6 +141,11 @@ void ListDocument::keepStandardRows(std::optional<ToDoList> rows)
 void ListDocument::showList(ToDoList list, ListMode mode, const QString& externalFile, bool modified,
                             const std::optional<FileStamp>& stamp)
 {
+    finishSaving();
+    ++m_generation;
+    // The rows of moves taken back stay in the history: the list that held them again is left (saved,
+    // and cut then, or let go of by the user).
+    m_pendingCuts.clear();
     keepKnownNames(list, m_model->list());
     const bool leavingStandard = m_mode == ListMode::Standard && mode != ListMode::Standard;
     const bool unsaved = m_modified;
@@ -182,20 +192,39 @@ IoResult ListDocument::saveByMode()
 
 IoResult ListDocument::writeRecovery()
 {
-    return writeRecovery(list());
+    IoResult r = writeRecovery(list());
+    if (r)
+        cutUndoneMoves(m_generation + 1);
+    return r;
+}
+
+void ListDocument::cutUndoneMoves(quint64 savedGeneration)
+{
+    // Last taken back first: a later move's rows follow an earlier one's in the history.
+    while (!m_pendingCuts.empty() && m_pendingCuts.back().generation < savedGeneration) {
+        const RowChange change = std::move(m_pendingCuts.back().change);
+        m_pendingCuts.pop_back();
+        if (const IoResult r = change.undoFiles(m_paths.historyList); !r)
+            Q_EMIT autosaveFailed(
+                QStringLiteral("Items taken back from the history stay in the history file too: %1")
+                    .arg(r.error));
+    }
 }
 
 IoResult ListDocument::writeRecovery(const ToDoList& rows)
 {
+    finishSaving();
     RecoveryFile::Origin origin{m_mode, m_externalFileName, QDateTime::currentDateTime(), m_stamp, true};
     return m_recovery.write(rows, origin);
 }
 
 void ListDocument::leftSaved()
 {
+    finishSaving();
     m_autosaveTimer.stop();
     setModified(false);
     m_recovery.remove();
+    cutUndoneMoves(m_generation + 1);
 }
 
 QString ListDocument::shownFile() const
@@ -253,6 +282,7 @@ std::optional<bool> ListDocument::confirmReplacingChangedFile(ListPrompter& prom
 
 bool ListDocument::askToDiscard(ListPrompter& prompter, const QString& why)
 {
+    finishSaving();
     const QString text = why + QStringLiteral("\r\n") + LanguageTexts::shared().text("Lists", "LoseChanges");
     if (prompter.ask(ListPrompter::Question::DiscardChanges, text, false) != ListPrompter::Answer::Yes)
         return false;
@@ -262,6 +292,7 @@ bool ListDocument::askToDiscard(ListPrompter& prompter, const QString& why)
 
 bool ListDocument::saveExternalUnderItsName(ListPrompter& prompter, bool leaving, bool asked)
 {
+    finishSaving();
     const QString text = LanguageTexts::shared().text("Lists", "SaveChanged").arg(native(m_externalFileName));
     const ListPrompter::Answer answer =
         asked ? prompter.ask(ListPrompter::Question::SaveChangedExternal, text, leaving)
@@ -305,6 +336,7 @@ bool ListDocument::changedOnDisk() const
 
 bool ListDocument::SaveCurrentList(ListPrompter& prompter)
 {
+    finishSaving();
     if (!m_modified || m_mode == ListMode::NoList)
         return true;
     if (m_mode == ListMode::External)
@@ -322,6 +354,7 @@ bool ListDocument::SaveCurrentList(ListPrompter& prompter)
 
 bool ListDocument::prepareToLeave(ListPrompter& prompter)
 {
+    finishSaving();
     if (!m_modified || m_mode == ListMode::NoList)
         return true;
     if (m_mode == ListMode::External) {
@@ -373,6 +406,7 @@ bool ListDocument::LoadHistoryList(ListPrompter& prompter)
 
 bool ListDocument::SaveHistoryList(ListPrompter& prompter)
 {
+    finishSaving();
     if (m_mode != ListMode::History) {
         prompter.inform(QStringLiteral("This is not the history file!"));
         return false;
@@ -405,6 +439,7 @@ bool ListDocument::OpenExternalList(ListPrompter& prompter)
 
 bool ListDocument::SaveExternalList(ListPrompter& prompter)
 {
+    finishSaving();
     // An unchanged external list is already in its file: say so instead of doing nothing. Any other
     // list can always be saved as an external one.
     if (!m_modified && m_mode == ListMode::External && !m_externalFileName.isEmpty()) {
@@ -428,6 +463,7 @@ bool ListDocument::SaveExternalList(ListPrompter& prompter)
 
 bool ListDocument::SaveExternalListAs(ListPrompter& prompter)
 {
+    finishSaving();
     // Rows that were never read (the standard list could not be) are no list to save anywhere.
     if (m_mode == ListMode::NoList) {
         prompter.inform(QStringLiteral("No list is shown, so there is nothing to save."));
@@ -538,6 +574,12 @@ bool ListDocument::openListFile(const QString& path, ListPrompter& prompter)
 
 void ListDocument::startUp(const QString& commandLineFile, ListPrompter& prompter)
 {
+    finishSaving();
+    // A move to history that the last run was cut short in is taken back: its rows are still in the list.
+    // Then the history is checked whole beside the window, before the first move to it needs that.
+    if (HistoryTail::settle(m_paths.historyList))
+        HistoryTail::checkInBackground(m_paths.historyList,
+                                       [](const QString& path) { return CheckListFile(path, false); });
     if (commandLineFile.isEmpty() || !openListFile(commandLineFile, prompter))
         OpenStandardList(prompter);
     else if (m_mode != ListMode::Standard)
@@ -617,6 +659,7 @@ bool ListDocument::offerCopy(const QString& copyPath, ListPrompter& prompter)
 
 void ListDocument::endSession(ListPrompter& unattended)
 {
+    finishSaving();
     if (!m_modified || m_mode == ListMode::NoList)
         return;
     if (SaveCurrentList(unattended))
@@ -634,6 +677,12 @@ void ListDocument::autosave()
     m_autosaveTimer.stop();
     if (!m_modified)
         return;
+    // One save at a time: the one under way is settled when it ends, and the timer then starts again for
+    // what it did not cover.
+    if (m_saver->busy())
+        return;
+    BackgroundSave::Job job;
+    job.generation = m_generation;
     switch (m_mode) {
     case ListMode::Standard:
     case ListMode::History:
@@ -646,21 +695,47 @@ void ListDocument::autosave()
                                "Saving the list (switching lists, Exit) asks what to do.")
                     .arg(native(shownFile()),
                          copied ? QStringLiteral(" (a copy keeps them)") : QStringLiteral(", nor copied")));
-        } else if (const IoResult r = saveByMode(); !r) {
-            writeRecovery();
-            Q_EMIT autosaveFailed(r.error);
-        } else {
-            leftSaved();
+            return;
         }
+        job.kind = m_mode == ListMode::Standard ? BackgroundSave::Kind::List : BackgroundSave::Kind::History;
+        job.path = shownFile();
         break;
     case ListMode::External:
         // An external list is saved when the user says so; until then a copy keeps the changes.
-        if (const IoResult r = writeRecovery(); !r)
-            Q_EMIT autosaveFailed(r.error);
+        job.kind = BackgroundSave::Kind::Recovery;
+        job.recovery = m_recovery;
+        job.origin = {m_mode, m_externalFileName, QDateTime::currentDateTime(), m_stamp, true};
         break;
     case ListMode::NoList:
-        break;
+        return;
     }
+    m_saver->start(std::move(job), list());
+}
+
+void ListDocument::finishSaving()
+{
+    std::optional<BackgroundSave::Outcome> done = m_saver->wait();
+    if (!done)
+        return;
+    if (done->kind == BackgroundSave::Kind::Recovery) {
+        m_recovery = done->recovery;
+        if (!done->result)
+            Q_EMIT autosaveFailed(done->result.error);
+        else
+            cutUndoneMoves(done->generation);
+    } else if (!done->result) {
+        writeRecovery();
+        Q_EMIT autosaveFailed(done->result.error);
+    } else {
+        m_stamp = done->stamp;
+        cutUndoneMoves(done->generation);
+        // Changes made while it was written wait for the next save.
+        if (done->generation == m_generation)
+            leftSaved();
+    }
+    if (m_modified && m_autosaveTimer.interval() > 0 && !m_autosaveTimer.isActive() &&
+        done->generation != m_generation)
+        m_autosaveTimer.start();
 }
 
 bool ListDocument::DeleteSelectedItems(const QList<int>& rows, bool withHistory, ListPrompter& prompter)
@@ -783,7 +858,13 @@ IoResult ListDocument::prepareUndo(const RowChange& change)
         return listChangedSince();
     if (change.kind() == RowChange::Kind::MoveToHistory) {
         // The items leave the history file only once the list that takes them back is in a file: its own
-        // (the standard list) or the recovery copy. At no moment are they in neither.
+        // (the standard list) or the recovery copy. At no moment are they in neither. Rows that still end
+        // the history stay there until the next save of the list (an autosave, a few seconds later), so
+        // that the undo need not wait for one; without autosaves the list is saved here first.
+        if (m_autosaveTimer.interval() > 0 && change.rowsEndHistory(m_paths.historyList)) {
+            m_pendingCuts.push_back({change, m_generation});
+            return IoResult::success();
+        }
         ToDoListModel back;
         back.replaceList(m_model->list());
         change.undoRows(back);
@@ -795,6 +876,7 @@ IoResult ListDocument::prepareUndo(const RowChange& change)
 
 IoResult ListDocument::keepRowsSafe(const ToDoList& rows)
 {
+    finishSaving();
     if (m_mode == ListMode::Standard && !changedOnDisk()) {
         if (IoResult r = SaveListFile(rows, m_paths.standardList); !r)
             return r;
@@ -808,5 +890,10 @@ IoResult ListDocument::prepareRedo(RowChange& change)
 {
     if (!change.canRedoRows(*m_model))
         return listChangedSince();
+    // Taken back but not yet cut off the history: the rows are still where the move put them.
+    if (!m_pendingCuts.empty() && m_pendingCuts.back().change.id() == change.id()) {
+        m_pendingCuts.pop_back();
+        return IoResult::success();
+    }
     return change.redoFiles(*m_model, m_paths.historyList);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/BackgroundSave.h"
 #include "model/ListMode.h"
 #include "model/ListPrompter.h"
 #include "model/RecoveryFile.h"
@@ -17,6 +18,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 // The shown list and every rule about where it is kept. It owns the rows (the model), which list they
 // are (ListMode), the file they belong to, and whether they need saving. "Modified" is driven by the
@@ -34,7 +36,10 @@
 //   before the one that loses them;
 // - a failed or cancelled save leaves the list modified, its mode and file unchanged;
 // - a few seconds after the last change the standard and history lists are saved (they are always saved
-//   without asking), and any other list is copied to the recovery file, which the next start offers;
+//   without asking), and any other list is copied to the recovery file, which the next start offers.
+//   These saves run in the background from a copy of the rows; the list stays modified until one that
+//   shows its last change is in the file, and a failed one is reported like any failed autosave. Every
+//   other step that writes or reads the list's files first waits for a save under way;
 // - at the end of a session nobody answers: what can be saved is saved, the rest goes to the recovery file.
 //
 // Questions go through a ListPrompter that each operation is given.
@@ -63,6 +68,8 @@ public:
     // The file of the shown external list; empty for a new list and in the other modes (ExternalFileName).
     QString externalFileName() const { return m_externalFileName; }
     bool isModified() const { return m_modified; }
+    // A save of the shown list (or its recovery copy) is under way in the background.
+    bool isSaving() const { return m_saver->busy(); }
     // The standard list's rows whatever list is shown, for the alarms: the shown rows while it is shown,
     // otherwise the rows it had when another list was shown (or as its file holds them). Null when the
     // standard list could not be read.
@@ -134,9 +141,15 @@ public:
     // ---- Saving in the background ----
     // How long after the last change the list is saved (or copied to the recovery file); 0 switches it off.
     void setAutosaveDelay(int milliseconds);
-    // What the timer does; also called by tests.
+    // What the timer does; also called by tests. It starts the save and returns.
     void autosave();
-    RecoveryFile& recovery() { return m_recovery; }
+    // Waits for a save in the background and takes in its outcome.
+    void finishSaving();
+    RecoveryFile& recovery()
+    {
+        finishSaving();
+        return m_recovery;
+    }
 
 Q_SIGNALS:
     void modifiedChanged(bool modified);
@@ -177,6 +190,8 @@ private:
     bool saveExternalUnderItsName(ListPrompter& prompter, bool leaving, bool asked = true);
     bool askToDiscard(ListPrompter& prompter, const QString& why);
     bool record(RowChange change);
+    // Cuts the rows of the undone moves (of generations before savedGeneration) off the history file.
+    void cutUndoneMoves(quint64 savedGeneration);
     void offerRecovery(ListPrompter& prompter);
     // The shown list's file as it was when this list last read or wrote it, to notice another writer.
     void stampFile();
@@ -201,4 +216,15 @@ private:
     std::unique_ptr<ListFileHold> m_historyHold;
     std::unique_ptr<ListFileHold> m_externalHold;
     QTimer m_autosaveTimer;
+    BackgroundSave* m_saver;
+    // Moves to history taken back whose rows are still in the history file too: they are cut off once
+    // a save holds the rows again (one of a later generation of the rows than the undo).
+    struct PendingCut
+    {
+        RowChange change;
+        quint64 generation;
+    };
+    std::vector<PendingCut> m_pendingCuts;
+    // Counts the changes of the rows, so that a save in the background knows whether it saved the last.
+    quint64 m_generation = 0;
 };

@@ -3,6 +3,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
 
+#include "model/HistoryTail.h"
 #include "model/RecordField.h"
 
 #include <QDir>
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -487,6 +489,20 @@ IoResult ReadListFile(const QString& path, bool withNames, ToDoList& out)
         return IoResult::failure(QStringLiteral("Cannot open file %1: the file does not exist")
                                      .arg(QDir::toNativeSeparators(path)),
                                  IoError::NotFound);
+    // A history file that a step was cut short in is read as it was before that step.
+    if (!withNames) {
+        if (const std::optional<HistoryTail::Point> point = HistoryTail::pendingPoint(path)) {
+            QByteArray bytes;
+            if (IoResult r = readWholeFile(path, bytes); !r)
+                return r;
+            if (bytes.size() >= point->size) {
+                bytes.truncate(point->size);
+                if (bytes.size() >= 4)
+                    qToLittleEndian<qint32>(point->count, bytes.data());
+                return ParseList(bytes, false, out, path);
+            }
+        }
+    }
     // Read in pieces and built as it goes: a large list needs no copy of its file in memory.
     RegularFileReader file;
     if (IoResult r = file.open(path, FileLimit::List); !r)
@@ -497,6 +513,19 @@ IoResult ReadListFile(const QString& path, bool withNames, ToDoList& out)
     if (r)
         out = std::move(fresh);
     return r;
+}
+
+bool IsListFile(const QString& path)
+{
+    for (const bool withNames : {true, false}) {
+        RegularFileReader file;
+        if (!file.open(path, FileLimit::List))
+            return false;
+        Reader reader(file);
+        if (walkList(reader, withNames, nullptr, path))
+            return true;
+    }
+    return false;
 }
 
 IoResult LoadListFile(ToDoList& list, const QString& path)
@@ -516,11 +545,45 @@ IoResult LoadListFile(ToDoList& list, const QString& path)
     return IoResult::success();
 }
 
+namespace {
+// The old history is checked whole once: appending to a damaged file would bury the damage in the middle.
+IoResult checkHistoryBeforeAppend(const QString& path)
+{
+    if (HistoryTail::isAsLeft(path))
+        return IoResult::success();
+    if (IoResult r = HistoryTail::settle(path); !r)
+        return r;
+    QByteArray old;
+    if (IoResult r = readWholeFile(path, old); !r)
+        return r;
+    return walkList(old, false, nullptr, path);
+}
+} // namespace
+
 IoResult AppendSelectedToHistory(const ToDoList& list, const QList<int>& selectedRows, const QString& path,
-                                 int* countBefore)
+                                 int* countBefore, qint64* sizeBefore)
 {
     if (IoResult r = EnsureIniFile(path); !r)
         return r;
+    const std::vector<bool> mask = rowMask(list, &selectedRows);
+    qint32 added = 0;
+    QByteArray records;
+    records.reserve(recordsSize(list, mask, added));
+    appendRecords(records, list, mask);
+    // Appended where it lies; a history file that is a link (which the program never writes through) is
+    // written anew instead.
+    if (!QFileInfo(path).isSymLink()) {
+        if (IoResult r = checkHistoryBeforeAppend(path); !r)
+            return r;
+        HistoryTail::Point before;
+        if (IoResult r = HistoryTail::append(path, records, added, &before); !r)
+            return r;
+        if (countBefore)
+            *countBefore = before.count;
+        if (sizeBefore)
+            *sizeBefore = before.size;
+        return IoResult::success();
+    }
     QByteArray old;
     if (IoResult r = readWholeFile(path, old); !r)
         return r;
@@ -528,30 +591,47 @@ IoResult AppendSelectedToHistory(const ToDoList& list, const QList<int>& selecte
     if (IoResult r = walkList(old, false, nullptr, path); !r)
         return r;
     const qint32 oldCount = old.isEmpty() ? 0 : qFromLittleEndian<qint32>(old.constData());
-
-    const std::vector<bool> mask = rowMask(list, &selectedRows);
-    qint32 added = 0;
-    const qsizetype addedSize = recordsSize(list, mask, added);
     if (qint64(oldCount) + added > std::numeric_limits<qint32>::max())
         return IoResult::failure(
             QStringLiteral("%1: the history cannot hold more items").arg(QDir::toNativeSeparators(path)));
-
-    // The new file is built whole and replaces the old one in one step.
     QByteArray bytes;
-    bytes.reserve(qMax<qsizetype>(old.size(), 4) + addedSize);
+    bytes.reserve(qMax<qsizetype>(old.size(), 4) + records.size());
     appendInt(bytes, oldCount + added);
     if (!old.isEmpty())
         bytes.append(old.constData() + 4, old.size() - 4);
-    appendRecords(bytes, list, mask);
+    bytes.append(records);
     if (IoResult r = writeAtomically(path, bytes); !r)
         return r;
     if (countBefore)
         *countBefore = oldCount;
+    if (sizeBefore)
+        *sizeBefore = -1;
     return IoResult::success();
+}
+
+IoResult CheckListFile(const QString& path, bool withNames)
+{
+    RegularFileReader file;
+    if (IoResult r = file.open(path, FileLimit::List); !r)
+        return r;
+    Reader reader(file);
+    return walkList(reader, withNames, nullptr, path);
+}
+
+QByteArray SerializeRecords(const std::vector<ToDoItem>& items)
+{
+    ToDoList list;
+    list.items = items;
+    const std::vector<bool> mask(items.size(), true);
+    QByteArray out;
+    appendRecords(out, list, mask);
+    return out;
 }
 
 IoResult SaveHistoryFile(const ToDoList& list, const QString& path)
 {
+    if (IoResult r = HistoryTail::settle(path); !r)
+        return r;
     if (IoResult r = EnsureFolderOf(path); !r)
         return r;
     return writeAtomically(path, SerializeList(list, false));
@@ -561,6 +641,8 @@ IoResult LoadHistoryFile(ToDoList& list, const QString& path)
 {
     // A missing history file is created empty.
     if (IoResult r = EnsureIniFile(path); !r)
+        return r;
+    if (IoResult r = HistoryTail::settle(path); !r)
         return r;
     ToDoList fresh;
     if (IoResult r = ReadListFile(path, false, fresh); !r)

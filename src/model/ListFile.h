@@ -26,9 +26,15 @@ IoResult SaveListFile(const ToDoList& list, const QString& path, const QList<int
 IoResult LoadListFile(ToDoList& list, const QString& path);
 
 // History routines (items only). countBefore, when given, gets the number of items the history file held
-// before the rows were appended.
+// before the rows were appended, sizeBefore its size in bytes (-1 when it was written anew). The rows are
+// appended where the file lies (HistoryTail), at the cost of the rows, not of the history.
 IoResult AppendSelectedToHistory(const ToDoList& list, const QList<int>& selectedRows,
-                                 const QString& historyPath, int* countBefore = nullptr);
+                                 const QString& historyPath, int* countBefore = nullptr,
+                                 qint64* sizeBefore = nullptr);
+// Reads a list or history file through without keeping its rows: success when the whole file reads.
+IoResult CheckListFile(const QString& path, bool withNames);
+// The records of items as a history or list file holds them, one after the other.
+QByteArray SerializeRecords(const std::vector<ToDoItem>& items);
 IoResult SaveHistoryFile(const ToDoList& list, const QString& historyPath);
 // A missing history file is created empty.
 IoResult LoadHistoryFile(ToDoList& list, const QString& historyPath);
@@ -41,6 +47,9 @@ IoResult ReadListFile(const QString& path, bool withNames, ToDoList& out);
 // read whole into image, and the rows refer to their bytes in it instead of holding copies of their own,
 // which is the quickest read and the lightest list. image must outlive the rows; changing a row copies it.
 IoResult ReadListFileImage(const QString& path, bool withNames, QByteArray& image, ToDoList& out);
+
+// Whether the file reads whole as a list or a history list, checked in pieces without building rows.
+bool IsListFile(const QString& path);
 
 // In-memory forms, shared by the file routines, the command line and the benchmarks.
 QByteArray SerializeList(const ToDoList& list, bool withNames, const QList<int>* selectedRows = nullptr);

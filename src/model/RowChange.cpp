@@ -1,5 +1,6 @@
 #include "model/RowChange.h"
 
+#include "model/HistoryTail.h"
 #include "model/ListFile.h"
 #include "model/ToDoListModel.h"
 
@@ -8,6 +9,19 @@
 #include <QFileInfo>
 
 #include <algorithm>
+
+quint64 RowChange::nextId()
+{
+    static quint64 last = 0;
+    return ++last;
+}
+
+bool RowChange::rowsEndHistory(const QString& historyPath) const
+{
+    return m_kind == Kind::MoveToHistory && m_historySizeBefore >= 0 &&
+           HistoryTail::endsWith(historyPath, {m_historySizeBefore, m_historyCountBefore},
+                                 SerializeRecords(m_items), static_cast<qint32>(m_items.size()));
+}
 
 RowChange RowChange::inserted(Kind kind, QList<int> rows, std::vector<ToDoItem> items)
 {
@@ -230,7 +244,9 @@ IoResult RowChange::redoFiles(const ToDoListModel& model, const QString& history
     if (m_kind != Kind::MoveToHistory)
         return IoResult::success();
     const bool existed = QFileInfo::exists(historyPath);
-    if (IoResult r = AppendSelectedToHistory(model.list(), m_rows, historyPath, &m_historyCountBefore); !r)
+    if (IoResult r = AppendSelectedToHistory(model.list(), m_rows, historyPath, &m_historyCountBefore,
+                                             &m_historySizeBefore);
+        !r)
         return r;
     m_historyCreated = !existed;
     return IoResult::success();
@@ -250,6 +266,16 @@ IoResult RowChange::undoFiles(const QString& historyPath) const
     };
     if (!QFileInfo::exists(historyPath))
         return gone();
+    // Still where they were appended, at the end: cut off again, at the cost of the rows.
+    if (m_historySizeBefore >= 0) {
+        const IoResult cut =
+            HistoryTail::cutBack(historyPath, {m_historySizeBefore, m_historyCountBefore},
+                                 SerializeRecords(m_items), static_cast<qint32>(m_items.size()));
+        if (cut && m_historyCreated && m_historyCountBefore == 0)
+            QFile::remove(historyPath);
+        if (cut || cut.kind != IoError::BadData)
+            return cut;
+    }
     ToDoList history;
     if (IoResult r = ReadListFile(historyPath, false, history); !r)
         return r;

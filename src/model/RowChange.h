@@ -65,6 +65,11 @@ public:
     // file that it made and that is then empty goes too. When the rows are not in it any more, it fails
     // with IoError::BadData and changes nothing: such a change can never be taken back.
     IoResult undoFiles(const QString& historyPath) const;
+    // A move to history whose rows still end the history file, where it appended them: undoFiles() can
+    // then cut them off at the cost of the rows.
+    bool rowsEndHistory(const QString& historyPath) const;
+    // Copies of a change share its id.
+    quint64 id() const { return m_id; }
     bool canUndoRows(const ToDoListModel& model) const;
     void undoRows(ToDoListModel& model) const;
 
@@ -75,6 +80,8 @@ private:
     void insertRows(ToDoListModel& model) const;
     void setNames(ToDoListModel& model, bool after) const;
 
+    static quint64 nextId();
+    quint64 m_id = nextId();
     Kind m_kind = Kind::Add;
     QList<int> m_rows;
     // Add, Import, Delete, MoveToHistory: the items of the rows; Edit: before and after.
@@ -85,6 +92,8 @@ private:
     std::vector<int> m_order;
     // How many items the history file held before this change appended its rows.
     int m_historyCountBefore = -1;
+    // Its size in bytes then, when the rows were appended where it lies; -1 when it was written anew.
+    qint64 m_historySizeBefore = -1;
     // The history file did not exist before this change appended to it.
     bool m_historyCreated = false;
     std::optional<std::array<QByteArrayList, 4>> m_names;

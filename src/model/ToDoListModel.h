@@ -68,14 +68,14 @@ public:
     // The row's texts folded for finding (ItemFilter::searchKey), made when first asked for and kept until
     // the row changes or another folding is asked for.
     const QByteArray& searchKey(int row, const ItemFilter::Folding& folding) const;
+    // Lets go of every folded text (once finding ends).
+    void forgetSearchKeys() const;
 
 Q_SIGNALS:
     // The name lists changed; they are saved with the list, like the rows.
     void namesChanged();
 
 private:
-    void forgetSearchKeys() const;
-
     ToDoList m_list;
     int m_checkedCount = 0;
     // Parallel to the rows once anything was looked for; an empty entry is made when asked for. Kept in

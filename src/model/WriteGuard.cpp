@@ -37,11 +37,8 @@ bool WriteGuard::looksLikeList(const QString& path)
     const QFileInfo info(path);
     if (!info.isFile() || info.size() == 0 || info.size() > FileLimit::List)
         return false;
-    QByteArray bytes;
-    if (!ReadRegularFile(path, FileLimit::List, bytes))
-        return false;
-    ToDoList list;
-    return ParseList(bytes, true, list, path).ok || ParseList(bytes, false, list, path).ok;
+    // Read in pieces: replacing a large export costs no copy of it in memory.
+    return IsListFile(path);
 }
 
 WriteGuard::Role WriteGuard::roleOf(const QString& path) const

@@ -20,6 +20,13 @@ BufferedWriter::BufferedWriter(QByteArray* memory) : m_memory(memory), m_buffer(
     m_limit = m_end + m_buffer.size();
 }
 
+BufferedWriter::BufferedWriter(std::function<bool(QByteArrayView)> sink, const QString& name)
+    : m_name(name), m_sink(std::move(sink)), m_buffer(kCapacity, Qt::Uninitialized)
+{
+    m_end = m_buffer.data();
+    m_limit = m_end + m_buffer.size();
+}
+
 BufferedWriter::~BufferedWriter()
 {
     finish();
@@ -31,6 +38,11 @@ void BufferedWriter::writeOut(const char* data, qsizetype size)
         return;
     if (m_memory) {
         m_memory->append(data, size);
+        return;
+    }
+    if (m_sink) {
+        if (!m_sink(QByteArrayView(data, size)))
+            m_error = EIO;
         return;
     }
     while (size > 0) {

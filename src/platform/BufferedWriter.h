@@ -7,10 +7,12 @@
 #include <QString>
 
 #include <cstring>
+#include <functional>
 
 // Output of any length through one buffer of fixed size: the text is put together in the buffer and goes
 // out in large writes, so a listing of a million rows needs no memory of its own size and few system
-// calls. Writes to a file descriptor (standard output, a file) or, for tests and measurements, into memory.
+// calls. Writes to a file descriptor (standard output, a file), to a sink (an AtomicFile) or, for tests and
+// measurements, into memory.
 //
 // The first failed write is kept; what comes after it is dropped, and finish() reports the failure.
 class BufferedWriter
@@ -21,6 +23,8 @@ public:
     // name says in messages where the output went ("standard output", a file's name).
     BufferedWriter(int fd, const QString& name);
     explicit BufferedWriter(QByteArray* memory);
+    // sink takes each full buffer and says whether it was written; name as for a file descriptor.
+    BufferedWriter(std::function<bool(QByteArrayView)> sink, const QString& name);
     ~BufferedWriter();
     BufferedWriter(const BufferedWriter&) = delete;
     BufferedWriter& operator=(const BufferedWriter&) = delete;
@@ -63,6 +67,7 @@ private:
     int m_fd = -1;
     QString m_name;
     QByteArray* m_memory = nullptr;
+    std::function<bool(QByteArrayView)> m_sink;
     QByteArray m_buffer;
     char* m_end = nullptr;
     char* m_limit = nullptr;

@@ -2,15 +2,17 @@
 
 #include <QString>
 
+#include <atomic>
 #include <cstdlib>
 
 namespace {
-long g_armed = 0;
-long g_taken = 0;
-bool g_crashing = false;
+// Saves also run on a thread of their own: the steps are counted across threads.
+std::atomic<long> g_armed = 0;
+std::atomic<long> g_taken = 0;
+std::atomic<bool> g_crashing = false;
 bool g_abort = false;
 bool g_sync = true;
-bool g_environmentRead = false;
+std::atomic<bool> g_environmentRead = false;
 } // namespace
 
 namespace CrashPoint {
@@ -27,10 +29,11 @@ void reach(const char* step)
             g_abort = true;
         }
     }
-    ++g_taken;
-    if (g_armed <= 0 || g_taken != g_armed)
+    const long taken = ++g_taken;
+    long armed = g_armed;
+    // Only the thread that takes the armed step crashes.
+    if (armed <= 0 || taken != armed || !g_armed.compare_exchange_strong(armed, 0))
         return;
-    g_armed = 0;
     if (g_abort)
         std::abort();
     g_crashing = true;

@@ -15,6 +15,7 @@ enum class IoError
     Busy,       // held by another run of the program
     BadData,    // the bytes are not what the format allows
     BadName,    // a file name that cannot be represented
+    Cancelled,  // the user stopped it; nothing was written
     Other,
 };
 

@@ -279,6 +279,9 @@ TEST_F(CommandLineTest, ExportsAndImportsNeverReplaceAListTheyMustNot)
     ASSERT_TRUE(QFile::copy(data("ToDoX.tdo"), list));
     ASSERT_TRUE(writeAll(data("Quillmar.ini"), "[Colors]\r\n"));
     const QString standard = data("ToDoX.tdo");
+    // A list under another name is still a list: its bytes say so.
+    const QString disguised = m_dir.filePath(QStringLiteral("list.csv"));
+    ASSERT_TRUE(QFile::copy(data("ToDoX.tdo"), disguised));
     struct Case
     {
         const char* option;
@@ -287,7 +290,8 @@ TEST_F(CommandLineTest, ExportsAndImportsNeverReplaceAListTheyMustNot)
     };
     for (const Case& c : {Case{"--export-csv", standard, {}}, Case{"--export-ics", list, list},
                           Case{"--export-html", data("Quillmar.ini"), {}},
-                          Case{"--export-csv", m_dir.filePath(QStringLiteral("copy.tdo")), list}}) {
+                          Case{"--export-csv", m_dir.filePath(QStringLiteral("copy.tdo")), list},
+                          Case{"--export-csv", disguised, list}}) {
         SCOPED_TRACE(c.option + (" " + c.out.toStdString()));
         const QByteArray before = readAll(c.out);
         QStringList args{QLatin1String(c.option), c.out};

@@ -152,6 +152,9 @@ TEST_F(ICalendarTest, LibicalReadsEveryExportWithoutAnError)
     list.items.push_back(
         row(QString::fromUtf8("Крайний срок 締め切り 😀").repeated(5),
             {"12", "soon", "later", "one\rtwo\r\nthree\nfour\tfive", "Анна", "", "", "/tmp/ü x"}));
+    const QByteArray longPath = "/home/anna/" + QByteArray("plans/").repeated(15) + "offer.pdf";
+    list.items.push_back(
+        row(QStringLiteral("Long path"), {"", "", "", "", "", "", "", longPath.constData()}));
     const QByteArray whole = ListToICalendar(list, stamp);
     EXPECT_EQ(libicalErrors(whole), 0) << whole.constData();
     const std::vector<ICalendarToDoFile> files = ListToICalendarFiles(list, stamp);
@@ -168,13 +171,16 @@ TEST_F(ICalendarTest, LibicalReadsEveryExportWithoutAnError)
     EXPECT_FALSE(all[1].contains("ATTACH"));
     EXPECT_EQ(all[2]["ATTACH"], "https://example.org/a%20b?x=1");
     EXPECT_EQ(all[3]["ATTACH"], "file:///tmp/%C3%BC%20x");
-    for (const QByteArray& line : whole.split('\n'))
-        EXPECT_LE(line.size(), 76) << line.constData(); // 75 octets and the CR
+    EXPECT_EQ(all[4]["ATTACH"], "file://" + longPath);
+    for (const QByteArray& line : whole.split('\n')) {
+        EXPECT_LE(line.size(), 76) << line.constData();                      // 75 octets and the CR
+        EXPECT_EQ(CodePage::firstInvalidUtf8(line), -1) << line.constData(); // no character cut in two
+    }
 
     // Commas in a project separate categories; written as usual ("a, b") the project comes back whole.
     ICalendarImport back;
     ASSERT_TRUE(ICalendarToItems(whole, back, QStringLiteral("x.ics")).ok);
-    ASSERT_EQ(back.items.size(), 4u);
+    ASSERT_EQ(back.items.size(), 5u);
     EXPECT_EQ(back.items[2].value(ToDoItem::ProjectName), "a, b; c\\d");
     // The time of day leaves the status to the date.
     EXPECT_EQ(ItemStatusOf(back.items[0], QDate(2026, 3, 20)), ItemStatus::Today);

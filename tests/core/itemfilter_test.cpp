@@ -217,3 +217,23 @@ TEST_F(ItemFilterTest, KeptSearchTextsFollowEveryChangeOfTheRows)
         }
     }
 }
+
+// The shown rows are only narrowed when every row the new filter passes also passed the old one.
+TEST_F(ItemFilterTest, OnlyAFilterThatPassesNoMoreRowsNarrowsTheShownOnes)
+{
+    auto filter = [](const QString& text, ItemFilter::StatusSet statuses = ItemFilter::AllStatuses,
+                     const QLocale& locale = QLocale::c()) {
+        ItemFilter f(locale);
+        f.setText(text);
+        f.setStatuses(statuses);
+        return f;
+    };
+    const ItemFilter::StatusSet open = ItemFilter::bit(ItemStatus::Open);
+    EXPECT_TRUE(filter(QStringLiteral("Plum")).narrows(filter(QStringLiteral("plu"))));
+    EXPECT_TRUE(filter(QStringLiteral("a plu")).narrows(filter(QStringLiteral("plu"))));
+    EXPECT_TRUE(filter(QStringLiteral("plu"), open).narrows(filter(QStringLiteral("plu"))));
+    EXPECT_FALSE(filter(QStringLiteral("plu")).narrows(filter(QStringLiteral("plum"))));
+    EXPECT_FALSE(filter(QStringLiteral("plum")).narrows(filter(QStringLiteral("plu"), open)));
+    EXPECT_FALSE(filter(QStringLiteral("plum"), ItemFilter::AllStatuses, QLocale(QLocale::Turkish))
+                     .narrows(filter(QStringLiteral("plu"))));
+}

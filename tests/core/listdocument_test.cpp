@@ -249,6 +249,70 @@ TEST_F(ListDocumentTest, AFileChangedByAnotherWriterIsNotReplacedUnasked)
 
 // The standard and history lists are stamped like any list: another run's import into the standard list
 // survives the autosave (a copy keeps ours), and the save the user sees asks.
+// An autosave writes beside the window from a copy of the rows: a change made meanwhile keeps the list
+// modified, a failed save is reported and keeps it modified, and leaving saves what the save left out.
+TEST_F(ListDocumentTest, ChangesMadeWhileAnAutosaveWritesAreNotLostNorMarkedSaved)
+{
+    ScriptedPrompter user;
+    m_doc->startUp({}, user);
+    rows().appendItem(item("first"));
+    m_doc->autosave();
+    rows().appendItem(item("second"));
+    m_doc->finishSaving();
+    EXPECT_EQ(rowsOnDisk(m_paths.standardList), rowsOf(listOf({"first"})));
+    EXPECT_TRUE(m_doc->isModified());
+    m_doc->autosave();
+    rows().appendItem(item("third"));
+    EXPECT_TRUE(m_doc->prepareToLeave(user));
+    EXPECT_EQ(rowsOnDisk(m_paths.standardList), rowsOf(listOf({"first", "second", "third"})));
+    EXPECT_FALSE(m_doc->isModified());
+
+    QStringList failed;
+    QObject::connect(m_doc.get(), &ListDocument::autosaveFailed,
+                     [&failed](const QString& e) { failed << e; });
+    ASSERT_TRUE(QFile::remove(m_paths.standardList) && QDir().mkdir(m_paths.standardList));
+    rows().appendItem(item("fourth"));
+    m_doc->autosave();
+    m_doc->finishSaving();
+    EXPECT_EQ(failed.size(), 1);
+    EXPECT_TRUE(m_doc->isModified());
+    EXPECT_EQ(rowsOnDisk(m_doc->recovery().listPath()),
+              rowsOf(listOf({"first", "second", "third", "fourth"})));
+}
+
+// With autosaves on, an undone move to history leaves its rows in the history until a save of the list
+// holds them again; done again before that, it finds them still there.
+TEST_F(ListDocumentTest, AnUndoneMoveLeavesTheHistoryOnceTheListHoldsItsRowsAgain)
+{
+    ScriptedPrompter user;
+    m_doc->setAutosaveDelay(60000);
+    ASSERT_TRUE(SaveHistoryFile(listOf({"old"}), m_paths.historyList));
+    const QByteArray historyBefore = rowsOnDisk(m_paths.historyList, true);
+    m_doc->startUp({}, user);
+    rows().appendItem(item("a"));
+    rows().appendItem(item("b"));
+    ASSERT_TRUE(m_doc->SaveCurrentList(user));
+    std::vector<RowChange> done;
+    QObject::connect(m_doc.get(), &ListDocument::changeMade,
+                     [&done](const RowChange& c) { done.push_back(c); });
+    ASSERT_TRUE(m_doc->DeleteSelectedItems({0}, true, user));
+    const QByteArray historyMoved = rowsOnDisk(m_paths.historyList, true);
+    for (bool redoFirst : {true, false}) {
+        ASSERT_TRUE(m_doc->prepareUndo(done.back()));
+        m_doc->undoRows(done.back());
+        EXPECT_EQ(rowsOnDisk(m_paths.historyList, true), historyMoved);
+        if (redoFirst) {
+            ASSERT_TRUE(m_doc->prepareRedo(done.back()));
+            m_doc->redoRows(done.back());
+            EXPECT_EQ(rowsOnDisk(m_paths.historyList, true), historyMoved);
+        }
+    }
+    m_doc->autosave();
+    m_doc->finishSaving();
+    EXPECT_EQ(rowsOnDisk(m_paths.standardList), rowsOf(listOf({"a", "b"})));
+    EXPECT_EQ(rowsOnDisk(m_paths.historyList, true), historyBefore);
+}
+
 TEST_F(ListDocumentTest, TheStandardListChangedByAnotherRunIsNeitherAutosavedOverNorReplacedUnasked)
 {
     ASSERT_TRUE(SaveListFile(listOf({"ours"}), m_paths.standardList));
@@ -261,6 +325,7 @@ TEST_F(ListDocumentTest, TheStandardListChangedByAnotherRunIsNeitherAutosavedOve
     QObject::connect(m_doc.get(), &ListDocument::autosaveFailed,
                      [&failed](const QString& e) { failed << e; });
     m_doc->autosave();
+    m_doc->finishSaving();
     EXPECT_EQ(rowsOnDisk(m_paths.standardList), theirs);
     EXPECT_EQ(failed.size(), 1);
     EXPECT_TRUE(m_doc->isModified());
@@ -339,6 +404,7 @@ TEST_F(ListDocumentTest, RecoveryCopiesSurviveUnansweredQuestionsAndNeverOverwri
     m_doc->startUp(path("ext.tdx"), first);
     rows().appendItem(item("kept"));
     m_doc->autosave();
+    m_doc->finishSaving();
     const QString copy = m_doc->recovery().listPath();
     restart(); // the first run died: its copy stays
 
@@ -347,12 +413,14 @@ TEST_F(ListDocumentTest, RecoveryCopiesSurviveUnansweredQuestionsAndNeverOverwri
     m_doc->startUp({}, second);
     EXPECT_EQ(second.asked, QList<Question>{Question::RestoreRecovery});
     rows().appendItem(item("second run"));
-    m_doc->autosave(); // saves the standard list: the earlier copy is not this run's to remove
+    m_doc->autosave();
+    m_doc->finishSaving(); // saves the standard list: the earlier copy is not this run's to remove
     ASSERT_TRUE(SaveListFile(listOf({"ext", "written by another program"}), path("ext.tdx")));
     second.answers = {Answer::Yes};
     ASSERT_TRUE(m_doc->NewEmptyList(second));
     rows().appendItem(item("unsaved"));
-    m_doc->autosave(); // a copy of its own, beside the earlier one
+    m_doc->autosave();
+    m_doc->finishSaving(); // a copy of its own, beside the earlier one
     EXPECT_EQ(RecoveryFile::copiesIn(m_dir.path()), (QStringList{copy, path("Recovery 2.tdx")}));
     EXPECT_EQ(rowsOnDisk(copy), rowsOf(listOf({"ext", "kept"})));
     restart();
@@ -476,6 +544,7 @@ TEST_F(ListDocumentTest, RandomSequencesNeverLoseRowsNorWriteRowsWhereTheyDoNotB
                 break;
             case 13:
                 m_doc->autosave();
+                m_doc->finishSaving();
                 break;
             case 14:
                 broken = !broken;
@@ -493,6 +562,7 @@ TEST_F(ListDocumentTest, RandomSequencesNeverLoseRowsNorWriteRowsWhereTheyDoNotB
                     m_doc->endSession(nobody);
                 } else {
                     m_doc->autosave();
+                    m_doc->finishSaving();
                 }
                 const bool recoverable = QFileInfo::exists(recovery);
                 const QByteArray kept = recoverable ? rowsOnDisk(recovery) : QByteArray();

@@ -1,5 +1,7 @@
 #include "config/Paths.h"
+#include "model/HistoryTail.h"
 #include "model/ListFile.h"
+#include "platform/CrashPoint.h"
 #include "platform/FileSystem.h"
 
 #include "TestUtil.h"
@@ -152,6 +154,39 @@ TEST_F(ListFileTest, HistoryAppendCountsAndKeepsOldRecords)
         ASSERT_TRUE(AppendSelectedToHistory(listOf({"a"}), {0}, HistoryListPath()).ok);
         EXPECT_EQ(readAll(HistoryListPath()), le32(1) + emptyRecord("a"));
     }
+}
+
+// A move to history appends where the file lies. Cut short at any step, the file reads as before or as
+// after (never damaged), and the next writer puts it back to before; a cut back restores the old bytes.
+TEST_F(ListFileTest, HistoryAppendCutShortAtAnyStepReadsWholeAndCutsBack)
+{
+    const QString path = HistoryListPath();
+    ASSERT_TRUE(SaveHistoryFile(listOf({"h1", "h2"}), path).ok);
+    const QByteArray before = readAll(path);
+    const QByteArray after = le32(3) + before.mid(4) + emptyRecord("x");
+    bool completed = false;
+    for (long step = 1; !completed; ++step) {
+        CrashPoint::arm(step);
+        try {
+            completed = AppendSelectedToHistory(listOf({"x"}), {0}, path).ok;
+        } catch (const CrashPoint::SimulatedCrash&) {
+        }
+        CrashPoint::reset();
+        ToDoList read;
+        ASSERT_TRUE(ReadListFile(path, false, read).ok) << step;
+        EXPECT_TRUE(read.size() == 2 || read.size() == 3) << step;
+        ASSERT_TRUE(LoadHistoryFile(read, path).ok);
+        EXPECT_TRUE(readAll(path) == before || (readAll(path) == after && read.size() == 3)) << step;
+        EXPECT_FALSE(QFile::exists(HistoryTail::markPath(path)));
+        if (!completed) {
+            ASSERT_TRUE(writeAll(path, before));
+        }
+    }
+    EXPECT_EQ(readAll(path), after);
+    const HistoryTail::Point start{before.size(), 2};
+    EXPECT_EQ(HistoryTail::cutBack(path, start, emptyRecord("y"), 1).kind, IoError::BadData);
+    ASSERT_TRUE(HistoryTail::cutBack(path, start, emptyRecord("x"), 1).ok);
+    EXPECT_EQ(readAll(path), before);
 }
 
 TEST_F(ListFileTest, ShortOrDamagedHistoryIsLeftAsItWas)

@@ -2,6 +2,7 @@
 #include "config/Config.h"
 #include "config/IniFile.h"
 #include "config/Settings.h"
+#include "config/SyncSettings.h"
 #include "platform/CodePage.h"
 
 #include "TestUtil.h"
@@ -109,6 +110,22 @@ TEST_F(SettingsTest, CodePageSetting)
     const QString missing = m_dir.filePath(QStringLiteral("none/Quillmar.ini"));
     EXPECT_TRUE(ApplyCodePageSetting(missing).isEmpty());
     EXPECT_FALSE(QFileInfo::exists(missing));
+}
+
+// The sync's interval: no number or below zero reads as the default, more than a day as a day; the rest
+// round-trips, the trusted certificate as hex.
+TEST(SyncSettingsTest, IntervalReadsWithinItsRangeAndTheRestRoundTrips)
+{
+    for (const auto& [stored, minutes] : {std::pair{"abc", 5}, {"-3", 5}, {"0", 0}, {"99999", 1440}}) {
+        const IniFile ini = IniFile::fromText(QStringLiteral("[Sync]\nInterval=%1\n").arg(stored));
+        EXPECT_EQ(SyncSettings::read(ini).intervalMinutes, minutes) << stored;
+    }
+    SyncSettings s{QUrl("https://dav.example.org/"), "me", QUrl("https://dav.example.org/me/work/"), 15,
+                   "\x01\xab"};
+    IniFile ini;
+    s.writeTo(ini);
+    EXPECT_EQ(ini.value("Sync", "TrustedCertificate"), QStringLiteral("01ab"));
+    EXPECT_TRUE(SyncSettings::read(ini) == s);
 }
 
 TEST(ColorTest, NamesAndNumbers)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ExchangeJob.h"
 #include "config/Paths.h"
 #include "model/ListFile.h"
 #include "model/ToDoList.h"
@@ -20,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -118,6 +120,13 @@ template <typename T> void whenModal(std::function<void(T&)> step)
         else
             whenModal<T>(step);
     });
+}
+
+// The Im-Export jobs of a window have all finished and handed back their results.
+inline bool jobsFinished(const QObject* window)
+{
+    const QList<ExchangeJob*> jobs = window->findChildren<ExchangeJob*>();
+    return std::none_of(jobs.cbegin(), jobs.cend(), [](const ExchangeJob* job) { return job->running(); });
 }
 
 // Selects exactly the given rows of a view, as clicks with Ctrl held would.

@@ -77,6 +77,7 @@ private:
                       alarmRow("Later", "15:00:00")};
         w->document().model()->setList(std::move(list));
         w->document().autosave();
+        w->document().finishSaving();
         fixture::child<QTimer>(w.get(), "AlarmTimer")->setInterval(5);
     }
     void tickAt(const QTime& time)

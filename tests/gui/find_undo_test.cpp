@@ -120,6 +120,7 @@ private Q_SLOTS:
         setRows({row("Call Müller"), row("Buy milk", false, "cheap"), row("Pay invoice", true),
                  row("Walk", false, "invoice in the bag", "14.03.2026")});
         w->document().autosave();
+        w->document().finishSaving();
         view()->setFocus();
         QVERIFY(!filterBar()->isVisible());
         pressInFocus(Qt::Key_F, Qt::ControlModifier);
@@ -132,6 +133,10 @@ private Q_SLOTS:
         QCOMPARE(shownActions(), QStringList{"Walk"});
         QVERIFY(shownCount()->isVisible());
         QCOMPARE(shownCount()->text(), QStringLiteral("1 of 4 shown"));
+        // Choosing a status again brings its rows back: the shown rows are not narrowed then.
+        statusChoice("Completed")->trigger();
+        QCOMPARE(shownActions(), QStringList({"Pay invoice", "Walk"}));
+        statusChoice("Completed")->trigger();
 
         pressInFocus(Qt::Key_Escape);
         QVERIFY(!filterBar()->isVisible());
@@ -154,6 +159,11 @@ private Q_SLOTS:
         QVERIFY(!action(w.get(), "actDeleteToHistory")->isEnabled() &&
                 !action(w.get(), "actEdit")->isEnabled());
         QCOMPARE(shownActions(), QStringList({"alpha 1", "alpha 2", "alpha 3"}));
+        // Ctrl+A on the list selects the shown rows, all of them and only them.
+        view()->setFocus();
+        pressInFocus(Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(view()->selectionModel()->selectedRows().size(), 3);
+        QVERIFY(action(w.get(), "actDeleteToHistory")->isEnabled());
 
         // Select completed items: only the shown ones.
         action(w.get(), "BtnCheckSelected")->trigger();
@@ -275,6 +285,7 @@ private Q_SLOTS:
                                                              QStringLiteral(",2\r\n"))));
                 files().setNextFileName(csv);
                 action(w.get(), "actImportCSV")->trigger();
+                QTRY_VERIFY(jobsFinished(w.get()));
                 break;
             case 7:
                 Q_EMIT view()->header()->sectionClicked(pick(2) == 0 ? 0 : 1 + pick(4));
@@ -387,6 +398,7 @@ private Q_SLOTS:
         const QString out = data->dir.filePath(QStringLiteral("list.ics"));
         files().setNextFileName(out);
         action(w.get(), "actExportICalendar")->trigger();
+        QTRY_VERIFY(jobsFinished(w.get()));
         QCOMPARE(files().lastRequest().defaultSuffix, QStringLiteral("ics"));
         QCOMPARE(bytes(out).count("BEGIN:VTODO"), 2);
     }

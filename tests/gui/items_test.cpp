@@ -107,6 +107,7 @@ private Q_SLOTS:
             start();
             setRows({row("first", {})});
             w->document().autosave();
+            w->document().finishSaving();
             selectRows(view(), {0});
             QPointer<ItemEditorDialog> editor;
             whenModal<ItemEditorDialog>([&](ItemEditorDialog& dlg) {

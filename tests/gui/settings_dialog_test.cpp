@@ -133,6 +133,8 @@ private Q_SLOTS:
         QCOMPARE(value("Language File", "Selected"), QStringLiteral("None"));
         QVERIFY(!d.c<QCheckBox>("CbxAutoStart")->isChecked());
         QVERIFY(d.fake->calls.isEmpty());
+        // Sync never set up: no section of its own.
+        QCOMPARE(value("Sync", "Url"), QStringLiteral("<none>"));
         QVERIFY(messages().shownTexts().isEmpty());
     }
 

@@ -105,6 +105,7 @@ private Q_SLOTS:
         it.setValue(ToDoItem::Remarks, "remark");
         w.document().model()->appendItem(it);
         w.document().autosave();
+        w.document().finishSaving();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QTest::mouseClick(view(w)->viewport(), Qt::LeftButton, {},

@@ -61,4 +61,15 @@ execute_process(COMMAND "${PREFIX}/bin/quillmar" --version RESULT_VARIABLE statu
 if(NOT status EQUAL 0 OR NOT output MATCHES "Quillmar")
     message(FATAL_ERROR "the installed program does not run (${status}): ${output}")
 endif()
+# The installed program finds its network module: a sync to a port where nothing listens fails for want
+# of a server, not of the module.
+file(GLOB_RECURSE sync_module "${PREFIX}/lib*/quillmar-sync.so")
+if(NOT sync_module)
+    message(FATAL_ERROR "not installed: the sync module quillmar-sync.so")
+endif()
+execute_process(COMMAND "${PREFIX}/bin/quillmar" --data-dir "${PREFIX}/data" --sync http://127.0.0.1:9/
+                RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(NOT output MATCHES "Cannot reach the server")
+    message(FATAL_ERROR "the installed program does not load its sync module (${status}): ${output}")
+endif()
 file(REMOVE_RECURSE "${PREFIX}")

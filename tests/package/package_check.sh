@@ -37,7 +37,8 @@ fi
 
 # Dependencies: the libraries of the program and of the sound module, and nothing to build with.
 depends="$(dpkg-deb -f "$deb" Depends)"
-for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6dbus6 libqt6multimedia6; do
+for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6dbus6 libqt6multimedia6 libqt6network6 \
+    libqt6keychain1; do
     [[ ", $depends," == *", $library "* || ", $depends," == *", $library,"* ]] ||
         fail "Depends lacks $library: $depends"
 done
@@ -60,6 +61,8 @@ if ! diff -u --label manifest --label package "$tmp/expected" "$tmp/packaged"; t
 fi
 module="$(cd "$unpacked" && find usr/lib -name quillmar-sound.so)"
 [[ -n "$module" ]] || fail "the sound module is not in the package"
+sync_module="$(cd "$unpacked" && find usr/lib -name quillmar-sync.so)"
+[[ "${sync_module%/*}" == "${module%/*}" ]] || fail "the sync module is not beside the sound module: '$sync_module'"
 for expected in /usr/bin/quillmar /usr/share/man/man1/quillmar.1.gz \
     /usr/share/applications/org.quillmar.Quillmar.desktop /usr/share/mime/packages/org.quillmar.Quillmar.xml \
     /usr/share/metainfo/org.quillmar.Quillmar.metainfo.xml /usr/share/quillmar/manual.html \
@@ -75,7 +78,7 @@ fi
 
 # Stripped, with the debug symbols of each in the dbgsym package under its build ID.
 debug_files="$(dpkg-deb -c "$ddeb")"
-for elf in "$unpacked/usr/bin/quillmar" "$unpacked/$module"; do
+for elf in "$unpacked/usr/bin/quillmar" "$unpacked/$module" "$unpacked/$sync_module"; do
     [[ -f "$elf" ]] || continue
     if readelf -S --wide "$elf" | grep -Eq '\.(symtab|debug_info)\b'; then
         fail "${elf#"$unpacked"} is not stripped"
@@ -87,6 +90,13 @@ for elf in "$unpacked/usr/bin/quillmar" "$unpacked/$module"; do
 done
 if ldd "$unpacked/$module" | grep -q 'not found'; then
     fail "the sound module's libraries are missing: $(ldd "$unpacked/$module")"
+fi
+if ldd "$unpacked/$sync_module" | grep -q 'not found'; then
+    fail "the sync module's libraries are missing: $(ldd "$unpacked/$sync_module")"
+fi
+# Qt Network comes in only with the sync module, when a list is synchronized.
+if readelf -d "$unpacked/usr/bin/quillmar" | grep -q 'libQt6Network'; then
+    fail "the program itself links Qt Network"
 fi
 
 # The unpacked program, with the unpacked libraries and a home of its own.

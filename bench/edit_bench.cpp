@@ -1,0 +1,179 @@
+// How long an edit holds up the window, at 100,000 and 1,000,000 rows: each edit the user makes (a tick,
+// an edit, a delete, a move to history, undo) in a shown window, then the autosave that follows it. The
+// figure is the longest single turn of the window's event loop, from the command to the list reaching its
+// file; its floor is one frame (16.7 ms). The history holds as many rows as the list. Targets: the command
+// itself within one frame, no turn after it (the autosave included) longer than 50 ms. Select all, delete all
+// and their undo and redo are measured the same way (target 300 ms each).
+#include "BenchUtil.h"
+#include "app/TQuillmar.h"
+#include "config/Paths.h"
+#include "dialogs/MessageBox.h"
+#include "model/ListDocument.h"
+#include "model/ListFile.h"
+#include "platform/Regional.h"
+
+#include <QAbstractItemModel>
+#include <QAction>
+#include <QApplication>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTreeView>
+
+#include <numeric>
+
+namespace {
+using namespace benchutil;
+constexpr double kFrame = 1.0 / 60;
+
+struct Block
+{
+    double command = 0; // the command, with the events it posted
+    double after = 0;   // the longest turn of the event loop after it, until the list is in its file
+};
+
+// Runs the window's event loop turn by turn until the list is saved; the longest turn is what the user
+// feels as a freeze.
+double longestTurnUntilSaved(ListDocument& document)
+{
+    double longest = 0;
+    const auto deadline = SteadyClock::now() + std::chrono::seconds(120);
+    while ((document.isModified() || document.isSaving()) && SteadyClock::now() < deadline) {
+        const auto t0 = SteadyClock::now();
+        QCoreApplication::processEvents();
+        longest = std::max(longest, seconds(t0, SteadyClock::now()));
+        QThread::usleep(500);
+    }
+    if (document.isModified()) {
+        std::fprintf(stderr, "the list did not reach its file\n");
+        std::abort();
+    }
+    return longest;
+}
+
+template <class F> Block measure(ListDocument& document, F&& command)
+{
+    Block b;
+    const auto t0 = SteadyClock::now();
+    command();
+    QCoreApplication::processEvents();
+    b.command = seconds(t0, SteadyClock::now());
+    b.after = longestTurnUntilSaved(document);
+    return b;
+}
+
+QAction* action(QWidget& window, const char* name)
+{
+    auto* a = window.findChild<QAction*>(QString::fromLatin1(name));
+    if (!a) {
+        std::fprintf(stderr, "no action %s\n", name);
+        std::abort();
+    }
+    return a;
+}
+
+void run(int rows)
+{
+    // A history as long as the list: a move to history must not cost what the history holds.
+    if (!SaveHistoryFile(makeList(rows), HistoryListPath())) {
+        std::fprintf(stderr, "cannot write the history\n");
+        std::abort();
+    }
+    TQuillmar window;
+    window.startUp();
+    ListDocument& document = window.document();
+    // The usual delay is 3 s; a shorter one measures the same save with less waiting, still long enough
+    // that the command's own turn of the event loop never includes it.
+    document.setAutosaveDelay(1000);
+    document.model()->setList(makeList(rows));
+    window.show();
+    (void)longestTurnUntilSaved(document);
+    auto* view = window.findChild<QTreeView*>(QStringLiteral("lstToDo"));
+    QAbstractItemModel* shown = view->model();
+    auto select = [&](int row) {
+        view->selectionModel()->select(shown->index(row, 0),
+                                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        QCoreApplication::processEvents();
+    };
+    QAction* undo = action(window, "actUndo");
+    QAction* redo = action(window, "actRedo");
+
+    std::vector<std::pair<const char*, Block>> results;
+    const int middle = rows / 2;
+    results.emplace_back("tick a row", measure(document, [&] {
+                             const QModelIndex i = shown->index(middle, 0);
+                             shown->setData(i,
+                                            shown->data(i, Qt::CheckStateRole).toInt() == Qt::Checked
+                                                ? Qt::Unchecked
+                                                : Qt::Checked,
+                                            Qt::CheckStateRole);
+                         }));
+    results.emplace_back("edit a row", measure(document, [&] {
+                             ToDoItem after = document.list().items[static_cast<size_t>(middle)];
+                             after.setValue(ToDoItem::Remarks, "changed in the editor");
+                             document.editItem(middle, document.list().items[static_cast<size_t>(middle)],
+                                               after, document.model()->ownerNames(),
+                                               document.model()->projectNames());
+                         }));
+    select(middle);
+    results.emplace_back("delete a row", measure(document, [&] {
+                             UnattendedPrompter nobody;
+                             document.DeleteSelectedItems({middle}, false, nobody);
+                         }));
+    results.emplace_back("undo the delete", measure(document, [&] { undo->trigger(); }));
+    select(middle + 1);
+    results.emplace_back("move a row to history",
+                         measure(document, [&] { action(window, "actDeleteToHistory")->trigger(); }));
+    results.emplace_back("undo the move", measure(document, [&] { undo->trigger(); }));
+    results.emplace_back("select all", measure(document, [&] {
+                             QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::ControlModifier);
+                             QCoreApplication::sendEvent(view, &press);
+                         }));
+    results.emplace_back("delete all", measure(document, [&] {
+                             UnattendedPrompter nobody;
+                             document.DeleteSelectedItems(
+                                 [&] {
+                                     QList<int> all(rows);
+                                     std::iota(all.begin(), all.end(), 0);
+                                     return all;
+                                 }(),
+                                 false, nobody);
+                         }));
+    results.emplace_back("undo delete all", measure(document, [&] { undo->trigger(); }));
+    results.emplace_back("redo delete all", measure(document, [&] { redo->trigger(); }));
+
+    std::printf("\n%d rows (floor one frame, %.1f ms)\n", rows, kFrame * 1e3);
+    std::printf("  %-24s %12s %8s %16s %8s\n", "", "command ms", "frames", "after, ms", "frames");
+    for (const auto& [name, b] : results) {
+        std::printf("  %-24s %12.1f %8.2f %16.1f %8.2f\n", name, b.command * 1e3, b.command / kFrame,
+                    b.after * 1e3, b.after / kFrame);
+        ratios()[std::to_string(rows) + " " + name] = b.command / kFrame;
+        ratios()[std::to_string(rows) + " " + name + ", after"] = b.after / kFrame;
+    }
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QStandardPaths::setTestModeEnabled(true);
+    Regional::setFormats(QStringLiteral("dd.MM.yyyy"), QStringLiteral("HH:mm:ss"));
+    // No box may wait for an answer during a measurement.
+    MessageBox::setUnattended(true);
+    QTemporaryDir dir;
+    SetDataFolderOverride(dir.path());
+    InitDataPaths();
+    InitSettingsFilePath();
+    std::vector<int> sizes = {100000, 1000000};
+    if (argc > 1)
+        sizes = {std::atoi(argv[1])};
+    for (int rows : sizes)
+        run(rows);
+    std::printf("\nIn frames (16.7 ms); the command within 1, what follows within 3 (50 ms):\n");
+    for (const auto& [name, ratio] : ratios())
+        std::printf("  %-48s %6.2f\n", name.c_str(), ratio);
+    return 0;
+}

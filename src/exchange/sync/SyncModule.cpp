@@ -1,0 +1,48 @@
+#include "exchange/sync/SyncModule.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLibrary>
+#include <QMutex>
+
+namespace {
+QMutex g_lock;
+CreateSyncTransport g_create = nullptr;
+} // namespace
+
+QStringList SyncModule::candidates()
+{
+    const QString name = QStringLiteral("quillmar-sync.so");
+    const QDir program(QCoreApplication::applicationDirPath());
+    return {program.filePath(name),
+            QDir::cleanPath(program.filePath(QStringLiteral(QUILLMAR_SYNC_MODULE_INSTALLED_DIR)) +
+                            QLatin1Char('/') + name),
+            QStringLiteral(QUILLMAR_SYNC_MODULE_BUILT)};
+}
+
+std::unique_ptr<SyncTransport> SyncModule::createTransport(QString* error)
+{
+    QMutexLocker locker(&g_lock);
+    QString reasons;
+    for (const QString& candidate : candidates()) {
+        if (g_create)
+            break;
+        if (!QFileInfo(candidate).isFile())
+            continue;
+        // Never unloaded: Qt Network keeps threads and objects of its own until the program ends.
+        QLibrary module(candidate);
+        module.setLoadHints(QLibrary::PreventUnloadHint);
+        g_create = reinterpret_cast<CreateSyncTransport>(module.resolve(kCreateSyncTransport));
+        if (!g_create)
+            reasons = module.errorString();
+    }
+    if (!g_create) {
+        if (error)
+            *error = QStringLiteral("The network module quillmar-sync.so cannot be loaded%1")
+                         .arg(reasons.isEmpty() ? QStringLiteral(": it is not installed")
+                                                : QStringLiteral(": ") + reasons);
+        return nullptr;
+    }
+    return std::unique_ptr<SyncTransport>(g_create());
+}

@@ -1,0 +1,105 @@
+#include "model/BackgroundSave.h"
+
+#include "model/ListFile.h"
+
+#include <limits>
+
+namespace {
+// Rows copied per turn of the event loop: a few milliseconds' worth.
+constexpr qsizetype kSlice = 100000;
+} // namespace
+
+BackgroundSave::BackgroundSave(QObject* parent) : QObject(parent), m_slices(new QTimer(this))
+{
+    m_slices->setInterval(0);
+    connect(m_slices, &QTimer::timeout, this, [this] { copySlice(kSlice); });
+}
+
+BackgroundSave::~BackgroundSave()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void BackgroundSave::start(Job job, const ToDoList& source)
+{
+    Q_ASSERT(!busy());
+    m_job = std::move(job);
+    m_job.rows = ToDoList();
+    m_job.rows.items.reserve(source.items.size());
+    m_source = &source;
+    copySlice(kSlice);
+}
+
+void BackgroundSave::abandon()
+{
+    if (!m_source)
+        return;
+    m_slices->stop();
+    m_source = nullptr;
+    m_job = Job();
+}
+
+void BackgroundSave::copySlice(qsizetype count)
+{
+    if (!m_source)
+        return;
+    auto& rows = m_job.rows.items;
+    const auto& from = m_source->items;
+    const size_t end = std::min(from.size(), rows.size() + static_cast<size_t>(count));
+    rows.insert(rows.end(), from.begin() + static_cast<std::ptrdiff_t>(rows.size()),
+                from.begin() + static_cast<std::ptrdiff_t>(end));
+    if (rows.size() < from.size()) {
+        m_slices->start();
+        return;
+    }
+    m_slices->stop();
+    m_job.rows.OwnerNames = m_source->OwnerNames;
+    m_job.rows.ProjectNames = m_source->ProjectNames;
+    m_source = nullptr;
+    write(std::exchange(m_job, Job()));
+}
+
+void BackgroundSave::write(Job job)
+{
+    m_crash = nullptr;
+    m_thread = std::thread([this, job = std::move(job)]() mutable {
+        Outcome out;
+        out.kind = job.kind;
+        out.generation = job.generation;
+        try {
+            switch (job.kind) {
+            case Kind::List:
+                out.result = SaveListFile(job.rows, job.path);
+                break;
+            case Kind::History:
+                out.result = SaveHistoryFile(job.rows, job.path);
+                break;
+            case Kind::Recovery:
+                out.result = job.recovery.write(job.rows, job.origin);
+                out.recovery = job.recovery;
+                break;
+            }
+            if (job.kind != Kind::Recovery)
+                out.stamp = FileStamp::of(job.path);
+        } catch (...) {
+            m_crash = std::current_exception();
+        }
+        // The rows are let go of here, not on the window's thread.
+        job.rows = ToDoList();
+        m_outcome = std::move(out);
+        QMetaObject::invokeMethod(
+            this, [this] { Q_EMIT finished(); }, Qt::QueuedConnection);
+    });
+}
+
+std::optional<BackgroundSave::Outcome> BackgroundSave::wait()
+{
+    copySlice(std::numeric_limits<qsizetype>::max());
+    if (!m_thread.joinable())
+        return std::nullopt;
+    m_thread.join();
+    if (std::exception_ptr crash = std::exchange(m_crash, nullptr))
+        std::rethrow_exception(crash);
+    return std::move(m_outcome);
+}

@@ -1,0 +1,237 @@
+#include "model/HistoryTail.h"
+
+#include "platform/AtomicFile.h"
+#include "platform/CrashPoint.h"
+#include "platform/FileStamp.h"
+#include "platform/FileSystem.h"
+#include "platform/InPlaceFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QtEndian>
+
+#include <future>
+#include <limits>
+
+namespace {
+constexpr char kMagic[4] = {'Q', 'M', 'C', 'B'};
+// Magic, size, count, and the file's inode: a file put in its place since is not the one the mark is about.
+constexpr qsizetype kMarkSize = 24;
+
+QByteArray countBytes(qint32 count)
+{
+    QByteArray out(4, Qt::Uninitialized);
+    qToLittleEndian(count, out.data());
+    return out;
+}
+
+IoResult damaged(const QString& path)
+{
+    return IoResult::failure(
+        QStringLiteral("%1 is damaged: its item count cannot be read").arg(ShownPath(path)),
+        IoError::BadData);
+}
+
+IoResult writeMark(const QString& historyPath, HistoryTail::Point point)
+{
+    QByteArray mark(kMagic, 4);
+    mark.resize(kMarkSize);
+    qToLittleEndian<qint64>(point.size, mark.data() + 4);
+    qToLittleEndian<qint32>(point.count, mark.data() + 12);
+    qToLittleEndian<quint64>(FileStamp::of(historyPath).inode, mark.data() + 16);
+    return AtomicFile::save(HistoryTail::markPath(historyPath), mark, AtomicFile::Ownership::ProgramFile);
+}
+
+// The history file as this run last left it whole.
+struct Left
+{
+    QString path;
+    FileStamp stamp;
+};
+Left& lastLeft()
+{
+    static Left left;
+    return left;
+}
+
+// A check of the whole history under way, and what it found: the file's stamp when it read whole.
+struct Checking
+{
+    QString path;
+    std::future<FileStamp> result;
+};
+Checking& pendingCheck()
+{
+    static Checking checking;
+    return checking;
+}
+
+IoResult removeMark(const QString& historyPath)
+{
+    const QString mark = HistoryTail::markPath(historyPath);
+    if (!QFile::remove(mark) && QFileInfo::exists(mark))
+        return IoResult::failure(QStringLiteral("Cannot remove %1").arg(ShownPath(mark)));
+    CrashPoint::reach("history mark removed");
+    return IoResult::success();
+}
+} // namespace
+
+namespace HistoryTail {
+QString markPath(const QString& historyPath)
+{
+    return historyPath + QStringLiteral(".cutback");
+}
+
+std::optional<Point> pendingPoint(const QString& historyPath)
+{
+    QFile file(markPath(historyPath));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray mark = file.read(kMarkSize + 1);
+    if (mark.size() != kMarkSize || !mark.startsWith(QByteArrayView(kMagic, 4)))
+        return std::nullopt;
+    Point p{qFromLittleEndian<qint64>(mark.constData() + 4),
+            qFromLittleEndian<qint32>(mark.constData() + 12)};
+    if (FileStamp::of(historyPath).inode != qFromLittleEndian<quint64>(mark.constData() + 16))
+        return std::nullopt;
+    if (p.size < 0 || p.count < 0 || (p.size > 0 && p.size < 4))
+        return std::nullopt;
+    return p;
+}
+
+IoResult settle(const QString& historyPath)
+{
+    const std::optional<Point> point = pendingPoint(historyPath);
+    if (!point) {
+        // A mark that says nothing usable (none at all, mostly) has nothing to undo.
+        return QFileInfo::exists(markPath(historyPath)) ? removeMark(historyPath) : IoResult::success();
+    }
+    InPlaceFile file(historyPath);
+    if (!QFileInfo::exists(historyPath))
+        return removeMark(historyPath);
+    if (IoResult r = file.open(); !r)
+        return r;
+    // Shorter than the mark: the file was replaced since, and is not the one the mark is about.
+    if (file.size() >= point->size) {
+        if (IoResult r = file.truncate(point->size); !r)
+            return r;
+        if (point->size >= 4) {
+            if (IoResult r = file.write(0, countBytes(point->count)); !r)
+                return r;
+        }
+        if (IoResult r = file.sync(); !r)
+            return r;
+        CrashPoint::reach("history cut back");
+    }
+    return removeMark(historyPath);
+}
+
+IoResult append(const QString& historyPath, QByteArrayView records, qint32 count, Point* before)
+{
+    if (IoResult r = settle(historyPath); !r)
+        return r;
+    InPlaceFile file(historyPath);
+    if (IoResult r = file.open(); !r)
+        return r;
+    Point start{file.size(), 0};
+    if (start.size > 0) {
+        QByteArray head;
+        if (start.size < 4 || !file.read(0, 4, head))
+            return damaged(historyPath);
+        start.count = qFromLittleEndian<qint32>(head.constData());
+        if (start.count < 0)
+            return damaged(historyPath);
+    }
+    if (qint64(start.count) + count > std::numeric_limits<qint32>::max())
+        return IoResult::failure(
+            QStringLiteral("%1: the history cannot hold more items").arg(ShownPath(historyPath)));
+    if (start.size + 4 + records.size() > FileLimit::List)
+        return IoResult::failure(
+            QStringLiteral("Cannot write file %1: the history would take more than the %2 MiB a list file "
+                           "may hold")
+                .arg(ShownPath(historyPath))
+                .arg(FileLimit::List >> 20),
+            IoError::TooLarge);
+    if (IoResult r = writeMark(historyPath, start); !r)
+        return r;
+    // The records first, the count that takes them in last: until then a reader and the next start go by
+    // the mark.
+    if (IoResult r = file.write(start.size == 0 ? 4 : start.size, records); !r)
+        return r;
+    CrashPoint::reach("history rows appended");
+    if (IoResult r = file.sync(); !r)
+        return r;
+    if (IoResult r = file.write(0, countBytes(start.count + count)); !r)
+        return r;
+    CrashPoint::reach("history count written");
+    if (IoResult r = file.sync(); !r)
+        return r;
+    if (IoResult r = removeMark(historyPath); !r)
+        return r;
+    lastLeft() = {historyPath, FileStamp::of(historyPath)};
+    if (before)
+        *before = start;
+    return IoResult::success();
+}
+
+IoResult endsWith(const QString& historyPath, Point point, QByteArrayView tail, qint32 count)
+{
+    if (pendingPoint(historyPath))
+        return IoResult::failure(QStringLiteral("%1 is being changed").arg(ShownPath(historyPath)),
+                                 IoError::BadData);
+    InPlaceFile file(historyPath);
+    if (IoResult r = file.open(); !r)
+        return r;
+    const qint64 start = point.size == 0 ? 4 : point.size;
+    QByteArray head;
+    QByteArray found;
+    if (file.size() != start + tail.size() || !file.read(0, 4, head) ||
+        qFromLittleEndian<qint32>(head.constData()) != qint64(point.count) + count ||
+        !file.read(start, tail.size(), found) || found != tail)
+        return IoResult::failure(
+            QStringLiteral("%1 does not end with those items").arg(ShownPath(historyPath)), IoError::BadData);
+    return IoResult::success();
+}
+
+IoResult cutBack(const QString& historyPath, Point point, QByteArrayView tail, qint32 count)
+{
+    if (IoResult r = settle(historyPath); !r)
+        return r;
+    if (IoResult r = endsWith(historyPath, point, tail, count); !r)
+        return r;
+    if (IoResult r = writeMark(historyPath, point); !r)
+        return r;
+    if (IoResult r = settle(historyPath); !r)
+        return r;
+    lastLeft() = {historyPath, FileStamp::of(historyPath)};
+    return IoResult::success();
+}
+
+void checkInBackground(const QString& historyPath, std::function<IoResult(const QString&)> check)
+{
+    Checking& checking = pendingCheck();
+    if (checking.result.valid())
+        checking.result.wait();
+    checking.path = historyPath;
+    checking.result = std::async(std::launch::async, [historyPath, check = std::move(check)] {
+        const FileStamp before = FileStamp::of(historyPath);
+        // Only a file that no mark says is half-way, and that nobody wrote while it was read, counts.
+        if (pendingPoint(historyPath) || !before.exists || !check(historyPath))
+            return FileStamp();
+        return FileStamp::of(historyPath) == before ? before : FileStamp();
+    });
+}
+
+bool isAsLeft(const QString& historyPath)
+{
+    Checking& checking = pendingCheck();
+    if (checking.result.valid() && checking.path == historyPath) {
+        const FileStamp whole = checking.result.get();
+        if (whole.exists)
+            lastLeft() = {historyPath, whole};
+    }
+    const Left& left = lastLeft();
+    return left.path == historyPath && left.stamp == FileStamp::of(historyPath) &&
+           !QFileInfo::exists(markPath(historyPath));
+}
+} // namespace HistoryTail

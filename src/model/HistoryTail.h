@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/IoResult.h"
+
+#include <QByteArrayView>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+// The history file grows at its end: a move to history appends its records and then rewrites the item
+// count in front, and taking it back cuts them off again, so either step costs what it moves, not what
+// the history holds. The file is never half-way for long: before either step a mark file beside it
+// ("<history>.cutback") names the size and count to go back to, and it is removed once the step is
+// complete. A mark that a crash left is acted on before anything else writes the history (settle()):
+// the file is cut back to it. Rolling back is right because the rows leave the list only after the
+// append is complete, and a cut is made only once the rows are back in a list file. Readers that find
+// a mark read the file as the mark says it was (pendingPoint()).
+namespace HistoryTail {
+struct Point
+{
+    qint64 size = 0; // bytes; 0 for an empty file
+    qint32 count = 0;
+};
+
+QString markPath(const QString& historyPath);
+// The point a mark names, when the history file has one.
+std::optional<Point> pendingPoint(const QString& historyPath);
+// Cuts the file back to its mark and removes the mark; success when there is none.
+IoResult settle(const QString& historyPath);
+// Appends count records (their bytes) to an existing history file; before gets where it ended before.
+IoResult append(const QString& historyPath, QByteArrayView records, qint32 count, Point* before);
+// Cuts the file back to point when what follows it is exactly the count records tail (else BadData,
+// and nothing changed).
+IoResult cutBack(const QString& historyPath, Point point, QByteArrayView tail, qint32 count);
+// Success when what follows point is exactly the count records tail (else BadData); changes nothing.
+IoResult endsWith(const QString& historyPath, Point point, QByteArrayView tail, qint32 count);
+// True while the file is as this run's last append or cut left it (and then was whole): it needs no new
+// check before the next append.
+bool isAsLeft(const QString& historyPath);
+// Checks the history file whole on a thread of its own (check reads it through), so that the first move
+// of a run need not: isAsLeft() takes the outcome in, waiting for it if need be.
+void checkInBackground(const QString& historyPath, std::function<IoResult(const QString&)> check);
+} // namespace HistoryTail

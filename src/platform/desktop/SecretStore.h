@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+
+// Where passwords are kept: the desktop's secret store, never the settings file. Asynchronous, because
+// the store may ask the user to unlock it. Tests put an in-memory one in its place.
+class SecretStore
+{
+public:
+    virtual ~SecretStore() = default;
+    // done gets the secret, or the store's reason for failing; a key nothing is stored under gives an
+    // empty secret and no error.
+    virtual void read(const QString& key,
+                      std::function<void(const QString& secret, const QString& error)> done) = 0;
+    // Keeps secret under key; an empty secret removes what is stored. done gets the store's reason for
+    // failing, empty on success.
+    virtual void write(const QString& key, const QString& secret,
+                       std::function<void(const QString& error)> done) = 0;
+
+    // The key of a sync password: one per server URL and user.
+    static QString syncKey(const QUrl& url, const QString& user);
+};
+
+// The desktop's secret store through QtKeychain (the Secret Service on Linux desktops).
+class KeychainSecretStore : public SecretStore
+{
+public:
+    void read(const QString& key,
+              std::function<void(const QString& secret, const QString& error)> done) override;
+    void write(const QString& key, const QString& secret,
+               std::function<void(const QString& error)> done) override;
+};
+
+// For the command line's --sync: the password of user at url, QUILLMAR_SYNC_PASSWORD when set (for
+// scripts), otherwise from the secret store, waiting for it. Empty with *error set when there is none.
+QString ReadSyncPassword(const QUrl& url, const QString& user, QString* error);
