@@ -1,6 +1,7 @@
 #include "exchange/sync/ListSync.h"
 
 #include "config/LanguageTexts.h"
+#include "exchange/ICalendarComponent.h"
 #include "exchange/ICalendarExport.h"
 #include "exchange/ICalendarImport.h"
 #include "exchange/ICalendarValues.h"
