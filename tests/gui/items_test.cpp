@@ -187,6 +187,7 @@ private Q_SLOTS:
         QCOMPARE(line->text(), QStringLiteral("\u0416ournal"));
 
         w->document().autosave();
+        w->document().finishSaving();
         const ToDoList saved = load(StandardListPath());
         QCOMPARE(actions(saved), (QByteArrayList{"a", "call Bob", "pay rent"}));
         QCOMPARE(saved.items[1].value(ToDoItem::Target), QByteArrayView("20.03.2026"));

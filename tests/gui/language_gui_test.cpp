@@ -98,10 +98,10 @@ private Q_SLOTS:
         const Texts english = textsOf("None");
         const Texts german = textsOf("German.lng");
         QVERIFY(english.size() > 100);
-        // Names, numbers, the file dialog's "..." and words German shares with English; the lists of
-        // fonts, code pages and languages, which name them in their own words.
+        // Names, numbers, the file dialog's "...", a web address and words German shares with English; the
+        // lists of fonts, code pages and languages, which name them in their own words.
         static const QRegularExpression neutral(
-            QStringLiteral("^(|[^A-Za-z]*|\\s*Quillmar[ ?\\[\\]*]*|OK|Alarm|None)$"));
+            QStringLiteral("^(|[^A-Za-z]*|\\s*Quillmar[ ?\\[\\]*]*|OK|Alarm|Sync|None|https://)$"));
         static const QRegularExpression names(
             QStringLiteral("/(FontCombo|cboCodePage|cboLanguage)\\.([6-9]|\\d\\d+)$"));
         QStringList missing;
