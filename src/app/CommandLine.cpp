@@ -143,6 +143,9 @@ int syncList(const CommandLineOptions& options, QTextStream& out, QTextStream& e
     const SyncSettings saved = SyncSettings::read(SettingsFilePath());
     sync.user = options.syncUser.isEmpty() && saved.url == sync.url ? saved.user : options.syncUser;
     sync.savedCollection = saved.collection;
+    // A certificate trusted in the window holds for the server it was trusted for.
+    if (saved.url.host() == sync.url.host())
+        sync.trustedCertificate = saved.trustedCertificate;
     // Scripts give the password in the environment; the desktop's secret store is asked otherwise. A
     // server that asks for none needs none: without one the run goes on, and a refusal names the reason.
     QString noPassword;
