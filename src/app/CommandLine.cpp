@@ -16,6 +16,7 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
@@ -390,6 +391,12 @@ int CommandLine::run(const CommandLineOptions& options, QTextStream& out, QTextS
         break;
     }
 
+    // Only the window makes a data folder; a command given a mistyped one would read an empty list.
+    if (!options.dataDir.isEmpty() && !QFileInfo(options.dataDir).isDir()) {
+        err << "quillmar: the data folder " << QDir::toNativeSeparators(options.dataDir)
+            << " does not exist\n";
+        return 1;
+    }
     if (!options.dataDir.isEmpty())
         SetDataFolderOverride(options.dataDir);
     InitDataPaths();

@@ -240,6 +240,7 @@ private Q_SLOTS:
             w.document().invertChecked({0});
         QCOMPARE(engine->runs, 2);
         QTRY_COMPARE(engine->runs, 3);
+        // A save under way when the server's changes come: the run waits for one that holds them.
         w.document().autosave();
         engine->answer({{SyncRowChange::Kind::Add, "uid-1", {}, item("From the phone")}});
         QCOMPARE(actions(load(StandardListPath())), (QByteArrayList{"Buy milk", "From the phone"}));
