@@ -10,9 +10,9 @@
 #include "exchange/sync/ListSync.h"
 #include "exchange/sync/SyncModule.h"
 
-#include <QTemporaryDir>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QUuid>
 
