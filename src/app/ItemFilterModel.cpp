@@ -240,7 +240,9 @@ QModelIndex ItemFilterModel::mapFromSource(const QModelIndex& sourceIndex) const
 
 QModelIndex ItemFilterModel::index(int row, int column, const QModelIndex& parent) const
 {
-    if (parent.isValid() || row < 0 || row >= shownCount() || column < 0 || column >= columnCount())
+    // Asked of every shown row when the view lays the rows out: answered without a call to the source.
+    if (parent.isValid() || row < 0 || row >= shownCount() || column < 0 ||
+        column >= ToDoListModel::ColumnCount)
         return {};
     return createIndex(row, column);
 }
@@ -257,7 +259,7 @@ int ItemFilterModel::rowCount(const QModelIndex& parent) const
 
 int ItemFilterModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : sourceModel()->columnCount();
+    return parent.isValid() ? 0 : ToDoListModel::ColumnCount;
 }
 
 bool ItemFilterModel::hasChildren(const QModelIndex& parent) const
@@ -269,8 +271,8 @@ Qt::ItemFlags ItemFilterModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid() || index.row() >= shownCount())
         return Qt::NoItemFlags;
-    // The coloured rows add no flags of their own.
-    return m_rows->flags(m_rows->index(sourceRow(index.row()), index.column()));
+    // The coloured rows add no flags of their own, and the list's depend on the column alone.
+    return ToDoListModel::columnFlags(index.column());
 }
 
 QModelIndex ItemFilterModel::sibling(int row, int column, const QModelIndex& idx) const
