@@ -147,9 +147,13 @@ void ToDoListModel::insertItems(const QList<int>& rows, std::vector<ToDoItem> it
         beginResetModel();
     // In place, from the back: each kept row moves once, to where it ends, and no second list of the rows
     // is made (a million rows would be allocated and touched anew for every row put back).
+    // The list grows by the new items (moved, not made anew: an empty item is not free), which are then
+    // swapped back out, leaving empty places at the end.
     auto& list = m_list.items;
     const size_t oldSize = list.size();
-    list.resize(oldSize + items.size());
+    list.insert(list.end(), std::make_move_iterator(items.begin()), std::make_move_iterator(items.end()));
+    for (size_t i = 0; i < items.size(); ++i)
+        std::swap(items[i], list[oldSize + i]);
     size_t from = oldSize;
     size_t to = list.size();
     for (qsizetype i = rows.size() - 1; i >= 0; --i) {
