@@ -51,7 +51,7 @@ bool ItemFilterModel::accepts(int sourceRow, const QDate& today) const
     const ToDoItem& item = m_rows->item(sourceRow);
     // The status first: it is cheaper than the texts when a status is chosen.
     return m_filter.acceptsStatus(item, today) &&
-           m_filter.acceptsText(m_rows->searchKey(sourceRow, m_filter.folding()));
+           (!m_filter.hasText() || m_filter.acceptsText(m_rows->searchKey(sourceRow, m_filter.folding())));
 }
 
 std::vector<int> ItemFilterModel::acceptedRows() const
@@ -75,18 +75,31 @@ int ItemFilterModel::proxyRow(int sourceRow) const
 
 void ItemFilterModel::refilter(bool narrowing)
 {
+    const QDate today = Clock::today();
+    auto rejected = [&](int r) { return !accepts(r, today); };
+    // Narrowing, the rows before the first one the key leaves out stay as they are; a key that leaves
+    // every shown row shown changes nothing the view has laid out.
+    size_t firstOut = 0;
+    if (narrowing) {
+        firstOut =
+            static_cast<size_t>(std::find_if(m_shown.begin(), m_shown.end(), rejected) - m_shown.begin());
+        if (firstOut == m_shown.size()) {
+            Q_EMIT countsChanged();
+            return;
+        }
+    }
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList from = persistentIndexList();
     std::vector<int> sourceRows;
     sourceRows.reserve(static_cast<size_t>(from.size()));
     for (const QModelIndex& idx : from)
         sourceRows.push_back(sourceRow(idx.row()));
-    if (narrowing) {
-        const QDate today = Clock::today();
-        std::erase_if(m_shown, [&](int r) { return !accepts(r, today); });
-    } else {
+    if (narrowing)
+        m_shown.erase(
+            std::remove_if(m_shown.begin() + static_cast<std::ptrdiff_t>(firstOut), m_shown.end(), rejected),
+            m_shown.end());
+    else
         m_shown = acceptedRows();
-    }
     QModelIndexList to;
     to.reserve(from.size());
     for (qsizetype i = 0; i < from.size(); ++i) {
