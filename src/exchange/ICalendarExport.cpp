@@ -543,94 +543,6 @@ IoResult WriteICalendarFolder(const QString& folder, const ToDoList& list, const
 }
 
 namespace {
-std::optional<int> itemPriority(const ToDoItem& item)
-{
-    bool ok = false;
-    const int p = item.valueText(ToDoItem::Priority).trimmed().toInt(&ok);
-    if (!ok || p <= 0)
-        return std::nullopt;
-    return std::clamp(10 - p, 1, 9);
-}
-
-std::optional<QByteArray> itemAttachment(const QString& location)
-{
-    const QString trimmed = location.trimmed();
-    if (trimmed.isEmpty())
-        return std::nullopt;
-    if (QDir::isAbsolutePath(trimmed))
-        return QUrl::fromLocalFile(trimmed).toEncoded();
-    const QUrl url(trimmed, QUrl::TolerantMode);
-    if (url.isValid() && url.scheme().size() > 1 && !url.isRelative())
-        return url.toEncoded();
-    return std::nullopt;
-}
-
-// A text made of blanks alone is no value to libical's reader (it trims them): such a text gives no
-// property, as an empty one does.
-QByteArray textValue(const QString& text)
-{
-    QByteArray value = ICalendarText(text);
-    const bool isBlank =
-        std::all_of(value.cbegin(), value.cend(), [](char c) { return c == ' ' || c == '\t'; });
-    return isBlank ? QByteArray() : value;
-}
-
-void addText(icalcomponent* todo, icalproperty* (*make)(const char*), const QString& text)
-{
-    if (const QByteArray value = textValue(text); !value.isEmpty())
-        icalcomponent_add_property(todo, make(value.constData()));
-}
-
-icalcomponent* toDoOf(const ToDoItem& item, const QByteArray& uid, const icaltimetype& stamp)
-{
-    icalcomponent* todo = icalcomponent_new(ICAL_VTODO_COMPONENT);
-    icalcomponent_add_property(todo, icalproperty_new_uid(uid.constData()));
-    icalcomponent_add_property(todo, icalproperty_new_dtstamp(stamp));
-    if (const auto created = ICalendarItemMoment(item.value(ToDoItem::DateIn)))
-        icalcomponent_add_property(todo, icalproperty_new_created(ICalendarUtc(*created)));
-    addText(todo, icalproperty_new_summary, item.actionText());
-    addText(todo, icalproperty_new_description, item.valueText(ToDoItem::Remarks));
-    const auto target = ICalendarItemMoment(item.value(ToDoItem::Target));
-    if (target) {
-        icalcomponent_add_property(todo, icalproperty_new_due(target->time() == QTime(0, 0)
-                                                                  ? ICalendarDate(target->date())
-                                                                  : ICalendarUtc(*target)));
-    }
-    if (const auto priority = itemPriority(item))
-        icalcomponent_add_property(todo, icalproperty_new_priority(*priority));
-    addText(todo, icalproperty_new_categories, item.valueText(ToDoItem::ProjectName));
-    addText(todo, icalproperty_new_contact, item.valueText(ToDoItem::Owner));
-    if (const auto url = itemAttachment(item.valueText(ToDoItem::FileLocation))) {
-        icalattach* attach = icalattach_new_from_url(url->constData());
-        icalcomponent_add_property(todo, icalproperty_new_attach(attach));
-        icalattach_unref(attach);
-    }
-    icalcomponent_add_property(
-        todo, icalproperty_new_status(item.checked() ? ICAL_STATUS_COMPLETED : ICAL_STATUS_NEEDSACTION));
-    if (const std::optional<QTime> alarm = item.alarmTime(); target && alarm) {
-        icalcomponent* valarm = icalcomponent_new(ICAL_VALARM_COMPONENT);
-        icalcomponent_add_property(valarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
-        const QByteArray said = textValue(item.actionText());
-        icalcomponent_add_property(valarm,
-                                   icalproperty_new_description(said.isEmpty() ? "To-do" : said.constData()));
-        icaltriggertype trigger = icaltriggertype_from_int(0);
-        trigger.time = ICalendarUtc(QDateTime(target->date(), *alarm));
-        icalcomponent_add_property(valarm, icalproperty_new_trigger(trigger));
-        icalcomponent_add_component(todo, valarm);
-    }
-    return todo;
-}
-
-ICalendarComponent newCalendar()
-{
-    ICalendarComponent calendar(icalcomponent_new(ICAL_VCALENDAR_COMPONENT));
-    icalcomponent_add_property(calendar.get(), icalproperty_new_version("2.0"));
-    icalcomponent_add_property(calendar.get(),
-                               icalproperty_new_prodid("-//Quillmar//Quillmar " QUILLMAR_VERSION "//EN"));
-    icalcomponent_add_property(calendar.get(), icalproperty_new_calscale("GREGORIAN"));
-    return calendar;
-}
-
 void removeAll(icalcomponent* c, icalproperty_kind kind)
 {
     while (icalproperty* p = icalcomponent_get_first_property(c, kind)) {
@@ -703,7 +615,7 @@ void UpdateICalendarToDo(icalcomponent* todo, const ToDoItem& before, const ToDo
     }
     if (changed(ToDoItem::Priority)) {
         removeAll(todo, ICAL_PRIORITY_PROPERTY);
-        if (const auto priority = itemPriority(after))
+        if (const auto priority = priorityOf(after))
             icalcomponent_add_property(todo, icalproperty_new_priority(*priority));
     }
     if (changed(ToDoItem::ProjectName))
@@ -723,7 +635,7 @@ void UpdateICalendarToDo(icalcomponent* todo, const ToDoItem& before, const ToDo
                 break;
             }
         }
-        if (const auto url = itemAttachment(after.valueText(ToDoItem::FileLocation))) {
+        if (const auto url = attachmentOf(after.valueText(ToDoItem::FileLocation))) {
             icalattach* attach = icalattach_new_from_url(url->constData());
             icalcomponent_add_property(todo, icalproperty_new_attach(attach));
             icalattach_unref(attach);
