@@ -28,6 +28,7 @@ if [ ! -x "$quillmar" ]; then
 fi
 
 work="$(mktemp -d)"
+mkdir -p "$work/quillmar" # commands need an existing data folder
 trap 'rm -rf "$work"' EXIT
 
 # The workload: the same items as a CSV file for Quillmar and as JSON for Taskwarrior. Dates are written as

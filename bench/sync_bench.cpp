@@ -6,7 +6,7 @@
 // Target: both within 2x their floor. The server is run with the build's Radicale, its storage in a
 // temporary folder.
 #include "BenchUtil.h"
-#include "exchange/ICalendarExport.h"
+#include "exchange/ICalendarUpdate.h"
 #include "exchange/sync/ListSync.h"
 #include "exchange/sync/SyncModule.h"
 

@@ -16,6 +16,7 @@ export QT_QPA_PLATFORM=offscreen LANG=C.UTF-8 LC_ALL=C.UTF-8
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 data="$work/data"
+mkdir -p "$data" # commands need an existing data folder; only the window makes one
 csv="$work/rows.csv"
 # Rows large enough that a save takes a moment, so that kills land inside it too.
 for i in $(seq 1 4000); do printf 'item %d with some text to make the row longer,%d,,,,,,\r\n' "$i" "$((i % 9))"; done >"$csv"

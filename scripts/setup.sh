@@ -11,6 +11,7 @@ set -euo pipefail
 PROGRAM_PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins libgl1-mesa-dev
+    qt6-translations-l10n
     libical-dev nettle-dev qtkeychain-qt6-dev
 )
 # What the tests, checks, benchmarks and the package need besides.

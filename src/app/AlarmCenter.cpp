@@ -1,6 +1,7 @@
 #include "app/AlarmCenter.h"
 
 #include "config/Config.h"
+#include "config/LanguageTexts.h"
 #include "config/Paths.h"
 #include "dialogs/AlarmBox.h"
 #include "model/ListDocument.h"
@@ -92,6 +93,7 @@ void AlarmCenter::tick()
     const QList<AlarmScanner::Alarm> due = m_reminders.tick(alarmLists(), now);
     if (due.isEmpty())
         return;
+    const LanguageTexts& texts = LanguageTexts::shared();
     QStringList actions;
     for (const AlarmScanner::Alarm& alarm : due)
         actions << CodePage::decode(alarm.action);
@@ -100,9 +102,10 @@ void AlarmCenter::tick()
         m_soundPlayer->playAlarm(m_soundFile);
     // Out of sight, the desktop says it as well.
     if (m_notifier && windowOutOfSight())
-        m_notifier->notify(QStringLiteral("Your Alarm"), actions.join(QLatin1Char('\n')));
-    showAlarmBox(QStringLiteral("Your Alarm"),
-                 QStringLiteral("You have set an alarm: \n\r") + actions.join(QLatin1Char('\n')), due);
+        m_notifier->notify(texts.text("Messages", "AlarmTitle"), actions.join(QLatin1Char('\n')));
+    showAlarmBox(
+        texts.text("Messages", "AlarmTitle"),
+        texts.text("Messages", "AlarmText") + QStringLiteral(" \n\r") + actions.join(QLatin1Char('\n')), due);
 }
 
 void AlarmCenter::start()
@@ -125,11 +128,12 @@ void AlarmCenter::showMissed()
         lines << QStringLiteral("%1 %2   %3")
                      .arg(Regional::dateToText(alarm.due.date()), Regional::timeToText(alarm.due.time()),
                           CodePage::decode(alarm.action));
-    const QString text = QStringLiteral("These alarms fell due while Quillmar was not running:\n\n") +
-                         lines.join(QLatin1Char('\n'));
+    const LanguageTexts& texts = LanguageTexts::shared();
+    const QString text =
+        texts.text("Messages", "MissedText") + QStringLiteral("\n\n") + lines.join(QLatin1Char('\n'));
     if (m_notifier && windowOutOfSight())
-        m_notifier->notify(QStringLiteral("Missed alarms"), lines.join(QLatin1Char('\n')));
-    showAlarmBox(QStringLiteral("Missed alarms"), text, missed);
+        m_notifier->notify(texts.text("Messages", "MissedTitle"), lines.join(QLatin1Char('\n')));
+    showAlarmBox(texts.text("Messages", "MissedTitle"), text, missed);
 }
 
 void AlarmCenter::showAlarmBox(const QString& title, const QString& text,

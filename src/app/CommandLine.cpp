@@ -16,6 +16,7 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
@@ -142,6 +143,9 @@ int syncList(const CommandLineOptions& options, QTextStream& out, QTextStream& e
     const SyncSettings saved = SyncSettings::read(SettingsFilePath());
     sync.user = options.syncUser.isEmpty() && saved.url == sync.url ? saved.user : options.syncUser;
     sync.savedCollection = saved.collection;
+    // A certificate trusted in the window holds for the server it was trusted for.
+    if (saved.url.host() == sync.url.host())
+        sync.trustedCertificate = saved.trustedCertificate;
     // Scripts give the password in the environment; the desktop's secret store is asked otherwise. A
     // server that asks for none needs none: without one the run goes on, and a refusal names the reason.
     QString noPassword;
@@ -387,6 +391,12 @@ int CommandLine::run(const CommandLineOptions& options, QTextStream& out, QTextS
         break;
     }
 
+    // Only the window makes a data folder; a command given a mistyped one would read an empty list.
+    if (!options.dataDir.isEmpty() && !QFileInfo(options.dataDir).isDir()) {
+        err << "quillmar: the data folder " << QDir::toNativeSeparators(options.dataDir)
+            << " does not exist\n";
+        return 1;
+    }
     if (!options.dataDir.isEmpty())
         SetDataFolderOverride(options.dataDir);
     InitDataPaths();

@@ -32,8 +32,7 @@ EditCommands::EditCommands(ListDocument* document, ListUndoStack* undoStack, Lis
     m_findAction = new QAction(QStringLiteral("&Find and filter"), this);
     m_findAction->setObjectName(QStringLiteral("actFind"));
     m_findAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
-    m_findAction->setStatusTip(
-        QStringLiteral("Show only the items that contain a text or have chosen statuses"));
+    m_findAction->setStatusTip(LanguageTexts::shared().text("Hints_Main", "Find"));
     connect(m_undoAction, &QAction::triggered, this, [this] { m_undoStack->undo(m_prompter); });
     connect(m_redoAction, &QAction::triggered, this, [this] { m_undoStack->redo(m_prompter); });
     connect(m_findAction, &QAction::triggered, this, &EditCommands::find);
@@ -53,9 +52,8 @@ EditCommands::EditCommands(ListDocument* document, ListUndoStack* undoStack, Lis
         m_list->selectRows(rows);
         m_list->scrollToRow(rows.constFirst());
     });
-    connect(m_undoStack, &ListUndoStack::cleared, this, [this] {
-        showNotice(QStringLiteral("Another list is shown: what was done before can no longer be undone."));
-    });
+    connect(m_undoStack, &ListUndoStack::cleared, this,
+            [this] { showNotice(LanguageTexts::shared().text("Messages", "UndoCleared")); });
     updateUndoCommands();
 
     // A tick in a check box is a change that can be taken back, like the others.
@@ -191,6 +189,7 @@ void EditCommands::retranslate()
 {
     m_menu->setTitle(LanguageTexts::shared().text("EditMenu", "Item0"));
     m_findAction->setText(LanguageTexts::shared().text("EditMenu", "Item3"));
+    m_findAction->setStatusTip(LanguageTexts::shared().text("Hints_Main", "Find"));
     m_filterBar->retranslate();
     updateShownCount();
     updateUndoCommands();

@@ -51,11 +51,11 @@ ExchangeActions::ExchangeActions(ListDocument* document, const QAbstractItemMode
     m_exportCsvAction = make("actExportCSV", QStringLiteral("Export to &CSV"));
     m_importCsvAction = make("actImportCSV", QStringLiteral("&Import from CSV"));
     m_htmlAction = make("actMakeHTML", QStringLiteral("Export to &HTML"));
-    applyHint(m_htmlAction, QStringLiteral("Create HTML file"));
+    applyHint(m_htmlAction, LanguageTexts::shared().text("Hints_Main", "MakeHTML"));
     m_icalendarAction = make("actExportICalendar", QStringLiteral("Export to iCa&lendar"));
-    m_icalendarAction->setStatusTip(QStringLiteral("Write the list as to-dos for calendar programs"));
+    m_icalendarAction->setStatusTip(LanguageTexts::shared().text("Hints_Main", "ExportICalendar"));
     m_importICalendarAction = make("actImportICalendar", QStringLiteral("Import from iCalen&dar"));
-    m_importICalendarAction->setStatusTip(QStringLiteral("Add the to-dos of a calendar program to the list"));
+    m_importICalendarAction->setStatusTip(LanguageTexts::shared().text("Hints_Main", "ImportICalendar"));
     connect(m_exportCsvAction, &QAction::triggered, this, &ExchangeActions::exportCSV);
     connect(m_importCsvAction, &QAction::triggered, this, &ExchangeActions::importCSV);
     connect(m_htmlAction, &QAction::triggered, this, &ExchangeActions::exportHTML);
@@ -326,6 +326,9 @@ void ExchangeActions::retranslate()
     m_htmlAction->setText(texts.text("ImExport", "Item5"));
     m_icalendarAction->setText(texts.text("ImExport", "Item6"));
     m_importICalendarAction->setText(texts.text("ImExport", "Item7"));
+    applyHint(m_htmlAction, texts.text("Hints_Main", "MakeHTML"));
+    m_icalendarAction->setStatusTip(texts.text("Hints_Main", "ExportICalendar"));
+    m_importICalendarAction->setStatusTip(texts.text("Hints_Main", "ImportICalendar"));
     for (ExchangeJob* job : {m_csvExport, m_csvImport, m_htmlExport, m_icalendarExport})
         job->setCancelText(texts.text("Exchange", "Item0"));
 }

@@ -2,6 +2,7 @@
 
 #include "app/Hints.h"
 #include "app/ListViewController.h"
+#include "app/QuickAddBar.h"
 #include "app/ToolIcons.h"
 #include "config/Config.h"
 #include "config/LanguageTexts.h"
@@ -10,6 +11,7 @@
 #include "dialogs/ItemEditorDialog.h"
 #include "dialogs/MessageBox.h"
 #include "model/ListDocument.h"
+#include "model/QuickAddParser.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/Regional.h"
@@ -31,14 +33,15 @@ ItemCommands::ItemCommands(ListDocument* document, ListPrompter& prompter, ListV
         applyHint(action, hint);
         return action;
     };
-    m_addAction = make("actInsAction", QStringLiteral("&Add Action"), ToolIcons::Add,
-                       QStringLiteral("Add new todo item"));
+    const LanguageTexts& texts = LanguageTexts::shared();
+    m_addAction =
+        make("actInsAction", QStringLiteral("&Add Action"), ToolIcons::Add, texts.text("Hints", "AddItem"));
     m_editAction =
-        make("actEdit", QStringLiteral("&Edit Action"), ToolIcons::Edit, QStringLiteral("Edit todo item"));
+        make("actEdit", QStringLiteral("&Edit Action"), ToolIcons::Edit, texts.text("Hints", "EditItem"));
     m_deleteAction = make("ActDeleteItem", QStringLiteral("&Delete Item"), ToolIcons::Delete,
-                          QStringLiteral("Delete todo item"));
+                          texts.text("Hints", "DeleteItem"));
     m_toHistoryAction = make("actDeleteToHistory", QStringLiteral("&Move selected to history"),
-                             ToolIcons::ToHistory, QStringLiteral("Delete all selected items."));
+                             ToolIcons::ToHistory, texts.text("Hints", "ToHistory"));
     // Keys for what is done most: add (Ctrl+N, Insert), edit (F2; Enter on a row).
     m_addAction->setShortcuts({QKeySequence::New, QKeySequence(Qt::Key_Insert)});
     m_editAction->setShortcut(QKeySequence(Qt::Key_F2));
@@ -63,6 +66,15 @@ ItemCommands::ItemCommands(ListDocument* document, ListPrompter& prompter, ListV
         connect(enter, &QShortcut::activated, this, &ItemCommands::editIfEnabled);
     }
 
+    m_quickAdd = new QuickAddBar([this](const QString& line) { return quickAdd(line); });
+    m_quickAdd->followTypingIn(view);
+    auto* quickKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_L), window);
+    quickKey->setObjectName(QStringLiteral("QuickAddKey"));
+    connect(quickKey, &QShortcut::activated, m_quickAdd, [this] {
+        m_quickAdd->setFocus(Qt::ShortcutFocusReason);
+        m_quickAdd->selectAll();
+    });
+
     // The enabled states follow the selection and the rows.
     connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &ItemCommands::updateEnabled);
@@ -80,7 +92,7 @@ QList<QAction*> ItemCommands::actions() const
 
 QList<QAction*> ItemCommands::popupActions() const
 {
-    return {m_addAction, m_editAction, m_deleteAction};
+    return {m_addAction, m_editAction, m_deleteAction, m_toHistoryAction};
 }
 
 void ItemCommands::setEditorLook(const QColor& memoColor, const QString& fontName)
@@ -104,6 +116,38 @@ void ItemCommands::updateEnabled()
     m_deleteAction->setEnabled(removable);
     m_editAction->setEnabled(rowsAllowed && selected == 1);
     m_toHistoryAction->setEnabled(removable);
+    m_quickAdd->setEnabled(rowsAllowed);
+}
+
+bool ItemCommands::quickAdd(const QString& line)
+{
+    if (!m_document->canChangeRows())
+        return false;
+    const LanguageTexts& texts = LanguageTexts::shared();
+    QuickAddParser::Words words{texts.text("QuickAdd", "Today"), texts.text("QuickAdd", "Tomorrow"), {}};
+    for (const QString& day : texts.text("QuickAdd", "Weekdays").split(QLatin1Char(',')))
+        words.weekdays << day.trimmed();
+    const QDate today = Clock::today();
+    const QuickAddParser::Result parsed = QuickAddParser::parse(line, today, words);
+    // A text the list file cannot hold stays in the line, with the message the editor gives.
+    const CodePage::Encoded action = CodePage::encode(parsed.action);
+    if (!action.ok()) {
+        MessageBox::information(
+            m_window, texts.text("Messages", "Unmappable")
+                          .arg(CodePage::currentName(), CodePage::describeCharacters(action.unmappable)));
+        return false;
+    }
+    ToDoItem item = ToDoItem::make(action.bytes);
+    if (m_useBeginDate)
+        item.setValue(ToDoItem::DateIn, CodePage::encodeLossy(Regional::dateToText(today)));
+    if (parsed.target)
+        item.setValue(ToDoItem::Target, CodePage::encodeLossy(Regional::dateToText(*parsed.target)));
+    ToDoListModel* model = m_document->model();
+    if (!m_document->addItem(item, model->ownerNames(), model->projectNames()))
+        return false;
+    if (!m_list->isShown(model->size() - 1))
+        Q_EMIT notice(texts.text("Messages", "NewItemHidden"));
+    return true;
 }
 
 void ItemCommands::addItem(const QDateTime& date)
@@ -131,7 +175,7 @@ void ItemCommands::addItem(const QDateTime& date)
         [this, &dlg, model] {
             m_document->addItem(dlg.item(), dlg.ownerNames(), dlg.projectNames());
             if (!m_list->isShown(model->size() - 1))
-                Q_EMIT notice(QStringLiteral("The new item is not shown: the find bar leaves it out."));
+                Q_EMIT notice(LanguageTexts::shared().text("Messages", "NewItemHidden"));
         },
         [&dlg, model] { model->setNames(dlg.ownerNames(), dlg.projectNames()); });
 }
@@ -193,14 +237,15 @@ void ItemCommands::keepOpenEditor()
     const std::function<void()> apply = std::exchange(m_applyOpenEditor, nullptr);
     if (m_openEditor->takeForSessionEnd())
         apply();
-    m_openEditor->reject();
+    // Not reject(): that would ask whether to throw the typed text away, and it was just kept.
+    m_openEditor->done(QDialog::Rejected);
 }
 
 void ItemCommands::askAndDelete()
 {
     if (m_list->selectedRows().isEmpty() || !m_deleteAction->isEnabled())
         return;
-    if (MessageBox::question(m_window, QStringLiteral("Do you really want to delete this ToTo item?")) ==
+    if (MessageBox::question(m_window, LanguageTexts::shared().text("Messages", "DeleteItem")) ==
         MessageBox::Yes)
         deleteSelected(false);
 }
@@ -219,4 +264,9 @@ void ItemCommands::retranslate()
     m_editAction->setText(texts.text("Item1", "Item1"));
     m_deleteAction->setText(texts.text("Item1", "Item2"));
     m_toHistoryAction->setText(texts.text("Item1", "Item3"));
+    applyHint(m_addAction, texts.text("Hints", "AddItem"));
+    applyHint(m_editAction, texts.text("Hints", "EditItem"));
+    applyHint(m_deleteAction, texts.text("Hints", "DeleteItem"));
+    applyHint(m_toHistoryAction, texts.text("Hints", "ToHistory"));
+    m_quickAdd->retranslate();
 }

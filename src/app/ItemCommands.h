@@ -15,6 +15,7 @@ class ItemEditorDialog;
 class ListDocument;
 class ListPrompter;
 class ListViewController;
+class QuickAddBar;
 class QAction;
 class QWidget;
 
@@ -30,7 +31,7 @@ public:
 
     // In the order of the Tools menu, the tool bar and the list's pop-up menu.
     QList<QAction*> actions() const;
-    // The first three: the pop-up menu holds no move to history.
+    // For the list's pop-up menu: every row command.
     QList<QAction*> popupActions() const;
     // The editor's memo colour and font follow the list's.
     void setEditorLook(const QColor& memoColor, const QString& fontName);
@@ -41,6 +42,9 @@ public:
     // Edits the row at index, or the selected row for -1.
     void editItem(int index);
     void editIfEnabled();
+    // The quick-add line above the list (Ctrl+L): its text becomes an item, a date at its end the Target.
+    QuickAddBar* quickAddBar() const { return m_quickAdd; }
+    bool quickAdd(const QString& line);
     // The session ends: an open item editor's text goes into the list as if OK had been pressed.
     void keepOpenEditor();
     void updateEnabled();
@@ -65,6 +69,7 @@ private:
     QAction* m_editAction = nullptr;
     QAction* m_deleteAction = nullptr;
     QAction* m_toHistoryAction = nullptr;
+    QuickAddBar* m_quickAdd = nullptr;
     QColor m_memoColor = Qt::white;
     QString m_fontName = Config::defaultText(Config::Key::FontName);
     bool m_useBeginDate = true;

@@ -36,6 +36,7 @@ ListViewController::ListViewController(ListDocument* document, ItemFilterModel* 
     m_designedWidths = kDesignedColumnWidths;
     createActions();
     createWidgets();
+    applyHints();
     connectView();
 }
 
@@ -54,18 +55,8 @@ void ListViewController::createActions()
     };
     m_sortCheckedAction = make("actSortChecked", QStringLiteral("Sort &checked"), ToolIcons::SortChecked);
     m_sortCheckedAction->setCheckable(true);
-    applyHint(
-        m_sortCheckedAction,
-        QStringLiteral("Toggle \"Sort checked items\" on off.\r\n\r\nUse: If \"Sort checked items\" is on "
-                       "then,\r\nsorting the listview by clicking on the column\r\nheader will consider the "
-                       "status of the todo item."));
-    m_selectCompletedAction =
-        make("BtnCheckSelected", QStringLiteral("Select completed items"), ToolIcons::CheckSelected);
-    applyHint(m_selectCompletedAction, QStringLiteral("Select completed items,\r\ni.o. to delete later on"));
-    m_uncheckAction =
-        make("BtnUncheckSelected", QStringLiteral("Uncheck selected items"), ToolIcons::UncheckSelected);
-    applyHint(m_uncheckAction, QStringLiteral("Uncheck all selected items\r\ne.g. used for history file, "
-                                              "where\r\nusually all items are checked!"));
+    m_selectCompletedAction = make("BtnCheckSelected", QString(), ToolIcons::CheckSelected);
+    m_uncheckAction = make("BtnUncheckSelected", QString(), ToolIcons::UncheckSelected);
     m_openAction = new QAction(QStringLiteral("&Open Document"), this);
     m_openAction->setObjectName(QStringLiteral("actOpen"));
 
@@ -104,7 +95,6 @@ void ListViewController::createWidgets()
     m_view->setContextMenuPolicy(Qt::CustomContextMenu);
     m_view->setItemDelegate(new GridDelegate(m_view));
     m_view->setTextElideMode(Qt::ElideRight);
-    applyHint(m_view, QStringLiteral("Click header to sort|Click on header to sort"));
     QHeaderView* header = m_view->header();
     header->setSectionsMovable(false);
     header->setSectionsClickable(true);
@@ -135,11 +125,6 @@ void ListViewController::createWidgets()
         memo->setMinimumWidth(120);
         memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     }
-    applyHint(m_actionMemo,
-              QStringLiteral("Shows content of the action|Shows the total content of the action. "
-                             "The memo field is resizable."));
-    applyHint(m_remarksMemo, QStringLiteral("Shows content of the remarcs|Shows the total content of the "
-                                            "remarks. The memo field is resizable."));
 
     m_memoSplitter = new QSplitter(Qt::Horizontal);
     m_memoSplitter->setObjectName(QStringLiteral("MemoSplitter"));
@@ -209,7 +194,11 @@ void ListViewController::connectView()
             QTimer::singleShot(0, this,
                                [this, column, minimum] { m_view->header()->resizeSection(column, minimum); });
     });
-    connect(model(), &QAbstractItemModel::dataChanged, this, &ListViewController::updateOpenCommand);
+    connect(model(), &QAbstractItemModel::dataChanged, this, [this] {
+        // An edited row shows its new texts at once, not only after the next click.
+        showSelected(false);
+        updateOpenCommand();
+    });
     // The memos show a row; when rows go, so does what they showed (the selection fills them again).
     connect(model(), &QAbstractItemModel::rowsRemoved, this, &ListViewController::clearMemos);
     connect(model(), &QAbstractItemModel::modelReset, this, &ListViewController::clearMemos);
@@ -380,7 +369,7 @@ void ListViewController::openDocument()
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
         MessageBox::information(
             m_window,
-            QStringLiteral("No program could be started to open %1.").arg(QDir::toNativeSeparators(path)));
+            LanguageTexts::shared().text("Messages", "NoProgram").arg(QDir::toNativeSeparators(path)));
 }
 
 void ListViewController::applyDisplay(const DisplaySettings& s)
@@ -413,13 +402,19 @@ void ListViewController::applyDisplay(const DisplaySettings& s)
     QFont itemFont(s.itemFontName);
     if (s.itemFontSize > 0)
         itemFont.setPointSize(s.itemFontSize);
+    // The memos show the selected row's texts in the rows' own font.
+    for (QTextEdit* memo : {m_actionMemo, m_remarksMemo})
+        memo->setFont(itemFont);
     fitDesignedWidths(itemFont);
 }
 
 void ListViewController::fitDesignedWidths(const QFont& itemFont)
 {
-    // Dates and times written in the user's formats must not be cut off in their designed columns.
-    const QFontMetrics metrics(itemFont);
+    // Dates and times written in the user's formats must not be cut off in their designed columns, also
+    // where a row's state draws them bold.
+    QFont bold = itemFont;
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
     const int margin = 3 * m_view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_view) + 10;
     const int dateWidth = metrics.horizontalAdvance(Regional::dateToText(QDate(2028, 12, 28))) + margin;
     const int timeWidth = metrics.horizontalAdvance(Regional::timeToText(QTime(23, 58, 58))) + margin;
@@ -485,4 +480,19 @@ void ListViewController::retranslate()
     const LanguageTexts& texts = LanguageTexts::shared();
     m_openAction->setText(texts.text("Item1", "Item5"));
     m_sortCheckedAction->setText(texts.text("Item1", "Item7"));
+    applyHints();
+}
+
+void ListViewController::applyHints()
+{
+    const LanguageTexts& texts = LanguageTexts::shared();
+    auto t = [&texts](const char* key) { return texts.text("Hints_Main", key); };
+    applyHint(m_sortCheckedAction, t("SortChecked"));
+    m_selectCompletedAction->setText(t("SelectCompleted"));
+    applyHint(m_selectCompletedAction, t("SelectCompletedHint"));
+    m_uncheckAction->setText(t("Uncheck"));
+    applyHint(m_uncheckAction, t("UncheckHint"));
+    applyHint(m_view, t("List"));
+    applyHint(m_actionMemo, t("ActionMemo"));
+    applyHint(m_remarksMemo, t("RemarksMemo"));
 }

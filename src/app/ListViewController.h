@@ -75,6 +75,8 @@ protected:
 
 private:
     void createActions();
+    // The hints (and the texts of the tool-bar-only commands) of the language in effect.
+    void applyHints();
     void createWidgets();
     void connectView();
     void showSelected(bool withHint);

@@ -17,6 +17,7 @@
 #include "platform/FileSystem.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QImageReader>
 #include <QLabel>
@@ -74,7 +75,11 @@ void SettingsApplier::load()
     const QString file = SettingsFilePath();
     // One read for all values instead of one per value: nothing writes the file in between.
     EnsureIniFile(file);
-    const DisplaySettings& s = m_display = DisplaySettings::read(IniFile::load(file), m_display);
+    m_display = DisplaySettings::read(IniFile::load(file), m_display);
+    // No font chosen: the desktop's own.
+    if (m_display.itemFontName.isEmpty())
+        m_display.itemFontName = QApplication::font().family();
+    const DisplaySettings& s = m_display;
     if (s.has(DisplaySettings::StatusColors))
         m_targets.styles->setStatusColors(
             {ItemStyleModel::toQColor(s.pendingColor), ItemStyleModel::toQColor(s.overdueColor),
@@ -114,7 +119,7 @@ void SettingsApplier::load()
             itemFont.setPointSize(s.itemFontSize);
         m_targets.styles->setItemFont(itemFont);
     } else
-        MessageBox::information(m_window, QStringLiteral("couldnt load colors"));
+        MessageBox::information(m_window, LanguageTexts::shared().text("Messages", "ColorsUnread"));
     Q_EMIT applied();
 }
 
@@ -165,9 +170,15 @@ bool SettingsApplier::showToolbarPicture(const QString& path, bool reportErrors)
 
 void SettingsApplier::chooseToolbarPicture()
 {
+    // Every picture type this system reads, offered first; bitmaps alone as a choice.
+    QStringList patterns;
+    for (const QByteArray& format : QImageReader::supportedImageFormats())
+        patterns << QStringLiteral("*.") + QString::fromLatin1(format);
+    const LanguageTexts& texts = LanguageTexts::shared();
     const QString path = FileDialog::getPictureFileName(
-        m_window, QStringLiteral("Toolbar Image"), QString(),
-        QStringLiteral("Bitmaps (*.bmp);;All pictures (*.bmp *.png *.jpg *.jpeg *.gif *.svg)"));
+        m_window, texts.text("Item1", "Item6").remove(QLatin1Char('&')), QString(),
+        texts.text("Messages", "AllPictures") + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+            QStringLiteral(");;Bitmaps (*.bmp)"));
     // A file that is no picture is refused and not remembered.
     if (path.isEmpty() || !showToolbarPicture(path, true))
         return;

@@ -192,8 +192,11 @@ void SyncController::take(SyncOutcome outcome)
         else
             rows->removeRows({int(it - items.begin())});
     }
-    if (m_document->isModified())
+    if (m_document->isModified()) {
+        // The save runs in the background: its outcome decides what the run reports.
         m_document->autosave();
+        m_document->finishSaving();
+    }
     m_applying = false;
     if (m_document->isModified()) {
         outcome.report.ok = false;

@@ -10,6 +10,7 @@
 #include "app/ListUndoStack.h"
 #include "app/ListViewController.h"
 #include "app/PictureToolBar.h"
+#include "app/QuickAddBar.h"
 #include "app/SettingsApplier.h"
 #include "app/SyncActions.h"
 #include "app/SyncController.h"
@@ -35,13 +36,16 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
+#include <QTextBrowser>
 #include <QTimer>
+#include <QTranslator>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -84,8 +88,7 @@ TQuillmar::TQuillmar(QWidget* parent) : QMainWindow(parent)
     m_settings->loadAtStart();
     m_sync->loadSettings();
     m_statusPanels[0]->setText(Regional::dateToText(Clock::today()));
-    // On the very first start there is no list yet: make its folder, and leave the texts in English
-    // (language files belong to later starts).
+    // On the very first start there is no list yet: make its folder.
     if (!QFileInfo::exists(StandardListPath()))
         EnsureFolderOf(StandardListPath());
     m_styleModel->setToday(m_alarms->shownDay());
@@ -95,13 +98,13 @@ TQuillmar::TQuillmar(QWidget* parent) : QMainWindow(parent)
     for (QLabel* field : m_edit->statusFields())
         statusBar()->addPermanentWidget(field);
     connectParts();
-    if (QFileInfo::exists(StandardListPath()))
-        applyLanguageTexts();
+    // The chosen language, or on a first start the system's when a file for it ships.
+    applyLanguageTexts();
     connect(m_document, &ListDocument::listSwitched, this, &TQuillmar::documentSwitched);
     connect(m_document, &ListDocument::modifiedChanged, this,
             [this](bool modified) { setWindowModified(modified); });
     connect(m_document, &ListDocument::autosaveFailed, this, [this](const QString& error) {
-        setStatusHint(QStringLiteral("The list could not be saved: ") + error);
+        setStatusHint(LanguageTexts::shared().text("Messages", "NotSaved").arg(error));
     });
     documentSwitched();
 }
@@ -121,10 +124,13 @@ QSize TQuillmar::designedSize()
 {
     // Roomier than the classic 757 x 390, which leaves a nine-column list three rows high on a modern
     // screen, but never larger than the screen; a stored normal-state size replaces it from the second
-    // start on.
+    // start on. It is the inside of the window: the desktop's frame and title bar come on top of it, and
+    // the status bar at the bottom must not end below the screen.
     QSize size(1120, 640);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        size = size.boundedTo(screen->availableGeometry().size() * 0.95);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QSize available = screen->availableGeometry().size();
+        size = size.boundedTo(available * 0.95).boundedTo(available - QSize(32, 80));
+    }
     return size;
 }
 
@@ -151,9 +157,9 @@ void TQuillmar::createActions()
     };
     m_openStandardAction = make("OpenStandardToDo", QStringLiteral("&Open standard ToDo  "));
     m_loadHistoryAction = make("actLoadHistory", QStringLiteral("Load &history Todo list"));
-    applyHint(m_loadHistoryAction, QStringLiteral("Load history ToDo list"));
+    applyHint(m_loadHistoryAction, LanguageTexts::shared().text("Hints_Main", "LoadHistory"));
     m_saveHistoryAction = make("actSaveHistory", QStringLiteral("&Save history Todo"));
-    applyHint(m_saveHistoryAction, QStringLiteral("Saves history file"));
+    applyHint(m_saveHistoryAction, LanguageTexts::shared().text("Hints_Main", "SaveHistory"));
     m_newExternalAction = make("actNewExternal", QStringLiteral("&New external ToDo list"));
     m_openExternalAction = make("actOpenExternal", QStringLiteral("&Open external ToDo list"));
     m_saveExternalAction = make("actSaveExternal", QStringLiteral("&Save external ToDo list"));
@@ -162,7 +168,10 @@ void TQuillmar::createActions()
     m_aboutAction = make("actAbout", QStringLiteral("&About"));
     m_helpAction->setShortcut(QKeySequence::HelpContents);
     m_openExternalAction->setShortcut(QKeySequence::Open);
-    m_exitAction->setShortcut(QKeySequence::Quit);
+    // Ctrl+Q under every desktop, also where the platform's key scheme has no key for quitting.
+    m_exitAction->setShortcuts(QKeySequence::keyBindings(QKeySequence::Quit).isEmpty()
+                                   ? QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Q)}
+                                   : QKeySequence::keyBindings(QKeySequence::Quit));
 
     // The list commands are the document's operations; the window only asks its questions.
     auto listCommand = [this](QAction* action, bool (ListDocument::*operation)(ListPrompter&)) {
@@ -176,7 +185,7 @@ void TQuillmar::createActions()
     listCommand(m_openExternalAction, &ListDocument::OpenExternalList);
     listCommand(m_saveExternalAction, &ListDocument::SaveExternalList);
     connect(m_exitAction, &QAction::triggered, this, &TQuillmar::exitProgram);
-    connect(m_helpAction, &QAction::triggered, this, &TQuillmar::showHelp);
+    connect(m_helpAction, &QAction::triggered, this, [this] { showHelp(); });
 }
 
 void TQuillmar::createControls()
@@ -185,18 +194,21 @@ void TQuillmar::createControls()
     setWindowIcon(ToolIcons::icon(ToolIcons::App));
     // Until a layout is stored: the designed size, within the screen, centred on it.
     QRect bounds(QPoint(237, 150), designedSize());
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        bounds.moveCenter(screen->availableGeometry().center());
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        // The position is the frame's, which is taller than the inside by the title bar: centred with it
+        // counted.
+        bounds.moveCenter(screen->availableGeometry().center() - QPoint(0, 12));
+    }
     resize(bounds.size());
     move(bounds.topLeft());
 
-    m_toolBar = new PictureToolBar(QStringLiteral("Tool bar"), this);
+    m_toolBar = new PictureToolBar(LanguageTexts::shared().text("Hints_Main", "ToolBarName"), this);
     m_toolBar->setObjectName(QStringLiteral("ToolBar"));
     m_toolBar->setMovable(false);
     m_toolBar->setFloatable(false);
     m_toolBar->setIconSize(QSize(22, 22));
     m_toolBar->setContextMenuPolicy(Qt::PreventContextMenu);
-    applyHint(m_toolBar, QStringLiteral("Choose your action"));
+    applyHint(m_toolBar, LanguageTexts::shared().text("Hints_Main", "ToolBar"));
     m_toolbarCaption = new QLabel(QStringLiteral("   Quillmar ?"), m_toolBar);
     m_toolbarCaption->setObjectName(QStringLiteral("ToolbarCaption"));
     QFont captionFont = m_toolbarCaption->font();
@@ -222,7 +234,15 @@ void TQuillmar::createControls()
     m_pages = new QTabWidget(this);
     m_pages->setObjectName(QStringLiteral("Pages"));
     m_pages->setDocumentMode(true);
-    m_pages->addTab(m_list->page(), QStringLiteral("ToDo List"));
+    // The quick-add line stands above the list it adds to.
+    auto* listTab = new QWidget;
+    listTab->setObjectName(QStringLiteral("ListTab"));
+    auto* listTabLayout = new QVBoxLayout(listTab);
+    listTabLayout->setContentsMargins(0, 4, 0, 0);
+    listTabLayout->setSpacing(4);
+    listTabLayout->addWidget(m_items->quickAddBar());
+    listTabLayout->addWidget(m_list->page(), 1);
+    m_pages->addTab(listTab, QStringLiteral("ToDo List"));
     // Page "Calendar": built when first looked at, which keeps start-up quick.
     m_calendarTab = new QWidget;
     m_calendarTab->setObjectName(QStringLiteral("CalendarTab"));
@@ -263,7 +283,11 @@ void TQuillmar::createMenus()
     m_fileMenu->addAction(m_exitAction);
 
     m_toolsMenu = menuBar()->addMenu(QStringLiteral("&Tools"));
-    m_toolsMenu->addActions(m_items->actions());
+    // Add, edit and delete, then apart from them the move to the history list.
+    const QList<QAction*> itemActions = m_items->actions();
+    m_toolsMenu->addActions(itemActions.mid(0, 3));
+    m_toolsMenu->addSeparator();
+    m_toolsMenu->addActions(itemActions.mid(3));
     m_toolsMenu->addSeparator();
     m_toolsMenu->addActions(m_settings->actions());
     m_toolsMenu->addAction(m_list->sortCheckedAction());
@@ -298,7 +322,7 @@ void TQuillmar::connectParts()
     for (QWidget* panel : m_exchange->progressPanels())
         statusBar()->addPermanentWidget(panel);
     connect(m_alarms, &AlarmCenter::dayChanged, this, &TQuillmar::refreshDay);
-    connect(m_alarms, &AlarmCenter::helpRequested, this, &TQuillmar::showHelp);
+    connect(m_alarms, &AlarmCenter::helpRequested, this, [this] { showHelp(QStringLiteral("alarms")); });
     connect(m_tray, &TrayController::restoreRequested, this, &TQuillmar::restoreFromTray);
     connect(m_tray, &TrayController::exitRequested, this, &TQuillmar::exitProgram);
     m_settings->setSyncService(&m_sync->controller());
@@ -334,6 +358,8 @@ void TQuillmar::ensureCalendarPage()
     m_calendarPage = new CalendarPage(m_document->model());
     m_calendarPage->setObjectName(QStringLiteral("CalendarPage"));
     m_settings->setCalendarPage(m_calendarPage);
+    m_calendarPage->setColumnCaptions(
+        [this](int column) { return m_styleModel->headerData(column, Qt::Horizontal).toString(); });
     connect(m_calendarPage, &CalendarPage::addItemRequested, m_items, &ItemCommands::addItem);
     connect(m_calendarPage, &CalendarPage::editItemRequested, m_items, &ItemCommands::editItem);
     m_menuPainter->takeOver(m_calendarPage);
@@ -410,7 +436,7 @@ void TQuillmar::updateCounts()
         return;
     const int completed = model->checkedCount();
     m_statusPanels[1]->setText(
-        QStringLiteral("Items pending: %1, completed : %2").arg(rows - completed).arg(completed));
+        LanguageTexts::shared().text("Messages", "Counts").arg(rows - completed).arg(completed));
 }
 
 void TQuillmar::refreshDay(const QDate& today)
@@ -454,8 +480,9 @@ void TQuillmar::documentSwitched()
 {
     setWindowTitle(m_document->caption() + QStringLiteral("[*]"));
     setWindowModified(m_document->isModified());
-    m_statusPanels[1]->setText(m_document->mode() == ListMode::NoList ? QStringLiteral("No list is shown")
-                                                                      : QString());
+    m_statusPanels[1]->setText(m_document->mode() == ListMode::NoList
+                                   ? LanguageTexts::shared().text("Messages", "NoList")
+                                   : QString());
     updateCounts();
     // Rows can only go into a list that has a place to be saved.
     m_exchange->setImportEnabled(m_document->canChangeRows());
@@ -465,6 +492,16 @@ void TQuillmar::documentSwitched()
 
 void TQuillmar::applyLanguageTexts()
 {
+    // Qt's own texts (the buttons of the message boxes, the menus of the text fields) in the same language,
+    // from the translations the system has for Qt.
+    const QLocale spoken = LanguageLocale(LanguageInEffect(SettingsFilePath()));
+    if (!m_qtTexts)
+        m_qtTexts = new QTranslator(this);
+    QCoreApplication::removeTranslator(m_qtTexts);
+    if (m_qtTexts->load(spoken, QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(m_qtTexts);
+
     LanguageTexts& texts = LanguageTexts::shared();
     if (!texts.load(SettingsFilePath(), LanguageTexts::Window::Main))
         return;
@@ -485,6 +522,10 @@ void TQuillmar::applyLanguageTexts()
     m_saveHistoryAction->setText(t("FileMenu", "Item2"));
     m_imExportMenu->setTitle(t("FileMenu", "Item3"));
     m_exitAction->setText(t("FileMenu", "Item4"));
+    applyHint(m_loadHistoryAction, t("Hints_Main", "LoadHistory"));
+    applyHint(m_saveHistoryAction, t("Hints_Main", "SaveHistory"));
+    applyHint(m_toolBar, t("Hints_Main", "ToolBar"));
+    m_toolBar->setWindowTitle(t("Hints_Main", "ToolBarName"));
     m_newExternalAction->setText(t("ImExport", "Item0"));
     m_openExternalAction->setText(t("ImExport", "Item1"));
     m_saveExternalAction->setText(t("ImExport", "Item2"));
@@ -495,6 +536,10 @@ void TQuillmar::applyLanguageTexts()
     m_edit->retranslate();
     m_tray->retranslate();
     m_sync->retranslate();
+    if (m_calendarPage)
+        m_calendarPage->retranslate();
+    // The caption and the status bar in the new language.
+    documentSwitched();
 }
 
 void TQuillmar::handOver(const QString& listFile)
@@ -584,19 +629,14 @@ void TQuillmar::endSession(bool final)
     m_layoutSaved = final;
 }
 
-void TQuillmar::showHelp()
+void TQuillmar::showHelp(const QString& section)
 {
     if (!m_helpWindow) {
-        // A manual beside the program, or in the installation's shared data, wins over the one built in.
-        QUrl manual(QStringLiteral("qrc:/docs/manual.html"));
-        for (const QString& folder : {ProgramFolder(), SharedDataFolder()}) {
-            if (QFileInfo::exists(folder + QStringLiteral("manual.html"))) {
-                manual = QUrl::fromLocalFile(folder + QStringLiteral("manual.html"));
-                break;
-            }
-        }
-        m_helpWindow = new HelpWindow(manual, this);
+        const QString language = LanguageLocale(LanguageInEffect(SettingsFilePath())).name().left(2);
+        m_helpWindow = new HelpWindow(HelpWindow::manualFor(language), this);
         m_helpWindow->setWindowIcon(ToolIcons::icon(ToolIcons::Help));
     }
     m_helpWindow->present();
+    if (!section.isEmpty())
+        m_helpWindow->browser()->scrollToAnchor(section);
 }

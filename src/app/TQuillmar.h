@@ -34,6 +34,7 @@ class QLabel;
 class QMenu;
 class QTabWidget;
 class QTimer;
+class QTranslator;
 class SettingsApplier;
 class SoundPlayer;
 class SyncActions;
@@ -111,7 +112,8 @@ private:
     void afterFirstFrame();
     void takeSettings();
     void restoreFromTray();
-    void showHelp();
+    // The manual, at the section of that anchor when one is named.
+    void showHelp(const QString& section = QString());
     void setStatusHint(const QString& text);
     void updateCounts();
     void refreshDay(const QDate& today);
@@ -173,6 +175,7 @@ private:
     // ---- State of the window itself ----
     std::unique_ptr<InstanceLock> m_instanceLock;
     QPointer<HelpWindow> m_helpWindow;
+    QTranslator* m_qtTexts = nullptr;
     bool m_layoutSaved = false;
     bool m_exiting = false;
     bool m_shownOnce = false;

@@ -1,5 +1,6 @@
 #include "app/WindowPrompter.h"
 
+#include "config/LanguageTexts.h"
 #include "dialogs/FileDialog.h"
 #include "dialogs/MessageBox.h"
 
@@ -40,8 +41,8 @@ QString WindowPrompter::chooseListToOpen(const QString& folder)
     if (m_unattended)
         return {};
     const QString path =
-        FileDialog::getOpenFileName(m_parent, QStringLiteral("Open external ToDo list"), folder,
-                                    QStringLiteral("Ext. Todo files (*.tdx)"), kListSuffix);
+        FileDialog::getOpenFileName(m_parent, LanguageTexts::shared().text("Dialogs", "OpenList"), folder,
+                                    LanguageTexts::shared().text("Dialogs", "OpenFilter"), kListSuffix);
     return m_unattended ? QString() : path;
 }
 
@@ -50,8 +51,8 @@ QString WindowPrompter::chooseListToSave(const QString& folder)
     if (m_unattended)
         return {};
     const QString path =
-        FileDialog::getSaveFileName(m_parent, QStringLiteral("Save external ToDo list"), folder,
-                                    QStringLiteral("Ext Todo Files (*.tdx)"), kListSuffix, true);
+        FileDialog::getSaveFileName(m_parent, LanguageTexts::shared().text("Dialogs", "SaveList"), folder,
+                                    LanguageTexts::shared().text("Dialogs", "SaveFilter"), kListSuffix, true);
     return m_unattended ? QString() : path;
 }
 

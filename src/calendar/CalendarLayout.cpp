@@ -49,3 +49,21 @@ std::optional<QPoint> CalendarLayout::cellAt(const QPoint& point) const
     }
     return std::nullopt;
 }
+
+CalendarLayout::CellLines CalendarLayout::cellLines(int cellHeight, int textHeight, int lineCount,
+                                                    int linesPerEntry)
+{
+    if (textHeight <= 0 || lineCount <= 0)
+        return {};
+    // Places left under the day number: line i fits while textHeight <= cellHeight - textHeight x (i + 1).
+    const int places = std::max(0, cellHeight / textHeight - 1);
+    if (places >= lineCount)
+        return {lineCount, 0};
+    if (places == 0)
+        return {};
+    const int perEntry = std::max(1, linesPerEntry);
+    // Whole entries only before the count: an entry's first lines without its Action tell nothing.
+    const int drawn = (places - 1) / perEntry * perEntry;
+    const int entries = (lineCount + perEntry - 1) / perEntry;
+    return {drawn, entries - drawn / perEntry};
+}

@@ -23,6 +23,17 @@ public:
     // The cell at a point (MouseToCell); nullopt on the frame, a grid line or outside.
     std::optional<QPoint> cellAt(const QPoint& point) const;
 
+    // How a day cell's lines share its height: line i (0-based) stands at textHeight x (i + 1) below the
+    // cell's top and shows when textHeight is not greater than the height left from there. When not all
+    // lines show, the last place that fits says how many entries (linesPerEntry lines each) are not
+    // shown, and the whole entries before it are drawn.
+    struct CellLines
+    {
+        int drawn = 0;         // lines drawn from the first
+        int hiddenEntries = 0; // entries a "more" line counts; 0: no such line
+    };
+    static CellLines cellLines(int cellHeight, int textHeight, int lineCount, int linesPerEntry);
+
 private:
     int m_columnWidth = 0;
     int m_rowHeight = 0;

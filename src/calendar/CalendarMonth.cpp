@@ -136,6 +136,9 @@ bool CalendarMonth::canSelect(int col, int row) const
         allowed = cellHasText(col, row);
     else
         allowed = false;
+    // The day names are no day.
+    if (row == 0)
+        allowed = false;
     // Columns 0 and 6 whatever week day they show.
     if (m_blockWeekends && (col == 0 || col == 6))
         allowed = false;

@@ -1,6 +1,7 @@
 #include "calendar/CalendarPage.h"
 
 #include "calendar/TRngSelCalendar.h"
+#include "config/LanguageTexts.h"
 #include "model/ToDoListModel.h"
 #include "platform/Clock.h"
 
@@ -89,12 +90,13 @@ CalendarPage::CalendarPage(const ToDoListModel* rows, QWidget* parent) : QWidget
     m_monthBar->setMovable(false);
     m_monthBar->setFloatable(false);
     m_monthBar->setMinimumHeight(27);
+    const LanguageTexts& texts = LanguageTexts::shared();
     m_prevMonthButton = monthButton("PrevMonthButton", themeIcon("go-previous", Glyph::Previous),
-                                    QStringLiteral("Previous month"));
+                                    texts.text("Calendar", "Previous"));
     m_todayButton =
-        monthButton("TodayButton", themeIcon("go-jump-today", Glyph::Today), QStringLiteral("Today"));
+        monthButton("TodayButton", themeIcon("go-jump-today", Glyph::Today), texts.text("Calendar", "Today"));
     m_nextMonthButton =
-        monthButton("NextMonthButton", themeIcon("go-next", Glyph::Next), QStringLiteral("Next month"));
+        monthButton("NextMonthButton", themeIcon("go-next", Glyph::Next), texts.text("Calendar", "Next"));
     m_datePanel = new QLabel;
     m_datePanel->setObjectName(QStringLiteral("DatePanel"));
     m_datePanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -110,8 +112,7 @@ CalendarPage::CalendarPage(const ToDoListModel* rows, QWidget* parent) : QWidget
     m_calendar->setBlockedColor(QColor(0x80, 0x80, 0x00));
     m_calendar->setStartOfWeek(1);
     m_calendar->setBlockWeekends(false);
-    m_calendar->setToolTip(QStringLiteral("Shift and clicking on end date show the project area"));
-    m_calendar->setStatusTip(m_calendar->toolTip());
+    retranslate();
 
     m_memo = new QPlainTextEdit;
     m_memo->setObjectName(QStringLiteral("CalMemo"));
@@ -156,6 +157,20 @@ CalendarPage::CalendarPage(const ToDoListModel* rows, QWidget* parent) : QWidget
     connect(rows, &QAbstractItemModel::rowsMoved, this, &CalendarPage::rowsChanged);
     connect(rows, &QAbstractItemModel::dataChanged, this, &CalendarPage::rowsChanged);
     showMonthCaption();
+}
+
+void CalendarPage::retranslate()
+{
+    const LanguageTexts& texts = LanguageTexts::shared();
+    m_prevMonthButton->setToolTip(texts.text("Calendar", "Previous"));
+    m_todayButton->setToolTip(texts.text("Calendar", "Today"));
+    m_nextMonthButton->setToolTip(texts.text("Calendar", "Next"));
+    // Each entry is three lines (CalendarEntries); a busy day says how many it cannot show.
+    m_calendar->setEntryLines(3, texts.text("Calendar", "MoreItems"));
+    m_calendar->setToolTip(texts.text("Calendar", "Hint"));
+    m_calendar->setStatusTip(m_calendar->toolTip());
+    if (isVisible())
+        reload();
 }
 
 void CalendarPage::setCalendarColor(const QColor& color)
@@ -252,7 +267,12 @@ void CalendarPage::showMonthCaption()
 
 void CalendarPage::FillCalendarMonth(int month, int year)
 {
-    const CalendarEntries::Captions captions = CalendarEntries::currentCaptions();
+    CalendarEntries::Captions captions = CalendarEntries::currentCaptions();
+    if (m_captionOf) {
+        // Model columns: 0 is the Action, column value k is column k + 1.
+        captions = {m_captionOf(ToDoItem::Target + 1), m_captionOf(ToDoItem::DateIn + 1),
+                    m_captionOf(ToDoItem::AlarmTime + 1)};
+    }
     CalendarEntries::forEachEntry(
         m_rows->list(), year, month,
         [&](int row, CalendarEntries::Kind kind, int day) { AddItemToCalendar(row, kind, day, captions); });

@@ -7,6 +7,8 @@
 #include <QPoint>
 #include <QWidget>
 
+#include <functional>
+
 class QAction;
 class QLabel;
 class QMenu;
@@ -35,6 +37,14 @@ public:
     void setMemoColors(const QColor& background, const QColor& text);
     // The item font name, for the calendar and the memo.
     void setItemFontName(const QString& family);
+    // The texts of the language in effect: the buttons' hints and what a busy day says.
+    void retranslate();
+    // The captions the list shows for its columns (those of the language in effect); without it the
+    // built-in ones.
+    void setColumnCaptions(std::function<QString(int column)> captionOf)
+    {
+        m_captionOf = std::move(captionOf);
+    }
     // The list's font; the month caption is it in bold, 16 points.
     void setListFont(const QFont& font);
 
@@ -83,4 +93,5 @@ private:
     bool m_reloadQueued = false;
     // The cell whose lines the memo shows; (-1, -1) for none.
     QPoint m_memoCell{-1, -1};
+    std::function<QString(int)> m_captionOf;
 };

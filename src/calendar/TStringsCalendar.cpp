@@ -1,5 +1,7 @@
 #include "calendar/TStringsCalendar.h"
 
+#include "calendar/CalendarLayout.h"
+
 #include <QDropEvent>
 #include <QFontMetrics>
 #include <QMimeData>
@@ -56,13 +58,14 @@ void TStringsCalendar::paintCellContents(QPainter& painter, const CellPaint& cel
     if (t <= 0)
         return;
     painter.setPen(cell.text);
-    for (qsizetype i = 0; i < lines->size(); ++i) {
-        const QRect lineRect(cell.rect.left(), cell.rect.top() + t * static_cast<int>(i + 1),
-                             cell.rect.width(), cell.rect.height() - t * static_cast<int>(i + 1));
-        // Only whole lines: a line whose text would be cut at the bottom is not drawn, nor any after it.
-        if (t + 1 > lineRect.height())
-            break;
-        QString text = lines->at(i);
+    const CalendarLayout::CellLines shown =
+        CalendarLayout::cellLines(cell.rect.height(), t, static_cast<int>(lines->size()), m_linesPerEntry);
+    const int places = shown.drawn + (shown.hiddenEntries > 0 ? 1 : 0);
+    for (int i = 0; i < places; ++i) {
+        const QRect lineRect(cell.rect.left(), cell.rect.top() + t * (i + 1), cell.rect.width(),
+                             cell.rect.height() - t * (i + 1));
+        // A day with more lines than fit says how many entries it hides, in its last place.
+        QString text = i < shown.drawn ? lines->at(i) : m_moreText.arg(shown.hiddenEntries);
         text.replace(QLatin1Char('\n'), QLatin1Char(' ')).remove(QLatin1Char('\r'));
         painter.drawText(lineRect.adjusted(3, 1, -2, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
                          painter.fontMetrics().elidedText(text, Qt::ElideRight, lineRect.width() - 5));

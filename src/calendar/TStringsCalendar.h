@@ -35,6 +35,13 @@ public:
     // Leaves every cell without a list, then updates.
     void ClearStrings();
 
+    // A cell's lines come in entries of that many lines; a cell that cannot show them all ends with the
+    // format ("+%1 more") filled with the number of entries not wholly shown.
+    void setEntryLines(int linesPerEntry, const QString& moreFormat)
+    {
+        m_linesPerEntry = linesPerEntry;
+        m_moreText = moreFormat;
+    }
     void setNeedStrings(NeedStrings hook) { m_needStrings = std::move(hook); }
     void setCellDragOver(CellDragOver hook) { m_cellDragOver = std::move(hook); }
     // Drops are taken only while a handler is set.
@@ -51,6 +58,8 @@ private:
     bool acceptsDropAt(const QPoint& point, const QMimeData* data, int& col, int& row) const;
 
     CalendarCells m_cells;
+    int m_linesPerEntry = 1;
+    QString m_moreText = QStringLiteral("+%1");
     NeedStrings m_needStrings;
     CellDragOver m_cellDragOver;
     DroppedCell m_droppedCell;

@@ -1,5 +1,8 @@
 #include "config/Colors.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <QStringList>
 
 #include <algorithm>
@@ -100,4 +103,18 @@ quint32 LightenColor(quint32 color, int amount)
     // Blue deliberately moves less than red and green (amount - 50), which tints the result.
     const int b = lightenChannel((color >> 16) & 0xFF, amount - 50);
     return quint32(r) | (quint32(g) << 8) | (quint32(b) << 16);
+}
+
+double ContrastRatio(quint32 a, quint32 b)
+{
+    // Relative luminance of the sRGB channels, each first turned linear.
+    auto luminance = [](quint32 c) {
+        auto linear = [](quint32 channel) {
+            const double v = (channel & 0xFF) / 255.0;
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(c) + 0.7152 * linear(c >> 8) + 0.0722 * linear(c >> 16);
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }

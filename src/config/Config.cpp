@@ -22,14 +22,16 @@ constexpr Config::Entry kEntries[] = {
     {K::ItemDateFormat, "Date", "ItemDateFormat", T::Text, "", W::Last},
     {K::ItemTimeFormat, "Date", "ItemTimeFormat", T::Text, "", W::Last},
     {K::ShowGrid, "ToDo Grid", "ShowGrid", T::WordBool, "True", W::Last},
-    {K::AutoStart, "ToDo Grid", "AutoStart", T::WordBool, "True", W::Last},
+    // Only what the user ticked: the dialog shows whether the desktop really starts the program.
+    {K::AutoStart, "ToDo Grid", "AutoStart", T::WordBool, "False", W::Last},
     {K::UseBeginDate, "ToDo Grid", "UseBeginDate", T::NumericBool, "1", W::InPlace},
     // "None" when missing: the program ships a German file, and nobody chose it.
     {K::Language, "Language File", "Selected", T::Text, "None", W::Last},
     {K::PreAlarmTime, "Alarm", "PreAlarm Time", T::Integer, "0", W::Last},
     {K::SoundFile, "Alarm", "Sound File", T::ExistingFile, "", W::Last},
     {K::LastScan, "Alarm", "Last Scan", T::Text, "", W::Last},
-    {K::FontName, "Font", "Name", T::Text, "Tahoma", W::Last},
+    // Empty: the desktop's own font.
+    {K::FontName, "Font", "Name", T::Text, "", W::Last},
     {K::FontSize, "Font", "Size", T::Integer, "11", W::Last},
     {K::ToolbarPicture, "Bitmap", "Name", T::Text, "", W::Last},
     {K::WindowState, "Bounds", "WindowState", T::Text, "wsnormal", W::Last},

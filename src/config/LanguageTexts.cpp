@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSet>
 #include <QStandardPaths>
 
@@ -93,6 +94,128 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Main, "FindBar", "Status3", "Overdue"},
     {W::Main, "FindBar", "Status4", "Completed"},
     {W::Main, "Item1", "Item8", "&No toolbar image"},
+    // The quick-add line: the words a date at its end may be, and what the empty line says.
+    {W::Main, "QuickAdd", "Today", "today"},
+    {W::Main, "QuickAdd", "Tomorrow", "tomorrow"},
+    {W::Main, "QuickAdd", "Weekdays", "Monday,Tuesday,Wednesday,Thursday,Friday,Saturday,Sunday"},
+    {W::Main, "QuickAdd", "Placeholder",
+     "Quick add (Ctrl+L): type an item and press Enter; a date at the end is its target (tomorrow, "
+     "Friday, %1)"},
+    {W::Main, "QuickAdd", "Hint",
+     "Quick add|Type an item and press Enter. A date at the end (today, tomorrow, a weekday or a date) "
+     "becomes its target date."},
+    // Hints of the item commands.
+    {W::Main, "Hints", "AddItem", "Add new todo item"},
+    {W::Main, "Hints", "EditItem", "Edit todo item"},
+    {W::Main, "Hints", "DeleteItem", "Delete todo item"},
+    {W::Main, "Hints", "ToHistory", "Move the selected items to the history list"},
+    // Status bar, questions, alarm boxes and messages of the main window and its dialogs.
+    {W::Main, "Messages", "Counts", "Items pending: %1, completed: %2"},
+    {W::Main, "Messages", "NoList", "No list is shown"},
+    {W::Main, "Messages", "NotSaved", "The list could not be saved: %1"},
+    {W::Main, "Messages", "NewItemHidden", "The new item is not shown: the find bar leaves it out."},
+    {W::Main, "Messages", "DeleteItem", "Do you really want to delete this to-do item?"},
+    {W::Main, "Messages", "DiscardEdit", "Throw away what you typed into this item?"},
+    {W::Main, "Messages", "ColorsUnread", "The colours could not be read from the settings file."},
+    {W::Main, "Messages", "AlarmTitle", "Your Alarm"},
+    {W::Main, "Messages", "AlarmText", "You have set an alarm:"},
+    {W::Main, "Messages", "MissedTitle", "Missed alarms"},
+    {W::Main, "Messages", "MissedText", "These alarms fell due while Quillmar was not running:"},
+    {W::Main, "Messages", "Snooze5", "Snooze 5 minutes"},
+    {W::Main, "Messages", "Snooze10", "10 minutes"},
+    {W::Main, "Messages", "Snooze60", "1 hour"},
+    {W::Main, "Messages", "AllPictures", "All pictures"},
+    {W::Main, "Messages", "NoPicture", "No picture"},
+    {W::Main, "Messages", "Unmappable",
+     "These characters cannot be stored in the code page %1: %2." BR
+     "Remove them, or choose the code page UTF-8 in the settings."},
+    {W::Main, "Messages", "UndoCleared",
+     "Another list is shown: what was done before can no longer be undone."},
+    {W::Main, "Messages", "NoProgram", "No program could be started to open %1."},
+    {W::Main, "Messages", "SettingsNotSaved", "The settings were not saved."},
+    {W::Main, "Messages", "AutoStartFailed",
+     "The settings were saved, but Quillmar could not be set to start at login."},
+    {W::Main, "Messages", "AutoStartRemoveFailed",
+     "The settings were saved, but Quillmar could not be removed from the programs started at login."},
+    {W::Main, "Messages", "RegisterFailed", "Quillmar could not make itself the program for list files."},
+    {W::Main, "Messages", "UnregisterFailed",
+     "Quillmar could not remove itself as the program for list files."},
+    {W::Main, "Dialogs", "OpenList", "Open external ToDo list"},
+    {W::Main, "Dialogs", "OpenFilter", "Ext. Todo files (*.tdx)"},
+    {W::Main, "Dialogs", "SaveList", "Save external ToDo list"},
+    {W::Main, "Dialogs", "SaveFilter", "Ext Todo Files (*.tdx)"},
+    {W::Main, "Messages", "ActionNeeded", "Please write the action: an item needs one."},
+    // Hints and texts of the main window's other controls.
+    {W::Main, "Hints_Main", "ToolBarName", "Tool bar"},
+    {W::Main, "Hints_Main", "ToolBar", "Choose your action|Choose your action"},
+    {W::Main, "Hints_Main", "LoadHistory", "Load the history list|Load the list of items moved to history"},
+    {W::Main, "Hints_Main", "SaveHistory", "Save the history list|Save the history list to its file"},
+    {W::Main, "Hints_Main", "List", "Click a column header to sort|Click on a column header to sort by it"},
+    {W::Main, "Hints_Main", "ActionMemo",
+     "Shows the whole action|Shows the whole action; the memo can be resized."},
+    {W::Main, "Hints_Main", "RemarksMemo",
+     "Shows the whole remarks|Shows the whole remarks; the memo can be resized."},
+    {W::Main, "Hints_Main", "SelectCompleted", "Select completed items"},
+    {W::Main, "Hints_Main", "SelectCompletedHint",
+     "Select completed items|Select the completed items, for instance to delete them"},
+    {W::Main, "Hints_Main", "Uncheck", "Uncheck selected items"},
+    {W::Main, "Hints_Main", "UncheckHint",
+     "Uncheck the selected items|Uncheck the selected items, for instance in the history list, where all "
+     "items are checked"},
+    {W::Main, "Hints_Main", "SortChecked",
+     "Sort checked items on or off|When on, a click on a column header sorts the checked items apart from "
+     "the others."},
+    {W::Main, "Hints_Main", "Find", "Show only the items that contain a text or have chosen statuses"},
+    {W::Main, "Hints_Main", "MakeHTML", "Create an HTML page|Create an HTML page of the list"},
+    {W::Main, "Hints_Main", "ExportICalendar", "Write the list as to-dos for calendar programs"},
+    {W::Main, "Hints_Main", "ImportICalendar", "Add the to-dos of a calendar program to the list"},
+    // The name boxes' pop-up menus in the item editor.
+    {W::Main, "Hints_Edit", "AddName", "Add Text"},
+    {W::Main, "Hints_Edit", "AddNameHint", "Add the text of the box to the names"},
+    {W::Main, "Hints_Edit", "DeleteName", "Delete Item"},
+    {W::Main, "Hints_Edit", "DeleteNameHint", "Delete the shown name from the names"},
+    {W::Main, "Hints_Edit", "ClearNames", "Clear All"},
+    {W::Main, "Hints_Edit", "ClearNamesHint", "Delete every name"},
+    // Hints of the item editor, put on its controls when it is made.
+    {W::Main, "Hints_Edit", "Action",
+     "Write the action in this field|Write the action in this field; Enter starts a new line, Ctrl+Enter "
+     "takes the item."},
+    {W::Main, "Hints_Edit", "Remarks",
+     "Write remarks in this field|Write remarks on the action in this field; Enter starts a new line, "
+     "Ctrl+Enter takes the item."},
+    {W::Main, "Hints_Edit", "Done", "Tick when the action is done|Tick when the action is done"},
+    {W::Main, "Hints_Edit", "Picker", "Click to change the date|Click to change the date."},
+    {W::Main, "Hints_Edit", "Priority", "Enter the priority of the task|Enter the priority of the task."},
+    {W::Main, "Hints_Edit", "Clear", "Clear all|Clear all fields"},
+    {W::Main, "Hints_Edit", "Cancel", "Cancel|Close without taking the item (Esc)"},
+    {W::Main, "Hints_Edit", "OK", "Take the item|Take the item into the list (Ctrl+Enter)"},
+    {W::Main, "Hints_Edit", "Names",
+     "Names|Type a name and press Enter to keep it in the list, or use the right mouse button."},
+    {W::Main, "Hints_Edit", "Browse", "Choose the document that belongs to this item"},
+    {W::Main, "Hints_Edit", "BrowseTitle", "Document of this item"},
+    // The list document's captions and questions; BR breaks a line where a language file has a blank.
+    {W::Main, "Lists", "HistoryCaption", "Quillmar: History file"},
+    {W::Main, "Lists", "NewCaption", "Quillmar : New empty ToDo file!"},
+    {W::Main, "Lists", "ExternalCaption", "Quillmar, ext: %1"},
+    {W::Main, "Lists", "LoseChanges", "Go on and lose its changes?"},
+    {W::Main, "Lists", "SaveChanged", "The file has changed." BR "Save it as:" BR "%1"},
+    {W::Main, "Lists", "NotSaved", "The list has not been saved."},
+    {W::Main, "Lists", "SaveNew", "The new list has not been saved." BR "Save it now? (No discards it.)"},
+    {W::Main, "Lists", "SaveAsExternal",
+     "This is the standard ToDo file." BR "Do you want to save it as external file?"},
+    {W::Main, "Lists", "CreateEmpty",
+     "You are about to create an empty todo list." BR "The standard ToDo list will be saved. Do you want to "
+     "proceed?"},
+    // The manual's window.
+    {W::Main, "Help", "Caption", "Quillmar Help"},
+    {W::Main, "Help", "Back", "Back"},
+    {W::Main, "Help", "Forward", "Forward"},
+    // The calendar page.
+    {W::Main, "Calendar", "MoreItems", "+%1 more"},
+    {W::Main, "Calendar", "Previous", "Previous month"},
+    {W::Main, "Calendar", "Today", "Today"},
+    {W::Main, "Calendar", "Next", "Next month"},
+    {W::Main, "Calendar", "Hint", "Shift and a click on an end date show the project's days"},
     {W::Main, "Exchange", "Item0", "Cancel"},
     {W::Main, "Exchange", "Item1", "Exporting to %1"},
     {W::Main, "Exchange", "Item2", "Importing from %1"},
@@ -130,13 +253,13 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Settings, "Settings", "Frame1", "HTML file settings"},
     {W::Settings, "Settings", "Frame2", "HTML header + footer"},
     {W::Settings, "Settings", "Frame3", "Text size"},
-    {W::Settings, "Settings", "Frame4", "Text postition"},
+    {W::Settings, "Settings", "Frame4", "Text position"},
     {W::Settings, "Settings", "Frame5", "General settings"},
     {W::Settings, "Settings", "Radio0", "Left"},
     {W::Settings, "Settings", "Radio1", "Middle"},
     {W::Settings, "Settings", "Radio2", "Right"},
-    {W::Settings, "Settings", "General0", "Start UP"},
-    {W::Settings, "Settings", "General1", "Reg. extension"},
+    {W::Settings, "Settings", "General0", "Start at login"},
+    {W::Settings, "Settings", "General1", "Open list files"},
     {W::Settings, "Settings", "General2", "Show grid"},
     {W::Settings, "Settings", "General3", "Pre-alarm"},
     {W::Settings, "Settings", "General4", "Font"},
@@ -152,20 +275,45 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Settings, "Hints_Settings", "Hint2",
      "Choose colors for todo list|Here you can choose the colors." BR "applicable for all List Items."},
     {W::Settings, "Hints_Settings", "Hint3",
-     "Cho0se Font Settings for HTML file| Choose Font -name, -size and -position for HTML file"},
+     "Choose font settings for the HTML file|Choose the font name, size and position for the HTML file"},
     {W::Settings, "Hints_Settings", "Hint4",
-     "Check if Quillmar shall start when Windows starts| Check if you want to create an autostart entry in "
-     "the registry, to enable that Quillmar starts automatically with windows"},
+     "Start Quillmar at login|Tick to add Quillmar to the programs the desktop starts when you log in; "
+     "the box shows whether it does now."},
     {W::Settings, "Hints_Settings", "Hint5",
-     "Check for File association with .tdo| Register extension .tdo in Registry. This enables Explorer to "
-     "start Quillmar when clicking on a file with tdo extension"},
+     "Open .tdo and .tdx files with Quillmar|Makes Quillmar the program that opens .tdo and .tdx list "
+     "files, so that a double click in the file manager opens them here."},
     {W::Settings, "Hints_Settings", "Hint6", "Show grid in todo list| Show grid in todo list"},
     {W::Settings, "Hints_Settings", "Hint7",
      "Adjust alarm pre time| Adjust the time Quillmar shall give an alarm before the current alarm time"},
-    {W::Settings, "Hints_Settings", "Hint8", "Adjust Font settingsf| Adjust font settings for the todo list"},
+    {W::Settings, "Hints_Settings", "Hint8",
+     "Adjust the font settings|Adjust the font of the todo list and its notes"},
     {W::Settings, "Hints_Settings", "Hint9", "Close, apply changes|Close, apply changes"},
     {W::Settings, "Hints_Settings", "Hint10", "Close, don't apply changes|Close, don't apply changes"},
-    {W::Settings, "Hints_Settings", "Hint11", "Chose language file|Chose language file"},
+    {W::Settings, "Hints_Settings", "Hint11",
+     "Choose the language|Choose the language of the program; it applies once saved"},
+
+    // Settings dialog: labels beyond the classic keys.
+    // The entries of the colour list, in the order of the style sections.
+    {W::Settings, "Settings", "Style0", "Header"},
+    {W::Settings, "Settings", "Style1", "Footer"},
+    {W::Settings, "Settings", "Style2", "Table Header"},
+    {W::Settings, "Settings", "Style3", "Table"},
+    {W::Settings, "Settings", "Style4", "Background Color"},
+    {W::Settings, "Settings", "Style5", "Open Item Color"},
+    {W::Settings, "Settings", "Style6", "Pending Item Color"},
+    {W::Settings, "Settings", "Style7", "Completed Item Color"},
+    {W::Settings, "Settings", "Style8", "Overdue Item Color"},
+    {W::Settings, "Settings", "Style9", "Today Item Color"},
+    {W::Settings, "Settings", "Style10", "TitleBar color"},
+    {W::Settings, "Settings", "Style11", "TitleFont Color"},
+    {W::Settings, "Settings", "Label0", "Memo and list font"},
+    {W::Settings, "Settings", "Label1", "Language"},
+    {W::Settings, "Settings", "Label2", "Code page of the lists"},
+    {W::Settings, "Settings", "Label3", "Alternative alarm sound"},
+    {W::Settings, "Settings", "Label4", "Choose a sound file (WAV)"},
+    {W::Settings, "Hints_Settings", "Hint12",
+     "Code page of the lists|UTF-8 holds every character; windows-1252 only Western European ones. A folder "
+     "that uses UTF-8 keeps it."},
     // The settings' sync page.
     {W::Settings, "SyncPage", "Page0", "General"},
     {W::Settings, "SyncPage", "Page1", "Sync"},
@@ -194,12 +342,24 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Editor, "Add_Edit", "Frame0", "Add Action"},
     {W::Editor, "Add_Edit", "Frame1", "Add Remarks"},
     {W::Editor, "Add_Edit", "Frame2", "  Priority  Status   Use Date in                Date in      "},
-    {W::Editor, "Add_Edit", "Frame3", "    Alarm                                      Targe Date    "},
+    {W::Editor, "Add_Edit", "Frame3", "    Alarm                                      Target Date   "},
     {W::Editor, "Add_Edit", "Frame4", "Enter or browse for file location"},
     {W::Editor, "Add_Edit", "Frame5",
      "    Owner           Project                        Cancel           OK"},
 };
 #undef BR
+
+IniFile readLanguageFile(const QString& path)
+{
+    QByteArray bytes;
+    if (!ReadRegularFile(path, FileLimit::Settings, bytes))
+        return IniFile::fromText(QString());
+    // Texts come in the code page the settings choose; a file that says it is UTF-8 (byte order mark)
+    // is read as UTF-8 whatever that is.
+    static const QByteArray utf8Bom("\xEF\xBB\xBF");
+    return IniFile::fromText(bytes.startsWith(utf8Bom) ? QString::fromUtf8(bytes.mid(utf8Bom.size()))
+                                                       : CodePage::decode(bytes));
+}
 
 // Position of section/key in the table, or -1. Names match without regard to case, as in the files.
 int indexOf(const char* section, const char* key)
@@ -252,9 +412,7 @@ QString LanguageTexts::text(const char* section, const char* key) const
 
 bool LanguageTexts::load(const QString& settingsPath, Window window)
 {
-    // Only read: looking for a language never creates a settings file.
-    const QString selected = Config::text(IniFile::load(settingsPath), Config::Key::Language);
-    const QString path = LanguageFilePath(selected);
+    const QString path = LanguageFilePath(LanguageInEffect(settingsPath));
     if (path.isEmpty())
         return false;
     loadFile(path, window);
@@ -263,15 +421,8 @@ bool LanguageTexts::load(const QString& settingsPath, Window window)
 
 void LanguageTexts::loadFile(const QString& path, Window window)
 {
-    QByteArray bytes;
-    if (!ReadRegularFile(path, FileLimit::Settings, bytes))
-        return; // an unreadable file changes no text, like a missing one
-    // Texts come in the code page the settings choose; a file that says it is UTF-8 (byte order mark)
-    // is read as UTF-8 whatever that is.
-    static const QByteArray utf8Bom("\xEF\xBB\xBF");
-    const QString text =
-        bytes.startsWith(utf8Bom) ? QString::fromUtf8(bytes.mid(utf8Bom.size())) : CodePage::decode(bytes);
-    const IniFile file = IniFile::fromText(text);
+    // An unreadable file changes no text, like a missing one.
+    const IniFile file = readLanguageFile(path);
     for (size_t i = 0; i < kTable.size(); ++i) {
         const Entry& e = kTable[i];
         if (e.window != window)
@@ -320,6 +471,41 @@ QString LanguageFilePath(const QString& name)
             return info.filePath();
     }
     return {};
+}
+
+QString LanguageInEffect(const QString& settingsPath)
+{
+    // Only read: looking for a language never creates a settings file.
+    const std::optional<QString> chosen = Config::stored(IniFile::load(settingsPath), Config::Key::Language);
+    if (chosen && !chosen->isEmpty())
+        return *chosen;
+    // Nobody chose yet: the system's language, when a file for it ships. English is the program's own
+    // (English.lng is the translators' template, without the menus' access keys).
+    const QLocale::Language system = QLocale::system().language();
+    const QString own = QLocale::languageToString(system) + QStringLiteral(".lng");
+    return system == QLocale::English || LanguageFilePath(own).isEmpty() ? QStringLiteral("None") : own;
+}
+
+QLocale LanguageLocale(const QString& fileName)
+{
+    const QString name = QFileInfo(fileName).completeBaseName();
+    for (int l = QLocale::AnyLanguage + 1; l <= QLocale::LastLanguage; ++l) {
+        const auto language = static_cast<QLocale::Language>(l);
+        if (QLocale::languageToString(language).compare(name, Qt::CaseInsensitive) == 0)
+            return QLocale(language);
+    }
+    return QLocale::c();
+}
+
+QString LanguageDisplayName(const QString& fileName)
+{
+    const QString path = LanguageFilePath(fileName);
+    const QString own = path.isEmpty() ? QString()
+                                       : readLanguageFile(path).value(QStringLiteral("Language"),
+                                                                      QStringLiteral("Name"), QString());
+    if (!own.isEmpty())
+        return own;
+    return fileName.endsWith(QLatin1String(".lng"), Qt::CaseInsensitive) ? fileName.chopped(4) : fileName;
 }
 
 QStringList LanguageFileListing()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 
@@ -57,6 +58,16 @@ private:
 // Where the language file of that name is: the data folder, then the folders the program's language files
 // are installed to. Empty when there is none (and for "None" or an empty name).
 QString LanguageFilePath(const QString& name);
+// The language file a window uses: the one the settings name ("None" for none), or, when nobody chose
+// yet, the one named after the system locale's language ("German.lng") when it exists; for English the
+// program's own texts ("None").
+QString LanguageInEffect(const QString& settingsPath);
+// The language a language file speaks, by its name ("German.lng"); the C locale for "None" and for names
+// that are no language.
+QLocale LanguageLocale(const QString& fileName);
+// How the settings dialog shows a language: the file's own name for it ("Language"/"Name", "Deutsch"),
+// else the file name without ".lng".
+QString LanguageDisplayName(const QString& fileName);
 // What the settings dialog lists: "None", then every "*.lng" of the data folder, then the installed ones
 // whose name the data folder does not have.
 QStringList LanguageFileListing();

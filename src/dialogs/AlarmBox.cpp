@@ -1,6 +1,9 @@
 #include "dialogs/AlarmBox.h"
 
+#include "config/LanguageTexts.h"
+
 #include <QAbstractButton>
+#include <QIcon>
 #include <QPushButton>
 #include <QStyle>
 
@@ -13,11 +16,12 @@ AlarmBox::AlarmBox(const QString& title, const QString& text, QWidget* parent)
     setWindowFlag(Qt::WindowStaysOnTopHint, true);
     const struct
     {
-        const char* text;
+        const char* key;
         int minutes;
-    } snoozes[] = {{"Snooze 5 minutes", 5}, {"10 minutes", 10}, {"1 hour", 60}};
+    } snoozes[] = {{"Snooze5", 5}, {"Snooze10", 10}, {"Snooze60", 60}};
     for (const auto& s : snoozes) {
-        QPushButton* button = addButton(QString::fromLatin1(s.text), QMessageBox::ActionRole);
+        QPushButton* button =
+            addButton(LanguageTexts::shared().text("Messages", s.key), QMessageBox::ActionRole);
         button->setObjectName(QStringLiteral("Snooze%1").arg(s.minutes));
         const int minutes = s.minutes;
         connect(button, &QAbstractButton::clicked, this, [this, minutes] {
@@ -30,7 +34,10 @@ AlarmBox::AlarmBox(const QString& title, const QString& text, QWidget* parent)
     setEscapeButton(QMessageBox::Ok);
     // The Help button opens the manual and leaves the box open.
     QAbstractButton* help = button(QMessageBox::Help);
-    help->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
+    // The desktop's help icon; styles without one give a question mark, never a cancel cross.
+    help->setIcon(QIcon::fromTheme(QStringLiteral("help-contents"),
+                                   QIcon::fromTheme(QStringLiteral("help-browser"),
+                                                    style()->standardIcon(QStyle::SP_MessageBoxQuestion))));
     disconnect(help, &QAbstractButton::clicked, nullptr, nullptr);
     connect(help, &QAbstractButton::clicked, this, &AlarmBox::helpRequested);
 }

@@ -1,5 +1,7 @@
 #include "dialogs/FileDialog.h"
 
+#include "config/LanguageTexts.h"
+
 #include "dialogs/MessageBox.h"
 
 #include <QFileDialog>
@@ -31,7 +33,7 @@ void addPicturePreview(QFileDialog& dialog)
             reader.setScaledSize(size.scaled(preview->size(), Qt::KeepAspectRatio));
         const QImage image = reader.read();
         if (image.isNull())
-            preview->setText(QStringLiteral("No picture"));
+            preview->setText(LanguageTexts::shared().text("Messages", "NoPicture"));
         else
             preview->setPixmap(QPixmap::fromImage(image));
     });

@@ -1,10 +1,15 @@
 #include "dialogs/HelpWindow.h"
 
+#include "config/LanguageTexts.h"
+#include "config/Paths.h"
+
 #include <QAction>
+#include <QFileInfo>
 #include <QShortcut>
 #include <QStyle>
 #include <QTextBrowser>
 #include <QToolBar>
+#include <QUrl>
 #include <QVBoxLayout>
 
 HelpWindow::HelpWindow(const QUrl& manual, QWidget* owner)
@@ -12,7 +17,8 @@ HelpWindow::HelpWindow(const QUrl& manual, QWidget* owner)
 {
     setObjectName(QStringLiteral("HelpWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("Quillmar Help"));
+    const LanguageTexts& texts = LanguageTexts::shared();
+    setWindowTitle(texts.text("Help", "Caption"));
     resize(680, 620);
     m_browser->setObjectName(QStringLiteral("HelpBrowser"));
     m_browser->setOpenExternalLinks(true);
@@ -20,12 +26,12 @@ HelpWindow::HelpWindow(const QUrl& manual, QWidget* owner)
     auto* bar = new QToolBar(this);
     bar->setIconSize(QSize(18, 18));
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    QAction* back = bar->addAction(style()->standardIcon(QStyle::SP_ArrowBack), tr("Back"), m_browser,
-                                   &QTextBrowser::backward);
+    QAction* back = bar->addAction(style()->standardIcon(QStyle::SP_ArrowBack), texts.text("Help", "Back"),
+                                   m_browser, &QTextBrowser::backward);
     back->setShortcut(QKeySequence::Back);
     back->setEnabled(false);
-    QAction* forward = bar->addAction(style()->standardIcon(QStyle::SP_ArrowForward), tr("Forward"),
-                                      m_browser, &QTextBrowser::forward);
+    QAction* forward = bar->addAction(style()->standardIcon(QStyle::SP_ArrowForward),
+                                      texts.text("Help", "Forward"), m_browser, &QTextBrowser::forward);
     forward->setShortcut(QKeySequence::Forward);
     forward->setEnabled(false);
     connect(m_browser, &QTextBrowser::backwardAvailable, back, &QAction::setEnabled);
@@ -52,4 +58,18 @@ void HelpWindow::present()
     show();
     raise();
     activateWindow();
+}
+
+QUrl HelpWindow::manualFor(const QString& language)
+{
+    for (const QString& name :
+         {QStringLiteral("manual.%1.html").arg(language), QStringLiteral("manual.html")}) {
+        for (const QString& folder : {ProgramFolder(), SharedDataFolder()}) {
+            if (QFileInfo::exists(folder + name))
+                return QUrl::fromLocalFile(folder + name);
+        }
+        if (QFileInfo::exists(QStringLiteral(":/docs/") + name))
+            return QUrl(QStringLiteral("qrc:/docs/") + name);
+    }
+    return QUrl(QStringLiteral("qrc:/docs/manual.html"));
 }

@@ -12,6 +12,9 @@ class HelpWindow : public QWidget
 
 public:
     HelpWindow(const QUrl& manual, QWidget* owner);
+    // The manual in that language ("de": manual.de.html), else the English one. A manual beside the
+    // program, or in the installation's shared data, wins over the one built in.
+    static QUrl manualFor(const QString& language);
     QTextBrowser* browser() const { return m_browser; }
     // Shows it in front, centred on its owner the first time.
     void present();

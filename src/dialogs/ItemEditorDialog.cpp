@@ -21,6 +21,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QTimeEdit>
 #include <QToolButton>
@@ -109,9 +110,9 @@ void ItemEditorDialog::createControls()
     m_actionEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_actionEdit->setTabChangesFocus(true);
     m_actionEdit->setFixedHeight(70);
-    setHint(m_actionEdit,
-            QStringLiteral("Write the proposed action in this field|Write the proposed action in this "
-                           "field. \"Return\" Key allowed."));
+    const LanguageTexts& texts = LanguageTexts::shared();
+    auto hint = [&texts](const char* key) { return texts.text("Hints_Edit", key); };
+    setHint(m_actionEdit, hint("Action"));
     (new QVBoxLayout(m_groupBoxes[0]))->addWidget(m_actionEdit);
 
     m_groupBoxes[1] = named(new QGroupBox(this), "GroupBox2");
@@ -119,20 +120,16 @@ void ItemEditorDialog::createControls()
     m_remarksEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_remarksEdit->setTabChangesFocus(true);
     m_remarksEdit->setFixedHeight(56);
-    setHint(m_remarksEdit,
-            QStringLiteral("Write the proposed action remaks in this field|Write the proposed action "
-                           "remarks in this field. \"Return\" Key allowed."));
+    setHint(m_remarksEdit, hint("Remarks"));
     (new QVBoxLayout(m_groupBoxes[1]))->addWidget(m_remarksEdit);
 
-    const QString pickerHint =
-        QStringLiteral("Click to change destination date|Click to change destination date.");
+    const QString pickerHint = hint("Picker");
     m_groupBoxes[2] = named(new QGroupBox(this), "GroupBox3");
     QGridLayout* g3 = createLabelRow(m_groupBoxes[2], 2);
     m_priorityEdit = named(new QLineEdit(QStringLiteral("0"), m_groupBoxes[2]), "PriorityEdit");
     m_priorityEdit->setFixedWidth(40);
     m_priorityEdit->installEventFilter(this);
-    setHint(m_priorityEdit,
-            QStringLiteral("Enter the priority ot the desired task|Enter the priority ot the desired task"));
+    setHint(m_priorityEdit, hint("Priority"));
     m_prioritySpin = named(new QSpinBox(m_groupBoxes[2]), "PrioritySpin");
     m_prioritySpin->setRange(0, 10);
     // Only the arrows show: the number is typed into m_priorityEdit, where it is not limited to the arrows'
@@ -146,8 +143,7 @@ void ItemEditorDialog::createControls()
     priority->addWidget(m_priorityEdit);
     priority->addWidget(m_prioritySpin);
     m_completedBox = named(new QCheckBox(m_groupBoxes[2]), "CbxStatus");
-    setHint(m_completedBox,
-            QStringLiteral("Check to mark action as \"done\"|Check to mark action as \"done\""));
+    setHint(m_completedBox, hint("Done"));
     m_useDateInBox = named(new QCheckBox(m_groupBoxes[2]), "CbxUseDate");
     m_useDateInBox->setChecked(true);
     m_dateInEdit = named(new QDateEdit(m_groupBoxes[2]), "PickDateIn");
@@ -188,7 +184,7 @@ void ItemEditorDialog::createControls()
     m_locationEdit = named(new QLineEdit(m_groupBoxes[4]), "EdtLocation");
     m_browseButton = named(new QToolButton(m_groupBoxes[4]), "BrowseButton");
     m_browseButton->setText(QStringLiteral("..."));
-    m_browseButton->setToolTip(tr("Choose the document that belongs to this item"));
+    m_browseButton->setToolTip(hint("Browse"));
     auto* g5 = new QHBoxLayout(m_groupBoxes[4]);
     g5->addWidget(m_locationEdit, 1);
     g5->addWidget(m_browseButton);
@@ -201,9 +197,9 @@ void ItemEditorDialog::createControls()
     m_cancelButton = named(new QPushButton(m_groupBoxes[5]), "CancelBut");
     m_okButton = named(new QPushButton(m_groupBoxes[5]), "OKButt");
     m_okButton->setDefault(true);
-    setHint(m_clearButton, QStringLiteral("Clear all|Clear all fields"));
-    setHint(m_cancelButton, QStringLiteral("Cancel action|Cancel action"));
-    setHint(m_okButton, QStringLiteral("Create action|Create action"));
+    setHint(m_clearButton, hint("Clear"));
+    setHint(m_cancelButton, hint("Cancel"));
+    setHint(m_okButton, hint("OK"));
     g6->addWidget(m_ownerCombo, 1, 0);
     g6->addWidget(m_projectCombo, 1, 1);
     g6->addWidget(m_clearButton, 1, 3);
@@ -229,7 +225,7 @@ void ItemEditorDialog::createControls()
             ->setObjectName(QString::fromLatin1(projectItems[i]));
     }
     for (NameComboBox* box : {m_ownerCombo, m_projectCombo}) {
-        setHint(box, QStringLiteral("Owner list|Enter action owner by click with RM or Enter Key."));
+        setHint(box, hint("Names"));
         box->setNameCheck([this](const QString& name) { return checkEncodable({name}); });
     }
 
@@ -238,6 +234,12 @@ void ItemEditorDialog::createControls()
         top->addWidget(box);
     }
 
+    // Ctrl+Enter takes the item from any field, the multi-line ones too (where Enter starts a new line);
+    // elsewhere Enter reaches the default button.
+    for (const QKeyCombination key : {Qt::CTRL | Qt::Key_Return, Qt::CTRL | Qt::Key_Enter}) {
+        auto* accept = new QShortcut(QKeySequence(key), this);
+        connect(accept, &QShortcut::activated, this, &ItemEditorDialog::OKButtClick);
+    }
     connect(m_okButton, &QPushButton::clicked, this, &ItemEditorDialog::OKButtClick);
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_clearButton, &QPushButton::clicked, this, &ItemEditorDialog::ClearAllButClick);
@@ -471,7 +473,10 @@ bool ItemEditorDialog::checkEncodable(const QStringList& texts)
     }
     if (unmappable.isEmpty())
         return true;
-    MessageBox::information(this, CodePage::unmappableMessage(unmappable));
+    MessageBox::information(this,
+                            LanguageTexts::shared()
+                                .text("Messages", "Unmappable")
+                                .arg(CodePage::currentName(), CodePage::describeCharacters(unmappable)));
     return false;
 }
 
@@ -479,7 +484,7 @@ void ItemEditorDialog::OKButtClick()
 {
     // An item needs an Action: say so and keep what was typed, rather than dropping it all.
     if (m_actionEdit->toPlainText().trimmed().isEmpty()) {
-        MessageBox::information(this, QStringLiteral("Please write the action: an item needs one."));
+        MessageBox::information(this, LanguageTexts::shared().text("Messages", "ActionNeeded"));
         m_actionEdit->setFocus();
         return;
     }
@@ -490,6 +495,30 @@ void ItemEditorDialog::OKButtClick()
         return;
     m_result = itemFromControls();
     accept();
+}
+
+bool ItemEditorDialog::changedByUser() const
+{
+    if (!m_activated)
+        return false;
+    const ToDoItem shown = itemFromControls();
+    if (shown.checked() != m_item.checked() || shown.actionText() != m_item.actionText())
+        return true;
+    for (int k = 0; k < std::max(shown.valueCount(), m_item.valueCount()); ++k) {
+        if (shown.valueText(k) != m_item.valueText(k))
+            return true;
+    }
+    return false;
+}
+
+void ItemEditorDialog::reject()
+{
+    if (changedByUser() &&
+        MessageBox::message(this, windowTitle(), LanguageTexts::shared().text("Messages", "DiscardEdit"),
+                            MessageBox::Icon::Question, {MessageBox::Yes, MessageBox::No},
+                            MessageBox::No) != MessageBox::Yes)
+        return;
+    QDialog::reject();
 }
 
 bool ItemEditorDialog::takeForSessionEnd()
@@ -609,7 +638,8 @@ void ItemEditorDialog::browseForDocument()
 {
     const QString current = m_locationEdit->text();
     const QString folder = fileExists(current) ? QFileInfo(current).absolutePath() : QString();
-    const QString picked = FileDialog::getOpenFileName(this, tr("Document of this item"), folder, QString());
+    const QString picked = FileDialog::getOpenFileName(
+        this, LanguageTexts::shared().text("Hints_Edit", "BrowseTitle"), folder, QString());
     if (fileExists(picked))
         m_locationEdit->setText(QFileInfo(picked).absoluteFilePath());
 }

@@ -67,6 +67,9 @@ public:
     void setGroupCaption(int index, const QString& caption);
     QString groupCaption(int index) const { return m_groupCaptions[static_cast<size_t>(index)]; }
 
+    // Escape, Cancel and the close button: when the user typed something, asks before it is thrown away.
+    void reject() override;
+
 protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -95,6 +98,8 @@ private:
     QString chosenLocation() const;
     // The item as the controls show it.
     ToDoItem itemFromControls() const;
+    // Whether the controls show anything else than the item they were filled from.
+    bool changedByUser() const;
 
     // ---- Controls ----
     std::array<QGroupBox*, 6> m_groupBoxes{};

@@ -1,5 +1,6 @@
 #include "dialogs/NameComboBox.h"
 
+#include "config/LanguageTexts.h"
 #include "platform/CodePage.h"
 
 #include <QAbstractItemView>
@@ -18,11 +19,12 @@ NameComboBox::NameComboBox(QWidget* parent) : QComboBox(parent), m_menu(new QMen
     completer()->setCompletionMode(QCompleter::PopupCompletion);
     setMinimumContentsLength(6);
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    QAction* add = m_menu->addAction(tr("Add Text"), this, &NameComboBox::addTypedName);
-    add->setStatusTip(tr("Add Text from Edit Box"));
-    m_menu->addAction(tr("Delete Item"), this, &NameComboBox::deleteSelectedName)
-        ->setStatusTip(tr("Delete Item"));
-    m_menu->addAction(tr("Clear All"), this, &NameComboBox::clearNames);
+    const LanguageTexts& texts = LanguageTexts::shared();
+    auto t = [&texts](const char* key) { return texts.text("Hints_Edit", key); };
+    m_menu->addAction(t("AddName"), this, &NameComboBox::addTypedName)->setStatusTip(t("AddNameHint"));
+    m_menu->addAction(t("DeleteName"), this, &NameComboBox::deleteSelectedName)
+        ->setStatusTip(t("DeleteNameHint"));
+    m_menu->addAction(t("ClearNames"), this, &NameComboBox::clearNames)->setStatusTip(t("ClearNamesHint"));
     for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(lineEdit())}) {
         w->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(w, &QWidget::customContextMenuRequested, this,

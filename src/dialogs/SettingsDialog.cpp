@@ -12,12 +12,14 @@
 #include "dialogs/TColorGrid.h"
 #include "platform/DesktopIntegration.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -69,6 +71,15 @@ std::optional<int> parseSize(const QString& text)
     bool ok = false;
     const int v = text.trimmed().toInt(&ok);
     return ok ? std::optional<int>(v) : std::nullopt;
+}
+
+// The sizes a font family offers: its own for a bitmap font, the standard ones (6 to 72) for the rest.
+std::pair<int, int> fontSizeRange(const QString& family)
+{
+    QList<int> sizes = QFontDatabase::pointSizes(family);
+    if (sizes.isEmpty())
+        sizes = QFontDatabase::standardSizes();
+    return {sizes.constFirst(), sizes.constLast()};
 }
 
 // Keeps a stored value that lies outside the arrows' designed range instead of cutting it off.
@@ -182,6 +193,10 @@ void SettingsDialog::createControls()
     m_preAlarmLabel->setBuddy(m_preAlarmSpin);
     m_fontSizeLabel->setBuddy(m_fontSizeSpin);
     m_fontLabel->setBuddy(m_fontCombo);
+    connect(m_fontCombo, &QComboBox::currentTextChanged, this, [this](const QString& family) {
+        const auto [smallest, largest] = fontSizeRange(family);
+        setWidened(m_fontSizeSpin, smallest, largest, m_fontSizeSpin->value());
+    });
     m_languageLabel->setBuddy(m_languageCombo);
     auto* general = new QGridLayout(m_generalBox);
     general->addWidget(m_autoStartBox, 0, 0);
@@ -274,18 +289,18 @@ void SettingsDialog::applyDesignTexts()
     for (int i = 0; i < 3; ++i)
         m_positions->button(i)->setText(QLatin1String(positions[static_cast<size_t>(i)]));
     m_generalBox->setTitle(QStringLiteral("General Settings"));
-    m_autoStartBox->setText(QStringLiteral("Auto Start"));
-    m_registerExtensionBox->setText(QStringLiteral("Register extension"));
+    m_autoStartBox->setText(QStringLiteral("Start at login"));
+    m_registerExtensionBox->setText(QStringLiteral("Open list files"));
     m_preAlarmLabel->setText(QStringLiteral("\"Alarm pre time\""));
     m_gridLinesBox->setText(QStringLiteral("Show Gridlines"));
     m_fontSizeLabel->setText(QStringLiteral("Font size"));
     m_useBeginDateBox->setText(QStringLiteral("Use begin date for new tasks"));
-    m_fontLabel->setText(QStringLiteral("Memo and listview font"));
-    m_languageLabel->setText(QStringLiteral("Language"));
-    m_codePageLabel->setText(QStringLiteral("Code page of the lists"));
+    m_fontLabel->setText(builtInText(kSettings, "Label0"));
+    m_languageLabel->setText(builtInText(kSettings, "Label1"));
+    m_codePageLabel->setText(builtInText(kSettings, "Label2"));
     m_alarmBox->setTitle(QStringLiteral("Alarm"));
-    m_soundLabel->setText(QStringLiteral("Alternative alarm sound"));
-    m_soundFileButton->setToolTip(QStringLiteral("Choose a wave file"));
+    m_soundLabel->setText(builtInText(kSettings, "Label3"));
+    m_soundFileButton->setToolTip(builtInText(kSettings, "Label4"));
     m_saveCloseButton->setText(QStringLiteral("Save and Close"));
     m_cancelButton->setText(QStringLiteral("Cancel"));
     m_hintWindow->setPlainText(QStringLiteral("Hints:"));
@@ -306,10 +321,9 @@ void SettingsDialog::applyDesignTexts()
          std::initializer_list<QWidget*>{m_fontSizeSpin, m_fontCombo, m_fontSizeLabel, m_generalBox})
         setHint(w, builtIn("Hint8"));
     setHint(m_saveCloseButton, QStringLiteral("Close and apply settings"));
-    setHint(m_cancelButton, QStringLiteral("Close, dont apply settings"));
+    setHint(m_cancelButton, QStringLiteral("Close, don't apply settings"));
     setHint(m_languageCombo, builtIn("Hint11"));
-    setHint(m_codePageCombo, QStringLiteral("UTF-8 holds every character; windows-1252 only Western European "
-                                            "ones. A folder that uses UTF-8 keeps it."));
+    setHint(m_codePageCombo, builtIn("Hint12"));
     applyPageTexts();
 }
 
@@ -349,6 +363,13 @@ void SettingsDialog::applyLanguageTexts()
     m_soundLocationLabel->setText(caption("General6"));
     m_saveCloseButton->setText(caption("Button0"));
     m_cancelButton->setText(caption("Button1"));
+    for (int i = 0; i < m_styleList->count(); ++i)
+        m_styleList->item(i)->setText(caption(qPrintable(QStringLiteral("Style%1").arg(i))));
+    m_fontLabel->setText(caption("Label0"));
+    m_languageLabel->setText(caption("Label1"));
+    m_codePageLabel->setText(caption("Label2"));
+    m_soundLabel->setText(caption("Label3"));
+    m_soundFileButton->setToolTip(caption("Label4"));
 
     const auto hint = [&texts](const char* key) { return texts.text(kHints, key); };
     setHint(m_styleList, hint("Hint1"));
@@ -367,6 +388,7 @@ void SettingsDialog::applyLanguageTexts()
     setHint(m_saveCloseButton, hint("Hint9"));
     setHint(m_cancelButton, hint("Hint10"));
     setHint(m_languageCombo, hint("Hint11"));
+    setHint(m_codePageCombo, hint("Hint12"));
     applyPageTexts();
 }
 
@@ -441,7 +463,8 @@ void SettingsDialog::FormActivate()
 {
     setIniFileName(m_iniFileName);
     m_languageCombo->clear();
-    m_languageCombo->addItems(LanguageFileListing());
+    for (const QString& file : LanguageFileListing())
+        m_languageCombo->addItem(LanguageDisplayName(file), file);
     if (LanguageTexts::shared().load(m_iniFileName, LanguageTexts::Window::Settings))
         applyLanguageTexts();
     setWindowTitle(m_formCaption);
@@ -463,20 +486,25 @@ void SettingsDialog::readSettings()
     m_values = SettingsValues::read(m_iniFileName, &problems, &loaded);
     const SettingsValues& v = m_values;
     m_gridLinesBox->setChecked(v.ShowGrid);
-    m_autoStartBox->setChecked(v.AutoStart);
+    // What the desktop really does, not what was once stored: a fresh data folder starts nothing.
+    m_autoStartAtOpen = m_integration && m_integration->IsAutoStartEnabled();
+    m_autoStartBox->setChecked(m_autoStartAtOpen);
     m_useBeginDateBox->setChecked(v.UseBeginDate);
     // A stored name the folder no longer holds stays as it is until the user picks another.
-    if (m_languageCombo->findText(v.Language, Qt::MatchFixedString | Qt::MatchCaseSensitive) < 0)
-        m_languageCombo->addItem(v.Language);
-    m_languageCombo->setCurrentText(v.Language);
+    // The language shown is the one in effect: saving without touching the box keeps it.
+    const QString language = LanguageInEffect(m_iniFileName);
+    if (m_languageCombo->findData(language) < 0)
+        m_languageCombo->addItem(language, language);
+    m_languageCombo->setCurrentIndex(m_languageCombo->findData(language));
     m_codePageCombo->clear();
     m_codePageCombo->addItems(SettingsValues::codePagesOffered(v.CodePage));
     m_codePageCombo->setEnabled(m_codePageCombo->count() > 1);
     setWidened(m_preAlarmSpin, 0, 60, v.PreAlarmTime);
     m_soundFile = v.SoundFile;
     m_soundLocationLabel->setText(m_soundFile);
-    m_fontCombo->setFontName(v.FontName);
-    setWidened(m_fontSizeSpin, 6, 14, v.FontSize);
+    m_fontCombo->setFontName(v.FontName.isEmpty() ? QApplication::font().family() : v.FontName);
+    const auto [smallest, largest] = fontSizeRange(m_fontCombo->fontName());
+    setWidened(m_fontSizeSpin, smallest, largest, v.FontSize);
     m_syncPage->load(SyncSettings::read(m_iniFileName));
 
     QString message;
@@ -571,7 +599,7 @@ void SettingsDialog::BtnSaveCloseClick()
     values.ShowGrid = m_gridLinesBox->isChecked();
     values.AutoStart = m_autoStartBox->isChecked();
     values.UseBeginDate = m_useBeginDateBox->isChecked();
-    values.Language = m_languageCombo->currentText();
+    values.Language = m_languageCombo->currentData().toString();
     values.CodePage = m_codePageCombo->currentText();
     values.PreAlarmTime = m_preAlarmSpin->value();
     values.SoundFile = m_soundFile;
@@ -585,23 +613,22 @@ void SettingsDialog::BtnSaveCloseClick()
                                            sync.writeTo(ini);
                                    });
         !r) {
-        MessageBox::information(this, failureText(QStringLiteral("The settings were not saved."), r));
+        MessageBox::information(this,
+                                failureText(LanguageTexts::shared().text("Messages", "SettingsNotSaved"), r));
         return;
     }
     m_values = values;
     m_syncPage->storePassword();
-    if (m_integration) {
+    // Written only when the user changed the box: an unchanged box leaves the desktop's entries alone.
+    if (m_integration && values.AutoStart != m_autoStartAtOpen) {
         const IoResult r = m_integration->SetAutoStart(QCoreApplication::applicationFilePath(),
                                                        kAutoStartName, values.AutoStart);
         if (!r)
             MessageBox::information(
-                this,
-                failureText(values.AutoStart
-                                ? QStringLiteral("The settings were saved, but Quillmar could not be set "
-                                                 "to start at login.")
-                                : QStringLiteral("The settings were saved, but Quillmar could not be "
-                                                 "removed from the programs started at login."),
-                            r));
+                this, failureText(values.AutoStart
+                                      ? LanguageTexts::shared().text("Messages", "AutoStartFailed")
+                                      : LanguageTexts::shared().text("Messages", "AutoStartRemoveFailed"),
+                                  r));
     }
     accept();
 }
@@ -610,7 +637,7 @@ void SettingsDialog::BtnSoundFileClick()
 {
     const QString folder = m_soundFile.isEmpty() ? QString() : QFileInfo(m_soundFile).absolutePath();
     const QString path =
-        FileDialog::getOpenFileName(this, QStringLiteral("Alternative alarm sound"), folder,
+        FileDialog::getOpenFileName(this, LanguageTexts::shared().text(kSettings, "Label3"), folder,
                                     QStringLiteral("Sound File (*.wav)"), QStringLiteral("wav"));
     if (path.isEmpty())
         return;
@@ -643,9 +670,7 @@ void SettingsDialog::CbxRegisterExtensionClick(bool checked)
     m_registered = m_integration->IsExtensionRegistered();
     m_registerExtensionBox->setChecked(m_registered);
     MessageBox::information(
-        this,
-        failureText(checked ? QStringLiteral("Quillmar could not make itself the program for list files.")
-                            : QStringLiteral("Quillmar could not remove itself as the program for list "
-                                             "files."),
-                    r));
+        this, failureText(checked ? LanguageTexts::shared().text("Messages", "RegisterFailed")
+                                  : LanguageTexts::shared().text("Messages", "UnregisterFailed"),
+                          r));
 }

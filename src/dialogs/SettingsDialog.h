@@ -96,6 +96,7 @@ private:
     QButtonGroup* m_positions = nullptr;
     QGroupBox* m_generalBox = nullptr;
     QCheckBox* m_autoStartBox = nullptr;
+    bool m_autoStartAtOpen = false;
     QCheckBox* m_registerExtensionBox = nullptr;
     QCheckBox* m_gridLinesBox = nullptr;
     QLabel* m_preAlarmLabel = nullptr;

@@ -47,14 +47,6 @@ struct ICalendarToDoFile
     QByteArray text;
 };
 
-// One item as a calendar of its own with the given UID, as the sync sends a new item.
-QByteArray ItemToICalendar(const ToDoItem& item, const QByteArray& uid, const QDateTime& stamp);
-// Edits todo, which was read as before, so that it reads as after: only the properties whose columns
-// differ are rewritten, by the rules above; every other property and alarm stays as it is. The first
-// alarm on the Target day is the one the Alarm Time stands for. stamp becomes DTSTAMP and LAST-MODIFIED.
-void UpdateICalendarToDo(icalcomponent* todo, const ToDoItem& before, const ToDoItem& after,
-                         const QDateTime& stamp);
-
 // The whole list as one calendar; stamp is the time of the export (DTSTAMP).
 QByteArray ListToICalendar(const ToDoList& list, const QDateTime& stamp);
 // Every item as a calendar of its own, in list order: what tools that keep one file per to-do (a vdir)

@@ -1,6 +1,5 @@
 #include "menus/TFlatMenuPainter.h"
 
-#include "config/Config.h"
 #include "menus/FlatMenuStyle.h"
 #include "menus/TControlSubClass.h"
 #include "menus/TFlatMenuManager.h"
@@ -108,9 +107,8 @@ TFlatMenuPainter::~TFlatMenuPainter()
 
 void TFlatMenuPainter::applyMainWindowDesign()
 {
-    QFont font(Config::defaultText(Config::Key::FontName));
-    font.setPixelSize(11);
-    setFont(font);
+    // The desktop's own menu font, family and size.
+    setFont(QApplication::font("QMenu"));
     setIconBackColor(systemColor(kInactiveBorder));
     setSelectFontColor(systemColor(kWindowText));
     setSeparatorColor(systemColor(kButtonShadow));

@@ -76,7 +76,7 @@ public:
     explicit TFlatMenuPainter(QWidget* owner);
     ~TFlatMenuPainter() override;
 
-    // The main window's painter: active, Tahoma 11 pixels, dimmed selection colours, every control but
+    // The main window's painter: active, the desktop's menu font, dimmed selection colours, every control but
     // group boxes.
     void applyMainWindowDesign();
 

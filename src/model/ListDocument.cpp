@@ -1,5 +1,6 @@
 #include "model/ListDocument.h"
 
+#include "config/LanguageTexts.h"
 #include "model/HistoryTail.h"
 #include "model/ListFile.h"
 #include "platform/CrashPoint.h"
@@ -87,11 +88,12 @@ QString ListDocument::caption() const
     case ListMode::Standard:
         return standardCaption();
     case ListMode::History:
-        return QStringLiteral("Quillmar: History file");
+        return LanguageTexts::shared().text("Lists", "HistoryCaption");
     case ListMode::External:
-        return m_externalFileName.isEmpty()
-                   ? QStringLiteral("Quillmar : New empty ToDo file!")
-                   : QStringLiteral("Quillmar, ext: ") + QFileInfo(m_externalFileName).fileName();
+        return m_externalFileName.isEmpty() ? LanguageTexts::shared().text("Lists", "NewCaption")
+                                            : LanguageTexts::shared()
+                                                  .text("Lists", "ExternalCaption")
+                                                  .arg(QFileInfo(m_externalFileName).fileName());
     case ListMode::NoList:
         break;
     }
@@ -281,19 +283,21 @@ std::optional<bool> ListDocument::confirmReplacingChangedFile(ListPrompter& prom
 bool ListDocument::askToDiscard(ListPrompter& prompter, const QString& why)
 {
     finishSaving();
-    const QString text = why + QStringLiteral("\r\nGo on and lose its changes?");
+    const QString text = why + QStringLiteral("\r\n") + LanguageTexts::shared().text("Lists", "LoseChanges");
     if (prompter.ask(ListPrompter::Question::DiscardChanges, text, false) != ListPrompter::Answer::Yes)
         return false;
     m_recovery.remove();
     return true;
 }
 
-bool ListDocument::saveExternalUnderItsName(ListPrompter& prompter, bool leaving)
+bool ListDocument::saveExternalUnderItsName(ListPrompter& prompter, bool leaving, bool asked)
 {
     finishSaving();
-    const QString text =
-        QStringLiteral("The file has changed. \r\nSave it as: \r\n") + native(m_externalFileName);
-    switch (prompter.ask(ListPrompter::Question::SaveChangedExternal, text, leaving)) {
+    const QString text = LanguageTexts::shared().text("Lists", "SaveChanged").arg(native(m_externalFileName));
+    const ListPrompter::Answer answer =
+        asked ? prompter.ask(ListPrompter::Question::SaveChangedExternal, text, leaving)
+              : ListPrompter::Answer::Yes;
+    switch (answer) {
     case ListPrompter::Answer::Cancel:
         return false;
     case ListPrompter::Answer::No:
@@ -308,7 +312,7 @@ bool ListDocument::saveExternalUnderItsName(ListPrompter& prompter, bool leaving
         return *done;
     if (const IoResult r = SaveListFile(list(), m_externalFileName); !r) {
         prompter.inform(withDetail(kFailureSavingTodo, r.error));
-        return leaving && askToDiscard(prompter, QStringLiteral("The list has not been saved."));
+        return leaving && askToDiscard(prompter, LanguageTexts::shared().text("Lists", "NotSaved"));
     }
     stampFile();
     leftSaved();
@@ -356,11 +360,21 @@ bool ListDocument::prepareToLeave(ListPrompter& prompter)
     if (m_mode == ListMode::External) {
         if (!m_externalFileName.isEmpty())
             return saveExternalUnderItsName(prompter, true);
-        return SaveExternalListAs(prompter) ||
-               askToDiscard(prompter, QStringLiteral("The new list has not been saved."));
+        // A list that never had a file: the user decides first, before any file dialog opens.
+        const QString text = LanguageTexts::shared().text("Lists", "SaveNew");
+        switch (prompter.ask(ListPrompter::Question::SaveNewList, text, true)) {
+        case ListPrompter::Answer::Yes:
+            return SaveExternalListAs(prompter);
+        case ListPrompter::Answer::No:
+            m_recovery.remove();
+            return true;
+        case ListPrompter::Answer::Cancel:
+            break;
+        }
+        return false;
     }
     return SaveCurrentList(prompter) ||
-           askToDiscard(prompter, QStringLiteral("The list has not been saved."));
+           askToDiscard(prompter, LanguageTexts::shared().text("Lists", "NotSaved"));
 }
 
 bool ListDocument::OpenStandardList(ListPrompter& prompter)
@@ -436,14 +450,14 @@ bool ListDocument::SaveExternalList(ListPrompter& prompter)
     if (m_mode == ListMode::NoList)
         return SaveExternalListAs(prompter);
     if (m_mode != ListMode::External) {
-        const QString text =
-            QStringLiteral("This is the standard ToDo file. \r\nDo you want to save it as external file?");
+        const QString text = LanguageTexts::shared().text("Lists", "SaveAsExternal");
         if (prompter.ask(ListPrompter::Question::SaveAsExternal, text, false) != ListPrompter::Answer::Yes)
             return false;
         return SaveExternalListAs(prompter);
     }
+    // "Save external" is the user's own word: no question whether to save.
     if (!m_externalFileName.isEmpty())
-        return saveExternalUnderItsName(prompter, false);
+        return saveExternalUnderItsName(prompter, false, false);
     return SaveExternalListAs(prompter);
 }
 
@@ -518,9 +532,7 @@ IoResult ListDocument::checkSaveTarget(const QString& path) const
 
 bool ListDocument::NewEmptyList(ListPrompter& prompter)
 {
-    const QString text =
-        QStringLiteral("You are about to create an empty todo list.  \r\nThe standard ToDo list "
-                       "will be saved. Do you want to proceed? ");
+    const QString text = LanguageTexts::shared().text("Lists", "CreateEmpty");
     if (prompter.ask(ListPrompter::Question::CreateEmptyList, text, false) != ListPrompter::Answer::Yes)
         return false;
     if (!prepareToLeave(prompter))

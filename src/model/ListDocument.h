@@ -186,7 +186,8 @@ private:
     std::optional<bool> confirmReplacingChangedFile(ListPrompter& prompter);
     bool offerCopy(const QString& copyPath, ListPrompter& prompter);
     void leftSaved();
-    bool saveExternalUnderItsName(ListPrompter& prompter, bool leaving);
+    // asked: whether to ask first (not when the user just asked to save).
+    bool saveExternalUnderItsName(ListPrompter& prompter, bool leaving, bool asked = true);
     bool askToDiscard(ListPrompter& prompter, const QString& why);
     bool record(RowChange change);
     // Cuts the rows of the undone moves (of generations before savedGeneration) off the history file.

@@ -312,7 +312,14 @@ IoResult walkList(Reader& r, bool withNames, ToDoList* out, const QString& fileN
     qint32 count = 0;
     if (!r.readInt(count, {"the item count"}))
         return damaged();
-    if (count < 0 || count > r.remaining() / kMinRecord) {
+    // A first word that no list file can begin with (more items than the largest list file could hold):
+    // the file is no list at all, a text or a picture, rather than a damaged list.
+    if (count < 0 || count > FileLimit::List / kMinRecord)
+        return IoResult::failure(
+            QStringLiteral("%1 is not a to-do list file: it does not begin with an item count.")
+                .arg(QDir::toNativeSeparators(fileName)),
+            IoError::BadData);
+    if (count > r.remaining() / kMinRecord) {
         r.fail(0, QStringLiteral("the item count %1 is more than the rest of the file can hold").arg(count));
         return damaged();
     }

@@ -24,6 +24,8 @@ public:
         ReplaceChangedFile,
         // "Save as" names the standard list while another list is shown: replace its items?
         ReplaceStandardList,
+        // Leaving a new list that never had a file: save it (Yes), discard it (No), or stay (Cancel)?
+        SaveNewList,
     };
     enum class Answer
     {

@@ -131,23 +131,28 @@ QByteArray CodePage::encodeLossy(QStringView text)
     return out;
 }
 
-QString CodePage::unmappableMessage(const QString& unmappable)
+QString CodePage::describeCharacters(const QString& characters)
 {
     QString shown;
-    for (qsizetype i = 0; i < unmappable.size(); ++i) {
+    for (qsizetype i = 0; i < characters.size(); ++i) {
         if (!shown.isEmpty())
             shown += QLatin1String(", ");
-        qsizetype len = unmappable[i].isHighSurrogate() && i + 1 < unmappable.size() ? 2 : 1;
-        const QString ch = unmappable.mid(i, len);
+        qsizetype len = characters[i].isHighSurrogate() && i + 1 < characters.size() ? 2 : 1;
+        const QString ch = characters.mid(i, len);
         const char32_t cp = ch.toUcs4().value(0);
         shown += QStringLiteral("\"%1\" (U+%2)")
                      .arg(ch, QString::number(cp, 16).toUpper().rightJustified(4, QLatin1Char('0')));
         i += len - 1;
     }
+    return shown;
+}
+
+QString CodePage::unmappableMessage(const QString& unmappable)
+{
     return QCoreApplication::translate("CodePage",
                                        "These characters cannot be stored in the code page %1: %2.\n"
                                        "Remove them, or choose the code page UTF-8 in the settings.")
-        .arg(currentName(), shown);
+        .arg(currentName(), describeCharacters(unmappable));
 }
 
 qsizetype CodePage::firstInvalidUtf8(QByteArrayView text)

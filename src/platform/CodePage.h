@@ -39,6 +39,8 @@ public:
     static QByteArray encodeLossy(QStringView text);
     // Offset of the first byte that does not belong to well-formed UTF-8, or -1 when all of text does.
     static qsizetype firstInvalidUtf8(QByteArrayView text);
+    // The characters one by one, as a message names them: "\"€\" (U+20AC), …".
+    static QString describeCharacters(const QString& characters);
     // The user-facing message for an Encoded that failed.
     static QString unmappableMessage(const QString& unmappable);
 };

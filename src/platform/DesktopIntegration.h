@@ -17,6 +17,8 @@ public:
     // name identifies the entry: the desktop id, org.quillmar.Quillmar. The XDG entry's file is always
     // named after that id, so entries written by earlier versions are the same file.
     virtual IoResult SetAutoStart(const QString& programPath, const QString& name, bool enable) = 0;
+    // Whether the desktop really starts the program at login now (whoever made it so).
+    virtual bool IsAutoStartEnabled() = 0;
     // Makes the running program the one that opens files of the extension ("tdo", "tdx").
     virtual IoResult RegisterExtension(const QString& extension) = 0;
     // Undoes what RegisterExtension wrote; an association another program made is left alone.

@@ -269,6 +269,25 @@ IoResult XdgDesktopIntegration::SetAutoStart(const QString& programPath, const Q
     return removeFile(path);
 }
 
+bool XdgDesktopIntegration::IsAutoStartEnabled()
+{
+    auto starts = [](const QString& path) {
+        QByteArray bytes;
+        if (!readIfPresent(path, bytes) || bytes.isEmpty())
+            return false;
+        const auto keys = DesktopEntry::readGroup(bytes, kEntryGroup);
+        return keys.value(QStringLiteral("Hidden")) != QLatin1String("true") &&
+               keys.value(QStringLiteral("X-GNOME-Autostart-enabled")) != QLatin1String("false");
+    };
+    if (QFileInfo::exists(autostartPath()))
+        return starts(autostartPath());
+    for (const QString& folder : m_folders.configDirs) {
+        if (starts(folder + QStringLiteral("/autostart/") + DesktopId + QStringLiteral(".desktop")))
+            return true;
+    }
+    return false;
+}
+
 QString XdgDesktopIntegration::associationEntry(const QString& type, bool& write) const
 {
     const QString own = DesktopId + QStringLiteral(".desktop");

@@ -37,6 +37,8 @@ public:
     // The entry is always "<DesktopId>.desktop" (name is the entry's name on Windows). Disabling removes it,
     // or hides an entry of that name that the system's folders hold.
     IoResult SetAutoStart(const QString& programPath, const QString& name, bool enable) override;
+    // The user's entry decides (hidden or not); without one, an entry in the system's folders.
+    bool IsAutoStartEnabled() override;
     IoResult RegisterExtension(const QString& extension) override;
     IoResult UnregisterExtension(const QString& extension) override;
     bool IsExtensionRegistered() override;

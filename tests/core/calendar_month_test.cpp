@@ -1,6 +1,7 @@
 // The calendar's window-free rules: month arithmetic, cell lines and the page's entries.
 #include "calendar/CalendarCells.h"
 #include "calendar/CalendarEntries.h"
+#include "calendar/CalendarLayout.h"
 #include "calendar/CalendarMonth.h"
 #include "platform/Clock.h"
 #include "platform/Regional.h"
@@ -108,7 +109,7 @@ TEST_F(CalendarRules, SelectionCheck)
     CalendarMonth m = monthOf(2026, 3, 10, 1); // Monday week; 1 March (Sunday) sits in column 6
     EXPECT_TRUE(m.canSelect(0, 2));
     EXPECT_FALSE(m.canSelect(0, 1)); // blank cell
-    EXPECT_TRUE(m.canSelect(3, 0));  // a day name has text
+    EXPECT_FALSE(m.canSelect(3, 0)); // a day name is no day
     m.setBlockWeekends(true);
     EXPECT_FALSE(m.canSelect(0, 2));
     EXPECT_FALSE(m.canSelect(6, 1));
@@ -124,6 +125,28 @@ TEST_F(CalendarRules, SelectionCheck)
     EXPECT_FALSE(m.canSelect(3, 2));
     m.setUpdating(true);
     EXPECT_TRUE(m.canSelect(3, 2));
+}
+
+// A day cell's lines: line i at 13 x (i + 1) shows while 13 fits into what is left below it; a day that
+// cannot show them all shows whole entries and gives its last place to the count of those it hides.
+TEST(CalendarCellLines, WholeLinesAndTheCountOfTheRest)
+{
+    const struct
+    {
+        int cellHeight, lines, drawn, hidden;
+    } cases[] = {
+        {34, 1, 1, 0},  // the second line would start 26 pixels down: one place
+        {39, 2, 2, 0},  // exactly fits, no pixel to spare needed
+        {38, 2, 0, 1},  // one place left: it counts the entry
+        {65, 6, 3, 1},  // four places: one entry whole, one counted
+        {100, 9, 3, 2}, // six places: one entry, and the count of two
+        {12, 3, 0, 0},  // not even the day number's line: nothing
+    };
+    for (const auto& c : cases) {
+        const CalendarLayout::CellLines shown = CalendarLayout::cellLines(c.cellHeight, 13, c.lines, 3);
+        EXPECT_EQ(shown.drawn, c.drawn) << c.cellHeight;
+        EXPECT_EQ(shown.hiddenEntries, c.hidden) << c.cellHeight;
+    }
 }
 
 TEST_F(CalendarRules, KeyboardStepsCrossMonthsButNotBlockedDays)

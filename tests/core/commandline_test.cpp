@@ -95,6 +95,17 @@ TEST_F(CommandLineTest, HistoryFilesAreReadInTheHistoryFormatAndDamagedOnesRefus
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.out.isEmpty());
     EXPECT_TRUE(r.err.contains("bad.tdx: damaged at byte 0")) << r.err.toStdString();
+
+    // A file that is no list is called that, and a data folder that is not there is an error.
+    ASSERT_TRUE(writeAll(data("notes.txt"), "Buy milk\nCall Bob\n"));
+    r = quillmar({QStringLiteral("--print"), data("notes.txt")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("notes.txt is not a to-do list file")) << r.err.toStdString();
+    r = testutil::runQuillmar({QStringLiteral("--data-dir"), data("typo"), QStringLiteral("--print")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_TRUE(r.err.contains("the data folder " + data("typo").toUtf8() + " does not exist"))
+        << r.err.toStdString();
 }
 
 TEST_F(CommandLineTest, FileNamesAreTakenAsTheSystemGivesThem)
@@ -301,6 +312,7 @@ TEST_F(CommandLineTest, ExportsAndImportsNeverReplaceAListTheyMustNot)
     QThread::msleep(500); // the lists are held once the window has read them
     const QByteArray before = readAll(standard);
     const QString other = m_dir.filePath(QStringLiteral("other"));
+    ASSERT_TRUE(QDir().mkdir(other));
     const Outcome r =
         testutil::runQuillmar({QStringLiteral("--data-dir"), other, QStringLiteral("--import-csv"),
                                m_dir.filePath(QStringLiteral("in.csv")), standard});

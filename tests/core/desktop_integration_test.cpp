@@ -135,8 +135,10 @@ TEST_F(XdgDesktopTest, AutostartEntryIsWrittenRemovedAndHidesASystemOne)
     XdgDesktopIntegration desktop(program, XdgDesktopIntegration::Folders::fromEnvironment());
     const QString autostart = path("config/autostart/org.quillmar.Quillmar.desktop");
     EXPECT_EQ(desktop.autostartPath(), autostart);
+    EXPECT_FALSE(desktop.IsAutoStartEnabled());
 
     ASSERT_TRUE(desktop.SetAutoStart(program, QStringLiteral("org.quillmar.Quillmar"), true));
+    EXPECT_TRUE(desktop.IsAutoStartEnabled());
     EXPECT_EQ(execProgram(autostart), program);
     EXPECT_EQ(validatorComplaints(autostart), QString());
 
@@ -148,7 +150,9 @@ TEST_F(XdgDesktopTest, AutostartEntryIsWrittenRemovedAndHidesASystemOne)
     // An entry the system starts for every user is hidden for this one rather than left running.
     QDir().mkpath(path("etc/autostart"));
     ASSERT_TRUE(writeAll(path("etc/autostart/org.quillmar.Quillmar.desktop"), "[Desktop Entry]\n"));
+    EXPECT_TRUE(desktop.IsAutoStartEnabled());
     ASSERT_TRUE(desktop.SetAutoStart(program, QStringLiteral("org.quillmar.Quillmar"), false));
+    EXPECT_FALSE(desktop.IsAutoStartEnabled());
     EXPECT_EQ(DesktopEntry::readGroup(readAll(autostart), QStringLiteral("Desktop Entry"))
                   .value(QStringLiteral("Hidden")),
               QStringLiteral("true"));

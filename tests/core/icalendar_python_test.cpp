@@ -5,6 +5,7 @@
 
 #include "TestUtil.h"
 
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -22,6 +23,7 @@ TEST(ICalendarThroughPython, ProgramOutputReadsBackInACalendarParser)
 
     QTemporaryDir dir;
     const QString data = dir.filePath(QStringLiteral("data"));
+    ASSERT_TRUE(QDir().mkdir(data));
     const QString listFile = dir.filePath(QStringLiteral("plan.tdx"));
     const QString out = dir.filePath(QStringLiteral("plan.ics"));
     // The program runs in the C locale: dates as yyyy-MM-dd, texts in Windows-1252.

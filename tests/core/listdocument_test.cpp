@@ -67,7 +67,8 @@ public:
         if (!withCancel && a == Answer::Cancel)
             a = Answer::No;
         if ((question == Question::DiscardChanges && a == Answer::Yes) ||
-            (question == Question::SaveChangedExternal && withCancel && a == Answer::No))
+            (question == Question::SaveChangedExternal && withCancel && a == Answer::No) ||
+            (question == Question::SaveNewList && a == Answer::No))
             discarded = true;
         return a;
     }
@@ -227,9 +228,10 @@ TEST_F(ListDocumentTest, AFileChangedByAnotherWriterIsNotReplacedUnasked)
     ASSERT_TRUE(SaveListFile(listOf({"ours", "added elsewhere", "and more"}), file));
     const QByteArray theirs = rowsOnDisk(file);
 
-    user.answers = {Answer::Yes, Answer::Cancel};
+    // "Save external" is the user's word: the only question is the one about the other writer.
+    user.answers = {Answer::Cancel};
     EXPECT_FALSE(m_doc->SaveExternalList(user));
-    EXPECT_EQ(user.asked.last(), Question::ReplaceChangedFile);
+    EXPECT_EQ(user.asked, QList<Question>{Question::ReplaceChangedFile});
     EXPECT_EQ(rowsOnDisk(file), theirs);
     EXPECT_TRUE(m_doc->isModified());
 
@@ -238,7 +240,7 @@ TEST_F(ListDocumentTest, AFileChangedByAnotherWriterIsNotReplacedUnasked)
     EXPECT_EQ(rowsOnDisk(file), theirs);
     EXPECT_EQ(rowsOnDisk(m_doc->recovery().listPath()), rowsOf(listOf({"ours", "added here"})));
 
-    user.answers = {Answer::Yes, Answer::No};
+    user.answers = {Answer::No};
     user.saveNames = {path("mine.tdx")};
     EXPECT_TRUE(m_doc->SaveExternalList(user));
     EXPECT_EQ(rowsOnDisk(path("mine.tdx")), rowsOf(listOf({"ours", "added here"})));
@@ -428,12 +430,12 @@ TEST_F(ListDocumentTest, RecoveryCopiesSurviveUnansweredQuestionsAndNeverOverwri
     m_doc->startUp({}, third);
     EXPECT_EQ(m_doc->externalFileName(), path("ext.tdx"));
     EXPECT_EQ(rowsOf(m_doc->list()), rowsOf(listOf({"ext", "kept"})));
-    third.answers = {Answer::Yes, Answer::Cancel};
+    third.answers = {Answer::Cancel};
     EXPECT_FALSE(m_doc->SaveExternalList(third));
     EXPECT_EQ(third.asked.last(), Question::ReplaceChangedFile);
     EXPECT_EQ(rowsOnDisk(path("ext.tdx")), rowsOf(listOf({"ext", "written by another program"})));
     EXPECT_TRUE(QFileInfo::exists(copy));
-    third.answers = {Answer::Yes, Answer::Yes};
+    third.answers = {Answer::Yes};
     EXPECT_TRUE(m_doc->SaveExternalList(third));
     EXPECT_FALSE(QFileInfo::exists(copy));
     EXPECT_EQ(RecoveryFile::copiesIn(m_dir.path()), QStringList{path("Recovery 2.tdx")});

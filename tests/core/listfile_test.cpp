@@ -284,8 +284,7 @@ TEST_F(ListFileTest, HostileCountsAndFlagsAreRefusedWithTheirOffset)
     const QByteArray rec = emptyRecord("a");
     const QByteArray head = le32(1) + le32(1) + QByteArray(1, '\0');
     const Case cases[] = {
-        {le32(-5) + le32(-1) + le32(-1), "byte 0: the item count -5 is more"},
-        {le32(0x7fffffff) + le32(-1) + le32(-1), "byte 0: the item count 2147483647 is more"},
+        {le32(100) + le32(-1) + le32(-1), "byte 0: the item count 100 is more"},
         {le32(1) + le32(2) + rec.mid(4) + le32(-1) + le32(-1),
          "byte 4: item 1 has the flag length 2 instead of 1"},
         {head + le32(0x7ffffff0) + "a" + le32(-1) + le32(-1),
@@ -307,6 +306,16 @@ TEST_F(ListFileTest, HostileCountsAndFlagsAreRefusedWithTheirOffset)
         EXPECT_TRUE(r.error.contains(QLatin1String("h.tdx: damaged at ") + QLatin1String(c.message)))
             << r.error.toStdString();
         EXPECT_EQ(list.size(), 2);
+    }
+    // A first word no list can begin with: the file is no list, rather than a damaged one.
+    for (const QByteArray& notAList :
+         {le32(-5) + le32(-1), le32(0x7fffffff) + le32(-1), QByteArray("Buy milk\n")}) {
+        ASSERT_TRUE(writeAll(path("h.tdx"), notAList));
+        const IoResult r = LoadListFile(*std::make_unique<ToDoList>(), path("h.tdx"));
+        EXPECT_TRUE(
+            r.error.endsWith(QLatin1String("h.tdx is not a to-do list file: it does not begin with an "
+                                           "item count.")))
+            << r.error.toStdString();
     }
 }
 

@@ -25,10 +25,10 @@ QByteArray defaultsText()
     for (const QString& section : StyleItem::sections())
         text += "[" + section.toUtf8() + "]\nText=\nTextSize=0\nPosition=0\n\n";
     text += "[Date]\nDateFormat=dd.mm.yyyy\n\n"
-            "[ToDo Grid]\nShowGrid=True\nAutoStart=True\nUseBeginDate=1\n\n"
+            "[ToDo Grid]\nShowGrid=True\nAutoStart=False\nUseBeginDate=1\n\n"
             "[Language File]\nSelected=None\n\n"
             "[Alarm]\nPreAlarm Time=0\nSound File=\n\n"
-            "[Font]\nName=Tahoma\nSize=11\n";
+            "[Font]\nName=\nSize=11\n";
     return text;
 }
 
@@ -58,9 +58,9 @@ TEST_F(SettingsValuesTest, EmptyFileReadsDefaultsAndSavingWritesThemInOrder)
         EXPECT_EQ(item.TextSize, 0);
         EXPECT_EQ(item.Position, 0);
     }
-    EXPECT_TRUE(v.ShowGrid && v.AutoStart && v.UseBeginDate);
+    EXPECT_TRUE(v.ShowGrid && !v.AutoStart && v.UseBeginDate);
     EXPECT_EQ(v.Language, "None");
-    EXPECT_EQ(v.FontName, "Tahoma");
+    EXPECT_EQ(v.FontName, "");
     EXPECT_EQ(v.FontSize, 11);
     ASSERT_TRUE(v.write(f).ok);
     EXPECT_EQ(readAll(f), defaultsText());
@@ -86,7 +86,7 @@ TEST_F(SettingsValuesTest, RewritingKeepsTheFileLayoutOfOneWritePerValue)
     ASSERT_TRUE(v.write(f).ok);
     const QString text = QString::fromUtf8(readAll(f));
     EXPECT_TRUE(text.startsWith(QLatin1String("; kept\r\n[ToDo Grid]\r\nUseBeginDate=0\r\nOther=x\r\n"
-                                              "ShowGrid=False\r\nAutoStart=True\r\n[Bounds]\r\nLeft=5\r\n"
+                                              "ShowGrid=False\r\nAutoStart=False\r\n[Bounds]\r\nLeft=5\r\n"
                                               "[Font]\r\nName=Courier\r\nSize=9\r\n")))
         << qPrintable(text);
 

@@ -84,7 +84,7 @@ TEST_F(SettingsTest, Windows1252FilesAreReadAndRewrittenAsUtf8AndMissingOnesCrea
 
     // A missing file is created, with one folder level, and gives the defaults.
     const QString missing = m_dir.filePath(QStringLiteral("AppData/Quillmar.ini"));
-    EXPECT_EQ(Config::read(missing, Config::Key::FontName), QStringLiteral("Tahoma"));
+    EXPECT_EQ(Config::read(missing, Config::Key::FontName), QString());
     EXPECT_EQ(QFileInfo(missing).size(), 0);
 }
 
@@ -148,6 +148,14 @@ TEST(ColorTest, NamesAndNumbers)
         EXPECT_EQ(ColorToText(colour), text);
     for (const QString& name : ColorNames())
         EXPECT_EQ(ColorToText(*TextToColor(name.toUpper())), name);
+}
+
+// The accessibility rules' own examples: black on white, and the grey that just reaches 4.5:1 on white.
+TEST(ColorTest, ContrastRatio)
+{
+    EXPECT_NEAR(ContrastRatio(0x000000, 0xFFFFFF), 21.0, 0.01);
+    EXPECT_NEAR(ContrastRatio(0x767676, 0xFFFFFF), 4.54, 0.01);
+    EXPECT_NEAR(ContrastRatio(0x123456, 0x123456), 1.0, 1e-9);
 }
 
 TEST(ColorTest, LightenColorMovesBlueLess)

@@ -34,8 +34,7 @@ TEST(DisplaySettingsTest, ABadValueEndsTheReadingAtItsGroup)
         const DisplaySettings s = readDisplay(c.ini, before);
         EXPECT_EQ(s.readUpTo, c.readUpTo) << c.ini;
         EXPECT_EQ(s.complete(), c.readUpTo == DisplaySettings::GroupCount) << c.ini;
-        EXPECT_EQ(s.itemFontName, s.complete() ? QStringLiteral("Tahoma") : QStringLiteral("Earlier"))
-            << c.ini;
+        EXPECT_EQ(s.itemFontName, s.complete() ? QString() : QStringLiteral("Earlier")) << c.ini;
         EXPECT_EQ(s.alarmLeadTime,
                   s.has(DisplaySettings::AlarmLead) ? QStringLiteral("0") : QStringLiteral("7"))
             << c.ini;

@@ -239,6 +239,36 @@ private Q_SLOTS:
         QCOMPARE(e.value(ToDoItem::Priority), QStringLiteral("5"));
     }
 
+    // Enter starts a new line in the Action, Ctrl+Enter accepts from there. Escape closes an editor the
+    // user did not touch at once, and asks before it throws typed text away: No keeps the text.
+    void enterCtrlEnterAndEscape()
+    {
+        Editor e = open(itemWith("", {{ToDoItem::Target, "15.03.2026"}}));
+        e.focus("ActionEdit");
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("one"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("two"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(e.dlg->result(), int(QDialog::Accepted));
+        QCOMPARE(e.dlg->item().actionText(), QStringLiteral("one\ntwo"));
+
+        for (const bool typed : {false, true}) {
+            Editor again = open(itemWith("kept", {{ToDoItem::Target, "15.03.2026"}}));
+            again.focus("RemarksEdit");
+            if (typed) {
+                QTest::keyClicks(QApplication::focusWidget(), QStringLiteral(" more"));
+                messages().setNextAnswer(MessageBox::No);
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+                QVERIFY(again.dlg->isVisible());
+                messages().setNextAnswer(MessageBox::Yes);
+            }
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+            QVERIFY(!again.dlg->isVisible());
+            QCOMPARE(messages().shownTexts().size(), typed ? 2 : 0);
+            messages().reset();
+        }
+    }
+
     void clearAllKeepsDatesAndNames()
     {
         Editor e = open(itemWith("a",

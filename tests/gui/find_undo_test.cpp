@@ -333,7 +333,7 @@ private Q_SLOTS:
             QCOMPARE(action(w.get(), "actUndo")->isEnabled(), at > 0);
             QCOMPARE(action(w.get(), "actRedo")->isEnabled(), at < states.size() - 1);
             QStringList told = messages().shownTexts();
-            told.removeAll(QStringLiteral("Do you really want to delete this ToTo item?"));
+            told.removeAll(QStringLiteral("Do you really want to delete this to-do item?"));
             QVERIFY2(told.isEmpty(), qPrintable(told.join(u'|')));
         }
 

@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -77,7 +78,8 @@ private Q_SLOTS:
         MessageBox::setUnattended(false);
     }
 
-    // A double click edits the row it is on; what OK writes back is editor_test's.
+    // A double click edits the row it is on, and the memos show the edited texts at once; what OK writes
+    // back is editor_test's.
     void doubleClickEdits()
     {
         setRows(
@@ -94,6 +96,7 @@ private Q_SLOTS:
         QVERIFY(item.checked());
         QCOMPARE(item.value(ToDoItem::Remarks), QByteArrayView("new remark"));
         QCOMPARE(item.value(ToDoItem::AlarmTime), QByteArrayView("14:30:00"));
+        QCOMPARE(child<QTextEdit>(w.get(), "RemarksMemo")->toPlainText(), QStringLiteral("new remark"));
     }
 
     // The session ends while the user is typing in the editor: what was typed reaches the list file, as
@@ -154,6 +157,42 @@ private Q_SLOTS:
             QCOMPARE(opened, QString::fromLatin1(k.title));
             QCOMPARE(actions(rows().list()), QByteArrayList{"a"}); // Cancel adds and changes nothing
         }
+    }
+
+    // Typing in the list starts the quick-add line, Ctrl+L reaches it from anywhere; Enter adds the item
+    // with the Target its last word names and empties the line. A text the list file cannot hold is
+    // refused with the editor's message and stays in the line.
+    void quickAddFromTheKeyboard()
+    {
+        setRows({row("a", {})});
+        w->show();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        view()->setFocus();
+        auto type = [](const QString& text) {
+            for (const QChar c : text)
+                QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+        };
+        type(QStringLiteral("call Bob friday"));
+        auto* line = child<QLineEdit>(w.get(), "QuickAdd");
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(line));
+        QTest::keyClick(line, Qt::Key_Return);
+        view()->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_L, Qt::ControlModifier);
+        type(QStringLiteral("pay rent 2026-04-01"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(line->text(), QString());
+        line->setText(QStringLiteral("\u0416ournal"));
+        QTest::keyClick(line, Qt::Key_Return);
+        QCOMPARE(messages().shownTexts().size(), 1);
+        QCOMPARE(line->text(), QStringLiteral("\u0416ournal"));
+
+        w->document().autosave();
+        w->document().finishSaving();
+        const ToDoList saved = load(StandardListPath());
+        QCOMPARE(actions(saved), (QByteArrayList{"a", "call Bob", "pay rent"}));
+        QCOMPARE(saved.items[1].value(ToDoItem::Target), QByteArrayView("20.03.2026"));
+        QCOMPARE(saved.items[1].value(ToDoItem::DateIn), QByteArrayView("14.03.2026"));
+        QCOMPARE(saved.items[2].value(ToDoItem::Target), QByteArrayView("01.04.2026"));
     }
 
     // The Delete key goes to the widget with the focus: it deletes rows only when that is the list, and

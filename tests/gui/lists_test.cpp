@@ -57,7 +57,7 @@ private Q_SLOTS:
         messages().setNextAnswer(MessageBox::Yes);
         run(w, "OpenStandardToDo");
         QCOMPARE(messages().lastText(),
-                 QStringLiteral("The file has changed. \r\nSave it as: \r\n") + external);
+                 QStringLiteral("The file has changed.\n\rSave it as:\n\r") + external);
         QCOMPARE(actions(load(external)), (QByteArrayList{"ext", "ext item"}));
         QCOMPARE(w.document().mode(), ListMode::Standard);
         QCOMPARE(actions(w.document().list()), QByteArrayList{"std item"});
@@ -74,6 +74,35 @@ private Q_SLOTS:
                                                       QStringLiteral(" holds the list as it is shown.")});
         run(w, "OpenStandardToDo");
         QCOMPARE(messages().shownTexts().size(), 1);
+    }
+
+    // Ctrl+Q with a new list that never had a file asks first, before any file dialog: Cancel stays, Yes
+    // then asks for the file. "Save external" on a changed list saves it without a question.
+    void exitAsksBeforeTheFileDialog()
+    {
+        TempData data;
+        TQuillmar w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.startUp();
+        messages().setNextAnswer(MessageBox::Yes); // an empty list, yes
+        run(w, "actNewExternal");
+        rows(w).appendItem(item("new"));
+        const QString file = data.dir.path() + QStringLiteral("/new.tdx");
+        files().setNextFileName(file);
+        messages().reset();
+        for (const MessageBox::Button answer : {MessageBox::Cancel, MessageBox::Yes}) {
+            messages().setNextAnswer(answer);
+            QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
+        }
+        QCOMPARE(messages().shownTexts().size(), 2);
+        QCOMPARE(actions(load(file)), QByteArrayList{"new"});
+
+        rows(w).appendItem(item("more"));
+        messages().reset();
+        run(w, "actSaveExternal");
+        QVERIFY(messages().shownTexts().isEmpty());
+        QCOMPARE(actions(load(file)), (QByteArrayList{"new", "more"}));
     }
 
     // Escape or the close button on the real "Restore them?" box keeps the copy for the next start (that

@@ -29,11 +29,16 @@ public:
     QStringList calls;
     QStringList failing;
     bool registered = false;
+    bool autoStart = false;
 
     IoResult SetAutoStart(const QString& programPath, const QString& name, bool enable) override
     {
-        return record(QStringLiteral("SetAutoStart %1 %2 %3").arg(programPath, name).arg(enable));
+        const IoResult r = record(QStringLiteral("SetAutoStart %1 %2 %3").arg(programPath, name).arg(enable));
+        if (r)
+            autoStart = enable;
+        return r;
     }
+    bool IsAutoStartEnabled() override { return autoStart; }
     IoResult RegisterExtension(const QString& extension) override
     {
         const IoResult r = record(QStringLiteral("Register ") + extension);
@@ -67,9 +72,10 @@ struct Dialog
     std::shared_ptr<FakeIntegration> fake = std::make_shared<FakeIntegration>();
     std::unique_ptr<SettingsDialog> dlg;
 
-    explicit Dialog(bool registered = false)
+    explicit Dialog(bool registered = false, bool autoStart = false)
     {
         fake->registered = registered;
+        fake->autoStart = autoStart;
         dlg = std::make_unique<SettingsDialog>(fake);
         dlg->setIniFileName(SettingsFilePath());
         dlg->setFormCaption(
@@ -113,7 +119,7 @@ private Q_SLOTS:
 
     // An empty file: "None" as language (the built-in "German.lng" would switch a user who merely saves to
     // the shipped German texts). Save at once writes it (the defaults are settings_dialog_rules_test's)
-    // and sets start at login for this program.
+    // and leaves start at login alone: nobody ticked it.
     void emptyFileShownAndSavedAtOnce()
     {
         TempData data;
@@ -125,11 +131,23 @@ private Q_SLOTS:
         d.save();
         QCOMPARE(d.dlg->result(), int(QDialog::Accepted));
         QCOMPARE(value("Language File", "Selected"), QStringLiteral("None"));
+        QVERIFY(!d.c<QCheckBox>("CbxAutoStart")->isChecked());
+        QVERIFY(d.fake->calls.isEmpty());
         // Sync never set up: no section of its own.
         QCOMPARE(value("Sync", "Url"), QStringLiteral("<none>"));
-        QCOMPARE(d.fake->calls, QStringList{QStringLiteral("SetAutoStart %1 org.quillmar.Quillmar 1")
-                                                .arg(QCoreApplication::applicationFilePath())});
         QVERIFY(messages().shownTexts().isEmpty());
+    }
+
+    // The start-at-login box shows what the desktop does, whatever the file says; saved unchanged, it
+    // touches nothing.
+    void autoStartBoxShowsTheDesktop()
+    {
+        TempData data;
+        data.writeIni("[ToDo Grid]\nAutoStart=False\n");
+        Dialog d(false, true);
+        QVERIFY(d.c<QCheckBox>("CbxAutoStart")->isChecked());
+        d.save();
+        QVERIFY(d.fake->calls.isEmpty());
     }
 
     // Cancel after changing everything: the file keeps its bytes and start at login is not touched; the
@@ -250,7 +268,7 @@ private Q_SLOTS:
              [](const Dialog& d) { d.c<QCheckBox>("cbxUseBeginDate")->click(); }},
             {"ToDo Grid", "ShowGrid", "False",
              [](const Dialog& d) { d.c<QCheckBox>("CbxGridLines")->click(); }},
-            {"ToDo Grid", "AutoStart", "False",
+            {"ToDo Grid", "AutoStart", "True",
              [](const Dialog& d) { d.c<QCheckBox>("CbxAutoStart")->click(); }},
             {"Font", "Size", "14", [](const Dialog& d) { d.c<QSpinBox>("EdtFontSize")->setValue(14); }},
             {"Alarm", "PreAlarm Time", "5",

@@ -49,6 +49,7 @@ struct NoDesktop : DesktopIntegration
     IoResult RegisterExtension(const QString&) override { return IoResult::success(); }
     IoResult UnregisterExtension(const QString&) override { return IoResult::success(); }
     bool IsExtensionRegistered() override { return false; }
+    bool IsAutoStartEnabled() override { return false; }
 };
 
 // Whether a new item starts with a begin date: what the editor shows when Add is used.
@@ -83,8 +84,8 @@ private Q_SLOTS:
     void initTestCase() { setUpOnce(); }
     void init() { LanguageTexts::shared().reset(); }
 
-    // No standard list yet: the first start shows the built-in texts whatever is selected.
-    void theFirstStartKeepsTheDesignedTexts()
+    // No standard list yet: the first start already speaks the chosen language.
+    void theFirstStartSpeaksTheChosenLanguage()
     {
         TempData data;
         QDir().mkpath(data.folder);
@@ -92,7 +93,7 @@ private Q_SLOTS:
         data.writeIni("[Language File]\nSelected=German.lng\n");
         TQuillmar w;
         w.startUp();
-        QCOMPARE(menuTitles(w), (QStringList{"&File", "&Edit", "&Tools", "&Help"}));
+        QCOMPARE(menuTitles(w), (QStringList{"&Datei", "&Bearbeiten", "E&xtras", "&Hilfe"}));
     }
 
     // Tools > Settings as the user goes through it: a language picked and saved turns the window at once;
@@ -113,14 +114,15 @@ private Q_SLOTS:
         whenModal<SettingsDialog>([&](SettingsDialog& dlg) {
             caption = dlg.windowTitle();
             auto* language = child<QComboBox>(&dlg, "cboLanguage");
-            language->setCurrentIndex(language->findText(QStringLiteral("German.lng")));
+            language->setCurrentIndex(language->findText(QStringLiteral("Deutsch")));
             QTest::mouseClick(child<QPushButton>(&dlg, "BtnSaveClose"), Qt::LeftButton);
         });
         action(&w, "actSettings")->trigger();
         QCOMPARE(caption, QStringLiteral("Quillmar: Select Settings and Colors for ToDo List and HTML File"));
         QCOMPARE(menuTitles(w), (QStringList{"&Datei", "&Bearbeiten", "E&xtras", "&Hilfe"}));
         QCOMPARE(iniValue("Language File", "Selected"), QStringLiteral("German.lng"));
-        QCOMPARE(desktop->autoStartCalls, 1);
+        // The start at login was not ticked: saving the language adds nothing to the login programs.
+        QCOMPARE(desktop->autoStartCalls, 0);
         // Saving without picking colours leaves the list in its colours.
         QCOMPARE(
             child<QTreeView>(&w, "lstToDo")->model()->index(0, 0).data(Qt::ForegroundRole).value<QColor>(),
@@ -139,7 +141,7 @@ private Q_SLOTS:
                  QString::fromUtf8("Quillmar: Einstellungen und Farben für Aufgabenliste und HTML-Datei"));
         QVERIFY(!newItemHasBeginDate(w));
         QCOMPARE(iniValue("ToDo Grid", "UseBeginDate"), QStringLiteral("1"));
-        QCOMPARE(desktop->autoStartCalls, 1);
+        QCOMPARE(desktop->autoStartCalls, 0);
         QCOMPARE(w.document().list().size(), 1);
     }
 

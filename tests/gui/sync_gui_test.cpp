@@ -241,6 +241,7 @@ private Q_SLOTS:
         QCOMPARE(engine->runs, 2);
         QTRY_COMPARE(engine->runs, 3);
         w.document().autosave();
+        w.document().finishSaving();
         engine->answer({{SyncRowChange::Kind::Add, "uid-1", {}, item("From the phone")}});
         QCOMPARE(actions(load(StandardListPath())), (QByteArrayList{"Buy milk", "From the phone"}));
         QCOMPARE(held.pending(), SyncItemState::Pending::None);

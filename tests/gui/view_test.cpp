@@ -88,12 +88,12 @@ private Q_SLOTS:
         TQuillmar w;
         w.startUp();
         w.document().model()->appendItems({item("a"), item("b", true), item("c")});
-        QCOMPARE(panel(w, "StatusPanel1"), QStringLiteral("Items pending: 2, completed : 1"));
+        QCOMPARE(panel(w, "StatusPanel1"), QStringLiteral("Items pending: 2, completed: 1"));
         w.document().model()->setData(view(w)->model()->index(0, 0), Qt::Checked, Qt::CheckStateRole);
-        QCOMPARE(panel(w, "StatusPanel1"), QStringLiteral("Items pending: 1, completed : 2"));
+        QCOMPARE(panel(w, "StatusPanel1"), QStringLiteral("Items pending: 1, completed: 2"));
         // An emptied list keeps the last counts.
         w.document().model()->removeRows(QList<int>{0, 1, 2});
-        QCOMPARE(panel(w, "StatusPanel1"), QStringLiteral("Items pending: 1, completed : 2"));
+        QCOMPARE(panel(w, "StatusPanel1"), QStringLiteral("Items pending: 1, completed: 2"));
     }
 
     void clickShowsTheMemos()

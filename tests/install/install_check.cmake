@@ -67,6 +67,8 @@ file(GLOB_RECURSE sync_module "${PREFIX}/lib*/quillmar-sync.so")
 if(NOT sync_module)
     message(FATAL_ERROR "not installed: the sync module quillmar-sync.so")
 endif()
+# Commands take an existing data folder; only the window makes one.
+file(MAKE_DIRECTORY "${PREFIX}/data")
 execute_process(COMMAND "${PREFIX}/bin/quillmar" --data-dir "${PREFIX}/data" --sync http://127.0.0.1:9/
                 RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
 if(NOT output MATCHES "Cannot reach the server")

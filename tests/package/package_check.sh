@@ -108,6 +108,8 @@ if ! output="$("$program" --version 2>&1)" || [[ "$output" != *"$version"* ]]; t
     fail "quillmar --version does not name $version: $output"
 fi
 printf 'Water the plants,3,,,,,,\r\nPay the rent,1,,,,,,\r\n' >"$tmp/rows.csv"
+# Commands take an existing data folder; only the window makes one.
+mkdir -p "$tmp/data"
 if ! output="$("$program" --data-dir "$tmp/data" --import-csv "$tmp/rows.csv" 2>&1)"; then
     fail "quillmar --import-csv failed: $output"
 fi

@@ -1,8 +1,8 @@
 #include "exchange/sync/ListSync.h"
 
 #include "config/LanguageTexts.h"
-#include "exchange/ICalendarExport.h"
 #include "exchange/ICalendarImport.h"
+#include "exchange/ICalendarUpdate.h"
 #include "exchange/ICalendarValues.h"
 #include "exchange/sync/CalDavClient.h"
 #include "exchange/sync/SyncMatch.h"
@@ -292,6 +292,14 @@ bool Round::run(bool first, bool& retry)
             continue;
         }
         SyncItemState& item = m_state.items[*it];
+        if (item.pending == Pending::Removed) {
+            // Deleted there, and made again since (by a client that kept its changed copy): a new item.
+            if (!m.gone) {
+                wanted.push_back(m);
+                wantedEntry.push_back(-1);
+            }
+            continue;
+        }
         if (m.gone) {
             remote[*it] = Remote::Gone;
         } else if (m.etag.isEmpty() || m.etag != item.etag) {

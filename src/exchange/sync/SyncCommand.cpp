@@ -54,7 +54,7 @@ int SyncListCommand(const SyncCommandOptions& options, QTextStream& out, QTextSt
         return report(err, moduleError);
     transport->setTimeout(options.timeoutMs);
     ListSync sync(*transport);
-    SyncAccount account{options.url, options.user, options.password, {}};
+    SyncAccount account{options.url, options.user, options.password, options.trustedCertificate};
 
     QList<SyncCollection> collections;
     if (const SyncReport r = sync.findCollections(account, collections); !r.ok)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QUrl>
 
@@ -14,6 +15,8 @@ struct SyncCommandOptions
     QString password;
     // The collection chosen in the settings, taken when url leads to several.
     QUrl savedCollection;
+    // SHA-256 of a certificate the user chose to trust although it failed the checks.
+    QByteArray trustedCertificate;
     // Empty for the standard list.
     QString listFile;
     // How long a request may go without progress.

@@ -1,0 +1,121 @@
+// Every text the window, the settings dialog and the item editor show comes from the language table: run
+// once without a language file and once with the shipped German one, a text that reads the same in both is
+// one the table misses.
+#include "MainWindowFixture.h"
+
+#include "app/TQuillmar.h"
+#include "config/LanguageTexts.h"
+#include "dialogs/ItemEditorDialog.h"
+#include "dialogs/SettingsDialog.h"
+
+#include <QComboBox>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QTreeView>
+#include <QtTest>
+
+#include <map>
+
+using namespace fixture;
+
+namespace {
+using Texts = std::map<QString, QString>;
+
+// What a user reads on a window and its named parts (widgets, actions, menus), keyed by where it stands.
+void collect(QWidget* root, Texts& texts)
+{
+    QObjectList parts{root};
+    for (QObject* o : root->findChildren<QObject*>()) {
+        if (!o->objectName().isEmpty() && !o->objectName().startsWith(QLatin1String("qt_")))
+            parts << o;
+    }
+    for (const QObject* o : std::as_const(parts)) {
+        QStringList shown;
+        for (const char* property :
+             {"text", "title", "windowTitle", "placeholderText", "toolTip", "statusTip"})
+            shown << o->property(property).toString();
+        if (auto* tabs = qobject_cast<const QTabWidget*>(o)) {
+            for (int i = 0; i < tabs->count(); ++i)
+                shown << tabs->tabText(i);
+        }
+        // Lists show their rows, tables their column captions.
+        if (auto* view = qobject_cast<const QAbstractItemView*>(o); view && view->model()) {
+            const bool table = qobject_cast<const QTreeView*>(o);
+            for (int i = 0; i < (table ? view->model()->columnCount() : view->model()->rowCount()); ++i)
+                shown << (table ? view->model()->headerData(i, Qt::Horizontal)
+                                : view->model()->index(i, 0).data())
+                             .toString();
+        }
+        if (auto* list = qobject_cast<const QComboBox*>(o); list && !list->isEditable()) {
+            for (int i = 0; i < list->count(); ++i)
+                shown << list->itemText(i);
+        }
+        for (int i = 0; i < shown.size(); ++i)
+            texts[root->objectName() + QLatin1Char('/') + o->objectName() + QLatin1Char('.') +
+                  QString::number(i)] = shown[i];
+    }
+}
+
+// The main window, then its settings dialog and item editor opened as the user opens them.
+Texts textsOf(const QByteArray& language)
+{
+    TempData data;
+    QDir().mkpath(data.folder);
+    QFile::copy(QStringLiteral(QUILLMAR_LANGUAGE_DIR "German.lng"), data.path("German.lng"));
+    data.writeIni("[Language File]\nSelected=" + language + "\n");
+    LanguageTexts::shared().reset();
+    TQuillmar w;
+    w.startUp();
+    Texts texts;
+    collect(&w, texts);
+    whenModal<SettingsDialog>([&texts](SettingsDialog& dlg) {
+        collect(&dlg, texts);
+        dlg.reject();
+    });
+    action(&w, "actSettings")->trigger();
+    whenModal<ItemEditorDialog>([&texts](ItemEditorDialog& dlg) {
+        collect(&dlg, texts);
+        dlg.done(QDialog::Rejected);
+    });
+    action(&w, "actInsAction")->trigger();
+    return texts;
+}
+} // namespace
+
+class LanguageGuiTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        setUpOnce();
+        quietDialogs(true);
+    }
+
+    void everyShownTextIsInTheTable()
+    {
+        const Texts english = textsOf("None");
+        const Texts german = textsOf("German.lng");
+        QVERIFY(english.size() > 100);
+        // Names, numbers, the file dialog's "...", a web address and words German shares with English; the
+        // lists of fonts, code pages and languages, which name them in their own words.
+        static const QRegularExpression neutral(
+            QStringLiteral("^(|[^A-Za-z]*|\\s*Quillmar[ ?\\[\\]*]*|OK|Alarm|Sync|None|https://)$"));
+        static const QRegularExpression names(
+            QStringLiteral("/(FontCombo|cboCodePage|cboLanguage)\\.([6-9]|\\d\\d+)$"));
+        QStringList missing;
+        for (const auto& [where, text] : english) {
+            const auto other = german.find(where);
+            if (other != german.end() && other->second == text && !neutral.match(text).hasMatch() &&
+                !names.match(where).hasMatch())
+                missing << where + QStringLiteral(": ") + text;
+        }
+        for (const QString& line : missing)
+            qWarning("not in the language table: %s", qPrintable(line));
+        QVERIFY2(missing.isEmpty(), "texts are missing from the language table (listed above)");
+    }
+};
+
+QTEST_MAIN(LanguageGuiTest)
+#include "language_gui_test.moc"
