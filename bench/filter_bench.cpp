@@ -1,10 +1,13 @@
 // Finding in 1,000,000 rows (or as many as the first argument says), timed next to a floor measured in the
-// same run: one pass over the rows' texts (each row's stored bytes searched once for the typed text, as a
-// plain case-sensitive search does). Target: a keystroke within 5x of the floor. Three measurements:
+// same run: one pass over the rows' texts (each row's stored bytes searched once for the typed text with the
+// standard library's find, as a plain case-sensitive search does, without folding). Target: a keystroke
+// within 5x of the floor and within 100 ms. Measurements:
 //   - the filter alone over the rows whose folded texts are kept (window-free);
 //   - a keystroke in the find bar of a shown window: the filter, the shown rows and the view updated;
-//   - the first keystroke, which folds the texts of every row first (reported, not targeted).
+//   - the first key typed right after the bar opens, before the texts are folded: the longest turn of the
+//     window's event loop until the rows it finds are shown (target 100 ms), and how long that takes.
 #include "BenchUtil.h"
+#include "app/ItemFilterModel.h"
 #include "app/TQuillmar.h"
 #include "config/Paths.h"
 #include "dialogs/MessageBox.h"
@@ -13,11 +16,14 @@
 #include "platform/CodePage.h"
 #include "platform/Regional.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTreeView>
+
+#include <string_view>
 
 namespace {
 using namespace benchutil;
@@ -40,7 +46,12 @@ double floorPass(const ToDoList& list, QByteArrayView typed)
         [&] {
             int found = 0;
             for (const ToDoItem& item : list.items)
-                found += QByteArrayView(item.record()).indexOf(typed) >= 0 ? 1 : 0;
+                found +=
+                    std::string_view(item.record().constData(), static_cast<size_t>(item.record().size()))
+                                .find(std::string_view(typed.data(), static_cast<size_t>(typed.size()))) !=
+                            std::string_view::npos
+                        ? 1
+                        : 0;
             benchmark::DoNotOptimize(found);
         },
         7);
@@ -101,8 +112,19 @@ int main(int argc, char** argv)
         field->setText(text);
         QCoreApplication::processEvents();
     };
+    // The bar opens and a key follows at once: the texts are folded in slices and the key applied by the
+    // last of them; no turn of the event loop may hold the window meanwhile.
+    auto* findAction = window.findChild<QAction*>(QStringLiteral("actFind"));
     const auto first0 = SteadyClock::now();
+    findAction->trigger();
     keystroke(typing.constFirst());
+    double firstTurn = seconds(first0, SteadyClock::now());
+    auto* shown = qobject_cast<ItemFilterModel*>(view->model());
+    while (shown->filter().text() != typing.constFirst() && seconds(first0, SteadyClock::now()) < 60) {
+        const auto t0 = SteadyClock::now();
+        QCoreApplication::processEvents();
+        firstTurn = std::max(firstTurn, seconds(t0, SteadyClock::now()));
+    }
     const double first = seconds(first0, SteadyClock::now());
     double slowest = 0;
     for (int run = 0; run < 5; ++run) {
@@ -135,7 +157,9 @@ int main(int argc, char** argv)
     std::printf("keystroke in the find bar:         target within 100 ms: %s\n", key <= 0.1 ? "yes" : "NO");
     std::printf("slowest keystroke:                 target within 100 ms: %s\n",
                 slowest <= 0.1 ? "yes" : "NO");
-    std::printf("first keystroke (folds every row): %.2f ms  ratio %.2fx\n", first * 1e3, first / floor);
+    std::printf("key typed as the bar opens, longest turn until shown: %.2f ms (target within 100 ms: %s)\n",
+                firstTurn * 1e3, firstTurn <= 0.1 ? "yes" : "NO");
+    std::printf("key typed as the bar opens, until its rows are shown: %.2f ms\n", first * 1e3);
     std::printf("folding every row alone:           %.2f ms  ratio %.2fx\n", folding * 1e3, folding / floor);
     return 0;
 }

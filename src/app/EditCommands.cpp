@@ -69,10 +69,12 @@ EditCommands::EditCommands(ListDocument* document, ListUndoStack* undoStack, Lis
         m_list->view()->setFocus(Qt::OtherFocusReason);
         // The folded texts take about as much memory as the list: they go with the bar.
         m_foldTimer->stop();
+        m_waitingFilter.reset();
         m_document->model()->forgetSearchKeys();
     });
     // The rows' folded texts are made in slices while the bar is shown, before the keys need them; a key
-    // typed before they are all made folds the rest itself.
+    // typed before they are all made is applied by the last slice, so that the window never folds a
+    // million rows in one go.
     m_foldTimer = new QTimer(this);
     m_foldTimer->setInterval(0);
     connect(m_foldTimer, &QTimer::timeout, this, &EditCommands::foldSlice);
@@ -126,17 +128,26 @@ void EditCommands::find()
     m_foldTimer->start();
 }
 
+namespace {
+// About 10 ms of folding per turn of the event loop.
+constexpr int kFoldSlice = 10000;
+} // namespace
+
 void EditCommands::foldSlice()
 {
-    // About 10 ms of folding per turn of the event loop.
-    constexpr int kSlice = 10000;
     const ItemFilter::Folding folding = ItemFilter::Folding::forLocale(Regional::locale());
     ToDoListModel* model = m_document->model();
-    const int end = std::min(model->size(), m_foldNext + kSlice);
+    const int end = std::min(model->size(), m_foldNext + kFoldSlice);
     for (; m_foldNext < end; ++m_foldNext)
         model->searchKey(m_foldNext, folding);
-    if (m_foldNext >= model->size())
-        m_foldTimer->stop();
+    if (m_foldNext < model->size())
+        return;
+    m_foldTimer->stop();
+    if (m_waitingFilter) {
+        const ItemFilter filter = *m_waitingFilter;
+        m_waitingFilter.reset();
+        showFiltered(filter);
+    }
 }
 
 void EditCommands::applyFilter(const QString& text, unsigned statuses)
@@ -144,6 +155,17 @@ void EditCommands::applyFilter(const QString& text, unsigned statuses)
     ItemFilter filter(Regional::locale());
     filter.setText(text);
     filter.setStatuses(statuses);
+    m_waitingFilter.reset();
+    if (filter.hasText() && m_foldTimer->isActive() &&
+        m_document->model()->size() - m_foldNext > kFoldSlice) {
+        m_waitingFilter = filter;
+        return;
+    }
+    showFiltered(filter);
+}
+
+void EditCommands::showFiltered(const ItemFilter& filter)
+{
     m_rows->setFilter(filter);
     // Rows the filter hides leave the selection: the commands and the memos follow what is still selected.
     Q_EMIT filterApplied();

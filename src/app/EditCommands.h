@@ -1,8 +1,12 @@
 #pragma once
 
+#include "model/ItemFilter.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
+
+#include <optional>
 
 class FilterBar;
 class ItemFilterModel;
@@ -43,6 +47,7 @@ private:
     void foldSlice();
     void find();
     void applyFilter(const QString& text, unsigned statuses);
+    void showFiltered(const ItemFilter& filter);
     void updateUndoCommands();
     void updateShownCount();
 
@@ -62,4 +67,6 @@ private:
     QTimer* m_foldTimer = nullptr;
     // The next row whose folded texts are to be made.
     int m_foldNext = 0;
+    // A find typed while many rows' texts were still to be folded: it is applied by the last slice.
+    std::optional<ItemFilter> m_waitingFilter;
 };

@@ -51,7 +51,7 @@ bool ItemFilterModel::accepts(int sourceRow, const QDate& today) const
     const ToDoItem& item = m_rows->item(sourceRow);
     // The status first: it is cheaper than the texts when a status is chosen.
     return m_filter.acceptsStatus(item, today) &&
-           m_filter.acceptsText(m_rows->searchKey(sourceRow, m_filter.folding()));
+           (!m_filter.hasText() || m_filter.acceptsText(m_rows->searchKey(sourceRow, m_filter.folding())));
 }
 
 std::vector<int> ItemFilterModel::acceptedRows() const
@@ -75,18 +75,31 @@ int ItemFilterModel::proxyRow(int sourceRow) const
 
 void ItemFilterModel::refilter(bool narrowing)
 {
+    const QDate today = Clock::today();
+    auto rejected = [&](int r) { return !accepts(r, today); };
+    // Narrowing, the rows before the first one the key leaves out stay as they are; a key that leaves
+    // every shown row shown changes nothing the view has laid out.
+    size_t firstOut = 0;
+    if (narrowing) {
+        firstOut =
+            static_cast<size_t>(std::find_if(m_shown.begin(), m_shown.end(), rejected) - m_shown.begin());
+        if (firstOut == m_shown.size()) {
+            Q_EMIT countsChanged();
+            return;
+        }
+    }
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const QModelIndexList from = persistentIndexList();
     std::vector<int> sourceRows;
     sourceRows.reserve(static_cast<size_t>(from.size()));
     for (const QModelIndex& idx : from)
         sourceRows.push_back(sourceRow(idx.row()));
-    if (narrowing) {
-        const QDate today = Clock::today();
-        std::erase_if(m_shown, [&](int r) { return !accepts(r, today); });
-    } else {
+    if (narrowing)
+        m_shown.erase(
+            std::remove_if(m_shown.begin() + static_cast<std::ptrdiff_t>(firstOut), m_shown.end(), rejected),
+            m_shown.end());
+    else
         m_shown = acceptedRows();
-    }
     QModelIndexList to;
     to.reserve(from.size());
     for (qsizetype i = 0; i < from.size(); ++i) {
@@ -240,7 +253,9 @@ QModelIndex ItemFilterModel::mapFromSource(const QModelIndex& sourceIndex) const
 
 QModelIndex ItemFilterModel::index(int row, int column, const QModelIndex& parent) const
 {
-    if (parent.isValid() || row < 0 || row >= shownCount() || column < 0 || column >= columnCount())
+    // Asked of every shown row when the view lays the rows out: answered without a call to the source.
+    if (parent.isValid() || row < 0 || row >= shownCount() || column < 0 ||
+        column >= ToDoListModel::ColumnCount)
         return {};
     return createIndex(row, column);
 }
@@ -257,7 +272,7 @@ int ItemFilterModel::rowCount(const QModelIndex& parent) const
 
 int ItemFilterModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : sourceModel()->columnCount();
+    return parent.isValid() ? 0 : ToDoListModel::ColumnCount;
 }
 
 bool ItemFilterModel::hasChildren(const QModelIndex& parent) const
@@ -269,8 +284,8 @@ Qt::ItemFlags ItemFilterModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid() || index.row() >= shownCount())
         return Qt::NoItemFlags;
-    // The coloured rows add no flags of their own.
-    return m_rows->flags(m_rows->index(sourceRow(index.row()), index.column()));
+    // The coloured rows add no flags of their own, and the list's depend on the column alone.
+    return ToDoListModel::columnFlags(index.column());
 }
 
 QModelIndex ItemFilterModel::sibling(int row, int column, const QModelIndex& idx) const

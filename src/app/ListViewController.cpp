@@ -245,12 +245,18 @@ QList<int> ListViewController::selectedRows() const
 void ListViewController::selectRows(const QList<int>& rows)
 {
     QList<int> sorted;
-    sorted.reserve(rows.size());
-    for (int r : rows) {
-        if (const int shown = m_rows->proxyRow(r); shown >= 0)
-            sorted.append(shown);
+    if (m_rows->shownCount() == model()->size()) {
+        // Every row shown: list rows are shown rows (undo selects a million rows put back).
+        sorted = rows;
+    } else {
+        sorted.reserve(rows.size());
+        for (int r : rows) {
+            if (const int shown = m_rows->proxyRow(r); shown >= 0)
+                sorted.append(shown);
+        }
     }
-    std::sort(sorted.begin(), sorted.end());
+    if (!std::is_sorted(sorted.begin(), sorted.end()))
+        std::sort(sorted.begin(), sorted.end());
     QItemSelection selection;
     const int lastColumn = ToDoListModel::ColumnCount - 1;
     // One range per run of neighbouring rows, so selecting thousands stays quick.

@@ -45,6 +45,8 @@ public:
     const Folding& folding() const { return m_folding; }
     // False when every row passes.
     bool isActive() const { return !m_needle.isEmpty() || m_statuses != AllStatuses; }
+    // Something typed: the rows' folded texts are needed.
+    bool hasText() const { return !m_needle.isEmpty(); }
 
     // key is the row's searchKey() made with folding().
     bool accepts(const ToDoItem& item, const QByteArray& key, const QDate& today) const;

@@ -20,7 +20,7 @@ bool RowChange::rowsEndHistory(const QString& historyPath) const
 {
     return m_kind == Kind::MoveToHistory && m_historySizeBefore >= 0 &&
            HistoryTail::endsWith(historyPath, {m_historySizeBefore, m_historyCountBefore},
-                                 SerializeRecords(m_items), static_cast<qint32>(m_items.size()));
+                                 SerializeRecords(*m_items), static_cast<qint32>(m_items->size()));
 }
 
 RowChange RowChange::inserted(Kind kind, QList<int> rows, std::vector<ToDoItem> items)
@@ -28,7 +28,7 @@ RowChange RowChange::inserted(Kind kind, QList<int> rows, std::vector<ToDoItem> 
     RowChange c;
     c.m_kind = kind;
     c.m_rows = std::move(rows);
-    c.m_items = std::move(items);
+    c.m_items = std::make_shared<const std::vector<ToDoItem>>(std::move(items));
     return c;
 }
 
@@ -42,7 +42,7 @@ RowChange RowChange::replaced(int row, ToDoItem before, ToDoItem after)
     RowChange c;
     c.m_kind = Kind::Edit;
     c.m_rows = {row};
-    c.m_items.push_back(std::move(before));
+    c.m_items = std::make_shared<const std::vector<ToDoItem>>(1, std::move(before));
     c.m_after.push_back(std::move(after));
     return c;
 }
@@ -136,9 +136,9 @@ bool RowChange::canRedoRows(const ToDoListModel& model) const
         return rowsCanTake(model);
     case Kind::Delete:
     case Kind::MoveToHistory:
-        return rowsHold(model, m_items);
+        return rowsHold(model, *m_items);
     case Kind::Edit:
-        return rowsHold(model, m_items);
+        return rowsHold(model, *m_items);
     case Kind::Check:
         return flagsAre(model, m_flagsBefore);
     case Kind::Sort:
@@ -152,7 +152,7 @@ bool RowChange::canUndoRows(const ToDoListModel& model) const
     switch (m_kind) {
     case Kind::Add:
     case Kind::Import:
-        return rowsHold(model, m_items);
+        return rowsHold(model, *m_items);
     case Kind::Delete:
     case Kind::MoveToHistory:
         return rowsCanTake(model);
@@ -170,7 +170,7 @@ bool RowChange::canUndoRows(const ToDoListModel& model) const
 
 void RowChange::insertRows(ToDoListModel& model) const
 {
-    model.insertItems(m_rows, m_items);
+    model.insertItems(m_rows, *m_items);
 }
 
 void RowChange::setNames(ToDoListModel& model, bool after) const
@@ -221,7 +221,7 @@ void RowChange::undoRows(ToDoListModel& model) const
         insertRows(model);
         break;
     case Kind::Edit:
-        model.replaceItem(m_rows.constFirst(), m_items.front());
+        model.replaceItem(m_rows.constFirst(), m_items->front());
         break;
     case Kind::Check:
         model.setCheckedRows(m_rows, m_flagsBefore);
@@ -270,7 +270,7 @@ IoResult RowChange::undoFiles(const QString& historyPath) const
     if (m_historySizeBefore >= 0) {
         const IoResult cut =
             HistoryTail::cutBack(historyPath, {m_historySizeBefore, m_historyCountBefore},
-                                 SerializeRecords(m_items), static_cast<qint32>(m_items.size()));
+                                 SerializeRecords(*m_items), static_cast<qint32>(m_items->size()));
         if (cut && m_historyCreated && m_historyCountBefore == 0)
             QFile::remove(historyPath);
         if (cut || cut.kind != IoError::BadData)
@@ -280,10 +280,10 @@ IoResult RowChange::undoFiles(const QString& historyPath) const
     if (IoResult r = ReadListFile(historyPath, false, history); !r)
         return r;
     auto& items = history.items;
-    const auto count = static_cast<std::ptrdiff_t>(m_items.size());
+    const auto count = static_cast<std::ptrdiff_t>(m_items->size());
     auto runAt = [&](std::ptrdiff_t start) {
         return start >= 0 && start + count <= static_cast<std::ptrdiff_t>(items.size()) &&
-               std::equal(m_items.begin(), m_items.end(), items.begin() + start);
+               std::equal(m_items->begin(), m_items->end(), items.begin() + start);
     };
     std::ptrdiff_t start = m_historyCountBefore;
     if (!runAt(start)) {

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -84,8 +85,10 @@ private:
     quint64 m_id = nextId();
     Kind m_kind = Kind::Add;
     QList<int> m_rows;
-    // Add, Import, Delete, MoveToHistory: the items of the rows; Edit: before and after.
-    std::vector<ToDoItem> m_items;
+    // Add, Import, Delete, MoveToHistory: the items of the rows; Edit: before and after. The items are
+    // shared by the copies of a change (the undo stack keeps one), which never change them: copying a
+    // change of a million rows costs nothing.
+    std::shared_ptr<const std::vector<ToDoItem>> m_items = std::make_shared<const std::vector<ToDoItem>>();
     std::vector<ToDoItem> m_after;
     std::vector<bool> m_flagsBefore;
     std::vector<bool> m_flagsAfter;

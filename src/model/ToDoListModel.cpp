@@ -74,10 +74,13 @@ QVariant ToDoListModel::headerData(int section, Qt::Orientation orientation, int
 
 Qt::ItemFlags ToDoListModel::flags(const QModelIndex& index) const
 {
-    if (!index.isValid())
-        return Qt::NoItemFlags;
+    return index.isValid() ? columnFlags(index.column()) : Qt::NoItemFlags;
+}
+
+Qt::ItemFlags ToDoListModel::columnFlags(int column)
+{
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
-    if (index.column() == 0)
+    if (column == 0)
         f |= Qt::ItemIsUserCheckable;
     return f;
 }
@@ -142,18 +145,24 @@ void ToDoListModel::insertItems(const QList<int>& rows, std::vector<ToDoItem> it
         beginInsertRows(QModelIndex(), first, first + count - 1);
     else
         beginResetModel();
-    std::vector<ToDoItem> merged;
-    merged.reserve(m_list.items.size() + items.size());
-    auto old = m_list.items.begin();
-    for (qsizetype i = 0; i < rows.size(); ++i) {
-        while (static_cast<int>(merged.size()) < rows[i] && old != m_list.items.end())
-            merged.push_back(std::move(*old++));
+    // In place, from the back: each kept row moves once, to where it ends, and no second list of the rows
+    // is made (a million rows would be allocated and touched anew for every row put back).
+    // The list grows by the new items (moved, not made anew: an empty item is not free), which are then
+    // swapped back out, leaving empty places at the end.
+    auto& list = m_list.items;
+    const size_t oldSize = list.size();
+    list.insert(list.end(), std::make_move_iterator(items.begin()), std::make_move_iterator(items.end()));
+    for (size_t i = 0; i < items.size(); ++i)
+        std::swap(items[i], list[oldSize + i]);
+    size_t from = oldSize;
+    size_t to = list.size();
+    for (qsizetype i = rows.size() - 1; i >= 0; --i) {
+        const size_t at = std::min(static_cast<size_t>(rows[i]), to - 1);
+        while (to - 1 > at)
+            list[--to] = std::move(list[--from]);
         m_checkedCount += items[static_cast<size_t>(i)].checked() ? 1 : 0;
-        merged.push_back(std::move(items[static_cast<size_t>(i)]));
+        list[--to] = std::move(items[static_cast<size_t>(i)]);
     }
-    while (old != m_list.items.end())
-        merged.push_back(std::move(*old++));
-    m_list.items = std::move(merged);
     if (!m_searchKeys.empty()) {
         if (run)
             m_searchKeys.insert(m_searchKeys.begin() + first, static_cast<size_t>(count), QByteArray());

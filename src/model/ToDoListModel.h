@@ -28,6 +28,8 @@ public:
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // Every row's flags: they depend on the column alone.
+    static Qt::ItemFlags columnFlags(int column);
     using QAbstractTableModel::removeRows;
 
     static QString columnCaption(int column);

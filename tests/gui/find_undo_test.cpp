@@ -145,6 +145,15 @@ private Q_SLOTS:
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(view()));
         pressInFocus(Qt::Key_F, Qt::ControlModifier);
         QVERIFY(findField()->text().isEmpty());
+        pressInFocus(Qt::Key_Escape);
+
+        // Keys typed while a long list's texts are still being folded are found once they are: none is lost.
+        std::vector<ToDoItem> many(30000, row("Buy milk"));
+        many[25000] = row("Call Müller");
+        setRows(std::move(many));
+        pressInFocus(Qt::Key_F, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("mull"));
+        QTRY_COMPARE(shownActions(), QStringList{"Call Müller"});
     }
 
     // With rows left out, every command works on the selected shown rows, and on them only.
