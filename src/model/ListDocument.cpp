@@ -12,9 +12,11 @@
 #include <algorithm>
 
 namespace {
-const QString kProblemsReading = QStringLiteral("Problems reading the file!");
-const QString kFailureSavingTodo = QStringLiteral("Failure while saving todo file");
-const QString kFailureSaving = QStringLiteral("Failure saving the file");
+// The list texts of the language in effect.
+QString listText(const char* key)
+{
+    return LanguageTexts::shared().text("Lists", key);
+}
 
 // The fixed message, and below it what went wrong, so the user knows which file and why.
 QString withDetail(const QString& message, const QString& detail)
@@ -205,9 +207,7 @@ void ListDocument::cutUndoneMoves(quint64 savedGeneration)
         const RowChange change = std::move(m_pendingCuts.back().change);
         m_pendingCuts.pop_back();
         if (const IoResult r = change.undoFiles(m_paths.historyList); !r)
-            Q_EMIT autosaveFailed(
-                QStringLiteral("Items taken back from the history stay in the history file too: %1")
-                    .arg(r.error));
+            Q_EMIT autosaveFailed(listText("HistoryKept").arg(r.error));
     }
 }
 
@@ -265,10 +265,7 @@ std::optional<bool> ListDocument::confirmReplacingChangedFile(ListPrompter& prom
     // Someone else wrote the file since this list read it: replacing it would lose their rows unasked.
     if (!changedOnDisk())
         return std::nullopt;
-    const QString question = QStringLiteral("%1 was changed by another program after Quillmar read it.\r\n"
-                                            "Replace it with the list shown here? (No saves the list under "
-                                            "another name.)")
-                                 .arg(native(shownFile()));
+    const QString question = listText("ReplaceChanged").arg(native(shownFile()));
     switch (prompter.ask(ListPrompter::Question::ReplaceChangedFile, question, true)) {
     case ListPrompter::Answer::Yes:
         return std::nullopt;
@@ -311,7 +308,7 @@ bool ListDocument::saveExternalUnderItsName(ListPrompter& prompter, bool leaving
     if (const std::optional<bool> done = confirmReplacingChangedFile(prompter))
         return *done;
     if (const IoResult r = SaveListFile(list(), m_externalFileName); !r) {
-        prompter.inform(withDetail(kFailureSavingTodo, r.error));
+        prompter.inform(withDetail(listText("FailureSavingTodo"), r.error));
         return leaving && askToDiscard(prompter, LanguageTexts::shared().text("Lists", "NotSaved"));
     }
     stampFile();
@@ -345,7 +342,7 @@ bool ListDocument::SaveCurrentList(ListPrompter& prompter)
     if (const std::optional<bool> done = confirmReplacingChangedFile(prompter))
         return *done;
     if (const IoResult r = saveByMode(); !r) {
-        prompter.inform(withDetail(kFailureSavingTodo, r.error));
+        prompter.inform(withDetail(listText("FailureSavingTodo"), r.error));
         return false;
     }
     leftSaved();
@@ -384,7 +381,7 @@ bool ListDocument::OpenStandardList(ListPrompter& prompter)
     ToDoList fresh;
     // A standard list that does not exist yet is an empty one (the first start).
     if (const IoResult r = LoadListFile(fresh, m_paths.standardList); !r) {
-        prompter.inform(withDetail(kProblemsReading, r.error));
+        prompter.inform(withDetail(listText("ProblemsReading"), r.error));
         return false;
     }
     showList(std::move(fresh), ListMode::Standard, QString());
@@ -397,7 +394,7 @@ bool ListDocument::LoadHistoryList(ListPrompter& prompter)
         return false;
     ToDoList fresh;
     if (const IoResult r = LoadHistoryFile(fresh, m_paths.historyList); !r) {
-        prompter.inform(withDetail(QStringLiteral("Failure while loading History file"), r.error));
+        prompter.inform(withDetail(listText("HistoryUnread"), r.error));
         return false;
     }
     showList(std::move(fresh), ListMode::History, QString());
@@ -408,13 +405,13 @@ bool ListDocument::SaveHistoryList(ListPrompter& prompter)
 {
     finishSaving();
     if (m_mode != ListMode::History) {
-        prompter.inform(QStringLiteral("This is not the history file!"));
+        prompter.inform(listText("NotHistory"));
         return false;
     }
     if (const std::optional<bool> done = confirmReplacingChangedFile(prompter))
         return *done;
     if (const IoResult r = saveByMode(); !r) {
-        prompter.inform(withDetail(kFailureSaving, r.error));
+        prompter.inform(withDetail(listText("FailureSaving"), r.error));
         return false;
     }
     leftSaved();
@@ -430,7 +427,7 @@ bool ListDocument::OpenExternalList(ListPrompter& prompter)
         return false;
     ToDoList fresh;
     if (const IoResult r = ReadListFile(path, true, fresh); !r) {
-        prompter.inform(withDetail(QStringLiteral("Failure while opening the file"), r.error));
+        prompter.inform(withDetail(listText("OpenFailed"), r.error));
         return false;
     }
     showOpenedList(std::move(fresh), path);
@@ -443,8 +440,7 @@ bool ListDocument::SaveExternalList(ListPrompter& prompter)
     // An unchanged external list is already in its file: say so instead of doing nothing. Any other
     // list can always be saved as an external one.
     if (!m_modified && m_mode == ListMode::External && !m_externalFileName.isEmpty()) {
-        prompter.inform(QStringLiteral("Nothing to save: %1 holds the list as it is shown.")
-                            .arg(native(m_externalFileName)));
+        prompter.inform(listText("NothingToSave").arg(native(m_externalFileName)));
         return true;
     }
     if (m_mode == ListMode::NoList)
@@ -466,7 +462,7 @@ bool ListDocument::SaveExternalListAs(ListPrompter& prompter)
     finishSaving();
     // Rows that were never read (the standard list could not be) are no list to save anywhere.
     if (m_mode == ListMode::NoList) {
-        prompter.inform(QStringLiteral("No list is shown, so there is nothing to save."));
+        prompter.inform(listText("NoListToSave"));
         return false;
     }
     const QString folder = m_saveDialogFolder.isEmpty() ? m_paths.dataFolder : m_saveDialogFolder;
@@ -474,21 +470,18 @@ bool ListDocument::SaveExternalListAs(ListPrompter& prompter)
     if (path.isEmpty())
         return false;
     if (const IoResult r = checkSaveTarget(path); !r) {
-        prompter.inform(withDetail(kFailureSaving, r.error));
+        prompter.inform(withDetail(listText("FailureSaving"), r.error));
         return false;
     }
     // The standard list's own items would be gone: the file dialog's "replace it?" named only a file.
     if (m_mode != ListMode::Standard && isStandardListFile(path)) {
-        const QString text =
-            QStringLiteral("%1 is the standard ToDo list.\r\nReplace its items with the list "
-                           "shown here? Its own items are then no longer in it.")
-                .arg(native(path));
+        const QString text = listText("ReplaceStandard").arg(native(path));
         if (prompter.ask(ListPrompter::Question::ReplaceStandardList, text, false) !=
             ListPrompter::Answer::Yes)
             return false;
     }
     if (const IoResult r = SaveListFile(list(), path); !r) {
-        prompter.inform(withDetail(kFailureSaving, r.error));
+        prompter.inform(withDetail(listText("FailureSaving"), r.error));
         return false;
     }
     const bool standard = isStandardListFile(path);
@@ -546,26 +539,21 @@ bool ListDocument::openListFile(const QString& path, ListPrompter& prompter)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix != QLatin1String("tdo") && suffix != QLatin1String("tdx")) {
-        prompter.inform(withDetail(
-            kProblemsReading, QStringLiteral("%1 is not a Quillmar list: only \".tdo\" and \".tdx\" files "
-                                             "can be opened.")
-                                  .arg(native(path))));
+        prompter.inform(withDetail(listText("ProblemsReading"), listText("NotAList").arg(native(path))));
         return false;
     }
     if (isStandardListFile(path))
         return OpenStandardList(prompter);
     // A file that is not there changes nothing: not even the question whether to save the shown list.
     if (!QFileInfo(path).isFile()) {
-        prompter.inform(
-            withDetail(kProblemsReading,
-                       QStringLiteral("Cannot open file %1: the file does not exist").arg(native(path))));
+        prompter.inform(withDetail(listText("ProblemsReading"), listText("NoSuchFile").arg(native(path))));
         return false;
     }
     if (!prepareToLeave(prompter))
         return false;
     ToDoList fresh;
     if (const IoResult r = ReadListFile(path, true, fresh); !r) {
-        prompter.inform(withDetail(kProblemsReading, r.error));
+        prompter.inform(withDetail(listText("ProblemsReading"), r.error));
         return false;
     }
     showOpenedList(std::move(fresh), QFileInfo(path).absoluteFilePath());
@@ -602,42 +590,33 @@ bool ListDocument::offerCopy(const QString& copyPath, ListPrompter& prompter)
     ToDoList copy;
     RecoveryFile::Origin origin;
     if (const IoResult r = m_recovery.read(copy, origin, copyPath); !r) {
-        prompter.inform(
-            withDetail(QStringLiteral("The copy of unsaved changes that the last run kept cannot be "
-                                      "read. It stays as %1.")
-                           .arg(native(copyPath)),
-                       r.error));
+        prompter.inform(withDetail(listText("CopyUnread").arg(native(copyPath)), r.error));
         return false;
     }
     QString which;
     QString file;
     if (origin.mode == ListMode::Standard) {
-        which = QStringLiteral("the standard ToDo list");
+        which = listText("StandardList");
         file = m_paths.standardList;
     } else if (origin.mode == ListMode::History) {
-        which = QStringLiteral("the history list");
+        which = listText("HistoryList");
         file = m_paths.historyList;
     } else if (origin.fileName.isEmpty()) {
-        which = QStringLiteral("a new ToDo list");
+        which = listText("NewList");
     } else {
         which = native(origin.fileName);
         file = origin.fileName;
     }
     const QString when = origin.written.isValid()
                              ? origin.written.toString(QStringLiteral("yyyy-MM-dd HH:mm"))
-                             : QStringLiteral("an unknown time");
-    const QString items =
-        copy.size() == 1 ? QStringLiteral("1 item") : QStringLiteral("%1 items").arg(copy.size());
+                             : listText("UnknownTime");
+    const QString items = copy.size() == 1 ? listText("OneItem") : listText("Items").arg(copy.size());
     // A copy that does not say what its file was counts as made from another state of it.
     const bool changedSince = !file.isEmpty() && (!origin.stampKnown || FileStamp::of(file) != origin.stamp);
-    QString text = QStringLiteral("Changes to %1 (%2, kept at %3) were not saved when Quillmar last ended.")
-                       .arg(which, items, when);
+    QString text = listText("Unsaved").arg(which, items, when);
     if (changedSince)
-        text +=
-            QStringLiteral("\r\n%1 was changed since by another program: saving the restored list will ask "
-                           "before replacing it.")
-                .arg(native(file));
-    text += QStringLiteral("\r\nRestore them? (No deletes the copy; Cancel keeps it for the next start.)");
+        text += QStringLiteral("\r\n") + listText("ChangedSince").arg(native(file));
+    text += QStringLiteral("\r\n") + listText("Restore");
     // Only the user's No throws the copy away; Cancel, Escape, closing the box or nobody there keeps it.
     const ListPrompter::Answer answer = prompter.ask(ListPrompter::Question::RestoreRecovery, text, true);
     if (answer == ListPrompter::Answer::No)
@@ -665,11 +644,9 @@ void ListDocument::endSession(ListPrompter& unattended)
     if (SaveCurrentList(unattended))
         return;
     if (const IoResult r = writeRecovery(); !r)
-        unattended.inform(withDetail(QStringLiteral("The list could not be saved, nor copied."), r.error));
+        unattended.inform(withDetail(listText("NotCopied"), r.error));
     else
-        unattended.inform(
-            QStringLiteral("The unsaved list was copied to %1; the next start offers to restore it.")
-                .arg(native(m_recovery.listPath())));
+        unattended.inform(listText("Copied").arg(native(m_recovery.listPath())));
 }
 
 void ListDocument::autosave()
@@ -690,11 +667,7 @@ void ListDocument::autosave()
         // wait in the recovery copy until a save the user sees asks what to do.
         if (changedOnDisk()) {
             const IoResult copied = writeRecovery();
-            Q_EMIT autosaveFailed(
-                QStringLiteral("%1 was changed by another program, so the changes were not saved there%2. "
-                               "Saving the list (switching lists, Exit) asks what to do.")
-                    .arg(native(shownFile()),
-                         copied ? QStringLiteral(" (a copy keeps them)") : QStringLiteral(", nor copied")));
+            Q_EMIT autosaveFailed(listText(copied ? "ChangedKept" : "ChangedLost").arg(native(shownFile())));
             return;
         }
         job.kind = m_mode == ListMode::Standard ? BackgroundSave::Kind::List : BackgroundSave::Kind::History;
@@ -750,7 +723,7 @@ bool ListDocument::DeleteSelectedItems(const QList<int>& rows, bool withHistory,
 {
     // External lists are the user's own lists: only the history list itself (or no list) refuses.
     if (m_mode == ListMode::History || m_mode == ListMode::NoList) {
-        prompter.inform(QStringLiteral("This is the history file!"));
+        prompter.inform(listText("IsHistory"));
         return false;
     }
     QList<int> valid = validRows(rows, m_model->size());
@@ -764,7 +737,7 @@ bool ListDocument::DeleteSelectedItems(const QList<int>& rows, bool withHistory,
         RowChange::removed(withHistory ? RowChange::Kind::MoveToHistory : RowChange::Kind::Delete,
                            std::move(valid), std::move(items));
     if (const IoResult r = change.redoFiles(*m_model, m_paths.historyList); !r) {
-        prompter.inform(withDetail(kFailureSaving, r.error));
+        prompter.inform(withDetail(listText("FailureSaving"), r.error));
         return false;
     }
     change.redoRows(*m_model);
@@ -853,10 +826,7 @@ bool ListDocument::sortRows(std::vector<int> order)
 namespace {
 IoResult listChangedSince()
 {
-    return IoResult::failure(
-        QStringLiteral("The list is no longer as this change left it, so it cannot be taken back or done "
-                       "again. Nothing was changed."),
-        IoError::BadData);
+    return IoResult::failure(listText("UndoStale"), IoError::BadData);
 }
 } // namespace
 
