@@ -26,12 +26,21 @@
 #include <memory>
 
 namespace {
-const QString kCSVFilter = QStringLiteral("CSV Files (*.CSV *.csv)");
 const QString kCSVSuffix = QStringLiteral("csv");
-const QString kHtmlFilter = QStringLiteral("HTML File (*.HTML *.html)");
 const QString kHtmlSuffix = QStringLiteral("html");
-const QString kICalendarFilter = QStringLiteral("iCalendar files (*.ics)");
 const QString kICalendarSuffix = QStringLiteral("ics");
+
+// A file dialog's filter in the language in effect.
+QString filter(const char* key)
+{
+    return LanguageTexts::shared().text("Dialogs", key);
+}
+
+// A file dialog is titled with its command.
+QString titleOf(const QAction* action)
+{
+    return action->text().remove(QLatin1Char('&'));
+}
 
 // What a running job shows beside its progress bar: the file's name.
 QString jobLabel(const char* key, const QString& path)
@@ -163,7 +172,7 @@ void ExchangeActions::exportCSV()
 {
     if (refusedWhileRunning(m_csvExport, m_exportCsvAction))
         return;
-    const QString path = saveFileName(QStringLiteral("Export to CSV"), kCSVFilter, kCSVSuffix);
+    const QString path = saveFileName(titleOf(m_exportCsvAction), filter("CsvFilter"), kCSVSuffix);
     if (path.isEmpty())
         return;
     // The rows as they are now: editing goes on while the copy is written. The copy is let go on the
@@ -185,7 +194,7 @@ void ExchangeActions::importCSV()
 {
     if (refusedWhileRunning(m_csvImport, m_importCsvAction))
         return;
-    const QString path = openFileName(QStringLiteral("Import from CSV"), kCSVFilter, kCSVSuffix);
+    const QString path = openFileName(titleOf(m_importCsvAction), filter("CsvFilter"), kCSVSuffix);
     if (path.isEmpty())
         return;
     struct Read
@@ -234,7 +243,7 @@ void ExchangeActions::exportHTML()
 {
     if (refusedWhileRunning(m_htmlExport, m_htmlAction))
         return;
-    const QString path = saveFileName(QStringLiteral("Export to HTML"), kHtmlFilter, kHtmlSuffix);
+    const QString path = saveFileName(titleOf(m_htmlAction), filter("HtmlFilter"), kHtmlSuffix);
     if (path.isEmpty())
         return;
     // The settings are read afresh for every page.
@@ -268,7 +277,7 @@ void ExchangeActions::exportICalendar()
     if (refusedWhileRunning(m_icalendarExport, m_icalendarAction))
         return;
     const QString path =
-        saveFileName(QStringLiteral("Export to iCalendar"), kICalendarFilter, kICalendarSuffix);
+        saveFileName(titleOf(m_icalendarAction), filter("ICalendarFilter"), kICalendarSuffix);
     if (path.isEmpty())
         return;
     auto list = std::make_shared<ToDoList>();
@@ -288,7 +297,7 @@ void ExchangeActions::exportICalendar()
 void ExchangeActions::importICalendar()
 {
     const QString path =
-        openFileName(QStringLiteral("Import from iCalendar"), kICalendarFilter, kICalendarSuffix);
+        openFileName(titleOf(m_importICalendarAction), filter("ICalendarFilter"), kICalendarSuffix);
     if (path.isEmpty())
         return;
     // Read and checked whole first, as the CSV import: all the to-dos or none, and one step to undo.
@@ -309,13 +318,14 @@ void ExchangeActions::importICalendar()
 void ExchangeActions::showHTMLFile(const QString& fileName)
 {
     if (!QFileInfo::exists(fileName)) {
-        MessageBox::ok(m_window, QStringLiteral("I didn't find the ") + fileName + QStringLiteral(" file"));
+        MessageBox::ok(m_window, LanguageTexts::shared().text("Messages", "NoHtmlFile").arg(fileName));
         return;
     }
     // The desktop's association opens it; no shell ever sees the name.
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(fileName)))
-        MessageBox::information(m_window, QStringLiteral("No program could be started to show %1.")
-                                              .arg(QDir::toNativeSeparators(fileName)));
+        MessageBox::information(
+            m_window,
+            LanguageTexts::shared().text("Messages", "NoViewer").arg(QDir::toNativeSeparators(fileName)));
 }
 
 void ExchangeActions::retranslate()

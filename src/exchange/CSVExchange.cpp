@@ -1,5 +1,7 @@
 #include "exchange/CSVExchange.h"
 
+#include "config/LanguageTexts.h"
+
 #include "exchange/ExportTarget.h"
 #include "exchange/ListingTextWriter.h"
 #include "platform/AtomicFile.h"
@@ -162,29 +164,26 @@ IoResult ImportCSVFile(const QString& path, ToDoList& list, int* added, CSVImpor
 
 QString ImportSummary(const QString& path, int added, const CSVImportNotes& notes)
 {
-    QString s =
-        added == 0
-            ? QStringLiteral("Imported no items from %1: the file holds no records").arg(shownName(path))
-            : QStringLiteral("Imported %1 %2 from %3")
-                  .arg(added)
-                  .arg(added == 1 ? QStringLiteral("item") : QStringLiteral("items"), shownName(path));
+    const LanguageTexts& texts = LanguageTexts::shared();
+    const auto text = [&texts](const char* key) { return texts.text("Imports", key); };
+    QString s = added == 0   ? text("NoRecords").arg(shownName(path))
+                : added == 1 ? text("OneItem").arg(shownName(path))
+                             : text("Items").arg(added).arg(shownName(path));
     if (notes.separator == ';')
-        s += QStringLiteral(" (separated by semicolons)");
+        s += QStringLiteral(" (") + text("Semicolons") + QLatin1Char(')');
     else if (notes.separator == '\t')
-        s += QStringLiteral(" (separated by tabs)");
+        s += QStringLiteral(" (") + text("Tabs") + QLatin1Char(')');
     if (notes.header)
-        s += QStringLiteral("; the header line named the columns");
+        s += QStringLiteral("; ") + text("Header");
     if (!notes.unknownColumns.isEmpty()) {
         QStringList quoted;
         for (const QString& c : notes.unknownColumns)
             quoted << QLatin1Char('"') + c + QLatin1Char('"');
-        s += QStringLiteral("; not imported: the %1 %2")
-                 .arg(quoted.size() == 1 ? QStringLiteral("column") : QStringLiteral("columns"),
-                      quoted.join(QLatin1String(", ")));
+        s += QStringLiteral("; ") + text(quoted.size() == 1 ? "UnknownColumn" : "UnknownColumns")
+                                        .arg(quoted.join(QLatin1String(", ")));
     }
     if (notes.longRecords > 0)
-        s += QStringLiteral("; %1 %2 more fields than there are columns, and those were not imported")
-                 .arg(notes.longRecords)
-                 .arg(notes.longRecords == 1 ? QStringLiteral("record had") : QStringLiteral("records had"));
+        s += QStringLiteral("; ") +
+             text(notes.longRecords == 1 ? "LongRecord" : "LongRecords").arg(notes.longRecords);
     return s;
 }

@@ -1,5 +1,7 @@
 #include "exchange/ICalendarImport.h"
 
+#include "config/LanguageTexts.h"
+
 #include "exchange/ICalendarValues.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
@@ -216,28 +218,26 @@ IoResult ReadICalendar(const QString& path, ICalendarImport& into)
 
 QString ICalendarImportSummary(const QString& path, const ICalendarImport& import)
 {
+    const LanguageTexts& texts = LanguageTexts::shared();
+    const auto text = [&texts](const char* key) { return texts.text("Imports", key); };
     const qsizetype added = qsizetype(import.items.size());
     if (added == 0)
-        return QStringLiteral("Imported no items from %1: it holds no to-dos").arg(ShownPath(path));
+        return text("NoToDos").arg(ShownPath(path));
     QString summary =
-        QStringLiteral("Imported %1 %2 from %3")
-            .arg(added)
-            .arg(added == 1 ? QStringLiteral("item") : QStringLiteral("items"), ShownPath(path));
+        added == 1 ? text("OneItem").arg(ShownPath(path)) : text("Items").arg(added).arg(ShownPath(path));
     QStringList lost;
-    const auto name = [&lost](int count, const char* what) {
+    const auto name = [&lost, &text](int count, const char* key) {
         if (count > 0)
-            lost << QStringLiteral("%1 (%2)").arg(QLatin1String(what)).arg(count);
+            lost << QStringLiteral("%1 (%2)").arg(text(key)).arg(count);
     };
-    name(import.repeatRules, "repeat rules");
-    name(import.subTasks, "sub-task links");
-    name(import.attachments, "attachments");
-    name(import.alarms, "alarms other than one on the due day");
+    name(import.repeatRules, "RepeatRules");
+    name(import.subTasks, "SubTasks");
+    name(import.attachments, "Attachments");
+    name(import.alarms, "OtherAlarms");
     if (!lost.isEmpty())
-        summary += QStringLiteral("; the list cannot hold their ") + lost.join(QStringLiteral(", "));
+        summary += QStringLiteral("; ") + text("Lost").arg(lost.join(QStringLiteral(", ")));
     if (import.unreadable > 0)
-        summary +=
-            QStringLiteral("; %1 unreadable %2 left out")
-                .arg(import.unreadable)
-                .arg(import.unreadable == 1 ? QStringLiteral("value was") : QStringLiteral("values were"));
+        summary += QStringLiteral("; ") +
+                   text(import.unreadable == 1 ? "OneUnreadable" : "Unreadable").arg(import.unreadable);
     return summary;
 }
