@@ -1,10 +1,18 @@
 #include "exchange/sync/CalDavClient.h"
 
+#include "config/LanguageTexts.h"
+
 #include <QXmlStreamReader>
 
 #include <algorithm>
 
 namespace {
+// What the sync says went wrong, in the language in effect.
+QString syncError(const char* key)
+{
+    return LanguageTexts::shared().text("SyncErrors", key);
+}
+
 constexpr int kMaxRedirects = 5;
 // Items fetched per calendar-multiget.
 constexpr size_t kMultigetBatch = 200;
@@ -153,21 +161,19 @@ SyncReport CalDavClient::failure(const SyncResponse& response, const QUrl& url) 
     if (!response.untrustedCertificate.isEmpty()) {
         report.untrustedCertificate = response.untrustedCertificate;
         report.certificateDescription = response.certificateDescription;
-        report.error = QStringLiteral("The certificate of %1 is not trusted: %2")
-                           .arg(url.host(), response.certificateDescription);
+        report.error = syncError("Untrusted").arg(url.host(), response.certificateDescription);
     } else if (response.timedOut) {
-        report.error = QStringLiteral("The server at %1 did not answer in time").arg(url.host());
+        report.error = syncError("TimedOut").arg(url.host());
     } else if (!response.answered()) {
-        report.error =
-            QStringLiteral("Cannot reach the server at %1: %2").arg(url.host(), response.networkError);
+        report.error = syncError("Unreachable").arg(url.host(), response.networkError);
     } else if (response.status == 401) {
-        report.error = QStringLiteral("The server refused the user name or password for %1").arg(where);
+        report.error = syncError("LoginRefused").arg(where);
     } else if (response.status == 403) {
-        report.error = QStringLiteral("The server refused access to %1").arg(where);
+        report.error = syncError("AccessRefused").arg(where);
     } else if (response.status == 404) {
-        report.error = QStringLiteral("There is nothing at %1").arg(where);
+        report.error = syncError("NotFound").arg(where);
     } else {
-        report.error = QStringLiteral("The server answered %1 for %2").arg(response.status).arg(where);
+        report.error = syncError("Status").arg(response.status).arg(where);
     }
     return report;
 }
@@ -175,6 +181,7 @@ SyncReport CalDavClient::failure(const SyncResponse& response, const QUrl& url) 
 bool CalDavClient::fail(const SyncResponse& response, const QUrl& url)
 {
     m_error = failure(response, url);
+    m_refused = response.status == 401 || response.status == 403;
     return false;
 }
 
@@ -182,6 +189,7 @@ bool CalDavClient::fail(const QString& message)
 {
     m_error = SyncReport();
     m_error.error = message;
+    m_refused = false;
     return false;
 }
 
@@ -201,7 +209,7 @@ bool CalDavClient::propfind(QUrl& url, int depth, const QByteArray& props, DavMu
         if (response.status != 207)
             return fail(response, url);
         if (!ParseDavMultiStatus(response.body, out))
-            return fail(QStringLiteral("The server at %1 gave an answer that is not WebDAV").arg(url.host()));
+            return fail(syncError("NotWebDav").arg(url.host()));
         return true;
     }
 }
@@ -240,14 +248,14 @@ bool CalDavClient::findCollections(const QUrl& start, QList<SyncCollection>& fou
     DavMultiStatus here;
     if (!propfind(url, 0, kCollectionProps + "<D:current-user-principal/><C:calendar-home-set/>", here)) {
         // A server root that answers no PROPFIND may still point the way through its well-known URL.
-        if (m_error.untrustedCertificate.isEmpty() && m_error.error.contains(QLatin1String("refused")))
+        if (m_error.untrustedCertificate.isEmpty() && m_refused)
             return false;
         here = DavMultiStatus();
     }
     const DavEntry self = here.entries.empty() ? DavEntry() : here.entries.front();
     if (isCalendar(self)) {
         if (!holdsToDos(self))
-            return fail(QStringLiteral("The collection %1 holds no to-dos").arg(url.toDisplayString()));
+            return fail(syncError("NoToDos").arg(url.toDisplayString()));
         found << collectionOf(url, self);
         return true;
     }
@@ -260,17 +268,14 @@ bool CalDavClient::findCollections(const QUrl& start, QList<SyncCollection>& fou
             principalUrl = url.resolved(QUrl(QStringLiteral("/.well-known/caldav")));
             DavMultiStatus known;
             if (!propfind(principalUrl, 0, "<D:current-user-principal/>", known))
-                return !m_error.untrustedCertificate.isEmpty() ||
-                               m_error.error.contains(QLatin1String("refused"))
+                return !m_error.untrustedCertificate.isEmpty() || m_refused
                            ? false
-                           : fail(QStringLiteral("No CalDAV server was found at %1")
-                                      .arg(start.toDisplayString()));
+                           : fail(syncError("NoServer").arg(start.toDisplayString()));
             if (!known.entries.empty())
                 principal = known.entries.front().found.value(QStringLiteral("current-user-principal")).hrefs;
         }
         if (principal.isEmpty())
-            return fail(
-                QStringLiteral("The server at %1 names no user to find the calendars of").arg(start.host()));
+            return fail(syncError("NoUser").arg(start.host()));
         principalUrl = principalUrl.resolved(QUrl::fromEncoded(principal.front().toUtf8()));
         DavMultiStatus p;
         if (!propfind(principalUrl, 0, "<C:calendar-home-set/>", p))
@@ -279,8 +284,7 @@ bool CalDavClient::findCollections(const QUrl& start, QList<SyncCollection>& fou
             homes = p.entries.front().found.value(QStringLiteral("calendar-home-set")).hrefs;
         homeBase = principalUrl;
         if (homes.isEmpty())
-            return fail(
-                QStringLiteral("The server at %1 names no calendars for this user").arg(start.host()));
+            return fail(syncError("NoCalendars").arg(start.host()));
     }
     for (const QString& home : std::as_const(homes)) {
         QUrl homeUrl = homeBase.resolved(QUrl::fromEncoded(home.toUtf8()));
@@ -293,8 +297,7 @@ bool CalDavClient::findCollections(const QUrl& start, QList<SyncCollection>& fou
         }
     }
     if (found.isEmpty())
-        return fail(
-            QStringLiteral("The server at %1 has no task collection for this user").arg(start.host()));
+        return fail(syncError("NoTaskList").arg(start.host()));
     return true;
 }
 
@@ -318,8 +321,7 @@ bool CalDavClient::changes(const QUrl& collection, const QByteArray& token, DavC
     if (response.status == 207) {
         DavMultiStatus ms;
         if (!ParseDavMultiStatus(response.body, ms))
-            return fail(
-                QStringLiteral("The server at %1 gave an answer that is not WebDAV").arg(collection.host()));
+            return fail(syncError("NotWebDav").arg(collection.host()));
         out.full = full;
         out.syncToken = ms.syncToken.toUtf8();
         const QString self = collection.path(QUrl::FullyDecoded);
@@ -380,8 +382,7 @@ bool CalDavClient::fetch(const QUrl& collection, std::vector<DavMember>& members
             return fail(response, collection);
         DavMultiStatus ms;
         if (!ParseDavMultiStatus(response.body, ms))
-            return fail(
-                QStringLiteral("The server at %1 gave an answer that is not WebDAV").arg(collection.host()));
+            return fail(syncError("NotWebDav").arg(collection.host()));
         for (const DavEntry& e : ms.entries) {
             const auto it = index.find(DavNormalizedPath(collection, e.href));
             if (it == index.end())

@@ -88,6 +88,8 @@ private:
     SyncAccount m_account;
     QByteArray m_authorization;
     SyncReport m_error;
+    // The last failure was the server turning the user or the access down.
+    bool m_refused = false;
 };
 
 // The decoded path that href (absolute, or relative to base) names: how items are told apart, whichever

@@ -1,5 +1,7 @@
 #include "exchange/sync/SyncModule.h"
 
+#include "config/LanguageTexts.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -39,9 +41,9 @@ std::unique_ptr<SyncTransport> SyncModule::createTransport(QString* error)
     }
     if (!g_create) {
         if (error)
-            *error = QStringLiteral("The network module quillmar-sync.so cannot be loaded%1")
-                         .arg(reasons.isEmpty() ? QStringLiteral(": it is not installed")
-                                                : QStringLiteral(": ") + reasons);
+            *error = reasons.isEmpty()
+                         ? LanguageTexts::shared().text("SyncErrors", "NoModule")
+                         : LanguageTexts::shared().text("SyncErrors", "ModuleFailed").arg(reasons);
         return nullptr;
     }
     return std::unique_ptr<SyncTransport>(g_create());

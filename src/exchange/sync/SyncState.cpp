@@ -1,5 +1,7 @@
 #include "exchange/sync/SyncState.h"
 
+#include "config/LanguageTexts.h"
+
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
 
@@ -40,8 +42,7 @@ IoResult SyncState::load(const QString& path, SyncState& out)
         return r;
     const auto bad = [&path] {
         return IoResult::failure(
-            QStringLiteral("The sync state %1 is damaged; remove it to sync the list afresh")
-                .arg(ShownPath(path)),
+            LanguageTexts::shared().text("SyncErrors", "StateDamaged").arg(ShownPath(path)),
             IoError::BadData);
     };
     QJsonParseError error{};
