@@ -254,6 +254,21 @@ const std::vector<LanguageTexts::Entry> kTable = {
      "The list is no longer as this change left it, so it cannot be taken back or done again. Nothing was "
      "changed."},
     // The manual's window.
+    {W::Main, "About", "Caption", "About %1"},
+    {W::Main, "About", "Authors", "The Quillmar authors"},
+    {W::Main, "About", "Text",
+     "Forgot your tasks?||Not anymore||With Quillmar you keep track|of your daily tasks in a fast|and "
+     "convenient way.|||"},
+    {W::Main, "About", "Version", "Version"},
+    {W::Main, "About", "Release", "Release"},
+    {W::Main, "About", "Build", "Build"},
+    {W::Main, "About", "Copyright", "Copyright"},
+    {W::Main, "About", "DragToScroll", "Drag to scroll"},
+    {W::Main, "About", "DragWindow", "Left mouse click on text to drag window!"},
+    {W::Main, "About", "Links", "Ideas and error reports: mail us!|News and help on the web site:"},
+    {W::Main, "About", "Mail", "Mail me!"},
+    {W::Main, "About", "System", "Show the system's facts"},
+    {W::Main, "About", "Close", "Close About Box"},
     {W::Main, "Help", "Caption", "Quillmar Help"},
     {W::Main, "Help", "Back", "Back"},
     {W::Main, "Help", "Forward", "Forward"},

@@ -1,5 +1,6 @@
 #include "dialogs/TAboutBox.h"
 
+#include "config/LanguageTexts.h"
 #include "dialogs/AboutPictures.h"
 #include "dialogs/MessageBox.h"
 #include "dialogs/SystemReport.h"
@@ -57,13 +58,16 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
         f.setBold(true);
         m_productName->setFont(f);
     }
-    m_versionCaption = label(QStringLiteral("Version"), QRect(60, 44, 70, 18), "LblVersion");
+    m_versionCaption =
+        label(LanguageTexts::shared().text("About", "Version"), QRect(60, 44, 70, 18), "LblVersion");
     m_version = label(QString(), QRect(135, 44, 95, 18), "VersNo");
-    m_releaseCaption = label(QStringLiteral("Release"), QRect(60, 62, 70, 18), "ReleaseLbl");
+    m_releaseCaption =
+        label(LanguageTexts::shared().text("About", "Release"), QRect(60, 62, 70, 18), "ReleaseLbl");
     m_release = label(QString(), QRect(135, 62, 95, 18), "Release");
-    m_buildCaption = label(QStringLiteral("Build"), QRect(60, 80, 70, 18), "BuildL");
+    m_buildCaption = label(LanguageTexts::shared().text("About", "Build"), QRect(60, 80, 70, 18), "BuildL");
     m_build = label(QString(), QRect(135, 80, 95, 18), "Build");
-    LblCopyRight_Text = label(QStringLiteral("Copyright"), QRect(19, 108, 80, 18), "LblCopyRight_Text");
+    LblCopyRight_Text = label(LanguageTexts::shared().text("About", "Copyright"), QRect(19, 108, 80, 18),
+                              "LblCopyRight_Text");
     m_copyrightCaption = label(QString(), QRect(19, 128, 14, 18), "LblCopyright");
     m_copyright = label(QString(), QRect(35, 128, 250, 18), "Copyright");
 
@@ -80,7 +84,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     m_comments->setGeometry(0, 0, 258, 350);
     m_comments->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     m_comments->setWordWrap(true);
-    m_comments->setToolTip(QStringLiteral("Drag to scroll"));
+    m_comments->setToolTip(LanguageTexts::shared().text("About", "DragToScroll"));
     m_comments->setAutoFillBackground(true);
     {
         QFont f(QStringLiteral("MS Sans Serif"));
@@ -120,12 +124,13 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
         m_clockLabels[size_t(i)] = bit;
     }
 
-    m_dragHint = label(QStringLiteral("Left mouse click on text to drag window!"), QRect(6, 292, 282, 16),
-                       "Lblexplaindrag");
-    m_linkCaption = label(QStringLiteral("Ideas and error reports: mail us!\nNews and help on the web site:"),
-                          QRect(6, 308, 282, 32), "LblTextURL");
+    m_dragHint =
+        label(LanguageTexts::shared().text("About", "DragWindow"), QRect(6, 292, 282, 16), "Lblexplaindrag");
+    m_linkCaption =
+        label(LanguageTexts::shared().text("About", "Links").replace(QLatin1Char('|'), QLatin1Char('\n')),
+              QRect(6, 308, 282, 32), "LblTextURL");
     m_homepageLink = label(QString(), QRect(6, 342, 200, 16), "LblHomepage");
-    m_mailLink = label(QStringLiteral("Mail me!"), QRect(6, 358, 120, 16), "LblMail");
+    m_mailLink = label(LanguageTexts::shared().text("About", "Mail"), QRect(6, 358, 120, 16), "LblMail");
     for (QLabel* link : {m_homepageLink, m_mailLink}) {
         link->setCursor(Qt::PointingHandCursor);
         link->setTextFormat(Qt::PlainText);
@@ -140,14 +145,14 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     m_systemButton->setObjectName(QStringLiteral("SpeedButton2"));
     m_systemButton->setAutoRaise(true);
     m_systemButton->setIcon(style()->standardIcon(QStyle::SP_DriveHDIcon));
-    m_systemButton->setToolTip(QStringLiteral("show hardisk preferences"));
+    m_systemButton->setToolTip(LanguageTexts::shared().text("About", "System"));
     m_systemButton->setGeometry(228, 346, 26, 26);
     connect(m_systemButton, &QToolButton::clicked, this, &TAboutBox::SpeedButton2Click);
     m_closeButton = new QToolButton(this);
     m_closeButton->setObjectName(QStringLiteral("SpeedButton1"));
     m_closeButton->setAutoRaise(true);
     m_closeButton->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
-    m_closeButton->setToolTip(QStringLiteral("Close About Box"));
+    m_closeButton->setToolTip(LanguageTexts::shared().text("About", "Close"));
     m_closeButton->setGeometry(258, 346, 26, 26);
     connect(m_closeButton, &QToolButton::clicked, this, &TAboutBox::SpeedButton1Click);
 

@@ -1,5 +1,6 @@
 #include "dialogs/TAboutBoxDlg.h"
 
+#include "config/LanguageTexts.h"
 #include "dialogs/TAboutBox.h"
 #include "dialogs/TMovieScroll.h"
 #include "platform/SystemInfo.h"
@@ -25,11 +26,7 @@ void TAboutBoxDlg::applyMainWindowDesign()
 {
     setObjectName(QStringLiteral("About"));
     setProductName(QStringLiteral("Quillmar"));
-    setCopyright(QStringLiteral("The Quillmar authors"));
-    setAboutText({QStringLiteral("Forgot your tasks?"), QString(), QStringLiteral("Not anymore"), QString(),
-                  QStringLiteral("With Quillmar you keep track"),
-                  QStringLiteral("of your daily tasks in a fast"), QStringLiteral("and convenient way."),
-                  QString(), QString(), QString()});
+    applyLanguage();
     setUseBackBMP(false);
     setUseMovie(true);
     setMovieSpeed(40);
@@ -51,8 +48,18 @@ TAboutBox* TAboutBoxDlg::box() const
     return m_box;
 }
 
+void TAboutBoxDlg::applyLanguage()
+{
+    const LanguageTexts& texts = LanguageTexts::shared();
+    setCopyright(texts.text("About", "Authors"));
+    // The scrolling text's lines; "|" breaks them, and an empty part is a blank line.
+    setAboutText(texts.text("About", "Text").split(QLatin1Char('|')));
+}
+
 bool TAboutBoxDlg::Execute(QWidget* parent)
 {
+    // The language may have changed since the box was set up.
+    applyLanguage();
     auto* box = new TAboutBox(parent);
     m_box = box;
     box->setAttribute(Qt::WA_DeleteOnClose, false);
@@ -81,7 +88,7 @@ bool TAboutBoxDlg::Execute(QWidget* parent)
         parent && !parent->windowIcon().isNull() ? parent->windowIcon() : QApplication::windowIcon();
     box->setWindowIcon(icon);
     box->setProgramIcon(icon);
-    box->setWindowTitle(QStringLiteral("About ") + TAboutBox::programFileName());
+    box->setWindowTitle(LanguageTexts::shared().text("About", "Caption").arg(TAboutBox::programFileName()));
 
     const int result = box->exec();
     delete box;

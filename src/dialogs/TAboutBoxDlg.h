@@ -21,6 +21,8 @@ public:
 
     // The main window's about box: "Quillmar", its credits scrolling in white on navy.
     void applyMainWindowDesign();
+    // The copyright and scrolling texts in the language in effect.
+    void applyLanguage();
 
     QString productName() const { return m_productName; }
     void setProductName(const QString& name) { m_productName = name; }
