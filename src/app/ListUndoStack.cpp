@@ -92,13 +92,12 @@ void ListUndoStack::fail(const IoResult& result, ListPrompter& prompter)
 {
     if (result.kind == IoError::BadData) {
         m_stack->clear();
-        prompter.inform(
-            result.error +
-            QStringLiteral("\n\nWhat was done before it cannot be undone either: the undo history "
-                           "has been cleared."));
+        prompter.inform(result.error + QStringLiteral("\n\n") +
+                        LanguageTexts::shared().text("Lists", "UndoCleared"));
         return;
     }
-    prompter.inform(QStringLiteral("Failure saving the file\n\n") + result.error);
+    prompter.inform(LanguageTexts::shared().text("Lists", "FailureSaving") + QStringLiteral("\n\n") +
+                    result.error);
 }
 
 bool ListUndoStack::undo(ListPrompter& prompter)

@@ -253,6 +253,8 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Main, "Lists", "UndoStale",
      "The list is no longer as this change left it, so it cannot be taken back or done again. Nothing was "
      "changed."},
+    {W::Main, "Lists", "UndoCleared",
+     "What was done before it cannot be undone either: the undo history has been cleared."},
     // The manual's window.
     {W::Main, "About", "Caption", "About %1"},
     {W::Main, "About", "Authors", "The Quillmar authors"},
