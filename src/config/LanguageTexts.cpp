@@ -350,6 +350,9 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Main, "SyncErrors", "NoModule",
      "The network module quillmar-sync.so cannot be loaded: it is not installed"},
     {W::Main, "SyncErrors", "ModuleFailed", "The network module quillmar-sync.so cannot be loaded: %1"},
+    {W::Main, "SyncErrors", "EmptyServer",
+     "The task list on the server was empty although %1 items were synchronized with it: nothing was deleted "
+     "here, and the items are sent to it again."},
 
     // Settings dialog.
     {W::Settings, "Settings", "Frame0", "ColorSettings"},

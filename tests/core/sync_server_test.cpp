@@ -206,6 +206,28 @@ TEST_P(SyncServerTest, TwoFoldersConvergeWithoutDuplicates)
     EXPECT_EQ(serverRows(), rows("a"));
 }
 
+TEST_P(SyncServerTest, AnEmptiedOrMissingCollectionNeverEmptiesTheList)
+{
+    ToDoList a;
+    for (const char* action : {"Buy milk", "Call Bob"})
+        a.items.push_back(ToDoItem::make(action));
+    save("a", a);
+    ASSERT_EQ(sync("a").status, 0);
+    const std::multiset<std::string> before = rows("a");
+    // Another device resets the task list: deleted and made again, empty. The list is sent again.
+    ASSERT_LT(http("DELETE", m_collection).status, 300);
+    ASSERT_EQ(http("MKCALENDAR", m_collection, {}).status, 201);
+    const testutil::Outcome reset = sync("a");
+    EXPECT_EQ(reset.status, 0) << reset.err.constData();
+    EXPECT_TRUE(reset.out.endsWith("sent 2, received 0, deleted 0, conflicts 0\n")) << reset.out.constData();
+    EXPECT_EQ(rows("a"), before);
+    EXPECT_EQ(serverRows(), before);
+    // A collection that is not there (deleted, or mistyped) is an error, never another collection.
+    const testutil::Outcome missing = sync("a", m_collection.chopped(1) + "-gone/");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(rows("a"), before);
+}
+
 TEST_P(SyncServerTest, OtherClientsEditsArriveAndTheirPropertiesSurvive)
 {
     const QString href = m_collection + "other-1.ics";
@@ -287,7 +309,7 @@ TEST_P(SyncServerTest, ServerFaultsLoseNothingAndTheNextSyncRecovers)
     qputenv("QUILLMAR_SYNC_TIMEOUT", "2");
     int n = 0;
     // A dropped connection is tried again by the network layer: dropped three times, it fails the run.
-    for (const char* fault : {"PUT 500 1", "PUT drop 3", "PUT stall 1", "PUT 412 1", "REPORT 500 1",
+    for (const char* fault : {"PUT 500 1", "PUT drop 3", "PUT stall 1", "PUT 412 1", "REPORT 500 2",
                               "REPORT drop 3", "DELETE 500 1", "DELETE drop 3"}) {
         SCOPED_TRACE(fault);
         // A new row and a changed one, and a deleted one for the faults of DELETE.

@@ -181,15 +181,15 @@ SyncReport CalDavClient::failure(const SyncResponse& response, const QUrl& url) 
 bool CalDavClient::fail(const SyncResponse& response, const QUrl& url)
 {
     m_error = failure(response, url);
-    m_refused = response.status == 401 || response.status == 403;
+    m_failedStatus = response.answered() ? response.status : 0;
     return false;
 }
 
 bool CalDavClient::fail(const QString& message)
 {
+    m_failedStatus = 0;
     m_error = SyncReport();
     m_error.error = message;
-    m_refused = false;
     return false;
 }
 
@@ -247,12 +247,20 @@ bool CalDavClient::findCollections(const QUrl& start, QList<SyncCollection>& fou
     QUrl url = start;
     DavMultiStatus here;
     if (!propfind(url, 0, kCollectionProps + "<D:current-user-principal/><C:calendar-home-set/>", here)) {
-        // A server root that answers no PROPFIND may still point the way through its well-known URL.
-        if (m_error.untrustedCertificate.isEmpty() && m_refused)
+        // A server root that answers no PROPFIND may still point the way through its well-known URL. A
+        // deeper address that is not there is a mistyped or deleted collection: another collection found
+        // from the server instead would mix two lists.
+        if (m_error.untrustedCertificate.isEmpty() && refusedAccess())
+            return false;
+        const QString path = url.path();
+        if (m_failedStatus == 404 && !path.isEmpty() && path != QLatin1String("/"))
             return false;
         here = DavMultiStatus();
     }
     const DavEntry self = here.entries.empty() ? DavEntry() : here.entries.front();
+    // Some servers answer a missing address with a multistatus whose one response is a 404.
+    if (self.status == 404 && url.path() != QLatin1String("/") && !url.path().isEmpty())
+        return fail(syncError("NotFound").arg(url.toDisplayString(QUrl::RemoveUserInfo)));
     if (isCalendar(self)) {
         if (!holdsToDos(self))
             return fail(syncError("NoToDos").arg(url.toDisplayString()));
@@ -268,7 +276,7 @@ bool CalDavClient::findCollections(const QUrl& start, QList<SyncCollection>& fou
             principalUrl = url.resolved(QUrl(QStringLiteral("/.well-known/caldav")));
             DavMultiStatus known;
             if (!propfind(principalUrl, 0, "<D:current-user-principal/>", known))
-                return !m_error.untrustedCertificate.isEmpty() || m_refused
+                return !m_error.untrustedCertificate.isEmpty() || refusedAccess()
                            ? false
                            : fail(syncError("NoServer").arg(start.toDisplayString()));
             if (!known.entries.empty())
@@ -314,15 +322,21 @@ bool CalDavClient::changes(const QUrl& collection, const QByteArray& token, DavC
     SyncResponse response = report(token);
     bool full = token.isEmpty();
     // A token the server no longer knows (RFC 6578, 3.2: valid-sync-token): start over with all members.
-    if (!full && (response.status == 403 || response.status == 409 || response.status == 400)) {
+    // Some servers fail with a 5xx instead; all members are then asked for too, which a server that is
+    // really failing refuses again.
+    bool refused = false;
+    if (!full && (response.status == 403 || response.status == 409 || response.status == 400 ||
+                  response.status >= 500)) {
         response = report({});
         full = true;
+        refused = response.status == 207;
     }
     if (response.status == 207) {
         DavMultiStatus ms;
         if (!ParseDavMultiStatus(response.body, ms))
             return fail(syncError("NotWebDav").arg(collection.host()));
         out.full = full;
+        out.tokenRefused = refused;
         out.syncToken = ms.syncToken.toUtf8();
         const QString self = collection.path(QUrl::FullyDecoded);
         for (const DavEntry& e : ms.entries) {

@@ -53,6 +53,8 @@ struct DavChanges
     std::vector<DavMember> members;
     QByteArray syncToken; // empty when the collection does not offer sync-collection
     bool full = true;
+    // The server no longer knew the token given: the collection was made anew or lost its history.
+    bool tokenRefused = false;
 };
 
 // The requests of CalDAV (RFC 4791, RFC 6578) over a SyncTransport, with the account's credentials. Each
@@ -88,8 +90,10 @@ private:
     SyncAccount m_account;
     QByteArray m_authorization;
     SyncReport m_error;
+    // The HTTP status of the last failed answer; 0 when none came.
+    int m_failedStatus = 0;
     // The last failure was the server turning the user or the access down.
-    bool m_refused = false;
+    bool refusedAccess() const { return m_failedStatus == 401 || m_failedStatus == 403; }
 };
 
 // The decoded path that href (absolute, or relative to base) names: how items are told apart, whichever

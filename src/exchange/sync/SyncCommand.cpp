@@ -87,6 +87,14 @@ int SyncListCommand(const SyncCommandOptions& options, QTextStream& out, QTextSt
             SyncState state;
             if (const IoResult r = SyncState::load(statePath, state); !r)
                 return report(err, r.error);
+            // A list synchronized with one collection is not merged into another that the server happens
+            // to offer (its own may have been deleted): another one is taken only when named.
+            if (!state.collection.isEmpty() && withSlash(state.collection) != withSlash(collection) &&
+                withSlash(options.url) != withSlash(collection))
+                return report(err, QStringLiteral("%1 was synchronized with %2, which is not among the task "
+                                                  "collections %3 leads to; nothing was synchronized. Give "
+                                                  "the URL of the collection to synchronize with.")
+                                       .arg(ShownPath(path), shown(state.collection), shown(options.url)));
             SyncOutcome outcome = sync.run(account, collection, list, state,
                                            [&statePath](const SyncState& s) { return s.save(statePath); });
             // The state first, with what the list is to get marked pending: a list that is not saved then

@@ -238,6 +238,31 @@ bool SyncRound::run(bool first, bool& retry)
             remote[e] = Remote::Gone;
     }
     m_deletedThere.clear();
+
+    // A task list made anew (deleted and made again: the server no longer knows the token, or a server
+    // without tokens holds nothing at all): every item the last sync left there is gone and nothing else
+    // is there. Its rows are not read as deleted there; the state starts afresh, and the next round sends
+    // them again. Items deleted one by one elsewhere, last one included, go as they should.
+    qsizetype wasThere = 0;
+    bool allGone = true;
+    for (size_t e = 0; e < m_state.items.size(); ++e) {
+        const Pending p = m_state.items[e].pending;
+        if (p == Pending::None || p == Pending::Received) {
+            ++wasThere;
+            allGone = allGone && remote[e] == Remote::Gone;
+        }
+    }
+    const bool nothingThere = std::none_of(changes.members.cbegin(), changes.members.cend(),
+                                           [](const DavMember& m) { return !m.gone; });
+    if (wasThere > 0 && allGone && nothingThere && (changes.tokenRefused || changes.syncToken.isEmpty())) {
+        m_state.items.clear();
+        m_state.syncToken.clear();
+        m_stale.clear();
+        m_drop.clear();
+        m_out.notes << LanguageTexts::shared().text("SyncErrors", "EmptyServer").arg(wasThere);
+        retry = true;
+        return true;
+    }
     // A new item sent without an answer is not among the changes when it never arrived: it is looked for.
     for (size_t e = 0; e < m_state.items.size(); ++e) {
         const Pending p = m_state.items[e].pending;
