@@ -315,6 +315,12 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Main, "Imports", "OtherAlarms", "alarms other than one on the due day"},
     {W::Main, "Imports", "OneUnreadable", "%1 unreadable value was left out"},
     {W::Main, "Imports", "Unreadable", "%1 unreadable values were left out"},
+    {W::Main, "Imports", "NulByte",
+     "The file %1 holds a NUL byte: it is not a text file; nothing was imported"},
+    {W::Main, "Imports", "NotUtf8",
+     "The file %1 is not UTF-8 text, as iCalendar files are; nothing was imported"},
+    {W::Main, "Imports", "NotICalendar", "The file %1 is not an iCalendar file; nothing was imported"},
+    {W::Main, "Imports", "Refused", "The file %1 %2; nothing was imported"},
     // The sync: its command and its status line.
     {W::Main, "Sync", "Item0", "S&ynchronize"},
     {W::Main, "Sync", "Hint0",

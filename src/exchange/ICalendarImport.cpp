@@ -14,11 +14,13 @@
 #include <cstring>
 
 namespace {
-IoResult refused(const QString& fileName, const QString& why)
+// An import refused whole: key names the reason's text in the language table ("Refused" takes the reason
+// as its second argument).
+IoResult refused(const QString& fileName, const char* key, const QString& why = QString())
 {
+    const QString text = LanguageTexts::shared().text("Imports", key);
     return IoResult::failure(
-        QStringLiteral("The file %1 %2; nothing was imported").arg(ShownPath(fileName), why),
-        IoError::BadData);
+        why.isEmpty() ? text.arg(ShownPath(fileName)) : text.arg(ShownPath(fileName), why), IoError::BadData);
 }
 
 // Collects the item's texts in the code page, and the characters it cannot hold.
@@ -167,9 +169,9 @@ IoResult ICalendarToItems(QByteArrayView text, ICalendarImport& into, const QStr
     if (text.startsWith("\xEF\xBB\xBF"))
         text = text.sliced(3);
     if (std::memchr(text.data(), '\0', size_t(text.size())))
-        return refused(fileName, QStringLiteral("holds a NUL byte: it is not a text file"));
+        return refused(fileName, "NulByte");
     if (CodePage::firstInvalidUtf8(text) >= 0)
-        return refused(fileName, QStringLiteral("is not UTF-8 text, as iCalendar files are"));
+        return refused(fileName, "NotUtf8");
     const QByteArray terminated = text.toByteArray();
     ICalendarComponent root(icalparser_parse_string(terminated.constData()));
     const icalcomponent_kind kind = root ? icalcomponent_isa(root.get()) : ICAL_NO_COMPONENT;
@@ -177,7 +179,7 @@ IoResult ICalendarToItems(QByteArrayView text, ICalendarImport& into, const QStr
     const bool several = kind == ICAL_XROOT_COMPONENT &&
                          icalcomponent_get_first_component(root.get(), ICAL_VCALENDAR_COMPONENT);
     if (kind != ICAL_VCALENDAR_COMPONENT && !several)
-        return refused(fileName, QStringLiteral("is not an iCalendar file"));
+        return refused(fileName, "NotICalendar");
 
     ICalendarImport read;
     ItemTexts texts;
@@ -189,7 +191,7 @@ IoResult ICalendarToItems(QByteArrayView text, ICalendarImport& into, const QStr
         collect(root.get(), read, texts);
     }
     if (!texts.unmappable().isEmpty())
-        return refused(fileName, CodePage::unmappableMessage(texts.unmappable()));
+        return refused(fileName, "Refused", CodePage::unmappableMessage(texts.unmappable()));
     append(into, read);
     return IoResult::success();
 }
