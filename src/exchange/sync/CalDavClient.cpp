@@ -182,12 +182,14 @@ bool CalDavClient::fail(const SyncResponse& response, const QUrl& url)
 {
     m_error = failure(response, url);
     m_failedStatus = response.answered() ? response.status : 0;
+    m_noAnswer = !response.answered();
     return false;
 }
 
 bool CalDavClient::fail(const QString& message)
 {
     m_failedStatus = 0;
+    m_noAnswer = false;
     m_error = SyncReport();
     m_error.error = message;
     return false;
@@ -250,7 +252,7 @@ bool CalDavClient::findCollections(const QUrl& start, QList<SyncCollection>& fou
         // A server root that answers no PROPFIND may still point the way through its well-known URL. A
         // deeper address that is not there is a mistyped or deleted collection: another collection found
         // from the server instead would mix two lists.
-        if (m_error.untrustedCertificate.isEmpty() && refusedAccess())
+        if (hopeless())
             return false;
         const QString path = url.path();
         if (m_failedStatus == 404 && !path.isEmpty() && path != QLatin1String("/"))
@@ -276,9 +278,7 @@ bool CalDavClient::findCollections(const QUrl& start, QList<SyncCollection>& fou
             principalUrl = url.resolved(QUrl(QStringLiteral("/.well-known/caldav")));
             DavMultiStatus known;
             if (!propfind(principalUrl, 0, "<D:current-user-principal/>", known))
-                return !m_error.untrustedCertificate.isEmpty() || refusedAccess()
-                           ? false
-                           : fail(syncError("NoServer").arg(start.toDisplayString()));
+                return hopeless() ? false : fail(syncError("NoServer").arg(start.toDisplayString()));
             if (!known.entries.empty())
                 principal = known.entries.front().found.value(QStringLiteral("current-user-principal")).hrefs;
         }

@@ -92,8 +92,12 @@ private:
     SyncReport m_error;
     // The HTTP status of the last failed answer; 0 when none came.
     int m_failedStatus = 0;
+    // The last failed request got no answer (server not reached, time-out, certificate).
+    bool m_noAnswer = false;
     // The last failure was the server turning the user or the access down.
     bool refusedAccess() const { return m_failedStatus == 401 || m_failedStatus == 403; }
+    // The last failure was one no other address of the server can help: refused, or no answer at all.
+    bool hopeless() const { return refusedAccess() || m_noAnswer; }
 };
 
 // The decoded path that href (absolute, or relative to base) names: how items are told apart, whichever
