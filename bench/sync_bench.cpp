@@ -6,6 +6,7 @@
 // Target: both within 2x their floor. The server is run with the build's Radicale, its storage in a
 // temporary folder in memory where there is one (for the floor as for the sync).
 #include "BenchUtil.h"
+#include "LocalServer.h"
 #include "exchange/ICalendarUpdate.h"
 #include "exchange/sync/ListSync.h"
 #include "exchange/sync/SyncModule.h"
@@ -13,14 +14,10 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QUuid>
 
-#include <arpa/inet.h>
 #include <csignal>
-#include <netinet/in.h>
 #include <sys/prctl.h>
-#include <sys/socket.h>
 
 namespace {
 using namespace benchutil;
@@ -28,17 +25,8 @@ using namespace benchutil;
 class Radicale
 {
 public:
-    Radicale()
+    Radicale() : m_port(testutil::freePort())
     {
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof a;
-        ::bind(fd, reinterpret_cast<sockaddr*>(&a), size);
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &size);
-        ::close(fd);
-        m_port = ntohs(a.sin_port);
         // An interrupted run takes its server with it.
         m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
         // The storage in memory (tmpfs) where there is one: Radicale's filesystem storage syncs every file it
@@ -60,16 +48,8 @@ public:
                          "--server-hosts=127.0.0.1:" + QString::number(m_port), "--auth-type=none"});
         if (!m_process.waitForStarted())
             qFatal("radicale cannot be started: install it");
-        for (int i = 0; i < 100; ++i) {
-            const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
-            a.sin_port = htons(quint16(m_port));
-            const bool up = ::connect(probe, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-            ::close(probe);
-            if (up)
-                return;
-            QThread::msleep(50);
-        }
-        qFatal("radicale does not answer");
+        if (!testutil::listening(m_port))
+            qFatal("radicale does not answer");
     }
     ~Radicale()
     {
