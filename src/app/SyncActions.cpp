@@ -44,7 +44,7 @@ void SyncActions::retranslate()
     const LanguageTexts& texts = LanguageTexts::shared();
     const bool setUp = m_controller->isSetUp();
     m_action->setText(texts.text("Sync", "Item0"));
-    m_action->setEnabled(setUp);
-    // Disabled, the command still says where it is set up.
+    // Always there: an external list may be set up by the command line, and otherwise the status line
+    // says where sync is set up.
     applyHint(m_action, texts.text("Sync", setUp ? "Hint0" : "NotSetUp"));
 }

@@ -13,6 +13,23 @@ QString syncError(const char* key)
     return LanguageTexts::shared().text("SyncErrors", key);
 }
 
+// Why no answer came, for "Cannot reach the server".
+QString networkFailure(const SyncResponse& response)
+{
+    switch (response.failure) {
+    case SyncResponse::Failure::Refused:
+        return syncError("NetRefused");
+    case SyncResponse::Failure::HostNotFound:
+        return syncError("NetHostNotFound");
+    case SyncResponse::Failure::Tls:
+        return syncError("NetTls");
+    case SyncResponse::Failure::Dropped:
+        return syncError("NetDropped");
+    default:
+        return syncError("NetOther").arg(response.networkCode);
+    }
+}
+
 constexpr int kMaxRedirects = 5;
 // Items fetched per calendar-multiget.
 constexpr size_t kMultigetBatch = 200;
@@ -162,10 +179,10 @@ SyncReport CalDavClient::failure(const SyncResponse& response, const QUrl& url) 
         report.untrustedCertificate = response.untrustedCertificate;
         report.certificateDescription = response.certificateDescription;
         report.error = syncError("Untrusted").arg(url.host(), response.certificateDescription);
-    } else if (response.timedOut) {
+    } else if (response.failure == SyncResponse::Failure::TimedOut) {
         report.error = syncError("TimedOut").arg(url.host());
     } else if (!response.answered()) {
-        report.error = syncError("Unreachable").arg(url.host(), response.networkError);
+        report.error = syncError("Unreachable").arg(url.host(), networkFailure(response));
     } else if (response.status == 401) {
         report.error = syncError("LoginRefused").arg(where);
     } else if (response.status == 403) {

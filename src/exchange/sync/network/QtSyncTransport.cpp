@@ -16,6 +16,27 @@ namespace {
 constexpr size_t kParallel = 6;
 constexpr int kDefaultTimeoutMs = 30000;
 
+SyncResponse::Failure failureOf(QNetworkReply::NetworkError error)
+{
+    using F = SyncResponse::Failure;
+    switch (error) {
+    case QNetworkReply::ConnectionRefusedError:
+        return F::Refused;
+    case QNetworkReply::HostNotFoundError:
+        return F::HostNotFound;
+    // Only the transfer timeout cancels a request.
+    case QNetworkReply::TimeoutError:
+    case QNetworkReply::OperationCanceledError:
+        return F::TimedOut;
+    case QNetworkReply::SslHandshakeFailedError:
+        return F::Tls;
+    case QNetworkReply::RemoteHostClosedError:
+        return F::Dropped;
+    default:
+        return F::Other;
+    }
+}
+
 class QtSyncTransport : public SyncTransport
 {
 public:
@@ -82,10 +103,8 @@ std::vector<SyncResponse> QtSyncTransport::exchange(const std::vector<SyncReques
                     response.headers.append({name, value});
                 response.body = reply->readAll();
                 if (response.status == 0) {
-                    // Only the transfer timeout cancels a request.
-                    response.timedOut = reply->error() == QNetworkReply::TimeoutError ||
-                                        reply->error() == QNetworkReply::OperationCanceledError;
-                    response.networkError = reply->errorString();
+                    response.failure = failureOf(reply->error());
+                    response.networkCode = int(reply->error());
                 }
                 reply->deleteLater();
                 ++done;
