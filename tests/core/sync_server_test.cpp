@@ -451,7 +451,7 @@ TEST(SyncCertificateTest, AnUntrustedCertificateNeedsTheUsersChoice)
     const testutil::Outcome refused =
         testutil::runQuillmar({"--data-dir", data, "--sync", url, "--user", "tester"});
     EXPECT_EQ(refused.status, 1);
-    EXPECT_TRUE(refused.err.contains("not trusted")) << refused.err.constData();
+    EXPECT_TRUE(refused.err.contains("not trusted: it is self-signed")) << refused.err.constData();
     // The choice made in the window's settings.
     testutil::writeAll(data + "/Quillmar.ini",
                        "[Sync]\r\nUrl=" + url.toUtf8() + "\r\nTrustedCertificate=" + sha256 + "\r\n");

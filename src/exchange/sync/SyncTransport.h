@@ -40,10 +40,22 @@ struct SyncResponse
     Failure failure = Failure::None;
     // Qt Network's number of the error, for Other.
     int networkCode = 0;
-    // Set when the server's certificate failed the checks (and was not the trusted one): its SHA-256 and a
-    // description for the question whether to trust it.
+    // Set when the server's certificate failed the checks (and was not the trusted one): its SHA-256,
+    // what is wrong with it, and whom it was issued to and by, for the question whether to trust it.
     QByteArray untrustedCertificate;
-    QString certificateDescription;
+    enum class CertificateProblem
+    {
+        SelfSigned,
+        Expired,
+        NotYetValid,
+        WrongHost,
+        UnknownIssuer,
+        Revoked,
+        Other
+    };
+    QList<CertificateProblem> certificateProblems;
+    QString certificateSubject;
+    QString certificateIssuer;
 
     // The first header of that name (case-insensitive); empty when there is none.
     QByteArray header(QByteArrayView name) const;
