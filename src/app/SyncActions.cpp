@@ -1,5 +1,6 @@
 #include "app/SyncActions.h"
 
+#include "app/ElidedLabel.h"
 #include "app/Hints.h"
 #include "app/SyncController.h"
 #include "app/ToolIcons.h"
@@ -14,7 +15,7 @@
 SyncActions::SyncActions(ListDocument* document, QObject* parent)
     : QObject(parent),
       m_controller(new SyncController(document, std::make_shared<KeychainSecretStore>(), this)),
-      m_action(new QAction(ToolIcons::icon(ToolIcons::Sync), QString(), this)), m_panel(new QLabel)
+      m_action(new QAction(ToolIcons::icon(ToolIcons::Sync), QString(), this)), m_panel(new ElidedLabel)
 {
     m_action->setObjectName(QStringLiteral("actSync"));
     m_action->setShortcut(QKeySequence(Qt::Key_F5));
