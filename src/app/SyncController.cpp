@@ -123,6 +123,10 @@ void SyncController::startAfterFirstFrame()
 
 void SyncController::syncNow()
 {
+    if (m_document->mode() == ListMode::Standard && !isSetUp()) {
+        setStatus(text("NotSetUp"));
+        return;
+    }
     run(true);
 }
 
@@ -139,10 +143,8 @@ std::optional<SyncController::Target> SyncController::target(bool onDemand, QStr
     Target t;
     t.mode = m_document->mode();
     if (t.mode == ListMode::Standard) {
-        if (!isSetUp()) {
-            *why = onDemand ? text("NotSetUp") : QString();
+        if (!isSetUp())
             return std::nullopt;
-        }
         t.listPath = m_document->paths().standardList;
         t.account = {m_settings.url, m_settings.user, {}, m_settings.trustedCertificate};
         t.collection = m_settings.collection;
@@ -190,9 +192,7 @@ void SyncController::run(bool onDemand)
     QString why;
     std::optional<Target> t = target(onDemand, &why);
     if (!t) {
-        if (why == text("NotSetUp"))
-            setStatus(why);
-        else if (!why.isEmpty()) {
+        if (!why.isEmpty()) {
             SyncReport refused;
             refused.error = why;
             finish(refused);

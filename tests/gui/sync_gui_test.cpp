@@ -33,13 +33,16 @@ class MemoryStore : public SecretStore
 {
 public:
     QMap<QString, QString> secrets;
+    int asked = 0;
     void read(const QString& key, std::function<void(const QString&, const SecretStoreError&)> done) override
     {
+        ++asked;
         done(secrets.value(key), {});
     }
     void write(const QString& key, const QString& secret,
                std::function<void(const SecretStoreError&)> done) override
     {
+        ++asked;
         secret.isEmpty() ? void(secrets.remove(key)) : void(secrets[key] = secret);
         done({});
     }
@@ -203,6 +206,23 @@ private Q_SLOTS:
         QCOMPARE(store->secrets, (QMap<QString, QString>{{key, "s3cret"}}));
         dlg = openSyncPage(&sync);
         QCOMPARE(child<QLineEdit>(dlg.get(), "EdtSyncPassword")->text(), QStringLiteral("s3cret"));
+    }
+
+    // No password typed: the secret store is neither written nor read, then or when the page opens again.
+    void emptyPasswordNeverAsksTheStore()
+    {
+        TempData data;
+        data.writeIni("");
+        ListDocument doc({StandardListPath(), HistoryListPath(), DataFolder(), SettingsFilePath()});
+        auto store = std::make_shared<MemoryStore>();
+        SyncController sync(&doc, store);
+        auto dlg = openSyncPage(&sync);
+        typeInFocus(QStringLiteral("http://localhost:5232/me/tasks/"));
+        child<QPushButton>(dlg.get(), "BtnSaveClose")->click();
+        QCOMPARE(value("Url"), QStringLiteral("http://localhost:5232/me/tasks/"));
+        dlg = openSyncPage(&sync);
+        QCOMPARE(store->asked, 0);
+        QCOMPARE(value("PasswordInKeyring"), QStringLiteral("0"));
     }
 
     // A run at start; F5 during a run leaves exactly one more; changes in a row give one run after the
