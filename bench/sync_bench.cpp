@@ -3,8 +3,9 @@
 // calendar texts made beforehand and no matching or merging.
 //   first sync of 10,000 items: the changes report, every item PUT, the report after the writes;
 //   sync with nothing to do: the changes report since the token.
-// Target: both within 2x their floor. The server is run with the build's Radicale, its storage in a
-// temporary folder in memory where there is one (for the floor as for the sync).
+// Target: both within 2x their floor. The server is the installed Radicale with the storage module
+// radicale_bench_storage.py (its UID check from a set, see there), its storage in a temporary folder in
+// memory where there is one (for the floor as for the sync).
 #include "BenchUtil.h"
 #include "LocalServer.h"
 #include "exchange/ICalendarUpdate.h"
@@ -153,7 +154,6 @@ void BM_NothingToDo(benchmark::State& state)
                 floor);
 }
 
-// Radicale's writes slow down as a collection grows: 10,000 items take a long while on a busy machine.
 // QUILLMAR_SYNC_BENCH_ITEMS chooses another count for a quick look.
 int itemCount()
 {
