@@ -157,7 +157,9 @@ std::optional<SyncController::Target> SyncController::target(bool onDemand, QStr
     } else if (t.mode == ListMode::External && !m_document->externalFileName().isEmpty()) {
         t.listPath = m_document->externalFileName();
     } else {
-        *why = text(t.mode == ListMode::External ? "NewList" : "History");
+        *why = text(t.mode == ListMode::External  ? "NewList"
+                    : t.mode == ListMode::History ? "History"
+                                                  : "NotStandard");
         return std::nullopt;
     }
     if (const IoResult r = SyncState::load(SyncState::pathFor(t.listPath), t.state); !r) {
