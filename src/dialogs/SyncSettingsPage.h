@@ -62,6 +62,6 @@ private:
     QString m_certificateHost;
     // The password as the store gave it; storing happens only when the page shows something else.
     QString m_storedPassword;
-    // Set once the store gave the password (it may have failed, or not have been asked).
+    // Set once the store gave the password; not when it failed or was not asked.
     bool m_passwordRead = false;
 };
