@@ -266,7 +266,7 @@ void SyncController::take(SyncOutcome outcome)
         return;
     }
     ToDoListModel* rows = m_document->model();
-    int missed = 0;
+    std::vector<SyncRowChange> missed;
     // These changes are the server's: they are no reason for another run.
     m_applying = true;
     for (const SyncRowChange& change : outcome.changes) {
@@ -279,7 +279,7 @@ void SyncController::take(SyncOutcome outcome)
         const auto& items = rows->list().items;
         const auto it = std::find(items.begin(), items.end(), change.before);
         if (it == items.end())
-            ++missed;
+            missed.push_back(change);
         else if (change.kind == SyncRowChange::Kind::Update)
             rows->replaceItem(int(it - items.begin()), change.after);
         else
@@ -297,13 +297,15 @@ void SyncController::take(SyncOutcome outcome)
         outcome.report.error =
             quiet.said.isEmpty() ? text("NotSaved") : quiet.said + QStringLiteral("; ") + text("NotSaved");
     } else if (!outcome.changes.empty()) {
-        outcome.state.settleReceived();
+        // A row the user changed meanwhile keeps its entry pending: the next run then merges the two
+        // versions instead of reading the server's as the one the list already has.
+        outcome.state.settleReceived(missed);
         if (const IoResult r = outcome.state.save(statePath); !r) {
             outcome.report.ok = false;
             outcome.report.error = r.error;
         }
     }
-    if (missed > 0 && m_target.mode == ListMode::Standard)
+    if (!missed.empty() && m_target.mode == ListMode::Standard)
         m_changeTimer->start();
     finish(outcome.report, outcome.notes);
 }

@@ -84,7 +84,14 @@ public:
         o.report.received = int(changes.size());
         // As the engine does: what the list is to get stays pending until the list is saved.
         for (const SyncRowChange& c : changes)
-            o.state.items.push_back({c.uid, {}, {}, c.after, {}, SyncItemState::Pending::Received, {}});
+            o.state.items.push_back(
+                {c.uid,
+                 {},
+                 {},
+                 c.after,
+                 {},
+                 SyncItemState::Pending::Received,
+                 c.kind == SyncRowChange::Kind::Update ? std::optional(c.before) : std::nullopt});
         o.changes = std::move(changes);
         done(o);
     }
@@ -266,6 +273,12 @@ private Q_SLOTS:
         QCOMPARE(engine->runs, 4);
         engine->answer();
         QCOMPARE(engine->runs, 5);
+
+        // The server's version of a row the user ticks meanwhile stays pending: the next run merges both.
+        const ToDoItem seen = w.document().list().items[0];
+        w.document().invertChecked({0});
+        engine->answer({{SyncRowChange::Kind::Update, "uid-2", seen, item("Buy oat milk")}});
+        QCOMPARE(held.pending(), SyncItemState::Pending::Received);
     }
 
     // A list that cannot be saved keeps what came: the rows show it, the status says so, and the state

@@ -42,22 +42,6 @@
 // server and sent again only when it is not there. Once the list is saved the caller may settle the
 // received ones (SyncState::settleReceived) and save the state again.
 
-// A change of the list that a run asks for, keyed by the item's UID. before is the row as the run saw it
-// (Update, Remove); after the row as it is to be (Add, Update).
-struct SyncRowChange
-{
-    enum class Kind
-    {
-        Add,
-        Update,
-        Remove
-    };
-    Kind kind = Kind::Add;
-    QByteArray uid;
-    ToDoItem before;
-    ToDoItem after;
-};
-
 struct SyncOutcome
 {
     SyncReport report;

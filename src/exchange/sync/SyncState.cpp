@@ -109,10 +109,23 @@ IoResult SyncState::save(const QString& path) const
                             AtomicFile::Ownership::ProgramFile);
 }
 
-void SyncState::settleReceived()
+void SyncState::settleReceived(const std::vector<SyncRowChange>& missed)
 {
-    std::erase_if(items, [](const SyncItemState& i) { return i.pending == SyncItemState::Pending::Removed; });
+    using Kind = SyncRowChange::Kind;
+    const auto missedBy = [&missed](const SyncItemState& i) {
+        return std::any_of(missed.cbegin(), missed.cend(), [&i](const SyncRowChange& c) {
+            if (c.kind == Kind::Update)
+                return i.pending == SyncItemState::Pending::Received && c.after == i.base;
+            return c.kind == Kind::Remove && i.pending == SyncItemState::Pending::Removed && i.previous &&
+                   c.before == *i.previous;
+        });
+    };
+    std::erase_if(items, [&](const SyncItemState& i) {
+        return i.pending == SyncItemState::Pending::Removed && !missedBy(i);
+    });
     for (SyncItemState& i : items) {
+        if (missedBy(i))
+            continue;
         if (i.pending == SyncItemState::Pending::SentReceived) {
             i.pending = SyncItemState::Pending::Sent;
         } else if (i.pending == SyncItemState::Pending::Received) {

@@ -43,6 +43,22 @@ struct SyncItemState
     std::optional<ToDoItem> previous;
 };
 
+// A change of the list that a run asks for, keyed by the item's UID. before is the row as the run saw it
+// (Update, Remove); after the row as it is to be (Add, Update).
+struct SyncRowChange
+{
+    enum class Kind
+    {
+        Add,
+        Update,
+        Remove
+    };
+    Kind kind = Kind::Add;
+    QByteArray uid;
+    ToDoItem before;
+    ToDoItem after;
+};
+
 struct SyncState
 {
     QUrl collection;
@@ -56,6 +72,8 @@ struct SyncState
     // A missing file is an empty state.
     static IoResult load(const QString& path, SyncState& out);
     IoResult save(const QString& path) const;
-    // Once the list holding the run's changes is saved: nothing received is pending any more.
-    void settleReceived();
+    // Once the list holding the run's changes is saved: nothing received is pending any more, save what
+    // missed names: changes that found their row changed meanwhile (ApplySyncChanges' count). Their entries
+    // stay pending, so that the next run meets the row as changed on both sides (or deleted here).
+    void settleReceived(const std::vector<SyncRowChange>& missed = {});
 };
