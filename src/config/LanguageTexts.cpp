@@ -385,6 +385,9 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Main, "SyncErrors", "EmptyServer",
      "The task list on the server was empty although %1 items were synchronized with it: nothing was deleted "
      "here, and the items are sent to it again."},
+    {W::Main, "SyncErrors", "TokenRefused",
+     "The server no longer knew this list's last sync: %1 items missing on it were not deleted here but sent "
+     "to it again."},
 
     // Settings dialog.
     {W::Settings, "Settings", "Frame0", "ColorSettings"},

@@ -191,10 +191,22 @@ TEST_P(SyncServerTest, AnEmptiedOrMissingCollectionNeverEmptiesTheList)
     EXPECT_TRUE(reset.out.endsWith("sent 2, received 0, deleted 0, conflicts 0\n")) << reset.out.constData();
     EXPECT_EQ(rows("a"), before);
     EXPECT_EQ(serverRows(), before);
+    // Made anew again and filled by another client first: what is missing there goes back, nothing here goes.
+    ASSERT_LT(http("DELETE", m_collection).status, 300);
+    ASSERT_EQ(http("MKCALENDAR", m_collection, {}).status, 201);
+    ASSERT_EQ(http("PUT", m_collection + "w.ics", toDo("w", "Water plants")).status, 201);
+    const testutil::Outcome filled = sync("a");
+    EXPECT_EQ(filled.status, 0) << filled.err.constData();
+    EXPECT_TRUE(filled.out.endsWith("sent 2, received 1, deleted 0, conflicts 0\n"))
+        << filled.out.constData();
+    EXPECT_TRUE(filled.out.startsWith("The server no longer knew")) << filled.out.constData();
+    const std::multiset<std::string> after = rows("a");
+    EXPECT_EQ(after.size(), 3u);
+    EXPECT_EQ(serverRows(), after);
     // A collection that is not there (deleted, or mistyped) is an error, never another collection.
     const testutil::Outcome missing = sync("a", m_collection.chopped(1) + "-gone/");
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(rows("a"), before);
+    EXPECT_EQ(rows("a"), after);
 }
 
 TEST_P(SyncServerTest, OtherClientsEditsArriveAndTheirPropertiesSurvive)

@@ -345,6 +345,28 @@ bool SyncRound::run(bool first, bool& retry)
             item.calendar = std::move(text);
     }
     m_stale.clear();
+    // Server items the state does not know, by content: a row without an entry, or one whose item the
+    // server forgot, is paired with an equal one instead of being sent as a duplicate.
+    QHash<QByteArray, std::vector<size_t>> newRemoteByContent;
+    for (size_t n = 0; n < newRemote.size(); ++n)
+        newRemoteByContent[SyncItemKey(newRemote[n].item)].push_back(n);
+    std::vector<bool> newRemotePaired(newRemote.size(), false);
+    const auto record = [&](const NewRemote& n, Pending pending) {
+        m_state.items.push_back(
+            {n.uid, n.member.href.toUtf8(), n.member.etag, n.item, n.member.calendar, pending, std::nullopt});
+        m_drop.push_back(false);
+    };
+    const auto pairNew = [&](const ToDoItem& row) {
+        auto it = newRemoteByContent.find(SyncItemKey(row));
+        if (it == newRemoteByContent.end() || it->empty())
+            return false;
+        const size_t n = it->front();
+        it->erase(it->begin());
+        newRemotePaired[n] = true;
+        record(newRemote[n], Pending::None);
+        return true;
+    };
+    qsizetype resent = 0;
     // Entries are added below while others are held by reference: room for every one there can be.
     m_state.items.reserve(2 * known + m_rows.items.size() + newRemote.size());
     for (size_t e = 0; e < known; ++e) {
@@ -450,6 +472,15 @@ bool SyncRound::run(bool first, bool& retry)
                 addWrite(Write::New, std::move(next), e, {});
                 if (item.pending == Pending::SentReceived)
                     m_state.items.back().pending = Pending::SentReceived;
+            } else if (changes.tokenRefused) {
+                // The server no longer knows the last sync (the task list was made anew, or its history
+                // is gone): missing there proves no deletion. The row goes back, or meets its equal.
+                if (!pairNew(m_rows.items[size_t(row)])) {
+                    SyncItemState next = item;
+                    next.calendar = ItemToICalendar(item.base, item.uid, Clock::now());
+                    addWrite(Write::New, std::move(next), e, {});
+                    ++resent;
+                }
             } else {
                 removed[size_t(row)] = true;
                 m_drop[e] = false;
@@ -463,28 +494,12 @@ bool SyncRound::run(bool first, bool& retry)
 
     // New rows: one the server already has (sent by a run that died before recording it) is paired with
     // it; the others are sent.
-    QHash<QByteArray, std::vector<size_t>> newRemoteByContent;
-    for (size_t n = 0; n < newRemote.size(); ++n)
-        newRemoteByContent[SyncItemKey(newRemote[n].item)].push_back(n);
-    std::vector<bool> newRemotePaired(newRemote.size(), false);
-    const auto record = [&](const NewRemote& n, Pending pending) {
-        m_state.items.push_back(
-            {n.uid, n.member.href.toUtf8(), n.member.etag, n.item, n.member.calendar, pending, std::nullopt});
-        m_drop.push_back(false);
-    };
     for (size_t r = 0; r < m_rows.items.size(); ++r) {
-        if (match.entryOfRow[r] >= 0)
-            continue;
-        auto it = newRemoteByContent.find(SyncItemKey(m_rows.items[r]));
-        if (it != newRemoteByContent.end() && !it->empty()) {
-            const size_t n = it->front();
-            it->erase(it->begin());
-            newRemotePaired[n] = true;
-            record(newRemote[n], Pending::None);
-            continue;
-        }
-        putNew(m_rows.items[r]);
+        if (match.entryOfRow[r] < 0 && !pairNew(m_rows.items[r]))
+            putNew(m_rows.items[r]);
     }
+    if (resent > 0)
+        m_out.notes << LanguageTexts::shared().text("SyncErrors", "TokenRefused").arg(resent);
     for (size_t n = 0; n < newRemote.size(); ++n) {
         if (newRemotePaired[n])
             continue;
