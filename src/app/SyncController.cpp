@@ -162,7 +162,7 @@ std::optional<SyncController::Target> SyncController::target(bool onDemand, QStr
                                                   : "NotStandard");
         return std::nullopt;
     }
-    if (const IoResult r = SyncState::load(SyncState::pathFor(t.listPath), t.state); !r) {
+    if (const IoResult r = SyncState::loadFor(t.listPath, t.state); !r) {
         *why = r.error;
         return std::nullopt;
     }

@@ -379,6 +379,13 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Main, "SyncErrors", "NoTaskList", "The server at %1 has no task collection for this user"},
     {W::Main, "SyncErrors", "StateDamaged",
      "The sync state %1 is damaged; remove it to sync the list afresh"},
+    {W::Main, "SyncErrors", "StateLinked",
+     "The sync state %1 is a link to another file; nothing was synchronized. Remove it to sync the list "
+     "afresh: its rows are then matched by content, and nothing is deleted"},
+    {W::Main, "SyncErrors", "StateOfAnother",
+     "The sync state %1 is that of the list %2; nothing was synchronized. Remove it to sync this list "
+     "afresh: "
+     "its rows are then matched by content, and nothing is deleted"},
     {W::Main, "SyncErrors", "NoModule",
      "The network module quillmar-sync.so cannot be loaded: it is not installed"},
     {W::Main, "SyncErrors", "ModuleFailed", "The network module quillmar-sync.so cannot be loaded: %1"},

@@ -209,6 +209,29 @@ TEST_P(SyncServerTest, AnEmptiedOrMissingCollectionNeverEmptiesTheList)
     EXPECT_EQ(rows("a"), after);
 }
 
+// Another list's state beside a list (copied, or a link) would read every row of it as deleted: refused.
+TEST_P(SyncServerTest, AStateOfAnotherListIsRefused)
+{
+    ToDoList a, c;
+    a.items.push_back(ToDoItem::make("Buy milk"));
+    c.items.push_back(ToDoItem::make("Call Bob"));
+    save("a", a);
+    ASSERT_EQ(sync("a").status, 0);
+    save("c", c);
+    const QString state = folder("a") + "/.ToDoX.tdo.sync", copy = folder("c") + "/.ToDoX.tdo.sync";
+    for (bool link : {false, true}) {
+        QFile::remove(copy);
+        ASSERT_TRUE(link ? QFile::link(state, copy) : QFile::copy(state, copy));
+        const testutil::Outcome refused = sync("c");
+        EXPECT_EQ(refused.status, 1);
+        EXPECT_TRUE(refused.err.contains("Remove it to sync")) << refused.err.constData();
+        EXPECT_EQ(rows("c").size(), 1u);
+    }
+    ASSERT_TRUE(QFile::remove(copy));
+    EXPECT_EQ(sync("c").out, "sent 1, received 1, deleted 0, conflicts 0\n");
+    EXPECT_EQ(serverRows(), rows("c"));
+}
+
 TEST_P(SyncServerTest, OtherClientsEditsArriveAndTheirPropertiesSurvive)
 {
     const QString href = m_collection + "other-1.ics";

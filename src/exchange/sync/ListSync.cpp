@@ -38,6 +38,7 @@ SyncOutcome ListSync::run(const SyncAccount& account, const QUrl& collection, co
     if (collectionUrl(state.collection) != url) {
         out.state = SyncState();
         out.state.collection = url;
+        out.state.list = state.list;
     }
     // The window syncs an external list as the user who set it up.
     out.state.user = account.user;

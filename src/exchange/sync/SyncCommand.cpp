@@ -85,7 +85,7 @@ int SyncListCommand(const SyncCommandOptions& options, QTextStream& out, QTextSt
             }
             const QString statePath = SyncState::pathFor(path);
             SyncState state;
-            if (const IoResult r = SyncState::load(statePath, state); !r)
+            if (const IoResult r = SyncState::loadFor(path, state); !r)
                 return report(err, r.error);
             // A list synchronized with one collection is not merged into another that the server happens
             // to offer (its own may have been deleted): another one is taken only when named.

@@ -520,6 +520,7 @@ bool SyncRound::run(bool first, bool& retry)
         // Without the entries that go already (one sent again under a new entry must not be there twice).
         SyncState journal;
         journal.collection = m_state.collection;
+        journal.list = m_state.list;
         journal.syncToken = m_state.syncToken;
         for (size_t e = 0; e < m_state.items.size(); ++e) {
             if (!m_drop[e])

@@ -32,6 +32,37 @@ QString SyncState::pathFor(const QString& listPath)
     return info.absolutePath() + QLatin1String("/.") + info.fileName() + QLatin1String(".sync");
 }
 
+QString SyncState::listKey(const QString& listPath)
+{
+    const QFileInfo info(listPath);
+    if (const QString canonical = info.canonicalFilePath(); !canonical.isEmpty())
+        return canonical;
+    const QString dir = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return (dir.isEmpty() ? info.absolutePath() : dir) + QLatin1Char('/') + info.fileName();
+}
+
+IoResult SyncState::loadFor(const QString& listPath, SyncState& out)
+{
+    out = SyncState();
+    const QString path = pathFor(listPath);
+    const QString key = listKey(listPath);
+    const LanguageTexts& texts = LanguageTexts::shared();
+    if (QFileInfo(path).isSymLink())
+        return IoResult::failure(texts.text("SyncErrors", "StateLinked").arg(ShownPath(path)),
+                                 IoError::BadData);
+    if (IoResult r = load(path, out); !r)
+        return r;
+    if (!out.list.isEmpty() && out.list != key) {
+        const QString other = out.list;
+        out = SyncState();
+        return IoResult::failure(
+            texts.text("SyncErrors", "StateOfAnother").arg(ShownPath(path), ShownPath(other)),
+            IoError::BadData);
+    }
+    out.list = key;
+    return IoResult::success();
+}
+
 IoResult SyncState::load(const QString& path, SyncState& out)
 {
     out = SyncState();
@@ -54,6 +85,7 @@ IoResult SyncState::load(const QString& path, SyncState& out)
     state.collection = QUrl(root.value(QLatin1String("collection")).toString());
     state.user = root.value(QLatin1String("user")).toString();
     state.syncToken = root.value(QLatin1String("syncToken")).toString().toUtf8();
+    state.list = root.value(QLatin1String("list")).toString();
     const QJsonArray items = root.value(QLatin1String("items")).toArray();
     state.items.reserve(size_t(items.size()));
     for (const QJsonValue& v : items) {
@@ -83,7 +115,7 @@ IoResult SyncState::load(const QString& path, SyncState& out)
 
 IoResult SyncState::save(const QString& path) const
 {
-    QJsonArray list;
+    QJsonArray entries;
     for (const SyncItemState& item : items) {
         QJsonObject o{{QLatin1String("uid"), QString::fromUtf8(item.uid)},
                       {QLatin1String("href"), QString::fromUtf8(item.href)},
@@ -97,14 +129,16 @@ IoResult SyncState::save(const QString& path) const
             o.insert(QLatin1String("previous"), base64(item.previous->record()));
             o.insert(QLatin1String("previousChecked"), item.previous->checked());
         }
-        list.append(o);
+        entries.append(o);
     }
     QJsonObject root{{QLatin1String("format"), kFormat},
                      {QLatin1String("collection"), collection.toString()},
                      {QLatin1String("syncToken"), QString::fromUtf8(syncToken)},
-                     {QLatin1String("items"), list}};
+                     {QLatin1String("items"), entries}};
     if (!user.isEmpty())
         root.insert(QLatin1String("user"), user);
+    if (!list.isEmpty())
+        root.insert(QLatin1String("list"), list);
     return AtomicFile::save(path, QJsonDocument(root).toJson(QJsonDocument::Compact),
                             AtomicFile::Ownership::ProgramFile);
 }

@@ -66,11 +66,19 @@ struct SyncState
     QString user;
     QByteArray syncToken;
     std::vector<SyncItemState> items;
+    // The list file the state is of (its canonical path): a state copied beside another list, read as
+    // that list's, would take every row of it as deleted.
+    QString list;
 
     // The state file of the list file listPath.
     static QString pathFor(const QString& listPath);
+    // The list file's path as the state records it.
+    static QString listKey(const QString& listPath);
     // A missing file is an empty state.
     static IoResult load(const QString& path, SyncState& out);
+    // The state of the list file listPath, refused when it is a link or names another list; one that names
+    // none (written before states named their list) is taken as the list's.
+    static IoResult loadFor(const QString& listPath, SyncState& out);
     IoResult save(const QString& path) const;
     // Once the list holding the run's changes is saved: nothing received is pending any more, save what
     // missed names: changes that found their row changed meanwhile (ApplySyncChanges' count). Their entries
