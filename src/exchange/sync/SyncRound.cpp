@@ -52,6 +52,30 @@ QByteArray editedCalendar(const QByteArray& calendar, const ToDoItem& before, co
     return ICalendarSerialize(r.root.get());
 }
 
+// The server's version of an item (theirs) as a change of the row last synced (base, whose calendar text the
+// server then held): a field takes the server's value only where that differs from what the last version
+// read as, i.e. where the server changed it. Elsewhere the row keeps what the mapping cannot carry (free
+// text dates, priorities past 9, an Alarm Time without its day, the File Location).
+ToDoItem mergedRemote(const ToDoItem& theirs, const ToDoItem& base, const QByteArray& baseCalendar)
+{
+    RemoteToDo was = parseToDo(baseCalendar);
+    if (!was.todo)
+        was = parseToDo(ItemToICalendar(base, "base", Clock::now()));
+    if (!was.todo)
+        return theirs;
+    const ToDoItem mapped = ICalendarToDoItem(was.todo);
+    ToDoItem merged = base;
+    if (theirs.action() != mapped.action())
+        merged.setAction(theirs.action());
+    if (theirs.checked() != mapped.checked())
+        merged.setChecked(theirs.checked());
+    for (int k = 0; k < ToDoItem::ColumnCount; ++k) {
+        if (theirs.value(k) != mapped.value(k))
+            merged.setValue(k, theirs.value(k));
+    }
+    return merged;
+}
+
 // The list's own copy of an item that was changed on both sides: its Remarks say so.
 ToDoItem conflictCopy(const ToDoItem& row)
 {
@@ -300,7 +324,8 @@ bool SyncRound::run(bool first, bool& retry)
         } else if (!parsed.todo) {
             remote[size_t(e)] = Remote::Same;
         } else {
-            remoteItem[size_t(e)] = ICalendarToDoItem(parsed.todo);
+            const SyncItemState& item = m_state.items[size_t(e)];
+            remoteItem[size_t(e)] = mergedRemote(ICalendarToDoItem(parsed.todo), item.base, item.calendar);
             fetched[size_t(e)] = wanted[w];
         }
     }
