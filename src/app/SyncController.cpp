@@ -296,10 +296,11 @@ void SyncController::take(SyncOutcome outcome)
         outcome.report.ok = false;
         outcome.report.error =
             quiet.said.isEmpty() ? text("NotSaved") : quiet.said + QStringLiteral("; ") + text("NotSaved");
-    } else if (!outcome.changes.empty()) {
+    } else {
         // A row the user changed meanwhile keeps its entry pending: the next run then merges the two
         // versions instead of reading the server's as the one the list already has.
         outcome.state.settleReceived(missed);
+        outcome.state.noteList(m_target.listPath);
         if (const IoResult r = outcome.state.save(statePath); !r) {
             outcome.report.ok = false;
             outcome.report.error = r.error;

@@ -392,6 +392,10 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Main, "SyncErrors", "EmptyServer",
      "The task list on the server was empty although %1 items were synchronized with it: nothing was deleted "
      "here, and the items are sent to it again."},
+    {W::Main, "SyncErrors", "ListOlder",
+     "The list file is older than at the last sync (an older copy put back?): %1 items missing in it were "
+     "not "
+     "deleted on the server but received again."},
     {W::Main, "SyncErrors", "TokenRefused",
      "The server no longer knew this list's last sync: %1 items missing on it were not deleted here but sent "
      "to it again."},

@@ -209,8 +209,9 @@ TEST_P(SyncServerTest, AnEmptiedOrMissingCollectionNeverEmptiesTheList)
     EXPECT_EQ(rows("a"), after);
 }
 
-// Another list's state beside a list (copied, or a link) would read every row of it as deleted: refused.
-TEST_P(SyncServerTest, AStateOfAnotherListIsRefused)
+// A state that does not describe the list file would read its rows as deleted. Another list's (copied, or
+// a link) is refused; with an older copy of the list put back, the rows it lacks come back.
+TEST_P(SyncServerTest, AStateNotOfThisListFileDeletesNothing)
 {
     ToDoList a, c;
     a.items.push_back(ToDoItem::make("Buy milk"));
@@ -229,6 +230,26 @@ TEST_P(SyncServerTest, AStateOfAnotherListIsRefused)
     }
     ASSERT_TRUE(QFile::remove(copy));
     EXPECT_EQ(sync("c").out, "sent 1, received 1, deleted 0, conflicts 0\n");
+    const QString path = folder("c") + "/ToDoX.tdo";
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray backup = file.readAll();
+    file.close();
+    c = list("c");
+    c.items.push_back(ToDoItem::make("Pay rent"));
+    save("c", c);
+    EXPECT_EQ(sync("c").out, "sent 1, received 0, deleted 0, conflicts 0\n");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(backup) == backup.size());
+    file.close();
+    ASSERT_TRUE(
+        file.open(QIODevice::ReadOnly) &&
+        file.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+    file.close();
+    const testutil::Outcome restored = sync("c");
+    EXPECT_TRUE(restored.out.endsWith("sent 0, received 1, deleted 0, conflicts 0\n"))
+        << restored.out.constData();
+    EXPECT_TRUE(restored.out.startsWith("The list file is older")) << restored.out.constData();
+    EXPECT_EQ(rows("c").size(), 3u);
     EXPECT_EQ(serverRows(), rows("c"));
 }
 

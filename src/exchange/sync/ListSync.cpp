@@ -39,6 +39,8 @@ SyncOutcome ListSync::run(const SyncAccount& account, const QUrl& collection, co
         out.state = SyncState();
         out.state.collection = url;
         out.state.list = state.list;
+        out.state.listModifiedNs = state.listModifiedNs;
+        out.state.listOlder = state.listOlder;
     }
     // The window syncs an external list as the user who set it up.
     out.state.user = account.user;

@@ -99,6 +99,8 @@ int SyncListCommand(const SyncCommandOptions& options, QTextStream& out, QTextSt
                                            [&statePath](const SyncState& s) { return s.save(statePath); });
             // The state first, with what the list is to get marked pending: a list that is not saved then
             // gets it from the next run, instead of its rows being read as deleted.
+            if (outcome.changes.empty())
+                outcome.state.noteList(path);
             if (const IoResult r = outcome.state.save(statePath); !r)
                 return report(err, r.error);
             if (!outcome.changes.empty()) {
@@ -112,6 +114,7 @@ int SyncListCommand(const SyncCommandOptions& options, QTextStream& out, QTextSt
                     return report(err, r.error +
                                            QStringLiteral("; the server's changes come with the next sync."));
                 outcome.state.settleReceived();
+                outcome.state.noteList(path);
                 if (const IoResult r = outcome.state.save(statePath); !r)
                     return report(err, r.error);
             }

@@ -391,7 +391,7 @@ bool SyncRound::run(bool first, bool& retry)
         record(newRemote[n], Pending::None);
         return true;
     };
-    qsizetype resent = 0;
+    qsizetype resent = 0, restored = 0;
     // Entries are added below while others are held by reference: room for every one there can be.
     m_state.items.reserve(2 * known + m_rows.items.size() + newRemote.size());
     for (size_t e = 0; e < known; ++e) {
@@ -427,7 +427,13 @@ bool SyncRound::run(bool first, bool& retry)
         const bool sent = item.pending == Pending::Sent || item.pending == Pending::SentReceived;
         switch (remote[e]) {
         case Remote::Same:
-            if (localGone) {
+            if (localGone && m_state.listOlder && item.pending == Pending::None) {
+                // The list file is older than at the last sync (a copy put back): a row missing in it
+                // proves no deletion. It comes back from the server.
+                added.push_back(item.base);
+                receive(std::nullopt);
+                ++restored;
+            } else if (localGone) {
                 addWrite(Write::Delete, item, e, item.etag);
             } else if (localChanged) {
                 SyncItemState next = item;
@@ -523,6 +529,8 @@ bool SyncRound::run(bool first, bool& retry)
         if (match.entryOfRow[r] < 0 && !pairNew(m_rows.items[r]))
             putNew(m_rows.items[r]);
     }
+    if (restored > 0)
+        m_out.notes << LanguageTexts::shared().text("SyncErrors", "ListOlder").arg(restored);
     if (resent > 0)
         m_out.notes << LanguageTexts::shared().text("SyncErrors", "TokenRefused").arg(resent);
     for (size_t n = 0; n < newRemote.size(); ++n) {
@@ -546,6 +554,7 @@ bool SyncRound::run(bool first, bool& retry)
         SyncState journal;
         journal.collection = m_state.collection;
         journal.list = m_state.list;
+        journal.listModifiedNs = m_state.listModifiedNs;
         journal.syncToken = m_state.syncToken;
         for (size_t e = 0; e < m_state.items.size(); ++e) {
             if (!m_drop[e])

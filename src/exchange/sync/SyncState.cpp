@@ -3,6 +3,7 @@
 #include "config/LanguageTexts.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/FileStamp.h"
 #include "platform/FileSystem.h"
 
 #include <QFileInfo>
@@ -60,7 +61,15 @@ IoResult SyncState::loadFor(const QString& listPath, SyncState& out)
             IoError::BadData);
     }
     out.list = key;
+    const FileStamp stamp = FileStamp::of(listPath);
+    out.listOlder = out.listModifiedNs > 0 && stamp.exists && stamp.modifiedNs < out.listModifiedNs;
     return IoResult::success();
+}
+
+void SyncState::noteList(const QString& listPath)
+{
+    if (const FileStamp stamp = FileStamp::of(listPath); stamp.exists)
+        listModifiedNs = stamp.modifiedNs;
 }
 
 IoResult SyncState::load(const QString& path, SyncState& out)
@@ -86,6 +95,7 @@ IoResult SyncState::load(const QString& path, SyncState& out)
     state.user = root.value(QLatin1String("user")).toString();
     state.syncToken = root.value(QLatin1String("syncToken")).toString().toUtf8();
     state.list = root.value(QLatin1String("list")).toString();
+    state.listModifiedNs = root.value(QLatin1String("listModified")).toString().toLongLong();
     const QJsonArray items = root.value(QLatin1String("items")).toArray();
     state.items.reserve(size_t(items.size()));
     for (const QJsonValue& v : items) {
@@ -139,6 +149,9 @@ IoResult SyncState::save(const QString& path) const
         root.insert(QLatin1String("user"), user);
     if (!list.isEmpty())
         root.insert(QLatin1String("list"), list);
+    // As text: nanoseconds since 1970 are past what a JSON number holds exactly.
+    if (listModifiedNs > 0)
+        root.insert(QLatin1String("listModified"), QString::number(listModifiedNs));
     return AtomicFile::save(path, QJsonDocument(root).toJson(QJsonDocument::Compact),
                             AtomicFile::Ownership::ProgramFile);
 }

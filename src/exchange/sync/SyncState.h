@@ -69,6 +69,11 @@ struct SyncState
     // The list file the state is of (its canonical path): a state copied beside another list, read as
     // that list's, would take every row of it as deleted.
     QString list;
+    // The list file's modification time after the last sync (0: unknown).
+    qint64 listModifiedNs = 0;
+    // Not saved: loadFor found the list file older than that (an older copy put back). Rows missing in it
+    // are then received again instead of deleted on the server.
+    bool listOlder = false;
 
     // The state file of the list file listPath.
     static QString pathFor(const QString& listPath);
@@ -79,6 +84,8 @@ struct SyncState
     // The state of the list file listPath, refused when it is a link or names another list; one that names
     // none (written before states named their list) is taken as the list's.
     static IoResult loadFor(const QString& listPath, SyncState& out);
+    // Records the list file's modification time as the one of the last sync.
+    void noteList(const QString& listPath);
     IoResult save(const QString& path) const;
     // Once the list holding the run's changes is saved: nothing received is pending any more, save what
     // missed names: changes that found their row changed meanwhile (ApplySyncChanges' count). Their entries
