@@ -3,6 +3,7 @@
 #include "app/ItemStyleModel.h"
 #include "app/ListViewController.h"
 #include "app/PictureToolBar.h"
+#include "app/ReportView.h"
 #include "calendar/CalendarPage.h"
 #include "config/Config.h"
 #include "config/IniFile.h"
@@ -23,7 +24,6 @@
 #include <QLabel>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTreeView>
 #include <QWidget>
 
 SettingsApplier::SettingsApplier(const Targets& targets, QWidget* window)

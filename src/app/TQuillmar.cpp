@@ -11,6 +11,7 @@
 #include "app/ListViewController.h"
 #include "app/PictureToolBar.h"
 #include "app/QuickAddBar.h"
+#include "app/ReportView.h"
 #include "app/SettingsApplier.h"
 #include "app/SyncActions.h"
 #include "app/SyncController.h"
@@ -46,7 +47,6 @@
 #include <QTextBrowser>
 #include <QTimer>
 #include <QTranslator>
-#include <QTreeView>
 #include <QVBoxLayout>
 
 // The manual is compiled into the library; a static library's resources must be registered by hand.

@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QRegularExpression>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTreeView>
 #include <QtTest>
 
@@ -40,7 +41,7 @@ void collect(QWidget* root, Texts& texts)
         }
         // Lists show their rows, tables their column captions.
         if (auto* view = qobject_cast<const QAbstractItemView*>(o); view && view->model()) {
-            const bool table = qobject_cast<const QTreeView*>(o);
+            const bool table = qobject_cast<const QTableView*>(o) || qobject_cast<const QTreeView*>(o);
             for (int i = 0; i < (table ? view->model()->columnCount() : view->model()->rowCount()); ++i)
                 shown << (table ? view->model()->headerData(i, Qt::Horizontal)
                                 : view->model()->index(i, 0).data())

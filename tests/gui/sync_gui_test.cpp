@@ -3,6 +3,7 @@
 // Radicale fails the test); the page and the timers use an engine that answers when told.
 #include "MainWindowFixture.h"
 
+#include "app/ReportView.h"
 #include "app/SyncController.h"
 #include "app/TQuillmar.h"
 #include "config/IniFile.h"
@@ -20,7 +21,6 @@
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTreeView>
 #include <QtTest>
 
 #include <netinet/in.h>
@@ -225,7 +225,7 @@ private Q_SLOTS:
         TQuillmar& w = *held.window;
         HeldEngine* engine = held.engine;
         QTRY_COMPARE(engine->runs, 1);
-        child<QTreeView>(&w, "lstToDo")->setFocus();
+        child<ReportView>(&w, "lstToDo")->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5);
         QCOMPARE(engine->runs, 1);
@@ -276,7 +276,7 @@ private Q_SLOTS:
         // Conflicts reach a hidden window's user as a notification.
         auto notes = std::make_shared<RecordingNotifier>();
         held.window->setNotifier(notes);
-        QTest::keyClick(child<QTreeView>(held.window.get(), "lstToDo"), Qt::Key_F5);
+        QTest::keyClick(child<ReportView>(held.window.get(), "lstToDo"), Qt::Key_F5);
         QCOMPARE(held.engine->runs, 2);
         held.window->hide();
         held.engine->answer({}, 1);
@@ -333,7 +333,7 @@ private Q_SLOTS:
                  "DTSTAMP:20260101T000000Z\r\nSUMMARY:From the phone\r\nEND:VTODO\r\nEND:VCALENDAR\r\n"),
             201);
         QApplication::setActiveWindow(&w);
-        child<QTreeView>(&w, "lstToDo")->setFocus();
+        child<ReportView>(&w, "lstToDo")->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5);
         QTRY_COMPARE_WITH_TIMEOUT(
             status->text(),
