@@ -102,6 +102,8 @@ void ListUndoStack::fail(const IoResult& result, ListPrompter& prompter)
 
 bool ListUndoStack::undo(ListPrompter& prompter)
 {
+    // An import still joining the rows is the last change: whole, and on the stack.
+    m_document->finishImport();
     if (!m_stack->canUndo())
         return false;
     const RowChange& change = commandAt(m_stack->index() - 1)->change();
@@ -117,6 +119,7 @@ bool ListUndoStack::undo(ListPrompter& prompter)
 
 bool ListUndoStack::redo(ListPrompter& prompter)
 {
+    m_document->finishImport();
     if (!m_stack->canRedo())
         return false;
     RowChange& change = commandAt(m_stack->index())->change();

@@ -172,6 +172,8 @@ void SyncController::take(SyncOutcome outcome)
         finish(outcome.report);
         return;
     }
+    // The server's new rows go behind a whole import, not among its rows.
+    m_document->finishImport();
     ToDoListModel* rows = m_document->model();
     int missed = 0;
     // These changes are the server's: they are no reason for another run.

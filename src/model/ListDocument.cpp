@@ -53,9 +53,10 @@ void keepKnownNames(ToDoList& fresh, const ToDoList& shown)
 ListDocument::ListDocument(const Paths& paths, QObject* parent)
     : QObject(parent), m_paths(paths), m_model(new ToDoListModel(this)), m_recovery(paths.dataFolder),
       m_guard({paths.dataFolder, paths.standardList, paths.historyList, paths.settingsFile}),
-      m_saver(new BackgroundSave(this))
+      m_saver(new BackgroundSave(this)), m_import(new SlicedImport(m_model, this))
 {
     connect(m_saver, &BackgroundSave::finished, this, &ListDocument::finishSaving);
+    connect(m_import, &SlicedImport::done, this, &ListDocument::changeMade);
     if (m_paths.holdFiles) {
         // The standard and history lists are this window's for its whole run; the external list is held
         // while it is shown.
@@ -143,7 +144,7 @@ void ListDocument::keepStandardRows(std::optional<ToDoList> rows)
 void ListDocument::showList(ToDoList list, ListMode mode, const QString& externalFile, bool modified,
                             const std::optional<FileStamp>& stamp)
 {
-    finishSaving();
+    settle();
     ++m_generation;
     // The rows of moves taken back stay in the history: the list that held them again is left (saved,
     // and cut then, or let go of by the user).
@@ -213,14 +214,14 @@ void ListDocument::cutUndoneMoves(quint64 savedGeneration)
 
 IoResult ListDocument::writeRecovery(const ToDoList& rows)
 {
-    finishSaving();
+    settle();
     RecoveryFile::Origin origin{m_mode, m_externalFileName, QDateTime::currentDateTime(), m_stamp, true};
     return m_recovery.write(rows, origin);
 }
 
 void ListDocument::leftSaved()
 {
-    finishSaving();
+    settle();
     m_autosaveTimer.stop();
     setModified(false);
     m_recovery.remove();
@@ -279,7 +280,7 @@ std::optional<bool> ListDocument::confirmReplacingChangedFile(ListPrompter& prom
 
 bool ListDocument::askToDiscard(ListPrompter& prompter, const QString& why)
 {
-    finishSaving();
+    settle();
     const QString text = why + QStringLiteral("\r\n") + LanguageTexts::shared().text("Lists", "LoseChanges");
     if (prompter.ask(ListPrompter::Question::DiscardChanges, text, false) != ListPrompter::Answer::Yes)
         return false;
@@ -289,7 +290,7 @@ bool ListDocument::askToDiscard(ListPrompter& prompter, const QString& why)
 
 bool ListDocument::saveExternalUnderItsName(ListPrompter& prompter, bool leaving, bool asked)
 {
-    finishSaving();
+    settle();
     const QString text = LanguageTexts::shared().text("Lists", "SaveChanged").arg(native(m_externalFileName));
     const ListPrompter::Answer answer =
         asked ? prompter.ask(ListPrompter::Question::SaveChangedExternal, text, leaving)
@@ -333,7 +334,7 @@ bool ListDocument::changedOnDisk() const
 
 bool ListDocument::SaveCurrentList(ListPrompter& prompter)
 {
-    finishSaving();
+    settle();
     if (!m_modified || m_mode == ListMode::NoList)
         return true;
     if (m_mode == ListMode::External)
@@ -351,7 +352,7 @@ bool ListDocument::SaveCurrentList(ListPrompter& prompter)
 
 bool ListDocument::prepareToLeave(ListPrompter& prompter)
 {
-    finishSaving();
+    settle();
     if (!m_modified || m_mode == ListMode::NoList)
         return true;
     if (m_mode == ListMode::External) {
@@ -403,7 +404,7 @@ bool ListDocument::LoadHistoryList(ListPrompter& prompter)
 
 bool ListDocument::SaveHistoryList(ListPrompter& prompter)
 {
-    finishSaving();
+    settle();
     if (m_mode != ListMode::History) {
         prompter.inform(listText("NotHistory"));
         return false;
@@ -436,7 +437,7 @@ bool ListDocument::OpenExternalList(ListPrompter& prompter)
 
 bool ListDocument::SaveExternalList(ListPrompter& prompter)
 {
-    finishSaving();
+    settle();
     // An unchanged external list is already in its file: say so instead of doing nothing. Any other
     // list can always be saved as an external one.
     if (!m_modified && m_mode == ListMode::External && !m_externalFileName.isEmpty()) {
@@ -459,7 +460,7 @@ bool ListDocument::SaveExternalList(ListPrompter& prompter)
 
 bool ListDocument::SaveExternalListAs(ListPrompter& prompter)
 {
-    finishSaving();
+    settle();
     // Rows that were never read (the standard list could not be) are no list to save anywhere.
     if (m_mode == ListMode::NoList) {
         prompter.inform(listText("NoListToSave"));
@@ -562,7 +563,7 @@ bool ListDocument::openListFile(const QString& path, ListPrompter& prompter)
 
 void ListDocument::startUp(const QString& commandLineFile, ListPrompter& prompter)
 {
-    finishSaving();
+    settle();
     // A move to history that the last run was cut short in is taken back: its rows are still in the list.
     // Then the history is checked whole beside the window, before the first move to it needs that.
     if (HistoryTail::settle(m_paths.historyList))
@@ -638,7 +639,7 @@ bool ListDocument::offerCopy(const QString& copyPath, ListPrompter& prompter)
 
 void ListDocument::endSession(ListPrompter& unattended)
 {
-    finishSaving();
+    settle();
     if (!m_modified || m_mode == ListMode::NoList)
         return;
     if (SaveCurrentList(unattended))
@@ -687,10 +688,16 @@ void ListDocument::autosave()
 
 bool ListDocument::autosaveAndWait()
 {
-    finishSaving();
+    settle();
     autosave();
-    finishSaving();
+    settle();
     return !m_modified;
+}
+
+void ListDocument::settle()
+{
+    m_import->finish();
+    finishSaving();
 }
 
 void ListDocument::finishSaving()
@@ -721,6 +728,7 @@ void ListDocument::finishSaving()
 
 bool ListDocument::DeleteSelectedItems(const QList<int>& rows, bool withHistory, ListPrompter& prompter)
 {
+    m_import->finish();
     // External lists are the user's own lists: only the history list itself (or no list) refuses.
     if (m_mode == ListMode::History || m_mode == ListMode::NoList) {
         prompter.inform(listText("IsHistory"));
@@ -747,6 +755,7 @@ bool ListDocument::DeleteSelectedItems(const QList<int>& rows, bool withHistory,
 
 bool ListDocument::record(RowChange change)
 {
+    m_import->finish();
     // Only the row part: these changes have no file part.
     change.redoRows(*m_model);
     Q_EMIT changeMade(change);
@@ -757,6 +766,8 @@ bool ListDocument::addItem(ToDoItem item, const QByteArrayList& owners, const QB
 {
     if (!canChangeRows())
         return false;
+    // Behind the whole import, not among its rows.
+    m_import->finish();
     std::vector<ToDoItem> items;
     items.push_back(std::move(item));
     RowChange change = RowChange::inserted(RowChange::Kind::Add, {m_model->size()}, std::move(items));
@@ -802,11 +813,8 @@ bool ListDocument::importItems(std::vector<ToDoItem> items)
 {
     if (!canChangeRows() || items.empty())
         return false;
-    QList<int> rows;
-    rows.reserve(static_cast<qsizetype>(items.size()));
-    for (size_t i = 0; i < items.size(); ++i)
-        rows.append(m_model->size() + static_cast<int>(i));
-    return record(RowChange::inserted(RowChange::Kind::Import, std::move(rows), std::move(items)));
+    m_import->start(std::move(items));
+    return true;
 }
 
 bool ListDocument::sortRows(std::vector<int> order)
@@ -854,7 +862,7 @@ IoResult ListDocument::prepareUndo(const RowChange& change)
 
 IoResult ListDocument::keepRowsSafe(const ToDoList& rows)
 {
-    finishSaving();
+    settle();
     if (m_mode == ListMode::Standard && !changedOnDisk()) {
         if (IoResult r = SaveListFile(rows, m_paths.standardList); !r)
             return r;

@@ -7,8 +7,24 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThreadPool>
 
 #include <algorithm>
+
+namespace {
+// Letting go of a million items takes tens of milliseconds: a change dropped from the undo stack (an
+// import after an undo) lets its items go on a worker thread, not on the window's.
+constexpr size_t kItemsFreedAside = 10000;
+
+std::shared_ptr<const std::vector<ToDoItem>> sharedItems(std::vector<ToDoItem> items)
+{
+    if (items.size() < kItemsFreedAside)
+        return std::make_shared<const std::vector<ToDoItem>>(std::move(items));
+    return {new std::vector<ToDoItem>(std::move(items)), [](const std::vector<ToDoItem>* gone) {
+                QThreadPool::globalInstance()->start([gone] { delete gone; });
+            }};
+}
+} // namespace
 
 quint64 RowChange::nextId()
 {
@@ -28,7 +44,7 @@ RowChange RowChange::inserted(Kind kind, QList<int> rows, std::vector<ToDoItem> 
     RowChange c;
     c.m_kind = kind;
     c.m_rows = std::move(rows);
-    c.m_items = std::make_shared<const std::vector<ToDoItem>>(std::move(items));
+    c.m_items = sharedItems(std::move(items));
     return c;
 }
 
