@@ -179,6 +179,9 @@ Q_SIGNALS:
     void rowsReplaced();
 
 private:
+    // The commands on whole lists, which work on the document's insides.
+    friend class ListFiles;
+
     void onModelChanged();
     // Before a step that changes, switches or writes the list: the import and the save under way end.
     void settle();
@@ -187,8 +190,6 @@ private:
     // stamp: the file as the rows were read from it (by default, as it is now).
     void showList(ToDoList list, ListMode mode, const QString& externalFile, bool modified = false,
                   const std::optional<FileStamp>& stamp = std::nullopt);
-    void showOpenedList(ToDoList fresh, const QString& path);
-    IoResult checkSaveTarget(const QString& path) const;
     // Saves the standard or history list to its file; nothing for the other modes.
     IoResult saveByMode();
     IoResult writeRecovery();
@@ -199,18 +200,10 @@ private:
     // The file the shown list is saved to; empty for a new list and when no list is shown.
     QString shownFile() const;
     void holdShownFile();
-    // Before replacing the shown list's file: nothing when it is as read (or the user says replace it);
-    // otherwise what the save ends with (saved elsewhere, or not saved).
-    std::optional<bool> confirmReplacingChangedFile(ListPrompter& prompter);
-    bool offerCopy(const QString& copyPath, ListPrompter& prompter);
     void leftSaved();
-    // asked: whether to ask first (not when the user just asked to save).
-    bool saveExternalUnderItsName(ListPrompter& prompter, bool leaving, bool asked = true);
-    bool askToDiscard(ListPrompter& prompter, const QString& why);
     bool record(RowChange change);
     // Cuts the rows of the undone moves (of generations before savedGeneration) off the history file.
     void cutUndoneMoves(quint64 savedGeneration);
-    void offerRecovery(ListPrompter& prompter);
     // The shown list's file as it was when this list last read or wrote it, to notice another writer.
     void stampFile();
     bool changedOnDisk() const;
