@@ -175,8 +175,9 @@ void ExchangeActions::exportCSV()
     const QString path = saveFileName(titleOf(m_exportCsvAction), filter("CsvFilter"), kCSVSuffix);
     if (path.isEmpty())
         return;
-    // The rows as they are now: editing goes on while the copy is written. The copy is let go on the
-    // job's thread, which spares the window freeing a million rows.
+    // The rows as they are now (an import whole): editing goes on while the copy is written. The copy
+    // is let go on the job's thread, which spares the window freeing a million rows.
+    m_document->finishImport();
     auto rows = std::make_shared<const std::vector<ToDoItem>>(m_document->model()->list().items);
     const qint64 count = qint64(rows->size());
     m_csvExport->start(
@@ -256,6 +257,7 @@ void ExchangeActions::exportHTML()
     // The captions the list shows, a language file's included.
     for (int c = 0; c < ToDoListModel::ColumnCount; ++c)
         captions << m_captions->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+    m_document->finishImport();
     auto rows = std::make_shared<const std::vector<ToDoItem>>(m_document->model()->list().items);
     const qint64 count = qint64(rows->size());
     m_htmlExport->start(
@@ -280,6 +282,7 @@ void ExchangeActions::exportICalendar()
         saveFileName(titleOf(m_icalendarAction), filter("ICalendarFilter"), kICalendarSuffix);
     if (path.isEmpty())
         return;
+    m_document->finishImport();
     auto list = std::make_shared<ToDoList>();
     list->items = m_document->model()->list().items;
     const qint64 count = qint64(list->items.size());

@@ -232,6 +232,8 @@ void SyncController::start(const QString& password)
     account.password = password;
     const QString statePath = SyncState::pathFor(m_target.listPath);
     QPointer<SyncController> self(this);
+    // The server sees an import whole, never a part of it.
+    m_document->finishImport();
     engine().synchronize(
         account, m_target.collection, m_document->list(), m_target.state,
         [statePath](const SyncState& s) { return s.save(statePath); },
