@@ -1,4 +1,5 @@
 #include "app/ExchangeActions.h"
+#include "config/IoMessage.h"
 
 #include "app/ExchangeJob.h"
 #include "app/Hints.h"
@@ -160,7 +161,7 @@ bool ExchangeActions::exportDone(const QString& path, qint64 count, const IoResu
         return false;
     }
     if (!result) {
-        MessageBox::information(m_window, result.error);
+        MessageBox::information(m_window, IoMessage(result));
         return false;
     }
     Q_EMIT statusMessage(count == 1 ? texts.text("Exchange", "Item4").arg(shown)
@@ -219,7 +220,7 @@ void ExchangeActions::importCSV()
             }
             // The whole file was read and checked first: it adds all its rows or none.
             if (!r) {
-                MessageBox::information(m_window, r.error);
+                MessageBox::information(m_window, IoMessage(r));
                 return;
             }
             // A short import is never silent: the count goes to the status bar, an empty file gets a message.
@@ -303,7 +304,7 @@ void ExchangeActions::importICalendar()
     // Read and checked whole first, as the CSV import: all the to-dos or none, and one step to undo.
     ICalendarImport import;
     if (const IoResult r = ReadICalendar(path, import); !r) {
-        MessageBox::information(m_window, r.error);
+        MessageBox::information(m_window, IoMessage(r));
         return;
     }
     const QString summary = ICalendarImportSummary(path, import);

@@ -1,4 +1,5 @@
 #include "app/SettingsApplier.h"
+#include "config/IoMessage.h"
 
 #include "app/ItemStyleModel.h"
 #include "app/ListViewController.h"
@@ -183,14 +184,14 @@ void SettingsApplier::chooseToolbarPicture()
     if (path.isEmpty() || !showToolbarPicture(path, true))
         return;
     if (const IoResult r = Config::write(SettingsFilePath(), Config::Key::ToolbarPicture, path); !r)
-        MessageBox::information(m_window, r.error);
+        MessageBox::information(m_window, IoMessage(r));
 }
 
 void SettingsApplier::removeToolbarPicture()
 {
     // Remembered first: a picture that went only from the screen would come back at the next start.
     if (const IoResult r = Config::write(SettingsFilePath(), Config::Key::ToolbarPicture, QString()); !r) {
-        MessageBox::information(m_window, r.error);
+        MessageBox::information(m_window, IoMessage(r));
         return;
     }
     m_targets.toolBar->clearPicture();

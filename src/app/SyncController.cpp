@@ -1,4 +1,5 @@
 #include "app/SyncController.h"
+#include "config/IoMessage.h"
 
 #include "app/ModuleSyncEngine.h"
 #include "config/LanguageTexts.h"
@@ -121,7 +122,7 @@ void SyncController::run()
     SyncState state;
     if (const IoResult r = SyncState::load(SyncState::pathFor(m_document->paths().standardList), state); !r) {
         SyncReport failed;
-        failed.error = r.error;
+        failed.error = IoMessage(r);
         finish(failed);
         return;
     }
@@ -161,7 +162,7 @@ void SyncController::take(SyncOutcome outcome)
     // next run brings it again instead of reading its rows as deleted.
     if (const IoResult r = outcome.state.save(statePath); !r) {
         outcome.report.ok = false;
-        outcome.report.error = r.error;
+        outcome.report.error = IoMessage(r);
         finish(outcome.report);
         return;
     }
@@ -202,7 +203,7 @@ void SyncController::take(SyncOutcome outcome)
         outcome.state.settleReceived();
         if (const IoResult r = outcome.state.save(statePath); !r) {
             outcome.report.ok = false;
-            outcome.report.error = r.error;
+            outcome.report.error = IoMessage(r);
         }
     }
     if (missed > 0)

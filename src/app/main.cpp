@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 #include "app/TQuillmar.h"
 #include "config/FolderChoices.h"
+#include "config/IoMessage.h"
 #include "config/Paths.h"
 #include "dialogs/MessageBox.h"
 #include "platform/InstanceLock.h"
@@ -124,7 +125,7 @@ int runWindow(const CommandLineOptions& options, int argc, char* argv[])
     if (!locked) {
         // Not held by anyone: the lock itself failed (a full disk, a read-only folder), and says why.
         if (lock->error().kind != IoError::Busy)
-            return refuse(lock->error().error);
+            return refuse(IoMessage(lock->error()));
         const InstanceLock::Holder holder = InstanceLock::holder(DataFolder());
         const QString folder = QDir::toNativeSeparators(DataFolder());
         const QString process = holder.pid > 0 ? QStringLiteral(" (process %1)").arg(holder.pid) : QString();
@@ -146,7 +147,7 @@ int runWindow(const CommandLineOptions& options, int argc, char* argv[])
     const FolderChoices choices = FolderChoices::ofDataFolder();
     choices.apply();
     if (IoResult r = choices.fix(SettingsFilePath()); !r)
-        QTextStream(stderr) << "quillmar: " << r.error << '\n';
+        QTextStream(stderr) << "quillmar: " << IoMessage(r) << '\n';
 
     TQuillmar mainWindow;
     window = &mainWindow;

@@ -473,10 +473,7 @@ bool ItemEditorDialog::checkEncodable(const QStringList& texts)
     }
     if (unmappable.isEmpty())
         return true;
-    MessageBox::information(this,
-                            LanguageTexts::shared()
-                                .text("Messages", "Unmappable")
-                                .arg(CodePage::currentName(), CodePage::describeCharacters(unmappable)));
+    MessageBox::information(this, UnmappableText(unmappable));
     return false;
 }
 

@@ -1,4 +1,5 @@
 #include "dialogs/SettingsDialog.h"
+#include "config/IoMessage.h"
 
 #include "config/IniFile.h"
 #include "config/LanguageTexts.h"
@@ -91,10 +92,7 @@ void setWidened(QSpinBox* box, int low, int high, int value)
 
 QString failureText(const QString& what, const IoResult& r)
 {
-    QString text = what + QStringLiteral("\n\n") + r.error;
-    if (!r.reason.isEmpty() && !r.error.contains(r.reason))
-        text += QStringLiteral(" (") + r.reason + QLatin1Char(')');
-    return text;
+    return what + QStringLiteral("\n\n") + IoMessage(r);
 }
 } // namespace
 

@@ -33,6 +33,12 @@ IoResult badData(const QString& message)
     return IoResult::failure(message, IoError::BadData);
 }
 
+// Why a file was not imported: %1 names it, %2 the line.
+QString csvText(const char* key)
+{
+    return LanguageTexts::shared().text("CsvErrors", key);
+}
+
 // 1-based line of offset, counting line ends as the readers do.
 qsizetype lineOf(QByteArrayView text, qsizetype offset)
 {
@@ -222,9 +228,7 @@ public:
                 m_rawEnd = true;
             const QString decoded = m_decoder->decode(raw);
             if (m_decoder->hasError()) {
-                m_error = badData(QStringLiteral("The file %1 begins with the byte-order mark of UTF-16 but "
-                                                 "is not UTF-16 text; nothing was imported")
-                                      .arg(shownName(m_path)));
+                m_error = badData(csvText("Utf16Bom").arg(shownName(m_path)));
                 return -1;
             }
             m_pending = decoded.toUtf8();
@@ -480,11 +484,8 @@ private:
         if (o != Outcome::Done)
             return o;
         if (!m_rows.unmappable.isEmpty()) {
-            m_result = badData(QStringLiteral("The file %1 holds characters the code page cannot hold (line "
-                                              "%2); nothing was imported. ")
-                                   .arg(shownName(m_name))
-                                   .arg(m_rows.unmappableLine) +
-                               CodePage::unmappableMessage(m_rows.unmappable));
+            m_result = badData(csvText("Unmappable").arg(shownName(m_name)).arg(m_rows.unmappableLine) +
+                               QLatin1Char(' ') + UnmappableText(m_rows.unmappable));
             return Outcome::Failed;
         }
         notes.longRecords = m_rows.longRecords;
@@ -599,10 +600,7 @@ private:
         bool atEnd = false;
         for (;;) {
             if (JobProgress::stopped(m_progress)) {
-                m_result =
-                    IoResult::failure(QStringLiteral("The import of %1 was cancelled; nothing was imported")
-                                          .arg(shownName(m_name)),
-                                      IoError::Cancelled);
+                m_result = IoResult::failure(csvText("Cancelled").arg(shownName(m_name)), IoError::Cancelled);
                 return Outcome::Failed;
             }
             while (!atEnd && have < buffer.size()) {
@@ -751,43 +749,25 @@ private:
     IoResult notClosed(qsizetype line) const
     {
         // Taking the rest of the file, or cutting it short, would put texts into the wrong items.
-        return badData(
-            QStringLiteral("The file %1 has a quoted field that is not closed (line %2), so where its "
-                           "text ends is not known; nothing was imported")
-                .arg(shownName(m_name))
-                .arg(line));
+        return badData(csvText("NotClosed").arg(shownName(m_name)).arg(line));
     }
 
     IoResult strayQuote(qsizetype line) const
     {
-        return badData(QStringLiteral("The file %1 has text after the closing quote of a field (line %2), so "
-                                      "where the field ends is not known; nothing was imported")
-                           .arg(shownName(m_name))
-                           .arg(line));
+        return badData(csvText("StrayQuote").arg(shownName(m_name)).arg(line));
     }
 
     IoResult holdsNul(qsizetype line) const
     {
         // Outside quotes, a NUL is the sign of a file that is no text at all.
-        return badData(QStringLiteral("The file %1 holds a NUL byte (line %2): it is not a text file, and "
-                                      "nothing was imported")
-                           .arg(shownName(m_name))
-                           .arg(line));
+        return badData(csvText("NulByte").arg(shownName(m_name)).arg(line));
     }
 
     IoResult notUtf8(qsizetype line) const
     {
         if (m_input.bom() != Bom::None)
-            return badData(QStringLiteral("The file %1 begins with the byte-order mark of UTF-8 but is not "
-                                          "UTF-8 text (line %2); nothing was imported")
-                               .arg(shownName(m_name))
-                               .arg(line));
-        return badData(
-            QStringLiteral("The file %1 is not UTF-8 text (line %2), but the program's code page is "
-                           "UTF-8. Convert the file to UTF-8, or choose the code page it was written "
-                           "in.")
-                .arg(shownName(m_name))
-                .arg(line));
+            return badData(csvText("Utf8Bom").arg(shownName(m_name)).arg(line));
+        return badData(csvText("NotUtf8").arg(shownName(m_name)).arg(line));
     }
 
     static constexpr qsizetype kPiece = qsizetype(1) << 20;

@@ -1,4 +1,5 @@
 #include "model/ListDocument.h"
+#include "config/IoMessage.h"
 
 #include "config/LanguageTexts.h"
 #include "model/HistoryTail.h"
@@ -207,7 +208,7 @@ void ListDocument::cutUndoneMoves(quint64 savedGeneration)
         const RowChange change = std::move(m_pendingCuts.back().change);
         m_pendingCuts.pop_back();
         if (const IoResult r = change.undoFiles(m_paths.historyList); !r)
-            Q_EMIT autosaveFailed(listText("HistoryKept").arg(r.error));
+            Q_EMIT autosaveFailed(listText("HistoryKept").arg(IoMessage(r)));
     }
 }
 
@@ -308,7 +309,7 @@ bool ListDocument::saveExternalUnderItsName(ListPrompter& prompter, bool leaving
     if (const std::optional<bool> done = confirmReplacingChangedFile(prompter))
         return *done;
     if (const IoResult r = SaveListFile(list(), m_externalFileName); !r) {
-        prompter.inform(withDetail(listText("FailureSavingTodo"), r.error));
+        prompter.inform(withDetail(listText("FailureSavingTodo"), IoMessage(r)));
         return leaving && askToDiscard(prompter, LanguageTexts::shared().text("Lists", "NotSaved"));
     }
     stampFile();
@@ -342,7 +343,7 @@ bool ListDocument::SaveCurrentList(ListPrompter& prompter)
     if (const std::optional<bool> done = confirmReplacingChangedFile(prompter))
         return *done;
     if (const IoResult r = saveByMode(); !r) {
-        prompter.inform(withDetail(listText("FailureSavingTodo"), r.error));
+        prompter.inform(withDetail(listText("FailureSavingTodo"), IoMessage(r)));
         return false;
     }
     leftSaved();
@@ -381,7 +382,7 @@ bool ListDocument::OpenStandardList(ListPrompter& prompter)
     ToDoList fresh;
     // A standard list that does not exist yet is an empty one (the first start).
     if (const IoResult r = LoadListFile(fresh, m_paths.standardList); !r) {
-        prompter.inform(withDetail(listText("ProblemsReading"), r.error));
+        prompter.inform(withDetail(listText("ProblemsReading"), IoMessage(r)));
         return false;
     }
     showList(std::move(fresh), ListMode::Standard, QString());
@@ -394,7 +395,7 @@ bool ListDocument::LoadHistoryList(ListPrompter& prompter)
         return false;
     ToDoList fresh;
     if (const IoResult r = LoadHistoryFile(fresh, m_paths.historyList); !r) {
-        prompter.inform(withDetail(listText("HistoryUnread"), r.error));
+        prompter.inform(withDetail(listText("HistoryUnread"), IoMessage(r)));
         return false;
     }
     showList(std::move(fresh), ListMode::History, QString());
@@ -411,7 +412,7 @@ bool ListDocument::SaveHistoryList(ListPrompter& prompter)
     if (const std::optional<bool> done = confirmReplacingChangedFile(prompter))
         return *done;
     if (const IoResult r = saveByMode(); !r) {
-        prompter.inform(withDetail(listText("FailureSaving"), r.error));
+        prompter.inform(withDetail(listText("FailureSaving"), IoMessage(r)));
         return false;
     }
     leftSaved();
@@ -427,7 +428,7 @@ bool ListDocument::OpenExternalList(ListPrompter& prompter)
         return false;
     ToDoList fresh;
     if (const IoResult r = ReadListFile(path, true, fresh); !r) {
-        prompter.inform(withDetail(listText("OpenFailed"), r.error));
+        prompter.inform(withDetail(listText("OpenFailed"), IoMessage(r)));
         return false;
     }
     showOpenedList(std::move(fresh), path);
@@ -470,7 +471,7 @@ bool ListDocument::SaveExternalListAs(ListPrompter& prompter)
     if (path.isEmpty())
         return false;
     if (const IoResult r = checkSaveTarget(path); !r) {
-        prompter.inform(withDetail(listText("FailureSaving"), r.error));
+        prompter.inform(withDetail(listText("FailureSaving"), IoMessage(r)));
         return false;
     }
     // The standard list's own items would be gone: the file dialog's "replace it?" named only a file.
@@ -481,7 +482,7 @@ bool ListDocument::SaveExternalListAs(ListPrompter& prompter)
             return false;
     }
     if (const IoResult r = SaveListFile(list(), path); !r) {
-        prompter.inform(withDetail(listText("FailureSaving"), r.error));
+        prompter.inform(withDetail(listText("FailureSaving"), IoMessage(r)));
         return false;
     }
     const bool standard = isStandardListFile(path);
@@ -516,9 +517,9 @@ IoResult ListDocument::checkSaveTarget(const QString& path) const
     if (m_paths.holdFiles && !WriteGuard::sameFile(path, shownFile()) && !isStandardListFile(path)) {
         ListFileHold hold(path, ListFileHold::Role::Window);
         if (!hold.tryHold() && hold.error().kind == IoError::Busy)
-            return IoResult::failure(hold.error().error + QStringLiteral("; save it there, or choose another "
-                                                                         "name."),
-                                     IoError::Busy);
+            return IoResult::failure(
+                LanguageTexts::shared().text("ListErrors", "HeldElsewhere").arg(IoMessage(hold.error())),
+                IoError::Busy);
     }
     return IoResult::success();
 }
@@ -553,7 +554,7 @@ bool ListDocument::openListFile(const QString& path, ListPrompter& prompter)
         return false;
     ToDoList fresh;
     if (const IoResult r = ReadListFile(path, true, fresh); !r) {
-        prompter.inform(withDetail(listText("ProblemsReading"), r.error));
+        prompter.inform(withDetail(listText("ProblemsReading"), IoMessage(r)));
         return false;
     }
     showOpenedList(std::move(fresh), QFileInfo(path).absoluteFilePath());
@@ -590,7 +591,7 @@ bool ListDocument::offerCopy(const QString& copyPath, ListPrompter& prompter)
     ToDoList copy;
     RecoveryFile::Origin origin;
     if (const IoResult r = m_recovery.read(copy, origin, copyPath); !r) {
-        prompter.inform(withDetail(listText("CopyUnread").arg(native(copyPath)), r.error));
+        prompter.inform(withDetail(listText("CopyUnread").arg(native(copyPath)), IoMessage(r)));
         return false;
     }
     QString which;
@@ -644,7 +645,7 @@ void ListDocument::endSession(ListPrompter& unattended)
     if (SaveCurrentList(unattended))
         return;
     if (const IoResult r = writeRecovery(); !r)
-        unattended.inform(withDetail(listText("NotCopied"), r.error));
+        unattended.inform(withDetail(listText("NotCopied"), IoMessage(r)));
     else
         unattended.inform(listText("Copied").arg(native(m_recovery.listPath())));
 }
@@ -701,12 +702,12 @@ void ListDocument::finishSaving()
     if (done->kind == BackgroundSave::Kind::Recovery) {
         m_recovery = done->recovery;
         if (!done->result)
-            Q_EMIT autosaveFailed(done->result.error);
+            Q_EMIT autosaveFailed(IoMessage(done->result));
         else
             cutUndoneMoves(done->generation);
     } else if (!done->result) {
         writeRecovery();
-        Q_EMIT autosaveFailed(done->result.error);
+        Q_EMIT autosaveFailed(IoMessage(done->result));
     } else {
         m_stamp = done->stamp;
         cutUndoneMoves(done->generation);
@@ -737,7 +738,7 @@ bool ListDocument::DeleteSelectedItems(const QList<int>& rows, bool withHistory,
         RowChange::removed(withHistory ? RowChange::Kind::MoveToHistory : RowChange::Kind::Delete,
                            std::move(valid), std::move(items));
     if (const IoResult r = change.redoFiles(*m_model, m_paths.historyList); !r) {
-        prompter.inform(withDetail(listText("FailureSaving"), r.error));
+        prompter.inform(withDetail(listText("FailureSaving"), IoMessage(r)));
         return false;
     }
     change.redoRows(*m_model);

@@ -1,5 +1,7 @@
 #include "model/ListFile.h"
 
+#include "config/LanguageTexts.h"
+
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
 
@@ -300,7 +302,8 @@ IoResult walkList(Reader& r, bool withNames, ToDoList* out, const QString& fileN
     auto damaged = [&] {
         if (!r.readError())
             return r.readError();
-        return IoResult::failure(QStringLiteral("%1: damaged at byte %2: %3")
+        return IoResult::failure(LanguageTexts::shared()
+                                     .text("ListErrors", "Damaged")
                                      .arg(QDir::toNativeSeparators(fileName))
                                      .arg(r.errorAt())
                                      .arg(r.error()),
@@ -316,8 +319,7 @@ IoResult walkList(Reader& r, bool withNames, ToDoList* out, const QString& fileN
     // the file is no list at all, a text or a picture, rather than a damaged list.
     if (count < 0 || count > FileLimit::List / kMinRecord)
         return IoResult::failure(
-            QStringLiteral("%1 is not a to-do list file: it does not begin with an item count.")
-                .arg(QDir::toNativeSeparators(fileName)),
+            LanguageTexts::shared().text("ListErrors", "NotAList").arg(QDir::toNativeSeparators(fileName)),
             IoError::BadData);
     if (count > r.remaining() / kMinRecord) {
         r.fail(0, QStringLiteral("the item count %1 is more than the rest of the file can hold").arg(count));
@@ -415,13 +417,7 @@ IoResult readWholeFile(const QString& path, QByteArray& bytes)
 IoResult writeAtomically(const QString& path, const QByteArray& bytes)
 {
     if (bytes.size() > FileLimit::List)
-        return IoResult::failure(
-            QStringLiteral("Cannot write file %1: the list would take %2 MiB, more than the "
-                           "%3 MiB a list file may hold")
-                .arg(ShownPath(path))
-                .arg(bytes.size() >> 20)
-                .arg(FileLimit::List >> 20),
-            IoError::TooLarge);
+        return IoResult::tooLarge(IoStep::Write, path, bytes.size(), FileLimit::List);
     return AtomicFile::save(path, bytes);
 }
 
@@ -466,9 +462,7 @@ IoResult SaveListFile(const ToDoList& list, const QString& path, const QList<int
 IoResult ReadListFileImage(const QString& path, bool withNames, QByteArray& image, ToDoList& out)
 {
     if (!QFileInfo::exists(path))
-        return IoResult::failure(QStringLiteral("Cannot open file %1: the file does not exist")
-                                     .arg(QDir::toNativeSeparators(path)),
-                                 IoError::NotFound);
+        return IoResult::failed(IoStep::Open, path, IoError::NotFound);
     QByteArray bytes;
     if (IoResult r = readWholeFile(path, bytes); !r)
         return r;
@@ -486,9 +480,7 @@ IoResult ReadListFileImage(const QString& path, bool withNames, QByteArray& imag
 IoResult ReadListFile(const QString& path, bool withNames, ToDoList& out)
 {
     if (!QFileInfo::exists(path))
-        return IoResult::failure(QStringLiteral("Cannot open file %1: the file does not exist")
-                                     .arg(QDir::toNativeSeparators(path)),
-                                 IoError::NotFound);
+        return IoResult::failed(IoStep::Open, path, IoError::NotFound);
     // A history file that a step was cut short in is read as it was before that step.
     if (!withNames) {
         if (const std::optional<HistoryTail::Point> point = HistoryTail::pendingPoint(path)) {
@@ -593,7 +585,7 @@ IoResult AppendSelectedToHistory(const ToDoList& list, const QList<int>& selecte
     const qint32 oldCount = old.isEmpty() ? 0 : qFromLittleEndian<qint32>(old.constData());
     if (qint64(oldCount) + added > std::numeric_limits<qint32>::max())
         return IoResult::failure(
-            QStringLiteral("%1: the history cannot hold more items").arg(QDir::toNativeSeparators(path)));
+            LanguageTexts::shared().text("ListErrors", "HistoryFull").arg(QDir::toNativeSeparators(path)));
     QByteArray bytes;
     bytes.reserve(qMax<qsizetype>(old.size(), 4) + records.size());
     appendInt(bytes, oldCount + added);

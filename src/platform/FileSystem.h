@@ -18,6 +18,8 @@ inline constexpr qint64 Settings = qint64(16) << 20; // settings and language fi
 // The kind of an errno value, and the system's words for it.
 IoError IoErrorOf(int error);
 QString SystemReason(int error);
+// A failure of step on path for the errno value error.
+IoResult SystemFailure(IoStep step, const QString& path, int error);
 // A path as messages show it.
 QString ShownPath(const QString& path);
 // The file a path names, the same under every name it has: links and relative parts resolved (as far
