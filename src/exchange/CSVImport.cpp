@@ -113,6 +113,22 @@ qsizetype apostrophes(QByteArrayView text)
 }
 } // namespace
 
+std::optional<int> ExactCSVCaptionColumn(const QString& caption)
+{
+    static const char* const keys[] = {"Item0", "Item1", "Item2", "Item3", "Item4",
+                                       "Item5", "Item6", "Item7", "Item8"};
+    for (int c = 0; c <= ToDoItem::ColumnCount; ++c) {
+        if (caption == QLatin1String(CSVExportCaption(c)) ||
+            caption == LanguageTexts::shared().text("Header", keys[c]))
+            return c;
+        for (const auto& language : kShippedCaptions) {
+            if (caption == QString::fromUtf8(language[c]))
+                return c;
+        }
+    }
+    return std::nullopt;
+}
+
 QByteArrayView CSVExportCaption(int column)
 {
     static constexpr const char* captions[ToDoItem::ColumnCount + 1] = {
@@ -560,8 +576,27 @@ private:
                     m_rows.unguard = fields[size_t(c)] == CSVExportCaption(c);
             }
         }
-        notes.header = best > 1;
+        notes.header = best > 1 || oneColumnHeader(line, notes);
         return notes.header;
+    }
+
+    // A file of one column has a header when its first line is exactly that column's caption, as the
+    // export, a shipped language or the language in effect writes it; a caption spelt otherwise is an item.
+    bool oneColumnHeader(const QByteArray& line, CSVImportNotes& notes)
+    {
+        CSVRfcReader reader(line, ',', true);
+        std::vector<QByteArrayView> fields;
+        if (reader.next(fields) != CSVRfcReader::Step::Record || fields.size() != 1)
+            return false;
+        const QString caption = m_utf8 ? QString::fromUtf8(fields[0]) : CodePage::decode(fields[0]);
+        const std::optional<int> column = ExactCSVCaptionColumn(caption);
+        if (!column)
+            return false;
+        notes.separator = ',';
+        notes.unknownColumns.clear();
+        m_rows.target = {*column};
+        m_rows.unguard = false;
+        return true;
     }
 
     // Rule 3: the separator the first record holds most of outside quotes.

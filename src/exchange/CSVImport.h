@@ -47,6 +47,10 @@ inline constexpr int kCSVStatusColumn = 100;    // the listing's status: worked 
 inline constexpr int kCSVCompletedColumn = 101; // the listing's completed flag: 1 or 0
 std::optional<int> CSVColumnOfCaption(QStringView caption);
 
+// The column whose caption caption is, spelt exactly as the export, a shipped language or the language in
+// effect writes it; nullopt for anything else.
+std::optional<int> ExactCSVCaptionColumn(const QString& caption);
+
 // The export's header: the captions of Action and the eight columns, as the listing has them.
 QByteArrayView CSVExportCaption(int column);
 

@@ -226,7 +226,10 @@ qint64 CrashLeftoverPid(const QString& fileName)
     return ok && pid > 0 ? pid : 0;
 }
 
-int RemoveCrashLeftovers(const QString& folder)
+namespace {
+// Removes the leftovers in folder whose name the filter takes (all when it is empty); ownedOnly keeps the
+// files of other users.
+int removeLeftovers(const QString& folder, const QString& ofFile, bool ownedOnly)
 {
     const QByteArray name = QFile::encodeName(folder);
     DIR* dir = ::opendir(name.constData());
@@ -235,8 +238,13 @@ int RemoveCrashLeftovers(const QString& folder)
     int removed = 0;
     const int dirFd = ::dirfd(dir);
     while (const dirent* entry = ::readdir(dir)) {
-        const qint64 pid = CrashLeftoverPid(QFile::decodeName(entry->d_name));
+        const QString entryName = QFile::decodeName(entry->d_name);
+        const qint64 pid = CrashLeftoverPid(entryName);
         if (pid <= 0 || pid == ::getpid())
+            continue;
+        // ".<name>.<pid>.": the file's own name, not one that merely begins like it.
+        if (!ofFile.isEmpty() && !entryName.startsWith(QLatin1Char('.') + ofFile + QLatin1Char('.') +
+                                                       QString::number(pid) + QLatin1Char('.')))
             continue;
         // Only a writer that is gone: a process that is alive, or that we may not signal, may still be
         // writing the file and renaming it into place.
@@ -245,11 +253,24 @@ int RemoveCrashLeftovers(const QString& folder)
         struct stat st
         {
         };
-        if (::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
+        if (::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
+            (ownedOnly && st.st_uid != ::getuid()))
             continue;
         if (::unlinkat(dirFd, entry->d_name, 0) == 0)
             ++removed;
     }
     ::closedir(dir);
     return removed;
+}
+} // namespace
+
+int RemoveCrashLeftovers(const QString& folder)
+{
+    return removeLeftovers(folder, QString(), false);
+}
+
+int RemoveCrashLeftoversOf(const QString& path)
+{
+    const QFileInfo info(path);
+    return removeLeftovers(info.absolutePath(), info.fileName(), true);
 }
