@@ -1,7 +1,7 @@
 #include "app/CommandLine.h"
-#include "config/IoMessage.h"
 
 #include "config/FolderChoices.h"
+#include "config/IoMessage.h"
 #include "config/Paths.h"
 #include "config/Settings.h"
 #include "config/SyncSettings.h"

@@ -1,9 +1,9 @@
 #include "app/ExchangeActions.h"
-#include "config/IoMessage.h"
 
 #include "app/ExchangeJob.h"
 #include "app/Hints.h"
 #include "config/Config.h"
+#include "config/IoMessage.h"
 #include "config/LanguageTexts.h"
 #include "config/Paths.h"
 #include "dialogs/FileDialog.h"

@@ -1,6 +1,6 @@
 #include "app/ListUndoStack.h"
-#include "config/IoMessage.h"
 
+#include "config/IoMessage.h"
 #include "config/LanguageTexts.h"
 #include "model/ListDocument.h"
 #include "model/ListPrompter.h"

@@ -1,5 +1,4 @@
 #include "app/SettingsApplier.h"
-#include "config/IoMessage.h"
 
 #include "app/ItemStyleModel.h"
 #include "app/ListViewController.h"
@@ -7,6 +6,7 @@
 #include "calendar/CalendarPage.h"
 #include "config/Config.h"
 #include "config/IniFile.h"
+#include "config/IoMessage.h"
 #include "config/LanguageTexts.h"
 #include "config/Paths.h"
 #include "config/Settings.h"
@@ -20,6 +20,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
 #include <QImageReader>
 #include <QLabel>
 #include <QTabBar>
@@ -160,8 +161,9 @@ bool SettingsApplier::showToolbarPicture(const QString& path, bool reportErrors)
     const QImage image = reader.read();
     if (image.isNull()) {
         if (reportErrors)
-            MessageBox::information(
-                m_window, QStringLiteral("Cannot open file %1: %2").arg(path, reader.errorString()));
+            MessageBox::information(m_window, LanguageTexts::shared()
+                                                  .text("Messages", "PictureUnread")
+                                                  .arg(QDir::toNativeSeparators(path), reader.errorString()));
         return false;
     }
     m_targets.toolBar->setPicture(QPixmap::fromImage(image));

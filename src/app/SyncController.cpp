@@ -1,7 +1,7 @@
 #include "app/SyncController.h"
-#include "config/IoMessage.h"
 
 #include "app/ModuleSyncEngine.h"
+#include "config/IoMessage.h"
 #include "config/LanguageTexts.h"
 #include "model/ListDocument.h"
 #include "platform/Clock.h"

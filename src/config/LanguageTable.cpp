@@ -134,6 +134,8 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Main, "Dialogs", "CsvFilter", "CSV Files (*.CSV *.csv)"},
     {W::Main, "Dialogs", "HtmlFilter", "HTML File (*.HTML *.html)"},
     {W::Main, "Dialogs", "ICalendarFilter", "iCalendar files (*.ics)"},
+    {W::Main, "Messages", "PictureUnread", "Cannot open the picture %1: %2"},
+    {W::Main, "Exchange", "NotAFolder", "Cannot write to-dos into %1: it is not a folder"},
     {W::Main, "Messages", "ActionNeeded", "Please write the action: an item needs one."},
     {W::Main, "Messages", "NoHtmlFile", "I didn't find the %1 file"},
     {W::Main, "Messages", "NoViewer", "No program could be started to show %1."},
@@ -467,6 +469,12 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Settings, "Settings", "General6", "Sound file location"},
     {W::Settings, "Settings", "Button0", "OK"},
     {W::Settings, "Settings", "Button1", "Cancel"},
+    {W::Settings, "Settings", "Unread",
+     "The settings could not be read; the dialog shows the defaults and cannot save over the file."},
+    {W::Settings, "Settings", "SomeUnread",
+     "Some settings in %1 could not be read:" BR "%2" BR "Save and Close stores what the dialog shows."},
+    {W::Settings, "Settings", "BadSize",
+     "The text size of \"%1\" must be a whole number, such as 0, 2 or -1; \"%2\" is not."},
     {W::Settings, "Hints_Settings", "Hint1",
      "Select List Item and choose the appropriate properties for the HTML file and the ToDo list."
      "|Select List Item and choose" BR "the appropriate properties" BR "for the HTML file and the" BR

@@ -1,7 +1,7 @@
 #include "dialogs/SettingsDialog.h"
-#include "config/IoMessage.h"
 
 #include "config/IniFile.h"
+#include "config/IoMessage.h"
 #include "config/LanguageTexts.h"
 #include "config/Paths.h"
 #include "config/Settings.h"
@@ -505,15 +505,12 @@ void SettingsDialog::readSettings()
     setWidened(m_fontSizeSpin, smallest, largest, v.FontSize);
     m_syncPage->load(SyncSettings::read(m_iniFileName));
 
+    const LanguageTexts& texts = LanguageTexts::shared();
     QString message;
     if (!loaded)
-        message =
-            failureText(QStringLiteral("The settings could not be read; the dialog shows the defaults and "
-                                       "cannot save over the file."),
-                        loaded);
+        message = failureText(texts.text("Settings", "Unread"), loaded);
     else if (!problems.isEmpty())
-        message = QStringLiteral("Some settings in %1 could not be read:\n\n%2\n\nSave and Close stores what "
-                                 "the dialog shows.")
+        message = texts.text("Settings", "SomeUnread")
                       .arg(QDir::toNativeSeparators(m_iniFileName), problems.join(QLatin1Char('\n')));
     if (!message.isEmpty())
         QTimer::singleShot(0, this, [this, message] { MessageBox::information(this, message); });
@@ -566,10 +563,8 @@ bool SettingsDialog::storeShownItem()
     StyleItem& item = m_values.StyleItems[static_cast<size_t>(m_shown)];
     const std::optional<int> size = parseSize(m_sizeEdit->text());
     if (!size) {
-        MessageBox::information(this,
-                                QStringLiteral("The text size of \"%1\" must be a whole number, such as 0, 2 "
-                                               "or -1; \"%2\" is not.")
-                                    .arg(item.section, m_sizeEdit->text()));
+        MessageBox::information(
+            this, LanguageTexts::shared().text("Settings", "BadSize").arg(item.section, m_sizeEdit->text()));
         m_sizeEdit->setFocus();
         m_sizeEdit->selectAll();
         return false;

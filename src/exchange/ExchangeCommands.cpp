@@ -1,6 +1,6 @@
 #include "exchange/ExchangeCommands.h"
-#include "config/IoMessage.h"
 
+#include "config/IoMessage.h"
 #include "config/Paths.h"
 #include "exchange/CSVExchange.h"
 #include "exchange/ICalendarExport.h"

@@ -1,9 +1,9 @@
 #include "exchange/ToDo2HTML.h"
-#include "config/IoMessage.h"
 
 #include "config/Colors.h"
 #include "config/Config.h"
 #include "config/IniFile.h"
+#include "config/IoMessage.h"
 #include "config/Paths.h"
 #include "config/StyleItem.h"
 #include "exchange/ExportTarget.h"

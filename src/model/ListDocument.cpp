@@ -1,6 +1,6 @@
 #include "model/ListDocument.h"
-#include "config/IoMessage.h"
 
+#include "config/IoMessage.h"
 #include "config/LanguageTexts.h"
 #include "model/HistoryTail.h"
 #include "model/ListFile.h"

@@ -1,6 +1,6 @@
 #include "exchange/sync/SyncCommand.h"
-#include "config/IoMessage.h"
 
+#include "config/IoMessage.h"
 #include "config/Paths.h"
 #include "exchange/ExchangeCommands.h"
 #include "exchange/sync/ListSync.h"

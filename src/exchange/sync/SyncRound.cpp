@@ -1,6 +1,6 @@
 #include "exchange/sync/SyncRound.h"
-#include "config/IoMessage.h"
 
+#include "config/IoMessage.h"
 #include "config/LanguageTexts.h"
 #include "exchange/ICalendarImport.h"
 #include "exchange/ICalendarUpdate.h"
