@@ -270,6 +270,7 @@ const std::vector<LanguageTexts::Entry> kTable = {
      "folder."},
     // The manual's window.
     {W::Main, "About", "Caption", "About %1"},
+    {W::Main, "About", "BoxCaption", "About box for: %1! Time: %2"},
     {W::Main, "About", "Authors", "The Quillmar authors"},
     {W::Main, "About", "Text",
      "Forgot your tasks?||Not anymore||With Quillmar you keep track|of your daily tasks in a fast|and "

@@ -546,8 +546,13 @@ bool ListDocument::openListFile(const QString& path, ListPrompter& prompter)
     if (isStandardListFile(path))
         return OpenStandardList(prompter);
     // A file that is not there changes nothing: not even the question whether to save the shown list.
-    if (!QFileInfo(path).isFile()) {
-        prompter.inform(withDetail(listText("ProblemsReading"), listText("NoSuchFile").arg(native(path))));
+    if (const QFileInfo info(path); !info.isFile()) {
+        // A folder or a device by that name is there, and is called what it is.
+        IoResult there = IoResult::failed(IoStep::Open, path, IoError::NotRegular);
+        there.folder = info.isDir();
+        prompter.inform(
+            withDetail(listText("ProblemsReading"),
+                       info.exists() ? IoMessage(there) : listText("NoSuchFile").arg(native(path))));
         return false;
     }
     if (!prepareToLeave(prompter))
