@@ -1,5 +1,6 @@
 #include "app/SyncActions.h"
 
+#include "app/ElidedLabel.h"
 #include "app/Hints.h"
 #include "app/SyncController.h"
 #include "app/ToolIcons.h"
@@ -14,7 +15,7 @@
 SyncActions::SyncActions(ListDocument* document, QObject* parent)
     : QObject(parent),
       m_controller(new SyncController(document, std::make_shared<KeychainSecretStore>(), this)),
-      m_action(new QAction(ToolIcons::icon(ToolIcons::Sync), QString(), this)), m_panel(new QLabel)
+      m_action(new QAction(ToolIcons::icon(ToolIcons::Sync), QString(), this)), m_panel(new ElidedLabel)
 {
     m_action->setObjectName(QStringLiteral("actSync"));
     m_action->setShortcut(QKeySequence(Qt::Key_F5));
@@ -44,7 +45,7 @@ void SyncActions::retranslate()
     const LanguageTexts& texts = LanguageTexts::shared();
     const bool setUp = m_controller->isSetUp();
     m_action->setText(texts.text("Sync", "Item0"));
-    m_action->setEnabled(setUp);
-    // Disabled, the command still says where it is set up.
+    // Always there: an external list may be set up by the command line, and otherwise the status line
+    // says where sync is set up.
     applyHint(m_action, texts.text("Sync", setUp ? "Hint0" : "NotSetUp"));
 }

@@ -4,7 +4,9 @@
 #include "config/IoMessage.h"
 #include "config/LanguageTexts.h"
 #include "model/ListDocument.h"
+#include "model/ListPrompter.h"
 #include "platform/Clock.h"
+#include "platform/FileSystem.h"
 #include "platform/desktop/SecretStore.h"
 
 #include <QPointer>
@@ -16,9 +18,44 @@ QString text(const char* key)
     return LanguageTexts::shared().text("Sync", key);
 }
 
-QString storeFailure(const QString& reason)
+// The store's failure in the user's words.
+QString storeReason(const SecretStoreError& error)
 {
-    return reason.isEmpty() ? reason : text("StoreFailed").arg(reason);
+    switch (error.kind) {
+    case SecretStoreError::Kind::None:
+        return {};
+    case SecretStoreError::Kind::NoBackend:
+        return text("KeyringNoBackend");
+    case SecretStoreError::Kind::AccessDenied:
+        return text("KeyringDenied");
+    case SecretStoreError::Kind::Other:
+        break;
+    }
+    return text("KeyringOther").arg(error.code);
+}
+
+QString storeFailure(const SecretStoreError& error)
+{
+    return error.failed() ? text("StoreFailed").arg(storeReason(error)) : QString();
+}
+
+// Saves an external list after a run without a window to ask in: a file another program changed is left
+// alone (the list stays modified), and what would be said goes to the status line.
+class QuietPrompter : public ListPrompter
+{
+public:
+    QString said;
+    Answer ask(Question, const QString&, bool) override { return Answer::Cancel; }
+    QString chooseListToOpen(const QString&) override { return {}; }
+    QString chooseListToSave(const QString&) override { return {}; }
+    void inform(const QString& text) override { said = text; }
+};
+
+bool sameServer(const QUrl& a, const QUrl& b)
+{
+    return a.scheme() == b.scheme() && a.host().compare(b.host(), Qt::CaseInsensitive) == 0 &&
+           a.port(a.scheme() == QLatin1String("https") ? 443 : 80) ==
+               b.port(b.scheme() == QLatin1String("https") ? 443 : 80);
 }
 } // namespace
 
@@ -29,8 +66,8 @@ SyncController::SyncController(ListDocument* document, std::shared_ptr<SecretSto
 {
     m_changeTimer->setSingleShot(true);
     m_changeTimer->setInterval(m_timing.changeDelayMs);
-    connect(m_changeTimer, &QTimer::timeout, this, &SyncController::run);
-    connect(m_intervalTimer, &QTimer::timeout, this, &SyncController::run);
+    connect(m_changeTimer, &QTimer::timeout, this, [this] { run(); });
+    connect(m_intervalTimer, &QTimer::timeout, this, [this] { run(); });
     // Every change made through the document, and the first one after each save (undo and redo too).
     connect(m_document, &ListDocument::changeMade, this, &SyncController::listChanged);
     connect(m_document, &ListDocument::modifiedChanged, this, [this](bool modified) {
@@ -87,11 +124,11 @@ void SyncController::startAfterFirstFrame()
 
 void SyncController::syncNow()
 {
-    if (!isSetUp()) {
+    if (m_document->mode() == ListMode::Standard && !isSetUp()) {
         setStatus(text("NotSetUp"));
         return;
     }
-    run();
+    run(true);
 }
 
 void SyncController::listChanged()
@@ -102,62 +139,118 @@ void SyncController::listChanged()
         m_changeTimer->start();
 }
 
-void SyncController::run()
+std::optional<SyncController::Target> SyncController::target(bool onDemand, QString* why) const
+{
+    Target t;
+    t.mode = m_document->mode();
+    if (t.mode == ListMode::Standard) {
+        if (!isSetUp())
+            return std::nullopt;
+        t.listPath = m_document->paths().standardList;
+        t.account = {m_settings.url, m_settings.user, {}, m_settings.trustedCertificate};
+        t.collection = m_settings.collection;
+        if (m_settings.passwordInKeyring)
+            t.passwordKey = SecretStore::syncKey(m_settings.url, m_settings.user);
+    } else if (!onDemand) {
+        // Runs of their own are the standard list's.
+        *why = text("NotStandard");
+        return std::nullopt;
+    } else if (t.mode == ListMode::External && !m_document->externalFileName().isEmpty()) {
+        t.listPath = m_document->externalFileName();
+    } else {
+        *why = text(t.mode == ListMode::External  ? "NewList"
+                    : t.mode == ListMode::History ? "History"
+                                                  : "NotStandard");
+        return std::nullopt;
+    }
+    if (const IoResult r = SyncState::load(SyncState::pathFor(t.listPath), t.state); !r) {
+        *why = IoMessage(r);
+        return std::nullopt;
+    }
+    if (t.mode == ListMode::External) {
+        if (t.state.collection.isEmpty()) {
+            *why = text("ExternalNotSetUp").arg(ShownPath(t.listPath));
+            return std::nullopt;
+        }
+        t.collection = t.state.collection;
+        t.account = {t.collection, t.state.user, {}, {}};
+        // The settings' password and certificate serve the same user on the same server.
+        if (isSetUp() && t.state.user == m_settings.user && sameServer(t.collection, m_settings.url)) {
+            t.account.trustedCertificate = m_settings.trustedCertificate;
+            if (m_settings.passwordInKeyring)
+                t.passwordKey = SecretStore::syncKey(m_settings.url, m_settings.user);
+        }
+    }
+    return t;
+}
+
+void SyncController::run(bool onDemand)
 {
     if (m_running) {
         m_queued = true;
+        m_queuedOnDemand = m_queuedOnDemand || onDemand;
         return;
     }
     m_changeTimer->stop();
-    if (!isSetUp())
-        return;
-    // The changes come into the rows through the document, which saves them: only the standard list's
-    // rows belong to the collection.
-    if (m_document->mode() != ListMode::Standard) {
-        SyncReport waiting;
-        waiting.error = text("NotStandard");
-        finish(waiting);
-        return;
-    }
-    SyncState state;
-    if (const IoResult r = SyncState::load(SyncState::pathFor(m_document->paths().standardList), state); !r) {
-        SyncReport failed;
-        failed.error = IoMessage(r);
-        finish(failed);
+    QString why;
+    std::optional<Target> t = target(onDemand, &why);
+    if (!t) {
+        if (!why.isEmpty()) {
+            SyncReport refused;
+            refused.error = why;
+            finish(refused);
+        }
         return;
     }
+    m_target = std::move(*t);
     m_running = true;
     m_switched = false;
     Q_EMIT runningChanged(true);
     setStatus(text("Running"));
-    const SyncSettings settings = m_settings;
+    if (m_target.passwordKey.isEmpty()) {
+        start(QString());
+        return;
+    }
     QPointer<SyncController> self(this);
-    m_store->read(
-        SecretStore::syncKey(settings.url, settings.user),
-        [self, settings, state](const QString& password, const QString& error) {
-            if (!self)
-                return;
-            if (!error.isEmpty()) {
-                SyncReport failed;
-                failed.error = storeFailure(error);
-                self->finish(failed);
-                return;
-            }
-            const SyncAccount account{settings.url, settings.user, password, settings.trustedCertificate};
-            const QString statePath = SyncState::pathFor(self->m_document->paths().standardList);
-            self->engine().synchronize(
-                account, settings.collection, self->m_document->list(), state,
-                [statePath](const SyncState& s) { return s.save(statePath); },
-                [self](const SyncOutcome& outcome) {
-                    if (self)
-                        self->take(outcome);
-                });
+    m_store->read(m_target.passwordKey, [self](const QString& password, const SecretStoreError& error) {
+        if (!self)
+            return;
+        if (error.failed()) {
+            // Only an account with a saved password gets here: without the store there is no sync.
+            SyncReport failed;
+            failed.error =
+                text("KeyringNeeded").arg(self->m_target.account.url.toDisplayString(), storeReason(error));
+            self->finish(failed);
+            return;
+        }
+        self->start(password);
+    });
+}
+
+void SyncController::start(const QString& password)
+{
+    SyncAccount account = m_target.account;
+    account.password = password;
+    const QString statePath = SyncState::pathFor(m_target.listPath);
+    QPointer<SyncController> self(this);
+    engine().synchronize(
+        account, m_target.collection, m_document->list(), m_target.state,
+        [statePath](const SyncState& s) { return s.save(statePath); },
+        [self](const SyncOutcome& outcome) {
+            if (self)
+                self->take(outcome);
         });
+}
+
+bool SyncController::stillShown() const
+{
+    return !m_switched && m_document->mode() == m_target.mode &&
+           (m_target.mode != ListMode::External || m_document->externalFileName() == m_target.listPath);
 }
 
 void SyncController::take(SyncOutcome outcome)
 {
-    const QString statePath = SyncState::pathFor(m_document->paths().standardList);
+    const QString statePath = SyncState::pathFor(m_target.listPath);
     // The state first, with what the list is to get marked pending: should the list not be saved, the
     // next run brings it again instead of reading its rows as deleted.
     if (const IoResult r = outcome.state.save(statePath); !r) {
@@ -166,10 +259,10 @@ void SyncController::take(SyncOutcome outcome)
         finish(outcome.report);
         return;
     }
-    if (m_switched || m_document->mode() != ListMode::Standard) {
+    if (!stillShown()) {
         // Not the rows the run started from: they get nothing now, the next run settles what is pending.
         outcome.report.ok = false;
-        outcome.report.error = text("NotStandard");
+        outcome.report.error = text("Switched");
         finish(outcome.report);
         return;
     }
@@ -193,12 +286,17 @@ void SyncController::take(SyncOutcome outcome)
         else
             rows->removeRows({int(it - items.begin())});
     }
-    // Waits for the save: the state may call the changes settled only once the file holds them.
-    const bool saved = !m_document->isModified() || m_document->autosaveAndWait();
+    // Waits for the save: the state may call the changes settled only once the file holds them. An
+    // external list goes to its own file as the command line's sync does: Synchronize was the user's word.
+    QuietPrompter quiet;
+    const bool saved = !m_document->isModified() ||
+                       (m_target.mode == ListMode::Standard ? m_document->autosaveAndWait()
+                                                            : m_document->SaveExternalList(quiet));
     m_applying = false;
-    if (!saved) {
+    if (!saved || m_document->isModified()) {
         outcome.report.ok = false;
-        outcome.report.error = text("NotSaved");
+        outcome.report.error =
+            quiet.said.isEmpty() ? text("NotSaved") : quiet.said + QStringLiteral("; ") + text("NotSaved");
     } else if (!outcome.changes.empty()) {
         outcome.state.settleReceived();
         if (const IoResult r = outcome.state.save(statePath); !r) {
@@ -206,7 +304,7 @@ void SyncController::take(SyncOutcome outcome)
             outcome.report.error = IoMessage(r);
         }
     }
-    if (missed > 0)
+    if (missed > 0 && m_target.mode == ListMode::Standard)
         m_changeTimer->start();
     finish(outcome.report, outcome.notes);
 }
@@ -222,8 +320,9 @@ void SyncController::finish(SyncReport report, const QStringList& notes)
         Q_EMIT needsAttention(notes.isEmpty() ? text("Conflicts").arg(report.conflicts)
                                               : notes.join(QLatin1Char(' ')));
     if (m_queued) {
-        m_queued = false;
-        run();
+        const bool onDemand = m_queuedOnDemand;
+        m_queued = m_queuedOnDemand = false;
+        run(onDemand);
     }
 }
 
@@ -264,7 +363,7 @@ void SyncController::readPassword(const QUrl& url, const QString& user,
                                   std::function<void(const QString& password, const QString& error)> done)
 {
     m_store->read(SecretStore::syncKey(url, user),
-                  [done = std::move(done)](const QString& password, const QString& error) {
+                  [done = std::move(done)](const QString& password, const SecretStoreError& error) {
                       done(password, storeFailure(error));
                   });
 }
@@ -275,7 +374,7 @@ void SyncController::storePassword(const QUrl& url, const QString& user, const Q
     // The dialog that asked may be closed by the time the store answers: a failure shows in the status
     // line as well.
     QPointer<SyncController> self(this);
-    m_store->write(SecretStore::syncKey(url, user), password, [self, done](const QString& reason) {
+    m_store->write(SecretStore::syncKey(url, user), password, [self, done](const SecretStoreError& reason) {
         const QString error = storeFailure(reason);
         if (self && !error.isEmpty())
             self->setStatus(error);

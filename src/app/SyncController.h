@@ -3,23 +3,31 @@
 #include "app/SyncEngine.h"
 #include "config/SyncSettings.h"
 #include "exchange/sync/SyncService.h"
+#include "model/ListMode.h"
 
 #include <QDateTime>
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class ListDocument;
 class QTimer;
 class SecretStore;
 
-// When the standard list is synchronized, and what the window hears of it. A run goes
+// When a list is synchronized, and what the window hears of it. The standard list, with the collection
+// of the [Sync] settings, runs
 // - once after the first frame (the network module is loaded only when sync is set up),
 // - a while after the last change of the list (changeDelay, so that typing is not interrupted),
 // - every intervalMinutes (none for 0),
 // - and on demand.
+// An external list runs on demand only, with the collection its own sync state names (the command line's
+// --sync set it up); one never set up, a new list and the history list are refused with the reason.
 // Never two at once: a request during a run leaves one more run to follow it. A run that fails changes
 // nothing but the status line; the changes wait for the next run.
+//
+// The secret store is asked only for an account with a password saved: a server that wants none syncs
+// on a desktop without a keyring.
 //
 // A run takes a snapshot of the rows. Its state (what the list is to get marked pending) is saved before
 // anything else; then what the server changed comes into the rows (a row the user changed meanwhile is
@@ -74,8 +82,25 @@ Q_SIGNALS:
     void needsAttention(const QString& text);
 
 private:
+    // The list a run synchronizes, and with what.
+    struct Target
+    {
+        ListMode mode = ListMode::Standard;
+        QString listPath;
+        SyncAccount account;
+        QUrl collection;
+        // The secret store's key of the password; empty: the account has none.
+        QString passwordKey;
+        SyncState state;
+    };
+
     void listChanged();
-    void run();
+    // onDemand: the Synchronize command (an external list is synchronized only then).
+    void run(bool onDemand = false);
+    // The shown list's target; none with *why set (empty: nothing to say).
+    std::optional<Target> target(bool onDemand, QString* why) const;
+    void start(const QString& password);
+    bool stillShown() const;
     // What a run brought: the state kept, the changes into the rows, the list saved, the state settled.
     void take(SyncOutcome outcome);
     void finish(SyncReport report, const QStringList& notes = {});
@@ -92,6 +117,9 @@ private:
     QTimer* m_intervalTimer;
     bool m_running = false;
     bool m_queued = false;
+    bool m_queuedOnDemand = false;
+    // The running (or last) run's list.
+    Target m_target;
     bool m_started = false;
     // Set when another list was shown while a run was out.
     bool m_switched = false;

@@ -2,6 +2,7 @@
 
 #include "app/AlarmCenter.h"
 #include "app/EditCommands.h"
+#include "app/ElidedLabel.h"
 #include "app/ExchangeActions.h"
 #include "app/Hints.h"
 #include "app/ItemCommands.h"
@@ -252,13 +253,11 @@ void TQuillmar::createControls()
     m_list->view()->viewport()->installEventFilter(this);
 
     for (size_t i = 0; i < m_statusPanels.size(); ++i) {
-        m_statusPanels[i] = new QLabel;
+        // The date and the counts keep their width; the hints give way.
+        m_statusPanels[i] = i == 2 ? new ElidedLabel : new QLabel;
         m_statusPanels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         m_statusPanels[i]->setContentsMargins(4, 0, 4, 0);
     }
-    m_statusPanels[0]->setMinimumWidth(100);
-    m_statusPanels[1]->setMinimumWidth(180);
-    m_statusPanels[2]->setMinimumWidth(50);
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
     statusBar()->addWidget(m_statusPanels[0]);
     statusBar()->addWidget(m_statusPanels[1]);

@@ -57,9 +57,11 @@ constexpr Config::Entry kEntries[] = {
     {K::SyncInterval, "Sync", "Interval", T::Integer, "5", W::InPlace},
     // Hex SHA-256 of the one certificate the user chose to trust although it failed the checks.
     {K::SyncTrustedCertificate, "Sync", "TrustedCertificate", T::Text, "", W::InPlace},
+    // Whether a password was saved for Url and User (the secret store is asked only then).
+    {K::SyncPasswordInKeyring, "Sync", "PasswordInKeyring", T::NumericBool, "0", W::InPlace},
 };
 
-static_assert(std::size(kEntries) == size_t(K::SyncTrustedCertificate) + 1, "one entry per key");
+static_assert(std::size(kEntries) == size_t(K::SyncPasswordInKeyring) + 1, "one entry per key");
 constexpr bool inKeyOrder()
 {
     for (size_t i = 0; i < std::size(kEntries); ++i)

@@ -53,6 +53,7 @@ public:
         SyncCollection,
         SyncInterval,
         SyncTrustedCertificate,
+        SyncPasswordInKeyring,
     };
 
     enum class Type

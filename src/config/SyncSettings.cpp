@@ -20,6 +20,7 @@ SyncSettings SyncSettings::read(const IniFile& ini)
     if (minutes && *minutes >= 0)
         s.intervalMinutes = std::min(*minutes, kMaxIntervalMinutes);
     s.trustedCertificate = QByteArray::fromHex(Config::text(ini, Key::SyncTrustedCertificate).toLatin1());
+    s.passwordInKeyring = Config::flag(ini, Key::SyncPasswordInKeyring);
     return s;
 }
 
@@ -36,6 +37,7 @@ void SyncSettings::writeTo(IniFile& ini) const
     Config::setText(ini, Key::SyncCollection, collection.toString());
     Config::setInteger(ini, Key::SyncInterval, intervalMinutes);
     Config::setText(ini, Key::SyncTrustedCertificate, QString::fromLatin1(trustedCertificate.toHex()));
+    Config::setFlag(ini, Key::SyncPasswordInKeyring, passwordInKeyring);
 }
 
 IoResult SyncSettings::write(const QString& file) const

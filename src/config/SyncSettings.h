@@ -22,6 +22,9 @@ struct SyncSettings
     static constexpr int kMaxIntervalMinutes = 24 * 60;
     // SHA-256 of a certificate the user chose to trust although it failed the checks.
     QByteArray trustedCertificate;
+    // A password is kept in the secret store for url and user. Without one the store is never asked:
+    // a server that wants no password syncs on a desktop without a keyring.
+    bool passwordInKeyring = false;
 
     bool isSetUp() const { return url.isValid() && !url.isEmpty(); }
     bool operator==(const SyncSettings&) const = default;

@@ -131,18 +131,19 @@ void SyncSettingsPage::load(const SyncSettings& settings)
     m_passwordEdit->clear();
     m_storedPassword.clear();
     m_passwordRead = false;
-    if (!m_service || !settings.isSetUp())
+    // No password saved: the store is not asked (there may be none on this desktop).
+    if (!m_service || !settings.isSetUp() || !settings.passwordInKeyring)
         return;
     QPointer<SyncSettingsPage> self(this);
     m_service->readPassword(settings.url, settings.user,
                             [self](const QString& password, const QString& error) {
                                 if (!self)
                                     return;
-                                self->m_passwordRead = true;
                                 if (!error.isEmpty()) {
                                     self->m_resultLabel->setText(error);
                                     return;
                                 }
+                                self->m_passwordRead = true;
                                 self->m_storedPassword = password;
                                 // Typed before the store answered: the user's text stays.
                                 if (self->m_passwordEdit->text().isEmpty())
@@ -160,6 +161,9 @@ SyncSettings SyncSettingsPage::settings() const
     // A certificate trusted for one server means nothing for another.
     if (s.url.host() == m_certificateHost)
         s.trustedCertificate = m_trustedCertificate;
+    // An empty field keeps a saved password the store did not show (it failed, or has not answered yet).
+    s.passwordInKeyring = !m_passwordEdit->text().isEmpty() ||
+                          (sameAccount(s) && m_loaded.passwordInKeyring && !m_passwordRead);
     return s;
 }
 
@@ -168,15 +172,21 @@ void SyncSettingsPage::storePassword()
     if (!m_service)
         return;
     const SyncSettings s = settings();
-    const bool sameAccount = s.url == m_loaded.url && s.user == m_loaded.user;
+    const bool same = sameAccount(s);
     const QString password = m_passwordEdit->text();
     // An unchanged field for the same account stores nothing; one the store never filled (it failed, or
     // has not answered yet) is stored only when the user typed something.
-    if (sameAccount && (m_passwordRead ? password == m_storedPassword : password.isEmpty()))
+    if (same && (m_passwordRead ? password == m_storedPassword : password.isEmpty()))
         return;
-    if (!s.isSetUp())
+    // An empty field removes only a password that was saved: the store is not asked for nothing.
+    if (!s.isSetUp() || (password.isEmpty() && !(same && m_loaded.passwordInKeyring)))
         return;
     m_service->storePassword(s.url, s.user, password, nullptr);
+}
+
+bool SyncSettingsPage::sameAccount(const SyncSettings& s) const
+{
+    return s.url == m_loaded.url && s.user == m_loaded.user;
 }
 
 void SyncSettingsPage::updateWarning()

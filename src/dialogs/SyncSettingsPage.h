@@ -39,6 +39,8 @@ public:
 private:
     void testConnection();
     void updateWarning();
+    // The account the page was loaded with.
+    bool sameAccount(const SyncSettings& s) const;
 
     QLabel* m_urlLabel = nullptr;
     QLineEdit* m_urlEdit = nullptr;
@@ -60,5 +62,6 @@ private:
     QString m_certificateHost;
     // The password as the store gave it; storing happens only when the page shows something else.
     QString m_storedPassword;
+    // Set once the store gave the password; not when it failed or was not asked.
     bool m_passwordRead = false;
 };

@@ -3,62 +3,31 @@
 #include "exchange/sync/SyncModule.h"
 #include "model/ListFile.h"
 
+#include "LocalServer.h"
 #include "TestUtil.h"
 
 #include <QCoreApplication>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <map>
 #include <set>
 
-#include <arpa/inet.h>
 #include <csignal>
-#include <netinet/in.h>
 #include <sys/prctl.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
+using testutil::freePort;
+using testutil::listening;
+
 enum class Server
 {
     Radicale,
     Xandikos
 };
-
-int freePort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof a;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), size);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &size);
-    ::close(fd);
-    return ntohs(a.sin_port);
-}
-
-bool listening(int port)
-{
-    for (int i = 0; i < 200; ++i) {
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(quint16(port));
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        const bool up = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-        ::close(fd);
-        if (up)
-            return true;
-        QThread::msleep(50);
-    }
-    return false;
-}
 
 // The item's id: its Action up to the first blank.
 QByteArray idOf(QByteArrayView action)
@@ -482,7 +451,7 @@ TEST(SyncCertificateTest, AnUntrustedCertificateNeedsTheUsersChoice)
     const testutil::Outcome refused =
         testutil::runQuillmar({"--data-dir", data, "--sync", url, "--user", "tester"});
     EXPECT_EQ(refused.status, 1);
-    EXPECT_TRUE(refused.err.contains("not trusted")) << refused.err.constData();
+    EXPECT_TRUE(refused.err.contains("not trusted: it is self-signed")) << refused.err.constData();
     // The choice made in the window's settings.
     testutil::writeAll(data + "/Quillmar.ini",
                        "[Sync]\r\nUrl=" + url.toUtf8() + "\r\nTrustedCertificate=" + sha256 + "\r\n");

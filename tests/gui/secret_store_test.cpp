@@ -9,7 +9,9 @@ namespace {
 QStringList readBack(SecretStore& store, const QString& key)
 {
     QStringList got;
-    store.read(key, [&](const QString& secret, const QString& error) { got = {secret, error}; });
+    store.read(key, [&](const QString& secret, const SecretStoreError& error) {
+        got = {secret, error.detail};
+    });
     if (!QTest::qWaitFor([&] { return !got.isEmpty(); }, 10000))
         got = QStringList{QString(), QStringLiteral("no answer")};
     return got;
@@ -18,7 +20,7 @@ QStringList readBack(SecretStore& store, const QString& key)
 QString write(SecretStore& store, const QString& key, const QString& secret)
 {
     std::optional<QString> got;
-    store.write(key, secret, [&](const QString& error) { got = error; });
+    store.write(key, secret, [&](const SecretStoreError& error) { got = error.detail; });
     return QTest::qWaitFor([&] { return got.has_value(); }, 10000) ? *got : QStringLiteral("no answer");
 }
 } // namespace

@@ -1,6 +1,8 @@
 // The sync as the user meets it: the settings' Sync page, the Synchronize command with its status line,
 // and when runs happen. The window's runs go to a Radicale started here on a free port (a missing
-// Radicale fails the test); the page and the timers use an engine that answers when told.
+// Radicale fails the test); the page and the timers use an engine that answers when told. No desktop
+// keyring is reachable here: the window's own secret store fails whenever it is asked.
+#include "../core/LocalServer.h"
 #include "MainWindowFixture.h"
 
 #include "app/SyncController.h"
@@ -9,6 +11,7 @@
 #include "dialogs/SettingsDialog.h"
 #include "exchange/sync/SyncModule.h"
 #include "model/ListFile.h"
+#include "platform/FileSystem.h"
 #include "platform/desktop/RecordingNotifier.h"
 #include "platform/desktop/SecretStore.h"
 
@@ -23,10 +26,6 @@
 #include <QTreeView>
 #include <QtTest>
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 using namespace fixture;
 
 namespace {
@@ -34,12 +33,16 @@ class MemoryStore : public SecretStore
 {
 public:
     QMap<QString, QString> secrets;
-    void read(const QString& key, std::function<void(const QString&, const QString&)> done) override
+    int asked = 0;
+    void read(const QString& key, std::function<void(const QString&, const SecretStoreError&)> done) override
     {
+        ++asked;
         done(secrets.value(key), {});
     }
-    void write(const QString& key, const QString& secret, std::function<void(const QString&)> done) override
+    void write(const QString& key, const QString& secret,
+               std::function<void(const SecretStoreError&)> done) override
     {
+        ++asked;
         secret.isEmpty() ? void(secrets.remove(key)) : void(secrets[key] = secret);
         done({});
     }
@@ -140,19 +143,6 @@ std::unique_ptr<SettingsDialog> openSyncPage(SyncService* service)
     QTest::mouseClick(child<QLineEdit>(dlg.get(), "EdtSyncUrl"), Qt::LeftButton);
     return dlg;
 }
-
-int freePort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof a;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), size);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &size);
-    ::close(fd);
-    return ntohs(a.sin_port);
-}
 } // namespace
 
 class SyncGuiTest : public QObject
@@ -160,6 +150,7 @@ class SyncGuiTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase() { qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/quillmar-test-bus"); }
     void init() { setUpOnce(); }
 
     // Typed into the page: URL, user, interval reach the settings file, the password only the secret
@@ -215,6 +206,23 @@ private Q_SLOTS:
         QCOMPARE(store->secrets, (QMap<QString, QString>{{key, "s3cret"}}));
         dlg = openSyncPage(&sync);
         QCOMPARE(child<QLineEdit>(dlg.get(), "EdtSyncPassword")->text(), QStringLiteral("s3cret"));
+    }
+
+    // No password typed: the secret store is neither written nor read, then or when the page opens again.
+    void emptyPasswordNeverAsksTheStore()
+    {
+        TempData data;
+        data.writeIni("");
+        ListDocument doc({StandardListPath(), HistoryListPath(), DataFolder(), SettingsFilePath()});
+        auto store = std::make_shared<MemoryStore>();
+        SyncController sync(&doc, store);
+        auto dlg = openSyncPage(&sync);
+        typeInFocus(QStringLiteral("http://localhost:5232/me/tasks/"));
+        child<QPushButton>(dlg.get(), "BtnSaveClose")->click();
+        QCOMPARE(value("Url"), QStringLiteral("http://localhost:5232/me/tasks/"));
+        dlg = openSyncPage(&sync);
+        QCOMPARE(store->asked, 0);
+        QCOMPARE(value("PasswordInKeyring"), QStringLiteral("0"));
     }
 
     // A run at start; F5 during a run leaves exactly one more; changes in a row give one run after the
@@ -285,20 +293,24 @@ private Q_SLOTS:
                              "are kept, the copies' remarks say so"});
     }
 
-    // The real engine against Radicale: the start-up run sends the list, F5 brings another client's item
-    // into the rows and the status line says so.
+    // The real engine against Radicale, with the window's own secret store and no keyring: a server that
+    // wants no password syncs all the same, and one saved says in the status line why it cannot be read.
+    // The start-up run sends the standard list, F5 brings another client's item. F5 on an external list
+    // never set up names the command; once `quillmar --sync` set it up, F5 syncs it with its own
+    // collection into its own file. The history list is refused; a server gone is said so.
     void synchronizeCommandAgainstRadicale()
     {
         TempData data;
-        QTemporaryDir store;
+        QTemporaryDir store, lists;
         const QString radicale = QStandardPaths::findExecutable(QStringLiteral("radicale"));
         QVERIFY2(!radicale.isEmpty(), "radicale is not installed");
-        const QString port = QString::number(freePort());
+        const int port = testutil::freePort();
         QProcess server;
         server.start(radicale, {"--config", "", "--storage-filesystem-folder=" + store.path(),
-                                "--server-hosts=127.0.0.1:" + port, "--auth-type=none"});
-        QVERIFY(server.waitForStarted());
-        const QString collection = "http://127.0.0.1:" + port + "/tester/tasks/";
+                                "--server-hosts=127.0.0.1:" + QString::number(port), "--auth-type=none"});
+        QVERIFY(server.waitForStarted() && testutil::listening(port));
+        const QString collection = QStringLiteral("http://127.0.0.1:%1/tester/tasks/").arg(port);
+        const QString work = QStringLiteral("http://127.0.0.1:%1/tester/work/").arg(port);
         std::unique_ptr<SyncTransport> http = SyncModule::createTransport();
         QVERIFY2(http, "the module quillmar-sync was not built");
         auto send = [&](const QByteArray& method, const QString& url, const QByteArray& body) {
@@ -310,38 +322,80 @@ private Q_SLOTS:
                         body})
                 .status;
         };
+        auto putToDo = [&](const QString& url, const QByteArray& summary) {
+            return send(
+                "PUT", url + "phone.ics",
+                "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Phone//EN\r\nBEGIN:VTODO\r\nUID:phone-1\r\n"
+                "DTSTAMP:20260101T000000Z\r\nSUMMARY:" +
+                    summary + "\r\nEND:VTODO\r\nEND:VCALENDAR\r\n");
+        };
         const QByteArray make = "<?xml version=\"1.0\"?><C:mkcalendar xmlns:D=\"DAV:\" "
                                 "xmlns:C=\"urn:ietf:params:xml:ns:caldav\"/>";
-        // Once: a second MKCALENDAR would find it made.
-        QVERIFY(QTest::qWaitFor([&] { return send("MKCALENDAR", collection, make) == 201; }, 10000));
+        QCOMPARE(send("MKCALENDAR", collection, make), 201);
+        QCOMPARE(send("MKCALENDAR", work, make), 201);
         data.writeIni(("[Sync]\nUrl=" + collection + "\nUser=tester\nInterval=0\n").toUtf8());
         QVERIFY(SaveListFile(list({"Buy milk", "Call Bob"}), StandardListPath()));
 
         TQuillmar w;
-        auto secrets = std::make_shared<MemoryStore>();
-        secrets->secrets[SecretStore::syncKey(QUrl(collection), "tester")] = "secret";
-        w.syncController().setSecretStore(secrets);
         w.show();
         w.startUp();
         auto* status = child<QLabel>(&w, "SyncStatus");
-        QTRY_COMPARE_WITH_TIMEOUT(
-            status->text(),
-            QStringLiteral("Synchronized at 10:00: 2 sent, 0 received, 0 deleted, 0 conflicts"), 20000);
-        QCOMPARE(
-            send("PUT", collection + "phone.ics",
-                 "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Phone//EN\r\nBEGIN:VTODO\r\nUID:phone-1\r\n"
-                 "DTSTAMP:20260101T000000Z\r\nSUMMARY:From the phone\r\nEND:VTODO\r\nEND:VCALENDAR\r\n"),
-            201);
+        const QString done =
+            QStringLiteral("Synchronized at 10:00: %1 sent, %2 received, 0 deleted, 0 conflicts");
+        QTRY_COMPARE_WITH_TIMEOUT(status->text(), done.arg(2).arg(0), 20000);
+        QCOMPARE(putToDo(collection, "From the phone"), 201);
         QApplication::setActiveWindow(&w);
-        child<QTreeView>(&w, "lstToDo")->setFocus();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5);
-        QTRY_COMPARE_WITH_TIMEOUT(
-            status->text(),
-            QStringLiteral("Synchronized at 10:00: 0 sent, 1 received, 0 deleted, 0 conflicts"), 20000);
+        auto f5 = [&] { QTest::keyClick(child<QTreeView>(&w, "lstToDo"), Qt::Key_F5); };
+        f5();
+        QTRY_COMPARE_WITH_TIMEOUT(status->text(), done.arg(0).arg(1), 20000);
         QCOMPARE(actions(load(StandardListPath())),
                  (QByteArrayList{"Buy milk", "Call Bob", "From the phone"}));
+        SyncSettings withPassword = w.syncController().settings();
+        withPassword.passwordInKeyring = true;
+        w.syncController().takeSettings(withPassword);
+        f5();
+        QTRY_VERIFY(status->text().contains(
+            "the password for " + collection +
+            " is kept in the desktop's secret store (keyring), which cannot be used: no keyring answers"));
+        withPassword.passwordInKeyring = false;
+        w.syncController().takeSettings(withPassword);
+
+        const QString other = lists.filePath("Other.tdx"), office = lists.filePath("Office.tdx");
+        QVERIFY(SaveListFile(list({"Call the bank"}), other) && SaveListFile(list({"Order paper"}), office));
+        w.handOver(other);
+        QTRY_COMPARE(w.document().externalFileName(), other);
+        f5();
+        QVERIFY(
+            status->text().contains(ShownPath(other) + " is not set up for sync: run quillmar --sync URL"));
+        QProcess cli;
+        cli.setProcessEnvironment([] {
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("QUILLMAR_SYNC_PASSWORD", "secret");
+            return env;
+        }());
+        cli.start(qEnvironmentVariable("QUILLMAR_BIN"), {"--sync", work, "--user", "tester", office});
+        QVERIFY(cli.waitForFinished(30000) && cli.exitCode() == 0);
+        QCOMPARE(putToDo(work, "From the office"), 201);
+        w.handOver(office);
+        QTRY_COMPARE(w.document().externalFileName(), office);
+        f5();
+        QTRY_COMPARE_WITH_TIMEOUT(status->text(), done.arg(0).arg(1), 20000);
+        QCOMPARE(actions(load(office)), (QByteArrayList{"Order paper", "From the office"}));
+        QVERIFY(!w.document().isModified());
+        QCOMPARE(load(StandardListPath()).size(), 3);
+
+        action(&w, "actLoadHistory")->trigger();
+        f5();
+        QVERIFY(status->text().endsWith(QLatin1String("the history list is never synchronized")));
         server.kill();
         server.waitForFinished();
+        // The network's reason in the language table's words.
+        action(&w, "OpenStandardToDo")->trigger();
+        f5();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            status->text().endsWith("Cannot reach the server at 127.0.0.1: the connection "
+                                    "was refused (is the server running?)"),
+            20000);
     }
 };
 

@@ -8,6 +8,8 @@
 #include <QAction>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
+#include <QStatusBar>
 #include <QTest>
 #include <QTextEdit>
 #include <QTreeView>
@@ -94,6 +96,20 @@ private Q_SLOTS:
         // An emptied list keeps the last counts.
         w.document().model()->removeRows(QList<int>{0, 1, 2});
         QCOMPARE(panel(w, "StatusPanel1"), QStringLiteral("Items pending: 1, completed: 2"));
+
+        // A long hint on a narrow window gives way; the date and the counts stay whole.
+        w.show();
+        w.resize(420, 300);
+        QLabel* hint = child<QLabel>(&w, "StatusPanel2");
+        hint->setText(QString(200, QLatin1Char('x')));
+        QCoreApplication::sendPostedEvents();
+        w.statusBar()->layout()->activate();
+        for (const char* name : {"StatusPanel0", "StatusPanel1"}) {
+            QLabel* label = child<QLabel>(&w, name);
+            QVERIFY2(label->contentsRect().width() >= label->fontMetrics().horizontalAdvance(label->text()),
+                     name);
+        }
+        QVERIFY(hint->geometry().right() <= w.statusBar()->width());
     }
 
     void clickShowsTheMemos()

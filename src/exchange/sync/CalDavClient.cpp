@@ -13,6 +13,58 @@ QString syncError(const char* key)
     return LanguageTexts::shared().text("SyncErrors", key);
 }
 
+// Why no answer came, for "Cannot reach the server".
+QString networkFailure(const SyncResponse& response)
+{
+    switch (response.failure) {
+    case SyncResponse::Failure::Refused:
+        return syncError("NetRefused");
+    case SyncResponse::Failure::HostNotFound:
+        return syncError("NetHostNotFound");
+    case SyncResponse::Failure::Tls:
+        return syncError("NetTls");
+    case SyncResponse::Failure::Dropped:
+        return syncError("NetDropped");
+    default:
+        return syncError("NetOther").arg(response.networkCode);
+    }
+}
+
+// What is wrong with an untrusted certificate, and whose it is.
+QString certificateDescription(const SyncResponse& response)
+{
+    using P = SyncResponse::CertificateProblem;
+    QStringList problems;
+    for (const P problem : response.certificateProblems) {
+        switch (problem) {
+        case P::SelfSigned:
+            problems << syncError("CertSelfSigned");
+            break;
+        case P::Expired:
+            problems << syncError("CertExpired");
+            break;
+        case P::NotYetValid:
+            problems << syncError("CertNotYetValid");
+            break;
+        case P::WrongHost:
+            problems << syncError("CertWrongHost");
+            break;
+        case P::UnknownIssuer:
+            problems << syncError("CertUnknownIssuer");
+            break;
+        case P::Revoked:
+            problems << syncError("CertRevoked");
+            break;
+        case P::Other:
+            problems << syncError("CertOther");
+            break;
+        }
+    }
+    return syncError("Certificate")
+        .arg(problems.join(QLatin1String("; ")), response.certificateSubject, response.certificateIssuer,
+             QString::fromLatin1(response.untrustedCertificate.toHex(':')));
+}
+
 constexpr int kMaxRedirects = 5;
 // Items fetched per calendar-multiget.
 constexpr size_t kMultigetBatch = 200;
@@ -160,12 +212,12 @@ SyncReport CalDavClient::failure(const SyncResponse& response, const QUrl& url) 
     const QString where = url.toDisplayString(QUrl::RemoveUserInfo);
     if (!response.untrustedCertificate.isEmpty()) {
         report.untrustedCertificate = response.untrustedCertificate;
-        report.certificateDescription = response.certificateDescription;
-        report.error = syncError("Untrusted").arg(url.host(), response.certificateDescription);
-    } else if (response.timedOut) {
+        report.certificateDescription = certificateDescription(response);
+        report.error = syncError("Untrusted").arg(url.host(), report.certificateDescription);
+    } else if (response.failure == SyncResponse::Failure::TimedOut) {
         report.error = syncError("TimedOut").arg(url.host());
     } else if (!response.answered()) {
-        report.error = syncError("Unreachable").arg(url.host(), response.networkError);
+        report.error = syncError("Unreachable").arg(url.host(), networkFailure(response));
     } else if (response.status == 401) {
         report.error = syncError("LoginRefused").arg(where);
     } else if (response.status == 403) {

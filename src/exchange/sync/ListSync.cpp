@@ -39,6 +39,8 @@ SyncOutcome ListSync::run(const SyncAccount& account, const QUrl& collection, co
         out.state = SyncState();
         out.state.collection = url;
     }
+    // The window syncs an external list as the user who set it up.
+    out.state.user = account.user;
     CalDavClient dav(m_transport, account);
     ToDoList current = rows;
     bool retry = true;

@@ -1,9 +1,8 @@
 #include "exchange/sync/SyncModule.h"
 
 #include "config/LanguageTexts.h"
+#include "platform/ProgramModules.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QLibrary>
 #include <QMutex>
@@ -15,12 +14,7 @@ CreateSyncTransport g_create = nullptr;
 
 QStringList SyncModule::candidates()
 {
-    const QString name = QStringLiteral("quillmar-sync.so");
-    const QDir program(QCoreApplication::applicationDirPath());
-    return {program.filePath(name),
-            QDir::cleanPath(program.filePath(QStringLiteral(QUILLMAR_SYNC_MODULE_INSTALLED_DIR)) +
-                            QLatin1Char('/') + name),
-            QStringLiteral(QUILLMAR_SYNC_MODULE_BUILT)};
+    return ModuleCandidates(QStringLiteral("quillmar-sync.so"));
 }
 
 std::unique_ptr<SyncTransport> SyncModule::createTransport(QString* error)

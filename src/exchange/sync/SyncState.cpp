@@ -52,6 +52,7 @@ IoResult SyncState::load(const QString& path, SyncState& out)
         return bad();
     SyncState state;
     state.collection = QUrl(root.value(QLatin1String("collection")).toString());
+    state.user = root.value(QLatin1String("user")).toString();
     state.syncToken = root.value(QLatin1String("syncToken")).toString().toUtf8();
     const QJsonArray items = root.value(QLatin1String("items")).toArray();
     state.items.reserve(size_t(items.size()));
@@ -98,10 +99,12 @@ IoResult SyncState::save(const QString& path) const
         }
         list.append(o);
     }
-    const QJsonObject root{{QLatin1String("format"), kFormat},
-                           {QLatin1String("collection"), collection.toString()},
-                           {QLatin1String("syncToken"), QString::fromUtf8(syncToken)},
-                           {QLatin1String("items"), list}};
+    QJsonObject root{{QLatin1String("format"), kFormat},
+                     {QLatin1String("collection"), collection.toString()},
+                     {QLatin1String("syncToken"), QString::fromUtf8(syncToken)},
+                     {QLatin1String("items"), list}};
+    if (!user.isEmpty())
+        root.insert(QLatin1String("user"), user);
     return AtomicFile::save(path, QJsonDocument(root).toJson(QJsonDocument::Compact),
                             AtomicFile::Ownership::ProgramFile);
 }

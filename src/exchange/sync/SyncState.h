@@ -12,9 +12,9 @@
 #include <vector>
 
 // What the last sync of a list left, kept in a hidden file beside the list ("<dir>/.<name>.sync"): the
-// collection, its sync token, and per item its UID, its place on the server, its ETag, the row as it was
-// synced and the calendar text the server holds (which later changes edit). The list file itself stays as
-// it is.
+// collection and its user, its sync token, and per item its UID, its place on the server, its ETag, the row
+// as it was synced and the calendar text the server holds (which later changes edit). The list file itself
+// stays as it is.
 struct SyncItemState
 {
     // What is not yet known to have reached the list file or the server. The state is saved before the
@@ -46,6 +46,8 @@ struct SyncItemState
 struct SyncState
 {
     QUrl collection;
+    // The user the collection was synchronized as (empty: none).
+    QString user;
     QByteArray syncToken;
     std::vector<SyncItemState> items;
 

@@ -24,13 +24,38 @@ struct SyncResponse
     int status = 0;
     QList<QPair<QByteArray, QByteArray>> headers;
     QByteArray body;
-    // The network's reason when no answer came (refused, dropped, timed out); empty otherwise.
-    QString networkError;
-    bool timedOut = false;
-    // Set when the server's certificate failed the checks (and was not the trusted one): its SHA-256 and a
-    // description for the question whether to trust it.
+    // Why no answer came; None when one did. The words for it are the language table's.
+    enum class Failure
+    {
+        None,
+        Refused,
+        HostNotFound,
+        TimedOut,
+        // The secure connection could not be set up (other than for the certificate, see below).
+        Tls,
+        // The server closed the connection before it answered.
+        Dropped,
+        Other
+    };
+    Failure failure = Failure::None;
+    // Qt Network's number of the error, for Other.
+    int networkCode = 0;
+    // Set when the server's certificate failed the checks (and was not the trusted one): its SHA-256,
+    // what is wrong with it, and whom it was issued to and by, for the question whether to trust it.
     QByteArray untrustedCertificate;
-    QString certificateDescription;
+    enum class CertificateProblem
+    {
+        SelfSigned,
+        Expired,
+        NotYetValid,
+        WrongHost,
+        UnknownIssuer,
+        Revoked,
+        Other
+    };
+    QList<CertificateProblem> certificateProblems;
+    QString certificateSubject;
+    QString certificateIssuer;
 
     // The first header of that name (case-insensitive); empty when there is none.
     QByteArray header(QByteArrayView name) const;

@@ -1,9 +1,9 @@
 #include "platform/desktop/QtSoundPlayer.h"
 
+#include "platform/ProgramModules.h"
 #include "platform/desktop/SoundBackend.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QLibrary>
 
@@ -13,12 +13,7 @@ QtSoundPlayer::~QtSoundPlayer() = default;
 
 QStringList QtSoundPlayer::moduleCandidates()
 {
-    const QString name = QStringLiteral("quillmar-sound.so");
-    const QDir program(QCoreApplication::applicationDirPath());
-    return {program.filePath(name),
-            QDir::cleanPath(program.filePath(QStringLiteral(QUILLMAR_SOUND_MODULE_INSTALLED_DIR)) +
-                            QLatin1Char('/') + name),
-            QStringLiteral(QUILLMAR_SOUND_MODULE_BUILT)};
+    return ModuleCandidates(QStringLiteral("quillmar-sound.so"));
 }
 
 SoundBackend* QtSoundPlayer::backend()

@@ -1,5 +1,7 @@
 #include "platform/desktop/SecretStore.h"
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QEventLoop>
 
 #include <qt6keychain/keychain.h>
@@ -8,10 +10,43 @@ namespace {
 // The secret store's service name for every password of this program.
 const QString kService = QStringLiteral("Quillmar");
 
-// The store's own reason; callers say in the user's language that it was the secret store.
-QString errorText(const QKeychain::Job& job)
+// No session bus, or nothing on it that keeps secrets (QtKeychain calls that some other error).
+bool noSecretService()
 {
-    return job.errorString().isEmpty() ? QStringLiteral("error %1").arg(int(job.error())) : job.errorString();
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || !bus.interface())
+        return true;
+    const QStringList activatable = bus.interface()->activatableServiceNames();
+    for (const char* name : {"org.freedesktop.secrets", "org.kde.kwalletd5", "org.kde.kwalletd6"}) {
+        const QString service = QString::fromLatin1(name);
+        if (bus.interface()->isServiceRegistered(service) || activatable.contains(service))
+            return false;
+    }
+    return true;
+}
+
+SecretStoreError errorOf(const QKeychain::Job& job)
+{
+    using Kind = SecretStoreError::Kind;
+    SecretStoreError e;
+    switch (job.error()) {
+    case QKeychain::NoError:
+        return e;
+    case QKeychain::NoBackendAvailable:
+    case QKeychain::NotImplemented:
+        e.kind = Kind::NoBackend;
+        break;
+    case QKeychain::AccessDenied:
+    case QKeychain::AccessDeniedByUser:
+        e.kind = Kind::AccessDenied;
+        break;
+    default:
+        e.kind = noSecretService() ? Kind::NoBackend : Kind::Other;
+        break;
+    }
+    e.code = int(job.error());
+    e.detail = job.errorString().isEmpty() ? QStringLiteral("error %1").arg(e.code) : job.errorString();
+    return e;
 }
 } // namespace
 
@@ -25,24 +60,24 @@ QString SecretStore::syncKey(const QUrl& url, const QString& user)
 }
 
 void KeychainSecretStore::read(const QString& key,
-                               std::function<void(const QString& secret, const QString& error)> done)
+                               std::function<void(const QString& secret, const SecretStoreError& error)> done)
 {
     auto* job = new QKeychain::ReadPasswordJob(kService);
     job->setKey(key);
     QObject::connect(job, &QKeychain::Job::finished, job, [done = std::move(done)](QKeychain::Job* j) {
         auto* read = static_cast<QKeychain::ReadPasswordJob*>(j);
         if (read->error() == QKeychain::NoError)
-            done(read->textData(), QString());
+            done(read->textData(), {});
         else if (read->error() == QKeychain::EntryNotFound)
-            done(QString(), QString());
+            done(QString(), {});
         else
-            done(QString(), errorText(*read));
+            done(QString(), errorOf(*read));
     });
     job->start();
 }
 
 void KeychainSecretStore::write(const QString& key, const QString& secret,
-                                std::function<void(const QString& error)> done)
+                                std::function<void(const SecretStoreError& error)> done)
 {
     QKeychain::Job* job = nullptr;
     if (secret.isEmpty()) {
@@ -60,9 +95,9 @@ void KeychainSecretStore::write(const QString& key, const QString& secret,
         job, &QKeychain::Job::finished, job, [done = std::move(done), removing](QKeychain::Job* j) {
             // Removing what was never stored is no failure.
             if (j->error() == QKeychain::NoError || (removing && j->error() == QKeychain::EntryNotFound))
-                done(QString());
+                done({});
             else
-                done(errorText(*j));
+                done(errorOf(*j));
         });
     job->start();
 }
@@ -77,9 +112,9 @@ QString ReadSyncPassword(const QUrl& url, const QString& user, QString* error)
     QEventLoop loop;
     bool finished = false;
     KeychainSecretStore store;
-    store.read(SecretStore::syncKey(url, user), [&](const QString& secret, const QString& e) {
+    store.read(SecretStore::syncKey(url, user), [&](const QString& secret, const SecretStoreError& e) {
         password = secret;
-        failure = e;
+        failure = e.detail;
         finished = true;
         loop.quit();
     });

@@ -16,6 +16,52 @@ namespace {
 constexpr size_t kParallel = 6;
 constexpr int kDefaultTimeoutMs = 30000;
 
+SyncResponse::CertificateProblem problemOf(QSslError::SslError error)
+{
+    using P = SyncResponse::CertificateProblem;
+    switch (error) {
+    case QSslError::SelfSignedCertificate:
+    case QSslError::SelfSignedCertificateInChain:
+        return P::SelfSigned;
+    case QSslError::CertificateExpired:
+        return P::Expired;
+    case QSslError::CertificateNotYetValid:
+        return P::NotYetValid;
+    case QSslError::HostNameMismatch:
+        return P::WrongHost;
+    case QSslError::UnableToGetIssuerCertificate:
+    case QSslError::UnableToGetLocalIssuerCertificate:
+    case QSslError::UnableToVerifyFirstCertificate:
+    case QSslError::CertificateUntrusted:
+        return P::UnknownIssuer;
+    case QSslError::CertificateRevoked:
+        return P::Revoked;
+    default:
+        return P::Other;
+    }
+}
+
+SyncResponse::Failure failureOf(QNetworkReply::NetworkError error)
+{
+    using F = SyncResponse::Failure;
+    switch (error) {
+    case QNetworkReply::ConnectionRefusedError:
+        return F::Refused;
+    case QNetworkReply::HostNotFoundError:
+        return F::HostNotFound;
+    // Only the transfer timeout cancels a request.
+    case QNetworkReply::TimeoutError:
+    case QNetworkReply::OperationCanceledError:
+        return F::TimedOut;
+    case QNetworkReply::SslHandshakeFailedError:
+        return F::Tls;
+    case QNetworkReply::RemoteHostClosedError:
+        return F::Dropped;
+    default:
+        return F::Other;
+    }
+}
+
 class QtSyncTransport : public SyncTransport
 {
 public:
@@ -41,25 +87,25 @@ QNetworkReply* QtSyncTransport::start(const SyncRequest& request, SyncResponse& 
     for (const auto& [name, value] : request.headers)
         r.setRawHeader(name, value);
     QNetworkReply* reply = m_network.sendCustomRequest(r, request.method, request.body);
-    QObject::connect(
-        reply, &QNetworkReply::sslErrors, reply, [this, reply, &response](const QList<QSslError>& errors) {
-            const QSslCertificate certificate = reply->sslConfiguration().peerCertificate();
-            const QByteArray digest = certificate.digest(QCryptographicHash::Sha256);
-            if (!m_trusted.isEmpty() && digest == m_trusted) {
-                reply->ignoreSslErrors(errors);
-                return;
-            }
-            QStringList reasons;
-            for (const QSslError& e : errors)
-                reasons << e.errorString();
-            response.untrustedCertificate = digest;
-            response.certificateDescription =
-                QStringLiteral("%1 (issued to %2 by %3, SHA-256 %4)")
-                    .arg(reasons.join(QLatin1String("; ")),
-                         certificate.subjectInfo(QSslCertificate::CommonName).join(QLatin1String(", ")),
-                         certificate.issuerInfo(QSslCertificate::CommonName).join(QLatin1String(", ")),
-                         QString::fromLatin1(digest.toHex(':')));
-        });
+    QObject::connect(reply, &QNetworkReply::sslErrors, reply,
+                     [this, reply, &response](const QList<QSslError>& errors) {
+                         const QSslCertificate certificate = reply->sslConfiguration().peerCertificate();
+                         const QByteArray digest = certificate.digest(QCryptographicHash::Sha256);
+                         if (!m_trusted.isEmpty() && digest == m_trusted) {
+                             reply->ignoreSslErrors(errors);
+                             return;
+                         }
+                         response.untrustedCertificate = digest;
+                         for (const QSslError& e : errors) {
+                             const SyncResponse::CertificateProblem problem = problemOf(e.error());
+                             if (!response.certificateProblems.contains(problem))
+                                 response.certificateProblems.append(problem);
+                         }
+                         response.certificateSubject =
+                             certificate.subjectInfo(QSslCertificate::CommonName).join(QLatin1String(", "));
+                         response.certificateIssuer =
+                             certificate.issuerInfo(QSslCertificate::CommonName).join(QLatin1String(", "));
+                     });
     return reply;
 }
 
@@ -82,10 +128,8 @@ std::vector<SyncResponse> QtSyncTransport::exchange(const std::vector<SyncReques
                     response.headers.append({name, value});
                 response.body = reply->readAll();
                 if (response.status == 0) {
-                    // Only the transfer timeout cancels a request.
-                    response.timedOut = reply->error() == QNetworkReply::TimeoutError ||
-                                        reply->error() == QNetworkReply::OperationCanceledError;
-                    response.networkError = reply->errorString();
+                    response.failure = failureOf(reply->error());
+                    response.networkCode = int(reply->error());
                 }
                 reply->deleteLater();
                 ++done;
