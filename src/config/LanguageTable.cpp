@@ -268,6 +268,22 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Main, "ListErrors", "ExportIntoData",
      "it is a file of Quillmar's data folder, which an export never replaces. Choose another name or "
      "folder."},
+    // Why the window does not start (%1 the data folder, %2 the process holding it).
+    {W::Main, "Startup", "NoDataFolder",
+     "The data folder %1 cannot be created, so Quillmar has no place for its lists. Start it with --data-dir "
+     "FOLDER to use another one."},
+    {W::Main, "Startup", "CommandLineRun",
+     "A Quillmar command-line run (process %2) is working on the lists of %1. Start the window again when it "
+     "has finished."},
+    {W::Main, "Startup", "CommandLineRunNoPid",
+     "A Quillmar command-line run is working on the lists of %1. Start the window again when it has "
+     "finished."},
+    {W::Main, "Startup", "NotAnswering",
+     "Quillmar is already running for the data folder %1 (process %2), but does not answer. Close it first; "
+     "its lists are not changed by this start."},
+    {W::Main, "Startup", "NotAnsweringNoPid",
+     "Quillmar is already running for the data folder %1, but does not answer. Close it first; its lists are "
+     "not changed by this start."},
     // The manual's window.
     {W::Main, "About", "Caption", "About %1"},
     {W::Main, "About", "BoxCaption", "About box for: %1! Time: %2"},
