@@ -3,18 +3,22 @@
 #include "config/LanguageTexts.h"
 #include "platform/FileSystem.h"
 
+#include <QLocale>
+
 namespace {
 QString text(const char* key)
 {
     return LanguageTexts::shared().text("FileErrors", key);
 }
 
+// Figures as the user's locale writes them ("1,5 MiB" in German).
 QString sizeText(qint64 bytes)
 {
     constexpr qint64 mib = qint64(1) << 20;
+    const QLocale locale;
     if (bytes >= mib)
-        return text("MiB").arg(double(bytes) / double(mib), 0, 'f', bytes % mib == 0 ? 0 : 1);
-    return text("Bytes").arg(bytes);
+        return text("MiB").arg(locale.toString(double(bytes) / double(mib), 'f', bytes % mib == 0 ? 0 : 1));
+    return text("Bytes").arg(locale.toString(bytes));
 }
 
 QString holderText(const IoResult& r)
