@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "config/FolderChoices.h"
+#include "config/IoMessage.h"
 #include "config/Paths.h"
 #include "config/Settings.h"
 #include "config/SyncSettings.h"
@@ -118,7 +119,7 @@ int printList(const CommandLineOptions& options, QTextStream& out, QTextStream& 
     // The standard list that was never saved is an empty list; a named file must exist.
     if (!options.listFile.isEmpty() || QFileInfo::exists(path)) {
         if (IoResult r = ReadListFileImage(path, !history, image, list); !r) {
-            err << "quillmar: " << r.error << '\n';
+            err << "quillmar: " << IoMessage(r) << '\n';
             return 1;
         }
     }
@@ -128,7 +129,7 @@ int printList(const CommandLineOptions& options, QTextStream& out, QTextStream& 
     BufferedWriter writer(STDOUT_FILENO, QStringLiteral("standard output"));
     ListPrinter::write(list, options.listing, Clock::today(), writer);
     if (IoResult r = writer.finish(); !r) {
-        err << "quillmar: " << r.error << '\n';
+        err << "quillmar: " << IoMessage(r) << '\n';
         return 1;
     }
     return 0;
@@ -419,7 +420,7 @@ int CommandLine::run(const CommandLineOptions& options, QTextStream& out, QTextS
             const bool imported = options.mode == Mode::ImportCSV || options.mode == Mode::ImportICalendar;
             if (status == 0 && imported && QFileInfo(DataFolder()).isDir()) {
                 if (IoResult r = choices.fix(SettingsFilePath()); !r)
-                    err << "quillmar: " << r.error << '\n';
+                    err << "quillmar: " << IoMessage(r) << '\n';
             }
             return status;
         }

@@ -3,6 +3,7 @@
 #include "app/ExchangeJob.h"
 #include "app/Hints.h"
 #include "config/Config.h"
+#include "config/IoMessage.h"
 #include "config/LanguageTexts.h"
 #include "config/Paths.h"
 #include "dialogs/FileDialog.h"
@@ -160,7 +161,7 @@ bool ExchangeActions::exportDone(const QString& path, qint64 count, const IoResu
         return false;
     }
     if (!result) {
-        MessageBox::information(m_window, result.error);
+        MessageBox::information(m_window, IoMessage(result));
         return false;
     }
     Q_EMIT statusMessage(count == 1 ? texts.text("Exchange", "Item4").arg(shown)
@@ -220,7 +221,7 @@ void ExchangeActions::importCSV()
             }
             // The whole file was read and checked first: it adds all its rows or none.
             if (!r) {
-                MessageBox::information(m_window, r.error);
+                MessageBox::information(m_window, IoMessage(r));
                 return;
             }
             // A short import is never silent: the count goes to the status bar, an empty file gets a message.
@@ -306,7 +307,7 @@ void ExchangeActions::importICalendar()
     // Read and checked whole first, as the CSV import: all the to-dos or none, and one step to undo.
     ICalendarImport import;
     if (const IoResult r = ReadICalendar(path, import); !r) {
-        MessageBox::information(m_window, r.error);
+        MessageBox::information(m_window, IoMessage(r));
         return;
     }
     const QString summary = ICalendarImportSummary(path, import);

@@ -132,9 +132,7 @@ bool ItemCommands::quickAdd(const QString& line)
     // A text the list file cannot hold stays in the line, with the message the editor gives.
     const CodePage::Encoded action = CodePage::encode(parsed.action);
     if (!action.ok()) {
-        MessageBox::information(
-            m_window, texts.text("Messages", "Unmappable")
-                          .arg(CodePage::currentName(), CodePage::describeCharacters(action.unmappable)));
+        MessageBox::information(m_window, UnmappableText(action.unmappable));
         return false;
     }
     ToDoItem item = ToDoItem::make(action.bytes);

@@ -1,5 +1,6 @@
 #include "app/ListUndoStack.h"
 
+#include "config/IoMessage.h"
 #include "config/LanguageTexts.h"
 #include "model/ListDocument.h"
 #include "model/ListPrompter.h"
@@ -92,12 +93,12 @@ void ListUndoStack::fail(const IoResult& result, ListPrompter& prompter)
 {
     if (result.kind == IoError::BadData) {
         m_stack->clear();
-        prompter.inform(result.error + QStringLiteral("\n\n") +
+        prompter.inform(IoMessage(result) + QStringLiteral("\n\n") +
                         LanguageTexts::shared().text("Lists", "UndoCleared"));
         return;
     }
     prompter.inform(LanguageTexts::shared().text("Lists", "FailureSaving") + QStringLiteral("\n\n") +
-                    result.error);
+                    IoMessage(result));
 }
 
 bool ListUndoStack::undo(ListPrompter& prompter)

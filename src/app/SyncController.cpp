@@ -1,6 +1,7 @@
 #include "app/SyncController.h"
 
 #include "app/ModuleSyncEngine.h"
+#include "config/IoMessage.h"
 #include "config/LanguageTexts.h"
 #include "model/ListDocument.h"
 #include "model/ListPrompter.h"
@@ -163,7 +164,7 @@ std::optional<SyncController::Target> SyncController::target(bool onDemand, QStr
         return std::nullopt;
     }
     if (const IoResult r = SyncState::load(SyncState::pathFor(t.listPath), t.state); !r) {
-        *why = r.error;
+        *why = IoMessage(r);
         return std::nullopt;
     }
     if (t.mode == ListMode::External) {
@@ -256,7 +257,7 @@ void SyncController::take(SyncOutcome outcome)
     // next run brings it again instead of reading its rows as deleted.
     if (const IoResult r = outcome.state.save(statePath); !r) {
         outcome.report.ok = false;
-        outcome.report.error = r.error;
+        outcome.report.error = IoMessage(r);
         finish(outcome.report);
         return;
     }
@@ -304,7 +305,7 @@ void SyncController::take(SyncOutcome outcome)
         outcome.state.settleReceived();
         if (const IoResult r = outcome.state.save(statePath); !r) {
             outcome.report.ok = false;
-            outcome.report.error = r.error;
+            outcome.report.error = IoMessage(r);
         }
     }
     if (missed > 0 && m_target.mode == ListMode::Standard)

@@ -1,5 +1,6 @@
 #include "model/ListDocument.h"
 
+#include "config/IoMessage.h"
 #include "config/LanguageTexts.h"
 #include "model/HistoryTail.h"
 #include "model/ListFile.h"
@@ -209,7 +210,7 @@ void ListDocument::cutUndoneMoves(quint64 savedGeneration)
         const RowChange change = std::move(m_pendingCuts.back().change);
         m_pendingCuts.pop_back();
         if (const IoResult r = change.undoFiles(m_paths.historyList); !r)
-            Q_EMIT autosaveFailed(listText("HistoryKept").arg(r.error));
+            Q_EMIT autosaveFailed(listText("HistoryKept").arg(IoMessage(r)));
     }
 }
 
@@ -342,7 +343,7 @@ void ListDocument::endSession(ListPrompter& unattended)
     if (SaveCurrentList(unattended))
         return;
     if (const IoResult r = writeRecovery(); !r)
-        unattended.inform(withDetail(listText("NotCopied"), r.error));
+        unattended.inform(withDetail(listText("NotCopied"), IoMessage(r)));
     else
         unattended.inform(listText("Copied").arg(native(m_recovery.listPath())));
 }
@@ -405,12 +406,12 @@ void ListDocument::finishSaving()
     if (done->kind == BackgroundSave::Kind::Recovery) {
         m_recovery = done->recovery;
         if (!done->result)
-            Q_EMIT autosaveFailed(done->result.error);
+            Q_EMIT autosaveFailed(IoMessage(done->result));
         else
             cutUndoneMoves(done->generation);
     } else if (!done->result) {
         writeRecovery();
-        Q_EMIT autosaveFailed(done->result.error);
+        Q_EMIT autosaveFailed(IoMessage(done->result));
     } else {
         m_stamp = done->stamp;
         cutUndoneMoves(done->generation);
@@ -442,7 +443,7 @@ bool ListDocument::DeleteSelectedItems(const QList<int>& rows, bool withHistory,
         RowChange::removed(withHistory ? RowChange::Kind::MoveToHistory : RowChange::Kind::Delete,
                            std::move(valid), std::move(items));
     if (const IoResult r = change.redoFiles(*m_model, m_paths.historyList); !r) {
-        prompter.inform(withDetail(listText("FailureSaving"), r.error));
+        prompter.inform(withDetail(listText("FailureSaving"), IoMessage(r)));
         return false;
     }
     change.redoRows(*m_model);

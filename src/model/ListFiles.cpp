@@ -1,5 +1,6 @@
 #include "model/ListFiles.h"
 
+#include "config/IoMessage.h"
 #include "config/LanguageTexts.h"
 #include "model/HistoryTail.h"
 #include "model/ListDocument.h"
@@ -77,7 +78,7 @@ bool ListFiles::saveExternalUnderItsName(ListPrompter& prompter, bool leaving, b
     if (const std::optional<bool> done = confirmReplacingChangedFile(prompter))
         return *done;
     if (const IoResult r = SaveListFile(d.list(), d.m_externalFileName); !r) {
-        prompter.inform(withDetail(listText("FailureSavingTodo"), r.error));
+        prompter.inform(withDetail(listText("FailureSavingTodo"), IoMessage(r)));
         return leaving && askToDiscard(prompter, LanguageTexts::shared().text("Lists", "NotSaved"));
     }
     d.stampFile();
@@ -96,7 +97,7 @@ bool ListFiles::SaveCurrentList(ListPrompter& prompter)
     if (const std::optional<bool> done = confirmReplacingChangedFile(prompter))
         return *done;
     if (const IoResult r = d.saveByMode(); !r) {
-        prompter.inform(withDetail(listText("FailureSavingTodo"), r.error));
+        prompter.inform(withDetail(listText("FailureSavingTodo"), IoMessage(r)));
         return false;
     }
     d.leftSaved();
@@ -135,7 +136,7 @@ bool ListFiles::OpenStandardList(ListPrompter& prompter)
     ToDoList fresh;
     // A standard list that does not exist yet is an empty one (the first start).
     if (const IoResult r = LoadListFile(fresh, d.m_paths.standardList); !r) {
-        prompter.inform(withDetail(listText("ProblemsReading"), r.error));
+        prompter.inform(withDetail(listText("ProblemsReading"), IoMessage(r)));
         return false;
     }
     d.showList(std::move(fresh), ListMode::Standard, QString());
@@ -148,7 +149,7 @@ bool ListFiles::LoadHistoryList(ListPrompter& prompter)
         return false;
     ToDoList fresh;
     if (const IoResult r = LoadHistoryFile(fresh, d.m_paths.historyList); !r) {
-        prompter.inform(withDetail(listText("HistoryUnread"), r.error));
+        prompter.inform(withDetail(listText("HistoryUnread"), IoMessage(r)));
         return false;
     }
     d.showList(std::move(fresh), ListMode::History, QString());
@@ -165,7 +166,7 @@ bool ListFiles::SaveHistoryList(ListPrompter& prompter)
     if (const std::optional<bool> done = confirmReplacingChangedFile(prompter))
         return *done;
     if (const IoResult r = d.saveByMode(); !r) {
-        prompter.inform(withDetail(listText("FailureSaving"), r.error));
+        prompter.inform(withDetail(listText("FailureSaving"), IoMessage(r)));
         return false;
     }
     d.leftSaved();
@@ -181,7 +182,7 @@ bool ListFiles::OpenExternalList(ListPrompter& prompter)
         return false;
     ToDoList fresh;
     if (const IoResult r = ReadListFile(path, true, fresh); !r) {
-        prompter.inform(withDetail(listText("OpenFailed"), r.error));
+        prompter.inform(withDetail(listText("OpenFailed"), IoMessage(r)));
         return false;
     }
     showOpenedList(std::move(fresh), path);
@@ -224,7 +225,7 @@ bool ListFiles::SaveExternalListAs(ListPrompter& prompter)
     if (path.isEmpty())
         return false;
     if (const IoResult r = checkSaveTarget(path); !r) {
-        prompter.inform(withDetail(listText("FailureSaving"), r.error));
+        prompter.inform(withDetail(listText("FailureSaving"), IoMessage(r)));
         return false;
     }
     // The standard list's own items would be gone: the file dialog's "replace it?" named only a file.
@@ -235,7 +236,7 @@ bool ListFiles::SaveExternalListAs(ListPrompter& prompter)
             return false;
     }
     if (const IoResult r = SaveListFile(d.list(), path); !r) {
-        prompter.inform(withDetail(listText("FailureSaving"), r.error));
+        prompter.inform(withDetail(listText("FailureSaving"), IoMessage(r)));
         return false;
     }
     const bool standard = d.isStandardListFile(path);
@@ -270,9 +271,9 @@ IoResult ListFiles::checkSaveTarget(const QString& path) const
     if (d.m_paths.holdFiles && !WriteGuard::sameFile(path, d.shownFile()) && !d.isStandardListFile(path)) {
         ListFileHold hold(path, ListFileHold::Role::Window);
         if (!hold.tryHold() && hold.error().kind == IoError::Busy)
-            return IoResult::failure(hold.error().error + QStringLiteral("; save it there, or choose another "
-                                                                         "name."),
-                                     IoError::Busy);
+            return IoResult::failure(
+                LanguageTexts::shared().text("ListErrors", "HeldElsewhere").arg(IoMessage(hold.error())),
+                IoError::Busy);
     }
     return IoResult::success();
 }
@@ -299,15 +300,20 @@ bool ListFiles::openListFile(const QString& path, ListPrompter& prompter)
     if (d.isStandardListFile(path))
         return OpenStandardList(prompter);
     // A file that is not there changes nothing: not even the question whether to save the shown list.
-    if (!QFileInfo(path).isFile()) {
-        prompter.inform(withDetail(listText("ProblemsReading"), listText("NoSuchFile").arg(native(path))));
+    if (const QFileInfo info(path); !info.isFile()) {
+        // A folder or a device by that name is there, and is called what it is.
+        IoResult there = IoResult::failed(IoStep::Open, path, IoError::NotRegular);
+        there.folder = info.isDir();
+        prompter.inform(
+            withDetail(listText("ProblemsReading"),
+                       info.exists() ? IoMessage(there) : listText("NoSuchFile").arg(native(path))));
         return false;
     }
     if (!prepareToLeave(prompter))
         return false;
     ToDoList fresh;
     if (const IoResult r = ReadListFile(path, true, fresh); !r) {
-        prompter.inform(withDetail(listText("ProblemsReading"), r.error));
+        prompter.inform(withDetail(listText("ProblemsReading"), IoMessage(r)));
         return false;
     }
     showOpenedList(std::move(fresh), QFileInfo(path).absoluteFilePath());
@@ -344,7 +350,7 @@ bool ListFiles::offerCopy(const QString& copyPath, ListPrompter& prompter)
     ToDoList copy;
     RecoveryFile::Origin origin;
     if (const IoResult r = d.m_recovery.read(copy, origin, copyPath); !r) {
-        prompter.inform(withDetail(listText("CopyUnread").arg(native(copyPath)), r.error));
+        prompter.inform(withDetail(listText("CopyUnread").arg(native(copyPath)), IoMessage(r)));
         return false;
     }
     QString which;

@@ -1,5 +1,7 @@
 #include "model/RowChange.h"
 
+#include "config/LanguageTexts.h"
+
 #include "model/HistoryTail.h"
 #include "model/ListFile.h"
 #include "model/ToDoListModel.h"
@@ -274,11 +276,8 @@ IoResult RowChange::undoFiles(const QString& historyPath) const
         return IoResult::success();
     const QString shown = QDir::toNativeSeparators(historyPath);
     auto gone = [&shown] {
-        return IoResult::failure(
-            QStringLiteral("The moved items are no longer in the history file %1, so they cannot be taken "
-                           "back out of it. Nothing was changed.")
-                .arg(shown),
-            IoError::BadData);
+        return IoResult::failure(LanguageTexts::shared().text("ListErrors", "MovedGone").arg(shown),
+                                 IoError::BadData);
     };
     if (!QFileInfo::exists(historyPath))
         return gone();

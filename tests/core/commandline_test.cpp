@@ -1,9 +1,11 @@
 // Runs the quillmar program ($QUILLMAR_BIN) on list files written here and checks what it prints.
 #include "model/ListFile.h"
+#include "platform/FileSystem.h"
 #include "platform/InstanceLock.h"
 
 #include "TestUtil.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -321,4 +323,52 @@ TEST_F(CommandLineTest, ExportsAndImportsNeverReplaceAListTheyMustNot)
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains("in use by a running Quillmar window")) << r.err.toStdString();
     EXPECT_EQ(readAll(standard), before);
+}
+
+// A one-column file is read with a header only when its first line is exactly a column's caption.
+TEST_F(CommandLineTest, AOneColumnFileHasAHeaderOnlyWhenItIsExactlyACaption)
+{
+    for (const auto& [text, expected] :
+         {std::pair{"Actions\r\nBuy milk\r\n", QByteArrayList{"Buy milk"}},
+          std::pair{"Task Name\r\nBuy milk\r\n", QByteArrayList{"Buy milk"}},
+          std::pair{"actions\r\nBuy milk\r\n", QByteArrayList{"actions", "Buy milk"}}}) {
+        SCOPED_TRACE(text);
+        QFile::remove(data("ToDoX.tdo"));
+        const QString in = m_dir.filePath(QStringLiteral("one.csv"));
+        ASSERT_TRUE(writeAll(in, text));
+        ASSERT_EQ(quillmar({QStringLiteral("--import-csv"), in}).status, 0);
+        ToDoList list;
+        ASSERT_TRUE(ReadListFile(data("ToDoX.tdo"), true, list).ok);
+        QByteArrayList actions;
+        for (const ToDoItem& item : list.items)
+            actions << item.action().toByteArray();
+        EXPECT_EQ(actions, expected);
+    }
+}
+
+// An export killed after it made its temporary file leaves the old file whole; the next export to that
+// file removes the dead run's temporary, and nothing of a live run or of another file.
+TEST_F(CommandLineTest, TheNextExportRemovesWhatAKilledOneLeftBesideItsFile)
+{
+    const QString out = m_dir.filePath(QStringLiteral("out.csv"));
+    ASSERT_TRUE(writeAll(out, "old"));
+    qputenv("QUILLMAR_CRASH_AT", "1");
+    const Outcome killed = quillmar({QStringLiteral("--export-csv"), out});
+    qunsetenv("QUILLMAR_CRASH_AT");
+    EXPECT_EQ(killed.status, -1);
+    EXPECT_EQ(readAll(out), "old");
+    const auto leftovers = [this] {
+        return QDir(m_dir.path()).entryList({QStringLiteral(".*quillmar-tmp")}, QDir::Files | QDir::Hidden);
+    };
+    ASSERT_EQ(leftovers().size(), 1);
+    const QString live = QStringLiteral(".out.csv.%1.a.quillmar-tmp").arg(QCoreApplication::applicationPid());
+    const QString other =
+        QStringLiteral(".out.csv.bak.%1.a.quillmar-tmp").arg(CrashLeftoverPid(leftovers().constFirst()));
+    ASSERT_TRUE(writeAll(m_dir.filePath(live), "x") && writeAll(m_dir.filePath(other), "x"));
+
+    EXPECT_EQ(quillmar({QStringLiteral("--export-csv"), out}).status, 0);
+    EXPECT_NE(readAll(out), "old");
+    QStringList kept = leftovers();
+    kept.sort();
+    EXPECT_EQ(kept.join(QLatin1Char(' ')).toStdString(), (live + QLatin1Char(' ') + other).toStdString());
 }
