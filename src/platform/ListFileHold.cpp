@@ -50,10 +50,19 @@ ListFileHold::~ListFileHold()
 
 QString ListFileHold::holdFolder(IoResult* error)
 {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    const QString base = !runtime.isEmpty() && QFileInfo(runtime).isDir()
-                             ? runtime + QStringLiteral("/quillmar")
-                             : QDir::tempPath() + QStringLiteral("/quillmar-%1").arg(::getuid());
+    // Every run of this user must find the same folder, whatever its environment: a job started by cron,
+    // ssh or a service often has no XDG_RUNTIME_DIR, or another TMPDIR, than the window of the session.
+    // So the folder follows from the user alone: the user's runtime folder when the system keeps one,
+    // else a private folder in /tmp.
+    const uid_t uid = ::getuid();
+    const QString runtime = QStringLiteral("/run/user/%1").arg(uid);
+    struct stat st
+    {
+    };
+    const bool ownRuntime = ::stat(QFile::encodeName(runtime).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+                            st.st_uid == uid && ::access(QFile::encodeName(runtime).constData(), W_OK) == 0;
+    const QString base =
+        ownRuntime ? runtime + QStringLiteral("/quillmar") : QStringLiteral("/tmp/quillmar-%1").arg(uid);
     if (!privateFolder(base, error))
         return {};
     const QString holds = base + QStringLiteral("/holds");

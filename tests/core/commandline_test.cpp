@@ -2,6 +2,7 @@
 #include "model/ListFile.h"
 #include "platform/FileSystem.h"
 #include "platform/InstanceLock.h"
+#include "platform/ListFileHold.h"
 
 #include "TestUtil.h"
 
@@ -187,6 +188,25 @@ TEST_F(CommandLineTest, ExchangeCommandsHonourTheWindowsLock)
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const QByteArray before = readAll(data("ToDoX.tdo"));
     EXPECT_TRUE(before.contains("One"));
+
+    // A window of another data folder showing a list file holds it against every run of this user,
+    // whatever that run's environment: cron and ssh jobs often lack the session's XDG_RUNTIME_DIR and TMPDIR.
+    const QString shown = m_dir.filePath(QStringLiteral("shown.tdx"));
+    ASSERT_TRUE(writeAll(shown, before));
+    {
+        ListFileHold windowHold(shown, ListFileHold::Role::Window);
+        ASSERT_TRUE(windowHold.tryHold());
+        const QString runtime = m_dir.filePath(QStringLiteral("run"));
+        ASSERT_TRUE(QDir().mkdir(runtime));
+        const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR"), savedTemp = qgetenv("TMPDIR");
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+        qputenv("TMPDIR", QFile::encodeName(m_dir.path()));
+        r = quillmar(import + QStringList{shown});
+        qputenv("XDG_RUNTIME_DIR", savedRuntime);
+        qputenv("TMPDIR", savedTemp);
+        EXPECT_EQ(r.status, 1) << r.out.toStdString();
+        EXPECT_EQ(readAll(shown), before);
+    }
 
     // While a window holds the data folder, an import is refused and the list stays as it was.
     InstanceLock window(m_data);
