@@ -24,6 +24,15 @@ IoResult refused(const QString& path, const char* why)
         texts.text("ListErrors", "NotWritten").arg(ShownPath(path), texts.text("ListErrors", why)),
         IoError::BadName);
 }
+// The sync keeps its state of a list "name" beside it as ".name.sync".
+bool isSyncState(const QFileInfo& info)
+{
+    const QString name = info.fileName();
+    if (!name.startsWith(QLatin1Char('.')) || !name.endsWith(QLatin1String(".sync")) || name.size() <= 6)
+        return false;
+    const QString list = name.mid(1, name.size() - 6);
+    return hasListSuffix(list) || QFileInfo(info.dir().filePath(list)).isFile();
+}
 } // namespace
 
 WriteGuard::WriteGuard(Places places) : m_places(std::move(places)) {}
@@ -56,6 +65,8 @@ WriteGuard::Role WriteGuard::roleOf(const QString& path) const
         return Role::ProgramFile;
     // A link is what it points to: a link elsewhere to the recovery copy is the recovery copy.
     const QFileInfo info(RealPath(path));
+    if (isSyncState(QFileInfo(path)) || isSyncState(info))
+        return Role::SyncState;
     const QString folder = RealPath(info.absolutePath());
     if (!m_places.dataFolder.isEmpty() && folder == RealPath(m_places.dataFolder)) {
         const QString name = info.fileName();
@@ -80,6 +91,7 @@ IoResult WriteGuard::checkListTarget(const QString& path) const
     case Role::RecoveryCopy:
         return refused(path, "IsRecoveryCopy");
     case Role::ProgramFile:
+    case Role::SyncState:
         return refused(path, "IsProgramFile");
     case Role::ListFile:
         if (QFileInfo(path).suffix().compare(QLatin1String("tdh"), Qt::CaseInsensitive) == 0)
@@ -104,6 +116,8 @@ IoResult WriteGuard::checkExportTarget(const QString& path) const
     case Role::ProgramFile:
     case Role::DataFolder:
         return refused(path, "ExportIntoData");
+    case Role::SyncState:
+        return refused(path, "IsProgramFile");
     }
     return IoResult::success();
 }

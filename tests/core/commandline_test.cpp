@@ -304,6 +304,9 @@ TEST_F(CommandLineTest, ExportsAndImportsNeverReplaceAListTheyMustNot)
     // A list under another name is still a list: its bytes say so.
     const QString disguised = m_dir.filePath(QStringLiteral("list.csv"));
     ASSERT_TRUE(QFile::copy(data("ToDoX.tdo"), disguised));
+    // Nor over the sync's state beside a list.
+    const QString state = m_dir.filePath(QStringLiteral(".L.tdx.sync"));
+    ASSERT_TRUE(writeAll(state, "state"));
     struct Case
     {
         const char* option;
@@ -313,7 +316,7 @@ TEST_F(CommandLineTest, ExportsAndImportsNeverReplaceAListTheyMustNot)
     for (const Case& c : {Case{"--export-csv", standard, {}}, Case{"--export-ics", list, list},
                           Case{"--export-html", data("Quillmar.ini"), {}},
                           Case{"--export-csv", m_dir.filePath(QStringLiteral("copy.tdo")), list},
-                          Case{"--export-csv", disguised, list}}) {
+                          Case{"--export-csv", disguised, list}, Case{"--export-html", state, list}}) {
         SCOPED_TRACE(c.option + (" " + c.out.toStdString()));
         const QByteArray before = readAll(c.out);
         QStringList args{QLatin1String(c.option), c.out};

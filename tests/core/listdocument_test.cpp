@@ -392,12 +392,17 @@ TEST_F(ListDocumentTest, SaveAsRefusesTheProgramsOwnFiles)
     testutil::writeAll(path("Recovery.tdx"), "");
     QDir().mkpath(path("elsewhere"));
     QFile::link(path("Recovery.tdx"), path("elsewhere/link.tdx"));
+    // The sync's state beside the standard list and beside a list elsewhere.
+    testutil::writeAll(path(".ToDoX.tdo.sync"), "state");
+    testutil::writeAll(path("elsewhere/B.tdx"), "");
+    testutil::writeAll(path("elsewhere/.B.tdx.sync"), "state");
     ScriptedPrompter user;
     user.answers = {Answer::Cancel};
     m_doc->startUp({}, user);
     rows().appendItem(item("new"));
     for (const QString& target : {m_paths.historyList, path("Recovery.tdx"), path("Recovery 3.tdx"),
-                                  m_paths.settingsFile, path("elsewhere.tdh"), path("elsewhere/link.tdx")}) {
+                                  m_paths.settingsFile, path("elsewhere.tdh"), path("elsewhere/link.tdx"),
+                                  path(".ToDoX.tdo.sync"), path("elsewhere/.B.tdx.sync")}) {
         SCOPED_TRACE(target.toStdString());
         const QByteArray before = testutil::readAll(target);
         user.answers = {Answer::Yes};
