@@ -200,6 +200,9 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Main, "Lists", "CreateEmpty",
      "You are about to create an empty todo list." BR "The standard ToDo list will be saved. Do you want to "
      "proceed?"},
+    {W::Main, "Lists", "CreateEmptyFromOther",
+     "You are about to create an empty todo list." BR "The list shown now will be saved first. Do you want "
+     "to proceed?"},
     {W::Main, "Lists", "ProblemsReading", "Problems reading the file!"},
     {W::Main, "Lists", "FailureSavingTodo", "Failure while saving todo file"},
     {W::Main, "Lists", "FailureSaving", "Failure saving the file"},

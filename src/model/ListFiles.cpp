@@ -280,7 +280,9 @@ IoResult ListFiles::checkSaveTarget(const QString& path) const
 
 bool ListFiles::NewEmptyList(ListPrompter& prompter)
 {
-    const QString text = LanguageTexts::shared().text("Lists", "CreateEmpty");
+    // Leaving the standard list saves it; leaving another list saves that one, and the question says so.
+    const QString text = LanguageTexts::shared().text(
+        "Lists", d.mode() == ListMode::Standard ? "CreateEmpty" : "CreateEmptyFromOther");
     if (prompter.ask(ListPrompter::Question::CreateEmptyList, text, false) != ListPrompter::Answer::Yes)
         return false;
     if (!prepareToLeave(prompter))
