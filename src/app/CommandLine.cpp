@@ -483,7 +483,9 @@ QString CommandLine::helpText()
            QStringLiteral("synchronize the list both ways with a CalDAV task collection:\n"
                           "URL is the collection's, or a server's from which it is found\n"
                           "(with several, the one chosen in the settings); the password\n"
-                          "comes from QUILLMAR_SYNC_PASSWORD, else the secret store.\n"
+                          "comes from QUILLMAR_SYNC_PASSWORD, else the secret store;\n"
+                          "QUILLMAR_SYNC_TIMEOUT sets the seconds to wait for an answer\n"
+                          "(30 by default; more for a slow or busy server).\n"
                           "Says how many items were sent, received and deleted, and the\n"
                           "conflicts (both versions are kept)"));
     option(QStringLiteral("  --user NAME"), QStringLiteral("the user name on the server"));
