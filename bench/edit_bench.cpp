@@ -6,6 +6,7 @@
 // and their undo and redo are measured the same way (target 300 ms each), and so is adding as many rows as
 // the list holds, as the last step of a CSV import does (target: no turn longer than 50 ms).
 #include "BenchUtil.h"
+#include "app/ReportView.h"
 #include "app/TQuillmar.h"
 #include "config/Paths.h"
 #include "dialogs/MessageBox.h"
@@ -21,7 +22,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
-#include <QTreeView>
 
 #include <numeric>
 
@@ -91,7 +91,7 @@ void run(int rows)
     document.model()->setList(makeList(rows));
     window.show();
     (void)longestTurnUntilSaved(document);
-    auto* view = window.findChild<QTreeView*>(QStringLiteral("lstToDo"));
+    auto* view = window.findChild<ReportView*>(QStringLiteral("lstToDo"));
     QAbstractItemModel* shown = view->model();
     auto select = [&](int row) {
         view->selectionModel()->select(shown->index(row, 0),

@@ -8,6 +8,7 @@
 //     window's event loop until the rows it finds are shown (target 100 ms), and how long that takes.
 #include "BenchUtil.h"
 #include "app/ItemFilterModel.h"
+#include "app/ReportView.h"
 #include "app/TQuillmar.h"
 #include "config/Paths.h"
 #include "dialogs/MessageBox.h"
@@ -21,7 +22,6 @@
 #include <QLineEdit>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTreeView>
 
 #include <string_view>
 
@@ -107,7 +107,7 @@ int main(int argc, char** argv)
     window.show();
     QCoreApplication::processEvents();
     auto* field = window.findChild<QLineEdit*>(QStringLiteral("FilterText"));
-    auto* view = window.findChild<QTreeView*>(QStringLiteral("lstToDo"));
+    auto* view = window.findChild<ReportView*>(QStringLiteral("lstToDo"));
     auto keystroke = [&](const QString& text) {
         field->setText(text);
         QCoreApplication::processEvents();

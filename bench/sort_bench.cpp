@@ -4,6 +4,7 @@
 // selection, update the view). Next to them, deleting and moving to history a scattered selection of every
 // 7th row: within 3x of the sort order.
 #include "BenchUtil.h"
+#include "app/ReportView.h"
 #include "app/TQuillmar.h"
 #include "config/Paths.h"
 #include "dialogs/MessageBox.h"
@@ -16,7 +17,6 @@
 #include <QItemSelectionModel>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTreeView>
 
 #include <random>
 
@@ -112,7 +112,7 @@ int main(int argc, char** argv)
     window.document().model()->appendItems(std::vector<ToDoItem>(rows));
     window.show();
     QCoreApplication::processEvents();
-    auto* view = window.findChild<QTreeView*>(QStringLiteral("lstToDo"));
+    auto* view = window.findChild<ReportView*>(QStringLiteral("lstToDo"));
     for (int r : {5, 500, 50000})
         view->selectionModel()->select(view->model()->index(r, 0),
                                        QItemSelectionModel::Select | QItemSelectionModel::Rows);

@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "config/FolderChoices.h"
+#include "config/IoMessage.h"
 #include "config/Paths.h"
 #include "config/Settings.h"
 #include "config/SyncSettings.h"
@@ -118,7 +119,7 @@ int printList(const CommandLineOptions& options, QTextStream& out, QTextStream& 
     // The standard list that was never saved is an empty list; a named file must exist.
     if (!options.listFile.isEmpty() || QFileInfo::exists(path)) {
         if (IoResult r = ReadListFileImage(path, !history, image, list); !r) {
-            err << "quillmar: " << r.error << '\n';
+            err << "quillmar: " << IoMessage(r) << '\n';
             return 1;
         }
     }
@@ -128,7 +129,7 @@ int printList(const CommandLineOptions& options, QTextStream& out, QTextStream& 
     BufferedWriter writer(STDOUT_FILENO, QStringLiteral("standard output"));
     ListPrinter::write(list, options.listing, Clock::today(), writer);
     if (IoResult r = writer.finish(); !r) {
-        err << "quillmar: " << r.error << '\n';
+        err << "quillmar: " << IoMessage(r) << '\n';
         return 1;
     }
     return 0;
@@ -419,7 +420,7 @@ int CommandLine::run(const CommandLineOptions& options, QTextStream& out, QTextS
             const bool imported = options.mode == Mode::ImportCSV || options.mode == Mode::ImportICalendar;
             if (status == 0 && imported && QFileInfo(DataFolder()).isDir()) {
                 if (IoResult r = choices.fix(SettingsFilePath()); !r)
-                    err << "quillmar: " << r.error << '\n';
+                    err << "quillmar: " << IoMessage(r) << '\n';
             }
             return status;
         }
@@ -482,7 +483,9 @@ QString CommandLine::helpText()
            QStringLiteral("synchronize the list both ways with a CalDAV task collection:\n"
                           "URL is the collection's, or a server's from which it is found\n"
                           "(with several, the one chosen in the settings); the password\n"
-                          "comes from QUILLMAR_SYNC_PASSWORD, else the secret store.\n"
+                          "comes from QUILLMAR_SYNC_PASSWORD, else the secret store;\n"
+                          "QUILLMAR_SYNC_TIMEOUT sets the seconds to wait for an answer\n"
+                          "(30 by default; more for a slow or busy server).\n"
                           "Says how many items were sent, received and deleted, and the\n"
                           "conflicts (both versions are kept)"));
     option(QStringLiteral("  --user NAME"), QStringLiteral("the user name on the server"));

@@ -4,6 +4,7 @@
 #include "app/ItemFilterModel.h"
 #include "app/ListUndoStack.h"
 #include "app/ListViewController.h"
+#include "app/ReportView.h"
 #include "config/LanguageTexts.h"
 #include "model/ListDocument.h"
 #include "platform/Regional.h"
@@ -14,7 +15,6 @@
 #include <QMenu>
 #include <QSplitter>
 #include <QTimer>
-#include <QTreeView>
 #include <QWidget>
 
 EditCommands::EditCommands(ListDocument* document, ListUndoStack* undoStack, ListPrompter& prompter,

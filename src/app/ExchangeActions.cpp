@@ -3,6 +3,7 @@
 #include "app/ExchangeJob.h"
 #include "app/Hints.h"
 #include "config/Config.h"
+#include "config/IoMessage.h"
 #include "config/LanguageTexts.h"
 #include "config/Paths.h"
 #include "dialogs/FileDialog.h"
@@ -160,7 +161,7 @@ bool ExchangeActions::exportDone(const QString& path, qint64 count, const IoResu
         return false;
     }
     if (!result) {
-        MessageBox::information(m_window, result.error);
+        MessageBox::information(m_window, IoMessage(result));
         return false;
     }
     Q_EMIT statusMessage(count == 1 ? texts.text("Exchange", "Item4").arg(shown)
@@ -175,8 +176,9 @@ void ExchangeActions::exportCSV()
     const QString path = saveFileName(titleOf(m_exportCsvAction), filter("CsvFilter"), kCSVSuffix);
     if (path.isEmpty())
         return;
-    // The rows as they are now: editing goes on while the copy is written. The copy is let go on the
-    // job's thread, which spares the window freeing a million rows.
+    // The rows as they are now (an import whole): editing goes on while the copy is written. The copy
+    // is let go on the job's thread, which spares the window freeing a million rows.
+    m_document->finishImport();
     auto rows = std::make_shared<const std::vector<ToDoItem>>(m_document->model()->list().items);
     const qint64 count = qint64(rows->size());
     m_csvExport->start(
@@ -219,7 +221,7 @@ void ExchangeActions::importCSV()
             }
             // The whole file was read and checked first: it adds all its rows or none.
             if (!r) {
-                MessageBox::information(m_window, r.error);
+                MessageBox::information(m_window, IoMessage(r));
                 return;
             }
             // A short import is never silent: the count goes to the status bar, an empty file gets a message.
@@ -256,6 +258,7 @@ void ExchangeActions::exportHTML()
     // The captions the list shows, a language file's included.
     for (int c = 0; c < ToDoListModel::ColumnCount; ++c)
         captions << m_captions->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+    m_document->finishImport();
     auto rows = std::make_shared<const std::vector<ToDoItem>>(m_document->model()->list().items);
     const qint64 count = qint64(rows->size());
     m_htmlExport->start(
@@ -280,6 +283,7 @@ void ExchangeActions::exportICalendar()
         saveFileName(titleOf(m_icalendarAction), filter("ICalendarFilter"), kICalendarSuffix);
     if (path.isEmpty())
         return;
+    m_document->finishImport();
     auto list = std::make_shared<ToDoList>();
     list->items = m_document->model()->list().items;
     const qint64 count = qint64(list->items.size());
@@ -303,7 +307,7 @@ void ExchangeActions::importICalendar()
     // Read and checked whole first, as the CSV import: all the to-dos or none, and one step to undo.
     ICalendarImport import;
     if (const IoResult r = ReadICalendar(path, import); !r) {
-        MessageBox::information(m_window, r.error);
+        MessageBox::information(m_window, IoMessage(r));
         return;
     }
     const QString summary = ICalendarImportSummary(path, import);

@@ -3,6 +3,7 @@
 #include "app/Hints.h"
 #include "app/ListViewController.h"
 #include "app/QuickAddBar.h"
+#include "app/ReportView.h"
 #include "app/ToolIcons.h"
 #include "config/Config.h"
 #include "config/LanguageTexts.h"
@@ -19,7 +20,6 @@
 #include <QAction>
 #include <QItemSelectionModel>
 #include <QShortcut>
-#include <QTreeView>
 #include <QWidget>
 
 ItemCommands::ItemCommands(ListDocument* document, ListPrompter& prompter, ListViewController* list,
@@ -56,7 +56,7 @@ ItemCommands::ItemCommands(ListDocument* document, ListPrompter& prompter, ListV
     });
 
     // The Delete key acts on rows only while the list has the focus, never while the user types elsewhere.
-    QTreeView* view = list->view();
+    QAbstractItemView* view = list->view();
     auto* deleteKey = new QShortcut(QKeySequence::Delete, view, nullptr, nullptr, Qt::WidgetShortcut);
     deleteKey->setObjectName(QStringLiteral("DeleteKey"));
     connect(deleteKey, &QShortcut::activated, this, &ItemCommands::askAndDelete);
@@ -132,9 +132,7 @@ bool ItemCommands::quickAdd(const QString& line)
     // A text the list file cannot hold stays in the line, with the message the editor gives.
     const CodePage::Encoded action = CodePage::encode(parsed.action);
     if (!action.ok()) {
-        MessageBox::information(
-            m_window, texts.text("Messages", "Unmappable")
-                          .arg(CodePage::currentName(), CodePage::describeCharacters(action.unmappable)));
+        MessageBox::information(m_window, UnmappableText(action.unmappable));
         return false;
     }
     ToDoItem item = ToDoItem::make(action.bytes);

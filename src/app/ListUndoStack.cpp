@@ -1,5 +1,6 @@
 #include "app/ListUndoStack.h"
 
+#include "config/IoMessage.h"
 #include "config/LanguageTexts.h"
 #include "model/ListDocument.h"
 #include "model/ListPrompter.h"
@@ -92,16 +93,18 @@ void ListUndoStack::fail(const IoResult& result, ListPrompter& prompter)
 {
     if (result.kind == IoError::BadData) {
         m_stack->clear();
-        prompter.inform(result.error + QStringLiteral("\n\n") +
+        prompter.inform(IoMessage(result) + QStringLiteral("\n\n") +
                         LanguageTexts::shared().text("Lists", "UndoCleared"));
         return;
     }
     prompter.inform(LanguageTexts::shared().text("Lists", "FailureSaving") + QStringLiteral("\n\n") +
-                    result.error);
+                    IoMessage(result));
 }
 
 bool ListUndoStack::undo(ListPrompter& prompter)
 {
+    // An import still joining the rows is the last change: whole, and on the stack.
+    m_document->finishImport();
     if (!m_stack->canUndo())
         return false;
     const RowChange& change = commandAt(m_stack->index() - 1)->change();
@@ -117,6 +120,7 @@ bool ListUndoStack::undo(ListPrompter& prompter)
 
 bool ListUndoStack::redo(ListPrompter& prompter)
 {
+    m_document->finishImport();
     if (!m_stack->canRedo())
         return false;
     RowChange& change = commandAt(m_stack->index())->change();

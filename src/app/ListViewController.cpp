@@ -4,6 +4,7 @@
 #include "app/Hints.h"
 #include "app/ItemFilterModel.h"
 #include "app/ItemStyleModel.h"
+#include "app/ReportView.h"
 #include "app/ToolIcons.h"
 #include "config/DisplaySettings.h"
 #include "config/LanguageTexts.h"
@@ -25,7 +26,6 @@
 #include <QStyle>
 #include <QTextEdit>
 #include <QTimer>
-#include <QTreeView>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -71,7 +71,7 @@ void ListViewController::createActions()
 
 void ListViewController::createWidgets()
 {
-    m_view = new QTreeView;
+    m_view = new ReportView;
     m_view->setObjectName(QStringLiteral("lstToDo"));
     m_view->setModel(m_rows);
     // The selected rows are worked out once per change of the selection or of the shown rows (the
@@ -82,13 +82,9 @@ void ListViewController::createWidgets()
     connect(m_rows, &QAbstractItemModel::rowsRemoved, this, forget);
     connect(m_rows, &QAbstractItemModel::layoutChanged, this, forget);
     connect(m_rows, &QAbstractItemModel::modelReset, this, forget);
-    m_view->setRootIsDecorated(false);
-    m_view->setItemsExpandable(false);
-    m_view->setUniformRowHeights(true);
     // The header does not mark columns whose every row is selected: finding out walks the rows of the
     // list for each column it paints. It gets a selection of its own, which stays empty.
     m_view->header()->setSelectionModel(new QItemSelectionModel(m_rows, m_view->header()));
-    m_view->setAllColumnsShowFocus(true);
     m_view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -169,12 +165,12 @@ void ListViewController::addToPopup(const QList<QAction*>& itemActions)
 
 void ListViewController::connectView()
 {
-    connect(m_view, &QTreeView::clicked, this, [this] {
+    connect(m_view, &QAbstractItemView::clicked, this, [this] {
         showSelected(false);
         m_view->viewport()->update();
     });
-    connect(m_view, &QTreeView::doubleClicked, this, &ListViewController::rowActivated);
-    connect(m_view, &QTreeView::customContextMenuRequested, this, [this](const QPoint& pos) {
+    connect(m_view, &QAbstractItemView::doubleClicked, this, &ListViewController::rowActivated);
+    connect(m_view, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         updateOpenCommand();
         m_popup->popup(m_view->viewport()->mapToGlobal(pos));
     });
@@ -208,7 +204,7 @@ bool ListViewController::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_view->viewport() && event->type() == QEvent::Resize)
         fillActionsColumn();
-    // Select all as one range of rows: the tree view's own walks every row.
+    // Select all as one range of rows: the view's own walks every row.
     if (watched == m_view && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->matches(QKeySequence::SelectAll)) {
         if (m_rows->rowCount() > 0)
@@ -313,6 +309,8 @@ void ListViewController::sortByColumn(int column)
 {
     if (column < 0 || column >= ToDoListModel::ColumnCount)
         return;
+    // The order of every row, an import's too.
+    m_document->finishImport();
     m_sortKind = ItemSorter::kindForColumn(column, m_sortKind);
     const bool descending = m_sortDescending[static_cast<size_t>(column)];
     const std::vector<int> order =
@@ -405,6 +403,7 @@ void ListViewController::applyDisplay(const DisplaySettings& s)
     // The memos show the selected row's texts in the rows' own font.
     for (QTextEdit* memo : {m_actionMemo, m_remarksMemo})
         memo->setFont(itemFont);
+    m_view->setRowFont(itemFont);
     fitDesignedWidths(itemFont);
 }
 

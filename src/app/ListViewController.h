@@ -18,7 +18,7 @@ class QFont;
 class QMenu;
 class QSplitter;
 class QTextEdit;
-class QTreeView;
+class ReportView;
 class QVBoxLayout;
 class QWidget;
 
@@ -37,7 +37,7 @@ class ListViewController : public QObject
 public:
     ListViewController(ListDocument* document, ItemFilterModel* rows, QWidget* window);
 
-    QTreeView* view() const { return m_view; }
+    ReportView* view() const { return m_view; }
     QWidget* page() const { return m_page; }
     QSplitter* listSplitter() const { return m_listSplitter; }
     QSplitter* memoSplitter() const { return m_memoSplitter; }
@@ -94,7 +94,7 @@ private:
     ItemFilterModel* m_rows;
     QWidget* m_window;
     QWidget* m_page = nullptr;
-    QTreeView* m_view = nullptr;
+    ReportView* m_view = nullptr;
     QSplitter* m_listSplitter = nullptr;
     QSplitter* m_memoSplitter = nullptr;
     QTextEdit* m_actionMemo = nullptr;

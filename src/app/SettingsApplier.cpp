@@ -3,9 +3,11 @@
 #include "app/ItemStyleModel.h"
 #include "app/ListViewController.h"
 #include "app/PictureToolBar.h"
+#include "app/ReportView.h"
 #include "calendar/CalendarPage.h"
 #include "config/Config.h"
 #include "config/IniFile.h"
+#include "config/IoMessage.h"
 #include "config/LanguageTexts.h"
 #include "config/Paths.h"
 #include "config/Settings.h"
@@ -19,11 +21,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
 #include <QImageReader>
 #include <QLabel>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTreeView>
 #include <QWidget>
 
 SettingsApplier::SettingsApplier(const Targets& targets, QWidget* window)
@@ -159,8 +161,9 @@ bool SettingsApplier::showToolbarPicture(const QString& path, bool reportErrors)
     const QImage image = reader.read();
     if (image.isNull()) {
         if (reportErrors)
-            MessageBox::information(
-                m_window, QStringLiteral("Cannot open file %1: %2").arg(path, reader.errorString()));
+            MessageBox::information(m_window, LanguageTexts::shared()
+                                                  .text("Messages", "PictureUnread")
+                                                  .arg(QDir::toNativeSeparators(path), reader.errorString()));
         return false;
     }
     m_targets.toolBar->setPicture(QPixmap::fromImage(image));
@@ -183,14 +186,14 @@ void SettingsApplier::chooseToolbarPicture()
     if (path.isEmpty() || !showToolbarPicture(path, true))
         return;
     if (const IoResult r = Config::write(SettingsFilePath(), Config::Key::ToolbarPicture, path); !r)
-        MessageBox::information(m_window, r.error);
+        MessageBox::information(m_window, IoMessage(r));
 }
 
 void SettingsApplier::removeToolbarPicture()
 {
     // Remembered first: a picture that went only from the screen would come back at the next start.
     if (const IoResult r = Config::write(SettingsFilePath(), Config::Key::ToolbarPicture, QString()); !r) {
-        MessageBox::information(m_window, r.error);
+        MessageBox::information(m_window, IoMessage(r));
         return;
     }
     m_targets.toolBar->clearPicture();

@@ -1,6 +1,7 @@
 #include "app/SyncController.h"
 
 #include "app/ModuleSyncEngine.h"
+#include "config/IoMessage.h"
 #include "config/LanguageTexts.h"
 #include "model/ListDocument.h"
 #include "model/ListPrompter.h"
@@ -163,7 +164,7 @@ std::optional<SyncController::Target> SyncController::target(bool onDemand, QStr
         return std::nullopt;
     }
     if (const IoResult r = SyncState::loadFor(t.listPath, t.state); !r) {
-        *why = r.error;
+        *why = IoMessage(r);
         return std::nullopt;
     }
     if (t.mode == ListMode::External) {
@@ -232,6 +233,8 @@ void SyncController::start(const QString& password)
     account.password = password;
     const QString statePath = SyncState::pathFor(m_target.listPath);
     QPointer<SyncController> self(this);
+    // The server sees an import whole, never a part of it.
+    m_document->finishImport();
     engine().synchronize(
         account, m_target.collection, m_document->list(), m_target.state,
         [statePath](const SyncState& s) { return s.save(statePath); },
@@ -254,7 +257,7 @@ void SyncController::take(SyncOutcome outcome)
     // next run brings it again instead of reading its rows as deleted.
     if (const IoResult r = outcome.state.save(statePath); !r) {
         outcome.report.ok = false;
-        outcome.report.error = r.error;
+        outcome.report.error = IoMessage(r);
         finish(outcome.report);
         return;
     }
@@ -265,6 +268,8 @@ void SyncController::take(SyncOutcome outcome)
         finish(outcome.report);
         return;
     }
+    // The server's new rows go behind a whole import, not among its rows.
+    m_document->finishImport();
     ToDoListModel* rows = m_document->model();
     std::vector<SyncRowChange> missed;
     // These changes are the server's: they are no reason for another run.
@@ -303,7 +308,7 @@ void SyncController::take(SyncOutcome outcome)
         outcome.state.noteList(m_target.listPath);
         if (const IoResult r = outcome.state.save(statePath); !r) {
             outcome.report.ok = false;
-            outcome.report.error = r.error;
+            outcome.report.error = IoMessage(r);
         }
     }
     if (!missed.empty() && m_target.mode == ListMode::Standard)

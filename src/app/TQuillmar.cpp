@@ -8,10 +8,12 @@
 #include "app/ItemCommands.h"
 #include "app/ItemFilterModel.h"
 #include "app/ItemStyleModel.h"
+#include "app/ListFileActions.h"
 #include "app/ListUndoStack.h"
 #include "app/ListViewController.h"
 #include "app/PictureToolBar.h"
 #include "app/QuickAddBar.h"
+#include "app/ReportView.h"
 #include "app/SettingsApplier.h"
 #include "app/SyncActions.h"
 #include "app/SyncController.h"
@@ -47,7 +49,6 @@
 #include <QTextBrowser>
 #include <QTimer>
 #include <QTranslator>
-#include <QTreeView>
 #include <QVBoxLayout>
 
 // The manual is compiled into the library; a static library's resources must be registered by hand.
@@ -68,9 +69,6 @@ TQuillmar::TQuillmar(QWidget* parent) : QMainWindow(parent)
     m_styleModel = new ItemStyleModel(m_document->model(), this);
     m_filterModel = new ItemFilterModel(m_document->model(), m_styleModel, this);
     m_undoStack = new ListUndoStack(m_document, this);
-    m_handOverTimer = new QTimer(this);
-    m_handOverTimer->setInterval(200);
-    connect(m_handOverTimer, &QTimer::timeout, this, &TQuillmar::processHandOvers);
 
     createParts();
     createActions();
@@ -156,35 +154,15 @@ void TQuillmar::createActions()
         action->setObjectName(QString::fromLatin1(name));
         return action;
     };
-    m_openStandardAction = make("OpenStandardToDo", QStringLiteral("&Open standard ToDo  "));
-    m_loadHistoryAction = make("actLoadHistory", QStringLiteral("Load &history Todo list"));
-    applyHint(m_loadHistoryAction, LanguageTexts::shared().text("Hints_Main", "LoadHistory"));
-    m_saveHistoryAction = make("actSaveHistory", QStringLiteral("&Save history Todo"));
-    applyHint(m_saveHistoryAction, LanguageTexts::shared().text("Hints_Main", "SaveHistory"));
-    m_newExternalAction = make("actNewExternal", QStringLiteral("&New external ToDo list"));
-    m_openExternalAction = make("actOpenExternal", QStringLiteral("&Open external ToDo list"));
-    m_saveExternalAction = make("actSaveExternal", QStringLiteral("&Save external ToDo list"));
+    m_listFiles = new ListFileActions(m_document, *m_prompter, this);
     m_exitAction = make("actExit", QStringLiteral("E&xit"));
     m_helpAction = make("actHelp", QStringLiteral("&Help"));
     m_aboutAction = make("actAbout", QStringLiteral("&About"));
     m_helpAction->setShortcut(QKeySequence::HelpContents);
-    m_openExternalAction->setShortcut(QKeySequence::Open);
     // Ctrl+Q under every desktop, also where the platform's key scheme has no key for quitting.
     m_exitAction->setShortcuts(QKeySequence::keyBindings(QKeySequence::Quit).isEmpty()
                                    ? QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Q)}
                                    : QKeySequence::keyBindings(QKeySequence::Quit));
-
-    // The list commands are the document's operations; the window only asks its questions.
-    auto listCommand = [this](QAction* action, bool (ListDocument::*operation)(ListPrompter&)) {
-        connect(action, &QAction::triggered, this,
-                [this, operation] { (m_document->*operation)(*m_prompter); });
-    };
-    listCommand(m_openStandardAction, &ListDocument::OpenStandardList);
-    listCommand(m_loadHistoryAction, &ListDocument::LoadHistoryList);
-    listCommand(m_saveHistoryAction, &ListDocument::SaveHistoryList);
-    listCommand(m_newExternalAction, &ListDocument::NewEmptyList);
-    listCommand(m_openExternalAction, &ListDocument::OpenExternalList);
-    listCommand(m_saveExternalAction, &ListDocument::SaveExternalList);
     connect(m_exitAction, &QAction::triggered, this, &TQuillmar::exitProgram);
     connect(m_helpAction, &QAction::triggered, this, [this] { showHelp(); });
 }
@@ -272,10 +250,10 @@ void TQuillmar::createControls()
 void TQuillmar::createMenus()
 {
     m_fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
-    m_fileMenu->addActions({m_openStandardAction, m_loadHistoryAction, m_saveHistoryAction});
+    m_fileMenu->addActions(m_listFiles->fileActions());
     m_fileMenu->addSeparator();
     m_imExportMenu = m_fileMenu->addMenu(QStringLiteral("&Im-Export"));
-    m_imExportMenu->addActions({m_newExternalAction, m_openExternalAction, m_saveExternalAction});
+    m_imExportMenu->addActions(m_listFiles->externalActions());
     m_imExportMenu->addSeparator();
     m_imExportMenu->addActions(m_exchange->actions());
     m_fileMenu->addSeparator();
@@ -485,7 +463,7 @@ void TQuillmar::documentSwitched()
     updateCounts();
     // Rows can only go into a list that has a place to be saved.
     m_exchange->setImportEnabled(m_document->canChangeRows());
-    m_saveHistoryAction->setEnabled(m_document->mode() == ListMode::History);
+    m_listFiles->updateEnabled();
     m_items->updateEnabled();
 }
 
@@ -516,18 +494,11 @@ void TQuillmar::applyLanguageTexts()
         m_styleModel->setColumnCaption(column, t("Header", qPrintable(QStringLiteral("Item%1").arg(column))));
     m_pages->setTabText(0, t("Tab", "Tab1"));
     m_pages->setTabText(1, t("Tab", "Tab2"));
-    m_openStandardAction->setText(t("FileMenu", "Item0"));
-    m_loadHistoryAction->setText(t("FileMenu", "Item1"));
-    m_saveHistoryAction->setText(t("FileMenu", "Item2"));
     m_imExportMenu->setTitle(t("FileMenu", "Item3"));
     m_exitAction->setText(t("FileMenu", "Item4"));
-    applyHint(m_loadHistoryAction, t("Hints_Main", "LoadHistory"));
-    applyHint(m_saveHistoryAction, t("Hints_Main", "SaveHistory"));
     applyHint(m_toolBar, t("Hints_Main", "ToolBar"));
     m_toolBar->setWindowTitle(t("Hints_Main", "ToolBarName"));
-    m_newExternalAction->setText(t("ImExport", "Item0"));
-    m_openExternalAction->setText(t("ImExport", "Item1"));
-    m_saveExternalAction->setText(t("ImExport", "Item2"));
+    m_listFiles->retranslate();
     m_list->retranslate();
     m_items->retranslate();
     m_settings->retranslate();
@@ -546,21 +517,7 @@ void TQuillmar::handOver(const QString& listFile)
     restoreFromTray();
     if (listFile.isEmpty())
         return;
-    m_pendingHandOvers.append(listFile);
-    processHandOvers();
-}
-
-void TQuillmar::processHandOvers()
-{
-    // While a dialog of this window is open, the file waits: an edit in progress must land in the list it
-    // was started on.
-    if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
-        m_handOverTimer->start();
-        return;
-    }
-    m_handOverTimer->stop();
-    while (!m_pendingHandOvers.isEmpty())
-        m_document->openListFile(m_pendingHandOvers.takeFirst(), *m_prompter);
+    m_listFiles->openHandedOver(listFile);
 }
 
 void TQuillmar::adoptInstanceLock(std::unique_ptr<InstanceLock> lock)

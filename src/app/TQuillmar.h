@@ -21,6 +21,7 @@ class DesktopIntegration;
 class DesktopNotifier;
 class EditCommands;
 class ExchangeActions;
+class ListFileActions;
 class HelpWindow;
 class InstanceLock;
 class ItemCommands;
@@ -122,7 +123,6 @@ private:
     void applyLanguageTexts();
     // The caption and the enabled commands follow the document.
     void documentSwitched();
-    void processHandOvers();
 
     // ---- The list and how it is shown ----
     ListDocument* m_document = nullptr;
@@ -131,8 +131,6 @@ private:
     // The rows the find bar lets through; the view shows these.
     ItemFilterModel* m_filterModel = nullptr;
     ListUndoStack* m_undoStack = nullptr;
-    QStringList m_pendingHandOvers;
-    QTimer* m_handOverTimer = nullptr;
 
     // ---- The parts ----
     ListViewController* m_list = nullptr;
@@ -158,12 +156,7 @@ private:
     std::array<QLabel*, 3> m_statusPanels{};
 
     // ---- Commands of the window itself ----
-    QAction* m_openStandardAction = nullptr;
-    QAction* m_loadHistoryAction = nullptr;
-    QAction* m_saveHistoryAction = nullptr;
-    QAction* m_newExternalAction = nullptr;
-    QAction* m_openExternalAction = nullptr;
-    QAction* m_saveExternalAction = nullptr;
+    ListFileActions* m_listFiles = nullptr;
     QAction* m_exitAction = nullptr;
     QAction* m_helpAction = nullptr;
     QAction* m_aboutAction = nullptr;

@@ -1,6 +1,7 @@
 #include "app/WindowLayout.h"
 
 #include "app/ListViewController.h"
+#include "app/ReportView.h"
 #include "config/IniFile.h"
 #include "config/Paths.h"
 #include "config/Settings.h"
@@ -10,7 +11,6 @@
 #include <QMainWindow>
 #include <QSplitter>
 #include <QTextEdit>
-#include <QTreeView>
 
 void WindowLayout::load()
 {

@@ -1,6 +1,8 @@
 #include "app/CommandLine.h"
 #include "app/TQuillmar.h"
 #include "config/FolderChoices.h"
+#include "config/IoMessage.h"
+#include "config/LanguageTexts.h"
 #include "config/Paths.h"
 #include "dialogs/MessageBox.h"
 #include "platform/InstanceLock.h"
@@ -91,6 +93,9 @@ int runWindow(const CommandLineOptions& options, int argc, char* argv[])
     InitDataPaths();
     InitSettingsFilePath();
     Regional::useSystemLocale();
+    // The refusals below are the window's: in its language, as far as the settings can be read yet.
+    LanguageTexts::shared().load(SettingsFilePath(), LanguageTexts::Window::Main);
+    const auto said = [](const char* key) { return LanguageTexts::shared().text("Startup", key); };
     // Said once, here and in a box: every message below would otherwise blame a running window.
     auto refuse = [&ended](const QString& message) {
         QTextStream(stderr) << "quillmar: " << message << '\n';
@@ -99,9 +104,7 @@ int runWindow(const CommandLineOptions& options, int argc, char* argv[])
         return 1;
     };
     if (!EnsureDataFolder())
-        return refuse(QStringLiteral("The data folder %1 cannot be created, so Quillmar has no place for its "
-                                     "lists. Start it with --data-dir FOLDER to use another one.")
-                          .arg(QDir::toNativeSeparators(DataFolder())));
+        return refuse(said("NoDataFolder").arg(QDir::toNativeSeparators(DataFolder())));
 
     const QString listFile =
         options.listFile.isEmpty() ? QString() : QFileInfo(options.listFile).absoluteFilePath();
@@ -124,19 +127,13 @@ int runWindow(const CommandLineOptions& options, int argc, char* argv[])
     if (!locked) {
         // Not held by anyone: the lock itself failed (a full disk, a read-only folder), and says why.
         if (lock->error().kind != IoError::Busy)
-            return refuse(lock->error().error);
+            return refuse(IoMessage(lock->error()));
         const InstanceLock::Holder holder = InstanceLock::holder(DataFolder());
         const QString folder = QDir::toNativeSeparators(DataFolder());
-        const QString process = holder.pid > 0 ? QStringLiteral(" (process %1)").arg(holder.pid) : QString();
-        if (holder.roleKnown && holder.role == InstanceLock::Role::CommandLine)
-            return refuse(
-                QStringLiteral("A Quillmar command-line run%1 is working on the lists of %2. Start the "
-                               "window again when it has finished.")
-                    .arg(process, folder));
-        return refuse(
-            QStringLiteral("Quillmar is already running for the data folder %1%2, but does not answer. "
-                           "Close it first; its lists are not changed by this start.")
-                .arg(folder, process));
+        const bool commandLine = holder.roleKnown && holder.role == InstanceLock::Role::CommandLine;
+        const char* key = commandLine ? (holder.pid > 0 ? "CommandLineRun" : "CommandLineRunNoPid")
+                                      : (holder.pid > 0 ? "NotAnswering" : "NotAnsweringNoPid");
+        return refuse(holder.pid > 0 ? said(key).arg(folder).arg(holder.pid) : said(key).arg(folder));
     }
 
     // The folder is ours now: no save of another run is under way there, so what a crashed one left goes.
@@ -146,7 +143,7 @@ int runWindow(const CommandLineOptions& options, int argc, char* argv[])
     const FolderChoices choices = FolderChoices::ofDataFolder();
     choices.apply();
     if (IoResult r = choices.fix(SettingsFilePath()); !r)
-        QTextStream(stderr) << "quillmar: " << r.error << '\n';
+        QTextStream(stderr) << "quillmar: " << IoMessage(r) << '\n';
 
     TQuillmar mainWindow;
     window = &mainWindow;

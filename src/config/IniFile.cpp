@@ -97,12 +97,7 @@ IoResult IniFile::save(const QString& path) const
 {
     const QByteArray bytes = toText().toUtf8();
     if (bytes.size() > FileLimit::Settings)
-        return IoResult::failure(
-            QStringLiteral(
-                "Cannot write file %1: the settings would be larger than the %2 MiB the program reads")
-                .arg(ShownPath(path))
-                .arg(FileLimit::Settings >> 20),
-            IoError::TooLarge);
+        return IoResult::tooLarge(IoStep::Write, path, bytes.size(), FileLimit::Settings);
     // Settings files are the program's own: a link found at their name is replaced, not written through.
     return AtomicFile::save(path, bytes, AtomicFile::Ownership::ProgramFile);
 }

@@ -55,6 +55,9 @@ private:
     std::vector<QString> m_values;
 };
 
+// The message for characters the code page of the lists cannot store.
+QString UnmappableText(const QString& characters);
+
 // Where the language file of that name is: the data folder, then the folders the program's language files
 // are installed to. Empty when there is none (and for "None" or an empty name).
 QString LanguageFilePath(const QString& name);

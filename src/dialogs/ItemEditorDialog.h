@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dialogs/ItemEditorControls.h"
 #include "model/ToDoItem.h"
 
 #include <QByteArrayList>
@@ -64,8 +65,8 @@ public:
 
     // Replaces the caption of group box index (0 to 5), as a language file does. The boxes whose caption
     // is a row of labels above their controls take it apart at runs of blanks.
-    void setGroupCaption(int index, const QString& caption);
-    QString groupCaption(int index) const { return m_groupCaptions[static_cast<size_t>(index)]; }
+    void setGroupCaption(int index, const QString& caption) { m_ui.setGroupCaption(index, caption); }
+    QString groupCaption(int index) const { return m_ui.groupCaption(index); }
 
     // Escape, Cancel and the close button: when the user typed something, asks before it is thrown away.
     void reject() override;
@@ -89,8 +90,8 @@ private:
     void updateTargetControls();
     void updateDateInControl();
 
+    // Makes the controls and wires them to the handlers.
     void createControls();
-    QGridLayout* createLabelRow(QGroupBox* box, int index);
     void applyMemoLook();
     // Shows the message for texts the list file's code page cannot hold; true when all fit.
     bool checkEncodable(const QStringList& texts);
@@ -102,25 +103,7 @@ private:
     bool changedByUser() const;
 
     // ---- Controls ----
-    std::array<QGroupBox*, 6> m_groupBoxes{};
-    QPlainTextEdit* m_actionEdit = nullptr;
-    QPlainTextEdit* m_remarksEdit = nullptr;
-    QLineEdit* m_priorityEdit = nullptr;
-    QSpinBox* m_prioritySpin = nullptr;
-    QCheckBox* m_completedBox = nullptr;
-    QCheckBox* m_useDateInBox = nullptr;
-    QDateEdit* m_dateInEdit = nullptr;
-    QCheckBox* m_alarmBox = nullptr;
-    QTimeEdit* m_alarmTimeEdit = nullptr;
-    QCheckBox* m_targetBox = nullptr;
-    QDateEdit* m_targetEdit = nullptr;
-    QLineEdit* m_locationEdit = nullptr;
-    QToolButton* m_browseButton = nullptr;
-    NameComboBox* m_ownerCombo = nullptr;
-    NameComboBox* m_projectCombo = nullptr;
-    QPushButton* m_clearButton = nullptr;
-    QPushButton* m_cancelButton = nullptr;
-    QPushButton* m_okButton = nullptr;
+    ItemEditorControls m_ui;
 
     // ---- State ----
     ToDoItem m_item;
@@ -131,8 +114,6 @@ private:
     QString m_formCaption;
     QColor m_memoColor;
     QString m_memoFontName;
-    std::array<QString, 6> m_groupCaptions;
-    std::array<QList<QLabel*>, 6> m_captionLabels;
     bool m_activated = false;
     // Whether the user changed a picker since the fill; an untouched picker returns the text it was given.
     bool m_dateInTouched = false;

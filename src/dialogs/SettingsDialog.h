@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/SettingsValues.h"
+#include "dialogs/SettingsControls.h"
 
 #include <QDialog>
 #include <QString>
@@ -8,23 +9,7 @@
 #include <memory>
 
 class DesktopIntegration;
-class FontNameComboBox;
-class QButtonGroup;
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QPlainTextEdit;
-class QPushButton;
-class QRadioButton;
-class QSpinBox;
-class QTabWidget;
-class QToolButton;
 class SyncService;
-class SyncSettingsPage;
-class TColorGrid;
 
 // The settings dialog: colours and texts of the twelve style items (for the list and the HTML export),
 // start at login, the file association, grid lines, pre-alarm minutes, font, begin date for new items,
@@ -69,12 +54,8 @@ private:
     // True when the key is swallowed: only digits reach the text size.
     bool EdtSzeKeyPress(const QString& text);
 
+    // Makes the controls and wires them to the handlers.
     void createControls();
-    void applyDesignTexts();
-    // The language routine: when a language file applies, every "Settings" and "Hints_Settings" text
-    // goes onto its control.
-    void applyLanguageTexts();
-    void applyPageTexts();
     void readSettings();
     void showStyleItem(int position);
     // Stores the controls into the shown style item; false (after telling the user) for a text size that
@@ -83,44 +64,11 @@ private:
     void setHintText(const QString& longHint);
 
     // ---- Controls ----
-    QGroupBox* m_colorBox = nullptr;
-    QListWidget* m_styleList = nullptr;
-    TColorGrid* m_colorGrid = nullptr;
-    QGroupBox* m_htmlBox = nullptr;
-    QGroupBox* m_textBox = nullptr;
-    QLineEdit* m_textEdit = nullptr;
-    QGroupBox* m_sizeBox = nullptr;
-    QLineEdit* m_sizeEdit = nullptr;
-    QSpinBox* m_sizeArrows = nullptr;
-    QGroupBox* m_positionGroup = nullptr;
-    QButtonGroup* m_positions = nullptr;
-    QGroupBox* m_generalBox = nullptr;
-    QCheckBox* m_autoStartBox = nullptr;
-    bool m_autoStartAtOpen = false;
-    QCheckBox* m_registerExtensionBox = nullptr;
-    QCheckBox* m_gridLinesBox = nullptr;
-    QLabel* m_preAlarmLabel = nullptr;
-    QSpinBox* m_preAlarmSpin = nullptr;
-    QLabel* m_fontSizeLabel = nullptr;
-    QSpinBox* m_fontSizeSpin = nullptr;
-    QCheckBox* m_useBeginDateBox = nullptr;
-    QLabel* m_fontLabel = nullptr;
-    FontNameComboBox* m_fontCombo = nullptr;
-    QLabel* m_languageLabel = nullptr;
-    QComboBox* m_languageCombo = nullptr;
-    QLabel* m_codePageLabel = nullptr;
-    QComboBox* m_codePageCombo = nullptr;
-    QGroupBox* m_alarmBox = nullptr;
-    QLabel* m_soundLabel = nullptr;
-    QToolButton* m_soundFileButton = nullptr;
-    QLabel* m_soundLocationLabel = nullptr;
-    QPushButton* m_saveCloseButton = nullptr;
-    QPushButton* m_cancelButton = nullptr;
-    QPlainTextEdit* m_hintWindow = nullptr;
-    QTabWidget* m_pages = nullptr;
-    SyncSettingsPage* m_syncPage = nullptr;
+    SettingsControls m_ui;
 
     // ---- State ----
+    // Whether the program started at login when the dialog was filled.
+    bool m_autoStartAtOpen = false;
     std::shared_ptr<DesktopIntegration> m_integration;
     SettingsValues m_values;
     QString m_iniFileName;

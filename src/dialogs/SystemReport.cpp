@@ -1,14 +1,21 @@
 #include "dialogs/SystemReport.h"
 
+#include "config/LanguageTexts.h"
+
 #include <QStringList>
 
 namespace {
+QString label(const char* key)
+{
+    return LanguageTexts::shared().text("SystemReport", key);
+}
+
 // The report has room for four volumes on its first drive line, as for the drives C: to F:.
 constexpr qsizetype kFirstLineVolumes = 4;
 
 QString kilobytes(const std::optional<quint64>& bytes)
 {
-    return bytes ? QString::number(*bytes / 1024) : QStringLiteral("unknown");
+    return bytes ? QString::number(*bytes / 1024) : label("Unknown");
 }
 
 QString drives(const SystemFacts& facts, qsizetype from, qsizetype to)
@@ -16,7 +23,7 @@ QString drives(const SystemFacts& facts, qsizetype from, qsizetype to)
     QString text;
     for (qsizetype i = from; i < std::min(to, facts.volumes.size()); ++i) {
         const SystemFacts::Volume& v = facts.volumes.at(i);
-        text += QStringLiteral("%1: %2 MB  ").arg(v.name).arg(v.freeBytes / 1024 / 1024);
+        text += label("Volume").arg(v.name).arg(v.freeBytes / 1024 / 1024) + QStringLiteral("  ");
     }
     return text;
 }
@@ -24,16 +31,12 @@ QString drives(const SystemFacts& facts, qsizetype from, qsizetype to)
 
 QString SystemReport::versionText(const SystemFacts& facts)
 {
-    return QStringLiteral("%1.%2   Build : %3")
-        .arg(facts.majorVersion)
-        .arg(facts.minorVersion)
-        .arg(facts.buildNumber);
+    return label("Version").arg(facts.majorVersion).arg(facts.minorVersion).arg(facts.buildNumber);
 }
 
 QString SystemReport::memoryText(const SystemFacts& facts)
 {
-    return QStringLiteral("Tot: %1 KB     Avl: %2 KB")
-        .arg(kilobytes(facts.totalMemory), kilobytes(facts.availableMemory));
+    return label("Memory").arg(kilobytes(facts.totalMemory), kilobytes(facts.availableMemory));
 }
 
 QString SystemReport::firstDrivesText(const SystemFacts& facts)
@@ -48,10 +51,11 @@ QString SystemReport::otherDrivesText(const SystemFacts& facts)
 
 QString SystemReport::text(const SystemFacts& facts)
 {
-    return QStringList{QStringLiteral("You are probably Running ") + facts.osName,
-                       QStringLiteral("Version Info: ") + versionText(facts),
-                       QStringLiteral("Free Memory: ") + memoryText(facts),
-                       QStringLiteral("Free Hard disk Space: "),
+    // Language files lose a text's closing blank; the report's layout keeps it.
+    return QStringList{label("Running").arg(facts.osName),
+                       label("VersionInfo").arg(versionText(facts)),
+                       label("FreeMemory").arg(memoryText(facts)),
+                       label("FreeDisk") + QLatin1Char(' '),
                        firstDrivesText(facts),
                        otherDrivesText(facts)}
         .join(QLatin1Char('\n'));

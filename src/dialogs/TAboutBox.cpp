@@ -329,8 +329,9 @@ void TAboutBox::paintEvent(QPaintEvent* event)
 
 void TAboutBox::Timer1Timer()
 {
-    setWindowTitle(QStringLiteral("About box for: ") + programFileName() + QStringLiteral("! Time: ") +
-                   Regional::timeToText(Clock::now().time()));
+    setWindowTitle(LanguageTexts::shared()
+                       .text("About", "BoxCaption")
+                       .arg(programFileName(), Regional::timeToText(Clock::now().time())));
     showClock();
 }
 

@@ -123,12 +123,7 @@ IoResult WriteCSVFile(const QString& path, const std::vector<ToDoItem>& rows, Jo
     }
     if (total > FileLimit::CSV) {
         file.cancel();
-        return IoResult::failure(
-            QStringLiteral("Cannot write file %1: the CSV text would be larger than the %2 MiB "
-                           "an import reads; nothing was written")
-                .arg(ShownPath(path))
-                .arg(FileLimit::CSV >> 20),
-            IoError::TooLarge);
+        return IoResult::tooLarge(IoStep::Write, path, total, FileLimit::CSV);
     }
     Q_UNUSED(fits); // a failed write is reported by commit()
     return file.commit();

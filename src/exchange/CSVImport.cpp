@@ -2,25 +2,19 @@
 
 #include "config/LanguageTexts.h"
 #include "exchange/CSVConvert.h"
+#include "exchange/CSVInput.h"
 #include "exchange/CSVRecordReader.h"
 #include "exchange/CSVRfcReader.h"
-#include "exchange/ListPrinter.h"
+#include "exchange/CSVRowMaker.h"
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/JobProgress.h"
 
 #include <QDir>
-#include <QStringDecoder>
-#include <QtEndian>
 
-#include <array>
+#include <algorithm>
 #include <cstring>
-#include <memory>
 #include <string.h>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace {
 QString shownName(const QString& path)
@@ -31,6 +25,12 @@ QString shownName(const QString& path)
 IoResult badData(const QString& message)
 {
     return IoResult::failure(message, IoError::BadData);
+}
+
+// Why a file was not imported: %1 names it, %2 the line.
+QString csvText(const char* key)
+{
+    return LanguageTexts::shared().text("CsvErrors", key);
 }
 
 // 1-based line of offset, counting line ends as the readers do.
@@ -44,223 +44,9 @@ qsizetype lineOf(QByteArrayView text, qsizetype offset)
     return line;
 }
 
-QString folded(QStringView name)
-{
-    QString n;
-    for (const QChar c : name.trimmed()) {
-        if (c != QLatin1Char(' ') && c != QLatin1Char('-') && c != QLatin1Char('_'))
-            n += c.toLower();
-    }
-    return n;
-}
-
-// The column captions of the shipped language files ([Header] Item0..Item8) besides the built-in English
-// ones; tests check this table against resources/languages.
-constexpr const char* kShippedCaptions[][ToDoItem::ColumnCount + 1] = {
-    {"Task Name", "Priority", "Date", "Target Date", "Remarks", "Owner", "Project", "Alarm",
-     "Related Document"},
-    {"Aufgabe", "Priorität", "Datum", "Zieldatum", "Bemerkungen", "Zuständig", "Projekt", "Alarm",
-     "Zugehöriges Dokument"},
-};
 } // namespace
 
-std::optional<int> CSVColumnOfCaption(QStringView caption)
-{
-    const QString n = folded(caption);
-    if (n.isEmpty())
-        return std::nullopt;
-    if (const auto c = ListPrinter::columnByName(n))
-        return *c;
-    if (n == QLatin1String("status"))
-        return kCSVStatusColumn;
-    if (n == QLatin1String("completed") || n == QLatin1String("done"))
-        return kCSVCompletedColumn;
-    for (const auto& language : kShippedCaptions) {
-        for (int c = 0; c <= ToDoItem::ColumnCount; ++c) {
-            if (n == folded(QString::fromUtf8(language[c])))
-                return c;
-        }
-    }
-    // The language the user chose, which may be one of their own.
-    const LanguageTexts& texts = LanguageTexts::shared();
-    static const char* const keys[] = {"Item0", "Item1", "Item2", "Item3", "Item4",
-                                       "Item5", "Item6", "Item7", "Item8"};
-    for (int c = 0; c <= ToDoItem::ColumnCount; ++c) {
-        if (n == folded(texts.text("Header", keys[c])))
-            return c;
-    }
-    return std::nullopt;
-}
-
 namespace {
-bool startsFormula(char c)
-{
-    return c == '=' || c == '+' || c == '-' || c == '@' || c == '\t' || c == '\r';
-}
-
-qsizetype apostrophes(QByteArrayView text)
-{
-    qsizetype k = 0;
-    while (k < text.size() && text[k] == '\'')
-        ++k;
-    return k;
-}
-} // namespace
-
-QByteArrayView CSVExportCaption(int column)
-{
-    static constexpr const char* captions[ToDoItem::ColumnCount + 1] = {
-        "Actions", "Priority",     "Date In",    "Target",       "Remarks",
-        "Owner",   "Project Name", "Alarm Time", "File Location"};
-    return column >= 0 && column <= ToDoItem::ColumnCount ? QByteArrayView(captions[column])
-                                                          : QByteArrayView();
-}
-
-bool CSVTextNeedsGuard(QByteArrayView text)
-{
-    const qsizetype k = apostrophes(text);
-    return k < text.size() && startsFormula(text[k]);
-}
-
-QByteArrayView UnguardCSVText(QByteArrayView text)
-{
-    const qsizetype k = apostrophes(text);
-    return k > 0 && k < text.size() && startsFormula(text[k]) ? text.sliced(1) : text;
-}
-
-namespace {
-enum class Bom
-{
-    None,
-    Utf8,
-    Utf16LE,
-    Utf16BE
-};
-
-// The bytes of a file or a text after its byte-order mark, UTF-16 made UTF-8; can start over.
-class CSVInput
-{
-public:
-    CSVInput(const QString& path, QByteArrayView text) : m_path(path), m_text(text) {}
-
-    IoResult restart()
-    {
-        m_offset = 0;
-        m_pending.clear();
-        m_pendingUsed = 0;
-        m_rawEnd = false;
-        if (!m_path.isEmpty()) {
-            m_file = std::make_unique<RegularFileReader>();
-            if (IoResult r = m_file->open(m_path, FileLimit::CSV); !r)
-                return r;
-        }
-        char head[3] = {0, 0, 0};
-        const qint64 got = readRaw(head, 3);
-        if (got < 0)
-            return m_file->error();
-        const QByteArrayView h(head, got);
-        qsizetype skip = 0;
-        if (h.startsWith("\xEF\xBB\xBF")) {
-            m_bom = Bom::Utf8;
-            skip = 3;
-        } else if (h.startsWith("\xFF\xFE")) {
-            m_bom = Bom::Utf16LE;
-            skip = 2;
-        } else if (h.startsWith("\xFE\xFF")) {
-            m_bom = Bom::Utf16BE;
-            skip = 2;
-        } else {
-            m_bom = Bom::None;
-        }
-        m_decoder.emplace(m_bom == Bom::Utf16BE ? QStringConverter::Utf16BE : QStringConverter::Utf16LE);
-        // What followed the mark in the first bytes.
-        m_pending = QByteArray(head + skip, got - skip);
-        if (isUtf16()) {
-            m_raw16 = m_pending;
-            m_pending.clear();
-        }
-        return IoResult::success();
-    }
-
-    Bom bom() const { return m_bom; }
-    // The size of the file or text as it is stored.
-    qint64 size() const { return m_file ? m_file->size() : m_text.size(); }
-    bool isUtf16() const { return m_bom == Bom::Utf16LE || m_bom == Bom::Utf16BE; }
-    const IoResult& error() const { return m_error; }
-
-    // Up to max bytes; 0 at the end, -1 on failure.
-    qint64 read(char* data, qint64 max)
-    {
-        qint64 done = 0;
-        while (done < max) {
-            if (m_pendingUsed < m_pending.size()) {
-                const qint64 n = std::min<qint64>(max - done, m_pending.size() - m_pendingUsed);
-                std::memcpy(data + done, m_pending.constData() + m_pendingUsed, size_t(n));
-                m_pendingUsed += n;
-                done += n;
-                continue;
-            }
-            m_pending.clear();
-            m_pendingUsed = 0;
-            if (!isUtf16()) {
-                const qint64 got = readRaw(data + done, max - done);
-                if (got < 0)
-                    return -1;
-                return done + got;
-            }
-            if (m_rawEnd)
-                return done;
-            QByteArray raw = m_raw16;
-            m_raw16.clear();
-            const qsizetype at = raw.size();
-            raw.resize(at + (qsizetype(1) << 18));
-            const qint64 got = readRaw(raw.data() + at, raw.size() - at);
-            if (got < 0)
-                return -1;
-            raw.truncate(at + got);
-            if (got == 0)
-                m_rawEnd = true;
-            const QString decoded = m_decoder->decode(raw);
-            if (m_decoder->hasError()) {
-                m_error = badData(QStringLiteral("The file %1 begins with the byte-order mark of UTF-16 but "
-                                                 "is not UTF-16 text; nothing was imported")
-                                      .arg(shownName(m_path)));
-                return -1;
-            }
-            m_pending = decoded.toUtf8();
-        }
-        return done;
-    }
-
-private:
-    qint64 readRaw(char* data, qint64 max)
-    {
-        if (m_file) {
-            const qint64 got = m_file->read(data, max);
-            if (got < 0)
-                m_error = m_file->error();
-            return got;
-        }
-        const qint64 n = std::min<qint64>(max, m_text.size() - m_offset);
-        if (n > 0)
-            std::memcpy(data, m_text.data() + m_offset, size_t(n));
-        m_offset += std::max<qint64>(n, 0);
-        return std::max<qint64>(n, 0);
-    }
-
-    QString m_path;
-    QByteArrayView m_text;
-    qsizetype m_offset = 0;
-    std::unique_ptr<RegularFileReader> m_file;
-    Bom m_bom = Bom::None;
-    std::optional<QStringDecoder> m_decoder;
-    QByteArray m_raw16;
-    bool m_rawEnd = false;
-    QByteArray m_pending;
-    qsizetype m_pendingUsed = 0;
-    IoResult m_error;
-};
-
 // Where buffer[0, have) may end without cutting a line: after its last line break, where a CR at the
 // very end waits for a possible LF. -1 when no line ends in it.
 qsizetype pieceEnd(const char* data, qsizetype have)
@@ -290,127 +76,6 @@ enum class Outcome
     Failed,
 };
 
-bool hasHighByte(QByteArrayView text)
-{
-    // Sixteen bytes at a time (eight without SSE2): most texts are ASCII, and every piece of a file is
-    // looked at.
-    const char* p = text.data();
-    const char* const end = p + text.size();
-#if defined(__SSE2__)
-    __m128i any16 = _mm_setzero_si128();
-    for (; end - p >= 16; p += 16)
-        any16 = _mm_or_si128(any16, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
-    if (_mm_movemask_epi8(any16) != 0)
-        return true;
-#endif
-    quint64 any = 0;
-    for (; end - p >= 8; p += 8) {
-        quint64 w;
-        std::memcpy(&w, p, 8);
-        any |= w;
-    }
-    for (; p < end; ++p)
-        any |= static_cast<unsigned char>(*p);
-    return (any & 0x8080808080808080ull) != 0;
-}
-
-// Builds rows from fields: which field goes to which column, the guard taken off, UTF-8 made the code
-// page's bytes.
-class RowMaker
-{
-public:
-    // target[k]: the column of field k, or -1 for a field not read.
-    std::vector<int> target;
-    bool unguard = false;
-    bool toCodePage = false;
-    int longRecords = 0;
-    QString unmappable;
-    qsizetype unmappableLine = 0;
-
-    void headerless()
-    {
-        target.clear();
-        for (int c = 0; c <= ToDoItem::ColumnCount; ++c)
-            target.push_back(c);
-    }
-
-    ToDoItem make(const std::vector<QByteArrayView>& fields, qsizetype line)
-    {
-        std::array<QByteArrayView, ToDoItem::ColumnCount + 1> texts{};
-        bool checked = false;
-        bool longRecord = false;
-        m_converted.clear();
-        m_converted.reserve(fields.size());
-        for (size_t k = 0; k < fields.size(); ++k) {
-            const int c = k < target.size() ? target[k] : -1;
-            if (c < 0) {
-                longRecord = longRecord || (k >= target.size() && !fields[k].isEmpty());
-                continue;
-            }
-            QByteArrayView text = fields[k];
-            if (unguard && !text.isEmpty() && text[0] == '\'')
-                text = UnguardCSVText(text);
-            if (toCodePage && hasHighByte(text))
-                text = converted(text, line);
-            if (c == kCSVCompletedColumn)
-                checked = isTrue(text);
-            else if (c <= ToDoItem::ColumnCount && texts[size_t(c)].isNull())
-                texts[size_t(c)] = text;
-        }
-        longRecords += longRecord ? 1 : 0;
-        return fromTexts(texts, checked);
-    }
-
-    static ToDoItem fromTexts(const std::array<QByteArrayView, ToDoItem::ColumnCount + 1>& texts,
-                              bool checked)
-    {
-        qsizetype size = 4 + 4 + 4 * ToDoItem::ColumnCount;
-        for (const QByteArrayView t : texts)
-            size += t.size();
-        // The record layout of the list file: Action, LastColumnIndex, the column values; one block per row.
-        QByteArray record(size, Qt::Uninitialized);
-        char* d = record.data();
-        const auto put = [&d](QByteArrayView text) {
-            qToLittleEndian<qint32>(static_cast<qint32>(text.size()), d);
-            if (!text.isEmpty())
-                std::memcpy(d + 4, text.data(), text.size());
-            d += 4 + text.size();
-        };
-        put(texts[0]);
-        qToLittleEndian<qint32>(ToDoItem::ColumnCount - 1, d);
-        d += 4;
-        for (int k = 1; k <= ToDoItem::ColumnCount; ++k)
-            put(texts[size_t(k)]);
-        return ToDoItem::fromRecord(std::move(record), checked);
-    }
-
-private:
-    static bool isTrue(QByteArrayView text)
-    {
-        const QByteArray t = text.trimmed().toByteArray().toLower();
-        return t == "1" || t == "true" || t == "yes" || t == "x";
-    }
-
-    QByteArrayView converted(QByteArrayView utf8, qsizetype line)
-    {
-        const CodePage::Encoded e = CodePage::encode(QString::fromUtf8(utf8));
-        if (!e.ok()) {
-            if (unmappable.isEmpty())
-                unmappableLine = line;
-            for (const QChar c : e.unmappable) {
-                if (!unmappable.contains(c))
-                    unmappable += c;
-            }
-            return utf8;
-        }
-        m_converted.push_back(e.bytes);
-        return QByteArrayView(m_converted.back());
-    }
-
-    // Held until the row is made; reserved up front so that views into it stay valid.
-    std::vector<QByteArray> m_converted;
-};
-
 class Importer
 {
 public:
@@ -426,7 +91,7 @@ public:
         for (const bool utf8 : {true, false}) {
             if (IoResult r = m_input.restart(); !r)
                 return r;
-            m_mustUtf8 = m_input.bom() != Bom::None || CodePage::current() == CodePage::Kind::Utf8;
+            m_mustUtf8 = m_input.bom() != CSVInput::Bom::None || CodePage::current() == CodePage::Kind::Utf8;
             if (!utf8 && m_mustUtf8)
                 break;
             m_utf8 = utf8;
@@ -480,11 +145,8 @@ private:
         if (o != Outcome::Done)
             return o;
         if (!m_rows.unmappable.isEmpty()) {
-            m_result = badData(QStringLiteral("The file %1 holds characters the code page cannot hold (line "
-                                              "%2); nothing was imported. ")
-                                   .arg(shownName(m_name))
-                                   .arg(m_rows.unmappableLine) +
-                               CodePage::unmappableMessage(m_rows.unmappable));
+            m_result = badData(csvText("Unmappable").arg(shownName(m_name)).arg(m_rows.unmappableLine) +
+                               QLatin1Char(' ') + UnmappableText(m_rows.unmappable));
             return Outcome::Failed;
         }
         notes.longRecords = m_rows.longRecords;
@@ -559,8 +221,27 @@ private:
                     m_rows.unguard = fields[size_t(c)] == CSVExportCaption(c);
             }
         }
-        notes.header = best > 1;
+        notes.header = best > 1 || oneColumnHeader(line, notes);
         return notes.header;
+    }
+
+    // A file of one column has a header when its first line is exactly that column's caption, as the
+    // export, a shipped language or the language in effect writes it; a caption spelt otherwise is an item.
+    bool oneColumnHeader(const QByteArray& line, CSVImportNotes& notes)
+    {
+        CSVRfcReader reader(line, ',', true);
+        std::vector<QByteArrayView> fields;
+        if (reader.next(fields) != CSVRfcReader::Step::Record || fields.size() != 1)
+            return false;
+        const QString caption = m_utf8 ? QString::fromUtf8(fields[0]) : CodePage::decode(fields[0]);
+        const std::optional<int> column = ExactCSVCaptionColumn(caption);
+        if (!column)
+            return false;
+        notes.separator = ',';
+        notes.unknownColumns.clear();
+        m_rows.target = {*column};
+        m_rows.unguard = false;
+        return true;
     }
 
     // Rule 3: the separator the first record holds most of outside quotes.
@@ -599,10 +280,7 @@ private:
         bool atEnd = false;
         for (;;) {
             if (JobProgress::stopped(m_progress)) {
-                m_result =
-                    IoResult::failure(QStringLiteral("The import of %1 was cancelled; nothing was imported")
-                                          .arg(shownName(m_name)),
-                                      IoError::Cancelled);
+                m_result = IoResult::failure(csvText("Cancelled").arg(shownName(m_name)), IoError::Cancelled);
                 return Outcome::Failed;
             }
             while (!atEnd && have < buffer.size()) {
@@ -620,7 +298,7 @@ private:
                 continue;
             }
             // A piece of ASCII alone needs neither the check nor a conversion.
-            m_rows.toCodePage = m_toCodePage && hasHighByte(QByteArrayView(buffer.constData(), safe));
+            m_rows.toCodePage = m_toCodePage && HasHighByte(QByteArrayView(buffer.constData(), safe));
             if (m_utf8 && checked < safe && (m_rows.toCodePage || m_mustUtf8)) {
                 const QByteArrayView part(buffer.constData() + checked, safe - checked);
                 if (const qsizetype bad = CodePage::firstInvalidUtf8(part); bad >= 0) {
@@ -751,43 +429,25 @@ private:
     IoResult notClosed(qsizetype line) const
     {
         // Taking the rest of the file, or cutting it short, would put texts into the wrong items.
-        return badData(
-            QStringLiteral("The file %1 has a quoted field that is not closed (line %2), so where its "
-                           "text ends is not known; nothing was imported")
-                .arg(shownName(m_name))
-                .arg(line));
+        return badData(csvText("NotClosed").arg(shownName(m_name)).arg(line));
     }
 
     IoResult strayQuote(qsizetype line) const
     {
-        return badData(QStringLiteral("The file %1 has text after the closing quote of a field (line %2), so "
-                                      "where the field ends is not known; nothing was imported")
-                           .arg(shownName(m_name))
-                           .arg(line));
+        return badData(csvText("StrayQuote").arg(shownName(m_name)).arg(line));
     }
 
     IoResult holdsNul(qsizetype line) const
     {
         // Outside quotes, a NUL is the sign of a file that is no text at all.
-        return badData(QStringLiteral("The file %1 holds a NUL byte (line %2): it is not a text file, and "
-                                      "nothing was imported")
-                           .arg(shownName(m_name))
-                           .arg(line));
+        return badData(csvText("NulByte").arg(shownName(m_name)).arg(line));
     }
 
     IoResult notUtf8(qsizetype line) const
     {
-        if (m_input.bom() != Bom::None)
-            return badData(QStringLiteral("The file %1 begins with the byte-order mark of UTF-8 but is not "
-                                          "UTF-8 text (line %2); nothing was imported")
-                               .arg(shownName(m_name))
-                               .arg(line));
-        return badData(
-            QStringLiteral("The file %1 is not UTF-8 text (line %2), but the program's code page is "
-                           "UTF-8. Convert the file to UTF-8, or choose the code page it was written "
-                           "in.")
-                .arg(shownName(m_name))
-                .arg(line));
+        if (m_input.bom() != CSVInput::Bom::None)
+            return badData(csvText("Utf8Bom").arg(shownName(m_name)).arg(line));
+        return badData(csvText("NotUtf8").arg(shownName(m_name)).arg(line));
     }
 
     static constexpr qsizetype kPiece = qsizetype(1) << 20;
@@ -801,7 +461,7 @@ private:
     // UTF-8 texts are to be stored in another code page.
     bool m_toCodePage = false;
     qsizetype m_linesBefore = 0;
-    RowMaker m_rows;
+    CSVRowMaker m_rows;
     std::vector<ToDoItem> m_out;
     IoResult m_result;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "exchange/CSVCaptions.h"
 #include "model/ToDoItem.h"
 #include "platform/IoResult.h"
 
@@ -14,8 +15,9 @@ class JobProgress;
 
 // How a CSV file is read. Two readings exist and where they differ the file decides, as a whole:
 //   1. A first line that names columns (at least two known names: the export's and the listing's captions,
-//      those of the shipped languages and of the language in use) makes the file RFC 4180 with the
-//      columns in the header's order, separated by the separator that splits the header into names.
+//      those of the shipped languages and of the language in use; or, for one column, exactly one caption
+//      as they spell it) makes the file RFC 4180 with the columns in the header's order, separated by the
+//      separator that splits the header into names.
 //   2. Otherwise, when every line is exactly what earlier versions wrote for the fields read from it (each
 //      field in their form for its text, the last one closed by a comma too), the file is read line by
 //      line in their forms (CSVConvert.h): a line is a record, whatever quotes it holds.
@@ -41,19 +43,6 @@ struct CSVImportNotes
     // Records with non-empty fields beyond the columns read (the ninth field, or the header's last).
     int longRecords = 0;
 };
-
-// Column of a header caption: 0 = Action ... 8 = File Location, or one of these; nullopt when unknown.
-inline constexpr int kCSVStatusColumn = 100;    // the listing's status: worked out again, not read
-inline constexpr int kCSVCompletedColumn = 101; // the listing's completed flag: 1 or 0
-std::optional<int> CSVColumnOfCaption(QStringView caption);
-
-// The export's header: the captions of Action and the eight columns, as the listing has them.
-QByteArrayView CSVExportCaption(int column);
-
-// The guard that keeps spreadsheets from taking a text for a formula: a text that begins, after any
-// apostrophes, with = + - @ tab or CR gets one more apostrophe in front; UnguardCSVText takes it off again.
-bool CSVTextNeedsGuard(QByteArrayView text);
-QByteArrayView UnguardCSVText(QByteArrayView text);
 
 // The rows of a CSV file (path) or text; fileName names the text in messages. rows is filled only on
 // success.

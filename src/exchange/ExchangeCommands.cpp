@@ -1,5 +1,6 @@
 #include "exchange/ExchangeCommands.h"
 
+#include "config/IoMessage.h"
 #include "config/Paths.h"
 #include "exchange/CSVExchange.h"
 #include "exchange/ICalendarExport.h"
@@ -72,11 +73,11 @@ int ExportCSVCommand(const QString& outFile, const QString& listFile, QTextStrea
 {
     ToDoList list;
     if (const IoResult r = loadList(listPathOf(listFile), !listFile.isEmpty(), false, list); !r)
-        return report(err, r.error);
+        return report(err, IoMessage(r));
     const IoResult written = isStandardOutput(outFile) ? WriteStandardOutput(RowsToCSV(list.items))
                                                        : WriteCSVFile(outFile, list.items);
     if (!written)
-        return report(err, written.error);
+        return report(err, IoMessage(written));
     return 0;
 }
 
@@ -84,20 +85,20 @@ int ExportHtmlCommand(const QString& outFile, const QString& listFile, QTextStre
 {
     ToDoList list;
     if (const IoResult r = loadList(listPathOf(listFile), !listFile.isEmpty(), false, list); !r)
-        return report(err, r.error);
+        return report(err, IoMessage(r));
     TToDo2HTML html(SettingsFilePath());
     html.Title = TToDo2HTML::ListTitle(listFile);
     if (isStandardOutput(outFile)) {
         QByteArray page;
         if (const IoResult r = html.WriteHTML(list, TToDo2HTML::DefaultColumnCaptions(), QString(), &page);
             !r)
-            return report(err, r.error);
+            return report(err, IoMessage(r));
         if (const IoResult r = WriteStandardOutput(page); !r)
-            return report(err, r.error);
+            return report(err, IoMessage(r));
         return 0;
     }
     if (const IoResult r = html.WriteHTML(list, TToDo2HTML::DefaultColumnCaptions(), outFile); !r)
-        return report(err, r.error);
+        return report(err, IoMessage(r));
     return 0;
 }
 
@@ -105,7 +106,7 @@ int ExportICalendarCommand(const QString& outFile, const QString& listFile, QTex
 {
     ToDoList list;
     if (const IoResult r = loadList(listPathOf(listFile), !listFile.isEmpty(), false, list); !r)
-        return report(err, r.error);
+        return report(err, IoMessage(r));
     IoResult written;
     if (isStandardOutput(outFile)) {
         BufferedWriter out(STDOUT_FILENO, QStringLiteral("standard output"));
@@ -116,7 +117,7 @@ int ExportICalendarCommand(const QString& outFile, const QString& listFile, QTex
         written = WriteICalendarFile(outFile, list, Clock::now());
     }
     if (!written)
-        return report(err, written.error);
+        return report(err, IoMessage(written));
     return 0;
 }
 
@@ -126,22 +127,23 @@ int WithListHeld(const QString& listFile, QTextStream& err, const QString& nothi
     const QString folder = DataFolder();
     // Made private to the user when missing.
     if (const IoResult r = EnsureDataFolder(); !r)
-        return report(err, QStringLiteral("Cannot create the data folder %1: %2; %3.")
-                               .arg(ShownPath(folder), r.reason.isEmpty() ? r.error : r.reason, nothingDone));
+        return report(err,
+                      QStringLiteral("Cannot create the data folder %1: %2; %3.")
+                          .arg(ShownPath(folder), r.reason.isEmpty() ? IoMessage(r) : r.reason, nothingDone));
     InstanceLock lock(folder, InstanceLock::Role::CommandLine);
     // Another command-line run ends soon: wait for it. A window holds the folder until it is closed.
     const QDeadlineTimer deadline(kImportLockWaitMs);
     while (!lock.tryLock()) {
         const IoResult& r = lock.error();
         if (r.kind != IoError::Busy)
-            return report(err, r.error + QStringLiteral("; ") + nothingDone + QLatin1Char('.'));
+            return report(err, IoMessage(r) + QStringLiteral("; ") + nothingDone + QLatin1Char('.'));
         const InstanceLock::Holder h = InstanceLock::holder(folder);
         const bool window = h.roleKnown && h.role == InstanceLock::Role::Window;
         if (window || deadline.hasExpired()) {
             const QString advice = window ? QStringLiteral("Close it and try again")
                                           : QStringLiteral("Try again when it has finished");
-            return report(err, r.error + QStringLiteral("; ") + nothingDone + QStringLiteral(". ") + advice +
-                                   QLatin1Char('.'));
+            return report(err, IoMessage(r) + QStringLiteral("; ") + nothingDone + QStringLiteral(". ") +
+                                   advice + QLatin1Char('.'));
         }
         QThread::msleep(50);
     }
@@ -152,7 +154,7 @@ int WithListHeld(const QString& listFile, QTextStream& err, const QString& nothi
     ListFileHold hold(path, ListFileHold::Role::CommandLine);
     if (!hold.tryHold(int(qMax<qint64>(0, deadline.remainingTime())))) {
         return report(err,
-                      hold.error().error + QStringLiteral("; ") + nothingDone + QLatin1Char('.') +
+                      IoMessage(hold.error()) + QStringLiteral("; ") + nothingDone + QLatin1Char('.') +
                           (hold.heldByWindow() ? QStringLiteral(" Close it and try again.") : QString()));
     }
     // Holding the list, this run is its only writer: what crashed saves left beside it goes.
@@ -171,12 +173,12 @@ int importIntoList(const QString& listFile, QTextStream& out, QTextStream& err, 
         const FileStamp read = FileStamp::of(path);
         ToDoList list;
         if (const IoResult r = loadList(path, !listFile.isEmpty(), true, list); !r)
-            return report(err, r.error + QStringLiteral("; nothing was imported."));
+            return report(err, IoMessage(r) + QStringLiteral("; nothing was imported."));
         // All items or none: the whole file is read and checked before the first item is appended.
         int added = 0;
         QString summary;
         if (const IoResult r = import(list, added, summary); !r)
-            return report(err, r.error);
+            return report(err, IoMessage(r));
         if (added > 0) {
             // A writer that takes no holds (another program) was there since the list was read.
             if (FileStamp::of(path) != read)
@@ -187,7 +189,7 @@ int importIntoList(const QString& listFile, QTextStream& out, QTextStream& err, 
             const IoResult saved =
                 isHistoryFile(path) ? SaveHistoryFile(list, path) : SaveListFile(list, path);
             if (!saved)
-                return report(err, saved.error + QStringLiteral("; nothing was imported."));
+                return report(err, IoMessage(saved) + QStringLiteral("; nothing was imported."));
         }
         out << summary << '\n';
         out.flush();

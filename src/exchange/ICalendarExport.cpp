@@ -1,5 +1,7 @@
 #include "exchange/ICalendarExport.h"
 
+#include "config/LanguageTexts.h"
+
 #include "exchange/ExportTarget.h"
 #include "exchange/ICalendarValues.h"
 #include "platform/AtomicFile.h"
@@ -516,10 +518,9 @@ IoResult WriteICalendarFolder(const QString& folder, const ToDoList& list, const
     const QFileInfo info(folder);
     if (info.exists() && !info.isDir())
         return IoResult::failure(
-            QStringLiteral("Cannot write to-dos into %1: it is not a folder").arg(ShownPath(folder)),
-            IoError::BadData);
+            LanguageTexts::shared().text("Exchange", "NotAFolder").arg(ShownPath(folder)), IoError::BadData);
     if (!info.exists() && !QDir().mkdir(folder))
-        return IoResult::failure(QStringLiteral("Cannot create the folder %1").arg(ShownPath(folder)));
+        return IoResult::failed(IoStep::CreateFolder, folder, IoError::Other);
     const QDir dir(folder);
     const std::vector<ICalendarToDoFile> files = ListToICalendarFiles(list, stamp);
     // All or none as far as checking goes: no file is written when any of them may not be.

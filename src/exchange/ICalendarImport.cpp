@@ -14,13 +14,11 @@
 #include <cstring>
 
 namespace {
-// An import refused whole: key names the reason's text in the language table ("Refused" takes the reason
-// as its second argument).
-IoResult refused(const QString& fileName, const char* key, const QString& why = QString())
+// An import refused whole: key names the reason's text in the language table.
+IoResult refused(const QString& fileName, const char* key)
 {
-    const QString text = LanguageTexts::shared().text("Imports", key);
-    return IoResult::failure(
-        why.isEmpty() ? text.arg(ShownPath(fileName)) : text.arg(ShownPath(fileName), why), IoError::BadData);
+    return IoResult::failure(LanguageTexts::shared().text("Imports", key).arg(ShownPath(fileName)),
+                             IoError::BadData);
 }
 
 // Collects the item's texts in the code page, and the characters it cannot hold.
@@ -191,7 +189,10 @@ IoResult ICalendarToItems(QByteArrayView text, ICalendarImport& into, const QStr
         collect(root.get(), read, texts);
     }
     if (!texts.unmappable().isEmpty())
-        return refused(fileName, "Refused", CodePage::unmappableMessage(texts.unmappable()));
+        return IoResult::failure(
+            LanguageTexts::shared().text("Imports", "Unmappable").arg(ShownPath(fileName)) +
+                QLatin1Char(' ') + UnmappableText(texts.unmappable()),
+            IoError::BadData);
     append(into, read);
     return IoResult::success();
 }

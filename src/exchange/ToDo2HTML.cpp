@@ -3,6 +3,7 @@
 #include "config/Colors.h"
 #include "config/Config.h"
 #include "config/IniFile.h"
+#include "config/IoMessage.h"
 #include "config/Paths.h"
 #include "config/StyleItem.h"
 #include "exchange/ExportTarget.h"
@@ -190,7 +191,7 @@ TToDo2HTML::TToDo2HTML(const QString& settingsFile)
     IoResult loaded;
     const IniFile ini = IniFile::load(settingsFile, &loaded);
     if (!loaded)
-        m_error = loaded.error;
+        m_error = IoMessage(loaded);
     for (int k = 0; k < GroupCount; ++k)
         readGroup(ini, k);
 }

@@ -1,5 +1,7 @@
 #include "model/HistoryTail.h"
 
+#include "config/LanguageTexts.h"
+
 #include "platform/AtomicFile.h"
 #include "platform/CrashPoint.h"
 #include "platform/FileStamp.h"
@@ -27,9 +29,8 @@ QByteArray countBytes(qint32 count)
 
 IoResult damaged(const QString& path)
 {
-    return IoResult::failure(
-        QStringLiteral("%1 is damaged: its item count cannot be read").arg(ShownPath(path)),
-        IoError::BadData);
+    return IoResult::failure(LanguageTexts::shared().text("ListErrors", "CountUnread").arg(ShownPath(path)),
+                             IoError::BadData);
 }
 
 IoResult writeMark(const QString& historyPath, HistoryTail::Point point)
@@ -70,7 +71,7 @@ IoResult removeMark(const QString& historyPath)
 {
     const QString mark = HistoryTail::markPath(historyPath);
     if (!QFile::remove(mark) && QFileInfo::exists(mark))
-        return IoResult::failure(QStringLiteral("Cannot remove %1").arg(ShownPath(mark)));
+        return IoResult::failed(IoStep::Remove, mark, IoError::Other);
     CrashPoint::reach("history mark removed");
     return IoResult::success();
 }
@@ -144,14 +145,9 @@ IoResult append(const QString& historyPath, QByteArrayView records, qint32 count
     }
     if (qint64(start.count) + count > std::numeric_limits<qint32>::max())
         return IoResult::failure(
-            QStringLiteral("%1: the history cannot hold more items").arg(ShownPath(historyPath)));
+            LanguageTexts::shared().text("ListErrors", "HistoryFull").arg(ShownPath(historyPath)));
     if (start.size + 4 + records.size() > FileLimit::List)
-        return IoResult::failure(
-            QStringLiteral("Cannot write file %1: the history would take more than the %2 MiB a list file "
-                           "may hold")
-                .arg(ShownPath(historyPath))
-                .arg(FileLimit::List >> 20),
-            IoError::TooLarge);
+        return IoResult::tooLarge(IoStep::Write, historyPath, -1, FileLimit::List);
     if (IoResult r = writeMark(historyPath, start); !r)
         return r;
     // The records first, the count that takes them in last: until then a reader and the next start go by
@@ -177,8 +173,9 @@ IoResult append(const QString& historyPath, QByteArrayView records, qint32 count
 IoResult endsWith(const QString& historyPath, Point point, QByteArrayView tail, qint32 count)
 {
     if (pendingPoint(historyPath))
-        return IoResult::failure(QStringLiteral("%1 is being changed").arg(ShownPath(historyPath)),
-                                 IoError::BadData);
+        return IoResult::failure(
+            LanguageTexts::shared().text("ListErrors", "BeingChanged").arg(ShownPath(historyPath)),
+            IoError::BadData);
     InPlaceFile file(historyPath);
     if (IoResult r = file.open(); !r)
         return r;
@@ -189,7 +186,8 @@ IoResult endsWith(const QString& historyPath, Point point, QByteArrayView tail, 
         qFromLittleEndian<qint32>(head.constData()) != qint64(point.count) + count ||
         !file.read(start, tail.size(), found) || found != tail)
         return IoResult::failure(
-            QStringLiteral("%1 does not end with those items").arg(ShownPath(historyPath)), IoError::BadData);
+            LanguageTexts::shared().text("ListErrors", "TailChanged").arg(ShownPath(historyPath)),
+            IoError::BadData);
     return IoResult::success();
 }
 

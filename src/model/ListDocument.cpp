@@ -1,8 +1,10 @@
 #include "model/ListDocument.h"
 
+#include "config/IoMessage.h"
 #include "config/LanguageTexts.h"
 #include "model/HistoryTail.h"
 #include "model/ListFile.h"
+#include "model/ListFiles.h"
 #include "platform/CrashPoint.h"
 #include "platform/FileSystem.h"
 
@@ -53,9 +55,10 @@ void keepKnownNames(ToDoList& fresh, const ToDoList& shown)
 ListDocument::ListDocument(const Paths& paths, QObject* parent)
     : QObject(parent), m_paths(paths), m_model(new ToDoListModel(this)), m_recovery(paths.dataFolder),
       m_guard({paths.dataFolder, paths.standardList, paths.historyList, paths.settingsFile}),
-      m_saver(new BackgroundSave(this))
+      m_saver(new BackgroundSave(this)), m_import(new SlicedImport(m_model, this))
 {
     connect(m_saver, &BackgroundSave::finished, this, &ListDocument::finishSaving);
+    connect(m_import, &SlicedImport::done, this, &ListDocument::changeMade);
     if (m_paths.holdFiles) {
         // The standard and history lists are this window's for its whole run; the external list is held
         // while it is shown.
@@ -143,7 +146,7 @@ void ListDocument::keepStandardRows(std::optional<ToDoList> rows)
 void ListDocument::showList(ToDoList list, ListMode mode, const QString& externalFile, bool modified,
                             const std::optional<FileStamp>& stamp)
 {
-    finishSaving();
+    settle();
     ++m_generation;
     // The rows of moves taken back stay in the history: the list that held them again is left (saved,
     // and cut then, or let go of by the user).
@@ -207,20 +210,20 @@ void ListDocument::cutUndoneMoves(quint64 savedGeneration)
         const RowChange change = std::move(m_pendingCuts.back().change);
         m_pendingCuts.pop_back();
         if (const IoResult r = change.undoFiles(m_paths.historyList); !r)
-            Q_EMIT autosaveFailed(listText("HistoryKept").arg(r.error));
+            Q_EMIT autosaveFailed(listText("HistoryKept").arg(IoMessage(r)));
     }
 }
 
 IoResult ListDocument::writeRecovery(const ToDoList& rows)
 {
-    finishSaving();
+    settle();
     RecoveryFile::Origin origin{m_mode, m_externalFileName, QDateTime::currentDateTime(), m_stamp, true};
     return m_recovery.write(rows, origin);
 }
 
 void ListDocument::leftSaved()
 {
-    finishSaving();
+    settle();
     m_autosaveTimer.stop();
     setModified(false);
     m_recovery.remove();
@@ -260,62 +263,6 @@ void ListDocument::holdShownFile()
         RemoveCrashLeftovers(QFileInfo(m_externalFileName).absolutePath());
 }
 
-std::optional<bool> ListDocument::confirmReplacingChangedFile(ListPrompter& prompter)
-{
-    // Someone else wrote the file since this list read it: replacing it would lose their rows unasked.
-    if (!changedOnDisk())
-        return std::nullopt;
-    const QString question = listText("ReplaceChanged").arg(native(shownFile()));
-    switch (prompter.ask(ListPrompter::Question::ReplaceChangedFile, question, true)) {
-    case ListPrompter::Answer::Yes:
-        return std::nullopt;
-    case ListPrompter::Answer::No:
-        return SaveExternalListAs(prompter);
-    case ListPrompter::Answer::Cancel:
-        break;
-    }
-    return false;
-}
-
-bool ListDocument::askToDiscard(ListPrompter& prompter, const QString& why)
-{
-    finishSaving();
-    const QString text = why + QStringLiteral("\r\n") + LanguageTexts::shared().text("Lists", "LoseChanges");
-    if (prompter.ask(ListPrompter::Question::DiscardChanges, text, false) != ListPrompter::Answer::Yes)
-        return false;
-    m_recovery.remove();
-    return true;
-}
-
-bool ListDocument::saveExternalUnderItsName(ListPrompter& prompter, bool leaving, bool asked)
-{
-    finishSaving();
-    const QString text = LanguageTexts::shared().text("Lists", "SaveChanged").arg(native(m_externalFileName));
-    const ListPrompter::Answer answer =
-        asked ? prompter.ask(ListPrompter::Question::SaveChangedExternal, text, leaving)
-              : ListPrompter::Answer::Yes;
-    switch (answer) {
-    case ListPrompter::Answer::Cancel:
-        return false;
-    case ListPrompter::Answer::No:
-        // Leaving without saving is the user's explicit choice; otherwise the list simply stays modified.
-        if (leaving)
-            m_recovery.remove();
-        return leaving;
-    case ListPrompter::Answer::Yes:
-        break;
-    }
-    if (const std::optional<bool> done = confirmReplacingChangedFile(prompter))
-        return *done;
-    if (const IoResult r = SaveListFile(list(), m_externalFileName); !r) {
-        prompter.inform(withDetail(listText("FailureSavingTodo"), r.error));
-        return leaving && askToDiscard(prompter, LanguageTexts::shared().text("Lists", "NotSaved"));
-    }
-    stampFile();
-    leftSaved();
-    return true;
-}
-
 void ListDocument::stampFile()
 {
     m_stamp = FileStamp::of(shownFile());
@@ -331,320 +278,72 @@ bool ListDocument::changedOnDisk() const
     return (!now.exists || now.regular) && now != m_stamp;
 }
 
+// ---- Whole lists: ListFiles ----
+
 bool ListDocument::SaveCurrentList(ListPrompter& prompter)
 {
-    finishSaving();
-    if (!m_modified || m_mode == ListMode::NoList)
-        return true;
-    if (m_mode == ListMode::External)
-        return m_externalFileName.isEmpty() ? SaveExternalListAs(prompter)
-                                            : saveExternalUnderItsName(prompter, false);
-    if (const std::optional<bool> done = confirmReplacingChangedFile(prompter))
-        return *done;
-    if (const IoResult r = saveByMode(); !r) {
-        prompter.inform(withDetail(listText("FailureSavingTodo"), r.error));
-        return false;
-    }
-    leftSaved();
-    return true;
+    return ListFiles(*this).SaveCurrentList(prompter);
 }
 
 bool ListDocument::prepareToLeave(ListPrompter& prompter)
 {
-    finishSaving();
-    if (!m_modified || m_mode == ListMode::NoList)
-        return true;
-    if (m_mode == ListMode::External) {
-        if (!m_externalFileName.isEmpty())
-            return saveExternalUnderItsName(prompter, true);
-        // A list that never had a file: the user decides first, before any file dialog opens.
-        const QString text = LanguageTexts::shared().text("Lists", "SaveNew");
-        switch (prompter.ask(ListPrompter::Question::SaveNewList, text, true)) {
-        case ListPrompter::Answer::Yes:
-            return SaveExternalListAs(prompter);
-        case ListPrompter::Answer::No:
-            m_recovery.remove();
-            return true;
-        case ListPrompter::Answer::Cancel:
-            break;
-        }
-        return false;
-    }
-    return SaveCurrentList(prompter) ||
-           askToDiscard(prompter, LanguageTexts::shared().text("Lists", "NotSaved"));
+    return ListFiles(*this).prepareToLeave(prompter);
 }
 
 bool ListDocument::OpenStandardList(ListPrompter& prompter)
 {
-    if (!prepareToLeave(prompter))
-        return false;
-    ToDoList fresh;
-    // A standard list that does not exist yet is an empty one (the first start).
-    if (const IoResult r = LoadListFile(fresh, m_paths.standardList); !r) {
-        prompter.inform(withDetail(listText("ProblemsReading"), r.error));
-        return false;
-    }
-    showList(std::move(fresh), ListMode::Standard, QString());
-    return true;
+    return ListFiles(*this).OpenStandardList(prompter);
 }
 
 bool ListDocument::LoadHistoryList(ListPrompter& prompter)
 {
-    if (!prepareToLeave(prompter))
-        return false;
-    ToDoList fresh;
-    if (const IoResult r = LoadHistoryFile(fresh, m_paths.historyList); !r) {
-        prompter.inform(withDetail(listText("HistoryUnread"), r.error));
-        return false;
-    }
-    showList(std::move(fresh), ListMode::History, QString());
-    return true;
+    return ListFiles(*this).LoadHistoryList(prompter);
 }
 
 bool ListDocument::SaveHistoryList(ListPrompter& prompter)
 {
-    finishSaving();
-    if (m_mode != ListMode::History) {
-        prompter.inform(listText("NotHistory"));
-        return false;
-    }
-    if (const std::optional<bool> done = confirmReplacingChangedFile(prompter))
-        return *done;
-    if (const IoResult r = saveByMode(); !r) {
-        prompter.inform(withDetail(listText("FailureSaving"), r.error));
-        return false;
-    }
-    leftSaved();
-    return true;
+    return ListFiles(*this).SaveHistoryList(prompter);
 }
 
 bool ListDocument::OpenExternalList(ListPrompter& prompter)
 {
-    if (!prepareToLeave(prompter))
-        return false;
-    const QString path = prompter.chooseListToOpen(m_paths.dataFolder);
-    if (path.isEmpty())
-        return false;
-    ToDoList fresh;
-    if (const IoResult r = ReadListFile(path, true, fresh); !r) {
-        prompter.inform(withDetail(listText("OpenFailed"), r.error));
-        return false;
-    }
-    showOpenedList(std::move(fresh), path);
-    return true;
+    return ListFiles(*this).OpenExternalList(prompter);
 }
 
 bool ListDocument::SaveExternalList(ListPrompter& prompter)
 {
-    finishSaving();
-    // An unchanged external list is already in its file: say so instead of doing nothing. Any other
-    // list can always be saved as an external one.
-    if (!m_modified && m_mode == ListMode::External && !m_externalFileName.isEmpty()) {
-        prompter.inform(listText("NothingToSave").arg(native(m_externalFileName)));
-        return true;
-    }
-    if (m_mode == ListMode::NoList)
-        return SaveExternalListAs(prompter);
-    if (m_mode != ListMode::External) {
-        const QString text = LanguageTexts::shared().text("Lists", "SaveAsExternal");
-        if (prompter.ask(ListPrompter::Question::SaveAsExternal, text, false) != ListPrompter::Answer::Yes)
-            return false;
-        return SaveExternalListAs(prompter);
-    }
-    // "Save external" is the user's own word: no question whether to save.
-    if (!m_externalFileName.isEmpty())
-        return saveExternalUnderItsName(prompter, false, false);
-    return SaveExternalListAs(prompter);
+    return ListFiles(*this).SaveExternalList(prompter);
 }
 
 bool ListDocument::SaveExternalListAs(ListPrompter& prompter)
 {
-    finishSaving();
-    // Rows that were never read (the standard list could not be) are no list to save anywhere.
-    if (m_mode == ListMode::NoList) {
-        prompter.inform(listText("NoListToSave"));
-        return false;
-    }
-    const QString folder = m_saveDialogFolder.isEmpty() ? m_paths.dataFolder : m_saveDialogFolder;
-    const QString path = prompter.chooseListToSave(folder);
-    if (path.isEmpty())
-        return false;
-    if (const IoResult r = checkSaveTarget(path); !r) {
-        prompter.inform(withDetail(listText("FailureSaving"), r.error));
-        return false;
-    }
-    // The standard list's own items would be gone: the file dialog's "replace it?" named only a file.
-    if (m_mode != ListMode::Standard && isStandardListFile(path)) {
-        const QString text = listText("ReplaceStandard").arg(native(path));
-        if (prompter.ask(ListPrompter::Question::ReplaceStandardList, text, false) !=
-            ListPrompter::Answer::Yes)
-            return false;
-    }
-    if (const IoResult r = SaveListFile(list(), path); !r) {
-        prompter.inform(withDetail(listText("FailureSaving"), r.error));
-        return false;
-    }
-    const bool standard = isStandardListFile(path);
-    if (m_mode == ListMode::Standard && !standard)
-        keepStandardRows(std::nullopt);
-    m_mode = standard ? ListMode::Standard : ListMode::External;
-    m_externalFileName = standard ? QString() : path;
-    holdShownFile();
-    stampFile();
-    m_saveDialogFolder = m_paths.dataFolder;
-    leftSaved();
-    Q_EMIT listSwitched();
-    return true;
-}
-
-void ListDocument::showOpenedList(ToDoList fresh, const QString& path)
-{
-    // A recovery copy opened by hand is a new list: saving it back there would have the copy removed as
-    // soon as it is saved.
-    if (m_guard.roleOf(path) == WriteGuard::Role::RecoveryCopy) {
-        showList(std::move(fresh), ListMode::External, QString(), true);
-        return;
-    }
-    showList(std::move(fresh), isStandardListFile(path) ? ListMode::Standard : ListMode::External, path);
-}
-
-IoResult ListDocument::checkSaveTarget(const QString& path) const
-{
-    if (IoResult r = m_guard.checkListTarget(path); !r)
-        return r;
-    // A list that another window shows is that window's to save.
-    if (m_paths.holdFiles && !WriteGuard::sameFile(path, shownFile()) && !isStandardListFile(path)) {
-        ListFileHold hold(path, ListFileHold::Role::Window);
-        if (!hold.tryHold() && hold.error().kind == IoError::Busy)
-            return IoResult::failure(hold.error().error + QStringLiteral("; save it there, or choose another "
-                                                                         "name."),
-                                     IoError::Busy);
-    }
-    return IoResult::success();
+    return ListFiles(*this).SaveExternalListAs(prompter);
 }
 
 bool ListDocument::NewEmptyList(ListPrompter& prompter)
 {
-    const QString text = LanguageTexts::shared().text("Lists", "CreateEmpty");
-    if (prompter.ask(ListPrompter::Question::CreateEmptyList, text, false) != ListPrompter::Answer::Yes)
-        return false;
-    if (!prepareToLeave(prompter))
-        return false;
-    // The owner and project names stay.
-    showList(ToDoList(), ListMode::External, QString());
-    return true;
+    return ListFiles(*this).NewEmptyList(prompter);
 }
 
 bool ListDocument::openListFile(const QString& path, ListPrompter& prompter)
 {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix != QLatin1String("tdo") && suffix != QLatin1String("tdx")) {
-        prompter.inform(withDetail(listText("ProblemsReading"), listText("NotAList").arg(native(path))));
-        return false;
-    }
-    if (isStandardListFile(path))
-        return OpenStandardList(prompter);
-    // A file that is not there changes nothing: not even the question whether to save the shown list.
-    if (!QFileInfo(path).isFile()) {
-        prompter.inform(withDetail(listText("ProblemsReading"), listText("NoSuchFile").arg(native(path))));
-        return false;
-    }
-    if (!prepareToLeave(prompter))
-        return false;
-    ToDoList fresh;
-    if (const IoResult r = ReadListFile(path, true, fresh); !r) {
-        prompter.inform(withDetail(listText("ProblemsReading"), r.error));
-        return false;
-    }
-    showOpenedList(std::move(fresh), QFileInfo(path).absoluteFilePath());
-    return true;
+    return ListFiles(*this).openListFile(path, prompter);
 }
 
 void ListDocument::startUp(const QString& commandLineFile, ListPrompter& prompter)
 {
-    finishSaving();
-    // A move to history that the last run was cut short in is taken back: its rows are still in the list.
-    // Then the history is checked whole beside the window, before the first move to it needs that.
-    if (HistoryTail::settle(m_paths.historyList))
-        HistoryTail::checkInBackground(m_paths.historyList,
-                                       [](const QString& path) { return CheckListFile(path, false); });
-    if (commandLineFile.isEmpty() || !openListFile(commandLineFile, prompter))
-        OpenStandardList(prompter);
-    else if (m_mode != ListMode::Standard)
-        keepStandardRows(std::nullopt);
-    offerRecovery(prompter);
-}
-
-void ListDocument::offerRecovery(ListPrompter& prompter)
-{
-    // Each copy an earlier run left is offered in turn until one is restored; the others wait for the next
-    // start.
-    for (const QString& copyPath : RecoveryFile::copiesIn(m_paths.dataFolder)) {
-        if (offerCopy(copyPath, prompter))
-            return;
-    }
-}
-
-bool ListDocument::offerCopy(const QString& copyPath, ListPrompter& prompter)
-{
-    ToDoList copy;
-    RecoveryFile::Origin origin;
-    if (const IoResult r = m_recovery.read(copy, origin, copyPath); !r) {
-        prompter.inform(withDetail(listText("CopyUnread").arg(native(copyPath)), r.error));
-        return false;
-    }
-    QString which;
-    QString file;
-    if (origin.mode == ListMode::Standard) {
-        which = listText("StandardList");
-        file = m_paths.standardList;
-    } else if (origin.mode == ListMode::History) {
-        which = listText("HistoryList");
-        file = m_paths.historyList;
-    } else if (origin.fileName.isEmpty()) {
-        which = listText("NewList");
-    } else {
-        which = native(origin.fileName);
-        file = origin.fileName;
-    }
-    const QString when = origin.written.isValid()
-                             ? origin.written.toString(QStringLiteral("yyyy-MM-dd HH:mm"))
-                             : listText("UnknownTime");
-    const QString items = copy.size() == 1 ? listText("OneItem") : listText("Items").arg(copy.size());
-    // A copy that does not say what its file was counts as made from another state of it.
-    const bool changedSince = !file.isEmpty() && (!origin.stampKnown || FileStamp::of(file) != origin.stamp);
-    QString text = listText("Unsaved").arg(which, items, when);
-    if (changedSince)
-        text += QStringLiteral("\r\n") + listText("ChangedSince").arg(native(file));
-    text += QStringLiteral("\r\n") + listText("Restore");
-    // Only the user's No throws the copy away; Cancel, Escape, closing the box or nobody there keeps it.
-    const ListPrompter::Answer answer = prompter.ask(ListPrompter::Question::RestoreRecovery, text, true);
-    if (answer == ListPrompter::Answer::No)
-        m_recovery.remove(copyPath);
-    if (answer != ListPrompter::Answer::Yes)
-        return false;
-    if (!prepareToLeave(prompter))
-        return false;
-    // Restored, the list is modified until it reaches its own file; the copy stays until then. Its file is
-    // taken as the copy found it, so a save notices what another program wrote since.
-    std::optional<FileStamp> stamp;
-    if (!file.isEmpty())
-        stamp = origin.stampKnown ? origin.stamp : FileStamp{true, 0, 0, -1, -1};
-    m_recovery.remove();
-    m_recovery.adopt(copyPath);
-    showList(std::move(copy), origin.mode, origin.fileName, true, stamp);
-    return true;
+    ListFiles(*this).startUp(commandLineFile, prompter);
 }
 
 void ListDocument::endSession(ListPrompter& unattended)
 {
-    finishSaving();
+    settle();
     if (!m_modified || m_mode == ListMode::NoList)
         return;
     if (SaveCurrentList(unattended))
         return;
     if (const IoResult r = writeRecovery(); !r)
-        unattended.inform(withDetail(listText("NotCopied"), r.error));
+        unattended.inform(withDetail(listText("NotCopied"), IoMessage(r)));
     else
         unattended.inform(listText("Copied").arg(native(m_recovery.listPath())));
 }
@@ -687,10 +386,16 @@ void ListDocument::autosave()
 
 bool ListDocument::autosaveAndWait()
 {
-    finishSaving();
+    settle();
     autosave();
-    finishSaving();
+    settle();
     return !m_modified;
+}
+
+void ListDocument::settle()
+{
+    m_import->finish();
+    finishSaving();
 }
 
 void ListDocument::finishSaving()
@@ -701,12 +406,12 @@ void ListDocument::finishSaving()
     if (done->kind == BackgroundSave::Kind::Recovery) {
         m_recovery = done->recovery;
         if (!done->result)
-            Q_EMIT autosaveFailed(done->result.error);
+            Q_EMIT autosaveFailed(IoMessage(done->result));
         else
             cutUndoneMoves(done->generation);
     } else if (!done->result) {
         writeRecovery();
-        Q_EMIT autosaveFailed(done->result.error);
+        Q_EMIT autosaveFailed(IoMessage(done->result));
     } else {
         m_stamp = done->stamp;
         cutUndoneMoves(done->generation);
@@ -721,6 +426,7 @@ void ListDocument::finishSaving()
 
 bool ListDocument::DeleteSelectedItems(const QList<int>& rows, bool withHistory, ListPrompter& prompter)
 {
+    m_import->finish();
     // External lists are the user's own lists: only the history list itself (or no list) refuses.
     if (m_mode == ListMode::History || m_mode == ListMode::NoList) {
         prompter.inform(listText("IsHistory"));
@@ -737,7 +443,7 @@ bool ListDocument::DeleteSelectedItems(const QList<int>& rows, bool withHistory,
         RowChange::removed(withHistory ? RowChange::Kind::MoveToHistory : RowChange::Kind::Delete,
                            std::move(valid), std::move(items));
     if (const IoResult r = change.redoFiles(*m_model, m_paths.historyList); !r) {
-        prompter.inform(withDetail(listText("FailureSaving"), r.error));
+        prompter.inform(withDetail(listText("FailureSaving"), IoMessage(r)));
         return false;
     }
     change.redoRows(*m_model);
@@ -747,6 +453,7 @@ bool ListDocument::DeleteSelectedItems(const QList<int>& rows, bool withHistory,
 
 bool ListDocument::record(RowChange change)
 {
+    m_import->finish();
     // Only the row part: these changes have no file part.
     change.redoRows(*m_model);
     Q_EMIT changeMade(change);
@@ -757,6 +464,8 @@ bool ListDocument::addItem(ToDoItem item, const QByteArrayList& owners, const QB
 {
     if (!canChangeRows())
         return false;
+    // Behind the whole import, not among its rows.
+    m_import->finish();
     std::vector<ToDoItem> items;
     items.push_back(std::move(item));
     RowChange change = RowChange::inserted(RowChange::Kind::Add, {m_model->size()}, std::move(items));
@@ -802,11 +511,8 @@ bool ListDocument::importItems(std::vector<ToDoItem> items)
 {
     if (!canChangeRows() || items.empty())
         return false;
-    QList<int> rows;
-    rows.reserve(static_cast<qsizetype>(items.size()));
-    for (size_t i = 0; i < items.size(); ++i)
-        rows.append(m_model->size() + static_cast<int>(i));
-    return record(RowChange::inserted(RowChange::Kind::Import, std::move(rows), std::move(items)));
+    m_import->start(std::move(items));
+    return true;
 }
 
 bool ListDocument::sortRows(std::vector<int> order)
@@ -854,7 +560,7 @@ IoResult ListDocument::prepareUndo(const RowChange& change)
 
 IoResult ListDocument::keepRowsSafe(const ToDoList& rows)
 {
-    finishSaving();
+    settle();
     if (m_mode == ListMode::Standard && !changedOnDisk()) {
         if (IoResult r = SaveListFile(rows, m_paths.standardList); !r)
             return r;

@@ -5,6 +5,7 @@
 #include "model/ListPrompter.h"
 #include "model/RecoveryFile.h"
 #include "model/RowChange.h"
+#include "model/SlicedImport.h"
 #include "model/ToDoListModel.h"
 #include "model/WriteGuard.h"
 #include "platform/FileStamp.h"
@@ -40,6 +41,9 @@
 //   These saves run in the background from a copy of the rows; the list stays modified until one that
 //   shows its last change is in the file, and a failed one is reported like any failed autosave. Every
 //   other step that writes or reads the list's files first waits for a save under way;
+// - a long import joins the rows a slice per turn of the event loop; every step that changes, switches or
+//   writes the list first puts in the rest, so that nothing lands among its rows and its undo takes it
+//   back whole;
 // - at the end of a session nobody answers: what can be saved is saved, the rest goes to the recovery file.
 //
 // Questions go through a ListPrompter that each operation is given.
@@ -126,7 +130,13 @@ public:
     // Inverts the checked flag of each row; setChecked sets one row's.
     bool invertChecked(const QList<int>& rows);
     bool setChecked(int row, bool checked);
+    // A long import joins the rows in slices, beside the window (SlicedImport); it is announced once its
+    // last row is in. Every step of this document that changes or writes the rows first puts in the rest.
     bool importItems(std::vector<ToDoItem> items);
+    bool isImporting() const { return m_import->busy(); }
+    // Puts the rest of an import under way in at once: before a change the document does not make (the
+    // sync's) and before an undo or redo, which must find the import whole on the stack.
+    void finishImport() { m_import->finish(); }
     // order[i] is the row that becomes row i.
     bool sortRows(std::vector<int> order);
 
@@ -141,6 +151,8 @@ public:
     // ---- Saving in the background ----
     // How long after the last change the list is saved (or copied to the recovery file); 0 switches it off.
     void setAutosaveDelay(int milliseconds);
+    // How much of a turn of the event loop a long import's slices may take (SlicedImport).
+    void setImportTurnBudget(int milliseconds) { m_import->setTurnBudget(milliseconds); }
     // What the timer does; also called by tests. It starts the save and returns.
     void autosave();
     // Waits for a save in the background and takes in its outcome.
@@ -167,14 +179,17 @@ Q_SIGNALS:
     void rowsReplaced();
 
 private:
+    // The commands on whole lists, which work on the document's insides.
+    friend class ListFiles;
+
     void onModelChanged();
+    // Before a step that changes, switches or writes the list: the import and the save under way end.
+    void settle();
     void setModified(bool modified);
     // Shows a list read from a file: replaces rows and names (the names read are added to the known ones).
     // stamp: the file as the rows were read from it (by default, as it is now).
     void showList(ToDoList list, ListMode mode, const QString& externalFile, bool modified = false,
                   const std::optional<FileStamp>& stamp = std::nullopt);
-    void showOpenedList(ToDoList fresh, const QString& path);
-    IoResult checkSaveTarget(const QString& path) const;
     // Saves the standard or history list to its file; nothing for the other modes.
     IoResult saveByMode();
     IoResult writeRecovery();
@@ -185,18 +200,10 @@ private:
     // The file the shown list is saved to; empty for a new list and when no list is shown.
     QString shownFile() const;
     void holdShownFile();
-    // Before replacing the shown list's file: nothing when it is as read (or the user says replace it);
-    // otherwise what the save ends with (saved elsewhere, or not saved).
-    std::optional<bool> confirmReplacingChangedFile(ListPrompter& prompter);
-    bool offerCopy(const QString& copyPath, ListPrompter& prompter);
     void leftSaved();
-    // asked: whether to ask first (not when the user just asked to save).
-    bool saveExternalUnderItsName(ListPrompter& prompter, bool leaving, bool asked = true);
-    bool askToDiscard(ListPrompter& prompter, const QString& why);
     bool record(RowChange change);
     // Cuts the rows of the undone moves (of generations before savedGeneration) off the history file.
     void cutUndoneMoves(quint64 savedGeneration);
-    void offerRecovery(ListPrompter& prompter);
     // The shown list's file as it was when this list last read or wrote it, to notice another writer.
     void stampFile();
     bool changedOnDisk() const;
@@ -221,6 +228,7 @@ private:
     std::unique_ptr<ListFileHold> m_externalHold;
     QTimer m_autosaveTimer;
     BackgroundSave* m_saver;
+    SlicedImport* m_import;
     // Moves to history taken back whose rows are still in the history file too: they are cut off once
     // a save holds the rows again (one of a later generation of the rows than the undo).
     struct PendingCut

@@ -1,9 +1,12 @@
 #include "model/ListFile.h"
 
+#include "config/LanguageTexts.h"
+
 #include "platform/AtomicFile.h"
 #include "platform/FileSystem.h"
 
 #include "model/HistoryTail.h"
+#include "model/ListFileReader.h"
 #include "model/RecordField.h"
 
 #include <QDir>
@@ -24,213 +27,7 @@ constexpr qsizetype kMinRecord = 4 + 1 + 4 + 4;
 using RecordField::appendInt;
 using RecordField::appendText;
 
-// Names a field in an error message. Kept as a pattern and numbers, and made into text only when a file
-// turns out to be damaged: building the text for every field would cost more than the whole load.
-struct Field
-{
-    const char* pattern; // with %1 and %2 for the numbers
-    qint64 n1 = 0;
-    qint64 n2 = 0;
-
-    QString text() const
-    {
-        QString t = QString::fromLatin1(pattern);
-        if (t.contains(QLatin1String("%1")))
-            t = t.arg(n1);
-        if (t.contains(QLatin1String("%2")))
-            t = t.arg(n2);
-        return t;
-    }
-};
-
-// Walks a list field by field; every count and length is checked against the bytes that remain before it
-// is used, and the first problem is kept with its byte offset. The list is either a file image in memory
-// or a file read in pieces of kPiece bytes: only the record being read (and the piece it lies in) needs
-// to be in memory, so a large list is built without a copy of its file beside it.
-class Reader
-{
-public:
-    static constexpr qsizetype kPiece = qsizetype(1) << 20;
-
-    explicit Reader(QByteArrayView bytes) : m_data(bytes.data()), m_size(bytes.size()), m_have(bytes.size())
-    {
-    }
-    explicit Reader(RegularFileReader& file) : m_file(&file), m_size(file.size()) {}
-
-    qsizetype pos() const { return m_pos; }
-    qsizetype remaining() const { return m_size - m_pos; }
-    // The bytes at pos(); valid for as many bytes as the last successful need() asked for.
-    const char* here() const { return m_data + (m_pos - m_base); }
-    qsizetype errorAt() const { return m_errorAt; }
-    const QString& error() const { return m_error; }
-    // A failure of the file itself (not of its content), or success.
-    const IoResult& readError() const { return m_readError; }
-
-    // The record being read starts here: its bytes stay in memory until the next mark.
-    void markRecord() { m_keep = m_pos; }
-    // Rows refer to their bytes in the image being read instead of copying them (the image outlives them).
-    bool rowsInPlace = false;
-    QByteArray rowBytes(const char* data, qsizetype size) const
-    {
-        return rowsInPlace ? QByteArray::fromRawData(data, size) : QByteArray(data, size);
-    }
-
-    // Bytes from pos() that are in memory now, and a step over n of them.
-    qsizetype buffered() const { return m_base + m_have - m_pos; }
-    void skip(qsizetype n) { m_pos += n; }
-    // The bytes from the mark to pos().
-    QByteArrayView marked() const { return QByteArrayView(m_data + (m_keep - m_base), m_pos - m_keep); }
-
-    bool fail(qsizetype at, const QString& reason)
-    {
-        m_errorAt = at;
-        m_error = reason;
-        return false;
-    }
-
-    // The checks stay small enough to inline; the messages are built out of line, on the rare damaged file.
-    bool readInt(qint32& v, const Field& what)
-    {
-        if (remaining() < 4 || !need(4)) [[unlikely]]
-            return failEnd(what, "the file ends inside %1");
-        v = qFromLittleEndian<qint32>(here());
-        m_pos += 4;
-        return true;
-    }
-
-    bool readByte(quint8& v, const Field& what)
-    {
-        if (remaining() < 1 || !need(1)) [[unlikely]]
-            return failEnd(what, "the file ends before %1");
-        v = static_cast<quint8>(*here());
-        m_pos += 1;
-        return true;
-    }
-
-    bool readText(const Field& what)
-    {
-        if (remaining() < 4 || !need(4)) [[unlikely]]
-            return failEnd(what, "the file ends inside the length of %1");
-        const qint32 len = qFromLittleEndian<qint32>(here());
-        if (len < 0 || len > remaining() - 4) [[unlikely]]
-            return failLength(what, len);
-        if (!need(4 + qsizetype(len))) [[unlikely]]
-            return failLength(what, len);
-        m_pos += 4 + len;
-        return true;
-    }
-
-    // A stored "count - 1", bounded by the bytes left (each entry takes at least minEntry bytes).
-    bool readLastIndex(qint32& count, qsizetype minEntry, const Field& what)
-    {
-        qint32 last = 0;
-        if (!readInt(last, what))
-            return false;
-        if (last < -1 || qint64(last) + 1 > remaining() / minEntry) [[unlikely]]
-            return failCount(what, last);
-        count = last + 1;
-        return true;
-    }
-
-    // True when the file ends where its size said; a file that grew while it was read has more.
-    bool atEndOfFile()
-    {
-        if (!m_file || m_pos < m_base + m_have)
-            return m_pos == m_base + m_have;
-        char extra;
-        const qint64 got = m_file->read(&extra, 1);
-        if (got < 0)
-            m_readError = m_file->error();
-        return got == 0;
-    }
-
-private:
-    [[gnu::noinline, gnu::cold]] bool failEnd(const Field& what, const char* pattern)
-    {
-        return fail(m_pos, QString::fromLatin1(pattern).arg(what.text()));
-    }
-
-    [[gnu::noinline, gnu::cold]] bool failLength(const Field& what, qint32 len)
-    {
-        if (len < 0)
-            return fail(m_pos, QStringLiteral("%1 has the negative length %2").arg(what.text()).arg(len));
-        return fail(m_pos, QStringLiteral("%1 is %2 bytes long, but only %3 bytes follow")
-                               .arg(what.text())
-                               .arg(len)
-                               .arg(remaining() - 4));
-    }
-
-    [[gnu::noinline, gnu::cold]] bool failCount(const Field& what, qint32 last)
-    {
-        return fail(
-            m_pos - 4,
-            QStringLiteral("%1 is %2, more than the rest of the file can hold").arg(what.text()).arg(last));
-    }
-
-    // Makes the n bytes from pos() available; false when the file ends before them (it shrank while being
-    // read) or cannot be read.
-    bool need(qsizetype n)
-    {
-        if (m_pos + n <= m_base + m_have) [[likely]]
-            return true;
-        return refill(n);
-    }
-
-    bool refill(qsizetype n)
-    {
-        if (!m_file || !m_readError)
-            return false;
-        // Keep the record being read, drop what lies before it, and read on behind it.
-        const qsizetype kept = m_base + m_have - m_keep;
-        const qsizetype wanted = (m_pos - m_keep) + n;
-        if (m_buffer.size() < std::max(wanted, kPiece))
-            growBuffer(std::max(wanted, kPiece), kept);
-        else if (m_keep > m_base && kept > 0)
-            std::memmove(m_buffer.data(), m_buffer.constData() + (m_keep - m_base), size_t(kept));
-        m_data = m_buffer.constData();
-        m_base = m_keep;
-        m_have = kept;
-        // Fill the buffer, but never beyond the size the file had: what follows is checked at the end.
-        while (m_have < wanted) {
-            const qsizetype room = std::min<qint64>(m_buffer.size() - m_have, m_size - (m_base + m_have));
-            const qint64 got = room > 0 ? m_file->read(m_buffer.data() + m_have, room) : 0;
-            if (got < 0) {
-                m_readError = m_file->error();
-                return false;
-            }
-            if (got == 0) {
-                // The file shrank since it was opened: it ends here.
-                m_size = m_base + m_have;
-                return false;
-            }
-            m_have += qsizetype(got);
-        }
-        return true;
-    }
-
-    void growBuffer(qsizetype size, qsizetype kept)
-    {
-        QByteArray bigger(size, Qt::Uninitialized);
-        if (kept > 0)
-            std::memcpy(bigger.data(), m_data + (m_keep - m_base), size_t(kept));
-        m_buffer = std::move(bigger);
-    }
-
-    RegularFileReader* m_file = nullptr;
-    QByteArray m_buffer;
-    const char* m_data = nullptr;
-    qsizetype m_size;
-    // The buffer holds the bytes from file offset m_base on, m_have of them.
-    qsizetype m_base = 0;
-    qsizetype m_have = 0;
-    qsizetype m_keep = 0;
-    qsizetype m_pos = 0;
-    qsizetype m_errorAt = 0;
-    QString m_error;
-    IoResult m_readError;
-};
-
-bool readNames(Reader& r, QByteArrayList* names, bool owners)
+bool readNames(ListFileReader& r, QByteArrayList* names, bool owners)
 {
     qint32 count = 0;
     if (!r.readLastIndex(count, 4, {owners ? "the last owner index" : "the last project index"}))
@@ -248,7 +45,7 @@ bool readNames(Reader& r, QByteArrayList* names, bool owners)
 }
 
 // Reads one item record; with out, the row is appended to it.
-bool readItem(Reader& r, qint32 index, std::vector<ToDoItem>* out)
+bool readItem(ListFileReader& r, qint32 index, std::vector<ToDoItem>* out)
 {
     // Most records lie whole in the bytes read and are sound: measured in one pass and taken as they are.
     // Anything else (a record that runs on into the next piece, or a damaged one) is read field by field.
@@ -295,12 +92,13 @@ bool readItem(Reader& r, qint32 index, std::vector<ToDoItem>* out)
 
 // Parses (into an empty out) or, without out, only checks a list. A file that cannot be read is reported
 // as such, not as damaged.
-IoResult walkList(Reader& r, bool withNames, ToDoList* out, const QString& fileName)
+IoResult walkList(ListFileReader& r, bool withNames, ToDoList* out, const QString& fileName)
 {
     auto damaged = [&] {
         if (!r.readError())
             return r.readError();
-        return IoResult::failure(QStringLiteral("%1: damaged at byte %2: %3")
+        return IoResult::failure(LanguageTexts::shared()
+                                     .text("ListErrors", "Damaged")
                                      .arg(QDir::toNativeSeparators(fileName))
                                      .arg(r.errorAt())
                                      .arg(r.error()),
@@ -316,8 +114,7 @@ IoResult walkList(Reader& r, bool withNames, ToDoList* out, const QString& fileN
     // the file is no list at all, a text or a picture, rather than a damaged list.
     if (count < 0 || count > FileLimit::List / kMinRecord)
         return IoResult::failure(
-            QStringLiteral("%1 is not a to-do list file: it does not begin with an item count.")
-                .arg(QDir::toNativeSeparators(fileName)),
+            LanguageTexts::shared().text("ListErrors", "NotAList").arg(QDir::toNativeSeparators(fileName)),
             IoError::BadData);
     if (count > r.remaining() / kMinRecord) {
         r.fail(0, QStringLiteral("the item count %1 is more than the rest of the file can hold").arg(count));
@@ -348,7 +145,7 @@ IoResult walkList(Reader& r, bool withNames, ToDoList* out, const QString& fileN
 
 IoResult walkList(QByteArrayView bytes, bool withNames, ToDoList* out, const QString& fileName)
 {
-    Reader r(bytes);
+    ListFileReader r(bytes);
     return walkList(r, withNames, out, fileName);
 }
 
@@ -415,13 +212,7 @@ IoResult readWholeFile(const QString& path, QByteArray& bytes)
 IoResult writeAtomically(const QString& path, const QByteArray& bytes)
 {
     if (bytes.size() > FileLimit::List)
-        return IoResult::failure(
-            QStringLiteral("Cannot write file %1: the list would take %2 MiB, more than the "
-                           "%3 MiB a list file may hold")
-                .arg(ShownPath(path))
-                .arg(bytes.size() >> 20)
-                .arg(FileLimit::List >> 20),
-            IoError::TooLarge);
+        return IoResult::tooLarge(IoStep::Write, path, bytes.size(), FileLimit::List);
     return AtomicFile::save(path, bytes);
 }
 
@@ -466,13 +257,11 @@ IoResult SaveListFile(const ToDoList& list, const QString& path, const QList<int
 IoResult ReadListFileImage(const QString& path, bool withNames, QByteArray& image, ToDoList& out)
 {
     if (!QFileInfo::exists(path))
-        return IoResult::failure(QStringLiteral("Cannot open file %1: the file does not exist")
-                                     .arg(QDir::toNativeSeparators(path)),
-                                 IoError::NotFound);
+        return IoResult::failed(IoStep::Open, path, IoError::NotFound);
     QByteArray bytes;
     if (IoResult r = readWholeFile(path, bytes); !r)
         return r;
-    Reader reader(bytes);
+    ListFileReader reader(bytes);
     reader.rowsInPlace = true;
     ToDoList fresh;
     IoResult r = walkList(reader, withNames, &fresh, path);
@@ -486,9 +275,7 @@ IoResult ReadListFileImage(const QString& path, bool withNames, QByteArray& imag
 IoResult ReadListFile(const QString& path, bool withNames, ToDoList& out)
 {
     if (!QFileInfo::exists(path))
-        return IoResult::failure(QStringLiteral("Cannot open file %1: the file does not exist")
-                                     .arg(QDir::toNativeSeparators(path)),
-                                 IoError::NotFound);
+        return IoResult::failed(IoStep::Open, path, IoError::NotFound);
     // A history file that a step was cut short in is read as it was before that step.
     if (!withNames) {
         if (const std::optional<HistoryTail::Point> point = HistoryTail::pendingPoint(path)) {
@@ -507,7 +294,7 @@ IoResult ReadListFile(const QString& path, bool withNames, ToDoList& out)
     RegularFileReader file;
     if (IoResult r = file.open(path, FileLimit::List); !r)
         return r;
-    Reader reader(file);
+    ListFileReader reader(file);
     ToDoList fresh;
     IoResult r = walkList(reader, withNames, &fresh, path);
     if (r)
@@ -521,7 +308,7 @@ bool IsListFile(const QString& path)
         RegularFileReader file;
         if (!file.open(path, FileLimit::List))
             return false;
-        Reader reader(file);
+        ListFileReader reader(file);
         if (walkList(reader, withNames, nullptr, path))
             return true;
     }
@@ -593,7 +380,7 @@ IoResult AppendSelectedToHistory(const ToDoList& list, const QList<int>& selecte
     const qint32 oldCount = old.isEmpty() ? 0 : qFromLittleEndian<qint32>(old.constData());
     if (qint64(oldCount) + added > std::numeric_limits<qint32>::max())
         return IoResult::failure(
-            QStringLiteral("%1: the history cannot hold more items").arg(QDir::toNativeSeparators(path)));
+            LanguageTexts::shared().text("ListErrors", "HistoryFull").arg(QDir::toNativeSeparators(path)));
     QByteArray bytes;
     bytes.reserve(qMax<qsizetype>(old.size(), 4) + records.size());
     appendInt(bytes, oldCount + added);
@@ -614,7 +401,7 @@ IoResult CheckListFile(const QString& path, bool withNames)
     RegularFileReader file;
     if (IoResult r = file.open(path, FileLimit::List); !r)
         return r;
-    Reader reader(file);
+    ListFileReader reader(file);
     return walkList(reader, withNames, nullptr, path);
 }
 

@@ -1,5 +1,7 @@
 #include "model/RowChange.h"
 
+#include "config/LanguageTexts.h"
+
 #include "model/HistoryTail.h"
 #include "model/ListFile.h"
 #include "model/ToDoListModel.h"
@@ -7,8 +9,24 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThreadPool>
 
 #include <algorithm>
+
+namespace {
+// Letting go of a million items takes tens of milliseconds: a change dropped from the undo stack (an
+// import after an undo) lets its items go on a worker thread, not on the window's.
+constexpr size_t kItemsFreedAside = 10000;
+
+std::shared_ptr<const std::vector<ToDoItem>> sharedItems(std::vector<ToDoItem> items)
+{
+    if (items.size() < kItemsFreedAside)
+        return std::make_shared<const std::vector<ToDoItem>>(std::move(items));
+    return {new std::vector<ToDoItem>(std::move(items)), [](const std::vector<ToDoItem>* gone) {
+                QThreadPool::globalInstance()->start([gone] { delete gone; });
+            }};
+}
+} // namespace
 
 quint64 RowChange::nextId()
 {
@@ -28,7 +46,7 @@ RowChange RowChange::inserted(Kind kind, QList<int> rows, std::vector<ToDoItem> 
     RowChange c;
     c.m_kind = kind;
     c.m_rows = std::move(rows);
-    c.m_items = std::make_shared<const std::vector<ToDoItem>>(std::move(items));
+    c.m_items = sharedItems(std::move(items));
     return c;
 }
 
@@ -258,11 +276,8 @@ IoResult RowChange::undoFiles(const QString& historyPath) const
         return IoResult::success();
     const QString shown = QDir::toNativeSeparators(historyPath);
     auto gone = [&shown] {
-        return IoResult::failure(
-            QStringLiteral("The moved items are no longer in the history file %1, so they cannot be taken "
-                           "back out of it. Nothing was changed.")
-                .arg(shown),
-            IoError::BadData);
+        return IoResult::failure(LanguageTexts::shared().text("ListErrors", "MovedGone").arg(shown),
+                                 IoError::BadData);
     };
     if (!QFileInfo::exists(historyPath))
         return gone();

@@ -46,6 +46,8 @@ public:
     const ToDoItem& item(int row) const { return m_list.items[static_cast<size_t>(row)]; }
     void appendItem(ToDoItem item);
     void appendItems(std::vector<ToDoItem> items);
+    // Room for this many rows, made at once: rows appended in slices then never move the list again.
+    void reserveRows(int rows) { m_list.items.reserve(static_cast<size_t>(rows)); }
     // Puts items[i] at row rows[i]; rows ascending, each the row the item has once all are in (so an
     // insert takes back a removal of the same rows).
     void insertItems(const QList<int>& rows, std::vector<ToDoItem> items);

@@ -1,5 +1,7 @@
 #include "model/WriteGuard.h"
 
+#include "config/LanguageTexts.h"
+
 #include "model/ListFile.h"
 #include "model/RecoveryFile.h"
 #include "platform/FileSystem.h"
@@ -14,10 +16,22 @@ bool hasListSuffix(const QString& path)
     return suffix == QLatin1String("tdo") || suffix == QLatin1String("tdx") || suffix == QLatin1String("tdh");
 }
 
-IoResult refused(const QString& path, const QString& why)
+// A file the guard keeps from being written: why names the reason's text in the language table.
+IoResult refused(const QString& path, const char* why)
 {
-    return IoResult::failure(QStringLiteral("%1 was not written: %2").arg(ShownPath(path), why),
-                             IoError::BadName);
+    const LanguageTexts& texts = LanguageTexts::shared();
+    return IoResult::failure(
+        texts.text("ListErrors", "NotWritten").arg(ShownPath(path), texts.text("ListErrors", why)),
+        IoError::BadName);
+}
+// The sync keeps its state of a list "name" beside it as ".name.sync".
+bool isSyncState(const QFileInfo& info)
+{
+    const QString name = info.fileName();
+    if (!name.startsWith(QLatin1Char('.')) || !name.endsWith(QLatin1String(".sync")) || name.size() <= 6)
+        return false;
+    const QString list = name.mid(1, name.size() - 6);
+    return hasListSuffix(list) || QFileInfo(info.dir().filePath(list)).isFile();
 }
 } // namespace
 
@@ -51,6 +65,8 @@ WriteGuard::Role WriteGuard::roleOf(const QString& path) const
         return Role::ProgramFile;
     // A link is what it points to: a link elsewhere to the recovery copy is the recovery copy.
     const QFileInfo info(RealPath(path));
+    if (isSyncState(QFileInfo(path)) || isSyncState(info))
+        return Role::SyncState;
     const QString folder = RealPath(info.absolutePath());
     if (!m_places.dataFolder.isEmpty() && folder == RealPath(m_places.dataFolder)) {
         const QString name = info.fileName();
@@ -71,18 +87,15 @@ IoResult WriteGuard::checkListTarget(const QString& path) const
 {
     switch (roleOf(path)) {
     case Role::HistoryList:
-        return refused(path,
-                       QStringLiteral("it is the history list, which takes items only when they are moved "
-                                      "to history. Choose another name."));
+        return refused(path, "IsHistory");
     case Role::RecoveryCopy:
-        return refused(path, QStringLiteral("it is Quillmar's copy of unsaved changes, which goes away once "
-                                            "they are saved. Choose another name."));
+        return refused(path, "IsRecoveryCopy");
     case Role::ProgramFile:
-        return refused(path, QStringLiteral("it is one of Quillmar's own files. Choose another name."));
+    case Role::SyncState:
+        return refused(path, "IsProgramFile");
     case Role::ListFile:
         if (QFileInfo(path).suffix().compare(QLatin1String("tdh"), Qt::CaseInsensitive) == 0)
-            return refused(path, QStringLiteral("a history list holds items only. Choose a name ending in "
-                                                "\".tdx\"."));
+            return refused(path, "IsHistoryName");
         break;
     default:
         break;
@@ -99,12 +112,12 @@ IoResult WriteGuard::checkExportTarget(const QString& path) const
     case Role::HistoryList:
     case Role::RecoveryCopy:
     case Role::ListFile:
-        return refused(path, QStringLiteral("it is a to-do list, and an export never replaces a list. Choose "
-                                            "another name."));
+        return refused(path, "ExportOverList");
     case Role::ProgramFile:
     case Role::DataFolder:
-        return refused(path, QStringLiteral("it is a file of Quillmar's data folder, which an export never "
-                                            "replaces. Choose another name or folder."));
+        return refused(path, "ExportIntoData");
+    case Role::SyncState:
+        return refused(path, "IsProgramFile");
     }
     return IoResult::success();
 }

@@ -13,6 +13,8 @@
 //   copy or the settings.
 // - An export (CSV, HTML, iCalendar) never replaces a to-do list: no file of the data folder, no file that
 //   reads as a list or a history list, no file named as one (".tdo", ".tdx", ".tdh").
+// - Neither replaces the sync state beside a list: without it the next sync could no longer tell the
+//   items deleted here from those never sent.
 class WriteGuard
 {
 public:
@@ -30,6 +32,7 @@ public:
         HistoryList,  // the data folder's history list
         RecoveryCopy, // a copy of unsaved changes in the data folder
         ProgramFile,  // the settings file, the lock, a recovery description
+        SyncState,    // what the sync keeps beside a list (".<list>.sync"), wherever the list is
         DataFolder,   // any other file already in the data folder
         ListFile,     // a list or history file elsewhere
     };

@@ -65,12 +65,10 @@ AtomicFile::~AtomicFile()
     cancel();
 }
 
-IoResult AtomicFile::fail(const char* what, int error)
+IoResult AtomicFile::fail(IoStep step, int error)
 {
     cancel();
-    return IoResult::failure(
-        QStringLiteral("%1 %2: %3").arg(QLatin1String(what), ShownPath(m_path), SystemReason(error)),
-        IoErrorOf(error), SystemReason(error));
+    return SystemFailure(step, m_path, error);
 }
 
 IoResult AtomicFile::open()
@@ -78,7 +76,7 @@ IoResult AtomicFile::open()
     cancel();
     m_writeError = 0;
     if (m_path.isEmpty())
-        return IoResult::failure(QStringLiteral("Cannot create a file without a name"), IoError::NotFound);
+        return IoResult::failed(IoStep::Create, m_path, IoError::NotFound);
     // A user's link is followed: the file it names is replaced and the link stays a link. A link in the
     // program's place is looked at as itself, so the rename replaces it.
     const QFileInfo info(m_path);
@@ -98,23 +96,22 @@ IoResult AtomicFile::open()
     const int statError = errno;
     if (found == 0 && !S_ISLNK(st.st_mode)) {
         if (!S_ISREG(st.st_mode)) {
-            const QString what = S_ISDIR(st.st_mode)
-                                     ? QStringLiteral("it is a folder")
-                                     : QStringLiteral("it is a device, pipe or socket, not a file");
-            return IoResult::failure(
-                QStringLiteral("Cannot write %1: %2; it was left as it is").arg(ShownPath(m_path), what),
-                IoError::NotRegular);
+            IoResult r = IoResult::failed(IoStep::Write, m_path, IoError::NotRegular);
+            r.folder = S_ISDIR(st.st_mode);
+            return r;
         }
         mode = st.st_mode & 07777;
         replacing = true;
     } else if (found != 0 && statError != ENOENT) {
-        return fail("Cannot create file", statError);
+        return fail(IoStep::Create, statError);
     }
 
+    // What a killed save to this file left beside it goes now: an export's folder has no other clean-up.
+    RemoveCrashLeftoversOf(m_target);
     QByteArray temp;
     const int fd = createTemp(QFileInfo(m_target), temp);
     if (fd < 0)
-        return fail("Cannot create file", errno);
+        return fail(IoStep::Create, errno);
     m_fd = fd;
     m_temp = temp;
     CrashPoint::reach("temporary file created");
@@ -122,7 +119,7 @@ IoResult AtomicFile::open()
     if (replacing) {
         (void)!::fchown(fd, st.st_uid, st.st_gid);
         if (::fchmod(fd, mode) != 0)
-            return fail("Cannot create file", errno);
+            return fail(IoStep::Create, errno);
     }
     return IoResult::success();
 }
@@ -137,27 +134,26 @@ bool AtomicFile::write(QByteArrayView bytes)
 IoResult AtomicFile::commit()
 {
     if (m_fd < 0)
-        return IoResult::failure(
-            QStringLiteral("Cannot write file %1: it was not opened").arg(ShownPath(m_path)));
+        return IoResult::failed(IoStep::Write, m_path, IoError::Other);
     if (m_writeError != 0)
-        return fail("Cannot write file", m_writeError);
+        return fail(IoStep::Write, m_writeError);
     CrashPoint::reach("temporary file written");
     if (CrashPoint::syncEnabled() && ::fsync(m_fd) != 0)
-        return fail("Cannot write file", errno);
+        return fail(IoStep::Write, errno);
     const int fd = m_fd;
     m_fd = -1;
     if (::close(fd) != 0) {
         const int error = errno;
         ::unlink(m_temp.constData());
         m_temp.clear();
-        return fail("Cannot write file", error);
+        return fail(IoStep::Write, error);
     }
     CrashPoint::reach("temporary file synced");
     if (::rename(m_temp.constData(), QFile::encodeName(m_target).constData()) != 0) {
         const int error = errno;
         ::unlink(m_temp.constData());
         m_temp.clear();
-        return fail("Cannot replace file", error);
+        return fail(IoStep::Replace, error);
     }
     m_temp.clear();
     CrashPoint::reach("file replaced");
@@ -198,8 +194,6 @@ IoResult WriteStandardOutput(QByteArrayView bytes)
 {
     int error = 0;
     if (!writeAll(STDOUT_FILENO, bytes, error))
-        return IoResult::failure(
-            QStringLiteral("Cannot write to standard output: %1").arg(SystemReason(error)), IoErrorOf(error),
-            SystemReason(error));
+        return SystemFailure(IoStep::Output, QStringLiteral("-"), error);
     return IoResult::success();
 }

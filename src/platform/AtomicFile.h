@@ -21,8 +21,9 @@
 //
 // The file being written is named ".<name>.<pid>.<random>.quillmar-tmp" beside the target, so that a
 // later run can tell the leftovers of a crashed save from the file of a save still under way
-// (RemoveCrashLeftovers).
-// Errors name the file and the system's reason.
+// (RemoveCrashLeftovers). Opening removes the leftovers of crashed saves to the same file
+// (RemoveCrashLeftoversOf).
+// Failures name the file, the step and the system's reason.
 class AtomicFile
 {
 public:
@@ -52,7 +53,7 @@ public:
     static QString tempSuffix();
 
 private:
-    IoResult fail(const char* what, int error);
+    IoResult fail(IoStep step, int error);
 
     QString m_path;   // as the caller named it, for messages
     QString m_target; // the file that is replaced (a link's target for a user's file)

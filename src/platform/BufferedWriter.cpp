@@ -96,6 +96,5 @@ IoResult BufferedWriter::finish()
     }
     if (m_error == 0)
         return IoResult::success();
-    return IoResult::failure(QStringLiteral("Cannot write to %1: %2").arg(m_name, SystemReason(m_error)),
-                             IoErrorOf(m_error), SystemReason(m_error));
+    return SystemFailure(IoStep::Output, m_name, m_error);
 }

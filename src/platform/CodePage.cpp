@@ -1,6 +1,6 @@
 #include "platform/CodePage.h"
 
-#include <QCoreApplication>
+#include <QList>
 
 #include <cstring>
 
@@ -145,14 +145,6 @@ QString CodePage::describeCharacters(const QString& characters)
         i += len - 1;
     }
     return shown;
-}
-
-QString CodePage::unmappableMessage(const QString& unmappable)
-{
-    return QCoreApplication::translate("CodePage",
-                                       "These characters cannot be stored in the code page %1: %2.\n"
-                                       "Remove them, or choose the code page UTF-8 in the settings.")
-        .arg(currentName(), describeCharacters(unmappable));
 }
 
 qsizetype CodePage::firstInvalidUtf8(QByteArrayView text)

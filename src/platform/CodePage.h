@@ -41,6 +41,4 @@ public:
     static qsizetype firstInvalidUtf8(QByteArrayView text);
     // The characters one by one, as a message names them: "\"€\" (U+20AC), …".
     static QString describeCharacters(const QString& characters);
-    // The user-facing message for an Encoded that failed.
-    static QString unmappableMessage(const QString& unmappable);
 };

@@ -17,13 +17,6 @@
 namespace {
 // One read never asks for more than this, whatever the file claims to hold.
 constexpr qint64 kReadStep = qint64(1) << 20;
-
-QString sizeText(qint64 bytes)
-{
-    if (bytes >= (qint64(1) << 20))
-        return QStringLiteral("%1 MiB").arg(double(bytes) / double(qint64(1) << 20), 0, 'f', 1);
-    return QStringLiteral("%1 bytes").arg(bytes);
-}
 } // namespace
 
 IoError IoErrorOf(int error)
@@ -55,6 +48,11 @@ QString SystemReason(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
+IoResult SystemFailure(IoStep step, const QString& path, int error)
+{
+    return IoResult::failed(step, path, IoErrorOf(error), SystemReason(error));
+}
+
 QString RealPath(const QString& path)
 {
     const QFileInfo info(path);
@@ -81,10 +79,7 @@ IoResult RegularFileReader::open(const QString& path, qint64 limit)
     // Non-blocking, so that opening a pipe with no writer does not wait for one.
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
-        const int error = errno;
-        return IoResult::failure(
-            QStringLiteral("Cannot open file %1: %2").arg(ShownPath(path), SystemReason(error)),
-            IoErrorOf(error), SystemReason(error));
+        return SystemFailure(IoStep::Open, path, errno);
     }
     struct stat st
     {
@@ -92,26 +87,19 @@ IoResult RegularFileReader::open(const QString& path, qint64 limit)
     if (::fstat(fd, &st) != 0) {
         const int error = errno;
         ::close(fd);
-        return IoResult::failure(
-            QStringLiteral("Cannot read file %1: %2").arg(ShownPath(path), SystemReason(error)),
-            IoErrorOf(error), SystemReason(error));
+        return SystemFailure(IoStep::Read, path, error);
     }
     if (!S_ISREG(st.st_mode)) {
         ::close(fd);
-        const QString what = S_ISDIR(st.st_mode)
-                                 ? QStringLiteral("it is a folder")
-                                 : QStringLiteral("it is not a regular file but a device, pipe or socket");
-        return IoResult::failure(QStringLiteral("Cannot read %1: %2").arg(ShownPath(path), what),
-                                 IoError::NotRegular);
+        IoResult r = IoResult::failed(IoStep::Read, path, IoError::NotRegular);
+        r.folder = S_ISDIR(st.st_mode);
+        return r;
     }
     m_fd = fd;
     m_size = st.st_size;
     m_done = 0;
     if (m_size > limit) {
-        m_error = IoResult::failure(
-            QStringLiteral("Cannot read file %1: it is %2 long, more than the %3 the program reads")
-                .arg(ShownPath(path), sizeText(m_size), sizeText(limit)),
-            IoError::TooLarge);
+        m_error = IoResult::tooLarge(IoStep::Read, path, m_size, limit);
         return m_error;
     }
     return IoResult::success();
@@ -130,17 +118,12 @@ qint64 RegularFileReader::read(char* data, qint64 max)
             const int error = errno;
             if (error == EINTR)
                 continue;
-            m_error = IoResult::failure(
-                QStringLiteral("Cannot read file %1: %2").arg(ShownPath(m_path), SystemReason(error)),
-                IoErrorOf(error), SystemReason(error));
+            m_error = SystemFailure(IoStep::Read, m_path, error);
             return -1;
         }
         m_done += got;
         if (m_done > m_limit) {
-            m_error = IoResult::failure(
-                QStringLiteral("Cannot read file %1: it is %2 long, more than the %3 the program reads")
-                    .arg(ShownPath(m_path), sizeText(m_done), sizeText(m_limit)),
-                IoError::TooLarge);
+            m_error = IoResult::tooLarge(IoStep::Read, m_path, m_done, m_limit);
             return -1;
         }
         return got;
@@ -181,9 +164,7 @@ IoResult EnsureFolderOf(const QString& path)
     const int error = errno;
     if (error == EEXIST && QFileInfo(folder).isDir())
         return IoResult::success();
-    return IoResult::failure(
-        QStringLiteral("Could not create the folder %1: %2").arg(ShownPath(folder), SystemReason(error)),
-        IoErrorOf(error), SystemReason(error));
+    return SystemFailure(IoStep::CreateFolder, folder, error);
 }
 
 IoResult EnsureIniFile(const QString& path)
@@ -199,9 +180,7 @@ IoResult EnsureIniFile(const QString& path)
         const int error = errno;
         if (error == EEXIST)
             return IoResult::success();
-        return IoResult::failure(
-            QStringLiteral("Could not create %1: %2").arg(ShownPath(path), SystemReason(error)),
-            IoErrorOf(error), SystemReason(error));
+        return SystemFailure(IoStep::Create, path, error);
     }
     ::close(fd);
     return IoResult::success();
@@ -218,10 +197,7 @@ IoResult EnsurePrivateFolder(const QString& folder)
         const qsizetype slash = absolute.indexOf(QLatin1Char('/'), from);
         const QString level = slash < 0 ? absolute : absolute.left(slash);
         if (::mkdir(QFile::encodeName(level).constData(), 0700) != 0 && errno != EEXIST) {
-            const int error = errno;
-            return IoResult::failure(QStringLiteral("Could not create the folder %1: %2")
-                                         .arg(ShownPath(level), SystemReason(error)),
-                                     IoErrorOf(error), SystemReason(error));
+            return SystemFailure(IoStep::CreateFolder, level, errno);
         }
         if (slash < 0)
             break;
@@ -229,9 +205,7 @@ IoResult EnsurePrivateFolder(const QString& folder)
     }
     if (QFileInfo(absolute).isDir())
         return IoResult::success();
-    return IoResult::failure(
-        QStringLiteral("Could not create the folder %1: %2").arg(ShownPath(absolute), SystemReason(ENOTDIR)),
-        IoErrorOf(ENOTDIR), SystemReason(ENOTDIR));
+    return SystemFailure(IoStep::CreateFolder, absolute, ENOTDIR);
 }
 
 qint64 CrashLeftoverPid(const QString& fileName)
@@ -252,7 +226,10 @@ qint64 CrashLeftoverPid(const QString& fileName)
     return ok && pid > 0 ? pid : 0;
 }
 
-int RemoveCrashLeftovers(const QString& folder)
+namespace {
+// Removes the leftovers in folder whose name the filter takes (all when it is empty); ownedOnly keeps the
+// files of other users.
+int removeLeftovers(const QString& folder, const QString& ofFile, bool ownedOnly)
 {
     const QByteArray name = QFile::encodeName(folder);
     DIR* dir = ::opendir(name.constData());
@@ -261,8 +238,13 @@ int RemoveCrashLeftovers(const QString& folder)
     int removed = 0;
     const int dirFd = ::dirfd(dir);
     while (const dirent* entry = ::readdir(dir)) {
-        const qint64 pid = CrashLeftoverPid(QFile::decodeName(entry->d_name));
+        const QString entryName = QFile::decodeName(entry->d_name);
+        const qint64 pid = CrashLeftoverPid(entryName);
         if (pid <= 0 || pid == ::getpid())
+            continue;
+        // ".<name>.<pid>.": the file's own name, not one that merely begins like it.
+        if (!ofFile.isEmpty() && !entryName.startsWith(QLatin1Char('.') + ofFile + QLatin1Char('.') +
+                                                       QString::number(pid) + QLatin1Char('.')))
             continue;
         // Only a writer that is gone: a process that is alive, or that we may not signal, may still be
         // writing the file and renaming it into place.
@@ -271,11 +253,24 @@ int RemoveCrashLeftovers(const QString& folder)
         struct stat st
         {
         };
-        if (::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
+        if (::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
+            (ownedOnly && st.st_uid != ::getuid()))
             continue;
         if (::unlinkat(dirFd, entry->d_name, 0) == 0)
             ++removed;
     }
     ::closedir(dir);
     return removed;
+}
+} // namespace
+
+int RemoveCrashLeftovers(const QString& folder)
+{
+    return removeLeftovers(folder, QString(), false);
+}
+
+int RemoveCrashLeftoversOf(const QString& path)
+{
+    const QFileInfo info(path);
+    return removeLeftovers(info.absolutePath(), info.fileName(), true);
 }

@@ -18,6 +18,8 @@ inline constexpr qint64 Settings = qint64(16) << 20; // settings and language fi
 // The kind of an errno value, and the system's words for it.
 IoError IoErrorOf(int error);
 QString SystemReason(int error);
+// A failure of step on path for the errno value error.
+IoResult SystemFailure(IoStep step, const QString& path, int error);
 // A path as messages show it.
 QString ShownPath(const QString& path);
 // The file a path names, the same under every name it has: links and relative parts resolved (as far
@@ -74,5 +76,9 @@ IoResult EnsurePrivateFolder(const QString& folder);
 // cannot be asked) is kept: its save may still be under way. Call it only while holding the folder's
 // lock, so that no other run is saving there. Returns how many were removed.
 int RemoveCrashLeftovers(const QString& folder);
+// The same for the files written for one file only, wherever it is (an export the user named has no
+// lock): only the user's own files, and only those of a process that is gone, so that another run's
+// save to that file still under way is kept.
+int RemoveCrashLeftoversOf(const QString& path);
 // The process id in the name of a file AtomicFile writes, or 0 when the name is not one of them.
 qint64 CrashLeftoverPid(const QString& fileName);

@@ -18,25 +18,21 @@ InPlaceFile::~InPlaceFile()
         ::close(m_fd);
 }
 
-IoResult InPlaceFile::fail(const char* what, int error) const
+IoResult InPlaceFile::fail(IoStep step, int error) const
 {
-    return IoResult::failure(
-        QStringLiteral("%1 %2: %3").arg(QLatin1String(what), ShownPath(m_path), SystemReason(error)),
-        IoErrorOf(error), SystemReason(error));
+    return SystemFailure(step, m_path, error);
 }
 
 IoResult InPlaceFile::open()
 {
     m_fd = ::open(QFile::encodeName(m_path).constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (m_fd < 0)
-        return fail("Cannot open file", errno);
+        return fail(IoStep::Open, errno);
     struct stat st = {};
     if (::fstat(m_fd, &st) != 0)
-        return fail("Cannot read file", errno);
+        return fail(IoStep::Read, errno);
     if (!S_ISREG(st.st_mode))
-        return IoResult::failure(
-            QStringLiteral("Cannot write %1: it is no regular file").arg(ShownPath(m_path)),
-            IoError::NotRegular);
+        return IoResult::failed(IoStep::Write, m_path, IoError::NotRegular);
     m_size = st.st_size;
     return IoResult::success();
 }
@@ -50,7 +46,7 @@ IoResult InPlaceFile::read(qint64 offset, qint64 length, QByteArray& out)
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            return fail("Cannot read file", n < 0 ? errno : EIO);
+            return fail(IoStep::Read, n < 0 ? errno : EIO);
         done += n;
     }
     return IoResult::success();
@@ -64,7 +60,7 @@ IoResult InPlaceFile::write(qint64 offset, QByteArrayView bytes)
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            return fail("Cannot write file", n < 0 ? errno : EIO);
+            return fail(IoStep::Write, n < 0 ? errno : EIO);
         done += n;
     }
     m_size = std::max(m_size, offset + bytes.size());
@@ -74,7 +70,7 @@ IoResult InPlaceFile::write(qint64 offset, QByteArrayView bytes)
 IoResult InPlaceFile::truncate(qint64 size)
 {
     if (::ftruncate(m_fd, size) != 0)
-        return fail("Cannot write file", errno);
+        return fail(IoStep::Write, errno);
     m_size = size;
     return IoResult::success();
 }
@@ -82,6 +78,6 @@ IoResult InPlaceFile::truncate(qint64 size)
 IoResult InPlaceFile::sync()
 {
     if (CrashPoint::syncEnabled() && ::fsync(m_fd) != 0)
-        return fail("Cannot write file", errno);
+        return fail(IoStep::Write, errno);
     return IoResult::success();
 }

@@ -26,7 +26,7 @@ public:
     IoResult sync();
 
 private:
-    IoResult fail(const char* what, int error) const;
+    IoResult fail(IoStep step, int error) const;
 
     QString m_path;
     int m_fd = -1;

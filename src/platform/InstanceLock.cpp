@@ -65,10 +65,7 @@ int InstanceLock::attempt()
             return 0;
     }
     if (fd < 0) {
-        const int error = errno;
-        m_error = IoResult::failure(QStringLiteral("Cannot take the lock %1 of the lists: %2")
-                                        .arg(ShownPath(m_path), SystemReason(error)),
-                                    IoErrorOf(error), SystemReason(error));
+        m_error = SystemFailure(IoStep::Lock, m_path, errno);
         return -1;
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -76,9 +73,7 @@ int InstanceLock::attempt()
         ::close(fd);
         if (error == EWOULDBLOCK || error == EINTR)
             return 0;
-        m_error = IoResult::failure(QStringLiteral("Cannot take the lock %1 of the lists: %2")
-                                        .arg(ShownPath(m_path), SystemReason(error)),
-                                    IoErrorOf(error), SystemReason(error));
+        m_error = SystemFailure(IoStep::Lock, m_path, error);
         return -1;
     }
     // The holder before us may have removed the file between our open and our flock: then we hold a lock
@@ -113,17 +108,10 @@ bool InstanceLock::tryLock(int waitMs)
         QThread::msleep(50);
     }
     const Holder h = holder(m_folder);
-    QString who;
-    if (h.roleKnown && h.role == Role::CommandLine)
-        who = QStringLiteral("another Quillmar command-line run");
-    else if (h.roleKnown)
-        who = QStringLiteral("a running Quillmar window");
-    else
-        who = QStringLiteral("another running Quillmar");
-    if (h.pid > 0)
-        who += QStringLiteral(" (process %1)").arg(h.pid);
-    m_error = IoResult::failure(
-        QStringLiteral("The lists of %1 are in use by %2").arg(ShownPath(m_folder), who), IoError::Busy);
+    m_error = IoResult::failed(IoStep::Lock, m_folder, IoError::Busy);
+    if (h.roleKnown)
+        m_error.holder = h.role == Role::CommandLine ? IoHolder::CommandLine : IoHolder::Window;
+    m_error.holderPid = h.pid > 0 ? h.pid : 0;
     return false;
 }
 

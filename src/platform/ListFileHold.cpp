@@ -25,9 +25,7 @@ bool privateFolder(const QString& path, IoResult* error)
     const QByteArray name = QFile::encodeName(path);
     if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST) {
         if (error)
-            *error = IoResult::failure(
-                QStringLiteral("Cannot create folder %1: %2").arg(ShownPath(path), SystemReason(errno)),
-                IoErrorOf(errno), SystemReason(errno));
+            *error = SystemFailure(IoStep::CreateFolder, path, errno);
         return false;
     }
     struct stat st
@@ -36,10 +34,7 @@ bool privateFolder(const QString& path, IoResult* error)
     if (::lstat(name.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
         (st.st_mode & 077) != 0) {
         if (error)
-            *error = IoResult::failure(
-                QStringLiteral("The folder %1 is not private to this user, so Quillmar does not use it")
-                    .arg(ShownPath(path)),
-                IoError::Permission);
+            *error = IoResult::failed(IoStep::PrivateFolder, path, IoError::Permission);
         return false;
     }
     return true;
@@ -55,10 +50,19 @@ ListFileHold::~ListFileHold()
 
 QString ListFileHold::holdFolder(IoResult* error)
 {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    const QString base = !runtime.isEmpty() && QFileInfo(runtime).isDir()
-                             ? runtime + QStringLiteral("/quillmar")
-                             : QDir::tempPath() + QStringLiteral("/quillmar-%1").arg(::getuid());
+    // Every run of this user must find the same folder, whatever its environment: a job started by cron,
+    // ssh or a service often has no XDG_RUNTIME_DIR, or another TMPDIR, than the window of the session.
+    // So the folder follows from the user alone: the user's runtime folder when the system keeps one,
+    // else a private folder in /tmp.
+    const uid_t uid = ::getuid();
+    const QString runtime = QStringLiteral("/run/user/%1").arg(uid);
+    struct stat st
+    {
+    };
+    const bool ownRuntime = ::stat(QFile::encodeName(runtime).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+                            st.st_uid == uid && ::access(QFile::encodeName(runtime).constData(), W_OK) == 0;
+    const QString base =
+        ownRuntime ? runtime + QStringLiteral("/quillmar") : QStringLiteral("/tmp/quillmar-%1").arg(uid);
     if (!privateFolder(base, error))
         return {};
     const QString holds = base + QStringLiteral("/holds");
@@ -78,9 +82,7 @@ int ListFileHold::attempt()
     const QByteArray name = QFile::encodeName(folder) + '/' + key.left(40);
     const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600);
     if (fd < 0) {
-        m_error = IoResult::failure(QStringLiteral("Cannot take hold of the list %1: %2")
-                                        .arg(ShownPath(m_listPath), SystemReason(errno)),
-                                    IoErrorOf(errno), SystemReason(errno));
+        m_error = SystemFailure(IoStep::Hold, m_listPath, errno);
         return -1;
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -90,13 +92,9 @@ int ListFileHold::attempt()
         const QList<QByteArray> lines = QByteArray(buffer, n > 0 ? int(n) : 0).split('\n');
         // A holder that has not written its role yet is a run that just took the hold: wait for it.
         m_byWindow = lines.value(1) == "window";
-        const QString who = (m_byWindow ? QStringLiteral("a running Quillmar window")
-                                        : QStringLiteral("a Quillmar command-line run")) +
-                            (lines.value(0).toLongLong() > 0
-                                 ? QStringLiteral(" (process %1)").arg(QString::fromLatin1(lines[0]))
-                                 : QString());
-        m_error = IoResult::failure(
-            QStringLiteral("The list %1 is in use by %2").arg(ShownPath(m_listPath), who), IoError::Busy);
+        m_error = IoResult::failed(IoStep::Hold, m_listPath, IoError::Busy);
+        m_error.holder = m_byWindow ? IoHolder::Window : IoHolder::CommandLine;
+        m_error.holderPid = qMax(lines.value(0).toLongLong(), qint64(0));
         return 0;
     }
     const QByteArray info = QByteArray::number(QCoreApplication::applicationPid()) + '\n' +

@@ -45,12 +45,6 @@ QStringList absoluteFolders(const char* variable, const QStringList& fallback)
     return folders.isEmpty() ? fallback : folders;
 }
 
-IoResult systemFailure(const QString& what, const QString& path, int error)
-{
-    return IoResult::failure(QStringLiteral("%1 %2: %3").arg(what, ShownPath(path), SystemReason(error)),
-                             IoErrorOf(error), SystemReason(error));
-}
-
 // Creates a folder and the missing ones above it (mode 0700, as the XDG rules ask).
 IoResult makeFolder(const QString& path)
 {
@@ -65,10 +59,10 @@ IoResult makeFolder(const QString& path)
         if (::stat(name.constData(), &st) == 0) {
             if (S_ISDIR(st.st_mode))
                 continue;
-            return systemFailure(QStringLiteral("Cannot create folder"), prefix, ENOTDIR);
+            return SystemFailure(IoStep::CreateFolder, prefix, ENOTDIR);
         }
         if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST)
-            return systemFailure(QStringLiteral("Cannot create folder"), prefix, errno);
+            return SystemFailure(IoStep::CreateFolder, prefix, errno);
     }
     return IoResult::success();
 }
@@ -84,7 +78,7 @@ IoResult writeFile(const QString& path, const QByteArray& bytes)
 IoResult removeFile(const QString& path)
 {
     if (::unlink(QFile::encodeName(path).constData()) != 0 && errno != ENOENT)
-        return systemFailure(QStringLiteral("Cannot remove file"), path, errno);
+        return SystemFailure(IoStep::Remove, path, errno);
     return IoResult::success();
 }
 
@@ -115,25 +109,16 @@ QString normalExtension(const QString& extension)
 
 IoResult badExtension(const QString& extension)
 {
-    return IoResult::failure(
-        QStringLiteral("Cannot associate files with \"%1\": an extension is one to sixteen letters or digits")
-            .arg(extension),
-        IoError::BadName);
+    return IoResult::failed(IoStep::Associate, extension, IoError::BadName);
 }
 
 // A desktop entry holds UTF-8 text: a program path with bytes that are no UTF-8 cannot be written in one.
 IoResult checkProgramPath(const QString& path)
 {
     if (!path.startsWith(QLatin1Char('/')))
-        return IoResult::failure(
-            QStringLiteral("Cannot name the program \"%1\" in a desktop entry: its full path is not known")
-                .arg(path),
-            IoError::BadName);
+        return IoResult::failed(IoStep::NameProgram, path, IoError::NotFound);
     if (path.contains(QChar::ReplacementCharacter) || QFile::decodeName(QFile::encodeName(path)) != path)
-        return IoResult::failure(QStringLiteral("Cannot name the program %1 in a desktop entry: its path is "
-                                                "not valid UTF-8 text; move the program to another folder")
-                                     .arg(ShownPath(path)),
-                                 IoError::BadName);
+        return IoResult::failed(IoStep::NameProgram, path, IoError::BadName);
     return IoResult::success();
 }
 
@@ -504,15 +489,11 @@ IoResult XdgDesktopIntegration::refreshCaches(bool mime, bool applications) cons
             process.kill();
         if (finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
             return IoResult::success();
+        // The tool's own words, else how it ended.
         QString reason = QString::fromLocal8Bit(process.readAll()).trimmed().left(400);
         if (reason.isEmpty())
-            reason = finished ? QStringLiteral("it ended with status %1").arg(process.exitCode())
-                              : process.errorString();
-        return IoResult::failure(
-            QStringLiteral(
-                "The file types were written, but %1 could not refresh the desktop's list of them: %2")
-                .arg(tool, reason),
-            IoError::Other, reason);
+            reason = finished ? QStringLiteral("exit %1").arg(process.exitCode()) : process.errorString();
+        return IoResult::failed(IoStep::RefreshTypes, tool, IoError::Other, reason);
     };
     if (mime)
         if (IoResult r =

@@ -1,9 +1,12 @@
 // Runs the quillmar program ($QUILLMAR_BIN) on list files written here and checks what it prints.
 #include "model/ListFile.h"
+#include "platform/FileSystem.h"
 #include "platform/InstanceLock.h"
+#include "platform/ListFileHold.h"
 
 #include "TestUtil.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -186,6 +189,25 @@ TEST_F(CommandLineTest, ExchangeCommandsHonourTheWindowsLock)
     const QByteArray before = readAll(data("ToDoX.tdo"));
     EXPECT_TRUE(before.contains("One"));
 
+    // A window of another data folder showing a list file holds it against every run of this user,
+    // whatever that run's environment: cron and ssh jobs often lack the session's XDG_RUNTIME_DIR and TMPDIR.
+    const QString shown = m_dir.filePath(QStringLiteral("shown.tdx"));
+    ASSERT_TRUE(writeAll(shown, before));
+    {
+        ListFileHold windowHold(shown, ListFileHold::Role::Window);
+        ASSERT_TRUE(windowHold.tryHold());
+        const QString runtime = m_dir.filePath(QStringLiteral("run"));
+        ASSERT_TRUE(QDir().mkdir(runtime));
+        const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR"), savedTemp = qgetenv("TMPDIR");
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+        qputenv("TMPDIR", QFile::encodeName(m_dir.path()));
+        r = quillmar(import + QStringList{shown});
+        qputenv("XDG_RUNTIME_DIR", savedRuntime);
+        qputenv("TMPDIR", savedTemp);
+        EXPECT_EQ(r.status, 1) << r.out.toStdString();
+        EXPECT_EQ(readAll(shown), before);
+    }
+
     // While a window holds the data folder, an import is refused and the list stays as it was.
     InstanceLock window(m_data);
     ASSERT_TRUE(window.tryLock());
@@ -282,6 +304,9 @@ TEST_F(CommandLineTest, ExportsAndImportsNeverReplaceAListTheyMustNot)
     // A list under another name is still a list: its bytes say so.
     const QString disguised = m_dir.filePath(QStringLiteral("list.csv"));
     ASSERT_TRUE(QFile::copy(data("ToDoX.tdo"), disguised));
+    // Nor over the sync's state beside a list.
+    const QString state = m_dir.filePath(QStringLiteral(".L.tdx.sync"));
+    ASSERT_TRUE(writeAll(state, "state"));
     struct Case
     {
         const char* option;
@@ -291,7 +316,7 @@ TEST_F(CommandLineTest, ExportsAndImportsNeverReplaceAListTheyMustNot)
     for (const Case& c : {Case{"--export-csv", standard, {}}, Case{"--export-ics", list, list},
                           Case{"--export-html", data("Quillmar.ini"), {}},
                           Case{"--export-csv", m_dir.filePath(QStringLiteral("copy.tdo")), list},
-                          Case{"--export-csv", disguised, list}}) {
+                          Case{"--export-csv", disguised, list}, Case{"--export-html", state, list}}) {
         SCOPED_TRACE(c.option + (" " + c.out.toStdString()));
         const QByteArray before = readAll(c.out);
         QStringList args{QLatin1String(c.option), c.out};
@@ -321,4 +346,52 @@ TEST_F(CommandLineTest, ExportsAndImportsNeverReplaceAListTheyMustNot)
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains("in use by a running Quillmar window")) << r.err.toStdString();
     EXPECT_EQ(readAll(standard), before);
+}
+
+// A one-column file is read with a header only when its first line is exactly a column's caption.
+TEST_F(CommandLineTest, AOneColumnFileHasAHeaderOnlyWhenItIsExactlyACaption)
+{
+    for (const auto& [text, expected] :
+         {std::pair{"Actions\r\nBuy milk\r\n", QByteArrayList{"Buy milk"}},
+          std::pair{"Task Name\r\nBuy milk\r\n", QByteArrayList{"Buy milk"}},
+          std::pair{"actions\r\nBuy milk\r\n", QByteArrayList{"actions", "Buy milk"}}}) {
+        SCOPED_TRACE(text);
+        QFile::remove(data("ToDoX.tdo"));
+        const QString in = m_dir.filePath(QStringLiteral("one.csv"));
+        ASSERT_TRUE(writeAll(in, text));
+        ASSERT_EQ(quillmar({QStringLiteral("--import-csv"), in}).status, 0);
+        ToDoList list;
+        ASSERT_TRUE(ReadListFile(data("ToDoX.tdo"), true, list).ok);
+        QByteArrayList actions;
+        for (const ToDoItem& item : list.items)
+            actions << item.action().toByteArray();
+        EXPECT_EQ(actions, expected);
+    }
+}
+
+// An export killed after it made its temporary file leaves the old file whole; the next export to that
+// file removes the dead run's temporary, and nothing of a live run or of another file.
+TEST_F(CommandLineTest, TheNextExportRemovesWhatAKilledOneLeftBesideItsFile)
+{
+    const QString out = m_dir.filePath(QStringLiteral("out.csv"));
+    ASSERT_TRUE(writeAll(out, "old"));
+    qputenv("QUILLMAR_CRASH_AT", "1");
+    const Outcome killed = quillmar({QStringLiteral("--export-csv"), out});
+    qunsetenv("QUILLMAR_CRASH_AT");
+    EXPECT_EQ(killed.status, -1);
+    EXPECT_EQ(readAll(out), "old");
+    const auto leftovers = [this] {
+        return QDir(m_dir.path()).entryList({QStringLiteral(".*quillmar-tmp")}, QDir::Files | QDir::Hidden);
+    };
+    ASSERT_EQ(leftovers().size(), 1);
+    const QString live = QStringLiteral(".out.csv.%1.a.quillmar-tmp").arg(QCoreApplication::applicationPid());
+    const QString other =
+        QStringLiteral(".out.csv.bak.%1.a.quillmar-tmp").arg(CrashLeftoverPid(leftovers().constFirst()));
+    ASSERT_TRUE(writeAll(m_dir.filePath(live), "x") && writeAll(m_dir.filePath(other), "x"));
+
+    EXPECT_EQ(quillmar({QStringLiteral("--export-csv"), out}).status, 0);
+    EXPECT_NE(readAll(out), "old");
+    QStringList kept = leftovers();
+    kept.sort();
+    EXPECT_EQ(kept.join(QLatin1Char(' ')).toStdString(), (live + QLatin1Char(' ') + other).toStdString());
 }

@@ -1,6 +1,7 @@
 // CSV both ways through a real consumer: Python's csv module reads the export, and the import reads what
 // Python's csv writer wrote (the spreadsheet dialect, and semicolons as LibreOffice writes them in many
 // locales). python3 must be there: without it the test fails.
+#include "config/IoMessage.h"
 #include "exchange/CSVExchange.h"
 #include "platform/CodePage.h"
 
@@ -137,7 +138,7 @@ with open(sys.argv[2], 'w', newline='', encoding='utf-8') as f:
         std::vector<ToDoItem> rows;
         CSVImportNotes notes;
         const IoResult r = ReadCSVFile(path("in.csv"), rows, &notes);
-        ASSERT_TRUE(r.ok) << d.what << ": " << r.error.toStdString();
+        ASSERT_TRUE(r.ok) << d.what << ": " << IoMessage(r).toStdString();
         EXPECT_FALSE(notes.earlierForm) << d.what;
         ASSERT_EQ(rows.size(), expected.size()) << d.what;
         for (size_t i = 0; i < rows.size(); ++i) {

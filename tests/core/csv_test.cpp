@@ -1,5 +1,6 @@
 // How CSV files from spreadsheets, scripts, the listing and earlier versions are told apart and read, and
 // what the export writes. Python's csv module as the other side: csv_python_test.cpp.
+#include "config/IoMessage.h"
 #include "config/LanguageTexts.h"
 #include "exchange/CSVConvert.h"
 #include "exchange/CSVExchange.h"
@@ -281,7 +282,7 @@ TEST_F(CSVTest, EachFileIsReadTheWayItsWriterMeantIt)
         std::vector<ToDoItem> rows;
         CSVImportNotes notes;
         const IoResult r = CSVToRows(c.file, rows, QStringLiteral("f.csv"), &notes);
-        ASSERT_TRUE(r.ok) << c.what << ": " << r.error.toStdString();
+        ASSERT_TRUE(r.ok) << c.what << ": " << IoMessage(r).toStdString();
         EXPECT_EQ(texts(rows), c.rows) << c.what;
         EXPECT_EQ(notes.earlierForm, c.earlierForm) << c.what;
         EXPECT_EQ(notes.separator, c.separator) << c.what;
@@ -323,7 +324,7 @@ TEST_F(CSVTest, ImportAddsAllOrNothing)
         IoError kind;
         const char* says;
     } refused[] = {
-        {"nope.csv", {}, IoError::NotFound, "No such file"},
+        {"nope.csv", {}, IoError::NotFound, "does not exist"},
         {"zeros.csv", QByteArray(4096, '\0'), IoError::BadData, "NUL"},
         {"open.csv", "a,1\r\nb,\"open\r\nc,2\r\nd,3\r\n", IoError::BadData, "not closed (line 2)"},
         {"after.csv", "Actions,Owner\r\nx,y\r\n\"z\"q,1\r\n", IoError::BadData,
@@ -341,8 +342,8 @@ TEST_F(CSVTest, ImportAddsAllOrNothing)
         const IoResult r = ImportCSVFile(file, list);
         EXPECT_FALSE(r.ok) << c.file;
         EXPECT_EQ(r.kind, c.kind) << c.file;
-        EXPECT_TRUE(r.error.contains(file) && r.error.contains(QLatin1String(c.says)))
-            << r.error.toStdString();
+        EXPECT_TRUE(IoMessage(r).contains(file) && IoMessage(r).contains(QLatin1String(c.says)))
+            << IoMessage(r).toStdString();
         EXPECT_EQ(list.items, before.items);
     }
 }
@@ -373,9 +374,9 @@ TEST_F(CSVTest, EncodingComesFromTheMarkTheBytesOrTheCodePage)
         CodePage::setCurrent(c.kind);
         std::vector<ToDoItem> rows;
         const IoResult r = CSVToRows(c.file, rows);
-        EXPECT_EQ(r.ok, c.refusal == nullptr) << c.file.toHex().constData() << r.error.toStdString();
+        EXPECT_EQ(r.ok, c.refusal == nullptr) << c.file.toHex().constData() << IoMessage(r).toStdString();
         if (c.refusal) {
-            EXPECT_TRUE(r.error.contains(QLatin1String(c.refusal))) << r.error.toStdString();
+            EXPECT_TRUE(IoMessage(r).contains(QLatin1String(c.refusal))) << IoMessage(r).toStdString();
             continue;
         }
         ASSERT_EQ(rows.size(), 1u) << c.file.toHex().constData();
@@ -446,7 +447,7 @@ TEST_F(CSVTest, RandomTextsComeBackExactlyFromFilesOfManyPieces)
         ASSERT_TRUE(WriteCSVFile(path("r.csv"), rows).ok);
         std::vector<ToDoItem> back;
         const IoResult r = ReadCSVFile(path("r.csv"), back);
-        ASSERT_TRUE(r.ok) << r.error.toStdString();
+        ASSERT_TRUE(r.ok) << IoMessage(r).toStdString();
         ASSERT_EQ(back.size(), rows.size());
         EXPECT_TRUE(back == rows);
     }

@@ -1,4 +1,5 @@
 #include "TestUtil.h"
+#include "config/IoMessage.h"
 #include "platform/DesktopEntry.h"
 #include "platform/MimeAppsList.h"
 #include "platform/XdgDesktopIntegration.h"
@@ -260,7 +261,7 @@ TEST_F(XdgDesktopTest, FailuresNameTheFileAndTheReason)
     const IoResult blocked = XdgDesktopIntegration(program).SetAutoStart(program, {}, true);
     EXPECT_FALSE(blocked.ok);
     EXPECT_FALSE(blocked.reason.isEmpty());
-    EXPECT_TRUE(blocked.error.contains(path("plain file"))) << blocked.error.toStdString();
+    EXPECT_TRUE(IoMessage(blocked).contains(path("plain file"))) << IoMessage(blocked).toStdString();
     EXPECT_EQ(desktop.RegisterExtension(QStringLiteral("t/do")).kind, IoError::BadName);
     const QString undecodable = QFile::decodeName("/tmp/\xff/quillmar");
     EXPECT_EQ(XdgDesktopIntegration(undecodable).RegisterExtension(QStringLiteral("tdo")).kind,

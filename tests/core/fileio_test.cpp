@@ -1,5 +1,6 @@
 // The file layer under every reader and writer: atomic saves, refused targets, bounded reads, the lock.
 #include "config/IniFile.h"
+#include "config/IoMessage.h"
 #include "exchange/CSVExchange.h"
 #include "exchange/ToDo2HTML.h"
 #include "model/ListFile.h"
@@ -110,7 +111,7 @@ TEST_F(FileIoTest, WritersReplaceRegularFilesAndLeaveEverythingElse)
             const IoResult r = write(path(QLatin1String(target)));
             EXPECT_FALSE(r.ok) << name << " " << target;
             EXPECT_EQ(r.kind, IoError::NotRegular) << name << " " << target;
-            EXPECT_TRUE(r.error.contains(path(QLatin1String(target)))) << r.error.toStdString();
+            EXPECT_TRUE(IoMessage(r).contains(path(QLatin1String(target)))) << IoMessage(r).toStdString();
         }
         // A new file, a replaced file with its permissions, and a link that stays a link.
         const QString file = path(QLatin1String(name));
@@ -158,14 +159,16 @@ TEST_F(FileIoTest, AFailedWriteKeepsTheOldFileAndSaysWhy)
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.kind, IoError::NoSpace);
     EXPECT_EQ(r.reason, SystemReason(EFBIG));
-    EXPECT_TRUE(r.error.contains(file) && r.error.contains(r.reason)) << r.error.toStdString();
+    // The program's words for a kind it knows, not the system's.
+    EXPECT_TRUE(IoMessage(r).contains(file) && IoMessage(r).contains(QLatin1String("no space left")))
+        << IoMessage(r).toStdString();
     EXPECT_EQ(readAll(file), QByteArray("old"));
     EXPECT_EQ(entries(), QStringList{QStringLiteral("kept")});
 
     const IoResult missing = AtomicFile::save(path(QStringLiteral("no/such/folder/x")), "x");
     EXPECT_EQ(missing.kind, IoError::NotFound);
-    EXPECT_TRUE(missing.error.contains(QLatin1String("No such file or directory")))
-        << missing.error.toStdString();
+    EXPECT_TRUE(IoMessage(missing).contains(QLatin1String("does not exist")))
+        << IoMessage(missing).toStdString();
 }
 
 TEST_F(FileIoTest, ReadersRefuseWhatIsNoFileOrTooLargeBeforeReading)
@@ -189,8 +192,9 @@ TEST_F(FileIoTest, ReadersRefuseWhatIsNoFileOrTooLargeBeforeReading)
     for (const auto& [name, read] : readers()) {
         for (const auto& c : cases) {
             const IoResult r = read(c.file);
-            EXPECT_EQ(r.kind, c.kind) << name << " " << c.file.toStdString() << " " << r.error.toStdString();
-            EXPECT_TRUE(r.error.contains(c.file)) << r.error.toStdString();
+            EXPECT_EQ(r.kind, c.kind)
+                << name << " " << c.file.toStdString() << " " << IoMessage(r).toStdString();
+            EXPECT_TRUE(IoMessage(r).contains(c.file)) << IoMessage(r).toStdString();
         }
     }
 
@@ -224,8 +228,8 @@ TEST_F(FileIoTest, ALiveLockIsNeverTakenAStaleOneIs)
     for (int wait : {0, 200}) {
         EXPECT_FALSE(second.tryLock(wait));
         EXPECT_EQ(second.error().kind, IoError::Busy);
-        EXPECT_TRUE(second.error().error.contains(QLatin1String("command-line run")))
-            << second.error().error.toStdString();
+        EXPECT_TRUE(IoMessage(second.error()).contains(QLatin1String("command-line run")))
+            << IoMessage(second.error()).toStdString();
         EXPECT_TRUE(QFileInfo::exists(lockFile));
         EXPECT_TRUE(first->isLocked());
     }
@@ -238,7 +242,7 @@ TEST_F(FileIoTest, ALiveLockIsNeverTakenAStaleOneIs)
     InstanceLock nowhere(path(QStringLiteral("missing")));
     EXPECT_FALSE(nowhere.tryLock());
     EXPECT_EQ(nowhere.error().kind, IoError::NotFound);
-    EXPECT_TRUE(nowhere.error().error.contains(QLatin1String("No such file or directory")));
+    EXPECT_TRUE(IoMessage(nowhere.error()).contains(QLatin1String("does not exist")));
 }
 
 // A link planted where the program keeps its own files (the lock, the settings, the recovery copy) must not

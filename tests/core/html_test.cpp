@@ -1,3 +1,4 @@
+#include "config/IoMessage.h"
 #include "exchange/ToDo2HTML.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
@@ -66,7 +67,7 @@ protected:
         TToDo2HTML html(ini);
         QByteArray out;
         const IoResult r = html.WriteHTML(rows, captions, QString(), &out);
-        EXPECT_TRUE(r.ok) << r.error.toStdString();
+        EXPECT_TRUE(r.ok) << IoMessage(r).toStdString();
         return out;
     }
     static ToDoItem item(const QByteArray& action, const QByteArray& target, bool checked = false)
@@ -172,8 +173,9 @@ TEST_F(HtmlTest, UnreadableSettingsNameTheirSectionAndWriteNothing)
         TToDo2HTML html(settings(c.ini));
         const IoResult r = html.WriteHTML(ToDoList(), TToDo2HTML::DefaultColumnCaptions(), file);
         EXPECT_FALSE(r.ok) << c.ini.constData();
-        EXPECT_TRUE(r.error.contains(QLatin1String(c.section)) && r.error.contains(QLatin1String(c.value)))
-            << r.error.toStdString();
+        EXPECT_TRUE(IoMessage(r).contains(QLatin1String(c.section)) &&
+                    IoMessage(r).contains(QLatin1String(c.value)))
+            << IoMessage(r).toStdString();
         EXPECT_FALSE(QFileInfo::exists(file));
     }
     // The size of a colour-only group is not on the page, so it is not checked.

@@ -1,5 +1,6 @@
 // To-dos written by a calendar library that is not ours, Python's icalendar (Debian package
 // python3-icalendar), imported as a vdir: one file per to-do. A missing module fails the test.
+#include "config/IoMessage.h"
 #include "exchange/ICalendarImport.h"
 #include "platform/CodePage.h"
 #include "platform/Regional.h"
@@ -117,6 +118,6 @@ TEST(ICalendarFromPython, VTodoFilesBecomeItemsAndWhatTheListCannotHoldIsNamed)
     ICalendarImport refused;
     const IoResult r = ReadICalendar(dir.path(), refused);
     EXPECT_FALSE(r.ok);
-    EXPECT_TRUE(r.error.contains(QStringLiteral("nothing was imported"))) << r.error.toStdString();
+    EXPECT_TRUE(IoMessage(r).contains(QStringLiteral("nothing was imported"))) << IoMessage(r).toStdString();
     EXPECT_TRUE(refused.items.empty());
 }

@@ -280,6 +280,47 @@ TEST_F(ListDocumentTest, ChangesMadeWhileAnAutosaveWritesAreNotLostNorMarkedSave
               rowsOf(listOf({"first", "second", "third", "fourth"})));
 }
 
+// A long import joins the rows in slices; an edit or a save meanwhile finds it whole, and it is taken
+// back as one change.
+TEST_F(ListDocumentTest, ALongImportIsWholeBeforeAnyOtherStepAndGoesBackAsOne)
+{
+    ScriptedPrompter user;
+    m_doc->setImportTurnBudget(0);
+    m_doc->startUp({}, user);
+    rows().appendItem(item("a"));
+    std::vector<RowChange> done;
+    QObject::connect(m_doc.get(), &ListDocument::changeMade,
+                     [&done](const RowChange& c) { done.push_back(c); });
+    const int imported = 2 * SlicedImport::kSliceRows + 1;
+    auto importing = [&] {
+        std::vector<ToDoItem> items;
+        for (int i = 0; i < imported; ++i)
+            items.push_back(item(QByteArray("i" + QByteArray::number(i)).constData()));
+        ASSERT_TRUE(m_doc->importItems(std::move(items)));
+        ASSERT_TRUE(m_doc->isImporting());
+        EXPECT_TRUE(done.empty());
+    };
+    importing();
+    ASSERT_TRUE(m_doc->addItem(item("b"), {}, {}));
+    ASSERT_EQ(done.size(), 2u);
+    EXPECT_EQ(done[0].rowCount(), imported);
+    EXPECT_EQ(rows().size(), imported + 2);
+    EXPECT_EQ(rows().item(imported + 1).action(), QByteArray("b"));
+    for (auto it = done.rbegin(); it != done.rend(); ++it) {
+        ASSERT_TRUE(m_doc->prepareUndo(*it));
+        m_doc->undoRows(*it);
+    }
+    EXPECT_EQ(rowsOf(rows().list()), rowsOf(listOf({"a"})));
+
+    done.clear();
+    importing();
+    ASSERT_TRUE(m_doc->SaveCurrentList(user));
+    ToDoList onDisk;
+    ASSERT_TRUE(ReadListFile(m_paths.standardList, true, onDisk));
+    EXPECT_EQ(onDisk.size(), imported + 1);
+    EXPECT_EQ(done.size(), 1u);
+}
+
 // With autosaves on, an undone move to history leaves its rows in the history until a save of the list
 // holds them again; done again before that, it finds them still there.
 TEST_F(ListDocumentTest, AnUndoneMoveLeavesTheHistoryOnceTheListHoldsItsRowsAgain)
@@ -351,12 +392,17 @@ TEST_F(ListDocumentTest, SaveAsRefusesTheProgramsOwnFiles)
     testutil::writeAll(path("Recovery.tdx"), "");
     QDir().mkpath(path("elsewhere"));
     QFile::link(path("Recovery.tdx"), path("elsewhere/link.tdx"));
+    // The sync's state beside the standard list and beside a list elsewhere.
+    testutil::writeAll(path(".ToDoX.tdo.sync"), "state");
+    testutil::writeAll(path("elsewhere/B.tdx"), "");
+    testutil::writeAll(path("elsewhere/.B.tdx.sync"), "state");
     ScriptedPrompter user;
     user.answers = {Answer::Cancel};
     m_doc->startUp({}, user);
     rows().appendItem(item("new"));
     for (const QString& target : {m_paths.historyList, path("Recovery.tdx"), path("Recovery 3.tdx"),
-                                  m_paths.settingsFile, path("elsewhere.tdh"), path("elsewhere/link.tdx")}) {
+                                  m_paths.settingsFile, path("elsewhere.tdh"), path("elsewhere/link.tdx"),
+                                  path(".ToDoX.tdo.sync"), path("elsewhere/.B.tdx.sync")}) {
         SCOPED_TRACE(target.toStdString());
         const QByteArray before = testutil::readAll(target);
         user.answers = {Answer::Yes};

@@ -1,3 +1,4 @@
+#include "config/IoMessage.h"
 #include "config/Paths.h"
 #include "model/HistoryTail.h"
 #include "model/ListFile.h"
@@ -196,7 +197,8 @@ TEST_F(ListFileTest, ShortOrDamagedHistoryIsLeftAsItWas)
         ASSERT_TRUE(writeAll(HistoryListPath(), bad));
         const IoResult r = AppendSelectedToHistory(shown, {0}, HistoryListPath());
         EXPECT_FALSE(r.ok);
-        EXPECT_TRUE(r.error.contains(QLatin1String("History.tdh: damaged at byte"))) << r.error.toStdString();
+        EXPECT_TRUE(IoMessage(r).contains(QLatin1String("History.tdh: damaged at byte")))
+            << IoMessage(r).toStdString();
         EXPECT_EQ(readAll(HistoryListPath()), bad);
     }
 }
@@ -210,7 +212,8 @@ TEST_F(ListFileTest, TruncatedFileFailsAtEveryOffsetAndKeepsTheList)
         ToDoList list = sampleList();
         const IoResult r = LoadListFile(list, path("t.tdx"));
         ASSERT_FALSE(r.ok) << "cut at " << n;
-        EXPECT_TRUE(r.error.contains(QLatin1String("t.tdx: damaged at byte "))) << r.error.toStdString();
+        EXPECT_TRUE(IoMessage(r).contains(QLatin1String("t.tdx: damaged at byte ")))
+            << IoMessage(r).toStdString();
         EXPECT_EQ(SerializeList(list, true), full) << "cut at " << n;
     }
     for (qsizetype n = 1; n < history.size(); ++n) {
@@ -254,13 +257,13 @@ TEST_F(ListFileTest, ReadingInPiecesGivesWhatTheWholeImageGives)
         const IoResult expected = ParseList(bytes, true, fromImage, path("big.tdx"));
         const IoResult r = ReadListFile(path("big.tdx"), true, fromFile);
         EXPECT_EQ(r.ok, expected.ok);
-        EXPECT_EQ(r.error, expected.error);
+        EXPECT_EQ(IoMessage(r), IoMessage(expected));
         EXPECT_EQ(SerializeList(fromFile, true), SerializeList(fromImage, true));
         // Rows that refer to the file's image read the same, and a changed row leaves the image alone.
         QByteArray image;
         ToDoList inPlace;
         const IoResult i = ReadListFileImage(path("big.tdx"), true, image, inPlace);
-        EXPECT_EQ(i.error, expected.error);
+        EXPECT_EQ(IoMessage(i), IoMessage(expected));
         EXPECT_EQ(SerializeList(inPlace, true), SerializeList(fromImage, true));
         if (i.ok && !inPlace.items.empty()) {
             inPlace.items.front().setAction("changed");
@@ -303,8 +306,8 @@ TEST_F(ListFileTest, HostileCountsAndFlagsAreRefusedWithTheirOffset)
         ToDoList list = sampleList();
         const IoResult r = LoadListFile(list, path("h.tdx"));
         ASSERT_FALSE(r.ok);
-        EXPECT_TRUE(r.error.contains(QLatin1String("h.tdx: damaged at ") + QLatin1String(c.message)))
-            << r.error.toStdString();
+        EXPECT_TRUE(IoMessage(r).contains(QLatin1String("h.tdx: damaged at ") + QLatin1String(c.message)))
+            << IoMessage(r).toStdString();
         EXPECT_EQ(list.size(), 2);
     }
     // A first word no list can begin with: the file is no list, rather than a damaged one.
@@ -313,9 +316,9 @@ TEST_F(ListFileTest, HostileCountsAndFlagsAreRefusedWithTheirOffset)
         ASSERT_TRUE(writeAll(path("h.tdx"), notAList));
         const IoResult r = LoadListFile(*std::make_unique<ToDoList>(), path("h.tdx"));
         EXPECT_TRUE(
-            r.error.endsWith(QLatin1String("h.tdx is not a to-do list file: it does not begin with an "
-                                           "item count.")))
-            << r.error.toStdString();
+            IoMessage(r).endsWith(QLatin1String("h.tdx is not a to-do list file: it does not begin with an "
+                                                "item count.")))
+            << IoMessage(r).toStdString();
     }
 }
 
@@ -345,6 +348,6 @@ TEST_F(ListFileTest, ALastFieldClaimingMoreBytesThanFollowIsRefusedWithinTheBuff
             ParseList(QByteArrayView(exact.get(), c.bytes.size()), c.withNames, list, QStringLiteral("x"));
         EXPECT_FALSE(r.ok);
         EXPECT_EQ(r.kind, IoError::BadData);
-        EXPECT_TRUE(r.error.contains(QLatin1String(c.message))) << r.error.toStdString();
+        EXPECT_TRUE(IoMessage(r).contains(QLatin1String(c.message))) << IoMessage(r).toStdString();
     }
 }

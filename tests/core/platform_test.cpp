@@ -1,3 +1,4 @@
+#include "config/LanguageTexts.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/Regional.h"
@@ -39,7 +40,7 @@ TEST_F(PlatformTest, UnmappableCharactersAreReportedNotDamaged)
     EXPECT_FALSE(r.ok());
     EXPECT_TRUE(r.bytes.isEmpty());
     EXPECT_EQ(r.unmappable, QString::fromUtf16(u"\u4e2d\u6587\U0001F600"));
-    const QString msg = CodePage::unmappableMessage(r.unmappable);
+    const QString msg = UnmappableText(r.unmappable);
     EXPECT_TRUE(msg.contains(QStringLiteral("U+4E2D"))) << msg.toStdString();
     EXPECT_TRUE(msg.contains(QStringLiteral("U+1F600"))) << msg.toStdString();
 }

@@ -3,6 +3,7 @@
 #include "config/ColorGridCells.h"
 #include "config/Colors.h"
 #include "config/IniFile.h"
+#include "config/IoMessage.h"
 #include "config/SettingsValues.h"
 #include "config/StyleItem.h"
 
@@ -158,7 +159,7 @@ TEST_F(SettingsValuesTest, AFileThatCannotBeReadIsNotWrittenOver)
     EXPECT_TRUE(QFileInfo(folder + QStringLiteral("/inside")).isDir());
     const IoResult deep = SettingsValues().write(m_dir.filePath(QStringLiteral("no/such/Quillmar.ini")));
     EXPECT_FALSE(deep.ok);
-    EXPECT_FALSE(deep.error.isEmpty());
+    EXPECT_FALSE(IoMessage(deep).isEmpty());
 }
 
 TEST(ColorGridCellsTest, CellsAreTheSixteenPaletteColoursAndTheirReverseLookup)

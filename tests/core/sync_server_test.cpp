@@ -346,7 +346,7 @@ TEST_P(SyncServerTest, ServerFaultsLoseNothingAndTheNextSyncRecovers)
     int n = 0;
     // A dropped connection is tried again by the network layer: dropped three times, it fails the run.
     for (const char* fault : {"PUT 500 1", "PUT drop 3", "PUT stall 1", "PUT 412 1", "REPORT 500 2",
-                              "REPORT drop 3", "DELETE 500 1", "DELETE drop 3"}) {
+                              "REPORT drop 3", "DELETE 500 1", "DELETE drop 3", "PROPFIND 500 2"}) {
         SCOPED_TRACE(fault);
         // A new row and a changed one, and a deleted one for the faults of DELETE.
         ToDoList a = list("a");
@@ -362,6 +362,10 @@ TEST_P(SyncServerTest, ServerFaultsLoseNothingAndTheNextSyncRecovers)
         const testutil::Outcome failed = sync("a", viaProxy);
         if (!QByteArray(fault).contains("412")) {
             EXPECT_EQ(failed.status, 1) << failed.out.constData();
+        }
+        // A server that fails is said to, not taken for no server at all.
+        if (QByteArray(fault).contains("500")) {
+            EXPECT_TRUE(failed.err.contains("500")) << failed.err.constData();
         }
         EXPECT_EQ(rows("a"), before);
         const testutil::Outcome again = sync("a", viaProxy);

@@ -1,5 +1,6 @@
 #include "MainWindowFixture.h"
 
+#include "app/ReportView.h"
 #include "app/TQuillmar.h"
 #include "config/Config.h"
 #include "platform/desktop/QtSoundPlayer.h"
@@ -18,7 +19,6 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
-#include <QTreeView>
 #include <QtTest>
 
 #include <memory>
@@ -213,7 +213,7 @@ private Q_SLOTS:
     // At midnight the date of the status bar and the colours of the rows follow the new day.
     void newDayRefreshesStatuses()
     {
-        auto* view = fixture::child<QTreeView>(w.get(), "lstToDo");
+        auto* view = fixture::child<ReportView>(w.get(), "lstToDo");
         auto bold = [view] { return view->model()->index(0, 0).data(Qt::FontRole).value<QFont>().bold(); };
         QVERIFY(bold()); // due today
         tickAt(QTime(23, 59, 59));

@@ -2,6 +2,7 @@
 // focused widget, the commands' actions, the editor and the dialogs' test hooks.
 #include "MainWindowFixture.h"
 
+#include "app/ReportView.h"
 #include "app/TQuillmar.h"
 #include "dialogs/ItemEditorDialog.h"
 #include "dialogs/NameComboBox.h"
@@ -12,7 +13,6 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTreeView>
 #include <QtTest>
 
 #include <algorithm>
@@ -48,7 +48,7 @@ private:
     std::unique_ptr<TQuillmar> w;
 
     ToDoListModel& rows() { return *w->document().model(); }
-    QTreeView* view() { return child<QTreeView>(w.get(), "lstToDo"); }
+    ReportView* view() { return child<ReportView>(w.get(), "lstToDo"); }
     QLineEdit* findField() { return child<QLineEdit>(w.get(), "FilterText"); }
     QWidget* filterBar() { return child<QWidget>(w.get(), "FilterBar"); }
     QLabel* shownCount() { return child<QLabel>(w.get(), "ShownCount"); }

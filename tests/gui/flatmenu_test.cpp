@@ -3,6 +3,7 @@
 // flatmenu_core_test's).
 #include "MainWindowFixture.h"
 
+#include "app/ReportView.h"
 #include "app/TQuillmar.h"
 #include "menus/FlatMenuStyle.h"
 #include "menus/TFlatMenuPainter.h"
@@ -14,7 +15,6 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QToolBar>
-#include <QTreeView>
 
 using namespace fixture;
 
@@ -68,7 +68,7 @@ private Q_SLOTS:
         QCOMPARE(painter->iconBackColor(), memo);
         QVERIFY(memo != QColor(128, 0, 0));
         for (QWidget* flat : std::initializer_list<QWidget*>{
-                 w.menuBar(), child<QToolBar>(&w, "ToolBar"), child<QTreeView>(&w, "lstToDo"),
+                 w.menuBar(), child<QToolBar>(&w, "ToolBar"), child<ReportView>(&w, "lstToDo"),
                  child<QTextEdit>(&w, "ActionMemo"), child<QMenu>(&w, "ListPopup")})
             QVERIFY2(flat->style() == painter->style(), qPrintable(flat->objectName()));
         QVERIFY(action(&w, "actAbout")->isVisible());

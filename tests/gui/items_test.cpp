@@ -1,6 +1,7 @@
 // The commands that change rows, driven as the user drives them: actions, the editor, keys.
 #include "MainWindowFixture.h"
 
+#include "app/ReportView.h"
 #include "app/TQuillmar.h"
 #include "dialogs/ItemEditorDialog.h"
 
@@ -12,7 +13,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTextEdit>
-#include <QTreeView>
 #include <QtTest>
 
 #include <memory>
@@ -49,7 +49,7 @@ private:
         QCOMPARE(w->document().mode(), ListMode::Standard);
     }
     ToDoListModel& rows() { return *w->document().model(); }
-    QTreeView* view() { return child<QTreeView>(w.get(), "lstToDo"); }
+    ReportView* view() { return child<ReportView>(w.get(), "lstToDo"); }
     void setRows(std::vector<ToDoItem> items)
     {
         ToDoList list;

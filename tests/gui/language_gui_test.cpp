@@ -1,16 +1,22 @@
 // Every text the window, the settings dialog and the item editor show comes from the language table: run
 // once without a language file and once with the shipped German one, a text that reads the same in both is
-// one the table misses.
+// one the table misses. The messages of failing paths (a CSV line that cannot be read, a file that cannot be
+// written) and the about box's system report are compared part by part, with the data folder and the
+// figures, which differ from run to run, left out.
 #include "MainWindowFixture.h"
 
 #include "app/TQuillmar.h"
 #include "config/LanguageTexts.h"
 #include "dialogs/ItemEditorDialog.h"
 #include "dialogs/SettingsDialog.h"
+#include "dialogs/TAboutBox.h"
+
+#include <QToolButton>
 
 #include <QComboBox>
 #include <QRegularExpression>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTreeView>
 #include <QtTest>
 
@@ -40,7 +46,7 @@ void collect(QWidget* root, Texts& texts)
         }
         // Lists show their rows, tables their column captions.
         if (auto* view = qobject_cast<const QAbstractItemView*>(o); view && view->model()) {
-            const bool table = qobject_cast<const QTreeView*>(o);
+            const bool table = qobject_cast<const QTableView*>(o) || qobject_cast<const QTreeView*>(o);
             for (int i = 0; i < (table ? view->model()->columnCount() : view->model()->rowCount()); ++i)
                 shown << (table ? view->model()->headerData(i, Qt::Horizontal)
                                 : view->model()->index(i, 0).data())
@@ -78,6 +84,37 @@ Texts textsOf(const QByteArray& language)
         dlg.done(QDialog::Rejected);
     });
     action(&w, "actInsAction")->trigger();
+
+    // A message by its parts (lines, and the parts of a line between ": " and "; "); of the system
+    // report only the lines with labels, not the volumes' names.
+    auto shown = [&](const char* where, int lines = 100) {
+        QString text = messages().lastText();
+        text.replace(QDir::toNativeSeparators(data.dir.path()), QStringLiteral("<data>"))
+            .replace(QRegularExpression(QStringLiteral("\\d+")), QStringLiteral("#"));
+        const QStringList parts = text.section(QLatin1Char('\n'), 0, lines - 1)
+                                      .split(QRegularExpression(QStringLiteral("\n|: |; ")));
+        for (int i = 0; i < parts.size(); ++i)
+            texts[QLatin1String(where) + QString::number(i)] = parts[i];
+        messages().reset();
+    };
+    const QString bad = data.dir.filePath(QStringLiteral("bad.csv"));
+    writeFile(bad, "Actions,Owner\r\n\"open,1\r\n");
+    files().setNextFileName(bad);
+    action(&w, "actImportCSV")->trigger();
+    if (!QTest::qWaitFor([&w] { return jobsFinished(&w); }))
+        messages().reset(); // no message: the check below says so
+    shown("messages/import.");
+    files().setNextFileName(data.dir.filePath(QStringLiteral("no/such/out.csv")));
+    action(&w, "actExportCSV")->trigger();
+    if (!QTest::qWaitFor([&w] { return jobsFinished(&w); }))
+        messages().reset(); // no message: the check below says so
+    shown("messages/export.");
+    whenModal<TAboutBox>([&shown](TAboutBox& box) {
+        QTest::mouseClick(child<QToolButton>(&box, "SpeedButton2"), Qt::LeftButton);
+        shown("messages/system.", 4);
+        QTest::mouseClick(child<QToolButton>(&box, "SpeedButton1"), Qt::LeftButton);
+    });
+    action(&w, "actAbout")->trigger();
     return texts;
 }
 } // namespace
@@ -98,10 +135,12 @@ private Q_SLOTS:
         const Texts english = textsOf("None");
         const Texts german = textsOf("German.lng");
         QVERIFY(english.size() > 100);
-        // Names, numbers, the file dialog's "...", a web address and words German shares with English; the
-        // lists of fonts, code pages and languages, which name them in their own words.
+        for (const char* message : {"messages/import.0", "messages/export.0", "messages/system.0"})
+            QVERIFY2(!english.at(QLatin1String(message)).isEmpty(), message);
+        // Names, numbers and sizes, the file dialog's "...", a web address and words German shares with
+        // English; the lists of fonts, code pages and languages, which name them in their own words.
         static const QRegularExpression neutral(
-            QStringLiteral("^(|[^A-Za-z]*|\\s*Quillmar[ ?\\[\\]*]*|OK|Alarm|Sync|None|https://)$"));
+            QStringLiteral("^(|[^A-Za-z]*( [KM]B)?|\\s*Quillmar[ ?\\[\\]*]*|OK|Alarm|Sync|None|https://)$"));
         static const QRegularExpression names(
             QStringLiteral("/(FontCombo|cboCodePage|cboLanguage)\\.([6-9]|\\d\\d+)$"));
         QStringList missing;

@@ -1,6 +1,7 @@
 // Start-up, shutdown, layout persistence, one instance per data folder and ending by signal.
 #include "MainWindowFixture.h"
 
+#include "app/ReportView.h"
 #include "app/TQuillmar.h"
 #include "config/IniFile.h"
 #include "platform/InstanceLock.h"
@@ -14,7 +15,6 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
-#include <QTreeView>
 
 #include <csignal>
 
@@ -77,7 +77,7 @@ private Q_SLOTS:
             w.startUp();
             QVERIFY(QTest::qWaitForWindowExposed(&w));
             QCOMPARE(w.width(), 820);
-            QCOMPARE(child<QTreeView>(&w, "lstToDo")->columnWidth(2), 0); // 0 hides the column
+            QCOMPARE(child<ReportView>(&w, "lstToDo")->columnWidth(2), 0); // 0 hides the column
             w.resize(700, 450);
             w.document().model()->appendItem(item("saved by exit"));
             action(&w, "actExit")->trigger();

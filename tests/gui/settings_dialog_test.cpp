@@ -60,8 +60,8 @@ private:
     {
         calls << call;
         if (failing.contains(call))
-            return IoResult::failure(QStringLiteral("Cannot write file /x/mimeapps.list"), IoError::ReadOnly,
-                                     QStringLiteral("Read-only file system"));
+            return IoResult::failed(IoStep::Write, QStringLiteral("/x/mimeapps.list"), IoError::ReadOnly,
+                                    QStringLiteral("Read-only file system"));
         return IoResult::success();
     }
 };
@@ -249,7 +249,7 @@ private Q_SLOTS:
             box->click();
             QVERIFY(box->isChecked());
             QVERIFY(messages().lastText().contains(QLatin1String("mimeapps.list")));
-            QVERIFY(messages().lastText().contains(QLatin1String("Read-only file system")));
+            QVERIFY(messages().lastText().contains(QLatin1String("read-only")));
         }
     }
 

@@ -3,6 +3,7 @@
 #include "MainWindowFixture.h"
 
 #include "app/PictureToolBar.h"
+#include "app/ReportView.h"
 #include "app/TQuillmar.h"
 #include "config/IniFile.h"
 #include "config/LanguageTexts.h"
@@ -18,7 +19,6 @@
 #include <QImage>
 #include <QMenuBar>
 #include <QTest>
-#include <QTreeView>
 
 using namespace fixture;
 
@@ -108,7 +108,7 @@ private Q_SLOTS:
         w.startUp();
         QVERIFY(action(&w, "actSettings")->isVisible());
         const QColor openColour =
-            child<QTreeView>(&w, "lstToDo")->model()->index(0, 0).data(Qt::ForegroundRole).value<QColor>();
+            child<ReportView>(&w, "lstToDo")->model()->index(0, 0).data(Qt::ForegroundRole).value<QColor>();
 
         QString caption;
         whenModal<SettingsDialog>([&](SettingsDialog& dlg) {
@@ -125,7 +125,7 @@ private Q_SLOTS:
         QCOMPARE(desktop->autoStartCalls, 0);
         // Saving without picking colours leaves the list in its colours.
         QCOMPARE(
-            child<QTreeView>(&w, "lstToDo")->model()->index(0, 0).data(Qt::ForegroundRole).value<QColor>(),
+            child<ReportView>(&w, "lstToDo")->model()->index(0, 0).data(Qt::ForegroundRole).value<QColor>(),
             openColour);
 
         QString cancel;

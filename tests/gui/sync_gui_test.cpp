@@ -5,6 +5,7 @@
 #include "../core/LocalServer.h"
 #include "MainWindowFixture.h"
 
+#include "app/ReportView.h"
 #include "app/SyncController.h"
 #include "app/TQuillmar.h"
 #include "config/IniFile.h"
@@ -23,7 +24,6 @@
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTreeView>
 #include <QtTest>
 
 using namespace fixture;
@@ -240,7 +240,7 @@ private Q_SLOTS:
         TQuillmar& w = *held.window;
         HeldEngine* engine = held.engine;
         QTRY_COMPARE(engine->runs, 1);
-        child<QTreeView>(&w, "lstToDo")->setFocus();
+        child<ReportView>(&w, "lstToDo")->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5);
         QCOMPARE(engine->runs, 1);
@@ -297,7 +297,7 @@ private Q_SLOTS:
         // Conflicts reach a hidden window's user as a notification.
         auto notes = std::make_shared<RecordingNotifier>();
         held.window->setNotifier(notes);
-        QTest::keyClick(child<QTreeView>(held.window.get(), "lstToDo"), Qt::Key_F5);
+        QTest::keyClick(child<ReportView>(held.window.get(), "lstToDo"), Qt::Key_F5);
         QCOMPARE(held.engine->runs, 2);
         held.window->hide();
         held.engine->answer({}, 1);
@@ -358,7 +358,7 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(status->text(), done.arg(2).arg(0), 20000);
         QCOMPARE(putToDo(collection, "From the phone"), 201);
         QApplication::setActiveWindow(&w);
-        auto f5 = [&] { QTest::keyClick(child<QTreeView>(&w, "lstToDo"), Qt::Key_F5); };
+        auto f5 = [&] { QTest::keyClick(child<ReportView>(&w, "lstToDo"), Qt::Key_F5); };
         f5();
         QTRY_COMPARE_WITH_TIMEOUT(status->text(), done.arg(0).arg(1), 20000);
         QCOMPARE(actions(load(StandardListPath())),

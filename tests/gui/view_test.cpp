@@ -3,6 +3,7 @@
 #include "MainWindowFixture.h"
 
 #include "app/GridDelegate.h"
+#include "app/ReportView.h"
 #include "app/TQuillmar.h"
 
 #include <QAction>
@@ -12,7 +13,6 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QTextEdit>
-#include <QTreeView>
 
 using namespace fixture;
 
@@ -25,9 +25,9 @@ QByteArrayList column(const TQuillmar& w, int k)
     return out;
 }
 
-QTreeView* view(const TQuillmar& w)
+ReportView* view(const TQuillmar& w)
 {
-    return child<QTreeView>(&w, "lstToDo");
+    return child<ReportView>(&w, "lstToDo");
 }
 
 QString panel(const TQuillmar& w, const char* name)
@@ -80,6 +80,8 @@ private Q_SLOTS:
         QCOMPARE(view(w)->model()->index(0, 3).data(Qt::ForegroundRole).value<QColor>(), QColor(0, 128, 0));
         QVERIFY(row.data(Qt::FontRole).value<QFont>().strikeOut());
         QCOMPARE(row.data(Qt::FontRole).value<QFont>().pointSize(), 13);
+        // Rows are as high as their font, which is the settings' and not the view's.
+        QVERIFY(view(w)->rowHeight(0) >= QFontMetrics(row.data(Qt::FontRole).value<QFont>()).height());
         QCOMPARE(view(w)->palette().color(QPalette::Base), QColor(200, 200, 255));
         QVERIFY(!qobject_cast<GridDelegate*>(view(w)->itemDelegate())->showGrid());
     }
@@ -131,6 +133,29 @@ private Q_SLOTS:
         // Looking at a row changes nothing.
         QVERIFY(!w.document().isModified());
         QCOMPARE(view(w)->model()->index(0, 0).data().toString(), QStringLiteral("line one  line two"));
+    }
+
+    // The keys move as in a list: End and Home to the last and first row, Left and Right scroll only.
+    void keysMoveThroughRows()
+    {
+        TempData data;
+        TQuillmar w;
+        w.startUp();
+        w.document().model()->appendItems({item("a"), item("b"), item("c")});
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        view(w)->setFocus();
+        QTest::mouseClick(view(w)->viewport(), Qt::LeftButton, {},
+                          view(w)->visualRect(view(w)->model()->index(1, 1)).center());
+        const QList<std::pair<Qt::Key, QList<int>>> steps = {{Qt::Key_End, {2}},
+                                                             {Qt::Key_Left, {2}},
+                                                             {Qt::Key_Home, {0}},
+                                                             {Qt::Key_Right, {0}},
+                                                             {Qt::Key_Down, {1}}};
+        for (const auto& [key, rows] : steps) {
+            QTest::keyClick(view(w), key);
+            QCOMPARE(selected(w), rows);
+        }
     }
 
     void sortCheckedKeepsCompletedBelow()

@@ -300,6 +300,10 @@ bool CalDavClient::findCollections(const QUrl& start, QList<SyncCollection>& fou
     found.clear();
     QUrl url = start;
     DavMultiStatus here;
+    // A server that failed (5xx) at the address given is reported as such, not as "no server found" when
+    // its well-known URL fails too.
+    SyncReport serverFault;
+    int faultStatus = 0;
     if (!propfind(url, 0, kCollectionProps + "<D:current-user-principal/><C:calendar-home-set/>", here)) {
         // A server root that answers no PROPFIND may still point the way through its well-known URL. A
         // deeper address that is not there is a mistyped or deleted collection: another collection found
@@ -309,6 +313,10 @@ bool CalDavClient::findCollections(const QUrl& start, QList<SyncCollection>& fou
         const QString path = url.path();
         if (m_failedStatus == 404 && !path.isEmpty() && path != QLatin1String("/"))
             return false;
+        if (m_failedStatus >= 500) {
+            serverFault = m_error;
+            faultStatus = m_failedStatus;
+        }
         here = DavMultiStatus();
     }
     const DavEntry self = here.entries.empty() ? DavEntry() : here.entries.front();
@@ -329,8 +337,16 @@ bool CalDavClient::findCollections(const QUrl& start, QList<SyncCollection>& fou
         if (principal.isEmpty()) {
             principalUrl = url.resolved(QUrl(QStringLiteral("/.well-known/caldav")));
             DavMultiStatus known;
-            if (!propfind(principalUrl, 0, "<D:current-user-principal/>", known))
-                return hopeless() ? false : fail(syncError("NoServer").arg(start.toDisplayString()));
+            if (!propfind(principalUrl, 0, "<D:current-user-principal/>", known)) {
+                if (hopeless())
+                    return false;
+                if (faultStatus != 0) {
+                    m_error = serverFault;
+                    m_failedStatus = faultStatus;
+                    return false;
+                }
+                return fail(syncError("NoServer").arg(start.toDisplayString()));
+            }
             if (!known.entries.empty())
                 principal = known.entries.front().found.value(QStringLiteral("current-user-principal")).hrefs;
         }

@@ -1,5 +1,6 @@
 #include "exchange/sync/SyncCommand.h"
 
+#include "config/IoMessage.h"
 #include "config/Paths.h"
 #include "exchange/ExchangeCommands.h"
 #include "exchange/sync/ListSync.h"
@@ -81,12 +82,12 @@ int SyncListCommand(const SyncCommandOptions& options, QTextStream& out, QTextSt
             ToDoList list;
             if (QFileInfo::exists(path)) {
                 if (const IoResult r = ReadListFile(path, true, list); !r)
-                    return report(err, r.error + QStringLiteral("; nothing was synchronized."));
+                    return report(err, IoMessage(r) + QStringLiteral("; nothing was synchronized."));
             }
             const QString statePath = SyncState::pathFor(path);
             SyncState state;
             if (const IoResult r = SyncState::loadFor(path, state); !r)
-                return report(err, r.error);
+                return report(err, IoMessage(r));
             // A list synchronized with one collection is not merged into another that the server happens
             // to offer (its own may have been deleted): another one is taken only when named.
             if (!state.collection.isEmpty() && withSlash(state.collection) != withSlash(collection) &&
@@ -102,7 +103,7 @@ int SyncListCommand(const SyncCommandOptions& options, QTextStream& out, QTextSt
             if (outcome.changes.empty())
                 outcome.state.noteList(path);
             if (const IoResult r = outcome.state.save(statePath); !r)
-                return report(err, r.error);
+                return report(err, IoMessage(r));
             if (!outcome.changes.empty()) {
                 ApplySyncChanges(list, outcome.changes);
                 if (FileStamp::of(path) != read)
@@ -111,12 +112,12 @@ int SyncListCommand(const SyncCommandOptions& options, QTextStream& out, QTextSt
                                                  "server's changes come with the next sync.")
                                       .arg(ShownPath(path)));
                 if (const IoResult r = SaveListFile(list, path); !r)
-                    return report(err, r.error +
+                    return report(err, IoMessage(r) +
                                            QStringLiteral("; the server's changes come with the next sync."));
                 outcome.state.settleReceived();
                 outcome.state.noteList(path);
                 if (const IoResult r = outcome.state.save(statePath); !r)
-                    return report(err, r.error);
+                    return report(err, IoMessage(r));
             }
             for (const QString& note : std::as_const(outcome.notes))
                 out << note << '\n';

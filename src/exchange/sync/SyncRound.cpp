@@ -1,5 +1,6 @@
 #include "exchange/sync/SyncRound.h"
 
+#include "config/IoMessage.h"
 #include "config/LanguageTexts.h"
 #include "exchange/ICalendarImport.h"
 #include "exchange/ICalendarUpdate.h"
@@ -562,7 +563,7 @@ bool SyncRound::run(bool first, bool& retry)
         }
         if (const IoResult r = m_journal(journal); !r) {
             SyncReport report;
-            report.error = r.error;
+            report.error = IoMessage(r);
             fail(report);
             return false;
         }

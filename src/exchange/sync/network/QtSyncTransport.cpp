@@ -126,7 +126,9 @@ std::vector<SyncResponse> QtSyncTransport::exchange(const std::vector<SyncReques
                 response.status = status.isValid() ? status.toInt() : 0;
                 for (const auto& [name, value] : reply->rawHeaderPairs())
                     response.headers.append({name, value});
-                response.body = reply->readAll();
+                // A reply that timed out or lost its connection is closed: nothing to read.
+                if (reply->isOpen())
+                    response.body = reply->readAll();
                 if (response.status == 0) {
                     response.failure = failureOf(reply->error());
                     response.networkCode = int(reply->error());
