@@ -83,15 +83,11 @@ public:
         o.report.conflicts = conflicts;
         o.report.received = int(changes.size());
         // As the engine does: what the list is to get stays pending until the list is saved.
-        for (const SyncRowChange& c : changes)
-            o.state.items.push_back(
-                {c.uid,
-                 {},
-                 {},
-                 c.after,
-                 {},
-                 SyncItemState::Pending::Received,
-                 c.kind == SyncRowChange::Kind::Update ? std::optional(c.before) : std::nullopt});
+        for (const SyncRowChange& c : changes) {
+            o.state.items.push_back({c.uid, {}, {}, c.after, {}, SyncItemState::Pending::Received, {}});
+            if (c.kind == SyncRowChange::Kind::Update)
+                o.state.items.back().previous = c.before;
+        }
         o.changes = std::move(changes);
         done(o);
     }
