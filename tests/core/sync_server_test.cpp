@@ -212,29 +212,26 @@ TEST_P(SyncServerTest, AnEmptiedOrMissingCollectionNeverEmptiesTheList)
 // a link) is refused; with an older copy of the list put back, the rows it lacks come back.
 TEST_P(SyncServerTest, AStateNotOfThisListFileDeletesNothing)
 {
-    ToDoList a, c;
-    a.items.push_back(ToDoItem::make("Buy milk"));
-    c.items.push_back(ToDoItem::make("Call Bob"));
-    save("a", a);
     ASSERT_EQ(sync("a").status, 0);
+    ToDoList c;
+    c.items.push_back(ToDoItem::make("Call Bob"));
     save("c", c);
     const QString state = folder("a") + "/.ToDoX.tdo.sync", copy = folder("c") + "/.ToDoX.tdo.sync";
     for (bool link : {false, true}) {
         QFile::remove(copy);
         ASSERT_TRUE(link ? QFile::link(state, copy) : QFile::copy(state, copy));
         const testutil::Outcome refused = sync("c");
-        EXPECT_EQ(refused.status, 1);
-        EXPECT_TRUE(refused.err.contains("Remove it to sync")) << refused.err.constData();
+        EXPECT_TRUE(refused.status == 1 && refused.err.contains("Remove it to sync"))
+            << refused.err.constData();
         EXPECT_EQ(rows("c").size(), 1u);
     }
     ASSERT_TRUE(QFile::remove(copy));
-    EXPECT_EQ(sync("c").out, "sent 1, received 1, deleted 0, conflicts 0\n");
-    const ToDoList old = list("c");
-    c = old;
-    c.items.push_back(ToDoItem::make("Pay rent"));
-    save("c", c);
     EXPECT_EQ(sync("c").out, "sent 1, received 0, deleted 0, conflicts 0\n");
-    save("c", old);
+    ToDoList more = c;
+    more.items.push_back(ToDoItem::make("Pay rent"));
+    save("c", more);
+    EXPECT_EQ(sync("c").out, "sent 1, received 0, deleted 0, conflicts 0\n");
+    save("c", c);
     QFile file(folder("c") + "/ToDoX.tdo");
     ASSERT_TRUE(
         file.open(QIODevice::ReadOnly) &&
@@ -243,7 +240,7 @@ TEST_P(SyncServerTest, AStateNotOfThisListFileDeletesNothing)
     EXPECT_TRUE(restored.startsWith("The list file is older") &&
                 restored.endsWith("sent 0, received 1, deleted 0, conflicts 0\n"))
         << restored.constData();
-    EXPECT_EQ(rows("c").size(), 3u);
+    EXPECT_EQ(rows("c").size(), 2u);
     EXPECT_EQ(serverRows(), rows("c"));
 }
 
@@ -263,11 +260,10 @@ TEST_P(SyncServerTest, OtherClientsEditsArriveAndTheirPropertiesSurvive)
     mow->setAction("Mow lawn twice");
     mow->setValue(ToDoItem::Priority, "9");
     // Values the mapping cannot carry, which a change of another field there must leave alone.
-    for (const auto& [k, v] : {std::pair{ToDoItem::DateIn, "someday"},
-                               {ToDoItem::Target, "soon"},
-                               {ToDoItem::AlarmTime, "09:30"},
-                               {ToDoItem::FileLocation, "/home/me/lawn.txt"}})
-        mow->setValue(k, v);
+    mow->setValue(ToDoItem::DateIn, "someday");
+    mow->setValue(ToDoItem::Target, "soon");
+    mow->setValue(ToDoItem::AlarmTime, "09:30");
+    mow->setValue(ToDoItem::FileLocation, "/home/me/lawn.txt");
     ToDoItem renamed = *mow;
     renamed.setAction("Mow lawn now");
     save("a", a);
