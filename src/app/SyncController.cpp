@@ -305,10 +305,13 @@ void SyncController::take(SyncOutcome outcome)
         // A row the user changed meanwhile keeps its entry pending: the next run then merges the two
         // versions instead of reading the server's as the one the list already has.
         outcome.state.settleReceived(missed);
+        const qint64 noted = outcome.state.listModifiedNs;
         outcome.state.noteList(m_target.listPath);
-        if (const IoResult r = outcome.state.save(statePath); !r) {
-            outcome.report.ok = false;
-            outcome.report.error = IoMessage(r);
+        if (!outcome.changes.empty() || outcome.state.listModifiedNs != noted) {
+            if (const IoResult r = outcome.state.save(statePath); !r) {
+                outcome.report.ok = false;
+                outcome.report.error = IoMessage(r);
+            }
         }
     }
     if (!missed.empty() && m_target.mode == ListMode::Standard)
