@@ -209,9 +209,11 @@ TEST_P(SyncServerTest, AnEmptiedOrMissingCollectionNeverEmptiesTheList)
 }
 
 // A state that does not describe the list file would read its rows as deleted. Another list's (copied, or
-// a link) is refused; with an older copy of the list put back, the rows it lacks come back.
+// a link) is refused, one that moved with its list is taken; with an older copy of the list put back, the
+// rows it lacks come back.
 TEST_P(SyncServerTest, AStateNotOfThisListFileDeletesNothing)
 {
+    save("a", ToDoList());
     ASSERT_EQ(sync("a").status, 0);
     ToDoList c;
     c.items.push_back(ToDoItem::make("Call Bob"));
@@ -242,6 +244,10 @@ TEST_P(SyncServerTest, AStateNotOfThisListFileDeletesNothing)
         << restored.constData();
     EXPECT_EQ(rows("c").size(), 2u);
     EXPECT_EQ(serverRows(), rows("c"));
+    // A folder moved with its state is the same list in a new place.
+    ASSERT_TRUE(QDir(m_dir.path()).rename("c", "moved"));
+    EXPECT_EQ(sync("moved").out, "sent 0, received 0, deleted 0, conflicts 0\n");
+    EXPECT_EQ(serverRows(), rows("moved"));
 }
 
 TEST_P(SyncServerTest, OtherClientsEditsArriveAndTheirPropertiesSurvive)

@@ -53,7 +53,9 @@ IoResult SyncState::loadFor(const QString& listPath, SyncState& out)
                                  IoError::BadData);
     if (IoResult r = load(path, out); !r)
         return r;
-    if (!out.list.isEmpty() && out.list != key) {
+    // A state naming a list that is still there is that list's (copied here); one whose list is gone
+    // moved here with it (a folder moved or renamed) and is this list's now.
+    if (!out.list.isEmpty() && out.list != key && QFileInfo::exists(out.list)) {
         const QString other = out.list;
         out = SyncState();
         return IoResult::failure(
