@@ -30,13 +30,13 @@ using RecordField::appendText;
 bool readNames(ListFileReader& r, QByteArrayList* names, bool owners)
 {
     qint32 count = 0;
-    if (!r.readLastIndex(count, 4, {owners ? "the last owner index" : "the last project index"}))
+    if (!r.readLastIndex(count, 4, {owners ? "LastOwner" : "LastProject"}))
         return false;
     if (names)
         names->reserve(count);
     for (qint32 i = 0; i < count; ++i) {
         r.markRecord();
-        if (!r.readText({owners ? "owner name %1" : "project name %1", i + 1}))
+        if (!r.readText({owners ? "OwnerName" : "ProjectName", i + 1}))
             return false;
         if (names)
             names->append(r.marked().sliced(4).toByteArray());
@@ -63,23 +63,24 @@ bool readItem(ListFileReader& r, qint32 index, std::vector<ToDoItem>* out)
     const qint64 item = index + 1;
     const qsizetype start = r.pos();
     qint32 flagLength = 0;
-    if (!r.readInt(flagLength, {"the flag length of item %1", item}))
+    if (!r.readInt(flagLength, {"FlagLength", item}))
         return false;
     // The program only ever writes 1; anything else means we are not at a record.
     if (flagLength != 1)
         return r.fail(
-            start, QStringLiteral("item %1 has the flag length %2 instead of 1").arg(item).arg(flagLength));
+            start,
+            LanguageTexts::shared().text("ListFileParts", "FlagLengthWrong").arg(item).arg(flagLength));
     quint8 checked = 0;
-    if (!r.readByte(checked, {"the checked flag of item %1", item}))
+    if (!r.readByte(checked, {"CheckedFlag", item}))
         return false;
     r.markRecord();
-    if (!r.readText({"the action of item %1", item}))
+    if (!r.readText({"Action", item}))
         return false;
     qint32 values = 0;
-    if (!r.readLastIndex(values, 4, {"the last column index of item %1", item}))
+    if (!r.readLastIndex(values, 4, {"LastColumn", item}))
         return false;
     for (qint32 k = 0; k < values; ++k) {
-        if (!r.readText({"column value %2 of item %1", item, k + 1}))
+        if (!r.readText({"ColumnValue", item, k + 1}))
             return false;
     }
     if (out) {
@@ -108,7 +109,7 @@ IoResult walkList(ListFileReader& r, bool withNames, ToDoList* out, const QStrin
     if (r.remaining() == 0 && r.atEndOfFile())
         return r.readError();
     qint32 count = 0;
-    if (!r.readInt(count, {"the item count"}))
+    if (!r.readInt(count, {"ItemCount"}))
         return damaged();
     // A first word that no list file can begin with (more items than the largest list file could hold):
     // the file is no list at all, a text or a picture, rather than a damaged list.
@@ -117,7 +118,7 @@ IoResult walkList(ListFileReader& r, bool withNames, ToDoList* out, const QStrin
             LanguageTexts::shared().text("ListErrors", "NotAList").arg(QDir::toNativeSeparators(fileName)),
             IoError::BadData);
     if (count > r.remaining() / kMinRecord) {
-        r.fail(0, QStringLiteral("the item count %1 is more than the rest of the file can hold").arg(count));
+        r.fail(0, LanguageTexts::shared().text("ListFileParts", "ItemCountTooBig").arg(count));
         return damaged();
     }
     if (out)
@@ -134,10 +135,9 @@ IoResult walkList(ListFileReader& r, bool withNames, ToDoList* out, const QStrin
     if (r.remaining() != 0 || !r.atEndOfFile()) {
         // Unknown data is kept safe by refusing the file rather than dropping it on the next save.
         if (r.remaining() != 0)
-            r.fail(r.pos(),
-                   QStringLiteral("%1 bytes of unknown data follow the end of the list").arg(r.remaining()));
+            r.fail(r.pos(), LanguageTexts::shared().text("ListFileParts", "UnknownData").arg(r.remaining()));
         else
-            r.fail(r.pos(), QStringLiteral("the file grew while it was read, past the end of the list"));
+            r.fail(r.pos(), LanguageTexts::shared().text("ListFileParts", "Grew"));
         return damaged();
     }
     return IoResult::success();

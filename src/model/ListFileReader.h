@@ -1,5 +1,6 @@
 #pragma once
 
+#include "config/LanguageTexts.h"
 #include "platform/FileSystem.h"
 #include "platform/IoResult.h"
 
@@ -15,17 +16,18 @@
 // a file image or from a file read in pieces. Kept in a header of its own, whole, so that its small reads
 // are inlined into the loaders that call them for every field.
 
-// Names a field in an error message. Kept as a pattern and numbers, and made into text only when a file
-// turns out to be damaged: building the text for every field would cost more than the whole load.
+// Names a field in an error message. Kept as the key of its words in the language table and numbers,
+// and made into text only when a file turns out to be damaged: building the text for every field would
+// cost more than the whole load.
 struct ListFileField
 {
-    const char* pattern; // with %1 and %2 for the numbers
+    const char* key; // in the table's "ListFileParts", with %1 and %2 for the numbers
     qint64 n1 = 0;
     qint64 n2 = 0;
 
     QString text() const
     {
-        QString t = QString::fromLatin1(pattern);
+        QString t = LanguageTexts::shared().text("ListFileParts", key);
         if (t.contains(QLatin1String("%1")))
             t = t.arg(n1);
         if (t.contains(QLatin1String("%2")))
@@ -84,7 +86,7 @@ public:
     bool readInt(qint32& v, const ListFileField& what)
     {
         if (remaining() < 4 || !need(4)) [[unlikely]]
-            return failEnd(what, "the file ends inside %1");
+            return failEnd(what, "EndsInside");
         v = qFromLittleEndian<qint32>(here());
         m_pos += 4;
         return true;
@@ -93,7 +95,7 @@ public:
     bool readByte(quint8& v, const ListFileField& what)
     {
         if (remaining() < 1 || !need(1)) [[unlikely]]
-            return failEnd(what, "the file ends before %1");
+            return failEnd(what, "EndsBefore");
         v = static_cast<quint8>(*here());
         m_pos += 1;
         return true;
@@ -102,7 +104,7 @@ public:
     bool readText(const ListFileField& what)
     {
         if (remaining() < 4 || !need(4)) [[unlikely]]
-            return failEnd(what, "the file ends inside the length of %1");
+            return failEnd(what, "EndsInLength");
         const qint32 len = qFromLittleEndian<qint32>(here());
         if (len < 0 || len > remaining() - 4) [[unlikely]]
             return failLength(what, len);
@@ -137,26 +139,23 @@ public:
     }
 
 private:
-    [[gnu::noinline, gnu::cold]] bool failEnd(const ListFileField& what, const char* pattern)
+    static QString words(const char* key) { return LanguageTexts::shared().text("ListFileParts", key); }
+
+    [[gnu::noinline, gnu::cold]] bool failEnd(const ListFileField& what, const char* key)
     {
-        return fail(m_pos, QString::fromLatin1(pattern).arg(what.text()));
+        return fail(m_pos, words(key).arg(what.text()));
     }
 
     [[gnu::noinline, gnu::cold]] bool failLength(const ListFileField& what, qint32 len)
     {
         if (len < 0)
-            return fail(m_pos, QStringLiteral("%1 has the negative length %2").arg(what.text()).arg(len));
-        return fail(m_pos, QStringLiteral("%1 is %2 bytes long, but only %3 bytes follow")
-                               .arg(what.text())
-                               .arg(len)
-                               .arg(remaining() - 4));
+            return fail(m_pos, words("NegativeLength").arg(what.text()).arg(len));
+        return fail(m_pos, words("TooLong").arg(what.text()).arg(len).arg(remaining() - 4));
     }
 
     [[gnu::noinline, gnu::cold]] bool failCount(const ListFileField& what, qint32 last)
     {
-        return fail(
-            m_pos - 4,
-            QStringLiteral("%1 is %2, more than the rest of the file can hold").arg(what.text()).arg(last));
+        return fail(m_pos - 4, words("CountTooBig").arg(what.text()).arg(last));
     }
 
     // Makes the n bytes from pos() available; false when the file ends before them (it shrank while being
