@@ -5,6 +5,7 @@
 #include "model/HistoryTail.h"
 #include "model/ListFile.h"
 #include "model/ListFiles.h"
+#include "model/ListMessages.h"
 #include "platform/CrashPoint.h"
 #include "platform/FileSystem.h"
 
@@ -13,23 +14,11 @@
 
 #include <algorithm>
 
+using listmessages::listText;
+using listmessages::native;
+using listmessages::withDetail;
+
 namespace {
-// The list texts of the language in effect.
-QString listText(const char* key)
-{
-    return LanguageTexts::shared().text("Lists", key);
-}
-
-// The fixed message, and below it what went wrong, so the user knows which file and why.
-QString withDetail(const QString& message, const QString& detail)
-{
-    return detail.isEmpty() ? message : message + QStringLiteral("\n\n") + detail;
-}
-
-QString native(const QString& path)
-{
-    return QDir::toNativeSeparators(path);
-}
 
 // Rows of a list of size rows, ascending, each once.
 QList<int> validRows(QList<int> rows, int size)

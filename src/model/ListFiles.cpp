@@ -5,29 +5,15 @@
 #include "model/HistoryTail.h"
 #include "model/ListDocument.h"
 #include "model/ListFile.h"
+#include "model/ListMessages.h"
 #include "platform/ListFileHold.h"
 
 #include <QDir>
 #include <QFileInfo>
 
-namespace {
-// The list texts of the language in effect.
-QString listText(const char* key)
-{
-    return LanguageTexts::shared().text("Lists", key);
-}
-
-// The fixed message, and below it what went wrong, so the user knows which file and why.
-QString withDetail(const QString& message, const QString& detail)
-{
-    return detail.isEmpty() ? message : message + QStringLiteral("\n\n") + detail;
-}
-
-QString native(const QString& path)
-{
-    return QDir::toNativeSeparators(path);
-}
-} // namespace
+using listmessages::listText;
+using listmessages::native;
+using listmessages::withDetail;
 
 std::optional<bool> ListFiles::confirmReplacingChangedFile(ListPrompter& prompter)
 {
