@@ -207,6 +207,12 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Main, "Lists", "FailureSavingTodo", "Failure while saving todo file"},
     {W::Main, "Lists", "FailureSaving", "Failure saving the file"},
     {W::Main, "Lists", "HistoryKept", "Items taken back from the history stay in the history file too: %1"},
+    {W::Main, "Lists", "MoveCompletedOne",
+     "The last run ended while an item was being moved to the history. It is in the history, and has now "
+     "been taken out of the list."},
+    {W::Main, "Lists", "MoveCompleted",
+     "The last run ended while %1 items were being moved to the history. They are in the history, and have "
+     "now been taken out of the list."},
     {W::Main, "Lists", "ReplaceChanged",
      "%1 was changed by another program after Quillmar read it." BR
      "Replace it with the list shown here? (No saves the list under another name.)"},

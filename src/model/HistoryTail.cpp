@@ -127,7 +127,8 @@ IoResult settle(const QString& historyPath)
     return removeMark(historyPath);
 }
 
-IoResult append(const QString& historyPath, QByteArrayView records, qint32 count, Point* before)
+IoResult append(const QString& historyPath, QByteArrayView records, qint32 count, Point* before,
+                const BeforeAppend& beforeAppend)
 {
     if (IoResult r = settle(historyPath); !r)
         return r;
@@ -148,6 +149,10 @@ IoResult append(const QString& historyPath, QByteArrayView records, qint32 count
             LanguageTexts::shared().text("ListErrors", "HistoryFull").arg(ShownPath(historyPath)));
     if (start.size + 4 + records.size() > FileLimit::List)
         return IoResult::tooLarge(IoStep::Write, historyPath, -1, FileLimit::List);
+    if (beforeAppend) {
+        if (IoResult r = beforeAppend(start, records, count); !r)
+            return r;
+    }
     if (IoResult r = writeMark(historyPath, start); !r)
         return r;
     // The records first, the count that takes them in last: until then a reader and the next start go by

@@ -28,8 +28,12 @@ QString markPath(const QString& historyPath);
 std::optional<Point> pendingPoint(const QString& historyPath);
 // Cuts the file back to its mark and removes the mark; success when there is none.
 IoResult settle(const QString& historyPath);
+// Told where count records are about to be appended, before any of them is written; a failure stops the
+// append (nothing written).
+using BeforeAppend = std::function<IoResult(Point at, QByteArrayView records, qint32 count)>;
 // Appends count records (their bytes) to an existing history file; before gets where it ended before.
-IoResult append(const QString& historyPath, QByteArrayView records, qint32 count, Point* before);
+IoResult append(const QString& historyPath, QByteArrayView records, qint32 count, Point* before,
+                const BeforeAppend& beforeAppend = {});
 // Cuts the file back to point when what follows it is exactly the count records tail (else BadData,
 // and nothing changed).
 IoResult cutBack(const QString& historyPath, Point point, QByteArrayView tail, qint32 count);

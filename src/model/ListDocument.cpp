@@ -44,7 +44,8 @@ void keepKnownNames(ToDoList& fresh, const ToDoList& shown)
 ListDocument::ListDocument(const Paths& paths, QObject* parent)
     : QObject(parent), m_paths(paths), m_model(new ToDoListModel(this)), m_recovery(paths.dataFolder),
       m_guard({paths.dataFolder, paths.standardList, paths.historyList, paths.settingsFile}),
-      m_saver(new BackgroundSave(this)), m_import(new SlicedImport(m_model, this))
+      m_saver(new BackgroundSave(this)), m_import(new SlicedImport(m_model, this)),
+      m_journal(paths.historyList)
 {
     connect(m_saver, &BackgroundSave::finished, this, &ListDocument::finishSaving);
     connect(m_import, &SlicedImport::done, this, &ListDocument::changeMade);
@@ -175,10 +176,13 @@ IoResult ListDocument::saveByMode()
     // The standard and history lists are saved without asking; an external list goes through its own
     // questions (saveExternalUnderItsName, SaveExternalListAs).
     IoResult r;
-    if (m_mode == ListMode::Standard)
+    if (m_mode == ListMode::Standard) {
         r = SaveListFile(list(), m_paths.standardList);
-    else if (m_mode == ListMode::History)
+        if (r)
+            standardListSaved(m_generation);
+    } else if (m_mode == ListMode::History) {
         r = SaveHistoryFile(list(), m_paths.historyList);
+    }
     if (r)
         stampFile();
     return r;
@@ -403,6 +407,8 @@ void ListDocument::finishSaving()
         Q_EMIT autosaveFailed(IoMessage(done->result));
     } else {
         m_stamp = done->stamp;
+        if (done->kind == BackgroundSave::Kind::List)
+            standardListSaved(done->generation);
         cutUndoneMoves(done->generation);
         // Changes made while it was written wait for the next save.
         if (done->generation == m_generation)
@@ -431,13 +437,48 @@ bool ListDocument::DeleteSelectedItems(const QList<int>& rows, bool withHistory,
     RowChange change =
         RowChange::removed(withHistory ? RowChange::Kind::MoveToHistory : RowChange::Kind::Delete,
                            std::move(valid), std::move(items));
-    if (const IoResult r = change.redoFiles(*m_model, m_paths.historyList); !r) {
+    if (const IoResult r = change.redoFiles(*m_model, m_paths.historyList,
+                                            withHistory ? journalForMove() : HistoryTail::BeforeAppend());
+        !r) {
         prompter.inform(withDetail(listText("FailureSaving"), IoMessage(r)));
         return false;
     }
     change.redoRows(*m_model);
+    if (withHistory && m_mode == ListMode::Standard)
+        m_journalGeneration = m_generation;
     Q_EMIT changeMade(change);
     return true;
+}
+
+HistoryTail::BeforeAppend ListDocument::journalForMove()
+{
+    if (m_mode != ListMode::Standard)
+        return {};
+    return [this](HistoryTail::Point at, QByteArrayView records, qint32 count) {
+        return m_journal.note(m_paths.standardList, at, records, count);
+    };
+}
+
+void ListDocument::standardListSaved(quint64 generation)
+{
+    if (m_journalGeneration && generation >= *m_journalGeneration) {
+        m_journal.clear();
+        m_journalGeneration.reset();
+    }
+}
+
+void ListDocument::completeInterruptedMoves(ListPrompter& prompter)
+{
+    const QList<int> rows = m_journal.interruptedRows(m_paths.standardList, m_model->list());
+    if (rows.isEmpty()) {
+        m_journal.clear();
+        return;
+    }
+    // The journal stays until the list is saved without the rows.
+    m_model->removeRows(rows);
+    m_journalGeneration = m_generation;
+    prompter.inform(rows.size() == 1 ? listText("MoveCompletedOne")
+                                     : listText("MoveCompleted").arg(rows.size()));
 }
 
 bool ListDocument::record(RowChange change)
@@ -530,6 +571,9 @@ IoResult ListDocument::prepareUndo(const RowChange& change)
     if (!change.canUndoRows(*m_model))
         return listChangedSince();
     if (change.kind() == RowChange::Kind::MoveToHistory) {
+        // Taken back, a move is no longer one the next start should complete.
+        m_journal.clear();
+        m_journalGeneration.reset();
         // The items leave the history file only once the list that takes them back is in a file: its own
         // (the standard list) or the recovery copy. At no moment are they in neither. Rows that still end
         // the history stay there until the next save of the list (an autosave, a few seconds later), so
@@ -553,6 +597,7 @@ IoResult ListDocument::keepRowsSafe(const ToDoList& rows)
     if (m_mode == ListMode::Standard && !changedOnDisk()) {
         if (IoResult r = SaveListFile(rows, m_paths.standardList); !r)
             return r;
+        standardListSaved(m_generation);
         stampFile();
         return IoResult::success();
     }
@@ -568,5 +613,9 @@ IoResult ListDocument::prepareRedo(RowChange& change)
         m_pendingCuts.pop_back();
         return IoResult::success();
     }
-    return change.redoFiles(*m_model, m_paths.historyList);
+    if (IoResult r = change.redoFiles(*m_model, m_paths.historyList, journalForMove()); !r)
+        return r;
+    if (change.kind() == RowChange::Kind::MoveToHistory && m_mode == ListMode::Standard)
+        m_journalGeneration = m_generation + 1; // the rows leave with redoRows
+    return IoResult::success();
 }

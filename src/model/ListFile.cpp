@@ -348,7 +348,8 @@ IoResult checkHistoryBeforeAppend(const QString& path)
 } // namespace
 
 IoResult AppendSelectedToHistory(const ToDoList& list, const QList<int>& selectedRows, const QString& path,
-                                 int* countBefore, qint64* sizeBefore)
+                                 int* countBefore, qint64* sizeBefore,
+                                 const HistoryTail::BeforeAppend& beforeAppend)
 {
     if (IoResult r = EnsureIniFile(path); !r)
         return r;
@@ -363,7 +364,7 @@ IoResult AppendSelectedToHistory(const ToDoList& list, const QList<int>& selecte
         if (IoResult r = checkHistoryBeforeAppend(path); !r)
             return r;
         HistoryTail::Point before;
-        if (IoResult r = HistoryTail::append(path, records, added, &before); !r)
+        if (IoResult r = HistoryTail::append(path, records, added, &before, beforeAppend); !r)
             return r;
         if (countBefore)
             *countBefore = before.count;
@@ -387,6 +388,10 @@ IoResult AppendSelectedToHistory(const ToDoList& list, const QList<int>& selecte
     if (!old.isEmpty())
         bytes.append(old.constData() + 4, old.size() - 4);
     bytes.append(records);
+    if (beforeAppend) {
+        if (IoResult r = beforeAppend({old.size(), oldCount}, records, added); !r)
+            return r;
+    }
     if (IoResult r = writeAtomically(path, bytes); !r)
         return r;
     if (countBefore)

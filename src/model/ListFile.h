@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/HistoryTail.h"
 #include "model/ToDoList.h"
 #include "platform/IoResult.h"
 
@@ -27,10 +28,12 @@ IoResult LoadListFile(ToDoList& list, const QString& path);
 
 // History routines (items only). countBefore, when given, gets the number of items the history file held
 // before the rows were appended, sizeBefore its size in bytes (-1 when it was written anew). The rows are
-// appended where the file lies (HistoryTail), at the cost of the rows, not of the history.
+// appended where the file lies (HistoryTail), at the cost of the rows, not of the history; beforeAppend is
+// told where they go first.
 IoResult AppendSelectedToHistory(const ToDoList& list, const QList<int>& selectedRows,
                                  const QString& historyPath, int* countBefore = nullptr,
-                                 qint64* sizeBefore = nullptr);
+                                 qint64* sizeBefore = nullptr,
+                                 const HistoryTail::BeforeAppend& beforeAppend = {});
 // Reads a list or history file through without keeping its rows: success when the whole file reads.
 IoResult CheckListFile(const QString& path, bool withNames);
 // The records of items as a history or list file holds them, one after the other.

@@ -320,6 +320,8 @@ void ListFiles::startUp(const QString& commandLineFile, ListPrompter& prompter)
         OpenStandardList(prompter);
     else if (d.m_mode != ListMode::Standard)
         d.keepStandardRows(std::nullopt);
+    if (d.m_mode == ListMode::Standard)
+        d.completeInterruptedMoves(prompter);
     offerRecovery(prompter);
 }
 

@@ -257,13 +257,14 @@ void RowChange::undoRows(ToDoListModel& model) const
 
 // ---- Files ----
 
-IoResult RowChange::redoFiles(const ToDoListModel& model, const QString& historyPath)
+IoResult RowChange::redoFiles(const ToDoListModel& model, const QString& historyPath,
+                              const HistoryTail::BeforeAppend& beforeAppend)
 {
     if (m_kind != Kind::MoveToHistory)
         return IoResult::success();
     const bool existed = QFileInfo::exists(historyPath);
     if (IoResult r = AppendSelectedToHistory(model.list(), m_rows, historyPath, &m_historyCountBefore,
-                                             &m_historySizeBefore);
+                                             &m_historySizeBefore, beforeAppend);
         !r)
         return r;
     m_historyCreated = !existed;

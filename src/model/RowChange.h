@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/HistoryTail.h"
 #include "model/ToDoItem.h"
 #include "platform/IoResult.h"
 
@@ -56,7 +57,8 @@ public:
     QList<int> rowsAfter(bool undone) const;
 
     // ---- Doing it (again) ----
-    IoResult redoFiles(const ToDoListModel& model, const QString& historyPath);
+    IoResult redoFiles(const ToDoListModel& model, const QString& historyPath,
+                       const HistoryTail::BeforeAppend& beforeAppend = {});
     bool canRedoRows(const ToDoListModel& model) const;
     void redoRows(ToDoListModel& model) const;
 

@@ -3,6 +3,7 @@
 #include "model/ListDocument.h"
 #include "model/ListFile.h"
 #include "model/RecoveryFile.h"
+#include "platform/CrashPoint.h"
 
 #include "TestUtil.h"
 
@@ -352,6 +353,63 @@ TEST_F(ListDocumentTest, AnUndoneMoveLeavesTheHistoryOnceTheListHoldsItsRowsAgai
     m_doc->finishSaving();
     EXPECT_EQ(rowsOnDisk(m_paths.standardList), rowsOf(listOf({"a", "b"})));
     EXPECT_EQ(rowsOnDisk(m_paths.historyList, true), historyBefore);
+}
+
+// Two moves to history (the second of a row never saved to the list), then the autosave, cut short at each
+// step of their writes in turn: the next start finds every row in exactly one of the two lists.
+TEST_F(ListDocumentTest, AMoveToHistoryCutShortLeavesItsRowsInOneListOnly)
+{
+    CrashPoint::setSyncEnabled(false);
+    bool crashed = true;
+    for (long step = 1; crashed; ++step) {
+        QTemporaryDir dir;
+        const ListDocument::Paths paths{dir.filePath("ToDoX.tdo"), dir.filePath("History.tdh"), dir.path()};
+        ASSERT_TRUE(SaveListFile(listOf({"a", "b", "c"}), paths.standardList));
+        ASSERT_TRUE(SaveHistoryFile(listOf({"old"}), paths.historyList));
+        ScriptedPrompter user;
+        auto doc = std::make_unique<ListDocument>(paths);
+        doc->setAutosaveDelay(60000);
+        doc->startUp({}, user);
+        doc->addItem(item("new"), {}, {});
+        CrashPoint::arm(step);
+        crashed = false;
+        std::string where = "no crash";
+        try {
+            ASSERT_TRUE(doc->DeleteSelectedItems({1}, true, user));
+            ASSERT_TRUE(doc->DeleteSelectedItems({0, 2}, true, user));
+            doc->autosave();
+            doc->finishSaving();
+        } catch (const CrashPoint::SimulatedCrash& c) {
+            crashed = true;
+            where = c.step;
+        }
+        doc.reset();
+        CrashPoint::reset();
+        SCOPED_TRACE(testing::Message() << "crash at step " << step << ": " << where);
+
+        ScriptedPrompter again;
+        doc = std::make_unique<ListDocument>(paths);
+        doc->setAutosaveDelay(60000);
+        doc->startUp({}, again);
+        ToDoList history;
+        ASSERT_TRUE(ReadListFile(paths.historyList, false, history));
+        std::multiset<QByteArray> seen;
+        for (const ToDoItem& it : history.items)
+            seen.insert(it.action().toByteArray());
+        for (int r = 0; r < doc->model()->size(); ++r)
+            seen.insert(doc->model()->item(r).action().toByteArray());
+        for (const char* a : {"a", "b", "c", "old"})
+            EXPECT_EQ(seen.count(a), 1u) << a;
+        EXPECT_LE(seen.count("new"), 1u);
+        // Once the list is saved, the files agree with what was shown, and no journal is left.
+        ASSERT_TRUE(doc->autosaveAndWait());
+        ToDoList saved;
+        ASSERT_TRUE(ReadListFile(paths.standardList, true, saved));
+        EXPECT_EQ(rowsOf(saved), rowsOf(doc->list()));
+        EXPECT_FALSE(QFileInfo::exists(paths.historyList + ".moving"));
+        EXPECT_LE(again.informed.size(), 1);
+    }
+    CrashPoint::setSyncEnabled(true);
 }
 
 TEST_F(ListDocumentTest, TheStandardListChangedByAnotherRunIsNeitherAutosavedOverNorReplacedUnasked)

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "model/HistoryTail.h"
+#include "model/ToDoList.h"
+#include "platform/FileStamp.h"
+#include "platform/IoResult.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <vector>
+
+// A move to history from the standard list reaches two files: its rows are appended to the history at
+// once, and they leave the list file with the list's next save, a few seconds later. A crash in between
+// would leave them in both lists. The journal beside the history ("<history>.moving") names the moves
+// made since the list file was last saved: the list file as it was (its stamp), and for each move where
+// its records were to go in the history and the records themselves. It is written before the records
+// are appended and removed once the list is saved without them.
+//
+// At the next start, when the list file is still the one the journal names and the history holds a
+// move's records where they were appended, the move was complete in the history only: its rows are
+// taken out of the list (completeInterrupted). A move whose records never reached the history, or a list
+// saved since, leaves everything as it is.
+class MoveJournal
+{
+public:
+    struct Move
+    {
+        HistoryTail::Point point;
+        qint32 count = 0;
+        QByteArray records;
+    };
+
+    explicit MoveJournal(const QString& historyPath);
+
+    QString path() const { return m_path; }
+    // Before count records are appended to the history at point: adds them to the journal, with the list
+    // file as it is now. Moves noted earlier at or behind point never reached the history and are dropped;
+    // a list file changed since they were noted starts the journal afresh.
+    IoResult note(const QString& listPath, HistoryTail::Point point, QByteArrayView records, qint32 count);
+    // The list was saved without the moved rows, or a move was taken back: the journal is no longer true.
+    void clear();
+    // The rows of shown, as read from listPath, that moves complete in the history took out of that file:
+    // one row equal to each moved item, where the list holds one. None when the journal is missing,
+    // damaged, or about another state of the list file.
+    QList<int> interruptedRows(const QString& listPath, const ToDoList& shown) const;
+
+private:
+    std::vector<ToDoItem> interruptedMoves(const QString& listPath) const;
+    struct Contents
+    {
+        QString listPath;
+        FileStamp listStamp;
+        std::vector<Move> moves;
+    };
+    bool read(Contents& out) const;
+
+    QString m_historyPath;
+    QString m_path;
+};
