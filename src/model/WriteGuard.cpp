@@ -2,7 +2,9 @@
 
 #include "config/LanguageTexts.h"
 
+#include "model/HistoryTail.h"
 #include "model/ListFile.h"
+#include "model/MoveJournal.h"
 #include "model/RecoveryFile.h"
 #include "platform/FileSystem.h"
 
@@ -61,7 +63,11 @@ WriteGuard::Role WriteGuard::roleOf(const QString& path) const
         return Role::StandardList;
     if (sameFile(path, m_places.historyList))
         return Role::HistoryList;
-    if (sameFile(path, m_places.settingsFile))
+    // The marks a move to history leaves beside the history while it is under way: another file by one
+    // of their names would be taken for one and removed.
+    if (sameFile(path, m_places.settingsFile) ||
+        sameFile(path, HistoryTail::markPath(m_places.historyList)) ||
+        sameFile(path, MoveJournal(m_places.historyList).path()))
         return Role::ProgramFile;
     // A link is what it points to: a link elsewhere to the recovery copy is the recovery copy.
     const QFileInfo info(RealPath(path));
