@@ -135,6 +135,19 @@ int printList(const CommandLineOptions& options, QTextStream& out, QTextStream& 
     return 0;
 }
 
+// Stores the data folder's choices that its settings lack, once a command wrote a list the folder reads
+// by them; a failure to store them fails the command (the list would be read wrongly later).
+bool storeChoices(const FolderChoices& choices, QTextStream& err)
+{
+    if (!QFileInfo(DataFolder()).isDir())
+        return true;
+    if (IoResult r = choices.fix(SettingsFilePath()); !r) {
+        err << "quillmar: " << IoMessage(r) << '\n';
+        return false;
+    }
+    return true;
+}
+
 int syncList(const CommandLineOptions& options, QTextStream& out, QTextStream& err)
 {
     SyncCommandOptions sync;
@@ -412,16 +425,21 @@ int CommandLine::run(const CommandLineOptions& options, QTextStream& out, QTextS
     switch (options.mode) {
     case Mode::Print:
         return printList(options, out, err);
-    case Mode::Sync:
-        return syncList(options, out, err);
+    case Mode::Sync: {
+        // A sync that brought a folder its first list stores how to read it, as an import does.
+        const QString list = options.listFile.isEmpty() ? StandardListPath() : options.listFile;
+        const bool listBefore = QFileInfo::exists(list);
+        const int status = syncList(options, out, err);
+        if (status == 0 || (!listBefore && QFileInfo::exists(list)))
+            return storeChoices(choices, err) ? status : 1;
+        return status;
+    }
     default:
         if (const ExchangeCommand* command = exchangeCommand(options.mode)) {
             const int status = command->run(options, out, err);
             const bool imported = options.mode == Mode::ImportCSV || options.mode == Mode::ImportICalendar;
-            if (status == 0 && imported && QFileInfo(DataFolder()).isDir()) {
-                if (IoResult r = choices.fix(SettingsFilePath()); !r)
-                    err << "quillmar: " << IoMessage(r) << '\n';
-            }
+            if (status == 0 && imported)
+                return storeChoices(choices, err) ? status : 1;
             return status;
         }
         return 1;

@@ -258,7 +258,12 @@ TEST_P(SyncServerTest, OtherClientsEditsArriveAndTheirPropertiesSurvive)
                               "TRIGGER;VALUE=DATE-TIME:20300101T090000Z\r\nEND:VALARM\r\nBEGIN:VALARM\r\n"
                               "ACTION:AUDIO\r\nTRIGGER:-PT1H\r\nEND:VALARM\r\n";
     ASSERT_EQ(http("PUT", href, toDo("other-1", "Mow lawn", theirs)).status, 201);
+    ASSERT_EQ(http("PUT", m_collection + "other-2.ics", toDo("other-2", "Müller anrufen")).status, 201);
+    // The first list of a new data folder came from the sync: later runs read it as it was written.
     EXPECT_EQ(sync("a").status, 0);
+    EXPECT_TRUE(testutil::runQuillmar({"--data-dir", folder("a"), "--print"}).out.contains("Müller anrufen"));
+    ASSERT_EQ(http("DELETE", m_collection + "other-2.ics").status / 100, 2);
+    EXPECT_EQ(sync("a").out, "sent 0, received 0, deleted 1, conflicts 0\n");
     ToDoList a = list("a");
     ToDoItem* mow = find(a, "Mow lawn");
     ASSERT_TRUE(mow);
