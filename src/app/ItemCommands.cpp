@@ -20,7 +20,9 @@
 #include <QAction>
 #include <QItemSelectionModel>
 #include <QShortcut>
+
 #include <QWidget>
+#include <algorithm>
 
 ItemCommands::ItemCommands(ListDocument* document, ListPrompter& prompter, ListViewController* list,
                            QWidget* window)
@@ -198,16 +200,34 @@ void ItemCommands::editItem(int index)
     dlg.setNames(model->ownerNames(), model->projectNames());
     dlg.setIniFileName(SettingsFilePath());
     dlg.setFormCaption(LanguageTexts::shared().text("Add_Edit", "Caption_Edit"));
-    // The row is written back only where it still is: nothing else changes rows while the editor is open,
-    // and the document checks it so.
     const auto keepNames = [&dlg, model] { model->setNames(dlg.ownerNames(), dlg.projectNames()); };
     runEditor(
         dlg,
         [this, &dlg, row, before, keepNames] {
-            if (!m_document->editItem(row, before, dlg.item(), dlg.ownerNames(), dlg.projectNames()))
-                keepNames();
+            applyEdit(row, before, dlg.item(), dlg.ownerNames(), dlg.projectNames(), keepNames);
         },
         keepNames);
+}
+
+void ItemCommands::applyEdit(int row, const ToDoItem& before, const ToDoItem& edited,
+                             const QByteArrayList& owners, const QByteArrayList& projects,
+                             const std::function<void()>& keepNames)
+{
+    // The sync may have moved, changed or removed rows while the editor was open: the edit goes to the row
+    // that still holds the item as the editor got it, wherever it is now.
+    if (m_document->editItem(row, before, edited, owners, projects))
+        return;
+    const auto& items = m_document->list().items;
+    const auto found = std::find(items.begin(), items.end(), before);
+    if (found != items.end() &&
+        m_document->editItem(static_cast<int>(found - items.begin()), before, edited, owners, projects))
+        return;
+    // Changed or removed by another device meanwhile: both versions are kept, as the sync keeps them.
+    if (found == items.end() && !(edited == before) && m_document->addItem(edited, owners, projects)) {
+        m_prompter.inform(LanguageTexts::shared().text("Lists", "EditKeptAsNew"));
+        return;
+    }
+    keepNames();
 }
 
 void ItemCommands::runEditor(ItemEditorDialog& editor, const std::function<void()>& apply,

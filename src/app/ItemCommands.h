@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/Config.h"
+#include "model/ToDoItem.h"
 
 #include <QColor>
 #include <QDateTime>
@@ -60,6 +61,9 @@ private:
     // the session ends meanwhile, keepOpenEditor applies it instead and neither runs here.
     void runEditor(ItemEditorDialog& editor, const std::function<void()>& apply,
                    const std::function<void()>& dismissed);
+    // The editor's OK on the item before held by row when it opened.
+    void applyEdit(int row, const ToDoItem& before, const ToDoItem& edited, const QByteArrayList& owners,
+                   const QByteArrayList& projects, const std::function<void()>& keepNames);
 
     ListDocument* m_document;
     ListPrompter& m_prompter;

@@ -207,6 +207,9 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Main, "Lists", "FailureSavingTodo", "Failure while saving todo file"},
     {W::Main, "Lists", "FailureSaving", "Failure saving the file"},
     {W::Main, "Lists", "HistoryKept", "Items taken back from the history stay in the history file too: %1"},
+    {W::Main, "Lists", "EditKeptAsNew",
+     "While you edited the item, another device changed or removed it. Your version was added as a new "
+     "item."},
     {W::Main, "Lists", "MoveCompletedOne",
      "The last run ended while an item was being moved to the history. It is in the history, and has now "
      "been taken out of the list."},

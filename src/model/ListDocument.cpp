@@ -523,18 +523,22 @@ bool ListDocument::invertChecked(const QList<int>& rows)
         return false;
     std::vector<bool> before;
     std::vector<bool> after;
+    std::vector<QByteArray> records;
+    records.reserve(static_cast<size_t>(valid.size()));
     for (int r : std::as_const(valid)) {
         before.push_back(m_model->item(r).checked());
         after.push_back(!before.back());
+        records.push_back(m_model->item(r).record());
     }
-    return record(RowChange::checked(std::move(valid), std::move(before), std::move(after)));
+    return record(
+        RowChange::checked(std::move(valid), std::move(before), std::move(after), std::move(records)));
 }
 
 bool ListDocument::setChecked(int row, bool checked)
 {
     if (row < 0 || row >= m_model->size() || m_model->item(row).checked() == checked)
         return false;
-    return record(RowChange::checked({row}, {!checked}, {checked}));
+    return record(RowChange::checked({row}, {!checked}, {checked}, {m_model->item(row).record()}));
 }
 
 bool ListDocument::importItems(std::vector<ToDoItem> items)

@@ -65,13 +65,15 @@ RowChange RowChange::replaced(int row, ToDoItem before, ToDoItem after)
     return c;
 }
 
-RowChange RowChange::checked(QList<int> rows, std::vector<bool> before, std::vector<bool> after)
+RowChange RowChange::checked(QList<int> rows, std::vector<bool> before, std::vector<bool> after,
+                             std::vector<QByteArray> records)
 {
     RowChange c;
     c.m_kind = Kind::Check;
     c.m_rows = std::move(rows);
     c.m_flagsBefore = std::move(before);
     c.m_flagsAfter = std::move(after);
+    c.m_records = std::move(records);
     return c;
 }
 
@@ -138,9 +140,16 @@ bool RowChange::flagsAre(const ToDoListModel& model, const std::vector<bool>& fl
 {
     if (static_cast<size_t>(m_rows.size()) != flags.size())
         return false;
+    if (m_records.size() != flags.size())
+        return false;
     for (qsizetype i = 0; i < m_rows.size(); ++i) {
         const int row = m_rows[i];
-        if (row < 0 || row >= model.size() || model.item(row).checked() != flags[static_cast<size_t>(i)])
+        const auto k = static_cast<size_t>(i);
+        if (row < 0 || row >= model.size() || model.item(row).checked() != flags[k])
+            return false;
+        // Mostly the very bytes the change saw: then no comparison is needed.
+        const QByteArray& now = model.item(row).record();
+        if (now.constData() != m_records[k].constData() && now != m_records[k])
             return false;
     }
     return true;

@@ -42,7 +42,10 @@ public:
     // rows ascending, items as they are in those rows.
     static RowChange removed(Kind kind, QList<int> rows, std::vector<ToDoItem> items);
     static RowChange replaced(int row, ToDoItem before, ToDoItem after);
-    static RowChange checked(QList<int> rows, std::vector<bool> before, std::vector<bool> after);
+    // records: the rows' items apart from their flags, which must still be there to take it back or
+    // do it again (another writer, the sync, may have changed or moved the rows since).
+    static RowChange checked(QList<int> rows, std::vector<bool> before, std::vector<bool> after,
+                             std::vector<QByteArray> records);
     // order[i] is the row that becomes row i.
     static RowChange sorted(std::vector<int> order);
 
@@ -94,6 +97,7 @@ private:
     std::vector<ToDoItem> m_after;
     std::vector<bool> m_flagsBefore;
     std::vector<bool> m_flagsAfter;
+    std::vector<QByteArray> m_records;
     std::vector<int> m_order;
     // How many items the history file held before this change appended its rows.
     int m_historyCountBefore = -1;

@@ -9,6 +9,7 @@
 #include "app/SyncController.h"
 #include "app/TQuillmar.h"
 #include "config/IniFile.h"
+#include "dialogs/ItemEditorDialog.h"
 #include "dialogs/SettingsDialog.h"
 #include "exchange/sync/SyncModule.h"
 #include "model/ListFile.h"
@@ -19,6 +20,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QSpinBox>
@@ -275,6 +277,79 @@ private Q_SLOTS:
         w.document().invertChecked({0});
         engine->answer({{SyncRowChange::Kind::Update, "uid-2", seen, item("Buy oat milk")}});
         QCOMPARE(held.pending(), SyncItemState::Pending::Received);
+    }
+
+    // The server's changes land while the user works: an edit under way goes to its row wherever that
+    // row now is, or, the row itself changed, is kept as a new item with a word why; an undo whose rows
+    // the sync changed is refused rather than applied to other rows.
+    void serverChangesMeetTheUsersEditAndUndo()
+    {
+        HeldWindow held;
+        TQuillmar& w = *held.window;
+        HeldEngine* engine = held.engine;
+        QTRY_COMPARE(engine->runs, 1);
+        engine->answer({{SyncRowChange::Kind::Add, "uid-1", {}, item("Call Bob")}});
+        auto* view = child<ReportView>(&w, "lstToDo");
+        // Keys to the list, in the window the user is back in.
+        auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+            QApplication::setActiveWindow(&w);
+            view->setFocus();
+            QTest::keyClick(view, key, modifiers);
+        };
+        auto editRow = [&](int row, std::function<void()> meanwhile, const QString& remarks) {
+            press(Qt::Key_F5);
+            selectRows(view, {row});
+            whenModal<ItemEditorDialog>([meanwhile, remarks](ItemEditorDialog& dlg) {
+                meanwhile();
+                auto* field = child<QPlainTextEdit>(&dlg, "RemarksEdit");
+                field->setFocus();
+                field->moveCursor(QTextCursor::End);
+                QTest::keyClicks(field, remarks);
+                child<QPushButton>(&dlg, "OKButt")->click();
+            });
+            press(Qt::Key_F2);
+        };
+        const ToDoItem milk = w.document().list().items[0];
+        editRow(
+            1,
+            [&] {
+                engine->answer({{SyncRowChange::Kind::Remove, "uid-0", milk, {}}});
+            },
+            "at 5");
+        QCOMPARE(w.document().list().size(), 1);
+        QCOMPARE(w.document().list().items[0].valueText(ToDoItem::Remarks), QStringLiteral("at 5"));
+
+        const ToDoItem seen = w.document().list().items[0];
+        ToDoItem theirs = seen;
+        theirs.setValue(ToDoItem::Priority, "1");
+        editRow(
+            0,
+            [&] {
+                engine->answer({{SyncRowChange::Kind::Update, "uid-1", seen, theirs}});
+            },
+            " sharp");
+        QCOMPARE(w.document().list().size(), 2);
+        QVERIFY(w.document().list().items[0] == theirs);
+        QCOMPARE(w.document().list().items[1].valueText(ToDoItem::Remarks), QStringLiteral("at 5 sharp"));
+        QVERIFY(messages().lastText().contains(QLatin1String("another device")));
+
+        // Rows A, B, C (C done); B ticked here, then A goes on the server: Ctrl+Z must not untick C.
+        press(Qt::Key_F5);
+        engine->answer({{SyncRowChange::Kind::Remove, "x", w.document().list().items[0], {}},
+                        {SyncRowChange::Kind::Remove, "y", w.document().list().items[1], {}},
+                        {SyncRowChange::Kind::Add, "a", {}, item("A")},
+                        {SyncRowChange::Kind::Add, "b", {}, item("B")},
+                        {SyncRowChange::Kind::Add, "c", {}, item("C", true)}});
+        QCOMPARE(actions(w.document().list()), (QByteArrayList{"A", "B", "C"}));
+        view->setCurrentIndex(view->model()->index(1, 0));
+        press(Qt::Key_Space);
+        QVERIFY(w.document().list().items[1].checked());
+        press(Qt::Key_F5);
+        engine->answer({{SyncRowChange::Kind::Remove, "a", w.document().list().items[0], {}}});
+        press(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(actions(w.document().list()), (QByteArrayList{"B", "C"}));
+        QVERIFY(w.document().list().items[0].checked());
+        QVERIFY(w.document().list().items[1].checked());
     }
 
     // A list that cannot be saved keeps what came: the rows show it, the status says so, and the state
