@@ -76,9 +76,9 @@ IoResult EnsurePrivateFolder(const QString& folder);
 // cannot be asked) is kept: its save may still be under way. Call it only while holding the folder's
 // lock, so that no other run is saving there. Returns how many were removed.
 int RemoveCrashLeftovers(const QString& folder);
-// The same for the files written for one file only, wherever it is (an export the user named has no
-// lock): only the user's own files, and only those of a process that is gone, so that another run's
-// save to that file still under way is kept.
-int RemoveCrashLeftoversOf(const QString& path);
+// The same beside a file about to be written anywhere (an export the user named has no lock): only the
+// user's own files, and only those of a process that is gone, so that another run's save still under way
+// is kept. A folder read for them in the last few seconds is not read again.
+int RemoveCrashLeftoversBeside(const QString& path);
 // The process id in the name of a file AtomicFile writes, or 0 when the name is not one of them.
 qint64 CrashLeftoverPid(const QString& fileName);
