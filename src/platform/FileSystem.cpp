@@ -55,7 +55,9 @@ QString SystemReason(int error)
 
 IoResult SystemFailure(IoStep step, const QString& path, int error)
 {
-    return IoResult::failed(step, path, IoErrorOf(error), SystemReason(error));
+    IoResult r = IoResult::failed(step, path, IoErrorOf(error), SystemReason(error));
+    r.folder = error == EISDIR;
+    return r;
 }
 
 QString RealPath(const QString& path)
@@ -172,6 +174,13 @@ IoResult EnsureFolderOf(const QString& path)
     return SystemFailure(IoStep::CreateFolder, folder, error);
 }
 
+IoResult RemoveFile(const QString& path)
+{
+    if (::unlink(QFile::encodeName(path).constData()) == 0 || errno == ENOENT)
+        return IoResult::success();
+    return SystemFailure(IoStep::Remove, path, errno);
+}
+
 IoResult EnsureIniFile(const QString& path)
 {
     if (IoResult r = EnsureFolderOf(path); !r)
@@ -189,6 +198,14 @@ IoResult EnsureIniFile(const QString& path)
     }
     ::close(fd);
     return IoResult::success();
+}
+
+IoResult CreateFolder(const QString& folder)
+{
+    if (::mkdir(QFile::encodeName(folder).constData(), 0777) == 0 ||
+        (errno == EEXIST && QFileInfo(folder).isDir()))
+        return IoResult::success();
+    return SystemFailure(IoStep::CreateFolder, folder, errno);
 }
 
 IoResult EnsurePrivateFolder(const QString& folder)

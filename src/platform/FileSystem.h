@@ -63,10 +63,15 @@ IoResult ReadRegularFile(const QString& path, qint64 limit, QByteArray& out);
 // Creates the folder part of path when it is missing (one level only: a missing parent means the path is
 // wrong, not that a tree should be made), readable by the user alone.
 IoResult EnsureFolderOf(const QString& path);
+// Removes a file; one that is not there is no failure. A folder in its place is refused as a folder.
+IoResult RemoveFile(const QString& path);
 // Creates a missing folder (one level) and a missing empty file (0600). An existing name, a link among
 // them, is left as it is.
 IoResult EnsureIniFile(const QString& path);
 
+// Creates folder, one level, with the user's usual permissions (a folder the user named, for other
+// programs to read). An existing folder is no failure; a missing parent is.
+IoResult CreateFolder(const QString& folder);
 // Creates folder with its missing parents, each level readable by the user alone (0700); an existing
 // folder keeps its mode. The data folder is made this way.
 IoResult EnsurePrivateFolder(const QString& folder);
