@@ -33,7 +33,8 @@ QString whyText(const IoResult& r)
 {
     switch (r.kind) {
     case IoError::NotFound:
-        return text("NotFound");
+        // A folder is made one level at a time: what is missing is the one it goes in.
+        return text(r.step == IoStep::CreateFolder ? "NoParent" : "NotFound");
     case IoError::NotRegular:
         return text(r.folder ? "Folder" : "NotRegular");
     case IoError::TooLarge:

@@ -1,5 +1,6 @@
 #include "exchange/ICalendarExport.h"
 
+#include "config/IoMessage.h"
 #include "config/LanguageTexts.h"
 
 #include "exchange/ExportTarget.h"
@@ -510,6 +511,29 @@ IoResult WriteICalendarFile(const QString& path, const ToDoList& list, const QDa
     return file.commit();
 }
 
+namespace {
+// What a folder export that failed part-way left: the files it added are removed again (and the folder,
+// when it made it); files it had already replaced cannot be given back, and the message counts them.
+IoResult undoFolderExport(const IoResult& failure, const QString& folder, bool madeFolder,
+                          const QStringList& added, int replaced)
+{
+    for (const QString& path : added)
+        RemoveFile(path);
+    if (madeFolder)
+        QDir().rmdir(folder);
+    const LanguageTexts& texts = LanguageTexts::shared();
+    const QString shown = ShownPath(folder);
+    QString left;
+    if (replaced == 0)
+        left = texts.text("Exchange", madeFolder ? "FolderNotMade" : "FolderUnchanged").arg(shown);
+    else if (replaced == 1)
+        left = texts.text("Exchange", "FolderReplacedOne").arg(shown);
+    else
+        left = texts.text("Exchange", "FolderReplaced").arg(replaced).arg(shown);
+    return IoResult::failure(IoMessage(failure) + QStringLiteral("; ") + left, failure.kind, failure.reason);
+}
+} // namespace
+
 IoResult WriteICalendarFolder(const QString& folder, const ToDoList& list, const QDateTime& stamp,
                               int* written)
 {
@@ -519,24 +543,41 @@ IoResult WriteICalendarFolder(const QString& folder, const ToDoList& list, const
     if (info.exists() && !info.isDir())
         return IoResult::failure(
             LanguageTexts::shared().text("Exchange", "NotAFolder").arg(ShownPath(folder)), IoError::BadData);
-    if (!info.exists() && !QDir().mkdir(folder))
-        return IoResult::failed(IoStep::CreateFolder, folder, IoError::Other);
+    // One level, as the other exports write only into a folder that is there: a missing parent is a
+    // mistyped path more often than a tree to make.
+    const bool madeFolder = !info.exists();
+    if (madeFolder) {
+        if (IoResult r = CreateFolder(folder); !r)
+            return r;
+    }
     const QDir dir(folder);
     const std::vector<ICalendarToDoFile> files = ListToICalendarFiles(list, stamp);
     // All or none as far as checking goes: no file is written when any of them may not be.
     for (const ICalendarToDoFile& file : files) {
         if (IoResult r =
                 CheckExportTarget(dir.filePath(QString::fromLatin1(file.uid) + QLatin1String(".ics")));
-            !r)
+            !r) {
+            if (madeFolder)
+                QDir().rmdir(folder);
             return r;
+        }
     }
     // The names are the program's, not the user's: a link standing in the place of one is replaced, and
     // whatever it points to (another folder's settings, say) is left alone.
+    QStringList added;
+    int replaced = 0;
     for (const ICalendarToDoFile& file : files) {
-        if (IoResult r = AtomicFile::save(dir.filePath(QString::fromLatin1(file.uid) + QLatin1String(".ics")),
-                                          file.text, AtomicFile::Ownership::ProgramFile);
-            !r)
-            return r;
+        const QString path = dir.filePath(QString::fromLatin1(file.uid) + QLatin1String(".ics"));
+        const bool existed = QFileInfo(path).exists() || QFileInfo(path).isSymLink();
+        if (IoResult r = AtomicFile::save(path, file.text, AtomicFile::Ownership::ProgramFile); !r) {
+            if (written)
+                *written = replaced;
+            return undoFolderExport(r, folder, madeFolder, added, replaced);
+        }
+        if (existed)
+            ++replaced;
+        else
+            added << path;
         if (written)
             ++*written;
     }

@@ -59,9 +59,11 @@ IoResult WriteICalendar(BufferedWriter& out, const ToDoList& list, const QDateTi
 // Replaces path only once everything is written; a cancelled or failed run leaves it as it was.
 IoResult WriteICalendarFile(const QString& path, const ToDoList& list, const QDateTime& stamp,
                             JobProgress* progress = nullptr);
-// A vdir: one file per to-do in folder, named by its UID with ".ics", the folder made when it is missing.
-// Every file is checked as an export target before the first is written; files of earlier exports whose
-// to-dos are gone stay. written: the number of files written.
+// A vdir: one file per to-do in folder, named by its UID with ".ics", the folder made when it is missing
+// (not its parents). Every file is checked as an export target before the first is written; files of
+// earlier exports whose to-dos are gone stay. A run that fails part-way removes the files it added (and the
+// folder it made); the files it had already replaced stay new, and its message says how many.
+// written: the number of files written and left in place.
 IoResult WriteICalendarFolder(const QString& folder, const ToDoList& list, const QDateTime& stamp,
                               int* written = nullptr);
 

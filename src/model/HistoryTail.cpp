@@ -69,9 +69,9 @@ Checking& pendingCheck()
 
 IoResult removeMark(const QString& historyPath)
 {
-    const QString mark = HistoryTail::markPath(historyPath);
-    if (!QFile::remove(mark) && QFileInfo::exists(mark))
-        return IoResult::failed(IoStep::Remove, mark, IoError::Other);
+    // A folder under the mark's name is named as one.
+    if (IoResult r = RemoveFile(HistoryTail::markPath(historyPath)); !r)
+        return r;
     CrashPoint::reach("history mark removed");
     return IoResult::success();
 }

@@ -106,8 +106,8 @@ IoResult AtomicFile::open()
         return fail(IoStep::Create, statError);
     }
 
-    // What a killed save to this file left beside it goes now: an export's folder has no other clean-up.
-    RemoveCrashLeftoversOf(m_target);
+    // What killed saves left in this folder goes now: an export's folder has no other clean-up.
+    RemoveCrashLeftoversBeside(m_target);
     QByteArray temp;
     const int fd = createTemp(QFileInfo(m_target), temp);
     if (fd < 0)

@@ -21,8 +21,8 @@
 //
 // The file being written is named ".<name>.<pid>.<random>.quillmar-tmp" beside the target, so that a
 // later run can tell the leftovers of a crashed save from the file of a save still under way
-// (RemoveCrashLeftovers). Opening removes the leftovers of crashed saves to the same file
-// (RemoveCrashLeftoversOf).
+// (RemoveCrashLeftovers). Opening removes the leftovers of crashed saves in the same folder
+// (RemoveCrashLeftoversBeside).
 // Failures name the file, the step and the system's reason.
 class AtomicFile
 {

@@ -1,8 +1,11 @@
 #include "platform/FileSystem.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMutex>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cerrno>
@@ -17,6 +20,8 @@
 namespace {
 // One read never asks for more than this, whatever the file claims to hold.
 constexpr qint64 kReadStep = qint64(1) << 20;
+// How long a folder just cleaned of crash leftovers is not read again for them.
+constexpr qint64 kLeftoverRescanMs = 5000;
 } // namespace
 
 IoError IoErrorOf(int error)
@@ -50,7 +55,9 @@ QString SystemReason(int error)
 
 IoResult SystemFailure(IoStep step, const QString& path, int error)
 {
-    return IoResult::failed(step, path, IoErrorOf(error), SystemReason(error));
+    IoResult r = IoResult::failed(step, path, IoErrorOf(error), SystemReason(error));
+    r.folder = error == EISDIR;
+    return r;
 }
 
 QString RealPath(const QString& path)
@@ -167,6 +174,13 @@ IoResult EnsureFolderOf(const QString& path)
     return SystemFailure(IoStep::CreateFolder, folder, error);
 }
 
+IoResult RemoveFile(const QString& path)
+{
+    if (::unlink(QFile::encodeName(path).constData()) == 0 || errno == ENOENT)
+        return IoResult::success();
+    return SystemFailure(IoStep::Remove, path, errno);
+}
+
 IoResult EnsureIniFile(const QString& path)
 {
     if (IoResult r = EnsureFolderOf(path); !r)
@@ -184,6 +198,14 @@ IoResult EnsureIniFile(const QString& path)
     }
     ::close(fd);
     return IoResult::success();
+}
+
+IoResult CreateFolder(const QString& folder)
+{
+    if (::mkdir(QFile::encodeName(folder).constData(), 0777) == 0 ||
+        (errno == EEXIST && QFileInfo(folder).isDir()))
+        return IoResult::success();
+    return SystemFailure(IoStep::CreateFolder, folder, errno);
 }
 
 IoResult EnsurePrivateFolder(const QString& folder)
@@ -210,26 +232,20 @@ IoResult EnsurePrivateFolder(const QString& folder)
 
 qint64 CrashLeftoverPid(const QString& fileName)
 {
-    // .<name>.<pid>.<random>.quillmar-tmp
+    // .<name>.<pid>.<random>.quillmar-tmp, the random part in base 36: nothing else is taken for ours.
     static const QString suffix = QStringLiteral(".quillmar-tmp");
     if (!fileName.startsWith(QLatin1Char('.')) || !fileName.endsWith(suffix))
         return 0;
-    const QString stem = fileName.chopped(suffix.size());
-    const qsizetype randomDot = stem.lastIndexOf(QLatin1Char('.'));
-    if (randomDot <= 0)
-        return 0;
-    const qsizetype pidDot = stem.lastIndexOf(QLatin1Char('.'), randomDot - 1);
-    if (pidDot <= 0)
-        return 0;
-    bool ok = false;
-    const qint64 pid = stem.mid(pidDot + 1, randomDot - pidDot - 1).toLongLong(&ok);
-    return ok && pid > 0 ? pid : 0;
+    static const QRegularExpression pattern(
+        QStringLiteral("^\\..+\\.([1-9][0-9]{0,9})\\.[0-9a-z]+\\.quillmar-tmp$"),
+        QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch match = pattern.match(fileName);
+    return match.hasMatch() ? match.captured(1).toLongLong() : 0;
 }
 
 namespace {
-// Removes the leftovers in folder whose name the filter takes (all when it is empty); ownedOnly keeps the
-// files of other users.
-int removeLeftovers(const QString& folder, const QString& ofFile, bool ownedOnly)
+// Removes the leftovers in folder; ownedOnly keeps the files of other users.
+int removeLeftovers(const QString& folder, bool ownedOnly)
 {
     const QByteArray name = QFile::encodeName(folder);
     DIR* dir = ::opendir(name.constData());
@@ -238,18 +254,14 @@ int removeLeftovers(const QString& folder, const QString& ofFile, bool ownedOnly
     int removed = 0;
     const int dirFd = ::dirfd(dir);
     while (const dirent* entry = ::readdir(dir)) {
-        const QString entryName = QFile::decodeName(entry->d_name);
-        const qint64 pid = CrashLeftoverPid(entryName);
+        const qint64 pid = CrashLeftoverPid(QFile::decodeName(entry->d_name));
         if (pid <= 0 || pid == ::getpid())
             continue;
-        // ".<name>.<pid>.": the file's own name, not one that merely begins like it.
-        if (!ofFile.isEmpty() && !entryName.startsWith(QLatin1Char('.') + ofFile + QLatin1Char('.') +
-                                                       QString::number(pid) + QLatin1Char('.')))
-            continue;
         // Only a writer that is gone: a process that is alive, or that we may not signal, may still be
-        // writing the file and renaming it into place.
+        // writing the file and renaming it into place. A pid used again since keeps its file too.
         if (::kill(pid_t(pid), 0) == 0 || errno != ESRCH)
             continue;
+        // A link is not ours whatever its name: it is neither followed nor removed.
         struct stat st
         {
         };
@@ -266,11 +278,22 @@ int removeLeftovers(const QString& folder, const QString& ofFile, bool ownedOnly
 
 int RemoveCrashLeftovers(const QString& folder)
 {
-    return removeLeftovers(folder, QString(), false);
+    return removeLeftovers(folder, false);
 }
 
-int RemoveCrashLeftoversOf(const QString& path)
+int RemoveCrashLeftoversBeside(const QString& path)
 {
-    const QFileInfo info(path);
-    return removeLeftovers(info.absolutePath(), info.fileName(), true);
+    // A folder export opens a file for every to-do: the folder is read once, not once per file.
+    static QMutex mutex;
+    static QString lastFolder;
+    static QDeadlineTimer nextScan;
+    const QString folder = QFileInfo(path).absolutePath();
+    {
+        const QMutexLocker lock(&mutex);
+        if (folder == lastFolder && !nextScan.hasExpired())
+            return 0;
+        lastFolder = folder;
+        nextScan.setRemainingTime(kLeftoverRescanMs);
+    }
+    return removeLeftovers(folder, true);
 }

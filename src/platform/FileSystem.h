@@ -63,10 +63,15 @@ IoResult ReadRegularFile(const QString& path, qint64 limit, QByteArray& out);
 // Creates the folder part of path when it is missing (one level only: a missing parent means the path is
 // wrong, not that a tree should be made), readable by the user alone.
 IoResult EnsureFolderOf(const QString& path);
+// Removes a file; one that is not there is no failure. A folder in its place is refused as a folder.
+IoResult RemoveFile(const QString& path);
 // Creates a missing folder (one level) and a missing empty file (0600). An existing name, a link among
 // them, is left as it is.
 IoResult EnsureIniFile(const QString& path);
 
+// Creates folder, one level, with the user's usual permissions (a folder the user named, for other
+// programs to read). An existing folder is no failure; a missing parent is.
+IoResult CreateFolder(const QString& folder);
 // Creates folder with its missing parents, each level readable by the user alone (0700); an existing
 // folder keeps its mode. The data folder is made this way.
 IoResult EnsurePrivateFolder(const QString& folder);
@@ -76,9 +81,9 @@ IoResult EnsurePrivateFolder(const QString& folder);
 // cannot be asked) is kept: its save may still be under way. Call it only while holding the folder's
 // lock, so that no other run is saving there. Returns how many were removed.
 int RemoveCrashLeftovers(const QString& folder);
-// The same for the files written for one file only, wherever it is (an export the user named has no
-// lock): only the user's own files, and only those of a process that is gone, so that another run's
-// save to that file still under way is kept.
-int RemoveCrashLeftoversOf(const QString& path);
+// The same beside a file about to be written anywhere (an export the user named has no lock): only the
+// user's own files, and only those of a process that is gone, so that another run's save still under way
+// is kept. A folder read for them in the last few seconds is not read again.
+int RemoveCrashLeftoversBeside(const QString& path);
 // The process id in the name of a file AtomicFile writes, or 0 when the name is not one of them.
 qint64 CrashLeftoverPid(const QString& fileName);

@@ -14,7 +14,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
 #include <memory>
+
+#include <sys/resource.h>
 
 using testutil::le32;
 using testutil::Outcome;
@@ -369,9 +373,9 @@ TEST_F(CommandLineTest, AOneColumnFileHasAHeaderOnlyWhenItIsExactlyACaption)
     }
 }
 
-// An export killed after it made its temporary file leaves the old file whole; the next export to that
-// file removes the dead run's temporary, and nothing of a live run or of another file.
-TEST_F(CommandLineTest, TheNextExportRemovesWhatAKilledOneLeftBesideItsFile)
+// An export killed after it made its temporary file leaves the old file whole; the next export into that
+// folder, to any file, removes the dead run's temporary, and nothing of a live run.
+TEST_F(CommandLineTest, TheNextExportRemovesWhatAKilledOneLeftInItsFolder)
 {
     const QString out = m_dir.filePath(QStringLiteral("out.csv"));
     ASSERT_TRUE(writeAll(out, "old"));
@@ -385,13 +389,84 @@ TEST_F(CommandLineTest, TheNextExportRemovesWhatAKilledOneLeftBesideItsFile)
     };
     ASSERT_EQ(leftovers().size(), 1);
     const QString live = QStringLiteral(".out.csv.%1.a.quillmar-tmp").arg(QCoreApplication::applicationPid());
-    const QString other =
-        QStringLiteral(".out.csv.bak.%1.a.quillmar-tmp").arg(CrashLeftoverPid(leftovers().constFirst()));
-    ASSERT_TRUE(writeAll(m_dir.filePath(live), "x") && writeAll(m_dir.filePath(other), "x"));
+    ASSERT_TRUE(writeAll(m_dir.filePath(live), "x"));
 
-    EXPECT_EQ(quillmar({QStringLiteral("--export-csv"), out}).status, 0);
-    EXPECT_NE(readAll(out), "old");
-    QStringList kept = leftovers();
-    kept.sort();
-    EXPECT_EQ(kept.join(QLatin1Char(' ')).toStdString(), (live + QLatin1Char(' ') + other).toStdString());
+    EXPECT_EQ(
+        quillmar({QStringLiteral("--export-html"), m_dir.filePath(QStringLiteral("other.html"))}).status, 0);
+    EXPECT_EQ(readAll(out), "old");
+    EXPECT_EQ(leftovers().join(QLatin1Char(' ')).toStdString(), live.toStdString());
+}
+
+// A folder export that fails part-way (here on a file over the size limit, as on a full disk) removes the
+// files it added and the folder it made, keeps the user's other files, and says what it left: how many
+// files of an earlier export it had replaced. A folder whose parent is missing is named as such.
+TEST_F(CommandLineTest, AFailedFolderExportTakesBackWhatItAddedAndSaysWhatItLeft)
+{
+    ToDoList earlier;
+    for (const char* action : {"one", "two"})
+        earlier.items.push_back(ToDoItem::make(action));
+    ToDoList now = earlier;
+    now.items.push_back(ToDoItem::make("three"));
+    ToDoItem big = ToDoItem::make("four");
+    big.setValue(ToDoItem::Remarks, QByteArray(64 * 1024, 'r'));
+    now.items.push_back(big);
+    now.items.push_back(ToDoItem::make("five"));
+    const QString earlierList = m_dir.filePath(QStringLiteral("earlier.tdx"));
+    const QString nowList = m_dir.filePath(QStringLiteral("now.tdx"));
+    ASSERT_TRUE(SaveListFile(earlier, earlierList).ok && SaveListFile(now, nowList).ok);
+    const QString vdir = m_dir.filePath(QStringLiteral("vdir/"));
+    ASSERT_EQ(quillmar({QStringLiteral("--export-ics"), vdir, earlierList}).status, 0);
+    ASSERT_TRUE(writeAll(vdir + QStringLiteral("notes.txt"), "mine"));
+    const auto files = [](const QString& folder) {
+        return QDir(folder)
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
+            .join(' ')
+            .toStdString();
+    };
+    const std::string before = files(vdir);
+    ASSERT_EQ(std::count(before.cbegin(), before.cend(), ' '), 2) << before;
+
+    // Every file past 16 KiB fails to be written, as it would on a full disk.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit small = old;
+    small.rlim_cur = 16 * 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const QString fresh = m_dir.filePath(QStringLiteral("fresh/"));
+    const Outcome replacing = quillmar({QStringLiteral("--export-ics"), vdir, nowList});
+    const Outcome making = quillmar({QStringLiteral("--export-ics"), fresh, nowList});
+    ::setrlimit(RLIMIT_FSIZE, &old);
+
+    EXPECT_EQ(replacing.status, 1);
+    EXPECT_TRUE(replacing.err.contains("no space left on the device; 2 files that were in " + vdir.toUtf8() +
+                                       " before had already been replaced"))
+        << replacing.err.toStdString();
+    EXPECT_EQ(files(vdir), before);
+    EXPECT_EQ(readAll(vdir + QStringLiteral("notes.txt")), "mine");
+    EXPECT_EQ(making.status, 1);
+    EXPECT_TRUE(making.err.contains("nothing was left: the folder " + fresh.toUtf8() + " it had made"))
+        << making.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(fresh));
+
+    const QString deep = m_dir.filePath(QStringLiteral("missing/vdir/"));
+    const Outcome r = quillmar({QStringLiteral("--export-ics"), deep, nowList});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("Cannot create the folder " + deep.toUtf8() +
+                               ": the folder it goes in does not exist"))
+        << r.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(m_dir.filePath(QStringLiteral("missing"))));
+}
+
+// A folder where the history's mark of an unfinished append belongs is called a folder.
+TEST_F(CommandLineTest, AFolderInTheHistorysPlaceIsNamedAsOne)
+{
+    ASSERT_TRUE(QDir().mkdir(data("History.tdh.cutback")));
+    ASSERT_TRUE(writeAll(m_dir.filePath(QStringLiteral("in.csv")), "Done,\r\n"));
+    const Outcome r = quillmar(
+        {QStringLiteral("--import-csv"), m_dir.filePath(QStringLiteral("in.csv")), data("History.tdh")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(
+        r.err.contains("Cannot remove file " + data("History.tdh.cutback").toUtf8() + ": it is a folder"))
+        << r.err.toStdString();
 }

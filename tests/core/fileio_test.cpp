@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 
@@ -309,7 +310,9 @@ TEST_F(FileIoTest, FoldersAndSettingsTheProgramMakesAreTheUsersAlone)
     EXPECT_EQ(mode(data), 0755u);
 }
 
-// The files of saves that crashed go; a save still under way (its process alive) keeps its file.
+// The files of saves that crashed go when anything is next written into their folder; a save still under
+// way (its process alive, or a pid in use again) keeps its file, and only names of exactly our pattern that
+// are files count.
 TEST_F(FileIoTest, CrashLeftoversOfDeadWritersGoLiveOnesStay)
 {
     const pid_t child = ::fork();
@@ -319,29 +322,38 @@ TEST_F(FileIoTest, CrashLeftoversOfDeadWritersGoLiveOnesStay)
     ASSERT_EQ(::waitpid(child, nullptr, 0), child);
     const QString dead = QString::number(child);
 
-    // A save of this process, opened and not yet committed.
-    AtomicFile underWay(path(QStringLiteral("ToDoX.tdo")));
-    ASSERT_TRUE(underWay.open().ok);
-    const QStringList before = entries();
-    ASSERT_EQ(before.size(), 1);
-    EXPECT_EQ(CrashLeftoverPid(before.constFirst()), qint64(::getpid())) << before.constFirst().toStdString();
-
     const QStringList gone{QStringLiteral(".ToDoX.tdo.%1.k3j.quillmar-tmp").arg(dead),
                            QStringLiteral(".Import.tdx.%1.zz.quillmar-tmp").arg(dead)};
-    const QStringList kept{QStringLiteral("ToDoX.tdo"), QStringLiteral(".ToDoX.tdo.k3j"),
+    const QStringList kept{QStringLiteral("ToDoX.tdo"),
+                           QStringLiteral(".ToDoX.tdo.k3j"),
                            QStringLiteral(".x.quillmar-tmp"),
+                           QStringLiteral(".ToDoX.tdo.+%1.k3j.quillmar-tmp").arg(dead),
+                           QStringLiteral(".ToDoX.tdo.%1.K3J.quillmar-tmp").arg(dead),
+                           QStringLiteral(".ToDoX.tdo.%1.a.quillmar-tmp").arg(::getppid()),
+                           QStringLiteral(".Link.tdo.%1.a.quillmar-tmp").arg(dead),
                            QStringLiteral(".Mine.tdo.%1.a.quillmar-tmp").arg(dead)};
-    for (const QString& name : gone + kept)
+    for (const QString& name : gone + kept.mid(0, kept.size() - 2))
         ASSERT_TRUE(writeAll(path(name), "x"));
-    // Not a file: left alone whatever its name says.
-    ASSERT_TRUE(QFile::remove(path(kept.last())));
+    // Not files: left alone whatever their names say, and a link is not followed.
+    ASSERT_TRUE(QFile::link(path(QStringLiteral("ToDoX.tdo")), path(kept.at(kept.size() - 2))));
     ASSERT_TRUE(QDir().mkdir(path(kept.last())));
 
-    EXPECT_EQ(RemoveCrashLeftovers(m_dir.path()), 2);
-    QStringList expected = before + kept;
-    expected.sort();
+    // A save of this process to another file, opened and not yet committed.
+    AtomicFile underWay(path(QStringLiteral("Other.tdx")));
+    ASSERT_TRUE(underWay.open().ok);
     QStringList now = entries();
+    const auto own = std::find_if(now.cbegin(), now.cend(),
+                                  [](const QString& n) { return CrashLeftoverPid(n) == ::getpid(); });
+    ASSERT_NE(own, now.cend());
+    QStringList expected = kept + QStringList{*own};
+    expected.sort();
     now.sort();
-    EXPECT_EQ(now, expected);
+    EXPECT_EQ(now.join(QLatin1Char(' ')).toStdString(), expected.join(QLatin1Char(' ')).toStdString());
+    EXPECT_EQ(readAll(path(QStringLiteral("ToDoX.tdo"))), "x");
     EXPECT_TRUE(underWay.commit().ok);
+
+    // In the data folder, under its lock, every user's are taken.
+    ASSERT_TRUE(writeAll(path(gone.first()), "x"));
+    EXPECT_EQ(RemoveCrashLeftovers(m_dir.path()), 1);
+    EXPECT_FALSE(QFileInfo::exists(path(gone.first())));
 }
