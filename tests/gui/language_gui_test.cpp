@@ -38,7 +38,7 @@ void collect(QWidget* root, Texts& texts)
     for (const QObject* o : std::as_const(parts)) {
         QStringList shown;
         for (const char* property :
-             {"text", "title", "windowTitle", "placeholderText", "toolTip", "statusTip"})
+             {"text", "title", "windowTitle", "placeholderText", "toolTip", "statusTip", "plainText"})
             shown << o->property(property).toString();
         if (auto* tabs = qobject_cast<const QTabWidget*>(o)) {
             for (int i = 0; i < tabs->count(); ++i)
