@@ -602,6 +602,7 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Settings, "Settings", "Label3", "Alternative alarm sound"},
     {W::Settings, "Settings", "Label4", "Choose a sound file (WAV)"},
     {W::Settings, "Settings", "Label5", "Hints:"},
+    {W::Settings, "Settings", "Label6", "None"},
     {W::Settings, "Hints_Settings", "Hint12",
      "Code page of the lists|UTF-8 holds every character; windows-1252 only Western European ones. A folder "
      "that uses UTF-8 keeps it."},

@@ -279,6 +279,9 @@ void SettingsControls::applyLanguageTexts()
     soundLabel->setText(caption("Label3"));
     soundFileButton->setToolTip(caption("Label4"));
     hintWindow->setPlainText(caption("Label5"));
+    // The first language entry stands for no language file: its name is a word of the language in effect.
+    if (const int none = languageCombo->findData(QStringLiteral("None")); none >= 0)
+        languageCombo->setItemText(none, caption("Label6"));
 
     const auto hint = [&texts](const char* key) { return texts.text(kHints, key); };
     setHint(styleList, hint("Hint1"));
