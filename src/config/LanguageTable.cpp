@@ -194,7 +194,7 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Main, "Lists", "LoseChanges", "Go on and lose its changes?"},
     {W::Main, "Lists", "SaveChanged", "The file has changed." BR "Save it as:" BR "%1"},
     {W::Main, "Lists", "NotSaved", "The list has not been saved."},
-    {W::Main, "Lists", "SaveNew", "The new list has not been saved." BR "Save it now? (No discards it.)"},
+    {W::Main, "Lists", "SaveNew", "The new list has not been saved." BR "Save it now?"},
     {W::Main, "Lists", "SaveAsExternal",
      "This is the standard ToDo file." BR "Do you want to save it as external file?"},
     {W::Main, "Lists", "CreateEmpty",
