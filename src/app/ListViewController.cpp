@@ -429,16 +429,20 @@ void ListViewController::fitDesignedWidths(const QFont& itemFont)
 
 void ListViewController::fitColumnsToHeaders()
 {
-    // Every caption readable with room for the sort arrow ("Pri" and "Project Na" are no captions).
+    // Every caption of the language in effect readable with room for the sort arrow ("Pri", "Project Na"
+    // and "Zuständi" are no captions). A column the user has made wider or narrower keeps its width.
     QHeaderView* header = m_view->header();
     const QFontMetrics metrics(header->font());
     const int room = 3 * header->style()->pixelMetric(QStyle::PM_HeaderMargin) + 16;
     for (int i = 1; i < ToDoListModel::ColumnCount; ++i) {
-        const int wanted = metrics.horizontalAdvance(ToDoListModel::columnCaption(i)) + room;
+        const QString caption = m_view->model()->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString();
+        const int wanted = metrics.horizontalAdvance(caption) + room;
         int& designed = m_designedWidths[static_cast<size_t>(i)];
         if (designed < wanted) {
+            const int old = designed;
             designed = wanted;
-            header->resizeSection(i, wanted);
+            if (header->sectionSize(i) == old)
+                header->resizeSection(i, wanted);
         }
     }
 }
@@ -480,6 +484,7 @@ void ListViewController::retranslate()
     m_openAction->setText(texts.text("Item1", "Item5"));
     m_sortCheckedAction->setText(texts.text("Item1", "Item7"));
     applyHints();
+    fitColumnsToHeaders();
 }
 
 void ListViewController::applyHints()

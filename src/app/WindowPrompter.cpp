@@ -15,11 +15,15 @@ ListPrompter::Answer WindowPrompter::ask(Question question, const QString& text,
 {
     if (m_unattended)
         return m_nobody.ask(question, text, withCancel);
-    QList<MessageBox::Button> buttons = {MessageBox::Yes, MessageBox::No};
+    // A new list is saved or discarded: the buttons say which. Every other question is answered Yes or No.
+    const bool saveOrDiscard = question == Question::SaveNewList;
+    const MessageBox::Button yes = saveOrDiscard ? MessageBox::Save : MessageBox::Yes;
+    const MessageBox::Button no = saveOrDiscard ? MessageBox::Discard : MessageBox::No;
+    QList<MessageBox::Button> buttons = {yes, no};
     if (withCancel)
         buttons << MessageBox::Cancel;
     // Enter confirms, as it always did, except where the answer would lose changes.
-    MessageBox::Button defaultButton = MessageBox::Yes;
+    MessageBox::Button defaultButton = yes;
     if (question == Question::DiscardChanges || question == Question::ReplaceStandardList)
         defaultButton = MessageBox::No;
     else if (question == Question::ReplaceChangedFile)
@@ -29,9 +33,9 @@ ListPrompter::Answer WindowPrompter::ask(Question question, const QString& text,
     // The session ended while the box was open: the box was closed by that, not answered.
     if (m_unattended)
         return m_nobody.ask(question, text, withCancel);
-    if (pressed == MessageBox::Yes)
+    if (pressed == yes)
         return Answer::Yes;
-    if (pressed == MessageBox::No || !withCancel)
+    if (pressed == no || !withCancel)
         return Answer::No;
     return Answer::Cancel;
 }

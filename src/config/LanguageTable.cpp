@@ -202,7 +202,7 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Main, "Lists", "LoseChanges", "Go on and lose its changes?"},
     {W::Main, "Lists", "SaveChanged", "The file has changed." BR "Save it as:" BR "%1"},
     {W::Main, "Lists", "NotSaved", "The list has not been saved."},
-    {W::Main, "Lists", "SaveNew", "The new list has not been saved." BR "Save it now? (No discards it.)"},
+    {W::Main, "Lists", "SaveNew", "The new list has not been saved." BR "Save it now?"},
     {W::Main, "Lists", "SaveAsExternal",
      "This is the standard ToDo file." BR "Do you want to save it as external file?"},
     {W::Main, "Lists", "CreateEmpty",
@@ -619,6 +619,8 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Settings, "Settings", "Label2", "Code page of the lists"},
     {W::Settings, "Settings", "Label3", "Alternative alarm sound"},
     {W::Settings, "Settings", "Label4", "Choose a sound file (WAV)"},
+    {W::Settings, "Settings", "Label5", "Hints:"},
+    {W::Settings, "Settings", "Label6", "None"},
     {W::Settings, "Hints_Settings", "Hint12",
      "Code page of the lists|UTF-8 holds every character; windows-1252 only Western European ones. A folder "
      "that uses UTF-8 keeps it."},

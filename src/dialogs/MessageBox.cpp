@@ -21,6 +21,10 @@ QMessageBox::StandardButton toStandard(MessageBox::Button b)
         return QMessageBox::Cancel;
     case MessageBox::Help:
         return QMessageBox::Help;
+    case MessageBox::Save:
+        return QMessageBox::Save;
+    case MessageBox::Discard:
+        return QMessageBox::Discard;
     case MessageBox::NoButton:
         break;
     }
@@ -40,6 +44,10 @@ MessageBox::Button fromStandard(int b)
         return MessageBox::Cancel;
     case QMessageBox::Help:
         return MessageBox::Help;
+    case QMessageBox::Save:
+        return MessageBox::Save;
+    case QMessageBox::Discard:
+        return MessageBox::Discard;
     default:
         return MessageBox::NoButton;
     }

@@ -19,7 +19,9 @@ public:
         Yes = 2,
         No = 3,
         Cancel = 4,
-        Help = 5
+        Help = 5,
+        Save = 6,
+        Discard = 7
     };
     enum class Icon
     {

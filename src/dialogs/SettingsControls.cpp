@@ -218,7 +218,7 @@ void SettingsControls::applyDesignTexts()
     soundFileButton->setToolTip(builtInText(kSettings, "Label4"));
     saveCloseButton->setText(QStringLiteral("Save and Close"));
     cancelButton->setText(QStringLiteral("Cancel"));
-    hintWindow->setPlainText(QStringLiteral("Hints:"));
+    hintWindow->setPlainText(builtInText(kSettings, "Label5"));
 
     // The controls' own hints are the built-in texts; the two buttons have hints of their own.
     const auto builtIn = [](const char* key) { return builtInText(kHints, key); };
@@ -278,6 +278,10 @@ void SettingsControls::applyLanguageTexts()
     codePageLabel->setText(caption("Label2"));
     soundLabel->setText(caption("Label3"));
     soundFileButton->setToolTip(caption("Label4"));
+    hintWindow->setPlainText(caption("Label5"));
+    // The first language entry stands for no language file: its name is a word of the language in effect.
+    if (const int none = languageCombo->findData(QStringLiteral("None")); none >= 0)
+        languageCombo->setItemText(none, caption("Label6"));
 
     const auto hint = [&texts](const char* key) { return texts.text(kHints, key); };
     setHint(styleList, hint("Hint1"));

@@ -4,7 +4,7 @@
 #include "dialogs/MessageBox.h"
 
 // Message boxes and file dialogs that never show: they answer from queues and keep what they were asked.
-// An unqueued box answers OK, or No to a question; an unqueued file dialog counts as cancelled.
+// An unqueued box answers OK, or No (Discard) to a question; an unqueued file dialog counts as cancelled.
 class ScriptedMessages : public MessageBox::Presenter
 {
 public:
@@ -15,6 +15,8 @@ public:
             return m_answers.takeFirst();
         if (request.buttons.contains(MessageBox::Ok))
             return MessageBox::Ok;
+        if (request.buttons.contains(MessageBox::Discard))
+            return MessageBox::Discard;
         return request.buttons.contains(MessageBox::No) || request.buttons.isEmpty() ? MessageBox::No
                                                                                      : request.buttons.last();
     }

@@ -38,7 +38,7 @@ void collect(QWidget* root, Texts& texts)
     for (const QObject* o : std::as_const(parts)) {
         QStringList shown;
         for (const char* property :
-             {"text", "title", "windowTitle", "placeholderText", "toolTip", "statusTip"})
+             {"text", "title", "windowTitle", "placeholderText", "toolTip", "statusTip", "plainText"})
             shown << o->property(property).toString();
         if (auto* tabs = qobject_cast<const QTabWidget*>(o)) {
             for (int i = 0; i < tabs->count(); ++i)
@@ -138,11 +138,12 @@ private Q_SLOTS:
         for (const char* message : {"messages/import.0", "messages/export.0", "messages/system.0"})
             QVERIFY2(!english.at(QLatin1String(message)).isEmpty(), message);
         // Names, numbers and sizes, the file dialog's "...", a web address and words German shares with
-        // English; the lists of fonts, code pages and languages, which name them in their own words.
+        // English; the lists of fonts, code pages and languages, which name them in their own words (all but
+        // the first language entry, which stands for no language file).
         static const QRegularExpression neutral(
-            QStringLiteral("^(|[^A-Za-z]*( [KM]B)?|\\s*Quillmar[ ?\\[\\]*]*|OK|Alarm|Sync|None|https://)$"));
+            QStringLiteral("^(|[^A-Za-z]*( [KM]B)?|\\s*Quillmar[ ?\\[\\]*]*|OK|Alarm|Sync|https://)$"));
         static const QRegularExpression names(
-            QStringLiteral("/(FontCombo|cboCodePage|cboLanguage)\\.([6-9]|\\d\\d+)$"));
+            QStringLiteral("/(FontCombo|cboCodePage)\\.([7-9]|\\d\\d+)$|/cboLanguage\\.([89]|\\d\\d+)$"));
         QStringList missing;
         for (const auto& [where, text] : english) {
             const auto other = german.find(where);

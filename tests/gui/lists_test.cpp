@@ -76,7 +76,7 @@ private Q_SLOTS:
         QCOMPARE(messages().shownTexts().size(), 1);
     }
 
-    // Ctrl+Q with a new list that never had a file asks first, before any file dialog: Cancel stays, Yes
+    // Ctrl+Q with a new list that never had a file asks first, before any file dialog: Cancel stays, Save
     // then asks for the file. "Save external" on a changed list saves it without a question.
     void exitAsksBeforeTheFileDialog()
     {
@@ -91,7 +91,7 @@ private Q_SLOTS:
         const QString file = data.dir.path() + QStringLiteral("/new.tdx");
         files().setNextFileName(file);
         messages().reset();
-        for (const MessageBox::Button answer : {MessageBox::Cancel, MessageBox::Yes}) {
+        for (const MessageBox::Button answer : {MessageBox::Cancel, MessageBox::Save}) {
             messages().setNextAnswer(answer);
             QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
         }

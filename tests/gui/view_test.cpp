@@ -5,11 +5,15 @@
 #include "app/GridDelegate.h"
 #include "app/ReportView.h"
 #include "app/TQuillmar.h"
+#include "config/LanguageTexts.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
+#include <QScopeGuard>
 #include <QStatusBar>
 #include <QTest>
 #include <QTextEdit>
@@ -84,6 +88,29 @@ private Q_SLOTS:
         QVERIFY(view(w)->rowHeight(0) >= QFontMetrics(row.data(Qt::FontRole).value<QFont>()).height());
         QCOMPARE(view(w)->palette().color(QPalette::Base), QColor(200, 200, 255));
         QVERIFY(!qobject_cast<GridDelegate*>(view(w)->itemDelegate())->showGrid());
+    }
+
+    // A caption as long as German makes it ("Zuständig", "Zugehöriges Dokument") widens its column; a column
+    // the user has sized keeps that size.
+    void columnsFitTheCaptionsOfTheLanguage()
+    {
+        TempData data;
+        QDir().mkpath(data.folder);
+        QVERIFY(QFile::copy(QStringLiteral(QUILLMAR_LANGUAGE_DIR "German.lng"), data.path("German.lng")));
+        data.writeIni("[Language File]\nSelected=German.lng\n[Columnwidth]\nColumn5=50\n");
+        // A replaced text stays for the run: the tests after this one read English again.
+        const auto english = qScopeGuard([] { LanguageTexts::shared().reset(); });
+        TQuillmar w;
+        w.startUp();
+        QHeaderView* header = view(w)->header();
+        for (int i = 1; i < header->count(); ++i) {
+            if (i == 5)
+                continue;
+            const QString caption = header->model()->headerData(i, Qt::Horizontal).toString();
+            QVERIFY2(header->sectionSize(i) > header->fontMetrics().horizontalAdvance(caption),
+                     qPrintable(caption));
+        }
+        QCOMPARE(header->sectionSize(5), 50);
     }
 
     void statusBarCounts()
