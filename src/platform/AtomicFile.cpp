@@ -32,9 +32,27 @@ bool writeAll(int fd, QByteArrayView bytes, int& error)
     return true;
 }
 
+// The process's file creation mask, read without changing it (umask() would, for every thread): another
+// program's new files get 0666 less it, so ours do too. Unknown, a file stays the user's alone.
+mode_t creationMask()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
+            if (line.startsWith("Umask:")) {
+                bool ok = false;
+                const uint mask = line.mid(6).trimmed().toUInt(&ok, 8);
+                if (ok)
+                    return mode_t(mask & 0777);
+            }
+        }
+    }
+    return 077;
+}
+
 // Creates a new file beside target, readable by the user alone until open() gives it the mode of the file
-// it replaces. Its name carries our process id, by which RemoveCrashLeftovers tells a crashed save's file
-// from one still being written. Sets temp to its name.
+// it replaces, or of a new file of the user's. Its name carries our process id, by which RemoveCrashLeftovers
+// tells a crashed save's file from one still being written. Sets temp to its name.
 int createTemp(const QFileInfo& target, QByteArray& temp)
 {
     for (int attempt = 0;; ++attempt) {
@@ -115,12 +133,16 @@ IoResult AtomicFile::open()
     m_fd = fd;
     m_temp = temp;
     CrashPoint::reach("temporary file created");
-    // A replaced file keeps its owner where the system allows it, and its permissions.
+    // A replaced file keeps its owner where the system allows it, and its permissions. A new file the user
+    // named (a list, an export for a web server or a spreadsheet) is made as any program makes one; the
+    // program's own files stay the user's alone.
     if (replacing) {
         (void)!::fchown(fd, st.st_uid, st.st_gid);
-        if (::fchmod(fd, mode) != 0)
-            return fail(IoStep::Create, errno);
+    } else if (m_ownership == Ownership::UserFile) {
+        mode = 0666 & ~creationMask();
     }
+    if ((replacing || m_ownership == Ownership::UserFile) && ::fchmod(fd, mode) != 0)
+        return fail(IoStep::Create, errno);
     return IoResult::success();
 }
 

@@ -114,12 +114,16 @@ TEST_F(FileIoTest, WritersReplaceRegularFilesAndLeaveEverythingElse)
             EXPECT_EQ(r.kind, IoError::NotRegular) << name << " " << target;
             EXPECT_TRUE(IoMessage(r).contains(path(QLatin1String(target)))) << IoMessage(r).toStdString();
         }
-        // A new file, a replaced file with its permissions, and a link that stays a link.
+        // A new file (the user's as other programs make them, the program's own private), a replaced file
+        // with its permissions, and a link that stays a link.
         const QString file = path(QLatin1String(name));
+        const mode_t oldMask = ::umask(022);
         ASSERT_TRUE(write(file).ok) << name;
-        EXPECT_EQ(QFileInfo(file).permissions() & 0x7777, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                              QFileDevice::ReadUser | QFileDevice::WriteUser)
-            << name;
+        ::umask(oldMask);
+        const QFileDevice::Permissions owner =
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser;
+        const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::ReadOther;
+        EXPECT_EQ(QFileInfo(file).permissions() & 0x7777, userFile ? owner | others : owner) << name;
         ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), 0640), 0);
         ASSERT_TRUE(writeAll(file, "old"));
         const QString link = file + QLatin1String(".link");
