@@ -7,6 +7,7 @@
 #include "exchange/ICalendarValues.h"
 #include "exchange/sync/CalDavClient.h"
 #include "exchange/sync/SyncMatch.h"
+#include "exchange/sync/SyncVersions.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/CrashPoint.h"
@@ -15,82 +16,6 @@
 #include <QUuid>
 
 namespace {
-// The server's to-do of a calendar text; null when it holds none.
-struct RemoteToDo
-{
-    ICalendarComponent root;
-    icalcomponent* todo = nullptr;
-};
-
-RemoteToDo parseToDo(const QByteArray& calendar)
-{
-    RemoteToDo r;
-    if (calendar.isEmpty())
-        return r;
-    r.root.reset(icalparser_parse_string(calendar.constData()));
-    if (!r.root)
-        return r;
-    if (icalcomponent_isa(r.root.get()) == ICAL_VTODO_COMPONENT)
-        r.todo = r.root.get();
-    else
-        r.todo = icalcomponent_get_first_component(r.root.get(), ICAL_VTODO_COMPONENT);
-    return r;
-}
-
-QByteArray uidOf(icalcomponent* todo)
-{
-    const char* uid = icalcomponent_get_uid(todo);
-    return uid ? QByteArray(uid) : QByteArray();
-}
-
-// The calendar text of after, edited from the one the server last gave for before.
-QByteArray editedCalendar(const QByteArray& calendar, const ToDoItem& before, const ToDoItem& after)
-{
-    RemoteToDo r = parseToDo(calendar);
-    if (!r.todo)
-        return {};
-    UpdateICalendarToDo(r.todo, before, after, Clock::now());
-    return ICalendarSerialize(r.root.get());
-}
-
-// The server's version of an item (theirs) as a change of the row last synced (base, whose calendar text the
-// server then held): a field takes the server's value only where that differs from what the last version
-// read as, i.e. where the server changed it. Elsewhere the row keeps what the mapping cannot carry (free
-// text dates, priorities past 9, an Alarm Time without its day, the File Location).
-ToDoItem mergedRemote(const ToDoItem& theirs, const ToDoItem& base, const QByteArray& baseCalendar)
-{
-    RemoteToDo was = parseToDo(baseCalendar);
-    if (!was.todo)
-        was = parseToDo(ItemToICalendar(base, "base", Clock::now()));
-    if (!was.todo)
-        return theirs;
-    const ToDoItem mapped = ICalendarToDoItem(was.todo);
-    ToDoItem merged = base;
-    if (theirs.action() != mapped.action())
-        merged.setAction(theirs.action());
-    if (theirs.checked() != mapped.checked())
-        merged.setChecked(theirs.checked());
-    for (int k = 0; k < ToDoItem::ColumnCount; ++k) {
-        if (theirs.value(k) != mapped.value(k))
-            merged.setValue(k, theirs.value(k));
-    }
-    return merged;
-}
-
-// The list's own copy of an item that was changed on both sides: its Remarks say so.
-ToDoItem conflictCopy(const ToDoItem& row)
-{
-    ToDoItem copy = row;
-    QByteArray remarks = row.value(ToDoItem::Remarks).toByteArray();
-    if (!remarks.isEmpty())
-        remarks += "\r\n";
-    remarks += CodePage::encodeLossy(LanguageTexts::shared()
-                                         .text("SyncRemarks", "ConflictCopy")
-                                         .arg(Clock::now().toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
-    copy.setValue(ToDoItem::Remarks, remarks);
-    return copy;
-}
-
 bool succeeded(const SyncResponse& r)
 {
     return r.status >= 200 && r.status < 300;
