@@ -109,10 +109,7 @@ bool ListUndoStack::undo(ListPrompter& prompter)
 {
     // An import still joining the rows, or a move under way, is the last change: whole, and on the stack.
     // A move that failed has put its rows back already, and the key does nothing more.
-    const bool moving = m_document->isMovingToHistory();
-    const int before = m_stack->index();
-    m_document->finishPendingChanges();
-    if (!m_stack->canUndo() || (moving && m_stack->index() == before))
+    if (!m_document->finishPendingChanges() || !m_stack->canUndo())
         return false;
     const RowChange& change = commandAt(m_stack->index() - 1)->change();
     if (const IoResult r = m_document->prepareUndo(change); !r) {

@@ -396,19 +396,20 @@ void ListDocument::settle()
     finishSaving();
 }
 
-void ListDocument::completeMove()
+bool ListDocument::completeMove()
 {
     std::optional<HistoryMove::Outcome> done = m_move->wait();
     if (!done)
-        return;
+        return true;
     if (!done->result) {
         // Nothing else changed the rows meanwhile (every change completes the move first): they go back
         // where they were, and the move never was.
         done->change.undoRows(*m_model);
         Q_EMIT moveFailed(withDetail(listText("FailureSaving"), IoMessage(done->result)));
-        return;
+        return false;
     }
     Q_EMIT changeMade(done->change);
+    return true;
 }
 
 void ListDocument::finishSaving()
@@ -441,8 +442,9 @@ void ListDocument::finishSaving()
 
 bool ListDocument::DeleteSelectedItems(const QList<int>& rows, bool withHistory, ListPrompter& prompter)
 {
-    // A move under way first: these rows are numbered as it left them.
-    finishPendingChanges();
+    // A move under way first. Rows numbered while it was under way are other rows once it failed.
+    if (!finishPendingChanges())
+        return false;
     // External lists are the user's own lists: only the history list itself (or no list) refuses.
     if (m_mode == ListMode::History || m_mode == ListMode::NoList) {
         prompter.inform(listText("IsHistory"));
@@ -541,7 +543,8 @@ bool ListDocument::editItem(int row, const ToDoItem& expected, ToDoItem item, co
 
 bool ListDocument::invertChecked(const QList<int>& rows)
 {
-    finishPendingChanges();
+    if (!finishPendingChanges())
+        return false;
     QList<int> valid = validRows(rows, m_model->size());
     if (valid.isEmpty())
         return false;
@@ -560,7 +563,8 @@ bool ListDocument::invertChecked(const QList<int>& rows)
 
 bool ListDocument::setChecked(int row, bool checked)
 {
-    finishPendingChanges();
+    if (!finishPendingChanges())
+        return false;
     if (row < 0 || row >= m_model->size() || m_model->item(row).checked() == checked)
         return false;
     return record(RowChange::checked({row}, {!checked}, {checked}, {m_model->item(row).record()}));

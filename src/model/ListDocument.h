@@ -144,11 +144,12 @@ public:
     bool isImporting() const { return m_import->busy(); }
     // Puts the rest of an import under way in at once and completes a move to history under way (each is
     // then announced): before a change the document does not make (the sync's), before an undo or redo,
-    // which must find the change whole on the stack, and before the rows are copied for an export.
-    void finishPendingChanges()
+    // which must find the change whole on the stack, and before the rows are copied for an export. False
+    // when a move failed and its rows came back: rows numbered before then may be other rows now.
+    bool finishPendingChanges()
     {
         m_import->finish();
-        completeMove();
+        return completeMove();
     }
     // order[i] is the row that becomes row i.
     bool sortRows(std::vector<int> order);
@@ -201,8 +202,9 @@ private:
     friend class ListFiles;
 
     void onModelChanged();
-    // Takes in the outcome of the move to history under way, waiting for it if need be.
-    void completeMove();
+    // Takes in the outcome of the move to history under way, waiting for it if need be; false when it
+    // failed and put its rows back.
+    bool completeMove();
     // Before a step that changes, switches or writes the list: the import and the save under way end.
     void settle();
     void setModified(bool modified);
