@@ -178,7 +178,7 @@ void ExchangeActions::exportCSV()
         return;
     // The rows as they are now (an import whole): editing goes on while the copy is written. The copy
     // is let go on the job's thread, which spares the window freeing a million rows.
-    m_document->finishImport();
+    m_document->finishPendingChanges();
     auto rows = std::make_shared<const std::vector<ToDoItem>>(m_document->model()->list().items);
     const qint64 count = qint64(rows->size());
     m_csvExport->start(
@@ -258,7 +258,7 @@ void ExchangeActions::exportHTML()
     // The captions the list shows, a language file's included.
     for (int c = 0; c < ToDoListModel::ColumnCount; ++c)
         captions << m_captions->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
-    m_document->finishImport();
+    m_document->finishPendingChanges();
     auto rows = std::make_shared<const std::vector<ToDoItem>>(m_document->model()->list().items);
     const qint64 count = qint64(rows->size());
     m_htmlExport->start(
@@ -283,7 +283,7 @@ void ExchangeActions::exportICalendar()
         saveFileName(titleOf(m_icalendarAction), filter("ICalendarFilter"), kICalendarSuffix);
     if (path.isEmpty())
         return;
-    m_document->finishImport();
+    m_document->finishPendingChanges();
     auto list = std::make_shared<ToDoList>();
     list->items = m_document->model()->list().items;
     const qint64 count = qint64(list->items.size());

@@ -52,6 +52,9 @@ ListUndoStack::ListUndoStack(ListDocument* document, QObject* parent)
         m_stack->clear();
         Q_EMIT cleared();
     });
+    // A move under way is the next change to take back: the key finds it, completed, on the stack.
+    connect(document, &ListDocument::moveStarted, this, &ListUndoStack::changed);
+    connect(document, &ListDocument::moveFailed, this, &ListUndoStack::changed);
     connect(m_stack, &QUndoStack::indexChanged, this, &ListUndoStack::changed);
     connect(m_stack, &QUndoStack::cleanChanged, this, &ListUndoStack::changed);
 }
@@ -66,22 +69,23 @@ ListUndoStack::Command* ListUndoStack::commandAt(int index) const
 
 bool ListUndoStack::canUndo() const
 {
-    return m_stack->canUndo();
+    return m_document->isMovingToHistory() || m_stack->canUndo();
 }
 
 bool ListUndoStack::canRedo() const
 {
-    return m_stack->canRedo();
+    // A move completed drops what could be done again.
+    return !m_document->isMovingToHistory() && m_stack->canRedo();
 }
 
 QString ListUndoStack::undoText() const
 {
-    return m_stack->undoText();
+    return m_document->isMovingToHistory() ? changeText(RowChange::Kind::MoveToHistory) : m_stack->undoText();
 }
 
 QString ListUndoStack::redoText() const
 {
-    return m_stack->redoText();
+    return m_document->isMovingToHistory() ? QString() : m_stack->redoText();
 }
 
 int ListUndoStack::count() const
@@ -103,9 +107,9 @@ void ListUndoStack::fail(const IoResult& result, ListPrompter& prompter)
 
 bool ListUndoStack::undo(ListPrompter& prompter)
 {
-    // An import still joining the rows is the last change: whole, and on the stack.
-    m_document->finishImport();
-    if (!m_stack->canUndo())
+    // An import still joining the rows, or a move under way, is the last change: whole, and on the stack.
+    // A move that failed has put its rows back already, and the key does nothing more.
+    if (!m_document->finishPendingChanges() || !m_stack->canUndo())
         return false;
     const RowChange& change = commandAt(m_stack->index() - 1)->change();
     if (const IoResult r = m_document->prepareUndo(change); !r) {
@@ -120,7 +124,7 @@ bool ListUndoStack::undo(ListPrompter& prompter)
 
 bool ListUndoStack::redo(ListPrompter& prompter)
 {
-    m_document->finishImport();
+    m_document->finishPendingChanges();
     if (!m_stack->canRedo())
         return false;
     RowChange& change = commandAt(m_stack->index())->change();

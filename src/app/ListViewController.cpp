@@ -310,7 +310,7 @@ void ListViewController::sortByColumn(int column)
     if (column < 0 || column >= ToDoListModel::ColumnCount)
         return;
     // The order of every row, an import's too.
-    m_document->finishImport();
+    m_document->finishPendingChanges();
     m_sortKind = ItemSorter::kindForColumn(column, m_sortKind);
     const bool descending = m_sortDescending[static_cast<size_t>(column)];
     const std::vector<int> order =

@@ -234,7 +234,7 @@ void SyncController::start(const QString& password)
     const QString statePath = SyncState::pathFor(m_target.listPath);
     QPointer<SyncController> self(this);
     // The server sees an import whole, never a part of it.
-    m_document->finishImport();
+    m_document->finishPendingChanges();
     engine().synchronize(
         account, m_target.collection, m_document->list(), m_target.state,
         [statePath](const SyncState& s) { return s.save(statePath); },
@@ -269,7 +269,7 @@ void SyncController::take(SyncOutcome outcome)
         return;
     }
     // The server's new rows go behind a whole import, not among its rows.
-    m_document->finishImport();
+    m_document->finishPendingChanges();
     ToDoListModel* rows = m_document->model();
     std::vector<SyncRowChange> missed;
     // These changes are the server's: they are no reason for another run.

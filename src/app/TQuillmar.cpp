@@ -105,6 +105,11 @@ TQuillmar::TQuillmar(QWidget* parent) : QMainWindow(parent)
     connect(m_document, &ListDocument::autosaveFailed, this, [this](const QString& error) {
         setStatusHint(LanguageTexts::shared().text("Messages", "NotSaved").arg(error));
     });
+    // Rows that came back are worth a box, as when the move waited for the file; shown after the step that
+    // completed the move (a save, a switch) is done, not in its middle.
+    connect(
+        m_document, &ListDocument::moveFailed, this,
+        [this](const QString& message) { m_prompter->inform(message); }, Qt::QueuedConnection);
     documentSwitched();
 }
 

@@ -14,6 +14,7 @@
 
 #include <future>
 #include <limits>
+#include <mutex>
 
 namespace {
 constexpr char kMagic[4] = {'Q', 'M', 'C', 'B'};
@@ -41,6 +42,13 @@ IoResult writeMark(const QString& historyPath, HistoryTail::Point point)
     qToLittleEndian<qint32>(point.count, mark.data() + 12);
     qToLittleEndian<quint64>(FileStamp::of(historyPath).inode, mark.data() + 16);
     return AtomicFile::save(HistoryTail::markPath(historyPath), mark, AtomicFile::Ownership::ProgramFile);
+}
+
+// A move's append runs beside the window: what this run knows of the file is kept under one lock.
+std::mutex& stateLock()
+{
+    static std::mutex lock;
+    return lock;
 }
 
 // The history file as this run last left it whole.
@@ -169,7 +177,10 @@ IoResult append(const QString& historyPath, QByteArrayView records, qint32 count
         return r;
     if (IoResult r = removeMark(historyPath); !r)
         return r;
-    lastLeft() = {historyPath, FileStamp::of(historyPath)};
+    {
+        const std::lock_guard lock(stateLock());
+        lastLeft() = {historyPath, FileStamp::of(historyPath)};
+    }
     if (before)
         *before = start;
     return IoResult::success();
@@ -206,12 +217,14 @@ IoResult cutBack(const QString& historyPath, Point point, QByteArrayView tail, q
         return r;
     if (IoResult r = settle(historyPath); !r)
         return r;
+    const std::lock_guard lock(stateLock());
     lastLeft() = {historyPath, FileStamp::of(historyPath)};
     return IoResult::success();
 }
 
 void checkInBackground(const QString& historyPath, std::function<IoResult(const QString&)> check)
 {
+    const std::lock_guard lock(stateLock());
     Checking& checking = pendingCheck();
     if (checking.result.valid())
         checking.result.wait();
@@ -227,6 +240,7 @@ void checkInBackground(const QString& historyPath, std::function<IoResult(const 
 
 bool isAsLeft(const QString& historyPath)
 {
+    const std::lock_guard lock(stateLock());
     Checking& checking = pendingCheck();
     if (checking.result.valid() && checking.path == historyPath) {
         const FileStamp whole = checking.result.get();

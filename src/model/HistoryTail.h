@@ -13,7 +13,7 @@
 // the history holds. The file is never half-way for long: before either step a mark file beside it
 // ("<history>.cutback") names the size and count to go back to, and it is removed once the step is
 // complete. A mark that a crash left is acted on before anything else writes the history (settle()):
-// the file is cut back to it. Rolling back is right because the rows leave the list only after the
+// the file is cut back to it. Rolling back is right because no list file loses the rows before the
 // append is complete, and a cut is made only once the rows are back in a list file. Readers that find
 // a mark read the file as the mark says it was (pendingPoint()).
 namespace HistoryTail {

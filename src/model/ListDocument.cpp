@@ -45,9 +45,10 @@ ListDocument::ListDocument(const Paths& paths, QObject* parent)
     : QObject(parent), m_paths(paths), m_model(new ToDoListModel(this)), m_recovery(paths.dataFolder),
       m_guard({paths.dataFolder, paths.standardList, paths.historyList, paths.settingsFile}),
       m_saver(new BackgroundSave(this)), m_import(new SlicedImport(m_model, this)),
-      m_journal(paths.historyList)
+      m_move(new HistoryMove(this)), m_journal(paths.historyList)
 {
     connect(m_saver, &BackgroundSave::finished, this, &ListDocument::finishSaving);
+    connect(m_move, &HistoryMove::finished, this, &ListDocument::completeMove);
     connect(m_import, &SlicedImport::done, this, &ListDocument::changeMade);
     if (m_paths.holdFiles) {
         // The standard and history lists are this window's for its whole run; the external list is held
@@ -198,6 +199,8 @@ IoResult ListDocument::writeRecovery()
 
 void ListDocument::cutUndoneMoves(quint64 savedGeneration)
 {
+    // Never beside a move's append: both write the end of the history.
+    completeMove();
     // Last taken back first: a later move's rows follow an earlier one's in the history.
     while (!m_pendingCuts.empty() && m_pendingCuts.back().generation < savedGeneration) {
         const RowChange change = std::move(m_pendingCuts.back().change);
@@ -344,6 +347,8 @@ void ListDocument::endSession(ListPrompter& unattended)
 void ListDocument::autosave()
 {
     m_autosaveTimer.stop();
+    // The list without a move's rows is written only once the history holds them.
+    completeMove();
     if (!m_modified)
         return;
     // One save at a time: the one under way is settled when it ends, and the timer then starts again for
@@ -387,8 +392,24 @@ bool ListDocument::autosaveAndWait()
 
 void ListDocument::settle()
 {
-    m_import->finish();
+    finishPendingChanges();
     finishSaving();
+}
+
+bool ListDocument::completeMove()
+{
+    std::optional<HistoryMove::Outcome> done = m_move->wait();
+    if (!done)
+        return true;
+    if (!done->result) {
+        // Nothing else changed the rows meanwhile (every change completes the move first): they go back
+        // where they were, and the move never was.
+        done->change.undoRows(*m_model);
+        Q_EMIT moveFailed(withDetail(listText("FailureSaving"), IoMessage(done->result)));
+        return false;
+    }
+    Q_EMIT changeMade(done->change);
+    return true;
 }
 
 void ListDocument::finishSaving()
@@ -421,7 +442,9 @@ void ListDocument::finishSaving()
 
 bool ListDocument::DeleteSelectedItems(const QList<int>& rows, bool withHistory, ListPrompter& prompter)
 {
-    m_import->finish();
+    // A move under way first. Rows numbered while it was under way are other rows once it failed.
+    if (!finishPendingChanges())
+        return false;
     // External lists are the user's own lists: only the history list itself (or no list) refuses.
     if (m_mode == ListMode::History || m_mode == ListMode::NoList) {
         prompter.inform(listText("IsHistory"));
@@ -437,15 +460,15 @@ bool ListDocument::DeleteSelectedItems(const QList<int>& rows, bool withHistory,
     RowChange change =
         RowChange::removed(withHistory ? RowChange::Kind::MoveToHistory : RowChange::Kind::Delete,
                            std::move(valid), std::move(items));
-    if (const IoResult r = change.redoFiles(*m_model, m_paths.historyList,
-                                            withHistory ? journalForMove() : HistoryTail::BeforeAppend());
-        !r) {
-        prompter.inform(withDetail(listText("FailureSaving"), IoMessage(r)));
-        return false;
-    }
     change.redoRows(*m_model);
-    if (withHistory && m_mode == ListMode::Standard)
-        m_journalGeneration = m_generation;
+    if (withHistory) {
+        if (m_mode == ListMode::Standard)
+            m_journalGeneration = m_generation;
+        // Announced by completeMove() once the history holds the rows.
+        m_move->start(std::move(change), m_paths.historyList, journalForMove());
+        Q_EMIT moveStarted();
+        return true;
+    }
     Q_EMIT changeMade(change);
     return true;
 }
@@ -454,8 +477,10 @@ HistoryTail::BeforeAppend ListDocument::journalForMove()
 {
     if (m_mode != ListMode::Standard)
         return {};
-    return [this](HistoryTail::Point at, QByteArrayView records, qint32 count) {
-        return m_journal.note(m_paths.standardList, at, records, count);
+    // Called on the move's thread: it holds copies, not the document.
+    return [journal = m_journal, list = m_paths.standardList](HistoryTail::Point at, QByteArrayView records,
+                                                              qint32 count) mutable {
+        return journal.note(list, at, records, count);
     };
 }
 
@@ -483,7 +508,6 @@ void ListDocument::completeInterruptedMoves(ListPrompter& prompter)
 
 bool ListDocument::record(RowChange change)
 {
-    m_import->finish();
     // Only the row part: these changes have no file part.
     change.redoRows(*m_model);
     Q_EMIT changeMade(change);
@@ -495,7 +519,7 @@ bool ListDocument::addItem(ToDoItem item, const QByteArrayList& owners, const QB
     if (!canChangeRows())
         return false;
     // Behind the whole import, not among its rows.
-    m_import->finish();
+    finishPendingChanges();
     std::vector<ToDoItem> items;
     items.push_back(std::move(item));
     RowChange change = RowChange::inserted(RowChange::Kind::Add, {m_model->size()}, std::move(items));
@@ -506,6 +530,7 @@ bool ListDocument::addItem(ToDoItem item, const QByteArrayList& owners, const QB
 bool ListDocument::editItem(int row, const ToDoItem& expected, ToDoItem item, const QByteArrayList& owners,
                             const QByteArrayList& projects)
 {
+    finishPendingChanges();
     if (!canChangeRows() || row < 0 || row >= m_model->size() || !(m_model->item(row) == expected))
         return false;
     // OK without a change changes nothing, and leaves nothing to take back.
@@ -518,6 +543,8 @@ bool ListDocument::editItem(int row, const ToDoItem& expected, ToDoItem item, co
 
 bool ListDocument::invertChecked(const QList<int>& rows)
 {
+    if (!finishPendingChanges())
+        return false;
     QList<int> valid = validRows(rows, m_model->size());
     if (valid.isEmpty())
         return false;
@@ -536,6 +563,8 @@ bool ListDocument::invertChecked(const QList<int>& rows)
 
 bool ListDocument::setChecked(int row, bool checked)
 {
+    if (!finishPendingChanges())
+        return false;
     if (row < 0 || row >= m_model->size() || m_model->item(row).checked() == checked)
         return false;
     return record(RowChange::checked({row}, {!checked}, {checked}, {m_model->item(row).record()}));
@@ -545,12 +574,14 @@ bool ListDocument::importItems(std::vector<ToDoItem> items)
 {
     if (!canChangeRows() || items.empty())
         return false;
+    completeMove();
     m_import->start(std::move(items));
     return true;
 }
 
 bool ListDocument::sortRows(std::vector<int> order)
 {
+    finishPendingChanges();
     if (static_cast<int>(order.size()) != m_model->size())
         return false;
     // Rows already in that order (or only alike rows changing places): nothing to do, nor to take back.
@@ -572,6 +603,7 @@ IoResult listChangedSince()
 
 IoResult ListDocument::prepareUndo(const RowChange& change)
 {
+    finishPendingChanges();
     if (!change.canUndoRows(*m_model))
         return listChangedSince();
     if (change.kind() == RowChange::Kind::MoveToHistory) {
@@ -610,6 +642,7 @@ IoResult ListDocument::keepRowsSafe(const ToDoList& rows)
 
 IoResult ListDocument::prepareRedo(RowChange& change)
 {
+    finishPendingChanges();
     if (!change.canRedoRows(*m_model))
         return listChangedSince();
     // Taken back but not yet cut off the history: the rows are still where the move put them.
@@ -617,7 +650,7 @@ IoResult ListDocument::prepareRedo(RowChange& change)
         m_pendingCuts.pop_back();
         return IoResult::success();
     }
-    if (IoResult r = change.redoFiles(*m_model, m_paths.historyList, journalForMove()); !r)
+    if (IoResult r = change.redoFiles(m_paths.historyList, journalForMove()); !r)
         return r;
     if (change.kind() == RowChange::Kind::MoveToHistory && m_mode == ListMode::Standard)
         m_journalGeneration = m_generation + 1; // the rows leave with redoRows

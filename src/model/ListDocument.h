@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/BackgroundSave.h"
+#include "model/HistoryMove.h"
 #include "model/ListMode.h"
 #include "model/ListPrompter.h"
 #include "model/MoveJournal.h"
@@ -35,7 +36,10 @@
 // - a list is saved under another name only where the write guard allows it (never onto the history
 //   list, a recovery copy or the program's own files);
 // - a step that writes two files (a move to history and its undo) writes the file that gains the items
-//   before the one that loses them;
+//   before the one that loses them. A move's rows leave the list at once and its history part runs
+//   beside the window (HistoryMove); every step that writes or reads the list's files, changes the rows
+//   or takes a change back first completes it, and a move whose history part failed puts its rows back
+//   where they were and is reported (moveFailed);
 // - a failed or cancelled save leaves the list modified, its mode and file unchanged;
 // - a few seconds after the last change the standard and history lists are saved (they are always saved
 //   without asking), and any other list is copied to the recovery file, which the next start offers.
@@ -117,9 +121,12 @@ public:
     void endSession(ListPrompter& unattended);
 
     // ---- Row commands that the mode decides on ----
-    // Removes the rows; withHistory first appends them to the history file (nothing is removed when that
-    // fails). Refused with "This is the history file!" on the history list and when no list is shown.
+    // Removes the rows; withHistory appends them to the history file beside the window, and the move is
+    // announced once they are in it (when that fails, they come back and moveFailed says why). Refused
+    // with "This is the history file!" on the history list and when no list is shown.
     bool DeleteSelectedItems(const QList<int>& rows, bool withHistory, ListPrompter& prompter);
+    // A move to history whose rows are on their way into the history file.
+    bool isMovingToHistory() const { return m_move->busy(); }
 
     // ---- Changes of the rows that can be taken back ----
     // Each one that changed something is announced by changeMade, once done. Rows are rows of the model.
@@ -135,9 +142,15 @@ public:
     // last row is in. Every step of this document that changes or writes the rows first puts in the rest.
     bool importItems(std::vector<ToDoItem> items);
     bool isImporting() const { return m_import->busy(); }
-    // Puts the rest of an import under way in at once: before a change the document does not make (the
-    // sync's) and before an undo or redo, which must find the import whole on the stack.
-    void finishImport() { m_import->finish(); }
+    // Puts the rest of an import under way in at once and completes a move to history under way (each is
+    // then announced): before a change the document does not make (the sync's), before an undo or redo,
+    // which must find the change whole on the stack, and before the rows are copied for an export. False
+    // when a move failed and its rows came back: rows numbered before then may be other rows now.
+    bool finishPendingChanges()
+    {
+        m_import->finish();
+        return completeMove();
+    }
     // order[i] is the row that becomes row i.
     bool sortRows(std::vector<int> order);
 
@@ -176,6 +189,11 @@ Q_SIGNALS:
     void autosaveFailed(const QString& error);
     // A change of the rows was made through the document (not when taken back or done again).
     void changeMade(const RowChange& change);
+    // A move to history has taken its rows out of the list; changeMade or moveFailed follows.
+    void moveStarted();
+    // A move to history could not write the history file: its rows are back where they were. message
+    // is for the user.
+    void moveFailed(const QString& message);
     // Another list's rows are shown: changes made before can no longer be taken back.
     void rowsReplaced();
 
@@ -184,6 +202,9 @@ private:
     friend class ListFiles;
 
     void onModelChanged();
+    // Takes in the outcome of the move to history under way, waiting for it if need be; false when it
+    // failed and put its rows back.
+    bool completeMove();
     // Before a step that changes, switches or writes the list: the import and the save under way end.
     void settle();
     void setModified(bool modified);
@@ -238,6 +259,7 @@ private:
     QTimer m_autosaveTimer;
     BackgroundSave* m_saver;
     SlicedImport* m_import;
+    HistoryMove* m_move;
     // Moves to history taken back whose rows are still in the history file too: they are cut off once
     // a save holds the rows again (one of a later generation of the rows than the undo).
     struct PendingCut

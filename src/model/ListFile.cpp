@@ -351,13 +351,20 @@ IoResult AppendSelectedToHistory(const ToDoList& list, const QList<int>& selecte
                                  int* countBefore, qint64* sizeBefore,
                                  const HistoryTail::BeforeAppend& beforeAppend)
 {
-    if (IoResult r = EnsureIniFile(path); !r)
-        return r;
     const std::vector<bool> mask = rowMask(list, &selectedRows);
     qint32 added = 0;
     QByteArray records;
     records.reserve(recordsSize(list, mask, added));
     appendRecords(records, list, mask);
+    return AppendRecordsToHistory(records, added, path, countBefore, sizeBefore, beforeAppend);
+}
+
+IoResult AppendRecordsToHistory(const QByteArray& records, qint32 added, const QString& path,
+                                int* countBefore, qint64* sizeBefore,
+                                const HistoryTail::BeforeAppend& beforeAppend)
+{
+    if (IoResult r = EnsureIniFile(path); !r)
+        return r;
     // Appended where it lies; a history file that is a link (which the program never writes through) is
     // written anew instead.
     if (!QFileInfo(path).isSymLink()) {
@@ -412,11 +419,16 @@ IoResult CheckListFile(const QString& path, bool withNames)
 
 QByteArray SerializeRecords(const std::vector<ToDoItem>& items)
 {
-    ToDoList list;
-    list.items = items;
-    const std::vector<bool> mask(items.size(), true);
+    qsizetype size = 0;
+    for (const ToDoItem& item : items)
+        size += 5 + item.record().size();
     QByteArray out;
-    appendRecords(out, list, mask);
+    out.reserve(size);
+    for (const ToDoItem& item : items) {
+        appendInt(out, 1);
+        out.append(item.checked() ? '\1' : '\0');
+        out.append(item.record());
+    }
     return out;
 }
 

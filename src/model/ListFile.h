@@ -34,6 +34,11 @@ IoResult AppendSelectedToHistory(const ToDoList& list, const QList<int>& selecte
                                  const QString& historyPath, int* countBefore = nullptr,
                                  qint64* sizeBefore = nullptr,
                                  const HistoryTail::BeforeAppend& beforeAppend = {});
+// The same for count records already serialised (SerializeRecords): it reads nothing but the history
+// file (and what beforeAppend reads), so it may run on any thread.
+IoResult AppendRecordsToHistory(const QByteArray& records, qint32 count, const QString& historyPath,
+                                int* countBefore = nullptr, qint64* sizeBefore = nullptr,
+                                const HistoryTail::BeforeAppend& beforeAppend = {});
 // Reads a list or history file through without keeping its rows: success when the whole file reads.
 IoResult CheckListFile(const QString& path, bool withNames);
 // The records of items as a history or list file holds them, one after the other.

@@ -36,8 +36,8 @@ quint64 RowChange::nextId()
 
 bool RowChange::rowsEndHistory(const QString& historyPath) const
 {
-    return m_kind == Kind::MoveToHistory && m_historySizeBefore >= 0 &&
-           HistoryTail::endsWith(historyPath, {m_historySizeBefore, m_historyCountBefore},
+    return m_kind == Kind::MoveToHistory && m_history.sizeBefore >= 0 &&
+           HistoryTail::endsWith(historyPath, {m_history.sizeBefore, m_history.countBefore},
                                  SerializeRecords(*m_items), static_cast<qint32>(m_items->size()));
 }
 
@@ -266,18 +266,37 @@ void RowChange::undoRows(ToDoListModel& model) const
 
 // ---- Files ----
 
-IoResult RowChange::redoFiles(const ToDoListModel& model, const QString& historyPath,
-                              const HistoryTail::BeforeAppend& beforeAppend)
+IoResult RowChange::redoFiles(const QString& historyPath, const HistoryTail::BeforeAppend& beforeAppend)
 {
     if (m_kind != Kind::MoveToHistory)
         return IoResult::success();
+    HistoryPoint point;
+    if (IoResult r = appendToHistory(historyRecords(), rowCount(), historyPath, point, beforeAppend); !r)
+        return r;
+    setHistoryPoint(point);
+    return IoResult::success();
+}
+
+QByteArray RowChange::historyRecords() const
+{
+    return SerializeRecords(*m_items);
+}
+
+IoResult RowChange::appendToHistory(const QByteArray& records, qint32 count, const QString& historyPath,
+                                    HistoryPoint& point, const HistoryTail::BeforeAppend& beforeAppend)
+{
     const bool existed = QFileInfo::exists(historyPath);
-    if (IoResult r = AppendSelectedToHistory(model.list(), m_rows, historyPath, &m_historyCountBefore,
-                                             &m_historySizeBefore, beforeAppend);
+    if (IoResult r = AppendRecordsToHistory(records, count, historyPath, &point.countBefore,
+                                            &point.sizeBefore, beforeAppend);
         !r)
         return r;
-    m_historyCreated = !existed;
+    point.created = !existed;
     return IoResult::success();
+}
+
+void RowChange::setHistoryPoint(const HistoryPoint& point)
+{
+    m_history = point;
 }
 
 IoResult RowChange::undoFiles(const QString& historyPath) const
@@ -292,11 +311,11 @@ IoResult RowChange::undoFiles(const QString& historyPath) const
     if (!QFileInfo::exists(historyPath))
         return gone();
     // Still where they were appended, at the end: cut off again, at the cost of the rows.
-    if (m_historySizeBefore >= 0) {
+    if (m_history.sizeBefore >= 0) {
         const IoResult cut =
-            HistoryTail::cutBack(historyPath, {m_historySizeBefore, m_historyCountBefore},
+            HistoryTail::cutBack(historyPath, {m_history.sizeBefore, m_history.countBefore},
                                  SerializeRecords(*m_items), static_cast<qint32>(m_items->size()));
-        if (cut && m_historyCreated && m_historyCountBefore == 0)
+        if (cut && m_history.created && m_history.countBefore == 0)
             QFile::remove(historyPath);
         if (cut || cut.kind != IoError::BadData)
             return cut;
@@ -310,7 +329,7 @@ IoResult RowChange::undoFiles(const QString& historyPath) const
         return start >= 0 && start + count <= static_cast<std::ptrdiff_t>(items.size()) &&
                std::equal(m_items->begin(), m_items->end(), items.begin() + start);
     };
-    std::ptrdiff_t start = m_historyCountBefore;
+    std::ptrdiff_t start = m_history.countBefore;
     if (!runAt(start)) {
         start = static_cast<std::ptrdiff_t>(items.size()) - count;
         while (start >= 0 && !runAt(start))
@@ -320,7 +339,7 @@ IoResult RowChange::undoFiles(const QString& historyPath) const
     }
     items.erase(items.begin() + start, items.begin() + start + count);
     // A history file that this change made goes again with its rows.
-    if (m_historyCreated && items.empty() && QFile::remove(historyPath))
+    if (m_history.created && items.empty() && QFile::remove(historyPath))
         return IoResult::success();
     return SaveHistoryFile(history, historyPath);
 }

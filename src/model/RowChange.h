@@ -60,8 +60,21 @@ public:
     QList<int> rowsAfter(bool undone) const;
 
     // ---- Doing it (again) ----
-    IoResult redoFiles(const ToDoListModel& model, const QString& historyPath,
-                       const HistoryTail::BeforeAppend& beforeAppend = {});
+    // Where a move to history left the history file: what it held before, and whether the move made it.
+    struct HistoryPoint
+    {
+        int countBefore = -1;
+        qint64 sizeBefore = -1; // -1 when the file was written anew
+        bool created = false;
+    };
+    IoResult redoFiles(const QString& historyPath, const HistoryTail::BeforeAppend& beforeAppend = {});
+    // redoFiles() in two halves, for a move whose file part runs on another thread: the records of its
+    // rows (built here, at the cost of the rows), then appendToHistory() wherever, which touches no
+    // change, then setHistoryPoint() with what it found.
+    QByteArray historyRecords() const;
+    static IoResult appendToHistory(const QByteArray& records, qint32 count, const QString& historyPath,
+                                    HistoryPoint& point, const HistoryTail::BeforeAppend& beforeAppend = {});
+    void setHistoryPoint(const HistoryPoint& point);
     bool canRedoRows(const ToDoListModel& model) const;
     void redoRows(ToDoListModel& model) const;
 
@@ -99,11 +112,8 @@ private:
     std::vector<bool> m_flagsAfter;
     std::vector<QByteArray> m_records;
     std::vector<int> m_order;
-    // How many items the history file held before this change appended its rows.
-    int m_historyCountBefore = -1;
-    // Its size in bytes then, when the rows were appended where it lies; -1 when it was written anew.
-    qint64 m_historySizeBefore = -1;
-    // The history file did not exist before this change appended to it.
-    bool m_historyCreated = false;
+    // How many items the history file held before this change appended its rows, its size in bytes then
+    // (when the rows were appended where it lies), and whether the change created it.
+    HistoryPoint m_history;
     std::optional<std::array<QByteArrayList, 4>> m_names;
 };

@@ -338,6 +338,8 @@ TEST_F(ListDocumentTest, AnUndoneMoveLeavesTheHistoryOnceTheListHoldsItsRowsAgai
     QObject::connect(m_doc.get(), &ListDocument::changeMade,
                      [&done](const RowChange& c) { done.push_back(c); });
     ASSERT_TRUE(m_doc->DeleteSelectedItems({0}, true, user));
+    // As the window's undo does: the move under way is completed and on the stack.
+    m_doc->finishPendingChanges();
     const QByteArray historyMoved = rowsOnDisk(m_paths.historyList, true);
     for (bool redoFirst : {true, false}) {
         ASSERT_TRUE(m_doc->prepareUndo(done.back()));
@@ -410,6 +412,55 @@ TEST_F(ListDocumentTest, AMoveToHistoryCutShortLeavesItsRowsInOneListOnly)
         EXPECT_LE(again.informed.size(), 1);
     }
     CrashPoint::setSyncEnabled(true);
+}
+
+// A move to history takes the rows out of the list at once and appends them beside the window. When the
+// history cannot be written, the rows come back where they were, no change is announced, the user is told,
+// and whatever completes the move first (a save, the next move) finds the rows back.
+TEST_F(ListDocumentTest, AMoveWhoseHistoryCannotBeWrittenPutsItsRowsBack)
+{
+    ScriptedPrompter user;
+    m_doc->startUp({}, user);
+    for (const char* a : {"a", "b", "c", "d"})
+        rows().appendItem(item(a));
+    ASSERT_TRUE(m_doc->SaveCurrentList(user));
+    std::vector<RowChange> done;
+    QStringList failed;
+    QObject::connect(m_doc.get(), &ListDocument::changeMade,
+                     [&done](const RowChange& c) { done.push_back(c); });
+    QObject::connect(m_doc.get(), &ListDocument::moveFailed, [&failed](const QString& e) { failed << e; });
+    const QByteArray all = rowsOf(listOf({"a", "b", "c", "d"}));
+
+    // A folder where the history file should be; then a file where its folder should be.
+    ASSERT_TRUE(QDir().mkdir(m_paths.historyList));
+    ASSERT_TRUE(m_doc->DeleteSelectedItems({0, 2}, true, user));
+    EXPECT_EQ(rowsOf(rows().list()), rowsOf(listOf({"b", "d"})));
+    EXPECT_TRUE(m_doc->SaveCurrentList(user));
+    EXPECT_EQ(rowsOf(rows().list()), all);
+    EXPECT_EQ(rowsOnDisk(m_paths.standardList), all);
+    ASSERT_EQ(failed.size(), 1);
+    EXPECT_TRUE(failed[0].startsWith(QLatin1String("Failure saving the file")));
+    EXPECT_TRUE(failed[0].contains(QDir::toNativeSeparators(m_paths.historyList))) << qPrintable(failed[0]);
+
+    ASSERT_TRUE(QDir().rmdir(m_paths.historyList));
+    m_paths.historyList = path("notes/History.tdh");
+    restart();
+    QObject::connect(m_doc.get(), &ListDocument::moveFailed, [&failed](const QString& e) { failed << e; });
+    m_doc->startUp({}, user);
+    testutil::writeAll(path("notes"), "a file");
+    // A step while a move is under way completes it first. Once it failed, rows the user picked meanwhile
+    // may be other rows: neither a move nor a delete of them is made.
+    ASSERT_TRUE(m_doc->DeleteSelectedItems({3}, true, user));
+    EXPECT_FALSE(m_doc->DeleteSelectedItems({1}, false, user));
+    EXPECT_EQ(failed.size(), 2);
+    EXPECT_EQ(rowsOf(rows().list()), all);
+    ASSERT_TRUE(m_doc->DeleteSelectedItems({1}, true, user));
+    EXPECT_EQ(rowsOf(rows().list()), rowsOf(listOf({"a", "c", "d"})));
+    m_doc->finishPendingChanges();
+    EXPECT_EQ(failed.size(), 3);
+    EXPECT_EQ(rowsOf(rows().list()), all);
+    EXPECT_TRUE(done.empty());
+    EXPECT_EQ(testutil::readAll(path("notes")), QByteArray("a file"));
 }
 
 TEST_F(ListDocumentTest, TheStandardListChangedByAnotherRunIsNeitherAutosavedOverNorReplacedUnasked)
@@ -624,8 +675,11 @@ TEST_F(ListDocumentTest, RandomSequencesNeverLoseRowsNorWriteRowsWhereTheyDoNotB
                 }
                 break;
             case 5:
+                // The next steps change the model directly, where the window's edits would complete the
+                // move first.
                 if (rows().size() > 0)
                     m_doc->DeleteSelectedItems({pick(rows().size()), pick(rows().size())}, pick(2), user);
+                m_doc->finishPendingChanges();
                 break;
             case 6:
                 m_doc->OpenStandardList(user);

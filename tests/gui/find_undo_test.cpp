@@ -73,8 +73,15 @@ private:
             out << view()->model()->index(r, 0).data().toString();
         return out;
     }
+    // The history as the user finds it a moment after a move: its rows have reached the file.
+    bool moveDone()
+    {
+        return QTest::qWaitFor([this] { return !w->document().isMovingToHistory(); });
+    }
     State state()
     {
+        if (!moveDone())
+            return {};
         const QByteArray history = bytes(HistoryListPath());
         return {SerializeList(rows().list(), true),
                 QFileInfo(HistoryListPath()).isFile() ? history : QByteArray("<none>")};
@@ -202,6 +209,7 @@ private Q_SLOTS:
         selectRows(view(), {0});
         action(w.get(), "actDeleteToHistory")->trigger();
         QCOMPARE(actions(rows().list()), QByteArrayList({"beta 1", "beta 2"}));
+        QVERIFY(moveDone());
         QCOMPARE(actions(load(HistoryListPath(), true)), QByteArrayList{"alpha 1"});
 
         // A new item that the bar leaves out is added all the same, and the user is told.
@@ -373,6 +381,13 @@ private Q_SLOTS:
                  qPrintable(messages().lastText()));
         QCOMPARE(actions(rows().list()), QByteArrayList{"b"});
         QVERIFY(action(w.get(), "actUndo")->isEnabled());
+        // Nor can a move: its row comes back and the user is told.
+        messages().reset();
+        selectRows(view(), {0});
+        action(w.get(), "actDeleteToHistory")->trigger();
+        QVERIFY(rows().list().items.empty());
+        QTRY_VERIFY(messages().lastText().startsWith(QStringLiteral("Failure saving the file")));
+        QCOMPARE(actions(rows().list()), QByteArrayList{"b"});
         QVERIFY(QDir().rmdir(HistoryListPath()));
         QVERIFY(writeFile(HistoryListPath(), history));
         action(w.get(), "actUndo")->trigger();
