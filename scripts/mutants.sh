@@ -16,7 +16,7 @@ only="${1:-}"
 # name ~ file ~ exact text (found once) ~ replacement ~ tests that must catch it (space-separated)
 MUTANTS=(
     # The rules of the list document.
-    "save-refused-with-no-reported-saved ~ src/model/ListDocument.cpp ~ return leaving; ~ return true; ~ listdocument_test"
+    "save-refused-with-no-reported-saved ~ src/model/ListFiles.cpp ~ return leaving; ~ return true; ~ listdocument_test"
     "save-by-mode-skips-history ~ src/model/ListDocument.cpp ~ if (m_mode == ListMode::History) ~ if (false) ~ listdocument_test"
     # The settings dialog's Save.
     "dialog-save-ignores-begin-date ~ src/dialogs/SettingsDialog.cpp ~ values.UseBeginDate = m_useBeginDateBox->isChecked(); ~ ; ~ settings_dialog_test"

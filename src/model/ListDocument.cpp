@@ -29,23 +29,13 @@ QList<int> validRows(QList<int> rows, int size)
     return rows;
 }
 
-// The names a file brings are added to those the editor already offers.
-void keepKnownNames(ToDoList& fresh, const ToDoList& shown)
-{
-    QByteArrayList owners = shown.OwnerNames;
-    QByteArrayList projects = shown.ProjectNames;
-    ToDoList::appendNewNames(owners, fresh.OwnerNames);
-    ToDoList::appendNewNames(projects, fresh.ProjectNames);
-    fresh.OwnerNames = std::move(owners);
-    fresh.ProjectNames = std::move(projects);
-}
 } // namespace
 
 ListDocument::ListDocument(const Paths& paths, QObject* parent)
     : QObject(parent), m_paths(paths), m_model(new ToDoListModel(this)), m_recovery(paths.dataFolder),
       m_guard({paths.dataFolder, paths.standardList, paths.historyList, paths.settingsFile}),
       m_saver(new BackgroundSave(this)), m_import(new SlicedImport(m_model, this)),
-      m_move(new HistoryMove(this)), m_journal(paths.historyList)
+      m_move(new HistoryMove(this)), m_ledger(paths.historyList, paths.standardList)
 {
     connect(m_saver, &BackgroundSave::finished, this, &ListDocument::finishSaving);
     connect(m_move, &HistoryMove::finished, this, &ListDocument::completeMove);
@@ -139,10 +129,9 @@ void ListDocument::showList(ToDoList list, ListMode mode, const QString& externa
 {
     settle();
     ++m_generation;
-    // The rows of moves taken back stay in the history: the list that held them again is left (saved,
-    // and cut then, or let go of by the user).
-    m_pendingCuts.clear();
-    keepKnownNames(list, m_model->list());
+    m_ledger.dropDeferredCuts();
+    // The names a file brings are added to those the editor already offers.
+    list.putNamesBehind(m_model->list());
     const bool leavingStandard = m_mode == ListMode::Standard && mode != ListMode::Standard;
     const bool unsaved = m_modified;
     m_replacing = true;
@@ -180,7 +169,7 @@ IoResult ListDocument::saveByMode()
     if (m_mode == ListMode::Standard) {
         r = SaveListFile(list(), m_paths.standardList);
         if (r)
-            standardListSaved(m_generation);
+            m_ledger.standardListSaved(m_generation);
     } else if (m_mode == ListMode::History) {
         r = SaveHistoryFile(list(), m_paths.historyList);
     }
@@ -201,13 +190,8 @@ void ListDocument::cutUndoneMoves(quint64 savedGeneration)
 {
     // Never beside a move's append: both write the end of the history.
     completeMove();
-    // Last taken back first: a later move's rows follow an earlier one's in the history.
-    while (!m_pendingCuts.empty() && m_pendingCuts.back().generation < savedGeneration) {
-        const RowChange change = std::move(m_pendingCuts.back().change);
-        m_pendingCuts.pop_back();
-        if (const IoResult r = change.undoFiles(m_paths.historyList); !r)
-            Q_EMIT autosaveFailed(listText("HistoryKept").arg(IoMessage(r)));
-    }
+    for (const QString& failed : m_ledger.cutUndoneMoves(savedGeneration))
+        Q_EMIT autosaveFailed(listText("HistoryKept").arg(failed));
 }
 
 IoResult ListDocument::writeRecovery(const ToDoList& rows)
@@ -429,7 +413,7 @@ void ListDocument::finishSaving()
     } else {
         m_stamp = done->stamp;
         if (done->kind == BackgroundSave::Kind::List)
-            standardListSaved(done->generation);
+            m_ledger.standardListSaved(done->generation);
         cutUndoneMoves(done->generation);
         // Changes made while it was written wait for the next save.
         if (done->generation == m_generation)
@@ -463,47 +447,14 @@ bool ListDocument::DeleteSelectedItems(const QList<int>& rows, bool withHistory,
     change.redoRows(*m_model);
     if (withHistory) {
         if (m_mode == ListMode::Standard)
-            m_journalGeneration = m_generation;
+            m_ledger.moveMade(m_generation);
         // Announced by completeMove() once the history holds the rows.
-        m_move->start(std::move(change), m_paths.historyList, journalForMove());
+        m_move->start(std::move(change), m_paths.historyList, m_ledger.noteFor(m_mode == ListMode::Standard));
         Q_EMIT moveStarted();
         return true;
     }
     Q_EMIT changeMade(change);
     return true;
-}
-
-HistoryTail::BeforeAppend ListDocument::journalForMove()
-{
-    if (m_mode != ListMode::Standard)
-        return {};
-    // Called on the move's thread: it holds copies, not the document.
-    return [journal = m_journal, list = m_paths.standardList](HistoryTail::Point at, QByteArrayView records,
-                                                              qint32 count) mutable {
-        return journal.note(list, at, records, count);
-    };
-}
-
-void ListDocument::standardListSaved(quint64 generation)
-{
-    if (m_journalGeneration && generation >= *m_journalGeneration) {
-        m_journal.clear();
-        m_journalGeneration.reset();
-    }
-}
-
-void ListDocument::completeInterruptedMoves(ListPrompter& prompter)
-{
-    const QList<int> rows = m_journal.interruptedRows(m_paths.standardList, m_model->list());
-    if (rows.isEmpty()) {
-        m_journal.clear();
-        return;
-    }
-    // The journal stays until the list is saved without the rows.
-    m_model->removeRows(rows);
-    m_journalGeneration = m_generation;
-    prompter.inform(rows.size() == 1 ? listText("MoveCompletedOne")
-                                     : listText("MoveCompleted").arg(rows.size()));
 }
 
 bool ListDocument::record(RowChange change)
@@ -607,15 +558,13 @@ IoResult ListDocument::prepareUndo(const RowChange& change)
     if (!change.canUndoRows(*m_model))
         return listChangedSince();
     if (change.kind() == RowChange::Kind::MoveToHistory) {
-        // Taken back, a move is no longer one the next start should complete.
-        m_journal.clear();
-        m_journalGeneration.reset();
+        m_ledger.forgetMoves();
         // The items leave the history file only once the list that takes them back is in a file: its own
         // (the standard list) or the recovery copy. At no moment are they in neither. Rows that still end
         // the history stay there until the next save of the list (an autosave, a few seconds later), so
         // that the undo need not wait for one; without autosaves the list is saved here first.
         if (m_autosaveTimer.interval() > 0 && change.rowsEndHistory(m_paths.historyList)) {
-            m_pendingCuts.push_back({change, m_generation});
+            m_ledger.deferCut(change, m_generation);
             return IoResult::success();
         }
         ToDoListModel back;
@@ -633,7 +582,7 @@ IoResult ListDocument::keepRowsSafe(const ToDoList& rows)
     if (m_mode == ListMode::Standard && !changedOnDisk()) {
         if (IoResult r = SaveListFile(rows, m_paths.standardList); !r)
             return r;
-        standardListSaved(m_generation);
+        m_ledger.standardListSaved(m_generation);
         stampFile();
         return IoResult::success();
     }
@@ -645,14 +594,12 @@ IoResult ListDocument::prepareRedo(RowChange& change)
     finishPendingChanges();
     if (!change.canRedoRows(*m_model))
         return listChangedSince();
-    // Taken back but not yet cut off the history: the rows are still where the move put them.
-    if (!m_pendingCuts.empty() && m_pendingCuts.back().change.id() == change.id()) {
-        m_pendingCuts.pop_back();
+    if (m_ledger.takeBackDeferredCut(change))
         return IoResult::success();
-    }
-    if (IoResult r = change.redoFiles(m_paths.historyList, journalForMove()); !r)
+    const bool fromStandard = m_mode == ListMode::Standard;
+    if (IoResult r = change.redoFiles(m_paths.historyList, m_ledger.noteFor(fromStandard)); !r)
         return r;
-    if (change.kind() == RowChange::Kind::MoveToHistory && m_mode == ListMode::Standard)
-        m_journalGeneration = m_generation + 1; // the rows leave with redoRows
+    if (change.kind() == RowChange::Kind::MoveToHistory && fromStandard)
+        m_ledger.moveMade(m_generation + 1); // the rows leave with redoRows
     return IoResult::success();
 }

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "model/BackgroundSave.h"
+#include "model/HistoryLedger.h"
 #include "model/HistoryMove.h"
 #include "model/ListMode.h"
 #include "model/ListPrompter.h"
-#include "model/MoveJournal.h"
 #include "model/RecoveryFile.h"
 #include "model/RowChange.h"
 #include "model/SlicedImport.h"
@@ -232,14 +232,6 @@ private:
     bool isStandardListFile(const QString& path) const;
     // The standard list is no longer shown: keep its rows as its file holds them.
     void keepStandardRows(std::optional<ToDoList> rows);
-    // A move to history from the standard list notes its rows in the journal before they reach the
-    // history (nothing for the other lists: their changes wait in the recovery copy).
-    HistoryTail::BeforeAppend journalForMove();
-    // The standard list reached its file as of generation: moves before it are in no journal any more.
-    void standardListSaved(quint64 generation);
-    // At start, on the standard list: the rows of moves the last run completed in the history only leave
-    // the list, and the user is told.
-    void completeInterruptedMoves(ListPrompter& prompter);
 
     Paths m_paths;
     ToDoListModel* m_model;
@@ -260,17 +252,7 @@ private:
     BackgroundSave* m_saver;
     SlicedImport* m_import;
     HistoryMove* m_move;
-    // Moves to history taken back whose rows are still in the history file too: they are cut off once
-    // a save holds the rows again (one of a later generation of the rows than the undo).
-    struct PendingCut
-    {
-        RowChange change;
-        quint64 generation;
-    };
-    std::vector<PendingCut> m_pendingCuts;
-    MoveJournal m_journal;
-    // The generation of the rows after the last move the journal names; none when it names none.
-    std::optional<quint64> m_journalGeneration;
+    HistoryLedger m_ledger;
     // Counts the changes of the rows, so that a save in the background knows whether it saved the last.
     quint64 m_generation = 0;
 };

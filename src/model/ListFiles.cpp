@@ -321,8 +321,20 @@ void ListFiles::startUp(const QString& commandLineFile, ListPrompter& prompter)
     else if (d.m_mode != ListMode::Standard)
         d.keepStandardRows(std::nullopt);
     if (d.m_mode == ListMode::Standard)
-        d.completeInterruptedMoves(prompter);
+        completeInterruptedMoves(prompter);
     offerRecovery(prompter);
+}
+
+void ListFiles::completeInterruptedMoves(ListPrompter& prompter)
+{
+    const QList<int> rows = d.m_ledger.interruptedRows(d.m_model->list());
+    if (rows.isEmpty())
+        return;
+    // The journal stays until the list is saved without the rows.
+    d.m_model->removeRows(rows);
+    d.m_ledger.moveMade(d.m_generation);
+    prompter.inform(rows.size() == 1 ? listText("MoveCompletedOne")
+                                     : listText("MoveCompleted").arg(rows.size()));
 }
 
 void ListFiles::offerRecovery(ListPrompter& prompter)

@@ -40,6 +40,9 @@ private:
     std::optional<bool> confirmReplacingChangedFile(ListPrompter& prompter);
     bool offerCopy(const QString& copyPath, ListPrompter& prompter);
     void offerRecovery(ListPrompter& prompter);
+    // At start, on the standard list: the rows of moves the last run completed in the history only leave
+    // the list, and the user is told.
+    void completeInterruptedMoves(ListPrompter& prompter);
     // asked: whether to ask first (not when the user just asked to save).
     bool saveExternalUnderItsName(ListPrompter& prompter, bool leaving, bool asked = true);
     bool askToDiscard(ListPrompter& prompter, const QString& why);

@@ -10,6 +10,16 @@ int ToDoList::checkedCount() const
     return n;
 }
 
+void ToDoList::putNamesBehind(const ToDoList& known)
+{
+    QByteArrayList owners = known.OwnerNames;
+    QByteArrayList projects = known.ProjectNames;
+    appendNewNames(owners, OwnerNames);
+    appendNewNames(projects, ProjectNames);
+    OwnerNames = std::move(owners);
+    ProjectNames = std::move(projects);
+}
+
 void ToDoList::appendNewNames(QByteArrayList& target, const QByteArrayList& names)
 {
     QSet<QByteArray> present(target.cbegin(), target.cend());

@@ -21,4 +21,6 @@ public:
 
     // Appends each name that is not already in the list (exact bytes), keeping their order.
     static void appendNewNames(QByteArrayList& target, const QByteArrayList& names);
+    // The names known before (known's) come first, then the ones this list brings that they lack.
+    void putNamesBehind(const ToDoList& known);
 };

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "model/HistoryTail.h"
+#include "model/MoveJournal.h"
+#include "model/RowChange.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+// What the history file still owes the lists between two saves of the list, so that its rows are never in
+// neither file and do not stay in both:
+// - the journal of the moves from the standard list that its file does not yet lack (MoveJournal), which
+//   the next start completes when the last run ended before that save;
+// - the moves taken back whose rows still end the history: they are cut off once a save holds the rows
+//   again (one of a later generation of the rows than the undo).
+class HistoryLedger
+{
+public:
+    HistoryLedger(const QString& historyPath, const QString& standardList);
+
+    // The journal's note for a move from the standard list (nothing for the other lists: their changes wait
+    // in the recovery copy). It runs on the move's thread, so it holds copies, not the ledger.
+    HistoryTail::BeforeAppend noteFor(bool fromStandardList) const;
+    // A move from the standard list left it; generation is the rows' generation without them.
+    void moveMade(quint64 generation) { m_journalGeneration = generation; }
+    // The standard list reached its file as of generation: moves before it are in no journal any more.
+    void standardListSaved(quint64 generation);
+    // A move taken back is no longer one the next start should complete.
+    void forgetMoves();
+    // At start, the rows of shown (the standard list as read) that moves complete in the history took out
+    // of its file; with none, the journal goes.
+    QList<int> interruptedRows(const ToDoList& shown);
+
+    void deferCut(const RowChange& change, quint64 generation)
+    {
+        m_pendingCuts.push_back({change, generation});
+    }
+    // Another list is shown: the rows of moves taken back stay in the history (the list that held them
+    // again is left, saved and cut then, or let go of by the user).
+    void dropDeferredCuts() { m_pendingCuts.clear(); }
+    // Done again while its cut still waited: the rows are still where the move put them.
+    bool takeBackDeferredCut(const RowChange& change);
+    // A save of the rows' generation savedGeneration holds the rows again: the cuts before it are made,
+    // last taken back first. Gives the messages of the cuts that failed (their rows stay in the history).
+    QStringList cutUndoneMoves(quint64 savedGeneration);
+
+private:
+    struct PendingCut
+    {
+        RowChange change;
+        quint64 generation;
+    };
+    QString m_historyPath;
+    QString m_standardList;
+    MoveJournal m_journal;
+    // The generation of the rows after the last move the journal names; none when it names none.
+    std::optional<quint64> m_journalGeneration;
+    std::vector<PendingCut> m_pendingCuts;
+};
