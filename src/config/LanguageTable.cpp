@@ -215,6 +215,7 @@ const std::vector<LanguageTexts::Entry> kTable = {
     {W::Main, "Lists", "FailureSavingTodo", "Failure while saving todo file"},
     {W::Main, "Lists", "FailureSaving", "Failure saving the file"},
     {W::Main, "Lists", "HistoryKept", "Items taken back from the history stay in the history file too: %1"},
+    {W::Main, "Lists", "MoveFailed", "The items could not be moved to the history; they stay in the list."},
     {W::Main, "Lists", "EditKeptAsNew",
      "While you edited the item, another device changed or removed it. Your version was added as a new "
      "item."},

@@ -29,8 +29,6 @@ public:
     void moveMade(quint64 generation) { m_journalGeneration = generation; }
     // The standard list reached its file as of generation: moves before it are in no journal any more.
     void standardListSaved(quint64 generation);
-    // A move taken back is no longer one the next start should complete.
-    void forgetMoves();
     // At start, the rows of shown (the standard list as read) that moves complete in the history took out
     // of its file; with none, the journal goes.
     QList<int> interruptedRows(const ToDoList& shown);
@@ -49,6 +47,8 @@ public:
     QStringList cutUndoneMoves(quint64 savedGeneration);
 
 private:
+    void forgetMoves();
+
     struct PendingCut
     {
         RowChange change;

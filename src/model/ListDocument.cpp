@@ -389,7 +389,7 @@ bool ListDocument::completeMove()
         // Nothing else changed the rows meanwhile (every change completes the move first): they go back
         // where they were, and the move never was.
         done->change.undoRows(*m_model);
-        Q_EMIT moveFailed(withDetail(listText("FailureSaving"), IoMessage(done->result)));
+        Q_EMIT moveFailed(withDetail(listText("MoveFailed"), IoMessage(done->result)));
         return false;
     }
     Q_EMIT changeMade(done->change);
@@ -558,11 +558,12 @@ IoResult ListDocument::prepareUndo(const RowChange& change)
     if (!change.canUndoRows(*m_model))
         return listChangedSince();
     if (change.kind() == RowChange::Kind::MoveToHistory) {
-        m_ledger.forgetMoves();
         // The items leave the history file only once the list that takes them back is in a file: its own
         // (the standard list) or the recovery copy. At no moment are they in neither. Rows that still end
         // the history stay there until the next save of the list (an autosave, a few seconds later), so
-        // that the undo need not wait for one; without autosaves the list is saved here first.
+        // that the undo need not wait for one; without autosaves the list is saved here first. Until that
+        // save the journal keeps the move: a crash before it completes the move at the next start (the
+        // undo, in no file yet, is lost as any change not yet saved), so the rows are never in both.
         if (m_autosaveTimer.interval() > 0 && change.rowsEndHistory(m_paths.historyList)) {
             m_ledger.deferCut(change, m_generation);
             return IoResult::success();

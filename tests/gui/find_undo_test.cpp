@@ -386,7 +386,7 @@ private Q_SLOTS:
         selectRows(view(), {0});
         action(w.get(), "actDeleteToHistory")->trigger();
         QVERIFY(rows().list().items.empty());
-        QTRY_VERIFY(messages().lastText().startsWith(QStringLiteral("Failure saving the file")));
+        QTRY_VERIFY(messages().lastText().startsWith(QStringLiteral("The items could not be moved")));
         QCOMPARE(actions(rows().list()), QByteArrayList{"b"});
         QVERIFY(QDir().rmdir(HistoryListPath()));
         QVERIFY(writeFile(HistoryListPath(), history));
