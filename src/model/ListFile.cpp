@@ -162,15 +162,24 @@ std::vector<bool> rowMask(const ToDoList& list, const QList<int>* selectedRows)
     return mask;
 }
 
+// One item record: FlagLength (1), the Checked byte, then the record's own bytes.
+qsizetype recordSize(const ToDoItem& item)
+{
+    return 5 + item.record().size();
+}
+
+void appendRecord(QByteArray& out, const ToDoItem& item)
+{
+    appendInt(out, 1);
+    out.append(item.checked() ? '\1' : '\0');
+    out.append(item.record());
+}
+
 void appendRecords(QByteArray& out, const ToDoList& list, const std::vector<bool>& mask)
 {
     for (size_t i = 0; i < list.items.size(); ++i) {
-        if (!mask[i])
-            continue;
-        const ToDoItem& item = list.items[i];
-        appendInt(out, 1);
-        out.append(item.checked() ? '\1' : '\0');
-        out.append(item.record());
+        if (mask[i])
+            appendRecord(out, list.items[i]);
     }
 }
 
@@ -180,7 +189,7 @@ qsizetype recordsSize(const ToDoList& list, const std::vector<bool>& mask, qint3
     count = 0;
     for (size_t i = 0; i < list.items.size(); ++i) {
         if (mask[i]) {
-            size += 5 + list.items[i].record().size();
+            size += recordSize(list.items[i]);
             ++count;
         }
     }
@@ -347,18 +356,6 @@ IoResult checkHistoryBeforeAppend(const QString& path)
 }
 } // namespace
 
-IoResult AppendSelectedToHistory(const ToDoList& list, const QList<int>& selectedRows, const QString& path,
-                                 int* countBefore, qint64* sizeBefore,
-                                 const HistoryTail::BeforeAppend& beforeAppend)
-{
-    const std::vector<bool> mask = rowMask(list, &selectedRows);
-    qint32 added = 0;
-    QByteArray records;
-    records.reserve(recordsSize(list, mask, added));
-    appendRecords(records, list, mask);
-    return AppendRecordsToHistory(records, added, path, countBefore, sizeBefore, beforeAppend);
-}
-
 IoResult AppendRecordsToHistory(const QByteArray& records, qint32 added, const QString& path,
                                 int* countBefore, qint64* sizeBefore,
                                 const HistoryTail::BeforeAppend& beforeAppend)
@@ -421,14 +418,11 @@ QByteArray SerializeRecords(const std::vector<ToDoItem>& items)
 {
     qsizetype size = 0;
     for (const ToDoItem& item : items)
-        size += 5 + item.record().size();
+        size += recordSize(item);
     QByteArray out;
     out.reserve(size);
-    for (const ToDoItem& item : items) {
-        appendInt(out, 1);
-        out.append(item.checked() ? '\1' : '\0');
-        out.append(item.record());
-    }
+    for (const ToDoItem& item : items)
+        appendRecord(out, item);
     return out;
 }
 

@@ -29,13 +29,8 @@ IoResult LoadListFile(ToDoList& list, const QString& path);
 // History routines (items only). countBefore, when given, gets the number of items the history file held
 // before the rows were appended, sizeBefore its size in bytes (-1 when it was written anew). The rows are
 // appended where the file lies (HistoryTail), at the cost of the rows, not of the history; beforeAppend is
-// told where they go first.
-IoResult AppendSelectedToHistory(const ToDoList& list, const QList<int>& selectedRows,
-                                 const QString& historyPath, int* countBefore = nullptr,
-                                 qint64* sizeBefore = nullptr,
-                                 const HistoryTail::BeforeAppend& beforeAppend = {});
-// The same for count records already serialised (SerializeRecords): it reads nothing but the history
-// file (and what beforeAppend reads), so it may run on any thread.
+// told where they go first. records are count records serialised (SerializeRecords): it reads nothing but
+// the history file (and what beforeAppend reads), so it may run on any thread.
 IoResult AppendRecordsToHistory(const QByteArray& records, qint32 count, const QString& historyPath,
                                 int* countBefore = nullptr, qint64* sizeBefore = nullptr,
                                 const HistoryTail::BeforeAppend& beforeAppend = {});

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstring>
 #include <memory>
 
@@ -49,6 +51,16 @@ protected:
         for (const char* a : actions)
             list.items.push_back(ToDoItem::make(a, checked));
         return list;
+    }
+
+    // The given rows of list appended to the history at path, in the list's order, as a move does.
+    static IoResult appendToHistory(const ToDoList& list, QList<int> rows, const QString& path)
+    {
+        std::sort(rows.begin(), rows.end());
+        std::vector<ToDoItem> items;
+        for (int r : rows)
+            items.push_back(list.items[static_cast<size_t>(r)]);
+        return AppendRecordsToHistory(SerializeRecords(items), static_cast<qint32>(items.size()), path);
     }
 
     static QByteArray emptyRecord(const QByteArray& action, bool checked = false)
@@ -139,7 +151,7 @@ TEST_F(ListFileTest, HistoryAppendCountsAndKeepsOldRecords)
 {
     ASSERT_TRUE(SaveHistoryFile(listOf({"h1", "h2", "h3"}), HistoryListPath()).ok);
     const QByteArray before = readAll(HistoryListPath());
-    ASSERT_TRUE(AppendSelectedToHistory(listOf({"x", "y", "z"}, true), {2, 0}, HistoryListPath()).ok);
+    ASSERT_TRUE(appendToHistory(listOf({"x", "y", "z"}, true), {2, 0}, HistoryListPath()).ok);
 
     const QByteArray after = readAll(HistoryListPath());
     EXPECT_EQ(after.left(4), le32(5));
@@ -152,7 +164,7 @@ TEST_F(ListFileTest, HistoryAppendCountsAndKeepsOldRecords)
         if (exists) {
             ASSERT_TRUE(writeAll(HistoryListPath(), {}));
         }
-        ASSERT_TRUE(AppendSelectedToHistory(listOf({"a"}), {0}, HistoryListPath()).ok);
+        ASSERT_TRUE(appendToHistory(listOf({"a"}), {0}, HistoryListPath()).ok);
         EXPECT_EQ(readAll(HistoryListPath()), le32(1) + emptyRecord("a"));
     }
 }
@@ -169,7 +181,7 @@ TEST_F(ListFileTest, HistoryAppendCutShortAtAnyStepReadsWholeAndCutsBack)
     for (long step = 1; !completed; ++step) {
         CrashPoint::arm(step);
         try {
-            completed = AppendSelectedToHistory(listOf({"x"}), {0}, path).ok;
+            completed = appendToHistory(listOf({"x"}), {0}, path).ok;
         } catch (const CrashPoint::SimulatedCrash&) {
         }
         CrashPoint::reset();
@@ -195,7 +207,7 @@ TEST_F(ListFileTest, ShortOrDamagedHistoryIsLeftAsItWas)
     const ToDoList shown = listOf({"a"});
     for (const QByteArray& bad : {QByteArray("\1"), QByteArray("\1\0\0", 3), le32(2) + emptyRecord("only")}) {
         ASSERT_TRUE(writeAll(HistoryListPath(), bad));
-        const IoResult r = AppendSelectedToHistory(shown, {0}, HistoryListPath());
+        const IoResult r = appendToHistory(shown, {0}, HistoryListPath());
         EXPECT_FALSE(r.ok);
         EXPECT_TRUE(IoMessage(r).contains(QLatin1String("History.tdh: damaged at byte")))
             << IoMessage(r).toStdString();
