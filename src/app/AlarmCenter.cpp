@@ -5,6 +5,7 @@
 #include "config/Paths.h"
 #include "dialogs/AlarmBox.h"
 #include "model/ListDocument.h"
+#include "model/ToDoListModel.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/Regional.h"
@@ -27,6 +28,18 @@ AlarmCenter::AlarmCenter(ListDocument* document, QWidget* window)
     m_timer->setObjectName(QStringLiteral("AlarmTimer"));
     m_timer->setInterval(1000);
     connect(m_timer, &QTimer::timeout, this, &AlarmCenter::tick);
+    // A tick reads the rows again only after they changed (or when an alarm it saw ahead may be due).
+    m_reminders.scanner().watchChanges();
+    auto changed = [this] { m_reminders.scanner().listsChanged(); };
+    const ToDoListModel* rows = document->model();
+    connect(rows, &QAbstractItemModel::dataChanged, this, changed);
+    connect(rows, &QAbstractItemModel::rowsInserted, this, changed);
+    connect(rows, &QAbstractItemModel::rowsRemoved, this, changed);
+    connect(rows, &QAbstractItemModel::rowsMoved, this, changed);
+    connect(rows, &QAbstractItemModel::layoutChanged, this, changed);
+    connect(rows, &QAbstractItemModel::modelReset, this, changed);
+    connect(document, &ListDocument::listSwitched, this, changed);
+    connect(document, &ListDocument::rowsReplaced, this, changed);
     // The player loads its sound library on the first alarm; the notifier comes with the tray icon.
     m_soundPlayer = std::make_shared<QtSoundPlayer>();
     // Alarms due before the program started are not rung by the timer; the start lists them as missed.

@@ -5,6 +5,9 @@
 
 #include <QHash>
 
+#include <algorithm>
+#include <limits>
+
 namespace {
 constexpr qint64 kMsecsPerDay = 86400 * 1000;
 
@@ -53,6 +56,13 @@ QList<AlarmScanner::Alarm> AlarmScanner::tick(std::span<const ToDoList* const> l
     const qint64 lo = from + lead;
     const qint64 hi = nowMsecs + lead;
     const quint32 generation = Regional::generation();
+    Quiet read{std::numeric_limits<qint64>::max(), lead, generation, now.date().toJulianDay(), {}};
+    for (const ToDoList* list : lists)
+        if (list)
+            read.lists.emplace_back(list, list->size());
+    if (m_watched && m_quiet && hi < m_quiet->nextAt && m_quiet->lead == read.lead &&
+        m_quiet->generation == read.generation && m_quiet->day == read.day && m_quiet->lists == read.lists)
+        return due;
     // Rows read for the first time (two-digit years) take the year from this tick, not from the clock.
     const Clock::OperationDay day(now.date());
     for (const ToDoList* list : lists) {
@@ -69,6 +79,8 @@ QList<AlarmScanner::Alarm> AlarmScanner::tick(std::span<const ToDoList* const> l
             if (!moment)
                 continue;
             const qint64 at = *moment * 1000;
+            if (at > hi)
+                read.nextAt = std::min(read.nextAt, at);
             if (at <= lo || at > hi)
                 continue;
             const qint64 dueMsecs = at - lead;
@@ -82,5 +94,6 @@ QList<AlarmScanner::Alarm> AlarmScanner::tick(std::span<const ToDoList* const> l
             due.append(alarm);
         }
     }
+    m_quiet = std::move(read);
     return due;
 }

@@ -7,8 +7,11 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
 #include <span>
 #include <unordered_set>
+#include <utility>
+#include <vector>
 
 // Finds the alarms that fell due since the previous timer tick.
 //
@@ -51,6 +54,13 @@ public:
     // skipped. An alarm that stands in two of them (a copy of a row) rings once.
     QList<Alarm> tick(std::span<const ToDoList* const> lists, const QDateTime& now);
 
+    // A million rows take milliseconds to read on every tick. Once the owner promises to say when the
+    // lists change (listsChanged()), a tick that cannot reach the earliest alarm ahead that the last
+    // reading saw reads no row; a change of the lists, the lead, the day or the regional formats reads
+    // them all again.
+    void watchChanges() { m_watched = true; }
+    void listsChanged() { m_quiet.reset(); }
+
 private:
     static qint64 wallMsecs(const QDateTime& t);
 
@@ -58,4 +68,16 @@ private:
     qint64 m_last = -1; // wall-clock milliseconds of the previous tick
     // Alarms that have rung this run, by due moment and action text, so none rings twice.
     std::unordered_set<quint64> m_rung;
+    // What the last reading of every row found and read against: no alarm moment in (its window's end,
+    // nextAt).
+    struct Quiet
+    {
+        qint64 nextAt = 0;
+        qint64 lead = 0;
+        quint32 generation = 0;
+        qint64 day = 0;
+        std::vector<std::pair<const ToDoList*, int>> lists;
+    };
+    bool m_watched = false;
+    std::optional<Quiet> m_quiet;
 };

@@ -144,6 +144,23 @@ TEST_F(AlarmScan, EditedAlarmRingsAgainAtItsNewTime)
     EXPECT_EQ(run("14:30:01", "14:31:30"), QStringList{"a"});
 }
 
+// A watched scanner reads the rows only when an alarm it saw ahead may be due or the rows changed, and
+// still rings every alarm: one edited in place (the owner says so), one in a row added (the list grew).
+TEST_F(AlarmScan, AWatchedScannerStillRingsWhatChanges)
+{
+    scanner.watchChanges();
+    list.items.push_back(alarmItem("a", "14.03.2026", "14:30:00"));
+    list.items.push_back(alarmItem("later", "14.03.2026", "15:00:00"));
+    scanner.start(at("14:29:50"));
+    EXPECT_EQ(run("14:29:51", "14:30:30"), QStringList{"a"});
+    list.items[1].setValue(ToDoItem::AlarmTime, "14:32:00");
+    scanner.listsChanged();
+    EXPECT_EQ(run("14:30:31", "14:33:00"), QStringList{"later"});
+    list.items.push_back(alarmItem("added", "14.03.2026", "14:34:00"));
+    list.items.push_back(alarmItem("last", "14.03.2026", "14:40:00"));
+    EXPECT_EQ(run("14:33:01", "14:45:00"), QStringList({"added", "last"}));
+}
+
 // Beyond one scan: two lists at once, snoozes, and the alarms missed while the program was not running.
 TEST_F(AlarmScan, RemindersCoverTwoListsSnoozesAndMissedAlarms)
 {

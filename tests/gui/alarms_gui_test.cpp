@@ -119,6 +119,21 @@ private Q_SLOTS:
         QVERIFY(alarmBoxes().isEmpty());
     }
 
+    // An alarm moved ahead of the next one the ticks saw rings at its new time.
+    void anAlarmEditedBetweenTicksRingsAtItsNewTime()
+    {
+        tickAt(QTime(14, 10, 0));
+        ListDocument& document = w->document();
+        const ToDoItem before = document.list().items[2];
+        ToDoItem after = before;
+        after.setValue(ToDoItem::AlarmTime, "14:20:00");
+        QVERIFY(document.editItem(2, before, after, document.model()->ownerNames(),
+                                  document.model()->projectNames()));
+        tickAt(QTime(14, 20, 0));
+        QCOMPARE(alarmBoxes().size(), 1);
+        QVERIFY(alarmBoxes().first()->text().endsWith(QStringLiteral("Later")));
+    }
+
     // The lead time and the sound file come from the settings; a sound file that is missing or cannot be
     // played rings the built-in chime.
     void leadTimeAndSoundFile()
