@@ -7,6 +7,8 @@
 
 #include <QUndoStack>
 
+#include <utility>
+
 namespace {
 // What the Edit menu says it would undo or redo: "EditMenu"/"Change0" to "Change6", in the kinds' order.
 QString changeText(RowChange::Kind kind)
@@ -32,13 +34,20 @@ public:
             m_document->redoRows(m_change);
         m_pushed = true;
     }
-    void undo() override { m_document->undoRows(m_change); }
+    void undo() override
+    {
+        if (!std::exchange(m_rowsBack, false))
+            m_document->undoRows(m_change);
+    }
     RowChange& change() { return m_change; }
+    // Done again, it failed and put its rows back itself: the next undo only moves the stack.
+    void setRowsBack() { m_rowsBack = true; }
 
 private:
     ListDocument* m_document;
     RowChange m_change;
     bool m_pushed = false;
+    bool m_rowsBack = false;
 };
 
 ListUndoStack::ListUndoStack(ListDocument* document, QObject* parent)
@@ -55,6 +64,14 @@ ListUndoStack::ListUndoStack(ListDocument* document, QObject* parent)
     // A move under way is the next change to take back: the key finds it, completed, on the stack.
     connect(document, &ListDocument::moveStarted, this, &ListUndoStack::changed);
     connect(document, &ListDocument::moveFailed, this, &ListUndoStack::changed);
+    connect(document, &ListDocument::moveRedone, this, &ListUndoStack::changed);
+    // A move done again whose history part failed is where it was before the redo.
+    connect(document, &ListDocument::redoTakenBack, this, [this](quint64 changeId) {
+        if (m_stack->index() == 0 || commandAt(m_stack->index() - 1)->change().id() != changeId)
+            return;
+        commandAt(m_stack->index() - 1)->setRowsBack();
+        m_stack->undo();
+    });
     connect(m_stack, &QUndoStack::indexChanged, this, &ListUndoStack::changed);
     connect(m_stack, &QUndoStack::cleanChanged, this, &ListUndoStack::changed);
 }

@@ -14,9 +14,10 @@ class QUndoStack;
 // list's rows the stack is emptied, since its changes belong to the list that was shown.
 //
 // Undo and redo go through here, not through the stack's own slots: a change's file part (the history
-// file of a move to history) may fail, and then the change stays where it was on the stack and the user
-// is told. A change that can never be taken back (its rows are gone from the history file) empties the
-// stack, since every change before it depends on it.
+// file of a move to history) may fail, and then the change stays where it was on the stack (a move done
+// again, whose history part runs beside the window, goes back there) and the user is told. A change that can
+// never be taken back (its rows are gone from the history file) empties the stack, since every change before
+// it depends on it.
 class ListUndoStack : public QObject
 {
     Q_OBJECT

@@ -13,23 +13,11 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <utility>
 
 using listmessages::listText;
 using listmessages::native;
 using listmessages::withDetail;
-
-namespace {
-
-// Rows of a list of size rows, ascending, each once.
-QList<int> validRows(QList<int> rows, int size)
-{
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-    rows.removeIf([size](int r) { return r < 0 || r >= size; });
-    return rows;
-}
-
-} // namespace
 
 ListDocument::ListDocument(const Paths& paths, QObject* parent)
     : QObject(parent), m_paths(paths), m_model(new ToDoListModel(this)), m_recovery(paths.dataFolder),
@@ -385,15 +373,35 @@ bool ListDocument::completeMove()
     std::optional<HistoryMove::Outcome> done = m_move->wait();
     if (!done)
         return true;
+    const MoveUnderWay move = std::exchange(m_moveUnderWay, {});
     if (!done->result) {
         // Nothing else changed the rows meanwhile (every change completes the move first): they go back
-        // where they were, and the move never was.
+        // where they were, and the move never was. A list that was in its file before is so again.
         done->change.undoRows(*m_model);
+        if (move.listWasSaved) {
+            m_autosaveTimer.stop();
+            setModified(false);
+        }
+        if (move.again)
+            Q_EMIT redoTakenBack(done->change.id());
         Q_EMIT moveFailed(withDetail(listText("MoveFailed"), IoMessage(done->result)));
         return false;
     }
-    Q_EMIT changeMade(done->change);
+    if (move.again)
+        Q_EMIT moveRedone();
+    else
+        Q_EMIT changeMade(done->change);
     return true;
+}
+
+void ListDocument::startMove(RowChange change, bool again, bool listWasSaved)
+{
+    const bool fromStandard = m_mode == ListMode::Standard;
+    if (fromStandard)
+        m_ledger.moveMade(m_generation);
+    m_moveUnderWay = {again, listWasSaved};
+    m_move->start(std::move(change), m_paths.historyList, m_ledger.noteFor(fromStandard));
+    Q_EMIT moveStarted();
 }
 
 void ListDocument::finishSaving()
@@ -434,23 +442,15 @@ bool ListDocument::DeleteSelectedItems(const QList<int>& rows, bool withHistory,
         prompter.inform(listText("IsHistory"));
         return false;
     }
-    QList<int> valid = validRows(rows, m_model->size());
-    if (valid.isEmpty())
+    RowChange change = RowChange::removedFrom(
+        *m_model, rows, withHistory ? RowChange::Kind::MoveToHistory : RowChange::Kind::Delete);
+    if (change.rowCount() == 0)
         return false;
-    std::vector<ToDoItem> items;
-    items.reserve(static_cast<size_t>(valid.size()));
-    for (int r : std::as_const(valid))
-        items.push_back(m_model->item(r));
-    RowChange change =
-        RowChange::removed(withHistory ? RowChange::Kind::MoveToHistory : RowChange::Kind::Delete,
-                           std::move(valid), std::move(items));
+    const bool wasSaved = !m_modified;
     change.redoRows(*m_model);
     if (withHistory) {
-        if (m_mode == ListMode::Standard)
-            m_ledger.moveMade(m_generation);
         // Announced by completeMove() once the history holds the rows.
-        m_move->start(std::move(change), m_paths.historyList, m_ledger.noteFor(m_mode == ListMode::Standard));
-        Q_EMIT moveStarted();
+        startMove(std::move(change), false, wasSaved);
         return true;
     }
     Q_EMIT changeMade(change);
@@ -496,20 +496,8 @@ bool ListDocument::invertChecked(const QList<int>& rows)
 {
     if (!finishPendingChanges())
         return false;
-    QList<int> valid = validRows(rows, m_model->size());
-    if (valid.isEmpty())
-        return false;
-    std::vector<bool> before;
-    std::vector<bool> after;
-    std::vector<QByteArray> records;
-    records.reserve(static_cast<size_t>(valid.size()));
-    for (int r : std::as_const(valid)) {
-        before.push_back(m_model->item(r).checked());
-        after.push_back(!before.back());
-        records.push_back(m_model->item(r).record());
-    }
-    return record(
-        RowChange::checked(std::move(valid), std::move(before), std::move(after), std::move(records)));
+    RowChange change = RowChange::invertedIn(*m_model, rows);
+    return change.rowCount() > 0 && record(std::move(change));
 }
 
 bool ListDocument::setChecked(int row, bool checked)
@@ -533,14 +521,7 @@ bool ListDocument::importItems(std::vector<ToDoItem> items)
 bool ListDocument::sortRows(std::vector<int> order)
 {
     finishPendingChanges();
-    if (static_cast<int>(order.size()) != m_model->size())
-        return false;
-    // Rows already in that order (or only alike rows changing places): nothing to do, nor to take back.
-    const auto& items = m_model->list().items;
-    bool moves = false;
-    for (size_t i = 0; i < order.size() && !moves; ++i)
-        moves = order[i] != static_cast<int>(i) && !(items[static_cast<size_t>(order[i])] == items[i]);
-    if (!moves)
+    if (static_cast<int>(order.size()) != m_model->size() || !RowChange::movesRows(*m_model, order))
         return false;
     return record(RowChange::sorted(std::move(order)));
 }
@@ -595,12 +576,20 @@ IoResult ListDocument::prepareRedo(RowChange& change)
     finishPendingChanges();
     if (!change.canRedoRows(*m_model))
         return listChangedSince();
-    if (m_ledger.takeBackDeferredCut(change))
-        return IoResult::success();
-    const bool fromStandard = m_mode == ListMode::Standard;
-    if (IoResult r = change.redoFiles(m_paths.historyList, m_ledger.noteFor(fromStandard)); !r)
-        return r;
-    if (change.kind() == RowChange::Kind::MoveToHistory && fromStandard)
-        m_ledger.moveMade(m_generation + 1); // the rows leave with redoRows
+    // A move whose rows are still in the history (its cut waited for the next save) needs nothing more;
+    // one whose rows were cut off appends them again, beside the window, once they have left the rows.
+    if (change.kind() == RowChange::Kind::MoveToHistory && !m_ledger.takeBackDeferredCut(change))
+        m_appendOnRedo = change.id();
     return IoResult::success();
+}
+
+void ListDocument::redoRows(const RowChange& change)
+{
+    const bool wasSaved = !m_modified;
+    change.redoRows(*m_model);
+    if (m_appendOnRedo != change.id())
+        return;
+    m_appendOnRedo.reset();
+    // Announced by completeMove() (moveRedone) once the history holds the rows.
+    startMove(change, true, wasSaved);
 }

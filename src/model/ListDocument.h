@@ -155,12 +155,14 @@ public:
     bool sortRows(std::vector<int> order);
 
     // Taking a change back and doing it again. prepare… checks that the rows are as the change needs them
-    // and does its file part (the history file of a move to history); …Rows then changes the rows and
-    // cannot fail. On failure nothing has changed; IoError::BadData says that it never can be done.
+    // and does the file part of an undo (the history file of a move to history); …Rows then changes the
+    // rows and cannot fail. On failure nothing has changed; IoError::BadData says that it never can be done.
     IoResult prepareUndo(const RowChange& change);
     void undoRows(const RowChange& change) { change.undoRows(*m_model); }
+    // A move to history done again appends its rows to the history beside the window, as a new move does,
+    // once redoRows() has taken them out of the list: moveRedone (or redoTakenBack and moveFailed) follows.
     IoResult prepareRedo(RowChange& change);
-    void redoRows(const RowChange& change) { change.redoRows(*m_model); }
+    void redoRows(const RowChange& change);
 
     // ---- Saving in the background ----
     // How long after the last change the list is saved (or copied to the recovery file); 0 switches it off.
@@ -194,6 +196,11 @@ Q_SIGNALS:
     // A move to history could not write the history file: its rows are back where they were. message
     // is for the user.
     void moveFailed(const QString& message);
+    // A move to history done again (redo) is complete: its rows are in the history.
+    void moveRedone();
+    // A move to history done again could not write the history file: its rows came back, and the change
+    // (changeId) is undone again; moveFailed follows.
+    void redoTakenBack(quint64 changeId);
     // Another list's rows are shown: changes made before can no longer be taken back.
     void rowsReplaced();
 
@@ -205,6 +212,9 @@ private:
     // Takes in the outcome of the move to history under way, waiting for it if need be; false when it
     // failed and put its rows back.
     bool completeMove();
+    // Starts the history's part of a move whose rows have just left the list: again for a redo;
+    // listWasSaved when the list was in its file before they left.
+    void startMove(RowChange change, bool again, bool listWasSaved);
     // Before a step that changes, switches or writes the list: the import and the save under way end.
     void settle();
     void setModified(bool modified);
@@ -252,6 +262,14 @@ private:
     BackgroundSave* m_saver;
     SlicedImport* m_import;
     HistoryMove* m_move;
+    struct MoveUnderWay
+    {
+        bool again = false;
+        bool listWasSaved = false;
+    };
+    MoveUnderWay m_moveUnderWay;
+    // The move that prepareRedo() found cut off the history: redoRows() appends its rows again.
+    std::optional<quint64> m_appendOnRedo;
     HistoryLedger m_ledger;
     // Counts the changes of the rows, so that a save in the background knows whether it saved the last.
     quint64 m_generation = 0;

@@ -18,6 +18,15 @@ namespace {
 // import after an undo) lets its items go on a worker thread, not on the window's.
 constexpr size_t kItemsFreedAside = 10000;
 
+// Rows of a list of size rows, ascending, each once.
+QList<int> validRows(QList<int> rows, int size)
+{
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    rows.removeIf([size](int r) { return r < 0 || r >= size; });
+    return rows;
+}
+
 std::shared_ptr<const std::vector<ToDoItem>> sharedItems(std::vector<ToDoItem> items)
 {
     if (items.size() < kItemsFreedAside)
@@ -36,8 +45,8 @@ quint64 RowChange::nextId()
 
 bool RowChange::rowsEndHistory(const QString& historyPath) const
 {
-    return m_kind == Kind::MoveToHistory && m_history.sizeBefore >= 0 &&
-           HistoryTail::endsWith(historyPath, {m_history.sizeBefore, m_history.countBefore},
+    return m_kind == Kind::MoveToHistory && m_history->sizeBefore >= 0 &&
+           HistoryTail::endsWith(historyPath, {m_history->sizeBefore, m_history->countBefore},
                                  SerializeRecords(*m_items), static_cast<qint32>(m_items->size()));
 }
 
@@ -83,6 +92,40 @@ RowChange RowChange::sorted(std::vector<int> order)
     c.m_kind = Kind::Sort;
     c.m_order = std::move(order);
     return c;
+}
+
+RowChange RowChange::removedFrom(const ToDoListModel& model, const QList<int>& rows, Kind kind)
+{
+    QList<int> valid = validRows(rows, model.size());
+    std::vector<ToDoItem> items;
+    items.reserve(static_cast<size_t>(valid.size()));
+    for (int r : std::as_const(valid))
+        items.push_back(model.item(r));
+    return removed(kind, std::move(valid), std::move(items));
+}
+
+RowChange RowChange::invertedIn(const ToDoListModel& model, const QList<int>& rows)
+{
+    QList<int> valid = validRows(rows, model.size());
+    std::vector<bool> before;
+    std::vector<bool> after;
+    std::vector<QByteArray> records;
+    records.reserve(static_cast<size_t>(valid.size()));
+    for (int r : std::as_const(valid)) {
+        before.push_back(model.item(r).checked());
+        after.push_back(!before.back());
+        records.push_back(model.item(r).record());
+    }
+    return checked(std::move(valid), std::move(before), std::move(after), std::move(records));
+}
+
+bool RowChange::movesRows(const ToDoListModel& model, const std::vector<int>& order)
+{
+    const auto& items = model.list().items;
+    for (size_t i = 0; i < order.size(); ++i)
+        if (order[i] != static_cast<int>(i) && !(items[static_cast<size_t>(order[i])] == items[i]))
+            return true;
+    return false;
 }
 
 void RowChange::setNames(const QByteArrayList& ownersBefore, const QByteArrayList& projectsBefore,
@@ -266,17 +309,6 @@ void RowChange::undoRows(ToDoListModel& model) const
 
 // ---- Files ----
 
-IoResult RowChange::redoFiles(const QString& historyPath, const HistoryTail::BeforeAppend& beforeAppend)
-{
-    if (m_kind != Kind::MoveToHistory)
-        return IoResult::success();
-    HistoryPoint point;
-    if (IoResult r = appendToHistory(historyRecords(), rowCount(), historyPath, point, beforeAppend); !r)
-        return r;
-    setHistoryPoint(point);
-    return IoResult::success();
-}
-
 QByteArray RowChange::historyRecords() const
 {
     return SerializeRecords(*m_items);
@@ -296,7 +328,7 @@ IoResult RowChange::appendToHistory(const QByteArray& records, qint32 count, con
 
 void RowChange::setHistoryPoint(const HistoryPoint& point)
 {
-    m_history = point;
+    *m_history = point;
 }
 
 IoResult RowChange::undoFiles(const QString& historyPath) const
@@ -311,11 +343,11 @@ IoResult RowChange::undoFiles(const QString& historyPath) const
     if (!QFileInfo::exists(historyPath))
         return gone();
     // Still where they were appended, at the end: cut off again, at the cost of the rows.
-    if (m_history.sizeBefore >= 0) {
+    if (m_history->sizeBefore >= 0) {
         const IoResult cut =
-            HistoryTail::cutBack(historyPath, {m_history.sizeBefore, m_history.countBefore},
+            HistoryTail::cutBack(historyPath, {m_history->sizeBefore, m_history->countBefore},
                                  SerializeRecords(*m_items), static_cast<qint32>(m_items->size()));
-        if (cut && m_history.created && m_history.countBefore == 0)
+        if (cut && m_history->created && m_history->countBefore == 0)
             QFile::remove(historyPath);
         if (cut || cut.kind != IoError::BadData)
             return cut;
@@ -329,7 +361,7 @@ IoResult RowChange::undoFiles(const QString& historyPath) const
         return start >= 0 && start + count <= static_cast<std::ptrdiff_t>(items.size()) &&
                std::equal(m_items->begin(), m_items->end(), items.begin() + start);
     };
-    std::ptrdiff_t start = m_history.countBefore;
+    std::ptrdiff_t start = m_history->countBefore;
     if (!runAt(start)) {
         start = static_cast<std::ptrdiff_t>(items.size()) - count;
         while (start >= 0 && !runAt(start))
@@ -339,7 +371,7 @@ IoResult RowChange::undoFiles(const QString& historyPath) const
     }
     items.erase(items.begin() + start, items.begin() + start + count);
     // A history file that this change made goes again with its rows.
-    if (m_history.created && items.empty() && QFile::remove(historyPath))
+    if (m_history->created && items.empty() && QFile::remove(historyPath))
         return IoResult::success();
     return SaveHistoryFile(history, historyPath);
 }

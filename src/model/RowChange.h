@@ -20,9 +20,10 @@ class ToDoListModel;
 // positions, which hold because every change of the rows is recorded in order.
 //
 // A change has a file part and a row part. Only a move to history has a file part (its rows go into the
-// history file, and come out of it again when it is taken back); it runs first and may fail, and then
-// nothing has changed. The row part cannot fail; it checks first that the rows are as the change expects
-// them and refuses otherwise, so that a change is never applied to rows it did not make.
+// history file, and come out of it again when it is taken back); it may fail, and then nothing has
+// changed: taking back runs it first, doing (again) runs it beside the window after the rows left. The row
+// part cannot fail; it checks first that the rows are as the change expects them and refuses otherwise, so
+// that a change is never applied to rows it did not make.
 class RowChange
 {
 public:
@@ -48,6 +49,13 @@ public:
                              std::vector<QByteArray> records);
     // order[i] is the row that becomes row i.
     static RowChange sorted(std::vector<int> order);
+    // A delete or move to history (kind) of rows of model, and the inversion of their checked flags. rows
+    // need not be ascending or once each; rows that do not exist are left out (none left: rowCount() 0).
+    static RowChange removedFrom(const ToDoListModel& model, const QList<int>& rows, Kind kind);
+    static RowChange invertedIn(const ToDoListModel& model, const QList<int>& rows);
+    // Whether order (one entry per row of model) puts any row among rows unlike it: when not, a sort
+    // changes nothing and leaves nothing to take back.
+    static bool movesRows(const ToDoListModel& model, const std::vector<int>& order);
 
     // The item editor's name lists before and after an added or edited item.
     void setNames(const QByteArrayList& ownersBefore, const QByteArrayList& projectsBefore,
@@ -67,13 +75,13 @@ public:
         qint64 sizeBefore = -1; // -1 when the file was written anew
         bool created = false;
     };
-    IoResult redoFiles(const QString& historyPath, const HistoryTail::BeforeAppend& beforeAppend = {});
-    // redoFiles() in two halves, for a move whose file part runs on another thread: the records of its
-    // rows (built here, at the cost of the rows), then appendToHistory() wherever, which touches no
-    // change, then setHistoryPoint() with what it found.
+    // A move's file part runs on another thread, in three steps: the records of its rows (built here, at
+    // the cost of the rows), then appendToHistory() there, which touches no change, then
+    // setHistoryPoint() with what it found.
     QByteArray historyRecords() const;
     static IoResult appendToHistory(const QByteArray& records, qint32 count, const QString& historyPath,
                                     HistoryPoint& point, const HistoryTail::BeforeAppend& beforeAppend = {});
+    // For this change and all its copies.
     void setHistoryPoint(const HistoryPoint& point);
     bool canRedoRows(const ToDoListModel& model) const;
     void redoRows(ToDoListModel& model) const;
@@ -113,7 +121,9 @@ private:
     std::vector<QByteArray> m_records;
     std::vector<int> m_order;
     // How many items the history file held before this change appended its rows, its size in bytes then
-    // (when the rows were appended where it lies), and whether the change created it.
-    HistoryPoint m_history;
+    // (when the rows were appended where it lies), and whether the change created it. Shared by the copies
+    // like the items: a move done again beside the window sets it once the history holds its rows, for
+    // the undo stack's copy as for every other.
+    std::shared_ptr<HistoryPoint> m_history = std::make_shared<HistoryPoint>();
     std::optional<std::array<QByteArrayList, 4>> m_names;
 };
