@@ -50,6 +50,11 @@ MUTANTS=(
     "edit-lost-when-sync-moved-row ~ src/app/ItemCommands.cpp ~ const auto found = std::find(items.begin(), items.end(), before); ~ const auto found = items.end(); ~ sync_gui_test"
     "undo-check-ignores-items ~ src/model/RowChange.cpp ~ if (now.constData() != m_records[k].constData() && now != m_records[k]) ~ if (now.isNull() && false) ~ sync_gui_test"
     "interrupted-move-left-in-both ~ src/model/MoveJournal.cpp ~ const std::vector<ToDoItem> moved = interruptedMoves(listPath); ~ const std::vector<ToDoItem> moved = interruptedMoves(listPath + QLatin1Char('x')); ~ listdocument_test"
+    # A move to history done again, and alarm ticks that skip the rows.
+    "failed-redo-stays-on-stack ~ src/app/ListUndoStack.cpp ~ commandAt(m_stack->index() - 1)->setRowsBack(); ~ return; ~ find_undo_test"
+    "failed-move-leaves-list-modified ~ src/model/ListDocument.cpp ~ if (move.listWasSaved) { ~ if (false) { ~ find_undo_test"
+    "alarm-skip-ignores-alarms-ahead ~ src/model/AlarmScanner.cpp ~ read.nextAt = std::min(read.nextAt, at); ~ (void)at; ~ alarm_test"
+    "alarm-skip-unaware-of-edits ~ src/app/AlarmCenter.cpp ~ connect(rows, &QAbstractItemModel::dataChanged, this, changed); ~ ; ~ alarms_gui_test"
 )
 
 cd "$root" || exit 1
