@@ -55,6 +55,8 @@ MUTANTS=(
     "failed-move-leaves-list-modified ~ src/model/ListDocument.cpp ~ if (move.listWasSaved) { ~ if (false) { ~ find_undo_test"
     "alarm-skip-ignores-alarms-ahead ~ src/model/AlarmScanner.cpp ~ read.nextAt = std::min(read.nextAt, at); ~ (void)at; ~ alarm_test"
     "alarm-skip-unaware-of-edits ~ src/app/AlarmCenter.cpp ~ connect(rows, &QAbstractItemModel::dataChanged, this, changed); ~ ; ~ alarms_gui_test"
+    "history-cuts-in-undo-order ~ src/model/HistoryLedger.cpp ~ return a.historyOffset() > b.historyOffset(); ~ return a.historyOffset() < b.historyOffset(); ~ listdocument_test"
+    "undo-after-undo-rewrites-history ~ src/model/HistoryLedger.cpp ~ if (cut.change.historyOffset() > change.historyOffset()) ~ if (false) ~ listdocument_test"
 )
 
 cd "$root" || exit 1

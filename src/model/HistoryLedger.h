@@ -33,6 +33,9 @@ public:
     // of its file; with none, the journal goes.
     QList<int> interruptedRows(const ToDoList& shown);
 
+    // Whether the rows of change (a move) end the history where it put them, but for the rows of moves
+    // already taken back whose cuts wait behind them: its cut can wait as well.
+    bool canDeferCut(const RowChange& change) const;
     void deferCut(const RowChange& change, quint64 generation)
     {
         m_pendingCuts.push_back({change, generation});
@@ -43,7 +46,8 @@ public:
     // Done again while its cut still waited: the rows are still where the move put them.
     bool takeBackDeferredCut(const RowChange& change);
     // A save of the rows' generation savedGeneration holds the rows again: the cuts before it are made,
-    // last taken back first. Gives the messages of the cuts that failed (their rows stay in the history).
+    // the rows nearest the history's end first. Gives the messages of the cuts that failed (their rows stay
+    // in the history).
     QStringList cutUndoneMoves(quint64 savedGeneration);
 
 private:

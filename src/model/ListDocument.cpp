@@ -545,7 +545,7 @@ IoResult ListDocument::prepareUndo(const RowChange& change)
         // that the undo need not wait for one; without autosaves the list is saved here first. Until that
         // save the journal keeps the move: a crash before it completes the move at the next start (the
         // undo, in no file yet, is lost as any change not yet saved), so the rows are never in both.
-        if (m_autosaveTimer.interval() > 0 && change.rowsEndHistory(m_paths.historyList)) {
+        if (m_autosaveTimer.interval() > 0 && m_ledger.canDeferCut(change)) {
             m_ledger.deferCut(change, m_generation);
             return IoResult::success();
         }

@@ -43,11 +43,13 @@ quint64 RowChange::nextId()
     return ++last;
 }
 
-bool RowChange::rowsEndHistory(const QString& historyPath) const
+bool RowChange::rowsEndHistory(const QString& historyPath, const QByteArray& following,
+                               qint32 followingCount) const
 {
     return m_kind == Kind::MoveToHistory && m_history->sizeBefore >= 0 &&
            HistoryTail::endsWith(historyPath, {m_history->sizeBefore, m_history->countBefore},
-                                 SerializeRecords(*m_items), static_cast<qint32>(m_items->size()));
+                                 SerializeRecords(*m_items) + following,
+                                 static_cast<qint32>(m_items->size()) + followingCount);
 }
 
 RowChange RowChange::inserted(Kind kind, QList<int> rows, std::vector<ToDoItem> items)

@@ -83,6 +83,8 @@ public:
                                     HistoryPoint& point, const HistoryTail::BeforeAppend& beforeAppend = {});
     // For this change and all its copies.
     void setHistoryPoint(const HistoryPoint& point);
+    // Where a move's rows begin in the history file, in bytes; -1 when not known.
+    qint64 historyOffset() const { return m_history->sizeBefore; }
     bool canRedoRows(const ToDoListModel& model) const;
     void redoRows(ToDoListModel& model) const;
 
@@ -92,9 +94,10 @@ public:
     // file that it made and that is then empty goes too. When the rows are not in it any more, it fails
     // with IoError::BadData and changes nothing: such a change can never be taken back.
     IoResult undoFiles(const QString& historyPath) const;
-    // A move to history whose rows still end the history file, where it appended them: undoFiles() can
-    // then cut them off at the cost of the rows.
-    bool rowsEndHistory(const QString& historyPath) const;
+    // A move to history whose rows still end the history file, where it appended them (followed only by
+    // the records following, count of them): undoFiles() can then cut them off at the cost of the rows.
+    bool rowsEndHistory(const QString& historyPath, const QByteArray& following = {},
+                        qint32 followingCount = 0) const;
     // Copies of a change share its id.
     quint64 id() const { return m_id; }
     bool canUndoRows(const ToDoListModel& model) const;

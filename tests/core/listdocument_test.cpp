@@ -357,6 +357,49 @@ TEST_F(ListDocumentTest, AnUndoneMoveLeavesTheHistoryOnceTheListHoldsItsRowsAgai
     EXPECT_EQ(rowsOnDisk(m_paths.historyList, true), historyBefore);
 }
 
+// Moves taken back one after the other leave the history as it was before them, and a history the first
+// of them made goes again, whatever order their undos came in.
+TEST_F(ListDocumentTest, MovesTakenBackInARowLeaveTheHistoryAsItWas)
+{
+    ScriptedPrompter user;
+    m_doc->setAutosaveDelay(60000);
+    m_doc->startUp({}, user);
+    for (const char* a : {"a", "b", "c", "d"})
+        rows().appendItem(item(a));
+    ASSERT_TRUE(m_doc->SaveCurrentList(user));
+    QFile::remove(m_paths.historyList);
+    std::vector<RowChange> done;
+    QObject::connect(m_doc.get(), &ListDocument::changeMade,
+                     [&done](const RowChange& c) { done.push_back(c); });
+    auto undoLast = [&] {
+        m_doc->finishPendingChanges();
+        ASSERT_TRUE(m_doc->prepareUndo(done.back()));
+        m_doc->undoRows(done.back());
+        done.pop_back();
+    };
+    auto move = [&](int row) {
+        ASSERT_TRUE(m_doc->DeleteSelectedItems({row}, true, user));
+        m_doc->finishPendingChanges();
+    };
+    // Three moves taken back in a row; then one taken back, and a later one taken back too.
+    move(0);
+    move(0);
+    move(0);
+    for (int i = 0; i < 3; ++i)
+        undoLast();
+    m_doc->autosave();
+    m_doc->finishSaving();
+    EXPECT_FALSE(QFileInfo::exists(m_paths.historyList));
+    move(1);
+    undoLast();
+    move(2);
+    undoLast();
+    m_doc->autosave();
+    m_doc->finishSaving();
+    EXPECT_EQ(rowsOnDisk(m_paths.standardList), rowsOf(listOf({"a", "b", "c", "d"})));
+    EXPECT_FALSE(QFileInfo::exists(m_paths.historyList));
+}
+
 // Two moves to history (the second of a row never saved to the list), then the autosave, cut short at each
 // step of their writes in turn: the next start finds every row in exactly one of the two lists.
 TEST_F(ListDocumentTest, AMoveToHistoryCutShortLeavesItsRowsInOneListOnly)
