@@ -5,7 +5,8 @@
 #include <algorithm>
 
 HistoryLedger::HistoryLedger(const QString& historyPath, const QString& standardList)
-    : m_historyPath(historyPath), m_standardList(standardList), m_journal(historyPath)
+    : m_historyPath(historyPath), m_standardList(standardList), m_journal(historyPath),
+      m_cutJournal(historyPath)
 {
 }
 
@@ -31,20 +32,94 @@ void HistoryLedger::forgetMoves()
     m_journalGeneration.reset();
 }
 
+IoResult HistoryLedger::completeInterruptedCuts()
+{
+    // The cuts may move the records the journal of moves names: what it says is read first.
+    m_interrupted = m_journal.interruptedMoves(m_standardList);
+    return m_cutJournal.completeInterrupted();
+}
+
 QList<int> HistoryLedger::interruptedRows(const ToDoList& shown)
 {
-    const QList<int> rows = m_journal.interruptedRows(m_standardList, shown);
+    const std::vector<ToDoItem> moved =
+        m_interrupted ? std::move(*m_interrupted) : m_journal.interruptedMoves(m_standardList);
+    m_interrupted.reset();
+    const QList<int> rows = moved.empty() ? QList<int>() : shown.rowsEqualTo(moved);
     if (rows.isEmpty())
         m_journal.clear();
     return rows;
 }
 
-bool HistoryLedger::takeBackDeferredCut(const RowChange& change)
+CutJournal::Cut HistoryLedger::journalCut(const RowChange& change, const QStringList& files)
 {
-    if (m_pendingCuts.empty() || m_pendingCuts.back().change.id() != change.id())
-        return false;
+    CutJournal::Cut cut;
+    const RowChange::HistoryPoint at = change.historyPoint();
+    cut.point = {at.sizeBefore, at.countBefore};
+    cut.count = change.rowCount();
+    cut.records = change.historyRecords();
+    cut.files = files;
+    for (const QString& f : files)
+        cut.stamps.push_back(FileStamp::of(f));
+    return cut;
+}
+
+IoResult HistoryLedger::writeCutJournal()
+{
+    std::vector<CutJournal::Cut> cuts;
+    for (const PendingCut& p : m_pendingCuts)
+        cuts.push_back(p.noted);
+    if (m_cutNow)
+        cuts.push_back(*m_cutNow);
+    return m_cutJournal.write(cuts);
+}
+
+IoResult HistoryLedger::deferCut(const RowChange& change, quint64 generation, const QStringList& files)
+{
+    m_pendingCuts.push_back({change, generation, journalCut(change, files)});
+    IoResult r = writeCutJournal();
+    if (!r)
+        m_pendingCuts.pop_back();
+    return r;
+}
+
+IoResult HistoryLedger::noteCut(const RowChange& change, const QStringList& files)
+{
+    m_cutNow = journalCut(change, files);
+    IoResult r = writeCutJournal();
+    if (!r)
+        m_cutNow.reset();
+    return r;
+}
+
+void HistoryLedger::cutDone()
+{
+    m_cutNow.reset();
+    // A journal left behind only costs a look at the next start: its cut's rows are no longer where it says.
+    (void)writeCutJournal();
+}
+
+void HistoryLedger::dropDeferredCuts()
+{
+    if (m_pendingCuts.empty())
+        return;
+    m_pendingCuts.clear();
+    (void)writeCutJournal();
+}
+
+IoResult HistoryLedger::takeBackDeferredCut(const RowChange& change, bool fromStandardList,
+                                            quint64 generationAfter)
+{
+    if (fromStandardList) {
+        const RowChange::HistoryPoint at = change.historyPoint();
+        if (IoResult r = m_journal.note(m_standardList, {at.sizeBefore, at.countBefore},
+                                        change.historyRecords(), change.rowCount(), false);
+            !r)
+            return r;
+        moveMade(generationAfter);
+    }
     m_pendingCuts.pop_back();
-    return true;
+    (void)writeCutJournal();
+    return IoResult::success();
 }
 
 bool HistoryLedger::canDeferCut(const RowChange& change) const
@@ -81,8 +156,18 @@ QStringList HistoryLedger::cutUndoneMoves(quint64 savedGeneration)
         return a.historyOffset() > b.historyOffset();
     });
     QStringList failed;
-    for (const RowChange& change : due)
-        if (const IoResult r = change.undoFiles(m_historyPath); !r)
+    for (const RowChange& change : due) {
+        if (const IoResult r = change.undoFiles(m_historyPath); !r) {
             failed << IoMessage(r);
+            continue;
+        }
+        // Rows moved since follow them: the journal of moves names where those are now.
+        const RowChange::HistoryPoint at = change.historyPoint();
+        if (m_journalGeneration && at.sizeBefore >= 0)
+            m_journal.recordsCut({at.sizeBefore, at.countBefore}, change.historyRecords().size(),
+                                 change.rowCount());
+    }
+    if (!due.empty())
+        (void)writeCutJournal();
     return failed;
 }

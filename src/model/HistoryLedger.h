@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/CutJournal.h"
 #include "model/HistoryTail.h"
 #include "model/MoveJournal.h"
 #include "model/RowChange.h"
@@ -16,7 +17,9 @@
 // - the journal of the moves from the standard list that its file does not yet lack (MoveJournal), which
 //   the next start completes when the last run ended before that save;
 // - the moves taken back whose rows still end the history: they are cut off once a save holds the rows
-//   again (one of a later generation of the rows than the undo).
+//   again (one of a later generation of the rows than the undo);
+// - the journal of those cuts and of a cut made at once (CutJournal), which the next start completes when
+//   the last run ended between the save and the cut.
 class HistoryLedger
 {
 public:
@@ -33,18 +36,33 @@ public:
     // of its file; with none, the journal goes.
     QList<int> interruptedRows(const ToDoList& shown);
 
+    // At start, before anything else writes the history: the cuts the last run noted and did not make.
+    // Gives the failure when the history could not be written (its rows stay in both lists).
+    IoResult completeInterruptedCuts();
+
     // Whether the rows of change (a move) end the history where it put them, but for the rows of moves
     // already taken back whose cuts wait behind them: its cut can wait as well.
     bool canDeferCut(const RowChange& change) const;
-    void deferCut(const RowChange& change, quint64 generation)
-    {
-        m_pendingCuts.push_back({change, generation});
-    }
+    // The cut of change waits for a save of generation or later to one of files (those that may take the
+    // rows back). Fails, with nothing changed, when the journal cannot be written.
+    IoResult deferCut(const RowChange& change, quint64 generation, const QStringList& files);
+    // A cut made at once, after one of files is written with the rows: noted before (noteCut) and
+    // forgotten after, made or not (cutDone).
+    IoResult noteCut(const RowChange& change, const QStringList& files);
+    void cutDone();
     // Another list is shown: the rows of moves taken back stay in the history (the list that held them
     // again is left, saved and cut then, or let go of by the user).
-    void dropDeferredCuts() { m_pendingCuts.clear(); }
-    // Done again while its cut still waited: the rows are still where the move put them.
-    bool takeBackDeferredCut(const RowChange& change);
+    void dropDeferredCuts();
+    // Whether change is the last move taken back and its cut still waits.
+    bool isCutDeferred(const RowChange& change) const
+    {
+        return !m_pendingCuts.empty() && m_pendingCuts.back().change.id() == change.id();
+    }
+    // Done again while its cut still waited: the rows are still where the move put them, and the journal
+    // names the move again when it is from the standard list (whose file may hold the rows again by now),
+    // with generationAfter the rows' generation without them. Fails, with nothing changed, when the
+    // journal cannot be written.
+    IoResult takeBackDeferredCut(const RowChange& change, bool fromStandardList, quint64 generationAfter);
     // A save of the rows' generation savedGeneration holds the rows again: the cuts before it are made,
     // the rows nearest the history's end first. Gives the messages of the cuts that failed (their rows stay
     // in the history).
@@ -52,11 +70,14 @@ public:
 
 private:
     void forgetMoves();
+    static CutJournal::Cut journalCut(const RowChange& change, const QStringList& files);
+    IoResult writeCutJournal();
 
     struct PendingCut
     {
         RowChange change;
         quint64 generation;
+        CutJournal::Cut noted;
     };
     QString m_historyPath;
     QString m_standardList;
@@ -64,4 +85,8 @@ private:
     // The generation of the rows after the last move the journal names; none when it names none.
     std::optional<quint64> m_journalGeneration;
     std::vector<PendingCut> m_pendingCuts;
+    CutJournal m_cutJournal;
+    std::optional<CutJournal::Cut> m_cutNow;
+    // The items of the moves the last run completed in the history only, as found before the cuts it left.
+    std::optional<std::vector<ToDoItem>> m_interrupted;
 };

@@ -538,37 +538,9 @@ IoResult ListDocument::prepareUndo(const RowChange& change)
     finishPendingChanges();
     if (!change.canUndoRows(*m_model))
         return listChangedSince();
-    if (change.kind() == RowChange::Kind::MoveToHistory) {
-        // The items leave the history file only once the list that takes them back is in a file: its own
-        // (the standard list) or the recovery copy. At no moment are they in neither. Rows that still end
-        // the history stay there until the next save of the list (an autosave, a few seconds later), so
-        // that the undo need not wait for one; without autosaves the list is saved here first. Until that
-        // save the journal keeps the move: a crash before it completes the move at the next start (the
-        // undo, in no file yet, is lost as any change not yet saved), so the rows are never in both.
-        if (m_autosaveTimer.interval() > 0 && m_ledger.canDeferCut(change)) {
-            m_ledger.deferCut(change, m_generation);
-            return IoResult::success();
-        }
-        ToDoListModel back;
-        back.replaceList(m_model->list());
-        change.undoRows(back);
-        if (IoResult r = keepRowsSafe(back.list()); !r)
-            return r;
-    }
-    return change.undoFiles(m_paths.historyList);
-}
-
-IoResult ListDocument::keepRowsSafe(const ToDoList& rows)
-{
-    settle();
-    if (m_mode == ListMode::Standard && !changedOnDisk()) {
-        if (IoResult r = SaveListFile(rows, m_paths.standardList); !r)
-            return r;
-        m_ledger.standardListSaved(m_generation);
-        stampFile();
-        return IoResult::success();
-    }
-    return writeRecovery(rows);
+    if (change.kind() == RowChange::Kind::MoveToHistory)
+        return ListFiles(*this).takeBackMove(change);
+    return IoResult::success();
 }
 
 IoResult ListDocument::prepareRedo(RowChange& change)
@@ -578,8 +550,15 @@ IoResult ListDocument::prepareRedo(RowChange& change)
         return listChangedSince();
     // A move whose rows are still in the history (its cut waited for the next save) needs nothing more;
     // one whose rows were cut off appends them again, beside the window, once they have left the rows.
-    if (change.kind() == RowChange::Kind::MoveToHistory && !m_ledger.takeBackDeferredCut(change))
-        m_appendOnRedo = change.id();
+    if (change.kind() != RowChange::Kind::MoveToHistory)
+        return IoResult::success();
+    // A save under way may already hold the rows again: it is taken in first (and makes the cut when it
+    // does).
+    if (m_ledger.isCutDeferred(change) && isSaving())
+        finishSaving();
+    if (m_ledger.isCutDeferred(change))
+        return m_ledger.takeBackDeferredCut(change, m_mode == ListMode::Standard, m_generation + 1);
+    m_appendOnRedo = change.id();
     return IoResult::success();
 }
 

@@ -226,9 +226,6 @@ private:
     IoResult saveByMode();
     IoResult writeRecovery();
     IoResult writeRecovery(const ToDoList& rows);
-    // Puts rows into a file before a step removes them from another: the standard list's own file, or
-    // the recovery copy.
-    IoResult keepRowsSafe(const ToDoList& rows);
     // The file the shown list is saved to; empty for a new list and when no list is shown.
     QString shownFile() const;
     void holdShownFile();

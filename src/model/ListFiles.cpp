@@ -312,10 +312,14 @@ void ListFiles::startUp(const QString& commandLineFile, ListPrompter& prompter)
 {
     d.settle();
     // A move to history that the last run was cut short in is taken back: its rows are still in the list.
-    // Then the history is checked whole beside the window, before the first move to it needs that.
-    if (HistoryTail::settle(d.m_paths.historyList))
+    // Cuts of moves taken back that it saved a list for but did not make are made. Then the history is
+    // checked whole beside the window, before the first move to it needs that.
+    if (HistoryTail::settle(d.m_paths.historyList)) {
+        if (const IoResult cut = d.m_ledger.completeInterruptedCuts(); !cut)
+            prompter.inform(listText("HistoryKept").arg(IoMessage(cut)));
         HistoryTail::checkInBackground(d.m_paths.historyList,
                                        [](const QString& path) { return CheckListFile(path, false); });
+    }
     if (commandLineFile.isEmpty() || !openListFile(commandLineFile, prompter))
         OpenStandardList(prompter);
     else if (d.m_mode != ListMode::Standard)
@@ -396,4 +400,52 @@ bool ListFiles::offerCopy(const QString& copyPath, ListPrompter& prompter)
     d.m_recovery.adopt(copyPath);
     d.showList(std::move(copy), origin.mode, origin.fileName, true, stamp);
     return true;
+}
+
+IoResult ListFiles::takeBackMove(const RowChange& change)
+{
+    // The items leave the history file only once the list that takes them back is in a file: its own (the
+    // standard list) or the recovery copy. At no moment are they in neither. Rows that still end the
+    // history stay there until the next save of the list (an autosave, a few seconds later), so that the
+    // undo need not wait for one; without autosaves the list is saved here first. Until that save the
+    // journal of moves keeps the move: a crash before it completes the move at the next start (the undo, in
+    // no file yet, is lost as any change not yet saved). The journal of cuts, written first, names the
+    // files that take the rows back: a crash between their save and the cut makes the cut at the next
+    // start. So the rows are never in both.
+    const QStringList files = filesTakingRowsBack();
+    if (d.m_autosaveTimer.interval() > 0 && d.m_ledger.canDeferCut(change))
+        return d.m_ledger.deferCut(change, d.m_generation, files);
+    if (IoResult r = d.m_ledger.noteCut(change, files); !r)
+        return r;
+    ToDoListModel back;
+    back.replaceList(d.m_model->list());
+    change.undoRows(back);
+    IoResult r = keepRowsSafe(back.list());
+    if (r)
+        r = change.undoFiles(d.m_paths.historyList);
+    d.m_ledger.cutDone();
+    return r;
+}
+
+QStringList ListFiles::filesTakingRowsBack() const
+{
+    QStringList files{d.m_recovery.listPath()};
+    if (d.m_mode == ListMode::Standard)
+        files << d.m_paths.standardList;
+    else if (d.m_mode == ListMode::External && !d.m_externalFileName.isEmpty())
+        files << d.m_externalFileName;
+    return files;
+}
+
+IoResult ListFiles::keepRowsSafe(const ToDoList& rows)
+{
+    d.settle();
+    if (d.m_mode == ListMode::Standard && !d.changedOnDisk()) {
+        if (IoResult r = SaveListFile(rows, d.m_paths.standardList); !r)
+            return r;
+        d.m_ledger.standardListSaved(d.m_generation);
+        d.stampFile();
+        return IoResult::success();
+    }
+    return d.writeRecovery(rows);
 }

@@ -5,10 +5,12 @@
 #include "platform/IoResult.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
 class ListDocument;
+class RowChange;
 
 // The list document's commands on whole lists: opening the standard, history and external lists, a new
 // empty one or a file named on the command line, saving them under their names or another, leaving one
@@ -31,8 +33,17 @@ public:
     bool openListFile(const QString& path, ListPrompter& prompter);
     void startUp(const QString& commandLineFile, ListPrompter& prompter);
     bool prepareToLeave(ListPrompter& prompter);
+    // The file part of taking back a move to history: its rows leave the history once the list that takes
+    // them back is in a file. Fails, with nothing changed, when that cannot be done.
+    IoResult takeBackMove(const RowChange& change);
 
 private:
+    // The files that may hold the rows of a move taken back once it is saved: the recovery copy and the
+    // list's own.
+    QStringList filesTakingRowsBack() const;
+    // Puts rows into a file before a step removes them from another: the standard list's own file, or
+    // the recovery copy.
+    IoResult keepRowsSafe(const ToDoList& rows);
     void showOpenedList(ToDoList fresh, const QString& path);
     IoResult checkSaveTarget(const QString& path) const;
     // Before replacing the shown list's file: nothing when it is as read (or the user says replace it);

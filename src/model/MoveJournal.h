@@ -38,16 +38,20 @@ public:
     // Before count records are appended to the history at point: adds them to the journal, with the list
     // file as it is now. Moves noted earlier at or behind point never reached the history and are dropped;
     // a list file changed since they were noted starts the journal afresh.
-    IoResult note(const QString& listPath, HistoryTail::Point point, QByteArrayView records, qint32 count);
+    // With appended false, the records are already in the history (a move done again while they were) and
+    // nothing is dropped but for a changed list file.
+    IoResult note(const QString& listPath, HistoryTail::Point point, QByteArrayView records, qint32 count,
+                  bool appended = true);
     // The list was saved without the moved rows, or a move was taken back: the journal is no longer true.
     void clear();
-    // The rows of shown, as read from listPath, that moves complete in the history took out of that file:
-    // one row equal to each moved item, where the list holds one. None when the journal is missing,
-    // damaged, or about another state of the list file.
-    QList<int> interruptedRows(const QString& listPath, const ToDoList& shown) const;
+    // The items of the moves complete in the history that are still in listPath's file, as the journal
+    // names them. None when the journal is missing, damaged, or about another state of the list file.
+    std::vector<ToDoItem> interruptedMoves(const QString& listPath) const;
+    // count records (bytes of them) were cut out of the history at point: the moves noted behind them now
+    // start that much earlier.
+    void recordsCut(HistoryTail::Point point, qint64 bytes, qint32 count);
 
 private:
-    std::vector<ToDoItem> interruptedMoves(const QString& listPath) const;
     struct Contents
     {
         QString listPath;
@@ -55,6 +59,7 @@ private:
         std::vector<Move> moves;
     };
     bool read(Contents& out) const;
+    IoResult write(const Contents& c) const;
 
     QString m_historyPath;
     QString m_path;

@@ -85,6 +85,7 @@ public:
     void setHistoryPoint(const HistoryPoint& point);
     // Where a move's rows begin in the history file, in bytes; -1 when not known.
     qint64 historyOffset() const { return m_history->sizeBefore; }
+    HistoryPoint historyPoint() const { return *m_history; }
     bool canRedoRows(const ToDoListModel& model) const;
     void redoRows(ToDoListModel& model) const;
 

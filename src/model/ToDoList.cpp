@@ -1,5 +1,6 @@
 #include "model/ToDoList.h"
 
+#include <QMultiHash>
 #include <QSet>
 
 int ToDoList::checkedCount() const
@@ -29,4 +30,25 @@ void ToDoList::appendNewNames(QByteArrayList& target, const QByteArrayList& name
             present.insert(name);
         }
     }
+}
+
+QList<int> ToDoList::rowsEqualTo(const std::vector<ToDoItem>& wanted) const
+{
+    QList<int> rows;
+    QMultiHash<QByteArrayView, size_t> byAction;
+    for (size_t i = 0; i < wanted.size(); ++i)
+        byAction.insert(wanted[i].action(), i);
+    std::vector<bool> taken(wanted.size(), false);
+    for (size_t r = 0; r < items.size() && rows.size() < qsizetype(wanted.size()); ++r) {
+        const ToDoItem& item = items[r];
+        for (auto it = byAction.constFind(item.action()); it != byAction.cend() && it.key() == item.action();
+             ++it) {
+            if (!taken[*it] && wanted[*it] == item) {
+                taken[*it] = true;
+                rows.append(static_cast<int>(r));
+                break;
+            }
+        }
+    }
+    return rows;
 }

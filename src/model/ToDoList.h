@@ -3,6 +3,7 @@
 #include "model/ToDoItem.h"
 
 #include <QByteArrayList>
+#include <QList>
 
 #include <vector>
 
@@ -23,4 +24,6 @@ public:
     static void appendNewNames(QByteArrayList& target, const QByteArrayList& names);
     // The names known before (known's) come first, then the ones this list brings that they lack.
     void putNamesBehind(const ToDoList& known);
+    // One row equal to each of wanted, first found first, each row once; fewer when the list lacks some.
+    QList<int> rowsEqualTo(const std::vector<ToDoItem>& wanted) const;
 };

@@ -2,7 +2,8 @@
 // deletes, imports, autosaves, lists switched and saved, session ends) die at a random step of their file
 // writes, a move's append beside the window included. After each crash a new run starts on the same folder,
 // and the files must hold every item that was in a file before the crashed step (less what the user deleted),
-// undamaged; the restored list, once saved, must still hold them.
+// undamaged; the restored list, once saved, must still hold them. Items the crash left in both the standard
+// list and the history (a move or its undo half-way between the two files) must be few.
 #include "model/ListDocument.h"
 #include "model/ListFile.h"
 #include "model/RecoveryFile.h"
@@ -107,6 +108,7 @@ TEST(CrashTest, NoCrashAtAnyStepLosesAnItemThatWasInAFile)
     std::mt19937 random(20261207);
     auto pick = [&random](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
     int crashes = 0;
+    int inBoth = 0;
     for (int run = 0; crashes < wanted && run < wanted * 3; ++run) {
         // Thousands of small saves: a folder in memory where the machine has one.
         QTemporaryDir dir(QFileInfo(QStringLiteral("/dev/shm")).isWritable()
@@ -286,13 +288,34 @@ TEST(CrashTest, NoCrashAtAnyStepLosesAnItemThatWasInAFile)
         ASSERT_FALSE(damaged);
         for (const QByteArray& a : kept)
             ASSERT_TRUE(saved.count(a)) << "lost after restoring " << a.constData();
+
+        // The next run completes what the crash left half-way: the moved rows leave the list, the rows
+        // of an undone move leave the history.
+        ToDoList standard, history;
+        if (next->mode() == ListMode::Standard && ReadListFile(s.paths.standardList, true, standard) &&
+            ReadListFile(s.paths.historyList, false, history)) {
+            std::set<QByteArray> moved;
+            for (const ToDoItem& it : history.items)
+                moved.insert(it.action().toByteArray());
+            for (const ToDoItem& it : standard.items)
+                if (moved.count(it.action().toByteArray())) {
+                    ++inBoth;
+                    std::printf("in both lists: %s; %s\n", it.action().toByteArray().constData(),
+                                trace.c_str());
+                    break;
+                }
+        }
     }
     EXPECT_GE(crashes, wanted);
+    // Some interleavings of the saves and moves beside the window still leave one: about one crash in
+    // 1,000 on a busy machine, against one in 50 when the undo's cut and the redo were not journalled.
+    EXPECT_LE(inBoth, crashes / 200);
     CrashPoint::setSyncEnabled(true);
 }
 
 // The step right after a move (a save, the history list shown, an autosave, an undo and a save) finds the
-// move complete: a crash at any step of the two never leaves the moved row in neither file.
+// move complete: a crash at any step of the two never leaves the moved row in neither file, and once the
+// next run has started and saved, it is in one of them.
 TEST(CrashTest, AMovedRowIsInTheHistoryBeforeAListWithoutItIsWritten)
 {
     CrashPoint::setSyncEnabled(false);
@@ -348,6 +371,17 @@ TEST(CrashTest, AMovedRowIsInTheHistoryBeforeAListWithoutItIsWritten)
             const std::set<QByteArray> found = s.itemsInFiles(&damaged);
             ASSERT_FALSE(damaged);
             ASSERT_TRUE(found.count("b") && found.count("old"));
+            ListDocument again(s.paths);
+            again.startUp({}, user);
+            ASSERT_TRUE(again.SaveCurrentList(user));
+            int copies = 0;
+            for (const QString& f : {s.paths.standardList, s.paths.historyList}) {
+                ToDoList list;
+                ASSERT_TRUE(ReadListFile(f, f == s.paths.standardList, list));
+                copies += int(std::count_if(list.items.begin(), list.items.end(),
+                                            [](const ToDoItem& i) { return i.action() == "b"; }));
+            }
+            EXPECT_EQ(copies, 1);
             if (!crashed)
                 break;
         }

@@ -1,0 +1,156 @@
+#include "model/CutJournal.h"
+
+#include "model/JournalBytes.h"
+#include "model/ListFile.h"
+#include "platform/AtomicFile.h"
+#include "platform/CrashPoint.h"
+
+#include <QFile>
+#include <QHash>
+
+#include <algorithm>
+
+namespace {
+constexpr char kMagic[4] = {'Q', 'M', 'U', 'J'};
+
+std::vector<ToDoItem> itemsOf(const CutJournal::Cut& cut, const QString& source)
+{
+    QByteArray image;
+    JournalBytes::putInt32(image, cut.count);
+    image.append(cut.records);
+    ToDoList list;
+    if (!ParseList(image, false, list, source) || list.size() != cut.count)
+        return {};
+    return std::move(list.items);
+}
+} // namespace
+
+using namespace JournalBytes;
+
+CutJournal::CutJournal(const QString& historyPath)
+    : m_historyPath(historyPath), m_path(historyPath + QStringLiteral(".undone"))
+{
+}
+
+IoResult CutJournal::write(const std::vector<Cut>& cuts)
+{
+    if (cuts.empty()) {
+        if (QFile::exists(m_path) && !QFile::remove(m_path))
+            return IoResult::failed(IoStep::Remove, m_path, IoError::Other);
+        return IoResult::success();
+    }
+    QByteArray out(kMagic, 4);
+    for (const Cut& c : cuts) {
+        putInt64(out, c.point.size);
+        putInt32(out, c.point.count);
+        putInt32(out, c.count);
+        putBytes(out, c.records);
+        putInt32(out, static_cast<qint32>(c.files.size()));
+        for (qsizetype i = 0; i < c.files.size(); ++i) {
+            putBytes(out, c.files[i].toUtf8());
+            putBytes(out, c.stamps[static_cast<size_t>(i)].toText());
+        }
+    }
+    if (IoResult r = AtomicFile::save(m_path, out, AtomicFile::Ownership::ProgramFile); !r)
+        return r;
+    CrashPoint::reach("cut journal written");
+    return IoResult::success();
+}
+
+bool CutJournal::read(std::vector<Cut>& out) const
+{
+    QByteArray all;
+    if (!readJournal(m_path, kMagic, all))
+        return false;
+    Reader in(all);
+    while (!in.atEnd()) {
+        Cut c;
+        qint32 files = 0;
+        if (!in.int64(c.point.size) || !in.int32(c.point.count) || !in.int32(c.count) ||
+            !in.bytes(c.records) || !in.int32(files))
+            return false;
+        if (c.point.size < -1 || c.point.count < 0 || c.count <= 0 || files < 0 || files > 8)
+            return false;
+        for (qint32 i = 0; i < files; ++i) {
+            QByteArray name, stamp;
+            if (!in.bytes(name) || !in.bytes(stamp))
+                return false;
+            c.files << QString::fromUtf8(name);
+            c.stamps.push_back(FileStamp::fromText(stamp));
+        }
+        out.push_back(std::move(c));
+    }
+    return true;
+}
+
+IoResult CutJournal::completeInterrupted(int* rowsCut)
+{
+    if (rowsCut)
+        *rowsCut = 0;
+    std::vector<Cut> cuts;
+    if (!QFile::exists(m_path))
+        return IoResult::success();
+    if (!read(cuts))
+        return write({});
+    std::stable_sort(cuts.begin(), cuts.end(),
+                     [](const Cut& a, const Cut& b) { return a.point.count > b.point.count; });
+    // Each list file is read once, and only when it was written since some cut was noted.
+    QHash<QString, ToDoList> read;
+    auto holds = [&read](const QString& file, const std::vector<ToDoItem>& items) {
+        auto it = read.find(file);
+        if (it == read.end()) {
+            ToDoList list;
+            if (!ReadListFile(file, true, list))
+                list = {};
+            it = read.insert(file, std::move(list));
+        }
+        return it->rowsEqualTo(items).size() == qsizetype(items.size());
+    };
+    for (const Cut& cut : cuts) {
+        const std::vector<ToDoItem> items = itemsOf(cut, m_path);
+        if (items.empty())
+            continue;
+        bool backInAFile = false;
+        for (qsizetype i = 0; i < cut.files.size() && !backInAFile; ++i)
+            backInAFile = FileStamp::of(cut.files[i]) != cut.stamps[static_cast<size_t>(i)] &&
+                          holds(cut.files[i], items);
+        if (!backInAFile)
+            continue;
+        IoResult r = cut.point.size >= 0
+                         ? HistoryTail::cutBack(m_historyPath, cut.point, cut.records, cut.count)
+                         : IoResult::failure(QString(), IoError::BadData);
+        // Rows of a later move behind them: the records are taken out where the move put them.
+        if (!r && r.kind == IoError::BadData)
+            r = cutAnywhere(cut, items);
+        if (r && rowsCut)
+            *rowsCut += cut.count;
+        if (!r && r.kind != IoError::BadData)
+            return r;
+    }
+    return write({});
+}
+
+IoResult CutJournal::cutAnywhere(const Cut& cut, const std::vector<ToDoItem>& items) const
+{
+    ToDoList history;
+    if (IoResult r = ReadListFile(m_historyPath, false, history); !r)
+        return r;
+    // Where the move put them, else where the same rows stand one after the other, last found first: the
+    // run would have cut the same ones.
+    auto& all = history.items;
+    const auto count = static_cast<qsizetype>(items.size());
+    auto runAt = [&](qsizetype start) {
+        return start >= 0 && start + count <= qsizetype(all.size()) &&
+               std::equal(items.begin(), items.end(), all.begin() + start);
+    };
+    qsizetype start = cut.point.count;
+    if (!runAt(start)) {
+        start = qsizetype(all.size()) - count;
+        while (start >= 0 && !runAt(start))
+            --start;
+        if (start < 0)
+            return IoResult::failure(QString(), IoError::BadData);
+    }
+    all.erase(all.begin() + start, all.begin() + start + count);
+    return SaveHistoryFile(history, m_historyPath);
+}
