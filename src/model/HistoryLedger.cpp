@@ -106,20 +106,10 @@ void HistoryLedger::dropDeferredCuts()
     (void)writeCutJournal();
 }
 
-IoResult HistoryLedger::takeBackDeferredCut(const RowChange& change, bool fromStandardList,
-                                            quint64 generationAfter)
+void HistoryLedger::takeBackDeferredCut()
 {
-    if (fromStandardList) {
-        const RowChange::HistoryPoint at = change.historyPoint();
-        if (IoResult r = m_journal.note(m_standardList, {at.sizeBefore, at.countBefore},
-                                        change.historyRecords(), change.rowCount(), false);
-            !r)
-            return r;
-        moveMade(generationAfter);
-    }
     m_pendingCuts.pop_back();
     (void)writeCutJournal();
-    return IoResult::success();
 }
 
 bool HistoryLedger::canDeferCut(const RowChange& change) const

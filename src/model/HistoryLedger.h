@@ -58,11 +58,9 @@ public:
     {
         return !m_pendingCuts.empty() && m_pendingCuts.back().change.id() == change.id();
     }
-    // Done again while its cut still waited: the rows are still where the move put them, and the journal
-    // names the move again when it is from the standard list (whose file may hold the rows again by now),
-    // with generationAfter the rows' generation without them. Fails, with nothing changed, when the
-    // journal cannot be written.
-    IoResult takeBackDeferredCut(const RowChange& change, bool fromStandardList, quint64 generationAfter);
+    // That move is done again while its cut still waited: the rows are still where the move put them. (The
+    // list's file cannot hold them again meanwhile: a save that does makes the cut.)
+    void takeBackDeferredCut();
     // A save of the rows' generation savedGeneration holds the rows again: the cuts before it are made,
     // the rows nearest the history's end first. Gives the messages of the cuts that failed (their rows stay
     // in the history).

@@ -553,11 +553,13 @@ IoResult ListDocument::prepareRedo(RowChange& change)
     if (change.kind() != RowChange::Kind::MoveToHistory)
         return IoResult::success();
     // A save under way may already hold the rows again: it is taken in first (and makes the cut when it
-    // does).
+    // does), so that the journal of moves is about the list's file as it is.
     if (m_ledger.isCutDeferred(change) && isSaving())
         finishSaving();
-    if (m_ledger.isCutDeferred(change))
-        return m_ledger.takeBackDeferredCut(change, m_mode == ListMode::Standard, m_generation + 1);
+    if (m_ledger.isCutDeferred(change)) {
+        m_ledger.takeBackDeferredCut();
+        return IoResult::success();
+    }
     m_appendOnRedo = change.id();
     return IoResult::success();
 }

@@ -50,7 +50,7 @@ bool MoveJournal::read(Contents& out) const
 }
 
 IoResult MoveJournal::note(const QString& listPath, HistoryTail::Point point, QByteArrayView records,
-                           qint32 count, bool appended)
+                           qint32 count)
 {
     Contents c;
     const FileStamp now = FileStamp::of(listPath);
@@ -58,8 +58,7 @@ IoResult MoveJournal::note(const QString& listPath, HistoryTail::Point point, QB
         c = Contents{listPath, now, {}};
     }
     // A move noted at or behind this point never got its records in (or they were cut off again).
-    if (appended)
-        std::erase_if(c.moves, [&point](const Move& m) { return m.point.size >= point.size; });
+    std::erase_if(c.moves, [&point](const Move& m) { return m.point.size >= point.size; });
     c.moves.push_back({point, count, records.toByteArray()});
     return write(c);
 }

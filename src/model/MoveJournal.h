@@ -38,10 +38,7 @@ public:
     // Before count records are appended to the history at point: adds them to the journal, with the list
     // file as it is now. Moves noted earlier at or behind point never reached the history and are dropped;
     // a list file changed since they were noted starts the journal afresh.
-    // With appended false, the records are already in the history (a move done again while they were) and
-    // nothing is dropped but for a changed list file.
-    IoResult note(const QString& listPath, HistoryTail::Point point, QByteArrayView records, qint32 count,
-                  bool appended = true);
+    IoResult note(const QString& listPath, HistoryTail::Point point, QByteArrayView records, qint32 count);
     // The list was saved without the moved rows, or a move was taken back: the journal is no longer true.
     void clear();
     // The items of the moves complete in the history that are still in listPath's file, as the journal
