@@ -59,7 +59,7 @@ MUTANTS=(
     "undo-after-undo-rewrites-history ~ src/model/HistoryLedger.cpp ~ if (cut.change.historyOffset() > change.historyOffset()) ~ if (false) ~ listdocument_test"
     # A crash between the list's save and the history's step of an undone move.
     "undone-cut-not-made-at-start ~ src/model/ListFiles.cpp ~ if (const IoResult cut = d.m_ledger.completeInterruptedCuts(); !cut) ~ if (const IoResult cut = IoResult::success(); !cut) ~ crash_test"
-    "cut-leaves-move-journal-behind ~ src/model/HistoryLedger.cpp ~ if (m_journalGeneration && at.sizeBefore >= 0) ~ if (false && at.sizeBefore >= 0) ~ listdocument_test"
+    "cut-leaves-move-journal-behind ~ src/model/HistoryLedger.cpp ~ const bool shifts = m_journalGeneration && at.sizeBefore >= 0; ~ const bool shifts = false && at.sizeBefore >= 0; ~ listdocument_test"
     "cut-journal-ignores-stamp ~ src/model/CutJournal.cpp ~ backInAFile = FileStamp::of(cut.files[i]) != cut.stamps[static_cast<size_t>(i)] && ~ backInAFile = ~ crash_test"
 )
 

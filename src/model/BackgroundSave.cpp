@@ -63,7 +63,9 @@ void BackgroundSave::copySlice(qsizetype count)
 void BackgroundSave::write(Job job)
 {
     m_crash = nullptr;
-    m_thread = std::thread([this, job = std::move(job)]() mutable {
+    auto written = std::make_shared<std::promise<void>>();
+    m_written = written->get_future().share();
+    m_thread = std::thread([this, written, job = std::move(job)]() mutable {
         Outcome out;
         out.kind = job.kind;
         out.generation = job.generation;
@@ -85,6 +87,7 @@ void BackgroundSave::write(Job job)
         } catch (...) {
             m_crash = std::current_exception();
         }
+        written->set_value();
         // The rows are let go of here, not on the window's thread.
         job.rows = ToDoList();
         m_outcome = std::move(out);

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <exception>
+#include <future>
 #include <optional>
 #include <thread>
 
@@ -67,6 +68,12 @@ public:
     // Waits for the save under way (copying what is left of its rows first) and hands over its outcome;
     // nullopt when there is none.
     std::optional<Outcome> wait();
+    // Ready once the save under way has written its file (or failed to); not valid when none writes.
+    // Another thread may wait on it.
+    std::shared_future<void> written() const
+    {
+        return m_thread.joinable() ? m_written : std::shared_future<void>();
+    }
 
 Q_SIGNALS:
     // A save has ended; wait() then returns at once.
@@ -82,4 +89,5 @@ private:
     std::thread m_thread;
     Outcome m_outcome;
     std::exception_ptr m_crash;
+    std::shared_future<void> m_written;
 };

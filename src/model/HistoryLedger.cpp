@@ -10,12 +10,15 @@ HistoryLedger::HistoryLedger(const QString& historyPath, const QString& standard
 {
 }
 
-HistoryTail::BeforeAppend HistoryLedger::noteFor(bool fromStandardList) const
+HistoryTail::BeforeAppend HistoryLedger::noteFor(bool fromStandardList,
+                                                 std::shared_future<void> saveUnderWay) const
 {
     if (!fromStandardList)
         return {};
-    return [journal = m_journal, list = m_standardList](HistoryTail::Point at, QByteArrayView records,
-                                                        qint32 count) mutable {
+    return [journal = m_journal, list = m_standardList,
+            saveUnderWay](HistoryTail::Point at, QByteArrayView records, qint32 count) mutable {
+        if (saveUnderWay.valid())
+            saveUnderWay.wait();
         return journal.note(list, at, records, count);
     };
 }
@@ -147,15 +150,17 @@ QStringList HistoryLedger::cutUndoneMoves(quint64 savedGeneration)
     });
     QStringList failed;
     for (const RowChange& change : due) {
-        if (const IoResult r = change.undoFiles(m_historyPath); !r) {
-            failed << IoMessage(r);
-            continue;
-        }
-        // Rows moved since follow them: the journal of moves names where those are now.
+        // Rows moved since may follow them: the journal of moves learns where those will be first.
         const RowChange::HistoryPoint at = change.historyPoint();
-        if (m_journalGeneration && at.sizeBefore >= 0)
-            m_journal.recordsCut({at.sizeBefore, at.countBefore}, change.historyRecords().size(),
-                                 change.rowCount());
+        const bool shifts = m_journalGeneration && at.sizeBefore >= 0;
+        if (shifts)
+            m_journal.cutComing({at.sizeBefore, at.countBefore}, change.historyRecords().size(),
+                                change.rowCount());
+        const IoResult r = change.undoFiles(m_historyPath);
+        if (shifts)
+            m_journal.cutEnded(bool(r));
+        if (!r)
+            failed << IoMessage(r);
     }
     if (!due.empty())
         (void)writeCutJournal();

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <future>
 #include <optional>
 #include <vector>
 
@@ -27,7 +28,9 @@ public:
 
     // The journal's note for a move from the standard list (nothing for the other lists: their changes wait
     // in the recovery copy). It runs on the move's thread, so it holds copies, not the ledger.
-    HistoryTail::BeforeAppend noteFor(bool fromStandardList) const;
+    // A save of the list under way holds the rows yet: the note waits until it has written the list's
+    // file, and is about the file it wrote.
+    HistoryTail::BeforeAppend noteFor(bool fromStandardList, std::shared_future<void> saveUnderWay) const;
     // A move from the standard list left it; generation is the rows' generation without them.
     void moveMade(quint64 generation) { m_journalGeneration = generation; }
     // The standard list reached its file as of generation: moves before it are in no journal any more.

@@ -400,7 +400,7 @@ void ListDocument::startMove(RowChange change, bool again, bool listWasSaved)
     if (fromStandard)
         m_ledger.moveMade(m_generation);
     m_moveUnderWay = {again, listWasSaved};
-    m_move->start(std::move(change), m_paths.historyList, m_ledger.noteFor(fromStandard));
+    m_move->start(std::move(change), m_paths.historyList, m_ledger.noteFor(fromStandard, m_saver->written()));
     Q_EMIT moveStarted();
 }
 

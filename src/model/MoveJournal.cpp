@@ -9,10 +9,11 @@
 #include <QFileInfo>
 #include <QtEndian>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
-constexpr char kMagic[4] = {'Q', 'M', 'M', 'J'};
+constexpr char kMagic[4] = {'Q', 'M', 'M', 'K'};
 } // namespace
 
 using namespace JournalBytes;
@@ -40,10 +41,14 @@ bool MoveJournal::read(Contents& out) const
     out.moves.clear();
     while (!in.atEnd()) {
         Move m;
-        if (!in.int64(m.point.size) || !in.int32(m.point.count) || !in.int32(m.count) || !in.bytes(m.records))
+        HistoryTail::Point shifted;
+        if (!in.int64(m.point.size) || !in.int32(m.point.count) || !in.int32(m.count) ||
+            !in.bytes(m.records) || !in.int64(shifted.size) || !in.int32(shifted.count))
             return false;
-        if (m.point.size < 0 || m.point.count < 0 || m.count <= 0)
+        if (m.point.size < 0 || m.point.count < 0 || m.count <= 0 || shifted.size < -1)
             return false;
+        if (shifted.size >= 0)
+            m.shifted = shifted;
         out.moves.push_back(std::move(m));
     }
     return true;
@@ -59,26 +64,38 @@ IoResult MoveJournal::note(const QString& listPath, HistoryTail::Point point, QB
     }
     // A move noted at or behind this point never got its records in (or they were cut off again).
     std::erase_if(c.moves, [&point](const Move& m) { return m.point.size >= point.size; });
-    c.moves.push_back({point, count, records.toByteArray()});
+    c.moves.push_back({point, count, records.toByteArray(), std::nullopt});
     return write(c);
 }
 
-void MoveJournal::recordsCut(HistoryTail::Point point, qint64 bytes, qint32 count)
+void MoveJournal::cutComing(HistoryTail::Point point, qint64 bytes, qint32 count)
 {
     Contents c;
     if (!read(c))
         return;
-    bool moved = false;
+    bool behind = false;
     for (Move& m : c.moves) {
         if (m.point.size > point.size) {
-            m.point.size -= bytes;
-            m.point.count -= count;
-            moved = true;
+            m.shifted = HistoryTail::Point{m.point.size - bytes, m.point.count - count};
+            behind = true;
         }
     }
-    // Unwritten, the journal names records that are not there: the moves then stay in the list as well.
-    if (moved)
+    // Unwritten, the journal names records that will not be there: the moves then stay in the list as well.
+    if (behind)
         (void)write(c);
+}
+
+void MoveJournal::cutEnded(bool made)
+{
+    Contents c;
+    if (!read(c) || std::none_of(c.moves.begin(), c.moves.end(), [](const Move& m) { return m.shifted; }))
+        return;
+    for (Move& m : c.moves) {
+        if (m.shifted && made)
+            m.point = *m.shifted;
+        m.shifted.reset();
+    }
+    (void)write(c);
 }
 
 IoResult MoveJournal::write(const Contents& c) const
@@ -91,6 +108,8 @@ IoResult MoveJournal::write(const Contents& c) const
         putInt32(out, m.point.count);
         putInt32(out, m.count);
         putBytes(out, m.records);
+        putInt64(out, m.shifted ? m.shifted->size : -1);
+        putInt32(out, m.shifted ? m.shifted->count : 0);
     }
     if (IoResult r = AtomicFile::save(m_path, out, AtomicFile::Ownership::ProgramFile); !r)
         return r;
@@ -117,10 +136,14 @@ std::vector<ToDoItem> MoveJournal::interruptedMoves(const QString& listPath) con
     if (head.size() != 4)
         return rows;
     const qint64 historyCount = qFromLittleEndian<qint32>(head.constData());
+    auto holds = [&](const Move& m, HistoryTail::Point at) {
+        return historyCount >= qint64(at.count) + m.count && history.seek(recordsStart(at)) &&
+               history.read(m.records.size()) == m.records;
+    };
     for (const Move& m : c.moves) {
-        // Complete in the history: its records where they were appended, and the count taking them in.
-        if (historyCount < qint64(m.point.count) + m.count || !history.seek(recordsStart(m.point)) ||
-            history.read(m.records.size()) != m.records)
+        // Complete in the history: its records where they were appended (or where a cut before them, cut
+        // short, may have left them), and the count taking them in.
+        if (!holds(m, m.point) && !(m.shifted && holds(m, *m.shifted)))
             continue;
         QByteArray image;
         putInt32(image, m.count);

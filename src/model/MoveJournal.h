@@ -9,6 +9,7 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 // A move to history from the standard list reaches two files: its rows are appended to the history at
@@ -30,6 +31,8 @@ public:
         HistoryTail::Point point;
         qint32 count = 0;
         QByteArray records;
+        // Where the records are once a cut of records before them, under way, is made.
+        std::optional<HistoryTail::Point> shifted;
     };
 
     explicit MoveJournal(const QString& historyPath);
@@ -44,9 +47,10 @@ public:
     // The items of the moves complete in the history that are still in listPath's file, as the journal
     // names them. None when the journal is missing, damaged, or about another state of the list file.
     std::vector<ToDoItem> interruptedMoves(const QString& listPath) const;
-    // count records (bytes of them) were cut out of the history at point: the moves noted behind them now
-    // start that much earlier.
-    void recordsCut(HistoryTail::Point point, qint64 bytes, qint32 count);
+    // count records (bytes of them) are about to be cut out of the history at point: the moves noted
+    // behind them will start that much earlier. Until cutEnded(), either place is taken as theirs.
+    void cutComing(HistoryTail::Point point, qint64 bytes, qint32 count);
+    void cutEnded(bool made);
 
 private:
     struct Contents

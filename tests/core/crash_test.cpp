@@ -307,9 +307,10 @@ TEST(CrashTest, NoCrashAtAnyStepLosesAnItemThatWasInAFile)
         }
     }
     EXPECT_GE(crashes, wanted);
-    // Some interleavings of the saves and moves beside the window still leave one: about one crash in
-    // 1,000 on a busy machine, against one in 50 when the undo's cut and the redo were not journalled.
-    EXPECT_LE(inBoth, crashes / 200);
+    // None in 20,000 crashes, busy machine or not; one in 50 when undone moves' cuts were not journalled.
+    // A few in 10,000 are let pass: the saves and moves beside the window interleave as the machine lets
+    // them, and a test that fails once in a while is no check.
+    EXPECT_LE(inBoth, crashes / 2000);
     CrashPoint::setSyncEnabled(true);
 }
 
