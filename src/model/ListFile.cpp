@@ -270,6 +270,14 @@ IoResult ReadListFileImage(const QString& path, bool withNames, QByteArray& imag
     QByteArray bytes;
     if (IoResult r = readWholeFile(path, bytes); !r)
         return r;
+    // A history file that a step was cut short in is read as it was before that step.
+    if (const std::optional<HistoryTail::Point> point =
+            withNames ? std::nullopt : HistoryTail::pendingPoint(path);
+        point && bytes.size() >= point->size) {
+        bytes.truncate(point->size);
+        if (bytes.size() >= 4)
+            qToLittleEndian<qint32>(point->count, bytes.data());
+    }
     ListFileReader reader(bytes);
     reader.rowsInPlace = true;
     ToDoList fresh;
@@ -285,19 +293,9 @@ IoResult ReadListFile(const QString& path, bool withNames, ToDoList& out)
 {
     if (!QFileInfo::exists(path))
         return IoResult::failed(IoStep::Open, path, IoError::NotFound);
-    // A history file that a step was cut short in is read as it was before that step.
-    if (!withNames) {
-        if (const std::optional<HistoryTail::Point> point = HistoryTail::pendingPoint(path)) {
-            QByteArray bytes;
-            if (IoResult r = readWholeFile(path, bytes); !r)
-                return r;
-            if (bytes.size() >= point->size) {
-                bytes.truncate(point->size);
-                if (bytes.size() >= 4)
-                    qToLittleEndian<qint32>(point->count, bytes.data());
-                return ParseList(bytes, false, out, path);
-            }
-        }
+    if (!withNames && HistoryTail::pendingPoint(path)) {
+        QByteArray image;
+        return ReadListFileImage(path, false, image, out);
     }
     // Read in pieces and built as it goes: a large list needs no copy of its file in memory.
     RegularFileReader file;
