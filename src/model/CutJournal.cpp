@@ -11,7 +11,7 @@
 #include <algorithm>
 
 namespace {
-constexpr char kMagic[4] = {'Q', 'M', 'U', 'J'};
+constexpr char kMagic[4] = {'Q', 'M', 'U', 'K'};
 
 std::vector<ToDoItem> itemsOf(const CutJournal::Cut& cut, const QString& source)
 {
@@ -50,6 +50,7 @@ IoResult CutJournal::write(const std::vector<Cut>& cuts)
             putBytes(out, c.files[i].toUtf8());
             putBytes(out, c.stamps[static_cast<size_t>(i)].toText());
         }
+        putInt32(out, c.rowsExpected);
     }
     if (IoResult r = AtomicFile::save(m_path, out, AtomicFile::Ownership::ProgramFile); !r)
         return r;
@@ -78,6 +79,8 @@ bool CutJournal::read(std::vector<Cut>& out) const
             c.files << QString::fromUtf8(name);
             c.stamps.push_back(FileStamp::fromText(stamp));
         }
+        if (!in.int32(c.rowsExpected) || c.rowsExpected < c.count)
+            return false;
         out.push_back(std::move(c));
     }
     return true;
@@ -96,7 +99,7 @@ IoResult CutJournal::completeInterrupted(int* rowsCut)
                      [](const Cut& a, const Cut& b) { return a.point.count > b.point.count; });
     // Each list file is read once, and only when it was written since some cut was noted.
     QHash<QString, ToDoList> read;
-    auto holds = [&read](const QString& file, const std::vector<ToDoItem>& items) {
+    auto holds = [&read](const QString& file, const std::vector<ToDoItem>& items, qint32 expected) {
         auto it = read.find(file);
         if (it == read.end()) {
             ToDoList list;
@@ -104,7 +107,7 @@ IoResult CutJournal::completeInterrupted(int* rowsCut)
                 list = {};
             it = read.insert(file, std::move(list));
         }
-        return it->rowsEqualTo(items).size() == qsizetype(items.size());
+        return it->countEqualTo(items) >= expected;
     };
     for (const Cut& cut : cuts) {
         const std::vector<ToDoItem> items = itemsOf(cut, m_path);
@@ -113,7 +116,7 @@ IoResult CutJournal::completeInterrupted(int* rowsCut)
         bool backInAFile = false;
         for (qsizetype i = 0; i < cut.files.size() && !backInAFile; ++i)
             backInAFile = FileStamp::of(cut.files[i]) != cut.stamps[static_cast<size_t>(i)] &&
-                          holds(cut.files[i], items);
+                          holds(cut.files[i], items, cut.rowsExpected);
         if (!backInAFile)
             continue;
         IoResult r = cut.point.size >= 0
@@ -121,7 +124,7 @@ IoResult CutJournal::completeInterrupted(int* rowsCut)
                          : IoResult::failure(QString(), IoError::BadData);
         // Rows of a later move behind them: the records are taken out where the move put them.
         if (!r && r.kind == IoError::BadData)
-            r = cutAnywhere(cut, items);
+            r = cutInPlace(cut, items);
         if (r && rowsCut)
             *rowsCut += cut.count;
         if (!r && r.kind != IoError::BadData)
@@ -130,27 +133,18 @@ IoResult CutJournal::completeInterrupted(int* rowsCut)
     return write({});
 }
 
-IoResult CutJournal::cutAnywhere(const Cut& cut, const std::vector<ToDoItem>& items) const
+IoResult CutJournal::cutInPlace(const Cut& cut, const std::vector<ToDoItem>& items) const
 {
+    // Only where the move put them: equal rows elsewhere are other moves' (the cut may also have been made
+    // just before the run ended).
     ToDoList history;
     if (IoResult r = ReadListFile(m_historyPath, false, history); !r)
         return r;
-    // Where the move put them, else where the same rows stand one after the other, last found first: the
-    // run would have cut the same ones.
     auto& all = history.items;
+    const auto start = static_cast<qsizetype>(cut.point.count);
     const auto count = static_cast<qsizetype>(items.size());
-    auto runAt = [&](qsizetype start) {
-        return start >= 0 && start + count <= qsizetype(all.size()) &&
-               std::equal(items.begin(), items.end(), all.begin() + start);
-    };
-    qsizetype start = cut.point.count;
-    if (!runAt(start)) {
-        start = qsizetype(all.size()) - count;
-        while (start >= 0 && !runAt(start))
-            --start;
-        if (start < 0)
-            return IoResult::failure(QString(), IoError::BadData);
-    }
+    if (start + count > qsizetype(all.size()) || !std::equal(items.begin(), items.end(), all.begin() + start))
+        return IoResult::failure(QString(), IoError::BadData);
     all.erase(all.begin() + start, all.begin() + start + count);
     return SaveHistoryFile(history, m_historyPath);
 }

@@ -19,9 +19,10 @@
 // before any of those files, and again as the cuts are made or let go.
 //
 // At the next start, before anything else writes the history (completeInterrupted()), a cut is made when
-// one of its files was written since and holds one row equal to each of its items, and the history still
-// holds its records where the move put them. Any other cut is let go: its rows stay in the history alone
-// (the undo, in no file yet, is lost as any change not yet saved).
+// one of its files was written since and holds as many rows equal to its items as the list held with them
+// back, and the history still holds its records where the move put them (and nowhere else is looked at).
+// Any other cut is let go: its rows stay in the history alone (the undo, in no file yet, is lost as any
+// change not yet saved).
 class CutJournal
 {
 public:
@@ -33,6 +34,8 @@ public:
         QByteArray records;
         QStringList files;
         std::vector<FileStamp> stamps;
+        // The rows equal to one of the items a file holds once it holds them back.
+        qint32 rowsExpected = 0;
     };
 
     explicit CutJournal(const QString& historyPath);
@@ -46,7 +49,7 @@ public:
 
 private:
     bool read(std::vector<Cut>& out) const;
-    IoResult cutAnywhere(const Cut& cut, const std::vector<ToDoItem>& items) const;
+    IoResult cutInPlace(const Cut& cut, const std::vector<ToDoItem>& items) const;
 
     QString m_historyPath;
     QString m_path;

@@ -53,7 +53,8 @@ QList<int> HistoryLedger::interruptedRows(const ToDoList& shown)
     return rows;
 }
 
-CutJournal::Cut HistoryLedger::journalCut(const RowChange& change, const QStringList& files)
+CutJournal::Cut HistoryLedger::journalCut(const RowChange& change, const QStringList& files,
+                                          const ToDoList& shown)
 {
     CutJournal::Cut cut;
     const RowChange::HistoryPoint at = change.historyPoint();
@@ -61,6 +62,9 @@ CutJournal::Cut HistoryLedger::journalCut(const RowChange& change, const QString
     cut.count = change.rowCount();
     cut.records = change.historyRecords();
     cut.files = files;
+    // The rows equal to them that the list holds already, and so its file may: a file that holds the
+    // rows back holds that many more.
+    cut.rowsExpected = shown.countEqualTo(change.items()) + change.rowCount();
     for (const QString& f : files)
         cut.stamps.push_back(FileStamp::of(f));
     return cut;
@@ -76,18 +80,19 @@ IoResult HistoryLedger::writeCutJournal()
     return m_cutJournal.write(cuts);
 }
 
-IoResult HistoryLedger::deferCut(const RowChange& change, quint64 generation, const QStringList& files)
+IoResult HistoryLedger::deferCut(const RowChange& change, quint64 generation, const QStringList& files,
+                                 const ToDoList& shown)
 {
-    m_pendingCuts.push_back({change, generation, journalCut(change, files)});
+    m_pendingCuts.push_back({change, generation, journalCut(change, files, shown)});
     IoResult r = writeCutJournal();
     if (!r)
         m_pendingCuts.pop_back();
     return r;
 }
 
-IoResult HistoryLedger::noteCut(const RowChange& change, const QStringList& files)
+IoResult HistoryLedger::noteCut(const RowChange& change, const QStringList& files, const ToDoList& shown)
 {
-    m_cutNow = journalCut(change, files);
+    m_cutNow = journalCut(change, files, shown);
     IoResult r = writeCutJournal();
     if (!r)
         m_cutNow.reset();

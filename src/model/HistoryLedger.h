@@ -46,12 +46,14 @@ public:
     // Whether the rows of change (a move) end the history where it put them, but for the rows of moves
     // already taken back whose cuts wait behind them: its cut can wait as well.
     bool canDeferCut(const RowChange& change) const;
-    // The cut of change waits for a save of generation or later to one of files (those that may take the
-    // rows back). Fails, with nothing changed, when the journal cannot be written.
-    IoResult deferCut(const RowChange& change, quint64 generation, const QStringList& files);
+    // The cut of change waits for a save of generation or later to one of files (the list's own, which
+    // takes the rows back); shown is the list before they are back. Fails, with nothing changed, when the
+    // journal cannot be written.
+    IoResult deferCut(const RowChange& change, quint64 generation, const QStringList& files,
+                      const ToDoList& shown);
     // A cut made at once, after one of files is written with the rows: noted before (noteCut) and
     // forgotten after, made or not (cutDone).
-    IoResult noteCut(const RowChange& change, const QStringList& files);
+    IoResult noteCut(const RowChange& change, const QStringList& files, const ToDoList& shown);
     void cutDone();
     // Another list is shown: the rows of moves taken back stay in the history (the list that held them
     // again is left, saved and cut then, or let go of by the user).
@@ -71,7 +73,8 @@ public:
 
 private:
     void forgetMoves();
-    static CutJournal::Cut journalCut(const RowChange& change, const QStringList& files);
+    static CutJournal::Cut journalCut(const RowChange& change, const QStringList& files,
+                                      const ToDoList& shown);
     IoResult writeCutJournal();
 
     struct PendingCut

@@ -168,10 +168,8 @@ IoResult ListDocument::saveByMode()
 
 IoResult ListDocument::writeRecovery()
 {
-    IoResult r = writeRecovery(list());
-    if (r)
-        cutUndoneMoves(m_generation + 1);
-    return r;
+    // The rows of moves taken back stay in the history too: the user may still let the copy go.
+    return writeRecovery(list());
 }
 
 void ListDocument::cutUndoneMoves(quint64 savedGeneration)
@@ -413,8 +411,6 @@ void ListDocument::finishSaving()
         m_recovery = done->recovery;
         if (!done->result)
             Q_EMIT autosaveFailed(IoMessage(done->result));
-        else
-            cutUndoneMoves(done->generation);
     } else if (!done->result) {
         writeRecovery();
         Q_EMIT autosaveFailed(IoMessage(done->result));

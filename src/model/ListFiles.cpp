@@ -404,48 +404,34 @@ bool ListFiles::offerCopy(const QString& copyPath, ListPrompter& prompter)
 
 IoResult ListFiles::takeBackMove(const RowChange& change)
 {
-    // The items leave the history file only once the list that takes them back is in a file: its own (the
-    // standard list) or the recovery copy. At no moment are they in neither. Rows that still end the
+    // The items leave the history file only once the list that takes them back is in its own file: at no
+    // moment are they in neither, and a copy the user may still let go of (the recovery copy of an external
+    // list, or of a standard list another program changed) never holds them alone. Rows that still end the
     // history stay there until the next save of the list (an autosave, a few seconds later), so that the
-    // undo need not wait for one; without autosaves the list is saved here first. Until that save the
-    // journal of moves keeps the move: a crash before it completes the move at the next start (the undo, in
-    // no file yet, is lost as any change not yet saved). The journal of cuts, written first, names the
-    // files that take the rows back: a crash between their save and the cut makes the cut at the next
-    // start. So the rows are never in both.
-    const QStringList files = filesTakingRowsBack();
-    if (d.m_autosaveTimer.interval() > 0 && d.m_ledger.canDeferCut(change))
-        return d.m_ledger.deferCut(change, d.m_generation, files);
-    if (IoResult r = d.m_ledger.noteCut(change, files); !r)
+    // undo need not wait for one; without autosaves the standard list is saved here first. Until that save
+    // the journal of moves keeps the move: a crash before it completes the move at the next start (the
+    // undo, in no file yet, is lost as any change not yet saved). The journal of cuts, written first, names
+    // the list's file: a crash between its save and the cut makes the cut at the next start. So the rows
+    // are never in both.
+    const QStringList files = d.m_mode == ListMode::Standard ? QStringList{d.m_paths.standardList}
+                              : d.m_mode == ListMode::External && !d.m_externalFileName.isEmpty()
+                                  ? QStringList{d.m_externalFileName}
+                                  : QStringList();
+    const bool savedNow = d.m_mode == ListMode::Standard && !d.changedOnDisk();
+    if (!savedNow || (d.m_autosaveTimer.interval() > 0 && d.m_ledger.canDeferCut(change)))
+        return d.m_ledger.deferCut(change, d.m_generation, files, d.list());
+    if (IoResult r = d.m_ledger.noteCut(change, files, d.list()); !r)
         return r;
     ToDoListModel back;
     back.replaceList(d.m_model->list());
     change.undoRows(back);
-    IoResult r = keepRowsSafe(back.list());
-    if (r)
-        r = change.undoFiles(d.m_paths.historyList);
-    d.m_ledger.cutDone();
-    return r;
-}
-
-QStringList ListFiles::filesTakingRowsBack() const
-{
-    QStringList files{d.m_recovery.listPath()};
-    if (d.m_mode == ListMode::Standard)
-        files << d.m_paths.standardList;
-    else if (d.m_mode == ListMode::External && !d.m_externalFileName.isEmpty())
-        files << d.m_externalFileName;
-    return files;
-}
-
-IoResult ListFiles::keepRowsSafe(const ToDoList& rows)
-{
     d.settle();
-    if (d.m_mode == ListMode::Standard && !d.changedOnDisk()) {
-        if (IoResult r = SaveListFile(rows, d.m_paths.standardList); !r)
-            return r;
+    IoResult r = SaveListFile(back.list(), d.m_paths.standardList);
+    if (r) {
         d.m_ledger.standardListSaved(d.m_generation);
         d.stampFile();
-        return IoResult::success();
+        r = change.undoFiles(d.m_paths.historyList);
     }
-    return d.writeRecovery(rows);
+    d.m_ledger.cutDone();
+    return r;
 }

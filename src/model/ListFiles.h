@@ -38,12 +38,6 @@ public:
     IoResult takeBackMove(const RowChange& change);
 
 private:
-    // The files that may hold the rows of a move taken back once it is saved: the recovery copy and the
-    // list's own.
-    QStringList filesTakingRowsBack() const;
-    // Puts rows into a file before a step removes them from another: the standard list's own file, or
-    // the recovery copy.
-    IoResult keepRowsSafe(const ToDoList& rows);
     void showOpenedList(ToDoList fresh, const QString& path);
     IoResult checkSaveTarget(const QString& path) const;
     // Before replacing the shown list's file: nothing when it is as read (or the user says replace it);

@@ -86,6 +86,8 @@ public:
     // Where a move's rows begin in the history file, in bytes; -1 when not known.
     qint64 historyOffset() const { return m_history->sizeBefore; }
     HistoryPoint historyPoint() const { return *m_history; }
+    // Add, Import, Delete, MoveToHistory: the items of its rows.
+    const std::vector<ToDoItem>& items() const { return *m_items; }
     bool canRedoRows(const ToDoListModel& model) const;
     void redoRows(ToDoListModel& model) const;
 

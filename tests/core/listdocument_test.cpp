@@ -440,6 +440,94 @@ TEST_F(ListDocumentTest, AMoveMadeWhileAnUndoneMovesCutWaitsIsCompletedAtTheNext
     EXPECT_EQ(rowsOnDisk(m_paths.historyList, true), rowsOf(listOf({"old", "b"})));
 }
 
+// Taking back a move never cuts its rows off the history for a file that does not hold them back: not for
+// equal rows the list held anyway (a second program rewrote its file after the run ended), not for a
+// recovery copy the user then lets go, not again for a cut the run made just before it ended.
+TEST_F(ListDocumentTest, AnUndoneMoveLeavesTheHistoryOnlyForAListFileThatHoldsItsRowsBack)
+{
+    auto count = [](const QString& file, bool history, const char* action) {
+        ToDoList l;
+        if (!ReadListFile(file, !history, l))
+            return -1;
+        return int(std::count_if(l.items.begin(), l.items.end(),
+                                 [&](const ToDoItem& i) { return i.action() == action; }));
+    };
+    // Moves "Eins" (row 0) with the list saved before and after, and takes it back; its cut waits.
+    auto moveAndTakeBack = [&](ScriptedPrompter& user) {
+        std::vector<RowChange> done;
+        auto c = QObject::connect(m_doc.get(), &ListDocument::changeMade,
+                                  [&done](const RowChange& ch) { done.push_back(ch); });
+        ASSERT_TRUE(m_doc->DeleteSelectedItems({0}, true, user));
+        ASSERT_TRUE(m_doc->autosaveAndWait());
+        ASSERT_TRUE(m_doc->prepareUndo(done.back()));
+        m_doc->undoRows(done.back());
+        QObject::disconnect(c);
+    };
+    CrashPoint::setSyncEnabled(false);
+    // An equal row stays in the list; the run ends before the save; another program writes the list's
+    // file with the same rows.
+    {
+        ScriptedPrompter user;
+        ASSERT_TRUE(SaveHistoryFile(listOf({"old"}), m_paths.historyList));
+        ASSERT_TRUE(SaveListFile(listOf({"Eins", "Eins", "Zwei"}), m_paths.standardList));
+        m_doc->setAutosaveDelay(60000);
+        m_doc->startUp({}, user);
+        moveAndTakeBack(user);
+        restart();
+        ASSERT_TRUE(SaveListFile(listOf({"Eins", "Zwei"}), m_paths.standardList));
+        m_doc->startUp({}, user);
+        EXPECT_EQ(count(m_paths.historyList, true, "Eins"), 1);
+    }
+    // Another program changed the list's file: the rows go back into the recovery copy only, and the run
+    // ends; the next start is told no to the copy.
+    {
+        ScriptedPrompter user;
+        ASSERT_TRUE(SaveHistoryFile(listOf({"old"}), m_paths.historyList));
+        ASSERT_TRUE(SaveListFile(listOf({"Eins", "Zwei"}), m_paths.standardList));
+        restart();
+        m_doc->setAutosaveDelay(60000);
+        m_doc->startUp({}, user);
+        moveAndTakeBack(user);
+        ASSERT_TRUE(SaveListFile(listOf({"Zwei", "Vier"}), m_paths.standardList));
+        m_doc->autosave();
+        m_doc->finishSaving();
+        ASSERT_TRUE(copyLeft());
+        EXPECT_EQ(count(m_paths.historyList, true, "Eins"), 1);
+        restart();
+        m_doc->startUp({}, user);
+        EXPECT_EQ(count(m_paths.historyList, true, "Eins"), 1);
+        EXPECT_EQ(count(m_paths.standardList, false, "Eins"), 0);
+    }
+    // The history holds an equal row of an earlier move; the save and the cut are cut short at each step.
+    for (long step = 1;; ++step) {
+        ScriptedPrompter user;
+        ASSERT_TRUE(SaveHistoryFile(listOf({"old", "Eins"}), m_paths.historyList));
+        ASSERT_TRUE(SaveListFile(listOf({"Eins", "Zwei"}), m_paths.standardList));
+        restart();
+        m_doc->setAutosaveDelay(60000);
+        m_doc->startUp({}, user);
+        moveAndTakeBack(user);
+        bool crashed = false;
+        CrashPoint::arm(step);
+        try {
+            m_doc->autosave();
+            m_doc->finishSaving();
+        } catch (const CrashPoint::SimulatedCrash&) {
+            crashed = true;
+        }
+        CrashPoint::reset();
+        restart();
+        m_doc->startUp({}, user);
+        ASSERT_TRUE(m_doc->autosaveAndWait());
+        SCOPED_TRACE(testing::Message() << "crash at step " << step);
+        EXPECT_EQ(count(m_paths.historyList, true, "Eins") + count(m_paths.standardList, false, "Eins"), 2);
+        EXPECT_GE(count(m_paths.historyList, true, "Eins"), 1);
+        if (!crashed)
+            break;
+    }
+    CrashPoint::setSyncEnabled(true);
+}
+
 // Two moves to history (the second of a row never saved to the list), then the autosave, cut short at each
 // step of their writes in turn: the next start finds every row in exactly one of the two lists.
 TEST_F(ListDocumentTest, AMoveToHistoryCutShortLeavesItsRowsInOneListOnly)
