@@ -263,6 +263,19 @@ IoResult SaveListFile(const ToDoList& list, const QString& path, const QList<int
     return writeAtomically(path, SerializeList(list, true, selectedRows));
 }
 
+namespace {
+// The bytes of a history file that a step was cut short in, as the file was before that step.
+void asBeforeCutShortStep(const QString& path, QByteArray& bytes)
+{
+    const std::optional<HistoryTail::Point> point = HistoryTail::pendingPoint(path);
+    if (!point || bytes.size() < point->size)
+        return;
+    bytes.truncate(point->size);
+    if (bytes.size() >= 4)
+        qToLittleEndian<qint32>(point->count, bytes.data());
+}
+} // namespace
+
 IoResult ReadListFileImage(const QString& path, bool withNames, QByteArray& image, ToDoList& out)
 {
     if (!QFileInfo::exists(path))
@@ -270,14 +283,8 @@ IoResult ReadListFileImage(const QString& path, bool withNames, QByteArray& imag
     QByteArray bytes;
     if (IoResult r = readWholeFile(path, bytes); !r)
         return r;
-    // A history file that a step was cut short in is read as it was before that step.
-    if (const std::optional<HistoryTail::Point> point =
-            withNames ? std::nullopt : HistoryTail::pendingPoint(path);
-        point && bytes.size() >= point->size) {
-        bytes.truncate(point->size);
-        if (bytes.size() >= 4)
-            qToLittleEndian<qint32>(point->count, bytes.data());
-    }
+    if (!withNames)
+        asBeforeCutShortStep(path, bytes);
     ListFileReader reader(bytes);
     reader.rowsInPlace = true;
     ToDoList fresh;
@@ -293,9 +300,14 @@ IoResult ReadListFile(const QString& path, bool withNames, ToDoList& out)
 {
     if (!QFileInfo::exists(path))
         return IoResult::failed(IoStep::Open, path, IoError::NotFound);
+    // A history file that a step was cut short in is read as it was before that step (parsed into rows
+    // of their own: the bytes go when this returns).
     if (!withNames && HistoryTail::pendingPoint(path)) {
-        QByteArray image;
-        return ReadListFileImage(path, false, image, out);
+        QByteArray bytes;
+        if (IoResult r = readWholeFile(path, bytes); !r)
+            return r;
+        asBeforeCutShortStep(path, bytes);
+        return ParseList(bytes, false, out, path);
     }
     // Read in pieces and built as it goes: a large list needs no copy of its file in memory.
     RegularFileReader file;
