@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <exception>
+#include <functional>
 #include <future>
 #include <optional>
 #include <thread>
@@ -44,6 +45,9 @@ public:
         RecoveryFile::Origin origin;
         // Which change of the rows the copy shows, for the owner to tell whether later ones came.
         quint64 generation = 0;
+        // Kind::List: runs on the save's thread just before the file is written, with the rows to write; the
+        // file is not written when it fails.
+        std::function<IoResult(const ToDoList&)> beforeWrite;
     };
     struct Outcome
     {

@@ -12,20 +12,20 @@
 
 namespace {
 constexpr char kMagic[4] = {'Q', 'M', 'U', 'K'};
-
-std::vector<ToDoItem> itemsOf(const CutJournal::Cut& cut, const QString& source)
-{
-    QByteArray image;
-    JournalBytes::putInt32(image, cut.count);
-    image.append(cut.records);
-    ToDoList list;
-    if (!ParseList(image, false, list, source) || list.size() != cut.count)
-        return {};
-    return std::move(list.items);
-}
 } // namespace
 
 using namespace JournalBytes;
+
+std::vector<ToDoItem> CutJournal::itemsOf(const Cut& cut)
+{
+    QByteArray image;
+    putInt32(image, cut.count);
+    image.append(cut.records);
+    ToDoList list;
+    if (!ParseList(image, false, list, QString()) || list.size() != cut.count)
+        return {};
+    return std::move(list.items);
+}
 
 CutJournal::CutJournal(const QString& historyPath)
     : m_historyPath(historyPath), m_path(historyPath + QStringLiteral(".undone"))
@@ -79,7 +79,7 @@ bool CutJournal::read(std::vector<Cut>& out) const
             c.files << QString::fromUtf8(name);
             c.stamps.push_back(FileStamp::fromText(stamp));
         }
-        if (!in.int32(c.rowsExpected) || c.rowsExpected < c.count)
+        if (!in.int32(c.rowsExpected) || (c.rowsExpected != kNotCounted && c.rowsExpected < c.count))
             return false;
         out.push_back(std::move(c));
     }
@@ -110,7 +110,10 @@ IoResult CutJournal::completeInterrupted(int* rowsCut)
         return it->countEqualTo(items) >= expected;
     };
     for (const Cut& cut : cuts) {
-        const std::vector<ToDoItem> items = itemsOf(cut, m_path);
+        // No save wrote the rows back to a list's file before the run ended.
+        if (cut.rowsExpected == kNotCounted)
+            continue;
+        const std::vector<ToDoItem> items = itemsOf(cut);
         if (items.empty())
             continue;
         bool backInAFile = false;

@@ -19,13 +19,16 @@
 // before any of those files, and again as the cuts are made or let go.
 //
 // At the next start, before anything else writes the history (completeInterrupted()), a cut is made when
-// one of its files was written since and holds as many rows equal to its items as the list held with them
-// back, and the history still holds its records where the move put them (and nowhere else is looked at).
+// one of its files was written since and holds as many rows equal to its items as the save that wrote them
+// back counted there, and the history still holds its records where the move put them (and nowhere else
+// is looked at).
 // Any other cut is let go: its rows stay in the history alone (the undo, in no file yet, is lost as any
 // change not yet saved).
 class CutJournal
 {
 public:
+    static constexpr qint32 kNotCounted = -1;
+
     struct Cut
     {
         // Where the move's records start; size -1 when the move wrote the history anew (count holds).
@@ -34,8 +37,9 @@ public:
         QByteArray records;
         QStringList files;
         std::vector<FileStamp> stamps;
-        // The rows equal to one of the items a file holds once it holds them back.
-        qint32 rowsExpected = 0;
+        // The rows equal to one of the items that the save that wrote them back to a file wrote there (at
+        // least count); kNotCounted until such a save is under way.
+        qint32 rowsExpected = kNotCounted;
     };
 
     explicit CutJournal(const QString& historyPath);
@@ -46,6 +50,8 @@ public:
     // Makes the cuts that a crash left unmade, the rows nearest the history's end first; rowsCut tells how
     // many rows left the history. The journal goes unless the history could not be written.
     IoResult completeInterrupted(int* rowsCut = nullptr);
+    // The rows the cut's records hold; none when they are damaged.
+    static std::vector<ToDoItem> itemsOf(const Cut& cut);
 
 private:
     bool read(std::vector<Cut>& out) const;

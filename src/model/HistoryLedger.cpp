@@ -6,7 +6,7 @@
 
 HistoryLedger::HistoryLedger(const QString& historyPath, const QString& standardList)
     : m_historyPath(historyPath), m_standardList(standardList), m_journal(historyPath),
-      m_cutJournal(historyPath)
+      m_cuts(std::make_shared<WaitingCuts>(historyPath))
 {
 }
 
@@ -39,7 +39,7 @@ IoResult HistoryLedger::completeInterruptedCuts()
 {
     // The cuts may move the records the journal of moves names: what it says is read first.
     m_interrupted = m_journal.interruptedMoves(m_standardList);
-    return m_cutJournal.completeInterrupted();
+    return m_cuts->completeInterrupted();
 }
 
 QList<int> HistoryLedger::interruptedRows(const ToDoList& shown)
@@ -53,8 +53,7 @@ QList<int> HistoryLedger::interruptedRows(const ToDoList& shown)
     return rows;
 }
 
-CutJournal::Cut HistoryLedger::journalCut(const RowChange& change, const QStringList& files,
-                                          const ToDoList& shown)
+CutJournal::Cut HistoryLedger::journalCut(const RowChange& change, const QStringList& files)
 {
     CutJournal::Cut cut;
     const RowChange::HistoryPoint at = change.historyPoint();
@@ -62,62 +61,56 @@ CutJournal::Cut HistoryLedger::journalCut(const RowChange& change, const QString
     cut.count = change.rowCount();
     cut.records = change.historyRecords();
     cut.files = files;
-    // The rows equal to them that the list holds already, and so its file may: a file that holds the
-    // rows back holds that many more.
-    cut.rowsExpected = shown.countEqualTo(change.items()) + change.rowCount();
     for (const QString& f : files)
         cut.stamps.push_back(FileStamp::of(f));
     return cut;
 }
 
-IoResult HistoryLedger::writeCutJournal()
+IoResult HistoryLedger::deferCut(const RowChange& change, quint64 generation, const QStringList& files)
 {
-    std::vector<CutJournal::Cut> cuts;
-    for (const PendingCut& p : m_pendingCuts)
-        cuts.push_back(p.noted);
-    if (m_cutNow)
-        cuts.push_back(*m_cutNow);
-    return m_cutJournal.write(cuts);
+    if (IoResult r = m_cuts->add(change.id(), generation, journalCut(change, files)); !r)
+        return r;
+    m_pendingCuts.push_back({change, generation});
+    return IoResult::success();
 }
 
-IoResult HistoryLedger::deferCut(const RowChange& change, quint64 generation, const QStringList& files,
-                                 const ToDoList& shown)
+std::function<IoResult(const ToDoList&)> HistoryLedger::countBeforeSave(quint64 generation) const
 {
-    m_pendingCuts.push_back({change, generation, journalCut(change, files, shown)});
-    IoResult r = writeCutJournal();
-    if (!r)
-        m_pendingCuts.pop_back();
-    return r;
+    if (m_pendingCuts.empty())
+        return {};
+    return [cuts = m_cuts, generation](const ToDoList& rows) { return cuts->countIn(rows, generation); };
 }
 
-IoResult HistoryLedger::noteCut(const RowChange& change, const QStringList& files, const ToDoList& shown)
+IoResult HistoryLedger::noteCut(const RowChange& change, const QStringList& files, const ToDoList& back)
 {
-    m_cutNow = journalCut(change, files, shown);
-    IoResult r = writeCutJournal();
-    if (!r)
-        m_cutNow.reset();
-    return r;
+    CutJournal::Cut cut = journalCut(change, files);
+    // Saved right here, on the window's thread, with the rest of the list.
+    cut.rowsExpected = std::max(back.countEqualTo(change.items()), cut.count);
+    return m_cuts->add(kCutNow, kCutNow, std::move(cut));
 }
 
 void HistoryLedger::cutDone()
 {
-    m_cutNow.reset();
     // A journal left behind only costs a look at the next start: its cut's rows are no longer where it says.
-    (void)writeCutJournal();
+    forgetCuts({kCutNow});
 }
 
 void HistoryLedger::dropDeferredCuts()
 {
     if (m_pendingCuts.empty())
         return;
+    std::vector<quint64> keys;
+    for (const PendingCut& p : m_pendingCuts)
+        keys.push_back(p.change.id());
     m_pendingCuts.clear();
-    (void)writeCutJournal();
+    forgetCuts(keys);
 }
 
 void HistoryLedger::takeBackDeferredCut()
 {
+    const quint64 key = m_pendingCuts.back().change.id();
     m_pendingCuts.pop_back();
-    (void)writeCutJournal();
+    forgetCuts({key});
 }
 
 bool HistoryLedger::canDeferCut(const RowChange& change) const
@@ -167,7 +160,9 @@ QStringList HistoryLedger::cutUndoneMoves(quint64 savedGeneration)
         if (!r)
             failed << IoMessage(r);
     }
-    if (!due.empty())
-        (void)writeCutJournal();
+    std::vector<quint64> keys;
+    for (const RowChange& change : due)
+        keys.push_back(change.id());
+    forgetCuts(keys);
     return failed;
 }

@@ -4,12 +4,16 @@
 #include "model/HistoryTail.h"
 #include "model/MoveJournal.h"
 #include "model/RowChange.h"
+#include "model/WaitingCuts.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <future>
+#include <limits>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -46,14 +50,16 @@ public:
     // Whether the rows of change (a move) end the history where it put them, but for the rows of moves
     // already taken back whose cuts wait behind them: its cut can wait as well.
     bool canDeferCut(const RowChange& change) const;
-    // The cut of change waits for a save of generation or later to one of files (the list's own, which
-    // takes the rows back); shown is the list before they are back. Fails, with nothing changed, when the
-    // journal cannot be written.
-    IoResult deferCut(const RowChange& change, quint64 generation, const QStringList& files,
-                      const ToDoList& shown);
-    // A cut made at once, after one of files is written with the rows: noted before (noteCut) and
-    // forgotten after, made or not (cutDone).
-    IoResult noteCut(const RowChange& change, const QStringList& files, const ToDoList& shown);
+    // The cut of change waits for a save of a later generation than generation to one of files (the list's
+    // own, which takes the rows back). Fails, with nothing changed, when the journal cannot be written.
+    IoResult deferCut(const RowChange& change, quint64 generation, const QStringList& files);
+    // Before rows of generation replace the list's own file, on the thread that writes it: the cuts that
+    // wait for them learn what the file will hold (WaitingCuts::countIn()). The file must not be written
+    // when this fails.
+    std::function<IoResult(const ToDoList&)> countBeforeSave(quint64 generation) const;
+    // A cut made at once, after one of files is written with the rows back (back): noted before (noteCut)
+    // and forgotten after, made or not (cutDone).
+    IoResult noteCut(const RowChange& change, const QStringList& files, const ToDoList& back);
     void cutDone();
     // Another list is shown: the rows of moves taken back stay in the history (the list that held them
     // again is left, saved and cut then, or let go of by the user).
@@ -73,24 +79,23 @@ public:
 
 private:
     void forgetMoves();
-    static CutJournal::Cut journalCut(const RowChange& change, const QStringList& files,
-                                      const ToDoList& shown);
-    IoResult writeCutJournal();
+    static CutJournal::Cut journalCut(const RowChange& change, const QStringList& files);
+    void forgetCuts(const std::vector<quint64>& keys) { m_cuts->remove(keys); }
 
     struct PendingCut
     {
         RowChange change;
         quint64 generation;
-        CutJournal::Cut noted;
     };
+    // The cut made at once, among the waiting ones.
+    static constexpr quint64 kCutNow = std::numeric_limits<quint64>::max();
     QString m_historyPath;
     QString m_standardList;
     MoveJournal m_journal;
     // The generation of the rows after the last move the journal names; none when it names none.
     std::optional<quint64> m_journalGeneration;
     std::vector<PendingCut> m_pendingCuts;
-    CutJournal m_cutJournal;
-    std::optional<CutJournal::Cut> m_cutNow;
+    std::shared_ptr<WaitingCuts> m_cuts;
     // The items of the moves the last run completed in the history only, as found before the cuts it left.
     std::optional<std::vector<ToDoItem>> m_interrupted;
 };

@@ -155,7 +155,9 @@ IoResult ListDocument::saveByMode()
     // questions (saveExternalUnderItsName, SaveExternalListAs).
     IoResult r;
     if (m_mode == ListMode::Standard) {
-        r = SaveListFile(list(), m_paths.standardList);
+        r = countCutsBeforeSave(list());
+        if (r)
+            r = SaveListFile(list(), m_paths.standardList);
         if (r)
             m_ledger.standardListSaved(m_generation);
     } else if (m_mode == ListMode::History) {
@@ -164,6 +166,13 @@ IoResult ListDocument::saveByMode()
     if (r)
         stampFile();
     return r;
+}
+
+IoResult ListDocument::countCutsBeforeSave(const ToDoList& rows) const
+{
+    // The rows shown (or the list with a move taken back) are later than every cut that waits.
+    const auto count = m_ledger.countBeforeSave(m_generation + 1);
+    return count ? count(rows) : IoResult::success();
 }
 
 IoResult ListDocument::writeRecovery()
@@ -339,6 +348,8 @@ void ListDocument::autosave()
         }
         job.kind = m_mode == ListMode::Standard ? BackgroundSave::Kind::List : BackgroundSave::Kind::History;
         job.path = shownFile();
+        if (m_mode == ListMode::Standard)
+            job.beforeWrite = m_ledger.countBeforeSave(m_generation);
         break;
     case ListMode::External:
         // An external list is saved when the user says so; until then a copy keeps the changes.

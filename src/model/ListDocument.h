@@ -224,6 +224,9 @@ private:
                   const std::optional<FileStamp>& stamp = std::nullopt);
     // Saves the standard or history list to its file; nothing for the other modes.
     IoResult saveByMode();
+    // Before rows with every move taken back so far are written to the list's own file, on the window's
+    // thread: the cuts that wait learn what it will hold.
+    IoResult countCutsBeforeSave(const ToDoList& rows) const;
     IoResult writeRecovery();
     IoResult writeRecovery(const ToDoList& rows);
     // The file the shown list is saved to; empty for a new list and when no list is shown.

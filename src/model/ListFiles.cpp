@@ -63,7 +63,10 @@ bool ListFiles::saveExternalUnderItsName(ListPrompter& prompter, bool leaving, b
     }
     if (const std::optional<bool> done = confirmReplacingChangedFile(prompter))
         return *done;
-    if (const IoResult r = SaveListFile(d.list(), d.m_externalFileName); !r) {
+    IoResult saved = d.countCutsBeforeSave(d.list());
+    if (saved)
+        saved = SaveListFile(d.list(), d.m_externalFileName);
+    if (const IoResult& r = saved; !r) {
         prompter.inform(withDetail(listText("FailureSavingTodo"), IoMessage(r)));
         return leaving && askToDiscard(prompter, LanguageTexts::shared().text("Lists", "NotSaved"));
     }
@@ -221,7 +224,10 @@ bool ListFiles::SaveExternalListAs(ListPrompter& prompter)
             ListPrompter::Answer::Yes)
             return false;
     }
-    if (const IoResult r = SaveListFile(d.list(), path); !r) {
+    IoResult saved = d.countCutsBeforeSave(d.list());
+    if (saved)
+        saved = SaveListFile(d.list(), path);
+    if (const IoResult& r = saved; !r) {
         prompter.inform(withDetail(listText("FailureSaving"), IoMessage(r)));
         return false;
     }
@@ -419,14 +425,16 @@ IoResult ListFiles::takeBackMove(const RowChange& change)
                                   : QStringList();
     const bool savedNow = d.m_mode == ListMode::Standard && !d.changedOnDisk();
     if (!savedNow || (d.m_autosaveTimer.interval() > 0 && d.m_ledger.canDeferCut(change)))
-        return d.m_ledger.deferCut(change, d.m_generation, files, d.list());
-    if (IoResult r = d.m_ledger.noteCut(change, files, d.list()); !r)
-        return r;
+        return d.m_ledger.deferCut(change, d.m_generation, files);
     ToDoListModel back;
     back.replaceList(d.m_model->list());
     change.undoRows(back);
     d.settle();
-    IoResult r = SaveListFile(back.list(), d.m_paths.standardList);
+    if (IoResult r = d.m_ledger.noteCut(change, files, back.list()); !r)
+        return r;
+    IoResult r = d.countCutsBeforeSave(back.list());
+    if (r)
+        r = SaveListFile(back.list(), d.m_paths.standardList);
     if (r) {
         d.m_ledger.standardListSaved(d.m_generation);
         d.stampFile();

@@ -442,7 +442,8 @@ TEST_F(ListDocumentTest, AMoveMadeWhileAnUndoneMovesCutWaitsIsCompletedAtTheNext
 
 // Taking back a move never cuts its rows off the history for a file that does not hold them back: not for
 // equal rows the list held anyway (a second program rewrote its file after the run ended), not for a
-// recovery copy the user then lets go, not again for a cut the run made just before it ended.
+// recovery copy the user then lets go, not again for a cut the run made just before it ended. A file that
+// does hold them back has them cut, after a crash too.
 TEST_F(ListDocumentTest, AnUndoneMoveLeavesTheHistoryOnlyForAListFileThatHoldsItsRowsBack)
 {
     auto count = [](const QString& file, bool history, const char* action) {
@@ -522,6 +523,41 @@ TEST_F(ListDocumentTest, AnUndoneMoveLeavesTheHistoryOnlyForAListFileThatHoldsIt
         SCOPED_TRACE(testing::Message() << "crash at step " << step);
         EXPECT_EQ(count(m_paths.historyList, true, "Eins") + count(m_paths.standardList, false, "Eins"), 2);
         EXPECT_GE(count(m_paths.historyList, true, "Eins"), 1);
+        if (!crashed)
+            break;
+    }
+    // An external list takes the rows back when the user saves it, on the window's thread; that save is cut
+    // short at each step (the next start is told no to the copy).
+    const QString external = path("Other.tdo");
+    for (long step = 1;; ++step) {
+        ScriptedPrompter user;
+        ASSERT_TRUE(SaveHistoryFile(listOf({"old"}), m_paths.historyList));
+        ASSERT_TRUE(SaveListFile(listOf({"Eins", "Zwei"}), external));
+        restart();
+        m_doc->setAutosaveDelay(60000);
+        ASSERT_TRUE(m_doc->openListFile(external, user));
+        std::vector<RowChange> done;
+        auto c = QObject::connect(m_doc.get(), &ListDocument::changeMade,
+                                  [&done](const RowChange& ch) { done.push_back(ch); });
+        ASSERT_TRUE(m_doc->DeleteSelectedItems({0}, true, user));
+        user.answers = {ListPrompter::Answer::Yes};
+        ASSERT_TRUE(m_doc->SaveCurrentList(user));
+        ASSERT_TRUE(m_doc->prepareUndo(done.back()));
+        m_doc->undoRows(done.back());
+        QObject::disconnect(c);
+        bool crashed = false;
+        user.answers = {ListPrompter::Answer::Yes};
+        CrashPoint::arm(step);
+        try {
+            m_doc->SaveCurrentList(user);
+        } catch (const CrashPoint::SimulatedCrash&) {
+            crashed = true;
+        }
+        CrashPoint::reset();
+        restart();
+        m_doc->startUp({}, user);
+        SCOPED_TRACE(testing::Message() << "external list, crash at step " << step);
+        EXPECT_EQ(count(m_paths.historyList, true, "Eins") + count(external, false, "Eins"), 1);
         if (!crashed)
             break;
     }
