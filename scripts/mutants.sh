@@ -60,9 +60,11 @@ MUTANTS=(
     # A crash between the list's save and the history's step of an undone move.
     "undone-cut-not-made-at-start ~ src/model/ListFiles.cpp ~ if (const IoResult cut = d.m_ledger.completeInterruptedCuts(); !cut) ~ if (const IoResult cut = IoResult::success(); !cut) ~ crash_test"
     "cut-leaves-move-journal-behind ~ src/model/HistoryLedger.cpp ~ const bool shifts = m_journalGeneration && at.sizeBefore >= 0; ~ const bool shifts = false && at.sizeBefore >= 0; ~ listdocument_test"
-    "cut-journal-counts-no-equal-rows ~ src/model/CutJournal.cpp ~ holds(cut.files[i], items, cut.rowsExpected) ~ holds(cut.files[i], items, cut.count) ~ listdocument_test"
+    "cut-made-for-another-programs-file ~ src/model/CutJournal.cpp ~ if (cut.written.isEmpty() || FileStamp::of(cut.written) != cut.writtenStamp) ~ if (cut.written.isEmpty()) ~ listdocument_test"
+    "save-as-leaves-cut-unnoted ~ src/model/ListFiles.cpp ~ SaveListFile(d.list(), path, nullptr, d.beforeReplacing(path)) ~ SaveListFile(d.list(), path) ~ listdocument_test"
+    "save-at-once-leaves-waiting-cuts ~ src/model/ListFiles.cpp ~ d.cutUndoneMoves(d.m_generation + 1); ~ (void)change.undoFiles(d.m_paths.historyList); ~ listdocument_test"
     "recovery-copy-cuts-history ~ src/model/ListDocument.cpp ~ return writeRecovery(list()); ~ IoResult r = writeRecovery(list()); if (r) cutUndoneMoves(m_generation + 1); return r; ~ listdocument_test"
-    "cut-journal-ignores-stamp ~ src/model/CutJournal.cpp ~ backInAFile = FileStamp::of(cut.files[i]) != cut.stamps[static_cast<size_t>(i)] && ~ backInAFile = ~ crash_test"
+    "autosave-leaves-cut-unnoted ~ src/model/ListDocument.cpp ~ job.beforeReplace = m_ledger.beforeListReplaced(job.path, m_generation); ~ job.beforeReplace = {}; ~ crash_test"
 )
 
 cd "$root" || exit 1

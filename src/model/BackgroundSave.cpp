@@ -72,9 +72,7 @@ void BackgroundSave::write(Job job)
         try {
             switch (job.kind) {
             case Kind::List:
-                out.result = job.beforeWrite ? job.beforeWrite(job.rows) : IoResult::success();
-                if (out.result)
-                    out.result = SaveListFile(job.rows, job.path);
+                out.result = SaveListFile(job.rows, job.path, nullptr, job.beforeReplace);
                 break;
             case Kind::History:
                 out.result = SaveHistoryFile(job.rows, job.path);

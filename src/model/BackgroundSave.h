@@ -2,6 +2,7 @@
 
 #include "model/RecoveryFile.h"
 #include "model/ToDoList.h"
+#include "platform/AtomicFile.h"
 #include "platform/FileStamp.h"
 #include "platform/IoResult.h"
 
@@ -10,7 +11,6 @@
 #include <QTimer>
 
 #include <exception>
-#include <functional>
 #include <future>
 #include <optional>
 #include <thread>
@@ -45,9 +45,9 @@ public:
         RecoveryFile::Origin origin;
         // Which change of the rows the copy shows, for the owner to tell whether later ones came.
         quint64 generation = 0;
-        // Kind::List: runs on the save's thread just before the file is written, with the rows to write; the
-        // file is not written when it fails.
-        std::function<IoResult(const ToDoList&)> beforeWrite;
+        // Kind::List: runs on the save's thread once the new file is whole, before it replaces the old one
+        // (AtomicFile::BeforeReplace).
+        AtomicFile::BeforeReplace beforeReplace;
     };
     struct Outcome
     {

@@ -6,12 +6,11 @@
 #include "platform/CrashPoint.h"
 
 #include <QFile>
-#include <QHash>
 
 #include <algorithm>
 
 namespace {
-constexpr char kMagic[4] = {'Q', 'M', 'U', 'K'};
+constexpr char kMagic[4] = {'Q', 'M', 'U', 'W'};
 } // namespace
 
 using namespace JournalBytes;
@@ -45,12 +44,8 @@ IoResult CutJournal::write(const std::vector<Cut>& cuts)
         putInt32(out, c.point.count);
         putInt32(out, c.count);
         putBytes(out, c.records);
-        putInt32(out, static_cast<qint32>(c.files.size()));
-        for (qsizetype i = 0; i < c.files.size(); ++i) {
-            putBytes(out, c.files[i].toUtf8());
-            putBytes(out, c.stamps[static_cast<size_t>(i)].toText());
-        }
-        putInt32(out, c.rowsExpected);
+        putBytes(out, c.written.toUtf8());
+        putBytes(out, c.writtenStamp.toText());
     }
     if (IoResult r = AtomicFile::save(m_path, out, AtomicFile::Ownership::ProgramFile); !r)
         return r;
@@ -66,21 +61,18 @@ bool CutJournal::read(std::vector<Cut>& out) const
     Reader in(all);
     while (!in.atEnd()) {
         Cut c;
-        qint32 files = 0;
+        QByteArray written, stamp;
         if (!in.int64(c.point.size) || !in.int32(c.point.count) || !in.int32(c.count) ||
-            !in.bytes(c.records) || !in.int32(files))
+            !in.bytes(c.records) || !in.bytes(written) || !in.bytes(stamp))
             return false;
-        if (c.point.size < -1 || c.point.count < 0 || c.count <= 0 || files < 0 || files > 8)
+        if (c.point.size < -1 || c.point.count < 0 || c.count <= 0)
             return false;
-        for (qint32 i = 0; i < files; ++i) {
-            QByteArray name, stamp;
-            if (!in.bytes(name) || !in.bytes(stamp))
-                return false;
-            c.files << QString::fromUtf8(name);
-            c.stamps.push_back(FileStamp::fromText(stamp));
-        }
-        if (!in.int32(c.rowsExpected) || (c.rowsExpected != kNotCounted && c.rowsExpected < c.count))
-            return false;
+        c.written = QString::fromUtf8(written);
+        bool known = false;
+        c.writtenStamp = FileStamp::fromText(stamp, &known);
+        // A stamp that does not say what the file was matches no file.
+        if (!known)
+            c.written.clear();
         out.push_back(std::move(c));
     }
     return true;
@@ -97,30 +89,12 @@ IoResult CutJournal::completeInterrupted(int* rowsCut)
         return write({});
     std::stable_sort(cuts.begin(), cuts.end(),
                      [](const Cut& a, const Cut& b) { return a.point.count > b.point.count; });
-    // Each list file is read once, and only when it was written since some cut was noted.
-    QHash<QString, ToDoList> read;
-    auto holds = [&read](const QString& file, const std::vector<ToDoItem>& items, qint32 expected) {
-        auto it = read.find(file);
-        if (it == read.end()) {
-            ToDoList list;
-            if (!ReadListFile(file, true, list))
-                list = {};
-            it = read.insert(file, std::move(list));
-        }
-        return it->countEqualTo(items) >= expected;
-    };
     for (const Cut& cut : cuts) {
-        // No save wrote the rows back to a list's file before the run ended.
-        if (cut.rowsExpected == kNotCounted)
+        // No save wrote the rows back, or the file is no longer the one it wrote.
+        if (cut.written.isEmpty() || FileStamp::of(cut.written) != cut.writtenStamp)
             continue;
         const std::vector<ToDoItem> items = itemsOf(cut);
         if (items.empty())
-            continue;
-        bool backInAFile = false;
-        for (qsizetype i = 0; i < cut.files.size() && !backInAFile; ++i)
-            backInAFile = FileStamp::of(cut.files[i]) != cut.stamps[static_cast<size_t>(i)] &&
-                          holds(cut.files[i], items, cut.rowsExpected);
-        if (!backInAFile)
             continue;
         IoResult r = cut.point.size >= 0
                          ? HistoryTail::cutBack(m_historyPath, cut.point, cut.records, cut.count)

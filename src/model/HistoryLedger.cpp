@@ -53,46 +53,31 @@ QList<int> HistoryLedger::interruptedRows(const ToDoList& shown)
     return rows;
 }
 
-CutJournal::Cut HistoryLedger::journalCut(const RowChange& change, const QStringList& files)
+CutJournal::Cut HistoryLedger::journalCut(const RowChange& change)
 {
     CutJournal::Cut cut;
     const RowChange::HistoryPoint at = change.historyPoint();
     cut.point = {at.sizeBefore, at.countBefore};
     cut.count = change.rowCount();
     cut.records = change.historyRecords();
-    cut.files = files;
-    for (const QString& f : files)
-        cut.stamps.push_back(FileStamp::of(f));
     return cut;
 }
 
-IoResult HistoryLedger::deferCut(const RowChange& change, quint64 generation, const QStringList& files)
+IoResult HistoryLedger::deferCut(const RowChange& change, quint64 generation)
 {
-    if (IoResult r = m_cuts->add(change.id(), generation, journalCut(change, files)); !r)
+    if (IoResult r = m_cuts->add(change.id(), generation, journalCut(change)); !r)
         return r;
     m_pendingCuts.push_back({change, generation});
     return IoResult::success();
 }
 
-std::function<IoResult(const ToDoList&)> HistoryLedger::countBeforeSave(quint64 generation) const
+AtomicFile::BeforeReplace HistoryLedger::beforeListReplaced(const QString& path, quint64 generation) const
 {
     if (m_pendingCuts.empty())
         return {};
-    return [cuts = m_cuts, generation](const ToDoList& rows) { return cuts->countIn(rows, generation); };
-}
-
-IoResult HistoryLedger::noteCut(const RowChange& change, const QStringList& files, const ToDoList& back)
-{
-    CutJournal::Cut cut = journalCut(change, files);
-    // Saved right here, on the window's thread, with the rest of the list.
-    cut.rowsExpected = std::max(back.countEqualTo(change.items()), cut.count);
-    return m_cuts->add(kCutNow, kCutNow, std::move(cut));
-}
-
-void HistoryLedger::cutDone()
-{
-    // A journal left behind only costs a look at the next start: its cut's rows are no longer where it says.
-    forgetCuts({kCutNow});
+    return [cuts = m_cuts, path, generation](const FileStamp& written) {
+        return cuts->replacing(path, written, generation);
+    };
 }
 
 void HistoryLedger::dropDeferredCuts()
@@ -131,7 +116,7 @@ bool HistoryLedger::canDeferCut(const RowChange& change) const
     return change.rowsEndHistory(m_historyPath, following, count);
 }
 
-QStringList HistoryLedger::cutUndoneMoves(quint64 savedGeneration)
+std::vector<std::pair<quint64, IoResult>> HistoryLedger::cutUndoneMoves(quint64 savedGeneration)
 {
     std::vector<RowChange> due;
     const auto kept = std::stable_partition(
@@ -146,7 +131,7 @@ QStringList HistoryLedger::cutUndoneMoves(quint64 savedGeneration)
     std::stable_sort(due.begin(), due.end(), [](const RowChange& a, const RowChange& b) {
         return a.historyOffset() > b.historyOffset();
     });
-    QStringList failed;
+    std::vector<std::pair<quint64, IoResult>> failed;
     for (const RowChange& change : due) {
         // Rows moved since may follow them: the journal of moves learns where those will be first.
         const RowChange::HistoryPoint at = change.historyPoint();
@@ -158,7 +143,7 @@ QStringList HistoryLedger::cutUndoneMoves(quint64 savedGeneration)
         if (shifts)
             m_journal.cutEnded(bool(r));
         if (!r)
-            failed << IoMessage(r);
+            failed.emplace_back(change.id(), r);
     }
     std::vector<quint64> keys;
     for (const RowChange& change : due)

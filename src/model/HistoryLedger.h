@@ -5,14 +5,13 @@
 #include "model/MoveJournal.h"
 #include "model/RowChange.h"
 #include "model/WaitingCuts.h"
+#include "platform/AtomicFile.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <future>
-#include <limits>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -50,17 +49,12 @@ public:
     // Whether the rows of change (a move) end the history where it put them, but for the rows of moves
     // already taken back whose cuts wait behind them: its cut can wait as well.
     bool canDeferCut(const RowChange& change) const;
-    // The cut of change waits for a save of a later generation than generation to one of files (the list's
-    // own, which takes the rows back). Fails, with nothing changed, when the journal cannot be written.
-    IoResult deferCut(const RowChange& change, quint64 generation, const QStringList& files);
-    // Before rows of generation replace the list's own file, on the thread that writes it: the cuts that
-    // wait for them learn what the file will hold (WaitingCuts::countIn()). The file must not be written
-    // when this fails.
-    std::function<IoResult(const ToDoList&)> countBeforeSave(quint64 generation) const;
-    // A cut made at once, after one of files is written with the rows back (back): noted before (noteCut)
-    // and forgotten after, made or not (cutDone).
-    IoResult noteCut(const RowChange& change, const QStringList& files, const ToDoList& back);
-    void cutDone();
+    // The cut of change waits for a save of a later generation than generation, which writes the rows back.
+    // Fails, with nothing changed, when the journal cannot be written.
+    IoResult deferCut(const RowChange& change, quint64 generation);
+    // A save of rows of generation is about to replace path (on the thread that writes it): the cuts whose
+    // rows it holds note the new file first. The file must not replace the old one when this fails.
+    AtomicFile::BeforeReplace beforeListReplaced(const QString& path, quint64 generation) const;
     // Another list is shown: the rows of moves taken back stay in the history (the list that held them
     // again is left, saved and cut then, or let go of by the user).
     void dropDeferredCuts();
@@ -73,13 +67,13 @@ public:
     // list's file cannot hold them again meanwhile: a save that does makes the cut.)
     void takeBackDeferredCut();
     // A save of the rows' generation savedGeneration holds the rows again: the cuts before it are made,
-    // the rows nearest the history's end first. Gives the messages of the cuts that failed (their rows stay
-    // in the history).
-    QStringList cutUndoneMoves(quint64 savedGeneration);
+    // the rows nearest the history's end first. Gives the cuts that failed, by the moves' ids (their rows
+    // stay in the history).
+    std::vector<std::pair<quint64, IoResult>> cutUndoneMoves(quint64 savedGeneration);
 
 private:
     void forgetMoves();
-    static CutJournal::Cut journalCut(const RowChange& change, const QStringList& files);
+    static CutJournal::Cut journalCut(const RowChange& change);
     void forgetCuts(const std::vector<quint64>& keys) { m_cuts->remove(keys); }
 
     struct PendingCut
@@ -87,8 +81,6 @@ private:
         RowChange change;
         quint64 generation;
     };
-    // The cut made at once, among the waiting ones.
-    static constexpr quint64 kCutNow = std::numeric_limits<quint64>::max();
     QString m_historyPath;
     QString m_standardList;
     MoveJournal m_journal;

@@ -155,9 +155,7 @@ IoResult ListDocument::saveByMode()
     // questions (saveExternalUnderItsName, SaveExternalListAs).
     IoResult r;
     if (m_mode == ListMode::Standard) {
-        r = countCutsBeforeSave(list());
-        if (r)
-            r = SaveListFile(list(), m_paths.standardList);
+        r = SaveListFile(list(), m_paths.standardList, nullptr, beforeReplacing(m_paths.standardList));
         if (r)
             m_ledger.standardListSaved(m_generation);
     } else if (m_mode == ListMode::History) {
@@ -168,11 +166,10 @@ IoResult ListDocument::saveByMode()
     return r;
 }
 
-IoResult ListDocument::countCutsBeforeSave(const ToDoList& rows) const
+AtomicFile::BeforeReplace ListDocument::beforeReplacing(const QString& path) const
 {
     // The rows shown (or the list with a move taken back) are later than every cut that waits.
-    const auto count = m_ledger.countBeforeSave(m_generation + 1);
-    return count ? count(rows) : IoResult::success();
+    return m_ledger.beforeListReplaced(path, m_generation + 1);
 }
 
 IoResult ListDocument::writeRecovery()
@@ -181,12 +178,18 @@ IoResult ListDocument::writeRecovery()
     return writeRecovery(list());
 }
 
-void ListDocument::cutUndoneMoves(quint64 savedGeneration)
+IoResult ListDocument::cutUndoneMoves(quint64 savedGeneration, std::optional<quint64> own)
 {
     // Never beside a move's append: both write the end of the history.
     completeMove();
-    for (const QString& failed : m_ledger.cutUndoneMoves(savedGeneration))
-        Q_EMIT autosaveFailed(listText("HistoryKept").arg(failed));
+    IoResult ownCut = IoResult::success();
+    for (const auto& [id, failed] : m_ledger.cutUndoneMoves(savedGeneration)) {
+        if (id == own)
+            ownCut = failed;
+        else
+            Q_EMIT autosaveFailed(listText("HistoryKept").arg(IoMessage(failed)));
+    }
+    return ownCut;
 }
 
 IoResult ListDocument::writeRecovery(const ToDoList& rows)
@@ -349,7 +352,7 @@ void ListDocument::autosave()
         job.kind = m_mode == ListMode::Standard ? BackgroundSave::Kind::List : BackgroundSave::Kind::History;
         job.path = shownFile();
         if (m_mode == ListMode::Standard)
-            job.beforeWrite = m_ledger.countBeforeSave(m_generation);
+            job.beforeReplace = m_ledger.beforeListReplaced(job.path, m_generation);
         break;
     case ListMode::External:
         // An external list is saved when the user says so; until then a copy keeps the changes.

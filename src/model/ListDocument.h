@@ -224,9 +224,9 @@ private:
                   const std::optional<FileStamp>& stamp = std::nullopt);
     // Saves the standard or history list to its file; nothing for the other modes.
     IoResult saveByMode();
-    // Before rows with every move taken back so far are written to the list's own file, on the window's
-    // thread: the cuts that wait learn what it will hold.
-    IoResult countCutsBeforeSave(const ToDoList& rows) const;
+    // For a save on the window's thread of the rows, with every move taken back so far, to path: the cuts
+    // that wait note the new file before it replaces the old one.
+    AtomicFile::BeforeReplace beforeReplacing(const QString& path) const;
     IoResult writeRecovery();
     IoResult writeRecovery(const ToDoList& rows);
     // The file the shown list is saved to; empty for a new list and when no list is shown.
@@ -235,7 +235,8 @@ private:
     void leftSaved();
     bool record(RowChange change);
     // Cuts the rows of the undone moves (of generations before savedGeneration) off the history file.
-    void cutUndoneMoves(quint64 savedGeneration);
+    // Gives how the cut of the move own went (success when it was not due); the others' failures are told.
+    IoResult cutUndoneMoves(quint64 savedGeneration, std::optional<quint64> own = std::nullopt);
     // The shown list's file as it was when this list last read or wrote it, to notice another writer.
     void stampFile();
     bool changedOnDisk() const;

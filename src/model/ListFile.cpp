@@ -218,11 +218,12 @@ IoResult readWholeFile(const QString& path, QByteArray& bytes)
 
 // Writes beside the target and replaces it only when everything was written and synced. A list that its
 // own reader would refuse is not written at all.
-IoResult writeAtomically(const QString& path, const QByteArray& bytes)
+IoResult writeAtomically(const QString& path, const QByteArray& bytes,
+                         const AtomicFile::BeforeReplace& beforeReplace = {})
 {
     if (bytes.size() > FileLimit::List)
         return IoResult::tooLarge(IoStep::Write, path, bytes.size(), FileLimit::List);
-    return AtomicFile::save(path, bytes);
+    return AtomicFile::save(path, bytes, AtomicFile::Ownership::UserFile, beforeReplace);
 }
 
 } // namespace
@@ -255,12 +256,13 @@ IoResult ParseList(QByteArrayView bytes, bool withNames, ToDoList& out, const QS
     return r;
 }
 
-IoResult SaveListFile(const ToDoList& list, const QString& path, const QList<int>* selectedRows)
+IoResult SaveListFile(const ToDoList& list, const QString& path, const QList<int>* selectedRows,
+                      const AtomicFile::BeforeReplace& beforeReplace)
 {
     // Only the folder is made beforehand: an empty placeholder file would be left behind by a failed save.
     if (IoResult r = EnsureFolderOf(path); !r)
         return r;
-    return writeAtomically(path, SerializeList(list, true, selectedRows));
+    return writeAtomically(path, SerializeList(list, true, selectedRows), beforeReplace);
 }
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include "model/HistoryTail.h"
 #include "model/ToDoList.h"
+#include "platform/AtomicFile.h"
 #include "platform/IoResult.h"
 
 #include <QList>
@@ -20,8 +21,10 @@
 // Every load reads into a fresh list and hands it over only when the whole file was read; on failure the
 // caller's list is untouched and the error names the file and the byte offset.
 
-// With selectedRows, only those rows are written.
-IoResult SaveListFile(const ToDoList& list, const QString& path, const QList<int>* selectedRows = nullptr);
+// With selectedRows, only those rows are written. beforeReplace runs when the new file is whole, before it
+// replaces the old one.
+IoResult SaveListFile(const ToDoList& list, const QString& path, const QList<int>* selectedRows = nullptr,
+                      const AtomicFile::BeforeReplace& beforeReplace = {});
 // Replaces the rows; appends the file's names that the lists do not hold yet. A missing file gives an
 // empty list and success.
 IoResult LoadListFile(ToDoList& list, const QString& path);

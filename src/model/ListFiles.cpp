@@ -63,10 +63,9 @@ bool ListFiles::saveExternalUnderItsName(ListPrompter& prompter, bool leaving, b
     }
     if (const std::optional<bool> done = confirmReplacingChangedFile(prompter))
         return *done;
-    IoResult saved = d.countCutsBeforeSave(d.list());
-    if (saved)
-        saved = SaveListFile(d.list(), d.m_externalFileName);
-    if (const IoResult& r = saved; !r) {
+    if (const IoResult r =
+            SaveListFile(d.list(), d.m_externalFileName, nullptr, d.beforeReplacing(d.m_externalFileName));
+        !r) {
         prompter.inform(withDetail(listText("FailureSavingTodo"), IoMessage(r)));
         return leaving && askToDiscard(prompter, LanguageTexts::shared().text("Lists", "NotSaved"));
     }
@@ -224,10 +223,7 @@ bool ListFiles::SaveExternalListAs(ListPrompter& prompter)
             ListPrompter::Answer::Yes)
             return false;
     }
-    IoResult saved = d.countCutsBeforeSave(d.list());
-    if (saved)
-        saved = SaveListFile(d.list(), path);
-    if (const IoResult& r = saved; !r) {
+    if (const IoResult r = SaveListFile(d.list(), path, nullptr, d.beforeReplacing(path)); !r) {
         prompter.inform(withDetail(listText("FailureSaving"), IoMessage(r)));
         return false;
     }
@@ -416,30 +412,33 @@ IoResult ListFiles::takeBackMove(const RowChange& change)
     // history stay there until the next save of the list (an autosave, a few seconds later), so that the
     // undo need not wait for one; without autosaves the standard list is saved here first. Until that save
     // the journal of moves keeps the move: a crash before it completes the move at the next start (the
-    // undo, in no file yet, is lost as any change not yet saved). The journal of cuts, written first, names
-    // the list's file: a crash between its save and the cut makes the cut at the next start. So the rows
-    // are never in both.
-    const QStringList files = d.m_mode == ListMode::Standard ? QStringList{d.m_paths.standardList}
-                              : d.m_mode == ListMode::External && !d.m_externalFileName.isEmpty()
-                                  ? QStringList{d.m_externalFileName}
-                                  : QStringList();
+    // undo, in no file yet, is lost as any change not yet saved). The journal of cuts notes the list's new
+    // file just before it replaces the old one: a crash between that save and the cut makes the cut at the
+    // next start, while the file is still the one the save wrote.
     const bool savedNow = d.m_mode == ListMode::Standard && !d.changedOnDisk();
     if (!savedNow || (d.m_autosaveTimer.interval() > 0 && d.m_ledger.canDeferCut(change)))
-        return d.m_ledger.deferCut(change, d.m_generation, files);
+        return d.m_ledger.deferCut(change, d.m_generation);
     ToDoListModel back;
     back.replaceList(d.m_model->list());
     change.undoRows(back);
     d.settle();
-    if (IoResult r = d.m_ledger.noteCut(change, files, back.list()); !r)
+    if (IoResult r = d.m_ledger.deferCut(change, d.m_generation); !r)
         return r;
-    IoResult r = d.countCutsBeforeSave(back.list());
-    if (r)
-        r = SaveListFile(back.list(), d.m_paths.standardList);
-    if (r) {
-        d.m_ledger.standardListSaved(d.m_generation);
-        d.stampFile();
-        r = change.undoFiles(d.m_paths.historyList);
+    const QString& file = d.m_paths.standardList;
+    if (IoResult r = SaveListFile(back.list(), file, nullptr, d.beforeReplacing(file)); !r) {
+        d.m_ledger.takeBackDeferredCut();
+        return r;
     }
-    d.m_ledger.cutDone();
-    return r;
+    d.m_ledger.standardListSaved(d.m_generation);
+    d.stampFile();
+    // The file holds the rows of every move taken back so far: all of them leave the history now, the rows
+    // nearest its end first. A cut that fails leaves its rows in the history too, and says so; when this
+    // move's fails, the undo is refused, and the list's file, which holds its rows, is written again.
+    const IoResult cut = d.cutUndoneMoves(d.m_generation + 1, change.id());
+    if (!cut) {
+        d.setModified(true);
+        if (d.m_autosaveTimer.interval() > 0)
+            d.m_autosaveTimer.start();
+    }
+    return cut;
 }

@@ -54,20 +54,3 @@ QList<int> ToDoList::rowsEqualTo(const std::vector<ToDoItem>& wanted) const
     }
     return rows;
 }
-
-int ToDoList::countEqualTo(const std::vector<ToDoItem>& wanted) const
-{
-    // A pass over every row, on the window's thread at a million of them: the record's size, held in the
-    // row itself, rules out nearly all of them before any byte is compared.
-    int n = 0;
-    for (const ToDoItem& item : items) {
-        const qsizetype size = item.record().size();
-        for (const ToDoItem& w : wanted) {
-            if (w.record().size() == size && w == item) {
-                ++n;
-                break;
-            }
-        }
-    }
-    return n;
-}

@@ -26,6 +26,4 @@ public:
     void putNamesBehind(const ToDoList& known);
     // One row equal to each of wanted, first found first, each row once; fewer when the list lacks some.
     QList<int> rowsEqualTo(const std::vector<ToDoItem>& wanted) const;
-    // How many rows are equal to one of items.
-    int countEqualTo(const std::vector<ToDoItem>& wanted) const;
 };

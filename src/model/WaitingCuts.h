@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/CutJournal.h"
-#include "model/ToDoList.h"
+#include "platform/FileStamp.h"
 #include "platform/IoResult.h"
 
 #include <mutex>
@@ -9,11 +9,10 @@
 
 // The cuts the journal names while they wait, shared by the window and a save of the list beside it.
 //
-// A cut is noted when a move is taken back, before its rows are in any file again; the save that first
-// writes them to the list's file counts there how many rows equal to the items it writes, and the journal
-// learns the count before that file is replaced. The count is made on the rows the save writes, off the
-// window's thread (a pass over every row at a million of them). A cut no save has counted yet is let go at
-// the next start. Every change writes the journal anew from all the cuts, one writer at a time.
+// A cut is noted when a move is taken back, before its rows are in any file again. The save that writes
+// them back to the list's file notes that file, as its new file will be in place, just before it replaces
+// the old one (on its own thread for a save beside the window). Every change writes the journal anew from
+// all the cuts, one writer at a time.
 class WaitingCuts
 {
 public:
@@ -24,10 +23,9 @@ public:
     IoResult add(quint64 key, quint64 generation, CutJournal::Cut cut);
     // The journal is written without them; a failure only leaves cuts the next start finds made.
     void remove(const std::vector<quint64>& keys);
-    // Before rows of generation replace the list's file: the cuts whose rows they hold learn how many rows
-    // equal to their items the file will hold. Any thread; fails when the journal cannot be written (the
-    // file must then not be written either).
-    IoResult countIn(const ToDoList& rows, quint64 generation);
+    // Rows of generation are about to replace path, whose new file has the stamp written: the cuts whose
+    // rows they hold learn it. Any thread; the file must not replace the old one when this fails.
+    IoResult replacing(const QString& path, const FileStamp& written, quint64 generation);
     // At start, before anything else writes the history.
     IoResult completeInterrupted() { return m_journal.completeInterrupted(); }
 
@@ -39,7 +37,6 @@ private:
         quint64 key;
         quint64 generation;
         CutJournal::Cut cut;
-        std::vector<ToDoItem> items;
     };
     std::mutex m_mutex;
     CutJournal m_journal;

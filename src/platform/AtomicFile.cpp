@@ -153,7 +153,7 @@ bool AtomicFile::write(QByteArrayView bytes)
     return writeAll(m_fd, bytes, m_writeError);
 }
 
-IoResult AtomicFile::commit()
+IoResult AtomicFile::commit(const BeforeReplace& beforeReplace)
 {
     if (m_fd < 0)
         return IoResult::failed(IoStep::Write, m_path, IoError::Other);
@@ -171,6 +171,14 @@ IoResult AtomicFile::commit()
         return fail(IoStep::Write, error);
     }
     CrashPoint::reach("temporary file synced");
+    if (beforeReplace) {
+        // The rename keeps the file (device, inode), its size and its modification time.
+        if (IoResult r = beforeReplace(FileStamp::of(QFile::decodeName(m_temp))); !r) {
+            ::unlink(m_temp.constData());
+            m_temp.clear();
+            return r;
+        }
+    }
     if (::rename(m_temp.constData(), QFile::encodeName(m_target).constData()) != 0) {
         const int error = errno;
         ::unlink(m_temp.constData());
@@ -203,13 +211,14 @@ void AtomicFile::cancel()
     }
 }
 
-IoResult AtomicFile::save(const QString& path, QByteArrayView bytes, Ownership ownership)
+IoResult AtomicFile::save(const QString& path, QByteArrayView bytes, Ownership ownership,
+                          const BeforeReplace& beforeReplace)
 {
     AtomicFile file(path, ownership);
     if (IoResult r = file.open(); !r)
         return r;
     file.write(bytes);
-    return file.commit();
+    return file.commit(beforeReplace);
 }
 
 IoResult WriteStandardOutput(QByteArrayView bytes)

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "platform/FileStamp.h"
 #include "platform/IoResult.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+
+#include <functional>
 
 // Writes a file so that it is either replaced whole or left as it was: the bytes go to a new file beside
 // it, which is synced and then renamed over it. Every writer of the program's files saves through this.
@@ -33,6 +36,10 @@ public:
         ProgramFile // the program's own file in its data folder: a link is replaced, never followed
     };
 
+    // Runs once the new file is whole and synced, just before it replaces the old one, with the stamp the
+    // file will have in its place; the old file stays when it fails.
+    using BeforeReplace = std::function<IoResult(const FileStamp& written)>;
+
     explicit AtomicFile(const QString& path, Ownership ownership = Ownership::UserFile);
     ~AtomicFile(); // drops what was written unless commit() succeeded
     AtomicFile(const AtomicFile&) = delete;
@@ -41,13 +48,13 @@ public:
     IoResult open();
     // False once anything failed; commit() then reports it.
     bool write(QByteArrayView bytes);
-    IoResult commit();
+    IoResult commit(const BeforeReplace& beforeReplace = {});
     // Drops the new file; the old one stays as it was.
     void cancel();
 
     // open, write, commit in one.
-    static IoResult save(const QString& path, QByteArrayView bytes,
-                         Ownership ownership = Ownership::UserFile);
+    static IoResult save(const QString& path, QByteArrayView bytes, Ownership ownership = Ownership::UserFile,
+                         const BeforeReplace& beforeReplace = {});
 
     // The suffix of the names of the files being written.
     static QString tempSuffix();

@@ -526,9 +526,69 @@ TEST_F(ListDocumentTest, AnUndoneMoveLeavesTheHistoryOnlyForAListFileThatHoldsIt
         if (!crashed)
             break;
     }
+    // An equal row is ticked after the undo, so the list's saves hold as many equal rows with the rows back
+    // as without them; the save is cut short at each step, and another program then writes the list's file
+    // as it was before the undo. Only the file the save wrote lets the next start cut the history.
+    for (long step = 1;; ++step) {
+        ScriptedPrompter user;
+        ASSERT_TRUE(SaveHistoryFile(listOf({"old"}), m_paths.historyList));
+        ASSERT_TRUE(SaveListFile(listOf({"Eins", "Eins", "Zwei"}), m_paths.standardList));
+        restart();
+        m_doc->setAutosaveDelay(60000);
+        m_doc->startUp({}, user);
+        moveAndTakeBack(user);
+        ASSERT_TRUE(m_doc->setChecked(1, true));
+        bool crashed = false;
+        CrashPoint::arm(step);
+        try {
+            m_doc->autosave();
+            m_doc->finishSaving();
+        } catch (const CrashPoint::SimulatedCrash&) {
+            crashed = true;
+        }
+        CrashPoint::reset();
+        m_doc.reset();
+        const int inHistory = count(m_paths.historyList, true, "Eins");
+        ASSERT_TRUE(SaveListFile(listOf({"Eins", "Zwei"}), m_paths.standardList));
+        restart();
+        m_doc->startUp({}, user);
+        SCOPED_TRACE(testing::Message() << "another program after a crash at step " << step);
+        EXPECT_EQ(count(m_paths.historyList, true, "Eins"), inHistory);
+        if (!crashed)
+            break;
+    }
+    // Save As takes the rows back to a file of the user's choosing, cut short at each step.
+    const QString other = path("Other.tdo");
+    for (long step = 1;; ++step) {
+        ScriptedPrompter user;
+        QFile::remove(other);
+        ASSERT_TRUE(SaveHistoryFile(listOf({"old"}), m_paths.historyList));
+        ASSERT_TRUE(SaveListFile(listOf({"Eins", "Zwei"}), m_paths.standardList));
+        restart();
+        m_doc->setAutosaveDelay(60000);
+        m_doc->startUp({}, user);
+        moveAndTakeBack(user);
+        user.saveNames = {other};
+        bool crashed = false;
+        CrashPoint::arm(step);
+        try {
+            m_doc->SaveExternalListAs(user);
+        } catch (const CrashPoint::SimulatedCrash&) {
+            crashed = true;
+        }
+        CrashPoint::reset();
+        restart();
+        m_doc->startUp({}, user);
+        SCOPED_TRACE(testing::Message() << "save as, crash at step " << step);
+        EXPECT_EQ(count(m_paths.historyList, true, "Eins") + count(m_paths.standardList, false, "Eins") +
+                      std::max(0, count(other, false, "Eins")),
+                  1);
+        if (!crashed)
+            break;
+    }
     // An external list takes the rows back when the user saves it, on the window's thread; that save is cut
     // short at each step (the next start is told no to the copy).
-    const QString external = path("Other.tdo");
+    const QString& external = other;
     for (long step = 1;; ++step) {
         ScriptedPrompter user;
         ASSERT_TRUE(SaveHistoryFile(listOf({"old"}), m_paths.historyList));
@@ -562,6 +622,43 @@ TEST_F(ListDocumentTest, AnUndoneMoveLeavesTheHistoryOnlyForAListFileThatHoldsIt
             break;
     }
     CrashPoint::setSyncEnabled(true);
+}
+
+// A save made at once (autosaves off) when a move is taken back writes the rows of an earlier undo whose
+// cut still waits: those leave the history with it, so that redoing that move later, with the run ending
+// before the next save, leaves its rows in one list.
+TEST_F(ListDocumentTest, ASaveThatHoldsTheRowsOfAWaitingCutMakesIt)
+{
+    ScriptedPrompter user;
+    ASSERT_TRUE(SaveHistoryFile(listOf({"old"}), m_paths.historyList));
+    ASSERT_TRUE(SaveListFile(listOf({"A", "B", "Zwei"}), m_paths.standardList));
+    m_doc->setAutosaveDelay(60000);
+    m_doc->startUp({}, user);
+    std::vector<RowChange> done;
+    QObject::connect(m_doc.get(), &ListDocument::changeMade,
+                     [&done](const RowChange& ch) { done.push_back(ch); });
+    ASSERT_TRUE(m_doc->DeleteSelectedItems({0}, true, user));
+    ASSERT_TRUE(m_doc->finishPendingChanges());
+    ASSERT_TRUE(m_doc->DeleteSelectedItems({0}, true, user));
+    ASSERT_TRUE(m_doc->autosaveAndWait());
+    ASSERT_EQ(done.size(), 2u);
+    RowChange moveA = done[0], moveB = done[1];
+    ASSERT_TRUE(m_doc->prepareUndo(moveB));
+    m_doc->undoRows(moveB);
+    m_doc->setAutosaveDelay(0);
+    ASSERT_TRUE(m_doc->prepareUndo(moveA));
+    m_doc->undoRows(moveA);
+    EXPECT_EQ(rowsOnDisk(m_paths.historyList, true), rowsOf(listOf({"old"})));
+    for (RowChange* again : {&moveA, &moveB}) {
+        ASSERT_TRUE(m_doc->prepareRedo(*again));
+        m_doc->redoRows(*again);
+        ASSERT_TRUE(m_doc->finishPendingChanges());
+    }
+    restart();
+    m_doc->startUp({}, user);
+    ASSERT_TRUE(m_doc->autosaveAndWait());
+    EXPECT_EQ(rowsOnDisk(m_paths.standardList), rowsOf(listOf({"Zwei"})));
+    EXPECT_EQ(rowsOnDisk(m_paths.historyList, true), rowsOf(listOf({"old", "A", "B"})));
 }
 
 // Two moves to history (the second of a row never saved to the list), then the autosave, cut short at each
