@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 
+#include <chrono>
 #include <future>
 #include <optional>
 
@@ -35,6 +36,11 @@ public:
     ~HistoryMove() override;
 
     bool busy() const { return m_result.valid(); }
+    // Whether the append is still writing (wait() would block).
+    bool writing() const
+    {
+        return m_result.valid() && m_result.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
+    }
     // Only when not busy: appends the rows of change (a move to history) to the history file;
     // beforeAppend is called on the move's thread.
     void start(RowChange change, const QString& historyPath, HistoryTail::BeforeAppend beforeAppend = {});

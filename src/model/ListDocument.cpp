@@ -329,7 +329,13 @@ void ListDocument::endSession(ListPrompter& unattended)
 void ListDocument::autosave()
 {
     m_autosaveTimer.stop();
-    // The list without a move's rows is written only once the history holds them.
+    // The list without a move's rows is written only once the history holds them. A long move still writing
+    // (a whole list of a million rows takes a second or more) is not waited for on the window's thread: the
+    // timer tries again.
+    if (m_move->writing() && m_autosaveTimer.interval() > 0) {
+        m_autosaveTimer.start();
+        return;
+    }
     completeMove();
     if (!m_modified)
         return;
