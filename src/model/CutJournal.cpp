@@ -46,6 +46,7 @@ IoResult CutJournal::write(const std::vector<Cut>& cuts)
         putBytes(out, c.records);
         putBytes(out, c.written.toUtf8());
         putBytes(out, c.writtenStamp.toText());
+        putBytes(out, c.historyBefore.toText());
     }
     if (IoResult r = AtomicFile::save(m_path, out, AtomicFile::Ownership::ProgramFile); !r)
         return r;
@@ -61,17 +62,18 @@ bool CutJournal::read(std::vector<Cut>& out) const
     Reader in(all);
     while (!in.atEnd()) {
         Cut c;
-        QByteArray written, stamp;
+        QByteArray written, stamp, historyBefore;
         if (!in.int64(c.point.size) || !in.int32(c.point.count) || !in.int32(c.count) ||
-            !in.bytes(c.records) || !in.bytes(written) || !in.bytes(stamp))
+            !in.bytes(c.records) || !in.bytes(written) || !in.bytes(stamp) || !in.bytes(historyBefore))
             return false;
         if (c.point.size < -1 || c.point.count < 0 || c.count <= 0)
             return false;
         c.written = QString::fromUtf8(written);
-        bool known = false;
-        c.writtenStamp = FileStamp::fromText(stamp, &known);
-        // A stamp that does not say what the file was matches no file.
-        if (!known)
+        // A stamp that does not say what a file was matches no file: the cut is let go.
+        bool writtenKnown = false, historyKnown = false;
+        c.writtenStamp = FileStamp::fromText(stamp, &writtenKnown);
+        c.historyBefore = FileStamp::fromText(historyBefore, &historyKnown);
+        if (!writtenKnown || !historyKnown || !c.writtenStamp.exists)
             c.written.clear();
         out.push_back(std::move(c));
     }
@@ -92,6 +94,9 @@ IoResult CutJournal::completeInterrupted(int* rowsCut)
     for (const Cut& cut : cuts) {
         // No save wrote the rows back, or the file is no longer the one it wrote.
         if (cut.written.isEmpty() || FileStamp::of(cut.written) != cut.writtenStamp)
+            continue;
+        // The run began to make it: made, unless the history is still exactly as it was then.
+        if (cut.historyBefore.exists && FileStamp::of(m_historyPath) != cut.historyBefore)
             continue;
         const std::vector<ToDoItem> items = itemsOf(cut);
         if (items.empty())

@@ -21,7 +21,9 @@
 //
 // At the next start, before anything else writes the history (completeInterrupted()), a cut is made when
 // its file is still exactly the one the save wrote, and the history still holds its records where the
-// move put them (nowhere else is looked at). Any other cut is let go: its rows stay in the history, and in
+// move put them (nowhere else is looked at). The run notes the history's stamp just before it makes a cut
+// itself: a history changed since is one the cut was made on (equal records of a later move may now lie
+// where the cut's were). Any other cut is let go: its rows stay in the history, and in
 // the file too when another program wrote it since (never in neither); an undo in no file yet is lost as
 // any change not yet saved.
 class CutJournal
@@ -36,6 +38,8 @@ public:
         // The file a save wrote the rows back to, as it left it; empty while no save has.
         QString written;
         FileStamp writtenStamp;
+        // The history as it was just before the run began to make this cut; not existing until then.
+        FileStamp historyBefore;
     };
 
     explicit CutJournal(const QString& historyPath);

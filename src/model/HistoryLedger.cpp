@@ -133,6 +133,12 @@ std::vector<std::pair<quint64, IoResult>> HistoryLedger::cutUndoneMoves(quint64 
     });
     std::vector<std::pair<quint64, IoResult>> failed;
     for (const RowChange& change : due) {
+        // The journal notes the history as it is before the cut: a run ending after the cut and
+        // before the journal is written again leaves no cut to make at the next start.
+        if (IoResult j = m_cuts->cutting(change.id(), FileStamp::of(m_historyPath)); !j) {
+            failed.emplace_back(change.id(), j);
+            continue;
+        }
         // Rows moved since may follow them: the journal of moves learns where those will be first.
         const RowChange::HistoryPoint at = change.historyPoint();
         const bool shifts = m_journalGeneration && at.sizeBefore >= 0;

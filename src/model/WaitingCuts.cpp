@@ -26,6 +26,17 @@ void WaitingCuts::remove(const std::vector<quint64>& keys)
     (void)write();
 }
 
+IoResult WaitingCuts::cutting(quint64 key, const FileStamp& history)
+{
+    std::lock_guard lock(m_mutex);
+    for (Entry& e : m_entries)
+        if (e.key == key) {
+            e.cut.historyBefore = history;
+            return write();
+        }
+    return IoResult::success();
+}
+
 IoResult WaitingCuts::replacing(const QString& path, const FileStamp& written, quint64 generation)
 {
     std::lock_guard lock(m_mutex);

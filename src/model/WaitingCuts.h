@@ -26,6 +26,9 @@ public:
     // Rows of generation are about to replace path, whose new file has the stamp written: the cuts whose
     // rows they hold learn it. Any thread; the file must not replace the old one when this fails.
     IoResult replacing(const QString& path, const FileStamp& written, quint64 generation);
+    // The cut of key is about to be made on the history as history says it is: once made, the next start
+    // takes a changed history for one it was made on. The cut must not be made when this fails.
+    IoResult cutting(quint64 key, const FileStamp& history);
     // At start, before anything else writes the history.
     IoResult completeInterrupted() { return m_journal.completeInterrupted(); }
 

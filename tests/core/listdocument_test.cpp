@@ -526,6 +526,37 @@ TEST_F(ListDocumentTest, AnUndoneMoveLeavesTheHistoryOnlyForAListFileThatHoldsIt
         if (!crashed)
             break;
     }
+    // An equal row follows the undone move into the history before the save; the save and the cut (from
+    // the history's middle) are cut short at each step. Once the cut is made, the later move's equal
+    // records lie where the undone move's were: the next start must not cut them again.
+    for (long step = 1;; ++step) {
+        ScriptedPrompter user;
+        ASSERT_TRUE(SaveHistoryFile(listOf({"old"}), m_paths.historyList));
+        ASSERT_TRUE(SaveListFile(listOf({"Eins", "Eins", "Zwei"}), m_paths.standardList));
+        restart();
+        m_doc->setAutosaveDelay(60000);
+        m_doc->startUp({}, user);
+        moveAndTakeBack(user);
+        ASSERT_TRUE(m_doc->DeleteSelectedItems({1}, true, user));
+        ASSERT_TRUE(m_doc->finishPendingChanges());
+        bool crashed = false;
+        CrashPoint::arm(step);
+        try {
+            m_doc->autosave();
+            m_doc->finishSaving();
+        } catch (const CrashPoint::SimulatedCrash&) {
+            crashed = true;
+        }
+        CrashPoint::reset();
+        restart();
+        m_doc->startUp({}, user);
+        ASSERT_TRUE(m_doc->autosaveAndWait());
+        SCOPED_TRACE(testing::Message() << "a later equal move, crash at step " << step);
+        EXPECT_GE(count(m_paths.historyList, true, "Eins") + count(m_paths.standardList, false, "Eins"), 2);
+        EXPECT_GE(count(m_paths.historyList, true, "Eins"), 1);
+        if (!crashed)
+            break;
+    }
     // An equal row is ticked after the undo, so the list's saves hold as many equal rows with the rows back
     // as without them; the save is cut short at each step, and another program then writes the list's file
     // as it was before the undo. Only the file the save wrote lets the next start cut the history.
