@@ -19,8 +19,8 @@ MUTANTS=(
     "save-refused-with-no-reported-saved ~ src/model/ListFiles.cpp ~ return leaving; ~ return true; ~ listdocument_test"
     "save-by-mode-skips-history ~ src/model/ListDocument.cpp ~ if (m_mode == ListMode::History) ~ if (false) ~ listdocument_test"
     # The settings dialog's Save.
-    "dialog-save-ignores-begin-date ~ src/dialogs/SettingsDialog.cpp ~ values.UseBeginDate = m_useBeginDateBox->isChecked(); ~ ; ~ settings_dialog_test"
-    "dialog-save-ignores-font-size ~ src/dialogs/SettingsDialog.cpp ~ values.FontSize = m_fontSizeSpin->value(); ~ ; ~ settings_dialog_test"
+    "dialog-save-ignores-begin-date ~ src/dialogs/SettingsDialog.cpp ~ values.UseBeginDate = m_ui.useBeginDateBox->isChecked(); ~ ; ~ settings_dialog_test"
+    "dialog-save-ignores-font-size ~ src/dialogs/SettingsDialog.cpp ~ values.FontSize = m_ui.fontSizeSpin->value(); ~ ; ~ settings_dialog_test"
     # The reminders.
     "missed-alarms-lose-week-cap ~ src/model/Reminders.cpp ~ since = std::max(since, now.addDays(-kMissedDays)); ~ ; ~ alarm_test"
     "snooze-in-seconds ~ src/model/Reminders.cpp ~ qint64(minutes) * 60 ~ qint64(minutes) ~ alarm_test"
@@ -28,7 +28,7 @@ MUTANTS=(
     # The key table and the values of the settings dialog.
     "begin-date-moves-to-end ~ src/config/Config.cpp ~ T::NumericBool, \"1\", W::InPlace ~ T::NumericBool, \"1\", W::Last ~ settings_test settings_dialog_rules_test"
     "sound-file-not-checked ~ src/config/Config.cpp ~ if (entry(key).type == Type::ExistingFile && ~ if (false && ~ settings_test settings_dialog_rules_test"
-    "font-default-changed ~ src/config/Config.cpp ~ T::Text, \"Tahoma\" ~ T::Text, \"Arial\" ~ settings_test settings_dialog_rules_test"
+    "font-default-changed ~ src/config/Config.cpp ~ {K::FontName, \"Font\", \"Name\", T::Text, \"\", ~ {K::FontName, \"Font\", \"Name\", T::Text, \"Arial\", ~ settings_test settings_dialog_rules_test"
     "colour-written-unset ~ src/config/SettingsValues.cpp ~ if (item.ColorSet) ~ if (true) ~ settings_dialog_rules_test"
     # The settings file's own rules.
     "ini-keys-case-sensitive ~ src/config/IniFile.cpp ~ Qt::CaseInsensitive) == 0 ~ Qt::CaseSensitive) == 0 ~ settings_test"
@@ -41,7 +41,7 @@ MUTANTS=(
     "csv-export-quotes-not-doubled ~ src/exchange/ListingTextWriter.h ~ return two('\"', '\"'); ~ return two('\\\\', '\"'); ~ csv_test csv_python_test"
     "csv-header-columns-ignored ~ src/exchange/CSVImport.cpp ~ m_rows.target = target; ~ ; ~ csv_test csv_python_test"
     "csv-formula-unguarded ~ src/exchange/CSVExchange.cpp ~ if (CSVTextNeedsGuard(text)) ~ if (false) ~ csv_test csv_python_test"
-    "icalendar-empty-summary ~ src/exchange/ICalendarExport.cpp ~ addText(todo, icalproperty_new_summary, item.actionText()); ~ icalcomponent_add_property(todo, icalproperty_new_summary(textValue(item.actionText()).constData())); ~ icalendar_test"
+    "icalendar-empty-summary ~ src/exchange/ICalendarExport.cpp ~ if (!summary.isEmpty()) ~ if (true) ~ icalendar_test"
     "folder-date-follows-run-locale ~ src/config/FolderChoices.cpp ~ c.dateFormat = date.value_or(Regional::dateFormatOf(formats)); ~ c.dateFormat = Regional::dateFormatOf(formats); ~ folder_choices_test"
     # The window side.
     "undo-text-off-by-one ~ src/app/ListUndoStack.cpp ~ QByteArray::number(static_cast<int>(kind)) ~ QByteArray::number(static_cast<int>(kind) + 1) ~ find_undo_test"
@@ -49,7 +49,7 @@ MUTANTS=(
     # Where the sync meets the user's edits, and a move to history cut short.
     "edit-lost-when-sync-moved-row ~ src/app/ItemCommands.cpp ~ const auto found = std::find(items.begin(), items.end(), before); ~ const auto found = items.end(); ~ sync_gui_test"
     "undo-check-ignores-items ~ src/model/RowChange.cpp ~ if (now.constData() != m_records[k].constData() && now != m_records[k]) ~ if (now.isNull() && false) ~ sync_gui_test"
-    "interrupted-move-left-in-both ~ src/model/MoveJournal.cpp ~ const std::vector<ToDoItem> moved = interruptedMoves(listPath); ~ const std::vector<ToDoItem> moved = interruptedMoves(listPath + QLatin1Char('x')); ~ listdocument_test"
+    "interrupted-move-left-in-both ~ src/model/HistoryLedger.cpp ~ m_interrupted = m_journal.interruptedMoves(m_standardList); ~ m_interrupted = m_journal.interruptedMoves(m_standardList + QLatin1Char('x')); ~ listdocument_test"
     # A move to history done again, and alarm ticks that skip the rows.
     "failed-redo-stays-on-stack ~ src/app/ListUndoStack.cpp ~ commandAt(m_stack->index() - 1)->setRowsBack(); ~ return; ~ find_undo_test"
     "failed-move-leaves-list-modified ~ src/model/ListDocument.cpp ~ if (move.listWasSaved) { ~ if (false) { ~ find_undo_test"
@@ -63,7 +63,7 @@ MUTANTS=(
     "cut-made-for-another-programs-file ~ src/model/CutJournal.cpp ~ if (cut.written.isEmpty() || FileStamp::of(cut.written) != cut.writtenStamp) ~ if (cut.written.isEmpty()) ~ listdocument_test"
     "cut-made-again-after-the-run-made-it ~ src/model/CutJournal.cpp ~ if (cut.historyBefore.exists && FileStamp::of(m_historyPath) != cut.historyBefore) ~ if (false) ~ listdocument_test"
     "save-as-leaves-cut-unnoted ~ src/model/ListFiles.cpp ~ SaveListFile(d.list(), path, nullptr, d.beforeReplacing(path)) ~ SaveListFile(d.list(), path) ~ listdocument_test"
-    "save-at-once-leaves-waiting-cuts ~ src/model/ListFiles.cpp ~ d.cutUndoneMoves(d.m_generation + 1); ~ (void)change.undoFiles(d.m_paths.historyList); ~ listdocument_test"
+    "save-at-once-leaves-waiting-cuts ~ src/model/ListFiles.cpp ~ const IoResult cut = d.cutUndoneMoves(d.m_generation + 1, change.id()); ~ const IoResult cut = change.undoFiles(d.m_paths.historyList); ~ listdocument_test"
     "recovery-copy-cuts-history ~ src/model/ListDocument.cpp ~ return writeRecovery(list()); ~ IoResult r = writeRecovery(list()); if (r) cutUndoneMoves(m_generation + 1); return r; ~ listdocument_test"
     "autosave-leaves-cut-unnoted ~ src/model/ListDocument.cpp ~ job.beforeReplace = m_ledger.beforeListReplaced(job.path, m_generation); ~ job.beforeReplace = {}; ~ crash_test"
 )
