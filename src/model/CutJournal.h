@@ -50,10 +50,10 @@ public:
     // Makes the cuts that a crash left unmade, the rows nearest the history's end first; rowsCut tells how
     // many rows left the history. The journal goes unless the history could not be written.
     IoResult completeInterrupted(int* rowsCut = nullptr);
-    // The rows the cut's records hold; none when they are damaged.
-    static std::vector<ToDoItem> itemsOf(const Cut& cut);
 
 private:
+    // The rows the cut's records hold; none when they are damaged.
+    static std::vector<ToDoItem> itemsOf(const Cut& cut);
     bool read(std::vector<Cut>& out) const;
     IoResult cutInPlace(const Cut& cut, const std::vector<ToDoItem>& items) const;
 

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <memory>
 #include <numeric>
@@ -464,15 +465,33 @@ TEST_F(ListDocumentTest, AnUndoneMoveLeavesTheHistoryOnlyForAListFileThatHoldsIt
         m_doc->undoRows(done.back());
         QObject::disconnect(c);
     };
+    // A saved history and standard list, shown by a new run that autosaves only when told to.
+    auto startWith = [&](std::initializer_list<const char*> history, std::initializer_list<const char*> rows,
+                         ScriptedPrompter& user) {
+        ASSERT_TRUE(SaveHistoryFile(listOf(history), m_paths.historyList));
+        ASSERT_TRUE(SaveListFile(listOf(rows), m_paths.standardList));
+        restart();
+        m_doc->setAutosaveDelay(60000);
+        m_doc->startUp({}, user);
+    };
+    // Runs steps with the run ending at write step n; whether it ended there.
+    auto crashesAt = [](long n, const std::function<void()>& steps) {
+        bool crashed = false;
+        CrashPoint::arm(n);
+        try {
+            steps();
+        } catch (const CrashPoint::SimulatedCrash&) {
+            crashed = true;
+        }
+        CrashPoint::reset();
+        return crashed;
+    };
     CrashPoint::setSyncEnabled(false);
     // An equal row stays in the list; the run ends before the save; another program writes the list's
     // file with the same rows.
     {
         ScriptedPrompter user;
-        ASSERT_TRUE(SaveHistoryFile(listOf({"old"}), m_paths.historyList));
-        ASSERT_TRUE(SaveListFile(listOf({"Eins", "Eins", "Zwei"}), m_paths.standardList));
-        m_doc->setAutosaveDelay(60000);
-        m_doc->startUp({}, user);
+        ASSERT_NO_FATAL_FAILURE(startWith({"old"}, {"Eins", "Eins", "Zwei"}, user));
         moveAndTakeBack(user);
         restart();
         ASSERT_TRUE(SaveListFile(listOf({"Eins", "Zwei"}), m_paths.standardList));
@@ -483,11 +502,7 @@ TEST_F(ListDocumentTest, AnUndoneMoveLeavesTheHistoryOnlyForAListFileThatHoldsIt
     // ends; the next start is told no to the copy.
     {
         ScriptedPrompter user;
-        ASSERT_TRUE(SaveHistoryFile(listOf({"old"}), m_paths.historyList));
-        ASSERT_TRUE(SaveListFile(listOf({"Eins", "Zwei"}), m_paths.standardList));
-        restart();
-        m_doc->setAutosaveDelay(60000);
-        m_doc->startUp({}, user);
+        ASSERT_NO_FATAL_FAILURE(startWith({"old"}, {"Eins", "Zwei"}, user));
         moveAndTakeBack(user);
         ASSERT_TRUE(SaveListFile(listOf({"Zwei", "Vier"}), m_paths.standardList));
         m_doc->autosave();
@@ -502,21 +517,12 @@ TEST_F(ListDocumentTest, AnUndoneMoveLeavesTheHistoryOnlyForAListFileThatHoldsIt
     // The history holds an equal row of an earlier move; the save and the cut are cut short at each step.
     for (long step = 1;; ++step) {
         ScriptedPrompter user;
-        ASSERT_TRUE(SaveHistoryFile(listOf({"old", "Eins"}), m_paths.historyList));
-        ASSERT_TRUE(SaveListFile(listOf({"Eins", "Zwei"}), m_paths.standardList));
-        restart();
-        m_doc->setAutosaveDelay(60000);
-        m_doc->startUp({}, user);
+        ASSERT_NO_FATAL_FAILURE(startWith({"old", "Eins"}, {"Eins", "Zwei"}, user));
         moveAndTakeBack(user);
-        bool crashed = false;
-        CrashPoint::arm(step);
-        try {
+        const bool crashed = crashesAt(step, [&] {
             m_doc->autosave();
             m_doc->finishSaving();
-        } catch (const CrashPoint::SimulatedCrash&) {
-            crashed = true;
-        }
-        CrashPoint::reset();
+        });
         restart();
         m_doc->startUp({}, user);
         ASSERT_TRUE(m_doc->autosaveAndWait());
@@ -531,23 +537,14 @@ TEST_F(ListDocumentTest, AnUndoneMoveLeavesTheHistoryOnlyForAListFileThatHoldsIt
     // records lie where the undone move's were: the next start must not cut them again.
     for (long step = 1;; ++step) {
         ScriptedPrompter user;
-        ASSERT_TRUE(SaveHistoryFile(listOf({"old"}), m_paths.historyList));
-        ASSERT_TRUE(SaveListFile(listOf({"Eins", "Eins", "Zwei"}), m_paths.standardList));
-        restart();
-        m_doc->setAutosaveDelay(60000);
-        m_doc->startUp({}, user);
+        ASSERT_NO_FATAL_FAILURE(startWith({"old"}, {"Eins", "Eins", "Zwei"}, user));
         moveAndTakeBack(user);
         ASSERT_TRUE(m_doc->DeleteSelectedItems({1}, true, user));
         ASSERT_TRUE(m_doc->finishPendingChanges());
-        bool crashed = false;
-        CrashPoint::arm(step);
-        try {
+        const bool crashed = crashesAt(step, [&] {
             m_doc->autosave();
             m_doc->finishSaving();
-        } catch (const CrashPoint::SimulatedCrash&) {
-            crashed = true;
-        }
-        CrashPoint::reset();
+        });
         restart();
         m_doc->startUp({}, user);
         ASSERT_TRUE(m_doc->autosaveAndWait());
@@ -562,22 +559,13 @@ TEST_F(ListDocumentTest, AnUndoneMoveLeavesTheHistoryOnlyForAListFileThatHoldsIt
     // as it was before the undo. Only the file the save wrote lets the next start cut the history.
     for (long step = 1;; ++step) {
         ScriptedPrompter user;
-        ASSERT_TRUE(SaveHistoryFile(listOf({"old"}), m_paths.historyList));
-        ASSERT_TRUE(SaveListFile(listOf({"Eins", "Eins", "Zwei"}), m_paths.standardList));
-        restart();
-        m_doc->setAutosaveDelay(60000);
-        m_doc->startUp({}, user);
+        ASSERT_NO_FATAL_FAILURE(startWith({"old"}, {"Eins", "Eins", "Zwei"}, user));
         moveAndTakeBack(user);
         ASSERT_TRUE(m_doc->setChecked(1, true));
-        bool crashed = false;
-        CrashPoint::arm(step);
-        try {
+        const bool crashed = crashesAt(step, [&] {
             m_doc->autosave();
             m_doc->finishSaving();
-        } catch (const CrashPoint::SimulatedCrash&) {
-            crashed = true;
-        }
-        CrashPoint::reset();
+        });
         m_doc.reset();
         const int inHistory = count(m_paths.historyList, true, "Eins");
         ASSERT_TRUE(SaveListFile(listOf({"Eins", "Zwei"}), m_paths.standardList));
@@ -593,21 +581,10 @@ TEST_F(ListDocumentTest, AnUndoneMoveLeavesTheHistoryOnlyForAListFileThatHoldsIt
     for (long step = 1;; ++step) {
         ScriptedPrompter user;
         QFile::remove(other);
-        ASSERT_TRUE(SaveHistoryFile(listOf({"old"}), m_paths.historyList));
-        ASSERT_TRUE(SaveListFile(listOf({"Eins", "Zwei"}), m_paths.standardList));
-        restart();
-        m_doc->setAutosaveDelay(60000);
-        m_doc->startUp({}, user);
+        ASSERT_NO_FATAL_FAILURE(startWith({"old"}, {"Eins", "Zwei"}, user));
         moveAndTakeBack(user);
         user.saveNames = {other};
-        bool crashed = false;
-        CrashPoint::arm(step);
-        try {
-            m_doc->SaveExternalListAs(user);
-        } catch (const CrashPoint::SimulatedCrash&) {
-            crashed = true;
-        }
-        CrashPoint::reset();
+        const bool crashed = crashesAt(step, [&] { m_doc->SaveExternalListAs(user); });
         restart();
         m_doc->startUp({}, user);
         SCOPED_TRACE(testing::Message() << "save as, crash at step " << step);
@@ -636,15 +613,8 @@ TEST_F(ListDocumentTest, AnUndoneMoveLeavesTheHistoryOnlyForAListFileThatHoldsIt
         ASSERT_TRUE(m_doc->prepareUndo(done.back()));
         m_doc->undoRows(done.back());
         QObject::disconnect(c);
-        bool crashed = false;
         user.answers = {ListPrompter::Answer::Yes};
-        CrashPoint::arm(step);
-        try {
-            m_doc->SaveCurrentList(user);
-        } catch (const CrashPoint::SimulatedCrash&) {
-            crashed = true;
-        }
-        CrashPoint::reset();
+        const bool crashed = crashesAt(step, [&] { m_doc->SaveCurrentList(user); });
         restart();
         m_doc->startUp({}, user);
         SCOPED_TRACE(testing::Message() << "external list, crash at step " << step);
