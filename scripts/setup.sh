@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Quillmar needs to build, test and run, and the clang tools of the checks
 # (formatting, sanitizers, fuzzers); only what is missing. libical reads iCalendar, nettle hashes the UIDs
-# of the iCalendar export; in the tests python3-icalendar reads the export back and writes to-dos for the
-# import, and tidy checks the HTML page.
+# of the iCalendar export, xxhash the history's records; in the tests python3-icalendar reads the export
+# back and writes to-dos for the import, and tidy checks the HTML page.
 # The locales en_US.UTF-8 and de_DE.UTF-8 are generated for the tests that run the program under several
 # locales.
 set -euo pipefail
@@ -12,7 +12,7 @@ PROGRAM_PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins libgl1-mesa-dev
     qt6-translations-l10n
-    libical-dev nettle-dev qtkeychain-qt6-dev
+    libical-dev nettle-dev libxxhash-dev qtkeychain-qt6-dev
 )
 # What the tests, checks, benchmarks and the package need besides.
 CHECK_PACKAGES=(

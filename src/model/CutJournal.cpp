@@ -10,21 +10,12 @@
 #include <algorithm>
 
 namespace {
-constexpr char kMagic[4] = {'Q', 'M', 'U', 'W'};
+// A journal of an earlier version, which held the records themselves, reads as damaged: its cuts are let
+// go.
+constexpr char kMagic[4] = {'Q', 'M', 'U', 'D'};
 } // namespace
 
 using namespace JournalBytes;
-
-std::vector<ToDoItem> CutJournal::itemsOf(const Cut& cut)
-{
-    QByteArray image;
-    putInt32(image, cut.count);
-    image.append(cut.records);
-    ToDoList list;
-    if (!ParseList(image, false, list, QString()) || list.size() != cut.count)
-        return {};
-    return std::move(list.items);
-}
 
 CutJournal::CutJournal(const QString& historyPath)
     : m_historyPath(historyPath), m_path(historyPath + QStringLiteral(".undone"))
@@ -43,7 +34,9 @@ IoResult CutJournal::write(const std::vector<Cut>& cuts)
         putInt64(out, c.point.size);
         putInt32(out, c.point.count);
         putInt32(out, c.count);
-        putBytes(out, c.records);
+        putInt64(out, c.records.size);
+        putInt64(out, qint64(c.records.low));
+        putInt64(out, qint64(c.records.high));
         putBytes(out, c.written.toUtf8());
         putBytes(out, c.writtenStamp.toText());
         putBytes(out, c.historyBefore.toText());
@@ -63,11 +56,15 @@ bool CutJournal::read(std::vector<Cut>& out) const
     while (!in.atEnd()) {
         Cut c;
         QByteArray written, stamp, historyBefore;
+        qint64 low = 0, high = 0;
         if (!in.int64(c.point.size) || !in.int32(c.point.count) || !in.int32(c.count) ||
-            !in.bytes(c.records) || !in.bytes(written) || !in.bytes(stamp) || !in.bytes(historyBefore))
+            !in.int64(c.records.size) || !in.int64(low) || !in.int64(high) || !in.bytes(written) ||
+            !in.bytes(stamp) || !in.bytes(historyBefore))
             return false;
-        if (c.point.size < -1 || c.point.count < 0 || c.count <= 0)
+        if (c.point.size < -1 || c.point.count < 0 || c.count <= 0 || !c.records.known())
             return false;
+        c.records.low = quint64(low);
+        c.records.high = quint64(high);
         c.written = QString::fromUtf8(written);
         // A stamp that does not say what a file was matches no file: the cut is let go.
         bool writtenKnown = false, historyKnown = false;
@@ -98,15 +95,12 @@ IoResult CutJournal::completeInterrupted(int* rowsCut)
         // The run began to make it: made, unless the history is still exactly as it was then.
         if (cut.historyBefore.exists && FileStamp::of(m_historyPath) != cut.historyBefore)
             continue;
-        const std::vector<ToDoItem> items = itemsOf(cut);
-        if (items.empty())
-            continue;
         IoResult r = cut.point.size >= 0
                          ? HistoryTail::cutBack(m_historyPath, cut.point, cut.records, cut.count)
                          : IoResult::failure(QString(), IoError::BadData);
         // Rows of a later move behind them: the records are taken out where the move put them.
         if (!r && r.kind == IoError::BadData)
-            r = cutInPlace(cut, items);
+            r = cutInPlace(cut);
         if (r && rowsCut)
             *rowsCut += cut.count;
         if (!r && r.kind != IoError::BadData)
@@ -115,7 +109,7 @@ IoResult CutJournal::completeInterrupted(int* rowsCut)
     return write({});
 }
 
-IoResult CutJournal::cutInPlace(const Cut& cut, const std::vector<ToDoItem>& items) const
+IoResult CutJournal::cutInPlace(const Cut& cut) const
 {
     // Only where the move put them: equal rows elsewhere are other moves' (the cut may also have been made
     // just before the run ended).
@@ -124,8 +118,9 @@ IoResult CutJournal::cutInPlace(const Cut& cut, const std::vector<ToDoItem>& ite
         return r;
     auto& all = history.items;
     const auto start = static_cast<qsizetype>(cut.point.count);
-    const auto count = static_cast<qsizetype>(items.size());
-    if (start + count > qsizetype(all.size()) || !std::equal(items.begin(), items.end(), all.begin() + start))
+    const auto count = static_cast<qsizetype>(cut.count);
+    if (start + count > qsizetype(all.size()) ||
+        RecordDigest::of(SerializeRecords({all.begin() + start, all.begin() + start + count})) != cut.records)
         return IoResult::failure(QString(), IoError::BadData);
     all.erase(all.begin() + start, all.begin() + start + count);
     return SaveHistoryFile(history, m_historyPath);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/HistoryTail.h"
-#include "model/ToDoItem.h"
+#include "model/RecordDigest.h"
 #include "platform/FileStamp.h"
 #include "platform/IoResult.h"
 
@@ -14,7 +14,7 @@
 // A move to history taken back reaches two files as well: its rows return to the list's file with the
 // list's next save, and they are cut off the history after that save. A crash in between would leave them
 // in both. The journal beside the history ("<history>.undone") names the cuts still to make: for each,
-// where the move put its records in the history and the records, and once a save writes the rows back,
+// where the move put its records in the history and their digest, and once a save writes the rows back,
 // the file it wrote and the stamp that file has in its place. The save writes the journal when its new
 // file is whole, just before the file replaces the old one; the journal is written again as the cuts are
 // made or let go.
@@ -34,7 +34,7 @@ public:
         // Where the move's records start; size -1 when the move wrote the history anew (count holds).
         HistoryTail::Point point;
         qint32 count = 0;
-        QByteArray records;
+        RecordDigest records;
         // The file a save wrote the rows back to, as it left it; empty while no save has.
         QString written;
         FileStamp writtenStamp;
@@ -52,10 +52,8 @@ public:
     IoResult completeInterrupted(int* rowsCut = nullptr);
 
 private:
-    // The rows the cut's records hold; none when they are damaged.
-    static std::vector<ToDoItem> itemsOf(const Cut& cut);
     bool read(std::vector<Cut>& out) const;
-    IoResult cutInPlace(const Cut& cut, const std::vector<ToDoItem>& items) const;
+    IoResult cutInPlace(const Cut& cut) const;
 
     QString m_historyPath;
     QString m_path;

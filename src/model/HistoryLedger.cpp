@@ -59,7 +59,7 @@ CutJournal::Cut HistoryLedger::journalCut(const RowChange& change)
     const RowChange::HistoryPoint at = change.historyPoint();
     cut.point = {at.sizeBefore, at.countBefore};
     cut.count = change.rowCount();
-    cut.records = change.historyRecords();
+    cut.records = at.records;
     return cut;
 }
 
@@ -107,10 +107,10 @@ bool HistoryLedger::canDeferCut(const RowChange& change) const
             behind.push_back(&cut.change);
     std::sort(behind.begin(), behind.end(),
               [](const RowChange* a, const RowChange* b) { return a->historyOffset() < b->historyOffset(); });
-    QByteArray following;
+    std::vector<RecordDigest> following;
     qint32 count = 0;
     for (const RowChange* later : behind) {
-        following += later->historyRecords();
+        following.push_back(later->historyPoint().records);
         count += later->rowCount();
     }
     return change.rowsEndHistory(m_historyPath, following, count);
@@ -143,8 +143,7 @@ std::vector<std::pair<quint64, IoResult>> HistoryLedger::cutUndoneMoves(quint64 
         const RowChange::HistoryPoint at = change.historyPoint();
         const bool shifts = m_journalGeneration && at.sizeBefore >= 0;
         if (shifts)
-            m_journal.cutComing({at.sizeBefore, at.countBefore}, change.historyRecords().size(),
-                                change.rowCount());
+            m_journal.cutComing({at.sizeBefore, at.countBefore}, at.records.size, change.rowCount());
         const IoResult r = change.undoFiles(m_historyPath);
         if (shifts)
             m_journal.cutEnded(bool(r));

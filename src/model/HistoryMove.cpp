@@ -1,5 +1,7 @@
 #include "model/HistoryMove.h"
 
+#include "model/ListFile.h"
+
 #include <QMetaObject>
 
 #include <utility>
@@ -15,12 +17,14 @@ HistoryMove::~HistoryMove()
 void HistoryMove::start(RowChange change, const QString& historyPath, HistoryTail::BeforeAppend beforeAppend)
 {
     Q_ASSERT(!busy());
-    const QByteArray records = change.historyRecords();
     const auto count = static_cast<qint32>(change.rowCount());
     m_change = std::move(change);
+    // The items stay where they are, unchanged, until wait() has taken the outcome.
+    const std::vector<ToDoItem>* items = &m_change->items();
     m_result = std::async(
-        std::launch::async, [this, records, count, historyPath, beforeAppend = std::move(beforeAppend)] {
+        std::launch::async, [this, items, count, historyPath, beforeAppend = std::move(beforeAppend)] {
             Appended out;
+            const QByteArray records = SerializeRecords(*items);
             // A simulated crash leaves the thread here and comes out of wait() through the future.
             out.result = RowChange::appendToHistory(records, count, historyPath, out.point, beforeAppend);
             QMetaObject::invokeMethod(

@@ -11,9 +11,9 @@
 #include <optional>
 
 // The history file's part of one move to history, on a thread of its own, so that the rows leave the
-// list at once and the window never waits for the file to be synced. The records are built from the
-// change's own items when the move starts (at the cost of the rows moved); the thread touches nothing
-// but them and the history file.
+// list at once and the window never waits for the records to be built or the file to be synced. The
+// thread builds the records from the change's own items, which no one changes, and touches nothing but
+// them and the history file.
 //
 // The owner completes the move (wait()) before anything else writes the list's files, reads the
 // history or changes the rows: the file that lacks the rows is never written before the history holds

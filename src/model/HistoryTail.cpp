@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QtEndian>
 
+#include <algorithm>
 #include <future>
 #include <limits>
 #include <mutex>
@@ -186,32 +187,51 @@ IoResult append(const QString& historyPath, QByteArrayView records, qint32 count
     return IoResult::success();
 }
 
-IoResult endsWith(const QString& historyPath, Point point, QByteArrayView tail, qint32 count)
+IoResult endsWith(const QString& historyPath, Point point, std::span<const RecordDigest> tail, qint32 count)
 {
     if (pendingPoint(historyPath))
         return IoResult::failure(
             LanguageTexts::shared().text("ListErrors", "BeingChanged").arg(ShownPath(historyPath)),
             IoError::BadData);
+    const IoResult changed = IoResult::failure(
+        LanguageTexts::shared().text("ListErrors", "TailChanged").arg(ShownPath(historyPath)),
+        IoError::BadData);
     InPlaceFile file(historyPath);
     if (IoResult r = file.open(); !r)
         return r;
-    const qint64 start = point.size == 0 ? 4 : point.size;
-    QByteArray head;
-    QByteArray found;
-    if (file.size() != start + tail.size() || !file.read(0, 4, head) ||
-        qFromLittleEndian<qint32>(head.constData()) != qint64(point.count) + count ||
-        !file.read(start, tail.size(), found) || found != tail)
-        return IoResult::failure(
-            LanguageTexts::shared().text("ListErrors", "TailChanged").arg(ShownPath(historyPath)),
-            IoError::BadData);
+    qint64 at = point.size == 0 ? 4 : point.size;
+    qint64 size = 0;
+    for (const RecordDigest& run : tail) {
+        if (!run.known())
+            return changed;
+        size += run.size;
+    }
+    QByteArray piece;
+    if (file.size() != at + size || !file.read(0, 4, piece) ||
+        qFromLittleEndian<qint32>(piece.constData()) != qint64(point.count) + count)
+        return changed;
+    constexpr qint64 kPiece = 4 << 20;
+    for (const RecordDigest& run : tail) {
+        RecordDigester digest;
+        for (qint64 left = run.size; left > 0;) {
+            const qint64 n = std::min(left, kPiece);
+            if (IoResult r = file.read(at, n, piece); !r)
+                return r;
+            digest.add(piece);
+            at += n;
+            left -= n;
+        }
+        if (digest.result() != run)
+            return changed;
+    }
     return IoResult::success();
 }
 
-IoResult cutBack(const QString& historyPath, Point point, QByteArrayView tail, qint32 count)
+IoResult cutBack(const QString& historyPath, Point point, const RecordDigest& tail, qint32 count)
 {
     if (IoResult r = settle(historyPath); !r)
         return r;
-    if (IoResult r = endsWith(historyPath, point, tail, count); !r)
+    if (IoResult r = endsWith(historyPath, point, {&tail, 1}, count); !r)
         return r;
     if (IoResult r = writeMark(historyPath, point); !r)
         return r;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/RecordDigest.h"
 #include "platform/IoResult.h"
 
 #include <QByteArrayView>
@@ -7,6 +8,7 @@
 
 #include <functional>
 #include <optional>
+#include <span>
 
 // The history file grows at its end: a move to history appends its records and then rewrites the item
 // count in front, and taking it back cuts them off again, so either step costs what it moves, not what
@@ -34,11 +36,12 @@ using BeforeAppend = std::function<IoResult(Point at, QByteArrayView records, qi
 // Appends count records (their bytes) to an existing history file; before gets where it ended before.
 IoResult append(const QString& historyPath, QByteArrayView records, qint32 count, Point* before,
                 const BeforeAppend& beforeAppend = {});
-// Cuts the file back to point when what follows it is exactly the count records tail (else BadData,
-// and nothing changed).
-IoResult cutBack(const QString& historyPath, Point point, QByteArrayView tail, qint32 count);
-// Success when what follows point is exactly the count records tail (else BadData); changes nothing.
-IoResult endsWith(const QString& historyPath, Point point, QByteArrayView tail, qint32 count);
+// Cuts the file back to point when what follows it is exactly the count records of the digest tail (else
+// BadData, and nothing changed).
+IoResult cutBack(const QString& historyPath, Point point, const RecordDigest& tail, qint32 count);
+// Success when what follows point is exactly the runs of records of the digests tail, one after the other
+// and count records in all (else BadData); changes nothing. Reads what it checks once, in pieces.
+IoResult endsWith(const QString& historyPath, Point point, std::span<const RecordDigest> tail, qint32 count);
 // True while the file is as this run's last append or cut left it (and then was whole): it needs no new
 // check before the next append.
 bool isAsLeft(const QString& historyPath);

@@ -43,13 +43,16 @@ quint64 RowChange::nextId()
     return ++last;
 }
 
-bool RowChange::rowsEndHistory(const QString& historyPath, const QByteArray& following,
+bool RowChange::rowsEndHistory(const QString& historyPath, const std::vector<RecordDigest>& following,
                                qint32 followingCount) const
 {
-    return m_kind == Kind::MoveToHistory && m_history->sizeBefore >= 0 &&
-           HistoryTail::endsWith(historyPath, {m_history->sizeBefore, m_history->countBefore},
-                                 SerializeRecords(*m_items) + following,
-                                 static_cast<qint32>(m_items->size()) + followingCount);
+    if (m_kind != Kind::MoveToHistory || m_history->sizeBefore < 0)
+        return false;
+    std::vector<RecordDigest> tail{m_history->records};
+    tail.insert(tail.end(), following.begin(), following.end());
+    return HistoryTail::endsWith(historyPath, {m_history->sizeBefore, m_history->countBefore}, tail,
+                                 static_cast<qint32>(m_items->size()) + followingCount)
+        .ok;
 }
 
 RowChange RowChange::inserted(Kind kind, QList<int> rows, std::vector<ToDoItem> items)
@@ -311,11 +314,6 @@ void RowChange::undoRows(ToDoListModel& model) const
 
 // ---- Files ----
 
-QByteArray RowChange::historyRecords() const
-{
-    return SerializeRecords(*m_items);
-}
-
 IoResult RowChange::appendToHistory(const QByteArray& records, qint32 count, const QString& historyPath,
                                     HistoryPoint& point, const HistoryTail::BeforeAppend& beforeAppend)
 {
@@ -325,6 +323,7 @@ IoResult RowChange::appendToHistory(const QByteArray& records, qint32 count, con
         !r)
         return r;
     point.created = !existed;
+    point.records = RecordDigest::of(records);
     return IoResult::success();
 }
 
@@ -348,7 +347,7 @@ IoResult RowChange::undoFiles(const QString& historyPath) const
     if (m_history->sizeBefore >= 0) {
         const IoResult cut =
             HistoryTail::cutBack(historyPath, {m_history->sizeBefore, m_history->countBefore},
-                                 SerializeRecords(*m_items), static_cast<qint32>(m_items->size()));
+                                 m_history->records, static_cast<qint32>(m_items->size()));
         if (cut && m_history->created && m_history->countBefore == 0)
             QFile::remove(historyPath);
         if (cut || cut.kind != IoError::BadData)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/HistoryTail.h"
+#include "model/RecordDigest.h"
 #include "model/ToDoItem.h"
 #include "platform/IoResult.h"
 
@@ -74,11 +75,11 @@ public:
         int countBefore = -1;
         qint64 sizeBefore = -1; // -1 when the file was written anew
         bool created = false;
+        // The records appended.
+        RecordDigest records;
     };
-    // A move's file part runs on another thread, in three steps: the records of its rows (built here, at
-    // the cost of the rows), then appendToHistory() there, which touches no change, then
-    // setHistoryPoint() with what it found.
-    QByteArray historyRecords() const;
+    // A move's file part runs on another thread, in two steps: appendToHistory() there with the records of
+    // its items (SerializeRecords), which touches no change, then setHistoryPoint() with what it found.
     static IoResult appendToHistory(const QByteArray& records, qint32 count, const QString& historyPath,
                                     HistoryPoint& point, const HistoryTail::BeforeAppend& beforeAppend = {});
     // For this change and all its copies.
@@ -98,8 +99,9 @@ public:
     // with IoError::BadData and changes nothing: such a change can never be taken back.
     IoResult undoFiles(const QString& historyPath) const;
     // A move to history whose rows still end the history file, where it appended them (followed only by
-    // the records following, count of them): undoFiles() can then cut them off at the cost of the rows.
-    bool rowsEndHistory(const QString& historyPath, const QByteArray& following = {},
+    // the runs of records following, count records in all): undoFiles() can then cut them off at the cost
+    // of the rows.
+    bool rowsEndHistory(const QString& historyPath, const std::vector<RecordDigest>& following = {},
                         qint32 followingCount = 0) const;
     // Copies of a change share its id.
     quint64 id() const { return m_id; }

@@ -197,8 +197,9 @@ TEST_F(ListFileTest, HistoryAppendCutShortAtAnyStepReadsWholeAndCutsBack)
     }
     EXPECT_EQ(readAll(path), after);
     const HistoryTail::Point start{before.size(), 2};
-    EXPECT_EQ(HistoryTail::cutBack(path, start, emptyRecord("y"), 1).kind, IoError::BadData);
-    ASSERT_TRUE(HistoryTail::cutBack(path, start, emptyRecord("x"), 1).ok);
+    EXPECT_EQ(HistoryTail::cutBack(path, start, RecordDigest::of(emptyRecord("y")), 1).kind,
+              IoError::BadData);
+    ASSERT_TRUE(HistoryTail::cutBack(path, start, RecordDigest::of(emptyRecord("x")), 1).ok);
     EXPECT_EQ(readAll(path), before);
 }
 
