@@ -1,8 +1,10 @@
 #include "config/IoMessage.h"
 #include "config/Paths.h"
+#include "model/CutJournal.h"
 #include "model/HistoryTail.h"
 #include "model/ListFile.h"
 #include "platform/CrashPoint.h"
+#include "platform/FileStamp.h"
 #include "platform/FileSystem.h"
 
 #include "TestUtil.h"
@@ -201,6 +203,39 @@ TEST_F(ListFileTest, HistoryAppendCutShortAtAnyStepReadsWholeAndCutsBack)
               IoError::BadData);
     ASSERT_TRUE(HistoryTail::cutBack(path, start, RecordDigest::of(emptyRecord("x")), 1).ok);
     EXPECT_EQ(readAll(path), before);
+}
+
+TEST_F(ListFileTest, AStartCutTakesOnlyTheRowsWhereTheMoveLeftThem)
+{
+    // A cut the last run left unmade whose rows no longer end the history is made where the move put them,
+    // and only when the rows there are the move's: equal rows elsewhere, or other rows there, are not its.
+    const QString history = HistoryListPath();
+    const QString written = path("list.tdl");
+    ASSERT_TRUE(SaveListFile(listOf({"b"}), written).ok);
+    CutJournal::Cut cut;
+    cut.point = {-1, 1};
+    cut.count = 1;
+    cut.written = written;
+    cut.writtenStamp = FileStamp::of(written);
+    for (const char* moved : {"c", "b"}) {
+        ASSERT_TRUE(SaveHistoryFile(listOf({"a", "b", "c"}), history).ok);
+        cut.records = RecordDigest::of(SerializeRecords(listOf({moved}).items));
+        CutJournal journal(history);
+        ASSERT_TRUE(journal.write({cut}).ok);
+        int rowsCut = -1;
+        ASSERT_TRUE(journal.completeInterrupted(&rowsCut).ok);
+        ToDoList read;
+        ASSERT_TRUE(ReadListFile(history, false, read).ok);
+        std::vector<QByteArray> actions;
+        for (const ToDoItem& item : read.items)
+            actions.push_back(item.action().toByteArray());
+        const bool its = std::strcmp(moved, "b") == 0;
+        const std::vector<QByteArray> left =
+            its ? std::vector<QByteArray>{"a", "c"} : std::vector<QByteArray>{"a", "b", "c"};
+        EXPECT_EQ(actions, left);
+        EXPECT_EQ(rowsCut, its ? 1 : 0);
+        EXPECT_FALSE(QFile::exists(journal.path()));
+    }
 }
 
 TEST_F(ListFileTest, ShortOrDamagedHistoryIsLeftAsItWas)
