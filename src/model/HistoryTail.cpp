@@ -52,11 +52,19 @@ std::mutex& stateLock()
     return lock;
 }
 
-// The history file as this run last left it whole.
+// The history file as this run last left it whole, and the runs of records this run appended that make up
+// its end then, in order (none known when it was left otherwise).
+struct Run
+{
+    HistoryTail::Point at;
+    RecordDigest records;
+    qint32 count = 0;
+};
 struct Left
 {
     QString path;
     FileStamp stamp;
+    std::vector<Run> runs;
 };
 Left& lastLeft()
 {
@@ -74,6 +82,28 @@ Checking& pendingCheck()
 {
     static Checking checking;
     return checking;
+}
+
+// Whether the file is as this run left it, and its end is exactly the runs of tail this run appended,
+// from point on: then nothing need be read to know it.
+bool endsAsLeft(const QString& historyPath, HistoryTail::Point point, std::span<const RecordDigest> tail,
+                qint32 count)
+{
+    const std::lock_guard lock(stateLock());
+    const Left& left = lastLeft();
+    if (tail.empty() || left.path != historyPath || left.runs.size() < tail.size() ||
+        left.stamp != FileStamp::of(historyPath) || QFileInfo::exists(HistoryTail::markPath(historyPath)))
+        return false;
+    const auto first = left.runs.end() - qsizetype(tail.size());
+    if (first->at.size != point.size || first->at.count != point.count)
+        return false;
+    qint64 total = 0;
+    for (size_t i = 0; i < tail.size(); ++i) {
+        if (first[qsizetype(i)].records != tail[i])
+            return false;
+        total += first[qsizetype(i)].count;
+    }
+    return total == count;
 }
 
 IoResult removeMark(const QString& historyPath)
@@ -158,6 +188,7 @@ IoResult append(const QString& historyPath, QByteArrayView records, qint32 count
             LanguageTexts::shared().text("ListErrors", "HistoryFull").arg(ShownPath(historyPath)));
     if (start.size + 4 + records.size() > FileLimit::List)
         return IoResult::tooLarge(IoStep::Write, historyPath, -1, FileLimit::List);
+    const FileStamp found = FileStamp::of(historyPath);
     if (beforeAppend) {
         if (IoResult r = beforeAppend(start, records, count); !r)
             return r;
@@ -180,7 +211,12 @@ IoResult append(const QString& historyPath, QByteArrayView records, qint32 count
         return r;
     {
         const std::lock_guard lock(stateLock());
-        lastLeft() = {historyPath, FileStamp::of(historyPath)};
+        Left& left = lastLeft();
+        std::vector<Run> runs;
+        if (left.path == historyPath && left.stamp == found)
+            runs = std::move(left.runs);
+        runs.push_back({start, RecordDigest::of(records), count});
+        left = {historyPath, FileStamp::of(historyPath), std::move(runs)};
     }
     if (before)
         *before = start;
@@ -196,6 +232,8 @@ IoResult endsWith(const QString& historyPath, Point point, std::span<const Recor
     const IoResult changed = IoResult::failure(
         LanguageTexts::shared().text("ListErrors", "TailChanged").arg(ShownPath(historyPath)),
         IoError::BadData);
+    if (endsAsLeft(historyPath, point, tail, count))
+        return IoResult::success();
     InPlaceFile file(historyPath);
     if (IoResult r = file.open(); !r)
         return r;
@@ -233,12 +271,20 @@ IoResult cutBack(const QString& historyPath, Point point, const RecordDigest& ta
         return r;
     if (IoResult r = endsWith(historyPath, point, {&tail, 1}, count); !r)
         return r;
+    const bool asLeft = endsAsLeft(historyPath, point, {&tail, 1}, count);
     if (IoResult r = writeMark(historyPath, point); !r)
         return r;
     if (IoResult r = settle(historyPath); !r)
         return r;
     const std::lock_guard lock(stateLock());
-    lastLeft() = {historyPath, FileStamp::of(historyPath)};
+    Left& left = lastLeft();
+    // The runs before the one cut off still end the file.
+    std::vector<Run> runs;
+    if (asLeft && left.path == historyPath) {
+        runs = std::move(left.runs);
+        runs.pop_back();
+    }
+    left = {historyPath, FileStamp::of(historyPath), std::move(runs)};
     return IoResult::success();
 }
 
@@ -265,7 +311,7 @@ bool isAsLeft(const QString& historyPath)
     if (checking.result.valid() && checking.path == historyPath) {
         const FileStamp whole = checking.result.get();
         if (whole.exists)
-            lastLeft() = {historyPath, whole};
+            lastLeft() = {historyPath, whole, {}};
     }
     const Left& left = lastLeft();
     return left.path == historyPath && left.stamp == FileStamp::of(historyPath) &&

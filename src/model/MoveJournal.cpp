@@ -4,6 +4,7 @@
 #include "model/ListFile.h"
 #include "platform/AtomicFile.h"
 #include "platform/CrashPoint.h"
+#include "platform/FileSystem.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -119,8 +120,9 @@ IoResult MoveJournal::write(const Contents& c) const
 
 void MoveJournal::clear()
 {
-    // A journal left behind only costs a look at the next start: the list's stamp no longer matches.
-    QFile::remove(m_path);
+    // A journal left behind only costs a look at the next start: the list's stamp no longer matches. It
+    // may hold the records of a million rows, whose pages the system takes a while to free.
+    RemoveBeside(m_path);
 }
 
 std::vector<ToDoItem> MoveJournal::interruptedMoves(const QString& listPath) const

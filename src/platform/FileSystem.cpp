@@ -6,9 +6,11 @@
 #include <QFileInfo>
 #include <QMutex>
 #include <QRegularExpression>
+#include <QThreadPool>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include <dirent.h>
@@ -172,6 +174,29 @@ IoResult EnsureFolderOf(const QString& path)
     if (error == EEXIST && QFileInfo(folder).isDir())
         return IoResult::success();
     return SystemFailure(IoStep::CreateFolder, folder, error);
+}
+
+void ReleaseCachedPagesBeside(const QString& path, qint64 offset)
+{
+    QThreadPool::globalInstance()->start([name = QFile::encodeName(path), offset] {
+        const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        if (fd < 0)
+            return;
+        struct stat st;
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+            ::posix_fadvise(fd, offset, 0, POSIX_FADV_DONTNEED);
+        ::close(fd);
+    });
+}
+
+void RemoveBeside(const QString& path)
+{
+    const QString gone = path + QStringLiteral(".gone");
+    if (::rename(QFile::encodeName(path).constData(), QFile::encodeName(gone).constData()) != 0) {
+        QFile::remove(path);
+        return;
+    }
+    QThreadPool::globalInstance()->start([gone] { QFile::remove(gone); });
 }
 
 IoResult RemoveFile(const QString& path)
