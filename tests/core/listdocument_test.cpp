@@ -360,6 +360,31 @@ TEST_F(ListDocumentTest, AnUndoneMoveLeavesTheHistoryOnceTheListHoldsItsRowsAgai
     EXPECT_EQ(rowsOnDisk(m_paths.historyList, true), historyBefore);
 }
 
+// Another program wrote the history after a move (a second run of the program, say): taking the move back
+// takes its row out where the move put it, and what the other program added stays.
+TEST_F(ListDocumentTest, AnUndoneMoveKeepsWhatAnotherProgramAddedToTheHistory)
+{
+    ScriptedPrompter user;
+    m_doc->setAutosaveDelay(60000);
+    ASSERT_TRUE(SaveHistoryFile(listOf({"old"}), m_paths.historyList));
+    m_doc->startUp({}, user);
+    rows().appendItem(item("a"));
+    rows().appendItem(item("b"));
+    ASSERT_TRUE(m_doc->SaveCurrentList(user));
+    std::vector<RowChange> done;
+    QObject::connect(m_doc.get(), &ListDocument::changeMade,
+                     [&done](const RowChange& c) { done.push_back(c); });
+    ASSERT_TRUE(m_doc->DeleteSelectedItems({0}, true, user));
+    m_doc->finishPendingChanges();
+    ASSERT_TRUE(SaveHistoryFile(listOf({"old", "a", "theirs"}), m_paths.historyList));
+    ASSERT_TRUE(m_doc->prepareUndo(done.back()));
+    m_doc->undoRows(done.back());
+    m_doc->autosave();
+    m_doc->finishSaving();
+    EXPECT_EQ(rowsOnDisk(m_paths.standardList), rowsOf(listOf({"a", "b"})));
+    EXPECT_EQ(rowsOnDisk(m_paths.historyList, true), rowsOf(listOf({"old", "theirs"})));
+}
+
 // Moves taken back one after the other leave the history as it was before them, and a history the first
 // of them made goes again, whatever order their undos came in.
 TEST_F(ListDocumentTest, MovesTakenBackInARowLeaveTheHistoryAsItWas)
