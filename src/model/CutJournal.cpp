@@ -4,6 +4,7 @@
 #include "model/ListFile.h"
 #include "platform/AtomicFile.h"
 #include "platform/CrashPoint.h"
+#include "platform/FileSystem.h"
 
 #include <QFile>
 
@@ -61,7 +62,8 @@ bool CutJournal::read(std::vector<Cut>& out) const
             !in.int64(c.records.size) || !in.int64(low) || !in.int64(high) || !in.bytes(written) ||
             !in.bytes(stamp) || !in.bytes(historyBefore))
             return false;
-        if (c.point.size < -1 || c.point.count < 0 || c.count <= 0 || !c.records.known())
+        if (c.point.size < -1 || c.point.count < 0 || c.count <= 0 || !c.records.known() ||
+            c.records.size > FileLimit::List)
             return false;
         c.records.low = quint64(low);
         c.records.high = quint64(high);

@@ -1,7 +1,6 @@
 #include "model/HistoryLedger.h"
 
 #include "config/IoMessage.h"
-#include "platform/FileSystem.h"
 
 #include <algorithm>
 
@@ -69,9 +68,6 @@ IoResult HistoryLedger::deferCut(const RowChange& change, quint64 generation)
     if (IoResult r = m_cuts->add(change.id(), generation, journalCut(change)); !r)
         return r;
     m_pendingCuts.push_back({change, generation});
-    // The cut will free the records' cached pages: they go now, beside the window.
-    if (const qint64 at = change.historyOffset(); at >= 0)
-        ReleaseCachedPagesBeside(m_historyPath, std::max<qint64>(at, 4));
     return IoResult::success();
 }
 

@@ -223,7 +223,9 @@ IoResult append(const QString& historyPath, QByteArrayView records, qint32 count
     return IoResult::success();
 }
 
-IoResult endsWith(const QString& historyPath, Point point, std::span<const RecordDigest> tail, qint32 count)
+namespace {
+IoResult checkEnd(const QString& historyPath, Point point, std::span<const RecordDigest> tail, qint32 count,
+                  bool mayTrustLeft)
 {
     if (pendingPoint(historyPath))
         return IoResult::failure(
@@ -232,7 +234,7 @@ IoResult endsWith(const QString& historyPath, Point point, std::span<const Recor
     const IoResult changed = IoResult::failure(
         LanguageTexts::shared().text("ListErrors", "TailChanged").arg(ShownPath(historyPath)),
         IoError::BadData);
-    if (endsAsLeft(historyPath, point, tail, count))
+    if (mayTrustLeft && endsAsLeft(historyPath, point, tail, count))
         return IoResult::success();
     InPlaceFile file(historyPath);
     if (IoResult r = file.open(); !r)
@@ -240,7 +242,7 @@ IoResult endsWith(const QString& historyPath, Point point, std::span<const Recor
     qint64 at = point.size == 0 ? 4 : point.size;
     qint64 size = 0;
     for (const RecordDigest& run : tail) {
-        if (!run.known())
+        if (!run.known() || run.size > FileLimit::List)
             return changed;
         size += run.size;
     }
@@ -264,12 +266,20 @@ IoResult endsWith(const QString& historyPath, Point point, std::span<const Recor
     }
     return IoResult::success();
 }
+} // namespace
+
+IoResult endsWith(const QString& historyPath, Point point, std::span<const RecordDigest> tail, qint32 count)
+{
+    return checkEnd(historyPath, point, tail, count, true);
+}
 
 IoResult cutBack(const QString& historyPath, Point point, const RecordDigest& tail, qint32 count)
 {
     if (IoResult r = settle(historyPath); !r)
         return r;
-    if (IoResult r = endsWith(historyPath, point, {&tail, 1}, count); !r)
+    // The bytes to be cut are read, whatever this run knows: another writer may have left the file with the
+    // size and times it found (a tool that keeps times, or a write within the file system's granularity).
+    if (IoResult r = checkEnd(historyPath, point, {&tail, 1}, count, false); !r)
         return r;
     const bool asLeft = endsAsLeft(historyPath, point, {&tail, 1}, count);
     if (IoResult r = writeMark(historyPath, point); !r)

@@ -37,10 +37,13 @@ using BeforeAppend = std::function<IoResult(Point at, QByteArrayView records, qi
 IoResult append(const QString& historyPath, QByteArrayView records, qint32 count, Point* before,
                 const BeforeAppend& beforeAppend = {});
 // Cuts the file back to point when what follows it is exactly the count records of the digest tail (else
-// BadData, and nothing changed).
+// BadData, and nothing changed). What it cuts is always read and checked.
 IoResult cutBack(const QString& historyPath, Point point, const RecordDigest& tail, qint32 count);
 // Success when what follows point is exactly the runs of records of the digests tail, one after the other
-// and count records in all (else BadData); changes nothing. Reads what it checks once, in pieces.
+// and count records in all (else BadData); changes nothing. Reads what it checks once, in pieces; nothing
+// while the file has the stamp this run's last append or cut left it with and its end is those runs as
+// this run appended them. That stamp does not prove that nobody wrote the file since (a writer may keep
+// its size and times): a step that changes the file on the strength of this answer checks again.
 IoResult endsWith(const QString& historyPath, Point point, std::span<const RecordDigest> tail, qint32 count);
 // True while the file is as this run's last append or cut left it (and then was whole): it needs no new
 // check before the next append.

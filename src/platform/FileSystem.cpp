@@ -176,19 +176,6 @@ IoResult EnsureFolderOf(const QString& path)
     return SystemFailure(IoStep::CreateFolder, folder, error);
 }
 
-void ReleaseCachedPagesBeside(const QString& path, qint64 offset)
-{
-    QThreadPool::globalInstance()->start([name = QFile::encodeName(path), offset] {
-        const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-        if (fd < 0)
-            return;
-        struct stat st;
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
-            ::posix_fadvise(fd, offset, 0, POSIX_FADV_DONTNEED);
-        ::close(fd);
-    });
-}
-
 void RemoveBeside(const QString& path)
 {
     const QString gone = path + QStringLiteral(".gone");

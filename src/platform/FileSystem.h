@@ -65,13 +65,9 @@ IoResult ReadRegularFile(const QString& path, qint64 limit, QByteArray& out);
 IoResult EnsureFolderOf(const QString& path);
 // Removes a file; one that is not there is no failure. A folder in its place is refused as a folder.
 IoResult RemoveFile(const QString& path);
-// Two steps whose cost is the system freeing a large file's cached pages (tens of milliseconds for a few
-// hundred megabytes), taken beside the caller on Qt's global thread pool, which the program waits for as
-// it ends. Drops the cached pages of path from offset on, so that a later cut of the file need not free
-// them; the file itself is not changed.
-void ReleaseCachedPagesBeside(const QString& path, qint64 offset);
-// Moves path out of its name at once (to path + ".gone") and removes it beside the caller; a file that
-// cannot be moved is removed at once.
+// Moves path out of its name at once (to path + ".gone") and removes it beside the caller, on Qt's global
+// thread pool, which the program waits for as it ends: freeing the pages of a file of a few hundred
+// megabytes takes the system tens of milliseconds. A file that cannot be moved is removed at once.
 void RemoveBeside(const QString& path);
 // Creates a missing folder (one level) and a missing empty file (0600). An existing name, a link among
 // them, is left as it is.

@@ -20,6 +20,9 @@
 #include <cstring>
 #include <memory>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 using testutil::le32;
 using testutil::readAll;
 using testutil::textField;
@@ -235,6 +238,36 @@ TEST_F(ListFileTest, AStartCutTakesOnlyTheRowsWhereTheMoveLeftThem)
         EXPECT_EQ(actions, left);
         EXPECT_EQ(rowsCut, its ? 1 : 0);
         EXPECT_FALSE(QFile::exists(journal.path()));
+    }
+}
+
+TEST_F(ListFileTest, ACutReadsWhatItCutsWhateverTheStampSays)
+{
+    // Another program sorts the history where it lies after this run's append: the same size, and (as a
+    // tool that keeps times leaves it, or any write within a coarse file system's time granularity) the
+    // same times. The cut must not take its rows for the appended ones.
+    const QString history = HistoryListPath();
+    for (const bool keepsTime : {false, true}) {
+        SCOPED_TRACE(keepsTime ? "time put back" : "plain write");
+        ASSERT_TRUE(SaveHistoryFile(listOf({"p", "q"}), history).ok);
+        const QByteArray x = SerializeRecords(listOf({"x"}).items);
+        HistoryTail::Point at;
+        ASSERT_TRUE(HistoryTail::append(history, x, 1, &at).ok);
+        const QByteArray theirs = SerializeList(listOf({"x", "p", "q"}), false);
+        ASSERT_EQ(theirs.size(), QFileInfo(history).size());
+        struct stat found = {};
+        ASSERT_EQ(::stat(QFile::encodeName(history).constData(), &found), 0);
+        {
+            QFile f(history);
+            ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+            ASSERT_EQ(f.write(theirs), theirs.size());
+        }
+        if (keepsTime) {
+            const struct timespec times[2] = {found.st_atim, found.st_mtim};
+            ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(history).constData(), times, 0), 0);
+        }
+        EXPECT_EQ(HistoryTail::cutBack(history, at, RecordDigest::of(x), 1).kind, IoError::BadData);
+        EXPECT_EQ(readAll(history), theirs);
     }
 }
 
