@@ -511,6 +511,18 @@ TEST_F(ListDocumentTest, AnUndoneMoveLeavesTheHistoryOnlyForAListFileThatHoldsIt
         CrashPoint::reset();
         return crashed;
     };
+    auto autosaveEndsAt = [&](long n) {
+        return crashesAt(n, [&] {
+            m_doc->autosave();
+            m_doc->finishSaving();
+        });
+    };
+    // The next run, started and saved.
+    auto nextRunSaved = [&](ScriptedPrompter& user) {
+        restart();
+        m_doc->startUp({}, user);
+        ASSERT_TRUE(m_doc->autosaveAndWait());
+    };
     CrashPoint::setSyncEnabled(false);
     // An equal row stays in the list; the run ends before the save; another program writes the list's
     // file with the same rows.
@@ -544,13 +556,8 @@ TEST_F(ListDocumentTest, AnUndoneMoveLeavesTheHistoryOnlyForAListFileThatHoldsIt
         ScriptedPrompter user;
         ASSERT_NO_FATAL_FAILURE(startWith({"old", "Eins"}, {"Eins", "Zwei"}, user));
         moveAndTakeBack(user);
-        const bool crashed = crashesAt(step, [&] {
-            m_doc->autosave();
-            m_doc->finishSaving();
-        });
-        restart();
-        m_doc->startUp({}, user);
-        ASSERT_TRUE(m_doc->autosaveAndWait());
+        const bool crashed = autosaveEndsAt(step);
+        ASSERT_NO_FATAL_FAILURE(nextRunSaved(user));
         SCOPED_TRACE(testing::Message() << "crash at step " << step);
         EXPECT_EQ(count(m_paths.historyList, true, "Eins") + count(m_paths.standardList, false, "Eins"), 2);
         EXPECT_GE(count(m_paths.historyList, true, "Eins"), 1);
@@ -566,13 +573,8 @@ TEST_F(ListDocumentTest, AnUndoneMoveLeavesTheHistoryOnlyForAListFileThatHoldsIt
         moveAndTakeBack(user);
         ASSERT_TRUE(m_doc->DeleteSelectedItems({1}, true, user));
         ASSERT_TRUE(m_doc->finishPendingChanges());
-        const bool crashed = crashesAt(step, [&] {
-            m_doc->autosave();
-            m_doc->finishSaving();
-        });
-        restart();
-        m_doc->startUp({}, user);
-        ASSERT_TRUE(m_doc->autosaveAndWait());
+        const bool crashed = autosaveEndsAt(step);
+        ASSERT_NO_FATAL_FAILURE(nextRunSaved(user));
         SCOPED_TRACE(testing::Message() << "a later equal move, crash at step " << step);
         EXPECT_GE(count(m_paths.historyList, true, "Eins") + count(m_paths.standardList, false, "Eins"), 2);
         EXPECT_GE(count(m_paths.historyList, true, "Eins"), 1);
@@ -587,10 +589,7 @@ TEST_F(ListDocumentTest, AnUndoneMoveLeavesTheHistoryOnlyForAListFileThatHoldsIt
         ASSERT_NO_FATAL_FAILURE(startWith({"old"}, {"Eins", "Eins", "Zwei"}, user));
         moveAndTakeBack(user);
         ASSERT_TRUE(m_doc->setChecked(1, true));
-        const bool crashed = crashesAt(step, [&] {
-            m_doc->autosave();
-            m_doc->finishSaving();
-        });
+        const bool crashed = autosaveEndsAt(step);
         m_doc.reset();
         const int inHistory = count(m_paths.historyList, true, "Eins");
         ASSERT_TRUE(SaveListFile(listOf({"Eins", "Zwei"}), m_paths.standardList));
