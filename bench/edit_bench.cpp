@@ -83,13 +83,14 @@ struct Block
     Turn longest;       // the longest of the two, taken apart
 };
 
-// Runs the window's event loop turn by turn until the list is saved; the longest turn is what the user
-// feels as a freeze.
+// Runs the window's event loop turn by turn until the list is saved and the rows of undone moves are cut
+// off the history; the longest turn is what the user feels as a freeze.
 Turn longestTurnUntilSaved(ListDocument& document)
 {
     Turn longest;
     const auto deadline = SteadyClock::now() + std::chrono::seconds(120);
-    while ((document.isModified() || document.isSaving()) && SteadyClock::now() < deadline) {
+    while ((document.isModified() || document.isSaving() || document.isCuttingHistory()) &&
+           SteadyClock::now() < deadline) {
         const Turn t = Turn::of([] { QCoreApplication::processEvents(); });
         if (t.wall > longest.wall)
             longest = t;

@@ -59,7 +59,8 @@ MUTANTS=(
     "undo-after-undo-rewrites-history ~ src/model/HistoryLedger.cpp ~ if (cut.change.historyOffset() > change.historyOffset()) ~ if (false) ~ listdocument_test"
     # A crash between the list's save and the history's step of an undone move.
     "undone-cut-not-made-at-start ~ src/model/ListFiles.cpp ~ if (const IoResult cut = d.m_ledger.completeInterruptedCuts(); !cut) ~ if (const IoResult cut = IoResult::success(); !cut) ~ crash_test"
-    "cut-leaves-move-journal-behind ~ src/model/HistoryLedger.cpp ~ const bool shifts = m_journalGeneration && at.sizeBefore >= 0; ~ const bool shifts = false && at.sizeBefore >= 0; ~ listdocument_test"
+    "cut-leaves-move-journal-behind ~ src/model/HistoryLedger.cpp ~ std::optional<MoveJournal> shifts = at.sizeBefore >= 0 ? m_journal : std::nullopt; ~ std::optional<MoveJournal> shifts = std::nullopt; ~ listdocument_test"
+    "cut-beside-not-waited-for ~ src/model/ListDocument.cpp ~ for (const auto& [id, failed] : m_cuts->wait()) ~ for (const auto& [id, failed] : HistoryLedger::DueCuts::Failures()) ~ listdocument_test"
     "cut-made-for-another-programs-file ~ src/model/CutJournal.cpp ~ if (cut.written.isEmpty() || FileStamp::of(cut.written) != cut.writtenStamp) ~ if (cut.written.isEmpty()) ~ listdocument_test"
     "tail-digest-not-compared ~ src/model/HistoryTail.cpp ~ if (digest.result() != run) ~ if (false) ~ listfile_test listdocument_test"
     "cut-trusts-the-stamp ~ src/model/HistoryTail.cpp ~ checkEnd(historyPath, point, {&tail, 1}, count, false) ~ checkEnd(historyPath, point, {&tail, 1}, count, true) ~ listfile_test"

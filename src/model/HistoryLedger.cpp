@@ -116,23 +116,38 @@ bool HistoryLedger::canDeferCut(const RowChange& change) const
     return change.rowsEndHistory(m_historyPath, following, count);
 }
 
-std::vector<std::pair<quint64, IoResult>> HistoryLedger::cutUndoneMoves(quint64 savedGeneration)
+bool HistoryLedger::hasCutsDue(quint64 savedGeneration) const
 {
-    std::vector<RowChange> due;
+    return std::any_of(m_pendingCuts.begin(), m_pendingCuts.end(),
+                       [savedGeneration](const PendingCut& cut) { return cut.generation < savedGeneration; });
+}
+
+HistoryLedger::DueCuts HistoryLedger::takeDueCuts(quint64 savedGeneration)
+{
+    DueCuts due;
     const auto kept = std::stable_partition(
         m_pendingCuts.begin(), m_pendingCuts.end(),
         [savedGeneration](const PendingCut& cut) { return cut.generation >= savedGeneration; });
     for (auto it = kept; it != m_pendingCuts.end(); ++it)
-        due.push_back(std::move(it->change));
+        due.m_changes.push_back(std::move(it->change));
     m_pendingCuts.erase(kept, m_pendingCuts.end());
     // The rows nearest the history's end first, whatever order the moves were taken back in: each cut
     // then takes the file's last records, at the cost of the rows, and the move that made the file takes
     // it away again once it is empty.
-    std::stable_sort(due.begin(), due.end(), [](const RowChange& a, const RowChange& b) {
+    std::stable_sort(due.m_changes.begin(), due.m_changes.end(), [](const RowChange& a, const RowChange& b) {
         return a.historyOffset() > b.historyOffset();
     });
-    std::vector<std::pair<quint64, IoResult>> failed;
-    for (const RowChange& change : due) {
+    due.m_historyPath = m_historyPath;
+    due.m_cuts = m_cuts;
+    if (m_journalGeneration)
+        due.m_journal = m_journal;
+    return due;
+}
+
+HistoryLedger::DueCuts::Failures HistoryLedger::DueCuts::make() const
+{
+    Failures failed;
+    for (const RowChange& change : m_changes) {
         // The journal notes the history as it is before the cut: a run ending after the cut and
         // before the journal is written again leaves no cut to make at the next start.
         if (IoResult j = m_cuts->cutting(change.id(), FileStamp::of(m_historyPath)); !j) {
@@ -141,18 +156,19 @@ std::vector<std::pair<quint64, IoResult>> HistoryLedger::cutUndoneMoves(quint64 
         }
         // Rows moved since may follow them: the journal of moves learns where those will be first.
         const RowChange::HistoryPoint at = change.historyPoint();
-        const bool shifts = m_journalGeneration && at.sizeBefore >= 0;
+        std::optional<MoveJournal> shifts = at.sizeBefore >= 0 ? m_journal : std::nullopt;
         if (shifts)
-            m_journal.cutComing({at.sizeBefore, at.countBefore}, at.records.size, change.rowCount());
+            shifts->cutComing({at.sizeBefore, at.countBefore}, at.records.size, change.rowCount());
         const IoResult r = change.undoFiles(m_historyPath);
         if (shifts)
-            m_journal.cutEnded(bool(r));
+            shifts->cutEnded(bool(r));
         if (!r)
             failed.emplace_back(change.id(), r);
     }
     std::vector<quint64> keys;
-    for (const RowChange& change : due)
+    for (const RowChange& change : m_changes)
         keys.push_back(change.id());
-    forgetCuts(keys);
+    if (!keys.empty())
+        m_cuts->remove(keys);
     return failed;
 }

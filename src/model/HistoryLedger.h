@@ -66,10 +66,33 @@ public:
     // That move is done again while its cut still waited: the rows are still where the move put them. (The
     // list's file cannot hold them again meanwhile: a save that does makes the cut.)
     void takeBackDeferredCut();
-    // A save of the rows' generation savedGeneration holds the rows again: the cuts before it are made,
-    // the rows nearest the history's end first. Gives the cuts that failed, by the moves' ids (their rows
-    // stay in the history).
-    std::vector<std::pair<quint64, IoResult>> cutUndoneMoves(quint64 savedGeneration);
+    // The cuts a save of the rows' generation savedGeneration makes due (it holds their rows again), taken
+    // out of those that wait. They are made on any thread, with nothing else reading or writing the
+    // history or its journals meanwhile.
+    class DueCuts
+    {
+    public:
+        using Failures = std::vector<std::pair<quint64, IoResult>>;
+
+        bool empty() const { return m_changes.empty(); }
+        // The rows nearest the history's end first. Gives the cuts that failed, by the moves' ids (their
+        // rows stay in the history).
+        Failures make() const;
+
+    private:
+        friend class HistoryLedger;
+        std::vector<RowChange> m_changes;
+        QString m_historyPath;
+        std::shared_ptr<WaitingCuts> m_cuts;
+        // The journal of moves, when it names moves: those behind a cut learn where they will be.
+        std::optional<MoveJournal> m_journal;
+    };
+    bool hasCutsDue(quint64 savedGeneration) const;
+    DueCuts takeDueCuts(quint64 savedGeneration);
+    std::vector<std::pair<quint64, IoResult>> cutUndoneMoves(quint64 savedGeneration)
+    {
+        return takeDueCuts(savedGeneration).make();
+    }
 
 private:
     void forgetMoves();

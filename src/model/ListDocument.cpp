@@ -23,10 +23,12 @@ ListDocument::ListDocument(const Paths& paths, QObject* parent)
     : QObject(parent), m_paths(paths), m_model(new ToDoListModel(this)), m_recovery(paths.dataFolder),
       m_guard({paths.dataFolder, paths.standardList, paths.historyList, paths.settingsFile}),
       m_saver(new BackgroundSave(this)), m_import(new SlicedImport(m_model, this)),
-      m_move(new HistoryMove(this)), m_ledger(paths.historyList, paths.standardList)
+      m_move(new HistoryMove(this)), m_cuts(new BackgroundCuts(this)),
+      m_ledger(paths.historyList, paths.standardList)
 {
-    connect(m_saver, &BackgroundSave::finished, this, &ListDocument::finishSaving);
+    connect(m_saver, &BackgroundSave::finished, this, [this] { takeInSave(true); });
     connect(m_move, &HistoryMove::finished, this, &ListDocument::completeMove);
+    connect(m_cuts, &BackgroundCuts::finished, this, &ListDocument::completeCuts);
     connect(m_import, &SlicedImport::done, this, &ListDocument::changeMade);
     if (m_paths.holdFiles) {
         // The standard and history lists are this window's for its whole run; the external list is held
@@ -101,49 +103,6 @@ void ListDocument::setAutosaveDelay(int milliseconds)
         m_autosaveTimer.start();
 }
 
-void ListDocument::keepStandardRows(std::optional<ToDoList> rows)
-{
-    if (!rows) {
-        // Changes the user let go of are not the standard list's: read what its file holds.
-        ToDoList fromFile;
-        if (LoadListFile(fromFile, m_paths.standardList))
-            rows = std::move(fromFile);
-    }
-    m_standardRows = std::move(rows);
-}
-
-void ListDocument::showList(ToDoList list, ListMode mode, const QString& externalFile, bool modified,
-                            const std::optional<FileStamp>& stamp)
-{
-    settle();
-    ++m_generation;
-    m_ledger.dropDeferredCuts();
-    // The names a file brings are added to those the editor already offers.
-    list.putNamesBehind(m_model->list());
-    const bool leavingStandard = m_mode == ListMode::Standard && mode != ListMode::Standard;
-    const bool unsaved = m_modified;
-    m_replacing = true;
-    ToDoList previous = m_model->replaceList(std::move(list));
-    m_replacing = false;
-    if (mode == ListMode::Standard)
-        m_standardRows.reset();
-    else if (leavingStandard)
-        keepStandardRows(unsaved ? std::nullopt : std::optional<ToDoList>(std::move(previous)));
-    m_mode = mode;
-    m_externalFileName = mode == ListMode::External ? externalFile : QString();
-    holdShownFile();
-    if (stamp)
-        m_stamp = *stamp;
-    else
-        stampFile();
-    m_autosaveTimer.stop();
-    setModified(modified);
-    if (modified && m_autosaveTimer.interval() > 0)
-        m_autosaveTimer.start();
-    Q_EMIT rowsReplaced();
-    Q_EMIT listSwitched();
-}
-
 bool ListDocument::isStandardListFile(const QString& path) const
 {
     return WriteGuard::sameFile(path, m_paths.standardList);
@@ -178,18 +137,31 @@ IoResult ListDocument::writeRecovery()
     return writeRecovery(list());
 }
 
-IoResult ListDocument::cutUndoneMoves(quint64 savedGeneration, std::optional<quint64> own)
+IoResult ListDocument::cutUndoneMoves(quint64 savedGeneration, std::optional<quint64> own, bool beside)
 {
-    // Never beside a move's append: both write the end of the history.
+    if (!m_ledger.hasCutsDue(savedGeneration))
+        return IoResult::success();
+    // Never beside a move's append or other cuts: all write the end of the history.
     completeMove();
+    HistoryLedger::DueCuts due = m_ledger.takeDueCuts(savedGeneration);
+    if (beside) {
+        m_cuts->start(std::move(due));
+        return IoResult::success();
+    }
     IoResult ownCut = IoResult::success();
-    for (const auto& [id, failed] : m_ledger.cutUndoneMoves(savedGeneration)) {
+    for (const auto& [id, failed] : due.make()) {
         if (id == own)
             ownCut = failed;
         else
             Q_EMIT autosaveFailed(listText("HistoryKept").arg(IoMessage(failed)));
     }
     return ownCut;
+}
+
+void ListDocument::completeCuts()
+{
+    for (const auto& [id, failed] : m_cuts->wait())
+        Q_EMIT autosaveFailed(listText("HistoryKept").arg(IoMessage(failed)));
 }
 
 IoResult ListDocument::writeRecovery(const ToDoList& rows)
@@ -202,6 +174,11 @@ IoResult ListDocument::writeRecovery(const ToDoList& rows)
 void ListDocument::leftSaved()
 {
     settle();
+    markSaved();
+}
+
+void ListDocument::markSaved()
+{
     m_autosaveTimer.stop();
     setModified(false);
     m_recovery.remove();
@@ -221,24 +198,6 @@ QString ListDocument::shownFile() const
         break;
     }
     return {};
-}
-
-void ListDocument::holdShownFile()
-{
-    if (!m_paths.holdFiles)
-        return;
-    if (m_mode != ListMode::External || m_externalFileName.isEmpty()) {
-        m_externalHold.reset();
-        return;
-    }
-    if (m_externalHold && WriteGuard::sameFile(m_externalHold->listPath(), m_externalFileName))
-        return;
-    m_externalHold = std::make_unique<ListFileHold>(m_externalFileName, ListFileHold::Role::Window);
-    // Another window showing the same list keeps it; the stamps still stop either from replacing the
-    // other's changes unasked. Holding it, no save of another run is under way beside it: what crashed
-    // saves left there goes.
-    if (m_externalHold->tryHold())
-        RemoveCrashLeftovers(QFileInfo(m_externalFileName).absolutePath());
 }
 
 void ListDocument::stampFile()
@@ -331,8 +290,8 @@ void ListDocument::autosave()
     m_autosaveTimer.stop();
     // The list without a move's rows is written only once the history holds them. A long move still writing
     // (a whole list of a million rows takes a second or more) is not waited for on the window's thread: the
-    // timer tries again.
-    if (m_move->writing() && m_autosaveTimer.interval() > 0) {
+    // timer tries again. Nor are the cuts of an earlier save.
+    if ((m_move->writing() || m_cuts->writing()) && m_autosaveTimer.interval() > 0) {
         m_autosaveTimer.start();
         return;
     }
@@ -388,6 +347,7 @@ void ListDocument::settle()
 
 bool ListDocument::completeMove()
 {
+    completeCuts();
     std::optional<HistoryMove::Outcome> done = m_move->wait();
     if (!done)
         return true;
@@ -414,6 +374,7 @@ bool ListDocument::completeMove()
 
 void ListDocument::startMove(RowChange change, bool again, bool listWasSaved)
 {
+    completeCuts();
     const bool fromStandard = m_mode == ListMode::Standard;
     if (fromStandard)
         m_ledger.moveMade(m_generation);
@@ -422,8 +383,9 @@ void ListDocument::startMove(RowChange change, bool again, bool listWasSaved)
     Q_EMIT moveStarted();
 }
 
-void ListDocument::finishSaving()
+void ListDocument::takeInSave(bool cutsBeside)
 {
+    completeCuts();
     std::optional<BackgroundSave::Outcome> done = m_saver->wait();
     if (!done)
         return;
@@ -438,10 +400,11 @@ void ListDocument::finishSaving()
         m_stamp = done->stamp;
         if (done->kind == BackgroundSave::Kind::List)
             m_ledger.standardListSaved(done->generation);
-        cutUndoneMoves(done->generation);
-        // Changes made while it was written wait for the next save.
+        cutUndoneMoves(done->generation, std::nullopt, cutsBeside);
+        // Changes made while it was written wait for the next save. Nothing else is under way: a change
+        // since would be of a later generation.
         if (done->generation == m_generation)
-            leftSaved();
+            markSaved();
     }
     if (m_modified && m_autosaveTimer.interval() > 0 && !m_autosaveTimer.isActive() &&
         done->generation != m_generation)

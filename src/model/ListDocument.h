@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/BackgroundCuts.h"
 #include "model/BackgroundSave.h"
 #include "model/HistoryLedger.h"
 #include "model/HistoryMove.h"
@@ -39,7 +40,9 @@
 //   before the one that loses them. A move's rows leave the list at once and its history part runs
 //   beside the window (HistoryMove); every step that writes or reads the list's files, changes the rows
 //   or takes a change back first completes it, and a move whose history part failed puts its rows back
-//   where they were and is reported (moveFailed);
+//   where they were and is reported (moveFailed). The cut of an undone move's rows off the history, which
+//   the autosave that holds them again makes due, runs beside the window too (BackgroundCuts), and is
+//   completed in the same way;
 // - a failed or cancelled save leaves the list modified, its mode and file unchanged;
 // - a few seconds after the last change the standard and history lists are saved (they are always saved
 //   without asking), and any other list is copied to the recovery file, which the next start offers.
@@ -127,6 +130,8 @@ public:
     bool DeleteSelectedItems(const QList<int>& rows, bool withHistory, ListPrompter& prompter);
     // A move to history whose rows are on their way into the history file.
     bool isMovingToHistory() const { return m_move->busy(); }
+    // The rows of undone moves are being cut off the history beside the window, after an autosave.
+    bool isCuttingHistory() const { return m_cuts->busy(); }
 
     // ---- Changes of the rows that can be taken back ----
     // Each one that changed something is announced by changeMade, once done. Rows are rows of the model.
@@ -171,8 +176,8 @@ public:
     void setImportTurnBudget(int milliseconds) { m_import->setTurnBudget(milliseconds); }
     // What the timer does; also called by tests. It starts the save and returns.
     void autosave();
-    // Waits for a save in the background and takes in its outcome.
-    void finishSaving();
+    // Waits for a save in the background and takes in its outcome, and for the cuts it makes due.
+    void finishSaving() { takeInSave(false); }
     // Saves now what the timer would save, and waits for it: a save under way is settled first (it may
     // hold older rows), then the rows as they are now are written. For callers outside the user's
     // commands that change rows and must know they reached the file: true when the list is left saved.
@@ -212,16 +217,16 @@ private:
     // Takes in the outcome of the move to history under way, waiting for it if need be; false when it
     // failed and put its rows back.
     bool completeMove();
+    // Takes in the outcome of cuts made beside the window, waiting for them if need be; failures are told.
+    void completeCuts();
+    // A save has ended: cutsBeside lets the cuts it makes due run beside the window.
+    void takeInSave(bool cutsBeside);
     // Starts the history's part of a move whose rows have just left the list: again for a redo;
     // listWasSaved when the list was in its file before they left.
     void startMove(RowChange change, bool again, bool listWasSaved);
     // Before a step that changes, switches or writes the list: the import and the save under way end.
     void settle();
     void setModified(bool modified);
-    // Shows a list read from a file: replaces rows and names (the names read are added to the known ones).
-    // stamp: the file as the rows were read from it (by default, as it is now).
-    void showList(ToDoList list, ListMode mode, const QString& externalFile, bool modified = false,
-                  const std::optional<FileStamp>& stamp = std::nullopt);
     // Saves the standard or history list to its file; nothing for the other modes.
     IoResult saveByMode();
     // For a save on the window's thread of the rows, with every move taken back so far, to path: the cuts
@@ -231,18 +236,19 @@ private:
     IoResult writeRecovery(const ToDoList& rows);
     // The file the shown list is saved to; empty for a new list and when no list is shown.
     QString shownFile() const;
-    void holdShownFile();
+    // The list is in its own file: settles what is under way first (leftSaved()) or not.
     void leftSaved();
+    void markSaved();
     bool record(RowChange change);
     // Cuts the rows of the undone moves (of generations before savedGeneration) off the history file.
     // Gives how the cut of the move own went (success when it was not due); the others' failures are told.
-    IoResult cutUndoneMoves(quint64 savedGeneration, std::optional<quint64> own = std::nullopt);
+    // beside: the cuts are made beside the window (isCuttingHistory()).
+    IoResult cutUndoneMoves(quint64 savedGeneration, std::optional<quint64> own = std::nullopt,
+                            bool beside = false);
     // The shown list's file as it was when this list last read or wrote it, to notice another writer.
     void stampFile();
     bool changedOnDisk() const;
     bool isStandardListFile(const QString& path) const;
-    // The standard list is no longer shown: keep its rows as its file holds them.
-    void keepStandardRows(std::optional<ToDoList> rows);
 
     Paths m_paths;
     ToDoListModel* m_model;
@@ -263,6 +269,7 @@ private:
     BackgroundSave* m_saver;
     SlicedImport* m_import;
     HistoryMove* m_move;
+    BackgroundCuts* m_cuts;
     struct MoveUnderWay
     {
         bool again = false;

@@ -6,6 +6,7 @@
 #include "model/ListDocument.h"
 #include "model/ListFile.h"
 #include "model/ListMessages.h"
+#include "platform/FileSystem.h"
 #include "platform/ListFileHold.h"
 
 #include <QDir>
@@ -127,7 +128,7 @@ bool ListFiles::OpenStandardList(ListPrompter& prompter)
         prompter.inform(withDetail(listText("ProblemsReading"), IoMessage(r)));
         return false;
     }
-    d.showList(std::move(fresh), ListMode::Standard, QString());
+    showList(std::move(fresh), ListMode::Standard, QString());
     return true;
 }
 
@@ -140,7 +141,7 @@ bool ListFiles::LoadHistoryList(ListPrompter& prompter)
         prompter.inform(withDetail(listText("HistoryUnread"), IoMessage(r)));
         return false;
     }
-    d.showList(std::move(fresh), ListMode::History, QString());
+    showList(std::move(fresh), ListMode::History, QString());
     return true;
 }
 
@@ -229,10 +230,10 @@ bool ListFiles::SaveExternalListAs(ListPrompter& prompter)
     }
     const bool standard = d.isStandardListFile(path);
     if (d.m_mode == ListMode::Standard && !standard)
-        d.keepStandardRows(std::nullopt);
+        keepStandardRows(std::nullopt);
     d.m_mode = standard ? ListMode::Standard : ListMode::External;
     d.m_externalFileName = standard ? QString() : path;
-    d.holdShownFile();
+    holdShownFile();
     d.stampFile();
     d.m_saveDialogFolder = d.m_paths.dataFolder;
     d.leftSaved();
@@ -245,10 +246,10 @@ void ListFiles::showOpenedList(ToDoList fresh, const QString& path)
     // A recovery copy opened by hand is a new list: saving it back there would have the copy removed as
     // soon as it is saved.
     if (d.m_guard.roleOf(path) == WriteGuard::Role::RecoveryCopy) {
-        d.showList(std::move(fresh), ListMode::External, QString(), true);
+        showList(std::move(fresh), ListMode::External, QString(), true);
         return;
     }
-    d.showList(std::move(fresh), d.isStandardListFile(path) ? ListMode::Standard : ListMode::External, path);
+    showList(std::move(fresh), d.isStandardListFile(path) ? ListMode::Standard : ListMode::External, path);
 }
 
 IoResult ListFiles::checkSaveTarget(const QString& path) const
@@ -276,7 +277,7 @@ bool ListFiles::NewEmptyList(ListPrompter& prompter)
     if (!prepareToLeave(prompter))
         return false;
     // The owner and project names stay.
-    d.showList(ToDoList(), ListMode::External, QString());
+    showList(ToDoList(), ListMode::External, QString());
     return true;
 }
 
@@ -325,7 +326,7 @@ void ListFiles::startUp(const QString& commandLineFile, ListPrompter& prompter)
     if (commandLineFile.isEmpty() || !openListFile(commandLineFile, prompter))
         OpenStandardList(prompter);
     else if (d.m_mode != ListMode::Standard)
-        d.keepStandardRows(std::nullopt);
+        keepStandardRows(std::nullopt);
     if (d.m_mode == ListMode::Standard)
         completeInterruptedMoves(prompter);
     offerRecovery(prompter);
@@ -400,8 +401,69 @@ bool ListFiles::offerCopy(const QString& copyPath, ListPrompter& prompter)
         stamp = origin.stampKnown ? origin.stamp : FileStamp{true, 0, 0, -1, -1};
     d.m_recovery.remove();
     d.m_recovery.adopt(copyPath);
-    d.showList(std::move(copy), origin.mode, origin.fileName, true, stamp);
+    showList(std::move(copy), origin.mode, origin.fileName, true, stamp);
     return true;
+}
+
+void ListFiles::keepStandardRows(std::optional<ToDoList> rows)
+{
+    if (!rows) {
+        // Changes the user let go of are not the standard list's: read what its file holds.
+        ToDoList fromFile;
+        if (LoadListFile(fromFile, d.m_paths.standardList))
+            rows = std::move(fromFile);
+    }
+    d.m_standardRows = std::move(rows);
+}
+
+void ListFiles::showList(ToDoList list, ListMode mode, const QString& externalFile, bool modified,
+                         const std::optional<FileStamp>& stamp)
+{
+    d.settle();
+    ++d.m_generation;
+    d.m_ledger.dropDeferredCuts();
+    // The names a file brings are added to those the editor already offers.
+    list.putNamesBehind(d.m_model->list());
+    const bool leavingStandard = d.m_mode == ListMode::Standard && mode != ListMode::Standard;
+    const bool unsaved = d.m_modified;
+    d.m_replacing = true;
+    ToDoList previous = d.m_model->replaceList(std::move(list));
+    d.m_replacing = false;
+    if (mode == ListMode::Standard)
+        d.m_standardRows.reset();
+    else if (leavingStandard)
+        keepStandardRows(unsaved ? std::nullopt : std::optional<ToDoList>(std::move(previous)));
+    d.m_mode = mode;
+    d.m_externalFileName = mode == ListMode::External ? externalFile : QString();
+    holdShownFile();
+    if (stamp)
+        d.m_stamp = *stamp;
+    else
+        d.stampFile();
+    d.m_autosaveTimer.stop();
+    d.setModified(modified);
+    if (modified && d.m_autosaveTimer.interval() > 0)
+        d.m_autosaveTimer.start();
+    Q_EMIT d.rowsReplaced();
+    Q_EMIT d.listSwitched();
+}
+
+void ListFiles::holdShownFile()
+{
+    if (!d.m_paths.holdFiles)
+        return;
+    if (d.m_mode != ListMode::External || d.m_externalFileName.isEmpty()) {
+        d.m_externalHold.reset();
+        return;
+    }
+    if (d.m_externalHold && WriteGuard::sameFile(d.m_externalHold->listPath(), d.m_externalFileName))
+        return;
+    d.m_externalHold = std::make_unique<ListFileHold>(d.m_externalFileName, ListFileHold::Role::Window);
+    // Another window showing the same list keeps it; the stamps still stop either from replacing the
+    // other's changes unasked. Holding it, no save of another run is under way beside it: what crashed
+    // saves left there goes.
+    if (d.m_externalHold->tryHold())
+        RemoveCrashLeftovers(QFileInfo(d.m_externalFileName).absolutePath());
 }
 
 IoResult ListFiles::takeBackMove(const RowChange& change)

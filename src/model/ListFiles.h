@@ -1,7 +1,9 @@
 #pragma once
 
+#include "model/ListMode.h"
 #include "model/ListPrompter.h"
 #include "model/ToDoList.h"
+#include "platform/FileStamp.h"
 #include "platform/IoResult.h"
 
 #include <QString>
@@ -38,6 +40,14 @@ public:
     IoResult takeBackMove(const RowChange& change);
 
 private:
+    // Shows a list read from a file: replaces rows and names (the names read are added to the known ones).
+    // stamp: the file as the rows were read from it (by default, as it is now).
+    void showList(ToDoList list, ListMode mode, const QString& externalFile, bool modified = false,
+                  const std::optional<FileStamp>& stamp = std::nullopt);
+    // The standard list is no longer shown: keep its rows as its file holds them.
+    void keepStandardRows(std::optional<ToDoList> rows);
+    // An external list shown is held against other runs while it is shown.
+    void holdShownFile();
     void showOpenedList(ToDoList fresh, const QString& path);
     IoResult checkSaveTarget(const QString& path) const;
     // Before replacing the shown list's file: nothing when it is as read (or the user says replace it);

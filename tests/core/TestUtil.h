@@ -3,6 +3,7 @@
 #include "config/Paths.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,9 +11,30 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QThread>
 
 // Small helpers shared by the window-free tests.
 namespace testutil {
+// An application object, for the events that work beside the window posts to it (no timer is run here).
+// Made once, it stays for the other tests of the program.
+inline void makeEventQueue()
+{
+    static int argc = 1;
+    static char name[] = "test";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication* app = QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv);
+    (void)app;
+}
+
+// Takes in the end of a save beside the window as its event loop would, once the save has ended.
+template <class Document> void takeInSaveEnd(Document& doc)
+{
+    while (doc.isSaving()) {
+        QThread::usleep(100);
+        QCoreApplication::sendPostedEvents();
+    }
+}
+
 inline QByteArray readAll(const QString& path)
 {
     QFile f(path);

@@ -1,13 +1,16 @@
 // Crashes at every step of every write: random sessions (adds, moves to history and their undo and redo,
 // deletes, imports, autosaves, lists switched and saved, session ends) die at a random step of their file
-// writes, a move's append beside the window included. After each crash a new run starts on the same folder,
-// and the files must hold every item that was in a file before the crashed step (less what the user deleted),
-// undamaged; the restored list, once saved, must still hold them. Items the crash left in both the standard
-// list and the history (a move or its undo half-way between the two files) must be few.
+// writes, a move's append and the cuts of undone moves beside the window included. After each crash a new
+// run starts on the same folder, and the files must hold every item that was in a file before the crashed
+// step (less what the user deleted), undamaged; the restored list, once saved, must still hold them. Items
+// the crash left in both the standard list and the history (a move or its undo half-way between the two
+// files) must be few.
 #include "model/ListDocument.h"
 #include "model/ListFile.h"
 #include "model/RecoveryFile.h"
 #include "platform/CrashPoint.h"
+
+#include "TestUtil.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -101,6 +104,7 @@ std::vector<QByteArray> actionsOf(const ToDoListModel& model, const QList<int>& 
 
 TEST(CrashTest, NoCrashAtAnyStepLosesAnItemThatWasInAFile)
 {
+    testutil::makeEventQueue();
     CrashPoint::setSyncEnabled(false);
     const int wanted = qEnvironmentVariableIntValue("QUILLMAR_CRASH_RUNS") > 0
                            ? qEnvironmentVariableIntValue("QUILLMAR_CRASH_RUNS")
@@ -205,8 +209,13 @@ TEST(CrashTest, NoCrashAtAnyStepLosesAnItemThatWasInAFile)
                             pendingRows.insert(rows.item(r).action().toByteArray());
                     }
                     doc->autosave();
-                    if (pick(2) == 0)
+                    // Waited for, as a command does, or taken in when it ends, as the window's event loop
+                    // does: the cuts it makes due then run beside the next steps.
+                    if (pick(3) == 0) {
                         doc->finishSaving();
+                    } else if (pick(2) == 0) {
+                        testutil::takeInSaveEnd(*doc);
+                    }
                     break;
                 case 9:
                     if (doc->mode() == ListMode::External)
@@ -230,11 +239,12 @@ TEST(CrashTest, NoCrashAtAnyStepLosesAnItemThatWasInAFile)
                     deleted.insert(a);
                 for (int r = 0; r < doc->model()->size(); ++r)
                     deleted.erase(doc->model()->item(r).action().toByteArray());
-                // A move under way goes on beside the next step (or is completed now, as a save would). The
-                // history it appends to is not read meanwhile: what the files held stays required.
-                if (doc->isMovingToHistory() && pick(2) == 0)
+                // A move or cuts under way go on beside the next step (or are completed now, as a save
+                // would). The history they write is not read meanwhile: what the files held stays required.
+                const auto historyBusy = [&] { return doc->isMovingToHistory() || doc->isCuttingHistory(); };
+                if (historyBusy() && pick(2) == 0)
                     doc->finishPendingChanges();
-                if (doc->isMovingToHistory()) {
+                if (historyBusy()) {
                     for (const QByteArray& a : deleted)
                         required.erase(a);
                     continue;

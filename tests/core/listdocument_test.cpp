@@ -649,6 +649,81 @@ TEST_F(ListDocumentTest, AnUndoneMoveLeavesTheHistoryOnlyForAListFileThatHoldsIt
     CrashPoint::setSyncEnabled(true);
 }
 
+// Taking back a move of thousands of rows: the cut the next autosave makes due runs beside the window once
+// its event loop takes the save's end in. What the user does next waits for it: a move appends behind what
+// the cut leaves, the history list shows the history without the rows. A run that ends at any step of the
+// save, the cut and that next step leaves every row in exactly one of the two lists, and no file damaged.
+TEST_F(ListDocumentTest, ACutBesideTheWindowLeavesEveryRowInOneListWhateverComesNext)
+{
+    testutil::makeEventQueue();
+    CrashPoint::setSyncEnabled(false);
+    constexpr int kMoved = 3000;
+    ToDoList start;
+    for (int i = 0; i < kMoved; ++i)
+        start.items.push_back(item("r" + QByteArray::number(i)));
+    start.items.push_back(item("last"));
+    QList<int> moved(kMoved);
+    std::iota(moved.begin(), moved.end(), 0);
+    auto rowsInBoth = [&] {
+        std::map<QByteArray, int> count;
+        for (const auto& [file, history] :
+             {std::pair{m_paths.standardList, false}, {m_paths.historyList, true}}) {
+            ToDoList l;
+            EXPECT_TRUE(ReadListFile(file, !history, l)) << file.toStdString();
+            for (const ToDoItem& i : l.items)
+                ++count[i.action().toByteArray()];
+        }
+        return count;
+    };
+    for (const bool thenMove : {true, false}) {
+        for (long step = 1;; ++step) {
+            SCOPED_TRACE(testing::Message()
+                         << (thenMove ? "a move" : "the history shown") << " next, crash at step " << step);
+            ScriptedPrompter user;
+            ASSERT_TRUE(SaveHistoryFile(listOf({"old"}), m_paths.historyList));
+            ASSERT_TRUE(SaveListFile(start, m_paths.standardList));
+            restart();
+            m_doc->setAutosaveDelay(60000);
+            m_doc->startUp({}, user);
+            std::vector<RowChange> done;
+            QObject::connect(m_doc.get(), &ListDocument::changeMade,
+                             [&done](const RowChange& c) { done.push_back(c); });
+            ASSERT_TRUE(m_doc->DeleteSelectedItems(moved, true, user));
+            ASSERT_TRUE(m_doc->finishPendingChanges());
+            ASSERT_TRUE(m_doc->prepareUndo(done.back()));
+            m_doc->undoRows(done.back());
+            bool crashed = false;
+            CrashPoint::arm(step);
+            try {
+                m_doc->autosave();
+                testutil::takeInSaveEnd(*m_doc);
+                if (thenMove) {
+                    ASSERT_TRUE(m_doc->DeleteSelectedItems({kMoved}, true, user));
+                    m_doc->finishPendingChanges();
+                } else {
+                    ASSERT_TRUE(m_doc->LoadHistoryList(user));
+                    EXPECT_EQ(rowsOf(m_doc->list()), rowsOf(listOf({"old"})));
+                }
+                m_doc->autosaveAndWait();
+            } catch (const CrashPoint::SimulatedCrash&) {
+                crashed = true;
+            }
+            CrashPoint::reset();
+            restart();
+            m_doc->startUp({}, user);
+            ASSERT_TRUE(m_doc->OpenStandardList(user));
+            ASSERT_TRUE(m_doc->autosaveAndWait());
+            const std::map<QByteArray, int> count = rowsInBoth();
+            EXPECT_EQ(count.size(), size_t(kMoved + 2));
+            for (const auto& [action, n] : count)
+                ASSERT_EQ(n, 1) << action.constData();
+            if (!crashed)
+                break;
+        }
+    }
+    CrashPoint::setSyncEnabled(true);
+}
+
 // A save made at once (autosaves off) when a move is taken back writes the rows of an earlier undo whose
 // cut still waits: those leave the history with it, so that redoing that move later, with the run ending
 // before the next save, leaves its rows in one list.
