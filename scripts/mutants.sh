@@ -70,6 +70,9 @@ MUTANTS=(
     "save-at-once-leaves-waiting-cuts ~ src/model/ListFiles.cpp ~ const IoResult cut = d.cutUndoneMoves(d.m_generation + 1, change.id()); ~ const IoResult cut = change.undoFiles(d.m_paths.historyList); ~ listdocument_test"
     "recovery-copy-cuts-history ~ src/model/ListDocument.cpp ~ return writeRecovery(list()); ~ IoResult r = writeRecovery(list()); if (r) cutUndoneMoves(m_generation + 1); return r; ~ listdocument_test"
     "autosave-leaves-cut-unnoted ~ src/model/ListDocument.cpp ~ job.beforeReplace = m_ledger.beforeListReplaced(job.path, m_generation); ~ job.beforeReplace = {}; ~ crash_test"
+    # The list's view.
+    "row-header-stops-following ~ src/app/UniformRowHeader.cpp ~ const int rows = model()->rowCount(rootIndex()); ~ const int rows = count(); ~ view_test"
+    "undo-leaves-current-row-behind ~ src/app/ListViewController.cpp ~ m_view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate); ~ ; ~ view_test"
 )
 
 cd "$root" || exit 1

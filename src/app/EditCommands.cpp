@@ -50,7 +50,7 @@ EditCommands::EditCommands(ListDocument* document, ListUndoStack* undoStack, Lis
         if (rows.isEmpty())
             return;
         m_list->selectRows(rows);
-        m_list->scrollToRow(rows.constFirst());
+        m_list->showRow(rows.constFirst());
     });
     connect(m_undoStack, &ListUndoStack::cleared, this,
             [this] { showNotice(LanguageTexts::shared().text("Messages", "UndoCleared")); });

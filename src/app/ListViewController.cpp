@@ -271,10 +271,15 @@ bool ListViewController::isShown(int row) const
     return m_rows->proxyRow(row) >= 0;
 }
 
-void ListViewController::scrollToRow(int row)
+void ListViewController::showRow(int row)
 {
-    if (const int shown = m_rows->proxyRow(row); shown >= 0)
-        m_view->scrollTo(m_rows->index(shown, 0));
+    const int shown = m_rows->proxyRow(row);
+    if (shown < 0)
+        return;
+    const QModelIndex index = m_rows->index(shown, 0);
+    // The keys go on from there, the selection stays.
+    m_view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    m_view->scrollTo(index);
 }
 
 void ListViewController::scrollToSelection()

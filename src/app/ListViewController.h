@@ -53,7 +53,8 @@ public:
     // Selects the list rows the find bar lets through.
     void selectRows(const QList<int>& rows);
     bool isShown(int row) const;
-    void scrollToRow(int row);
+    // The row comes into sight and is the current one, where the keys start from.
+    void showRow(int row);
     // The first shown row of the selection comes into sight.
     void scrollToSelection();
     void clearMemos();

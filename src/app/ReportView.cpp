@@ -1,5 +1,7 @@
 #include "app/ReportView.h"
 
+#include "app/UniformRowHeader.h"
+
 #include <QEvent>
 #include <QHeaderView>
 #include <QScrollBar>
@@ -8,10 +10,9 @@
 
 ReportView::ReportView(QWidget* parent) : QTableView(parent)
 {
+    setVerticalHeader(new UniformRowHeader(this));
     QHeaderView* rows = verticalHeader();
     rows->hide();
-    // One height for every row, set here: the header never asks the rows for theirs.
-    rows->setSectionResizeMode(QHeaderView::Fixed);
     rows->setMinimumSectionSize(1);
     setCornerButtonEnabled(false);
     // The delegate draws the grid lines, where the settings want them.

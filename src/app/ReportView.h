@@ -7,9 +7,10 @@ class QHeaderView;
 
 // The list's view: a report-style list of whole rows under a header of column captions. A table view
 // with its row header hidden, not a tree view: a tree view keeps a record of every row and builds them
-// all again after any row comes or goes, which at a million rows takes longer than a frame. All rows have
-// the height of one line of the rows' font; the keys move as in a list (Home and End go to the first and
-// last row, Left and Right scroll sideways).
+// all again after any row comes or goes, which at a million rows takes longer than a frame (so does the
+// table's own row header, which UniformRowHeader replaces). All rows have the height of one line of the
+// rows' font; the keys move as in a list (Home and End go to the first and last row, Left and Right
+// scroll sideways).
 class ReportView : public QTableView
 {
     Q_OBJECT

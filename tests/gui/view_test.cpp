@@ -18,6 +18,8 @@
 #include <QTest>
 #include <QTextEdit>
 
+#include <numeric>
+
 using namespace fixture;
 
 namespace {
@@ -183,6 +185,46 @@ private Q_SLOTS:
             QTest::keyClick(view(w), key);
             QCOMPARE(selected(w), rows);
         }
+    }
+
+    // Rows that come and go anywhere in a long list (one deleted from the middle and put back, all of them
+    // deleted and put back) leave the view as many rows as the list: End reaches the last row and shows it.
+    void rowsThatComeAndGoLeaveTheLastRowReachable()
+    {
+        TempData data;
+        TQuillmar w;
+        w.startUp();
+        std::vector<ToDoItem> items;
+        for (int i = 0; i < 300; ++i)
+            items.push_back(item("row " + QByteArray::number(i)));
+        w.document().model()->appendItems(std::move(items));
+        w.resize(800, 400);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        ReportView* v = view(w);
+        QAction* undo = child<QAction>(&w, "actUndo");
+        auto endShowsLastRow = [&](int rows) {
+            // What the command selects is selected first.
+            QCoreApplication::processEvents();
+            v->setFocus();
+            QTest::keyClick(v, Qt::Key_End);
+            if (selected(w) != QList<int>{rows - 1})
+                return false;
+            const QRect last = v->visualRect(v->model()->index(rows - 1, 0));
+            return last.isValid() && v->viewport()->rect().contains(last.center()) &&
+                   v->rowAt(v->viewport()->height() - 1) < rows;
+        };
+        UnattendedPrompter nobody;
+        QVERIFY(w.document().DeleteSelectedItems({150}, false, nobody));
+        QVERIFY(endShowsLastRow(299));
+        undo->trigger();
+        QVERIFY(endShowsLastRow(300));
+        QList<int> all(300);
+        std::iota(all.begin(), all.end(), 0);
+        QVERIFY(w.document().DeleteSelectedItems(all, false, nobody));
+        QCOMPARE(v->model()->rowCount(), 0);
+        undo->trigger();
+        QVERIFY(endShowsLastRow(300));
     }
 
     void sortCheckedKeepsCompletedBelow()
