@@ -2,6 +2,8 @@
 
 #include "config/IoMessage.h"
 
+#include <QFile>
+
 #include <algorithm>
 
 HistoryLedger::HistoryLedger(const QString& historyPath, const QString& standardList)
@@ -37,6 +39,8 @@ void HistoryLedger::forgetMoves()
 
 IoResult HistoryLedger::completeInterruptedCuts()
 {
+    // A journal the last run let go of just before it ended (moved out of its name, not yet removed).
+    QFile::remove(m_journal.path() + QStringLiteral(".gone"));
     // The cuts may move the records the journal of moves names: what it says is read first.
     m_interrupted = m_journal.interruptedMoves(m_standardList);
     return m_cuts->completeInterrupted();
