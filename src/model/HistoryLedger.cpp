@@ -75,10 +75,29 @@ IoResult HistoryLedger::deferCut(const RowChange& change, quint64 generation)
     return IoResult::success();
 }
 
-AtomicFile::BeforeReplace HistoryLedger::beforeListReplaced(const QString& path, quint64 generation) const
+void HistoryLedger::rowsLeft(quint64 generation)
+{
+    for (PendingCut& p : m_pendingCuts) {
+        if (p.leftAt == WaitingCuts::kNever) {
+            p.leftAt = generation;
+            m_cuts->setGenerations(p.change.id(), p.generation, generation);
+        }
+    }
+}
+
+AtomicFile::BeforeReplace HistoryLedger::beforeListReplaced(const QString& path, quint64 generation,
+                                                            const ToDoList& rows)
 {
     if (m_pendingCuts.empty())
         return {};
+    // Rows left since the undo: only rows that hold the cut's rows again make it (looked for only then).
+    for (PendingCut& p : m_pendingCuts) {
+        if (generation >= p.leftAt && holds(rows, p.change)) {
+            p.generation = generation - 1;
+            p.leftAt = WaitingCuts::kNever;
+            m_cuts->setGenerations(p.change.id(), p.generation, p.leftAt);
+        }
+    }
     return [cuts = m_cuts, path, generation](const FileStamp& written) {
         return cuts->replacing(path, written, generation);
     };
@@ -120,18 +139,12 @@ bool HistoryLedger::canDeferCut(const RowChange& change) const
     return change.rowsEndHistory(m_historyPath, following, count);
 }
 
-bool HistoryLedger::hasCutsDue(quint64 savedGeneration) const
-{
-    return std::any_of(m_pendingCuts.begin(), m_pendingCuts.end(),
-                       [savedGeneration](const PendingCut& cut) { return cut.generation < savedGeneration; });
-}
-
-HistoryLedger::DueCuts HistoryLedger::takeDueCuts(quint64 savedGeneration)
+HistoryLedger::DueCuts HistoryLedger::takeDueCuts(quint64 savedGeneration, const ToDoList& rows)
 {
     DueCuts due;
-    const auto kept = std::stable_partition(
-        m_pendingCuts.begin(), m_pendingCuts.end(),
-        [savedGeneration](const PendingCut& cut) { return cut.generation >= savedGeneration; });
+    const auto kept =
+        std::stable_partition(m_pendingCuts.begin(), m_pendingCuts.end(),
+                              [&](const PendingCut& cut) { return !isDue(cut, savedGeneration, rows); });
     for (auto it = kept; it != m_pendingCuts.end(); ++it)
         due.m_changes.push_back(std::move(it->change));
     m_pendingCuts.erase(kept, m_pendingCuts.end());

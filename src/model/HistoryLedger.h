@@ -52,9 +52,14 @@ public:
     // The cut of change waits for a save of a later generation than generation, which writes the rows back.
     // Fails, with nothing changed, when the journal cannot be written.
     IoResult deferCut(const RowChange& change, quint64 generation);
-    // A save of rows of generation is about to replace path (on the thread that writes it): the cuts whose
+    // Rows left the list, making it the rows' generation: those of a cut that waits may be among them (a
+    // row put back by an undo deleted, or its add undone). No save of that generation or later makes the
+    // cut until one is seen to hold its rows again.
+    void rowsLeft(quint64 generation);
+    // A save of rows (of generation) is about to replace path (on the thread that writes it): the cuts whose
     // rows it holds note the new file first. The file must not replace the old one when this fails.
-    AtomicFile::BeforeReplace beforeListReplaced(const QString& path, quint64 generation) const;
+    AtomicFile::BeforeReplace beforeListReplaced(const QString& path, quint64 generation,
+                                                 const ToDoList& rows);
     // Another list is shown: the rows of moves taken back stay in the history (the list that held them
     // again is left, saved and cut then, or let go of by the user).
     void dropDeferredCuts();
@@ -87,12 +92,10 @@ public:
         // The journal of moves, when it names moves: those behind a cut learn where they will be.
         std::optional<MoveJournal> m_journal;
     };
-    bool hasCutsDue(quint64 savedGeneration) const;
-    DueCuts takeDueCuts(quint64 savedGeneration);
-    std::vector<std::pair<quint64, IoResult>> cutUndoneMoves(quint64 savedGeneration)
-    {
-        return takeDueCuts(savedGeneration).make();
-    }
+    bool hasWaitingCuts() const { return !m_pendingCuts.empty(); }
+    // rows: the list's rows now. A cut whose rows left the list and were not seen again in the save is
+    // due too when they are not in the list either (deleted again, moved again, their add taken back).
+    DueCuts takeDueCuts(quint64 savedGeneration, const ToDoList& rows);
 
 private:
     void forgetMoves();
@@ -102,8 +105,20 @@ private:
     struct PendingCut
     {
         RowChange change;
+        // Saves of later generations hold the rows, but for those of leftAt or later.
         quint64 generation;
+        quint64 leftAt = WaitingCuts::kNever;
     };
+    static bool isDue(const PendingCut& cut, quint64 savedGeneration, const ToDoList& rows)
+    {
+        if (cut.generation < savedGeneration && savedGeneration < cut.leftAt)
+            return true;
+        return cut.leftAt <= savedGeneration && !holds(rows, cut.change);
+    }
+    static bool holds(const ToDoList& rows, const RowChange& change)
+    {
+        return rows.rowsEqualTo(change.items()).size() == qsizetype(change.items().size());
+    }
     QString m_historyPath;
     QString m_standardList;
     MoveJournal m_journal;

@@ -49,6 +49,14 @@ ListDocument::ListDocument(const Paths& paths, QObject* parent)
     connect(m_model, &QAbstractItemModel::layoutChanged, this, &ListDocument::onModelChanged);
     connect(m_model, &QAbstractItemModel::modelReset, this, &ListDocument::onModelChanged);
     connect(m_model, &ToDoListModel::namesChanged, this, &ListDocument::onModelChanged);
+    // A scattered removal is announced as a reset.
+    // Connected after onModelChanged(): the generation is the rows' without them.
+    const auto rowsLeft = [this] {
+        if (!m_rowsComingBack && !m_replacing)
+            m_ledger.rowsLeft(m_generation);
+    };
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, rowsLeft);
+    connect(m_model, &QAbstractItemModel::modelReset, this, rowsLeft);
 }
 
 QString ListDocument::standardCaption()
@@ -114,7 +122,8 @@ IoResult ListDocument::saveByMode()
     // questions (saveExternalUnderItsName, SaveExternalListAs).
     IoResult r;
     if (m_mode == ListMode::Standard) {
-        r = SaveListFile(list(), m_paths.standardList, nullptr, beforeReplacing(m_paths.standardList));
+        r = SaveListFile(list(), m_paths.standardList, nullptr,
+                         beforeReplacing(m_paths.standardList, list()));
         if (r)
             m_ledger.standardListSaved(m_generation);
     } else if (m_mode == ListMode::History) {
@@ -125,10 +134,10 @@ IoResult ListDocument::saveByMode()
     return r;
 }
 
-AtomicFile::BeforeReplace ListDocument::beforeReplacing(const QString& path) const
+AtomicFile::BeforeReplace ListDocument::beforeReplacing(const QString& path, const ToDoList& rows)
 {
     // The rows shown (or the list with a move taken back) are later than every cut that waits.
-    return m_ledger.beforeListReplaced(path, m_generation + 1);
+    return m_ledger.beforeListReplaced(path, m_generation + 1, rows);
 }
 
 IoResult ListDocument::writeRecovery()
@@ -139,11 +148,14 @@ IoResult ListDocument::writeRecovery()
 
 IoResult ListDocument::cutUndoneMoves(quint64 savedGeneration, std::optional<quint64> own, bool beside)
 {
-    if (!m_ledger.hasCutsDue(savedGeneration))
+    if (!m_ledger.hasWaitingCuts())
         return IoResult::success();
-    // Never beside a move's append or other cuts: all write the end of the history.
+    // Never beside a move's append or other cuts: all write the end of the history. (A move that failed
+    // puts its rows back first.)
     completeMove();
-    HistoryLedger::DueCuts due = m_ledger.takeDueCuts(savedGeneration);
+    HistoryLedger::DueCuts due = m_ledger.takeDueCuts(savedGeneration, list());
+    if (due.empty())
+        return IoResult::success();
     if (beside) {
         m_cuts->start(std::move(due));
         return IoResult::success();
@@ -317,7 +329,7 @@ void ListDocument::autosave()
         job.kind = m_mode == ListMode::Standard ? BackgroundSave::Kind::List : BackgroundSave::Kind::History;
         job.path = shownFile();
         if (m_mode == ListMode::Standard)
-            job.beforeReplace = m_ledger.beforeListReplaced(job.path, m_generation);
+            job.beforeReplace = m_ledger.beforeListReplaced(job.path, m_generation, list());
         break;
     case ListMode::External:
         // An external list is saved when the user says so; until then a copy keeps the changes.
@@ -541,6 +553,14 @@ IoResult ListDocument::prepareRedo(RowChange& change)
     }
     m_appendOnRedo = change.id();
     return IoResult::success();
+}
+
+void ListDocument::undoRows(const RowChange& change)
+{
+    // The rows of a move return (a scattered return is announced as a reset): none leave.
+    m_rowsComingBack = change.kind() == RowChange::Kind::MoveToHistory;
+    change.undoRows(*m_model);
+    m_rowsComingBack = false;
 }
 
 void ListDocument::redoRows(const RowChange& change)

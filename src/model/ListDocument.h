@@ -163,7 +163,7 @@ public:
     // and does the file part of an undo (the history file of a move to history); …Rows then changes the
     // rows and cannot fail. On failure nothing has changed; IoError::BadData says that it never can be done.
     IoResult prepareUndo(const RowChange& change);
-    void undoRows(const RowChange& change) { change.undoRows(*m_model); }
+    void undoRows(const RowChange& change);
     // A move to history done again appends its rows to the history beside the window, as a new move does,
     // once redoRows() has taken them out of the list: moveRedone (or redoTakenBack and moveFailed) follows.
     IoResult prepareRedo(RowChange& change);
@@ -231,7 +231,7 @@ private:
     IoResult saveByMode();
     // For a save on the window's thread of the rows, with every move taken back so far, to path: the cuts
     // that wait note the new file before it replaces the old one.
-    AtomicFile::BeforeReplace beforeReplacing(const QString& path) const;
+    AtomicFile::BeforeReplace beforeReplacing(const QString& path, const ToDoList& rows);
     IoResult writeRecovery();
     IoResult writeRecovery(const ToDoList& rows);
     // The file the shown list is saved to; empty for a new list and when no list is shown.
@@ -257,6 +257,8 @@ private:
     bool m_modified = false;
     // Set while the document itself replaces the rows: that is loading, not changing.
     bool m_replacing = false;
+    // Set while the rows of a move taken back return: nothing leaves the list then.
+    bool m_rowsComingBack = false;
     QString m_saveDialogFolder;
     std::optional<ToDoList> m_standardRows;
     FileStamp m_stamp;

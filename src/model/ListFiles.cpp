@@ -64,8 +64,8 @@ bool ListFiles::saveExternalUnderItsName(ListPrompter& prompter, bool leaving, b
     }
     if (const std::optional<bool> done = confirmReplacingChangedFile(prompter))
         return *done;
-    if (const IoResult r =
-            SaveListFile(d.list(), d.m_externalFileName, nullptr, d.beforeReplacing(d.m_externalFileName));
+    if (const IoResult r = SaveListFile(d.list(), d.m_externalFileName, nullptr,
+                                        d.beforeReplacing(d.m_externalFileName, d.list()));
         !r) {
         prompter.inform(withDetail(listText("FailureSavingTodo"), IoMessage(r)));
         return leaving && askToDiscard(prompter, LanguageTexts::shared().text("Lists", "NotSaved"));
@@ -224,7 +224,7 @@ bool ListFiles::SaveExternalListAs(ListPrompter& prompter)
             ListPrompter::Answer::Yes)
             return false;
     }
-    if (const IoResult r = SaveListFile(d.list(), path, nullptr, d.beforeReplacing(path)); !r) {
+    if (const IoResult r = SaveListFile(d.list(), path, nullptr, d.beforeReplacing(path, d.list())); !r) {
         prompter.inform(withDetail(listText("FailureSaving"), IoMessage(r)));
         return false;
     }
@@ -487,7 +487,7 @@ IoResult ListFiles::takeBackMove(const RowChange& change)
     if (IoResult r = d.m_ledger.deferCut(change, d.m_generation); !r)
         return r;
     const QString& file = d.m_paths.standardList;
-    if (IoResult r = SaveListFile(back.list(), file, nullptr, d.beforeReplacing(file)); !r) {
+    if (IoResult r = SaveListFile(back.list(), file, nullptr, d.beforeReplacing(file, back.list())); !r) {
         d.m_ledger.takeBackDeferredCut();
         return r;
     }

@@ -14,6 +14,17 @@ IoResult WaitingCuts::add(quint64 key, quint64 generation, CutJournal::Cut cut)
     return r;
 }
 
+void WaitingCuts::setGenerations(quint64 key, quint64 generation, quint64 leftAt)
+{
+    std::lock_guard lock(m_mutex);
+    for (Entry& e : m_entries) {
+        if (e.key == key) {
+            e.generation = generation;
+            e.leftAt = leftAt;
+        }
+    }
+}
+
 void WaitingCuts::remove(const std::vector<quint64>& keys)
 {
     std::lock_guard lock(m_mutex);
@@ -42,7 +53,7 @@ IoResult WaitingCuts::replacing(const QString& path, const FileStamp& written, q
     std::lock_guard lock(m_mutex);
     bool any = false;
     for (Entry& e : m_entries) {
-        if (e.generation < generation) {
+        if (e.generation < generation && generation < e.leftAt) {
             e.cut.written = path;
             e.cut.writtenStamp = written;
             any = true;

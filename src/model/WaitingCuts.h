@@ -21,6 +21,10 @@ public:
     // Fails, with nothing added, when the journal cannot be written. Rows of a later generation than
     // generation hold the cut's rows again.
     IoResult add(quint64 key, quint64 generation, CutJournal::Cut cut);
+    static constexpr quint64 kNever = ~quint64(0);
+    // Saves of rows of later generations than generation hold the rows of key's cut, but for those of
+    // leftAt or later (kNever: all).
+    void setGenerations(quint64 key, quint64 generation, quint64 leftAt);
     // The journal is written without them; a failure only leaves cuts the next start finds made.
     void remove(const std::vector<quint64>& keys);
     // Rows of generation are about to replace path, whose new file has the stamp written: the cuts whose
@@ -40,6 +44,7 @@ private:
         quint64 key;
         quint64 generation;
         CutJournal::Cut cut;
+        quint64 leftAt = kNever;
     };
     std::mutex m_mutex;
     CutJournal m_journal;
