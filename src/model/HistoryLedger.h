@@ -21,7 +21,8 @@
 // - the journal of the moves from the standard list that its file does not yet lack (MoveJournal), which
 //   the next start completes when the last run ended before that save;
 // - the moves taken back whose rows still end the history: they are cut off once a save holds the rows
-//   again (one of a later generation of the rows than the undo);
+//   again (one of a later generation of the rows than the undo, unless rows left the list since: then one
+//   whose rows are seen to hold them, or one without them while the list lacks them too);
 // - the journal of those cuts and of a cut made at once (CutJournal), which the next start completes when
 //   the last run ended between the save and the cut.
 class HistoryLedger
