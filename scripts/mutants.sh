@@ -75,6 +75,9 @@ MUTANTS=(
     # The list's view.
     "row-header-stops-following ~ src/app/UniformRowHeader.cpp ~ const int rows = model()->rowCount(rootIndex()); ~ const int rows = count(); ~ view_test"
     "undo-leaves-current-row-behind ~ src/app/ListViewController.cpp ~ m_view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate); ~ ; ~ view_test"
+    "kept-text-ignores-column-width ~ src/app/GridDelegate.cpp ~ TextKey key{text, font, width, ~ TextKey key{text, font, 0, ~ view_test"
+    "kept-text-ignores-font ~ src/app/GridDelegate.cpp ~ TextKey key{text, font, width, ~ TextKey key{text, 0, width, ~ view_test"
+    "struck-out-rows-lose-their-line ~ src/app/GridDelegate.cpp ~ if (lined.strikeOut()) ~ if (false) ~ view_test"
 )
 
 cd "$root" || exit 1

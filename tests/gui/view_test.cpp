@@ -3,9 +3,11 @@
 #include "MainWindowFixture.h"
 
 #include "app/GridDelegate.h"
+#include "app/ItemStyleModel.h"
 #include "app/ReportView.h"
 #include "app/TQuillmar.h"
 #include "config/LanguageTexts.h"
+#include "platform/Clock.h"
 
 #include <QAction>
 #include <QDir>
@@ -15,6 +17,7 @@
 #include <QLayout>
 #include <QScopeGuard>
 #include <QStatusBar>
+#include <QStyledItemDelegate>
 #include <QTest>
 #include <QTextEdit>
 
@@ -62,6 +65,18 @@ void clickHeader(TQuillmar& w, int column)
     const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
 }
+
+// The style's own drawing of a cell, with a selected row's text as readable as the list makes it.
+class ReadableStyledDelegate : public QStyledItemDelegate
+{
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (option->state & QStyle::State_Selected)
+            GridDelegate::makeSelectionReadable(option->palette);
+    }
+};
 } // namespace
 
 class ViewTest : public QObject
@@ -225,6 +240,54 @@ private Q_SLOTS:
         QCOMPARE(v->model()->rowCount(), 0);
         undo->trigger();
         QVERIFY(endShowsLastRow(300));
+    }
+
+    // The rows' text looks as the style draws it (cut short where it does not fit, in each status's colour
+    // and font, on the selection), though it is laid out once and kept: also after a row, the font or a
+    // column's width changed.
+    void rowsAreDrawnAsTheStyleDrawsThem()
+    {
+        TempData data;
+        data.writeIni("[ToDo Grid]\nShowGrid=False\n");
+        Clock::setNow(QDateTime(QDate(2024, 3, 15), QTime(12, 0)));
+        const auto realTime = qScopeGuard([] { Clock::reset(); });
+        TQuillmar w;
+        w.startUp();
+        ToDoItem remarked = item("remarked");
+        remarked.setValue(ToDoItem::Remarks,
+                          "a remark that is much too long for its column, so it ends in dots");
+        w.document().model()->appendItems({item("plain"), remarked, item("done", true, "14.03.2024"),
+                                           item("due today", false, "15.03.2024"),
+                                           item("overdue", false, "14.03.2024")});
+        w.resize(900, 700);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        ReportView* v = view(w);
+        selectRows(v, {1});
+        QAbstractItemDelegate* own = v->itemDelegate();
+        ReadableStyledDelegate styled;
+        const auto drawnAsStyled = [&] {
+            QCoreApplication::processEvents();
+            const QImage drawn = v->viewport()->grab().toImage();
+            v->setItemDelegate(&styled);
+            const QImage styledImage = v->viewport()->grab().toImage();
+            v->setItemDelegate(own);
+            drawn.save("/tmp/cmp/a.png");
+            styledImage.save("/tmp/cmp/b.png");
+            return drawn == styledImage;
+        };
+        QVERIFY(drawnAsStyled());
+
+        ToDoItem edited = w.document().list().items[0];
+        edited.setAction("plain, and now edited");
+        w.document().editItem(0, w.document().list().items[0], edited, {}, {});
+        QVERIFY(drawnAsStyled());
+        QFont larger = v->model()->index(0, 0).data(Qt::FontRole).value<QFont>();
+        larger.setPointSize(larger.pointSize() + 3);
+        w.findChild<ItemStyleModel*>()->setItemFont(larger);
+        QVERIFY(drawnAsStyled());
+        v->horizontalHeader()->resizeSection(3, 60);
+        QVERIFY(drawnAsStyled());
     }
 
     void sortCheckedKeepsCompletedBelow()
