@@ -28,13 +28,23 @@ AlarmCenter::AlarmCenter(ListDocument* document, QWidget* window)
     m_timer->setObjectName(QStringLiteral("AlarmTimer"));
     m_timer->setInterval(1000);
     connect(m_timer, &QTimer::timeout, this, &AlarmCenter::tick);
-    // A tick reads the rows again only after they changed (or when an alarm it saw ahead may be due).
+    // A tick reads the rows again only after they changed (or when an alarm it saw ahead may be due);
+    // after an edit of a few rows, those rows alone.
     m_reminders.scanner().watchChanges();
     auto changed = [this] { m_reminders.scanner().listsChanged(); };
     const ToDoListModel* rows = document->model();
-    connect(rows, &QAbstractItemModel::dataChanged, this, changed);
-    connect(rows, &QAbstractItemModel::rowsInserted, this, changed);
-    connect(rows, &QAbstractItemModel::rowsRemoved, this, changed);
+    connect(rows, &QAbstractItemModel::dataChanged, this,
+            [this, rows](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
+                m_reminders.scanner().rowsChanged(rows->list(), topLeft.row(), bottomRight.row());
+            });
+    connect(rows, &QAbstractItemModel::rowsInserted, this,
+            [this, rows](const QModelIndex&, int first, int last) {
+                m_reminders.scanner().rowsInserted(rows->list(), first, last);
+            });
+    connect(rows, &QAbstractItemModel::rowsRemoved, this,
+            [this, rows](const QModelIndex&, int first, int last) {
+                m_reminders.scanner().rowsRemoved(rows->list(), first, last);
+            });
     connect(rows, &QAbstractItemModel::rowsMoved, this, changed);
     connect(rows, &QAbstractItemModel::layoutChanged, this, changed);
     connect(rows, &QAbstractItemModel::modelReset, this, changed);

@@ -97,3 +97,34 @@ QList<AlarmScanner::Alarm> AlarmScanner::tick(std::span<const ToDoList* const> l
     m_quiet = std::move(read);
     return due;
 }
+
+void AlarmScanner::rowsTold(const ToDoList& list, int first, int last, int added)
+{
+    if (!m_quiet)
+        return;
+    // Many rows at once (all checked, an import) cost what reading every row costs.
+    constexpr int kRowsReadAlone = 4096;
+    const int count = list.size();
+    auto known = std::find_if(m_quiet->lists.begin(), m_quiet->lists.end(),
+                              [&list](const auto& entry) { return entry.first == &list; });
+    const bool none = first > last;
+    if (known == m_quiet->lists.end() || known->second + added != count ||
+        (!none && (first < 0 || last >= count || last - first >= kRowsReadAlone)) ||
+        m_quiet->generation != Regional::generation()) {
+        m_quiet.reset();
+        return;
+    }
+    known->second = count;
+    // An alarm at or before the previous tick's end would not ring on the next tick either; one later
+    // is the earliest ahead if none read before comes sooner.
+    const qint64 passed = m_last + m_quiet->lead;
+    const Clock::OperationDay day(QDate::fromJulianDay(m_quiet->day));
+    for (int row = first; row <= last; ++row) {
+        const ToDoItem& item = list.items[static_cast<size_t>(row)];
+        if (item.checked())
+            continue;
+        const auto moment = item.alarmMoment(m_quiet->generation);
+        if (moment && *moment * 1000 > passed)
+            m_quiet->nextAt = std::min(m_quiet->nextAt, *moment * 1000);
+    }
+}

@@ -60,6 +60,16 @@ public:
     // them all again.
     void watchChanges() { m_watched = true; }
     void listsChanged() { m_quiet.reset(); }
+    // Rows first..last of one of the lists were edited, or added (the list already holds them): the next
+    // tick reads them alone, not every row. Rows that left are not read: an alarm ahead that left with
+    // them only makes a tick read every row once more than needed. A count that does not add up (a
+    // change not told) reads every row.
+    void rowsChanged(const ToDoList& list, int first, int last) { rowsTold(list, first, last, 0); }
+    void rowsInserted(const ToDoList& list, int first, int last)
+    {
+        rowsTold(list, first, last, last - first + 1);
+    }
+    void rowsRemoved(const ToDoList& list, int first, int last) { rowsTold(list, 0, -1, first - last - 1); }
 
 private:
     static qint64 wallMsecs(const QDateTime& t);
@@ -78,6 +88,9 @@ private:
         qint64 day = 0;
         std::vector<std::pair<const ToDoList*, int>> lists;
     };
+    // Reads rows first..last (none when first > last) of a list that grew by added rows.
+    void rowsTold(const ToDoList& list, int first, int last, int added);
+
     bool m_watched = false;
     std::optional<Quiet> m_quiet;
 };

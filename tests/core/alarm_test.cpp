@@ -145,7 +145,8 @@ TEST_F(AlarmScan, EditedAlarmRingsAgainAtItsNewTime)
 }
 
 // A watched scanner reads the rows only when an alarm it saw ahead may be due or the rows changed, and
-// still rings every alarm: one edited in place (the owner says so), one in a row added (the list grew).
+// still rings every alarm: one edited in place and one added (the owner names the rows), one added
+// untold (the list grew), one edited after other rows left, one in a list changed as a whole.
 TEST_F(AlarmScan, AWatchedScannerStillRingsWhatChanges)
 {
     scanner.watchChanges();
@@ -154,11 +155,25 @@ TEST_F(AlarmScan, AWatchedScannerStillRingsWhatChanges)
     scanner.start(at("14:29:50"));
     EXPECT_EQ(run("14:29:51", "14:30:30"), QStringList{"a"});
     list.items[1].setValue(ToDoItem::AlarmTime, "14:32:00");
-    scanner.listsChanged();
+    scanner.rowsChanged(list, 1, 1);
     EXPECT_EQ(run("14:30:31", "14:33:00"), QStringList{"later"});
     list.items.push_back(alarmItem("added", "14.03.2026", "14:34:00"));
-    list.items.push_back(alarmItem("last", "14.03.2026", "14:40:00"));
-    EXPECT_EQ(run("14:33:01", "14:45:00"), QStringList({"added", "last"}));
+    scanner.rowsInserted(list, 2, 2);
+    EXPECT_EQ(run("14:33:01", "14:35:00"), QStringList{"added"});
+    list.items.push_back(alarmItem("untold", "14.03.2026", "14:36:00"));
+    scanner.rowsChanged(list, 0, 0); // told after, it does not cover the row added untold
+    EXPECT_EQ(run("14:35:01", "14:37:00"), QStringList{"untold"});
+
+    list.items.push_back(alarmItem("far", "14.03.2026", "18:00:00"));
+    scanner.rowsInserted(list, 4, 4);
+    list.items.erase(list.items.begin(), list.items.begin() + 2);
+    scanner.rowsRemoved(list, 0, 1);
+    list.items[0].setValue(ToDoItem::AlarmTime, "14:38:00");
+    scanner.rowsChanged(list, 0, 0);
+    EXPECT_EQ(run("14:37:01", "14:39:00"), QStringList{"added"});
+    list.items[2].setValue(ToDoItem::AlarmTime, "14:41:00");
+    scanner.listsChanged();
+    EXPECT_EQ(run("14:39:01", "14:42:00"), QStringList{"far"});
 }
 
 // Beyond one scan: two lists at once, snoozes, and the alarms missed while the program was not running.
