@@ -2,17 +2,20 @@
 
 #include "model/ListFile.h"
 
-#include <limits>
+#include <QElapsedTimer>
 
 namespace {
-// Rows copied per turn of the event loop: a few milliseconds' worth.
-constexpr qsizetype kSlice = 100000;
+// Rows are copied a few milliseconds per turn of the event loop. A row's copy touches its record, which a
+// long list holds scattered over the heap: out of the caches a row can cost 100 ns and more, so the turn
+// is bounded by time, not by a count of rows.
+constexpr qint64 kTurnNanosecs = 4'000'000;
+constexpr size_t kChunkRows = 2048;
 } // namespace
 
 BackgroundSave::BackgroundSave(QObject* parent) : QObject(parent), m_slices(new QTimer(this))
 {
     m_slices->setInterval(0);
-    connect(m_slices, &QTimer::timeout, this, [this] { copySlice(kSlice); });
+    connect(m_slices, &QTimer::timeout, this, [this] { copySlice(false); });
 }
 
 BackgroundSave::~BackgroundSave()
@@ -28,7 +31,7 @@ void BackgroundSave::start(Job job, const ToDoList& source)
     m_job.rows = ToDoList();
     m_job.rows.items.reserve(source.items.size());
     m_source = &source;
-    copySlice(kSlice);
+    copySlice(false);
 }
 
 void BackgroundSave::abandon()
@@ -40,15 +43,19 @@ void BackgroundSave::abandon()
     m_job = Job();
 }
 
-void BackgroundSave::copySlice(qsizetype count)
+void BackgroundSave::copySlice(bool all)
 {
     if (!m_source)
         return;
     auto& rows = m_job.rows.items;
     const auto& from = m_source->items;
-    const size_t end = std::min(from.size(), rows.size() + static_cast<size_t>(count));
-    rows.insert(rows.end(), from.begin() + static_cast<std::ptrdiff_t>(rows.size()),
-                from.begin() + static_cast<std::ptrdiff_t>(end));
+    QElapsedTimer turn;
+    turn.start();
+    do {
+        const size_t end = std::min(from.size(), rows.size() + kChunkRows);
+        rows.insert(rows.end(), from.begin() + static_cast<std::ptrdiff_t>(rows.size()),
+                    from.begin() + static_cast<std::ptrdiff_t>(end));
+    } while (rows.size() < from.size() && (all || turn.nsecsElapsed() < kTurnNanosecs));
     if (rows.size() < from.size()) {
         m_slices->start();
         return;
@@ -98,7 +105,7 @@ void BackgroundSave::write(Job job)
 
 std::optional<BackgroundSave::Outcome> BackgroundSave::wait()
 {
-    copySlice(std::numeric_limits<qsizetype>::max());
+    copySlice(true);
     if (!m_thread.joinable())
         return std::nullopt;
     m_thread.join();

@@ -84,7 +84,8 @@ Q_SIGNALS:
     void finished();
 
 private:
-    void copySlice(qsizetype count);
+    // Copies the next rows, for a few milliseconds or (all) to the end; then starts the write.
+    void copySlice(bool all);
     void write(Job job);
 
     const ToDoList* m_source = nullptr;
