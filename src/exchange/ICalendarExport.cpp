@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -91,45 +92,6 @@ struct TextHash
     size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
 };
 
-// The UID of an item: its Date In, Action and occurrence (which tells apart items whose Action and Date In
-// are the same) hashed.
-class UidMaker
-{
-public:
-    QByteArray uidOf(const ToDoItem& item)
-    {
-        m_identity.assign(item.value(ToDoItem::DateIn).data(), size_t(item.value(ToDoItem::DateIn).size()));
-        m_identity += '\0';
-        m_identity.append(item.action().data(), size_t(item.action().size()));
-        auto seen = m_seen.find(std::string_view(m_identity));
-        if (seen == m_seen.end())
-            seen = m_seen.emplace(m_identity, 0).first;
-        const int occurrence = seen->second++;
-        char number[16];
-        const int digits = std::snprintf(number, sizeof number, "%d", occurrence);
-        m_identity += '\0';
-        m_identity.append(number, size_t(digits));
-        sha1_ctx hash;
-        sha1_init(&hash);
-        sha1_update(&hash, m_identity.size(), reinterpret_cast<const uint8_t*>(m_identity.data()));
-        uint8_t sum[SHA1_DIGEST_SIZE];
-        sha1_digest(&hash, sizeof sum, sum);
-        static constexpr char kHex[] = "0123456789abcdef";
-        QByteArray uid(32 + 9, Qt::Uninitialized);
-        char* d = uid.data();
-        for (int i = 0; i < 16; ++i) {
-            *d++ = kHex[(static_cast<unsigned char>(sum[i]) >> 4) & 15];
-            *d++ = kHex[static_cast<unsigned char>(sum[i]) & 15];
-        }
-        std::memcpy(d, "@quillmar", 9);
-        return uid;
-    }
-
-private:
-    std::string m_identity;
-    std::unordered_map<std::string, int, TextHash, std::equal_to<>> m_seen;
-};
-
 // The fields of an item's record, found in one walk over it.
 struct Fields
 {
@@ -150,6 +112,53 @@ struct Fields
         }
     }
     QByteArrayView value(int k) const { return values[size_t(k)]; }
+};
+
+// The UID of an item: its Date In, Action and occurrence (which tells apart items whose Action and Date In
+// are the same) hashed.
+class UidMaker
+{
+public:
+    // 32 hexadecimal digits and "@quillmar".
+    struct Uid
+    {
+        std::array<char, 41> text;
+        QByteArrayView view() const { return {text.data(), qsizetype(text.size())}; }
+    };
+
+    Uid uidOf(const Fields& item)
+    {
+        const QByteArrayView dateIn = item.value(ToDoItem::DateIn);
+        m_identity.assign(dateIn.data(), size_t(dateIn.size()));
+        m_identity += '\0';
+        m_identity.append(item.action.data(), size_t(item.action.size()));
+        auto seen = m_seen.find(std::string_view(m_identity));
+        if (seen == m_seen.end())
+            seen = m_seen.emplace(m_identity, 0).first;
+        const int occurrence = seen->second++;
+        char number[16];
+        const char* numberEnd = std::to_chars(number, number + sizeof number, occurrence).ptr;
+        m_identity += '\0';
+        m_identity.append(number, size_t(numberEnd - number));
+        sha1_ctx hash;
+        sha1_init(&hash);
+        sha1_update(&hash, m_identity.size(), reinterpret_cast<const uint8_t*>(m_identity.data()));
+        uint8_t sum[SHA1_DIGEST_SIZE];
+        sha1_digest(&hash, sizeof sum, sum);
+        static constexpr char kHex[] = "0123456789abcdef";
+        Uid uid;
+        char* d = uid.text.data();
+        for (int i = 0; i < 16; ++i) {
+            *d++ = kHex[(static_cast<unsigned char>(sum[i]) >> 4) & 15];
+            *d++ = kHex[static_cast<unsigned char>(sum[i]) & 15];
+        }
+        std::memcpy(d, "@quillmar", 9);
+        return uid;
+    }
+
+private:
+    std::string m_identity;
+    std::unordered_map<std::string, int, TextHash, std::equal_to<>> m_seen;
 };
 
 std::optional<int> priorityOf(const Fields& item)
@@ -307,14 +316,13 @@ public:
     }
     void endCalendar() { m_out.append("END:VCALENDAR\r\n"); }
 
-    // The UID of the next item in list order.
-    QByteArray uidOf(const ToDoItem& item) { return m_uids.uidOf(item); }
-
-    void toDo(const ToDoItem& row, const QByteArray& uid)
+    // Writes the next item in list order; returns its UID.
+    UidMaker::Uid toDo(const ToDoItem& row)
     {
         const Fields item(row);
+        const UidMaker::Uid uid = m_uids.uidOf(item);
         m_out.append("BEGIN:VTODO\r\nUID:");
-        m_out.append(uid);
+        m_out.append(uid.view());
         m_out.append("\r\nDTSTAMP:");
         m_out.append(m_stamp);
         m_out.append("\r\n");
@@ -353,6 +361,7 @@ public:
             m_out.append("END:VALARM\r\n");
         }
         m_out.append("END:VTODO\r\n");
+        return uid;
     }
 
 private:
@@ -457,7 +466,7 @@ IoResult WriteICalendar(BufferedWriter& out, const ToDoList& list, const QDateTi
                 return IoResult::failure(QString(), IoError::Cancelled);
             JobProgress::step(progress, done);
         }
-        writer.toDo(item, writer.uidOf(item));
+        writer.toDo(item);
         ++done;
     }
     writer.endCalendar();
@@ -483,12 +492,11 @@ std::vector<ICalendarToDoFile> ListToICalendarFiles(const ToDoList& list, const 
     BufferedWriter out(&text);
     ToDoWriter writer(out, stamp);
     for (const ToDoItem& item : list.items) {
-        const QByteArray uid = writer.uidOf(item);
         writer.beginCalendar();
-        writer.toDo(item, uid);
+        const UidMaker::Uid uid = writer.toDo(item);
         writer.endCalendar();
         out.finish();
-        files.push_back({uid, std::exchange(text, QByteArray())});
+        files.push_back({uid.view().toByteArray(), std::exchange(text, QByteArray())});
     }
     return files;
 }
