@@ -42,6 +42,7 @@ MUTANTS=(
     "csv-header-columns-ignored ~ src/exchange/CSVImport.cpp ~ m_rows.target = target; ~ ; ~ csv_test csv_python_test"
     "csv-formula-unguarded ~ src/exchange/CSVExchange.cpp ~ if (CSVTextNeedsGuard(text)) ~ if (false) ~ csv_test csv_python_test"
     "icalendar-empty-summary ~ src/exchange/ICalendarExport.cpp ~ if (!summary.isEmpty()) ~ if (true) ~ icalendar_test"
+    "icalendar-uids-change-between-versions ~ src/exchange/ICalendarExport.cpp ~ const int occurrence = seen->second++; ~ const int occurrence = ++seen->second; ~ icalendar_test"
     "folder-date-follows-run-locale ~ src/config/FolderChoices.cpp ~ c.dateFormat = date.value_or(Regional::dateFormatOf(formats)); ~ c.dateFormat = Regional::dateFormatOf(formats); ~ folder_choices_test"
     # The window side.
     "undo-text-off-by-one ~ src/app/ListUndoStack.cpp ~ QByteArray::number(static_cast<int>(kind)) ~ QByteArray::number(static_cast<int>(kind) + 1) ~ find_undo_test"

@@ -138,6 +138,9 @@ TEST_F(ICalendarTest, ItemsBecomeToDosWithTheirValuesAndAStableUid)
     EXPECT_EQ(again[3]["UID"], first["UID"]);
     EXPECT_EQ(again[1]["UID"], all[1]["UID"]);
     EXPECT_EQ(again[2]["UID"], all[2]["UID"]);
+    // And the same from one version to the next: calendars and sync states hold them.
+    EXPECT_EQ(all[1]["UID"], "7c113b62831c63641a8da357b13c33d0@quillmar");
+    EXPECT_EQ(all[2]["UID"], "b29d46b728949985d4e67b5e0e41f20d@quillmar");
 }
 
 TEST_F(ICalendarTest, LibicalReadsEveryExportWithoutAnError)
