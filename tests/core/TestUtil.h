@@ -15,8 +15,9 @@
 
 // Small helpers shared by the window-free tests.
 namespace testutil {
-// An application object, for the events that work beside the window posts to it (no timer is run here).
-// Made once, it stays for the other tests of the program.
+// An application object, for the events that work beside the window posts to it. Its loop turns only where
+// a test turns it (the autosave timers of these tests are off or a minute long). Made once, it stays for the
+// other tests of the program.
 inline void makeEventQueue()
 {
     static int argc = 1;
@@ -26,12 +27,14 @@ inline void makeEventQueue()
     (void)app;
 }
 
-// Takes in the end of a save beside the window as its event loop would, once the save has ended.
+// Turns the event loop as the window's would until a save beside the window has ended and been taken in.
+// Timers run too: a long list's rows are copied for the save a few milliseconds per turn, each turn started
+// by a timer.
 template <class Document> void takeInSaveEnd(Document& doc)
 {
     while (doc.isSaving()) {
         QThread::usleep(100);
-        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
     }
 }
 

@@ -124,6 +124,7 @@ protected:
 
     void SetUp() override
     {
+        testutil::makeEventQueue();
         m_paths = {path("ToDoX.tdo"), path("History.tdh"), m_dir.path()};
         restart();
     }
@@ -672,7 +673,6 @@ TEST_F(ListDocumentTest, AnUndoneMoveLeavesTheHistoryOnlyForAListFileThatHoldsIt
 // save, the cut and that next step leaves every row in exactly one of the two lists, and no file damaged.
 TEST_F(ListDocumentTest, ACutBesideTheWindowLeavesEveryRowInOneListWhateverComesNext)
 {
-    testutil::makeEventQueue();
     CrashPoint::setSyncEnabled(false);
     constexpr int kMoved = 3000;
     ToDoList start;
