@@ -174,8 +174,10 @@ private:
         // Keep the record being read, drop what lies before it, and read on behind it.
         const qsizetype kept = m_base + m_have - m_keep;
         const qsizetype wanted = (m_pos - m_keep) + n;
-        if (m_buffer.size() < std::max(wanted, kPiece))
-            growBuffer(std::max(wanted, kPiece), kept);
+        // A piece, or the rest of a shorter file: a small list is not given a buffer of a megabyte.
+        const qsizetype size = std::max(wanted, std::min(kPiece, m_size - m_keep));
+        if (m_buffer.size() < size)
+            growBuffer(size, kept);
         else if (m_keep > m_base && kept > 0)
             std::memmove(m_buffer.data(), m_buffer.constData() + (m_keep - m_base), size_t(kept));
         m_data = m_buffer.constData();
